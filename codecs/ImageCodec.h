@@ -1,0 +1,31 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "codecs/ImageList.h"
+#include "codecs/ImageProperties.h"
+
+// The caller's place for the properties a reader makes; a reader may fill or
+// replace it.
+using PropertiesSlot = std::unique_ptr<CImageProperties>;
+
+// Base of all codecs. Paths are UTF-8.
+class CImageCodec {
+public:
+    CImageCodec() = default;
+    CImageCodec(const CImageCodec&) = delete;
+    CImageCodec& operator=(const CImageCodec&) = delete;
+
+    // Reads the whole file into memory and hands it to LoadMemory.
+    virtual bool LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties);
+    virtual bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties);
+    // Writes the first image of the list.
+    virtual bool SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties);
+    virtual ~CImageCodec() = default;
+};
+
+// The largest file the base reader takes into memory; larger files are refused
+// rather than risk exhausting memory.
+constexpr int64_t kMaxImageFileBytes = int64_t{2} << 30;

@@ -1,0 +1,388 @@
+#include "image/RasterImage.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <utility>
+
+#include "image/LittleEndian.h"
+
+namespace {
+
+bool IsValidDepth(int32_t bpp) {
+    return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+}
+
+// Widens one channel of a 16-bit word selected by an arbitrary contiguous mask
+// to 8 bits, replicating the high bits into the low ones so full scale stays full.
+uint8_t ExpandMaskedChannel(uint32_t word, uint32_t mask) {
+    if (mask == 0) return 0;
+    int shift = 0;
+    while (((mask >> shift) & 1u) == 0) ++shift;
+    uint32_t bits = 0;
+    while (shift + static_cast<int>(bits) < 32 && ((mask >> (shift + bits)) & 1u)) ++bits;
+    uint32_t value = (word & mask) >> shift;
+    if (bits >= 8) return static_cast<uint8_t>(value >> (bits - 8));
+    uint32_t out = 0;
+    int filled = 0;
+    while (filled < 8) {
+        int take = static_cast<int>(bits);
+        if (filled + take > 8) {
+            out = (out << (8 - filled)) | (value >> (take - (8 - filled)));
+            filled = 8;
+        } else {
+            out = (out << take) | value;
+            filled += take;
+        }
+    }
+    return static_cast<uint8_t>(out);
+}
+
+}  // namespace
+
+CRasterImage::CRasterImage(const CRasterImage& other) : CPlacedObject() { Assign(other); }
+
+CRasterImage& CRasterImage::operator=(const CRasterImage& other) { return Assign(other); }
+
+CRasterImage::~CRasterImage() { Destroy(); }
+
+void CRasterImage::Swap(CRasterImage& other) noexcept {
+    std::swap(offsetX, other.offsetX);
+    std::swap(offsetY, other.offsetY);
+    std::swap(header, other.header);
+    std::swap(pixels, other.pixels);
+    std::swap(rows, other.rows);
+    std::swap(redMask, other.redMask);
+    std::swap(greenMask, other.greenMask);
+    std::swap(blueMask, other.blueMask);
+    std::swap(palette, other.palette);
+    std::swap(stride, other.stride);
+}
+
+bool CRasterImage::Create(int32_t width, int32_t height, int32_t bpp) {
+    BITMAPINFOHEADER h{};
+    h.biSize = 40;
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<uint16_t>(bpp > 0 && bpp <= 0xFFFF ? bpp : 0);
+    h.biCompression = BI_RGB;
+    return Create(&h);
+}
+
+bool CRasterImage::Create(const BITMAPINFOHEADER* given) {
+    if (given == nullptr || given->biWidth <= 0 || given->biHeight <= 0) return false;
+    if (given->biCompression != BI_RGB && given->biCompression != BI_BITFIELDS) return false;
+    const int32_t bpp = given->biBitCount;
+    if (!IsValidDepth(bpp)) return false;
+
+    BITMAPINFOHEADER h{};
+    h.biSize = 40;
+    h.biWidth = given->biWidth;
+    h.biHeight = given->biHeight;
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<uint16_t>(bpp);
+    h.biCompression = given->biCompression;
+    h.biXPelsPerMeter = given->biXPelsPerMeter;
+    h.biYPelsPerMeter = given->biYPelsPerMeter;
+
+    uint32_t masks[3] = {0, 0, 0};
+    if (bpp == 16) {
+        masks[0] = 0x7C00;
+        masks[1] = 0x03E0;
+        masks[2] = 0x001F;
+        if (given->biCompression == BI_BITFIELDS) {
+            // The masks are the three words that follow the 40-byte header.
+            const uint8_t* after = reinterpret_cast<const uint8_t*>(given) + 40;
+            masks[0] = LoadLE32(after);
+            masks[1] = LoadLE32(after + 4);
+            masks[2] = LoadLE32(after + 8);
+        }
+    } else {
+        h.biCompression = BI_RGB;
+    }
+
+    Destroy();
+    return Allocate(h, masks);
+}
+
+bool CRasterImage::Allocate(const BITMAPINFOHEADER& h, uint32_t masks[3]) {
+    const size_t lineBytes = DibStride(h.biWidth, h.biBitCount);
+    size_t total = 0;
+    if (__builtin_mul_overflow(lineBytes, static_cast<size_t>(h.biHeight), &total) ||
+        total > static_cast<size_t>(PTRDIFF_MAX) / 2) {
+        return false;
+    }
+    auto* buffer = static_cast<uint8_t*>(std::calloc(total, 1));
+    auto* table = new (std::nothrow) uint8_t*[static_cast<size_t>(h.biHeight)];
+    RGBQUAD* entries = nullptr;
+    if (h.biBitCount <= 8) entries = new (std::nothrow) RGBQUAD[size_t{1} << h.biBitCount];
+    if (buffer == nullptr || table == nullptr || (h.biBitCount <= 8 && entries == nullptr)) {
+        std::free(buffer);
+        delete[] table;
+        delete[] entries;
+        return false;
+    }
+
+    header = h;
+    pixels = buffer;
+    rows = table;
+    palette = entries;
+    stride = lineBytes;
+    redMask = masks[0];
+    greenMask = masks[1];
+    blueMask = masks[2];
+    uint8_t* row = pixels + (static_cast<size_t>(h.biHeight) - 1) * stride;
+    for (int32_t y = 0; y < h.biHeight; ++y, row -= stride) rows[y] = row;
+    if (palette != nullptr) ResetGrayPalette();
+    return true;
+}
+
+void CRasterImage::Destroy() {
+    delete[] palette;
+    std::free(pixels);
+    delete[] rows;
+    palette = nullptr;
+    pixels = nullptr;
+    rows = nullptr;
+    header = BITMAPINFOHEADER{};
+    redMask = greenMask = blueMask = 0;
+    stride = 0;
+}
+
+CRasterImage& CRasterImage::Assign(const CRasterImage& other) {
+    if (&other == this || other.IsEmpty()) return *this;
+    BITMAPINFOHEADER* block = other.NewDibHeader();
+    if (block != nullptr && Create(block)) {
+        std::memcpy(pixels, other.pixels, PixelBytes());
+        if (palette != nullptr) std::memcpy(palette, other.palette, sizeof(RGBQUAD) * PaletteSize());
+        offsetX = other.offsetX;
+        offsetY = other.offsetY;
+    }
+    delete[] reinterpret_cast<uint8_t*>(block);
+    return *this;
+}
+
+uint32_t CRasterImage::ReadPixel(int32_t x, int32_t y) const {
+    if (IsEmpty() || !Contains(x, y)) return 0;
+    const uint8_t* p = PixelAt(x, y);
+    switch (header.biBitCount) {
+        case 1: return (*p >> (7 - (x & 7))) & 1u;
+        case 4: return (*p >> ((x & 1) ? 0 : 4)) & 0x0Fu;
+        case 8: return *p;
+        case 16: return LoadLE16(p);
+        case 24: return (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[0];
+        case 32: return LoadLE32(p);
+        default: return 0;
+    }
+}
+
+bool CRasterImage::GetPalette(int32_t first, int32_t count, RGBQUAD* entries) const {
+    if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr) return false;
+    const int32_t n = PaletteSize();
+    for (int32_t i = 0; i < count && first + i < n; ++i) entries[i] = palette[first + i];
+    return true;
+}
+
+bool CRasterImage::SetPalette(int32_t first, int32_t count, const RGBQUAD* entries) {
+    if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr) return false;
+    const int32_t n = PaletteSize();
+    for (int32_t i = 0; i < count && first + i < n; ++i) palette[first + i] = entries[i];
+    return true;
+}
+
+void CRasterImage::CopyPaletteFrom(const CRasterImage& other) {
+    if (IsEmpty() || header.biBitCount > 8 || other.Bpp() != Bpp() || other.palette == nullptr) return;
+    std::memcpy(palette, other.palette, sizeof(RGBQUAD) * PaletteSize());
+}
+
+void CRasterImage::ResetGrayPalette() {
+    if (IsEmpty() || header.biBitCount > 8 || palette == nullptr) return;
+    const int32_t n = PaletteSize();
+    const int32_t step = 255 / (n - 1);
+    for (int32_t i = 0; i < n; ++i) {
+        const auto level = static_cast<uint8_t>(step * i);
+        palette[i] = RGBQUAD{level, level, level, 0};
+    }
+}
+
+void CRasterImage::FillAlpha(uint8_t alpha) {
+    if (IsEmpty() || header.biBitCount != 32) return;
+    for (int32_t y = 0; y < header.biHeight; ++y) {
+        uint8_t* p = rows[y] + 3;
+        for (int32_t x = 0; x < header.biWidth; ++x, p += 4) *p = alpha;
+    }
+}
+
+void CRasterImage::PromoteDepth(int32_t target) {
+    if (IsEmpty() || target == Bpp() || (target != 24 && target != 32)) return;
+
+    CRasterImage old;
+    Swap(old);
+    offsetX = old.offsetX;
+    offsetY = old.offsetY;
+    if (!Create(old.Width(), old.Height(), target)) {
+        // Out of memory: keep the picture as it was rather than lose it.
+        Swap(old);
+        return;
+    }
+
+    const int32_t w = Width();
+    const int32_t h = Height();
+    const int32_t oldBpp = old.Bpp();
+    const int step = target / 8;
+    for (int32_t y = 0; y < h; ++y) {
+        const uint8_t* src = old.Row(y);
+        uint8_t* dst = Row(y);
+        if (oldBpp == 24 && target == 32) {
+            for (int32_t x = 0; x < w; ++x, src += 3, dst += 4) {
+                dst[0] = src[0];
+                dst[1] = src[1];
+                dst[2] = src[2];
+                dst[3] = 255;
+            }
+        } else if (oldBpp == 32 && target == 24) {
+            for (int32_t x = 0; x < w; ++x, src += 4, dst += 3) std::memcpy(dst, src, 3);
+        } else if (oldBpp <= 8) {
+            for (int32_t x = 0; x < w; ++x, dst += step) {
+                const RGBQUAD& c = old.palette[old.ReadPixel(x, y)];
+                dst[0] = c.rgbBlue;
+                dst[1] = c.rgbGreen;
+                dst[2] = c.rgbRed;
+            }
+        } else {  // 16 bits
+            for (int32_t x = 0; x < w; ++x, src += 2, dst += step) {
+                const uint32_t word = LoadLE16(src);
+                if (old.greenMask == 0x03E0 && old.redMask == 0x7C00 && old.blueMask == 0x001F) {
+                    dst[2] = static_cast<uint8_t>((word >> 7) & 0xF8);
+                    dst[1] = static_cast<uint8_t>((word >> 2) & 0xF8);
+                    dst[0] = static_cast<uint8_t>((word << 3) & 0xFF);
+                } else if (old.greenMask == 0x07E0 && old.redMask == 0xF800 && old.blueMask == 0x001F) {
+                    dst[2] = static_cast<uint8_t>((word >> 8) & 0xF8);
+                    dst[1] = static_cast<uint8_t>((word >> 3) & 0xFC);
+                    dst[0] = static_cast<uint8_t>((word << 3) & 0xFF);
+                } else {
+                    dst[2] = ExpandMaskedChannel(word, old.redMask);
+                    dst[1] = ExpandMaskedChannel(word, old.greenMask);
+                    dst[0] = ExpandMaskedChannel(word, old.blueMask);
+                }
+            }
+        }
+    }
+    if (target == 32 && oldBpp != 24) FillAlpha(255);
+}
+
+void CRasterImage::AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    if (IsEmpty() || Bpp() < 8 || left < 0 || top < 0 || right < 0 || bottom < 0) return;
+    if (left == 0 && top == 0 && right == 0 && bottom == 0) return;
+    const int64_t newW = int64_t{Width()} + left + right;
+    const int64_t newH = int64_t{Height()} + top + bottom;
+    if (newW > INT32_MAX || newH > INT32_MAX) return;
+
+    CRasterImage old;
+    Swap(old);
+    BITMAPINFOHEADER* block = old.NewDibHeader();
+    if (block == nullptr) {
+        Swap(old);
+        return;
+    }
+    block->biWidth = static_cast<int32_t>(newW);
+    block->biHeight = static_cast<int32_t>(newH);
+    const bool created = Create(block);
+    delete[] reinterpret_cast<uint8_t*>(block);
+    if (!created) {
+        Swap(old);
+        return;
+    }
+    if (palette != nullptr) CopyPaletteFrom(old);
+    offsetX = old.offsetX - left;
+    offsetY = old.offsetY - top;
+    PasteImage(old, left, top);
+    if (!fillEdges) return;
+
+    const int32_t W = Width(), H = Height(), w = old.Width(), h = old.Height();
+    const size_t bytes = static_cast<size_t>(Bpp() / 8);
+    FillRectWithPixel(*this, RECT{0, 0, left, top}, old.PixelAt(0, 0));
+    FillRectWithPixel(*this, RECT{W - right, 0, W, top}, old.PixelAt(w - 1, 0));
+    FillRectWithPixel(*this, RECT{0, H - bottom, left, H}, old.PixelAt(0, h - 1));
+    FillRectWithPixel(*this, RECT{W - right, H - bottom, W, H}, old.PixelAt(w - 1, h - 1));
+    const size_t segment = static_cast<size_t>(w) * bytes;
+    for (int32_t y = top - 1; y >= 0; --y) std::memcpy(PixelAt(left, y), PixelAt(left, top), segment);
+    for (int32_t y = top + h; y < H; ++y) std::memcpy(PixelAt(left, y), PixelAt(left, top + h - 1), segment);
+    for (int32_t y = top; y < top + h; ++y) {
+        const uint8_t* first = PixelAt(left, y);
+        for (int32_t x = 0; x < left; ++x) std::memcpy(PixelAt(x, y), first, bytes);
+        const uint8_t* last = PixelAt(left + w - 1, y);
+        for (int32_t x = left + w; x < W; ++x) std::memcpy(PixelAt(x, y), last, bytes);
+    }
+}
+
+bool CRasterImage::PasteImage(const CRasterImage& source, int32_t x, int32_t y) {
+    if (IsEmpty() || source.IsEmpty() || Bpp() != source.Bpp() || Bpp() < 8) return false;
+    const int64_t left = x > 0 ? x : 0;
+    const int64_t top = y > 0 ? y : 0;
+    const int64_t right = std::min<int64_t>(Width(), int64_t{x} + source.Width());
+    const int64_t bottom = std::min<int64_t>(Height(), int64_t{y} + source.Height());
+    if (left >= right || top >= bottom) return false;
+    const size_t bytes = static_cast<size_t>((right - left) * Bpp() / 8);
+    for (int64_t dy = top; dy < bottom; ++dy) {
+        std::memcpy(PixelAt(static_cast<int32_t>(left), static_cast<int32_t>(dy)),
+                    source.PixelAt(static_cast<int32_t>(left - x), static_cast<int32_t>(dy - y)), bytes);
+    }
+    return true;
+}
+
+void FillRectWithPixel(CRasterImage& image, const RECT& rect, const uint8_t* pixel) {
+    if (image.IsEmpty() || image.Bpp() < 8 || pixel == nullptr) return;
+    const int32_t left = std::max(rect.left, 0);
+    const int32_t top = std::max(rect.top, 0);
+    const int32_t right = std::min(rect.right, image.Width());
+    const int32_t bottom = std::min(rect.bottom, image.Height());
+    if (left >= right || top >= bottom) return;
+    const size_t bytes = static_cast<size_t>(image.Bpp() / 8);
+    for (int32_t y = top; y < bottom; ++y) {
+        uint8_t* p = image.PixelAt(left, y);
+        for (int32_t x = left; x < right; ++x, p += bytes) std::memcpy(p, pixel, bytes);
+    }
+}
+
+size_t CRasterImage::DibHeaderBytes() const {
+    if (IsEmpty()) return 0;
+    return 40 + (Bpp() <= 8 ? sizeof(RGBQUAD) * PaletteSize() : 12);
+}
+
+BITMAPINFOHEADER* CRasterImage::NewDibHeader() const {
+    if (IsEmpty()) return nullptr;
+    const size_t bytes = DibHeaderBytes();
+    auto* block = new (std::nothrow) uint8_t[bytes];
+    if (block == nullptr) return nullptr;
+    std::memcpy(block, &header, 40);
+    if (Bpp() <= 8) {
+        std::memcpy(block + 40, palette, bytes - 40);
+    } else {
+        StoreLE32(block + 40, redMask);
+        StoreLE32(block + 44, greenMask);
+        StoreLE32(block + 48, blueMask);
+    }
+    return reinterpret_cast<BITMAPINFOHEADER*>(block);
+}
+
+uint32_t CRasterImage::Marshal(bool write, uint8_t* buffer) {
+    if (write) {
+        std::memcpy(buffer, &header, 40);
+        StoreLE32(buffer + 40, redMask);
+        StoreLE32(buffer + 44, greenMask);
+        StoreLE32(buffer + 48, blueMask);
+        if (pixels != nullptr) std::memcpy(buffer + 52, pixels, PixelBytes());
+    } else {
+        // The header is copied out first: the buffer need not be aligned.
+        alignas(4) uint8_t block[52];
+        std::memcpy(block, buffer, 52);
+        if (!Create(reinterpret_cast<const BITMAPINFOHEADER*>(block))) return 0;
+        std::memcpy(pixels, buffer + 52, PixelBytes());
+    }
+    const size_t pixelBytes = PixelBytes();
+    return static_cast<uint32_t>(52 + pixelBytes + MarshalPosition(write, buffer + 52 + pixelBytes));
+}

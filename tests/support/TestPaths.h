@@ -1,0 +1,38 @@
+#pragma once
+// Where tests find committed fixtures and make scratch files.
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+inline std::string FixturePath(const std::string& relative) {
+    return std::string(STAMPORA_FIXTURES_DIR) + "/" + relative;
+}
+
+// A fresh folder for one test, removed when the test ends.
+class ScratchDir {
+public:
+    ScratchDir() {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string name = std::string(info->test_suite_name()) + "." + info->name();
+        for (char& c : name) {
+            if (c == '/') c = '_';
+        }
+        path = std::filesystem::temp_directory_path() / ("stampora-test-" + name + "-" + std::to_string(::getpid()));
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+    }
+    ~ScratchDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+
+    std::string File(const std::string& name) const { return (path / name).string(); }
+    const std::filesystem::path& Path() const { return path; }
+
+private:
+    std::filesystem::path path;
+};
