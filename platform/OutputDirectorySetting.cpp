@@ -1,0 +1,44 @@
+#include "platform/OutputDirectorySetting.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "platform/DocumentsFolder.h"
+#include "platform/IniFile.h"
+#include "platform/PathJoin.h"
+
+namespace {
+constexpr char kSettingsSection[] = "Setting";
+constexpr char kOutputDirectoryKey[] = "OutputDir";
+}  // namespace
+
+std::string SettingsFilePath() {
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    if (error) return std::string();
+    const std::u8string utf8 = current.u8string();
+    return JoinPath(std::string(utf8.begin(), utf8.end()), "config.ini");
+}
+
+std::string DefaultOutputDirectory() {
+    const std::string documents = DocumentsFolder();
+    if (documents.empty()) return std::string();
+    const std::string folder = JoinPath(documents, "Stampora");
+    std::error_code ignored;
+    std::filesystem::create_directories(std::filesystem::path(std::u8string(folder.begin(), folder.end())), ignored);
+    return folder;
+}
+
+std::string ReadOutputDirectory() {
+    const std::string settings = SettingsFilePath();
+    if (!settings.empty()) {
+        const auto value = ReadIniValue(settings, kSettingsSection, kOutputDirectoryKey);
+        if (value && !value->empty()) return *value;
+    }
+    return DefaultOutputDirectory();
+}
+
+bool WriteOutputDirectory(const std::string& directory) {
+    const std::string settings = SettingsFilePath();
+    return !settings.empty() && WriteIniValue(settings, kSettingsSection, kOutputDirectoryKey, directory);
+}
