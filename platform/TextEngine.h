@@ -1,0 +1,59 @@
+#pragma once
+// Measuring and drawing text: a family name, size and style become a layout
+// of positioned glyph coverage, with the box it occupies. Points become pixels
+// at 96 dpi. Lines break only at line feeds and are left-aligned at the
+// font's line spacing; kerning and other shaping come from the font, and
+// characters the face lacks come from a fallback face.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+constexpr float kTextDotsPerInch = 96.0f;
+
+struct TextStyle {
+    std::string family;  // UTF-8
+    int32_t pointSize = 0;
+    bool bold = false;
+    bool italic = false;
+    bool antialias = true;  // grey coverage; otherwise one bit (0 or 255)
+};
+
+// A laid-out text: its measured box (the glyphs' advances and line spacing,
+// widened to hold every inked pixel, with a small margin left and right) and
+// its glyphs' coverage at whole-pixel places inside that box.
+class CTextLayout {
+public:
+    float Width() const { return width; }
+    float Height() const { return height; }
+    bool IsEmpty() const { return width <= 0.0f || height <= 0.0f; }
+
+    // Draws the text white on black: adds the glyphs' coverage (0 none,
+    // 255 full) onto an 8-bit surface with the text's box at (0, 0). Pixels
+    // outside the surface are skipped.
+    void Draw(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHeight, size_t stride) const;
+
+private:
+    friend class CTextLayoutBuilder;
+
+    struct PlacedGlyph {
+        int32_t left;    // top-left of the coverage in the box, pixels
+        int32_t top;
+        int32_t width;
+        int32_t height;
+        size_t offset;   // start of the coverage rows in `coverage`
+    };
+
+    float width = 0.0f;
+    float height = 0.0f;
+    std::vector<PlacedGlyph> glyphs;
+    std::vector<uint8_t> coverage;
+};
+
+// Lays out UTF-8 text. An unknown family, a size below 1 point or above the
+// engine's limit, or an empty text give an empty layout (a 0 x 0 box).
+CTextLayout LayOutText(const TextStyle& style, std::string_view text);
+
+// The largest size in points the engine draws.
+constexpr int32_t kMaxTextPointSize = 3000;

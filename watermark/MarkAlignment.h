@@ -1,0 +1,22 @@
+#pragma once
+// The nine anchors of a batch watermark, clockwise from the top centre, with
+// the centre last.
+#include <cstdint>
+
+enum MarkAlignment : int32_t {
+    Top = 0,
+    RightTop = 1,
+    Right = 2,
+    RightBottom = 3,
+    Bottom = 4,
+    LeftBottom = 5,
+    Left = 6,
+    LeftTop = 7,
+    Center = 8,
+};
+
+constexpr int32_t kMarkAlignmentCount = 9;
+
+// The tooltip of the anchor's cell in the batch dialog's grid ("Right Top");
+// an empty text for a value outside 0..8.
+const char* MarkAlignmentTooltip(int32_t alignment);

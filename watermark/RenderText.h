@@ -1,0 +1,12 @@
+#pragma once
+// The text rasterizer: draws a text watermark record into a 32-bit layer.
+#include "watermark/TextLayer.h"
+#include "watermark/TextWatermarkParams.h"
+
+// Re-creates the layer as (ceil(width + 1) x ceil(height + 1)) pixels of the
+// measured text: every pixel holds the text colour, the alpha holds the glyph
+// coverage. Adds the record's own shadow pass when it asks for one. The text
+// keeps its place on the canvas from one rendering to the next (the anchor is
+// the layer's position plus its text offset). A font the text engine does not
+// know gives a 1 x 1 transparent layer; nothing is reported.
+void RenderText(CTextLayer& layer, TextWatermarkParams params);

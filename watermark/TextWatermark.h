@@ -1,0 +1,41 @@
+#pragma once
+// A text watermark: placement, the settings the text dialog edits, and the
+// layer rendered from them.
+#include <cstdint>
+#include <string>
+
+#include "image/ShadowParams.h"
+#include "watermark/FontSpec.h"
+#include "watermark/RgbColour.h"
+#include "watermark/TextLayer.h"
+#include "watermark/TextWatermarkParams.h"
+#include "watermark/WatermarkBase.h"
+
+struct TextWatermark {
+    WatermarkBase base;
+    // What the text dialog reads and writes.
+    std::u16string text;
+    RgbColour colour;
+    FontSpec font;
+    bool shadowEnabled = false;
+    int32_t shadowDistance = 0;
+    int32_t shadowOpacity = 100;
+    int32_t smooth = 0;
+    RgbColour shadowColour;
+    // Rendered from the settings.
+    CTextLayer layer;
+    TextWatermarkParams params;
+    ShadowParams shadow;  // the mark's own shadow, applied after rotation
+
+    // Takes the dialog's settings into params and shadow. Does nothing while
+    // the font size is below 1 (a dialog never confirmed), so the previous
+    // rendering settings stay in force.
+    void UpdateParams();
+
+    // Renders params into the layer, rotates it, records its size in width,
+    // height, markWidth and markHeight, and adds the mark's own shadow.
+    void RebuildLayer();
+
+    // The fit check with the text watermark's message.
+    bool CheckFits() { return base.CheckFits(MarkKind::Text); }
+};

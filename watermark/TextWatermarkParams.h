@@ -1,0 +1,19 @@
+#pragma once
+// The text rasterizer's input: what to draw, in which font, size, colour and
+// style, and the settings of the rasterizer's own shadow pass.
+#include <cstdint>
+#include <string>
+
+#include "image/ShadowParams.h"
+
+struct TextWatermarkParams {
+    std::string text;      // UTF-8; line feeds break lines
+    std::string fontFace;  // UTF-8 family name
+    int32_t size = 24;     // em size in points
+    uint32_t colour = 0xFFFFFFFF;  // ARGB; only red, green and blue are drawn
+    bool antialias = true;
+    bool bold = false;
+    bool italic = false;
+    bool shadow = false;
+    ShadowParams shadowParams;
+};
