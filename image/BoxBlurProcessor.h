@@ -1,0 +1,25 @@
+#pragma once
+// Alpha-weighted box blur with moving sums: the cost per pixel does not grow
+// with the window.
+#include <cstdint>
+
+#include "image/PixelProcessor.h"
+
+class CBoxBlurProcessor final : public CCopyingProcessor {
+public:
+    // A window of `size` x `size` pixels (2 at least). With `fillEdges` the
+    // picture's edge is repeated beyond its border; otherwise the outside is
+    // transparent black and edges fade.
+    CBoxBlurProcessor(int32_t size, bool fillEdges);
+
+    int32_t Mode() const override { return kProcessWholeImage; }
+    // Keeps a copy grown by half a window on every side.
+    bool Begin(CRasterImage& image) override;
+    bool ApplyToImage(CRasterImage& image, CProgressSink* progress) override;
+
+    int32_t Size() const { return size; }
+
+private:
+    int32_t size;
+    bool fillEdges;
+};

@@ -1,0 +1,38 @@
+#include "image/PixelProcessor.h"
+
+#include "image/RasterImage.h"
+
+bool CPixelProcessor::Begin(CRasterImage&) { return true; }
+void CPixelProcessor::ApplyToPixel(CRasterImage&, int32_t, int32_t, uint8_t*) {}
+bool CPixelProcessor::ApplyToImage(CRasterImage&, CProgressSink*) { return true; }
+void CPixelProcessor::End(CRasterImage&) {}
+
+bool CCopyingProcessor::Accepts(const CRasterImage& image) const {
+    return !image.IsEmpty() && image.Bpp() >= 24;
+}
+
+CRasterImage& CCopyingProcessor::NewCopy() {
+    copy = std::make_unique<CRasterImage>();
+    return *copy;
+}
+
+bool CRasterImage::RunProcessor(CPixelProcessor& processor, CProgressSink* progress) {
+    if (!processor.Accepts(*this)) return false;
+    if (!processor.Begin(*this)) return false;
+    if (progress != nullptr) progress->Reset();
+
+    const int32_t mode = processor.Mode();
+    if (mode == kProcessWholeImage) {
+        if (!processor.ApplyToImage(*this, progress)) return false;
+    } else if (mode == kProcessPixelByPixel) {
+        // Begin may have re-created the image, so its size is read now.
+        const int32_t height = Height();
+        const int32_t width = Width();
+        for (int32_t y = 0; y < height; ++y) {
+            for (int32_t x = 0; x < width; ++x) processor.ApplyToPixel(*this, x, y, PixelAt(x, y));
+            if (progress != nullptr) progress->SetPercent(static_cast<int32_t>(100 * (int64_t{y} + 1) / height));
+        }
+    }
+    processor.End(*this);
+    return true;
+}

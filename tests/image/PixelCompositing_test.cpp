@@ -1,0 +1,130 @@
+#include "image/PixelCompositing.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "image/LittleEndian.h"
+#include "image/RasterImage.h"
+
+namespace {
+
+uint32_t Value(const uint8_t* p) { return LoadLE32(p); }
+
+// Combines `source` (b, g, r) with `alpha` over a pixel holding `before`.
+uint32_t Combine(uint32_t before, uint32_t source, uint8_t alpha) {
+    uint8_t dest[4], src[4];
+    StoreLE32(dest, before);
+    StoreLE32(src, source);
+    CombinePixel(dest, before, src, alpha);
+    return Value(dest);
+}
+
+CRasterImage Filled(int32_t w, int32_t h, int32_t bpp, uint32_t value) {
+    CRasterImage image;
+    EXPECT_TRUE(image.Create(w, h, bpp));
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            uint8_t bytes[4];
+            StoreLE32(bytes, value);
+            for (int32_t b = 0; b < bpp / 8; ++b) image.PixelAt(x, y)[b] = bytes[b];
+        }
+    }
+    return image;
+}
+
+}  // namespace
+
+TEST(CombinePixel, FollowsTheFiveCases) {
+    // Half-transparent white over opaque black.
+    EXPECT_EQ(Combine(0xFF000000, 0x00FFFFFF, 128), 0xFF808080u);
+    // Red at alpha 50 over blue 200 at alpha 100: weights 20500 and 12750.
+    EXPECT_EQ(Combine(0x640000C8, 0x00FF0000, 50), 0x8261007Bu);
+    // Nothing over nothing is transparent white, whatever the old colour.
+    EXPECT_EQ(Combine(0x00123456, 0x00ABCDEF, 0), 0x00FFFFFFu);
+    // Anything over nothing takes the source as it is.
+    EXPECT_EQ(Combine(0x00123456, 0x00ABCDEF, 77), 0x4DABCDEFu);
+    // Nothing over something keeps it; opaque over something replaces it.
+    EXPECT_EQ(Combine(0x80123456, 0x00ABCDEF, 0), 0x80123456u);
+    EXPECT_EQ(Combine(0x80123456, 0x00ABCDEF, 255), 0xFFABCDEFu);
+}
+
+TEST(MixPixel, TruncatesTowardTheOldValueAndKeepsTheFourthByte) {
+    uint8_t dest[4] = {100, 100, 100, 7};
+    const uint8_t source[4] = {200, 50, 255, 0};
+    MixPixel(dest, source, 128);
+    EXPECT_EQ(dest[0], 150);
+    EXPECT_EQ(dest[1], 75);
+    EXPECT_EQ(dest[2], 177);
+    EXPECT_EQ(dest[3], 7);
+    MixPixel(dest, source, 0);
+    EXPECT_EQ(dest[0], 150);
+    MixPixel(dest, source, 255);
+    EXPECT_EQ(dest[2], 255);
+}
+
+TEST(BlendLayer, ClipsClampsOpacityAndNeedsTwo32BitImages) {
+    CRasterImage picture = Filled(4, 3, 32, 0xFF000000);
+    const CRasterImage layer = Filled(2, 2, 32, 0xFFFFFFFF);
+    picture.BlendLayer(layer, 3, 2, 150);  // only the top-left layer pixel lands
+    EXPECT_EQ(picture.ReadPixel(3, 2), 0xFFFFFFFFu);
+    EXPECT_EQ(picture.ReadPixel(2, 2), 0xFF000000u);
+    EXPECT_EQ(picture.ReadPixel(3, 1), 0xFF000000u);
+
+    picture.BlendLayer(layer, -1, -1, 50);  // alpha 255 counts as 127
+    EXPECT_EQ(picture.ReadPixel(0, 0), Combine(0xFF000000, 0x00FFFFFF, 127));
+    EXPECT_EQ(picture.ReadPixel(1, 0), 0xFF000000u);
+
+    const CRasterImage before = picture;
+    picture.BlendLayer(layer, 0, 0, -5);
+    picture.BlendLayer(layer, 4, 0, 100);
+    picture.BlendLayer(Filled(2, 2, 24, 0xFFFFFF), 0, 0, 100);
+    CRasterImage flat = Filled(4, 3, 24, 0);
+    flat.BlendLayer(layer, 0, 0, 100);
+    EXPECT_EQ(flat.ReadPixel(0, 0), 0u);
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(picture.ReadPixel(x, y), before.ReadPixel(x, y));
+    }
+}
+
+TEST(BlendStretched, MapsLinesToTheLastSourceLineStartingOnThem) {
+    // A source whose column x has red x and line y has green y.
+    CRasterImage source;
+    ASSERT_TRUE(source.Create(4, 4, 32));
+    for (int32_t y = 0; y < 4; ++y) {
+        for (int32_t x = 0; x < 4; ++x) StoreLE32(source.PixelAt(x, y), 0xFF000000u | (x << 16) | (y << 8));
+    }
+    const auto linesFor = [&](int32_t sH, int32_t dH) {
+        CRasterImage dest = Filled(1, dH, 24, 0);
+        dest.BlendStretched(source, RECT{0, 0, 1, dH}, RECT{0, 0, 1, sH}, 100);
+        std::vector<uint32_t> lines;
+        for (int32_t y = 0; y < dH; ++y) lines.push_back((dest.ReadPixel(0, y) >> 8) & 0xFF);
+        return lines;
+    };
+    EXPECT_EQ(linesFor(4, 2), (std::vector<uint32_t>{1, 3}));
+    EXPECT_EQ(linesFor(2, 4), (std::vector<uint32_t>{0, 0, 1, 1}));
+    EXPECT_EQ(linesFor(3, 4), (std::vector<uint32_t>{0, 1, 2, 2}));
+    EXPECT_EQ(linesFor(4, 3), (std::vector<uint32_t>{1, 2, 3}));
+
+    // Equal sizes copy pixel for pixel, clipped to the destination, and the
+    // destination's own alpha stays.
+    CRasterImage dest = Filled(3, 3, 32, 0x11000000);
+    dest.BlendStretched(source, RECT{-1, 0, 3, 4}, RECT{0, 0, 4, 4}, 100);
+    EXPECT_EQ(dest.ReadPixel(0, 0), 0x11010000u);
+    EXPECT_EQ(dest.ReadPixel(2, 2), 0x11030200u);
+}
+
+TEST(BlendStretched, DrawsNothingForBadRectanglesOrOpacity) {
+    const CRasterImage source = Filled(4, 4, 32, 0xFFFFFFFF);
+    CRasterImage dest = Filled(4, 4, 24, 0);
+    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 0, 5, 4}, 100);  // reaches outside
+    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{2, 0, 2, 4}, 100);  // no width
+    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 3, 4, 3}, 100);  // no height
+    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4}, 0);
+    dest.BlendStretched(source, RECT{4, 0, 8, 4}, RECT{0, 0, 4, 4}, 100);  // outside the picture
+    for (int32_t y = 0; y < 4; ++y) {
+        for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(dest.ReadPixel(x, y), 0u);
+    }
+    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 0, 2, 2}, 50);  // alpha 127
+    EXPECT_EQ(dest.ReadPixel(3, 3), 0x7F7F7Fu);
+}
