@@ -1,0 +1,109 @@
+#include "batch/BatchJob.h"
+
+#include <exception>
+#include <mutex>
+
+#include "batch/BatchProgress.h"
+#include "batch/ParallelFiles.h"
+#include "batch/SameDirectory.h"
+#include "batch/SourceScan.h"
+#include "platform/PathJoin.h"
+
+namespace {
+
+// Turns PROCESS off for the run and back on however the run ends.
+class ProcessDisabled {
+public:
+    explicit ProcessDisabled(CBatchUi& ui) : ui(ui) { ui.EnableProcess(false); }
+    ~ProcessDisabled() { ui.EnableProcess(true); }
+    ProcessDisabled(const ProcessDisabled&) = delete;
+    ProcessDisabled& operator=(const ProcessDisabled&) = delete;
+
+private:
+    CBatchUi& ui;
+};
+
+}  // namespace
+
+BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
+    BatchSummary summary;
+    BatchFields fields{sourceDirectory, outputDirectory, typeFlags};
+    if (!ui.ReadFields(fields)) return summary;
+    sourceDirectory = fields.sourceDirectory;
+    outputDirectory = fields.outputDirectory;
+    typeFlags = fields.types;
+
+    if (sourceDirectory.empty() || outputDirectory.empty()) {
+        ui.ShowMessage(sourceDirectory.empty() ? kEmptySourceText : kEmptyOutputText, kBatchErrorCaption, MessageIcon::Error);
+        return summary;
+    }
+    if (IsSameDirectory(sourceDirectory, outputDirectory) && !ui.ConfirmReplaceOriginals(outputDirectory)) {
+        summary.state = BatchRunState::Declined;
+        return summary;
+    }
+
+    ProcessDisabled processOff(ui);
+    filterText = BuildTypeFilter(typeFlags);
+    fileCount = 0;
+    if (!ScanSourceDirectory(sourceDirectory, filterText, fileList)) {
+        summary.state = BatchRunState::SourceNotListed;
+        return summary;
+    }
+    fileCount = static_cast<int32_t>(fileList.size());
+    summary.fileCount = fileCount;
+    if (fileCount <= 0) {
+        ui.ShowMessage(kNoFileText, kBatchErrorCaption, MessageIcon::None);
+        summary.state = BatchRunState::NoFile;
+        return summary;
+    }
+
+    // Both layers are rendered once for the whole run, whether or not the
+    // mark is active; the image layer starts again from its source every
+    // run, so rotations never add up.
+    textMark.RebuildLayer();
+    imageMark.RebuildLayer();
+
+    std::mutex reporting;
+    std::vector<BatchFileResult> results(fileList.size());
+    int32_t done = 0;
+    ForEachFileInParallel(fileCount, jobs, [&](int32_t index, CRasterImage& work) {
+        const std::string& name = fileList[static_cast<size_t>(index)];
+        BatchFileResult result;
+        try {
+            result = WatermarkFile(work, JoinPath(sourceDirectory, name), JoinPath(outputDirectory, name), imageMark,
+                                   textMark, quality);
+        } catch (const std::exception&) {
+            // Out of memory on a huge picture: that picture is not written,
+            // the run goes on with the next.
+            work.Destroy();
+            result.outcome = BatchFileOutcome::SaveFailed;
+        }
+        const std::lock_guard<std::mutex> lock(reporting);
+        results[static_cast<size_t>(index)] = result;
+        ++done;
+        ui.FileFinished(name, result);
+        ui.SetProgress(ProgressPosition(done, fileCount));
+    });
+
+    for (const BatchFileResult& result : results) {
+        switch (result.outcome) {
+            case BatchFileOutcome::Written: ++summary.written; break;
+            case BatchFileOutcome::Unreadable: ++summary.unreadable; break;
+            case BatchFileOutcome::SaveFailed: ++summary.saveFailed; break;
+        }
+    }
+    // The marks remember the last picture of the list that loaded, and their
+    // place on it, as a run file by file leaves them.
+    for (auto it = results.rbegin(); it != results.rend(); ++it) {
+        if (it->width > 0) {
+            textMark.base.PlaceByAlignment(it->width, it->height);
+            imageMark.base.PlaceByAlignment(it->width, it->height);
+            break;
+        }
+    }
+
+    ui.SetProgress(100);
+    summary.state = BatchRunState::Finished;
+    ui.ShowMessage(BatchFinishMessage(summary), kBatchFinishCaption, MessageIcon::None);
+    return summary;
+}

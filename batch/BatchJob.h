@@ -1,0 +1,49 @@
+#pragma once
+// A batch run over one source directory: the job's state (what the batch
+// dialog holds for as long as it is open) and the run itself.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "batch/BatchSummary.h"
+#include "batch/BatchTypeFilter.h"
+#include "batch/BatchUi.h"
+#include "watermark/ImageWatermark.h"
+#include "watermark/TextWatermark.h"
+
+inline constexpr char kEmptySourceText[] = "Please choose the source directory!";
+inline constexpr char kEmptyOutputText[] = "Please choose the output directory!";
+
+class CBatchJob {
+public:
+    // Reads the fields, checks them, lists the source directory, renders both
+    // layers once, watermarks every listed file into the output directory and
+    // closes with "Batch finish!" (with the number of pictures that could not
+    // be saved, if any). PROCESS is disabled while the run goes on.
+    //
+    // Refused before anything runs: an empty source or output directory (an
+    // error message), and an output directory that is the source directory
+    // unless the user confirms replacing the originals. A source directory
+    // that cannot be listed stops the run without a message; a list without
+    // files shows "There is no file!".
+    BatchSummary RunBatch(CBatchUi& ui);
+
+    // The fields as last read.
+    std::string sourceDirectory;
+    std::string outputDirectory;
+    BatchTypeFlags typeFlags;
+    // Rebuilt from the type flags at every run.
+    std::string filterText;
+    // The names the last successful listing selected, in processing order.
+    std::vector<std::string> fileList;
+    int32_t fileCount = 0;
+
+    TextWatermark textMark;
+    ImageWatermark imageMark;
+
+    // Files watermarked at the same time; each worker has its own work
+    // picture and all share the two layers. Results do not depend on it.
+    int32_t jobs = 1;
+    // Save quality handed to the writers; -1 is each writer's default.
+    int32_t quality = -1;
+};

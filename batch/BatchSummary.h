@@ -1,0 +1,29 @@
+#pragma once
+// What a batch run did, and the message that closes it.
+#include <cstdint>
+#include <string>
+
+enum class BatchRunState {
+    NotStarted,        // a field could not be read, or was refused
+    Declined,          // the user chose not to replace the originals
+    SourceNotListed,   // the source directory could not be listed
+    NoFile,            // no file of the chosen types
+    Finished,          // every selected file was tried
+};
+
+struct BatchSummary {
+    BatchRunState state = BatchRunState::NotStarted;
+    int32_t fileCount = 0;
+    int32_t written = 0;
+    int32_t unreadable = 0;
+    int32_t saveFailed = 0;
+};
+
+inline constexpr char kBatchFinishText[] = "Batch finish!";
+inline constexpr char kBatchFinishCaption[] = "All Finish";
+inline constexpr char kNoFileText[] = "There is no file!";
+inline constexpr char kBatchErrorCaption[] = "Error";
+
+// "Batch finish!", followed by a line with the number of pictures that could
+// not be saved when there are any.
+std::string BatchFinishMessage(const BatchSummary& summary);

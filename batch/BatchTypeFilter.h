@@ -1,0 +1,28 @@
+#pragma once
+// Which picture types a batch run takes: the six type check boxes and the
+// dotted extension lists they stand for.
+#include <cstdint>
+#include <string>
+
+// Check-box states: 0 clear, 1 checked (any other value counts as checked,
+// as a non-zero flag does).
+struct BatchTypeFlags {
+    int32_t allImages = 0;
+    int32_t jpg = 0;
+    int32_t bmp = 0;
+    int32_t png = 0;
+    int32_t gif = 0;
+    int32_t tga = 0;
+};
+
+inline constexpr char kAllImagesExtensions[] = ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga";
+inline constexpr char kJpegExtensions[] = ".jpg.jpeg.jpe";
+inline constexpr char kBmpExtensions[] = ".bmp.dib.rle";
+inline constexpr char kPngExtensions[] = ".png";
+inline constexpr char kGifExtensions[] = ".gif";
+inline constexpr char kTgaExtensions[] = ".tga";
+
+// The filter text: the All Images list when that flag is set (the others are
+// then not looked at), else the lists of the set flags in the order JPG/JPEG,
+// BMP, PNG, GIF, TGA; empty when no flag is set.
+std::string BuildTypeFilter(const BatchTypeFlags& flags);

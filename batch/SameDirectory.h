@@ -1,0 +1,6 @@
+#pragma once
+#include <string>
+
+// True when both UTF-8 paths name the same existing directory, however they
+// are spelled (a trailing separator, "..", a link to it).
+bool IsSameDirectory(const std::string& first, const std::string& second);

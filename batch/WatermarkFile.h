@@ -1,0 +1,33 @@
+#pragma once
+// The per-file step of a batch run: load, make 32-bit, place and stamp both
+// marks, save under the output path.
+#include <cstdint>
+#include <string>
+
+#include "image/RasterImage.h"
+#include "watermark/ImageWatermark.h"
+#include "watermark/TextWatermark.h"
+
+enum class BatchFileOutcome {
+    Written,     // the watermarked picture was saved
+    Unreadable,  // not loaded (not a picture, unknown extension): skipped, nothing written
+    SaveFailed,  // loaded and stamped, but the output file could not be written
+};
+
+struct BatchFileResult {
+    BatchFileOutcome outcome = BatchFileOutcome::Unreadable;
+    // The picture's size when it loaded.
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Loads `sourcePath` into `work` (a picture reused from file to file), makes
+// it 32-bit, places each mark by its anchor on this picture, stamps the image
+// mark and then the text mark over it (each only when active and inside the
+// picture with the placement margin to spare), and saves to `outputPath` with
+// `quality` (-1: the writer's default). The marks are only read: each file is
+// placed on copies of their placement records, so workers may share the marks
+// and their layers. A file that does not load leaves no output, and whatever
+// `work` held from an earlier file is never saved again.
+BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath, const std::string& outputPath,
+                              const ImageWatermark& imageMark, const TextWatermark& textMark, int quality);

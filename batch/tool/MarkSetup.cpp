@@ -1,0 +1,80 @@
+#include "batch/tool/MarkSetup.h"
+
+#include <algorithm>
+
+#include "platform/FontCatalog.h"
+#include "platform/Utf8Text.h"
+
+std::string DefaultFontFamily() {
+    constexpr char kPreferred[] = "DejaVu Sans";
+    if (IsInstalledFamily(kPreferred)) return kPreferred;
+    const std::vector<std::string>& families = InstalledFontFamilies();
+    return families.empty() ? std::string() : families.front();
+}
+
+bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::string& error) {
+    const std::string family = options.font.empty() ? DefaultFontFamily() : options.font;
+    if (family.empty()) {
+        error = "no font family is installed";
+        return false;
+    }
+    const std::u16string faceName = Utf16FromUtf8(family);
+    // The font description keeps at most one character less than its room.
+    if (!IsInstalledFamily(family) || faceName.size() >= kFaceNameCapacity) {
+        error = "the font family '" + family + "' is not installed";
+        return false;
+    }
+    mark.text = Utf16FromUtf8(options.text);
+    mark.colour = options.colour;
+    mark.font = FontSpec{};
+    mark.font.height = options.size;
+    mark.font.weight = options.bold ? kFontWeightBold : kFontWeightNormal;
+    mark.font.italic = options.italic;
+    mark.font.charSet = kDefaultCharSet;
+    mark.font.faceName = faceName;
+    mark.shadowEnabled = options.shadow;
+    mark.shadowColour = options.shadowColour;
+    mark.shadowOpacity = options.shadowOpacity;
+    mark.shadowDistance = options.shadowDistance;
+    mark.smooth = options.shadowSmooth;
+    mark.base.opacity = options.opacity;
+    mark.base.rotation = options.rotation;
+    mark.base.alignment = options.alignment;
+    mark.base.enabled = true;
+    mark.UpdateParams();
+    return true;
+}
+
+bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::string& error) {
+    if (!mark.source.Load(options.file) || mark.source.IsEmpty() || mark.source.Width() <= 0) {
+        error = "Can't load the image file! (" + options.file + ")";
+        return false;
+    }
+    const int32_t sourceWidth = mark.source.Width();
+    const int32_t sourceHeight = mark.source.Height();
+    switch (options.sizeMode) {
+        case ImageSizeMode::Real:
+            mark.base.width = sourceWidth;
+            mark.base.height = sourceHeight;
+            break;
+        case ImageSizeMode::Best:
+            mark.base.width = sourceWidth / 10;
+            mark.base.height = sourceHeight / 10;
+            break;
+        case ImageSizeMode::Chosen:
+            mark.base.width = options.width;
+            // Without a height the proportions stay locked, as in the dialog.
+            mark.base.height = options.height > 0
+                                   ? options.height
+                                   : std::max(1, static_cast<int32_t>(static_cast<double>(options.width) /
+                                                                      sourceWidth * sourceHeight));
+            break;
+    }
+    mark.base.markWidth = mark.base.width;
+    mark.base.markHeight = mark.base.height;
+    mark.base.opacity = options.opacity;
+    mark.base.rotation = options.rotation;
+    mark.base.alignment = options.alignment;
+    mark.base.enabled = true;
+    return true;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// Fills the job's marks from the command line the way the text and image
+// watermark dialogs fill them when the user presses OK.
+#include <string>
+
+#include "batch/tool/ToolOptions.h"
+#include "watermark/ImageWatermark.h"
+#include "watermark/TextWatermark.h"
+
+// The family used when --font is not given: DejaVu Sans when installed, else
+// the first installed family; empty when no font is installed.
+std::string DefaultFontFamily();
+
+// Text, font, style, colour, opacity, rotation, shadow and anchor into the
+// mark, which becomes active, then its rendering settings from them. Refuses
+// (false with `error`) a family that is not installed.
+bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::string& error);
+
+// Loads the mark's picture and sets its size, opacity, rotation and anchor;
+// the mark becomes active. Refuses (false with `error`) a picture that does
+// not load.
+bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::string& error);

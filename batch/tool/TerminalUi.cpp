@@ -1,0 +1,82 @@
+#include "batch/tool/TerminalUi.h"
+
+#include <unistd.h>
+
+#include "batch/BatchSummary.h"
+
+namespace {
+constexpr int32_t kBarWidth = 30;
+constexpr size_t kShownNameLength = 40;
+}  // namespace
+
+CTerminalUi::CTerminalUi(const ToolOptions& options, std::string outputDirectory)
+    : options(options), outputDirectory(std::move(outputDirectory)), drawBar(::isatty(STDERR_FILENO) == 1) {}
+
+bool CTerminalUi::ReadFields(BatchFields& fields) {
+    fields.sourceDirectory = options.sourceDirectory;
+    fields.outputDirectory = outputDirectory;
+    fields.types = options.types;
+    return true;
+}
+
+void CTerminalUi::EnableProcess(bool enabled) {
+    // The end of a run: the bar's line is finished before anything else prints.
+    if (enabled && barShown) {
+        std::fputc('\n', stderr);
+        barShown = false;
+    }
+}
+
+void CTerminalUi::FileFinished(const std::string& name, const BatchFileResult& result) {
+    ++finished;
+    lastName = name;
+    if (drawBar) {
+        if (result.outcome == BatchFileOutcome::SaveFailed) {
+            std::fprintf(stderr, "%scould not save %s\n", barShown ? "\r\033[K" : "", name.c_str());
+            barShown = false;
+        }
+        return;
+    }
+    const char* outcome = result.outcome == BatchFileOutcome::Written      ? "written"
+                          : result.outcome == BatchFileOutcome::Unreadable ? "skipped (not a readable picture)"
+                                                                           : "FAILED (could not save)";
+    std::printf("%s: %s\n", name.c_str(), outcome);
+    std::fflush(stdout);
+}
+
+void CTerminalUi::SetProgress(int32_t position) {
+    if (drawBar && finished > 0) DrawBar(position);
+}
+
+void CTerminalUi::DrawBar(int32_t position) {
+    const int32_t filled = position * kBarWidth / 100;
+    std::string bar(static_cast<size_t>(filled), '#');
+    bar.append(static_cast<size_t>(kBarWidth - filled), '.');
+    std::string name = lastName;
+    if (name.size() > kShownNameLength) name = "..." + name.substr(name.size() - (kShownNameLength - 3));
+    std::fprintf(stderr, "\r\033[K[%s] %3d%%  %d  %s", bar.c_str(), static_cast<int>(position), static_cast<int>(finished),
+                 name.c_str());
+    std::fflush(stderr);
+    barShown = true;
+}
+
+void CTerminalUi::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
+    if (barShown) {
+        std::fputc('\n', stderr);
+        barShown = false;
+    }
+    if (icon == MessageIcon::Error || caption == kBatchErrorCaption) {
+        std::fprintf(stderr, "stampora-batch: %s\n", text.c_str());
+    } else {
+        std::printf("%s\n", text.c_str());
+    }
+}
+
+bool CTerminalUi::ConfirmReplaceOriginals(const std::string& directory) {
+    if (options.inPlace) return true;
+    std::fprintf(stderr,
+                 "stampora-batch: the output directory is the source directory (%s); every original would be replaced "
+                 "by its watermarked version. Give --in-place to allow it.\n",
+                 directory.c_str());
+    return false;
+}

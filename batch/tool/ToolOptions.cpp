@@ -1,0 +1,229 @@
+#include "batch/tool/ToolOptions.h"
+
+#include <charconv>
+#include <functional>
+#include <map>
+
+#include "watermark/MarkAlignment.h"
+
+namespace {
+
+std::optional<int32_t> ParseInteger(const std::string& text, int32_t low, int32_t high) {
+    int32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, status] = std::from_chars(text.data(), end, value);
+    if (text.empty() || status != std::errc() || stop != end || value < low || value > high) return std::nullopt;
+    return value;
+}
+
+std::optional<RgbColour> ParseColour(std::string text) {
+    if (!text.empty() && text.front() == '#') text.erase(0, 1);
+    uint32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, status] = std::from_chars(text.data(), end, value, 16);
+    if (text.size() != 6 || status != std::errc() || stop != end) return std::nullopt;
+    return RgbColour{static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+}
+
+bool ParseTypes(const std::string& text, BatchTypeFlags& types) {
+    if (text == "all") {
+        types = BatchTypeFlags{1, 1, 1, 1, 1, 1};
+        return true;
+    }
+    types = BatchTypeFlags{};
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = std::min(text.find(',', start), text.size());
+        const std::string type = text.substr(start, comma - start);
+        if (type == "jpg" || type == "jpeg") {
+            types.jpg = 1;
+        } else if (type == "bmp") {
+            types.bmp = 1;
+        } else if (type == "png") {
+            types.png = 1;
+        } else if (type == "gif") {
+            types.gif = 1;
+        } else if (type == "tga") {
+            types.tga = 1;
+        } else {
+            return false;
+        }
+        start = comma + 1;
+    }
+    return true;
+}
+
+// "WxH", "W" (height kept in proportion), "best" or "real".
+bool ParseImageSize(const std::string& text, ImageMarkOptions& image) {
+    if (text == "best" || text == "real") {
+        image.sizeMode = text == "best" ? ImageSizeMode::Best : ImageSizeMode::Real;
+        return true;
+    }
+    const size_t cross = text.find('x');
+    const auto width = ParseInteger(text.substr(0, cross), 1, 1 << 16);
+    const auto height = cross == std::string::npos ? std::optional<int32_t>(0)
+                                                   : ParseInteger(text.substr(cross + 1), 1, 1 << 16);
+    if (!width || !height) return false;
+    image.sizeMode = ImageSizeMode::Chosen;
+    image.width = *width;
+    image.height = *height;
+    return true;
+}
+
+bool ParseStyle(const std::string& text, TextMarkOptions& mark) {
+    static const std::map<std::string, std::pair<bool, bool>> kStyles = {
+        {"normal", {false, false}},
+        {"bold", {true, false}},
+        {"italic", {false, true}},
+        {"bold-italic", {true, true}},
+    };
+    const auto found = kStyles.find(text);
+    if (found == kStyles.end()) return false;
+    mark.bold = found->second.first;
+    mark.italic = found->second.second;
+    return true;
+}
+
+}  // namespace
+
+std::optional<int32_t> AlignmentFromName(const std::string& name) {
+    static const std::map<std::string, int32_t> kNames = {
+        {"top", Top},         {"right-top", RightTop},     {"top-right", RightTop},     {"right", Right},
+        {"right-bottom", RightBottom}, {"bottom-right", RightBottom}, {"bottom", Bottom},
+        {"left-bottom", LeftBottom},   {"bottom-left", LeftBottom},   {"left", Left},
+        {"left-top", LeftTop},         {"top-left", LeftTop},         {"center", Center},
+        {"centre", Center},
+    };
+    const auto found = kNames.find(name);
+    if (found == kNames.end()) return std::nullopt;
+    return found->second;
+}
+
+std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& arguments, std::string& error) {
+    ToolOptions options;
+    TextMarkOptions text;
+    ImageMarkOptions image;
+    bool textGiven = false;
+    bool imageGiven = false;
+    std::string textOnlyOption;
+    std::string imageOnlyOption;
+    std::vector<std::string> positional;
+
+    using Setter = std::function<bool(const std::string&)>;
+    auto integer = [](int32_t& field, int32_t low, int32_t high) -> Setter {
+        return [&field, low, high](const std::string& value) {
+            const auto parsed = ParseInteger(value, low, high);
+            if (parsed) field = *parsed;
+            return parsed.has_value();
+        };
+    };
+    auto colour = [](RgbColour& field) -> Setter {
+        return [&field](const std::string& value) {
+            const auto parsed = ParseColour(value);
+            if (parsed) field = *parsed;
+            return parsed.has_value();
+        };
+    };
+    auto alignment = [](int32_t& field) -> Setter {
+        return [&field](const std::string& value) {
+            const auto parsed = AlignmentFromName(value);
+            if (parsed) field = *parsed;
+            return parsed.has_value();
+        };
+    };
+
+    enum class Group { General, Text, Image };
+    struct Option {
+        Group group;
+        Setter set;
+        const char* expects;
+    };
+    const std::map<std::string, Option> table = {
+        {"--types", {Group::General, [&](const std::string& v) { return ParseTypes(v, options.types); },
+                     "all, or a comma list of jpg, bmp, png, gif, tga"}},
+        {"--jobs", {Group::General, integer(options.jobs, 1, 256), "a number of jobs from 1 to 256"}},
+        {"--quality", {Group::General, integer(options.quality, 1, 100), "a quality from 1 to 100"}},
+        {"--text", {Group::Text, [&](const std::string& v) { text.text = v; textGiven = true; return !v.empty(); },
+                    "a text that is not empty"}},
+        {"--font", {Group::Text, [&](const std::string& v) { text.font = v; return !v.empty(); }, "a font family"}},
+        {"--size", {Group::Text, integer(text.size, 1, 1000), "a size in points from 1 to 1000"}},
+        {"--style", {Group::Text, [&](const std::string& v) { return ParseStyle(v, text); },
+                     "normal, bold, italic or bold-italic"}},
+        {"--color", {Group::Text, colour(text.colour), "a colour RRGGBB"}},
+        {"--opacity", {Group::Text, integer(text.opacity, 0, 100), "a percentage from 0 to 100"}},
+        {"--rotation", {Group::Text, integer(text.rotation, 0, 360), "degrees from 0 to 360"}},
+        {"--shadow-color", {Group::Text, colour(text.shadowColour), "a colour RRGGBB"}},
+        {"--shadow-opacity", {Group::Text, integer(text.shadowOpacity, 0, 100), "a percentage from 0 to 100"}},
+        {"--shadow-distance", {Group::Text, integer(text.shadowDistance, 0, 1000), "pixels from 0 to 1000"}},
+        {"--shadow-smooth", {Group::Text, integer(text.shadowSmooth, 0, 100), "pixels from 0 to 100"}},
+        {"--text-align", {Group::Text, alignment(text.alignment), "an anchor such as right-bottom or center"}},
+        {"--image", {Group::Image, [&](const std::string& v) { image.file = v; imageGiven = true; return !v.empty(); },
+                     "a picture file"}},
+        {"--image-size", {Group::Image, [&](const std::string& v) { return ParseImageSize(v, image); },
+                          "WxH, W, best or real"}},
+        {"--image-opacity", {Group::Image, integer(image.opacity, 0, 100), "a percentage from 0 to 100"}},
+        {"--image-rotation", {Group::Image, integer(image.rotation, 0, 360), "degrees from 0 to 360"}},
+        {"--image-align", {Group::Image, alignment(image.alignment), "an anchor such as right-bottom or center"}},
+    };
+
+    bool optionsEnded = false;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (optionsEnded || argument.size() < 2 || argument[0] != '-') {
+            positional.push_back(argument);
+            continue;
+        }
+        if (argument == "--") {
+            optionsEnded = true;
+        } else if (argument == "-h" || argument == "--help") {
+            options.help = true;
+        } else if (argument == "--in-place") {
+            options.inPlace = true;
+        } else if (argument == "--shadow") {
+            text.shadow = true;
+            textOnlyOption = argument;
+        } else {
+            const size_t equals = argument.find('=');
+            const std::string name = argument.substr(0, equals);
+            const auto found = table.find(name);
+            if (found == table.end()) {
+                error = "unknown option " + name;
+                return std::nullopt;
+            }
+            std::string value;
+            if (equals != std::string::npos) {
+                value = argument.substr(equals + 1);
+            } else if (i + 1 < arguments.size()) {
+                value = arguments[++i];
+            } else {
+                error = name + " needs a value: " + found->second.expects;
+                return std::nullopt;
+            }
+            if (!found->second.set(value)) {
+                error = "bad value '" + value + "' for " + name + ": expected " + found->second.expects;
+                return std::nullopt;
+            }
+            if (found->second.group == Group::Text && name != "--text") textOnlyOption = name;
+            if (found->second.group == Group::Image && name != "--image") imageOnlyOption = name;
+        }
+    }
+    if (options.help) return options;
+
+    if (!textOnlyOption.empty() && !textGiven) {
+        error = textOnlyOption + " needs --text";
+        return std::nullopt;
+    }
+    if (!imageOnlyOption.empty() && !imageGiven) {
+        error = imageOnlyOption + " needs --image";
+        return std::nullopt;
+    }
+    if (positional.empty() || positional.size() > 2) {
+        error = positional.empty() ? "missing SOURCE_DIR" : "too many arguments: expected SOURCE_DIR [OUTPUT_DIR]";
+        return std::nullopt;
+    }
+    options.sourceDirectory = positional[0];
+    if (positional.size() == 2) options.outputDirectory = positional[1];
+    if (textGiven) options.textMark = text;
+    if (imageGiven) options.imageMark = image;
+    return options;
+}

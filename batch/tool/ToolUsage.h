@@ -1,0 +1,3 @@
+#pragma once
+// The text of stampora-batch --help.
+extern const char kToolUsage[];

@@ -1,0 +1,87 @@
+// stampora-batch: the batch job from the command line.
+#include <cstdio>
+#include <algorithm>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "batch/BatchJob.h"
+#include "batch/tool/MarkSetup.h"
+#include "batch/tool/TerminalUi.h"
+#include "batch/tool/ToolOptions.h"
+#include "batch/tool/ToolUsage.h"
+#include "platform/OutputDirectorySetting.h"
+
+namespace {
+
+constexpr int kExitAllWritten = 0;
+constexpr int kExitRunFailed = 1;
+constexpr int kExitUsage = 2;
+
+int UsageError(const std::string& message) {
+    std::fprintf(stderr, "stampora-batch: %s\nTry 'stampora-batch --help' for more information.\n", message.c_str());
+    return kExitUsage;
+}
+
+int Refuse(const std::string& message) {
+    std::fprintf(stderr, "stampora-batch: %s\n", message.c_str());
+    return kExitUsage;
+}
+
+// The output directory exists before the run, as a user of a command-line
+// tool expects; a path that cannot be made a directory is refused.
+bool EnsureDirectory(const std::string& directory) {
+    const std::filesystem::path path(std::u8string(directory.begin(), directory.end()));
+    std::error_code error;
+    if (std::filesystem::is_directory(path, error)) return true;
+    std::filesystem::create_directories(path, error);
+    return std::filesystem::is_directory(path, error);
+}
+
+int32_t DefaultJobs() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return cores == 0 ? 1 : static_cast<int32_t>(std::min(cores, 256u));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = ParseToolOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) return UsageError(error);
+    if (options->help) {
+        std::fputs(kToolUsage, stdout);
+        return kExitAllWritten;
+    }
+
+    CBatchJob job;
+    job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();
+    job.quality = options->quality;
+    if (options->textMark && !SetUpTextMark(*options->textMark, job.textMark, error)) return Refuse(error);
+    if (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, error)) return Refuse(error);
+
+    const std::string outputDirectory = options->outputDirectory ? *options->outputDirectory : ReadOutputDirectory();
+    if (!options->sourceDirectory.empty() && !outputDirectory.empty() && !EnsureDirectory(outputDirectory)) {
+        return Refuse("cannot create the output directory " + outputDirectory);
+    }
+
+    CTerminalUi ui(*options, outputDirectory);
+    const BatchSummary summary = job.RunBatch(ui);
+    switch (summary.state) {
+        case BatchRunState::NotStarted:
+        case BatchRunState::Declined:
+            return kExitUsage;
+        case BatchRunState::SourceNotListed:
+            return Refuse("cannot list the source directory " + options->sourceDirectory);
+        case BatchRunState::NoFile:
+            return kExitRunFailed;
+        case BatchRunState::Finished:
+            break;
+    }
+    std::printf("%d written, %d skipped (not readable pictures), %d failed to save; results in %s\n",
+                static_cast<int>(summary.written), static_cast<int>(summary.unreadable),
+                static_cast<int>(summary.saveFailed), outputDirectory.c_str());
+    return summary.saveFailed > 0 ? kExitRunFailed : kExitAllWritten;
+}
