@@ -1,0 +1,87 @@
+#include "image/BoxBlurProcessor.h"
+
+#include <gtest/gtest.h>
+
+#include "ImageTestPixels.h"
+
+namespace {
+
+CRasterImage Blurred(const CRasterImage& source, int32_t size, bool fillEdges) {
+    CRasterImage image = source;
+    CBoxBlurProcessor blur(size, fillEdges);
+    EXPECT_TRUE(image.RunProcessor(blur, nullptr));
+    return image;
+}
+
+// The block average worked out directly, pixel by pixel, from a grown copy.
+CRasterImage DirectBlur(const CRasterImage& source, int32_t n, bool fillEdges) {
+    CRasterImage grown = source;
+    const int32_t r = n / 2;
+    grown.AddBorder(fillEdges, r, r, r, r);
+    CRasterImage out = source;
+    const bool alpha = source.Bpp() == 32;
+    for (int32_t y = 0; y < source.Height(); ++y) {
+        for (int32_t x = 0; x < source.Width(); ++x) {
+            int64_t sum[3] = {0, 0, 0}, weight = 0;
+            for (int32_t j = 0; j < n; ++j) {
+                for (int32_t i = 0; i < n; ++i) {
+                    const uint8_t* p = grown.PixelAt(x + i, y + j);
+                    const int64_t w = alpha ? p[3] : 255;
+                    for (int c = 0; c < 3; ++c) sum[c] += p[c] * w;
+                    weight += w;
+                }
+            }
+            uint8_t* o = out.PixelAt(x, y);
+            for (int c = 0; c < 3; ++c) o[c] = static_cast<uint8_t>(weight ? sum[c] / weight : 0);
+            if (alpha) o[3] = static_cast<uint8_t>(weight / (int64_t{n} * n));
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(BoxBlurProcessor, MovingSumsMatchTheDirectBlockAverage) {
+    for (const int32_t bpp : {24, 32}) {
+        const CRasterImage source = NoiseImage(23, 17, bpp, 5);
+        for (const int32_t n : {2, 3, 4, 7, 12}) {
+            for (const bool fill : {false, true}) {
+                EXPECT_TRUE(SamePixels(Blurred(source, n, fill), DirectBlur(source, n, fill)))
+                    << "bpp " << bpp << " window " << n << " fill " << fill;
+            }
+        }
+    }
+}
+
+TEST(BoxBlurProcessor, UniformPictureStaysUniformAndEdgesFadeWithoutFilling) {
+    const CRasterImage source = UniformImage(8, 6, 32, 0xFF336699);
+    EXPECT_TRUE(SamePixels(Blurred(source, 3, true), source));
+    const CRasterImage faded = Blurred(source, 3, false);
+    EXPECT_EQ(faded.ReadPixel(4, 3), 0xFF336699u);
+    EXPECT_EQ(faded.ReadPixel(0, 0), 0x71336699u);  // 4 x 255 / 9 = 113
+    EXPECT_EQ(faded.ReadPixel(7, 5), 0x71336699u);
+    EXPECT_EQ(faded.Width(), 8);
+
+    const CRasterImage noise = NoiseImage(9, 9, 32, 3);
+    for (const int32_t small : {-4, 0, 1}) EXPECT_TRUE(SamePixels(Blurred(noise, small, true), Blurred(noise, 2, true)));
+}
+
+TEST(BoxBlurProcessor, WideWindowsSumWithoutOverflow) {
+    // 201 x 201 opaque white pixels weigh 201^2 x 255 x 255, past 32 bits.
+    const CRasterImage white = UniformImage(210, 205, 32, 0xFFFFFFFF);
+    EXPECT_TRUE(SamePixels(Blurred(white, 201, true), white));
+    const CRasterImage faded = Blurred(white, 201, false);
+    EXPECT_EQ(faded.ReadPixel(105, 102) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+TEST(BoxBlurProcessor, RefusesPalettesAndLeavesThePictureWhenTheCopyCannotBeMade) {
+    CBoxBlurProcessor blur(3, true);
+    CRasterImage palette = UniformImage(4, 4, 8, 1);
+    EXPECT_FALSE(palette.RunProcessor(blur, nullptr));
+
+    const CRasterImage source = NoiseImage(6, 6, 32, 9);
+    CRasterImage image = source;
+    CBoxBlurProcessor huge(2000000000, true);  // the grown copy cannot exist
+    EXPECT_FALSE(image.RunProcessor(huge, nullptr));
+    EXPECT_TRUE(SamePixels(image, source));
+}

@@ -1,0 +1,98 @@
+#include "image/RotateProcessor.h"
+
+#include <gtest/gtest.h>
+
+#include "ImageTestPixels.h"
+
+namespace {
+
+CRasterImage Rotated(const CRasterImage& source, int32_t degrees) {
+    CRasterImage image = source;
+    CRotateProcessor rotate(degrees);
+    EXPECT_TRUE(image.RunProcessor(rotate, nullptr));
+    return image;
+}
+
+uint32_t Sample32(double fx, double fy, uint32_t v00, uint32_t v10, uint32_t v01, uint32_t v11) {
+    uint8_t p[4][4];
+    StoreLE32(p[0], v00);
+    StoreLE32(p[1], v10);
+    StoreLE32(p[2], v01);
+    StoreLE32(p[3], v11);
+    return SampleBilinear(fx, fy, true, p[0], p[1], p[2], p[3]);
+}
+
+}  // namespace
+
+TEST(RotateProcessor, QuarterTurnsMovePixelsExactlyAndClockwise) {
+    const CRasterImage source = NoiseImage(5, 3, 32, 11);
+    const CRasterImage quarter = Rotated(source, 90);
+    ASSERT_EQ(quarter.Width(), 3);
+    ASSERT_EQ(quarter.Height(), 5);
+    // Clockwise: the source's left column becomes the top line, read right to left.
+    for (int32_t y = 0; y < 5; ++y) {
+        for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(quarter.ReadPixel(x, y), source.ReadPixel(y, 2 - x));
+    }
+    EXPECT_TRUE(SamePixels(Rotated(source, -90), Rotated(source, 270)));
+    EXPECT_TRUE(SamePixels(Rotated(source, 360), source));
+    EXPECT_TRUE(SamePixels(Rotated(source, -360), source));
+
+    const CRasterImage half = Rotated(source, 180);
+    EXPECT_EQ(half.ReadPixel(0, 0), source.ReadPixel(4, 2));
+    EXPECT_EQ(half.ReadPixel(4, 2), source.ReadPixel(0, 0));
+}
+
+TEST(RotateProcessor, TurnedBoxHoldsThePictureAndTheCornersShowTheBackground) {
+    const CRasterImage wide = Rotated(UniformImage(2000, 1000, 24, 0x102030), 30);
+    EXPECT_EQ(wide.Width(), 2233);   // 2000 cos 30 + 1000 sin 30 = 2232.05
+    EXPECT_EQ(wide.Height(), 1867);  // 1000 cos 30 + 2000 sin 30 = 1866.03
+
+    const CRasterImage flat = Rotated(UniformImage(40, 40, 24, 0x102030), 45);
+    EXPECT_EQ(flat.ReadPixel(0, 0), 0xFFFFFFu);
+    EXPECT_EQ(flat.ReadPixel(flat.Width() - 1, flat.Height() - 1), 0xFFFFFFu);
+    EXPECT_EQ(flat.ReadPixel(flat.Width() / 2, flat.Height() / 2), 0x102030u);
+
+    const CRasterImage layer = Rotated(UniformImage(40, 40, 32, 0xFF102030), 45);
+    EXPECT_EQ(layer.ReadPixel(0, 0) >> 24, 0u);
+    EXPECT_EQ(layer.ReadPixel(layer.Width() / 2, layer.Height() / 2), 0xFF102030u);
+    // Along the turned edge the alpha fades while the colour is kept (exactly,
+    // once the truncated alpha is large against the channel values).
+    for (int32_t x = 0; x < layer.Width(); ++x) {
+        const uint32_t v = layer.ReadPixel(x, layer.Height() / 4);
+        if ((v >> 24) >= 64) {
+            EXPECT_EQ(v & 0xFFFFFF, 0x102030u) << x;
+        }
+    }
+}
+
+TEST(RotateProcessor, RefusesThinOrPalettePicturesAndLeavesThemAlone) {
+    CRotateProcessor rotate(30);
+    CRasterImage thin = UniformImage(1, 5, 32, 0xFF000000);
+    EXPECT_FALSE(thin.RunProcessor(rotate, nullptr));
+    EXPECT_EQ(thin.Width(), 1);
+    CRasterImage palette = UniformImage(5, 5, 8, 3);
+    EXPECT_FALSE(palette.RunProcessor(rotate, nullptr));
+    EXPECT_EQ(palette.ReadPixel(0, 0), 3u);
+}
+
+TEST(SampleBilinear, WeighsColourByAlpha) {
+    // Transparent black beside opaque red does not darken the red.
+    const uint32_t mixed = Sample32(0.5, 0.0, 0x00000000, 0xFF640000, 0x00000000, 0xFF640000);
+    EXPECT_EQ(mixed, 0x7F640000u);
+    EXPECT_EQ(Sample32(0.5, 0.5, 0, 0, 0, 0x00FF0000), 0x00FFFFFFu);
+    EXPECT_EQ(Sample32(0.0, 0.0, 0x01020304, 0xFF, 0xFF, 0xFF), 0x01020304u);
+    // Opaque pixels blend plainly, fractions dropped.
+    EXPECT_EQ(Sample32(0.25, 0.0, 0xFF000000, 0xFF000064, 0xFF000000, 0xFF000064), 0xFF000019u);
+}
+
+TEST(SampleBilinear, ClampsAColourPushedAbove255ByTheTruncatedAlpha) {
+    // Alpha 1.5 truncates to 1 while the weighted colour is 382.5.
+    const uint32_t v = Sample32(0.5, 0.0, 0x01FFFFFF, 0x02FFFFFF, 0x01FFFFFF, 0x02FFFFFF);
+    EXPECT_EQ(v, 0x01FFFFFFu);
+}
+
+TEST(SampleBilinear, TwentyFourBitAnswersCarryAnOpaqueFourthByte) {
+    const uint8_t a[3] = {10, 20, 30}, b[3] = {30, 40, 50};
+    EXPECT_EQ(SampleBilinear(0.5, 0.5, false, a, a, a, a), 0xFF1E140Au);
+    EXPECT_EQ(SampleBilinear(0.5, 0.0, false, a, b, a, b), 0xFF281E14u);
+}

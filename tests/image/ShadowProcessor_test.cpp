@@ -1,0 +1,82 @@
+#include "image/ShadowProcessor.h"
+
+#include <gtest/gtest.h>
+
+#include "ImageTestPixels.h"
+
+namespace {
+
+ShadowParams Params(int32_t blur, int32_t offsetX, int32_t offsetY, int32_t opacity = 75) {
+    ShadowParams p;
+    p.blur = blur;
+    p.offsetX = offsetX;
+    p.offsetY = offsetY;
+    p.opacity = opacity;
+    return p;
+}
+
+}  // namespace
+
+TEST(ShadowProcessor, DefaultsAreAGreyShadowDownAndRight) {
+    const ShadowParams p;
+    EXPECT_EQ(p.blur, 5);
+    EXPECT_EQ(static_cast<uint32_t>(p.colour), 0xFF4B4B4Bu);
+    EXPECT_EQ(p.opacity, 75);
+    EXPECT_EQ(p.offsetX, 5);
+    EXPECT_EQ(p.offsetY, 5);
+}
+
+TEST(ShadowProcessor, GrowsToHoldTheShadowAndKeepsThePictureInPlace) {
+    CRasterImage image = UniformImage(10, 10, 32, 0xFF0000FF);
+    image.offsetX = 100;
+    image.offsetY = 50;
+    CShadowProcessor down(Params(4, 5, 5));
+    ASSERT_TRUE(image.RunProcessor(down, nullptr));
+    EXPECT_EQ(image.Width(), 19);
+    EXPECT_EQ(image.Height(), 19);
+    EXPECT_EQ(image.offsetX, 100);
+    EXPECT_EQ(image.offsetY, 50);
+    EXPECT_EQ(image.ReadPixel(0, 0), 0xFF0000FFu);   // the picture on top
+    EXPECT_EQ(image.ReadPixel(12, 12), 0xBF4B4B4Bu);  // full shadow: 255 x 75 / 100
+    EXPECT_EQ(image.ReadPixel(18, 18) >> 24, 0u);      // beyond the blur
+
+    CRasterImage left = UniformImage(10, 10, 32, 0xFF0000FF);
+    CShadowProcessor up(Params(4, -5, 0));
+    ASSERT_TRUE(left.RunProcessor(up, nullptr));
+    EXPECT_EQ(left.Width(), 19);
+    EXPECT_EQ(left.Height(), 18);
+    EXPECT_EQ(left.offsetX, -9);
+    EXPECT_EQ(left.offsetY, -4);
+    EXPECT_EQ(left.ReadPixel(9, 4), 0xFF0000FFu);
+}
+
+TEST(ShadowProcessor, ClampsOpacityAndBlur) {
+    CShadowProcessor faint(Params(0, 20, 0, 0));
+    EXPECT_EQ(faint.Params().opacity, 1);
+    EXPECT_EQ(faint.Params().blur, 2);
+    CShadowProcessor strong(Params(2, 20, 0, 150));
+    EXPECT_EQ(strong.Params().opacity, 100);
+
+    // A shadow clear of its picture: inside it, opacity 1 leaves alpha 2 of 255.
+    CRasterImage image = UniformImage(4, 4, 32, 0xFF000000);
+    ASSERT_TRUE(image.RunProcessor(faint, nullptr));
+    EXPECT_EQ(image.ReadPixel(22, 4), 0x024B4B4Bu);
+    image = UniformImage(4, 4, 32, 0xFF000000);
+    ASSERT_TRUE(image.RunProcessor(strong, nullptr));
+    EXPECT_EQ(image.ReadPixel(22, 4), 0xFF4B4B4Bu);
+}
+
+TEST(ShadowProcessor, RefusesOrFailsWithoutTouchingThePicture) {
+    CShadowProcessor shadow(Params(4, 5, 5));
+    CRasterImage flat = UniformImage(4, 4, 24, 0x123456);
+    EXPECT_FALSE(flat.RunProcessor(shadow, nullptr));
+
+    // A shadow so far away that the grown picture cannot be made.
+    const CRasterImage source = NoiseImage(5, 5, 32, 1);
+    CRasterImage image = source;
+    image.offsetX = 3;
+    CShadowProcessor far(Params(4, 2000000000, 2000000000));
+    EXPECT_FALSE(image.RunProcessor(far, nullptr));
+    EXPECT_TRUE(SamePixels(image, source));
+    EXPECT_EQ(image.offsetX, 3);
+}
