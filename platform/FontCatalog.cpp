@@ -101,8 +101,15 @@ std::optional<FaceLocation> LocationOf(FcPattern* font, bool bold, bool italic) 
     FcPatternGetInteger(font, FC_WEIGHT, 0, &weight);
     int slant = FC_SLANT_ROMAN;
     FcPatternGetInteger(font, FC_SLANT, 0, &slant);
-    location.syntheticBold = bold && weight < FC_WEIGHT_DEMIBOLD;
-    location.syntheticOblique = italic && slant == FC_SLANT_ROMAN;
+    // Fontconfig's own configuration may already mark a face for emboldening
+    // or slanting (and then reports the style asked for); either way the
+    // engine adds the styling itself.
+    FcBool embolden = FcFalse;
+    FcPatternGetBool(font, FC_EMBOLDEN, 0, &embolden);
+    FcMatrix* matrix = nullptr;
+    const bool sheared = FcPatternGetMatrix(font, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix->xy != 0.0;
+    location.syntheticBold = bold && (weight < FC_WEIGHT_DEMIBOLD || embolden == FcTrue);
+    location.syntheticOblique = italic && (slant == FC_SLANT_ROMAN || sheared);
     return location;
 }
 

@@ -1,0 +1,153 @@
+#include "platform/TextEngine.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "platform/FontCatalog.h"
+
+namespace {
+
+constexpr const char* kTestFamily = "DejaVu Sans";
+
+TextStyle Style(int32_t points, bool bold = false, bool italic = false, bool antialias = true) {
+    return TextStyle{kTestFamily, points, bold, italic, antialias};
+}
+
+struct Drawn {
+    int32_t width = 0;
+    int32_t height = 0;
+    std::vector<uint8_t> pixels;
+    uint8_t At(int32_t x, int32_t y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+
+// Draws onto a surface larger than the box, so ink outside the box shows.
+Drawn DrawWithRoom(const CTextLayout& layout, int32_t room) {
+    Drawn drawn;
+    drawn.width = static_cast<int32_t>(std::ceil(layout.Width())) + room;
+    drawn.height = static_cast<int32_t>(std::ceil(layout.Height())) + room;
+    drawn.pixels.assign(static_cast<size_t>(drawn.width) * drawn.height, 0);
+    layout.Draw(drawn.pixels.data(), drawn.width, drawn.height, static_cast<size_t>(drawn.width));
+    return drawn;
+}
+
+bool HasIntermediate(const Drawn& drawn) {
+    return std::any_of(drawn.pixels.begin(), drawn.pixels.end(), [](uint8_t v) { return v > 0 && v < 255; });
+}
+
+}  // namespace
+
+TEST(FontCatalog, ListsEachInstalledFamilyOnceInOrder) {
+    const auto& families = InstalledFontFamilies();
+    ASSERT_FALSE(families.empty());
+    EXPECT_TRUE(std::is_sorted(families.begin(), families.end()));
+    EXPECT_EQ(std::adjacent_find(families.begin(), families.end()), families.end());
+    EXPECT_NE(std::find(families.begin(), families.end(), kTestFamily), families.end());
+    for (const auto& name : families) EXPECT_NE(name.front(), '@');
+}
+
+TEST(FontCatalog, KnowsOnlyInstalledFamilies) {
+    EXPECT_TRUE(IsInstalledFamily("DejaVu Sans"));
+    EXPECT_TRUE(IsInstalledFamily("dejavu sans"));
+    EXPECT_FALSE(IsInstalledFamily("No Such Family Anywhere"));
+    EXPECT_FALSE(IsInstalledFamily(""));
+    EXPECT_FALSE(FindFace("No Such Family Anywhere", false, false));
+}
+
+TEST(FontCatalog, FindsRealStyledFacesAndSynthesisesMissingOnes) {
+    const auto regular = FindFace(kTestFamily, false, false);
+    const auto bold = FindFace(kTestFamily, true, false);
+    ASSERT_TRUE(regular && bold);
+    EXPECT_NE(regular->file, bold->file);
+    EXPECT_FALSE(bold->syntheticBold);
+    EXPECT_FALSE(regular->syntheticBold || regular->syntheticOblique);
+    // A family with a single face needs both synthesised.
+    if (!IsInstalledFamily("Droid Sans Fallback")) GTEST_SKIP() << "no single-face family installed";
+    const auto synthetic = FindFace("Droid Sans Fallback", true, true);
+    ASSERT_TRUE(synthetic);
+    EXPECT_TRUE(synthetic->syntheticBold);
+    EXPECT_TRUE(synthetic->syntheticOblique);
+}
+
+TEST(TextEngine, RefusesWhatItCannotDraw) {
+    EXPECT_TRUE(LayOutText(TextStyle{"No Such Family Anywhere", 24, false, false, true}, "Stampora").IsEmpty());
+    EXPECT_TRUE(LayOutText(Style(24), "").IsEmpty());
+    EXPECT_TRUE(LayOutText(Style(0), "Stampora").IsEmpty());
+    EXPECT_TRUE(LayOutText(Style(-7), "Stampora").IsEmpty());
+    EXPECT_TRUE(LayOutText(Style(kMaxTextPointSize + 1), "Stampora").IsEmpty());
+}
+
+TEST(TextEngine, MeasuresLinesAndStyles) {
+    const CTextLayout one = LayOutText(Style(24), "Stampora");
+    const CTextLayout two = LayOutText(Style(24), "Stampora\nStampora");
+    const CTextLayout longer = LayOutText(Style(24), "Stampora Stampora");
+    const CTextLayout bold = LayOutText(Style(24, true), "Stampora");
+    ASSERT_FALSE(one.IsEmpty());
+    EXPECT_GT(two.Height(), one.Height() * 1.8f);
+    EXPECT_FLOAT_EQ(two.Width(), one.Width());
+    EXPECT_GT(longer.Width(), one.Width() * 1.8f);
+    EXPECT_GT(bold.Width(), one.Width());
+    // 24 points at 96 dpi is a 32-pixel em: one line is about that tall.
+    EXPECT_GT(one.Height(), 30.0f);
+    EXPECT_LT(one.Height(), 45.0f);
+    // Only line feeds break lines; a carriage return draws nothing.
+    EXPECT_FLOAT_EQ(LayOutText(Style(24), "Stampora\r").Width(), one.Width());
+}
+
+TEST(TextEngine, AppliesKerning) {
+    const float pair = LayOutText(Style(48), "AV").Width();
+    const float apart = LayOutText(Style(48), "A").Width() + LayOutText(Style(48), "V").Width();
+    const float margins = LayOutText(Style(48), "A").Width() * 2 - LayOutText(Style(48), "AA").Width();
+    EXPECT_LT(pair, apart - margins - 1.0f);
+}
+
+TEST(TextEngine, DrawsInsideTheMeasuredBox) {
+    for (const char* text : {"Stampora", "fjord Ünïcødé ÅÉ", "Wg\nqy|", "©"}) {
+        for (bool italic : {false, true}) {
+            const CTextLayout layout = LayOutText(Style(30, true, italic), text);
+            const Drawn drawn = DrawWithRoom(layout, 8);
+            const int32_t boxW = static_cast<int32_t>(std::ceil(layout.Width()));
+            const int32_t boxH = static_cast<int32_t>(std::ceil(layout.Height()));
+            int inked = 0;
+            for (int32_t y = 0; y < drawn.height; ++y) {
+                for (int32_t x = 0; x < drawn.width; ++x) {
+                    if (drawn.At(x, y) == 0) continue;
+                    ++inked;
+                    EXPECT_TRUE(x < boxW && y < boxH) << text << " inked at " << x << "," << y;
+                }
+            }
+            EXPECT_GT(inked, 0) << text;
+        }
+    }
+}
+
+TEST(TextEngine, GreyCoverageHasSoftEdgesAndOneBitCoverageHasNone) {
+    const Drawn grey = DrawWithRoom(LayOutText(Style(24), "Stampora"), 0);
+    const Drawn oneBit = DrawWithRoom(LayOutText(Style(24, false, false, false), "Stampora"), 0);
+    EXPECT_TRUE(HasIntermediate(grey));
+    EXPECT_TRUE(std::any_of(grey.pixels.begin(), grey.pixels.end(), [](uint8_t v) { return v == 255; }));
+    EXPECT_FALSE(HasIntermediate(oneBit));
+    EXPECT_TRUE(std::any_of(oneBit.pixels.begin(), oneBit.pixels.end(), [](uint8_t v) { return v == 255; }));
+}
+
+TEST(TextEngine, DrawsCharactersTheFaceLacksFromAFallbackFace) {
+    if (!FindFallbackFace(U'東', false, false)) GTEST_SKIP() << "no font with CJK characters installed";
+    const CTextLayout han = LayOutText(Style(32), "東");
+    const Drawn drawn = DrawWithRoom(han, 0);
+    const auto inked = std::count_if(drawn.pixels.begin(), drawn.pixels.end(), [](uint8_t v) { return v > 128; });
+    EXPECT_GT(inked, 100);
+    // The whole text is drawn, each part in a face that has it.
+    const CTextLayout mixed = LayOutText(Style(32), "© 2026 Ünïcødé 東京");
+    EXPECT_GT(mixed.Width(), LayOutText(Style(32), "© 2026 Ünïcødé").Width() + 2 * 32 * 4 / 3 * 0.8f);
+}
+
+TEST(TextEngine, ClipsDrawingToTheSurface) {
+    const CTextLayout layout = LayOutText(Style(40), "Stampora");
+    std::vector<uint8_t> small(10 * 6, 0);
+    layout.Draw(small.data(), 10, 6, 10);
+    layout.Draw(nullptr, 10, 6, 10);
+    layout.Draw(small.data(), 0, 0, 0);
+    SUCCEED();
+}

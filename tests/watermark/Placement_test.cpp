@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include "support/RecordingMessageSink.h"
+#include "watermark/ImageWatermark.h"
+#include "watermark/TextWatermark.h"
+#include "watermark/WatermarkBase.h"
+#include "watermark/WatermarkMessages.h"
+
+namespace {
+
+WatermarkBase Mark(int32_t markW, int32_t markH, int32_t alignment) {
+    WatermarkBase mark;
+    mark.markWidth = markW;
+    mark.markHeight = markH;
+    mark.alignment = alignment;
+    mark.x = -1;
+    mark.y = -1;
+    return mark;
+}
+
+struct Anchor {
+    int32_t alignment;
+    int32_t x;
+    int32_t y;
+};
+
+}  // namespace
+
+TEST(PlaceByAlignment, PutsTheMarkAtEachAnchorWithTheMargin) {
+    // A 200 x 100 mark on a 1000 x 800 picture.
+    const Anchor anchors[] = {
+        {Top, 400, 10},      {RightTop, 790, 10},    {Right, 790, 350}, {RightBottom, 790, 690}, {Bottom, 400, 690},
+        {LeftBottom, 10, 690}, {Left, 10, 350},      {LeftTop, 10, 10}, {Center, 400, 350},
+    };
+    for (const Anchor& anchor : anchors) {
+        WatermarkBase mark = Mark(200, 100, anchor.alignment);
+        mark.PlaceByAlignment(1000, 800);
+        EXPECT_EQ(mark.x, anchor.x) << MarkAlignmentTooltip(anchor.alignment);
+        EXPECT_EQ(mark.y, anchor.y) << MarkAlignmentTooltip(anchor.alignment);
+        EXPECT_EQ(mark.pictureWidth, 1000);
+        EXPECT_EQ(mark.pictureHeight, 800);
+    }
+}
+
+TEST(PlaceByAlignment, CentringTruncatesTowardZero) {
+    WatermarkBase mark = Mark(99, 50, Center);
+    mark.PlaceByAlignment(200, 151);  // W - mw = 101, H - mh = 101
+    EXPECT_EQ(mark.x, 50);
+    EXPECT_EQ(mark.y, 50);
+}
+
+TEST(PlaceByAlignment, LeavesAMarkWithoutRoomForTheMarginWhereItWas) {
+    WatermarkBase tooWide = Mark(100, 10, RightTop);
+    tooWide.PlaceByAlignment(110, 100);
+    EXPECT_EQ(tooWide.x, -1);
+    EXPECT_EQ(tooWide.pictureWidth, 110);
+
+    WatermarkBase justFits = Mark(99, 10, RightTop);
+    justFits.PlaceByAlignment(110, 100);
+    EXPECT_EQ(justFits.x, 1);
+    EXPECT_EQ(justFits.y, 10);
+
+    WatermarkBase sameSize = Mark(300, 200, Center);
+    sameSize.PlaceByAlignment(300, 200);
+    EXPECT_EQ(sameSize.x, -1);
+
+    for (int32_t outside : {-1, 9, 1000}) {
+        WatermarkBase mark = Mark(10, 10, outside);
+        mark.PlaceByAlignment(500, 500);
+        EXPECT_EQ(mark.x, -1);
+        EXPECT_EQ(mark.y, -1);
+    }
+    EXPECT_STREQ(MarkAlignmentTooltip(9), "");
+    EXPECT_STREQ(MarkAlignmentTooltip(RightBottom), "Right Bottom");
+}
+
+TEST(CheckFits, AcceptsAMarkNoLargerThanThePicture) {
+    RecordingMessageSink sink;
+    ScopedMessageSink installed(sink);
+    WatermarkBase mark = Mark(300, 200, Center);
+    mark.enabled = true;
+    mark.pictureWidth = 300;
+    mark.pictureHeight = 200;
+    EXPECT_TRUE(mark.CheckFits(MarkKind::Text));
+    EXPECT_TRUE(mark.enabled);
+    EXPECT_TRUE(sink.messages.empty());
+}
+
+TEST(CheckFits, RefusesALargerMarkWithTheMessageOfItsKind) {
+    RecordingMessageSink sink;
+    ScopedMessageSink installed(sink);
+    TextWatermark text;
+    text.base.enabled = true;
+    text.base.markWidth = 301;
+    text.base.pictureWidth = 300;
+    EXPECT_FALSE(text.CheckFits());
+    EXPECT_FALSE(text.base.enabled);
+
+    ImageWatermark image;
+    image.base.enabled = true;
+    image.base.markHeight = 11;
+    image.base.pictureWidth = 50;
+    image.base.pictureHeight = 10;
+    EXPECT_FALSE(image.CheckFits());
+    EXPECT_FALSE(image.base.enabled);
+
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[0].text,
+              "The size of watermark exceeds the scope of display.\n"
+              " Please decrease the font size of the text or the number of words!");
+    EXPECT_EQ(sink.messages[1].text,
+              "The size of watermark exceeds the scope of display.\n Please decrease the  size of the watermark!");
+    for (const auto& message : sink.messages) {
+        EXPECT_EQ(message.caption, "Error");
+        EXPECT_EQ(message.icon, MessageIcon::Error);
+        EXPECT_EQ(message.buttons, MessageButtons::Ok);
+    }
+}
+
+TEST(ScreenPlacement, CentresInTheViewAndTakesThePositionBack) {
+    WatermarkBase mark = Mark(200, 100, -1);
+    mark.CenterInView(RECT{10, 20, 410, 320}, 0.5f);
+    EXPECT_EQ(mark.screenRect.left, 10 + (400 - 100) / 2);
+    EXPECT_EQ(mark.screenRect.top, 20 + (300 - 50) / 2);
+    EXPECT_EQ(mark.screenRect.right, mark.screenRect.left + 100);
+    EXPECT_EQ(mark.screenRect.bottom, mark.screenRect.top + 50);
+    EXPECT_EQ(mark.x, 300);
+    EXPECT_EQ(mark.y, 250);
+
+    mark.RectFromPosition(RECT{10, 20, 0, 0}, 0.5f);
+    EXPECT_EQ(mark.screenRect.left, 160);
+    EXPECT_EQ(mark.screenRect.top, 145);
+    EXPECT_EQ(mark.screenRect.right, 260);
+    EXPECT_EQ(mark.screenRect.bottom, 195);
+}
+
+TEST(ScreenPlacement, TruncatesEveryConversionTowardZero) {
+    WatermarkBase mark = Mark(333, 101, -1);
+    mark.x = 7;
+    mark.y = 5;
+    mark.RectFromPosition(RECT{0, 0, 0, 0}, 0.3f);
+    EXPECT_EQ(mark.screenRect.left, 2);   // 2.1
+    EXPECT_EQ(mark.screenRect.top, 1);    // 1.5
+    EXPECT_EQ(mark.screenRect.right, 2 + 99);   // 99.9
+    EXPECT_EQ(mark.screenRect.bottom, 1 + 30);  // 30.3
+
+    // A rectangle left of the view gives a position truncated toward zero.
+    mark.screenRect = RECT{-5, 7, 0, 0};
+    mark.PositionFromRect(0, 0, 2.0f);
+    EXPECT_EQ(mark.x, -2);
+    EXPECT_EQ(mark.y, 3);
+    // The reciprocal of the zoom is taken first, in double precision.
+    mark.screenRect = RECT{100, 100, 0, 0};
+    mark.PositionFromRect(0, 0, 0.1f);
+    EXPECT_EQ(mark.x, 999);  // 100 * (1 / 0.1f) = 999.99998...
+}
+
+TEST(ScreenPlacement, AMarkLargerThanTheViewStartsBeforeIt) {
+    WatermarkBase mark = Mark(500, 400, -1);
+    mark.CenterInView(RECT{0, 0, 300, 200}, 1.0f);
+    EXPECT_EQ(mark.screenRect.left, -100);
+    EXPECT_EQ(mark.screenRect.top, -100);
+    EXPECT_EQ(mark.x, -100);
+    EXPECT_EQ(mark.y, -100);
+}
+
+TEST(ScreenPlacement, ExtremeZoomsSaturateInsteadOfOverflowing) {
+    WatermarkBase mark = Mark(2000000000, 2000000000, -1);
+    mark.CenterInView(RECT{0, 0, 100, 100}, 1000.0f);
+    mark.screenRect = RECT{2000000000, -2000000000, 0, 0};
+    mark.PositionFromRect(-2000000000, 2000000000, 1e-30f);
+    EXPECT_EQ(mark.x, 2147483647);
+    EXPECT_EQ(mark.y, -2147483647 - 1);
+}

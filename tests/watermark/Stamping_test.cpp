@@ -1,0 +1,195 @@
+#include <gtest/gtest.h>
+
+#include "support/RecordingMessageSink.h"
+#include "watermark/ImageWatermark.h"
+#include "watermark/StampOnto.h"
+#include "watermark/TextWatermark.h"
+
+namespace {
+
+CRasterImage Filled(int32_t w, int32_t h, int32_t bpp, uint8_t blue, uint8_t green, uint8_t red, uint8_t alpha = 255) {
+    CRasterImage image;
+    EXPECT_TRUE(image.Create(w, h, bpp));
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) {
+            uint8_t* pixel = image.PixelAt(x, y);
+            pixel[0] = blue;
+            pixel[1] = green;
+            pixel[2] = red;
+            if (bpp == 32) pixel[3] = alpha;
+        }
+    }
+    return image;
+}
+
+ImageWatermark LoadedMark(CRasterImage source, int32_t width, int32_t height) {
+    ImageWatermark mark;
+    mark.source = std::move(source);
+    mark.base.width = width;
+    mark.base.height = height;
+    mark.base.enabled = true;
+    return mark;
+}
+
+// A text mark with a ready layer of one solid colour.
+TextWatermark SolidTextMark(int32_t w, int32_t h, uint8_t blue, uint8_t green, uint8_t red) {
+    TextWatermark mark;
+    CRasterImage solid = Filled(w, h, 32, blue, green, red);
+    mark.layer.Assign(solid);
+    mark.base.markWidth = w;
+    mark.base.markHeight = h;
+    mark.base.enabled = true;
+    return mark;
+}
+
+uint32_t PixelValue(const CRasterImage& image, int32_t x, int32_t y) { return image.ReadPixel(x, y); }
+
+}  // namespace
+
+TEST(ImageWatermarkLayer, PreparesAScaled32BitCopyOfTheSource) {
+    ImageWatermark mark = LoadedMark(Filled(40, 20, 24, 10, 20, 30), 20, 10);
+    mark.PrepareImageLayer();
+    EXPECT_EQ(mark.layer.Width(), 20);
+    EXPECT_EQ(mark.layer.Height(), 10);
+    EXPECT_EQ(mark.layer.Bpp(), 32);
+    EXPECT_EQ(PixelValue(mark.layer, 5, 5), 0xFF1E140Au);
+    EXPECT_EQ(mark.source.Width(), 40);
+    EXPECT_EQ(mark.source.Bpp(), 24);
+
+    ImageWatermark inactive = LoadedMark(Filled(40, 20, 24, 1, 2, 3), 20, 10);
+    inactive.base.enabled = false;
+    inactive.PrepareImageLayer();
+    EXPECT_TRUE(inactive.layer.IsEmpty());
+}
+
+TEST(ImageWatermarkLayer, KeepsTheSourceSizeWhenItCannotBeScaled) {
+    ImageWatermark palette = LoadedMark(Filled(30, 12, 8, 0, 0, 0), 10, 4);
+    palette.RebuildLayer();
+    EXPECT_EQ(palette.base.markWidth, 30);
+    EXPECT_EQ(palette.base.markHeight, 12);
+    EXPECT_EQ(palette.layer.Bpp(), 32);
+    EXPECT_EQ(palette.base.width, 10);
+
+    ImageWatermark zero = LoadedMark(Filled(30, 12, 24, 0, 0, 0), 0, 4);
+    zero.RebuildLayer();
+    EXPECT_EQ(zero.base.markWidth, 30);
+    EXPECT_EQ(zero.base.markHeight, 12);
+}
+
+TEST(ImageWatermarkLayer, RotatesAFreshLayerOnEveryRebuild) {
+    ImageWatermark mark = LoadedMark(Filled(400, 200, 24, 9, 9, 9), 200, 100);
+    mark.base.rotation = 90;
+    mark.RebuildLayer();
+    EXPECT_EQ(mark.base.markWidth, 100);
+    EXPECT_EQ(mark.base.markHeight, 200);
+    EXPECT_EQ(mark.base.width, 200);
+
+    mark.base.rotation = 30;
+    mark.RebuildLayer();
+    const int32_t w = mark.base.markWidth;
+    const int32_t h = mark.base.markHeight;
+    mark.RebuildLayer();
+    EXPECT_EQ(mark.base.markWidth, w);
+    EXPECT_EQ(mark.base.markHeight, h);
+
+    // An inactive mark is not turned again.
+    mark.base.enabled = false;
+    mark.RebuildLayer();
+    EXPECT_EQ(mark.base.markWidth, w);
+}
+
+TEST(ImageWatermarkLayer, BestSizeMarkIsPlacedByItsScaledSize) {
+    ImageWatermark mark = LoadedMark(Filled(2000, 1000, 24, 0, 0, 0), 2000 / 10, 1000 / 10);
+    mark.base.alignment = RightBottom;
+    mark.RebuildLayer();
+    mark.base.PlaceByAlignment(1024, 768);
+    EXPECT_EQ(mark.base.x, 814);
+    EXPECT_EQ(mark.base.y, 658);
+}
+
+TEST(ImageWatermarkRecord, CopiesAreDeepAndExact) {
+    ImageWatermark original = LoadedMark(Filled(8, 6, 24, 1, 2, 3), 4, 3);
+    original.RebuildLayer();
+    ImageWatermark copy = original;
+    EXPECT_NE(copy.source.Pixels(), original.source.Pixels());
+    EXPECT_EQ(copy.layer.Width(), 4);
+    copy = ImageWatermark();
+    EXPECT_TRUE(copy.source.IsEmpty());
+    EXPECT_TRUE(copy.layer.IsEmpty());
+    EXPECT_FALSE(copy.base.enabled);
+}
+
+TEST(ImageWatermarkDialogWarnings, WarnOnlyAboutAKnownSmallerPicture) {
+    RecordingMessageSink sink;
+    ScopedMessageSink installed(sink);
+    WatermarkBase mark;
+    EXPECT_FALSE(WarnIfWidthExceedsPicture(mark, 5000));  // picture size unknown
+    mark.pictureWidth = 640;
+    mark.pictureHeight = 480;
+    EXPECT_FALSE(WarnIfWidthExceedsPicture(mark, 640));
+    EXPECT_TRUE(WarnIfWidthExceedsPicture(mark, 641));
+    EXPECT_FALSE(WarnIfHeightExceedsPicture(mark, 480));
+    EXPECT_TRUE(WarnIfHeightExceedsPicture(mark, 481));
+    ASSERT_EQ(sink.messages.size(), 2u);
+    EXPECT_EQ(sink.messages[0].text, "The width is bigger than the dest image!");
+    EXPECT_EQ(sink.messages[1].text, "The height is bigger than the dest image!");
+    EXPECT_EQ(sink.messages[1].caption, "Error");
+    EXPECT_EQ(sink.messages[1].icon, MessageIcon::Error);
+}
+
+TEST(StampOnto, DrawsTheTextOverTheImageAtTheirPositions) {
+    CRasterImage picture = Filled(200, 100, 32, 0, 0, 0);
+    ImageWatermark image = LoadedMark(Filled(40, 20, 24, 255, 0, 0), 40, 20);
+    image.RebuildLayer();
+    image.base.x = 10;
+    image.base.y = 10;
+    TextWatermark text = SolidTextMark(30, 10, 0, 255, 0);
+    text.base.x = 30;
+    text.base.y = 20;
+    text.layer.offsetX = 500;  // the layer's own position plays no part
+    StampOnto(picture, image, text, true);
+    EXPECT_EQ(PixelValue(picture, 15, 15), 0xFF0000FFu);   // image only
+    EXPECT_EQ(PixelValue(picture, 35, 25), 0xFF00FF00u);   // both: text on top
+    EXPECT_EQ(PixelValue(picture, 55, 25), 0xFF00FF00u);   // text only
+    EXPECT_EQ(PixelValue(picture, 100, 60), 0xFF000000u);  // neither
+}
+
+TEST(StampOnto, BlendsWithTheMarksOpacity) {
+    TextWatermark text = SolidTextMark(10, 10, 200, 200, 200);
+    ImageWatermark none;
+    for (int32_t opacity : {0, -20}) {
+        CRasterImage picture = Filled(50, 50, 32, 10, 10, 10);
+        text.base.opacity = opacity;
+        StampOnto(picture, none, text, true);
+        EXPECT_EQ(PixelValue(picture, 5, 5), 0xFF0A0A0Au) << opacity;
+    }
+    // Full opacity leaves the layer's own alpha in charge.
+    text.layer.FillAlpha(0);
+    text.layer.PixelAt(1, 1)[3] = 255;
+    text.base.opacity = 100;
+    CRasterImage picture = Filled(50, 50, 32, 10, 10, 10);
+    StampOnto(picture, none, text, true);
+    EXPECT_EQ(PixelValue(picture, 1, 1), 0xFFC8C8C8u);
+    EXPECT_EQ(PixelValue(picture, 2, 2), 0xFF0A0A0Au);
+}
+
+TEST(StampOnto, TheMarginTestSkipsAMarkWithoutRoomToSpare) {
+    TextWatermark text = SolidTextMark(100, 50, 255, 255, 255);
+    ImageWatermark none;
+    CRasterImage tight = Filled(110, 100, 32, 0, 0, 0);
+    StampOnto(tight, none, text, true);
+    EXPECT_EQ(PixelValue(tight, 0, 0), 0xFF000000u);
+
+    CRasterImage roomy = Filled(111, 100, 32, 0, 0, 0);
+    StampOnto(roomy, none, text, true);
+    EXPECT_EQ(PixelValue(roomy, 0, 0), 0xFFFFFFFFu);
+
+    // The editor's save has no margin test.
+    StampOnto(tight, none, text, false);
+    EXPECT_EQ(PixelValue(tight, 0, 0), 0xFFFFFFFFu);
+
+    text.base.enabled = false;
+    CRasterImage untouched = Filled(300, 300, 32, 0, 0, 0);
+    StampOnto(untouched, none, text, false);
+    EXPECT_EQ(PixelValue(untouched, 0, 0), 0xFF000000u);
+}

@@ -1,0 +1,325 @@
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+#include "platform/FontCatalog.h"
+#include "platform/TextEngine.h"
+#include "watermark/RenderText.h"
+#include "watermark/TextWatermark.h"
+
+namespace {
+
+constexpr const char* kTestFamily = "DejaVu Sans";
+
+TextWatermarkParams Params(const char* text, int32_t size = 24) {
+    TextWatermarkParams params;
+    params.text = text;
+    params.fontFace = kTestFamily;
+    params.size = size;
+    return params;
+}
+
+// A text mark as the text dialog leaves it after OK.
+TextWatermark ConfirmedMark(const char16_t* text) {
+    TextWatermark mark;
+    mark.text = text;
+    mark.font.height = 24;
+    mark.font.weight = kFontWeightNormal;
+    mark.font.charSet = kDefaultCharSet;
+    mark.font.faceName = u"DejaVu Sans";
+    mark.base.enabled = true;
+    mark.UpdateParams();
+    return mark;
+}
+
+bool AlphaValuesAreOnly0Or255(const CRasterImage& layer) {
+    for (int32_t y = 0; y < layer.Height(); ++y) {
+        for (int32_t x = 0; x < layer.Width(); ++x) {
+            const uint8_t alpha = layer.PixelAt(x, y)[3];
+            if (alpha != 0 && alpha != 255) return false;
+        }
+    }
+    return true;
+}
+
+int32_t CountAlpha(const CRasterImage& layer, uint8_t wanted) {
+    int32_t count = 0;
+    for (int32_t y = 0; y < layer.Height(); ++y) {
+        for (int32_t x = 0; x < layer.Width(); ++x) count += layer.PixelAt(x, y)[3] == wanted;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST(TextWatermarkRecord, StartsFromItsInitialValues) {
+    const TextWatermark mark;
+    EXPECT_EQ(mark.base.opacity, 100);
+    EXPECT_FALSE(mark.base.enabled);
+    EXPECT_EQ(mark.font.height, 0);
+    EXPECT_EQ(mark.shadowOpacity, 100);
+    EXPECT_EQ(mark.params.size, 24);
+    EXPECT_EQ(mark.params.colour, 0xFFFFFFFFu);
+    EXPECT_TRUE(mark.params.antialias);
+    EXPECT_EQ(mark.shadow.blur, 5);
+    EXPECT_EQ(static_cast<uint32_t>(mark.shadow.colour), 0xFF4B4B4Bu);
+    EXPECT_EQ(mark.shadow.opacity, 75);
+    EXPECT_EQ(mark.layer.params.size, 24);
+}
+
+TEST(UpdateParams, TakesEveryDialogSettingIntoTheRecords) {
+    TextWatermark mark;
+    mark.text = u"© 2026 Ünïcødé 東京\nzweite Zeile";
+    mark.colour = {0x12, 0x34, 0x56};
+    mark.font = {36, kFontWeightBold, true, kDefaultCharSet, u"DejaVu Serif"};
+    mark.shadowEnabled = true;
+    mark.shadowDistance = -4;
+    mark.shadowOpacity = 60;
+    mark.smooth = 7;
+    mark.shadowColour = {0xAB, 0xCD, 0xEF};
+    mark.UpdateParams();
+
+    EXPECT_EQ(mark.params.text, "© 2026 Ünïcødé 東京\nzweite Zeile");
+    EXPECT_EQ(mark.params.fontFace, "DejaVu Serif");
+    EXPECT_EQ(mark.params.size, 36);
+    EXPECT_TRUE(mark.params.bold);
+    EXPECT_TRUE(mark.params.italic);
+    EXPECT_EQ(mark.params.colour, 0xFF123456u);
+    EXPECT_TRUE(mark.params.shadow);
+    EXPECT_EQ(mark.shadow.blur, 7);
+    EXPECT_EQ(static_cast<uint32_t>(mark.shadow.colour), 0xFFABCDEFu);
+    EXPECT_EQ(mark.shadow.opacity, 60);
+    EXPECT_EQ(mark.shadow.offsetX, -4);
+    EXPECT_EQ(mark.shadow.offsetY, -4);
+    // The rasterizer's own shadow and smoothing stay at their defaults.
+    EXPECT_TRUE(mark.params.antialias);
+    EXPECT_EQ(mark.params.shadowParams.blur, 5);
+    EXPECT_EQ(mark.params.shadowParams.offsetX, 5);
+
+    mark.font.weight = 600;  // only 700 is bold
+    mark.font.italic = false;
+    mark.UpdateParams();
+    EXPECT_FALSE(mark.params.bold);
+    EXPECT_FALSE(mark.params.italic);
+}
+
+TEST(UpdateParams, KeepsThePreviousSettingsWhileTheSizeIsBelowOne) {
+    TextWatermark mark = ConfirmedMark(u"first");
+    mark.text = u"second";
+    mark.shadowEnabled = true;
+    mark.smooth = 9;
+    for (int32_t height : {0, -3}) {
+        mark.font.height = height;
+        mark.UpdateParams();
+        EXPECT_EQ(mark.params.text, "first");
+        EXPECT_EQ(mark.params.size, 24);
+        EXPECT_FALSE(mark.params.shadow);
+        EXPECT_EQ(mark.shadow.blur, 0);  // as confirmed, not the 9 typed since
+    }
+}
+
+TEST(UpdateParams, KeepsAFaceNameWithinItsCapacity) {
+    TextWatermark mark = ConfirmedMark(u"x");
+    mark.font.faceName = std::u16string(40, u'F');
+    mark.UpdateParams();
+    EXPECT_EQ(mark.params.fontFace, std::string(kFaceNameCapacity - 1, 'F'));
+    mark.font.faceName = std::u16string(u"Dejä\0junk", 9);
+    mark.UpdateParams();
+    EXPECT_EQ(mark.params.fontFace, "Dejä");
+}
+
+TEST(TextWatermarkRecord, CopiesAreDeepAndExact) {
+    TextWatermark original = ConfirmedMark(u"Stampora");
+    original.RebuildLayer();
+    TextWatermark copy = original;
+    EXPECT_EQ(copy.layer.Width(), original.layer.Width());
+    EXPECT_NE(copy.layer.Pixels(), original.layer.Pixels());
+    EXPECT_EQ(copy.layer.params.text, "Stampora");
+    copy.params.text = "changed";
+    EXPECT_EQ(original.params.text, "Stampora");
+
+    // Taking back a fresh mark leaves no trace of the earlier layer.
+    copy = TextWatermark();
+    EXPECT_TRUE(copy.layer.IsEmpty());
+    EXPECT_EQ(copy.base.markWidth, 0);
+}
+
+TEST(RenderText, SizesTheLayerToTheMeasuredBoxPlusOne) {
+    for (const char* text : {"Stampora", "Stampora\nsecond line", "A"}) {
+        const TextWatermarkParams params = Params(text);
+        const CTextLayout layout = LayOutText(TextStyle{kTestFamily, 24, false, false, true}, text);
+        CTextLayer layer;
+        RenderText(layer, params);
+        EXPECT_EQ(layer.Bpp(), 32);
+        EXPECT_EQ(layer.Width(), static_cast<int32_t>(std::ceil(layout.Width() + 1.0f))) << text;
+        EXPECT_EQ(layer.Height(), static_cast<int32_t>(std::ceil(layout.Height() + 1.0f))) << text;
+        EXPECT_EQ(layer.params.text, text);
+    }
+}
+
+TEST(RenderText, TallerForMoreLinesAndWiderInBold) {
+    CTextLayer one, two, bold;
+    RenderText(one, Params("Stampora"));
+    RenderText(two, Params("Stampora\nStampora"));
+    TextWatermarkParams boldParams = Params("Stampora");
+    boldParams.bold = true;
+    RenderText(bold, boldParams);
+    EXPECT_GT(two.Height(), one.Height() + one.Height() / 2);
+    EXPECT_EQ(two.Width(), one.Width());
+    EXPECT_GT(bold.Width(), one.Width());
+}
+
+TEST(RenderText, ColourChannelsHoldTheColourAndAlphaTheCoverage) {
+    TextWatermarkParams params = Params("Stampora");
+    params.colour = 0x00FF0000;  // red with an alpha byte of 0
+    CTextLayer grey;
+    RenderText(grey, params);
+    EXPECT_FALSE(AlphaValuesAreOnly0Or255(grey));
+    EXPECT_GT(CountAlpha(grey, 255), 20);
+    for (int32_t y = 0; y < grey.Height(); ++y) {
+        for (int32_t x = 0; x < grey.Width(); ++x) {
+            const uint8_t* pixel = grey.PixelAt(x, y);
+            ASSERT_EQ(pixel[0], 0);
+            ASSERT_EQ(pixel[1], 0);
+            ASSERT_EQ(pixel[2], 255);
+        }
+    }
+    params.antialias = false;
+    CTextLayer oneBit;
+    RenderText(oneBit, params);
+    EXPECT_TRUE(AlphaValuesAreOnly0Or255(oneBit));
+    EXPECT_GT(CountAlpha(oneBit, 255), 20);
+}
+
+TEST(RenderText, AnUnknownFaceGivesATransparentDot) {
+    TextWatermarkParams params = Params("Stampora");
+    params.fontFace = "No Such Family Anywhere";
+    CTextLayer layer;
+    RenderText(layer, params);
+    ASSERT_EQ(layer.Width(), 1);
+    ASSERT_EQ(layer.Height(), 1);
+    EXPECT_EQ(layer.PixelAt(0, 0)[3], 0);
+}
+
+TEST(RenderText, TheShadowPassGrowsTheLayerAndOffsetsTheText) {
+    CTextLayer plain;
+    RenderText(plain, Params("Stampora"));
+
+    TextWatermarkParams params = Params("Stampora");
+    params.shadow = true;  // offset (5, 5), blur 5
+    CTextLayer shadowed;
+    RenderText(shadowed, params);
+    EXPECT_EQ(shadowed.Width(), plain.Width() + 10);
+    EXPECT_EQ(shadowed.Height(), plain.Height() + 10);
+    EXPECT_EQ(shadowed.offsetX, 0);
+    EXPECT_EQ(shadowed.textOffsetX, 0);
+
+    params.shadowParams.offsetX = 2;
+    CTextLayer left;
+    RenderText(left, params);
+    EXPECT_EQ(left.offsetX, -3);
+    EXPECT_EQ(left.textOffsetX, 3);
+    EXPECT_EQ(left.offsetY, 0);
+    EXPECT_EQ(left.Width(), plain.Width() + 10);
+
+    // Without the shadow the text stays where it was: the layer returns to
+    // the anchor.
+    params.shadow = false;
+    RenderText(left, params);
+    EXPECT_EQ(left.offsetX, 0);
+    EXPECT_EQ(left.textOffsetX, 0);
+    EXPECT_EQ(left.Width(), plain.Width());
+}
+
+TEST(TextWatermarkLayer, RotationTurnsTheLayerOnlyFrom1To360) {
+    TextWatermark mark = ConfirmedMark(u"Stampora");
+    mark.RebuildLayer();
+    const int32_t w = mark.layer.Width();
+    const int32_t h = mark.layer.Height();
+    EXPECT_EQ(mark.base.width, w);
+    EXPECT_EQ(mark.base.markHeight, h);
+    for (int32_t unturned : {0, 360, 361, -90}) {
+        mark.base.rotation = unturned;
+        mark.RebuildLayer();
+        EXPECT_EQ(mark.layer.Width(), w) << unturned;
+        EXPECT_EQ(mark.layer.Height(), h) << unturned;
+    }
+    mark.base.rotation = 90;
+    mark.RebuildLayer();
+    EXPECT_EQ(mark.base.markWidth, h);
+    EXPECT_EQ(mark.base.markHeight, w);
+    EXPECT_EQ(mark.base.width, h);
+    mark.base.rotation = 30;
+    mark.RebuildLayer();
+    EXPECT_GT(mark.base.markHeight, h + w / 3);
+}
+
+TEST(TextWatermarkLayer, TheMarksShadowComesAfterTheRecordedSize) {
+    TextWatermark mark = ConfirmedMark(u"Stampora");
+    mark.RebuildLayer();
+    const int32_t plainW = mark.base.markWidth;
+
+    mark.shadowEnabled = true;
+    mark.shadowDistance = 0;
+    mark.smooth = 0;  // blurs with a window of 2 nonetheless
+    mark.UpdateParams();
+    mark.RebuildLayer();
+    // The rasterizer's pass (offset 5, blur 5) grows the recorded size by 10;
+    // the mark's own pass (offset 0, blur 2) grows only the layer, by 2 a side.
+    EXPECT_EQ(mark.base.markWidth, plainW + 10);
+    EXPECT_EQ(mark.layer.Width(), plainW + 14);
+    EXPECT_EQ(mark.base.width, mark.base.markWidth);
+
+    // Rebuilding again draws the same layer at the same place.
+    const int32_t offsetX = mark.layer.offsetX;
+    const int32_t textOffsetX = mark.layer.textOffsetX;
+    for (int i = 0; i < 3; ++i) mark.RebuildLayer();
+    EXPECT_EQ(mark.layer.offsetX, offsetX);
+    EXPECT_EQ(mark.layer.textOffsetX, textOffsetX);
+    EXPECT_EQ(mark.layer.offsetX + mark.layer.textOffsetX, 0);
+
+    mark.shadowEnabled = false;
+    mark.UpdateParams();
+    mark.RebuildLayer();
+    EXPECT_EQ(mark.layer.offsetX, 0);
+    EXPECT_EQ(mark.layer.offsetY, 0);
+    EXPECT_EQ(mark.base.markWidth, plainW);
+}
+
+TEST(TextWatermarkLayer, NonLatinTextIsDrawnWhole) {
+    if (!FindFallbackFace(U'東', false, false)) GTEST_SKIP() << "no font with CJK characters installed";
+    TextWatermark latin = ConfirmedMark(u"© 2026 Ünïcødé");
+    TextWatermark mixed = ConfirmedMark(u"© 2026 Ünïcødé 東京");
+    latin.RebuildLayer();
+    mixed.RebuildLayer();
+    // Two ideographs of about one em (32 pixels) each, and a space.
+    EXPECT_GT(mixed.base.markWidth, latin.base.markWidth + 60);
+    const int32_t inkRight = [&] {
+        int32_t right = 0;
+        for (int32_t y = 0; y < mixed.layer.Height(); ++y)
+            for (int32_t x = 0; x < mixed.layer.Width(); ++x)
+                if (mixed.layer.PixelAt(x, y)[3] > 128) right = std::max(right, x);
+        return right;
+    }();
+    EXPECT_GT(inkRight, latin.base.markWidth + 40);
+}
+
+TEST(TextLayerSnapshot, RestoresPositionAndTextSettings) {
+    CTextLayer layer;
+    TextWatermarkParams params = Params("Stampora");
+    params.shadow = true;
+    params.shadowParams.offsetX = -3;
+    RenderText(layer, params);
+    const auto snapshot = layer.MakeSnapshot();
+    CTextLayer other;
+    other.RestoreSnapshot(*snapshot);
+    EXPECT_EQ(other.offsetX, layer.offsetX);
+    EXPECT_EQ(other.textOffsetX, layer.textOffsetX);
+    EXPECT_EQ(other.params.text, "Stampora");
+
+    LayerSnapshot plain;  // not of the text kind
+    plain.offsetX = 40;
+    other.RestoreSnapshot(plain);
+    EXPECT_EQ(other.offsetX, 40);
+    EXPECT_EQ(other.params.text, "Stampora");
+}

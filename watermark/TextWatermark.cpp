@@ -1,0 +1,57 @@
+#include "watermark/TextWatermark.h"
+
+#include "image/RotateProcessor.h"
+#include "image/ShadowProcessor.h"
+#include "platform/Utf8Text.h"
+#include "watermark/RenderText.h"
+
+namespace {
+
+// The face name as the platform's font description holds it: up to its
+// terminator and at most one character less than its capacity.
+std::u16string_view StoredFaceName(const std::u16string& faceName) {
+    std::u16string_view name(faceName);
+    name = name.substr(0, name.find(u'\0'));
+    return name.substr(0, kFaceNameCapacity - 1);
+}
+
+bool IsAppliedRotation(int32_t degrees) { return degrees >= 1 && degrees <= 360; }
+
+}  // namespace
+
+void TextWatermark::UpdateParams() {
+    if (font.height < 1) return;
+    params.size = font.height;
+    params.bold = font.weight == kFontWeightBold;
+    params.italic = font.italic;
+    params.colour = OpaqueArgb(colour);
+    params.fontFace = Utf8FromUtf16(StoredFaceName(font.faceName));
+    params.text = Utf8FromUtf16(text);
+    params.shadow = shadowEnabled;
+    shadow.blur = smooth;
+    shadow.colour = static_cast<int32_t>(OpaqueArgb(shadowColour));
+    shadow.opacity = shadowOpacity;
+    shadow.offsetX = shadowDistance;
+    shadow.offsetY = shadowDistance;
+}
+
+void TextWatermark::RebuildLayer() {
+    RenderText(layer, params);
+    if (IsAppliedRotation(base.rotation)) {
+        CRotateProcessor rotate(base.rotation);
+        layer.RunProcessor(rotate, nullptr);
+    }
+    base.width = base.markWidth = layer.Width();
+    base.height = base.markHeight = layer.Height();
+    if (shadowEnabled) {
+        const int32_t beforeX = layer.offsetX;
+        const int32_t beforeY = layer.offsetY;
+        CShadowProcessor dropShadow(shadow);
+        layer.RunProcessor(dropShadow, nullptr);
+        // The shadow moves the layer's position by its growth to the left and
+        // top; the text offset takes the same growth so the text's anchor
+        // (position plus offset) stays put from one rebuild to the next.
+        layer.textOffsetX += beforeX - layer.offsetX;
+        layer.textOffsetY += beforeY - layer.offsetY;
+    }
+}
