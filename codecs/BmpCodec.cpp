@@ -38,10 +38,11 @@ bool CBmpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
     if (!image->Create(reinterpret_cast<const BITMAPINFOHEADER*>(block))) return false;
 
     if (image->Bpp() <= 8) {
-        // Only the entries the file holds before its pixels (or its end) are
-        // taken; the rest keep the grey ramp.
+        // Only the entries the file holds between its headers and its pixels
+        // are taken; the rest keep the grey ramp. Pixels that start at or
+        // before the palette's place mean the file holds no palette.
         const size_t paletteStart = kFileHeaderBytes + static_cast<size_t>(info.biSize);
-        const size_t paletteEnd = pixelOffset > paletteStart ? pixelOffset : size;
+        const size_t paletteEnd = pixelOffset;
         if (paletteStart < paletteEnd) {
             const size_t available = (paletteEnd - paletteStart) / sizeof(RGBQUAD);
             const size_t count = std::min<size_t>(available, static_cast<size_t>(image->PaletteSize()));

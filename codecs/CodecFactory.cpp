@@ -1,10 +1,12 @@
 #include "codecs/CodecFactory.h"
 
 #include "codecs/BmpCodec.h"
+#include "codecs/TgaCodec.h"
 
 std::unique_ptr<CImageCodec> CImageCodecFactory::CreateCodec(ImageFormat format) const {
     switch (format) {
         case FormatBmp: return std::make_unique<CBmpCodec>();
+        case FormatTga: return std::make_unique<CTgaCodec>();
         default: return nullptr;
     }
 }

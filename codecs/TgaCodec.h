@@ -1,0 +1,17 @@
+#pragma once
+#include "codecs/ImageCodec.h"
+
+// Truevision TGA files. Reads raw and run-length encoded lines of 8 (with or
+// without a colour map), 15, 16, 24 and 32 bits in either line order; writes
+// uncompressed files, top line first, with a colour map for 8-bit pictures.
+class CTgaCodec : public CImageCodec {
+public:
+    bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) override;
+    bool SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) override;
+};
+
+// The image-ID text this codec writes after the header.
+constexpr char kTgaImageId[] = "Qirvo -- TGA";
+constexpr size_t kTgaImageIdBytes = sizeof kTgaImageId - 1;
+// The header holds width and height in 16 bits.
+constexpr int32_t kTgaMaxDimension = 65535;

@@ -1,0 +1,89 @@
+// Writing TGA files: uncompressed, top line first, through a temporary file.
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "codecs/TgaCodec.h"
+#include "codecs/TgaHeader.h"
+#include "image/LittleEndian.h"
+#include "platform/FileIo.h"
+
+namespace {
+
+// Rescales the channel `mask` selects to 5 bits.
+uint32_t ChannelTo5Bits(uint32_t word, uint32_t mask) {
+    if (mask == 0) return 0;
+    const int shift = __builtin_ctz(mask);
+    const uint32_t max = mask >> shift;
+    const uint32_t value = (word & mask) >> shift;
+    return (value * 31 + max / 2) / max;
+}
+
+// TGA files hold 16-bit pixels as 5-5-5 words; a picture with other masks
+// (5-6-5 from a bit-field BMP) is converted line by line so its colours
+// survive.
+bool IsFiveFiveFive(const CRasterImage& image) {
+    return image.RedMask() == 0x7C00 && image.GreenMask() == 0x03E0 && image.BlueMask() == 0x001F;
+}
+
+void ConvertLineTo555(const CRasterImage& image, const uint8_t* src, uint8_t* dst, int32_t width) {
+    for (int32_t x = 0; x < width; ++x, src += 2, dst += 2) {
+        const uint32_t word = LoadLE16(src);
+        const uint32_t out = (ChannelTo5Bits(word, image.RedMask()) << 10) |
+                             (ChannelTo5Bits(word, image.GreenMask()) << 5) | ChannelTo5Bits(word, image.BlueMask());
+        StoreLE16(dst, static_cast<uint16_t>(out));
+    }
+}
+
+}  // namespace
+
+bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties*) {
+    const CRasterImage* image = images.First();
+    if (image == nullptr || image->IsEmpty()) return false;
+    const int32_t bpp = image->Bpp();
+    if (bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
+    // A larger picture cannot be described by the 16-bit header fields.
+    if (image->Width() > kTgaMaxDimension || image->Height() > kTgaMaxDimension) return false;
+
+    TgaHeader header;
+    header.idLength = static_cast<uint8_t>(kTgaImageIdBytes);
+    header.colourMapType = bpp == 8 ? 1 : 0;
+    header.imageType = bpp == 8 ? 1 : 2;
+    header.colourMapLength = 256;
+    header.colourMapEntryBits = 24;
+    header.width = static_cast<uint16_t>(image->Width());
+    header.height = static_cast<uint16_t>(image->Height());
+    header.pixelDepth = static_cast<uint8_t>(bpp);
+    header.descriptor = 0x20;
+    uint8_t headerBytes[kTgaHeaderBytes];
+    StoreTgaHeader(header, headerBytes);
+
+    SafeFileWriter out(path);
+    if (!out.Open() || !out.Write(headerBytes, sizeof headerBytes) || !out.Write(kTgaImageId, kTgaImageIdBytes)) {
+        return false;
+    }
+    if (bpp == 8) {
+        uint8_t colourMap[256 * 3];
+        const RGBQUAD* palette = image->Palette();
+        for (size_t i = 0; i < 256; ++i) {
+            colourMap[i * 3] = palette[i].rgbBlue;
+            colourMap[i * 3 + 1] = palette[i].rgbGreen;
+            colourMap[i * 3 + 2] = palette[i].rgbRed;
+        }
+        if (!out.Write(colourMap, sizeof colourMap)) return false;
+    }
+
+    const size_t lineBytes = static_cast<size_t>(bpp / 8) * static_cast<size_t>(image->Width());
+    std::vector<uint8_t> converted;
+    const bool convert = bpp == 16 && !IsFiveFiveFive(*image);
+    if (convert) converted.resize(lineBytes);
+    for (int32_t y = 0; y < image->Height(); ++y) {
+        const uint8_t* line = image->Row(y);
+        if (convert) {
+            ConvertLineTo555(*image, line, converted.data(), image->Width());
+            line = converted.data();
+        }
+        if (!out.Write(line, lineBytes)) return false;
+    }
+    return out.Commit();
+}

@@ -1,0 +1,125 @@
+// BMP and TGA files written by ImageMagick (scripts/make-bmp-tga-fixtures.sh)
+// read back with the colours that script put into them.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <string>
+
+#include "codecs/CodecFactory.h"
+#include "codecs/ImageProperties.h"
+#include "image/RasterImage.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+struct Rgba {
+    int r, g, b, a;
+};
+
+enum class Source { Gradient, GradientAlpha, Sixteen, Two };
+
+Rgba Expected(Source source, int x, int y) {
+    switch (source) {
+        case Source::Gradient: return {40 * x, 60 * y, 20 * (x + y), 255};
+        case Source::GradientAlpha: return {40 * x, 60 * y, 20 * (x + y), 255 - 30 * x - 10 * y};
+        case Source::Sixteen: return {80 * (x % 4), 80 * (y % 4), 40, 255};
+        case Source::Two: return (x + y) % 2 ? Rgba{255, 255, 255, 255} : Rgba{0, 0, 128, 255};
+    }
+    return {};
+}
+
+// The colour of a pixel whatever the depth: palette pictures through their
+// palette, 16-bit ones through their masks.
+Rgba ColourAt(const CRasterImage& image, int x, int y) {
+    if (image.Bpp() == 32) {
+        const uint8_t* p = image.PixelAt(x, y);
+        return {p[2], p[1], p[0], p[3]};
+    }
+    CRasterImage copy(image);
+    copy.PromoteDepth(24);
+    const uint8_t* p = copy.PixelAt(x, y);
+    return {p[2], p[1], p[0], 255};
+}
+
+struct Fixture {
+    const char* path;
+    Source source;
+    int32_t bpp;
+    // 16-bit files keep 5 or 6 bits a channel (the writer truncates or rounds)
+    // and reading leaves the low bits zero.
+    int tolerance;
+    const char* runLength;  // key 1000 of a TGA file
+};
+
+class BmpTgaFixture : public ::testing::TestWithParam<Fixture> {};
+
+}  // namespace
+
+TEST_P(BmpTgaFixture, PixelsMatchTheSourcePicture) {
+    const Fixture& f = GetParam();
+    CRasterImage image;
+    CImageProperties properties;
+    ASSERT_TRUE(image.Load(FixturePath(f.path), &properties));
+    EXPECT_EQ(image.Bpp(), f.bpp);
+    const bool two = f.source == Source::Two;
+    ASSERT_EQ(image.Width(), two ? 9 : 7);
+    ASSERT_EQ(image.Height(), two ? 3 : 5);
+    EXPECT_EQ(properties.GetValue(kPropertyTgaRunLength), f.runLength);
+    for (int y = 0; y < image.Height(); ++y) {
+        for (int x = 0; x < image.Width(); ++x) {
+            const Rgba want = Expected(f.source, x, y);
+            const Rgba got = ColourAt(image, x, y);
+            EXPECT_LE(std::abs(got.r - want.r), f.tolerance) << f.path << " red at " << x << "," << y;
+            EXPECT_LE(std::abs(got.g - want.g), f.tolerance) << f.path << " green at " << x << "," << y;
+            EXPECT_LE(std::abs(got.b - want.b), f.tolerance) << f.path << " blue at " << x << "," << y;
+            if (f.bpp == 32) {
+                EXPECT_EQ(got.a, want.a) << f.path << " alpha at " << x << "," << y;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ImageMagickFiles, BmpTgaFixture,
+    ::testing::Values(Fixture{"bmp/pal1.bmp", Source::Two, 1, 0, ""}, Fixture{"bmp/pal4.bmp", Source::Sixteen, 4, 0, ""},
+                      Fixture{"bmp/pal8.bmp", Source::Gradient, 8, 0, ""},
+                      Fixture{"bmp/rgb565.bmp", Source::Gradient, 16, 16, ""},
+                      Fixture{"bmp/rgb24.bmp", Source::Gradient, 24, 0, ""},
+                      Fixture{"bmp/rgba32.bmp", Source::GradientAlpha, 32, 0, ""},
+                      Fixture{"bmp/rgba32-v5.bmp", Source::GradientAlpha, 32, 0, ""},
+                      Fixture{"tga/rgb24.tga", Source::Gradient, 24, 0, "-1"},
+                      Fixture{"tga/rgb24-top.tga", Source::Gradient, 24, 0, "-1"},
+                      Fixture{"tga/rgb24-rle.tga", Source::Gradient, 24, 0, "1"},
+                      Fixture{"tga/rgba32.tga", Source::GradientAlpha, 32, 0, "-1"},
+                      Fixture{"tga/rgba32-rle.tga", Source::GradientAlpha, 32, 0, "1"},
+                      Fixture{"tga/rgba32-rle-top.tga", Source::GradientAlpha, 32, 0, "1"},
+                      Fixture{"tga/rgb16.tga", Source::Gradient, 16, 16, "-1"},
+                      Fixture{"tga/rgb16-rle.tga", Source::Gradient, 16, 16, "1"},
+                      Fixture{"tga/map8.tga", Source::Gradient, 8, 0, "-1"},
+                      Fixture{"tga/map8-rle.tga", Source::Gradient, 8, 0, "1"}),
+    [](const ::testing::TestParamInfo<Fixture>& info) {
+        std::string name = info.param.path;
+        for (char& c : name) {
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        }
+        return name;
+    });
+
+TEST(BmpTgaFixtures, GreyTgaFilesKeepTheGreyRamp) {
+    CRasterImage raw;
+    CRasterImage rle;
+    ASSERT_TRUE(raw.Load(FixturePath("tga/grey8.tga")));
+    ASSERT_TRUE(rle.Load(FixturePath("tga/grey8-rle.tga")));
+    ASSERT_EQ(raw.Bpp(), 8);
+    EXPECT_EQ(raw.Palette()[128].rgbRed, 128);
+    EXPECT_EQ(raw.ReadPixel(0, 0), 0u);
+    for (int y = 0; y < raw.Height(); ++y) {
+        for (int x = 0; x < raw.Width(); ++x) {
+            EXPECT_EQ(raw.ReadPixel(x, y), rle.ReadPixel(x, y)) << x << "," << y;
+            if (y > 0) {
+                EXPECT_GT(raw.ReadPixel(x, y), raw.ReadPixel(x, y - 1)) << x << "," << y;
+            }
+        }
+    }
+}

@@ -1,0 +1,155 @@
+// Choosing a codec by extension, and what Load and Save promise around it:
+// a failed load changes nothing, a failed save leaves the old file as it was.
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <sys/resource.h>
+#include <vector>
+
+#include "codecs/CodecFactory.h"
+#include "codecs/ImageFormat.h"
+#include "image/RasterImage.h"
+#include "platform/FileIo.h"
+#include "support/TestPaths.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+CRasterImage Gradient(int32_t width, int32_t height, int32_t bpp) {
+    CRasterImage image;
+    EXPECT_TRUE(image.Create(width, height, bpp));
+    for (size_t i = 0; i < image.PixelBytes(); ++i) image.Pixels()[i] = static_cast<uint8_t>(i * 7);
+    return image;
+}
+
+std::vector<uint8_t> Bytes(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    ReadWholeFile(path, bytes, 1 << 30);
+    return bytes;
+}
+
+size_t EntriesIn(const fs::path& folder) {
+    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+// Makes every write past `bytes` fail the way a full disk does, for as long
+// as it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit limited = previous;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &previous);
+        std::signal(SIGXFSZ, previousHandler);
+    }
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    rlimit previous{};
+    void (*previousHandler)(int) = nullptr;
+};
+
+}  // namespace
+
+TEST(ImageFormatTable, ExtensionsAfterTheLastDot) {
+    EXPECT_EQ(FormatFromPath("photo.JPG"), FormatJpeg);
+    EXPECT_EQ(FormatFromPath("a.b.jpeg"), FormatJpeg);
+    EXPECT_EQ(FormatFromPath("x.Jpg"), FormatJpeg);
+    EXPECT_EQ(FormatFromPath("archive.tar.tga"), FormatTga);
+    EXPECT_EQ(FormatFromPath("dir.bmp/picture"), FormatUnknown);
+    EXPECT_EQ(FormatFromPath("noextension"), FormatUnknown);
+    EXPECT_EQ(FormatFromPath("trailing."), FormatUnknown);
+    EXPECT_EQ(FormatFromPath("scan.TIFF"), FormatTiff);
+    EXPECT_EQ(FormatFromPath("scan.pcx"), FormatPcx);
+    EXPECT_EQ(FormatFromPath("layers.qrv"), FormatQrv);
+    EXPECT_NE(GetCodecFactory().CreateCodec(FormatBmp), nullptr);
+    EXPECT_NE(GetCodecFactory().CreateCodec(FormatTga), nullptr);
+    for (ImageFormat none : {FormatUnknown, FormatPcx, FormatPsd, FormatXpm, FormatQrv}) {
+        EXPECT_EQ(GetCodecFactory().CreateCodec(none), nullptr) << none;
+    }
+}
+
+TEST(ImageLoadSave, FormatsWithoutACodecFailAndChangeNothing) {
+    ScratchDir dir;
+    CRasterImage picture = Gradient(5, 4, 24);
+    ASSERT_TRUE(picture.Save(dir.File("real.bmp")));
+    CRasterImage kept = Gradient(2, 2, 8);
+    for (const char* name : {"real.pcx", "real.psd", "real.xpm", "real", "real."}) {
+        fs::copy_file(dir.File("real.bmp"), dir.File(name));
+        EXPECT_FALSE(kept.Load(dir.File(name))) << name;
+        EXPECT_EQ(kept.Width(), 2) << name;
+        EXPECT_FALSE(picture.Save(dir.File(std::string("out-") + name))) << name;
+    }
+    EXPECT_FALSE(picture.Save(dir.File("icon.ico")));
+    EXPECT_FALSE(kept.Load(dir.File("missing.bmp")));
+    EXPECT_FALSE(kept.Load(dir.File("real.tga")));
+    EXPECT_EQ(kept.Width(), 2);
+    EXPECT_EQ(EntriesIn(dir.Path()), 6u);
+
+    CRasterImage empty;
+    EXPECT_FALSE(empty.Save(dir.File("empty.bmp")));
+    EXPECT_FALSE(picture.Save(""));
+}
+
+TEST(ImageLoadSave, UnicodeFileNames) {
+    ScratchDir dir;
+    for (const char* name : {"café ☕.tga", "café ☕.bmp", "写真.TGA"}) {
+        CRasterImage picture = Gradient(7, 3, 32);
+        ASSERT_TRUE(picture.Save(dir.File(name))) << name;
+        ASSERT_TRUE(fs::exists(dir.Path() / fs::path(std::u8string(reinterpret_cast<const char8_t*>(name))))) << name;
+        CRasterImage back;
+        ASSERT_TRUE(back.Load(dir.File(name))) << name;
+        ASSERT_EQ(back.PixelBytes(), picture.PixelBytes());
+        EXPECT_EQ(std::memcmp(back.Pixels(), picture.Pixels(), picture.PixelBytes()), 0) << name;
+    }
+}
+
+TEST(ImageLoadSave, SavingOverAFileReplacesItWhole) {
+    ScratchDir dir;
+    for (const char* name : {"over.bmp", "over.tga"}) {
+        ASSERT_TRUE(Gradient(40, 30, 24).Save(dir.File(name)));
+        CRasterImage smaller = Gradient(3, 2, 24);
+        ASSERT_TRUE(smaller.Save(dir.File(name)));
+        CRasterImage back;
+        ASSERT_TRUE(back.Load(dir.File(name)));
+        EXPECT_EQ(back.Width(), 3);
+    }
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+}
+
+TEST(ImageLoadSave, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
+    ScratchDir dir;
+    for (const char* name : {"kept.bmp", "kept.tga"}) {
+        const std::string path = dir.File(name);
+        ASSERT_TRUE(Gradient(4, 4, 24).Save(path));
+        const std::vector<uint8_t> before = Bytes(path);
+        {
+            // A disk that fills up halfway through the new file.
+            FileSizeLimit full(1000);
+            CRasterImage large = Gradient(200, 100, 24);
+            EXPECT_FALSE(large.Save(path)) << name;
+        }
+        EXPECT_EQ(Bytes(path), before) << name;
+    }
+    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+
+    // A target that is a folder, and a target in a folder that does not exist.
+    fs::create_directory(dir.File("folder.bmp"));
+    fs::create_directory(dir.File("folder.tga"));
+    CRasterImage picture = Gradient(4, 4, 24);
+    EXPECT_FALSE(picture.Save(dir.File("folder.bmp")));
+    EXPECT_FALSE(picture.Save(dir.File("folder.tga")));
+    EXPECT_FALSE(picture.Save(dir.File("missing/x.tga")));
+    EXPECT_TRUE(fs::is_directory(dir.File("folder.bmp")));
+    EXPECT_TRUE(fs::is_empty(dir.File("folder.tga")));
+    EXPECT_EQ(EntriesIn(dir.Path()), 4u);
+}

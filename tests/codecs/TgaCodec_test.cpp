@@ -1,0 +1,414 @@
+#include "codecs/TgaCodec.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "codecs/ImageProperties.h"
+#include "platform/FileIo.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+// A TGA file assembled field by field.
+struct TgaBytes {
+    uint8_t imageType = 2;
+    uint8_t colourMapType = 0;
+    uint16_t mapFirst = 0;
+    uint16_t mapLength = 0;
+    uint8_t mapEntryBits = 24;
+    uint16_t width = 1;
+    uint16_t height = 1;
+    uint8_t depth = 24;
+    uint8_t descriptor = 0;
+    std::vector<uint8_t> id;
+    std::vector<uint8_t> colourMap;
+    std::vector<uint8_t> pixels;
+
+    std::vector<uint8_t> Build() const {
+        std::vector<uint8_t> out(18, 0);
+        out[0] = static_cast<uint8_t>(id.size());
+        out[1] = colourMapType;
+        out[2] = imageType;
+        out[3] = static_cast<uint8_t>(mapFirst);
+        out[4] = static_cast<uint8_t>(mapFirst >> 8);
+        out[5] = static_cast<uint8_t>(mapLength);
+        out[6] = static_cast<uint8_t>(mapLength >> 8);
+        out[7] = mapEntryBits;
+        out[12] = static_cast<uint8_t>(width);
+        out[13] = static_cast<uint8_t>(width >> 8);
+        out[14] = static_cast<uint8_t>(height);
+        out[15] = static_cast<uint8_t>(height >> 8);
+        out[16] = depth;
+        out[17] = descriptor;
+        out.insert(out.end(), id.begin(), id.end());
+        out.insert(out.end(), colourMap.begin(), colourMap.end());
+        out.insert(out.end(), pixels.begin(), pixels.end());
+        return out;
+    }
+};
+
+struct Loaded {
+    bool ok = false;
+    ImageList images;
+    PropertiesSlot properties;
+    const CRasterImage& Image() const { return *images.First(); }
+};
+
+void Load(const std::vector<uint8_t>& bytes, Loaded& result) {
+    CTgaCodec codec;
+    result.ok = codec.LoadMemory(bytes.data(), bytes.size(), result.images, result.properties);
+}
+
+std::vector<uint8_t> ReadFile(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(ReadWholeFile(path, bytes, 1 << 30));
+    return bytes;
+}
+
+bool SaveImage(const CRasterImage& image, const std::string& path) {
+    ImageList list(false);
+    list.Append(const_cast<CRasterImage*>(&image));
+    CTgaCodec codec;
+    return codec.SaveFile(path, list, nullptr);
+}
+
+}  // namespace
+
+TEST(TgaRead, RefusesWhatCannotBeAPicture) {
+    TgaBytes tiny;
+    tiny.depth = 8;
+    tiny.imageType = 3;
+    std::vector<uint8_t> bytes = tiny.Build();
+    Loaded headerOnly;
+    Load(bytes, headerOnly);
+    EXPECT_FALSE(headerOnly.ok);
+
+    bytes.push_back(0x42);  // 19 bytes: one grey pixel
+    Loaded oneByte;
+    Load(bytes, oneByte);
+    ASSERT_TRUE(oneByte.ok);
+    EXPECT_EQ(oneByte.Image().ReadPixel(0, 0), 0x42u);
+
+    for (uint8_t entryBits : {15, 16}) {
+        TgaBytes map16 = tiny;
+        map16.colourMapType = 1;
+        map16.mapLength = 1;
+        map16.mapEntryBits = entryBits;
+        map16.colourMap = {0, 0};
+        map16.pixels = {0};
+        Loaded refused;
+        Load(map16.Build(), refused);
+        EXPECT_FALSE(refused.ok) << int(entryBits);
+    }
+
+    TgaBytes zeroWide = tiny;
+    zeroWide.width = 0;
+    zeroWide.pixels = {1, 2, 3};
+    TgaBytes oddDepth = tiny;
+    oddDepth.depth = 12;
+    oddDepth.pixels = {1, 2, 3};
+    for (const TgaBytes& file : {zeroWide, oddDepth}) {
+        ImageList images;
+        PropertiesSlot slot = std::make_unique<CImageProperties>();
+        slot->SetValue(7, "kept");
+        CTgaCodec codec;
+        const std::vector<uint8_t> b = file.Build();
+        EXPECT_FALSE(codec.LoadMemory(b.data(), b.size(), images, slot));
+        EXPECT_TRUE(images.Empty());
+        ASSERT_TRUE(slot);
+        EXPECT_EQ(slot->GetValue(7), "kept");
+    }
+}
+
+TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
+    TgaBytes mapped;
+    mapped.imageType = 1;
+    mapped.depth = 8;
+    mapped.colourMapType = 1;
+    mapped.mapFirst = 250;
+    mapped.mapLength = 6;
+    for (uint8_t k = 0; k < 6; ++k) mapped.colourMap.insert(mapped.colourMap.end(), {k, uint8_t(k + 10), uint8_t(k + 20)});
+    mapped.pixels = {252};
+    Loaded accepted;
+    Load(mapped.Build(), accepted);
+    ASSERT_TRUE(accepted.ok);
+    const RGBQUAD* palette = accepted.Image().Palette();
+    EXPECT_EQ(palette[252].rgbBlue, 2);
+    EXPECT_EQ(palette[252].rgbGreen, 12);
+    EXPECT_EQ(palette[255].rgbRed, 25);
+    EXPECT_EQ(palette[100].rgbRed, 0);  // entries the file does not set are black
+
+    TgaBytes overflowing = mapped;
+    overflowing.mapLength = 7;
+    overflowing.colourMap.insert(overflowing.colourMap.end(), {1, 2, 3});
+    Loaded refused;
+    Load(overflowing.Build(), refused);
+    EXPECT_FALSE(refused.ok);
+
+    TgaBytes cutShort = mapped;
+    cutShort.colourMap.resize(10);
+    cutShort.pixels.clear();
+    Loaded cut;
+    Load(cutShort.Build(), cut);
+    EXPECT_FALSE(cut.ok);
+
+    TgaBytes empty = mapped;
+    empty.mapFirst = 0;
+    empty.mapLength = 0;
+    empty.colourMap.clear();
+    Loaded black;
+    Load(empty.Build(), black);
+    ASSERT_TRUE(black.ok);
+    EXPECT_EQ(black.Image().Palette()[200].rgbGreen, 0);
+
+    TgaBytes grey;
+    grey.imageType = 3;
+    grey.depth = 8;
+    grey.pixels = {9};
+    Loaded ramp;
+    Load(grey.Build(), ramp);
+    ASSERT_TRUE(ramp.ok);
+    EXPECT_EQ(ramp.Image().Palette()[200].rgbGreen, 200);
+
+    // A true-colour file that carries a 32-bit colour map: the map is skipped.
+    TgaBytes skipped;
+    skipped.colourMapType = 1;
+    skipped.mapLength = 2;
+    skipped.mapEntryBits = 32;
+    skipped.colourMap = std::vector<uint8_t>(8, 0xEE);
+    skipped.id = {'i', 'd'};
+    skipped.pixels = {1, 2, 3};
+    Loaded truecolour;
+    Load(skipped.Build(), truecolour);
+    ASSERT_TRUE(truecolour.ok);
+    EXPECT_EQ(truecolour.Image().ReadPixel(0, 0), 0x030201u);
+}
+
+TEST(TgaRead, DepthsAndLineOrder) {
+    TgaBytes fifteen;
+    fifteen.depth = 15;
+    fifteen.width = 2;
+    fifteen.pixels = {0x1F, 0x7C, 0xE0, 0x03};
+    Loaded words;
+    Load(fifteen.Build(), words);
+    ASSERT_TRUE(words.ok);
+    EXPECT_EQ(words.Image().Bpp(), 16);
+    EXPECT_EQ(words.Image().GreenMask(), 0x03E0u);
+    EXPECT_EQ(words.Image().ReadPixel(0, 0), 0x7C1Fu);
+    EXPECT_EQ(words.Image().ReadPixel(1, 0), 0x03E0u);
+
+    TgaBytes twoLines;
+    twoLines.depth = 8;
+    twoLines.imageType = 3;
+    twoLines.width = 3;
+    twoLines.height = 2;
+    twoLines.pixels = {1, 2, 3, 4, 5, 6};
+    for (uint8_t descriptor : {0x00, 0x10, 0x20, 0x30}) {
+        twoLines.descriptor = descriptor;
+        Loaded lines;
+        Load(twoLines.Build(), lines);
+        ASSERT_TRUE(lines.ok);
+        const int32_t firstStored = (descriptor & 0x20) ? 0 : 1;
+        EXPECT_EQ(lines.Image().ReadPixel(0, firstStored), 1u) << int(descriptor);
+        EXPECT_EQ(lines.Image().ReadPixel(2, 1 - firstStored), 6u) << int(descriptor);
+    }
+
+    TgaBytes rgba;
+    rgba.depth = 32;
+    rgba.pixels = {10, 20, 30, 40};
+    Loaded alpha;
+    Load(rgba.Build(), alpha);
+    ASSERT_TRUE(alpha.ok);
+    EXPECT_EQ(alpha.Image().ReadPixel(0, 0), 0x281E140Au);
+    EXPECT_EQ(alpha.properties->GetValue(kPropertyTgaRunLength), "-1");
+}
+
+TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
+    TgaBytes rle;
+    rle.imageType = 10;
+    rle.width = 4;
+    rle.descriptor = 0x20;
+    rle.pixels = {0x81, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9};
+    Loaded line;
+    Load(rle.Build(), line);
+    ASSERT_TRUE(line.ok);
+    EXPECT_EQ(line.Image().ReadPixel(0, 0), 0x030201u);
+    EXPECT_EQ(line.Image().ReadPixel(1, 0), 0x030201u);
+    EXPECT_EQ(line.Image().ReadPixel(2, 0), 0x060504u);
+    EXPECT_EQ(line.Image().ReadPixel(3, 0), 0x090807u);
+    EXPECT_EQ(line.properties->GetValue(kPropertyTgaRunLength), "1");
+
+    // A run of 5 on 3-pixel lines carries 2 pixels into the next line; a
+    // literal packet crosses the same way; the last run stops at the image end.
+    TgaBytes crossing;
+    crossing.imageType = 11;
+    crossing.depth = 8;
+    crossing.width = 3;
+    crossing.height = 3;
+    crossing.descriptor = 0x20;
+    crossing.pixels = {0x84, 7, 0x02, 1, 2, 3, 0xFF, 9};
+    Loaded carried;
+    Load(crossing.Build(), carried);
+    ASSERT_TRUE(carried.ok);
+    const uint32_t expected[3][3] = {{7, 7, 7}, {7, 7, 1}, {2, 3, 9}};
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(carried.Image().ReadPixel(x, y), expected[y][x]) << x << "," << y;
+    }
+
+    // Packets cut off by the end of the data keep what was decoded.
+    TgaBytes truncated = crossing;
+    truncated.pixels = {0x81, 5, 0x05, 6, 6};
+    Loaded partial;
+    Load(truncated.Build(), partial);
+    ASSERT_TRUE(partial.ok);
+    EXPECT_EQ(partial.Image().ReadPixel(1, 0), 5u);
+    EXPECT_EQ(partial.Image().ReadPixel(2, 0), 6u);
+    EXPECT_EQ(partial.Image().ReadPixel(0, 1), 6u);
+    EXPECT_EQ(partial.Image().ReadPixel(1, 1), 0u);
+
+    TgaBytes subByte = crossing;
+    subByte.depth = 4;
+    Loaded refused;
+    Load(subByte.Build(), refused);
+    EXPECT_FALSE(refused.ok);
+}
+
+TEST(TgaRead, HeadersThatClaimMoreThanTheFileHoldsAreRefused) {
+    TgaBytes huge;
+    huge.width = 65535;
+    huge.height = 65535;
+    huge.depth = 32;
+    huge.pixels = {0};
+    Loaded tiny;
+    Load(huge.Build(), tiny);
+    EXPECT_FALSE(tiny.ok);
+
+    TgaBytes big = huge;
+    big.width = 16384;
+    big.height = 16384;
+    big.imageType = 10;
+    big.pixels.assign(1000, 0xFF);
+    Loaded unbacked;
+    Load(big.Build(), unbacked);
+    EXPECT_FALSE(unbacked.ok);
+
+    TgaBytes idPastEnd;
+    idPastEnd.id.assign(200, 'x');
+    std::vector<uint8_t> bytes = idPastEnd.Build();
+    bytes.resize(40);
+    Loaded noPixels;
+    Load(bytes, noPixels);
+    EXPECT_FALSE(noPixels.ok);
+}
+
+TEST(TgaRead, TruncatedRawDataKeepsTheLinesPresent) {
+    TgaBytes raw;
+    raw.depth = 24;
+    raw.width = 2;
+    raw.height = 4;
+    raw.descriptor = 0x00;  // bottom line first
+    raw.pixels = {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
+    Loaded partial;
+    Load(raw.Build(), partial);
+    ASSERT_TRUE(partial.ok);
+    EXPECT_EQ(partial.Image().ReadPixel(0, 3), 0x010101u);
+    EXPECT_EQ(partial.Image().ReadPixel(1, 3), 0x020202u);
+    EXPECT_EQ(partial.Image().ReadPixel(0, 2), 0x030303u);
+    EXPECT_EQ(partial.Image().ReadPixel(1, 2), 0x000404u);
+    EXPECT_EQ(partial.Image().ReadPixel(0, 0), 0u);
+}
+
+TEST(TgaWrite, HeaderIdAndTopLineFirst) {
+    ScratchDir dir;
+    CRasterImage image;
+    ASSERT_TRUE(image.Create(2, 2, 32));
+    const uint8_t top[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    const uint8_t bottom[8] = {9, 10, 11, 0, 13, 14, 15, 255};
+    std::memcpy(image.Row(0), top, 8);
+    std::memcpy(image.Row(1), bottom, 8);
+    const std::string path = dir.File("rgba.tga");
+    ASSERT_TRUE(SaveImage(image, path));
+
+    const std::vector<uint8_t> file = ReadFile(path);
+    ASSERT_EQ(file.size(), 18u + 12u + 16u);
+    const uint8_t header[18] = {12, 0, 2, 0, 0, 0x00, 0x01, 24, 0, 0, 0, 0, 2, 0, 2, 0, 32, 0x20};
+    EXPECT_EQ(std::memcmp(file.data(), header, 18), 0);
+    EXPECT_EQ(std::string(file.begin() + 18, file.begin() + 30), "Qirvo -- TGA");
+    EXPECT_EQ(std::memcmp(file.data() + 30, top, 8), 0);
+
+    Loaded back;
+    Load(file, back);
+    ASSERT_TRUE(back.ok);
+    EXPECT_EQ(std::memcmp(back.Image().Pixels(), image.Pixels(), image.PixelBytes()), 0);
+}
+
+TEST(TgaWrite, EightBitsCarryTheColourMap) {
+    ScratchDir dir;
+    CRasterImage image;
+    ASSERT_TRUE(image.Create(3, 2, 8));
+    RGBQUAD red{0, 0, 255, 0};
+    ASSERT_TRUE(image.SetPalette(7, 1, &red));
+    image.PixelAt(1, 0)[0] = 7;
+    const std::string path = dir.File("map.tga");
+    ASSERT_TRUE(SaveImage(image, path));
+    const std::vector<uint8_t> file = ReadFile(path);
+    ASSERT_EQ(file.size(), 18u + 12u + 768u + 6u);
+    EXPECT_EQ(file[1], 1);
+    EXPECT_EQ(file[2], 1);
+    EXPECT_EQ(file[30 + 7 * 3 + 2], 255);
+    EXPECT_EQ(file[30 + 768 + 1], 7);
+
+    Loaded back;
+    Load(file, back);
+    ASSERT_TRUE(back.ok);
+    EXPECT_EQ(back.Image().ReadPixel(1, 0), 7u);
+    EXPECT_EQ(back.Image().Palette()[7].rgbRed, 255);
+    EXPECT_EQ(back.Image().Palette()[8].rgbRed, 8);
+}
+
+TEST(TgaWrite, SixteenBitFieldPicturesAreStoredAsFiveFiveFive) {
+    ScratchDir dir;
+    alignas(4) uint8_t block[52] = {};
+    BITMAPINFOHEADER info{};
+    info.biWidth = 2;
+    info.biHeight = 1;
+    info.biBitCount = 16;
+    info.biCompression = BI_BITFIELDS;
+    std::memcpy(block, &info, 40);
+    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
+    std::memcpy(block + 40, masks, 12);
+    CRasterImage image;
+    ASSERT_TRUE(image.Create(reinterpret_cast<const BITMAPINFOHEADER*>(block)));
+    const uint8_t words[4] = {0xFF, 0xFF, 0xE0, 0x07};  // white, full green
+    std::memcpy(image.Row(0), words, 4);
+    const std::string path = dir.File("565.tga");
+    ASSERT_TRUE(SaveImage(image, path));
+    Loaded back;
+    Load(ReadFile(path), back);
+    ASSERT_TRUE(back.ok);
+    EXPECT_EQ(back.Image().ReadPixel(0, 0), 0x7FFFu);
+    EXPECT_EQ(back.Image().ReadPixel(1, 0), 0x03E0u);
+}
+
+TEST(TgaWrite, RefusalsCreateNoFile) {
+    ScratchDir dir;
+    const std::string path = dir.File("refused.tga");
+    for (int32_t bpp : {1, 4}) {
+        CRasterImage lowDepth;
+        ASSERT_TRUE(lowDepth.Create(4, 4, bpp));
+        EXPECT_FALSE(SaveImage(lowDepth, path));
+    }
+    CRasterImage wide;
+    ASSERT_TRUE(wide.Create(65536, 1, 8));
+    EXPECT_FALSE(SaveImage(wide, path));
+    CRasterImage tall;
+    ASSERT_TRUE(tall.Create(1, 65536, 8));
+    EXPECT_FALSE(SaveImage(tall, path));
+    ImageList empty;
+    CTgaCodec codec;
+    EXPECT_FALSE(codec.SaveFile(path, empty, nullptr));
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
