@@ -1,0 +1,151 @@
+#include "image/ResizeImage.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "ImageTestPixels.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+struct Difference {
+    double mean = 0.0;
+    int worst = 0;
+};
+
+Difference Compare(const CRasterImage& a, const CRasterImage& b) {
+    Difference d;
+    int64_t total = 0;
+    for (int32_t y = 0; y < a.Height(); ++y) {
+        for (int32_t x = 0; x < a.Width(); ++x) {
+            for (int c = 0; c < 3; ++c) {
+                const int diff = std::abs(a.PixelAt(x, y)[c] - b.PixelAt(x, y)[c]);
+                total += diff;
+                d.worst = std::max(d.worst, diff);
+            }
+        }
+    }
+    d.mean = static_cast<double>(total) / (3.0 * a.Width() * a.Height());
+    return d;
+}
+
+struct ReferenceCase {
+    const char* source;
+    int32_t width;
+    int32_t height;
+    const char* reference;
+};
+
+}  // namespace
+
+// The references were made by ImageMagick's Catmull-Rom resize of the same
+// pictures with the same repeated edge (scripts/make-resize-references.sh).
+TEST(ResizeImage, MatchesAnotherToolsCatmullRomResize) {
+    for (const ReferenceCase& c : {ReferenceCase{"photo-300x200.bmp", 150, 100, "catrom-150x100.bmp"},
+                                   ReferenceCase{"photo-300x200.bmp", 100, 67, "catrom-100x67.bmp"},
+                                   ReferenceCase{"photo-300x200.bmp", 30, 20, "catrom-30x20.bmp"},
+                                   ReferenceCase{"photo-60x40.bmp", 180, 120, "catrom-180x120.bmp"}}) {
+        CRasterImage picture, reference;
+        ASSERT_TRUE(picture.Load(FixturePath(std::string("resize/") + c.source)));
+        ASSERT_TRUE(reference.Load(FixturePath(std::string("resize/") + c.reference)));
+        ASSERT_EQ(picture.Bpp(), 24);
+        ASSERT_TRUE(ResizeImage(picture, c.width, c.height));
+        ASSERT_EQ(picture.Width(), reference.Width());
+        ASSERT_EQ(picture.Height(), reference.Height());
+        EXPECT_EQ(picture.Bpp(), 24);
+        const Difference d = Compare(picture, reference);
+        EXPECT_LE(d.mean, 1.5) << c.reference;
+        EXPECT_LE(d.worst, 24) << c.reference;
+        std::printf("%-20s mean %.3f worst %d\n", c.reference, d.mean, d.worst);
+    }
+}
+
+TEST(ResizeImage, TransparentPixelsLendNoColour) {
+    // Left half transparent black, right half opaque red.
+    CRasterImage layer = UniformImage(30, 12, 32, 0xFFFF0000);
+    for (int32_t y = 0; y < 12; ++y) {
+        for (int32_t x = 0; x < 15; ++x) StoreLE32(layer.PixelAt(x, y), 0);
+    }
+    for (const auto& [w, h] : {std::pair{15, 6}, {10, 4}, {3, 2}, {90, 36}, {41, 17}}) {
+        CRasterImage resized = layer;
+        ASSERT_TRUE(ResizeImage(resized, w, h));
+        EXPECT_EQ(resized.Bpp(), 32);
+        bool sawEdge = false;
+        for (int32_t y = 0; y < h; ++y) {
+            for (int32_t x = 0; x < w; ++x) {
+                const uint32_t v = resized.ReadPixel(x, y);
+                if ((v >> 24) == 0) continue;
+                EXPECT_EQ(v & 0xFFFFFF, 0xFF0000u) << w << "x" << h << " at " << x << "," << y;
+                sawEdge = sawEdge || (v >> 24) < 255;
+            }
+        }
+        EXPECT_TRUE(sawEdge) << w << "x" << h;
+    }
+}
+
+TEST(ResizeImage, KeepsDepthMasksPositionAndUniformColours) {
+    for (const int32_t bpp : {24, 32}) {
+        CRasterImage image = UniformImage(37, 23, bpp, 0x80C86432);
+        image.offsetX = -7;
+        image.offsetY = 4;
+        ASSERT_TRUE(ResizeImage(image, 101, 9));
+        EXPECT_EQ(image.Bpp(), bpp);
+        EXPECT_EQ(image.offsetX, -7);
+        EXPECT_EQ(image.offsetY, 4);
+        const CRasterImage expected = UniformImage(101, 9, bpp, 0x80C86432);
+        EXPECT_TRUE(SamePixels(image, expected)) << bpp;
+    }
+
+    // A 5-6-5 picture stays 5-6-5 and keeps its colour.
+    BITMAPINFOHEADER h[2]{};
+    h[0].biWidth = 20;
+    h[0].biHeight = 10;
+    h[0].biBitCount = 16;
+    h[0].biCompression = BI_BITFIELDS;
+    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
+    std::memcpy(&h[1], masks, sizeof masks);
+    CRasterImage rgb565;
+    ASSERT_TRUE(rgb565.Create(&h[0]));
+    for (int32_t y = 0; y < 10; ++y) {
+        for (int32_t x = 0; x < 20; ++x) StoreLE16(rgb565.PixelAt(x, y), 0xA2C5);
+    }
+    ASSERT_TRUE(ResizeImage(rgb565, 7, 31));
+    EXPECT_EQ(rgb565.Bpp(), 16);
+    EXPECT_EQ(rgb565.GreenMask(), 0x07E0u);
+    EXPECT_EQ(rgb565.ReadPixel(3, 15), 0xA2C5u);
+    EXPECT_EQ(rgb565.ReadPixel(6, 30), 0xA2C5u);
+}
+
+TEST(ResizeImage, ShrinkingAveragesInsteadOfAliasing) {
+    // One-pixel black and white stripes become an even grey at a tenth.
+    CRasterImage stripes = UniformImage(200, 20, 24, 0);
+    for (int32_t y = 0; y < 20; ++y) {
+        for (int32_t x = 1; x < 200; x += 2) std::memset(stripes.PixelAt(x, y), 255, 3);
+    }
+    ASSERT_TRUE(ResizeImage(stripes, 20, 2));
+    // Near the ends the repeated edge stripe (black left, white right) weighs in.
+    for (int32_t x = 2; x < 18; ++x) {
+        EXPECT_NEAR(static_cast<int>(stripes.PixelAt(x, 1)[0]), 128, 2) << x;
+    }
+}
+
+TEST(ResizeImage, RefusesWhatItCannotResize) {
+    CRasterImage palette = UniformImage(10, 10, 8, 5);
+    EXPECT_FALSE(ResizeImage(palette, 5, 5));
+    EXPECT_EQ(palette.Width(), 10);
+    CRasterImage image = NoiseImage(10, 10, 24, 2);
+    const CRasterImage before = image;
+    EXPECT_FALSE(ResizeImage(image, 0, 5));
+    EXPECT_FALSE(ResizeImage(image, 5, -1));
+    EXPECT_TRUE(SamePixels(image, before));
+    CRasterImage empty;
+    EXPECT_FALSE(ResizeImage(empty, 5, 5));
+    // One pixel wide or high pictures still resize, from their only column or line.
+    CRasterImage line = UniformImage(1, 3, 24, 0x123456);
+    ASSERT_TRUE(ResizeImage(line, 4, 9));
+    EXPECT_EQ(line.ReadPixel(3, 8), 0x123456u);
+}
