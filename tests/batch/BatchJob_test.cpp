@@ -1,0 +1,319 @@
+#include "batch/BatchJob.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "batch/BatchTestSupport.h"
+#include "codecs/CodecFactory.h"
+#include "platform/FontCatalog.h"
+#include "platform/Utf8Text.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using batchtest::Bgr;
+using batchtest::FileBytes;
+using batchtest::PatternPicture;
+using batchtest::RecordingBatchUi;
+using batchtest::SolidPicture;
+using batchtest::WriteTextFile;
+
+constexpr BatchTypeFlags kAllTypes{1, 0, 0, 0, 0, 0};
+
+class BatchJobTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directory(source());
+        fs::create_directory(output());
+        ui.fields = BatchFields{source().string(), output().string(), kAllTypes};
+    }
+
+    fs::path source() const { return dir.Path() / "source"; }
+    fs::path output() const { return dir.Path() / "output"; }
+
+    void AddPicture(const std::string& name, int32_t width, int32_t height, int32_t seed) {
+        CRasterImage picture = PatternPicture(width, height, seed);
+        ASSERT_TRUE(picture.Save((source() / name).string())) << name;
+    }
+
+    static CRasterImage Load(const fs::path& path) {
+        CRasterImage picture;
+        EXPECT_TRUE(picture.Load(path.string())) << path;
+        return picture;
+    }
+
+    // A red image mark of the given size at an anchor.
+    void SetRedImageMark(int32_t width, int32_t height, int32_t alignment) {
+        job.imageMark.source = SolidPicture(width, height, 255, 0, 0);
+        job.imageMark.base.width = width;
+        job.imageMark.base.height = height;
+        job.imageMark.base.alignment = alignment;
+        job.imageMark.base.enabled = true;
+    }
+
+    // Every pixel of `result` is the source's, except inside the rectangle
+    // where it is the (opaque) layer's.
+    static void ExpectStamped(const CRasterImage& result, const CRasterImage& original, const CRasterImage& layer,
+                              int32_t left, int32_t top) {
+        ASSERT_EQ(result.Width(), original.Width());
+        ASSERT_EQ(result.Height(), original.Height());
+        int32_t wrong = 0;
+        for (int32_t y = 0; y < result.Height(); ++y) {
+            for (int32_t x = 0; x < result.Width(); ++x) {
+                const bool inside = x >= left && y >= top && x < left + layer.Width() && y < top + layer.Height();
+                const uint32_t expected = inside ? Bgr(layer, x - left, y - top) : Bgr(original, x, y);
+                if (Bgr(result, x, y) != expected && ++wrong <= 3) {
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << Bgr(result, x, y)
+                                  << ", expected " << expected;
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0);
+    }
+
+    ScratchDir dir;
+    RecordingBatchUi ui;
+    CBatchJob job;
+};
+
+TEST_F(BatchJobTest, StampsEveryPictureSkipsOthersAndReportsProgress) {
+    AddPicture("a.bmp", 400, 300, 1);
+    AddPicture("b.tga", 120, 80, 2);
+    WriteTextFile(source() / "README", "not a picture");
+    SetRedImageMark(40, 20, RightBottom);
+
+    const BatchSummary summary = job.RunBatch(ui);
+
+    EXPECT_EQ(summary.state, BatchRunState::Finished);
+    EXPECT_EQ(summary.written, 2);
+    EXPECT_EQ(summary.unreadable, 1);
+    EXPECT_EQ(summary.saveFailed, 0);
+    EXPECT_EQ(ui.progress, (std::vector<int32_t>{33, 66, 100, 100}));
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"read", "disable", "message", "enable"}));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].first, "Batch finish!");
+    EXPECT_EQ(ui.messages[0].second, "All Finish");
+    EXPECT_FALSE(fs::exists(output() / "README"));
+
+    const CRasterImage& layer = job.imageMark.layer;
+    ASSERT_EQ(layer.Width(), 40);
+    const CRasterImage a = Load(output() / "a.bmp");
+    EXPECT_EQ(a.Bpp(), 32);
+    ExpectStamped(a, PatternPicture(400, 300, 1), layer, 350, 270);
+    ExpectStamped(Load(output() / "b.tga"), PatternPicture(120, 80, 2), layer, 70, 50);
+    // The marks remember the last picture of the list and their place on it.
+    EXPECT_EQ(job.imageMark.base.pictureWidth, 120);
+    EXPECT_EQ(job.imageMark.base.pictureHeight, 80);
+    EXPECT_EQ(job.imageMark.base.x, 70);
+}
+
+TEST_F(BatchJobTest, OnlyTheChosenTypesOfTheFolderItselfAreWritten) {
+    if (!GetCodecFactory().CreateCodec(FormatJpeg)) GTEST_SKIP() << "no JPEG codec yet";
+    AddPicture("a.JPG", 200, 150, 3);
+    AddPicture("b.png", 200, 150, 4);
+    WriteTextFile(source() / "c.txt", "text");
+    fs::create_directory(source() / "d.jpg");
+    AddPicture("d.jpg/inner.jpg", 200, 150, 5);
+    ui.fields.types = BatchTypeFlags{0, 1, 0, 0, 0, 0};
+    SetRedImageMark(40, 20, LeftTop);
+
+    const BatchSummary summary = job.RunBatch(ui);
+
+    EXPECT_EQ(summary.written, 1);
+    std::vector<std::string> written;
+    for (const auto& entry : fs::directory_iterator(output())) written.push_back(entry.path().filename().string());
+    EXPECT_EQ(written, std::vector<std::string>{"a.JPG"});
+    // A lossy writer: the mark's area is near red, the rest near the picture.
+    const CRasterImage a = Load(output() / "a.JPG");
+    ASSERT_EQ(a.Width(), 200);
+    const uint8_t* marked = a.PixelAt(30, 20);
+    EXPECT_GT(marked[2], 200);
+    EXPECT_LT(marked[1], 60);
+    EXPECT_LT(marked[0], 60);
+}
+
+TEST_F(BatchJobTest, TextLiesOverTheImageMarkWhereTheyOverlap) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    AddPicture("p.bmp", 500, 300, 6);
+    SetRedImageMark(200, 100, Center);
+    job.textMark.text = u"MMMM";
+    job.textMark.colour = RgbColour{0, 0, 255};
+    job.textMark.font.height = 48;
+    job.textMark.font.weight = 700;
+    job.textMark.font.faceName = u"DejaVu Sans";
+    job.textMark.base.alignment = Center;
+    job.textMark.base.enabled = true;
+    job.textMark.UpdateParams();
+
+    ASSERT_EQ(job.RunBatch(ui).written, 1);
+    const CRasterImage result = Load(output() / "p.bmp");
+    const CTextLayer& text = job.textMark.layer;
+    const int32_t textLeft = (500 - text.Width()) / 2;
+    const int32_t textTop = (300 - text.Height()) / 2;
+    int32_t solidText = 0;
+    int32_t bareImage = 0;
+    for (int32_t y = 0; y < text.Height(); ++y) {
+        for (int32_t x = 0; x < text.Width(); ++x) {
+            // Only where the text lies over the 200 x 100 image mark at (150, 100).
+            const int32_t imageX = textLeft + x - 150;
+            const int32_t imageY = textTop + y - 100;
+            if (imageX < 0 || imageY < 0 || imageX >= 200 || imageY >= 100) continue;
+            const uint8_t alpha = text.PixelAt(x, y)[3];
+            const uint32_t got = Bgr(result, textLeft + x, textTop + y);
+            if (alpha == 255) {
+                ++solidText;
+                EXPECT_EQ(got, 0x0000FFu) << x << ", " << y;  // blue
+            } else if (alpha == 0) {
+                ++bareImage;
+                EXPECT_EQ(got, Bgr(job.imageMark.layer, imageX, imageY)) << x << ", " << y;
+            }
+        }
+    }
+    EXPECT_GT(solidText, 100);
+    EXPECT_GT(bareImage, 100);
+}
+
+TEST_F(BatchJobTest, ResultsDoNotDependOnRepeatedRunsOrTheNumberOfJobs) {
+    for (int32_t i = 0; i < 7; ++i) AddPicture("p" + std::to_string(i) + ".bmp", 180 + 37 * i, 140 + 23 * i, i);
+    AddPicture("q.tga", 90, 60, 9);
+    WriteTextFile(source() / "broken.bmp", "BM not really");
+    SetRedImageMark(60, 30, Right);
+    job.imageMark.base.rotation = 30;
+    job.imageMark.base.opacity = 60;
+    if (IsInstalledFamily("DejaVu Sans")) {
+        job.textMark.text = u"© Stampora";
+        job.textMark.font = FontSpec{20, 400, true, 1, u"DejaVu Sans"};
+        job.textMark.shadowEnabled = true;
+        job.textMark.shadowDistance = 3;
+        job.textMark.base.rotation = 45;
+        job.textMark.base.alignment = Bottom;
+        job.textMark.base.enabled = true;
+        job.textMark.UpdateParams();
+    }
+    auto runInto = [&](const std::string& folder, int32_t jobs) {
+        fs::create_directory(dir.Path() / folder);
+        ui.fields.outputDirectory = (dir.Path() / folder).string();
+        job.jobs = jobs;
+        EXPECT_EQ(job.RunBatch(ui).written, 8);
+    };
+    runInto("first", 1);
+    const int32_t rotatedWidth = job.imageMark.base.markWidth;
+    runInto("second", 1);
+    EXPECT_EQ(job.imageMark.base.markWidth, rotatedWidth);
+    runInto("parallel", 4);
+
+    for (const auto& entry : fs::directory_iterator(dir.Path() / "first")) {
+        const fs::path name = entry.path().filename();
+        const std::vector<uint8_t> first = FileBytes(entry.path());
+        EXPECT_EQ(FileBytes(dir.Path() / "second" / name), first) << name;
+        EXPECT_EQ(FileBytes(dir.Path() / "parallel" / name), first) << name;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "parallel"), fs::directory_iterator()), 8);
+}
+
+TEST_F(BatchJobTest, WithoutMarksPicturesAreCopiedAs32Bit) {
+    AddPicture("plain.bmp", 64, 48, 7);
+    ASSERT_EQ(job.RunBatch(ui).written, 1);
+    const CRasterImage copy = Load(output() / "plain.bmp");
+    EXPECT_EQ(copy.Bpp(), 32);
+    ExpectStamped(copy, PatternPicture(64, 48, 7), CRasterImage(), 0, 0);
+    EXPECT_EQ(copy.PixelAt(5, 5)[3], 255);
+}
+
+TEST_F(BatchJobTest, MarkNeedsTheMarginOnBothSides) {
+    AddPicture("narrow.bmp", 110, 100, 1);
+    AddPicture("wide.bmp", 111, 100, 2);
+    SetRedImageMark(100, 50, LeftTop);
+    ASSERT_EQ(job.RunBatch(ui).written, 2);
+    ExpectStamped(Load(output() / "narrow.bmp"), PatternPicture(110, 100, 1), CRasterImage(), 0, 0);
+    ExpectStamped(Load(output() / "wide.bmp"), PatternPicture(111, 100, 2), job.imageMark.layer, 10, 10);
+}
+
+TEST_F(BatchJobTest, SaveFailuresAreCountedAndReported) {
+    AddPicture("a.bmp", 40, 30, 1);
+    AddPicture("b.bmp", 40, 30, 2);
+    ui.fields.outputDirectory = (dir.Path() / "no-such-folder").string();
+
+    const BatchSummary summary = job.RunBatch(ui);
+
+    EXPECT_EQ(summary.state, BatchRunState::Finished);
+    EXPECT_EQ(summary.written, 0);
+    EXPECT_EQ(summary.saveFailed, 2);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].first, "Batch finish!\n2 pictures could not be saved.");
+    EXPECT_EQ(ui.messages[0].second, "All Finish");
+    EXPECT_FALSE(fs::exists(dir.Path() / "no-such-folder"));
+}
+
+TEST_F(BatchJobTest, EmptyFieldsAreRefusedBeforeAnythingRuns) {
+    AddPicture("a.bmp", 40, 30, 1);
+    ui.fields.sourceDirectory.clear();
+    EXPECT_EQ(job.RunBatch(ui).state, BatchRunState::NotStarted);
+    ui.fields.sourceDirectory = source().string();
+    ui.fields.outputDirectory.clear();
+    EXPECT_EQ(job.RunBatch(ui).state, BatchRunState::NotStarted);
+
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0], (std::pair<std::string, std::string>{kEmptySourceText, "Error"}));
+    EXPECT_EQ(ui.messages[1], (std::pair<std::string, std::string>{kEmptyOutputText, "Error"}));
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"read", "message", "read", "message"}));
+    EXPECT_TRUE(fs::is_empty(output()));
+
+    // A field that cannot be read stops the run silently: the interface has
+    // already pointed at it.
+    ui = RecordingBatchUi{};
+    ui.readSucceeds = false;
+    ui.fields = BatchFields{source().string(), output().string(), kAllTypes};
+    EXPECT_EQ(job.RunBatch(ui).state, BatchRunState::NotStarted);
+    EXPECT_EQ(ui.events, std::vector<std::string>{"read"});
+}
+
+TEST_F(BatchJobTest, ReplacingOriginalsNeedsTheUsersConsent) {
+    AddPicture("a.bmp", 80, 60, 1);
+    const std::vector<uint8_t> original = FileBytes(source() / "a.bmp");
+    SetRedImageMark(20, 10, LeftTop);
+    ui.fields.outputDirectory = source().string() + "/";
+
+    EXPECT_EQ(job.RunBatch(ui).state, BatchRunState::Declined);
+    EXPECT_EQ(ui.questions.size(), 1u);
+    EXPECT_EQ(FileBytes(source() / "a.bmp"), original);
+    EXPECT_TRUE(ui.progress.empty());
+
+    ui.replaceOriginals = true;
+    EXPECT_EQ(job.RunBatch(ui).written, 1);
+    EXPECT_EQ(ui.questions.size(), 2u);
+    ExpectStamped(Load(source() / "a.bmp"), PatternPicture(80, 60, 1), job.imageMark.layer, 10, 10);
+}
+
+TEST_F(BatchJobTest, EmptyFolderSaysSoMissingFolderStaysSilent) {
+    EXPECT_EQ(job.RunBatch(ui).state, BatchRunState::NoFile);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0], (std::pair<std::string, std::string>{"There is no file!", "Error"}));
+    EXPECT_EQ(ui.icons[0], MessageIcon::None);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"read", "disable", "message", "enable"}));
+
+    ui = RecordingBatchUi{};
+    ui.fields = BatchFields{(dir.Path() / "missing").string(), output().string(), kAllTypes};
+    EXPECT_EQ(job.RunBatch(ui).state, BatchRunState::SourceNotListed);
+    EXPECT_EQ(ui.events, (std::vector<std::string>{"read", "disable", "enable"}));
+    EXPECT_EQ(job.fileCount, 0);
+}
+
+TEST_F(BatchJobTest, PathsLongerThanTheClassicLimitAreProcessedWhole) {
+    fs::path deep = source();
+    for (int i = 0; i < 4; ++i) deep /= std::string(60, static_cast<char>('a' + i));
+    fs::create_directories(deep);
+    const std::string name = std::string(200, 'n') + ".bmp";
+    ASSERT_TRUE(PatternPicture(30, 20, 1).Save((deep / name).string()));
+    ASSERT_GT((deep / name).string().size(), 500u);
+    ui.fields.sourceDirectory = deep.string();
+
+    EXPECT_EQ(job.RunBatch(ui).written, 1);
+    EXPECT_TRUE(fs::exists(output() / name));
+}
+
+}  // namespace

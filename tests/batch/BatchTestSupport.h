@@ -1,0 +1,95 @@
+#pragma once
+// Pictures, files and a recording user interface for the batch tests.
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "batch/BatchUi.h"
+#include "image/RasterImage.h"
+
+namespace batchtest {
+
+// A 24-bit picture whose colours vary with position and seed, so a wrong
+// pixel anywhere shows.
+inline CRasterImage PatternPicture(int32_t width, int32_t height, int32_t seed) {
+    CRasterImage picture;
+    picture.Create(width, height, 24);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* pixel = picture.PixelAt(x, y);
+            pixel[0] = static_cast<uint8_t>(x * 3 + seed);
+            pixel[1] = static_cast<uint8_t>(y * 5 + seed * 7);
+            pixel[2] = static_cast<uint8_t>((x + y) * 2 + seed * 13);
+        }
+    }
+    return picture;
+}
+
+inline CRasterImage SolidPicture(int32_t width, int32_t height, uint8_t red, uint8_t green, uint8_t blue) {
+    CRasterImage picture;
+    picture.Create(width, height, 24);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* pixel = picture.PixelAt(x, y);
+            pixel[0] = blue;
+            pixel[1] = green;
+            pixel[2] = red;
+        }
+    }
+    return picture;
+}
+
+inline std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+// Blue, green, red of a pixel of any depth the tests use (24 or 32 bits).
+inline uint32_t Bgr(const CRasterImage& picture, int32_t x, int32_t y) {
+    const uint8_t* pixel = picture.PixelAt(x, y);
+    return uint32_t{pixel[0]} | uint32_t{pixel[1]} << 8 | uint32_t{pixel[2]} << 16;
+}
+
+// Records everything a run asks of its user interface and answers as told.
+class RecordingBatchUi : public CBatchUi {
+public:
+    bool ReadFields(BatchFields& read) override {
+        read = fields;
+        events.push_back("read");
+        return readSucceeds;
+    }
+    void EnableProcess(bool enabled) override { events.push_back(enabled ? "enable" : "disable"); }
+    void SetProgress(int32_t position) override { progress.push_back(position); }
+    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override {
+        messages.emplace_back(text, caption);
+        icons.push_back(icon);
+        events.push_back("message");
+    }
+    bool ConfirmReplaceOriginals(const std::string& directory) override {
+        questions.push_back(directory);
+        return replaceOriginals;
+    }
+    void FileFinished(const std::string& name, const BatchFileResult& result) override {
+        finished.emplace_back(name, result.outcome);
+    }
+
+    BatchFields fields;
+    bool readSucceeds = true;
+    bool replaceOriginals = false;
+    std::vector<std::string> events;
+    std::vector<int32_t> progress;
+    std::vector<std::pair<std::string, std::string>> messages;
+    std::vector<MessageIcon> icons;
+    std::vector<std::string> questions;
+    std::vector<std::pair<std::string, BatchFileOutcome>> finished;
+};
+
+}  // namespace batchtest

@@ -1,0 +1,216 @@
+// Runs the built stampora-batch program on real folders.
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "batch/BatchTestSupport.h"
+#include "image/RasterImage.h"
+#include "platform/FontCatalog.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using batchtest::Bgr;
+using batchtest::FileBytes;
+using batchtest::PatternPicture;
+using batchtest::SolidPicture;
+using batchtest::WriteTextFile;
+
+std::string Quoted(const std::string& text) {
+    std::string quoted = "'";
+    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct ToolRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class BatchToolTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tool = fs::path(STAMPORA_BINARY_DIR) / "stampora-batch";
+        ASSERT_TRUE(fs::exists(tool)) << tool << " is missing: build the stampora-batch target first";
+        fs::create_directory(source());
+    }
+
+    fs::path source() const { return dir.Path() / "source"; }
+    fs::path output() const { return dir.Path() / "output"; }
+
+    // Runs the tool in the scratch folder with standard error not a terminal.
+    ToolRun Run(const std::vector<std::string>& arguments) {
+        std::string command = "cd " + Quoted(dir.Path().string()) + " && " + Quoted(tool.string());
+        for (const std::string& argument : arguments) command += " " + Quoted(argument);
+        command += " >" + Quoted(dir.File("stdout.txt")) + " 2>" + Quoted(dir.File("stderr.txt"));
+        ToolRun run;
+        const int raw = std::system(command.c_str());
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        const auto out = FileBytes(dir.File("stdout.txt"));
+        const auto err = FileBytes(dir.File("stderr.txt"));
+        run.out.assign(out.begin(), out.end());
+        run.err.assign(err.begin(), err.end());
+        return run;
+    }
+
+    void AddPicture(const std::string& name, int32_t width, int32_t height, int32_t seed) {
+        ASSERT_TRUE(PatternPicture(width, height, seed).Save((source() / name).string()));
+    }
+
+    static CRasterImage Load(const fs::path& path) {
+        CRasterImage picture;
+        EXPECT_TRUE(picture.Load(path.string())) << path;
+        return picture;
+    }
+
+    ScratchDir dir;
+    fs::path tool;
+};
+
+TEST_F(BatchToolTest, ImageMarkOptionsPlaceTheMark) {
+    AddPicture("photo.bmp", 400, 300, 1);
+    ASSERT_TRUE(SolidPicture(40, 20, 255, 0, 0).Save(dir.File("logo.bmp")));
+
+    const ToolRun run = Run({"--image", dir.File("logo.bmp"), "--image-align", "right-bottom", source().string(),
+                             output().string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("photo.bmp: written"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 written, 0 skipped"), std::string::npos) << run.out;
+
+    const CRasterImage result = Load(output() / "photo.bmp");
+    const CRasterImage original = PatternPicture(400, 300, 1);
+    ASSERT_EQ(result.Width(), 400);
+    EXPECT_EQ(Bgr(result, 350, 270), 0xFF0000u);
+    EXPECT_EQ(Bgr(result, 389, 289), 0xFF0000u);
+    EXPECT_EQ(Bgr(result, 349, 270), Bgr(original, 349, 270));
+    EXPECT_EQ(Bgr(result, 350, 269), Bgr(original, 350, 269));
+    EXPECT_EQ(Bgr(result, 390, 290), Bgr(original, 390, 290));
+
+    // best: a tenth of the mark's own size; half opacity blends with the photo.
+    ASSERT_TRUE(SolidPicture(400, 200, 0, 0, 255).Save(dir.File("big.bmp")));
+    ASSERT_EQ(Run({"--image", dir.File("big.bmp"), "--image-size", "best", "--image-opacity", "50", "--image-align",
+                   "left-top", source().string(), output().string()})
+                  .status,
+              0);
+    const CRasterImage half = Load(output() / "photo.bmp");
+    const uint8_t* blended = half.PixelAt(20, 15);
+    const uint8_t* photo = original.PixelAt(20, 15);
+    EXPECT_NEAR(blended[0], (255 + photo[0]) / 2, 2);
+    EXPECT_NEAR(blended[2], photo[2] / 2, 2);
+    EXPECT_EQ(Bgr(half, 50, 15), Bgr(original, 50, 15));
+    EXPECT_EQ(Bgr(half, 20, 30), Bgr(original, 20, 30));
+}
+
+TEST_F(BatchToolTest, TextMarkOptionsReachTheMark) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    AddPicture("photo.bmp", 400, 300, 2);
+    const ToolRun run = Run({"--text", "Stampora", "--font", "DejaVu Sans", "--size", "28", "--style", "bold",
+                             "--color", "00FF00", "--text-align", "left-top", source().string(), output().string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const CRasterImage result = Load(output() / "photo.bmp");
+    const CRasterImage original = PatternPicture(400, 300, 2);
+    int32_t green = 0;
+    int32_t changedOutside = 0;
+    for (int32_t y = 0; y < 300; ++y) {
+        for (int32_t x = 0; x < 400; ++x) {
+            const bool nearTopLeft = x >= 10 && y >= 10 && x < 260 && y < 70;
+            if (Bgr(result, x, y) == 0x00FF00u && nearTopLeft) ++green;
+            if (!nearTopLeft && Bgr(result, x, y) != Bgr(original, x, y)) ++changedOutside;
+        }
+    }
+    EXPECT_GT(green, 200);
+    EXPECT_EQ(changedOutside, 0);
+
+    EXPECT_EQ(Run({"--text", "x", "--font", "No Such Family 123", source().string(), output().string()}).status, 2);
+}
+
+TEST_F(BatchToolTest, ExitStatusSaysWhatHappened) {
+    EXPECT_EQ(Run({}).status, 2);
+    EXPECT_EQ(Run({"--opacity", "50", source().string()}).status, 2);  // text option without --text
+    EXPECT_EQ(Run({"--text", "x", "--opacity", "101", source().string()}).status, 2);
+    EXPECT_EQ(Run({"--bogus", source().string()}).status, 2);
+    EXPECT_EQ(Run({"--types", "jpg,webp", source().string()}).status, 2);
+    EXPECT_EQ(Run({"--image", dir.File("missing.png"), source().string(), output().string()}).status, 2);
+    EXPECT_EQ(Run({dir.File("missing"), output().string()}).status, 2);
+    EXPECT_EQ(Run({"", output().string()}).status, 2);
+    const ToolRun help = Run({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("--image-align"), std::string::npos);
+
+    // No file of the chosen types.
+    const ToolRun none = Run({source().string(), output().string()});
+    EXPECT_EQ(none.status, 1);
+    EXPECT_NE(none.err.find("There is no file!"), std::string::npos) << none.err;
+
+    // A picture that cannot be saved: its output name is taken by a folder.
+    AddPicture("a.bmp", 40, 30, 1);
+    AddPicture("b.bmp", 40, 30, 2);
+    WriteTextFile(source() / "notes.txt", "");
+    fs::create_directories(output() / "b.bmp");
+    const ToolRun failed = Run({"--types", "bmp", source().string(), output().string()});
+    EXPECT_EQ(failed.status, 1);
+    EXPECT_NE(failed.out.find("b.bmp: FAILED"), std::string::npos) << failed.out;
+    EXPECT_NE(failed.out.find("1 picture could not be saved."), std::string::npos) << failed.out;
+    EXPECT_TRUE(fs::exists(output() / "a.bmp"));
+
+    fs::remove_all(output() / "b.bmp");
+    EXPECT_EQ(Run({"--types", "bmp,tga", source().string(), output().string()}).status, 0);
+}
+
+TEST_F(BatchToolTest, ReplacingOriginalsNeedsInPlace) {
+    AddPicture("a.bmp", 60, 40, 1);
+    ASSERT_TRUE(SolidPicture(10, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
+    const std::vector<uint8_t> original = FileBytes(source() / "a.bmp");
+
+    const ToolRun refused = Run({"--image", dir.File("logo.bmp"), source().string(), source().string() + "/."});
+    EXPECT_EQ(refused.status, 2);
+    EXPECT_NE(refused.err.find("--in-place"), std::string::npos) << refused.err;
+    EXPECT_EQ(FileBytes(source() / "a.bmp"), original);
+
+    EXPECT_EQ(Run({"--in-place", "--image", dir.File("logo.bmp"), source().string(), source().string()}).status, 0);
+    EXPECT_EQ(Bgr(Load(source() / "a.bmp"), 45, 25), 0xFF0000u);
+}
+
+TEST_F(BatchToolTest, OutputDefaultsToTheEditorsOutputDirectory) {
+    AddPicture("a.bmp", 30, 20, 1);
+    const fs::path configured = dir.Path() / "configured out";
+    WriteTextFile(dir.Path() / "config.ini", "[Setting]\nOutputDir=" + configured.string() + "\n");
+    ASSERT_EQ(Run({source().string()}).status, 0);
+    EXPECT_TRUE(fs::exists(configured / "a.bmp"));
+}
+
+TEST_F(BatchToolTest, ParallelJobsWriteTheSameBytesAsOne) {
+    for (int32_t i = 0; i < 8; ++i) AddPicture("p" + std::to_string(i) + (i % 2 ? ".bmp" : ".tga"), 150 + 11 * i, 120 + 7 * i, i);
+    ASSERT_TRUE(SolidPicture(30, 20, 200, 30, 60).Save(dir.File("logo.bmp")));
+    std::vector<std::string> marks = {"--image", dir.File("logo.bmp"), "--image-rotation", "20", "--image-opacity", "70",
+                                      "--image-align", "center"};
+    if (IsInstalledFamily("DejaVu Sans")) {
+        for (const char* option : {"--text", "© Stampora 2026", "--rotation", "15", "--shadow", "--shadow-distance", "3",
+                                   "--shadow-smooth", "4", "--text-align", "bottom", "--color", "FFFFFF"}) {
+            marks.push_back(option);
+        }
+    }
+    auto runWith = [&](const std::string& jobs, const fs::path& folder) {
+        std::vector<std::string> arguments = marks;
+        arguments.insert(arguments.end(), {"--jobs", jobs, source().string(), folder.string()});
+        const ToolRun run = Run(arguments);
+        EXPECT_EQ(run.status, 0) << run.err;
+    };
+    runWith("1", dir.Path() / "one");
+    runWith("4", dir.Path() / "four");
+    int32_t compared = 0;
+    for (const auto& entry : fs::directory_iterator(dir.Path() / "one")) {
+        EXPECT_EQ(FileBytes(dir.Path() / "four" / entry.path().filename()), FileBytes(entry.path())) << entry.path();
+        ++compared;
+    }
+    EXPECT_EQ(compared, 8);
+}
+
+}  // namespace

@@ -1,0 +1,96 @@
+#include "batch/SourceScan.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "batch/BatchProgress.h"
+#include "batch/BatchSummary.h"
+#include "batch/BatchTypeFilter.h"
+#include "batch/SameDirectory.h"
+#include "batch/BatchTestSupport.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+using batchtest::WriteTextFile;
+using Names = std::vector<std::string>;
+
+TEST(BatchTypeFilter, AllImagesWinsOtherwiseListsFollowInFixedOrder) {
+    EXPECT_EQ(BuildTypeFilter({1, 0, 0, 0, 0, 0}), ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga");
+    EXPECT_EQ(BuildTypeFilter({1, 1, 0, 1, 0, 0}), ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga");
+    EXPECT_EQ(BuildTypeFilter({0, 0, 0, 0, 0, 0}), "");
+    EXPECT_EQ(BuildTypeFilter({0, 1, 0, 0, 1, 1}), ".jpg.jpeg.jpe.gif.tga");
+    EXPECT_EQ(BuildTypeFilter({0, 0, 1, 1, 0, 0}), ".bmp.dib.rle.png");
+}
+
+TEST(SourceScan, SelectsByLowerCasedExtensionSubstringAndSkipsFolders) {
+    ScratchDir dir;
+    for (const char* name : {"a.JPG", "b.png", "c.txt", "README", "x.pe", "y.jpe", "z.dib", "w.RLE", "name.", "v.tga.bak"}) {
+        WriteTextFile(dir.Path() / name, "not a picture");
+    }
+    std::filesystem::create_directory(dir.Path() / "d.jpg");
+    std::filesystem::create_directory_symlink(dir.Path() / "d.jpg", dir.Path() / "link.jpg");
+
+    Names names{"left over"};
+    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), BuildTypeFilter({0, 1, 0, 0, 0, 0}), names));
+    EXPECT_EQ(names, (Names{"README", "a.JPG", "name.", "x.pe", "y.jpe"}));
+
+    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), BuildTypeFilter({0, 0, 1, 1, 0, 0}), names));
+    EXPECT_EQ(names, (Names{"README", "b.png", "name.", "w.RLE", "z.dib"}));
+
+    // With no type chosen only names without an extension pass.
+    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), "", names));
+    EXPECT_EQ(names, (Names{"README", "name."}));
+}
+
+TEST(SourceScan, MissingFolderFailsAndKeepsTheListEmptyFolderSucceeds) {
+    ScratchDir dir;
+    Names names{"kept"};
+    EXPECT_FALSE(ScanSourceDirectory(dir.File("missing"), kAllImagesExtensions, names));
+    EXPECT_EQ(names, Names{"kept"});
+    EXPECT_TRUE(ScanSourceDirectory(dir.Path().string(), kAllImagesExtensions, names));
+    EXPECT_TRUE(names.empty());
+}
+
+TEST(SourceScan, NonAsciiNamesAreListedAsWritten) {
+    ScratchDir dir;
+    WriteTextFile(dir.Path() / u8"Ünïcødé 東京.BMP", "x");
+    Names names;
+    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), kBmpExtensions, names));
+    EXPECT_EQ(names, Names{"Ünïcødé 東京.BMP"});
+}
+
+TEST(BatchProgress, EachFileAddsItsShareTruncated) {
+    std::vector<int32_t> three, seven;
+    for (int i = 1; i <= 3; ++i) three.push_back(ProgressPosition(i, 3));
+    for (int i = 1; i <= 7; ++i) seven.push_back(ProgressPosition(i, 7));
+    EXPECT_EQ(three, (std::vector<int32_t>{33, 66, 100}));
+    EXPECT_EQ(seven, (std::vector<int32_t>{14, 28, 42, 57, 71, 85, 100}));
+}
+
+TEST(BatchSummary, FinishMessageCountsPicturesThatCouldNotBeSaved) {
+    BatchSummary summary;
+    EXPECT_EQ(BatchFinishMessage(summary), "Batch finish!");
+    summary.saveFailed = 1;
+    EXPECT_EQ(BatchFinishMessage(summary), "Batch finish!\n1 picture could not be saved.");
+    summary.saveFailed = 12;
+    EXPECT_EQ(BatchFinishMessage(summary), "Batch finish!\n12 pictures could not be saved.");
+}
+
+TEST(SameDirectory, RecognisesOneFolderUnderDifferentSpellings) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir.Path() / "pics");
+    std::filesystem::create_directory(dir.Path() / "out");
+    std::filesystem::create_directory_symlink(dir.Path() / "pics", dir.Path() / "alias");
+    const std::string pics = dir.File("pics");
+    EXPECT_TRUE(IsSameDirectory(pics, pics + "/"));
+    EXPECT_TRUE(IsSameDirectory(pics, dir.File("out/../pics")));
+    EXPECT_TRUE(IsSameDirectory(pics, dir.File("alias")));
+    EXPECT_FALSE(IsSameDirectory(pics, dir.File("out")));
+    EXPECT_FALSE(IsSameDirectory(pics, dir.File("missing")));
+}
+
+}  // namespace
