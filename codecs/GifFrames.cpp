@@ -1,0 +1,136 @@
+#include "codecs/GifFrames.h"
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "codecs/DecodeLimits.h"
+
+namespace {
+
+struct MemorySource {
+    const uint8_t* data;
+    size_t size;
+    size_t position;
+};
+
+int ReadFromMemory(GifFileType* gif, GifByteType* out, int length) {
+    auto* source = static_cast<MemorySource*>(gif->UserData);
+    if (length <= 0) return 0;
+    const size_t n = std::min(static_cast<size_t>(length), source->size - source->position);
+    std::memcpy(out, source->data + source->position, n);
+    source->position += n;
+    return static_cast<int>(n);
+}
+
+// Interlaced frames store every 8th line from 0, every 8th from 4, every 4th
+// from 2, then every 2nd from 1.
+std::vector<int32_t> StoredLineOrder(int32_t height, bool interlaced) {
+    std::vector<int32_t> order;
+    order.reserve(static_cast<size_t>(height));
+    if (!interlaced) {
+        for (int32_t y = 0; y < height; ++y) order.push_back(y);
+        return order;
+    }
+    constexpr int32_t kStart[] = {0, 4, 2, 1};
+    constexpr int32_t kStep[] = {8, 8, 4, 2};
+    for (int pass = 0; pass < 4; ++pass) {
+        for (int32_t y = kStart[pass]; y < height; y += kStep[pass]) order.push_back(y);
+    }
+    return order;
+}
+
+void TakeColourTable(const ColorMapObject* map, GifStoredFrame& frame) {
+    if (map == nullptr || map->Colors == nullptr) return;
+    frame.colourCount = std::clamp(map->ColorCount, 0, 256);
+    for (int32_t i = 0; i < frame.colourCount; ++i) {
+        frame.colours[static_cast<size_t>(i)].rgbRed = map->Colors[i].Red;
+        frame.colours[static_cast<size_t>(i)].rgbGreen = map->Colors[i].Green;
+        frame.colours[static_cast<size_t>(i)].rgbBlue = map->Colors[i].Blue;
+    }
+}
+
+bool SkipExtension(GifFileType* gif, GraphicsControlBlock& control, bool& haveControl) {
+    int code = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
+    if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr && block[0] >= 4) {
+        haveControl = DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK;
+    }
+    while (block != nullptr) {
+        if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+    }
+    return true;
+}
+
+// Reads one frame's lines; false when the file broke off inside it.
+bool ReadFrameLines(GifFileType* gif, GifStoredFrame& frame, bool interlaced) {
+    const std::vector<int32_t> order = StoredLineOrder(frame.height, interlaced);
+    for (const int32_t y : order) {
+        uint8_t* line = frame.indices.data() + static_cast<size_t>(y) * static_cast<size_t>(frame.width);
+        if (DGifGetLine(gif, line, frame.width) == GIF_ERROR) return false;
+        frame.lineRead[static_cast<size_t>(y)] = 1;
+    }
+    return true;
+}
+
+// The frames' records up to the trailer or the first break. Every frame
+// becomes a full screen picture, so the budget counts screens, not frames.
+void ReadRecords(GifFileType* gif, GifStoredFrames& stored) {
+    const int64_t screenPixels = static_cast<int64_t>(stored.screenWidth) * stored.screenHeight;
+    int64_t budget = kMaxDecodedPixels;
+    GraphicsControlBlock control{};
+    bool haveControl = false;
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR) return;
+        if (type == TERMINATE_RECORD_TYPE) return;
+        if (type == EXTENSION_RECORD_TYPE) {
+            if (!SkipExtension(gif, control, haveControl)) return;
+            continue;
+        }
+        if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) == GIF_ERROR) return;
+
+        const GifImageDesc& desc = gif->Image;
+        const int64_t framePixels = static_cast<int64_t>(desc.Width) * desc.Height;
+        budget -= screenPixels + framePixels;
+        if (desc.Width <= 0 || desc.Height <= 0 || budget < 0) return;
+        GifStoredFrame& frame = stored.frames.emplace_back();
+        frame.left = desc.Left;
+        frame.top = desc.Top;
+        frame.width = desc.Width;
+        frame.height = desc.Height;
+        TakeColourTable(desc.ColorMap != nullptr ? desc.ColorMap : gif->SColorMap, frame);
+        if (haveControl) {
+            frame.transparentIndex = control.TransparentColor;
+            frame.disposal = control.DisposalMode;
+            frame.delayHundredths = control.DelayTime;
+        }
+        haveControl = false;
+        frame.indices.assign(static_cast<size_t>(framePixels), 0);
+        frame.lineRead.assign(static_cast<size_t>(frame.height), 0);
+        if (!ReadFrameLines(gif, frame, desc.Interlace)) return;
+    }
+}
+
+}  // namespace
+
+bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored) {
+    if (data == nullptr || size < 6) return false;
+    MemorySource source{data, size, 0};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&source, ReadFromMemory, &error);
+    if (gif == nullptr) return false;
+    stored.screenWidth = gif->SWidth;
+    stored.screenHeight = gif->SHeight;
+    if (IsDecodableSize(stored.screenWidth, stored.screenHeight)) ReadRecords(gif, stored);
+    DGifCloseFile(gif, &error);
+    // A frame that broke off before its first line shows nothing of its own.
+    while (!stored.frames.empty()) {
+        const std::vector<uint8_t>& read = stored.frames.back().lineRead;
+        if (std::find(read.begin(), read.end(), 1) != read.end()) break;
+        stored.frames.pop_back();
+    }
+    return !stored.frames.empty();
+}

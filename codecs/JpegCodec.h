@@ -1,0 +1,9 @@
+#pragma once
+#include "codecs/ImageCodec.h"
+
+// JPEG pictures through libjpeg-turbo, with EXIF items through exiv2.
+class CJpegCodec : public CImageCodec {
+public:
+    bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) override;
+    bool SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) override;
+};

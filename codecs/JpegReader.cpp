@@ -1,0 +1,162 @@
+#include "codecs/JpegReader.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "codecs/DecodeLimits.h"
+#include "codecs/ExifOrientation.h"
+#include "codecs/ExifProperties.h"
+#include "codecs/JpegErrorTrap.h"
+
+namespace {
+
+// Memory libjpeg may take for whole-picture buffers (a progressive file keeps
+// all its coefficients): enough for well over 100 megapixels.
+constexpr long kJpegMemoryLimit = 512L << 20;
+// A progressive file with more scans than any encoder writes only costs time.
+constexpr int kMaxProgressiveScans = 500;
+constexpr uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
+
+struct JpegDecoder {
+    jpeg_decompress_struct cinfo;
+    JpegErrorTrap trap;
+    jpeg_progress_mgr progress;
+    CRasterImage* image = nullptr;
+    std::vector<uint8_t>* cmykRow = nullptr;
+    std::vector<uint8_t>* exif = nullptr;
+    bool created = false;
+    JDIMENSION rowsDone = 0;
+};
+
+void RefuseEndlessScans(j_common_ptr common) {
+    auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
+    if (cinfo->progressive_mode && cinfo->input_scan_number > kMaxProgressiveScans) {
+        common->err->error_exit(common);
+    }
+}
+
+// Photoshop and most other writers store CMYK inverted (0 = full ink) and say
+// so with an Adobe marker; plain CMYK has 255 = full ink.
+void CmykToBgr(const uint8_t* cmyk, uint8_t* bgr, JDIMENSION width, bool inverted) {
+    for (JDIMENSION x = 0; x < width; ++x, cmyk += 4, bgr += 3) {
+        unsigned c = cmyk[0], m = cmyk[1], y = cmyk[2], k = cmyk[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        bgr[0] = static_cast<uint8_t>((y * k + 127) / 255);
+        bgr[1] = static_cast<uint8_t>((m * k + 127) / 255);
+        bgr[2] = static_cast<uint8_t>((c * k + 127) / 255);
+    }
+}
+
+void CopyExifMarker(JpegDecoder& d) {
+    for (jpeg_saved_marker_ptr m = d.cinfo.marker_list; m != nullptr; m = m->next) {
+        if (m->marker == JPEG_APP0 + 1 && m->data_length > sizeof kExifSignature &&
+            std::memcmp(m->data, kExifSignature, sizeof kExifSignature) == 0) {
+            d.exif->assign(m->data + sizeof kExifSignature, m->data + m->data_length);
+            return;
+        }
+    }
+}
+
+// Runs libjpeg from the header to the last line. Only this function calls
+// setjmp; it keeps no object with a destructor of its own. A fatal error
+// after some lines keeps the lines already decoded.
+bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
+    if (setjmp(d.trap.jump)) return d.created && d.rowsDone > 0;
+
+    jpeg_create_decompress(&d.cinfo);
+    d.cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
+    d.progress.progress_monitor = RefuseEndlessScans;
+    d.cinfo.progress = &d.progress;
+    jpeg_mem_src(&d.cinfo, data, static_cast<unsigned long>(size));
+    jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
+    jpeg_read_header(&d.cinfo, TRUE);
+    CopyExifMarker(d);
+    if (!IsDecodableSize(d.cinfo.image_width, d.cinfo.image_height)) return false;
+
+    // The same integer transform cjpeg and djpeg use by default.
+    d.cinfo.dct_method = JDCT_ISLOW;
+    int bpp = 24;
+    switch (d.cinfo.jpeg_color_space) {
+        case JCS_GRAYSCALE:
+            d.cinfo.out_color_space = JCS_GRAYSCALE;
+            bpp = 8;
+            break;
+        case JCS_CMYK:
+        case JCS_YCCK:
+            d.cinfo.out_color_space = JCS_CMYK;
+            break;
+        default:
+            d.cinfo.out_color_space = JCS_EXT_BGR;
+            break;
+    }
+    if (!d.image->Create(static_cast<int32_t>(d.cinfo.image_width), static_cast<int32_t>(d.cinfo.image_height), bpp)) {
+        return false;
+    }
+    d.created = true;
+    if (d.cinfo.out_color_space == JCS_CMYK) d.cmykRow->resize(static_cast<size_t>(d.cinfo.image_width) * 4);
+
+    jpeg_start_decompress(&d.cinfo);
+    if (d.cinfo.output_width != d.cinfo.image_width || d.cinfo.output_height != d.cinfo.image_height) return false;
+    uint8_t** rows = d.image->RowTable();
+    while (d.cinfo.output_scanline < d.cinfo.output_height) {
+        if (d.cinfo.out_color_space == JCS_CMYK) {
+            JSAMPROW cmyk = d.cmykRow->data();
+            const JDIMENSION y = d.cinfo.output_scanline;
+            if (jpeg_read_scanlines(&d.cinfo, &cmyk, 1) != 1) break;
+            CmykToBgr(cmyk, rows[y], d.cinfo.output_width, d.cinfo.saw_Adobe_marker);
+        } else {
+            // Straight into the picture's lines, as many as libjpeg gives at once.
+            if (jpeg_read_scanlines(&d.cinfo, rows + d.cinfo.output_scanline,
+                                    d.cinfo.output_height - d.cinfo.output_scanline) == 0) {
+                break;
+            }
+        }
+        d.rowsDone = d.cinfo.output_scanline;
+    }
+    jpeg_finish_decompress(&d.cinfo);
+    return d.rowsDone > 0;
+}
+
+int32_t OrientationOf(const CImageProperties& properties) {
+    if (!properties.HasKey(kPropertyOrientation)) return 1;
+    return static_cast<int32_t>(std::strtol(properties.GetValue(kPropertyOrientation).c_str(), nullptr, 10));
+}
+
+}  // namespace
+
+bool ReadJpeg(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+    if (data == nullptr || size < 4) return false;
+    auto image = std::make_unique<CRasterImage>();
+    std::vector<uint8_t> cmykRow;
+    std::vector<uint8_t> exif;
+
+    auto decoder = std::make_unique<JpegDecoder>();
+    JpegDecoder& d = *decoder;
+    d.image = image.get();
+    d.cmykRow = &cmykRow;
+    d.exif = &exif;
+    d.cinfo.err = InstallJpegErrorTrap(d.trap);
+    const bool decoded = Decode(d, data, size);
+    // Harmless when creation itself failed: the memory manager is then null.
+    jpeg_destroy_decompress(&d.cinfo);
+    if (!decoded) return false;
+
+    auto store = std::make_unique<CImageProperties>();
+    if (!exif.empty()) ReadExifBlock(exif.data(), exif.size(), *store);
+    const int32_t orientation = OrientationOf(*store);
+    if (orientation != 1) {
+        if (!ApplyExifOrientation(*image, orientation)) return false;
+        // The pixels are upright now; a file saved from them must not be turned again.
+        store->SetValue(kPropertyOrientation, "1");
+    }
+    images.Append(std::move(image));
+    properties = std::move(store);
+    return true;
+}

@@ -1,0 +1,111 @@
+#include "codecs/JpegWriter.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "codecs/ExifProperties.h"
+#include "codecs/JpegErrorTrap.h"
+#include "codecs/RowConversion.h"
+#include "codecs/SaveQuality.h"
+#include "platform/FileIo.h"
+
+namespace {
+
+constexpr uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
+// An APP1 segment holds at most 65533 bytes after its length field.
+constexpr size_t kMaxMarkerBytes = 65533;
+
+struct JpegEncoder {
+    jpeg_compress_struct cinfo;
+    JpegErrorTrap trap;
+    CRasterImage* image = nullptr;
+    std::FILE* file = nullptr;
+    int quality = 80;
+    const std::vector<uint8_t>* exifMarker = nullptr;
+    // Set when lines must be converted first; then one line at a time.
+    std::vector<uint8_t>* convertedRow = nullptr;
+};
+
+// Runs libjpeg from the header to the end of the file. Only this function
+// calls setjmp; it keeps no object with a destructor of its own.
+bool Encode(JpegEncoder& e) {
+    if (setjmp(e.trap.jump)) return false;
+
+    jpeg_create_compress(&e.cinfo);
+    jpeg_stdio_dest(&e.cinfo, e.file);
+    CRasterImage& image = *e.image;
+    e.cinfo.image_width = static_cast<JDIMENSION>(image.Width());
+    e.cinfo.image_height = static_cast<JDIMENSION>(image.Height());
+    const bool grey = image.Bpp() == 8 && HasGreyRampPalette(image);
+    if (grey) {
+        e.cinfo.in_color_space = JCS_GRAYSCALE;
+        e.cinfo.input_components = 1;
+    } else if (image.Bpp() == 32) {
+        e.cinfo.in_color_space = JCS_EXT_BGRX;
+        e.cinfo.input_components = 4;
+    } else {
+        e.cinfo.in_color_space = JCS_EXT_BGR;
+        e.cinfo.input_components = 3;
+    }
+    jpeg_set_defaults(&e.cinfo);
+    jpeg_set_quality(&e.cinfo, e.quality, TRUE);
+    e.cinfo.dct_method = JDCT_ISLOW;
+    jpeg_start_compress(&e.cinfo, TRUE);
+    if (!e.exifMarker->empty()) {
+        jpeg_write_marker(&e.cinfo, JPEG_APP0 + 1, e.exifMarker->data(),
+                          static_cast<unsigned>(e.exifMarker->size()));
+    }
+
+    uint8_t** rows = image.RowTable();
+    const bool direct = grey || image.Bpp() == 24 || image.Bpp() == 32;
+    while (e.cinfo.next_scanline < e.cinfo.image_height) {
+        const JDIMENSION y = e.cinfo.next_scanline;
+        if (direct) {
+            jpeg_write_scanlines(&e.cinfo, rows + y, e.cinfo.image_height - y);
+        } else {
+            RowToBgr(image, static_cast<int32_t>(y), e.convertedRow->data());
+            JSAMPROW line = e.convertedRow->data();
+            jpeg_write_scanlines(&e.cinfo, &line, 1);
+        }
+    }
+    jpeg_finish_compress(&e.cinfo);
+    return true;
+}
+
+std::vector<uint8_t> ExifMarkerFor(const CImageProperties* properties) {
+    std::vector<uint8_t> marker;
+    std::vector<uint8_t> block;
+    if (properties == nullptr || !BuildExifBlock(*properties, block)) return marker;
+    if (block.size() + sizeof kExifSignature > kMaxMarkerBytes) return marker;
+    marker.assign(kExifSignature, kExifSignature + sizeof kExifSignature);
+    marker.insert(marker.end(), block.begin(), block.end());
+    return marker;
+}
+
+}  // namespace
+
+bool WriteJpeg(const std::string& path, const CRasterImage& image, const CImageProperties* properties) {
+    if (image.IsEmpty()) return false;
+    const std::vector<uint8_t> exifMarker = ExifMarkerFor(properties);
+    std::vector<uint8_t> convertedRow(static_cast<size_t>(image.Width()) * 3);
+
+    SafeFileWriter out(path);
+    if (!out.Open()) return false;
+    auto encoder = std::make_unique<JpegEncoder>();
+    JpegEncoder& e = *encoder;
+    e.cinfo.err = InstallJpegErrorTrap(e.trap);
+    // libjpeg only reads the picture's lines; the row table is not const.
+    e.image = const_cast<CRasterImage*>(&image);
+    e.file = out.File();
+    e.quality = SaveQualityFromProperties(properties);
+    e.exifMarker = &exifMarker;
+    e.convertedRow = &convertedRow;
+    const bool encoded = Encode(e);
+    jpeg_destroy_compress(&e.cinfo);
+    if (!encoded) {
+        out.Fail();
+        return false;
+    }
+    return out.Commit();
+}

@@ -1,0 +1,101 @@
+#include "codecs/PngWriter.h"
+
+#include <png.h>
+
+#include <vector>
+
+#include "codecs/ExifProperties.h"
+#include "codecs/RowConversion.h"
+#include "platform/FileIo.h"
+
+namespace {
+
+struct PngEncoder {
+    png_structp png = nullptr;
+    png_infop info = nullptr;
+    CRasterImage* image = nullptr;
+    std::FILE* file = nullptr;
+    std::vector<uint8_t>* exif = nullptr;
+    std::vector<png_color>* palette = nullptr;
+    std::vector<uint8_t>* convertedRow = nullptr;
+};
+
+[[noreturn]] void JumpOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void DropWarning(png_structp, png_const_charp) {}
+
+// Runs libpng from the signature to the end chunk. Only this function calls
+// setjmp; it keeps no object with a destructor of its own.
+bool Encode(PngEncoder& e) {
+    if (setjmp(png_jmpbuf(e.png))) return false;
+
+    CRasterImage& image = *e.image;
+    png_init_io(e.png, e.file);
+    const auto width = static_cast<png_uint_32>(image.Width());
+    const auto height = static_cast<png_uint_32>(image.Height());
+    const int32_t bpp = image.Bpp();
+    const bool direct = bpp != 16;
+    if (bpp <= 8) {
+        const bool grey = HasGreyRampPalette(image);
+        png_set_IHDR(e.png, e.info, width, height, bpp, grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_PALETTE,
+                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+        if (!grey) {
+            png_set_PLTE(e.png, e.info, e.palette->data(), static_cast<int>(e.palette->size()));
+        }
+    } else {
+        png_set_IHDR(e.png, e.info, width, height, 8, bpp == 32 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
+                     PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    }
+    if (!e.exif->empty()) png_set_eXIf_1(e.png, e.info, static_cast<png_uint_32>(e.exif->size()), e.exif->data());
+    png_write_info(e.png, e.info);
+    png_set_bgr(e.png);
+
+    if (direct) {
+        png_write_image(e.png, image.RowTable());
+    } else {
+        for (int32_t y = 0; y < image.Height(); ++y) {
+            RowToBgr(image, y, e.convertedRow->data());
+            png_write_row(e.png, e.convertedRow->data());
+        }
+    }
+    png_write_end(e.png, e.info);
+    return true;
+}
+
+std::vector<png_color> PaletteOf(const CRasterImage& image) {
+    std::vector<png_color> entries(static_cast<size_t>(image.PaletteSize()));
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const RGBQUAD& q = image.Palette()[i];
+        entries[i] = png_color{q.rgbRed, q.rgbGreen, q.rgbBlue};
+    }
+    return entries;
+}
+
+}  // namespace
+
+bool WritePng(const std::string& path, const CRasterImage& image, const CImageProperties* properties) {
+    if (image.IsEmpty()) return false;
+    std::vector<uint8_t> exif;
+    if (properties != nullptr) BuildExifBlock(*properties, exif);
+    std::vector<png_color> palette = PaletteOf(image);
+    std::vector<uint8_t> convertedRow(image.Bpp() == 16 ? static_cast<size_t>(image.Width()) * 3 : 0);
+
+    SafeFileWriter out(path);
+    if (!out.Open()) return false;
+    PngEncoder e;
+    // libpng only reads the picture's lines; the row table is not const.
+    e.image = const_cast<CRasterImage*>(&image);
+    e.file = out.File();
+    e.exif = &exif;
+    e.palette = &palette;
+    e.convertedRow = &convertedRow;
+    e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, DropWarning);
+    if (e.png == nullptr) return false;
+    e.info = png_create_info_struct(e.png);
+    const bool encoded = e.info != nullptr && Encode(e);
+    png_destroy_write_struct(&e.png, &e.info);
+    if (!encoded) {
+        out.Fail();
+        return false;
+    }
+    return out.Commit();
+}

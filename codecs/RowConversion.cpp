@@ -1,0 +1,77 @@
+#include "codecs/RowConversion.h"
+
+#include <bit>
+#include <cstring>
+
+#include "image/LittleEndian.h"
+
+namespace {
+
+// One 16-bit channel scaled to 8 bits by its mask, low bits replicated so
+// that full intensity stays 255.
+uint8_t MaskedChannel(uint32_t word, uint32_t mask) {
+    if (mask == 0) return 0;
+    const int shift = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
+    const uint32_t value = (word & mask) >> shift;
+    const uint32_t top = (1u << bits) - 1;
+    return static_cast<uint8_t>((value * 255 + top / 2) / top);
+}
+
+template <int Channels>
+void ExpandRow(const CRasterImage& image, int32_t y, uint8_t* out) {
+    const int32_t width = image.Width();
+    const uint8_t* row = image.Row(y);
+    const int32_t bpp = image.Bpp();
+    for (int32_t x = 0; x < width; ++x) {
+        uint8_t* px = out + static_cast<size_t>(x) * Channels;
+        uint8_t alpha = 255;
+        if (bpp <= 8) {
+            const RGBQUAD& entry = image.Palette()[image.ReadPixel(x, y)];
+            px[0] = entry.rgbBlue;
+            px[1] = entry.rgbGreen;
+            px[2] = entry.rgbRed;
+        } else if (bpp == 16) {
+            const uint32_t word = LoadLE16(row + 2 * static_cast<size_t>(x));
+            px[0] = MaskedChannel(word, image.BlueMask());
+            px[1] = MaskedChannel(word, image.GreenMask());
+            px[2] = MaskedChannel(word, image.RedMask());
+        } else {
+            const uint8_t* src = row + static_cast<size_t>(x) * (bpp / 8);
+            px[0] = src[0];
+            px[1] = src[1];
+            px[2] = src[2];
+            if (bpp == 32) alpha = src[3];
+        }
+        if constexpr (Channels == 4) px[3] = alpha;
+    }
+}
+
+}  // namespace
+
+void RowToBgr(const CRasterImage& image, int32_t y, uint8_t* out) {
+    if (image.Bpp() == 24) {
+        std::memcpy(out, image.Row(y), static_cast<size_t>(image.Width()) * 3);
+        return;
+    }
+    ExpandRow<3>(image, y, out);
+}
+
+void RowToBgra(const CRasterImage& image, int32_t y, uint8_t* out) {
+    if (image.Bpp() == 32) {
+        std::memcpy(out, image.Row(y), static_cast<size_t>(image.Width()) * 4);
+        return;
+    }
+    ExpandRow<4>(image, y, out);
+}
+
+bool HasGreyRampPalette(const CRasterImage& image) {
+    const int32_t count = image.PaletteSize();
+    if (count < 2) return false;
+    const RGBQUAD* palette = image.Palette();
+    for (int32_t i = 0; i < count; ++i) {
+        const int level = 255 * i / (count - 1);
+        if (palette[i].rgbRed != level || palette[i].rgbGreen != level || palette[i].rgbBlue != level) return false;
+    }
+    return true;
+}

@@ -1,0 +1,18 @@
+#pragma once
+// Lines of a picture of any depth turned into plain colour bytes, for
+// encoders that take fewer depths than a picture may have.
+#include <cstdint>
+
+#include "image/RasterImage.h"
+
+// Line y as blue, green, red triplets (alpha dropped, palette looked up,
+// 16-bit words expanded by their masks).
+void RowToBgr(const CRasterImage& image, int32_t y, uint8_t* out);
+
+// Line y as blue, green, red, alpha quads; only a 32-bit picture carries
+// alpha, every other depth comes out opaque.
+void RowToBgra(const CRasterImage& image, int32_t y, uint8_t* out);
+
+// Whether the palette of a picture of 8 bits or fewer is the black-to-white
+// ramp, so the picture can be stored as grey levels.
+bool HasGreyRampPalette(const CRasterImage& image);

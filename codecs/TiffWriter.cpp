@@ -1,0 +1,91 @@
+#include "codecs/TiffWriter.h"
+
+#include <vector>
+
+#include "codecs/ExifProperties.h"
+#include "codecs/RowConversion.h"
+#include "codecs/TiffMemoryIo.h"
+#include "platform/FileIo.h"
+
+namespace {
+
+void SetLayout(TIFF* tiff, const CRasterImage& image, bool grey) {
+    const int32_t bpp = image.Bpp();
+    TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.Width()));
+    TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.Height()));
+    TIFFSetField(tiff, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
+    TIFFSetField(tiff, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(tiff, TIFFTAG_COMPRESSION, COMPRESSION_LZW);
+    if (bpp <= 8) {
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(bpp));
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(1));
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE);
+        if (grey && bpp == 8) TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+    } else {
+        const bool alpha = bpp == 32;
+        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(8));
+        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(alpha ? 4 : 3));
+        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+        TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
+        if (alpha) {
+            const uint16_t kinds[1] = {EXTRASAMPLE_UNASSALPHA};
+            TIFFSetField(tiff, TIFFTAG_EXTRASAMPLES, static_cast<uint16_t>(1), kinds);
+        }
+    }
+    TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, TIFFDefaultStripSize(tiff, 0));
+}
+
+bool WriteColourMap(TIFF* tiff, const CRasterImage& image) {
+    const size_t count = static_cast<size_t>(image.PaletteSize());
+    std::vector<uint16_t> red(count), green(count), blue(count);
+    for (size_t i = 0; i < count; ++i) {
+        red[i] = static_cast<uint16_t>(image.Palette()[i].rgbRed * 257);
+        green[i] = static_cast<uint16_t>(image.Palette()[i].rgbGreen * 257);
+        blue[i] = static_cast<uint16_t>(image.Palette()[i].rgbBlue * 257);
+    }
+    return TIFFSetField(tiff, TIFFTAG_COLORMAP, red.data(), green.data(), blue.data()) == 1;
+}
+
+// The file's lines: palette and grey lines as stored, colour lines turned
+// from blue-green-red into red-green-blue order.
+bool WriteLines(TIFF* tiff, const CRasterImage& image) {
+    const int32_t bpp = image.Bpp();
+    const size_t channels = bpp == 32 ? 4 : 3;
+    std::vector<uint8_t> line(bpp <= 8 ? image.Stride() : static_cast<size_t>(image.Width()) * channels);
+    for (int32_t y = 0; y < image.Height(); ++y) {
+        if (bpp <= 8) {
+            std::copy(image.Row(y), image.Row(y) + image.Stride(), line.begin());
+        } else {
+            if (channels == 4) {
+                RowToBgra(image, y, line.data());
+            } else {
+                RowToBgr(image, y, line.data());
+            }
+            for (size_t i = 0; i < line.size(); i += channels) std::swap(line[i], line[i + 2]);
+        }
+        if (TIFFWriteScanline(tiff, line.data(), static_cast<uint32_t>(y), 0) < 0) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool WriteTiff(const std::string& path, const CRasterImage& image, const CImageProperties* properties) {
+    if (image.IsEmpty()) return false;
+    std::vector<uint8_t> encoded;
+    TiffMemoryFile file;
+    file.writeData = &encoded;
+    TIFF* tiff = OpenTiffInMemory(file, "w");
+    if (tiff == nullptr) return false;
+    const bool grey = image.Bpp() <= 8 && HasGreyRampPalette(image);
+    SetLayout(tiff, image, grey);
+    bool ok = (image.Bpp() > 8 || grey || WriteColourMap(tiff, image)) && WriteLines(tiff, image);
+    ok = ok && TIFFFlush(tiff) == 1;
+    TIFFClose(tiff);
+    if (!ok || encoded.empty()) return false;
+    if (properties != nullptr) AddExifToTiffFile(encoded, *properties);
+
+    SafeFileWriter out(path);
+    if (!out.Open() || !out.Write(encoded.data(), encoded.size())) return false;
+    return out.Commit();
+}

@@ -1,0 +1,102 @@
+#pragma once
+// Helpers shared by the picture-format tests: loading fixtures through a
+// codec, reading pixels of any depth, and feeding damaged copies of a file.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "codecs/ImageCodec.h"
+#include "codecs/RowConversion.h"
+#include "platform/FileIo.h"
+#include "support/TestPaths.h"
+
+struct Bgra {
+    int b, g, r, a;
+};
+
+inline std::vector<uint8_t> FixtureBytes(const std::string& relative) {
+    std::vector<uint8_t> bytes;
+    EXPECT_TRUE(ReadWholeFile(FixturePath(relative), bytes, 1 << 24)) << relative;
+    return bytes;
+}
+
+inline bool LoadBytes(CImageCodec& codec, const std::vector<uint8_t>& bytes, ImageList& images,
+                      PropertiesSlot& properties) {
+    return codec.LoadMemory(bytes.data(), bytes.size(), images, properties);
+}
+
+inline Bgra PixelOf(const CRasterImage& image, int32_t x, int32_t y) {
+    std::vector<uint8_t> line(static_cast<size_t>(image.Width()) * 4);
+    RowToBgra(image, y, line.data());
+    const uint8_t* p = line.data() + 4 * static_cast<size_t>(x);
+    return Bgra{p[0], p[1], p[2], p[3]};
+}
+
+// True when the pixel's colour is within `tolerance` of red, green, blue.
+inline ::testing::AssertionResult ColourNear(const CRasterImage& image, int32_t x, int32_t y, int r, int g, int b,
+                                             int tolerance = 0) {
+    const Bgra p = PixelOf(image, x, y);
+    if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance) {
+        return ::testing::AssertionSuccess();
+    }
+    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << p.r << "," << p.g << "," << p.b
+                                         << " not " << r << "," << g << "," << b << " +-" << tolerance;
+}
+
+// The four 16 x 8 quadrants of the 32 x 16 fixture picture: red, green,
+// blue, white, checked at their centres.
+inline void ExpectQuadrants(const CRasterImage& image, int tolerance) {
+    ASSERT_EQ(image.Width(), 32);
+    ASSERT_EQ(image.Height(), 16);
+    EXPECT_TRUE(ColourNear(image, 7, 3, 255, 0, 0, tolerance));
+    EXPECT_TRUE(ColourNear(image, 24, 3, 0, 255, 0, tolerance));
+    EXPECT_TRUE(ColourNear(image, 7, 12, 0, 0, 255, tolerance));
+    EXPECT_TRUE(ColourNear(image, 24, 12, 255, 255, 255, tolerance));
+}
+
+// Every prefix of the file and copies with single bytes changed: each is
+// either refused or read into pictures of sane size, never a crash (the
+// sanitizer builds turn any bad access into a failure).
+inline void ExpectDamagedCopiesAreSafe(CImageCodec& codec, const std::vector<uint8_t>& bytes) {
+    for (size_t length = 0; length < bytes.size(); ++length) {
+        std::vector<uint8_t> prefix(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
+        ImageList images;
+        PropertiesSlot properties;
+        if (codec.LoadMemory(prefix.data(), prefix.size(), images, properties)) {
+            ASSERT_FALSE(images.Empty());
+            for (size_t i = 0; i < images.Size(); ++i) EXPECT_FALSE(images.At(i)->IsEmpty());
+        }
+    }
+    uint32_t seed = 12345;
+    for (int round = 0; round < 400; ++round) {
+        std::vector<uint8_t> damaged = bytes;
+        for (int k = 0; k < 3; ++k) {
+            seed = seed * 1664525u + 1013904223u;
+            damaged[(seed >> 8) % damaged.size()] = static_cast<uint8_t>(seed >> 24);
+        }
+        ImageList images;
+        PropertiesSlot properties;
+        codec.LoadMemory(damaged.data(), damaged.size(), images, properties);
+    }
+}
+
+// A picture with smooth gradients and some texture, like a photograph.
+inline CRasterImage PhotoLikePicture(int32_t width, int32_t height, int32_t bpp) {
+    CRasterImage image;
+    image.Create(width, height, bpp);
+    const int32_t bytes = bpp / 8;
+    for (int32_t y = 0; y < height; ++y) {
+        uint8_t* row = image.Row(y);
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* p = row + static_cast<size_t>(x) * static_cast<size_t>(bytes);
+            p[0] = static_cast<uint8_t>(x * 255 / width);
+            p[1] = static_cast<uint8_t>(y * 255 / height);
+            p[2] = static_cast<uint8_t>(((x * 7) ^ (y * 3)) & 0x7F) + 64;
+            if (bytes == 4) p[3] = static_cast<uint8_t>((x + y) % 256);
+        }
+    }
+    return image;
+}

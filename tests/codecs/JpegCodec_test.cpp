@@ -1,0 +1,183 @@
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "codecs/ExifProperties.h"
+#include "codecs/JpegCodec.h"
+#include "codecs/SaveQuality.h"
+#include "codecs/FormatTestSupport.h"
+
+namespace {
+
+CImageProperties WithQuality(const std::string& text) {
+    CImageProperties p;
+    p.SetValue(kPropertySaveQuality, text);
+    return p;
+}
+
+bool LoadJpeg(const std::string& fixture, ImageList& images, PropertiesSlot& properties) {
+    CJpegCodec codec;
+    return LoadBytes(codec, FixtureBytes(fixture), images, properties);
+}
+
+bool SaveJpeg(const std::string& path, CRasterImage& image, const CImageProperties* properties) {
+    ImageList list(false);
+    list.Append(&image);
+    CJpegCodec codec;
+    return codec.SaveFile(path, list, properties);
+}
+
+TEST(JpegCodec, EveryExifOrientationLoadsUpright) {
+    for (int n = 1; n <= 8; ++n) {
+        SCOPED_TRACE("orientation " + std::to_string(n));
+        ImageList images;
+        PropertiesSlot properties;
+        ASSERT_TRUE(LoadJpeg("jpeg/orientation-" + std::to_string(n) + ".jpg", images, properties));
+        ASSERT_EQ(images.Size(), 1u);
+        EXPECT_EQ(images.First()->Bpp(), 24);
+        ExpectQuadrants(*images.First(), 12);
+        // The pixels are upright, so the picture no longer asks to be turned.
+        ASSERT_TRUE(properties);
+        EXPECT_EQ(properties->GetValue(kPropertyOrientation), "1");
+    }
+}
+
+TEST(JpegCodec, CameraItemsBecomePropertiesByTagId) {
+    ImageList images;
+    PropertiesSlot properties;
+    ASSERT_TRUE(LoadJpeg("jpeg/orientation-6.jpg", images, properties));
+    ASSERT_TRUE(properties);
+    EXPECT_EQ(properties->GetValue(0x010F), "TestMake");
+    EXPECT_EQ(properties->GetValue(0x0110), "Model 7");
+    EXPECT_EQ(properties->GetValue(0x9003), "2024:05:06 07:08:09");
+    EXPECT_EQ(properties->GetValue(0x829A), "1/125");
+    EXPECT_EQ(properties->GetValue(0x829D), "28/10");
+    EXPECT_EQ(properties->GetValue(0x8827), "200");
+    EXPECT_EQ(properties->GetValue(0x9204), "-1/3");
+    EXPECT_EQ(properties->GetValue(0x9209), "16");
+}
+
+TEST(JpegCodec, ProgressiveCmykAndGreyFilesDecode) {
+    ImageList progressive, cmyk, grey;
+    PropertiesSlot properties;
+    ASSERT_TRUE(LoadJpeg("jpeg/progressive.jpg", progressive, properties));
+    ExpectQuadrants(*progressive.First(), 12);
+
+    // ImageMagick writes Adobe-style inverted CMYK; it must come back as RGB.
+    ASSERT_TRUE(LoadJpeg("jpeg/cmyk.jpg", cmyk, properties));
+    EXPECT_EQ(cmyk.First()->Bpp(), 24);
+    ExpectQuadrants(*cmyk.First(), 24);
+
+    ASSERT_TRUE(LoadJpeg("jpeg/grey.jpg", grey, properties));
+    const CRasterImage& g = *grey.First();
+    EXPECT_EQ(g.Bpp(), 8);
+    EXPECT_TRUE(HasGreyRampPalette(g));
+    EXPECT_GT(PixelOf(g, 24, 12).r, 240);  // white quadrant
+    EXPECT_LT(PixelOf(g, 7, 12).r, 40);    // blue is dark grey
+}
+
+TEST(JpegCodec, SaveQualityFollowsTheQualityKeys) {
+    const CImageProperties minusOne = WithQuality("-1");
+    const CImageProperties tooHigh = WithQuality("150");
+    const CImageProperties zero = WithQuality("0");
+    const CImageProperties text = WithQuality("abc");
+    EXPECT_EQ(SaveQualityFromProperties(&minusOne), 80);
+    EXPECT_EQ(SaveQualityFromProperties(&tooHigh), 100);
+    EXPECT_EQ(SaveQualityFromProperties(&zero), 1);
+    EXPECT_EQ(SaveQualityFromProperties(&text), 1);
+    EXPECT_EQ(SaveQualityFromProperties(nullptr), 80);
+    CImageProperties fallback;
+    fallback.SetValue(kPropertySaveQuality, "");
+    fallback.SetValue(kPropertyJpegQuality, "55");
+    EXPECT_EQ(SaveQualityFromProperties(&fallback), 55);
+}
+
+TEST(JpegCodec, RoundTripStaysCloseAndQualityChangesSize) {
+    ScratchDir dir;
+    CRasterImage picture = PhotoLikePicture(96, 64, 24);
+    const CImageProperties high = WithQuality("95");
+    const CImageProperties low = WithQuality("10");
+    ASSERT_TRUE(SaveJpeg(dir.File("high.jpg"), picture, &high));
+    ASSERT_TRUE(SaveJpeg(dir.File("low.jpg"), picture, &low));
+    EXPECT_GT(std::filesystem::file_size(dir.File("high.jpg")), 2 * std::filesystem::file_size(dir.File("low.jpg")));
+
+    CRasterImage back;
+    ASSERT_TRUE(back.Load(dir.File("high.jpg")));
+    ASSERT_EQ(back.Width(), 96);
+    ASSERT_EQ(back.Height(), 64);
+    long totalError = 0;
+    for (int32_t y = 0; y < 64; ++y) {
+        for (int32_t x = 0; x < 96; ++x) {
+            const Bgra a = PixelOf(picture, x, y), b = PixelOf(back, x, y);
+            totalError += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
+        }
+    }
+    // The texture in the red channel loses some detail to chroma subsampling.
+    EXPECT_LT(totalError / (96 * 64 * 3), 8);
+}
+
+TEST(JpegCodec, OtherDepthsAndCameraItemsAreWritten) {
+    ScratchDir dir;
+    CRasterImage palette;
+    ASSERT_TRUE(palette.Create(32, 16, 4));
+    RGBQUAD red{0, 0, 255, 0};
+    palette.SetPalette(1, 1, &red);
+    for (int32_t y = 0; y < 16; ++y) palette.Row(y)[0] = 0x11;  // first two pixels red
+    CImageProperties camera = WithQuality("90");
+    camera.SetValue(0x010F, "Maker");
+    camera.SetValue(0x829A, "1/60");
+    camera.SetValue(0x9204, "-2/3");
+    camera.SetValue(0x8827, "400");
+    camera.SetValue(0x0131, "not carried");
+    ASSERT_TRUE(SaveJpeg(dir.File("p.jpg"), palette, &camera));
+
+    ImageList images;
+    PropertiesSlot properties;
+    CJpegCodec codec;
+    ASSERT_TRUE(codec.LoadFile(dir.File("p.jpg"), images, properties));
+    EXPECT_TRUE(ColourNear(*images.First(), 0, 8, 255, 0, 0, 40));
+    EXPECT_EQ(properties->GetValue(0x010F), "Maker");
+    EXPECT_EQ(properties->GetValue(0x829A), "1/60");
+    EXPECT_EQ(properties->GetValue(0x9204), "-2/3");
+    EXPECT_EQ(properties->GetValue(0x8827), "400");
+    EXPECT_FALSE(properties->HasKey(0x0131));
+}
+
+TEST(JpegCodec, FailedSaveLeavesTheOldFile) {
+    ScratchDir dir;
+    const std::string path = dir.File("keep.jpg");
+    CRasterImage small = PhotoLikePicture(8, 8, 24);
+    ASSERT_TRUE(SaveJpeg(path, small, nullptr));
+    const auto before = std::filesystem::file_size(path);
+    // libjpeg refuses lines longer than 65500 pixels half-way through a save.
+    CRasterImage tooWide;
+    ASSERT_TRUE(tooWide.Create(70000, 1, 24));
+    EXPECT_FALSE(SaveJpeg(path, tooWide, nullptr));
+    EXPECT_EQ(std::filesystem::file_size(path), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+}
+
+TEST(JpegCodec, DamagedAndOversizedFilesAreSafe) {
+    CJpegCodec codec;
+    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("jpeg/orientation-6.jpg"));
+    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("jpeg/progressive.jpg"));
+
+    // A frame header claiming 60000 x 60000 pixels is refused before any
+    // pixel memory is taken.
+    std::vector<uint8_t> bytes = FixtureBytes("jpeg/orientation-1.jpg");
+    for (size_t i = 0; i + 8 < bytes.size(); ++i) {
+        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
+            bytes[i + 5] = 0xEA;
+            bytes[i + 6] = 0x60;
+            bytes[i + 7] = 0xEA;
+            bytes[i + 8] = 0x60;
+            break;
+        }
+    }
+    ImageList images;
+    PropertiesSlot properties;
+    EXPECT_FALSE(LoadBytes(codec, bytes, images, properties));
+    EXPECT_TRUE(images.Empty());
+}
+
+}  // namespace
