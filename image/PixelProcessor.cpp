@@ -4,6 +4,10 @@
 
 bool CPixelProcessor::Begin(CRasterImage&) { return true; }
 void CPixelProcessor::ApplyToPixel(CRasterImage&, int32_t, int32_t, uint8_t*) {}
+void CPixelProcessor::ApplyToLine(CRasterImage& image, int32_t y, uint8_t*) {
+    const int32_t width = image.Width();
+    for (int32_t x = 0; x < width; ++x) ApplyToPixel(image, x, y, image.PixelAt(x, y));
+}
 bool CPixelProcessor::ApplyToImage(CRasterImage&, CProgressSink*) { return true; }
 void CPixelProcessor::End(CRasterImage&) {}
 
@@ -27,9 +31,8 @@ bool CRasterImage::RunProcessor(CPixelProcessor& processor, CProgressSink* progr
     } else if (mode == kProcessPixelByPixel) {
         // Begin may have re-created the image, so its size is read now.
         const int32_t height = Height();
-        const int32_t width = Width();
         for (int32_t y = 0; y < height; ++y) {
-            for (int32_t x = 0; x < width; ++x) processor.ApplyToPixel(*this, x, y, PixelAt(x, y));
+            processor.ApplyToLine(*this, y, Row(y));
             if (progress != nullptr) progress->SetPercent(static_cast<int32_t>(100 * (int64_t{y} + 1) / height));
         }
     }

@@ -30,6 +30,11 @@ public:
     // as it was, when the memory for the new image cannot be had.
     virtual bool Begin(CRasterImage& image);
     virtual void ApplyToPixel(CRasterImage& image, int32_t x, int32_t y, uint8_t* pixel);
+    // Pixel-by-pixel mode works line by line through this: it applies the
+    // processor to every pixel of line y, left to right. The base calls
+    // ApplyToPixel for each; a processor may override it to do a whole line
+    // with the same result at less cost.
+    virtual void ApplyToLine(CRasterImage& image, int32_t y, uint8_t* line);
     // Answers false, with the image as it was, when memory runs out.
     virtual bool ApplyToImage(CRasterImage& image, CProgressSink* progress);
     virtual void End(CRasterImage& image);

@@ -8,6 +8,10 @@
 
 #include "image/LittleEndian.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 // Transparent white: blue, green, red 255, alpha 0. What lies outside the
@@ -49,17 +53,66 @@ SinCos SinCosOfDegrees(int32_t degrees) {
 
 int32_t WholeDegrees(int32_t degrees) { return ((degrees % 360) + 360) % 360; }
 
+inline double ClampCoordinate(double v) {
+    v = v < -kCoordinateLimit ? -kCoordinateLimit : v;
+    return v > kCoordinateLimit ? kCoordinateLimit : v;
+}
+
+// The values of x for which first + x * slope lies within [low, high], as a
+// closed interval of doubles (empty when from > to).
+std::pair<double, double> SolveSpan(double first, double slope, double low, double high) {
+    constexpr double kInfinite = std::numeric_limits<double>::infinity();
+    if (std::fabs(slope) < 1e-12) {
+        if (first >= low && first <= high) return {-kInfinite, kInfinite};
+        return {kInfinite, -kInfinite};
+    }
+    const double a = (low - first) / slope, b = (high - first) / slope;
+    return {std::min(a, b), std::max(a, b)};
+}
+
 // The whole-pixel part of a source coordinate; a negative one steps one
 // further down, so its fraction stays within 0 ... 1.
 inline int32_t WholePart(double v) {
     return v < 0.0 ? static_cast<int32_t>(v - 1.0) : static_cast<int32_t>(v);
 }
 
-}  // namespace
+// Two doubles handled together by the vector unit; a pixel is two pairs,
+// (blue, green) and (red, alpha).
+typedef double Pair __attribute__((vector_size(16)));
 
-uint32_t SampleBilinear(double fx, double fy, bool is32Bit, const uint8_t* p00, const uint8_t* p10,
-                        const uint8_t* p01, const uint8_t* p11) {
-    if (is32Bit) {
+struct Lanes {
+    Pair low;
+    Pair high;
+    double operator[](int i) const { return i < 2 ? low[i] : high[i - 2]; }
+};
+
+inline Lanes LoadLanes(const uint8_t* p) {
+#if defined(__SSE2__)
+    int32_t word;
+    std::memcpy(&word, p, 4);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i wide = _mm_unpacklo_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(word), zero), zero);
+    return Lanes{Pair(_mm_cvtepi32_pd(wide)), Pair(_mm_cvtepi32_pd(_mm_srli_si128(wide, 8)))};
+#else
+    return Lanes{Pair{static_cast<double>(p[0]), static_cast<double>(p[1])},
+                 Pair{static_cast<double>(p[2]), static_cast<double>(p[3])}};
+#endif
+}
+
+// Colours multiplied by the pixel's alpha; the alpha lane keeps the alpha.
+inline Lanes AlphaWeighted(const Lanes& pixel) {
+    const double a = pixel.high[1];
+    return Lanes{pixel.low * a, pixel.high * Pair{a, 1.0}};
+}
+
+inline Lanes LerpLanes(const Lanes& u, const Lanes& v, double t) {
+    return Lanes{(v.low - u.low) * t + u.low, (v.high - u.high) * t + u.high};
+}
+
+template <bool is32Bit>
+[[gnu::always_inline]] inline uint32_t Sample(double fx, double fy, const uint8_t* p00, const uint8_t* p10, const uint8_t* p01,
+                       const uint8_t* p11) {
+    if constexpr (is32Bit) {
         const uint32_t v00 = LoadLE32(p00);
         if (v00 == LoadLE32(p10) && v00 == LoadLE32(p01) && v00 == LoadLE32(p11)) return v00;
     } else {
@@ -72,26 +125,47 @@ uint32_t SampleBilinear(double fx, double fy, bool is32Bit, const uint8_t* p00, 
         return is32Bit ? LoadLE32(p00) : Pack(p00[0], p00[1], p00[2], 255);
     }
 
-    uint32_t channel[3];
-    if (is32Bit && (p00[3] < 255 || p10[3] < 255 || p01[3] < 255 || p11[3] < 255)) {
-        const double a00 = p00[3], a10 = p10[3], a01 = p01[3], a11 = p11[3];
-        const int32_t alpha = static_cast<int32_t>(Lerp(Lerp(a00, a10, fx), Lerp(a01, a11, fx), fy));
-        if (alpha == 0) return Pack(255, 255, 255, 0);
-        for (int c = 0; c < 3; ++c) {
-            const double top = Lerp(p00[c] * a00, p10[c] * a10, fx);
-            const double bottom = Lerp(p01[c] * a01, p11[c] * a11, fx);
-            const int32_t weighted = static_cast<int32_t>(Lerp(top, bottom, fy));
-            // The alpha was truncated on its own, so the quotient can pass 255.
-            channel[c] = static_cast<uint32_t>(std::min(weighted / alpha, 255));
+    if constexpr (is32Bit) {
+        // Four lanes (blue, green, red, alpha) at once; each lane does exactly
+        // the arithmetic of the one-channel formula.
+        const Lanes q00 = LoadLanes(p00), q10 = LoadLanes(p10), q01 = LoadLanes(p01), q11 = LoadLanes(p11);
+        if (p00[3] < 255 || p10[3] < 255 || p01[3] < 255 || p11[3] < 255) {
+            // Colours weighted by their alpha; the alpha lane carries the alpha.
+            const Lanes s = LerpLanes(LerpLanes(AlphaWeighted(q00), AlphaWeighted(q10), fx),
+                                      LerpLanes(AlphaWeighted(q01), AlphaWeighted(q11), fx), fy);
+            const auto alpha = static_cast<int32_t>(s[3]);
+            if (alpha == 0) return Pack(255, 255, 255, 0);
+            // weighted / alpha for whole numbers: adding a half before
+            // multiplying by the reciprocal keeps the estimate clear of every
+            // whole number, so truncating it gives the exact integer quotient.
+            const double reciprocal = 1.0 / alpha;
+            uint32_t channel[3];
+            for (int c = 0; c < 3; ++c) {
+                const auto weighted = static_cast<int32_t>(s[c]);
+                const auto quotient = static_cast<int32_t>((weighted + 0.5) * reciprocal);
+                // The alpha was truncated on its own, so the quotient can pass 255.
+                channel[c] = static_cast<uint32_t>(std::min(quotient, 255));
+            }
+            return Pack(channel[0], channel[1], channel[2], static_cast<uint32_t>(alpha));
         }
-        return Pack(channel[0], channel[1], channel[2], static_cast<uint32_t>(alpha));
+        const Lanes s = LerpLanes(LerpLanes(q00, q10, fx), LerpLanes(q01, q11, fx), fy);
+        return Pack(static_cast<uint32_t>(s[0]), static_cast<uint32_t>(s[1]), static_cast<uint32_t>(s[2]), 255);
+    } else {
+        uint32_t channel[3];
+        for (int c = 0; c < 3; ++c) {
+            const double top = Lerp(p00[c], p10[c], fx);
+            const double bottom = Lerp(p01[c], p11[c], fx);
+            channel[c] = static_cast<uint32_t>(Lerp(top, bottom, fy));
+        }
+        return Pack(channel[0], channel[1], channel[2], 255);
     }
-    for (int c = 0; c < 3; ++c) {
-        const double top = Lerp(p00[c], p10[c], fx);
-        const double bottom = Lerp(p01[c], p11[c], fx);
-        channel[c] = static_cast<uint32_t>(Lerp(top, bottom, fy));
-    }
-    return Pack(channel[0], channel[1], channel[2], 255);
+}
+
+}  // namespace
+
+uint32_t SampleBilinear(double fx, double fy, bool is32Bit, const uint8_t* p00, const uint8_t* p10,
+                        const uint8_t* p01, const uint8_t* p11) {
+    return is32Bit ? Sample<true>(fx, fy, p00, p10, p01, p11) : Sample<false>(fx, fy, p00, p10, p01, p11);
 }
 
 CRotateProcessor::CRotateProcessor(int32_t degrees) {
@@ -142,6 +216,10 @@ bool CRotateProcessor::Begin(CRasterImage& image) {
     newHeight = image.Height();
     sourceWidth = copy.Width();
     sourceHeight = copy.Height();
+    centreX = (newWidth - 1) / 2.0;
+    centreY = (newHeight - 1) / 2.0;
+    shiftX = (newWidth - sourceWidth) / 2.0;
+    shiftY = (newHeight - sourceHeight) / 2.0;
     cachedLine = -1;
     return true;
 }
@@ -154,34 +232,87 @@ bool CRotateProcessor::MapToSource(double x, double y, double& sourceX, double& 
     return true;
 }
 
-void CRotateProcessor::ApplyToPixel(CRasterImage& image, int32_t x, int32_t y, uint8_t* pixel) {
-    const CRasterImage* copy = Copy();
-    if (copy == nullptr || copy->IsEmpty()) return;
+void CRotateProcessor::StartLine(int32_t y) {
+    const double dyUp = centreY - y;
+    lineTermX = dyUp * sinReverse;
+    lineTermY = centreY - dyUp * cosReverse;
+    cachedLine = y;
+}
+
+template <bool is32Bit>
+uint32_t CRotateProcessor::SampleFor(const CRasterImage& copy, int32_t x) const {
     // The same sums as MapToSource, in the same order, with the parts that
     // depend only on the line worked out once per line.
-    const double cx = (newWidth - 1) / 2.0;
-    if (y != cachedLine) {
-        const double cy = (newHeight - 1) / 2.0;
-        const double dyUp = cy - y;
-        lineTermX = dyUp * sinReverse;
-        lineTermY = cy - dyUp * cosReverse;
-        cachedLine = y;
-    }
-    const double dx = x - cx;
-    double sx = cx + dx * cosReverse + lineTermX - (newWidth - sourceWidth) / 2.0;
-    double sy = lineTermY + dx * sinReverse - (newHeight - sourceHeight) / 2.0;
-    sx = std::clamp(sx, -kCoordinateLimit, kCoordinateLimit);
-    sy = std::clamp(sy, -kCoordinateLimit, kCoordinateLimit);
+    const double dx = x - centreX;
+    const double sx = ClampCoordinate(centreX + dx * cosReverse + lineTermX - shiftX);
+    const double sy = ClampCoordinate(lineTermY + dx * sinReverse - shiftY);
 
     const int32_t x0 = WholePart(sx), y0 = WholePart(sy);
     const double fx = sx - x0, fy = sy - y0;
-    const auto neighbour = [copy](int32_t nx, int32_t ny) {
-        return copy->Contains(nx, ny) ? copy->PixelAt(nx, ny) : kBackground;
+    constexpr size_t step = is32Bit ? 4 : 3;
+    if (x0 >= 0 && y0 >= 0 && x0 < sourceWidth - 1 && y0 < sourceHeight - 1) {
+        // All four neighbours inside the picture.
+        const uint8_t* p00 = copy.Row(y0) + static_cast<size_t>(x0) * step;
+        const uint8_t* p01 = copy.Row(y0 + 1) + static_cast<size_t>(x0) * step;
+        return Sample<is32Bit>(fx, fy, p00, p00 + step, p01, p01 + step);
+    }
+    if (x0 < -1 || y0 < -1 || x0 >= sourceWidth || y0 >= sourceHeight) return LoadLE32(kBackground);
+    const auto neighbour = [&copy](int32_t nx, int32_t ny) {
+        return copy.Contains(nx, ny) ? copy.PixelAt(nx, ny) : kBackground;
     };
-    const bool is32Bit = image.Bpp() == 32;
-    const uint32_t value = SampleBilinear(fx, fy, is32Bit, neighbour(x0, y0), neighbour(x0 + 1, y0),
-                                          neighbour(x0, y0 + 1), neighbour(x0 + 1, y0 + 1));
+    return Sample<is32Bit>(fx, fy, neighbour(x0, y0), neighbour(x0 + 1, y0), neighbour(x0, y0 + 1),
+                           neighbour(x0 + 1, y0 + 1));
+}
+
+void CRotateProcessor::ApplyToPixel(CRasterImage& image, int32_t x, int32_t y, uint8_t* pixel) {
+    const CRasterImage* copy = Copy();
+    if (copy == nullptr || copy->IsEmpty()) return;
+    if (y != cachedLine) StartLine(y);
     uint8_t bytes[4];
-    StoreLE32(bytes, value);
-    std::memcpy(pixel, bytes, is32Bit ? 4 : 3);
+    if (image.Bpp() == 32) {
+        StoreLE32(pixel, SampleFor<true>(*copy, x));
+    } else {
+        StoreLE32(bytes, SampleFor<false>(*copy, x));
+        std::memcpy(pixel, bytes, 3);
+    }
+}
+
+std::pair<int32_t, int32_t> CRotateProcessor::ReachableSpan(int32_t width) const {
+    // Along a line the source point moves in a straight line; solve where it
+    // comes within kMargin pixels of the source. Beyond that all four
+    // neighbours of every pixel lie outside by far more than rounding could
+    // move them, so those pixels are the background.
+    constexpr double kMargin = 2.0;
+    const double startX = centreX - centreX * cosReverse + lineTermX - shiftX;
+    const double startY = lineTermY - centreX * sinReverse - shiftY;
+    const auto [fromX, toX] = SolveSpan(startX, cosReverse, -1.0 - kMargin, sourceWidth + kMargin);
+    const auto [fromY, toY] = SolveSpan(startY, sinReverse, -1.0 - kMargin, sourceHeight + kMargin);
+    const double from = std::max({fromX, fromY, 0.0});
+    const double to = std::min({toX, toY, static_cast<double>(width)});
+    if (from > to) return {0, 0};
+    const auto first = static_cast<int32_t>(std::floor(from));
+    const auto last = static_cast<int32_t>(std::min(std::ceil(to) + 1.0, static_cast<double>(width)));
+    return {first, last};
+}
+
+void CRotateProcessor::ApplyToLine(CRasterImage& image, int32_t y, uint8_t* line) {
+    const CRasterImage* copy = Copy();
+    if (copy == nullptr || copy->IsEmpty()) return;
+    StartLine(y);
+    const int32_t width = image.Width();
+    const auto [first, last] = ReachableSpan(width);
+    if (image.Bpp() == 32) {
+        for (int32_t x = 0; x < first; ++x) std::memcpy(line + static_cast<size_t>(x) * 4, kBackground, 4);
+        for (int32_t x = first; x < last; ++x) StoreLE32(line + static_cast<size_t>(x) * 4, SampleFor<true>(*copy, x));
+        for (int32_t x = last; x < width; ++x) std::memcpy(line + static_cast<size_t>(x) * 4, kBackground, 4);
+    } else {
+        // The background is white in every byte of a 24-bit pixel.
+        std::memset(line, 255, static_cast<size_t>(first) * 3);
+        uint8_t bytes[4];
+        for (int32_t x = first; x < last; ++x) {
+            StoreLE32(bytes, SampleFor<false>(*copy, x));
+            std::memcpy(line + static_cast<size_t>(x) * 3, bytes, 3);
+        }
+        std::memset(line + static_cast<size_t>(last) * 3, 255, static_cast<size_t>(width - last) * 3);
+    }
 }

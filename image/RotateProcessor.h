@@ -2,6 +2,7 @@
 // Turning an image clockwise by whole degrees into an image large enough to
 // hold all of it, sampling the source bilinearly.
 #include <cstdint>
+#include <utility>
 
 #include "image/PixelProcessor.h"
 
@@ -24,6 +25,7 @@ public:
     // Keeps the picture aside and re-creates the image at the turned size.
     bool Begin(CRasterImage& image) override;
     void ApplyToPixel(CRasterImage& image, int32_t x, int32_t y, uint8_t* pixel) override;
+    void ApplyToLine(CRasterImage& image, int32_t y, uint8_t* line) override;
 
     // Where destination pixel (x, y) comes from in the source.
     virtual bool MapToSource(double x, double y, double& sourceX, double& sourceY) const;
@@ -34,6 +36,12 @@ public:
     double ReverseAngle() const { return reverseAngle; }
 
 private:
+    void StartLine(int32_t y);
+    // The pixels [first, last) of the current line that can reach the source.
+    std::pair<int32_t, int32_t> ReachableSpan(int32_t width) const;
+    template <bool is32Bit>
+    uint32_t SampleFor(const CRasterImage& copy, int32_t x) const;
+
     int32_t wholeDegrees;  // 0 ... 359
     double angle;         // radians
     double reverseAngle;  // radians, the turn back
@@ -43,6 +51,12 @@ private:
     int32_t newHeight = 0;
     int32_t sourceWidth = 0;
     int32_t sourceHeight = 0;
+    // The turn's centre in the new image and the new image's extra size over
+    // the source, halved.
+    double centreX = 0.0;
+    double centreY = 0.0;
+    double shiftX = 0.0;
+    double shiftY = 0.0;
     // Terms of the mapping that stay the same along one destination line.
     int32_t cachedLine = -1;
     double lineTermX = 0.0;

@@ -65,6 +65,40 @@ TEST(RotateProcessor, TurnedBoxHoldsThePictureAndTheCornersShowTheBackground) {
     }
 }
 
+TEST(RotateProcessor, EveryPixelIsTheBilinearSampleAtItsMappedSourcePoint) {
+    for (const auto& [bpp, degrees] : {std::pair{24, 33}, {32, 33}, {32, 150}, {32, 271}, {24, 200}, {32, 1}}) {
+        CRasterImage source = NoiseImage(31, 17, bpp, 4);
+        if (bpp == 32) {
+            for (int32_t x = 0; x < 31; ++x) source.PixelAt(x, 5)[3] = 255;  // some opaque runs
+        }
+        CRasterImage image = source;
+        CRotateProcessor rotate(degrees);
+        ASSERT_TRUE(image.RunProcessor(rotate, nullptr));
+        const uint8_t background[4] = {255, 255, 255, 0};
+        const auto at = [&](int32_t x, int32_t y) { return source.Contains(x, y) ? source.PixelAt(x, y) : background; };
+        for (int32_t y = 0; y < image.Height(); ++y) {
+            for (int32_t x = 0; x < image.Width(); ++x) {
+                double sx = 0, sy = 0;
+                ASSERT_TRUE(rotate.MapToSource(x, y, sx, sy));
+                const int32_t x0 = static_cast<int32_t>(sx < 0 ? sx - 1 : sx);
+                const int32_t y0 = static_cast<int32_t>(sy < 0 ? sy - 1 : sy);
+                uint32_t expected = SampleBilinear(sx - x0, sy - y0, bpp == 32, at(x0, y0), at(x0 + 1, y0),
+                                                   at(x0, y0 + 1), at(x0 + 1, y0 + 1));
+                if (bpp == 24) expected &= 0xFFFFFF;
+                ASSERT_EQ(image.ReadPixel(x, y), expected) << bpp << " bits, " << degrees << " degrees, at " << x << "," << y;
+            }
+        }
+        // Driving the processor one pixel at a time gives the same picture.
+        CRasterImage single = source;
+        CRotateProcessor again(degrees);
+        ASSERT_TRUE(again.Begin(single));
+        for (int32_t y = 0; y < single.Height(); ++y) {
+            for (int32_t x = 0; x < single.Width(); ++x) again.ApplyToPixel(single, x, y, single.PixelAt(x, y));
+        }
+        EXPECT_TRUE(SamePixels(single, image));
+    }
+}
+
 TEST(RotateProcessor, RefusesThinOrPalettePicturesAndLeavesThemAlone) {
     CRotateProcessor rotate(30);
     CRasterImage thin = UniformImage(1, 5, 32, 0xFF000000);
