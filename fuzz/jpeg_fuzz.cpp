@@ -1,0 +1,13 @@
+// Feeds arbitrary bytes to the JPEG reader.
+#include <cstddef>
+#include <cstdint>
+
+#include "codecs/JpegCodec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    CJpegCodec codec;
+    ImageList images;
+    PropertiesSlot properties;
+    codec.LoadMemory(data, size, images, properties);
+    return 0;
+}

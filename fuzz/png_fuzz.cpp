@@ -1,0 +1,13 @@
+// Feeds arbitrary bytes to the PNG reader.
+#include <cstddef>
+#include <cstdint>
+
+#include "codecs/PngCodec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    CPngCodec codec;
+    ImageList images;
+    PropertiesSlot properties;
+    codec.LoadMemory(data, size, images, properties);
+    return 0;
+}

@@ -1,0 +1,155 @@
+#include <algorithm>
+#include <filesystem>
+
+#include <gtest/gtest.h>
+
+#include "codecs/FormatTestSupport.h"
+#include "codecs/GifCodec.h"
+
+namespace {
+
+bool LoadGif(const std::string& fixture, ImageList& images, PropertiesSlot& properties) {
+    CGifCodec codec;
+    return LoadBytes(codec, FixtureBytes("gif/" + fixture), images, properties);
+}
+
+CRasterImage RoundTrip(CRasterImage& image) {
+    ScratchDir dir;
+    ImageList list(false);
+    list.Append(&image);
+    CGifCodec codec;
+    EXPECT_TRUE(codec.SaveFile(dir.File("x.gif"), list, nullptr));
+    ImageList images;
+    PropertiesSlot properties;
+    EXPECT_TRUE(codec.LoadFile(dir.File("x.gif"), images, properties));
+    CRasterImage back;
+    if (!images.Empty()) back.Swap(*images.First());
+    return back;
+}
+
+TEST(GifCodec, AnimationFramesAreComposedWithTheirDelays) {
+    ImageList frames;
+    PropertiesSlot properties;
+    ASSERT_TRUE(LoadGif("animation.gif", frames, properties));
+    ASSERT_EQ(frames.Size(), 3u);
+    ASSERT_TRUE(properties);
+    EXPECT_EQ(properties->GetValue(kPropertyFrameDelays), "000000000000010000000000000002000000000000000300");
+
+    const CRasterImage& first = *frames.At(0);
+    const CRasterImage& second = *frames.At(1);
+    const CRasterImage& third = *frames.At(2);
+    for (const CRasterImage* f : {&first, &second, &third}) {
+        EXPECT_EQ(f->Width(), 16);
+        EXPECT_EQ(f->Bpp(), 32);
+    }
+    EXPECT_TRUE(ColourNear(first, 12, 12, 255, 0, 0));
+    // The green square is drawn over the red frame...
+    EXPECT_TRUE(ColourNear(second, 12, 12, 0, 255, 0));
+    EXPECT_TRUE(ColourNear(second, 2, 2, 255, 0, 0));
+    // ...and cleared to transparency before the blue square is drawn.
+    EXPECT_EQ(PixelOf(third, 12, 12).a, 0);
+    EXPECT_TRUE(ColourNear(third, 2, 2, 0, 0, 255));
+    EXPECT_TRUE(ColourNear(third, 6, 6, 255, 0, 0));
+    EXPECT_EQ(PixelOf(third, 6, 6).a, 255);
+
+    // Loading a picture takes the first frame.
+    CRasterImage picture;
+    ASSERT_TRUE(picture.Load(FixturePath("gif/animation.gif")));
+    EXPECT_TRUE(ColourNear(picture, 12, 12, 255, 0, 0));
+}
+
+TEST(GifCodec, StillPicturesKeepPaletteOrTransparency) {
+    ImageList still, transparent;
+    PropertiesSlot properties;
+    ASSERT_TRUE(LoadGif("still.gif", still, properties));
+    ASSERT_EQ(still.Size(), 1u);
+    EXPECT_LE(still.First()->Bpp(), 8);
+    ExpectQuadrants(*still.First(), 0);
+    EXPECT_EQ(properties->GetValue(kPropertyFrameDelays), "0000000000000000");
+
+    ASSERT_TRUE(LoadGif("transparent.gif", transparent, properties));
+    const CRasterImage& logo = *transparent.First();
+    ASSERT_EQ(logo.Bpp(), 32);
+    EXPECT_EQ(PixelOf(logo, 3, 3).r, 255);
+    EXPECT_EQ(PixelOf(logo, 3, 3).a, 255);
+    EXPECT_EQ(PixelOf(logo, 12, 3).a, 0);
+}
+
+TEST(GifCodec, PalettePicturesRoundTripExactly) {
+    for (int32_t bpp : {1, 4, 8}) {
+        SCOPED_TRACE(bpp);
+        CRasterImage palette;
+        ASSERT_TRUE(palette.Create(23, 9, bpp));
+        for (int32_t i = 0; i < palette.PaletteSize(); ++i) {
+            RGBQUAD entry{static_cast<uint8_t>(i), static_cast<uint8_t>(i * 5), static_cast<uint8_t>(255 - i), 0};
+            palette.SetPalette(i, 1, &entry);
+        }
+        for (int32_t y = 0; y < 9; ++y) {
+            for (size_t i = 0; i < palette.Stride(); ++i) palette.Row(y)[i] = static_cast<uint8_t>(y * 29 + i * 13);
+        }
+        const CRasterImage back = RoundTrip(palette);
+        ASSERT_EQ(back.Bpp(), bpp);
+        for (int32_t y = 0; y < 9; ++y) {
+            for (int32_t x = 0; x < 23; ++x) {
+                ASSERT_EQ(back.ReadPixel(x, y), palette.ReadPixel(x, y));
+                const Bgra p = PixelOf(palette, x, y), q = PixelOf(back, x, y);
+                ASSERT_TRUE(p.r == q.r && p.g == q.g && p.b == q.b);
+            }
+        }
+    }
+}
+
+TEST(GifCodec, DeepPicturesAreQuantizedCloselyAndKeepTransparency) {
+    // Thousands of colours: palette and dithering keep the colour of every
+    // 4 x 4 area (what the eye sees) close to the original.
+    CRasterImage photo = PhotoLikePicture(120, 80, 24);
+    const CRasterImage back = RoundTrip(photo);
+    ASSERT_EQ(back.Width(), 120);
+    long worst = 0;
+    long total = 0;
+    for (int32_t by = 0; by < 80; by += 4) {
+        for (int32_t bx = 0; bx < 120; bx += 4) {
+            long diff[3] = {};
+            for (int32_t y = by; y < by + 4; ++y) {
+                for (int32_t x = bx; x < bx + 4; ++x) {
+                    const Bgra p = PixelOf(photo, x, y), q = PixelOf(back, x, y);
+                    diff[0] += p.r - q.r;
+                    diff[1] += p.g - q.g;
+                    diff[2] += p.b - q.b;
+                }
+            }
+            for (long d : diff) {
+                worst = std::max(worst, std::abs(d) / 16);
+                total += std::abs(d) / 16;
+            }
+        }
+    }
+    EXPECT_LT(total / (30 * 20 * 3), 3);
+    EXPECT_LT(worst, 24);
+
+    // Few colours come through exactly; alpha 0 becomes transparency.
+    CRasterImage logo;
+    ASSERT_TRUE(logo.Create(10, 10, 32));
+    for (int32_t y = 0; y < 10; ++y) {
+        for (int32_t x = 0; x < 10; ++x) {
+            uint8_t* p = logo.PixelAt(x, y);
+            p[0] = static_cast<uint8_t>(x * 20);
+            p[1] = static_cast<uint8_t>(y * 20);
+            p[2] = 200;
+            p[3] = x < 5 ? 255 : 0;
+        }
+    }
+    const CRasterImage logoBack = RoundTrip(logo);
+    ASSERT_EQ(logoBack.Bpp(), 32);
+    EXPECT_TRUE(ColourNear(logoBack, 3, 7, 200, 140, 60));
+    EXPECT_EQ(PixelOf(logoBack, 3, 7).a, 255);
+    EXPECT_EQ(PixelOf(logoBack, 7, 7).a, 0);
+}
+
+TEST(GifCodec, DamagedFilesAreSafe) {
+    CGifCodec codec;
+    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("gif/animation.gif"));
+    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("gif/transparent.gif"));
+}
+
+}  // namespace
