@@ -1,0 +1,102 @@
+#!/usr/bin/env bash
+# Times stampora-batch against reference tools on the same folder of 8 to 12
+# megapixel photographs (made at run time, not kept), all writing JPEG at
+# quality 80:
+#   floor        djpeg to a file, then cjpeg -quality 80 of it (decode and
+#                encode only: the least any JPEG-to-JPEG job can cost)
+#   vips         vips copy IN OUT[Q=80] (decode and encode only)
+#   ImageMagick  convert with the same two marks (logo composited, text
+#                annotated), as many processes at once as Stampora's jobs
+#   Stampora     stampora-batch with a text mark and an image mark
+# Each timing is the best of REPEAT runs (default 3). The machine's other load
+# adds noise: compare the ratios of one run, not figures across runs.
+#   BUILD_DIR  build folder holding stampora-batch (default: build)
+#   FILES      number of photographs (default 6)
+#   REPEAT     runs per timing (default 3)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+build="${BUILD_DIR:-build}"
+tool="$build/stampora-batch"
+files="${FILES:-6}"
+repeat="${REPEAT:-3}"
+for program in "$tool" djpeg cjpeg convert vips; do
+  command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
+done
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work/photos" "$work/out"
+
+# Photograph-like content (smooth fractal shapes, fine grain) so the codecs
+# see realistic entropy; sizes from 8 to 12 megapixels.
+sizes=(3464x2309 4000x2500 4032x3024 3840x2560 3600x2400 4240x2832)
+echo "Making $files photographs in $work/photos ..."
+for ((i = 0; i < files; i++)); do
+  size=${sizes[i % ${#sizes[@]}]}
+  convert -size 480x320 -seed $((i + 1)) plasma:fractal -blur 0x2 -resize "${size}!" \
+    -attenuate 0.35 +noise Gaussian -quality 92 "$work/photos/photo$i.jpg"
+done
+convert -size 600x200 xc:none -fill '#10306090' -draw 'roundrectangle 0,0 599,199 40,40' \
+  -fill white -font DejaVu-Sans-Bold -pointsize 100 -gravity center -annotate +0+0 'Stampora' \
+  PNG32:"$work/logo.png"
+text="© Stampora 2026"
+
+# Best wall-clock seconds of $repeat runs of the given command.
+best_of() {
+  local best="" start end elapsed
+  for ((r = 0; r < repeat; r++)); do
+    rm -rf "$work/out" && mkdir -p "$work/out"
+    start=$(date +%s.%N)
+    "$@" >/dev/null 2>&1
+    end=$(date +%s.%N)
+    elapsed=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
+    if [ -z "$best" ] || awk -v e="$elapsed" -v b="$best" 'BEGIN { exit !(e < b) }'; then best=$elapsed; fi
+  done
+  awk -v b="$best" 'BEGIN { printf "%.3f", b }'
+}
+
+floor_one() { djpeg "$1" >"$work/out/$(basename "$1").ppm" && cjpeg -quality 80 "$work/out/$(basename "$1").ppm" >"$work/out/$(basename "$1")"; }
+vips_one() { vips copy "$1" "$work/out/$(basename "$1")[Q=80]"; }
+magick_one() {
+  convert "$1" "$work/logo.png" -gravity northwest -geometry +10+10 -composite \
+    -gravity southeast -font DejaVu-Sans-Bold -pointsize 96 -fill white -annotate +10+10 "$text" \
+    -quality 80 "$work/out/$(basename "$1")"
+}
+export -f floor_one vips_one magick_one
+export work text
+
+over_files() {  # over_files JOBS FUNCTION
+  find "$work/photos" -name '*.jpg' -print0 | xargs -0 -n 1 -P "$1" bash -c "$2 \"\$0\""
+}
+stampora() {  # stampora JOBS
+  "$tool" --jobs "$1" --quality 80 --types jpg \
+    --text "$text" --font "DejaVu Sans" --size 72 --style bold --color FFFFFF --text-align right-bottom \
+    --image "$work/logo.png" --image-align left-top "$work/photos" "$work/out"
+}
+
+echo "Timing (best of $repeat) ..."
+floor1=$(best_of over_files 1 floor_one)
+vips1=$(best_of over_files 1 vips_one)
+magick1=$(best_of over_files 1 magick_one)
+magick2=$(best_of over_files 2 magick_one)
+ours1=$(best_of stampora 1)
+ours2=$(best_of stampora 2)
+
+megapixels=$(identify -format '%w %h\n' "$work"/photos/*.jpg | awk '{ s += $1 * $2 } END { printf "%.1f", s / 1e6 }')
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
+echo
+echo "$files photographs, $megapixels megapixels in all; seconds (lower is better)"
+printf '%-44s %8s\n' "job" "seconds"
+printf '%-44s %8s\n' "codec floor (djpeg + cjpeg -quality 80), 1 process" "$floor1"
+printf '%-44s %8s\n' "vips copy Q=80, 1 process" "$vips1"
+printf '%-44s %8s\n' "ImageMagick marks, 1 process" "$magick1"
+printf '%-44s %8s\n' "ImageMagick marks, 2 processes" "$magick2"
+printf '%-44s %8s\n' "stampora-batch --jobs 1" "$ours1"
+printf '%-44s %8s\n' "stampora-batch --jobs 2" "$ours2"
+echo
+echo "stampora --jobs 1 / codec floor:        $(ratio "$ours1" "$floor1")  (goal: at most 1.20)"
+echo "ImageMagick 1 process / stampora 1 job: $(ratio "$magick1" "$ours1")  (goal: at least 1.60)"
+echo "vips copy / stampora 1 job:             $(ratio "$vips1" "$ours1")  (goal: above 1.00)"
+echo "ImageMagick 2 / stampora 2 jobs:        $(ratio "$magick2" "$ours2")"
+echo "stampora throughput, 2 jobs / 1 job:    $(ratio "$ours1" "$ours2")  (goal: at least 1.80)"
