@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <vector>
 
+#include "codecs/CodecInputFile.h"
 #include "codecs/DecodeLimits.h"
 #include "image/LittleEndian.h"
 #include "platform/FileIo.h"
@@ -12,30 +14,32 @@ namespace {
 constexpr size_t kFileHeaderBytes = 14;
 constexpr size_t kInfoHeaderBytes = 40;
 constexpr size_t kMaskBytes = 12;
-}  // namespace
 
-bool CBmpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot&) {
-    if (data == nullptr || size <= kFileHeaderBytes || LoadLE16(data) != 0x4D42) return false;
-    const uint32_t pixelOffset = LoadLE32(data + 10);
-    if (pixelOffset >= size) return false;
-    if (size < kFileHeaderBytes + kInfoHeaderBytes) return false;
+// Checks the headers at the start of a BMP file of `fileSize` bytes and
+// creates the image they describe, with the palette the file holds. `head`
+// holds at least HeadBytes(pixelOffset, fileSize) bytes of the file.
+std::unique_ptr<CRasterImage> CreateFromHeaders(const uint8_t* head, size_t fileSize, uint32_t& pixelOffset) {
+    if (head == nullptr || fileSize <= kFileHeaderBytes || LoadLE16(head) != 0x4D42) return nullptr;
+    pixelOffset = LoadLE32(head + 10);
+    if (pixelOffset >= fileSize) return nullptr;
+    if (fileSize < kFileHeaderBytes + kInfoHeaderBytes) return nullptr;
 
     // The header is copied into an aligned block of its own, followed by the
     // 16-bit masks when the file holds them.
     alignas(4) uint8_t block[kInfoHeaderBytes + kMaskBytes] = {};
-    std::memcpy(block, data + kFileHeaderBytes, kInfoHeaderBytes);
+    std::memcpy(block, head + kFileHeaderBytes, kInfoHeaderBytes);
     BITMAPINFOHEADER info;
     std::memcpy(&info, block, sizeof info);
     // Older core headers have another layout; they are not read as this one.
-    if (info.biSize < kInfoHeaderBytes) return false;
+    if (info.biSize < kInfoHeaderBytes) return nullptr;
     if (info.biBitCount == 16 && info.biCompression == BI_BITFIELDS) {
-        if (size < kFileHeaderBytes + kInfoHeaderBytes + kMaskBytes) return false;
-        std::memcpy(block + kInfoHeaderBytes, data + kFileHeaderBytes + kInfoHeaderBytes, kMaskBytes);
+        if (fileSize < kFileHeaderBytes + kInfoHeaderBytes + kMaskBytes) return nullptr;
+        std::memcpy(block + kInfoHeaderBytes, head + kFileHeaderBytes + kInfoHeaderBytes, kMaskBytes);
     }
-    if (!IsDecodableSize(info.biWidth, info.biHeight)) return false;
+    if (!IsDecodableSize(info.biWidth, info.biHeight)) return nullptr;
 
     auto image = std::make_unique<CRasterImage>();
-    if (!image->Create(reinterpret_cast<const BITMAPINFOHEADER*>(block))) return false;
+    if (!image->Create(reinterpret_cast<const BITMAPINFOHEADER*>(block))) return nullptr;
 
     if (image->Bpp() <= 8) {
         // Only the entries the file holds between its headers and its pixels
@@ -46,12 +50,53 @@ bool CBmpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
         if (paletteStart < paletteEnd) {
             const size_t available = (paletteEnd - paletteStart) / sizeof(RGBQUAD);
             const size_t count = std::min<size_t>(available, static_cast<size_t>(image->PaletteSize()));
-            std::memcpy(image->Palette(), data + paletteStart, count * sizeof(RGBQUAD));
+            std::memcpy(image->Palette(), head + paletteStart, count * sizeof(RGBQUAD));
         }
     }
+    return image;
+}
 
+// The bytes CreateFromHeaders reads: the headers, masks and palette, which
+// all lie before the pixels or within the first 66 bytes.
+size_t HeadBytes(uint32_t pixelOffset, size_t fileSize) {
+    return std::min<size_t>(fileSize, std::max<size_t>(pixelOffset, kFileHeaderBytes + kInfoHeaderBytes + kMaskBytes));
+}
+
+// Headers larger than this (a pixel offset far into the file) are read the
+// plain way, through the whole file in memory.
+constexpr size_t kMaxStreamedHeadBytes = size_t{1} << 20;
+
+}  // namespace
+
+bool CBmpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot&) {
+    uint32_t pixelOffset = 0;
+    std::unique_ptr<CRasterImage> image = CreateFromHeaders(data, size, pixelOffset);
+    if (!image) return false;
     const size_t present = std::min(size - pixelOffset, image->PixelBytes());
     std::memcpy(image->Pixels(), data + pixelOffset, present);
+    images.Append(std::move(image));
+    return true;
+}
+
+// Reads the headers first and then the pixel rows straight into the image,
+// so a large picture is read without a second copy of the file in memory.
+bool CBmpCodec::LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) {
+    CodecInputFile file;
+    uint8_t fileHeader[kFileHeaderBytes] = {};
+    if (!file.Open(path) || !file.ReadExactly(fileHeader, sizeof fileHeader)) return false;
+    const size_t headBytes = HeadBytes(LoadLE32(fileHeader + 10), file.Size());
+    if (headBytes > kMaxStreamedHeadBytes) return CImageCodec::LoadFile(path, images, properties);
+    std::vector<uint8_t> head(headBytes);
+    std::memcpy(head.data(), fileHeader, std::min(headBytes, sizeof fileHeader));
+    if (headBytes > sizeof fileHeader && !file.ReadExactly(head.data() + sizeof fileHeader, headBytes - sizeof fileHeader)) {
+        return false;
+    }
+
+    uint32_t pixelOffset = 0;
+    std::unique_ptr<CRasterImage> image = CreateFromHeaders(head.data(), file.Size(), pixelOffset);
+    if (!image || !file.Seek(pixelOffset)) return false;
+    // Pixel data that ends early leaves the rest of the image zero, as in memory.
+    file.Read(image->Pixels(), std::min(file.Size() - pixelOffset, image->PixelBytes()));
     images.Append(std::move(image));
     return true;
 }

@@ -62,17 +62,6 @@ uint64_t MaxTgaDescribablePixels(size_t bytes, int32_t bpp) {
     return packets * 128;
 }
 
-void ReadRawTgaLines(const uint8_t* data, size_t size, CRasterImage& image, bool topFirst) {
-    const size_t lineBytes = (static_cast<size_t>(image.Bpp()) * static_cast<size_t>(image.Width()) + 7) / 8;
-    const int32_t height = image.Height();
-    size_t pos = 0;
-    for (int32_t i = 0; i < height && pos < size; ++i) {
-        const size_t present = std::min(lineBytes, size - pos);
-        std::memcpy(image.Row(topFirst ? i : height - 1 - i), data + pos, present);
-        pos += present;
-    }
-}
-
 void DecodeRunLengthTgaLines(const uint8_t* data, size_t size, CRasterImage& image, bool topFirst) {
     if (image.Bpp() < 8) return;
     const size_t n = static_cast<size_t>(image.Bpp()) / 8;

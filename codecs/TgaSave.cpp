@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr size_t kChunkBytes = size_t{1} << 20;
+
 // Rescales the channel `mask` selects to 5 bits.
 uint32_t ChannelTo5Bits(uint32_t word, uint32_t mask) {
     if (mask == 0) return 0;
@@ -73,17 +75,24 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
         if (!out.Write(colourMap, sizeof colourMap)) return false;
     }
 
+    // The lines go out top first, the reverse of their order in memory; they
+    // are gathered into chunks so the file gets a few large writes.
     const size_t lineBytes = static_cast<size_t>(bpp / 8) * static_cast<size_t>(image->Width());
-    std::vector<uint8_t> converted;
+    const size_t linesPerChunk = std::max<size_t>(1, kChunkBytes / lineBytes);
+    std::vector<uint8_t> chunk(std::min<size_t>(linesPerChunk, static_cast<size_t>(image->Height())) * lineBytes);
     const bool convert = bpp == 16 && !IsFiveFiveFive(*image);
-    if (convert) converted.resize(lineBytes);
+    size_t used = 0;
     for (int32_t y = 0; y < image->Height(); ++y) {
-        const uint8_t* line = image->Row(y);
         if (convert) {
-            ConvertLineTo555(*image, line, converted.data(), image->Width());
-            line = converted.data();
+            ConvertLineTo555(*image, image->Row(y), chunk.data() + used, image->Width());
+        } else {
+            std::memcpy(chunk.data() + used, image->Row(y), lineBytes);
         }
-        if (!out.Write(line, lineBytes)) return false;
+        used += lineBytes;
+        if (used == chunk.size() || y + 1 == image->Height()) {
+            if (!out.Write(chunk.data(), used)) return false;
+            used = 0;
+        }
     }
     return out.Commit();
 }

@@ -1,0 +1,28 @@
+#pragma once
+// A picture file opened for reading, for readers that take the pixel data
+// straight from the file into an image instead of through a copy in memory.
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+class CodecInputFile {
+public:
+    CodecInputFile() = default;
+    CodecInputFile(const CodecInputFile&) = delete;
+    CodecInputFile& operator=(const CodecInputFile&) = delete;
+    ~CodecInputFile();
+
+    // Opens a UTF-8 path; false when it cannot be opened or its size is 0 or
+    // above the largest picture file the readers take.
+    bool Open(const std::string& path);
+    size_t Size() const { return size; }
+    bool Seek(size_t offset);
+    // Reads up to `bytes` bytes; answers how many arrived.
+    size_t Read(void* destination, size_t bytes);
+    // Reads exactly `bytes` bytes or answers false.
+    bool ReadExactly(void* destination, size_t bytes) { return Read(destination, bytes) == bytes; }
+
+private:
+    std::FILE* file = nullptr;
+    size_t size = 0;
+};

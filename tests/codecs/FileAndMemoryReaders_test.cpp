@@ -1,0 +1,108 @@
+// The BMP and TGA readers take large pixel data straight from the file; what
+// they make must be exactly what the in-memory reader makes from the same
+// bytes, whole or cut short.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <vector>
+
+#include "codecs/BmpCodec.h"
+#include "codecs/TgaCodec.h"
+#include "image/LittleEndian.h"
+#include "platform/FileIo.h"
+#include "support/TestPaths.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Outcome {
+    bool ok = false;
+    ImageList images;
+    PropertiesSlot properties;
+};
+
+void ExpectSameOutcome(const Outcome& file, const Outcome& memory, const std::string& what) {
+    ASSERT_EQ(file.ok, memory.ok) << what;
+    if (!file.ok) return;
+    const CRasterImage& a = *file.images.First();
+    const CRasterImage& b = *memory.images.First();
+    ASSERT_EQ(a.Width(), b.Width()) << what;
+    ASSERT_EQ(a.Height(), b.Height()) << what;
+    ASSERT_EQ(a.Bpp(), b.Bpp()) << what;
+    EXPECT_EQ(std::memcmp(a.Pixels(), b.Pixels(), a.PixelBytes()), 0) << what;
+    if (a.Bpp() <= 8) {
+        EXPECT_EQ(std::memcmp(a.Palette(), b.Palette(), 4 * a.PaletteSize()), 0) << what;
+    }
+    EXPECT_EQ(a.RedMask(), b.RedMask()) << what;
+    ASSERT_EQ(bool(file.properties), bool(memory.properties)) << what;
+    if (file.properties) {
+        EXPECT_EQ(file.properties->GetValue(kPropertyTgaRunLength), memory.properties->GetValue(kPropertyTgaRunLength));
+    }
+}
+
+void CompareReaders(CImageCodec& codec, const std::vector<uint8_t>& bytes, const std::string& path,
+                    const std::string& what) {
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    Outcome fromFile;
+    fromFile.ok = codec.LoadFile(path, fromFile.images, fromFile.properties);
+    Outcome fromMemory;
+    fromMemory.ok = codec.LoadMemory(bytes.data(), bytes.size(), fromMemory.images, fromMemory.properties);
+    ExpectSameOutcome(fromFile, fromMemory, what);
+}
+
+void CompareOverFolder(CImageCodec& codec, const char* folder, const char* extension) {
+    ScratchDir dir;
+    const std::string path = dir.File(std::string("copy.") + extension);
+    for (const auto& entry : fs::directory_iterator(FixturePath(folder))) {
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(ReadWholeFile(entry.path().string(), bytes, 1 << 20));
+        // Whole, and cut inside the headers, the colour map and the pixels.
+        for (size_t length : {bytes.size(), bytes.size() - 1, bytes.size() * 2 / 3, size_t{60}, size_t{19}, size_t{10}}) {
+            if (length > bytes.size()) continue;
+            const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
+            CompareReaders(codec, cut, path, entry.path().filename().string() + " cut to " + std::to_string(length));
+        }
+    }
+}
+
+}  // namespace
+
+TEST(FileAndMemoryReaders, BmpFilesWholeAndCut) {
+    CBmpCodec codec;
+    CompareOverFolder(codec, "bmp", "bmp");
+}
+
+TEST(FileAndMemoryReaders, TgaFilesWholeAndCut) {
+    CTgaCodec codec;
+    CompareOverFolder(codec, "tga", "tga");
+}
+
+TEST(FileAndMemoryReaders, BmpPixelsFarIntoTheFile) {
+    // A 1 x 1 picture whose pixels start 2 MB into the file, past the part of
+    // the file the streamed reader takes as headers.
+    std::vector<uint8_t> bytes(54 + (size_t{2} << 20) + 4, 0);
+    bytes[0] = 'B';
+    bytes[1] = 'M';
+    const uint32_t offset = static_cast<uint32_t>(bytes.size() - 4);
+    StoreLE32(bytes.data() + 10, offset);
+    StoreLE32(bytes.data() + 14, 40);
+    StoreLE32(bytes.data() + 18, 1);
+    StoreLE32(bytes.data() + 22, 1);
+    StoreLE16(bytes.data() + 26, 1);
+    StoreLE16(bytes.data() + 28, 24);
+    bytes[offset] = 0x11;
+    bytes[offset + 2] = 0x33;
+    ScratchDir dir;
+    CBmpCodec codec;
+    CompareReaders(codec, bytes, dir.File("far.bmp"), "far pixels");
+    CRasterImage image;
+    ASSERT_TRUE(image.Load(dir.File("far.bmp")));
+    EXPECT_EQ(image.ReadPixel(0, 0), 0x330011u);
+}
