@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "image/LittleEndian.h"
+#include "platform/PixelMemory.h"
 
 namespace {
 
@@ -115,12 +116,12 @@ bool CRasterImage::Allocate(const BITMAPINFOHEADER& h, uint32_t masks[3]) {
         total > static_cast<size_t>(PTRDIFF_MAX) / 2) {
         return false;
     }
-    auto* buffer = static_cast<uint8_t*>(std::calloc(total, 1));
+    auto* buffer = static_cast<uint8_t*>(AllocatePixelMemory(total));
     auto* table = new (std::nothrow) uint8_t*[static_cast<size_t>(h.biHeight)];
     RGBQUAD* entries = nullptr;
     if (h.biBitCount <= 8) entries = new (std::nothrow) RGBQUAD[size_t{1} << h.biBitCount];
     if (buffer == nullptr || table == nullptr || (h.biBitCount <= 8 && entries == nullptr)) {
-        std::free(buffer);
+        FreePixelMemory(buffer, total);
         delete[] table;
         delete[] entries;
         return false;
@@ -142,7 +143,7 @@ bool CRasterImage::Allocate(const BITMAPINFOHEADER& h, uint32_t masks[3]) {
 
 void CRasterImage::Destroy() {
     delete[] palette;
-    std::free(pixels);
+    FreePixelMemory(pixels, PixelBytes());
     delete[] rows;
     palette = nullptr;
     pixels = nullptr;
@@ -233,6 +234,13 @@ void CRasterImage::PromoteDepth(int32_t target) {
     const int32_t h = Height();
     const int32_t oldBpp = old.Bpp();
     const int step = target / 8;
+    uint32_t opaque[256] = {};
+    if (oldBpp == 8) {
+        for (int i = 0; i < 256; ++i) {
+            const RGBQUAD& c = old.palette[i];
+            opaque[i] = c.rgbBlue | (uint32_t{c.rgbGreen} << 8) | (uint32_t{c.rgbRed} << 16) | 0xFF000000u;
+        }
+    }
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t* src = old.Row(y);
         uint8_t* dst = Row(y);
@@ -256,6 +264,9 @@ void CRasterImage::PromoteDepth(int32_t target) {
             }
         } else if (oldBpp == 32 && target == 24) {
             for (int32_t x = 0; x < w; ++x, src += 4, dst += 3) std::memcpy(dst, src, 3);
+        } else if (oldBpp == 8 && target == 32) {
+            // Each index picks a ready-made opaque pixel.
+            for (int32_t x = 0; x < w; ++x, dst += 4) StoreLE32(dst, opaque[src[x]]);
         } else if (oldBpp <= 8) {
             for (int32_t x = 0; x < w; ++x, dst += step) {
                 const RGBQUAD& c = old.palette[old.ReadPixel(x, y)];
@@ -282,7 +293,7 @@ void CRasterImage::PromoteDepth(int32_t target) {
             }
         }
     }
-    if (target == 32 && oldBpp != 24) FillAlpha(255);
+    if (target == 32 && oldBpp != 24 && oldBpp != 8) FillAlpha(255);
 }
 
 void CRasterImage::AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t right, int32_t bottom) {

@@ -31,3 +31,19 @@ TEST(PromoteDepthTrueColour, EveryPixelKeepsItsColourAndBecomesOpaque) {
         }
     }
 }
+
+TEST(PromoteDepthPalette, EightBitIndicesTakeTheirPaletteColourOpaque) {
+    CRasterImage image;
+    ASSERT_TRUE(image.Create(5, 2, 8));
+    RGBQUAD entries[2] = {{1, 2, 3, 0}, {200, 150, 100, 7}};
+    ASSERT_TRUE(image.SetPalette(254, 2, entries));
+    image.PixelAt(0, 0)[0] = 254;
+    image.PixelAt(4, 1)[0] = 255;
+    image.PixelAt(2, 1)[0] = 9;
+    image.PromoteDepth(32);
+    ASSERT_EQ(image.Bpp(), 32);
+    EXPECT_EQ(image.ReadPixel(0, 0), 0xFF030201u);
+    EXPECT_EQ(image.ReadPixel(4, 1), 0xFF6496C8u);
+    EXPECT_EQ(image.ReadPixel(2, 1), 0xFF090909u);
+    EXPECT_EQ(image.ReadPixel(1, 0), 0xFF000000u);
+}

@@ -1,0 +1,35 @@
+#include "platform/PixelMemory.h"
+
+#include <cstdlib>
+
+#ifdef __linux__
+#include <sys/mman.h>
+#endif
+
+namespace {
+// Below this, the ordinary heap is as fast and keeps the checks of memory tools.
+constexpr size_t kSystemBlockBytes = size_t{8} << 20;
+}  // namespace
+
+void* AllocatePixelMemory(size_t bytes) {
+#ifdef __linux__
+    if (bytes >= kSystemBlockBytes) {
+        void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (block == MAP_FAILED) return nullptr;
+        ::madvise(block, bytes, MADV_HUGEPAGE);
+        return block;
+    }
+#endif
+    return std::calloc(bytes != 0 ? bytes : 1, 1);
+}
+
+void FreePixelMemory(void* block, size_t bytes) {
+    if (block == nullptr) return;
+#ifdef __linux__
+    if (bytes >= kSystemBlockBytes) {
+        ::munmap(block, bytes);
+        return;
+    }
+#endif
+    std::free(block);
+}

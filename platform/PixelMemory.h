@@ -1,0 +1,12 @@
+#pragma once
+// Zero-filled memory for picture pixels, standing in for page-granular
+// system allocations. Large blocks come straight from the system and are
+// offered huge pages where the system has them, which makes the first touch
+// of a freshly created large picture several times cheaper.
+#include <cstddef>
+
+// A zero-filled block of `bytes` bytes (at least 1), or null when the memory
+// cannot be had.
+void* AllocatePixelMemory(size_t bytes);
+// Frees a block from AllocatePixelMemory; `bytes` is the size it was given.
+void FreePixelMemory(void* block, size_t bytes);
