@@ -91,6 +91,7 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
             case BatchFileOutcome::Unreadable: ++summary.unreadable; break;
             case BatchFileOutcome::SaveFailed: ++summary.saveFailed; break;
         }
+        if (result.imageMarkLeftOff || result.textMarkLeftOff) ++summary.markLeftOff;
     }
     // The marks remember the last picture of the list that loaded, and their
     // place on it, as a run file by file leaves them.

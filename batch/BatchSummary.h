@@ -17,6 +17,8 @@ struct BatchSummary {
     int32_t written = 0;
     int32_t unreadable = 0;
     int32_t saveFailed = 0;
+    // Pictures on which an active mark was left off because it did not fit.
+    int32_t markLeftOff = 0;
 };
 
 inline constexpr char kBatchFinishText[] = "Batch finish!";

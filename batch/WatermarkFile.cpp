@@ -10,11 +10,12 @@ WatermarkBase PlacedOn(const WatermarkBase& mark, int32_t width, int32_t height)
 }
 
 // A mark is stamped only when active and inside the margins; one that does
-// not fit is left off this picture alone.
-void StampPlaced(CRasterImage& picture, const CRasterImage& layer, const WatermarkBase& placed) {
-    if (!placed.enabled || layer.IsEmpty()) return;
-    if (!FitsWithinMargins(placed.markWidth, placed.markHeight, picture.Width(), picture.Height())) return;
+// not fit is left off this picture alone. Answers whether it was left off.
+bool StampPlaced(CRasterImage& picture, const CRasterImage& layer, const WatermarkBase& placed) {
+    if (!placed.enabled || layer.IsEmpty()) return false;
+    if (!FitsWithinMargins(placed.markWidth, placed.markHeight, picture.Width(), picture.Height())) return true;
     picture.BlendLayer(layer, placed.x, placed.y, placed.opacity);
+    return false;
 }
 
 }  // namespace
@@ -33,8 +34,8 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 
     const WatermarkBase imagePlaced = PlacedOn(imageMark.base, result.width, result.height);
     const WatermarkBase textPlaced = PlacedOn(textMark.base, result.width, result.height);
-    StampPlaced(work, imageMark.layer, imagePlaced);
-    StampPlaced(work, textMark.layer, textPlaced);
+    result.imageMarkLeftOff = StampPlaced(work, imageMark.layer, imagePlaced);
+    result.textMarkLeftOff = StampPlaced(work, textMark.layer, textPlaced);
 
     result.outcome = work.Save(outputPath, quality) ? BatchFileOutcome::Written : BatchFileOutcome::SaveFailed;
     return result;

@@ -19,6 +19,10 @@ struct BatchFileResult {
     // The picture's size when it loaded.
     int32_t width = 0;
     int32_t height = 0;
+    // An active mark that was left off this picture because it does not fit
+    // inside it with the placement margin to spare.
+    bool imageMarkLeftOff = false;
+    bool textMarkLeftOff = false;
 };
 
 // Loads `sourcePath` into `work` (a picture reused from file to file), makes

@@ -8,6 +8,8 @@
 #   ImageMagick  convert with the same two marks (logo composited, text
 #                annotated), as many processes at once as Stampora's jobs
 #   Stampora     stampora-batch with a text mark and an image mark
+# ImageMagick and vips are held to one thread per process, so a process of
+# theirs uses one core as a Stampora job does.
 # Each timing is the best of REPEAT runs (default 3). The machine's other load
 # adds noise: compare the ratios of one run, not figures across runs.
 #   BUILD_DIR  build folder holding stampora-batch (default: build)
@@ -24,6 +26,7 @@ for program in "$tool" djpeg cjpeg convert vips; do
   command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
 done
 
+export MAGICK_THREAD_LIMIT=1 VIPS_CONCURRENCY=1
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/photos" "$work/out"

@@ -40,7 +40,11 @@ void CTerminalUi::FileFinished(const std::string& name, const BatchFileResult& r
     const char* outcome = result.outcome == BatchFileOutcome::Written      ? "written"
                           : result.outcome == BatchFileOutcome::Unreadable ? "skipped (not a readable picture)"
                                                                            : "FAILED (could not save)";
-    std::printf("%s: %s\n", name.c_str(), outcome);
+    const char* leftOff = result.imageMarkLeftOff && result.textMarkLeftOff ? " without either mark (too large)"
+                          : result.imageMarkLeftOff                          ? " without the image mark (too large)"
+                          : result.textMarkLeftOff                           ? " without the text mark (too large)"
+                                                                             : "";
+    std::printf("%s: %s%s\n", name.c_str(), outcome, leftOff);
     std::fflush(stdout);
 }
 

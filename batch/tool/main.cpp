@@ -83,5 +83,9 @@ int main(int argc, char** argv) {
     std::printf("%d written, %d skipped (not readable pictures), %d failed to save; results in %s\n",
                 static_cast<int>(summary.written), static_cast<int>(summary.unreadable),
                 static_cast<int>(summary.saveFailed), outputDirectory.c_str());
+    if (summary.markLeftOff > 0) {
+        std::printf("%d picture(s) too small for a mark and its 10-pixel margin: the mark was left off them\n",
+                    static_cast<int>(summary.markLeftOff));
+    }
     return summary.saveFailed > 0 ? kExitRunFailed : kExitAllWritten;
 }

@@ -226,7 +226,9 @@ TEST_F(BatchJobTest, MarkNeedsTheMarginOnBothSides) {
     AddPicture("narrow.bmp", 110, 100, 1);
     AddPicture("wide.bmp", 111, 100, 2);
     SetRedImageMark(100, 50, LeftTop);
-    ASSERT_EQ(job.RunBatch(ui).written, 2);
+    const BatchSummary summary = job.RunBatch(ui);
+    ASSERT_EQ(summary.written, 2);
+    EXPECT_EQ(summary.markLeftOff, 1);
     ExpectStamped(Load(output() / "narrow.bmp"), PatternPicture(110, 100, 1), CRasterImage(), 0, 0);
     ExpectStamped(Load(output() / "wide.bmp"), PatternPicture(111, 100, 2), job.imageMark.layer, 10, 10);
 }

@@ -106,6 +106,18 @@ TEST_F(BatchToolTest, ImageMarkOptionsPlaceTheMark) {
     EXPECT_NEAR(blended[2], photo[2] / 2, 2);
     EXPECT_EQ(Bgr(half, 50, 15), Bgr(original, 50, 15));
     EXPECT_EQ(Bgr(half, 20, 30), Bgr(original, 20, 30));
+
+    // A mark without room for its margin is left off, and the tool says so.
+    const ToolRun tooLarge = Run({"--image", dir.File("big.bmp"), "--image-size", "390x100", source().string(),
+                                  output().string()});
+    EXPECT_EQ(tooLarge.status, 0);
+    EXPECT_NE(tooLarge.out.find("photo.bmp: written without the image mark"), std::string::npos) << tooLarge.out;
+    const CRasterImage unmarked = Load(output() / "photo.bmp");
+    int32_t changed = 0;
+    for (int32_t y = 0; y < 300; ++y) {
+        for (int32_t x = 0; x < 400; ++x) changed += Bgr(unmarked, x, y) != Bgr(original, x, y);
+    }
+    EXPECT_EQ(changed, 0);
 }
 
 TEST_F(BatchToolTest, TextMarkOptionsReachTheMark) {
