@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "batch/BatchProgress.h"
-#include "batch/BatchSummary.h"
 #include "batch/BatchTypeFilter.h"
 #include "batch/SameDirectory.h"
 #include "batch/BatchTestSupport.h"
@@ -61,23 +59,6 @@ TEST(SourceScan, NonAsciiNamesAreListedAsWritten) {
     Names names;
     ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), kBmpExtensions, names));
     EXPECT_EQ(names, Names{"Ünïcødé 東京.BMP"});
-}
-
-TEST(BatchProgress, EachFileAddsItsShareTruncated) {
-    std::vector<int32_t> three, seven;
-    for (int i = 1; i <= 3; ++i) three.push_back(ProgressPosition(i, 3));
-    for (int i = 1; i <= 7; ++i) seven.push_back(ProgressPosition(i, 7));
-    EXPECT_EQ(three, (std::vector<int32_t>{33, 66, 100}));
-    EXPECT_EQ(seven, (std::vector<int32_t>{14, 28, 42, 57, 71, 85, 100}));
-}
-
-TEST(BatchSummary, FinishMessageCountsPicturesThatCouldNotBeSaved) {
-    BatchSummary summary;
-    EXPECT_EQ(BatchFinishMessage(summary), "Batch finish!");
-    summary.saveFailed = 1;
-    EXPECT_EQ(BatchFinishMessage(summary), "Batch finish!\n1 picture could not be saved.");
-    summary.saveFailed = 12;
-    EXPECT_EQ(BatchFinishMessage(summary), "Batch finish!\n12 pictures could not be saved.");
 }
 
 TEST(SameDirectory, RecognisesOneFolderUnderDifferentSpellings) {
