@@ -58,8 +58,7 @@ void CTerminalUi::DrawBar(int32_t position) {
     bar.append(static_cast<size_t>(kBarWidth - filled), '.');
     std::string name = lastName;
     if (name.size() > kShownNameLength) name = "..." + name.substr(name.size() - (kShownNameLength - 3));
-    std::fprintf(stderr, "\r\033[K[%s] %3d%%  %d  %s", bar.c_str(), static_cast<int>(position), static_cast<int>(finished),
-                 name.c_str());
+    std::fprintf(stderr, "\r\033[K[%s] %3d%%  %s", bar.c_str(), static_cast<int>(position), name.c_str());
     std::fflush(stderr);
     barShown = true;
 }
