@@ -7,8 +7,18 @@
 
 namespace {
 
+// Layer contents: 0 an opaque picture (an image watermark), 1 a text-like
+// layer (mostly transparent), 2 varied colour and alpha everywhere (the worst
+// case: every sample blends by alpha).
+CRasterImage RotateSource(int64_t content) {
+    if (content == 1) return BenchTextLayer(2000, 1000);
+    CRasterImage image = BenchNoise(2000, 1000, 32);
+    if (content == 0) image.FillAlpha(255);
+    return image;
+}
+
 void RotateBench(benchmark::State& state) {
-    const CRasterImage source = BenchNoise(2000, 1000, 32);
+    const CRasterImage source = RotateSource(state.range(1));
     CRasterImage work;
     for (auto _ : state) {
         state.PauseTiming();
@@ -50,8 +60,13 @@ void ShadowBench(benchmark::State& state) {
 
 }  // namespace
 
-// A 2000 x 1000 layer turned by 30 degrees (2233 x 1867 pixels written).
-BENCHMARK(RotateBench)->Arg(30)->Arg(90)->Unit(benchmark::kMillisecond)->UseRealTime();
+// A 2000 x 1000 layer turned by 30 degrees (2233 x 1867 pixels written) and
+// by 90; the second argument is the content (see RotateSource).
+BENCHMARK(RotateBench)
+    ->ArgsProduct({{30, 90}, {0, 1, 2}})
+    ->ArgNames({"degrees", "content"})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 // The time should not grow with the window.
 BENCHMARK(BoxBlurBench)->Arg(3)->Arg(25)->Arg(101)->Unit(benchmark::kMillisecond)->UseRealTime();
 // The default shadow (window 5) and a soft one.

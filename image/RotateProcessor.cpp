@@ -1,6 +1,7 @@
 #include "image/RotateProcessor.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -76,6 +77,22 @@ inline int32_t WholePart(double v) {
     return v < 0.0 ? static_cast<int32_t>(v - 1.0) : static_cast<int32_t>(v);
 }
 
+// Writes a pixel value as its four little-endian bytes.
+inline void StorePixel(uint8_t* p, uint32_t value) {
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(p, &value, 4);
+    } else {
+        StoreLE32(p, value);
+    }
+}
+
+// Four bytes as they lie in memory, for comparing pixels.
+inline uint32_t LoadNative32(const uint8_t* p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
 // Two doubles handled together by the vector unit; a pixel is two pairs,
 // (blue, green) and (red, alpha).
 typedef double Pair __attribute__((vector_size(16)));
@@ -109,12 +126,31 @@ inline Lanes LerpLanes(const Lanes& u, const Lanes& v, double t) {
     return Lanes{(v.low - u.low) * t + u.low, (v.high - u.high) * t + u.high};
 }
 
+// The pixel from bilinear sums of alpha-weighted colours (lanes 0 ... 2)
+// and of alpha (lane 3).
+inline uint32_t FromWeightedSums(const Lanes& s) {
+    const auto alpha = static_cast<int32_t>(s[3]);
+    if (alpha == 0) return Pack(255, 255, 255, 0);
+    // weighted / alpha for whole numbers: adding a half before multiplying by
+    // the reciprocal keeps the estimate clear of every whole number, so
+    // truncating it gives the exact integer quotient.
+    const double reciprocal = 1.0 / alpha;
+    uint32_t channel[3];
+    for (int c = 0; c < 3; ++c) {
+        const auto weighted = static_cast<int32_t>(s[c]);
+        const auto quotient = static_cast<int32_t>((weighted + 0.5) * reciprocal);
+        // The alpha was truncated on its own, so the quotient can pass 255.
+        channel[c] = static_cast<uint32_t>(std::min(quotient, 255));
+    }
+    return Pack(channel[0], channel[1], channel[2], static_cast<uint32_t>(alpha));
+}
+
 template <bool is32Bit>
 [[gnu::always_inline]] inline uint32_t Sample(double fx, double fy, const uint8_t* p00, const uint8_t* p10, const uint8_t* p01,
                        const uint8_t* p11) {
     if constexpr (is32Bit) {
-        const uint32_t v00 = LoadLE32(p00);
-        if (v00 == LoadLE32(p10) && v00 == LoadLE32(p01) && v00 == LoadLE32(p11)) return v00;
+        const uint32_t v00 = LoadNative32(p00);
+        if (v00 == LoadNative32(p10) && v00 == LoadNative32(p01) && v00 == LoadNative32(p11)) return LoadLE32(p00);
     } else {
         const auto sameColour = [p00](const uint8_t* p) {
             return p[0] == p00[0] && p[1] == p00[1] && p[2] == p00[2];
@@ -133,20 +169,7 @@ template <bool is32Bit>
             // Colours weighted by their alpha; the alpha lane carries the alpha.
             const Lanes s = LerpLanes(LerpLanes(AlphaWeighted(q00), AlphaWeighted(q10), fx),
                                       LerpLanes(AlphaWeighted(q01), AlphaWeighted(q11), fx), fy);
-            const auto alpha = static_cast<int32_t>(s[3]);
-            if (alpha == 0) return Pack(255, 255, 255, 0);
-            // weighted / alpha for whole numbers: adding a half before
-            // multiplying by the reciprocal keeps the estimate clear of every
-            // whole number, so truncating it gives the exact integer quotient.
-            const double reciprocal = 1.0 / alpha;
-            uint32_t channel[3];
-            for (int c = 0; c < 3; ++c) {
-                const auto weighted = static_cast<int32_t>(s[c]);
-                const auto quotient = static_cast<int32_t>((weighted + 0.5) * reciprocal);
-                // The alpha was truncated on its own, so the quotient can pass 255.
-                channel[c] = static_cast<uint32_t>(std::min(quotient, 255));
-            }
-            return Pack(channel[0], channel[1], channel[2], static_cast<uint32_t>(alpha));
+            return FromWeightedSums(s);
         }
         const Lanes s = LerpLanes(LerpLanes(q00, q10, fx), LerpLanes(q01, q11, fx), fy);
         return Pack(static_cast<uint32_t>(s[0]), static_cast<uint32_t>(s[1]), static_cast<uint32_t>(s[2]), 255);
@@ -159,6 +182,106 @@ template <bool is32Bit>
         }
         return Pack(channel[0], channel[1], channel[2], 255);
     }
+}
+
+// Sample<true> for neighbours that lie side by side in memory (p10 right
+// after p00, p11 right after p01), reading each pair at once and weighting
+// colours by alpha in 16-bit integers, where c x a is exact. Each lane does
+// the same arithmetic as Sample<true>, so the answers are the same.
+[[gnu::always_inline]] inline uint32_t SampleAdjacent32(double fx, double fy, const uint8_t* p00,
+                                                        const uint8_t* p01) {
+#if defined(__SSE2__)
+    uint64_t top, bottom;
+    std::memcpy(&top, p00, 8);
+    std::memcpy(&bottom, p01, 8);
+    const uint64_t first = top & 0xFFFFFFFFu;
+    if (top == (first | (first << 32)) && bottom == top) return LoadLE32(p00);
+    if (fx < kNoFraction && fy < kNoFraction) return LoadLE32(p00);
+
+    const __m128i zero = _mm_setzero_si128();
+    __m128i top16 = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p00)), zero);
+    __m128i bottom16 = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p01)), zero);
+    constexpr uint64_t kAlphaBytes = 0xFF000000FF000000u;
+    const bool opaque = (top & bottom & kAlphaBytes) == kAlphaBytes;
+    if (!opaque) {
+        // Each pixel's alpha in its three colour lanes and 1 in its alpha lane.
+        const __m128i colourLanes = _mm_set_epi16(0, -1, -1, -1, 0, -1, -1, -1);
+        const __m128i oneInAlpha = _mm_set_epi16(1, 0, 0, 0, 1, 0, 0, 0);
+        const auto weights = [&](__m128i pixels) {
+            const __m128i alphas = _mm_shufflehi_epi16(_mm_shufflelo_epi16(pixels, 0xFF), 0xFF);
+            return _mm_or_si128(_mm_and_si128(alphas, colourLanes), oneInAlpha);
+        };
+        top16 = _mm_mullo_epi16(top16, weights(top16));
+        bottom16 = _mm_mullo_epi16(bottom16, weights(bottom16));
+    }
+    const auto widen = [zero](__m128i words) {
+        return Lanes{Pair(_mm_cvtepi32_pd(words)), Pair(_mm_cvtepi32_pd(_mm_srli_si128(words, 8)))};
+    };
+    const Lanes q00 = widen(_mm_unpacklo_epi16(top16, zero)), q10 = widen(_mm_unpackhi_epi16(top16, zero));
+    const Lanes q01 = widen(_mm_unpacklo_epi16(bottom16, zero)), q11 = widen(_mm_unpackhi_epi16(bottom16, zero));
+    const Lanes s = LerpLanes(LerpLanes(q00, q10, fx), LerpLanes(q01, q11, fx), fy);
+    if (opaque) {
+        return Pack(static_cast<uint32_t>(s[0]), static_cast<uint32_t>(s[1]), static_cast<uint32_t>(s[2]), 255);
+    }
+    return FromWeightedSums(s);
+#else
+    return Sample<true>(fx, fy, p00, p00 + 4, p01, p01 + 4);
+#endif
+}
+
+// The bilinear sample at source pixel (x0, y0) plus (fx, fy): the four
+// neighbours are read directly when all lie inside, and the background
+// stands in for those outside.
+template <bool is32Bit>
+[[gnu::always_inline]] inline uint32_t SampleSource(const CRasterImage& copy, int32_t x0, int32_t y0, double fx,
+                                                    double fy) {
+    constexpr size_t step = is32Bit ? 4 : 3;
+    const int32_t width = copy.Width(), height = copy.Height();
+    if (x0 >= 0 && y0 >= 0 && x0 < width - 1 && y0 < height - 1) {
+        const uint8_t* p00 = copy.Row(y0) + static_cast<size_t>(x0) * step;
+        const uint8_t* p01 = copy.Row(y0 + 1) + static_cast<size_t>(x0) * step;
+        if constexpr (is32Bit) {
+            return SampleAdjacent32(fx, fy, p00, p01);
+        } else {
+            return Sample<false>(fx, fy, p00, p00 + step, p01, p01 + step);
+        }
+    }
+    if (x0 < -1 || y0 < -1 || x0 >= width || y0 >= height) return LoadLE32(kBackground);
+    const auto neighbour = [&copy](int32_t nx, int32_t ny) {
+        return copy.Contains(nx, ny) ? copy.PixelAt(nx, ny) : kBackground;
+    };
+    return Sample<is32Bit>(fx, fy, neighbour(x0, y0), neighbour(x0 + 1, y0), neighbour(x0, y0 + 1),
+                           neighbour(x0 + 1, y0 + 1));
+}
+
+inline Pair ClampCoordinates(Pair v) {
+    const Pair low = {-kCoordinateLimit, -kCoordinateLimit}, high = {kCoordinateLimit, kCoordinateLimit};
+#if defined(__SSE2__)
+    // For numbers (never NaN here) these are exactly the comparisons below.
+    return Pair(_mm_min_pd(_mm_max_pd(__m128d(v), __m128d(low)), __m128d(high)));
+#else
+    v = v < low ? low : v;
+    return v > high ? high : v;
+#endif
+}
+
+// WholePart of both lanes, into `whole`; answers them as doubles.
+inline Pair WholeParts(Pair v, int32_t whole[2]) {
+#if defined(__SSE2__)
+    // Negative lanes step down by one: v + (-1.0) is v - 1.0, v + 0.0 is v.
+    const __m128d negative = _mm_cmplt_pd(__m128d(v), _mm_setzero_pd());
+    const Pair stepped = Pair(_mm_add_pd(__m128d(v), _mm_and_pd(negative, _mm_set1_pd(-1.0))));
+    const __m128i truncated = _mm_cvttpd_epi32(__m128d(stepped));
+    whole[0] = _mm_cvtsi128_si32(truncated);
+    whole[1] = _mm_cvtsi128_si32(_mm_srli_si128(truncated, 4));
+    return Pair(_mm_cvtepi32_pd(truncated));
+#else
+    const Pair zero = {0.0, 0.0};
+    const Pair stepped = v < zero ? v - 1.0 : v;
+    whole[0] = static_cast<int32_t>(stepped[0]);
+    whole[1] = static_cast<int32_t>(stepped[1]);
+    return Pair{static_cast<double>(whole[0]), static_cast<double>(whole[1])};
+#endif
 }
 
 }  // namespace
@@ -246,22 +369,23 @@ uint32_t CRotateProcessor::SampleFor(const CRasterImage& copy, int32_t x) const 
     const double dx = x - centreX;
     const double sx = ClampCoordinate(centreX + dx * cosReverse + lineTermX - shiftX);
     const double sy = ClampCoordinate(lineTermY + dx * sinReverse - shiftY);
-
     const int32_t x0 = WholePart(sx), y0 = WholePart(sy);
-    const double fx = sx - x0, fy = sy - y0;
-    constexpr size_t step = is32Bit ? 4 : 3;
-    if (x0 >= 0 && y0 >= 0 && x0 < sourceWidth - 1 && y0 < sourceHeight - 1) {
-        // All four neighbours inside the picture.
-        const uint8_t* p00 = copy.Row(y0) + static_cast<size_t>(x0) * step;
-        const uint8_t* p01 = copy.Row(y0 + 1) + static_cast<size_t>(x0) * step;
-        return Sample<is32Bit>(fx, fy, p00, p00 + step, p01, p01 + step);
+    return SampleSource<is32Bit>(copy, x0, y0, sx - x0, sy - y0);
+}
+
+void CRotateProcessor::TurnSpan32(const CRasterImage& copy, int32_t first, int32_t last, uint8_t* line) const {
+    // Two pixels mapped at once; each lane does exactly SampleFor's sums.
+    int32_t x = first;
+    for (; x + 1 < last; x += 2) {
+        const Pair dx = Pair{static_cast<double>(x), static_cast<double>(x + 1)} - centreX;
+        const Pair sx = ClampCoordinates(centreX + dx * cosReverse + lineTermX - shiftX);
+        const Pair sy = ClampCoordinates(lineTermY + dx * sinReverse - shiftY);
+        int32_t x0[2], y0[2];
+        const Pair fx = sx - WholeParts(sx, x0), fy = sy - WholeParts(sy, y0);
+        StorePixel(line + static_cast<size_t>(x) * 4, SampleSource<true>(copy, x0[0], y0[0], fx[0], fy[0]));
+        StorePixel(line + static_cast<size_t>(x) * 4 + 4, SampleSource<true>(copy, x0[1], y0[1], fx[1], fy[1]));
     }
-    if (x0 < -1 || y0 < -1 || x0 >= sourceWidth || y0 >= sourceHeight) return LoadLE32(kBackground);
-    const auto neighbour = [&copy](int32_t nx, int32_t ny) {
-        return copy.Contains(nx, ny) ? copy.PixelAt(nx, ny) : kBackground;
-    };
-    return Sample<is32Bit>(fx, fy, neighbour(x0, y0), neighbour(x0 + 1, y0), neighbour(x0, y0 + 1),
-                           neighbour(x0 + 1, y0 + 1));
+    if (x < last) StorePixel(line + static_cast<size_t>(x) * 4, SampleFor<true>(copy, x));
 }
 
 void CRotateProcessor::ApplyToPixel(CRasterImage& image, int32_t x, int32_t y, uint8_t* pixel) {
@@ -303,7 +427,7 @@ void CRotateProcessor::ApplyToLine(CRasterImage& image, int32_t y, uint8_t* line
     const auto [first, last] = ReachableSpan(width);
     if (image.Bpp() == 32) {
         for (int32_t x = 0; x < first; ++x) std::memcpy(line + static_cast<size_t>(x) * 4, kBackground, 4);
-        for (int32_t x = first; x < last; ++x) StoreLE32(line + static_cast<size_t>(x) * 4, SampleFor<true>(*copy, x));
+        TurnSpan32(*copy, first, last, line);
         for (int32_t x = last; x < width; ++x) std::memcpy(line + static_cast<size_t>(x) * 4, kBackground, 4);
     } else {
         // The background is white in every byte of a 24-bit pixel.

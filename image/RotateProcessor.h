@@ -41,6 +41,8 @@ private:
     std::pair<int32_t, int32_t> ReachableSpan(int32_t width) const;
     template <bool is32Bit>
     uint32_t SampleFor(const CRasterImage& copy, int32_t x) const;
+    // The 32-bit pixels [first, last) of the current line.
+    void TurnSpan32(const CRasterImage& copy, int32_t first, int32_t last, uint8_t* line) const;
 
     int32_t wholeDegrees;  // 0 ... 359
     double angle;         // radians
