@@ -12,12 +12,22 @@ namespace {
 
 std::mutex catalogMutex;
 
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
+    return a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
+
+// Alphabetical order as a reader expects it: letter case aside. Names that
+// differ only in case are one family to fontconfig, and listed once.
+struct AlphabeticalOrder {
+    bool operator()(const std::string& a, const std::string& b) const {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                            [](char x, char y) { return LowerAscii(x) < LowerAscii(y); });
+    }
+};
+using FamilySet = std::set<std::string, AlphabeticalOrder>;
 
 // Fontconfig reads its configuration once; later calls reuse it.
 bool FontconfigReady() {
@@ -27,7 +37,7 @@ bool FontconfigReady() {
 
 // The names a font is listed under: its English family names, or its first
 // name when it has no English one.
-void AddListedNames(FcPattern* font, std::set<std::string>& names) {
+void AddListedNames(FcPattern* font, FamilySet& names) {
     bool added = false;
     FcChar8* name = nullptr;
     for (int i = 0; FcPatternGetString(font, FC_FAMILY, i, &name) == FcResultMatch; ++i) {
@@ -47,7 +57,7 @@ void AddListedNames(FcPattern* font, std::set<std::string>& names) {
 }
 
 std::vector<std::string> ListFamilies() {
-    std::set<std::string> names;
+    FamilySet names;
     if (!FontconfigReady()) return {};
     FcPattern* all = FcPatternCreate();
     FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, FC_FAMILYLANG, nullptr);

@@ -16,7 +16,8 @@ struct FaceLocation {
     bool syntheticOblique = false;
 };
 
-// The names of the installed font families, sorted, each once. Names of
+// The names of the installed font families, in alphabetical order (letter
+// case aside), each once. Names of
 // vertical-writing variants (starting with '@') are left out. This is the
 // list the text dialog offers.
 const std::vector<std::string>& InstalledFontFamilies();

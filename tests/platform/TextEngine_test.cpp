@@ -1,6 +1,7 @@
 #include "platform/TextEngine.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <vector>
 
@@ -42,8 +43,17 @@ bool HasIntermediate(const Drawn& drawn) {
 TEST(FontCatalog, ListsEachInstalledFamilyOnceInOrder) {
     const auto& families = InstalledFontFamilies();
     ASSERT_FALSE(families.empty());
-    EXPECT_TRUE(std::is_sorted(families.begin(), families.end()));
-    EXPECT_EQ(std::adjacent_find(families.begin(), families.end()), families.end());
+    const auto caseless = [](const std::string& a, const std::string& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+                                            [](char x, char y) {
+                                                return std::tolower(static_cast<unsigned char>(x)) <
+                                                       std::tolower(static_cast<unsigned char>(y));
+                                            });
+    };
+    // Strictly ascending: ordered and without repeats.
+    EXPECT_EQ(std::adjacent_find(families.begin(), families.end(),
+                                 [&](const auto& a, const auto& b) { return !caseless(a, b); }),
+              families.end());
     EXPECT_NE(std::find(families.begin(), families.end(), kTestFamily), families.end());
     for (const auto& name : families) EXPECT_NE(name.front(), '@');
 }
@@ -94,6 +104,22 @@ TEST(TextEngine, MeasuresLinesAndStyles) {
     EXPECT_LT(one.Height(), 45.0f);
     // Only line feeds break lines; a carriage return draws nothing.
     EXPECT_FLOAT_EQ(LayOutText(Style(24), "Stampora\r").Width(), one.Width());
+}
+
+TEST(TextEngine, AlignsLinesLeft) {
+    const CTextLayout layout = LayOutText(Style(24), "HHHHHHHH\nH");
+    const Drawn drawn = DrawWithRoom(layout, 0);
+    const int32_t middle = drawn.height / 2;
+    int32_t leftTop = drawn.width, leftBottom = drawn.width, rightBottom = 0;
+    for (int32_t y = 0; y < drawn.height; ++y) {
+        for (int32_t x = 0; x < drawn.width; ++x) {
+            if (drawn.At(x, y) < 128) continue;
+            if (y < middle) leftTop = std::min(leftTop, x);
+            if (y >= middle) leftBottom = std::min(leftBottom, x), rightBottom = std::max(rightBottom, x);
+        }
+    }
+    EXPECT_EQ(leftTop, leftBottom);
+    EXPECT_LT(rightBottom, drawn.width / 4);
 }
 
 TEST(TextEngine, AppliesKerning) {
