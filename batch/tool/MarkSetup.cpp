@@ -19,8 +19,10 @@ bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::str
         return false;
     }
     const std::u16string faceName = Utf16FromUtf8(family);
-    // The font description keeps at most one character less than its room.
-    if (!IsInstalledFamily(family) || faceName.size() >= kFaceNameCapacity) {
+    // The text dialog takes at most 30 characters of a family name; a longer
+    // name would be cut to one that is not installed.
+    constexpr size_t kLongestFaceName = 30;
+    if (!IsInstalledFamily(family) || faceName.size() > kLongestFaceName) {
         error = "the font family '" + family + "' is not installed";
         return false;
     }
