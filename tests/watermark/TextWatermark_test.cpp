@@ -52,21 +52,6 @@ int32_t CountAlpha(const CRasterImage& layer, uint8_t wanted) {
 
 }  // namespace
 
-TEST(TextWatermarkRecord, StartsFromItsInitialValues) {
-    const TextWatermark mark;
-    EXPECT_EQ(mark.base.opacity, 100);
-    EXPECT_FALSE(mark.base.enabled);
-    EXPECT_EQ(mark.font.height, 0);
-    EXPECT_EQ(mark.shadowOpacity, 100);
-    EXPECT_EQ(mark.params.size, 24);
-    EXPECT_EQ(mark.params.colour, 0xFFFFFFFFu);
-    EXPECT_TRUE(mark.params.antialias);
-    EXPECT_EQ(mark.shadow.blur, 5);
-    EXPECT_EQ(static_cast<uint32_t>(mark.shadow.colour), 0xFF4B4B4Bu);
-    EXPECT_EQ(mark.shadow.opacity, 75);
-    EXPECT_EQ(mark.layer.params.size, 24);
-}
-
 TEST(UpdateParams, TakesEveryDialogSettingIntoTheRecords) {
     TextWatermark mark;
     mark.text = u"© 2026 Ünïcødé 東京\nzweite Zeile";
