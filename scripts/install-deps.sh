@@ -7,7 +7,7 @@ packages=(
   cmake g++ make pkgconf
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libexiv2-dev
-  libfontconfig-dev libharfbuzz-dev libfreetype-dev fonts-dejavu-core
+  libfontconfig-dev libharfbuzz-dev libfreetype-dev fonts-dejavu-core fonts-droid-fallback
   clang libclang-rt-14-dev
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
