@@ -76,7 +76,8 @@ bool ReadFrameLines(GifFileType* gif, GifStoredFrame& frame, bool interlaced) {
 }
 
 // The frames' records up to the trailer or the first break. Every frame
-// becomes a full screen picture, so the budget counts screens, not frames.
+// becomes a full screen picture, so the budget counts screens as well as
+// the frames' own pixels.
 void ReadRecords(GifFileType* gif, GifStoredFrames& stored) {
     const int64_t screenPixels = static_cast<int64_t>(stored.screenWidth) * stored.screenHeight;
     int64_t budget = kMaxDecodedPixels;
@@ -95,6 +96,9 @@ void ReadRecords(GifFileType* gif, GifStoredFrames& stored) {
         const GifImageDesc& desc = gif->Image;
         const int64_t framePixels = static_cast<int64_t>(desc.Width) * desc.Height;
         budget -= screenPixels + framePixels;
+        // An animation also needs the screen it is composed on and a copy of
+        // it for frames that restore the previous screen.
+        if (stored.frames.size() == 1) budget -= 2 * screenPixels;
         if (desc.Width <= 0 || desc.Height <= 0 || budget < 0) return;
         GifStoredFrame& frame = stored.frames.emplace_back();
         frame.left = desc.Left;

@@ -85,11 +85,19 @@ void ClearFrameArea(const GifStoredFrame& f, CRasterImage& canvas) {
 bool ComposeFrames(const GifStoredFrames& stored, ImageList& images) {
     CRasterImage canvas;
     if (!canvas.Create(stored.screenWidth, stored.screenHeight, 32)) return false;
-    for (const GifStoredFrame& f : stored.frames) {
+    for (size_t i = 0; i < stored.frames.size(); ++i) {
+        const GifStoredFrame& f = stored.frames[i];
         CRasterImage before;
         if (f.disposal == kDisposeToPrevious) before.Assign(canvas);
         DrawFrame(f, canvas);
-        auto shown = std::make_unique<CRasterImage>(canvas);
+        auto shown = std::make_unique<CRasterImage>();
+        if (i + 1 == stored.frames.size()) {
+            // The last frame takes the canvas itself rather than a copy.
+            shown->Swap(canvas);
+            images.Append(std::move(shown));
+            return true;
+        }
+        shown->Assign(canvas);
         if (shown->IsEmpty()) return !images.Empty();
         images.Append(std::move(shown));
         if (f.disposal == kDisposeToBackground) {

@@ -134,6 +134,9 @@ bool Decode(PngDecoder& d) {
     png_set_chunk_malloc_max(d.png, kMaxChunkBytes);
     // Flaws that do not touch the pixels (a bad ancillary chunk) are not fatal.
     png_set_benign_errors(d.png, 1);
+    // A wrong checksum is no reason to refuse pixels that may well be
+    // intact; damaged data still fails where it breaks the stream.
+    png_set_crc_action(d.png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
     png_set_read_status_fn(d.png, CountRow);
     png_read_info(d.png, d.info);
     const png_uint_32 width = png_get_image_width(d.png, d.info);
