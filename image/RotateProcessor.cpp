@@ -214,7 +214,7 @@ template <bool is32Bit>
         top16 = _mm_mullo_epi16(top16, weights(top16));
         bottom16 = _mm_mullo_epi16(bottom16, weights(bottom16));
     }
-    const auto widen = [zero](__m128i words) {
+    const auto widen = [](__m128i words) {
         return Lanes{Pair(_mm_cvtepi32_pd(words)), Pair(_mm_cvtepi32_pd(_mm_srli_si128(words, 8)))};
     };
     const Lanes q00 = widen(_mm_unpacklo_epi16(top16, zero)), q10 = widen(_mm_unpackhi_epi16(top16, zero));
