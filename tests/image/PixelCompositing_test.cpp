@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <vector>
 
-#include "image/LittleEndian.h"
-#include "image/RasterImage.h"
+#include "ImageTestPixels.h"
 
 namespace {
 
@@ -18,19 +18,6 @@ uint32_t Combine(uint32_t before, uint32_t source, uint8_t alpha) {
     StoreLE32(src, source);
     CombinePixel(dest, before, src, alpha);
     return Value(dest);
-}
-
-CRasterImage Filled(int32_t w, int32_t h, int32_t bpp, uint32_t value) {
-    CRasterImage image;
-    EXPECT_TRUE(image.Create(w, h, bpp));
-    for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x) {
-            uint8_t bytes[4];
-            StoreLE32(bytes, value);
-            for (int32_t b = 0; b < bpp / 8; ++b) image.PixelAt(x, y)[b] = bytes[b];
-        }
-    }
-    return image;
 }
 
 }  // namespace
@@ -64,8 +51,8 @@ TEST(MixPixel, TruncatesTowardTheOldValueAndKeepsTheFourthByte) {
 }
 
 TEST(BlendLayer, ClipsClampsOpacityAndNeedsTwo32BitImages) {
-    CRasterImage picture = Filled(4, 3, 32, 0xFF000000);
-    const CRasterImage layer = Filled(2, 2, 32, 0xFFFFFFFF);
+    CRasterImage picture = UniformImage(4, 3, 32, 0xFF000000);
+    const CRasterImage layer = UniformImage(2, 2, 32, 0xFFFFFFFF);
     picture.BlendLayer(layer, 3, 2, 150);  // only the top-left layer pixel lands
     EXPECT_EQ(picture.ReadPixel(3, 2), 0xFFFFFFFFu);
     EXPECT_EQ(picture.ReadPixel(2, 2), 0xFF000000u);
@@ -78,8 +65,8 @@ TEST(BlendLayer, ClipsClampsOpacityAndNeedsTwo32BitImages) {
     const CRasterImage before = picture;
     picture.BlendLayer(layer, 0, 0, -5);
     picture.BlendLayer(layer, 4, 0, 100);
-    picture.BlendLayer(Filled(2, 2, 24, 0xFFFFFF), 0, 0, 100);
-    CRasterImage flat = Filled(4, 3, 24, 0);
+    picture.BlendLayer(UniformImage(2, 2, 24, 0xFFFFFF), 0, 0, 100);
+    CRasterImage flat = UniformImage(4, 3, 24, 0);
     flat.BlendLayer(layer, 0, 0, 100);
     EXPECT_EQ(flat.ReadPixel(0, 0), 0u);
     for (int32_t y = 0; y < 3; ++y) {
@@ -95,7 +82,7 @@ TEST(BlendStretched, MapsLinesToTheLastSourceLineStartingOnThem) {
         for (int32_t x = 0; x < 4; ++x) StoreLE32(source.PixelAt(x, y), 0xFF000000u | (x << 16) | (y << 8));
     }
     const auto linesFor = [&](int32_t sH, int32_t dH) {
-        CRasterImage dest = Filled(1, dH, 24, 0);
+        CRasterImage dest = UniformImage(1, dH, 24, 0);
         dest.BlendStretched(source, RECT{0, 0, 1, dH}, RECT{0, 0, 1, sH}, 100);
         std::vector<uint32_t> lines;
         for (int32_t y = 0; y < dH; ++y) lines.push_back((dest.ReadPixel(0, y) >> 8) & 0xFF);
@@ -108,15 +95,15 @@ TEST(BlendStretched, MapsLinesToTheLastSourceLineStartingOnThem) {
 
     // Equal sizes copy pixel for pixel, clipped to the destination, and the
     // destination's own alpha stays.
-    CRasterImage dest = Filled(3, 3, 32, 0x11000000);
+    CRasterImage dest = UniformImage(3, 3, 32, 0x11000000);
     dest.BlendStretched(source, RECT{-1, 0, 3, 4}, RECT{0, 0, 4, 4}, 100);
     EXPECT_EQ(dest.ReadPixel(0, 0), 0x11010000u);
     EXPECT_EQ(dest.ReadPixel(2, 2), 0x11030200u);
 }
 
 TEST(BlendStretched, DrawsNothingForBadRectanglesOrOpacity) {
-    const CRasterImage source = Filled(4, 4, 32, 0xFFFFFFFF);
-    CRasterImage dest = Filled(4, 4, 24, 0);
+    const CRasterImage source = UniformImage(4, 4, 32, 0xFFFFFFFF);
+    CRasterImage dest = UniformImage(4, 4, 24, 0);
     dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 0, 5, 4}, 100);  // reaches outside
     dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{2, 0, 2, 4}, 100);  // no width
     dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 3, 4, 3}, 100);  // no height

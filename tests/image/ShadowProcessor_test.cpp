@@ -17,15 +17,6 @@ ShadowParams Params(int32_t blur, int32_t offsetX, int32_t offsetY, int32_t opac
 
 }  // namespace
 
-TEST(ShadowProcessor, DefaultsAreAGreyShadowDownAndRight) {
-    const ShadowParams p;
-    EXPECT_EQ(p.blur, 5);
-    EXPECT_EQ(static_cast<uint32_t>(p.colour), 0xFF4B4B4Bu);
-    EXPECT_EQ(p.opacity, 75);
-    EXPECT_EQ(p.offsetX, 5);
-    EXPECT_EQ(p.offsetY, 5);
-}
-
 TEST(ShadowProcessor, GrowsToHoldTheShadowAndKeepsThePictureInPlace) {
     CRasterImage image = UniformImage(10, 10, 32, 0xFF0000FF);
     image.offsetX = 100;
