@@ -245,16 +245,19 @@ void CRasterImage::PromoteDepth(int32_t target) {
         const uint8_t* src = old.Row(y);
         uint8_t* dst = Row(y);
         if (oldBpp == 24 && target == 32) {
-            // Four pixels at a time: three little-endian words in, four out.
+            // Eight pixels at a time: three little-endian 64-bit words in
+            // (24 bytes), four out (32 bytes), each holding two pixels.
             int32_t x = 0;
-            for (; x + 4 <= w; x += 4, src += 12, dst += 16) {
-                const uint32_t a = LoadLE32(src);
-                const uint32_t b = LoadLE32(src + 4);
-                const uint32_t c = LoadLE32(src + 8);
-                StoreLE32(dst, a | 0xFF000000u);
-                StoreLE32(dst + 4, (a >> 24) | (b << 8) | 0xFF000000u);
-                StoreLE32(dst + 8, (b >> 16) | (c << 16) | 0xFF000000u);
-                StoreLE32(dst + 12, (c >> 8) | 0xFF000000u);
+            constexpr uint64_t kOpaque = 0xFF000000FF000000ull;
+            constexpr uint64_t kLow = 0xFFFFFFull;
+            for (; x + 8 <= w; x += 8, src += 24, dst += 32) {
+                const uint64_t a = LoadLE64(src);
+                const uint64_t b = LoadLE64(src + 8);
+                const uint64_t c = LoadLE64(src + 16);
+                StoreLE64(dst, (a & kLow) | ((a << 8) & (kLow << 32)) | kOpaque);
+                StoreLE64(dst + 8, (((a >> 48) | (b << 16)) & kLow) | (((b >> 8) & kLow) << 32) | kOpaque);
+                StoreLE64(dst + 16, ((b >> 32) & kLow) | ((((b >> 56) | (c << 8)) & kLow) << 32) | kOpaque);
+                StoreLE64(dst + 24, ((c >> 16) & kLow) | ((c >> 40) << 32) | kOpaque);
             }
             for (; x < w; ++x, src += 3, dst += 4) {
                 dst[0] = src[0];

@@ -1,19 +1,19 @@
-// 24 to 32 bits works four pixels at a time with a tail; every width from 1
-// to 9 exercises both parts.
+// 24 to 32 bits works eight pixels at a time with a tail; every width from 1
+// to 17 exercises both parts.
 #include "image/RasterImage.h"
 
 #include <gtest/gtest.h>
 
 TEST(PromoteDepthTrueColour, EveryPixelKeepsItsColourAndBecomesOpaque) {
-    for (int32_t width = 1; width <= 9; ++width) {
+    for (int32_t width = 1; width <= 17; ++width) {
         CRasterImage image;
         ASSERT_TRUE(image.Create(width, 3, 24));
         for (int32_t y = 0; y < 3; ++y) {
             for (int32_t x = 0; x < width; ++x) {
                 uint8_t* p = image.PixelAt(x, y);
-                p[0] = static_cast<uint8_t>(x * 3 + y * 50);
-                p[1] = static_cast<uint8_t>(x * 3 + 1 + y * 50);
-                p[2] = static_cast<uint8_t>(x * 3 + 2 + y * 50);
+                p[0] = static_cast<uint8_t>(x * 3 + y * 60);
+                p[1] = static_cast<uint8_t>(x * 3 + 1 + y * 60);
+                p[2] = static_cast<uint8_t>(x * 3 + 2 + y * 60);
             }
         }
         image.offsetX = 4;
@@ -23,9 +23,9 @@ TEST(PromoteDepthTrueColour, EveryPixelKeepsItsColourAndBecomesOpaque) {
         for (int32_t y = 0; y < 3; ++y) {
             for (int32_t x = 0; x < width; ++x) {
                 const uint8_t* p = image.PixelAt(x, y);
-                EXPECT_EQ(p[0], x * 3 + y * 50) << width << ": " << x << "," << y;
-                EXPECT_EQ(p[1], x * 3 + 1 + y * 50) << width << ": " << x << "," << y;
-                EXPECT_EQ(p[2], x * 3 + 2 + y * 50) << width << ": " << x << "," << y;
+                EXPECT_EQ(p[0], x * 3 + y * 60) << width << ": " << x << "," << y;
+                EXPECT_EQ(p[1], x * 3 + 1 + y * 60) << width << ": " << x << "," << y;
+                EXPECT_EQ(p[2], x * 3 + 2 + y * 60) << width << ": " << x << "," << y;
                 EXPECT_EQ(p[3], 255) << width << ": " << x << "," << y;
             }
         }
