@@ -160,7 +160,11 @@ template <bool is32Bit>
     const Lanes q01 = widen(_mm_unpacklo_epi16(bottom16, zero)), q11 = widen(_mm_unpackhi_epi16(bottom16, zero));
     const Lanes s = LerpLanes(LerpLanes(q00, q10, fx), LerpLanes(q01, q11, fx), fy);
     if (opaque) {
-        return Pack(static_cast<uint32_t>(s[0]), static_cast<uint32_t>(s[1]), static_cast<uint32_t>(s[2]), 255);
+        // Blends of bytes stay within 0 ... 255, so truncating all four lanes
+        // at once and packing them gives the bytes (the alpha lane is 255).
+        const __m128i whole = _mm_unpacklo_epi64(_mm_cvttpd_epi32(__m128d(s.low)), _mm_cvttpd_epi32(__m128d(s.high)));
+        const __m128i words = _mm_packs_epi32(whole, whole);
+        return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
     }
     return FromWeightedSums(s);
 #else

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+
 #include "ImageTestPixels.h"
 
 namespace {
@@ -20,6 +23,36 @@ uint32_t Sample32(double fx, double fy, uint32_t v00, uint32_t v10, uint32_t v01
     StoreLE32(p[2], v01);
     StoreLE32(p[3], v11);
     return SampleBilinear(fx, fy, true, p[0], p[1], p[2], p[3]);
+}
+
+// The bilinear sample written out plainly, one channel at a time.
+uint32_t PlainBilinear(double fx, double fy, bool is32Bit, const uint8_t* p[4]) {
+    const auto lerp = [](double u, double v, double t) { return (v - u) * t + u; };
+    const auto blend = [&](auto value) {
+        return lerp(lerp(value(p[0]), value(p[1]), fx), lerp(value(p[2]), value(p[3]), fx), fy);
+    };
+    bool same = true, opaque = true;
+    for (int i = 0; i < 4; ++i) {
+        same = same && std::memcmp(p[i], p[0], is32Bit ? 4 : 3) == 0;
+        opaque = opaque && (!is32Bit || p[i][3] == 255);
+    }
+    if (same || (fx < 1.1920928955078125e-7 && fy < 1.1920928955078125e-7)) {
+        return is32Bit ? LoadLE32(p[0]) : (0xFF000000u | p[0][0] | (p[0][1] << 8) | (p[0][2] << 16));
+    }
+    uint32_t out = 0;
+    if (!opaque) {
+        const auto alpha = static_cast<int32_t>(blend([](const uint8_t* q) { return static_cast<double>(q[3]); }));
+        if (alpha == 0) return 0x00FFFFFF;
+        for (int c = 0; c < 3; ++c) {
+            const auto weighted = static_cast<int32_t>(blend([c](const uint8_t* q) { return static_cast<double>(q[c]) * q[3]; }));
+            out |= static_cast<uint32_t>(std::min(weighted / alpha, 255)) << (8 * c);
+        }
+        return out | (static_cast<uint32_t>(alpha) << 24);
+    }
+    for (int c = 0; c < 3; ++c) {
+        out |= static_cast<uint32_t>(blend([c](const uint8_t* q) { return static_cast<double>(q[c]); })) << (8 * c);
+    }
+    return out | 0xFF000000u;
 }
 
 }  // namespace
@@ -66,10 +99,17 @@ TEST(RotateProcessor, TurnedBoxHoldsThePictureAndTheCornersShowTheBackground) {
 }
 
 TEST(RotateProcessor, EveryPixelIsTheBilinearSampleAtItsMappedSourcePoint) {
-    for (const auto& [bpp, degrees] : {std::pair{24, 33}, {32, 33}, {32, 150}, {32, 271}, {24, 200}, {32, 1}}) {
+    struct Case {
+        int32_t bpp;
+        int32_t degrees;
+        bool opaque;
+    };
+    for (const auto& [bpp, degrees, opaque] : {Case{24, 33, true}, Case{32, 33, false}, Case{32, 150, true},
+                                               Case{32, 271, false}, Case{24, 200, true}, Case{32, 1, true}}) {
         CRasterImage source = NoiseImage(31, 17, bpp, 4);
-        if (bpp == 32) {
-            for (int32_t x = 0; x < 31; ++x) source.PixelAt(x, 5)[3] = 255;  // some opaque runs
+        if (bpp == 32 && opaque) source.FillAlpha(255);
+        if (bpp == 32 && !opaque) {
+            for (int32_t x = 0; x < 31; ++x) source.PixelAt(x, 5)[3] = source.PixelAt(x, 6)[3] = 255;
         }
         CRasterImage image = source;
         CRotateProcessor rotate(degrees);
@@ -82,8 +122,11 @@ TEST(RotateProcessor, EveryPixelIsTheBilinearSampleAtItsMappedSourcePoint) {
                 ASSERT_TRUE(rotate.MapToSource(x, y, sx, sy));
                 const int32_t x0 = static_cast<int32_t>(sx < 0 ? sx - 1 : sx);
                 const int32_t y0 = static_cast<int32_t>(sy < 0 ? sy - 1 : sy);
-                uint32_t expected = SampleBilinear(sx - x0, sy - y0, bpp == 32, at(x0, y0), at(x0 + 1, y0),
-                                                   at(x0, y0 + 1), at(x0 + 1, y0 + 1));
+                const uint8_t* neighbours[4] = {at(x0, y0), at(x0 + 1, y0), at(x0, y0 + 1), at(x0 + 1, y0 + 1)};
+                uint32_t expected = PlainBilinear(sx - x0, sy - y0, bpp == 32, neighbours);
+                EXPECT_EQ(SampleBilinear(sx - x0, sy - y0, bpp == 32, neighbours[0], neighbours[1], neighbours[2],
+                                         neighbours[3]),
+                          expected);
                 if (bpp == 24) expected &= 0xFFFFFF;
                 ASSERT_EQ(image.ReadPixel(x, y), expected) << bpp << " bits, " << degrees << " degrees, at " << x << "," << y;
             }
