@@ -27,5 +27,5 @@ for t in "${targets[@]}"; do
   mkdir -p "$work"
   [ -d "$seeds" ] && cp -n "$seeds"/* "$work"/ 2>/dev/null || true
   echo "-- $t for ${seconds}s"
-  "$build/$t" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 "$work" 2>&1 | tail -n 12
+  "$build/fuzz/$t" -max_total_time="$seconds" -rss_limit_mb=2048 -print_final_stats=1 "$work" 2>&1 | tail -n 12
 done
