@@ -66,8 +66,8 @@ bool ParseLayout(const uint8_t* data, size_t size, IconLayout& l) {
 
 uint8_t MaskChannel(uint32_t word, uint32_t mask) {
     if (mask == 0) return 0;
-    const uint32_t value = (word & mask) >> std::countr_zero(mask);
-    const uint32_t top = mask >> std::countr_zero(mask);
+    const uint64_t value = (word & mask) >> std::countr_zero(mask);
+    const uint64_t top = mask >> std::countr_zero(mask);
     return static_cast<uint8_t>(value * 255 / top);
 }
 

@@ -129,7 +129,9 @@ bool Decode(PngDecoder& d) {
     if (setjmp(png_jmpbuf(d.png))) return d.created && (d.complete || d.rowsDone > 0);
 
     png_set_read_fn(d.png, &d, ReadFromMemory);
-    png_set_user_limits(d.png, 0x7FFFFFFF, 0x7FFFFFFF);
+    // No side may be longer than a decodable picture has pixels; the area is
+    // checked as soon as the header is read.
+    png_set_user_limits(d.png, kMaxDecodedPixels, kMaxDecodedPixels);
     png_set_chunk_cache_max(d.png, kMaxCachedChunks);
     png_set_chunk_malloc_max(d.png, kMaxChunkBytes);
     // Flaws that do not touch the pixels (a bad ancillary chunk) are not fatal.

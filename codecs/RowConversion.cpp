@@ -13,8 +13,8 @@ uint8_t MaskedChannel(uint32_t word, uint32_t mask) {
     if (mask == 0) return 0;
     const int shift = std::countr_zero(mask);
     const int bits = std::popcount(mask);
-    const uint32_t value = (word & mask) >> shift;
-    const uint32_t top = (1u << bits) - 1;
+    const uint64_t value = (word & mask) >> shift;
+    const uint64_t top = (uint64_t{1} << bits) - 1;
     return static_cast<uint8_t>((value * 255 + top / 2) / top);
 }
 
