@@ -57,6 +57,8 @@ bool CBoxBlurProcessor::ApplyToImage(CRasterImage& image, CProgressSink* progres
     const CRasterImage* copy = Copy();
     if (copy == nullptr || copy->IsEmpty() || copy->Bpp() != image.Bpp()) return false;
     const int32_t width = image.Width(), height = image.Height();
+    // The copy must be the image grown by the window, as Begin made it.
+    if (copy->Width() < int64_t{width} + size - 1 || copy->Height() < int64_t{height} + size - 1) return false;
     const size_t step = static_cast<size_t>(image.Bpp() / 8);
     const bool hasAlpha = image.Bpp() == 32;
     const int64_t n = size;
