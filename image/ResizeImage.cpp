@@ -214,6 +214,10 @@ bool ResizeImage(CRasterImage& image, int32_t newWidth, int32_t newHeight) {
     if (image.IsEmpty() || newWidth <= 0 || newHeight <= 0) return false;
     if (image.Bpp() != 16 && image.Bpp() != 24 && image.Bpp() != 32) return false;
     if (newWidth == image.Width() && newHeight == image.Height()) return true;
+    // The kernel of a reduction spans four times the factor; beyond 2^24 its
+    // tap count would no longer fit the tables' 32-bit counts.
+    constexpr int64_t kMaxReduction = int64_t{1} << 24;
+    if (image.Width() / newWidth > kMaxReduction || image.Height() / newHeight > kMaxReduction) return false;
 
     // The new picture takes the old header (depth, masks, resolution).
     std::unique_ptr<uint8_t[]> headerBlock(reinterpret_cast<uint8_t*>(image.NewDibHeader()));

@@ -11,5 +11,6 @@
 // fine detail is averaged rather than aliased; 32-bit pictures are filtered
 // with premultiplied alpha, so transparent pixels lend no colour.
 // Answers false and leaves the picture unchanged when it is empty, has fewer
-// than 16 bits per pixel, a new side is 0 or less, or memory runs out.
+// than 16 bits per pixel, a new side is 0 or less, a side would shrink more
+// than 2^24-fold, or memory runs out.
 bool ResizeImage(CRasterImage& image, int32_t newWidth, int32_t newHeight);
