@@ -14,6 +14,8 @@ namespace {
 constexpr size_t kFileHeaderBytes = 14;
 constexpr size_t kInfoHeaderBytes = 40;
 constexpr size_t kMaskBytes = 12;
+// How many pixel bytes one byte of a truncated file may stand for.
+constexpr uint64_t kMaxClaimPerByte = 128;
 
 // Checks the headers at the start of a BMP file of `fileSize` bytes and
 // creates the image they describe, with the palette the file holds. `head`
@@ -37,6 +39,10 @@ std::unique_ptr<CRasterImage> CreateFromHeaders(const uint8_t* head, size_t file
         std::memcpy(block + kInfoHeaderBytes, head + kFileHeaderBytes + kInfoHeaderBytes, kMaskBytes);
     }
     if (!IsDecodableSize(info.biWidth, info.biHeight)) return nullptr;
+    // A file cut short keeps the lines it holds, but a header claiming far
+    // more than the file could ever have held is refused before allocating.
+    const uint64_t declared = DibStride(info.biWidth, info.biBitCount) * static_cast<uint64_t>(info.biHeight);
+    if (declared / kMaxClaimPerByte > fileSize - pixelOffset) return nullptr;
 
     auto image = std::make_unique<CRasterImage>();
     if (!image->Create(reinterpret_cast<const BITMAPINFOHEADER*>(block))) return nullptr;
