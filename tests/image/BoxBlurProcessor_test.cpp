@@ -53,6 +53,40 @@ TEST(BoxBlurProcessor, MovingSumsMatchTheDirectBlockAverage) {
     }
 }
 
+// A layer like a turned text mark: noise in a diagonal band of varying
+// width, fully transparent elsewhere, with some lines empty and some pixels
+// inside the band transparent too.
+CRasterImage BandedLayer(int32_t width, int32_t height) {
+    CRasterImage image = NoiseImage(width, height, 32, 11);
+    for (int32_t y = 0; y < height; ++y) {
+        const int32_t first = y * width / height - 3, last = first + 2 + (y * 7) % 13;
+        for (int32_t x = 0; x < width; ++x) {
+            const bool inside = x >= first && x <= last && y % 9 != 4 && (x + y) % 5 != 0;
+            if (!inside) image.PixelAt(x, y)[3] = 0;
+        }
+    }
+    return image;
+}
+
+TEST(BoxBlurProcessor, MostlyTransparentLayersMatchTheDirectBlockAverage) {
+    const CRasterImage band = BandedLayer(47, 31);
+    for (const int32_t n : {2, 3, 4, 25, 200}) {
+        for (const bool fill : {false, true}) {
+            EXPECT_TRUE(SamePixels(Blurred(band, n, fill), DirectBlur(band, n, fill)))
+                << "window " << n << " fill " << fill;
+        }
+    }
+    // Nothing but a single opaque pixel in a corner, and nothing at all.
+    CRasterImage corner = UniformImage(12, 10, 32, 0x00000000);
+    corner.PixelAt(11, 9)[3] = 255;
+    corner.PixelAt(11, 9)[1] = 200;
+    const CRasterImage empty = UniformImage(12, 10, 32, 0x00FFFFFF);
+    for (const int32_t n : {2, 5}) {
+        EXPECT_TRUE(SamePixels(Blurred(corner, n, false), DirectBlur(corner, n, false))) << "window " << n;
+        EXPECT_TRUE(SamePixels(Blurred(empty, n, false), DirectBlur(empty, n, false))) << "window " << n;
+    }
+}
+
 TEST(BoxBlurProcessor, UniformPictureStaysUniformAndEdgesFadeWithoutFilling) {
     const CRasterImage source = UniformImage(8, 6, 32, 0xFF336699);
     EXPECT_TRUE(SamePixels(Blurred(source, 3, true), source));
