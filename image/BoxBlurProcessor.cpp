@@ -7,6 +7,8 @@
 #include <limits>
 #include <vector>
 
+#include "image/LittleEndian.h"
+
 namespace {
 
 // Weighted colour sums of one copy column over the lines of the window.
@@ -38,10 +40,15 @@ struct Span {
 
 Span WeightedSpan(const uint8_t* line, int32_t count, bool hasAlpha) {
     if (!hasAlpha) return Span{0, count - 1};
+    // Clear runs are skipped two pixels at a time: the alpha bytes of both
+    // sit in one little-endian 64-bit word.
+    constexpr uint64_t kAlphaPair = 0xFF000000FF000000ull;
     int32_t first = 0;
+    while (first + 2 <= count && (LoadLE64(line + static_cast<size_t>(first) * 4) & kAlphaPair) == 0) first += 2;
     while (first < count && line[static_cast<size_t>(first) * 4 + 3] == 0) ++first;
     if (first == count) return Span{count, -1};
     int32_t last = count - 1;
+    while (last - 1 > first && (LoadLE64(line + static_cast<size_t>(last - 1) * 4) & kAlphaPair) == 0) last -= 2;
     while (line[static_cast<size_t>(last) * 4 + 3] == 0) --last;
     return Span{first, last};
 }

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "image/BoxBlurProcessor.h"
+#include "image/LittleEndian.h"
 
 CShadowProcessor::CShadowProcessor(ShadowParams given) : params(given) {
     if (params.blur <= 2) params.blur = 2;
@@ -38,20 +39,20 @@ bool CShadowProcessor::ApplyToImage(CRasterImage& image, CProgressSink* progress
         return false;
     }
 
-    const auto colour = static_cast<uint32_t>(params.colour);
-    const auto blue = static_cast<uint8_t>(colour), green = static_cast<uint8_t>(colour >> 8),
-               red = static_cast<uint8_t>(colour >> 16);
+    // Each silhouette pixel is the colour with the picture's alpha weakened by
+    // the opacity; the 256 possible pixels are worked out once and written
+    // as whole words.
+    const uint32_t colour = static_cast<uint32_t>(params.colour) & 0x00FFFFFFu;
+    uint32_t silhouette[256];
+    for (uint32_t a = 0; a < 256; ++a) {
+        silhouette[a] = colour | (static_cast<uint32_t>(a * static_cast<uint32_t>(params.opacity) / 100) << 24);
+    }
     const auto shiftX = static_cast<int32_t>(shadowLeft - unionLeft);
     const auto shiftY = static_cast<int32_t>(shadowTop - unionTop);
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t* in = copy.Row(y);
         uint8_t* out = image.PixelAt(shiftX, shiftY + y);
-        for (int32_t x = 0; x < w; ++x, in += 4, out += 4) {
-            out[0] = blue;
-            out[1] = green;
-            out[2] = red;
-            out[3] = static_cast<uint8_t>(in[3] * params.opacity / 100);
-        }
+        for (int32_t x = 0; x < w; ++x, in += 4, out += 4) StoreLE32(out, silhouette[in[3]]);
     }
 
     CBoxBlurProcessor blur(params.blur, false);
