@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <vector>
 
 #include "image/LittleEndian.h"
@@ -93,45 +94,124 @@ void RemoveLine(ColumnSums<Sum>* columns, const uint8_t* line, Span span) {
     }
 }
 
+// The picture as grown by half a window on every side, one line at a time.
+// The blur overwrites the picture line by line while it still needs the
+// original of the last r + 1 lines it wrote, so each line is saved before it
+// is overwritten, into a ring of r + 1 lines; lines not yet written are read
+// from the picture itself.
+class GrownLines {
+public:
+    GrownLines(const CRasterImage& image, CRasterImage& saved, int32_t radius, bool fillEdges,
+               std::vector<uint8_t>& line)
+        : image(image), saved(saved), radius(radius), fillEdges(fillEdges), line(line.data()),
+          step(static_cast<size_t>(image.Bpp() / 8)), lineBytes(static_cast<size_t>(image.Width()) * step) {}
+
+    // The picture line a grown line shows, or -1 for a line of the border
+    // without edge filling (transparent black).
+    int32_t SourceOf(int32_t grownLine) const {
+        const int32_t y = grownLine - radius;
+        if (y >= 0 && y < image.Height()) return y;
+        if (!fillEdges) return -1;
+        return y < 0 ? 0 : image.Height() - 1;
+    }
+
+    // Builds grown line `grownLine` when picture lines 0 ... written - 1 have
+    // already been overwritten; answers its pixels.
+    const uint8_t* Build(int32_t grownLine, int32_t written) {
+        const int32_t y = SourceOf(grownLine);
+        uint8_t* middle = line + static_cast<size_t>(radius) * step;
+        if (y < 0) {
+            std::memset(middle, 0, lineBytes);
+            return line;
+        }
+        const uint8_t* source = y < written ? saved.Row(y % saved.Height()) : image.Row(y);
+        std::memcpy(middle, source, lineBytes);
+        if (fillEdges) {
+            for (int32_t x = 1; x <= radius; ++x) std::memcpy(middle - static_cast<size_t>(x) * step, middle, step);
+            const uint8_t* last = middle + lineBytes - step;
+            for (int32_t x = 0; x < radius; ++x) {
+                std::memcpy(middle + lineBytes + static_cast<size_t>(x) * step, last, step);
+            }
+        }
+        return line;
+    }
+
+    // Keeps picture line y before the blur overwrites it.
+    void Save(int32_t y) { std::memcpy(saved.Row(y % saved.Height()), image.Row(y), lineBytes); }
+
+private:
+    const CRasterImage& image;
+    CRasterImage& saved;
+    int32_t radius;
+    bool fillEdges;
+    uint8_t* line;
+    size_t step;
+    size_t lineBytes;
+};
+
 // Destination pixel (x, y) is the weighted average of the n x n block of the
-// copy whose top-left is (x, y). Column sums move down one line at a time and
-// the block sum moves right one column at a time, so a pixel costs the same
-// whatever the window; lines and columns without weight are not visited.
+// grown picture whose top-left is (x, y). Column sums move down one line at a
+// time and the block sum moves right one column at a time, so a pixel costs
+// the same whatever the window; lines and columns without weight are not
+// visited. Answers false, with the picture untouched, when memory runs out.
 template <typename Sum, bool kAlpha>
-void BlurLines(CRasterImage& image, const CRasterImage& copy, int32_t n, CProgressSink* progress) {
+bool BlurLines(CRasterImage& image, CRasterImage& saved, int32_t n, bool fillEdges, CProgressSink* progress) {
     constexpr size_t step = kAlpha ? 4 : 3;
     const int32_t width = image.Width(), height = image.Height();
-    const int32_t copyWidth = copy.Width();
+    const int32_t radius = n / 2;
+    // Only the grown columns and lines the blocks reach.
+    const int32_t grownWidth = width + n - 1;
+    const int32_t lines = height + n - 1;
     const int64_t area = int64_t{n} * n;
     const double areaReciprocal = 1.0 / static_cast<double>(area);
 
-    // Only the copy lines the blocks reach: 0 ... height + n - 2.
-    const int32_t lines = height + n - 1;
-    std::vector<Span> spans(static_cast<size_t>(lines));
-    for (int32_t line = 0; line < lines; ++line) {
-        spans[static_cast<size_t>(line)] = WeightedSpan(copy.Row(line), copyWidth, kAlpha);
+    std::vector<uint8_t> line;
+    std::vector<Span> spans;
+    std::vector<ColumnSums<Sum>> columnSums;
+    try {
+        // Room for the whole grown line, border on both sides included.
+        line.resize((static_cast<size_t>(width) + 2 * static_cast<size_t>(radius)) * step);
+        spans.resize(static_cast<size_t>(lines));
+        columnSums.resize(static_cast<size_t>(grownWidth));
+    } catch (const std::bad_alloc&) {
+        return false;
     }
-
-    std::vector<ColumnSums<Sum>> columnSums(static_cast<size_t>(copyWidth));
+    GrownLines grown(image, saved, radius, fillEdges, line);
     ColumnSums<Sum>* columns = columnSums.data();
-    for (int32_t line = 0; line < n; ++line) {
-        AddLine<Sum, kAlpha>(columns, copy.Row(line), spans[static_cast<size_t>(line)]);
-    }
+
+    // Adds grown line `index` to the column sums and notes its weighted span.
+    auto add = [&](int32_t index, int32_t written) {
+        Span& span = spans[static_cast<size_t>(index)];
+        if (kAlpha && grown.SourceOf(index) < 0) {
+            span = Span{grownWidth, -1};
+            return;
+        }
+        const uint8_t* pixels = grown.Build(index, written);
+        span = WeightedSpan(pixels, grownWidth, kAlpha);
+        if (!span.Empty()) AddLine<Sum, kAlpha>(columns, pixels, span);
+    };
+    auto remove = [&](int32_t index, int32_t written) {
+        const Span& span = spans[static_cast<size_t>(index)];
+        if (!span.Empty()) RemoveLine<Sum, kAlpha>(columns, grown.Build(index, written), span);
+    };
+
+    for (int32_t index = 0; index < n; ++index) add(index, 0);
     for (int32_t y = 0; y < height; ++y) {
         if (y > 0) {
-            AddLine<Sum, kAlpha>(columns, copy.Row(y + n - 1), spans[static_cast<size_t>(y + n - 1)]);
-            RemoveLine<Sum, kAlpha>(columns, copy.Row(y - 1), spans[static_cast<size_t>(y - 1)]);
+            add(y + n - 1, y);
+            remove(y - 1, y);
         }
 
         // Columns outside the union of the window lines' spans sum to zero, and
         // so does every block that lies wholly among them.
-        Span window{copyWidth, -1};
-        for (int32_t line = y; line < y + n; ++line) {
-            const Span& s = spans[static_cast<size_t>(line)];
+        Span window{grownWidth, -1};
+        for (int32_t index = y; index < y + n; ++index) {
+            const Span& s = spans[static_cast<size_t>(index)];
             if (s.Empty()) continue;
             window.first = std::min(window.first, s.first);
             window.last = std::max(window.last, s.last);
         }
+        grown.Save(y);
         uint8_t* out = image.Row(y);
         const int32_t xBegin = window.Empty() ? width : std::max(0, window.first - n + 1);
         const int32_t xEnd = window.Empty() ? width : std::min(width, window.last + 1);
@@ -172,16 +252,23 @@ void BlurLines(CRasterImage& image, const CRasterImage& copy, int32_t n, CProgre
         }
         if (progress != nullptr) progress->SetPercent(static_cast<int32_t>((int64_t{y} + 1) * 100 / height));
     }
+    return true;
 }
 
 template <bool kAlpha>
-void BlurLines(CRasterImage& image, const CRasterImage& copy, int32_t n, CProgressSink* progress) {
+bool BlurLines(CRasterImage& image, CRasterImage& saved, int32_t n, bool fillEdges, CProgressSink* progress) {
     // A column of n pixels weighs at most n x 255 x 255.
     if (int64_t{n} * 255 * 255 <= std::numeric_limits<int32_t>::max()) {
-        BlurLines<int32_t, kAlpha>(image, copy, n, progress);
-    } else {
-        BlurLines<int64_t, kAlpha>(image, copy, n, progress);
+        return BlurLines<int32_t, kAlpha>(image, saved, n, fillEdges, progress);
     }
+    return BlurLines<int64_t, kAlpha>(image, saved, n, fillEdges, progress);
+}
+
+// How many overwritten lines the blur still needs: the line it removes from
+// the window at line y is picture line y - 1 - r, and lines y - r ... y - 1
+// were overwritten after it.
+int32_t SavedLines(int32_t radius, int32_t height) {
+    return static_cast<int32_t>(std::min<int64_t>(int64_t{radius} + 1, height));
 }
 
 }  // namespace
@@ -190,60 +277,29 @@ CBoxBlurProcessor::CBoxBlurProcessor(int32_t size, bool fillEdges)
     : size(size <= 2 ? 2 : size), fillEdges(fillEdges) {}
 
 bool CBoxBlurProcessor::Begin(CRasterImage& image) {
-    // The copy is made at its grown size in one step: the picture goes into
-    // the middle and, with edge filling, its edge pixels are repeated outward;
-    // otherwise the border stays as created, transparent black.
+    // The blur's work and its line buffers grow with the picture grown by
+    // half a window on every side, so a window that would make that larger
+    // than any picture this tool handles is refused. The saved lines are all
+    // the blur keeps besides the picture.
+    constexpr int64_t kMaxGrownPixels = int64_t{1} << 32;
     const int32_t r = size / 2;
-    const int32_t w = image.Width(), h = image.Height();
-    const int64_t grownWidth = int64_t{w} + 2 * int64_t{r};
-    const int64_t grownHeight = int64_t{h} + 2 * int64_t{r};
-    CRasterImage& copy = NewCopy();
-    if (image.IsEmpty() || grownWidth > std::numeric_limits<int32_t>::max() ||
-        grownHeight > std::numeric_limits<int32_t>::max()) {
+    CRasterImage& saved = NewCopy();
+    if (image.IsEmpty()) return false;
+    const int64_t grownWidth = int64_t{image.Width()} + 2 * int64_t{r};
+    const int64_t grownHeight = int64_t{image.Height()} + 2 * int64_t{r};
+    if (grownWidth > std::numeric_limits<int32_t>::max() || grownHeight > std::numeric_limits<int32_t>::max() ||
+        grownWidth * grownHeight > kMaxGrownPixels) {
         return false;
     }
-    BITMAPINFOHEADER* block = image.NewDibHeader();
-    if (block == nullptr) return false;
-    block->biWidth = static_cast<int32_t>(grownWidth);
-    block->biHeight = static_cast<int32_t>(grownHeight);
-    const bool created = copy.Create(block);
-    delete[] reinterpret_cast<uint8_t*>(block);
-    if (!created) return false;
-    copy.offsetX = image.offsetX - r;
-    copy.offsetY = image.offsetY - r;
-
-    const size_t bytes = static_cast<size_t>(image.Bpp() / 8);
-    const size_t lineBytes = static_cast<size_t>(w) * bytes;
-    for (int32_t y = 0; y < h; ++y) {
-        uint8_t* line = copy.PixelAt(r, r + y);
-        std::memcpy(line, image.Row(y), lineBytes);
-        if (!fillEdges) continue;
-        for (int32_t x = 1; x <= r; ++x) std::memcpy(line - static_cast<size_t>(x) * bytes, line, bytes);
-        const uint8_t* last = line + lineBytes - bytes;
-        for (int32_t x = 0; x < r; ++x) std::memcpy(line + lineBytes + static_cast<size_t>(x) * bytes, last, bytes);
-    }
-    if (fillEdges) {
-        const size_t grownLineBytes = static_cast<size_t>(grownWidth) * bytes;
-        for (int32_t y = 0; y < r; ++y) {
-            std::memcpy(copy.Row(y), copy.Row(r), grownLineBytes);
-            std::memcpy(copy.Row(r + h + y), copy.Row(r + h - 1), grownLineBytes);
-        }
-    }
-    return true;
+    return saved.Create(image.Width(), SavedLines(r, image.Height()), image.Bpp());
 }
 
 bool CBoxBlurProcessor::ApplyToImage(CRasterImage& image, CProgressSink* progress) {
-    const CRasterImage* copy = Copy();
-    if (copy == nullptr || copy->IsEmpty() || copy->Bpp() != image.Bpp()) return false;
+    CRasterImage* saved = Copy();
+    if (saved == nullptr || saved->IsEmpty() || saved->Bpp() != image.Bpp()) return false;
     if (image.Bpp() != 24 && image.Bpp() != 32) return false;
-    // The copy must be the image grown by the window, as Begin made it.
-    if (copy->Width() < int64_t{image.Width()} + size - 1 || copy->Height() < int64_t{image.Height()} + size - 1) {
-        return false;
-    }
-    if (image.Bpp() == 32) {
-        BlurLines<true>(image, *copy, size, progress);
-    } else {
-        BlurLines<false>(image, *copy, size, progress);
-    }
-    return true;
+    // The saved lines must be those Begin made for this picture.
+    if (saved->Width() != image.Width() || saved->Height() < SavedLines(size / 2, image.Height())) return false;
+    if (image.Bpp() == 32) return BlurLines<true>(image, *saved, size, fillEdges, progress);
+    return BlurLines<false>(image, *saved, size, fillEdges, progress);
 }

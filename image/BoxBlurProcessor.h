@@ -13,7 +13,8 @@ public:
     CBoxBlurProcessor(int32_t size, bool fillEdges);
 
     int32_t Mode() const override { return kProcessWholeImage; }
-    // Keeps a copy grown by half a window on every side.
+    // Makes room for the few lines the blur must keep while it overwrites
+    // the picture in place (the window's lower half plus one).
     bool Begin(CRasterImage& image) override;
     bool ApplyToImage(CRasterImage& image, CProgressSink* progress) override;
 

@@ -108,6 +108,27 @@ TEST(BoxBlurProcessor, WideWindowsSumWithoutOverflow) {
     EXPECT_EQ(faded.ReadPixel(105, 102) & 0xFFFFFF, 0xFFFFFFu);
 }
 
+TEST(BoxBlurProcessor, WindowsTooTallForNarrowColumnSumsStillAverageExactly) {
+    // Past 33025 lines a column of opaque white no longer fits 32 bits, so
+    // such windows take the wide sums. Every block covers the whole picture.
+    const CRasterImage source = NoiseImage(3, 3, 32, 21);
+    int64_t sum[3] = {0, 0, 0}, weight = 0;
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 3; ++x) {
+            const uint8_t* p = source.PixelAt(x, y);
+            for (int c = 0; c < 3; ++c) sum[c] += p[c] * p[3];
+            weight += p[3];
+        }
+    }
+    ASSERT_GT(weight, 0);
+    const uint32_t expected = static_cast<uint32_t>(sum[0] / weight) | static_cast<uint32_t>(sum[1] / weight) << 8 |
+                              static_cast<uint32_t>(sum[2] / weight) << 16;
+    const CRasterImage blurred = Blurred(source, 40001, false);
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(blurred.ReadPixel(x, y), expected) << x << "," << y;
+    }
+}
+
 TEST(BoxBlurProcessor, RefusesPalettesAndLeavesThePictureWhenTheCopyCannotBeMade) {
     CBoxBlurProcessor blur(3, true);
     CRasterImage palette = UniformImage(4, 4, 8, 1);
@@ -115,7 +136,9 @@ TEST(BoxBlurProcessor, RefusesPalettesAndLeavesThePictureWhenTheCopyCannotBeMade
 
     const CRasterImage source = NoiseImage(6, 6, 32, 9);
     CRasterImage image = source;
-    CBoxBlurProcessor huge(2000000000, true);  // the grown copy cannot exist
-    EXPECT_FALSE(image.RunProcessor(huge, nullptr));
-    EXPECT_TRUE(SamePixels(image, source));
+    for (const int32_t window : {2000000000, 70000}) {  // the grown picture is far too large
+        CBoxBlurProcessor huge(window, true);
+        EXPECT_FALSE(image.RunProcessor(huge, nullptr)) << window;
+        EXPECT_TRUE(SamePixels(image, source));
+    }
 }
