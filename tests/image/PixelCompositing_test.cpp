@@ -50,6 +50,38 @@ TEST(MixPixel, TruncatesTowardTheOldValueAndKeepsTheFourthByte) {
     EXPECT_EQ(dest[2], 255);
 }
 
+TEST(BlendLayer, MatchesCombinePixelOverClearSolidAndSoftStretches) {
+    // A layer with clear stretches of every length from 1 to 12, solid and
+    // soft pixels between them, over a picture whose alpha is sometimes 0.
+    CRasterImage layer = NoiseImage(61, 7, 32, 4);
+    for (int32_t y = 0; y < 7; ++y) {
+        int32_t x = y, run = 1;
+        while (x < 61) {
+            for (int32_t i = 0; i < run && x < 61; ++i, ++x) layer.PixelAt(x, y)[3] = 0;
+            if (x < 61) layer.PixelAt(x++, y)[3] = 255;
+            x += 2;
+            run = run % 12 + 1;
+        }
+    }
+    CRasterImage picture = NoiseImage(61, 7, 32, 8);
+    for (int32_t y = 0; y < 7; ++y) {
+        for (int32_t x = 0; x < 61; x += 2 + (x + y) % 3) picture.PixelAt(x, y)[3] = 0;
+    }
+    for (const int32_t opacity : {100, 40}) {
+        CRasterImage blended = picture;
+        blended.BlendLayer(layer, 0, 0, opacity);
+        for (int32_t y = 0; y < 7; ++y) {
+            for (int32_t x = 0; x < 61; ++x) {
+                const uint32_t layerPixel = layer.ReadPixel(x, y);
+                EXPECT_EQ(blended.ReadPixel(x, y),
+                          Combine(picture.ReadPixel(x, y), layerPixel,
+                                  ScaleAlpha(static_cast<uint8_t>(layerPixel >> 24), opacity)))
+                    << x << "," << y << " opacity " << opacity;
+            }
+        }
+    }
+}
+
 TEST(BlendLayer, ClipsClampsOpacityAndNeedsTwo32BitImages) {
     CRasterImage picture = UniformImage(4, 3, 32, 0xFF000000);
     const CRasterImage layer = UniformImage(2, 2, 32, 0xFFFFFFFF);
