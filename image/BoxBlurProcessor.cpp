@@ -54,13 +54,12 @@ Span WeightedSpan(const uint8_t* line, int32_t count, bool hasAlpha) {
     return Span{first, last};
 }
 
-// Exact quotient of two non-negative integers below 2^53 through a
-// precomputed reciprocal: the estimate is at most one off and is corrected.
-inline int64_t Divide(int64_t dividend, int64_t divisor, double reciprocal) {
-    int64_t q = static_cast<int64_t>(static_cast<double>(dividend) * reciprocal);
-    if (q * divisor > dividend) --q;
-    else if ((q + 1) * divisor <= dividend) ++q;
-    return q;
+// Exact integer quotient of two non-negative integers below 2^53. Both are
+// exact as doubles and the quotient is correctly rounded, so it never rounds
+// up to the next whole number: that would take a dividend of 2^53 or more.
+// (Begin's limit on the grown picture keeps the block sums far below that.)
+inline uint8_t Quotient(int64_t dividend, double divisor) {
+    return static_cast<uint8_t>(static_cast<int64_t>(static_cast<double>(dividend) / divisor));
 }
 
 // Adds one copy line's weighted pixels of `span` to the column sums. Adding
@@ -162,8 +161,7 @@ bool BlurLines(CRasterImage& image, CRasterImage& saved, int32_t n, bool fillEdg
     // Only the grown columns and lines the blocks reach.
     const int32_t grownWidth = width + n - 1;
     const int32_t lines = height + n - 1;
-    const int64_t area = int64_t{n} * n;
-    const double areaReciprocal = 1.0 / static_cast<double>(area);
+    const auto areaAsDouble = static_cast<double>(int64_t{n} * n);
 
     std::vector<uint8_t> line;
     std::vector<Span> spans;
@@ -243,11 +241,11 @@ bool BlurLines(CRasterImage& image, CRasterImage& saved, int32_t n, bool fillEdg
                     if constexpr (kAlpha) out[3] = 0;
                     continue;
                 }
-                const double reciprocal = 1.0 / static_cast<double>(block.weight);
-                out[0] = static_cast<uint8_t>(Divide(block.blue, block.weight, reciprocal));
-                out[1] = static_cast<uint8_t>(Divide(block.green, block.weight, reciprocal));
-                out[2] = static_cast<uint8_t>(Divide(block.red, block.weight, reciprocal));
-                if constexpr (kAlpha) out[3] = static_cast<uint8_t>(Divide(block.weight, area, areaReciprocal));
+                const auto weight = static_cast<double>(block.weight);
+                out[0] = Quotient(block.blue, weight);
+                out[1] = Quotient(block.green, weight);
+                out[2] = Quotient(block.red, weight);
+                if constexpr (kAlpha) out[3] = Quotient(block.weight, areaAsDouble);
             }
         }
         if (progress != nullptr) progress->SetPercent(static_cast<int32_t>((int64_t{y} + 1) * 100 / height));
