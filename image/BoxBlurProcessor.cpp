@@ -16,7 +16,7 @@
 
 namespace {
 
-// Weighted colour sums of one copy column over the lines of the window.
+// Weighted colour sums of one grown column over the lines of the window.
 // 32-bit while n lines of the heaviest pixel (255 x 255) fit, 64-bit beyond.
 template <typename Sum>
 struct ColumnSums {
@@ -35,7 +35,7 @@ struct BlockSums {
     int64_t weight = 0;
 };
 
-// The columns first ... last of a copy line that carry weight; empty when
+// The columns first ... last of a grown line that carry weight; empty when
 // first > last. Columns outside it add nothing to any sum, so they are skipped.
 struct Span {
     int32_t first;

@@ -14,7 +14,8 @@ public:
 
     int32_t Mode() const override { return kProcessWholeImage; }
     // Makes room for the few lines the blur must keep while it overwrites
-    // the picture in place (the window's lower half plus one).
+    // the picture in place (half a window plus one). Refuses a window so
+    // large that the picture grown by it would pass 2^32 pixels.
     bool Begin(CRasterImage& image) override;
     bool ApplyToImage(CRasterImage& image, CProgressSink* progress) override;
 
