@@ -36,6 +36,29 @@ TEST(CombinePixel, FollowsTheFiveCases) {
     EXPECT_EQ(Combine(0x80123456, 0x00ABCDEF, 255), 0xFFABCDEFu);
 }
 
+TEST(CombinePixel, QuotientsAreExactForEveryAlphaPair) {
+    // Every destination and source alpha with colours at the extremes and in
+    // between, against the plain integer formula.
+    const uint32_t colours[] = {0x000000, 0xFFFFFF, 0x01FE80, 0x7F3C11};
+    for (uint32_t destAlpha = 1; destAlpha < 256; ++destAlpha) {
+        for (uint32_t a = 1; a < 255; ++a) {
+            for (uint32_t oldColour : colours) {
+                for (uint32_t sourceColour : colours) {
+                    const uint32_t destWeight = destAlpha * (255 - a), sourceWeight = 255 * a;
+                    const uint32_t total = destWeight + sourceWeight;
+                    uint32_t expected = (total / 255) << 24;
+                    for (int c = 0; c < 3; ++c) {
+                        const uint32_t o = (oldColour >> (8 * c)) & 0xFF, n = (sourceColour >> (8 * c)) & 0xFF;
+                        expected |= ((o * destWeight + n * sourceWeight) / total) << (8 * c);
+                    }
+                    ASSERT_EQ(Combine((destAlpha << 24) | oldColour, sourceColour, static_cast<uint8_t>(a)), expected)
+                        << destAlpha << " " << a;
+                }
+            }
+        }
+    }
+}
+
 TEST(MixPixel, TruncatesTowardTheOldValueAndKeepsTheFourthByte) {
     uint8_t dest[4] = {100, 100, 100, 7};
     const uint8_t source[4] = {200, 50, 255, 0};
