@@ -73,6 +73,17 @@ void CombinePixel(uint8_t* dest, uint32_t destValue, const uint8_t* source, uint
         dest[3] = 255;
         return;
     }
+    if (destAlpha == 255) {
+        // Over an opaque pixel the weights add up to 255 x 255, so every
+        // quotient is the plain mix divided by 255 (a division the compiler
+        // turns into a multiplication) and the pixel stays opaque.
+        for (int c = 0; c < 3; ++c) {
+            const uint32_t old = (destValue >> (8 * c)) & 0xFF;
+            dest[c] = static_cast<uint8_t>((old * (255 - a) + source[c] * a) / 255);
+        }
+        dest[3] = 255;
+        return;
+    }
     const uint32_t destWeight = destAlpha * (255 - a);
     const uint32_t sourceWeight = 255 * a;
     const uint32_t total = sourceWeight + destWeight;
