@@ -1,7 +1,12 @@
 #include "batch/BatchJob.h"
 
+#include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <mutex>
+#include <numeric>
+#include <system_error>
+#include <vector>
 
 #include "batch/BatchProgress.h"
 #include "batch/ParallelFiles.h"
@@ -10,6 +15,14 @@
 #include "platform/PathJoin.h"
 
 namespace {
+
+// The size of a file in bytes, 0 when it cannot be read.
+uintmax_t FileSizeOrZero(const std::string& utf8Path) {
+    std::error_code error;
+    const uintmax_t size =
+        std::filesystem::file_size(std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end())), error);
+    return error ? 0 : size;
+}
 
 // Turns PROCESS off for the run and back on however the run ends.
 class ProcessDisabled {
@@ -63,10 +76,23 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     textMark.RebuildLayer();
     imageMark.RebuildLayer();
 
+    // Several workers take the largest files first, so that no worker is
+    // left with a big picture at the end while the others wait; one job keeps
+    // the list order. Results are kept by list position either way.
+    std::vector<int32_t> order(fileList.size());
+    std::iota(order.begin(), order.end(), 0);
+    if (jobs > 1) {
+        std::vector<uintmax_t> sizes(fileList.size());
+        for (size_t i = 0; i < fileList.size(); ++i) sizes[i] = FileSizeOrZero(JoinPath(sourceDirectory, fileList[i]));
+        std::stable_sort(order.begin(), order.end(),
+                         [&](int32_t a, int32_t b) { return sizes[static_cast<size_t>(a)] > sizes[static_cast<size_t>(b)]; });
+    }
+
     std::mutex reporting;
     std::vector<BatchFileResult> results(fileList.size());
     int32_t done = 0;
-    ForEachFileInParallel(fileCount, jobs, [&](int32_t index, CRasterImage& work) {
+    ForEachFileInParallel(fileCount, jobs, [&](int32_t position, CRasterImage& work) {
+        const int32_t index = order[static_cast<size_t>(position)];
         const std::string& name = fileList[static_cast<size_t>(index)];
         BatchFileResult result;
         try {
