@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -33,6 +34,35 @@ inline Bgra PixelOf(const CRasterImage& image, int32_t x, int32_t y) {
     RowToBgra(image, y, line.data());
     const uint8_t* p = line.data() + 4 * static_cast<size_t>(x);
     return Bgra{p[0], p[1], p[2], p[3]};
+}
+
+// Saves `image` through `codec` as `fileName` in a scratch folder and reads
+// the file back; the first frame, or an empty picture.
+inline CRasterImage RoundTripThrough(CImageCodec& codec, const std::string& fileName, CRasterImage& image,
+                                     const CImageProperties* properties = nullptr, PropertiesSlot* readBack = nullptr) {
+    ScratchDir dir;
+    ImageList list(false);
+    list.Append(&image);
+    EXPECT_TRUE(codec.SaveFile(dir.File(fileName), list, properties));
+    ImageList images;
+    PropertiesSlot slot;
+    EXPECT_TRUE(codec.LoadFile(dir.File(fileName), images, slot));
+    if (readBack != nullptr) *readBack = std::move(slot);
+    CRasterImage back;
+    if (!images.Empty()) back.Swap(*images.First());
+    return back;
+}
+
+// Same size and the same colour and alpha in every pixel.
+inline void ExpectSamePixels(const CRasterImage& a, const CRasterImage& b) {
+    ASSERT_EQ(a.Width(), b.Width());
+    ASSERT_EQ(a.Height(), b.Height());
+    for (int32_t y = 0; y < a.Height(); ++y) {
+        for (int32_t x = 0; x < a.Width(); ++x) {
+            const Bgra p = PixelOf(a, x, y), q = PixelOf(b, x, y);
+            ASSERT_TRUE(p.r == q.r && p.g == q.g && p.b == q.b && p.a == q.a) << "at " << x << "," << y;
+        }
+    }
 }
 
 // True when the pixel's colour is within `tolerance` of red, green, blue.

@@ -14,17 +14,8 @@ bool LoadGif(const std::string& fixture, ImageList& images, PropertiesSlot& prop
 }
 
 CRasterImage RoundTrip(CRasterImage& image) {
-    ScratchDir dir;
-    ImageList list(false);
-    list.Append(&image);
     CGifCodec codec;
-    EXPECT_TRUE(codec.SaveFile(dir.File("x.gif"), list, nullptr));
-    ImageList images;
-    PropertiesSlot properties;
-    EXPECT_TRUE(codec.LoadFile(dir.File("x.gif"), images, properties));
-    CRasterImage back;
-    if (!images.Empty()) back.Swap(*images.First());
-    return back;
+    return RoundTripThrough(codec, "x.gif", image);
 }
 
 TEST(GifCodec, AnimationFramesAreComposedWithTheirDelays) {
