@@ -5,7 +5,7 @@
 #include <string>
 
 #include "image/ShadowParams.h"
-#include "watermark/FontSpec.h"
+#include "watermark/FontSelection.h"
 #include "watermark/RgbColour.h"
 #include "watermark/TextLayer.h"
 #include "watermark/TextWatermarkParams.h"
