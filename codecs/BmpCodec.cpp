@@ -30,7 +30,7 @@ std::unique_ptr<CRasterImage> CreateFromHeaders(const uint8_t* head, size_t file
     // 16-bit masks when the file holds them.
     alignas(4) uint8_t block[kInfoHeaderBytes + kMaskBytes] = {};
     std::memcpy(block, head + kFileHeaderBytes, kInfoHeaderBytes);
-    BITMAPINFOHEADER info;
+    DibInfoHeader info;
     std::memcpy(&info, block, sizeof info);
     // Older core headers have another layout; they are not read as this one.
     if (info.biSize < kInfoHeaderBytes) return nullptr;
@@ -45,7 +45,7 @@ std::unique_ptr<CRasterImage> CreateFromHeaders(const uint8_t* head, size_t file
     if (declared / kMaxClaimPerByte > fileSize - pixelOffset) return nullptr;
 
     auto image = std::make_unique<CRasterImage>();
-    if (!image->Create(reinterpret_cast<const BITMAPINFOHEADER*>(block))) return nullptr;
+    if (!image->Create(reinterpret_cast<const DibInfoHeader*>(block))) return nullptr;
 
     if (image->Bpp() <= 8) {
         // Only the entries the file holds between its headers and its pixels
@@ -54,9 +54,9 @@ std::unique_ptr<CRasterImage> CreateFromHeaders(const uint8_t* head, size_t file
         const size_t paletteStart = kFileHeaderBytes + static_cast<size_t>(info.biSize);
         const size_t paletteEnd = pixelOffset;
         if (paletteStart < paletteEnd) {
-            const size_t available = (paletteEnd - paletteStart) / sizeof(RGBQUAD);
+            const size_t available = (paletteEnd - paletteStart) / sizeof(PaletteColour);
             const size_t count = std::min<size_t>(available, static_cast<size_t>(image->PaletteSize()));
-            std::memcpy(image->Palette(), head + paletteStart, count * sizeof(RGBQUAD));
+            std::memcpy(image->Palette(), head + paletteStart, count * sizeof(PaletteColour));
         }
     }
     return image;
@@ -114,7 +114,7 @@ bool CBmpCodec::SaveFile(const std::string& path, const ImageList& images, const
     const size_t pixelBytes = image->PixelBytes();
     size_t headerBlock = kInfoHeaderBytes;
     if (image->Bpp() <= 8) {
-        headerBlock += sizeof(RGBQUAD) * static_cast<size_t>(image->PaletteSize());
+        headerBlock += sizeof(PaletteColour) * static_cast<size_t>(image->PaletteSize());
     } else if (image->Bpp() == 16 && image->Header().biCompression == BI_BITFIELDS) {
         headerBlock += kMaskBytes;
     }

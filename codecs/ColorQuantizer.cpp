@@ -40,7 +40,7 @@ struct ColourCensus {
 void MapExactly(const CRasterImage& image, ColourCensus& census, IndexedPicture& out, std::vector<uint8_t>& line) {
     for (auto& [key, index] : census.colours) {
         index = static_cast<uint8_t>(out.palette.size());
-        RGBQUAD entry{};
+        PaletteColour entry{};
         entry.rgbBlue = static_cast<uint8_t>(key);
         entry.rgbGreen = static_cast<uint8_t>(key >> 8);
         entry.rgbRed = static_cast<uint8_t>(key >> 16);
@@ -48,7 +48,7 @@ void MapExactly(const CRasterImage& image, ColourCensus& census, IndexedPicture&
     }
     if (census.transparent) {
         out.transparentIndex = static_cast<int32_t>(out.palette.size());
-        out.palette.push_back(RGBQUAD{});
+        out.palette.push_back(PaletteColour{});
     }
     for (int32_t y = 0; y < out.height; ++y) {
         RowToBgra(image, y, line.data());
@@ -91,7 +91,7 @@ bool QuantizePicture(const CRasterImage& image, IndexedPicture& out) {
     out.palette = quantizer.BuildPalette(kMaxColors - (census.transparent ? 1 : 0));
     if (census.transparent) {
         out.transparentIndex = static_cast<int32_t>(out.palette.size());
-        out.palette.push_back(RGBQUAD{});
+        out.palette.push_back(PaletteColour{});
     }
     DitherToPalette(image, out);
     return true;

@@ -9,7 +9,7 @@
 struct IndexedPicture {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<RGBQUAD> palette;   // at most 256 entries
+    std::vector<PaletteColour> palette;   // at most 256 entries
     std::vector<uint8_t> indices;   // width x height, top line first
     int32_t transparentIndex = -1;  // the index of fully transparent pixels, or -1
 };

@@ -13,7 +13,7 @@ struct GifStoredFrame {
     int32_t top = 0;
     int32_t width = 0;
     int32_t height = 0;
-    std::array<RGBQUAD, 256> colours{};  // entries beyond the file's table are black
+    std::array<PaletteColour, 256> colours{};  // entries beyond the file's table are black
     int32_t colourCount = 0;
     std::vector<uint8_t> indices;        // width x height, top line first
     std::vector<uint8_t> lineRead;       // 1 for each line the file held

@@ -63,7 +63,7 @@ void DrawFrame(const GifStoredFrame& f, CRasterImage& canvas) {
             if (x >= canvas.Width()) break;
             const uint8_t index = indices[fx];
             if (index == f.transparentIndex) continue;
-            const RGBQUAD& c = f.colours[index];
+            const PaletteColour& c = f.colours[index];
             uint8_t* px = row + 4 * static_cast<size_t>(x);
             px[0] = c.rgbBlue;
             px[1] = c.rgbGreen;

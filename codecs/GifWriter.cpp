@@ -28,7 +28,7 @@ void IndicesOf(const CRasterImage& image, IndexedPicture& out) {
 }
 
 // GIF colour tables hold a power of two entries, 2 to 256.
-ColorMapObject* MakeColourTable(const std::vector<RGBQUAD>& palette) {
+ColorMapObject* MakeColourTable(const std::vector<PaletteColour>& palette) {
     int count = 2;
     while (count < static_cast<int>(palette.size())) count *= 2;
     std::vector<GifColorType> colours(static_cast<size_t>(count), GifColorType{0, 0, 0});

@@ -12,7 +12,7 @@ namespace {
 // Nearest palette entries, cached per cell of a 64 x 64 x 64 colour grid.
 class NearestColour {
 public:
-    explicit NearestColour(const std::vector<RGBQUAD>& entries, int32_t skip) : palette(entries), skipIndex(skip) {
+    explicit NearestColour(const std::vector<PaletteColour>& entries, int32_t skip) : palette(entries), skipIndex(skip) {
         cache.fill(-1);
     }
 
@@ -42,7 +42,7 @@ private:
         return static_cast<int16_t>(best);
     }
 
-    const std::vector<RGBQUAD>& palette;
+    const std::vector<PaletteColour>& palette;
     int32_t skipIndex;
     std::array<int16_t, 64 * 64 * 64> cache;
 };
@@ -76,7 +76,7 @@ void DitherToPalette(const CRasterImage& image, IndexedPicture& out) {
             for (int c = 0; c < 3; ++c) want[c] = std::clamp(px[2 - c] + current[cell + c] / 16, 0, 255);
             const uint8_t index = nearest->Find(want[0], want[1], want[2]);
             indices[x] = index;
-            const RGBQUAD& got = out.palette[index];
+            const PaletteColour& got = out.palette[index];
             const int have[3] = {got.rgbRed, got.rgbGreen, got.rgbBlue};
             const size_t ahead = static_cast<size_t>(x + 1 + step) * 3;
             const size_t behind = static_cast<size_t>(x + 1 - step) * 3;

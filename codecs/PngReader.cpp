@@ -93,8 +93,8 @@ int32_t PrepareTransforms(png_structp png, png_infop info) {
 void CopyPalette(png_structp png, png_infop info, CRasterImage& image) {
     png_colorp entries = nullptr;
     int count = 0;
-    RGBQUAD* palette = image.Palette();
-    std::memset(palette, 0, sizeof(RGBQUAD) * static_cast<size_t>(image.PaletteSize()));
+    PaletteColour* palette = image.Palette();
+    std::memset(palette, 0, sizeof(PaletteColour) * static_cast<size_t>(image.PaletteSize()));
     if (png_get_PLTE(png, info, &entries, &count) == 0) return;
     count = std::min(count, image.PaletteSize());
     for (int i = 0; i < count; ++i) {

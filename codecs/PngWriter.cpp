@@ -69,7 +69,7 @@ bool Encode(PngEncoder& e) {
 std::vector<png_color> PaletteOf(const CRasterImage& image) {
     std::vector<png_color> entries(static_cast<size_t>(image.PaletteSize()));
     for (size_t i = 0; i < entries.size(); ++i) {
-        const RGBQUAD& q = image.Palette()[i];
+        const PaletteColour& q = image.Palette()[i];
         entries[i] = png_color{q.rgbRed, q.rgbGreen, q.rgbBlue};
     }
     return entries;

@@ -27,7 +27,7 @@ void ExpandRow(const CRasterImage& image, int32_t y, uint8_t* out) {
         uint8_t* px = out + static_cast<size_t>(x) * Channels;
         uint8_t alpha = 255;
         if (bpp <= 8) {
-            const RGBQUAD& entry = image.Palette()[image.ReadPixel(x, y)];
+            const PaletteColour& entry = image.Palette()[image.ReadPixel(x, y)];
             px[0] = entry.rgbBlue;
             px[1] = entry.rgbGreen;
             px[2] = entry.rgbRed;
@@ -68,7 +68,7 @@ void RowToBgra(const CRasterImage& image, int32_t y, uint8_t* out) {
 bool HasGreyRampPalette(const CRasterImage& image) {
     const int32_t count = image.PaletteSize();
     if (count < 2) return false;
-    const RGBQUAD* palette = image.Palette();
+    const PaletteColour* palette = image.Palette();
     for (int32_t i = 0; i < count; ++i) {
         const int level = 255 * i / (count - 1);
         if (palette[i].rgbRed != level || palette[i].rgbGreen != level || palette[i].rgbBlue != level) return false;

@@ -22,14 +22,14 @@ size_t HeadBytes(const TgaHeader& header) {
 // Reads the colour map at `pos` into a 256-entry table (entries the file does
 // not set stay black); false when it claims entries past 255 or runs past the
 // end of the file.
-bool ReadColourMap(const uint8_t* head, size_t fileSize, const TgaHeader& header, size_t pos, RGBQUAD (&table)[256]) {
+bool ReadColourMap(const uint8_t* head, size_t fileSize, const TgaHeader& header, size_t pos, PaletteColour (&table)[256]) {
     if (static_cast<uint32_t>(header.colourMapFirst) + header.colourMapLength > 256) return false;
     const size_t entryBytes = header.ColourMapEntryBytes();
     const size_t mapBytes = entryBytes * header.colourMapLength;
     if (pos > fileSize || fileSize - pos < mapBytes) return false;
     for (size_t k = 0; k < header.colourMapLength; ++k) {
         const uint8_t* entry = head + pos + k * entryBytes;
-        RGBQUAD& c = table[header.colourMapFirst + k];
+        PaletteColour& c = table[header.colourMapFirst + k];
         c.rgbBlue = entry[0];
         c.rgbGreen = entry[1];
         c.rgbRed = entry[2];
@@ -49,7 +49,7 @@ std::unique_ptr<CRasterImage> CreateFromHead(const uint8_t* head, size_t fileSiz
     // Run-length packets of sub-byte pixels have no defined size.
     if (header.IsRunLength() && bpp < 8) return nullptr;
 
-    RGBQUAD table[256] = {};
+    PaletteColour table[256] = {};
     const size_t mapStart = kTgaHeaderBytes + header.idLength;
     if (header.HasColourMap() && !ReadColourMap(head, fileSize, header, mapStart, table)) return nullptr;
 

@@ -66,7 +66,7 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
     }
     if (bpp == 8) {
         uint8_t colourMap[256 * 3];
-        const RGBQUAD* palette = image->Palette();
+        const PaletteColour* palette = image->Palette();
         for (size_t i = 0; i < 256; ++i) {
             colourMap[i * 3] = palette[i].rgbBlue;
             colourMap[i * 3 + 1] = palette[i].rgbGreen;

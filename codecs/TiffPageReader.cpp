@@ -81,13 +81,13 @@ void Unpremultiply(uint8_t* bgra, uint32_t width) {
 }
 
 void SetPagePalette(TIFF* tiff, const PageLayout& p, CRasterImage& image) {
-    RGBQUAD* palette = image.Palette();
+    PaletteColour* palette = image.Palette();
     const int32_t count = image.PaletteSize();
     if (p.photometric == PHOTOMETRIC_PALETTE) {
         uint16_t* red = nullptr;
         uint16_t* green = nullptr;
         uint16_t* blue = nullptr;
-        std::memset(palette, 0, sizeof(RGBQUAD) * static_cast<size_t>(count));
+        std::memset(palette, 0, sizeof(PaletteColour) * static_cast<size_t>(count));
         if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue) return;
         // Some writers store 8-bit values in the 16-bit table.
         bool eightBit = true;
@@ -101,7 +101,7 @@ void SetPagePalette(TIFF* tiff, const PageLayout& p, CRasterImage& image) {
     } else if (p.photometric == PHOTOMETRIC_MINISWHITE) {
         for (int32_t i = 0; i < count; ++i) {
             const auto level = static_cast<uint8_t>(255 - 255 * i / (count - 1));
-            palette[i] = RGBQUAD{level, level, level, 0};
+            palette[i] = PaletteColour{level, level, level, 0};
         }
     }
 }

@@ -173,7 +173,7 @@ void CWuQuantizer::Add(uint8_t red, uint8_t green, uint8_t blue) {
     moments->square[i] += static_cast<double>(red * red + green * green + blue * blue);
 }
 
-std::vector<RGBQUAD> CWuQuantizer::BuildPalette(int maxColors) {
+std::vector<PaletteColour> CWuQuantizer::BuildPalette(int maxColors) {
     maxColors = std::clamp(maxColors, 1, 256);
     Moments& m = *moments;
     m.Accumulate();
@@ -197,13 +197,13 @@ std::vector<RGBQUAD> CWuQuantizer::BuildPalette(int maxColors) {
         if (variance[next] <= 0.0) break;
     }
 
-    std::vector<RGBQUAD> palette;
+    std::vector<PaletteColour> palette;
     palette.reserve(static_cast<size_t>(count));
     for (int i = 0; i < count; ++i) {
         const Box& box = boxes[static_cast<size_t>(i)];
         const int64_t w = Moments::Volume(box, m.weight);
         if (w <= 0) continue;
-        RGBQUAD entry{};
+        PaletteColour entry{};
         entry.rgbRed = static_cast<uint8_t>((Moments::Volume(box, m.red) + w / 2) / w);
         entry.rgbGreen = static_cast<uint8_t>((Moments::Volume(box, m.green) + w / 2) / w);
         entry.rgbBlue = static_cast<uint8_t>((Moments::Volume(box, m.blue) + w / 2) / w);

@@ -18,7 +18,7 @@ public:
     void Add(uint8_t red, uint8_t green, uint8_t blue);
     // Up to maxColors (1..256) representative colours of everything added;
     // fewer when the colours allow no further split.
-    std::vector<RGBQUAD> BuildPalette(int maxColors);
+    std::vector<PaletteColour> BuildPalette(int maxColors);
 
 private:
     struct Moments;

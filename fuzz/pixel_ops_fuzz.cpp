@@ -56,8 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CRasterImage layer = Picture(in);
 
     picture.BlendLayer(layer, in.Small(-50, 50), in.Small(-50, 50), in.Small(-20, 120));
-    const RECT dest{in.Int32(), in.Int32(), in.Int32(), in.Int32()};
-    const RECT src{in.Small(-2, 42), in.Small(-2, 42), in.Small(-2, 42), in.Small(-2, 42)};
+    const PixelRect dest{in.Int32(), in.Int32(), in.Int32(), in.Int32()};
+    const PixelRect src{in.Small(-2, 42), in.Small(-2, 42), in.Small(-2, 42), in.Small(-2, 42)};
     picture.BlendStretched(layer, dest, src, in.Small(-20, 120));
 
     CRasterImage resized = layer;

@@ -1,10 +1,11 @@
 #pragma once
-// Plain structures with the byte layout of the Windows DIB types, so pixel
-// blocks and headers can be written to BMP files and handed around unchanged.
+// Plain structures with the byte layout of device-independent bitmap headers,
+// palette entries and rectangles, so pixel blocks and headers can be written
+// to BMP files and handed around unchanged.
 #include <cstdint>
 
 #pragma pack(push, 1)
-struct BITMAPINFOHEADER {
+struct DibInfoHeader {
     uint32_t biSize;
     int32_t biWidth;
     int32_t biHeight;
@@ -18,7 +19,7 @@ struct BITMAPINFOHEADER {
     uint32_t biClrImportant;
 };
 
-struct RGBQUAD {
+struct PaletteColour {
     uint8_t rgbBlue;
     uint8_t rgbGreen;
     uint8_t rgbRed;
@@ -26,16 +27,16 @@ struct RGBQUAD {
 };
 #pragma pack(pop)
 
-struct RECT {
+struct PixelRect {
     int32_t left;
     int32_t top;
     int32_t right;
     int32_t bottom;
 };
 
-static_assert(sizeof(BITMAPINFOHEADER) == 40);
-static_assert(sizeof(RGBQUAD) == 4);
-static_assert(sizeof(RECT) == 16);
+static_assert(sizeof(DibInfoHeader) == 40);
+static_assert(sizeof(PaletteColour) == 4);
+static_assert(sizeof(PixelRect) == 16);
 
 constexpr uint32_t BI_RGB = 0;
 constexpr uint32_t BI_BITFIELDS = 3;

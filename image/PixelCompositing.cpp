@@ -159,7 +159,7 @@ int32_t MapPosition(int64_t d, int64_t sourceSize, int64_t destSize, int64_t sou
 
 }  // namespace
 
-void CRasterImage::BlendStretched(const CRasterImage& source, const RECT& dest, const RECT& src, int32_t opacity) {
+void CRasterImage::BlendStretched(const CRasterImage& source, const PixelRect& dest, const PixelRect& src, int32_t opacity) {
     if (opacity <= 0) return;
     if (IsEmpty() || Bpp() < 24 || source.IsEmpty() || source.Bpp() != 32) return;
     if (src.left < 0 || src.top < 0 || src.right > source.Width() || src.bottom > source.Height()) return;

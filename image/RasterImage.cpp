@@ -63,7 +63,7 @@ void CRasterImage::Swap(CRasterImage& other) noexcept {
 }
 
 bool CRasterImage::Create(int32_t width, int32_t height, int32_t bpp) {
-    BITMAPINFOHEADER h{};
+    DibInfoHeader h{};
     h.biSize = 40;
     h.biWidth = width;
     h.biHeight = height;
@@ -73,13 +73,13 @@ bool CRasterImage::Create(int32_t width, int32_t height, int32_t bpp) {
     return Create(&h);
 }
 
-bool CRasterImage::Create(const BITMAPINFOHEADER* given) {
+bool CRasterImage::Create(const DibInfoHeader* given) {
     if (given == nullptr || given->biWidth <= 0 || given->biHeight <= 0) return false;
     if (given->biCompression != BI_RGB && given->biCompression != BI_BITFIELDS) return false;
     const int32_t bpp = given->biBitCount;
     if (!IsValidDepth(bpp)) return false;
 
-    BITMAPINFOHEADER h{};
+    DibInfoHeader h{};
     h.biSize = 40;
     h.biWidth = given->biWidth;
     h.biHeight = given->biHeight;
@@ -109,7 +109,7 @@ bool CRasterImage::Create(const BITMAPINFOHEADER* given) {
     return Allocate(h, masks);
 }
 
-bool CRasterImage::Allocate(const BITMAPINFOHEADER& h, uint32_t masks[3]) {
+bool CRasterImage::Allocate(const DibInfoHeader& h, uint32_t masks[3]) {
     const size_t lineBytes = DibStride(h.biWidth, h.biBitCount);
     size_t total = 0;
     if (__builtin_mul_overflow(lineBytes, static_cast<size_t>(h.biHeight), &total) ||
@@ -118,8 +118,8 @@ bool CRasterImage::Allocate(const BITMAPINFOHEADER& h, uint32_t masks[3]) {
     }
     auto* buffer = static_cast<uint8_t*>(AllocatePixelMemory(total));
     auto* table = new (std::nothrow) uint8_t*[static_cast<size_t>(h.biHeight)];
-    RGBQUAD* entries = nullptr;
-    if (h.biBitCount <= 8) entries = new (std::nothrow) RGBQUAD[size_t{1} << h.biBitCount];
+    PaletteColour* entries = nullptr;
+    if (h.biBitCount <= 8) entries = new (std::nothrow) PaletteColour[size_t{1} << h.biBitCount];
     if (buffer == nullptr || table == nullptr || (h.biBitCount <= 8 && entries == nullptr)) {
         FreePixelMemory(buffer, total);
         delete[] table;
@@ -148,17 +148,17 @@ void CRasterImage::Destroy() {
     palette = nullptr;
     pixels = nullptr;
     rows = nullptr;
-    header = BITMAPINFOHEADER{};
+    header = DibInfoHeader{};
     redMask = greenMask = blueMask = 0;
     stride = 0;
 }
 
 CRasterImage& CRasterImage::Assign(const CRasterImage& other) {
     if (&other == this || other.IsEmpty()) return *this;
-    BITMAPINFOHEADER* block = other.NewDibHeader();
+    DibInfoHeader* block = other.NewDibHeader();
     if (block != nullptr && Create(block)) {
         std::memcpy(pixels, other.pixels, PixelBytes());
-        if (palette != nullptr) std::memcpy(palette, other.palette, sizeof(RGBQUAD) * PaletteSize());
+        if (palette != nullptr) std::memcpy(palette, other.palette, sizeof(PaletteColour) * PaletteSize());
         offsetX = other.offsetX;
         offsetY = other.offsetY;
     }
@@ -180,14 +180,14 @@ uint32_t CRasterImage::ReadPixel(int32_t x, int32_t y) const {
     }
 }
 
-bool CRasterImage::GetPalette(int32_t first, int32_t count, RGBQUAD* entries) const {
+bool CRasterImage::GetPalette(int32_t first, int32_t count, PaletteColour* entries) const {
     if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr) return false;
     const int32_t n = PaletteSize();
     for (int32_t i = 0; i < count && first + i < n; ++i) entries[i] = palette[first + i];
     return true;
 }
 
-bool CRasterImage::SetPalette(int32_t first, int32_t count, const RGBQUAD* entries) {
+bool CRasterImage::SetPalette(int32_t first, int32_t count, const PaletteColour* entries) {
     if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr) return false;
     const int32_t n = PaletteSize();
     for (int32_t i = 0; i < count && first + i < n; ++i) palette[first + i] = entries[i];
@@ -196,7 +196,7 @@ bool CRasterImage::SetPalette(int32_t first, int32_t count, const RGBQUAD* entri
 
 void CRasterImage::CopyPaletteFrom(const CRasterImage& other) {
     if (IsEmpty() || header.biBitCount > 8 || other.Bpp() != Bpp() || other.palette == nullptr) return;
-    std::memcpy(palette, other.palette, sizeof(RGBQUAD) * PaletteSize());
+    std::memcpy(palette, other.palette, sizeof(PaletteColour) * PaletteSize());
 }
 
 void CRasterImage::ResetGrayPalette() {
@@ -205,7 +205,7 @@ void CRasterImage::ResetGrayPalette() {
     const int32_t step = 255 / (n - 1);
     for (int32_t i = 0; i < n; ++i) {
         const auto level = static_cast<uint8_t>(step * i);
-        palette[i] = RGBQUAD{level, level, level, 0};
+        palette[i] = PaletteColour{level, level, level, 0};
     }
 }
 
@@ -237,7 +237,7 @@ void CRasterImage::PromoteDepth(int32_t target) {
     uint32_t opaque[256] = {};
     if (oldBpp == 8) {
         for (int i = 0; i < 256; ++i) {
-            const RGBQUAD& c = old.palette[i];
+            const PaletteColour& c = old.palette[i];
             opaque[i] = c.rgbBlue | (uint32_t{c.rgbGreen} << 8) | (uint32_t{c.rgbRed} << 16) | 0xFF000000u;
         }
     }
@@ -272,7 +272,7 @@ void CRasterImage::PromoteDepth(int32_t target) {
             for (int32_t x = 0; x < w; ++x, dst += 4) StoreLE32(dst, opaque[src[x]]);
         } else if (oldBpp <= 8) {
             for (int32_t x = 0; x < w; ++x, dst += step) {
-                const RGBQUAD& c = old.palette[old.ReadPixel(x, y)];
+                const PaletteColour& c = old.palette[old.ReadPixel(x, y)];
                 dst[0] = c.rgbBlue;
                 dst[1] = c.rgbGreen;
                 dst[2] = c.rgbRed;
@@ -308,7 +308,7 @@ void CRasterImage::AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t 
 
     CRasterImage old;
     Swap(old);
-    BITMAPINFOHEADER* block = old.NewDibHeader();
+    DibInfoHeader* block = old.NewDibHeader();
     if (block == nullptr) {
         Swap(old);
         return;
@@ -329,10 +329,10 @@ void CRasterImage::AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t 
 
     const int32_t W = Width(), H = Height(), w = old.Width(), h = old.Height();
     const size_t bytes = static_cast<size_t>(Bpp() / 8);
-    FillRectWithPixel(*this, RECT{0, 0, left, top}, old.PixelAt(0, 0));
-    FillRectWithPixel(*this, RECT{W - right, 0, W, top}, old.PixelAt(w - 1, 0));
-    FillRectWithPixel(*this, RECT{0, H - bottom, left, H}, old.PixelAt(0, h - 1));
-    FillRectWithPixel(*this, RECT{W - right, H - bottom, W, H}, old.PixelAt(w - 1, h - 1));
+    FillRectWithPixel(*this, PixelRect{0, 0, left, top}, old.PixelAt(0, 0));
+    FillRectWithPixel(*this, PixelRect{W - right, 0, W, top}, old.PixelAt(w - 1, 0));
+    FillRectWithPixel(*this, PixelRect{0, H - bottom, left, H}, old.PixelAt(0, h - 1));
+    FillRectWithPixel(*this, PixelRect{W - right, H - bottom, W, H}, old.PixelAt(w - 1, h - 1));
     const size_t segment = static_cast<size_t>(w) * bytes;
     for (int32_t y = top - 1; y >= 0; --y) std::memcpy(PixelAt(left, y), PixelAt(left, top), segment);
     for (int32_t y = top + h; y < H; ++y) std::memcpy(PixelAt(left, y), PixelAt(left, top + h - 1), segment);
@@ -359,7 +359,7 @@ bool CRasterImage::PasteImage(const CRasterImage& source, int32_t x, int32_t y) 
     return true;
 }
 
-void FillRectWithPixel(CRasterImage& image, const RECT& rect, const uint8_t* pixel) {
+void FillRectWithPixel(CRasterImage& image, const PixelRect& rect, const uint8_t* pixel) {
     if (image.IsEmpty() || image.Bpp() < 8 || pixel == nullptr) return;
     const int32_t left = std::max(rect.left, 0);
     const int32_t top = std::max(rect.top, 0);
@@ -375,10 +375,10 @@ void FillRectWithPixel(CRasterImage& image, const RECT& rect, const uint8_t* pix
 
 size_t CRasterImage::DibHeaderBytes() const {
     if (IsEmpty()) return 0;
-    return 40 + (Bpp() <= 8 ? sizeof(RGBQUAD) * PaletteSize() : 12);
+    return 40 + (Bpp() <= 8 ? sizeof(PaletteColour) * PaletteSize() : 12);
 }
 
-BITMAPINFOHEADER* CRasterImage::NewDibHeader() const {
+DibInfoHeader* CRasterImage::NewDibHeader() const {
     if (IsEmpty()) return nullptr;
     const size_t bytes = DibHeaderBytes();
     auto* block = new (std::nothrow) uint8_t[bytes];
@@ -391,7 +391,7 @@ BITMAPINFOHEADER* CRasterImage::NewDibHeader() const {
         StoreLE32(block + 44, greenMask);
         StoreLE32(block + 48, blueMask);
     }
-    return reinterpret_cast<BITMAPINFOHEADER*>(block);
+    return reinterpret_cast<DibInfoHeader*>(block);
 }
 
 uint32_t CRasterImage::Marshal(bool write, uint8_t* buffer) {
@@ -405,7 +405,7 @@ uint32_t CRasterImage::Marshal(bool write, uint8_t* buffer) {
         // The header is copied out first: the buffer need not be aligned.
         alignas(4) uint8_t block[52];
         std::memcpy(block, buffer, 52);
-        if (!Create(reinterpret_cast<const BITMAPINFOHEADER*>(block))) return 0;
+        if (!Create(reinterpret_cast<const DibInfoHeader*>(block))) return 0;
         std::memcpy(pixels, buffer + 52, PixelBytes());
     }
     const size_t pixelBytes = PixelBytes();

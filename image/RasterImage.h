@@ -8,6 +8,7 @@
 
 #include "image/DibTypes.h"
 #include "image/PlacedObject.h"
+#include "platform/FileStatus.h"
 
 class CImageProperties;
 class CPixelProcessor;
@@ -24,7 +25,7 @@ public:
 
     // Lifetime. A refused Create leaves the image as it was; a failed
     // allocation leaves it empty.
-    bool Create(const BITMAPINFOHEADER* header);
+    bool Create(const DibInfoHeader* header);
     bool Create(int32_t width, int32_t height, int32_t bpp);
     void Destroy();
     CRasterImage& Assign(const CRasterImage& other);
@@ -38,7 +39,7 @@ public:
     int32_t Bpp() const { return header.biBitCount; }
     size_t Stride() const { return stride; }
     size_t PixelBytes() const { return stride * static_cast<size_t>(header.biHeight > 0 ? header.biHeight : 0); }
-    const BITMAPINFOHEADER& Header() const { return header; }
+    const DibInfoHeader& Header() const { return header; }
     uint32_t RedMask() const { return redMask; }
     uint32_t GreenMask() const { return greenMask; }
     uint32_t BlueMask() const { return blueMask; }
@@ -47,8 +48,8 @@ public:
     uint8_t* Row(int32_t y) { return rows[y]; }
     const uint8_t* Row(int32_t y) const { return rows[y]; }
     uint8_t** RowTable() { return rows; }
-    RGBQUAD* Palette() { return palette; }
-    const RGBQUAD* Palette() const { return palette; }
+    PaletteColour* Palette() { return palette; }
+    const PaletteColour* Palette() const { return palette; }
     int32_t PaletteSize() const { return palette ? (1 << header.biBitCount) : 0; }
 
     // Addressing and reading.
@@ -66,8 +67,8 @@ public:
     uint32_t ReadPixel(int32_t x, int32_t y) const;
 
     // Palette.
-    bool GetPalette(int32_t first, int32_t count, RGBQUAD* entries) const;
-    bool SetPalette(int32_t first, int32_t count, const RGBQUAD* entries);
+    bool GetPalette(int32_t first, int32_t count, PaletteColour* entries) const;
+    bool SetPalette(int32_t first, int32_t count, const PaletteColour* entries);
     void CopyPaletteFrom(const CRasterImage& other);
     void ResetGrayPalette();
 
@@ -79,34 +80,35 @@ public:
 
     // A heap block (delete[] as uint8_t) holding the header followed by the
     // palette (bpp <= 8) or the three masks.
-    BITMAPINFOHEADER* NewDibHeader() const;
+    DibInfoHeader* NewDibHeader() const;
     size_t DibHeaderBytes() const;
 
-    // Files (the codec layer). Paths are UTF-8.
-    bool Load(const std::string& path, CImageProperties* metadata = nullptr);
-    bool Save(const std::string& path, int quality = -1);
+    // Files (the codec layer). Paths are UTF-8. `status`, when given, gets
+    // the reason for a failure and notes a picture that was read only in part.
+    bool Load(const std::string& path, CImageProperties* metadata = nullptr, FileStatus* status = nullptr);
+    bool Save(const std::string& path, int quality = -1, FileStatus* status = nullptr);
 
     // Compositing and processors (pixel work).
     void BlendLayer(const CRasterImage& layer, int32_t x, int32_t y, int32_t opacity);
-    void BlendStretched(const CRasterImage& source, const RECT& dest, const RECT& src, int32_t opacity);
+    void BlendStretched(const CRasterImage& source, const PixelRect& dest, const PixelRect& src, int32_t opacity);
     bool RunProcessor(CPixelProcessor& processor, CProgressSink* progress);
 
 private:
-    bool Allocate(const BITMAPINFOHEADER& validated, uint32_t masks[3]);
+    bool Allocate(const DibInfoHeader& validated, uint32_t masks[3]);
 
-    BITMAPINFOHEADER header{};
+    DibInfoHeader header{};
     uint8_t* pixels = nullptr;
     uint8_t** rows = nullptr;
     uint32_t redMask = 0;
     uint32_t greenMask = 0;
     uint32_t blueMask = 0;
-    RGBQUAD* palette = nullptr;
+    PaletteColour* palette = nullptr;
     size_t stride = 0;
 };
 
 // Copies bpp / 8 bytes of `pixel` into every pixel of the rectangle clipped
 // to the image; depths below 8 bits are left alone.
-void FillRectWithPixel(CRasterImage& image, const RECT& rect, const uint8_t* pixel);
+void FillRectWithPixel(CRasterImage& image, const PixelRect& rect, const uint8_t* pixel);
 
 // The bytes of one padded line: ((bpp * width + 31) / 32) * 4.
 inline size_t DibStride(int64_t width, int32_t bpp) {

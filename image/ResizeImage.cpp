@@ -222,7 +222,7 @@ bool ResizeImage(CRasterImage& image, int32_t newWidth, int32_t newHeight) {
     // The new picture takes the old header (depth, masks, resolution).
     std::unique_ptr<uint8_t[]> headerBlock(reinterpret_cast<uint8_t*>(image.NewDibHeader()));
     if (!headerBlock) return false;
-    auto* header = reinterpret_cast<BITMAPINFOHEADER*>(headerBlock.get());
+    auto* header = reinterpret_cast<DibInfoHeader*>(headerBlock.get());
     header->biWidth = newWidth;
     header->biHeight = newHeight;
     CRasterImage resized;

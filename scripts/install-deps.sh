@@ -9,6 +9,7 @@ packages=(
   libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libexiv2-dev
   libfontconfig-dev libharfbuzz-dev libfreetype-dev fonts-dejavu-core fonts-droid-fallback
   clang libclang-rt-14-dev
+  qt6-base-dev xvfb xauth
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"

@@ -60,7 +60,7 @@ bool WatermarkBase::CheckFits(MarkKind kind) {
     return false;
 }
 
-void WatermarkBase::CenterInView(const RECT& view, float zoom) {
+void WatermarkBase::CenterInView(const PixelRect& view, float zoom) {
     const int32_t sw = Scale(markWidth, zoom);
     const int32_t sh = Scale(markHeight, zoom);
     const int64_t left = view.left + (int64_t{view.right} - view.left - sw) / 2;
@@ -69,7 +69,7 @@ void WatermarkBase::CenterInView(const RECT& view, float zoom) {
     PositionFromRect(view.left, view.top, zoom);
 }
 
-void WatermarkBase::RectFromPosition(const RECT& view, float zoom) {
+void WatermarkBase::RectFromPosition(const PixelRect& view, float zoom) {
     const int64_t left = int64_t{view.left} + Scale(x, zoom);
     const int64_t top = int64_t{view.top} + Scale(y, zoom);
     screenRect = {ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + Scale(markWidth, zoom)),

@@ -14,7 +14,7 @@ enum class MarkKind { Text, Image };
 constexpr int32_t kPlacementMargin = 10;
 
 struct WatermarkBase {
-    RECT screenRect{0, 0, 0, 0};  // view pixels
+    PixelRect screenRect{0, 0, 0, 0};  // view pixels
     int32_t width = 0;            // text: layer width; image: the chosen size
     int32_t height = 0;
     int32_t markWidth = 0;        // layer size as last rebuilt, after rotation
@@ -39,9 +39,9 @@ struct WatermarkBase {
 
     // Centres the mark (scaled by zoom) in the view rectangle, then takes the
     // position in picture pixels from the new screen rectangle.
-    void CenterInView(const RECT& view, float zoom);
+    void CenterInView(const PixelRect& view, float zoom);
     // The screen rectangle from the position in picture pixels.
-    void RectFromPosition(const RECT& view, float zoom);
+    void RectFromPosition(const PixelRect& view, float zoom);
     // The position in picture pixels from the screen rectangle.
     void PositionFromRect(int32_t viewLeft, int32_t viewTop, float zoom);
 };

@@ -88,7 +88,7 @@ TEST(BmpRead, PaletteIsTakenOnlyFromTheBytesBeforeThePixels) {
     // Two palette entries for an 8-bit picture: the other 254 keep the grey ramp.
     ImageList shortPalette;
     ASSERT_TRUE(Load(BmpFile(1, 1, 8, {10, 20, 30, 0, 40, 50, 60, 0}, {1, 0, 0, 0}), shortPalette));
-    const RGBQUAD* palette = shortPalette.First()->Palette();
+    const PaletteColour* palette = shortPalette.First()->Palette();
     EXPECT_EQ(palette[1].rgbRed, 60);
     EXPECT_EQ(palette[2].rgbRed, 2);
     EXPECT_EQ(palette[255].rgbRed, 255);
@@ -120,8 +120,8 @@ TEST(BmpWrite, PaletteAndBitFieldsRoundTrip) {
     ScratchDir dir;
     CRasterImage grey;
     ASSERT_TRUE(grey.Create(3, 2, 8));
-    RGBQUAD entries[256];
-    for (int i = 0; i < 256; ++i) entries[i] = RGBQUAD{uint8_t(i), uint8_t(255 - i), uint8_t(i / 2), 0};
+    PaletteColour entries[256];
+    for (int i = 0; i < 256; ++i) entries[i] = PaletteColour{uint8_t(i), uint8_t(255 - i), uint8_t(i / 2), 0};
     ASSERT_TRUE(grey.SetPalette(0, 256, entries));
     grey.PixelAt(2, 1)[0] = 99;
     ASSERT_TRUE(grey.Save(dir.File("pal.bmp")));
@@ -132,7 +132,7 @@ TEST(BmpWrite, PaletteAndBitFieldsRoundTrip) {
     EXPECT_EQ(back.ReadPixel(2, 1), 99u);
 
     alignas(4) uint8_t block[52] = {};
-    BITMAPINFOHEADER info{};
+    DibInfoHeader info{};
     info.biWidth = 3;
     info.biHeight = 2;
     info.biBitCount = 16;
@@ -142,7 +142,7 @@ TEST(BmpWrite, PaletteAndBitFieldsRoundTrip) {
     StoreLE32(block + 44, 0x07E0);
     StoreLE32(block + 48, 0x001F);
     CRasterImage rgb565;
-    ASSERT_TRUE(rgb565.Create(reinterpret_cast<const BITMAPINFOHEADER*>(block)));
+    ASSERT_TRUE(rgb565.Create(reinterpret_cast<const DibInfoHeader*>(block)));
     StoreLE16(rgb565.PixelAt(1, 0), 0xF81F);
     ASSERT_TRUE(rgb565.Save(dir.File("565.bmp")));
     std::vector<uint8_t> file;

@@ -72,7 +72,7 @@ TEST(GifCodec, PalettePicturesRoundTripExactly) {
         CRasterImage palette;
         ASSERT_TRUE(palette.Create(23, 9, bpp));
         for (int32_t i = 0; i < palette.PaletteSize(); ++i) {
-            RGBQUAD entry{static_cast<uint8_t>(i), static_cast<uint8_t>(i * 5), static_cast<uint8_t>(255 - i), 0};
+            PaletteColour entry{static_cast<uint8_t>(i), static_cast<uint8_t>(i * 5), static_cast<uint8_t>(255 - i), 0};
             palette.SetPalette(i, 1, &entry);
         }
         for (int32_t y = 0; y < 9; ++y) {

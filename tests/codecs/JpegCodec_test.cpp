@@ -120,7 +120,7 @@ TEST(JpegCodec, OtherDepthsAndCameraItemsAreWritten) {
     ScratchDir dir;
     CRasterImage palette;
     ASSERT_TRUE(palette.Create(32, 16, 4));
-    RGBQUAD red{0, 0, 255, 0};
+    PaletteColour red{0, 0, 255, 0};
     palette.SetPalette(1, 1, &red);
     for (int32_t y = 0; y < 16; ++y) palette.Row(y)[0] = 0x11;  // first two pixels red
     CImageProperties camera = WithQuality("90");

@@ -71,7 +71,7 @@ TEST(PngCodec, RoundTripsAreExact) {
         CRasterImage palette;
         ASSERT_TRUE(palette.Create(19, 7, bpp));
         for (int32_t i = 0; i < palette.PaletteSize(); ++i) {
-            RGBQUAD entry{static_cast<uint8_t>(i * 3), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 7), 0};
+            PaletteColour entry{static_cast<uint8_t>(i * 3), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 7), 0};
             palette.SetPalette(i, 1, &entry);
         }
         for (int32_t y = 0; y < 7; ++y) {
@@ -83,7 +83,7 @@ TEST(PngCodec, RoundTripsAreExact) {
     }
 
     // A 16-bit 5-6-5 picture is written as RGB with full-range channels.
-    BITMAPINFOHEADER h{};
+    DibInfoHeader h{};
     alignas(4) uint8_t block[52] = {};
     h.biSize = 40;
     h.biWidth = 2;
@@ -96,7 +96,7 @@ TEST(PngCodec, RoundTripsAreExact) {
     StoreLE32(block + 44, 0x07E0);
     StoreLE32(block + 48, 0x001F);
     CRasterImage rgb565;
-    ASSERT_TRUE(rgb565.Create(reinterpret_cast<BITMAPINFOHEADER*>(block)));
+    ASSERT_TRUE(rgb565.Create(reinterpret_cast<DibInfoHeader*>(block)));
     StoreLE16(rgb565.Row(0), 0xF800);
     StoreLE16(rgb565.Row(0) + 2, 0xFFFF);
     CRasterImage back = RoundTrip(rgb565);

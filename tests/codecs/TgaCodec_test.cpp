@@ -135,7 +135,7 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
     Loaded accepted;
     Load(mapped.Build(), accepted);
     ASSERT_TRUE(accepted.ok);
-    const RGBQUAD* palette = accepted.Image().Palette();
+    const PaletteColour* palette = accepted.Image().Palette();
     EXPECT_EQ(palette[252].rgbBlue, 2);
     EXPECT_EQ(palette[252].rgbGreen, 12);
     EXPECT_EQ(palette[255].rgbRed, 25);
@@ -349,7 +349,7 @@ TEST(TgaWrite, EightBitsCarryTheColourMap) {
     ScratchDir dir;
     CRasterImage image;
     ASSERT_TRUE(image.Create(3, 2, 8));
-    RGBQUAD red{0, 0, 255, 0};
+    PaletteColour red{0, 0, 255, 0};
     ASSERT_TRUE(image.SetPalette(7, 1, &red));
     image.PixelAt(1, 0)[0] = 7;
     const std::string path = dir.File("map.tga");
@@ -372,7 +372,7 @@ TEST(TgaWrite, EightBitsCarryTheColourMap) {
 TEST(TgaWrite, SixteenBitFieldPicturesAreStoredAsFiveFiveFive) {
     ScratchDir dir;
     alignas(4) uint8_t block[52] = {};
-    BITMAPINFOHEADER info{};
+    DibInfoHeader info{};
     info.biWidth = 2;
     info.biHeight = 1;
     info.biBitCount = 16;
@@ -381,7 +381,7 @@ TEST(TgaWrite, SixteenBitFieldPicturesAreStoredAsFiveFiveFive) {
     const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
     std::memcpy(block + 40, masks, 12);
     CRasterImage image;
-    ASSERT_TRUE(image.Create(reinterpret_cast<const BITMAPINFOHEADER*>(block)));
+    ASSERT_TRUE(image.Create(reinterpret_cast<const DibInfoHeader*>(block)));
     const uint8_t words[4] = {0xFF, 0xFF, 0xE0, 0x07};  // white, full green
     std::memcpy(image.Row(0), words, 4);
     const std::string path = dir.File("565.tga");

@@ -75,7 +75,7 @@ TEST(TiffCodec, RoundTripsAreExactAndCarryCameraItems) {
         CRasterImage palette;
         ASSERT_TRUE(palette.Create(13, 5, bpp));
         for (int32_t i = 0; i < palette.PaletteSize(); ++i) {
-            RGBQUAD entry{static_cast<uint8_t>(i * 9), static_cast<uint8_t>(i), static_cast<uint8_t>(200 - i), 0};
+            PaletteColour entry{static_cast<uint8_t>(i * 9), static_cast<uint8_t>(i), static_cast<uint8_t>(200 - i), 0};
             palette.SetPalette(i, 1, &entry);
         }
         for (int32_t y = 0; y < 5; ++y) {

@@ -138,7 +138,7 @@ TEST(BlendStretched, MapsLinesToTheLastSourceLineStartingOnThem) {
     }
     const auto linesFor = [&](int32_t sH, int32_t dH) {
         CRasterImage dest = UniformImage(1, dH, 24, 0);
-        dest.BlendStretched(source, RECT{0, 0, 1, dH}, RECT{0, 0, 1, sH}, 100);
+        dest.BlendStretched(source, PixelRect{0, 0, 1, dH}, PixelRect{0, 0, 1, sH}, 100);
         std::vector<uint32_t> lines;
         for (int32_t y = 0; y < dH; ++y) lines.push_back((dest.ReadPixel(0, y) >> 8) & 0xFF);
         return lines;
@@ -151,7 +151,7 @@ TEST(BlendStretched, MapsLinesToTheLastSourceLineStartingOnThem) {
     // Equal sizes copy pixel for pixel, clipped to the destination, and the
     // destination's own alpha stays.
     CRasterImage dest = UniformImage(3, 3, 32, 0x11000000);
-    dest.BlendStretched(source, RECT{-1, 0, 3, 4}, RECT{0, 0, 4, 4}, 100);
+    dest.BlendStretched(source, PixelRect{-1, 0, 3, 4}, PixelRect{0, 0, 4, 4}, 100);
     EXPECT_EQ(dest.ReadPixel(0, 0), 0x11010000u);
     EXPECT_EQ(dest.ReadPixel(2, 2), 0x11030200u);
 }
@@ -159,14 +159,14 @@ TEST(BlendStretched, MapsLinesToTheLastSourceLineStartingOnThem) {
 TEST(BlendStretched, DrawsNothingForBadRectanglesOrOpacity) {
     const CRasterImage source = UniformImage(4, 4, 32, 0xFFFFFFFF);
     CRasterImage dest = UniformImage(4, 4, 24, 0);
-    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 0, 5, 4}, 100);  // reaches outside
-    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{2, 0, 2, 4}, 100);  // no width
-    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 3, 4, 3}, 100);  // no height
-    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 0, 4, 4}, 0);
-    dest.BlendStretched(source, RECT{4, 0, 8, 4}, RECT{0, 0, 4, 4}, 100);  // outside the picture
+    dest.BlendStretched(source, PixelRect{0, 0, 4, 4}, PixelRect{0, 0, 5, 4}, 100);  // reaches outside
+    dest.BlendStretched(source, PixelRect{0, 0, 4, 4}, PixelRect{2, 0, 2, 4}, 100);  // no width
+    dest.BlendStretched(source, PixelRect{0, 0, 4, 4}, PixelRect{0, 3, 4, 3}, 100);  // no height
+    dest.BlendStretched(source, PixelRect{0, 0, 4, 4}, PixelRect{0, 0, 4, 4}, 0);
+    dest.BlendStretched(source, PixelRect{4, 0, 8, 4}, PixelRect{0, 0, 4, 4}, 100);  // outside the picture
     for (int32_t y = 0; y < 4; ++y) {
         for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(dest.ReadPixel(x, y), 0u);
     }
-    dest.BlendStretched(source, RECT{0, 0, 4, 4}, RECT{0, 0, 2, 2}, 50);  // alpha 127
+    dest.BlendStretched(source, PixelRect{0, 0, 4, 4}, PixelRect{0, 0, 2, 2}, 50);  // alpha 127
     EXPECT_EQ(dest.ReadPixel(3, 3), 0x7F7F7Fu);
 }

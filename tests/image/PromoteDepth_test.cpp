@@ -35,7 +35,7 @@ TEST(PromoteDepthTrueColour, EveryPixelKeepsItsColourAndBecomesOpaque) {
 TEST(PromoteDepthPalette, EightBitIndicesTakeTheirPaletteColourOpaque) {
     CRasterImage image;
     ASSERT_TRUE(image.Create(5, 2, 8));
-    RGBQUAD entries[2] = {{1, 2, 3, 0}, {200, 150, 100, 7}};
+    PaletteColour entries[2] = {{1, 2, 3, 0}, {200, 150, 100, 7}};
     ASSERT_TRUE(image.SetPalette(254, 2, entries));
     image.PixelAt(0, 0)[0] = 254;
     image.PixelAt(4, 1)[0] = 255;

@@ -53,7 +53,7 @@ TEST(RasterImageCreate, RefusalsKeepTheOldPicture) {
     EXPECT_FALSE(image.Create(10, -5, 24));
     EXPECT_FALSE(image.Create(10, 10, 12));
     EXPECT_FALSE(image.Create(nullptr));
-    BITMAPINFOHEADER rle{};
+    DibInfoHeader rle{};
     rle.biWidth = 2;
     rle.biHeight = 2;
     rle.biBitCount = 8;
@@ -73,7 +73,7 @@ TEST(RasterImageCreate, UnallocatableSizeLeavesTheImageEmpty) {
 
 TEST(RasterImageCreate, BitFieldHeaderKeepsItsMasks) {
     alignas(4) uint8_t block[52] = {};
-    BITMAPINFOHEADER h{};
+    DibInfoHeader h{};
     h.biSize = 40;
     h.biWidth = 2;
     h.biHeight = 2;
@@ -85,7 +85,7 @@ TEST(RasterImageCreate, BitFieldHeaderKeepsItsMasks) {
     const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
     std::memcpy(block + 40, masks, 12);
     CRasterImage image;
-    ASSERT_TRUE(image.Create(reinterpret_cast<BITMAPINFOHEADER*>(block)));
+    ASSERT_TRUE(image.Create(reinterpret_cast<DibInfoHeader*>(block)));
     EXPECT_EQ(image.Header().biCompression, BI_BITFIELDS);
     EXPECT_EQ(image.RedMask(), 0xF800u);
     EXPECT_EQ(image.Header().biXPelsPerMeter, 3780);
@@ -117,9 +117,9 @@ TEST(RasterImageRead, ReadPixelPerDepth) {
 
 TEST(RasterImagePalette, GetSetSkipIndicesOutOfRange) {
     CRasterImage image = MakeImage(2, 2, 1);
-    RGBQUAD entries[3] = {{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}};
+    PaletteColour entries[3] = {{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}};
     EXPECT_TRUE(image.SetPalette(1, 3, entries));
-    RGBQUAD out[2] = {};
+    PaletteColour out[2] = {};
     EXPECT_TRUE(image.GetPalette(0, 2, out));
     EXPECT_EQ(out[0].rgbBlue, 0);
     EXPECT_EQ(out[1].rgbBlue, 1);
@@ -132,11 +132,11 @@ TEST(RasterImagePalette, GetSetSkipIndicesOutOfRange) {
 TEST(RasterImagePromote, SixteenBitMasksExpand) {
     CRasterImage rgb565;
     alignas(4) uint8_t block[52] = {};
-    BITMAPINFOHEADER h{40, 1, 1, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0};
+    DibInfoHeader h{40, 1, 1, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0};
     std::memcpy(block, &h, 40);
     const uint32_t masks565[3] = {0xF800, 0x07E0, 0x001F};
     std::memcpy(block + 40, masks565, 12);
-    ASSERT_TRUE(rgb565.Create(reinterpret_cast<BITMAPINFOHEADER*>(block)));
+    ASSERT_TRUE(rgb565.Create(reinterpret_cast<DibInfoHeader*>(block)));
     rgb565.PixelAt(0, 0)[0] = 0xFF;
     rgb565.PixelAt(0, 0)[1] = 0xFF;
     rgb565.PromoteDepth(24);
@@ -152,7 +152,7 @@ TEST(RasterImagePromote, SixteenBitMasksExpand) {
     CRasterImage rgb444;
     const uint32_t masks444[3] = {0x0F00, 0x00F0, 0x000F};
     std::memcpy(block + 40, masks444, 12);
-    ASSERT_TRUE(rgb444.Create(reinterpret_cast<BITMAPINFOHEADER*>(block)));
+    ASSERT_TRUE(rgb444.Create(reinterpret_cast<DibInfoHeader*>(block)));
     rgb444.PixelAt(0, 0)[0] = 0x8F;  // green 8, blue F
     rgb444.PixelAt(0, 0)[1] = 0x03;  // red 3
     rgb444.PromoteDepth(24);
@@ -161,7 +161,7 @@ TEST(RasterImagePromote, SixteenBitMasksExpand) {
 
 TEST(RasterImagePromote, PaletteAndTrueColourDepths) {
     CRasterImage indexed = MakeImage(3, 1, 4);
-    RGBQUAD red{0, 0, 255, 0};
+    PaletteColour red{0, 0, 255, 0};
     indexed.SetPalette(5, 1, &red);
     indexed.Row(0)[0] = 0x05;
     indexed.offsetX = 7;
@@ -239,7 +239,7 @@ TEST(RasterImagePaste, ClipsToTheDestination) {
 
 TEST(RasterImageCopy, AssignCopiesPixelsPaletteAndPosition) {
     CRasterImage src = MakeImage(3, 3, 8);
-    RGBQUAD c{1, 2, 3, 4};
+    PaletteColour c{1, 2, 3, 4};
     src.SetPalette(9, 1, &c);
     *src.PixelAt(2, 2) = 9;
     src.offsetX = -4;
@@ -281,7 +281,7 @@ TEST(RasterImageFill, AlphaAndRectangles) {
     image.FillAlpha(128);
     EXPECT_EQ(image.ReadPixel(3, 2), 0x80000000u);
     const uint8_t pixel[4] = {1, 2, 3, 4};
-    FillRectWithPixel(image, RECT{-5, 1, 2, 10}, pixel);
+    FillRectWithPixel(image, PixelRect{-5, 1, 2, 10}, pixel);
     EXPECT_EQ(image.ReadPixel(0, 0), 0x80000000u);
     EXPECT_EQ(image.ReadPixel(1, 2), 0x04030201u);
     EXPECT_EQ(image.ReadPixel(2, 2), 0x80000000u);

@@ -101,7 +101,7 @@ TEST(ResizeImage, KeepsDepthMasksPositionAndUniformColours) {
     }
 
     // A 5-6-5 picture stays 5-6-5 and keeps its colour.
-    BITMAPINFOHEADER h[2]{};
+    DibInfoHeader h[2]{};
     h[0].biWidth = 20;
     h[0].biHeight = 10;
     h[0].biBitCount = 16;

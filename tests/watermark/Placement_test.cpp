@@ -119,7 +119,7 @@ TEST(CheckFits, RefusesALargerMarkWithTheMessageOfItsKind) {
 
 TEST(ScreenPlacement, CentresInTheViewAndTakesThePositionBack) {
     WatermarkBase mark = Mark(200, 100, -1);
-    mark.CenterInView(RECT{10, 20, 410, 320}, 0.5f);
+    mark.CenterInView(PixelRect{10, 20, 410, 320}, 0.5f);
     EXPECT_EQ(mark.screenRect.left, 10 + (400 - 100) / 2);
     EXPECT_EQ(mark.screenRect.top, 20 + (300 - 50) / 2);
     EXPECT_EQ(mark.screenRect.right, mark.screenRect.left + 100);
@@ -127,7 +127,7 @@ TEST(ScreenPlacement, CentresInTheViewAndTakesThePositionBack) {
     EXPECT_EQ(mark.x, 300);
     EXPECT_EQ(mark.y, 250);
 
-    mark.RectFromPosition(RECT{10, 20, 0, 0}, 0.5f);
+    mark.RectFromPosition(PixelRect{10, 20, 0, 0}, 0.5f);
     EXPECT_EQ(mark.screenRect.left, 160);
     EXPECT_EQ(mark.screenRect.top, 145);
     EXPECT_EQ(mark.screenRect.right, 260);
@@ -138,26 +138,26 @@ TEST(ScreenPlacement, TruncatesEveryConversionTowardZero) {
     WatermarkBase mark = Mark(333, 101, -1);
     mark.x = 7;
     mark.y = 5;
-    mark.RectFromPosition(RECT{0, 0, 0, 0}, 0.3f);
+    mark.RectFromPosition(PixelRect{0, 0, 0, 0}, 0.3f);
     EXPECT_EQ(mark.screenRect.left, 2);   // 2.1
     EXPECT_EQ(mark.screenRect.top, 1);    // 1.5
     EXPECT_EQ(mark.screenRect.right, 2 + 99);   // 99.9
     EXPECT_EQ(mark.screenRect.bottom, 1 + 30);  // 30.3
 
     // A rectangle left of the view gives a position truncated toward zero.
-    mark.screenRect = RECT{-5, 7, 0, 0};
+    mark.screenRect = PixelRect{-5, 7, 0, 0};
     mark.PositionFromRect(0, 0, 2.0f);
     EXPECT_EQ(mark.x, -2);
     EXPECT_EQ(mark.y, 3);
     // The reciprocal of the zoom is taken first, in double precision.
-    mark.screenRect = RECT{100, 100, 0, 0};
+    mark.screenRect = PixelRect{100, 100, 0, 0};
     mark.PositionFromRect(0, 0, 0.1f);
     EXPECT_EQ(mark.x, 999);  // 100 * (1 / 0.1f) = 999.99998...
 }
 
 TEST(ScreenPlacement, AMarkLargerThanTheViewStartsBeforeIt) {
     WatermarkBase mark = Mark(500, 400, -1);
-    mark.CenterInView(RECT{0, 0, 300, 200}, 1.0f);
+    mark.CenterInView(PixelRect{0, 0, 300, 200}, 1.0f);
     EXPECT_EQ(mark.screenRect.left, -100);
     EXPECT_EQ(mark.screenRect.top, -100);
     EXPECT_EQ(mark.x, -100);
@@ -166,8 +166,8 @@ TEST(ScreenPlacement, AMarkLargerThanTheViewStartsBeforeIt) {
 
 TEST(ScreenPlacement, ExtremeZoomsSaturateInsteadOfOverflowing) {
     WatermarkBase mark = Mark(2000000000, 2000000000, -1);
-    mark.CenterInView(RECT{0, 0, 100, 100}, 1000.0f);
-    mark.screenRect = RECT{2000000000, -2000000000, 0, 0};
+    mark.CenterInView(PixelRect{0, 0, 100, 100}, 1000.0f);
+    mark.screenRect = PixelRect{2000000000, -2000000000, 0, 0};
     mark.PositionFromRect(-2000000000, 2000000000, 1e-30f);
     EXPECT_EQ(mark.x, 2147483647);
     EXPECT_EQ(mark.y, -2147483647 - 1);

@@ -1,0 +1,9 @@
+#pragma once
+// Shows the system's messages as Qt message boxes over the active window.
+#include "platform/MessageSink.h"
+
+class QtMessageSink : public CMessageSink {
+public:
+    MessageAnswer ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon,
+                              MessageButtons buttons) override;
+};
