@@ -24,7 +24,19 @@ constexpr std::array<CellLook, 9> kCells{{
 
 }  // namespace
 
+// The cell images are compiled in; naming them here keeps them linked in
+// when the editor's code comes from a static library. (Outside any
+// namespace, as the resource's registration function is.)
+static void EnsureCellImages() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(dialogs);
+        return true;
+    }();
+    (void)registered;
+}
+
 AlignmentGrid::AlignmentGrid(const std::array<int, 9>& ids, QWidget* parent) : QWidget(parent), ids(ids) {
+    EnsureCellImages();
     auto* layout = new QGridLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
