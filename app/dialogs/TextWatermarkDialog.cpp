@@ -107,7 +107,15 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     textEdit->setTabChangesFocus(true);
     textEdit->setFixedHeight(textEdit->fontMetrics().lineSpacing() * 4 + 12);
     shadowSwitch->setObjectName(QStringLiteral("id1013"));
-    fontBox->setMinimumWidth(200);
+    fontBox->setMinimumWidth(220);
+    textEdit->setMinimumWidth(340);
+    // The lists are the same for every mark; which entries are selected is
+    // decided when the dialog opens.
+    sizeBox->addItems(SizeEntries());
+    styleBox->addItems(StyleEntries());
+    for (const std::string& family : InstalledFontFamilies()) fontBox->addItem(QStringFromUtf8(family));
+    styleBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    sizeBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     fontBox->setMaxVisibleItems(20);
 
     auto* textRow = new QHBoxLayout;
@@ -189,11 +197,8 @@ void TextWatermarkDialog::showEvent(QShowEvent* event) {
 
 void TextWatermarkDialog::Open() {
     ShowFields();
-    sizeBox->addItems(SizeEntries());
     sizeBox->setCurrentIndex(0);
-    for (const std::string& family : InstalledFontFamilies()) fontBox->addItem(QStringFromUtf8(family));
     fontBox->setCurrentIndex(fontBox->count() > 0 ? 0 : -1);
-    styleBox->addItems(StyleEntries());
     styleBox->setCurrentIndex(0);
 
     textEdit->setPlainText(QStringFromWide(mark.text));
