@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "app/dialogs/AlignmentGrid.h"
+#include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogFields.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/TextWatermarkDialog.h"
@@ -26,12 +27,6 @@ constexpr qsizetype kMaxDirectoryLength = 259;
 
 constexpr std::array<int, 9> kTextGridIds{1067, 1087, 1088, 1089, 1090, 1091, 1092, 1093, 1094};
 constexpr std::array<int, 9> kImageGridIds{1095, 1096, 1097, 1098, 1099, 1100, 1101, 1102, 1103};
-
-template <typename Widget>
-Widget* Named(Widget* widget, int id) {
-    widget->setObjectName(QStringLiteral("id%1").arg(id));
-    return widget;
-}
 
 int32_t CheckState(const QCheckBox& box) {
     return box.isChecked() ? 1 : 0;

@@ -1,11 +1,11 @@
 #pragma once
 // A framed patch filled with a colour; clicking it asks to choose another.
 #include <QColor>
-#include <QFrame>
 
+#include "app/dialogs/ClickableFrame.h"
 #include "watermark/RgbColour.h"
 
-class ColourSwatch : public QFrame {
+class ColourSwatch : public ClickableFrame {
     Q_OBJECT
 public:
     ColourSwatch(int id, QWidget* parent);
@@ -13,12 +13,8 @@ public:
     void SetColour(RgbColour colour);
     QColor Colour() const { return colour; }
 
-signals:
-    void Clicked();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QColor colour = Qt::black;

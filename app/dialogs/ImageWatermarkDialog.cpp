@@ -8,13 +8,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
 
 #include "app/dialogs/ArrowPair.h"
+#include "app/dialogs/DialogControls.h"
 #include "app/dialogs/PictureFileFilter.h"
 #include "app/dialogs/PicturePreview.h"
 #include "platform/FileStatus.h"
@@ -24,24 +24,7 @@
 
 namespace {
 
-QLineEdit* NumberEdit(int id, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("id%1").arg(id));
-    edit->setFixedWidth(56);
-    return edit;
-}
-
-// An edit followed by its unit or its arrow pair, as one field.
-QWidget* Field(QLineEdit* edit, QWidget* after, QWidget* parent) {
-    auto* field = new QWidget(parent);
-    auto* layout = new QHBoxLayout(field);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(3);
-    layout->addWidget(edit);
-    layout->addWidget(after);
-    layout->addStretch();
-    return field;
-}
+constexpr int kNumberWidth = 56;
 
 // `length` scaled by `to` / `from`, computed in double precision and cut
 // toward zero, kept within what the size fields can hold.
@@ -60,16 +43,16 @@ ImageWatermarkDialog::ImageWatermarkDialog(QWidget* parent)
       bestSize(new QRadioButton(QStringLiteral("Best Size"), this)),
       realSize(new QRadioButton(QStringLiteral("Real Size"), this)),
       lockBox(new QCheckBox(QStringLiteral("Lock Aspect Ratio"), this)),
-      widthEdit(NumberEdit(1005, this)),
-      heightEdit(NumberEdit(1051, this)),
-      opacityEdit(NumberEdit(1054, this)),
-      rotationEdit(NumberEdit(1060, this)),
+      widthEdit(NumberEdit(1005, kNumberWidth, this)),
+      heightEdit(NumberEdit(1051, kNumberWidth, this)),
+      opacityEdit(NumberEdit(1054, kNumberWidth, this)),
+      rotationEdit(NumberEdit(1060, kNumberWidth, this)),
       opacityArrows(new ArrowPair(1059, this)),
       rotationArrows(new ArrowPair(1061, this)) {
     setWindowTitle(QStringLiteral("Image Watermark"));
-    bestSize->setObjectName(QStringLiteral("id1052"));
-    realSize->setObjectName(QStringLiteral("id1053"));
-    lockBox->setObjectName(QStringLiteral("id1013"));
+    Named(bestSize, 1052);
+    Named(realSize, 1053);
+    Named(lockBox, 1013);
 
     auto* hint = new QLabel(QString::fromLatin1(kClickToChooseText), this);
     hint->setAlignment(Qt::AlignHCenter);
@@ -83,31 +66,22 @@ ImageWatermarkDialog::ImageWatermarkDialog(QWidget* parent)
 
     auto* grid = new QGridLayout;
     grid->addWidget(new QLabel(QStringLiteral("Width"), this), 0, 0);
-    grid->addWidget(Field(widthEdit, new QLabel(QStringLiteral("px"), this), this), 0, 1);
+    grid->addWidget(FieldWith(widthEdit, new QLabel(QStringLiteral("px"), this), this), 0, 1);
     grid->addWidget(new QLabel(QStringLiteral("Height"), this), 0, 2);
-    grid->addWidget(Field(heightEdit, new QLabel(QStringLiteral("px"), this), this), 0, 3);
+    grid->addWidget(FieldWith(heightEdit, new QLabel(QStringLiteral("px"), this), this), 0, 3);
     grid->addWidget(new QLabel(QStringLiteral("Opacity"), this), 1, 0);
-    grid->addWidget(Field(opacityEdit, opacityArrows, this), 1, 1);
+    grid->addWidget(FieldWith(opacityEdit, opacityArrows, this), 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("Rotation"), this), 1, 2);
-    grid->addWidget(Field(rotationEdit, rotationArrows, this), 1, 3);
+    grid->addWidget(FieldWith(rotationEdit, rotationArrows, this), 1, 3);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
-
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("CANCEL"), QDialogButtonBox::RejectRole);
-    ok->setObjectName(QStringLiteral("id1"));
-    cancel->setObjectName(QStringLiteral("id2"));
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &ImageWatermarkDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &ImageWatermarkDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(preview, 1);
     layout->addWidget(hint);
     layout->addLayout(sizeRow);
     layout->addLayout(grid);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancelButtons(*this));
 
     connect(preview, &PicturePreview::Clicked, this, &ImageWatermarkDialog::ChoosePicture);
     connect(bestSize, &QRadioButton::clicked, this, &ImageWatermarkDialog::UseBestSize);

@@ -1,6 +1,5 @@
 #include "app/dialogs/PicturePreview.h"
 
-#include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
 
@@ -39,11 +38,9 @@ QImage PreviewImage(const CRasterImage& picture, int maxSide) {
     return image;
 }
 
-PicturePreview::PicturePreview(int id, QWidget* parent) : QFrame(parent) {
-    setObjectName(QStringLiteral("id%1").arg(id));
+PicturePreview::PicturePreview(int id, QWidget* parent) : ClickableFrame(id, parent) {
     setFrameStyle(QFrame::Box | QFrame::Sunken);
     setMinimumSize(260, 190);
-    setCursor(Qt::PointingHandCursor);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Base);
 }
@@ -59,9 +56,4 @@ void PicturePreview::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(contentsRect(), shown);
-}
-
-void PicturePreview::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Clicked();
-    QFrame::mouseReleaseEvent(event);
 }

@@ -2,12 +2,13 @@
 // The image dialog's preview: a framed area that shows a picture stretched
 // over the whole of it (proportions not kept, nearest pixel, as a quick look
 // does) and asks for another picture when clicked.
-#include <QFrame>
 #include <QImage>
+
+#include "app/dialogs/ClickableFrame.h"
 
 class CRasterImage;
 
-class PicturePreview : public QFrame {
+class PicturePreview : public ClickableFrame {
     Q_OBJECT
 public:
     PicturePreview(int id, QWidget* parent);
@@ -16,12 +17,8 @@ public:
     void SetPicture(const CRasterImage& picture);
     const QImage& Shown() const { return shown; }
 
-signals:
-    void Clicked();
-
 protected:
     void paintEvent(QPaintEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QImage shown;

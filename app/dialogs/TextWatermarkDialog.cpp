@@ -1,19 +1,19 @@
 #include "app/dialogs/TextWatermarkDialog.h"
 
 #include <QCheckBox>
-#include <QComboBox>
 #include <QDialogButtonBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QVBoxLayout>
 
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/ColourSwatch.h"
+#include "app/dialogs/DialogControls.h"
 #include "platform/FontCatalog.h"
 #include "platform/MessageSink.h"
 #include "platform/qt/Choosers.h"
@@ -21,30 +21,7 @@
 
 namespace {
 
-QLineEdit* NumberEdit(int id, QWidget* parent) {
-    auto* edit = new QLineEdit(parent);
-    edit->setObjectName(QStringLiteral("id%1").arg(id));
-    edit->setFixedWidth(48);
-    return edit;
-}
-
-QComboBox* DropDownList(int id, QWidget* parent) {
-    auto* box = new QComboBox(parent);
-    box->setObjectName(QStringLiteral("id%1").arg(id));
-    return box;
-}
-
-// An edit with its arrow pair right beside it, as one field.
-QWidget* EditWithArrows(QLineEdit* edit, ArrowPair* arrows, QWidget* parent) {
-    auto* field = new QWidget(parent);
-    auto* layout = new QHBoxLayout(field);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(1);
-    layout->addWidget(edit);
-    layout->addWidget(arrows);
-    layout->addStretch();
-    return field;
-}
+constexpr int kNumberWidth = 48;
 
 QString StyleText(const FontSpec& font) {
     const bool bold = font.weight == kFontWeightBold;
@@ -86,27 +63,27 @@ const QStringList& TextWatermarkDialog::StyleEntries() {
 TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     : QDialog(parent),
       textEdit(new QPlainTextEdit(this)),
-      fontBox(DropDownList(1007, this)),
-      styleBox(DropDownList(1031, this)),
-      sizeBox(DropDownList(1010, this)),
-      opacityEdit(NumberEdit(1021, this)),
-      rotationEdit(NumberEdit(1023, this)),
+      fontBox(Named(new QComboBox(this), 1007)),
+      styleBox(Named(new QComboBox(this), 1031)),
+      sizeBox(Named(new QComboBox(this), 1010)),
+      opacityEdit(NumberEdit(1021, kNumberWidth, this)),
+      rotationEdit(NumberEdit(1023, kNumberWidth, this)),
       opacityArrows(new ArrowPair(1044, this)),
       rotationArrows(new ArrowPair(1045, this)),
       colourSwatch(new ColourSwatch(1011, this)),
       shadowSwitch(new QCheckBox(QStringLiteral("Enable Shadow"), this)),
       shadowColourSwatch(new ColourSwatch(1024, this)),
-      shadowOpacityEdit(NumberEdit(1006, this)),
-      distanceEdit(NumberEdit(1005, this)),
-      smoothEdit(NumberEdit(1008, this)),
+      shadowOpacityEdit(NumberEdit(1006, kNumberWidth, this)),
+      distanceEdit(NumberEdit(1005, kNumberWidth, this)),
+      smoothEdit(NumberEdit(1008, kNumberWidth, this)),
       shadowOpacityArrows(new ArrowPair(1039, this)),
       distanceArrows(new ArrowPair(1038, this)),
       smoothArrows(new ArrowPair(1040, this)) {
     setWindowTitle(QStringLiteral("Text Watermark"));
-    textEdit->setObjectName(QStringLiteral("id1000"));
+    Named(textEdit, 1000);
     textEdit->setTabChangesFocus(true);
     textEdit->setFixedHeight(textEdit->fontMetrics().lineSpacing() * 4 + 12);
-    shadowSwitch->setObjectName(QStringLiteral("id1013"));
+    Named(shadowSwitch, 1013);
     fontBox->setMinimumWidth(220);
     textEdit->setMinimumWidth(340);
     // The lists are the same for every mark; which entries are selected is
@@ -135,9 +112,9 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     fontGrid->addWidget(new QLabel(QStringLiteral("Color"), fonts), 2, 0);
     fontGrid->addWidget(colourSwatch, 2, 1);
     fontGrid->addWidget(new QLabel(QStringLiteral("Opacity"), fonts), 3, 0);
-    fontGrid->addWidget(EditWithArrows(opacityEdit, opacityArrows, fonts), 3, 1);
+    fontGrid->addWidget(FieldWith(opacityEdit, opacityArrows, fonts), 3, 1);
     fontGrid->addWidget(new QLabel(QStringLiteral("Rotation"), fonts), 3, 2);
-    fontGrid->addWidget(EditWithArrows(rotationEdit, rotationArrows, fonts), 3, 3);
+    fontGrid->addWidget(FieldWith(rotationEdit, rotationArrows, fonts), 3, 3);
     fontGrid->setColumnStretch(1, 1);
     fontGrid->setColumnStretch(3, 1);
 
@@ -147,28 +124,19 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     shadowGrid->addWidget(new QLabel(QStringLiteral("Color"), shadow), 1, 0);
     shadowGrid->addWidget(shadowColourSwatch, 1, 1);
     shadowGrid->addWidget(new QLabel(QStringLiteral("Opacity"), shadow), 1, 2);
-    shadowGrid->addWidget(EditWithArrows(shadowOpacityEdit, shadowOpacityArrows, shadow), 1, 3);
+    shadowGrid->addWidget(FieldWith(shadowOpacityEdit, shadowOpacityArrows, shadow), 1, 3);
     shadowGrid->addWidget(new QLabel(QStringLiteral("Distance"), shadow), 2, 0);
-    shadowGrid->addWidget(EditWithArrows(distanceEdit, distanceArrows, shadow), 2, 1);
+    shadowGrid->addWidget(FieldWith(distanceEdit, distanceArrows, shadow), 2, 1);
     shadowGrid->addWidget(new QLabel(QStringLiteral("Smooth"), shadow), 2, 2);
-    shadowGrid->addWidget(EditWithArrows(smoothEdit, smoothArrows, shadow), 2, 3);
+    shadowGrid->addWidget(FieldWith(smoothEdit, smoothArrows, shadow), 2, 3);
     shadowGrid->setColumnStretch(1, 1);
     shadowGrid->setColumnStretch(3, 1);
-
-    auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("CANCEL"), QDialogButtonBox::RejectRole);
-    ok->setObjectName(QStringLiteral("id1"));
-    cancel->setObjectName(QStringLiteral("id2"));
-    ok->setDefault(true);
-    connect(buttons, &QDialogButtonBox::accepted, this, &TextWatermarkDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &TextWatermarkDialog::reject);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(textRow);
     layout->addWidget(fonts);
     layout->addWidget(shadow);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancelButtons(*this));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(shadowSwitch, &QCheckBox::clicked, this, &TextWatermarkDialog::ShadowSwitchClicked);
