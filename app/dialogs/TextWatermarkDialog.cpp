@@ -1,8 +1,8 @@
 #include "app/dialogs/TextWatermarkDialog.h"
 
 #include <QCheckBox>
-#include <QDialogButtonBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
