@@ -196,7 +196,7 @@ void CanvasView::Render(CDrawingSurface& dc) const {
     // Below 100 % the picture comes smoothly from a reduced level; at 100 %
     // and above it is stretched pixel for pixel.
     if (document.zoom >= 1.0f) {
-        document.display.DrawToDC(dc, shown);
+        document.Shown().DrawToDC(dc, shown);
     } else {
         DrawSmoothToDC(document.PaintSource(), dc, shown);
     }

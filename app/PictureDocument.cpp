@@ -3,15 +3,20 @@
 #include "platform/PathJoin.h"
 
 bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status) {
-    zoomFixed = false;
     CRasterImage picture;
     if (!picture.Load(newPath, nullptr, status)) return false;
-    CRasterImage shown(picture);
-    shown.PromoteDepth(32);
+    // 24- and 32-bit pictures are drawn straight from their own pixels; other
+    // depths get a 32-bit copy to draw from.
+    CRasterImage shown;
+    if (picture.Bpp() != 24 && picture.Bpp() != 32) {
+        shown.Assign(picture);
+        shown.PromoteDepth(32);
+        if (shown.Bpp() != 32)
+            return status ? status->Fail("There is not enough memory to show the picture.") : false;
+    }
     CReducedLevels levels;
-    if (shown.Bpp() != 32 || !levels.Build(shown)) {
-        if (status) status->Fail("There is not enough memory to show the picture.");
-        return false;
+    if (!levels.Build(shown.IsEmpty() ? picture : shown)) {
+        return status ? status->Fail("There is not enough memory to show the picture.") : false;
     }
     source.Swap(picture);
     display.Swap(shown);
@@ -22,6 +27,7 @@ bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status
     displayHeight = sourceHeight = source.Height();
     zoom = 1.0f;
     loaded = true;
+    zoomFixed = false;
     return true;
 }
 
@@ -58,9 +64,13 @@ void PictureDocument::SetZoom(float newZoom, int32_t clientWidth, int32_t client
     zoomFixed = true;
 }
 
+const CRasterImage& PictureDocument::Shown() const {
+    return display.IsEmpty() ? source : display;
+}
+
 const CRasterImage& PictureDocument::PaintSource() const {
-    if (zoom >= 1.0f) return display;
-    return reduced.SourceFor(display, displayWidth, displayHeight);
+    if (zoom >= 1.0f) return Shown();
+    return reduced.SourceFor(Shown(), displayWidth, displayHeight);
 }
 
 std::string FileNamePart(const std::string& path) {

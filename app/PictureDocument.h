@@ -1,6 +1,7 @@
 #pragma once
-// The editor's one picture: the source as loaded, the 32-bit copy it is shown
-// from with its smoothly reduced levels, and where and how large it is shown.
+// The editor's one picture: the source as loaded, what it is drawn from (its
+// own pixels or a 32-bit copy) with smoothly reduced levels, and where and how
+// large it is shown.
 #include <cstdint>
 #include <string>
 
@@ -17,8 +18,7 @@ public:
 
     // Loads a picture (UTF-8 path). On success the document holds it at zoom
     // 1.0 and answers true; otherwise the document keeps what it held, the
-    // reason is in `status`, and the answer is false. Either way the next
-    // layout fits the picture again.
+    // reason is in `status`, and the answer is false.
     bool LoadPicture(const std::string& path, FileStatus* status);
 
     // Shrinks the display to the fit box (a picture that fits keeps its zoom),
@@ -31,14 +31,17 @@ public:
     // Shows the picture at exactly `zoom`, which from now on is kept.
     void SetZoom(float newZoom, int32_t clientWidth, int32_t clientHeight);
 
-    // What the display is drawn from at the current zoom: the display copy at
-    // 100 % and above, a reduced level that is still at least as large below.
+    // The picture's pixels as drawn at 100 %: the source itself when it has
+    // 24 or 32 bits, else its 32-bit display copy.
+    const CRasterImage& Shown() const;
+    // What the display is drawn from at the current zoom: Shown() at 100 %
+    // and above, the smallest reduced level still at least as large below.
     const CRasterImage& PaintSource() const;
 
     std::string path;      // as opened
     std::string fileName;  // the name part of the path
     CRasterImage source;
-    CRasterImage display;
+    CRasterImage display;  // 32-bit copy, only for sources of other depths
     CReducedLevels reduced;
     float zoom = 1.0f;
     int32_t displayWidth = 0;

@@ -1,6 +1,8 @@
 #include "image/ReducedLevels.h"
 
 #include <algorithm>
+#include <cstring>
+#include <thread>
 
 #include "image/DrawingSurface.h"
 
@@ -21,6 +23,47 @@ inline uint32_t Average4(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     const uint32_t high =
         ((HighLanes(a) + HighLanes(b) + HighLanes(c) + HighLanes(d) + 0x00020002u) >> 2) & 0x00FF00FFu;
     return low | (high << 8);
+}
+
+inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t w) {
+    const uint32_t low = ((LowLanes(a) * (256 - w) + LowLanes(b) * w) >> 8) & 0x00FF00FFu;
+    const uint32_t high = ((HighLanes(a) * (256 - w) + HighLanes(b) * w) >> 8) & 0x00FF00FFu;
+    return low | (high << 8);
+}
+
+// Pixel x of a line of 24- or 32-bit pixels as an opaque 0xAARRGGBB word.
+template <int Bytes>
+inline uint32_t PixelWord(const uint8_t* line, int32_t x) {
+    if constexpr (Bytes == 4) {
+        uint32_t word;
+        std::memcpy(&word, line + static_cast<size_t>(x) * 4, 4);
+        return word | 0xFF000000u;
+    } else {
+        const uint8_t* p = line + static_cast<size_t>(x) * 3;
+        return 0xFF000000u | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+    }
+}
+
+template <int Bytes>
+void HalveLines(const CRasterImage& picture, CRasterImage& half, int32_t firstLine, int32_t endLine) {
+    const int32_t width = picture.Width();
+    const int32_t height = picture.Height();
+    const int32_t pairs = width / 2;
+    for (int32_t y = firstLine; y < endLine; ++y) {
+        const uint8_t* upper = picture.Row(2 * y);
+        const uint8_t* lower = picture.Row(std::min(2 * y + 1, height - 1));
+        auto* out = reinterpret_cast<uint32_t*>(half.Row(y));
+        for (int32_t x = 0; x < pairs; ++x) {
+            out[x] = Average4(PixelWord<Bytes>(upper, 2 * x), PixelWord<Bytes>(upper, 2 * x + 1),
+                              PixelWord<Bytes>(lower, 2 * x), PixelWord<Bytes>(lower, 2 * x + 1));
+        }
+        // An odd last column stands for both of its pair.
+        if (pairs < half.Width()) {
+            const uint32_t a = PixelWord<Bytes>(upper, width - 1);
+            const uint32_t b = PixelWord<Bytes>(lower, width - 1);
+            out[pairs] = Average4(a, a, b, b);
+        }
+    }
 }
 
 // One source line position and the weight (0 ... 256) of the line below it.
@@ -46,40 +89,54 @@ std::vector<Tap> MakeTaps(int64_t from, int64_t to, int64_t sourceSize, int64_t 
     return taps;
 }
 
-inline uint32_t Lerp(uint32_t a, uint32_t b, uint32_t w) {
-    const uint32_t low = ((LowLanes(a) * (256 - w) + LowLanes(b) * w) >> 8) & 0x00FF00FFu;
-    const uint32_t high = ((HighLanes(a) * (256 - w) + HighLanes(b) * w) >> 8) & 0x00FF00FFu;
-    return low | (high << 8);
+template <int Bytes>
+void DrawSmoothLines(const CRasterImage& image, CRasterImage& surface, const PixelRect& clip,
+                     const std::vector<Tap>& columns, const std::vector<Tap>& lines) {
+    for (int32_t y = clip.top; y < clip.bottom; ++y) {
+        const Tap& line = lines[static_cast<size_t>(y - clip.top)];
+        const uint8_t* upper = image.Row(line.first);
+        const uint8_t* lower = image.Row(line.second);
+        auto* out = reinterpret_cast<uint32_t*>(surface.Row(y)) + clip.left;
+        for (const Tap& column : columns) {
+            const uint32_t top = Lerp(PixelWord<Bytes>(upper, column.first),
+                                      PixelWord<Bytes>(upper, column.second), column.weight);
+            const uint32_t bottom = Lerp(PixelWord<Bytes>(lower, column.first),
+                                         PixelWord<Bytes>(lower, column.second), column.weight);
+            *out++ = Lerp(top, bottom, line.weight) | 0xFF000000u;
+        }
+    }
 }
+
+// Pictures at least this large are halved by two threads.
+constexpr int64_t kParallelPixels = int64_t{1} << 20;
 
 }  // namespace
 
 bool HalveImage(const CRasterImage& picture, CRasterImage& half) {
-    if (picture.IsEmpty() || picture.Bpp() != 32) return false;
-    const int32_t width = picture.Width();
-    const int32_t height = picture.Height();
-    const int32_t halfW = (width + 1) / 2;
-    const int32_t halfH = (height + 1) / 2;
-    if (!half.Create(halfW, halfH, 32)) return false;
-    for (int32_t y = 0; y < halfH; ++y) {
-        const auto* upper = reinterpret_cast<const uint32_t*>(picture.Row(2 * y));
-        const auto* lower = reinterpret_cast<const uint32_t*>(picture.Row(std::min(2 * y + 1, height - 1)));
-        auto* out = reinterpret_cast<uint32_t*>(half.Row(y));
-        const int32_t pairs = width / 2;
-        for (int32_t x = 0; x < pairs; ++x) {
-            out[x] = Average4(upper[2 * x], upper[2 * x + 1], lower[2 * x], lower[2 * x + 1]);
+    if (picture.IsEmpty() || (picture.Bpp() != 32 && picture.Bpp() != 24)) return false;
+    const int32_t halfH = (picture.Height() + 1) / 2;
+    if (!half.Create((picture.Width() + 1) / 2, halfH, 32)) return false;
+    auto halve = [&](int32_t first, int32_t end) {
+        if (picture.Bpp() == 32) {
+            HalveLines<4>(picture, half, first, end);
+        } else {
+            HalveLines<3>(picture, half, first, end);
         }
-        // An odd last column stands for both of its pair.
-        if (pairs < halfW) {
-            out[pairs] = Average4(upper[width - 1], upper[width - 1], lower[width - 1], lower[width - 1]);
-        }
+    };
+    if (int64_t{picture.Width()} * picture.Height() < kParallelPixels) {
+        halve(0, halfH);
+        return true;
     }
+    // The lower half of the lines on a second thread.
+    std::thread lower(halve, halfH / 2, halfH);
+    halve(0, halfH / 2);
+    lower.join();
     return true;
 }
 
 bool CReducedLevels::Build(const CRasterImage& picture) {
     levels.clear();
-    if (picture.IsEmpty() || picture.Bpp() != 32) return true;
+    if (picture.IsEmpty() || (picture.Bpp() != 32 && picture.Bpp() != 24)) return true;
     const CRasterImage* previous = &picture;
     // Images are copied, not moved: room for every level is made first so
     // no level is copied and `previous` stays valid. Halving 32-bit sides
@@ -113,7 +170,8 @@ const CRasterImage& CReducedLevels::SourceFor(const CRasterImage& picture, int32
 }
 
 void DrawSmoothToDC(const CRasterImage& image, CDrawingSurface& dc, const PixelRect& dest) {
-    if (image.IsEmpty() || image.Bpp() != 32 || dc.IsEmpty() || IsEmptyRect(dest)) return;
+    if (image.IsEmpty() || (image.Bpp() != 32 && image.Bpp() != 24) || dc.IsEmpty() || IsEmptyRect(dest))
+        return;
     const PixelRect clip = dc.ClipToSurface(dest);
     if (IsEmptyRect(clip)) return;
     const PixelRect& area = dc.Area();
@@ -125,17 +183,9 @@ void DrawSmoothToDC(const CRasterImage& image, CDrawingSurface& dc, const PixelR
         MakeTaps(firstDx, firstDx + (clip.right - clip.left), image.Width(), destW);
     const std::vector<Tap> lines =
         MakeTaps(firstDy, firstDy + (clip.bottom - clip.top), image.Height(), destH);
-
-    CRasterImage& surface = dc.Image();
-    for (int32_t y = clip.top; y < clip.bottom; ++y) {
-        const Tap& line = lines[static_cast<size_t>(y - clip.top)];
-        const auto* upper = reinterpret_cast<const uint32_t*>(image.Row(line.first));
-        const auto* lower = reinterpret_cast<const uint32_t*>(image.Row(line.second));
-        auto* out = reinterpret_cast<uint32_t*>(surface.Row(y)) + clip.left;
-        for (const Tap& column : columns) {
-            const uint32_t top = Lerp(upper[column.first], upper[column.second], column.weight);
-            const uint32_t bottom = Lerp(lower[column.first], lower[column.second], column.weight);
-            *out++ = Lerp(top, bottom, line.weight) | 0xFF000000u;
-        }
+    if (image.Bpp() == 32) {
+        DrawSmoothLines<4>(image, dc.Image(), clip, columns, lines);
+    } else {
+        DrawSmoothLines<3>(image, dc.Image(), clip, columns, lines);
     }
 }

@@ -13,7 +13,7 @@ class CDrawingSurface;
 
 class CReducedLevels {
 public:
-    // Makes the levels of a 32-bit picture, down to a few pixels; other
+    // Makes the levels of a 24- or 32-bit picture, down to a few pixels; other
     // depths give none. False, with no levels, when memory runs out.
     bool Build(const CRasterImage& picture);
     void Clear() { levels.clear(); }
@@ -31,10 +31,11 @@ private:
     std::vector<CRasterImage> levels;
 };
 
-// Draws the whole of a 32-bit image into `dest` with bilinear filtering, for
+// Draws the whole of a 24- or 32-bit image into `dest` with bilinear filtering, for
 // reductions of less than two to one (and any enlargement). Only the part of
 // `dest` on the surface is computed.
 void DrawSmoothToDC(const CRasterImage& image, CDrawingSurface& dc, const PixelRect& dest);
 
-// The area average at half the size (rounded up) of a 32-bit picture.
+// The area average, as a 32-bit picture at half the size (rounded up), of a
+// 24- or 32-bit picture.
 bool HalveImage(const CRasterImage& picture, CRasterImage& half);
