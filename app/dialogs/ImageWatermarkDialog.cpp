@@ -13,9 +13,9 @@
 #include <cmath>
 #include <limits>
 
+#include "app/MainFrame.h"
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/DialogControls.h"
-#include "app/dialogs/PictureFileFilter.h"
 #include "app/dialogs/PicturePreview.h"
 #include "platform/FileStatus.h"
 #include "platform/MessageSink.h"

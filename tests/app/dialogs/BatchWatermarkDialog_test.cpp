@@ -5,36 +5,17 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QTimer>
 #include <filesystem>
-#include <functional>
 
 #include "app/dialogs/AlignmentButton.h"
 #include "app/dialogs/DialogTestSupport.h"
-#include "app/dialogs/FakeChoosers.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
+#include "app/dialogs/QueuedChoosers.h"
 #include "app/dialogs/TextWatermarkDialog.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 
 namespace {
-
-void WriteWhitePicture(const std::string& path, int32_t width, int32_t height) {
-    CRasterImage picture;
-    ASSERT_TRUE(picture.Create(width, height, 24));
-    for (int32_t y = 0; y < height; ++y) std::fill_n(picture.Row(y), width * 3, uint8_t{255});
-    ASSERT_TRUE(picture.Save(path));
-}
-
-// Runs `work` on the modal dialog that the next call opens.
-template <typename Dialog>
-void WhenOpened(std::function<void(Dialog&)> work) {
-    QTimer::singleShot(0, [work] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        work(*dialog);
-    });
-}
 
 class BatchWatermarkDialogTest : public ::testing::Test {
 protected:
@@ -47,7 +28,7 @@ protected:
     ScratchDir scratch;
     RecordingMessageSink messages;
     ScopedMessageSink messageScope{messages};
-    FakeChoosers choosers;
+    QueuedChoosers choosers;
     ScopedChoosers chooserScope{choosers};
     BatchWatermarkDialog dialog{"/stored/output"};
 };
@@ -175,7 +156,7 @@ TEST_F(BatchWatermarkDialogTest, ARunOverThreePicturesWritesThemWithProgress) {
     std::filesystem::create_directories(source);
     std::filesystem::create_directories(output);
     for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
-        WriteWhitePicture((source / name).string(), 200, 150);
+        WriteFilledPicture((source / name).string(), 200, 150, Qt::white);
 
     WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
         ById<QPlainTextEdit>(text, 1000)->setPlainText("Mark");
@@ -214,7 +195,7 @@ TEST_F(BatchWatermarkDialogTest, ARunOverThreePicturesWritesThemWithProgress) {
 
 TEST_F(BatchWatermarkDialogTest, RunningIntoTheSourceDirectoryAsksFirst) {
     const std::string picture = scratch.File("only.bmp");
-    WriteWhitePicture(picture, 64, 64);
+    WriteFilledPicture(picture, 64, 64, Qt::white);
     const auto before = std::filesystem::last_write_time(picture);
     TypeInto(*Edit(1022), QString::fromStdString(scratch.Path().string()));
     TypeInto(*Edit(1063), QString::fromStdString(scratch.Path().string() + "/"));
@@ -231,7 +212,8 @@ TEST_F(BatchWatermarkDialogTest, ClosingDuringARunWaitsForItsEnd) {
     const std::filesystem::path source = scratch.Path() / "in";
     std::filesystem::create_directories(source);
     std::filesystem::create_directories(scratch.Path() / "out");
-    for (const char* name : {"a.bmp", "b.bmp"}) WriteWhitePicture((source / name).string(), 32, 32);
+    for (const char* name : {"a.bmp", "b.bmp"})
+        WriteFilledPicture((source / name).string(), 32, 32, Qt::white);
     TypeInto(*Edit(1022), QString::fromStdString(source.string()));
     TypeInto(*Edit(1063), QString::fromStdString((scratch.Path() / "out").string()));
     Click(1013);

@@ -4,9 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QColor>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
+#include <string>
+
+#include "image/RasterImage.h"
 
 template <typename Control>
 Control* ById(const QWidget& dialog, int id) {
@@ -32,4 +38,30 @@ inline void TypeInto(QLineEdit& edit, const QString& text) {
 // Moves the focus from the edit to the next control with the Tab key.
 inline void TabAway(QLineEdit& edit) {
     QTest::keyClick(&edit, Qt::Key_Tab);
+}
+
+// Runs `work` on the modal dialog that the next call opens, once its own
+// event loop runs.
+template <typename Dialog>
+void WhenOpened(std::function<void(Dialog&)> work) {
+    QTimer::singleShot(0, [work] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        work(*dialog);
+    });
+}
+
+// Writes a 24-bit picture of one colour.
+inline void WriteFilledPicture(const std::string& path, int32_t width, int32_t height, const QColor& colour) {
+    CRasterImage picture;
+    ASSERT_TRUE(picture.Create(width, height, 24));
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* p = picture.PixelAt(x, y);
+            p[0] = static_cast<uint8_t>(colour.blue());
+            p[1] = static_cast<uint8_t>(colour.green());
+            p[2] = static_cast<uint8_t>(colour.red());
+        }
+    }
+    ASSERT_TRUE(picture.Save(path));
 }

@@ -8,8 +8,8 @@
 
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/DialogTestSupport.h"
-#include "app/dialogs/FakeChoosers.h"
 #include "app/dialogs/PicturePreview.h"
+#include "app/dialogs/QueuedChoosers.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 
@@ -48,7 +48,7 @@ protected:
     ScratchDir scratch;
     RecordingMessageSink messages;
     ScopedMessageSink messageScope{messages};
-    FakeChoosers choosers;
+    QueuedChoosers choosers;
     ScopedChoosers chooserScope{choosers};
     ImageWatermarkDialog dialog;
 };

@@ -9,7 +9,7 @@
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogTestSupport.h"
-#include "app/dialogs/FakeChoosers.h"
+#include "app/dialogs/QueuedChoosers.h"
 #include "platform/FontCatalog.h"
 #include "support/RecordingMessageSink.h"
 
@@ -34,7 +34,7 @@ protected:
 
     RecordingMessageSink messages;
     ScopedMessageSink messageScope{messages};
-    FakeChoosers choosers;
+    QueuedChoosers choosers;
     ScopedChoosers chooserScope{choosers};
     TextWatermarkDialog dialog;
 };

@@ -13,7 +13,7 @@ struct FolderRequest {
     bool mayCreate;
 };
 
-class FakeChoosers : public CChoosers {
+class QueuedChoosers : public CChoosers {
 public:
     std::optional<QString> ChooseOpenFile(QWidget*, const QString&, const QString&,
                                           const QString& filters) override {
