@@ -1,5 +1,7 @@
 #pragma once
-// A framed area that reports a click of the left button released over it.
+// A framed area that acts like a button: a click of the left button released
+// over it, or the space bar while it has the focus (its frame is then drawn
+// thicker), reports Clicked.
 #include <QFrame>
 
 class ClickableFrame : public QFrame {
@@ -12,4 +14,7 @@ signals:
 
 protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 };

@@ -188,6 +188,11 @@ TEST_F(ImageWatermarkDialogTest, CancelledChooserChangesNothing) {
     Open();
     ClickPreview();
     EXPECT_EQ(choosers.openFilters.size(), 1u);
+    // The keyboard reaches the chooser too.
+    auto* preview = ById<PicturePreview>(dialog, 1050);
+    preview->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(preview, Qt::Key_Space);
+    EXPECT_EQ(choosers.openFilters.size(), 2u);
     EXPECT_FALSE(dialog.mark.base.enabled);
     EXPECT_TRUE(messages.messages.empty());
 }
