@@ -31,10 +31,14 @@ int Refuse(const std::string& message) {
     return kExitUsage;
 }
 
+std::filesystem::path PathFromUtf8(const std::string& path) {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
 // The source directory is checked before anything is made, so a mistyped
 // source never leaves an empty output folder behind.
 bool IsListableDirectory(const std::string& directory, std::string& reason) {
-    const std::filesystem::path path(std::u8string(directory.begin(), directory.end()));
+    const std::filesystem::path path = PathFromUtf8(directory);
     std::error_code error;
     const bool isDirectory = std::filesystem::is_directory(path, error);
     if (error) {
@@ -48,7 +52,7 @@ bool IsListableDirectory(const std::string& directory, std::string& reason) {
 // The output directory exists before the run, as a user of a command-line
 // tool expects; a path that cannot be made a directory is refused.
 bool EnsureDirectory(const std::string& directory) {
-    const std::filesystem::path path(std::u8string(directory.begin(), directory.end()));
+    const std::filesystem::path path = PathFromUtf8(directory);
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) return true;
     std::filesystem::create_directories(path, error);
