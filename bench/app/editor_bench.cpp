@@ -1,0 +1,172 @@
+// The editor's canvas with a 6000 x 4000 photograph: one paint of the whole
+// client at the fitted zoom and at 100 %, one drag step of a mark, opening a
+// JPEG up to its first paint against the JPEG decode alone (same file, same
+// run), and the memory the open picture holds against its 32-bit size.
+#include <benchmark/benchmark.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTest>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <string>
+
+#include "app/CanvasView.h"
+#include "app/SurfacePainting.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int32_t kWidth = 6000;
+constexpr int32_t kHeight = 4000;
+constexpr int kClientWidth = 1600;
+constexpr int kClientHeight = 1000;
+
+// Smooth shading, edges and sensor-like noise, as a photograph has.
+CRasterImage Photograph() {
+    CRasterImage picture;
+    picture.Create(kWidth, kHeight, 24);
+    uint32_t seed = 2024;
+    for (int32_t y = 0; y < kHeight; ++y) {
+        uint8_t* row = picture.Row(y);
+        for (int32_t x = 0; x < kWidth; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            const int noise = static_cast<int>(seed >> 28) - 8;
+            const double shade = 0.5 + 0.5 * std::sin(x * 0.004) * std::cos(y * 0.003);
+            const int base = static_cast<int>(shade * 200) + ((((x / 300) + (y / 200)) % 2 == 0) ? 30 : 0);
+            row[3 * x + 0] = static_cast<uint8_t>(std::clamp(base / 2 + noise, 0, 255));
+            row[3 * x + 1] = static_cast<uint8_t>(std::clamp(base - 20 + noise, 0, 255));
+            row[3 * x + 2] = static_cast<uint8_t>(std::clamp(base + 10 + noise, 0, 255));
+        }
+    }
+    return picture;
+}
+
+struct Editor {
+    Editor() {
+        folder = fs::temp_directory_path() / ("stampora-editor-bench-" + std::to_string(::getpid()));
+        fs::create_directories(folder);
+        jpeg = (folder / "photo.jpg").string();
+        Photograph().Save(jpeg, 80);
+        canvas.resize(kClientWidth + 2 * canvas.frameWidth(), kClientHeight + 2 * canvas.frameWidth());
+        canvas.show();
+        QApplication::processEvents();
+        FileStatus status;
+        canvas.OpenPicture(jpeg, &status);
+        ImageWatermark mark;
+        mark.source.Create(600, 300, 24);
+        mark.base.width = 600;
+        mark.base.height = 300;
+        mark.base.opacity = 60;
+        mark.base.enabled = true;
+        canvas.TakeImageMark(mark);
+        QApplication::processEvents();
+    }
+    ~Editor() {
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+
+    // Paints the whole client as a paint event does: the surface, then the
+    // hand-off to Qt.
+    void PaintClient() {
+        const QPoint offset = canvas.ScrollOffset();
+        surface.Begin({offset.x(), offset.y(), offset.x() + kClientWidth, offset.y() + kClientHeight});
+        canvas.Render(surface);
+        QPainter painter(&target);
+        PaintSurface(painter, surface, QPoint(0, 0));
+    }
+
+    fs::path folder;
+    std::string jpeg;
+    CanvasView canvas;
+    CDrawingSurface surface;
+    QImage target{kClientWidth, kClientHeight, QImage::Format_RGB32};
+};
+
+Editor& TheEditor() {
+    static Editor* editor = new Editor;  // lives as long as the QApplication
+    return *editor;
+}
+
+void BM_PaintFitted(benchmark::State& state) {
+    Editor& editor = TheEditor();
+    if (editor.canvas.Document().zoomFixed) {
+        FileStatus status;
+        editor.canvas.OpenPicture(editor.jpeg, &status);
+    }
+    for (auto _ : state) editor.PaintClient();
+    state.counters["zoom"] = editor.canvas.Document().zoom;
+}
+BENCHMARK(BM_PaintFitted)->Unit(benchmark::kMillisecond);
+
+void BM_PaintFullSize(benchmark::State& state) {
+    Editor& editor = TheEditor();
+    editor.canvas.FullSize();
+    for (auto _ : state) editor.PaintClient();
+}
+BENCHMARK(BM_PaintFullSize)->Unit(benchmark::kMillisecond);
+
+void BM_DragStep(benchmark::State& state) {
+    Editor& editor = TheEditor();
+    FileStatus status;
+    editor.canvas.OpenPicture(editor.jpeg, &status);
+    editor.canvas.TakeImageMark(editor.canvas.ImageMark());
+    QApplication::processEvents();
+    QWidget* viewport = editor.canvas.viewport();
+    const PixelRect& rect = editor.canvas.ImageMark().base.screenRect;
+    QPoint at((rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2);
+    QTest::mousePress(viewport, Qt::LeftButton, Qt::NoModifier, at);
+    int direction = 1;
+    for (auto _ : state) {
+        at += QPoint(direction, direction);
+        direction = -direction;
+        QMouseEvent move(QEvent::MouseMove, at, viewport->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(viewport, &move);
+        QApplication::processEvents();  // the repaint of the outline
+    }
+    QTest::mouseRelease(viewport, Qt::LeftButton, Qt::NoModifier, at);
+}
+BENCHMARK(BM_DragStep)->Unit(benchmark::kMicrosecond);
+
+void BM_JpegDecodeAlone(benchmark::State& state) {
+    Editor& editor = TheEditor();
+    for (auto _ : state) {
+        CRasterImage picture;
+        benchmark::DoNotOptimize(picture.Load(editor.jpeg));
+    }
+}
+BENCHMARK(BM_JpegDecodeAlone)->Unit(benchmark::kMillisecond);
+
+void BM_OpenToFirstPaint(benchmark::State& state) {
+    Editor& editor = TheEditor();
+    for (auto _ : state) {
+        FileStatus status;
+        editor.canvas.OpenPicture(editor.jpeg, &status);
+        editor.PaintClient();
+    }
+    const PictureDocument& document = editor.canvas.Document();
+    const double pixelBytes = 4.0 * kWidth * kHeight;
+    const double held = static_cast<double>(document.source.PixelBytes() + document.display.PixelBytes() +
+                                            document.reduced.MemoryBytes());
+    state.counters["held_MB"] = held / 1e6;
+    state.counters["held_per_32bit_size"] = held / pixelBytes;
+}
+BENCHMARK(BM_OpenToFirstPaint)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
