@@ -17,6 +17,7 @@
 #include "app/dialogs/DialogFields.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/TextWatermarkDialog.h"
+#include "batch/FileResultLine.h"
 #include "platform/qt/Choosers.h"
 
 namespace {
@@ -24,6 +25,9 @@ namespace {
 // Longest directory a chooser may hand back; a longer path would not leave
 // room for a file name.
 constexpr qsizetype kMaxDirectoryLength = 259;
+
+// How many files the closing message names.
+constexpr size_t kNamedFiles = 10;
 
 constexpr std::array<int, 9> kTextGridIds{1067, 1087, 1088, 1089, 1090, 1091, 1092, 1093, 1094};
 constexpr std::array<int, 9> kImageGridIds{1095, 1096, 1097, 1098, 1099, 1100, 1101, 1102, 1103};
@@ -57,6 +61,16 @@ private:
 };
 
 }  // namespace
+
+std::string ClosingMessageWithFiles(const std::string& message, const std::vector<std::string>& lines,
+                                    int32_t count) {
+    if (lines.empty()) return message;
+    std::string text = message + "\n";
+    for (const std::string& line : lines) text += "\n" + line;
+    const int32_t more = count - static_cast<int32_t>(lines.size());
+    if (more > 0) text += "\n... and " + std::to_string(more) + " more.";
+    return text;
+}
 
 std::string ReplaceOriginalsQuestion(const std::string& directory) {
     return "The output directory is the source directory:\n" + directory +
@@ -239,6 +253,8 @@ void BatchWatermarkDialog::EditImageMark() {
 
 void BatchWatermarkDialog::Process() {
     if (running) return;
+    incompleteCount = 0;
+    incompleteLines.clear();
     {
         const RunInProgress run(running);
         job.RunBatch(*this);
@@ -257,9 +273,19 @@ void BatchWatermarkDialog::SetProgress(int32_t position) {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
+void BatchWatermarkDialog::FileFinished(const std::string& name, const BatchFileResult& result) {
+    if (result.Complete()) return;
+    ++incompleteCount;
+    if (incompleteLines.size() < kNamedFiles) incompleteLines.push_back(FileResultLine(name, result));
+}
+
 void BatchWatermarkDialog::ShowMessage(const std::string& text, const std::string& caption,
                                        MessageIcon icon) {
-    ::ShowMessage(text, caption, icon, MessageButtons::Ok);
+    // The closing message names the files that did not come out whole.
+    const std::string shown = caption == kBatchFinishCaption
+                                  ? ClosingMessageWithFiles(text, incompleteLines, incompleteCount)
+                                  : text;
+    ::ShowMessage(shown, caption, icon, MessageButtons::Ok);
 }
 
 bool BatchWatermarkDialog::ConfirmReplaceOriginals(const std::string& directory) {

@@ -5,6 +5,8 @@
 // dialog's own thread: the window keeps painting its progress but takes no
 // input until the run ends. Everything it holds is discarded when it closes.
 #include <QDialog>
+#include <string>
+#include <vector>
 
 #include "batch/BatchJob.h"
 #include "batch/BatchUi.h"
@@ -33,6 +35,7 @@ public:
     void SetProgress(int32_t position) override;
     void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
     bool ConfirmReplaceOriginals(const std::string& directory) override;
+    void FileFinished(const std::string& name, const BatchFileResult& result) override;
 
 public slots:
     void reject() override;
@@ -53,6 +56,10 @@ private:
 
     bool running = false;
     bool closeAfterRun = false;
+    // The files of the current run that did not come out whole: how many,
+    // and the first few of them with the reason, for the closing message.
+    int32_t incompleteCount = 0;
+    std::vector<std::string> incompleteLines;
 
     QLineEdit* sourceEdit;
     QLineEdit* outputEdit;
@@ -67,6 +74,11 @@ private:
     QProgressBar* progress;
     QPushButton* processButton;
 };
+
+// The closing message of a run, followed by the lines of the first ten
+// files that did not come out whole and by how many more there were.
+std::string ClosingMessageWithFiles(const std::string& message, const std::vector<std::string>& lines,
+                                    int32_t count);
 
 // Asked before a run whose output directory is its source directory.
 std::string ReplaceOriginalsQuestion(const std::string& directory);

@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <filesystem>
+#include <fstream>
 
 #include "app/dialogs/AlignmentButton.h"
 #include "app/dialogs/DialogTestSupport.h"
@@ -229,6 +230,36 @@ TEST_F(BatchWatermarkDialogTest, ClosingDuringARunWaitsForItsEnd) {
     EXPECT_EQ(messages.messages.back().text, "Batch finish!");
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_FALSE(dialog.Running());
+}
+
+TEST_F(BatchWatermarkDialogTest, TheClosingMessageNamesFilesThatDidNotComeOutWhole) {
+    const std::filesystem::path source = scratch.Path() / "in";
+    std::filesystem::create_directories(source);
+    std::filesystem::create_directories(scratch.Path() / "out");
+    WriteFilledPicture((source / "good.bmp").string(), 32, 32, Qt::white);
+    std::ofstream((source / "broken.png").string()) << "not a picture";
+    TypeInto(*Edit(1022), QString::fromStdString(source.string()));
+    TypeInto(*Edit(1063), QString::fromStdString((scratch.Path() / "out").string()));
+    Click(1013);
+    Click(1068);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    const std::string& text = messages.messages[0].text;
+    EXPECT_EQ(text.rfind("Batch finish!", 0), 0u) << text;
+    EXPECT_NE(text.find("\nbroken.png: skipped: "), std::string::npos) << text;
+    EXPECT_EQ(text.find("good.bmp"), std::string::npos) << text;
+
+    // A second run starts its list afresh.
+    std::filesystem::remove(source / "broken.png");
+    Click(1068);
+    EXPECT_EQ(messages.messages[1].text.find("broken.png"), std::string::npos) << messages.messages[1].text;
+}
+
+TEST(ClosingMessage, NamesTenFilesAndCountsTheRest) {
+    std::vector<std::string> lines;
+    for (int i = 0; i < 10; ++i) lines.push_back("f" + std::to_string(i) + ": skipped");
+    const std::string text = ClosingMessageWithFiles("Batch finish!", lines, 13);
+    EXPECT_NE(text.find("f9: skipped\n... and 3 more."), std::string::npos) << text;
+    EXPECT_EQ(ClosingMessageWithFiles("Batch finish!", {}, 0), "Batch finish!");
 }
 
 }  // namespace
