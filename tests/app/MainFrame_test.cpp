@@ -37,6 +37,7 @@ class FrameTest : public ::testing::Test {
 protected:
     ScratchDir dir;
     ScopedWorkingDirectory cwd{dir.Path()};
+    ScopedDocumentsFolder documents{dir.File("Documents")};
     FakeChoosers choosers;
     ScopedChoosers installChoosers{choosers};
     RecordingMessageSink messages;
@@ -165,18 +166,16 @@ TEST_F(FrameTest, AboutBoxShowsItsTextsAndHelpOpensTheShortcutInTheWorkingDirect
 }
 
 TEST_F(FrameTest, OutputDirectoryComesFromConfigOrTheDocumentsDefault) {
-    const std::string documents = dir.File("Documents");
-    qputenv("XDG_DOCUMENTS_DIR", QByteArray::fromStdString(documents));
+    const std::string folder = dir.File("Documents");
     {
         MainFrame frame;
-        EXPECT_EQ(outputDirectory, documents + "/Stampora");
-        EXPECT_TRUE(std::filesystem::is_directory(documents + "/Stampora"));
+        EXPECT_EQ(outputDirectory, folder + "/Stampora");
+        EXPECT_TRUE(std::filesystem::is_directory(folder + "/Stampora"));
         EXPECT_FALSE(std::filesystem::exists(dir.File("config.ini")));
     }
     ASSERT_TRUE(WriteIniValue(dir.File("config.ini"), "Setting", "OutputDir", "/somewhere/else"));
     MainFrame frame;
     EXPECT_EQ(outputDirectory, "/somewhere/else");
-    qunsetenv("XDG_DOCUMENTS_DIR");
 }
 
 TEST_F(FrameTest, OutputDirectoryDialogStoresOnOkAndForgetsOnCancel) {
