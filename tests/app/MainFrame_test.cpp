@@ -2,6 +2,7 @@
 // shortcuts, the two toggles, the About box and the output directory.
 #include "app/MainFrame.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,10 +10,12 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/AboutDialog.h"
 #include "app/EditorTestSupport.h"
 #include "app/OutputDirectory.h"
 #include "app/OutputDirectoryDialog.h"
@@ -146,7 +149,7 @@ TEST_F(FrameTest, FrameHasNoMaximiseButtonAndKeepsItsSizeOnceShown) {
     EXPECT_FALSE(frame.isVisible());
 }
 
-TEST_F(FrameTest, AboutBoxShowsItsTextsAndHelpOpensTheShortcutInTheWorkingDirectory) {
+TEST_F(FrameTest, AboutBoxShowsItsIconTextsLinksAndButtons) {
     MainFrame frame;
     QStringList texts;
     QTimer::singleShot(0, [&texts] {
@@ -163,6 +166,18 @@ TEST_F(FrameTest, AboutBoxShowsItsTextsAndHelpOpensTheShortcutInTheWorkingDirect
     EXPECT_TRUE(texts.contains("OK"));
     EXPECT_TRUE(texts.contains("HELP"));
     EXPECT_TRUE(texts.filter("Homepage").size() == 1 && texts.filter("Feedback").size() == 1);
+}
+
+TEST_F(FrameTest, HelpOpensTheOnlineHelpShortcutOfTheWorkingDirectoryAndKeepsTheBoxOpen) {
+    // A text browser's setSource(QUrl) slot stands in for the desktop's handler.
+    QTextBrowser opened;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "setSource");
+    AboutDialog box;
+    box.findChild<QPushButton*>(QStringLiteral("id57670"))->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(opened.source(),
+              QUrl::fromLocalFile(QString::fromStdString(dir.File("Stampora Online Help.url"))));
+    EXPECT_EQ(box.result(), 0);
 }
 
 TEST_F(FrameTest, OutputDirectoryComesFromConfigOrTheDocumentsDefault) {
