@@ -15,6 +15,7 @@
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "app/CanvasView.h"
@@ -104,9 +105,12 @@ double ResidentBytes() {
     return static_cast<double>(resident) * static_cast<double>(::sysconf(_SC_PAGESIZE));
 }
 
+// Made on first use and removed (with its files) before the QApplication.
+std::unique_ptr<Editor> theEditor;
+
 Editor& TheEditor() {
-    static Editor* editor = new Editor;  // lives as long as the QApplication
-    return *editor;
+    if (!theEditor) theEditor = std::make_unique<Editor>();
+    return *theEditor;
 }
 
 void BM_PaintFitted(benchmark::State& state) {
@@ -251,5 +255,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    theEditor.reset();
     return 0;
 }
