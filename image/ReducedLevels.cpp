@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "image/DrawingSurface.h"
 
@@ -150,30 +149,17 @@ void DrawGridLines(const CRasterImage& image, CRasterImage& surface, const Pixel
     }
 }
 
-// Pictures at least this large are halved by two threads.
-constexpr int64_t kParallelPixels = int64_t{1} << 20;
-
 }  // namespace
 
 bool HalveImage(const CRasterImage& picture, CRasterImage& half) {
     if (picture.IsEmpty() || (picture.Bpp() != 32 && picture.Bpp() != 24)) return false;
     const int32_t halfH = (picture.Height() + 1) / 2;
     if (!half.Create((picture.Width() + 1) / 2, halfH, 32)) return false;
-    auto halve = [&](int32_t first, int32_t end) {
-        if (picture.Bpp() == 32) {
-            HalveLines<4>(picture, half, first, end);
-        } else {
-            HalveLines<3>(picture, half, first, end);
-        }
-    };
-    if (int64_t{picture.Width()} * picture.Height() < kParallelPixels) {
-        halve(0, halfH);
-        return true;
+    if (picture.Bpp() == 32) {
+        HalveLines<4>(picture, half, 0, halfH);
+    } else {
+        HalveLines<3>(picture, half, 0, halfH);
     }
-    // The lower half of the lines on a second thread.
-    std::thread lower(halve, halfH / 2, halfH);
-    halve(0, halfH / 2);
-    lower.join();
     return true;
 }
 
