@@ -142,7 +142,7 @@ TEST_F(FrameTest, EditKeysAreAcceptedAndIgnoredAndPrintShowsOnlyTheDialog) {
 TEST_F(FrameTest, FrameHasNoMaximiseButtonAndKeepsItsSizeOnceShown) {
     MainFrame frame;
     EXPECT_FALSE(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
-    frame.ShowAsDesigned();
+    frame.ShowMaximisedAndFixed();
     QTest::qWait(400);
     EXPECT_EQ(frame.minimumSize(), frame.maximumSize());
     frame.Action(CommandId::kExit)->trigger();
