@@ -53,6 +53,7 @@ CanvasView::~CanvasView() {
 }
 
 void CanvasView::StartReducing() {
+    if (reducer.joinable()) reducer.join();
     auto levels = std::make_shared<CReducedLevels>();
     reducing = levels;
     const CRasterImage* picture = &document.Shown();
