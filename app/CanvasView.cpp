@@ -76,6 +76,10 @@ void CanvasView::TakeReducedLevels(const std::shared_ptr<CReducedLevels>& levels
 }
 
 void CanvasView::FinishReducing() {
+    if (reducePending) {
+        reducePending = false;
+        StartReducing();
+    }
     if (reducing) TakeReducedLevels(reducing);
 }
 
@@ -89,9 +93,10 @@ QPoint CanvasView::ScrollOffset() const {
 
 bool CanvasView::OpenPicture(const std::string& path, FileStatus* status) {
     // The picture being reduced stays untouched until its work is done.
-    FinishReducing();
+    if (reducing) TakeReducedLevels(reducing);
     if (!document.LoadPicture(path, status)) return false;
-    StartReducing();
+    // Reduced after its first paint, so the work does not delay that paint.
+    reducePending = true;
     // Both marks are tested against the new picture before it is shown.
     textLayoutPending = true;
     imageLayoutPending = true;
@@ -261,6 +266,10 @@ void CanvasView::paintEvent(QPaintEvent* event) {
         if (!surface.Begin(area)) continue;
         Render(surface);
         PaintSurface(painter, surface, rect.topLeft());
+    }
+    if (reducePending && document.loaded) {
+        reducePending = false;
+        StartReducing();
     }
 }
 

@@ -64,8 +64,8 @@ public:
     void Render(CDrawingSurface& surface) const;
 
     // Waits for the smoothly reduced levels of the picture, which are made
-    // in the background after it is opened, and puts them in use. Until they
-    // are ready a reduced view is drawn straight from the picture.
+    // in the background after its first paint, and puts them in use. Until
+    // they are ready a reduced view is drawn straight from the picture.
     void FinishReducing();
 
     // The scroll offset: content coordinates of the client's top-left.
@@ -124,4 +124,5 @@ private:
     // picture, which is not replaced before the work is joined.
     std::thread reducer;
     std::shared_ptr<CReducedLevels> reducing;
+    bool reducePending = false;  // the picture awaits its first paint
 };
