@@ -48,6 +48,41 @@ CanvasView::CanvasView(QWidget* parent) : QAbstractScrollArea(parent) {
             [this](int action) { StepPage(action, true); });
 }
 
+CanvasView::~CanvasView() {
+    if (reducer.joinable()) reducer.join();
+}
+
+void CanvasView::StartReducing() {
+    if (reducer.joinable()) reducer.join();
+    auto levels = std::make_shared<CReducedLevels>();
+    reducing = levels;
+    const CRasterImage* picture = &document.Shown();
+    reducer = std::thread([this, levels, picture] {
+        // Without the levels (no memory) a reduced view is drawn from the
+        // picture itself.
+        if (!levels->Build(*picture)) levels->Clear();
+        QMetaObject::invokeMethod(
+            this, [this, levels] { TakeReducedLevels(levels); }, Qt::QueuedConnection);
+    });
+}
+
+void CanvasView::TakeReducedLevels(const std::shared_ptr<CReducedLevels>& levels) {
+    // Levels of a picture that is no longer shown are dropped.
+    if (levels != reducing) return;
+    if (reducer.joinable()) reducer.join();
+    document.reduced = std::move(*levels);
+    reducing.reset();
+    if (document.zoom < 1.0f) viewport()->update();
+}
+
+void CanvasView::FinishReducing() {
+    if (reducePending) {
+        reducePending = false;
+        StartReducing();
+    }
+    if (reducing) TakeReducedLevels(reducing);
+}
+
 QSize CanvasView::ClientSize() const {
     return viewport()->size();
 }
@@ -57,7 +92,11 @@ QPoint CanvasView::ScrollOffset() const {
 }
 
 bool CanvasView::OpenPicture(const std::string& path, FileStatus* status) {
+    // The picture being reduced stays untouched until its work is done.
+    if (reducing) TakeReducedLevels(reducing);
     if (!document.LoadPicture(path, status)) return false;
+    // Reduced after its first paint, so the work does not delay that paint.
+    reducePending = true;
     // Both marks are tested against the new picture before it is shown.
     textLayoutPending = true;
     imageLayoutPending = true;
@@ -227,6 +266,10 @@ void CanvasView::paintEvent(QPaintEvent* event) {
         if (!surface.Begin(area)) continue;
         Render(surface);
         PaintSurface(painter, surface, rect.topLeft());
+    }
+    if (reducePending && document.loaded) {
+        reducePending = false;
+        StartReducing();
     }
 }
 

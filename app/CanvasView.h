@@ -5,6 +5,8 @@
 #include <QAbstractScrollArea>
 #include <QPoint>
 #include <QSize>
+#include <memory>
+#include <thread>
 
 #include "app/PictureDocument.h"
 #include "image/DibTypes.h"
@@ -19,6 +21,7 @@ class CanvasView : public QAbstractScrollArea {
 
 public:
     explicit CanvasView(QWidget* parent = nullptr);
+    ~CanvasView() override;
 
     PictureDocument& Document() { return document; }
     const PictureDocument& Document() const { return document; }
@@ -60,6 +63,11 @@ public:
     // image mark, text mark and the drag outline.
     void Render(CDrawingSurface& surface) const;
 
+    // Waits for the smoothly reduced levels of the picture, which are made
+    // in the background after its first paint, and puts them in use. Until
+    // they are ready a reduced view is drawn straight from the picture.
+    void FinishReducing();
+
     // The scroll offset: content coordinates of the client's top-left.
     QPoint ScrollOffset() const;
     bool IsDragging() const { return draggingText || draggingImage; }
@@ -89,6 +97,8 @@ private:
     // Repaints the one-pixel frame along the inside of a content rectangle.
     void InvalidateFrame(const PixelRect& rect);
     WatermarkBase* GrabbedMark();
+    void StartReducing();
+    void TakeReducedLevels(const std::shared_ptr<CReducedLevels>& levels);
 
     PictureDocument document;
     TextWatermark textMark;
@@ -109,4 +119,10 @@ private:
     QPoint grabScroll;
 
     CDrawingSurface surface;  // reused from paint to paint
+
+    // The background work that reduces the current picture; it only reads the
+    // picture, which is not replaced before the work is joined.
+    std::thread reducer;
+    std::shared_ptr<CReducedLevels> reducing;
+    bool reducePending = false;  // the picture awaits its first paint
 };

@@ -240,7 +240,7 @@ void MainFrame::BuildShortcuts() {
     actions[kPrint] = print;
 }
 
-void MainFrame::ShowAsDesigned(const QString& picture) {
+void MainFrame::ShowMaximisedAndFixed(const QString& picture) {
     // Covering the screen's free area stands in for maximising where no
     // window manager does it.
     if (QScreen* shown = screen()) setGeometry(shown->availableGeometry());

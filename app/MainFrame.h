@@ -52,7 +52,7 @@ public:
     // Shows the window maximised, then keeps that size (it has no maximise
     // button and cannot be resized by its border) and opens `picture`, if
     // one is named.
-    void ShowAsDesigned(const QString& picture = QString());
+    void ShowMaximisedAndFixed(const QString& picture = QString());
 
     // Opens a picture as the Open command does once a file is chosen,
     // telling the user when it cannot be read.

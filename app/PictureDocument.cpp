@@ -14,13 +14,9 @@ bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status
         if (shown.Bpp() != 32)
             return status ? status->Fail("There is not enough memory to show the picture.") : false;
     }
-    CReducedLevels levels;
-    if (!levels.Build(shown.IsEmpty() ? picture : shown)) {
-        return status ? status->Fail("There is not enough memory to show the picture.") : false;
-    }
     source.Swap(picture);
     display.Swap(shown);
-    std::swap(reduced, levels);
+    reduced.Clear();
     path = newPath;
     fileName = FileNamePart(newPath);
     displayWidth = sourceWidth = source.Width();

@@ -17,8 +17,9 @@ public:
     static constexpr int32_t kFitBoxHeight = 480;
 
     // Loads a picture (UTF-8 path). On success the document holds it at zoom
-    // 1.0 and answers true; otherwise the document keeps what it held, the
-    // reason is in `status`, and the answer is false.
+    // 1.0, without reduced levels yet, and answers true; otherwise the
+    // document keeps what it held, the reason is in `status`, and the answer
+    // is false.
     bool LoadPicture(const std::string& path, FileStatus* status);
 
     // Shrinks the display to the fit box (a picture that fits keeps its zoom),
@@ -41,8 +42,8 @@ public:
     std::string path;      // as opened
     std::string fileName;  // the name part of the path
     CRasterImage source;
-    CRasterImage display;  // 32-bit copy, only for sources of other depths
-    CReducedLevels reduced;
+    CRasterImage display;    // 32-bit copy, only for sources of other depths
+    CReducedLevels reduced;  // made by the canvas once the picture is shown
     float zoom = 1.0f;
     int32_t displayWidth = 0;
     int32_t displayHeight = 0;

@@ -18,6 +18,6 @@ int main(int argc, char** argv) {
 
     MainFrame frame;
     const QStringList arguments = QApplication::arguments();
-    frame.ShowAsDesigned(arguments.size() > 1 ? arguments.at(1) : QString());
+    frame.ShowMaximisedAndFixed(arguments.size() > 1 ? arguments.at(1) : QString());
     return QApplication::exec();
 }

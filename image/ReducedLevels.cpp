@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <thread>
 
 #include "image/DrawingSurface.h"
 
@@ -107,8 +106,48 @@ void DrawSmoothLines(const CRasterImage& image, CRasterImage& surface, const Pix
     }
 }
 
-// Pictures at least this large are halved by two threads.
-constexpr int64_t kParallelPixels = int64_t{1} << 20;
+// Averages a grid of 4 x 4 samples spread over each destination pixel's
+// footprint: a fair reduction for any ratio, for when no reduced level is at
+// hand.
+constexpr int32_t kGrid = 4;
+
+std::vector<int32_t> GridTaps(int64_t from, int64_t to, int64_t sourceSize, int64_t destSize) {
+    std::vector<int32_t> taps;
+    taps.reserve(static_cast<size_t>((to - from) * kGrid));
+    for (int64_t d = from; d < to; ++d) {
+        for (int32_t j = 0; j < kGrid; ++j) {
+            const int64_t s = ((d * kGrid + j) * 2 + 1) * sourceSize / (2 * kGrid * destSize);
+            taps.push_back(static_cast<int32_t>(std::clamp<int64_t>(s, 0, sourceSize - 1)));
+        }
+    }
+    return taps;
+}
+
+template <int Bytes>
+void DrawGridLines(const CRasterImage& image, CRasterImage& surface, const PixelRect& clip,
+                   const std::vector<int32_t>& columns, const std::vector<int32_t>& lines) {
+    const int32_t width = clip.right - clip.left;
+    for (int32_t y = clip.top; y < clip.bottom; ++y) {
+        const int32_t* lineTaps = &lines[static_cast<size_t>(y - clip.top) * kGrid];
+        auto* out = reinterpret_cast<uint32_t*>(surface.Row(y)) + clip.left;
+        for (int32_t x = 0; x < width; ++x) {
+            const int32_t* columnTaps = &columns[static_cast<size_t>(x) * kGrid];
+            uint32_t low = 0;
+            uint32_t high = 0;
+            for (int32_t i = 0; i < kGrid; ++i) {
+                const uint8_t* line = image.Row(lineTaps[i]);
+                for (int32_t j = 0; j < kGrid; ++j) {
+                    const uint32_t p = PixelWord<Bytes>(line, columnTaps[j]);
+                    low += LowLanes(p);
+                    high += HighLanes(p);
+                }
+            }
+            // 16 samples of at most 255 fit each 16-bit lane.
+            out[x] = 0xFF000000u | (((low + 0x00080008u) >> 4) & 0x00FF00FFu) |
+                     ((((high + 0x00080008u) >> 4) & 0x00FF00FFu) << 8);
+        }
+    }
+}
 
 }  // namespace
 
@@ -116,21 +155,11 @@ bool HalveImage(const CRasterImage& picture, CRasterImage& half) {
     if (picture.IsEmpty() || (picture.Bpp() != 32 && picture.Bpp() != 24)) return false;
     const int32_t halfH = (picture.Height() + 1) / 2;
     if (!half.Create((picture.Width() + 1) / 2, halfH, 32)) return false;
-    auto halve = [&](int32_t first, int32_t end) {
-        if (picture.Bpp() == 32) {
-            HalveLines<4>(picture, half, first, end);
-        } else {
-            HalveLines<3>(picture, half, first, end);
-        }
-    };
-    if (int64_t{picture.Width()} * picture.Height() < kParallelPixels) {
-        halve(0, halfH);
-        return true;
+    if (picture.Bpp() == 32) {
+        HalveLines<4>(picture, half, 0, halfH);
+    } else {
+        HalveLines<3>(picture, half, 0, halfH);
     }
-    // The lower half of the lines on a second thread.
-    std::thread lower(halve, halfH / 2, halfH);
-    halve(0, halfH / 2);
-    lower.join();
     return true;
 }
 
@@ -179,6 +208,18 @@ void DrawSmoothToDC(const CRasterImage& image, CDrawingSurface& dc, const PixelR
     const int64_t destH = int64_t{dest.bottom} - dest.top;
     const int64_t firstDx = int64_t{clip.left} + area.left - dest.left;
     const int64_t firstDy = int64_t{clip.top} + area.top - dest.top;
+    if (image.Width() >= 2 * destW || image.Height() >= 2 * destH) {
+        const std::vector<int32_t> columns =
+            GridTaps(firstDx, firstDx + (clip.right - clip.left), image.Width(), destW);
+        const std::vector<int32_t> lines =
+            GridTaps(firstDy, firstDy + (clip.bottom - clip.top), image.Height(), destH);
+        if (image.Bpp() == 32) {
+            DrawGridLines<4>(image, dc.Image(), clip, columns, lines);
+        } else {
+            DrawGridLines<3>(image, dc.Image(), clip, columns, lines);
+        }
+        return;
+    }
     const std::vector<Tap> columns =
         MakeTaps(firstDx, firstDx + (clip.right - clip.left), image.Width(), destW);
     const std::vector<Tap> lines =

@@ -31,9 +31,10 @@ private:
     std::vector<CRasterImage> levels;
 };
 
-// Draws the whole of a 24- or 32-bit image into `dest` with bilinear filtering, for
-// reductions of less than two to one (and any enlargement). Only the part of
-// `dest` on the surface is computed.
+// Draws the whole of a 24- or 32-bit image into `dest` smoothly: bilinear for
+// reductions of less than two to one (and any enlargement), an average of
+// 4 x 4 samples per pixel for larger ones. Only the part of `dest` on the
+// surface is computed.
 void DrawSmoothToDC(const CRasterImage& image, CDrawingSurface& dc, const PixelRect& dest);
 
 // The area average, as a 32-bit picture at half the size (rounded up), of a

@@ -250,3 +250,16 @@ TEST_F(CanvasTest, ScrollStepsAreAHundredthAndATenthOfTheExtent) {
     QApplication::sendEvent(canvas.viewport(), &wheel);
     EXPECT_EQ(bar->value(), 3 * 4);
 }
+
+TEST_F(CanvasTest, ReducedLevelsArriveAfterOpeningAndServeTheReducedView) {
+    SetClientSize(canvas, 1000, 700);
+    Open(1280, 960);
+    Open(2000, 1500);  // while the first is still being reduced
+    for (int i = 0; i < 500 && canvas.Document().reduced.Count() == 0; ++i) QTest::qWait(10);
+    const PictureDocument& document = canvas.Document();
+    ASSERT_GT(document.reduced.Count(), 0u);
+    EXPECT_EQ(document.reduced.Level(0).Width(), 1000);
+    EXPECT_EQ(&document.PaintSource(), &document.reduced.Level(0));  // 1000 wide for 640 shown
+    canvas.FullSize();
+    EXPECT_EQ(&document.PaintSource(), &document.Shown());
+}

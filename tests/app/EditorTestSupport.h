@@ -67,6 +67,30 @@ private:
     std::filesystem::path previous;
 };
 
+// Points the Documents folder at a scratch folder for the test's lifetime,
+// so the default output directory is never made in the real home.
+class ScopedDocumentsFolder {
+public:
+    explicit ScopedDocumentsFolder(const std::string& folder)
+        : previous(qgetenv("XDG_DOCUMENTS_DIR")),
+          hadPrevious(qEnvironmentVariableIsSet("XDG_DOCUMENTS_DIR")) {
+        qputenv("XDG_DOCUMENTS_DIR", QByteArray::fromStdString(folder));
+    }
+    ~ScopedDocumentsFolder() {
+        if (hadPrevious) {
+            qputenv("XDG_DOCUMENTS_DIR", previous);
+        } else {
+            qunsetenv("XDG_DOCUMENTS_DIR");
+        }
+    }
+    ScopedDocumentsFolder(const ScopedDocumentsFolder&) = delete;
+    ScopedDocumentsFolder& operator=(const ScopedDocumentsFolder&) = delete;
+
+private:
+    QByteArray previous;
+    bool hadPrevious;
+};
+
 // Writes a picture of varied 24-bit pixels and answers its path.
 inline std::string WritePicture(const ScratchDir& dir, const std::string& name, int32_t width,
                                 int32_t height) {

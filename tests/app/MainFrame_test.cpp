@@ -2,6 +2,7 @@
 // shortcuts, the two toggles, the About box and the output directory.
 #include "app/MainFrame.h"
 
+#include <QDesktopServices>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,10 +10,12 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
+#include "app/AboutDialog.h"
 #include "app/EditorTestSupport.h"
 #include "app/OutputDirectory.h"
 #include "app/OutputDirectoryDialog.h"
@@ -37,6 +40,7 @@ class FrameTest : public ::testing::Test {
 protected:
     ScratchDir dir;
     ScopedWorkingDirectory cwd{dir.Path()};
+    ScopedDocumentsFolder documents{dir.File("Documents")};
     FakeChoosers choosers;
     ScopedChoosers installChoosers{choosers};
     RecordingMessageSink messages;
@@ -138,14 +142,14 @@ TEST_F(FrameTest, EditKeysAreAcceptedAndIgnoredAndPrintShowsOnlyTheDialog) {
 TEST_F(FrameTest, FrameHasNoMaximiseButtonAndKeepsItsSizeOnceShown) {
     MainFrame frame;
     EXPECT_FALSE(frame.windowFlags() & Qt::WindowMaximizeButtonHint);
-    frame.ShowAsDesigned();
+    frame.ShowMaximisedAndFixed();
     QTest::qWait(400);
     EXPECT_EQ(frame.minimumSize(), frame.maximumSize());
     frame.Action(CommandId::kExit)->trigger();
     EXPECT_FALSE(frame.isVisible());
 }
 
-TEST_F(FrameTest, AboutBoxShowsItsTextsAndHelpOpensTheShortcutInTheWorkingDirectory) {
+TEST_F(FrameTest, AboutBoxShowsItsIconTextsLinksAndButtons) {
     MainFrame frame;
     QStringList texts;
     QTimer::singleShot(0, [&texts] {
@@ -164,19 +168,29 @@ TEST_F(FrameTest, AboutBoxShowsItsTextsAndHelpOpensTheShortcutInTheWorkingDirect
     EXPECT_TRUE(texts.filter("Homepage").size() == 1 && texts.filter("Feedback").size() == 1);
 }
 
+TEST_F(FrameTest, HelpOpensTheOnlineHelpShortcutOfTheWorkingDirectoryAndKeepsTheBoxOpen) {
+    // A text browser's setSource(QUrl) slot stands in for the desktop's handler.
+    QTextBrowser opened;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &opened, "setSource");
+    AboutDialog box;
+    box.findChild<QPushButton*>(QStringLiteral("id57670"))->click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    EXPECT_EQ(opened.source(),
+              QUrl::fromLocalFile(QString::fromStdString(dir.File("Stampora Online Help.url"))));
+    EXPECT_EQ(box.result(), 0);
+}
+
 TEST_F(FrameTest, OutputDirectoryComesFromConfigOrTheDocumentsDefault) {
-    const std::string documents = dir.File("Documents");
-    qputenv("XDG_DOCUMENTS_DIR", QByteArray::fromStdString(documents));
+    const std::string folder = dir.File("Documents");
     {
         MainFrame frame;
-        EXPECT_EQ(outputDirectory, documents + "/Stampora");
-        EXPECT_TRUE(std::filesystem::is_directory(documents + "/Stampora"));
+        EXPECT_EQ(outputDirectory, folder + "/Stampora");
+        EXPECT_TRUE(std::filesystem::is_directory(folder + "/Stampora"));
         EXPECT_FALSE(std::filesystem::exists(dir.File("config.ini")));
     }
     ASSERT_TRUE(WriteIniValue(dir.File("config.ini"), "Setting", "OutputDir", "/somewhere/else"));
     MainFrame frame;
     EXPECT_EQ(outputDirectory, "/somewhere/else");
-    qunsetenv("XDG_DOCUMENTS_DIR");
 }
 
 TEST_F(FrameTest, OutputDirectoryDialogStoresOnOkAndForgetsOnCancel) {

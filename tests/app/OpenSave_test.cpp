@@ -25,6 +25,7 @@ protected:
     }
 
     ScratchDir dir;
+    ScopedDocumentsFolder documents{dir.File("Documents")};
     FakeChoosers choosers;
     ScopedChoosers installChoosers{choosers};
     RecordingMessageSink messages;
@@ -103,14 +104,11 @@ TEST_F(OpenSaveTest, AFailedSaveIsToldAndTheFileThereIsUntouched) {
 }
 
 TEST_F(OpenSaveTest, AnEmptyOutputDirectorySavesIntoTheDocumentsDefault) {
-    const std::string documents = dir.File("Documents");
-    qputenv("XDG_DOCUMENTS_DIR", QByteArray::fromStdString(documents));
     OpenByDialog(WritePicture(dir, "a.bmp", 40, 30));
     outputDirectory.clear();
     frame.Action(CommandId::kSave)->trigger();
-    qunsetenv("XDG_DOCUMENTS_DIR");
     EXPECT_TRUE(messages.messages.empty());
-    EXPECT_TRUE(std::filesystem::exists(documents + "/Stampora/a.bmp"));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Documents/Stampora/a.bmp")));
     EXPECT_FALSE(std::filesystem::exists("/a.bmp"));
 }
 

@@ -209,3 +209,21 @@ TEST(ReducedLevels, SmoothDrawingAveragesWhereNearestWouldAlias) {
     }
     EXPECT_EQ(surface.ColourAt(0, 2), 0xFFFFFFu);
 }
+
+TEST(ReducedLevels, LargeReductionsWithoutLevelsAverageSamples) {
+    // One lit column in three, reduced ten to one straight from the picture:
+    // about a third of full blue everywhere, where single samples would give
+    // full blue or black.
+    CRasterImage stripes = UniformImage(200, 40, 24, 0);
+    for (int y = 0; y < 40; ++y) {
+        for (int x = 0; x < 200; x += 3) stripes.PixelAt(x, y)[0] = 255;
+    }
+    CDrawingSurface surface = WhiteSurface({0, 0, 20, 4});
+    DrawSmoothToDC(stripes, surface, {0, 0, 20, 4});
+    for (int x = 0; x < 20; ++x) {
+        const uint32_t blue = surface.ColourAt(x, 2) & 0xFF;
+        EXPECT_GE(blue, 60u) << x;
+        EXPECT_LE(blue, 130u) << x;
+        EXPECT_EQ(surface.ColourAt(x, 2) >> 8, 0u) << x;
+    }
+}
