@@ -37,9 +37,3 @@ TEST(DialogNumber, ArrowsMoveTowardTheRangeOnly) {
     StepStoredValue(value, ArrowStep::Up);
     EXPECT_EQ(value, -2);
 }
-
-TEST(DialogText, WideAndNarrowTextRoundTripExactly) {
-    const QString text = QString::fromUtf16(u"Grüße ✓ \U0001F600") + QChar(0xD800);  // a lone surrogate too
-    EXPECT_EQ(QStringFromUtf8(Utf8FromQString(text)), text);
-    EXPECT_EQ(QStringFromWide(WideFromQString(text)), text);
-}

@@ -254,14 +254,4 @@ TEST_F(TextWatermarkDialogTest, EnterInTheTextBreaksTheLine) {
     EXPECT_EQ(dialog.mark.text, u"first\nsecond");
 }
 
-TEST_F(TextWatermarkDialogTest, CancelLeavesTheOwnersMarkAlone) {
-    TextWatermark owners;
-    owners.text = u"kept";
-    Open(owners);
-    SetText("changed");
-    QTest::mouseClick(ById<QPushButton>(dialog, 2), Qt::LeftButton);
-    EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_EQ(owners.text, u"kept");
-}
-
 }  // namespace
