@@ -1,5 +1,7 @@
 #include "batch/WatermarkFile.h"
 
+#include "codecs/PictureFiles.h"
+
 namespace {
 
 // Places one mark on a picture of the given size, on a copy of its record.

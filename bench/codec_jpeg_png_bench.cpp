@@ -12,6 +12,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "codecs/PictureFiles.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/PngCodec.h"
 #include "platform/FileIo.h"

@@ -1,12 +1,11 @@
-#include "codecs/GifReader.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
-#include "codecs/GifFrames.h"
+#include "codecs/GifCodec.h"
+#include "codecs/Gif_pvt.h"
 
 namespace {
 
@@ -122,15 +121,16 @@ std::string FrameDelays(const GifStoredFrames& stored) {
 
 }  // namespace
 
-bool ReadGif(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+bool CGifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+    status = FileStatus();
     GifStoredFrames stored;
-    if (!ReadGifFrames(data, size, stored)) return false;
+    if (!ReadGifFrames(data, size, stored, status)) return false;
     if (IsPlainStill(stored)) {
         std::unique_ptr<CRasterImage> image = PalettePicture(stored.frames.front());
-        if (!image) return false;
+        if (!image) return status.Fail("not enough memory for the picture");
         images.Append(std::move(image));
     } else if (!ComposeFrames(stored, images)) {
-        return false;
+        return status.Fail("not enough memory for the picture");
     }
     auto store = std::make_unique<CImageProperties>();
     store->SetValue(kPropertyFrameDelays, FrameDelays(stored));

@@ -1,4 +1,4 @@
-#include "codecs/PngRawProfile.h"
+#include "codecs/Png_pvt.h"
 
 #include <cstring>
 

@@ -1,5 +1,3 @@
-#include "codecs/PngReader.h"
-
 #include <png.h>
 
 #include <algorithm>
@@ -9,8 +7,11 @@
 #include <vector>
 
 #include "codecs/DecodeLimits.h"
+#include "codecs/ExifOrientation.h"
 #include "codecs/ExifProperties.h"
-#include "codecs/PngRawProfile.h"
+#include "codecs/PngCodec.h"
+#include "codecs/Png_pvt.h"
+#include "image/LittleEndian.h"
 
 namespace {
 
@@ -18,6 +19,8 @@ namespace {
 // file's way of making the reader allocate.
 constexpr png_uint_32 kMaxCachedChunks = 1000;
 constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
+constexpr uint64_t kMaxDeflateRatio = 1032;
+constexpr size_t kSignatureBytes = 8;
 
 struct PngDecoder {
     png_structp png = nullptr;
@@ -27,25 +30,55 @@ struct PngDecoder {
     size_t position = 0;
     CRasterImage* image = nullptr;
     std::vector<uint8_t>* exif = nullptr;
+    std::string* error = nullptr;
     bool created = false;
     bool complete = false;
+    bool interlaced = false;
     png_uint_32 rowsDone = 0;
+    int passesDone = 0;
 };
 
 void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
     auto* d = static_cast<PngDecoder*>(png_get_io_ptr(png));
-    if (length > d->size - d->position) png_error(png, "truncated");
+    if (length > d->size - d->position) png_error(png, "the file ends early");
     std::memcpy(out, d->data + d->position, length);
     d->position += length;
 }
 
-void CountRow(png_structp png, png_uint_32, int) {
+void CountRow(png_structp png, png_uint_32 row, int pass) {
     auto* d = static_cast<PngDecoder*>(png_get_io_ptr(png));
-    ++d->rowsDone;
+    d->rowsDone = row;
+    d->passesDone = pass;
 }
 
-[[noreturn]] void JumpOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void JumpOnError(png_structp png, png_const_charp message) {
+    auto* d = static_cast<PngDecoder*>(png_get_error_ptr(png));
+    if (d != nullptr && d->error != nullptr && message != nullptr) *d->error = message;
+    png_longjmp(png, 1);
+}
 void DropWarning(png_structp, png_const_charp) {}
+
+uint32_t LoadBE32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 | static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+// The bytes of image data (IDAT chunks) the file holds, and its header.
+uint64_t CompressedImageBytes(const uint8_t* data, size_t size, const uint8_t*& ihdr) {
+    uint64_t total = 0;
+    size_t pos = kSignatureBytes;
+    while (size - pos >= 8) {
+        const uint32_t length = LoadBE32(data + pos);
+        const uint8_t* type = data + pos + 4;
+        const size_t present = std::min<size_t>(length, size - pos - 8);
+        if (std::memcmp(type, "IHDR", 4) == 0 && present >= 13) ihdr = data + pos + 8;
+        if (std::memcmp(type, "IDAT", 4) == 0) total += present;
+        if (std::memcmp(type, "IEND", 4) == 0 || present < length) break;
+        pos += 8 + present;
+        if (size - pos < 4) break;
+        pos += 4;
+    }
+    return total;
+}
 
 // Chooses the depth and the libpng transforms that deliver it.
 int32_t PrepareTransforms(png_structp png, png_infop info) {
@@ -126,7 +159,7 @@ void CopyExif(png_structp png, png_infop info, std::vector<uint8_t>& exif) {
 // setjmp; it keeps no object with a destructor of its own. An error after
 // some lines keeps the lines already decoded.
 bool Decode(PngDecoder& d) {
-    if (setjmp(png_jmpbuf(d.png))) return d.created && (d.complete || d.rowsDone > 0);
+    if (setjmp(png_jmpbuf(d.png))) return d.created && (d.complete || d.rowsDone > 0 || d.passesDone > 0);
 
     png_set_read_fn(d.png, &d, ReadFromMemory);
     // No side may be longer than a decodable picture has pixels; the area is
@@ -143,13 +176,15 @@ bool Decode(PngDecoder& d) {
     png_read_info(d.png, d.info);
     const png_uint_32 width = png_get_image_width(d.png, d.info);
     const png_uint_32 height = png_get_image_height(d.png, d.info);
-    if (!IsDecodableSize(width, height)) return false;
+    if (!IsDecodableSize(width, height)) png_error(d.png, "the picture is too large");
 
     const int32_t bpp = PrepareTransforms(d.png, d.info);
-    png_set_interlace_handling(d.png);
+    d.interlaced = png_set_interlace_handling(d.png) > 1;
     png_read_update_info(d.png, d.info);
-    if (!d.image->Create(static_cast<int32_t>(width), static_cast<int32_t>(height), bpp)) return false;
-    if (png_get_rowbytes(d.png, d.info) > d.image->Stride()) return false;
+    if (!d.image->Create(static_cast<int32_t>(width), static_cast<int32_t>(height), bpp)) {
+        png_error(d.png, "not enough memory for the picture");
+    }
+    if (png_get_rowbytes(d.png, d.info) > d.image->Stride()) png_error(d.png, "unexpected row size");
     d.created = true;
     if (bpp <= 8 && png_get_color_type(d.png, d.info) == PNG_COLOR_TYPE_PALETTE) CopyPalette(d.png, d.info, *d.image);
 
@@ -162,29 +197,55 @@ bool Decode(PngDecoder& d) {
 
 }  // namespace
 
-bool HasPngSignature(const uint8_t* data, size_t size) {
-    return data != nullptr && size >= 8 && png_sig_cmp(data, 0, 8) == 0;
+bool PngDataCanHold(const uint8_t* ihdr, uint64_t compressed) {
+    const uint64_t width = LoadBE32(ihdr);
+    const uint64_t height = LoadBE32(ihdr + 4);
+    const uint64_t bitDepth = ihdr[8];
+    static constexpr uint64_t kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+    const uint64_t channels = ihdr[9] < 7 ? kChannels[ihdr[9]] : 1;
+    // The filtered lines without their filter bytes: less than any layout,
+    // interlaced or not, must inflate to.
+    const uint64_t rawBytes = height * ((width * std::max<uint64_t>(channels, 1) * bitDepth + 7) / 8);
+    return rawBytes / kMaxDeflateRatio <= compressed + 1;
 }
 
-bool ReadPng(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    if (!HasPngSignature(data, size)) return false;
+bool CPngCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+    status = FileStatus();
+    if (data == nullptr || size < kSignatureBytes || png_sig_cmp(data, 0, kSignatureBytes) != 0) {
+        return status.Fail("not a PNG file");
+    }
+    const uint8_t* ihdr = nullptr;
+    const uint64_t compressed = CompressedImageBytes(data, size, ihdr);
+    if (ihdr != nullptr && !PngDataCanHold(ihdr, compressed)) {
+        return status.Fail("the header claims " + std::to_string(LoadBE32(ihdr)) + " x " +
+                           std::to_string(LoadBE32(ihdr + 4)) + " pixels, more than its " +
+                           std::to_string(compressed) + " bytes of compressed data can hold");
+    }
     auto image = std::make_unique<CRasterImage>();
     std::vector<uint8_t> exif;
+    std::string error;
 
     PngDecoder d;
     d.data = data;
     d.size = size;
     d.image = image.get();
     d.exif = &exif;
-    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, DropWarning);
-    if (d.png == nullptr) return false;
+    d.error = &error;
+    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, JumpOnError, DropWarning);
+    if (d.png == nullptr) return status.Fail("not enough memory");
     d.info = png_create_info_struct(d.png);
     const bool decoded = d.info != nullptr && Decode(d);
     png_destroy_read_struct(&d.png, &d.info, nullptr);
-    if (!decoded) return false;
+    if (!decoded) return status.Fail(error.empty() ? std::string("the PNG data is broken") : error);
+    if (!d.complete) {
+        status.damage = d.interlaced ? "the interlaced picture breaks off in pass " + std::to_string(d.passesDone + 1) +
+                                           " of 7 (" + error + ")"
+                                     : LinesDamage(d.rowsDone, image->Height());
+    }
 
     auto store = std::make_unique<CImageProperties>();
     if (!exif.empty()) ReadExifBlock(exif.data(), exif.size(), *store);
+    if (!ApplyOrientationItem(*image, *store)) return status.Fail("not enough memory to turn the picture upright");
     images.Append(std::move(image));
     properties = std::move(store);
     return true;

@@ -1,7 +1,9 @@
-#include "codecs/TiffMemoryIo.h"
-
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
+
+#include "codecs/Tiff_pvt.h"
 
 namespace {
 
@@ -51,7 +53,13 @@ toff_t SizeProc(thandle_t handle) { return FileOf(handle).size; }
 int MapProc(thandle_t, void**, toff_t*) { return 0; }
 void UnmapProc(thandle_t, void*, toff_t) {}
 
-int Quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int KeepError(TIFF*, void* user, const char*, const char* format, va_list args) {
+    char message[512];
+    std::vsnprintf(message, sizeof message, format, args);
+    static_cast<TiffMemoryFile*>(user)->lastError = message;
+    return 1;
+}
+int DropWarning(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 }  // namespace
 
@@ -59,8 +67,8 @@ TIFF* OpenTiffInMemory(TiffMemoryFile& file, const char* mode) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr) return nullptr;
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxSingleAllocation);
-    TIFFOpenOptionsSetErrorHandlerExtR(options, Quiet, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, Quiet, nullptr);
+    TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, &file);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, DropWarning, nullptr);
     // "m": no memory mapping; the procedures above are the only way in.
     const bool reading = mode[0] == 'r';
     TIFF* tiff = TIFFClientOpenExt("memory", reading ? "rm" : "wm", &file, ReadProc, WriteProc, SeekProc, CloseProc,

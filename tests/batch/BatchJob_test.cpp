@@ -1,3 +1,4 @@
+#include "codecs/PictureFiles.h"
 #include "batch/BatchJob.h"
 
 #include <filesystem>

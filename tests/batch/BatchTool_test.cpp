@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "codecs/PictureFiles.h"
 #include "batch/BatchTestSupport.h"
 #include "image/RasterImage.h"
 #include "platform/FontCatalog.h"

@@ -1,3 +1,4 @@
+#include "codecs/PictureFiles.h"
 #include "codecs/BmpCodec.h"
 
 #include <gtest/gtest.h>
@@ -60,10 +61,10 @@ TEST(BmpRead, RefusesBrokenHeaders) {
     ImageList d;
     EXPECT_FALSE(Load(notBm, d));
 
-    std::vector<uint8_t> runLength = BmpFile(1, 1, 8, std::vector<uint8_t>(1024, 0), {1, 0, 0, 0});
-    StoreLE32(runLength.data() + 30, 1);
+    std::vector<uint8_t> jpegInside = BmpFile(1, 1, 24, {}, {1, 2, 3, 0});
+    StoreLE32(jpegInside.data() + 30, 4);
     ImageList e;
-    EXPECT_FALSE(Load(runLength, e));
+    EXPECT_FALSE(Load(jpegInside, e));
 
     ImageList f;
     EXPECT_FALSE(Load(BmpFile(100000, 100000, 32, {}, {1, 2, 3, 4}), f));

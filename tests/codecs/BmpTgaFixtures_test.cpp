@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "codecs/PictureFiles.h"
 #include "codecs/CodecFactory.h"
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"

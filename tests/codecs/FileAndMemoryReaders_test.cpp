@@ -9,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "codecs/PictureFiles.h"
 #include "codecs/BmpCodec.h"
 #include "codecs/TgaCodec.h"
 #include "image/LittleEndian.h"

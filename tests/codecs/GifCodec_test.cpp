@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "codecs/PictureFiles.h"
 #include "codecs/FormatTestSupport.h"
 #include "codecs/GifCodec.h"
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "codecs/PictureFiles.h"
 #include "codecs/FormatTestSupport.h"
 #include "codecs/IcoCodec.h"
 #include "image/LittleEndian.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "codecs/PictureFiles.h"
 #include "codecs/ExifProperties.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/SaveQuality.h"

@@ -1,3 +1,4 @@
+#include "codecs/PictureFiles.h"
 #include "image/ResizeImage.h"
 
 #include <gtest/gtest.h>

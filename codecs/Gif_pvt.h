@@ -1,4 +1,6 @@
 #pragma once
+// Internals of the GIF codec.
+//
 // The frames of a GIF file as stored: each frame's rectangle on the logical
 // screen, its colour table, its indices and its graphic control.
 #include <array>
@@ -7,6 +9,7 @@
 #include <vector>
 
 #include "image/DibTypes.h"
+#include "platform/FileStatus.h"
 
 struct GifStoredFrame {
     int32_t left = 0;
@@ -29,5 +32,12 @@ struct GifStoredFrames {
 };
 
 // Reads the frames of a GIF file through giflib, up to a break in the file
-// or the decoded-size budget; false when not even a frame could be read.
-bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored);
+// or the decoded-size budget; false, with giflib's reason or our own in
+// `status`, when not even a frame could be read. A frame that breaks off is
+// noted in status.damage.
+bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status);
+
+// The most pixels `bytes` of LZW data can expand to: a 12-bit code stands for
+// at most 4096 pixels once the code table is full, and the codes that fill
+// the table stand for at most 1 + 2 + ... + 4096 pixels together.
+inline uint64_t MaxLzwPixels(uint64_t bytes) { return bytes * 8 / 12 * 4096 + 4096ull * 4097 / 2; }

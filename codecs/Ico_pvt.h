@@ -1,4 +1,5 @@
 #pragma once
+// Internals of the icon codec.
 #include <cstddef>
 #include <cstdint>
 

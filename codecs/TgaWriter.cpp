@@ -4,21 +4,27 @@
 #include <vector>
 
 #include "codecs/TgaCodec.h"
-#include "codecs/TgaHeader.h"
+#include "codecs/Tga_pvt.h"
 #include "image/LittleEndian.h"
+#include "image/MaskedChannel.h"
 #include "platform/FileIo.h"
 
 namespace {
 
 constexpr size_t kChunkBytes = size_t{1} << 20;
 
-// Rescales the channel `mask` selects to 5 bits.
-uint32_t ChannelTo5Bits(uint32_t word, uint32_t mask) {
-    if (mask == 0) return 0;
-    const int shift = __builtin_ctz(mask);
-    const uint32_t max = mask >> shift;
-    const uint32_t value = (word & mask) >> shift;
-    return (value * 31 + max / 2) / max;
+void StoreTgaHeader(const TgaHeader& header, uint8_t* out) {
+    std::memset(out, 0, kTgaHeaderBytes);
+    out[0] = header.idLength;
+    out[1] = header.colourMapType;
+    out[2] = header.imageType;
+    StoreLE16(out + 3, header.colourMapFirst);
+    StoreLE16(out + 5, header.colourMapLength);
+    out[7] = header.colourMapEntryBits;
+    StoreLE16(out + 12, header.width);
+    StoreLE16(out + 14, header.height);
+    out[16] = header.pixelDepth;
+    out[17] = header.descriptor;
 }
 
 // TGA files hold 16-bit pixels as 5-5-5 words; a picture with other masks
@@ -31,8 +37,9 @@ bool IsFiveFiveFive(const CRasterImage& image) {
 void ConvertLineTo555(const CRasterImage& image, const uint8_t* src, uint8_t* dst, int32_t width) {
     for (int32_t x = 0; x < width; ++x, src += 2, dst += 2) {
         const uint32_t word = LoadLE16(src);
-        const uint32_t out = (ChannelTo5Bits(word, image.RedMask()) << 10) |
-                             (ChannelTo5Bits(word, image.GreenMask()) << 5) | ChannelTo5Bits(word, image.BlueMask());
+        const uint32_t out = (ScaleMaskedChannel(word, image.RedMask(), 5) << 10) |
+                             (ScaleMaskedChannel(word, image.GreenMask(), 5) << 5) |
+                             ScaleMaskedChannel(word, image.BlueMask(), 5);
         StoreLE16(dst, static_cast<uint16_t>(out));
     }
 }
@@ -40,12 +47,16 @@ void ConvertLineTo555(const CRasterImage& image, const uint8_t* src, uint8_t* ds
 }  // namespace
 
 bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties*) {
+    status = FileStatus();
     const CRasterImage* image = images.First();
-    if (image == nullptr || image->IsEmpty()) return false;
+    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
     const int32_t bpp = image->Bpp();
-    if (bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
-    // A larger picture cannot be described by the 16-bit header fields.
-    if (image->Width() > kTgaMaxDimension || image->Height() > kTgaMaxDimension) return false;
+    if (bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
+        return status.Fail("TGA files are written from 8, 16, 24 or 32-bit pictures");
+    }
+    if (image->Width() > kTgaMaxDimension || image->Height() > kTgaMaxDimension) {
+        return status.Fail("TGA files hold at most 65535 x 65535 pixels");
+    }
 
     TgaHeader header;
     header.idLength = static_cast<uint8_t>(kTgaImageIdBytes);
@@ -61,8 +72,9 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
     StoreTgaHeader(header, headerBytes);
 
     SafeFileWriter out(path);
-    if (!out.Open() || !out.Write(headerBytes, sizeof headerBytes) || !out.Write(kTgaImageId, kTgaImageIdBytes)) {
-        return false;
+    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
+    if (!out.Write(headerBytes, sizeof headerBytes) || !out.Write(kTgaImageId, kTgaImageIdBytes)) {
+        return status.Fail(WriteFailure("cannot write the file"));
     }
     if (bpp == 8) {
         uint8_t colourMap[256 * 3];
@@ -72,7 +84,7 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
             colourMap[i * 3 + 1] = palette[i].rgbGreen;
             colourMap[i * 3 + 2] = palette[i].rgbRed;
         }
-        if (!out.Write(colourMap, sizeof colourMap)) return false;
+        if (!out.Write(colourMap, sizeof colourMap)) return status.Fail(WriteFailure("cannot write the file"));
     }
 
     // The lines go out top first, the reverse of their order in memory; they
@@ -90,9 +102,9 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
         }
         used += lineBytes;
         if (used == chunk.size() || y + 1 == image->Height()) {
-            if (!out.Write(chunk.data(), used)) return false;
+            if (!out.Write(chunk.data(), used)) return status.Fail(WriteFailure("cannot write the file"));
             used = 0;
         }
     }
-    return out.Commit();
+    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
 }

@@ -1,4 +1,5 @@
-#include "codecs/TgaPixelData.h"
+#include "codecs/Tga_pvt.h"
+#include "image/LittleEndian.h"
 
 #include <algorithm>
 #include <cstring>
@@ -14,6 +15,7 @@ public:
     }
 
     bool Done() const { return line >= image.Height(); }
+    int32_t Line() const { return line; }
     // Pixels left on the current line.
     size_t Room() const { return width - x; }
     uint8_t* Here() const { return row + x * pixelBytes; }
@@ -62,8 +64,23 @@ uint64_t MaxTgaDescribablePixels(size_t bytes, int32_t bpp) {
     return packets * 128;
 }
 
-void DecodeRunLengthTgaLines(const uint8_t* data, size_t size, CRasterImage& image, bool topFirst) {
-    if (image.Bpp() < 8) return;
+TgaHeader ParseTgaHeader(const uint8_t* data) {
+    TgaHeader h;
+    h.idLength = data[0];
+    h.colourMapType = data[1];
+    h.imageType = data[2];
+    h.colourMapFirst = LoadLE16(data + 3);
+    h.colourMapLength = LoadLE16(data + 5);
+    h.colourMapEntryBits = data[7];
+    h.width = LoadLE16(data + 12);
+    h.height = LoadLE16(data + 14);
+    h.pixelDepth = data[16];
+    h.descriptor = data[17];
+    return h;
+}
+
+int32_t DecodeRunLengthTgaLines(const uint8_t* data, size_t size, CRasterImage& image, bool topFirst) {
+    if (image.Bpp() < 8) return 0;
     const size_t n = static_cast<size_t>(image.Bpp()) / 8;
     StoredLineCursor cursor(image, topFirst, n);
     size_t pos = 0;
@@ -71,7 +88,7 @@ void DecodeRunLengthTgaLines(const uint8_t* data, size_t size, CRasterImage& ima
         const uint8_t packet = data[pos++];
         size_t count = static_cast<size_t>(packet & 0x7F) + 1;
         if (packet & 0x80) {
-            if (size - pos < n) return;
+            if (size - pos < n) return cursor.Line();
             const uint8_t* pixel = data + pos;
             pos += n;
             while (count > 0 && !cursor.Done()) {
@@ -90,7 +107,8 @@ void DecodeRunLengthTgaLines(const uint8_t* data, size_t size, CRasterImage& ima
                 cursor.Advance(m);
                 left -= m;
             }
-            if (present < count) return;
+            if (present < count) return cursor.Line();
         }
     }
+    return cursor.Line();
 }
