@@ -50,11 +50,13 @@ bool ReadMasks(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileStat
 }
 
 bool CheckHeaders(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileStatus& status) {
-    if (head == nullptr || fileSize <= kBmpFileHeaderBytes) return status.Fail("the file is too short for a bitmap");
+    if (head == nullptr || fileSize <= kBmpFileHeaderBytes)
+        return status.Fail("the file is too short for a bitmap");
     if (LoadLE16(head) != 0x4D42) return status.Fail("not a bitmap file (no \"BM\" signature)");
     layout.pixelOffset = LoadLE32(head + 10);
     if (layout.pixelOffset >= fileSize) return status.Fail("the pixel data lies beyond the end of the file");
-    if (fileSize < kBmpFileHeaderBytes + kBmpInfoHeaderBytes) return status.Fail("the bitmap header is cut short");
+    if (fileSize < kBmpFileHeaderBytes + kBmpInfoHeaderBytes)
+        return status.Fail("the bitmap header is cut short");
     DibInfoHeader& info = layout.info;
     std::memcpy(&info, head + kBmpFileHeaderBytes, sizeof info);
     if (info.biSize < kBmpInfoHeaderBytes) return status.Fail("old OS/2 bitmap headers are not supported");
@@ -69,13 +71,14 @@ bool CheckHeaders(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileS
     const bool supported = compression == BI_RGB || (compression == kBmpRle8 && bpp == 8) ||
                            (compression == kBmpRle4 && bpp == 4) || (bitFields && (bpp == 16 || bpp == 32));
     if (!supported) {
-        return status.Fail("bitmap compression " + std::to_string(compression) + " at " + std::to_string(bpp) +
-                           " bits is not supported");
+        return status.Fail("bitmap compression " + std::to_string(compression) + " at " +
+                           std::to_string(bpp) + " bits is not supported");
     }
     if (bitFields && !ReadMasks(head, fileSize, layout, status)) return false;
     if (bpp == 32) {
         if (compression == BI_RGB) {
-            if (info.biSize >= 108 && fileSize < kBmpHeadBytes) return status.Fail("the bitmap header is cut short");
+            if (info.biSize >= 108 && fileSize < kBmpHeadBytes)
+                return status.Fail("the bitmap header is cut short");
             // A V4 or V5 header says where alpha lives even without bit fields.
             if (info.biSize >= 108) layout.alphaUnused = LoadLE32(head + kBmpFileHeaderBytes + 52) == 0;
             std::copy(kStandardMasks, kStandardMasks + 3, layout.masks);
@@ -167,7 +170,8 @@ void FinishBmpPixels(CRasterImage& image, const BmpLayout& layout) {
     if (!layout.alphaUnused) {
         for (int32_t y = 0; y < image.Height() && !anyAlpha; ++y) {
             const uint8_t* px = image.Row(y);
-            for (int32_t x = 0; x < image.Width(); ++x) anyAlpha = anyAlpha || px[4 * static_cast<size_t>(x) + 3] != 0;
+            for (int32_t x = 0; x < image.Width(); ++x)
+                anyAlpha = anyAlpha || px[4 * static_cast<size_t>(x) + 3] != 0;
         }
     }
     // A fourth byte that is unused, or zero everywhere, is no alpha channel:
@@ -186,11 +190,10 @@ bool CBmpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
         const int32_t lines = DecodeBmpRunLength(pixels, available, *image);
         if (lines < image->Height()) status.damage = LinesDamage(lines, image->Height());
     } else {
-        ReadUncompressed(*image, available, status,
-                         [&](uint8_t* out, size_t bytes) {
-                             std::memcpy(out, pixels, bytes);
-                             return bytes;
-                         });
+        ReadUncompressed(*image, available, status, [&](uint8_t* out, size_t bytes) {
+            std::memcpy(out, pixels, bytes);
+            return bytes;
+        });
     }
     FinishBmpPixels(*image, layout);
     images.Append(std::move(image));
@@ -205,12 +208,14 @@ bool CBmpCodec::LoadFile(const std::string& path, ImageList& images, PropertiesS
     CodecInputFile file;
     uint8_t fileHeader[kBmpFileHeaderBytes] = {};
     if (!file.Open(path, status)) return false;
-    if (!file.ReadExactly(fileHeader, sizeof fileHeader)) return status.Fail("the file is too short for a bitmap");
+    if (!file.ReadExactly(fileHeader, sizeof fileHeader))
+        return status.Fail("the file is too short for a bitmap");
     const size_t headBytes = HeadBytes(LoadLE32(fileHeader + 10), file.Size());
     if (headBytes > kMaxStreamedHeadBytes) return CImageCodec::LoadFile(path, images, properties);
     std::vector<uint8_t> head(headBytes);
     std::memcpy(head.data(), fileHeader, std::min(headBytes, sizeof fileHeader));
-    if (headBytes > sizeof fileHeader && !file.ReadExactly(head.data() + sizeof fileHeader, headBytes - sizeof fileHeader)) {
+    if (headBytes > sizeof fileHeader &&
+        !file.ReadExactly(head.data() + sizeof fileHeader, headBytes - sizeof fileHeader)) {
         return status.Fail(ReadFailure());
     }
 

@@ -12,7 +12,8 @@ void PutIndex(uint8_t* row, int32_t x, uint8_t index, bool fourBit) {
         return;
     }
     uint8_t& byte = row[x / 2];
-    byte = (x & 1) ? static_cast<uint8_t>((byte & 0xF0) | index) : static_cast<uint8_t>((byte & 0x0F) | index << 4);
+    byte = (x & 1) ? static_cast<uint8_t>((byte & 0xF0) | index)
+                   : static_cast<uint8_t>((byte & 0x0F) | index << 4);
 }
 
 }  // namespace
@@ -37,7 +38,8 @@ int32_t DecodeBmpRunLength(const uint8_t* data, size_t size, CRasterImage& image
             if (!fourBit) {
                 if (x < end) std::memset(row + x, value, static_cast<size_t>(end - x));
             } else {
-                for (int32_t i = x; i < end; ++i) PutIndex(row, i, ((i - x) & 1) ? value & 0x0F : value >> 4, true);
+                for (int32_t i = x; i < end; ++i)
+                    PutIndex(row, i, ((i - x) & 1) ? value & 0x0F : value >> 4, true);
             }
             x = std::min(width, x + count);
             continue;
@@ -58,10 +60,12 @@ int32_t DecodeBmpRunLength(const uint8_t* data, size_t size, CRasterImage& image
             default: {  // an absolute run of `value` indices, padded to a word
                 const size_t bytes = fourBit ? (value + 1u) / 2 : value;
                 const size_t present = std::min(bytes, size - pos);
-                const int32_t pixels = std::min<int32_t>(value, static_cast<int32_t>(fourBit ? present * 2 : present));
+                const int32_t pixels =
+                    std::min<int32_t>(value, static_cast<int32_t>(fourBit ? present * 2 : present));
                 for (int32_t i = 0; i < pixels && x + i < width; ++i) {
-                    const uint8_t index =
-                        fourBit ? ((i & 1) ? data[pos + i / 2] & 0x0F : data[pos + i / 2] >> 4) : data[pos + i];
+                    const uint8_t index = fourBit
+                                              ? ((i & 1) ? data[pos + i / 2] & 0x0F : data[pos + i / 2] >> 4)
+                                              : data[pos + i];
                     PutIndex(row, x + i, index, fourBit);
                 }
                 if (present < bytes) return line;

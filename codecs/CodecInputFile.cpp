@@ -15,7 +15,8 @@ bool CodecInputFile::Open(const std::string& path, FileStatus& status) {
     errno = 0;
     file = OpenFileUtf8(path, "rb");
     if (file == nullptr) {
-        return status.Fail(errno != 0 ? std::string(std::strerror(errno)) : std::string("the file cannot be opened"));
+        return status.Fail(errno != 0 ? std::string(std::strerror(errno))
+                                      : std::string("the file cannot be opened"));
     }
     if (std::fseek(file, 0, SEEK_END) != 0) return status.Fail(ReadFailure());
     const long end = std::ftell(file);
@@ -38,5 +39,6 @@ size_t CodecInputFile::Read(void* destination, size_t bytes) {
 }
 
 std::string ReadFailure() {
-    return errno != 0 ? std::string(std::strerror(errno)) : std::string("the file is shorter than it was a moment ago");
+    return errno != 0 ? std::string(std::strerror(errno))
+                      : std::string("the file is shorter than it was a moment ago");
 }

@@ -16,14 +16,38 @@ struct SourceMap {
     int32_t h;
     void At(int32_t x, int32_t y, int32_t& sx, int32_t& sy) const {
         switch (orientation) {
-            case 2: sx = w - 1 - x; sy = y; return;              // mirrored left to right
-            case 3: sx = w - 1 - x; sy = h - 1 - y; return;      // turned half way
-            case 4: sx = x; sy = h - 1 - y; return;              // mirrored top to bottom
-            case 5: sx = y; sy = x; return;                      // mirrored along the main diagonal
-            case 6: sx = y; sy = h - 1 - x; return;              // stored a quarter turn anticlockwise
-            case 7: sx = w - 1 - y; sy = h - 1 - x; return;      // mirrored along the other diagonal
-            case 8: sx = w - 1 - y; sy = x; return;              // stored a quarter turn clockwise
-            default: sx = x; sy = y; return;
+            case 2:
+                sx = w - 1 - x;
+                sy = y;
+                return;  // mirrored left to right
+            case 3:
+                sx = w - 1 - x;
+                sy = h - 1 - y;
+                return;  // turned half way
+            case 4:
+                sx = x;
+                sy = h - 1 - y;
+                return;  // mirrored top to bottom
+            case 5:
+                sx = y;
+                sy = x;
+                return;  // mirrored along the main diagonal
+            case 6:
+                sx = y;
+                sy = h - 1 - x;
+                return;  // stored a quarter turn anticlockwise
+            case 7:
+                sx = w - 1 - y;
+                sy = h - 1 - x;
+                return;  // mirrored along the other diagonal
+            case 8:
+                sx = w - 1 - y;
+                sy = x;
+                return;  // stored a quarter turn clockwise
+            default:
+                sx = x;
+                sy = y;
+                return;
         }
     }
 };

@@ -1,5 +1,3 @@
-#include "codecs/Gif_pvt.h"
-
 #include <gif_lib.h>
 
 #include <algorithm>
@@ -7,6 +5,7 @@
 #include <string>
 
 #include "codecs/DecodeLimits.h"
+#include "codecs/Gif_pvt.h"
 #include "codecs/ImageCodec.h"
 
 namespace {
@@ -153,7 +152,8 @@ bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, Fi
     if (gif == nullptr) return status.Fail(GifErrorString(error));
     stored.screenWidth = gif->SWidth;
     stored.screenHeight = gif->SHeight;
-    const uint64_t screenPixels = uint64_t{static_cast<uint32_t>(gif->SWidth)} * static_cast<uint32_t>(gif->SHeight);
+    const uint64_t screenPixels =
+        uint64_t{static_cast<uint32_t>(gif->SWidth)} * static_cast<uint32_t>(gif->SHeight);
     if (!IsDecodableSize(stored.screenWidth, stored.screenHeight)) {
         status.error = "the picture has an impossible size (" + std::to_string(gif->SWidth) + " x " +
                        std::to_string(gif->SHeight) + ")";

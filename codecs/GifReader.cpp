@@ -15,7 +15,8 @@ constexpr int kDisposeToPrevious = 3;
 bool IsPlainStill(const GifStoredFrames& stored) {
     if (stored.frames.size() != 1) return false;
     const GifStoredFrame& f = stored.frames.front();
-    if (f.left != 0 || f.top != 0 || f.width != stored.screenWidth || f.height != stored.screenHeight) return false;
+    if (f.left != 0 || f.top != 0 || f.width != stored.screenWidth || f.height != stored.screenHeight)
+        return false;
     if (f.transparentIndex >= 0) return false;
     for (const uint8_t read : f.lineRead) {
         if (read == 0) return false;
@@ -77,7 +78,8 @@ void ClearFrameArea(const GifStoredFrame& f, CRasterImage& canvas) {
     const int32_t bottom = std::min(canvas.Height(), f.top + f.height);
     if (f.left >= right) return;
     for (int32_t y = f.top; y < bottom; ++y) {
-        std::memset(canvas.Row(y) + 4 * static_cast<size_t>(f.left), 0, 4 * static_cast<size_t>(right - f.left));
+        std::memset(canvas.Row(y) + 4 * static_cast<size_t>(f.left), 0,
+                    4 * static_cast<size_t>(right - f.left));
     }
 }
 

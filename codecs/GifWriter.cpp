@@ -56,7 +56,8 @@ bool Encode(GifFileType* gif, const IndexedPicture& picture) {
     ok = ok && EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, nullptr) == GIF_OK;
     for (int32_t y = 0; ok && y < picture.height; ++y) {
         // giflib takes non-const lines but only reads them.
-        auto* line = const_cast<GifPixelType*>(picture.indices.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width));
+        auto* line = const_cast<GifPixelType*>(picture.indices.data() +
+                                               static_cast<size_t>(y) * static_cast<size_t>(picture.width));
         ok = EGifPutLine(gif, line, picture.width) == GIF_OK;
     }
     return ok;
@@ -68,7 +69,8 @@ bool CGifCodec::SaveFile(const std::string& path, const ImageList& images, const
     status = FileStatus();
     const CRasterImage* image = images.First();
     if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
-    if (image->Width() > 0xFFFF || image->Height() > 0xFFFF) return status.Fail("GIF files hold at most 65535 x 65535 pixels");
+    if (image->Width() > 0xFFFF || image->Height() > 0xFFFF)
+        return status.Fail("GIF files hold at most 65535 x 65535 pixels");
     IndexedPicture picture;
     if (image->Bpp() <= 8) {
         IndicesOf(*image, picture);

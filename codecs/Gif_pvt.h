@@ -18,8 +18,8 @@ struct GifStoredFrame {
     int32_t height = 0;
     std::array<PaletteColour, 256> colours{};  // entries beyond the file's table are black
     int32_t colourCount = 0;
-    std::vector<uint8_t> indices;        // width x height, top line first
-    std::vector<uint8_t> lineRead;       // 1 for each line the file held
+    std::vector<uint8_t> indices;   // width x height, top line first
+    std::vector<uint8_t> lineRead;  // 1 for each line the file held
     int32_t transparentIndex = -1;
     int32_t disposal = 0;
     int32_t delayHundredths = 0;
@@ -40,4 +40,6 @@ bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, Fi
 // The most pixels `bytes` of LZW data can expand to: a 12-bit code stands for
 // at most 4096 pixels once the code table is full, and the codes that fill
 // the table stand for at most 1 + 2 + ... + 4096 pixels together.
-inline uint64_t MaxLzwPixels(uint64_t bytes) { return bytes * 8 / 12 * 4096 + 4096ull * 4097 / 2; }
+inline uint64_t MaxLzwPixels(uint64_t bytes) {
+    return bytes * 8 / 12 * 4096 + 4096ull * 4097 / 2;
+}

@@ -77,7 +77,8 @@ void ReadColour(const IconLayout& l, const uint8_t* data, const uint8_t* line, i
         }
         out[3] = 0;
     } else if (l.bpp == 16 || l.bpp == 32) {
-        const uint32_t word = l.bpp == 16 ? LoadLE16(line + 2 * static_cast<size_t>(x)) : LoadLE32(line + 4 * static_cast<size_t>(x));
+        const uint32_t word = l.bpp == 16 ? LoadLE16(line + 2 * static_cast<size_t>(x))
+                                          : LoadLE32(line + 4 * static_cast<size_t>(x));
         if (l.plainBgra) {
             std::memcpy(out, line + 4 * static_cast<size_t>(x), 4);
         } else {
@@ -113,7 +114,8 @@ bool ReadIconDib(const uint8_t* data, size_t size, CRasterImage& image) {
     if (anyAlpha) return true;
     // Without an alpha channel the AND mask says which pixels are transparent.
     for (int32_t r = 0; r < l.height; ++r) {
-        const uint8_t* mask = l.hasMask ? data + l.maskStart + static_cast<size_t>(r) * l.maskStride : nullptr;
+        const uint8_t* mask =
+            l.hasMask ? data + l.maskStart + static_cast<size_t>(r) * l.maskStride : nullptr;
         uint8_t* row = image.Row(l.height - 1 - r);
         for (int32_t x = 0; x < l.width; ++x) {
             const bool transparent = mask != nullptr && ((mask[x / 8] >> (7 - x % 8)) & 1) != 0;

@@ -3,8 +3,8 @@
 
 #include "codecs/DecodeLimits.h"
 #include "codecs/IcoCodec.h"
-#include "codecs/ImageFormat.h"
 #include "codecs/Ico_pvt.h"
+#include "codecs/ImageFormat.h"
 #include "codecs/PngCodec.h"
 #include "image/LittleEndian.h"
 
@@ -32,12 +32,15 @@ bool ReadEntry(const uint8_t* image, size_t bytes, ImageList& images) {
 
 bool CIcoCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
-    if (data == nullptr || size < kDirectoryHeaderBytes) return status.Fail("the file is too short for an icon");
+    if (data == nullptr || size < kDirectoryHeaderBytes)
+        return status.Fail("the file is too short for an icon");
     const uint16_t type = LoadLE16(data + 2);
-    if (LoadLE16(data) != 0 || (type != kIconType && type != kCursorType)) return status.Fail("not an icon file");
+    if (LoadLE16(data) != 0 || (type != kIconType && type != kCursorType))
+        return status.Fail("not an icon file");
     const size_t count = LoadLE16(data + 4);
     if (count == 0) return status.Fail("the icon directory is empty");
-    if ((size - kDirectoryHeaderBytes) / kEntryBytes < count) return status.Fail("the icon directory is cut short");
+    if ((size - kDirectoryHeaderBytes) / kEntryBytes < count)
+        return status.Fail("the icon directory is cut short");
 
     int64_t budget = kMaxDecodedPixels;
     size_t read = 0;
@@ -55,7 +58,8 @@ bool CIcoCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
         ++read;
         if (budget < 0) break;
     }
-    if (read == 0) return status.Fail("none of the icon's " + std::to_string(count) + " images could be read");
+    if (read == 0)
+        return status.Fail("none of the icon's " + std::to_string(count) + " images could be read");
     properties = std::make_unique<CImageProperties>();
     return true;
 }

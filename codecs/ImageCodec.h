@@ -25,7 +25,8 @@ public:
     virtual bool LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties);
     virtual bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties);
     // Writes the first image of the list.
-    virtual bool SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties);
+    virtual bool SaveFile(const std::string& path, const ImageList& images,
+                          const CImageProperties* properties);
     virtual ~CImageCodec() = default;
 
     const FileStatus& Status() const { return status; }

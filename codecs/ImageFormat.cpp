@@ -15,7 +15,7 @@ ImageFormat FormatFromPath(const std::string& path) {
     } kTable[] = {
         {"bmp", FormatBmp}, {"pcx", FormatPcx}, {"jpg", FormatJpeg}, {"jpeg", FormatJpeg},
         {"gif", FormatGif}, {"tga", FormatTga}, {"tif", FormatTiff}, {"tiff", FormatTiff},
-        {"png", FormatPng}, {"psd", FormatPsd}, {"ico", FormatIco}, {"xpm", FormatXpm},
+        {"png", FormatPng}, {"psd", FormatPsd}, {"ico", FormatIco},  {"xpm", FormatXpm},
         {"qrv", FormatQrv},
     };
     for (const auto& entry : kTable) {

@@ -8,5 +8,6 @@
 class CJpegCodec : public CImageCodec {
 public:
     bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) override;
-    bool SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) override;
+    bool SaveFile(const std::string& path, const ImageList& images,
+                  const CImageProperties* properties) override;
 };

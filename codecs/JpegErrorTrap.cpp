@@ -1,11 +1,16 @@
 #include "codecs/Jpeg_pvt.h"
 
+// jerror.h needs jpeglib.h first.
+// clang-format off
 #include <jerror.h>
+// clang-format on
 
 namespace {
 
 // The manager is the first member, so the trap starts where it does.
-JpegErrorTrap& TrapOf(j_common_ptr cinfo) { return *reinterpret_cast<JpegErrorTrap*>(cinfo->err); }
+JpegErrorTrap& TrapOf(j_common_ptr cinfo) {
+    return *reinterpret_cast<JpegErrorTrap*>(cinfo->err);
+}
 
 [[noreturn]] void JumpOnError(j_common_ptr cinfo) {
     JpegErrorTrap& trap = TrapOf(cinfo);

@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "codecs/DecodeLimits.h"
@@ -106,7 +106,8 @@ bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
             d.cinfo.out_color_space = JCS_EXT_BGR;
             break;
     }
-    if (!d.image->Create(static_cast<int32_t>(d.cinfo.image_width), static_cast<int32_t>(d.cinfo.image_height), bpp)) {
+    if (!d.image->Create(static_cast<int32_t>(d.cinfo.image_width),
+                         static_cast<int32_t>(d.cinfo.image_height), bpp)) {
         std::snprintf(d.trap.error, sizeof d.trap.error, "not enough memory for the picture");
         return false;
     }
@@ -114,7 +115,8 @@ bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
     if (d.cinfo.out_color_space == JCS_CMYK) d.cmykRow->resize(static_cast<size_t>(d.cinfo.image_width) * 4);
 
     jpeg_start_decompress(&d.cinfo);
-    if (d.cinfo.output_width != d.cinfo.image_width || d.cinfo.output_height != d.cinfo.image_height) return false;
+    if (d.cinfo.output_width != d.cinfo.image_width || d.cinfo.output_height != d.cinfo.image_height)
+        return false;
     uint8_t** rows = d.image->RowTable();
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
         if (d.cinfo.out_color_space == JCS_CMYK) {
@@ -172,7 +174,8 @@ bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
 
     auto store = std::make_unique<CImageProperties>();
     if (!exif.empty()) ReadExifBlock(exif.data(), exif.size(), *store);
-    if (!ApplyOrientationItem(*image, *store)) return status.Fail("not enough memory to turn the picture upright");
+    if (!ApplyOrientationItem(*image, *store))
+        return status.Fail("not enough memory to turn the picture upright");
     images.Append(std::move(image));
     properties = std::move(store);
     return true;

@@ -1,6 +1,6 @@
 #include <cstring>
-#include <string>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "codecs/ExifProperties.h"
@@ -85,7 +85,8 @@ std::vector<uint8_t> ExifMarkerFor(const CImageProperties* properties) {
 
 }  // namespace
 
-bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) {
+bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
+                          const CImageProperties* properties) {
     status = FileStatus();
     const CRasterImage* image = images.First();
     if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
@@ -107,7 +108,8 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images, cons
     jpeg_destroy_compress(&e.cinfo);
     if (!encoded) {
         out.Fail();
-        return status.Fail(e.trap.error[0] != 0 ? std::string(e.trap.error) : WriteFailure("cannot write the file"));
+        return status.Fail(e.trap.error[0] != 0 ? std::string(e.trap.error)
+                                                : WriteFailure("cannot write the file"));
     }
     return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
 }

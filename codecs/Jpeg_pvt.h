@@ -7,10 +7,12 @@
 // with a destructor alive between its setjmp and the library calls. The
 // first warning (a corrupt or cut-short file) is kept with the line the
 // decoder had reached.
+// jpeglib.h needs size_t and FILE declared first.
+// clang-format off
 #include <csetjmp>
 #include <cstdio>
-
 #include <jpeglib.h>
+// clang-format on
 
 struct JpegErrorTrap {
     jpeg_error_mgr manager;

@@ -41,7 +41,8 @@ bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImagePro
     return Report(*codec, loaded, report, "the picture could not be read");
 }
 
-bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int quality, FileStatus* status) {
+bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int quality,
+                         FileStatus* status) {
     FileStatus ignored;
     FileStatus& report = status ? *status : ignored;
     report = FileStatus();
@@ -55,5 +56,6 @@ bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int
     ImageList images(false);
     // A save list never owns or changes its images.
     images.Append(const_cast<CRasterImage*>(&image));
-    return Report(*codec, codec->SaveFile(path, images, &properties), report, "the picture could not be written");
+    return Report(*codec, codec->SaveFile(path, images, &properties), report,
+                  "the picture could not be written");
 }

@@ -3,9 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "codecs/PngCodec.h"
-
 #include "codecs/ExifProperties.h"
+#include "codecs/PngCodec.h"
 #include "codecs/RowConversion.h"
 #include "platform/FileIo.h"
 
@@ -53,7 +52,8 @@ bool Encode(PngEncoder& e) {
         png_set_IHDR(e.png, e.info, width, height, 8, bpp == 32 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     }
-    if (!e.exif->empty()) png_set_eXIf_1(e.png, e.info, static_cast<png_uint_32>(e.exif->size()), e.exif->data());
+    if (!e.exif->empty())
+        png_set_eXIf_1(e.png, e.info, static_cast<png_uint_32>(e.exif->size()), e.exif->data());
     // zlib's fast matcher (levels 1 to 3) with libpng's adaptive row filters
     // gave photographs files as small as level 6 in a third of the time.
     png_set_compression_level(e.png, kCompressionLevel);
@@ -83,7 +83,8 @@ std::vector<png_color> PaletteOf(const CRasterImage& image) {
 
 }  // namespace
 
-bool CPngCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) {
+bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
+                         const CImageProperties* properties) {
     status = FileStatus();
     const CRasterImage* image = images.First();
     if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");

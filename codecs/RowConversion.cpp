@@ -60,7 +60,8 @@ bool HasGreyRampPalette(const CRasterImage& image) {
     const PaletteColour* palette = image.Palette();
     for (int32_t i = 0; i < count; ++i) {
         const int level = 255 * i / (count - 1);
-        if (palette[i].rgbRed != level || palette[i].rgbGreen != level || palette[i].rgbBlue != level) return false;
+        if (palette[i].rgbRed != level || palette[i].rgbGreen != level || palette[i].rgbBlue != level)
+            return false;
     }
     return true;
 }

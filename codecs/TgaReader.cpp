@@ -71,13 +71,15 @@ std::unique_ptr<CRasterImage> CreateFromHead(const uint8_t* head, size_t fileSiz
 
     PaletteColour table[256] = {};
     const size_t mapStart = kTgaHeaderBytes + header.idLength;
-    if (header.HasColourMap() && !ReadColourMap(head, fileSize, header, mapStart, table, status)) return nullptr;
+    if (header.HasColourMap() && !ReadColourMap(head, fileSize, header, mapStart, table, status))
+        return nullptr;
 
     const size_t pixelStart = HeadBytes(header);
     const size_t pixelDataBytes = pixelStart < fileSize ? fileSize - pixelStart : 0;
     if (uint64_t{header.width} * header.height > MaxTgaDescribablePixels(pixelDataBytes, bpp)) {
-        status.Fail("the header claims " + std::to_string(header.width) + " x " + std::to_string(header.height) +
-                    " pixels, far more than its " + std::to_string(pixelDataBytes) + " bytes of pixel data hold");
+        status.Fail("the header claims " + std::to_string(header.width) + " x " +
+                    std::to_string(header.height) + " pixels, far more than its " +
+                    std::to_string(pixelDataBytes) + " bytes of pixel data hold");
         return nullptr;
     }
 
@@ -91,8 +93,8 @@ std::unique_ptr<CRasterImage> CreateFromHead(const uint8_t* head, size_t fileSiz
     return image;
 }
 
-void Deliver(std::unique_ptr<CRasterImage> image, const TgaHeader& header, int32_t linesRead, ImageList& images,
-             PropertiesSlot& properties, FileStatus& status) {
+void Deliver(std::unique_ptr<CRasterImage> image, const TgaHeader& header, int32_t linesRead,
+             ImageList& images, PropertiesSlot& properties, FileStatus& status) {
     if (linesRead < image->Height()) status.damage = LinesDamage(linesRead, image->Height());
     properties = std::make_unique<CImageProperties>();
     properties->SetValue(kPropertyTgaRunLength, header.IsRunLength() ? "1" : "-1");
@@ -103,7 +105,8 @@ void Deliver(std::unique_ptr<CRasterImage> image, const TgaHeader& header, int32
 
 bool CTgaCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
-    if (data == nullptr || size <= kTgaHeaderBytes) return status.Fail("the file is too short for a TGA picture");
+    if (data == nullptr || size <= kTgaHeaderBytes)
+        return status.Fail("the file is too short for a TGA picture");
     const TgaHeader header = ParseTgaHeader(data);
     std::unique_ptr<CRasterImage> image = CreateFromHead(data, size, header, status);
     if (!image) return false;
@@ -148,8 +151,8 @@ bool CTgaCodec::LoadFile(const std::string& path, ImageList& images, PropertiesS
     }
     std::unique_ptr<CRasterImage> image = CreateFromHead(head.data(), file.Size(), header, status);
     if (!image) return false;
-    const int32_t lines = ReadRawTgaLines(*image, header.IsTopFirst(),
-                                          [&](uint8_t* line, size_t bytes) { return file.Read(line, bytes); });
+    const int32_t lines = ReadRawTgaLines(
+        *image, header.IsTopFirst(), [&](uint8_t* line, size_t bytes) { return file.Read(line, bytes); });
     Deliver(std::move(image), header, lines, images, properties, status);
     return true;
 }

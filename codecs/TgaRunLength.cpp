@@ -1,8 +1,8 @@
-#include "codecs/Tga_pvt.h"
-#include "image/LittleEndian.h"
-
 #include <algorithm>
 #include <cstring>
+
+#include "codecs/Tga_pvt.h"
+#include "image/LittleEndian.h"
 
 namespace {
 
@@ -10,7 +10,10 @@ namespace {
 class StoredLineCursor {
 public:
     StoredLineCursor(CRasterImage& image, bool topFirst, size_t pixelBytes)
-        : image(image), topFirst(topFirst), pixelBytes(pixelBytes), width(static_cast<size_t>(image.Width())) {
+        : image(image),
+          topFirst(topFirst),
+          pixelBytes(pixelBytes),
+          width(static_cast<size_t>(image.Width())) {
         row = RowOf(0);
     }
 
@@ -29,7 +32,9 @@ public:
     }
 
 private:
-    uint8_t* RowOf(int32_t stored) const { return image.Row(topFirst ? stored : image.Height() - 1 - stored); }
+    uint8_t* RowOf(int32_t stored) const {
+        return image.Row(topFirst ? stored : image.Height() - 1 - stored);
+    }
 
     CRasterImage& image;
     const bool topFirst;
@@ -49,10 +54,18 @@ void RepeatPixelN(uint8_t* dst, const uint8_t* pixel, size_t count) {
 
 void RepeatPixel(uint8_t* dst, const uint8_t* pixel, size_t count, size_t pixelBytes) {
     switch (pixelBytes) {
-        case 1: std::memset(dst, pixel[0], count); break;
-        case 2: RepeatPixelN<2>(dst, pixel, count); break;
-        case 3: RepeatPixelN<3>(dst, pixel, count); break;
-        default: RepeatPixelN<4>(dst, pixel, count); break;
+        case 1:
+            std::memset(dst, pixel[0], count);
+            break;
+        case 2:
+            RepeatPixelN<2>(dst, pixel, count);
+            break;
+        case 3:
+            RepeatPixelN<3>(dst, pixel, count);
+            break;
+        default:
+            RepeatPixelN<4>(dst, pixel, count);
+            break;
     }
 }
 

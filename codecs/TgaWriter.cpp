@@ -84,14 +84,16 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
             colourMap[i * 3 + 1] = palette[i].rgbGreen;
             colourMap[i * 3 + 2] = palette[i].rgbRed;
         }
-        if (!out.Write(colourMap, sizeof colourMap)) return status.Fail(WriteFailure("cannot write the file"));
+        if (!out.Write(colourMap, sizeof colourMap))
+            return status.Fail(WriteFailure("cannot write the file"));
     }
 
     // The lines go out top first, the reverse of their order in memory; they
     // are gathered into chunks so the file gets a few large writes.
     const size_t lineBytes = static_cast<size_t>(bpp / 8) * static_cast<size_t>(image->Width());
     const size_t linesPerChunk = std::max<size_t>(1, kChunkBytes / lineBytes);
-    std::vector<uint8_t> chunk(std::min<size_t>(linesPerChunk, static_cast<size_t>(image->Height())) * lineBytes);
+    std::vector<uint8_t> chunk(std::min<size_t>(linesPerChunk, static_cast<size_t>(image->Height())) *
+                               lineBytes);
     const bool convert = bpp == 16 && !IsFiveFiveFive(*image);
     size_t used = 0;
     for (int32_t y = 0; y < image->Height(); ++y) {

@@ -28,7 +28,9 @@ struct TgaHeader {
     // Colour-mapped, true-colour and grey pictures, raw (1, 2, 3) or
     // run-length encoded (9, 10, 11); every other type holds no picture this
     // codec can read.
-    bool IsKnownType() const { return (imageType >= 1 && imageType <= 3) || (imageType >= 9 && imageType <= 11); }
+    bool IsKnownType() const {
+        return (imageType >= 1 && imageType <= 3) || (imageType >= 9 && imageType <= 11);
+    }
     bool HasColourMap() const { return colourMapType == 1; }
     bool IsRunLength() const { return imageType >= 9 && imageType <= 11; }
     // Descriptor bit 5: the first stored line is the top line.

@@ -82,7 +82,8 @@ void Unpremultiply(uint8_t* bgra, uint32_t width) {
     for (uint32_t x = 0; x < width; ++x, bgra += 4) {
         const unsigned a = bgra[3];
         if (a == 0 || a == 255) continue;
-        for (int c = 0; c < 3; ++c) bgra[c] = static_cast<uint8_t>(std::min(255u, (bgra[c] * 255u + a / 2) / a));
+        for (int c = 0; c < 3; ++c)
+            bgra[c] = static_cast<uint8_t>(std::min(255u, (bgra[c] * 255u + a / 2) / a));
     }
 }
 
@@ -97,7 +98,8 @@ void SetPagePalette(TIFF* tiff, const PageLayout& p, CRasterImage& image) {
         if (!TIFFGetField(tiff, TIFFTAG_COLORMAP, &red, &green, &blue) || !red || !green || !blue) return;
         // Some writers store 8-bit values in the 16-bit table.
         bool eightBit = true;
-        for (int32_t i = 0; i < count; ++i) eightBit = eightBit && red[i] < 256 && green[i] < 256 && blue[i] < 256;
+        for (int32_t i = 0; i < count; ++i)
+            eightBit = eightBit && red[i] < 256 && green[i] < 256 && blue[i] < 256;
         const int shift = eightBit ? 0 : 8;
         for (int32_t i = 0; i < count; ++i) {
             palette[i].rgbRed = static_cast<uint8_t>(red[i] >> shift);
@@ -148,18 +150,25 @@ void StoreLine(const PageLayout& p, const uint8_t* line, uint8_t* row, uint32_t 
 // block; anything else is given a generous bound.
 uint64_t MaxExpansion(const PageLayout& p) {
     switch (p.compression) {
-        case COMPRESSION_NONE: return 1;
+        case COMPRESSION_NONE:
+            return 1;
         case COMPRESSION_ADOBE_DEFLATE:
-        case COMPRESSION_DEFLATE: return 1032;
-        case COMPRESSION_LZW: return 2731;
-        case COMPRESSION_PACKBITS: return 64;
+        case COMPRESSION_DEFLATE:
+            return 1032;
+        case COMPRESSION_LZW:
+            return 2731;
+        case COMPRESSION_PACKBITS:
+            return 64;
         case COMPRESSION_CCITTRLE:
         case COMPRESSION_CCITTRLEW:
         case COMPRESSION_CCITTFAX3:
-        case COMPRESSION_CCITTFAX4: return 8 * (uint64_t{p.width} / 8 + 1);
+        case COMPRESSION_CCITTFAX4:
+            return 8 * (uint64_t{p.width} / 8 + 1);
         case COMPRESSION_JPEG:
-        case COMPRESSION_OJPEG: return 8192;
-        default: return uint64_t{1} << 16;
+        case COMPRESSION_OJPEG:
+            return 8192;
+        default:
+            return uint64_t{1} << 16;
     }
 }
 
@@ -226,13 +235,15 @@ uint32_t ReadTileLines(TIFF* tiff, const PageLayout& p, int32_t bpp, CRasterImag
             if (TIFFReadTile(tiff, tile.data(), left, top, 0, 0) < 0) return done;
             const size_t at = static_cast<size_t>(uint64_t{left} * pixelBits / 8);
             for (uint32_t r = 0; r < bandRows; ++r) {
-                std::memcpy(band.data() + r * bandLineBytes + at, tile.data() + r * static_cast<size_t>(tileRowBytes),
+                std::memcpy(band.data() + r * bandLineBytes + at,
+                            tile.data() + r * static_cast<size_t>(tileRowBytes),
                             static_cast<size_t>(tileRowBytes));
             }
         }
         const uint32_t rows = std::min(tileLength, p.height - top);
         for (uint32_t r = 0; r < rows; ++r) {
-            StoreLine(p, band.data() + r * bandLineBytes, image.Row(static_cast<int32_t>(top + r)), p.width, bpp);
+            StoreLine(p, band.data() + r * bandLineBytes, image.Row(static_cast<int32_t>(top + r)), p.width,
+                      bpp);
         }
         done = top + rows;
     }
@@ -312,12 +323,15 @@ bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, FileSta
     }
     if (!PageDataCanHold(tiff, p, file.size, status)) return false;
     const int32_t bpp = DirectDepth(p);
-    const bool read = bpp != 0 ? ReadDirect(tiff, p, bpp, image, status) : ReadThroughRgba(tiff, p, image, status);
+    const bool read =
+        bpp != 0 ? ReadDirect(tiff, p, bpp, image, status) : ReadThroughRgba(tiff, p, image, status);
     if (!read) {
-        if (status.error.empty()) status.error = file.lastError.empty() ? "the page holds no readable line" : file.lastError;
+        if (status.error.empty())
+            status.error = file.lastError.empty() ? "the page holds no readable line" : file.lastError;
         return false;
     }
     if (!status.damage.empty() && !file.lastError.empty()) status.damage += " (" + file.lastError + ")";
-    if (!ApplyExifOrientation(image, p.orientation)) return status.Fail("not enough memory to turn the page upright");
+    if (!ApplyExifOrientation(image, p.orientation))
+        return status.Fail("not enough memory to turn the page upright");
     return true;
 }

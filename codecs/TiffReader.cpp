@@ -45,7 +45,8 @@ bool CTiffCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
         if (firstFailure.error.empty()) firstFailure.Fail("not enough memory for the picture");
     }
     TIFFClose(tiff);
-    if (images.Empty()) return status.Fail(firstFailure.error.empty() ? "the file holds no page" : firstFailure.error);
+    if (images.Empty())
+        return status.Fail(firstFailure.error.empty() ? "the file holds no page" : firstFailure.error);
 
     auto store = std::make_unique<CImageProperties>();
     ReadExifBlock(data, size, *store);

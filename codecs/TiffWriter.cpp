@@ -70,7 +70,8 @@ bool WriteLines(TIFF* tiff, const CRasterImage& image) {
 
 }  // namespace
 
-bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) {
+bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
+                          const CImageProperties* properties) {
     status = FileStatus();
     const CRasterImage* image = images.First();
     if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
@@ -84,7 +85,8 @@ bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images, cons
     bool ok = (image->Bpp() > 8 || grey || WriteColourMap(tiff, *image)) && WriteLines(tiff, *image);
     ok = ok && TIFFFlush(tiff) == 1;
     TIFFClose(tiff);
-    if (!ok || encoded.empty()) return status.Fail(file.lastError.empty() ? "the picture could not be encoded" : file.lastError);
+    if (!ok || encoded.empty())
+        return status.Fail(file.lastError.empty() ? "the picture could not be encoded" : file.lastError);
     if (properties != nullptr) AddExifToTiffFile(encoded, *properties);
 
     SafeFileWriter out(path);

@@ -2,12 +2,12 @@
 // Internals of the TIFF codec: libtiff over a block of memory, quiet (errors
 // and warnings are kept, not printed) and with a cap on any single allocation
 // a file can ask for; and the reader of one page.
+#include <tiffio.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include <tiffio.h>
 
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"

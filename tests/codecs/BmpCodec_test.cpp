@@ -1,4 +1,3 @@
-#include "codecs/PictureFiles.h"
 #include "codecs/BmpCodec.h"
 
 #include <gtest/gtest.h>
@@ -6,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "codecs/PictureFiles.h"
 #include "image/LittleEndian.h"
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"

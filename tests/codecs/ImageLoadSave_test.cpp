@@ -1,16 +1,16 @@
 // Choosing a codec by extension, and what Load and Save promise around it:
 // a failed load changes nothing, a failed save leaves the old file as it was.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <sys/resource.h>
 #include <vector>
 
-#include "codecs/PictureFiles.h"
 #include "codecs/CodecFactory.h"
 #include "codecs/ImageFormat.h"
+#include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"
@@ -92,7 +92,8 @@ TEST(ImageLoadSave, FilesAreReadByTheirFirstBytesAndSavedByTheirExtension) {
         EXPECT_TRUE(loaded.Load(dir.File(name))) << name;
         EXPECT_EQ(loaded.Width(), 5) << name;
     }
-    for (const char* name : {"x.pcx", "x.psd", "x.xpm", "x", "x."}) EXPECT_FALSE(picture.Save(dir.File(name))) << name;
+    for (const char* name : {"x.pcx", "x.psd", "x.xpm", "x", "x."})
+        EXPECT_FALSE(picture.Save(dir.File(name))) << name;
     // TGA has no signature: only its extension names it.
     fs::copy_file(dir.File("real.tga"), dir.File("tga.pcx"));
     CRasterImage kept = Gradient(2, 2, 8);
@@ -116,7 +117,8 @@ TEST(ImageLoadSave, UnicodeFileNames) {
     for (const char* name : {"café ☕.tga", "café ☕.bmp", "写真.TGA"}) {
         CRasterImage picture = Gradient(7, 3, 32);
         ASSERT_TRUE(picture.Save(dir.File(name))) << name;
-        ASSERT_TRUE(fs::exists(dir.Path() / fs::path(std::u8string(reinterpret_cast<const char8_t*>(name))))) << name;
+        ASSERT_TRUE(fs::exists(dir.Path() / fs::path(std::u8string(reinterpret_cast<const char8_t*>(name)))))
+            << name;
         CRasterImage back;
         ASSERT_TRUE(back.Load(dir.File(name))) << name;
         ASSERT_EQ(back.PixelBytes(), picture.PixelBytes());
