@@ -95,7 +95,7 @@ public:
         return Files::Load(*this, path, metadata, status);
     }
     template <typename Files = CPictureFiles>
-    bool Save(const std::string& path, int quality = -1, FileStatus* status = nullptr) {
+    bool Save(const std::string& path, int quality = -1, FileStatus* status = nullptr) const {
         return Files::Save(*this, path, quality, status);
     }
 
