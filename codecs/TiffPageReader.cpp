@@ -147,11 +147,12 @@ void StoreLine(const PageLayout& p, const uint8_t* line, uint8_t* row, uint32_t 
 // How many bytes of pixels one byte of stored data can expand to under a
 // compression: deflate 1032, LZW a 4096-byte string per 12-bit code,
 // PackBits 128 bytes per 2, fax and JPEG coding a few bits per line or
-// block; anything else is given a generous bound.
+// block; anything else is given a generous bound. Uncompressed pages may be
+// cut short and keep their lines, but not claim far more than they hold.
 uint64_t MaxExpansion(const PageLayout& p) {
     switch (p.compression) {
         case COMPRESSION_NONE:
-            return 1;
+            return 128;
         case COMPRESSION_ADOBE_DEFLATE:
         case COMPRESSION_DEFLATE:
             return 1032;

@@ -51,6 +51,10 @@ $im "$rose" -quality 90 "$work/whole.jpg"
 head -c 2500 "$work/whole.jpg" > $out/corrupt/jpeg-cut-short.jpg
 $im "$rose" -compress None "$work/whole.tga"
 head -c $((18 + 300 * 20 + 50)) "$work/whole.tga" > $out/corrupt/tga-cut-after-20-lines.tga
+python3 scripts/fixtures/tiff-directory-first.py $out/corrupt/tiff-cut-after-25-lines.tif 100 70 \
+  $((8 + 126 + 6 + 8 * 70 + 300 * 25 + 40))
+$im "$rose" "$work/whole.gif"
+head -c 3000 "$work/whole.gif" > $out/corrupt/gif-cut-short.gif
 # The files our fuzzers and a hostile tester found: tiny files claiming huge pictures.
 cp ../shared/fuzz-findings/png-128-bytes-claims-16384x16384.png $out/corrupt/
 cp ../shared/fuzz-findings/png-73-bytes-claims-1x150994960.png $out/corrupt/

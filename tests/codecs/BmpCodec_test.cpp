@@ -31,10 +31,12 @@ std::vector<uint8_t> BmpFile(int32_t width, int32_t height, uint16_t bpp, const 
     return out;
 }
 
-bool Load(const std::vector<uint8_t>& bytes, ImageList& images) {
+bool Load(const std::vector<uint8_t>& bytes, ImageList& images, FileStatus* status = nullptr) {
     CBmpCodec codec;
     PropertiesSlot slot;
-    return codec.LoadMemory(bytes.data(), bytes.size(), images, slot);
+    const bool loaded = codec.LoadMemory(bytes.data(), bytes.size(), images, slot);
+    if (status != nullptr) *status = codec.Status();
+    return loaded;
 }
 
 }  // namespace
@@ -162,16 +164,14 @@ TEST(BmpRead, RunLengthEscapesRunsAndPadding) {
     // of bitmap.
     const std::vector<uint8_t> rle8 = {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 1, 6, 9, 0, 1};
     ImageList images;
-    CBmpCodec codec;
-    PropertiesSlot slot;
-    const std::vector<uint8_t> file = RunLengthFile(5, 3, 1, rle8);
-    ASSERT_TRUE(codec.LoadMemory(file.data(), file.size(), images, slot));
+    FileStatus status;
+    ASSERT_TRUE(Load(RunLengthFile(5, 3, 1, rle8), images, &status));
     const CRasterImage& image = *images.First();
     const uint32_t expected[3][5] = {{0, 9, 9, 9, 9}, {0, 0, 0, 0, 0}, {7, 7, 7, 1, 2}};
     for (int32_t y = 0; y < 3; ++y) {
         for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(image.ReadPixel(x, y), expected[y][x]) << x << "," << y;
     }
-    EXPECT_EQ(codec.Status().damage, "");
+    EXPECT_EQ(status.damage, "");
 }
 
 TEST(BmpRead, RunLengthFourBitsAndCutData) {
@@ -180,13 +180,11 @@ TEST(BmpRead, RunLengthFourBitsAndCutData) {
     // line is cut off after one run.
     const std::vector<uint8_t> rle4 = {5, 0x12, 0, 3, 0x34, 0x50, 0, 0, 2, 0x66};
     ImageList images;
-    CBmpCodec codec;
-    PropertiesSlot slot;
-    const std::vector<uint8_t> file = RunLengthFile(8, 3, 2, rle4);
-    ASSERT_TRUE(codec.LoadMemory(file.data(), file.size(), images, slot));
+    FileStatus status;
+    ASSERT_TRUE(Load(RunLengthFile(8, 3, 2, rle4), images, &status));
     const CRasterImage& image = *images.First();
     const uint32_t bottom[8] = {1, 2, 1, 2, 1, 3, 4, 5};
     for (int32_t x = 0; x < 8; ++x) EXPECT_EQ(image.ReadPixel(x, 2), bottom[x]) << x;
     EXPECT_EQ(image.ReadPixel(1, 1), 6u);
-    EXPECT_EQ(codec.Status().damage, "only 1 of 3 lines");
+    EXPECT_EQ(status.damage, "only 1 of 3 lines");
 }

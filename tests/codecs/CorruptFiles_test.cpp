@@ -38,6 +38,8 @@ INSTANTIATE_TEST_SUITE_P(
                       CorruptFile{"tga-cut-after-20-lines.tga", true, "only 20 of 70 lines"},
                       CorruptFile{"png-cut-short.png", true, "only 19 of 70 lines"},
                       CorruptFile{"jpeg-cut-short.jpg", true, "only 40 of 70 lines"},
+                      CorruptFile{"tiff-cut-after-25-lines.tif", true, "only 25 of 70 lines"},
+                      CorruptFile{"gif-cut-short.gif", true, "only 22 of 70 lines"},
                       CorruptFile{"png-128-bytes-claims-16384x16384.png", false,
                                   "the header claims 16384 x 16384 pixels, more than"},
                       CorruptFile{"png-73-bytes-claims-1x150994960.png", false,

@@ -13,6 +13,7 @@
 #include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "platform/FileIo.h"
+#include "platform/Utf8Path.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -117,8 +118,7 @@ TEST(ImageLoadSave, UnicodeFileNames) {
     for (const char* name : {"café ☕.tga", "café ☕.bmp", "写真.TGA"}) {
         CRasterImage picture = Gradient(7, 3, 32);
         ASSERT_TRUE(picture.Save(dir.File(name))) << name;
-        ASSERT_TRUE(fs::exists(dir.Path() / fs::path(std::u8string(reinterpret_cast<const char8_t*>(name)))))
-            << name;
+        ASSERT_TRUE(fs::exists(dir.Path() / PathFromUtf8(name))) << name;
         CRasterImage back;
         ASSERT_TRUE(back.Load(dir.File(name))) << name;
         ASSERT_EQ(back.PixelBytes(), picture.PixelBytes());

@@ -153,15 +153,15 @@ TEST(JpegCodec, DamagedAndOversizedFilesAreSafe) {
     ExpectDamagedCopiesAreSafe(codec, FixtureBytes("jpeg/orientation-6.jpg"));
     ExpectDamagedCopiesAreSafe(codec, FixtureBytes("jpeg/progressive.jpg"));
 
-    // A frame header claiming 60000 x 60000 pixels is refused before any
-    // pixel memory is taken.
+    // A frame header claiming 16000 x 16000 pixels, which no file of a few
+    // hundred bytes can describe, is refused before any pixel memory is taken.
     std::vector<uint8_t> bytes = FixtureBytes("jpeg/orientation-1.jpg");
     for (size_t i = 0; i + 8 < bytes.size(); ++i) {
         if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
-            bytes[i + 5] = 0xEA;
-            bytes[i + 6] = 0x60;
-            bytes[i + 7] = 0xEA;
-            bytes[i + 8] = 0x60;
+            bytes[i + 5] = 0x3E;
+            bytes[i + 6] = 0x80;
+            bytes[i + 7] = 0x3E;
+            bytes[i + 8] = 0x80;
             break;
         }
     }
@@ -169,6 +169,7 @@ TEST(JpegCodec, DamagedAndOversizedFilesAreSafe) {
     PropertiesSlot properties;
     EXPECT_FALSE(LoadBytes(codec, bytes, images, properties));
     EXPECT_TRUE(images.Empty());
+    EXPECT_EQ(codec.Status().error.substr(0, 43), "the header claims 16000 x 16000 pixels, mor");
 }
 
 }  // namespace
