@@ -15,17 +15,15 @@ WatermarkBase PlacedOn(const WatermarkBase& mark, int32_t width, int32_t height)
 // not fit is left off this picture alone. Answers whether it was left off.
 bool StampPlaced(CRasterImage& picture, const CRasterImage& layer, const WatermarkBase& placed) {
     if (!placed.enabled || layer.IsEmpty()) return false;
-    if (!FitsWithinMargins(placed.markWidth, placed.markHeight, picture.Width(), picture.Height()))
-        return true;
+    if (!FitsWithinMargins(placed.markWidth, placed.markHeight, picture.Width(), picture.Height())) return true;
     picture.BlendLayer(layer, placed.x, placed.y, placed.opacity);
     return false;
 }
 
 }  // namespace
 
-BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
-                              const std::string& outputPath, const ImageWatermark& imageMark,
-                              const TextWatermark& textMark, int quality) {
+BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath, const std::string& outputPath,
+                              const ImageWatermark& imageMark, const TextWatermark& textMark, int quality) {
     BatchFileResult result;
     // Emptied first, so a reader that reports success without a picture can
     // never bring the previous file's pixels back, and the previous picture's
@@ -41,7 +39,6 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     result.imageMarkLeftOff = StampPlaced(work, imageMark.layer, imagePlaced);
     result.textMarkLeftOff = StampPlaced(work, textMark.layer, textPlaced);
 
-    result.outcome =
-        work.Save(outputPath, quality) ? BatchFileOutcome::Written : BatchFileOutcome::SaveFailed;
+    result.outcome = work.Save(outputPath, quality) ? BatchFileOutcome::Written : BatchFileOutcome::SaveFailed;
     return result;
 }

@@ -12,8 +12,8 @@
 #include <unistd.h>
 #include <vector>
 
-#include "codecs/PictureFiles.h"
 #include "codecs/JpegCodec.h"
+#include "codecs/PictureFiles.h"
 #include "codecs/PngCodec.h"
 #include "platform/FileIo.h"
 

@@ -1,4 +1,3 @@
-#include "codecs/PictureFiles.h"
 #include "batch/BatchJob.h"
 
 #include <filesystem>
@@ -8,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "batch/BatchTestSupport.h"
+#include "codecs/PictureFiles.h"
 #include "platform/FontCatalog.h"
 #include "platform/Utf8Text.h"
 #include "support/TestPaths.h"

@@ -8,8 +8,8 @@
 
 #include <gtest/gtest.h>
 
-#include "codecs/PictureFiles.h"
 #include "batch/BatchTestSupport.h"
+#include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "platform/FontCatalog.h"
 #include "support/TestPaths.h"

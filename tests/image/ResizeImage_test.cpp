@@ -1,4 +1,3 @@
-#include "codecs/PictureFiles.h"
 #include "image/ResizeImage.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +8,7 @@
 #include <string>
 
 #include "ImageTestPixels.h"
+#include "codecs/PictureFiles.h"
 #include "support/TestPaths.h"
 
 namespace {
