@@ -31,10 +31,10 @@ bool CBmpCodec::SaveFile(const std::string& path, const ImageList& images, const
     if (!dib) return status.Fail("not enough memory");
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
+    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
     if (!out.Write(fileHeader, sizeof fileHeader) || !out.Write(dib.get(), headerBlock) ||
         !out.Write(image->Pixels(), pixelBytes)) {
-        return status.Fail(WriteFailure("cannot write the file"));
+        return status.Fail(WriteFailure(out, "cannot write the file"));
     }
-    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
+    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
 }

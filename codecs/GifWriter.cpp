@@ -79,7 +79,7 @@ bool CGifCodec::SaveFile(const std::string& path, const ImageList& images, const
     }
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
+    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
     int error = 0;
     GifFileType* gif = EGifOpen(&out, WriteToFile, &error);
     if (gif == nullptr) return status.Fail(GifErrorString(error));
@@ -91,5 +91,5 @@ bool CGifCodec::SaveFile(const std::string& path, const ImageList& images, const
         out.Fail();
         return status.Fail(GifErrorString(!encoded ? encodeError : error));
     }
-    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
+    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codecs/CodecInputFile.h"
+#include "platform/FileIo.h"
 
 bool CImageCodec::LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
@@ -29,10 +30,13 @@ bool CImageCodec::SaveFile(const std::string&, const ImageList&, const CImagePro
     return status.Fail("this format cannot be written");
 }
 
-std::string WriteFailure(const char* step) {
-    const int error = errno;
+std::string WriteFailure(const SafeFileWriter& out, const char* step) {
     std::string reason = step;
-    if (error != 0) reason += std::string(": ") + std::strerror(error);
+    if (!out.Error().empty()) {
+        reason += ": " + out.Error();
+    } else if (errno != 0) {
+        reason += std::string(": ") + std::strerror(errno);
+    }
     return reason;
 }
 

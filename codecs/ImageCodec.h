@@ -39,9 +39,11 @@ protected:
 // rather than risk exhausting memory.
 constexpr int64_t kMaxImageFileBytes = int64_t{2} << 30;
 
-// The reason a file could not be created, written or put in place, from the
-// system's error number at the time of the failure.
-std::string WriteFailure(const char* step);
+class SafeFileWriter;
+
+// The reason a file could not be created, written or put in place: the step
+// and the writer's own reason (the system's text).
+std::string WriteFailure(const SafeFileWriter& out, const char* step);
 
 // "only 120 of 600 lines": what a reader says of a picture that breaks off.
 std::string LinesDamage(int64_t linesRead, int64_t height);

@@ -94,7 +94,7 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
     std::vector<uint8_t> convertedRow(static_cast<size_t>(image->Width()) * 3);
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
+    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
     auto encoder = std::make_unique<JpegEncoder>();
     JpegEncoder& e = *encoder;
     e.cinfo.err = InstallJpegErrorTrap(e.trap);
@@ -109,7 +109,7 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
     if (!encoded) {
         out.Fail();
         return status.Fail(e.trap.error[0] != 0 ? std::string(e.trap.error)
-                                                : WriteFailure("cannot write the file"));
+                                                : WriteFailure(out, "cannot write the file"));
     }
-    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
+    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
 }

@@ -95,7 +95,7 @@ bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
     std::string error;
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
+    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
     PngEncoder e;
     // libpng only reads the picture's lines; the row table is not const.
     e.image = const_cast<CRasterImage*>(image);
@@ -111,7 +111,7 @@ bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
     png_destroy_write_struct(&e.png, &e.info);
     if (!encoded) {
         out.Fail();
-        return status.Fail(error.empty() ? WriteFailure("cannot write the file") : error);
+        return status.Fail(error.empty() ? WriteFailure(out, "cannot write the file") : error);
     }
-    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
+    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
 }

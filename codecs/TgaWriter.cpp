@@ -72,9 +72,9 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
     StoreTgaHeader(header, headerBytes);
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
+    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
     if (!out.Write(headerBytes, sizeof headerBytes) || !out.Write(kTgaImageId, kTgaImageIdBytes)) {
-        return status.Fail(WriteFailure("cannot write the file"));
+        return status.Fail(WriteFailure(out, "cannot write the file"));
     }
     if (bpp == 8) {
         uint8_t colourMap[256 * 3];
@@ -85,7 +85,7 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
             colourMap[i * 3 + 2] = palette[i].rgbRed;
         }
         if (!out.Write(colourMap, sizeof colourMap))
-            return status.Fail(WriteFailure("cannot write the file"));
+            return status.Fail(WriteFailure(out, "cannot write the file"));
     }
 
     // The lines go out top first, the reverse of their order in memory; they
@@ -104,9 +104,10 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
         }
         used += lineBytes;
         if (used == chunk.size() || y + 1 == image->Height()) {
-            if (!out.Write(chunk.data(), used)) return status.Fail(WriteFailure("cannot write the file"));
+            if (!out.Write(chunk.data(), used))
+                return status.Fail(WriteFailure(out, "cannot write the file"));
             used = 0;
         }
     }
-    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
+    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
 }

@@ -90,7 +90,8 @@ bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
     if (properties != nullptr) AddExifToTiffFile(encoded, *properties);
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
-    if (!out.Write(encoded.data(), encoded.size())) return status.Fail(WriteFailure("cannot write the file"));
-    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
+    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
+    if (!out.Write(encoded.data(), encoded.size()))
+        return status.Fail(WriteFailure(out, "cannot write the file"));
+    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
 }

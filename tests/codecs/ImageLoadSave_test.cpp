@@ -149,7 +149,9 @@ TEST(ImageLoadSave, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
             // A disk that fills up halfway through the new file.
             FileSizeLimit full(1000);
             CRasterImage large = Gradient(200, 100, 24);
-            EXPECT_FALSE(large.Save(path)) << name;
+            FileStatus status;
+            EXPECT_FALSE(large.Save(path, -1, &status)) << name;
+            EXPECT_EQ(status.error, "cannot write the file: File too large") << name;
         }
         EXPECT_EQ(Bytes(path), before) << name;
     }
@@ -161,7 +163,9 @@ TEST(ImageLoadSave, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
     CRasterImage picture = Gradient(4, 4, 24);
     EXPECT_FALSE(picture.Save(dir.File("folder.bmp")));
     EXPECT_FALSE(picture.Save(dir.File("folder.tga")));
-    EXPECT_FALSE(picture.Save(dir.File("missing/x.tga")));
+    FileStatus status;
+    EXPECT_FALSE(picture.Save(dir.File("missing/x.tga"), -1, &status));
+    EXPECT_EQ(status.error, "cannot create the file: No such file or directory");
     EXPECT_TRUE(fs::is_directory(dir.File("folder.bmp")));
     EXPECT_TRUE(fs::is_empty(dir.File("folder.tga")));
     EXPECT_EQ(EntriesIn(dir.Path()), 4u);
