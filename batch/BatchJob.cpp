@@ -4,6 +4,7 @@
 #include <exception>
 #include <filesystem>
 #include <mutex>
+#include <new>
 #include <numeric>
 #include <system_error>
 #include <vector>
@@ -19,8 +20,8 @@ namespace {
 // The size of a file in bytes, 0 when it cannot be read.
 uintmax_t FileSizeOrZero(const std::string& utf8Path) {
     std::error_code error;
-    const uintmax_t size =
-        std::filesystem::file_size(std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end())), error);
+    const uintmax_t size = std::filesystem::file_size(
+        std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end())), error);
     return error ? 0 : size;
 }
 
@@ -47,7 +48,8 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     typeFlags = fields.types;
 
     if (sourceDirectory.empty() || outputDirectory.empty()) {
-        ui.ShowMessage(sourceDirectory.empty() ? kEmptySourceText : kEmptyOutputText, kBatchErrorCaption, MessageIcon::Error);
+        ui.ShowMessage(sourceDirectory.empty() ? kEmptySourceText : kEmptyOutputText, kBatchErrorCaption,
+                       MessageIcon::Error);
         return summary;
     }
     if (IsSameDirectory(sourceDirectory, outputDirectory) && !ui.ConfirmReplaceOriginals(outputDirectory)) {
@@ -73,8 +75,13 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     // Both layers are rendered once for the whole run, whether or not the
     // mark is active; the image layer starts again from its source every
     // run, so rotations never add up.
-    textMark.RebuildLayer();
-    imageMark.RebuildLayer();
+    // An active mark whose layer could not be made (memory) fails every
+    // file: a picture without the mark asked for is never written.
+    const bool textReady = textMark.RebuildLayer() || !textMark.base.enabled;
+    const bool imageReady = imageMark.RebuildLayer() || !imageMark.base.enabled;
+    const std::string markProblem = !imageReady  ? "the image mark could not be prepared at its size"
+                                    : !textReady ? "the text mark could not be drawn"
+                                                 : "";
 
     // Several workers take the largest files first, so that no worker is
     // left with a big picture at the end while the others wait; one job keeps
@@ -83,9 +90,11 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     std::iota(order.begin(), order.end(), 0);
     if (jobs > 1) {
         std::vector<uintmax_t> sizes(fileList.size());
-        for (size_t i = 0; i < fileList.size(); ++i) sizes[i] = FileSizeOrZero(JoinPath(sourceDirectory, fileList[i]));
-        std::stable_sort(order.begin(), order.end(),
-                         [&](int32_t a, int32_t b) { return sizes[static_cast<size_t>(a)] > sizes[static_cast<size_t>(b)]; });
+        for (size_t i = 0; i < fileList.size(); ++i)
+            sizes[i] = FileSizeOrZero(JoinPath(sourceDirectory, fileList[i]));
+        std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
+            return sizes[static_cast<size_t>(a)] > sizes[static_cast<size_t>(b)];
+        });
     }
 
     std::mutex reporting;
@@ -95,14 +104,22 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         const int32_t index = order[static_cast<size_t>(position)];
         const std::string& name = fileList[static_cast<size_t>(index)];
         BatchFileResult result;
-        try {
-            result = WatermarkFile(work, JoinPath(sourceDirectory, name), JoinPath(outputDirectory, name), imageMark,
-                                   textMark, quality);
-        } catch (const std::exception&) {
-            // Out of memory on a huge picture: that picture is not written,
-            // the run goes on with the next.
-            work.Destroy();
-            result.outcome = BatchFileOutcome::SaveFailed;
+        if (!markProblem.empty()) {
+            result.outcome = BatchFileOutcome::StampFailed;
+            result.reason = markProblem;
+        } else {
+            try {
+                result = WatermarkFile(work, JoinPath(sourceDirectory, name), JoinPath(outputDirectory, name),
+                                       imageMark, textMark, quality);
+            } catch (const std::exception& error) {
+                // Out of memory on a huge picture: that picture is not
+                // written, the run goes on with the next.
+                work.Destroy();
+                result = BatchFileResult{};
+                result.outcome = BatchFileOutcome::StampFailed;
+                result.reason =
+                    dynamic_cast<const std::bad_alloc*>(&error) ? "not enough memory" : error.what();
+            }
         }
         const std::lock_guard<std::mutex> lock(reporting);
         results[static_cast<size_t>(index)] = result;
@@ -113,11 +130,22 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
 
     for (const BatchFileResult& result : results) {
         switch (result.outcome) {
-            case BatchFileOutcome::Written: ++summary.written; break;
-            case BatchFileOutcome::Unreadable: ++summary.unreadable; break;
-            case BatchFileOutcome::SaveFailed: ++summary.saveFailed; break;
+            case BatchFileOutcome::Written:
+                ++summary.written;
+                break;
+            case BatchFileOutcome::Unreadable:
+                ++summary.unreadable;
+                break;
+            case BatchFileOutcome::SaveFailed:
+                ++summary.saveFailed;
+                break;
+            case BatchFileOutcome::StampFailed:
+                ++summary.stampFailed;
+                break;
         }
+        if (result.outcome != BatchFileOutcome::Written) continue;
         if (result.imageMarkLeftOff || result.textMarkLeftOff) ++summary.markLeftOff;
+        if (!result.damage.empty()) ++summary.damaged;
     }
     // The marks remember the last picture of the list that loaded, and their
     // place on it, as a run file by file leaves them.

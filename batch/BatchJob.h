@@ -18,8 +18,10 @@ class CBatchJob {
 public:
     // Reads the fields, checks them, lists the source directory, renders both
     // layers once, watermarks every listed file into the output directory and
-    // closes with "Batch finish!" (with the number of pictures that could not
-    // be saved, if any). PROCESS is disabled while the run goes on.
+    // closes with "Batch finish!" (with a line for each kind of picture that
+    // did not come out whole, if any). PROCESS is disabled while the run goes
+    // on. A picture is never written without an active mark that could not
+    // be made or stamped.
     //
     // Refused before anything runs: an empty source or output directory (an
     // error message), and an output directory that is the source directory

@@ -1,11 +1,32 @@
 #include "batch/BatchSummary.h"
 
+namespace {
+
+// "1 picture could not be saved." or "3 pictures could not be saved."
+std::string CountLine(int32_t count, const char* one, const char* many, const char* rest) {
+    return "\n" + std::to_string(count) + " " + (count == 1 ? one : many) + " " + rest;
+}
+
+}  // namespace
+
 std::string BatchFinishMessage(const BatchSummary& summary) {
     std::string text = kBatchFinishText;
-    if (summary.saveFailed == 1) {
-        text += "\n1 picture could not be saved.";
-    } else if (summary.saveFailed > 1) {
-        text += "\n" + std::to_string(summary.saveFailed) + " pictures could not be saved.";
+    struct Line {
+        int32_t count;
+        const char* one;
+        const char* many;
+        const char* rest;
+    };
+    const Line lines[] = {
+        {summary.unreadable, "file was", "files were", "skipped: not a readable picture."},
+        {summary.saveFailed, "picture", "pictures", "could not be saved."},
+        {summary.stampFailed, "picture", "pictures", "could not be watermarked."},
+        {summary.damaged, "picture was", "pictures were",
+         "damaged and written with the part that could be read."},
+        {summary.markLeftOff, "picture was", "pictures were", "too small for a mark, which was left off."},
+    };
+    for (const Line& line : lines) {
+        if (line.count > 0) text += CountLine(line.count, line.one, line.many, line.rest);
     }
     return text;
 }

@@ -4,11 +4,11 @@
 #include <string>
 
 enum class BatchRunState {
-    NotStarted,        // a field could not be read, or was refused
-    Declined,          // the user chose not to replace the originals
-    SourceNotListed,   // the source directory could not be listed
-    NoFile,            // no file of the chosen types
-    Finished,          // every selected file was tried
+    NotStarted,       // a field could not be read, or was refused
+    Declined,         // the user chose not to replace the originals
+    SourceNotListed,  // the source directory could not be listed
+    NoFile,           // no file of the chosen types
+    Finished,         // every selected file was tried
 };
 
 struct BatchSummary {
@@ -17,8 +17,18 @@ struct BatchSummary {
     int32_t written = 0;
     int32_t unreadable = 0;
     int32_t saveFailed = 0;
+    // Pictures not written because they could not be made 32-bit or take an
+    // active mark.
+    int32_t stampFailed = 0;
     // Pictures on which an active mark was left off because it did not fit.
     int32_t markLeftOff = 0;
+    // Pictures written from a file that could be read only in part.
+    int32_t damaged = 0;
+
+    // Every selected picture was written whole, with every active mark.
+    bool Complete() const {
+        return state == BatchRunState::Finished && written == fileCount && markLeftOff == 0 && damaged == 0;
+    }
 };
 
 inline constexpr char kBatchFinishText[] = "Batch finish!";
@@ -26,6 +36,7 @@ inline constexpr char kBatchFinishCaption[] = "All Finish";
 inline constexpr char kNoFileText[] = "There is no file!";
 inline constexpr char kBatchErrorCaption[] = "Error";
 
-// "Batch finish!", followed by a line with the number of pictures that could
-// not be saved when there are any.
+// "Batch finish!", followed by a line for each kind of picture that did not
+// come out whole: skipped, not saved, not watermarked, read only in part,
+// missing a mark that did not fit.
 std::string BatchFinishMessage(const BatchSummary& summary);

@@ -6,7 +6,8 @@
 #include <thread>
 #include <vector>
 
-void ForEachFileInParallel(int32_t count, int32_t jobs, const std::function<void(int32_t, CRasterImage&)>& step) {
+void ForEachFileInParallel(int32_t count, int32_t jobs,
+                           const std::function<void(int32_t, CRasterImage&)>& step) {
     std::atomic<int32_t> next{0};
     auto worker = [&]() {
         CRasterImage work;

@@ -11,4 +11,5 @@
 // they become free. One job runs every step on the calling thread; otherwise
 // the calling thread is one of the workers. When fewer threads can be started
 // than asked for, the ones that started share the list.
-void ForEachFileInParallel(int32_t count, int32_t jobs, const std::function<void(int32_t, CRasterImage&)>& step);
+void ForEachFileInParallel(int32_t count, int32_t jobs,
+                           const std::function<void(int32_t, CRasterImage&)>& step);

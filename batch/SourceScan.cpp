@@ -17,10 +17,20 @@ std::string LowerCaseExtension(const std::string& name) {
 }
 
 bool PassesTypeFilter(const std::string& name, const std::string& filter) {
-    return filter.find(LowerCaseExtension(name)) != std::string::npos;
+    const std::string extension = LowerCaseExtension(name);
+    if (extension.empty()) return false;
+    // Each extension in the filter starts after a dot and ends at the next.
+    for (size_t dot = filter.find('.'); dot != std::string::npos;) {
+        const size_t next = filter.find('.', dot + 1);
+        const size_t end = next == std::string::npos ? filter.size() : next;
+        if (filter.compare(dot + 1, end - dot - 1, extension) == 0) return true;
+        dot = next;
+    }
+    return false;
 }
 
-bool ScanSourceDirectory(const std::string& directory, const std::string& filter, std::vector<std::string>& names) {
+bool ScanSourceDirectory(const std::string& directory, const std::string& filter,
+                         std::vector<std::string>& names) {
     std::error_code error;
     fs::directory_iterator entries(fs::path(std::u8string(directory.begin(), directory.end())), error);
     if (error) return false;
@@ -29,8 +39,8 @@ bool ScanSourceDirectory(const std::string& directory, const std::string& filter
         // A listing that breaks off half way gives what was listed so far.
         if (error) break;
         std::error_code kindError;
-        // Follows links, as a link to a folder is a folder to the user.
-        if (entries->is_directory(kindError)) continue;
+        // Follows links, as a link to a picture is a picture to the user.
+        if (!entries->is_regular_file(kindError)) continue;
         const std::u8string utf8 = entries->path().filename().u8string();
         std::string name(utf8.begin(), utf8.end());
         if (PassesTypeFilter(name, filter)) found.push_back(std::move(name));

@@ -2,16 +2,20 @@
 // The per-file step of a batch run: load, make 32-bit, place and stamp both
 // marks, save under the output path.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "image/RasterImage.h"
+#include "platform/FileStatus.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
 
 enum class BatchFileOutcome {
-    Written,     // the watermarked picture was saved
-    Unreadable,  // not loaded (not a picture, unknown extension): skipped, nothing written
-    SaveFailed,  // loaded and stamped, but the output file could not be written
+    Written,      // the watermarked picture was saved
+    Unreadable,   // not loaded (not a picture, unknown extension): skipped, nothing written
+    SaveFailed,   // loaded and stamped, but the output file could not be written
+    StampFailed,  // loaded, but it could not be made 32-bit or a mark could not be
+                  // stamped (memory): nothing written, so no unmarked copy passes as done
 };
 
 struct BatchFileResult {
@@ -23,6 +27,18 @@ struct BatchFileResult {
     // inside it with the placement margin to spare.
     bool imageMarkLeftOff = false;
     bool textMarkLeftOff = false;
+    // Why the file was not written, in the reader's, writer's or the job's
+    // own words; empty when it was.
+    std::string reason;
+    // Set when the picture was read only in part ("only 120 of 600 lines");
+    // it is stamped and written with what could be read.
+    std::string damage;
+
+    // Written whole, with every active mark.
+    bool Complete() const {
+        return outcome == BatchFileOutcome::Written && !imageMarkLeftOff && !textMarkLeftOff &&
+               damage.empty();
+    }
 };
 
 // Loads `sourcePath` into `work` (a picture reused from file to file), makes
@@ -32,6 +48,15 @@ struct BatchFileResult {
 // `quality` (-1: the writer's default). The marks are only read: each file is
 // placed on copies of their placement records, so workers may share the marks
 // and their layers. A file that does not load leaves no output, and whatever
-// `work` held from an earlier file is never saved again.
-BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath, const std::string& outputPath,
-                              const ImageWatermark& imageMark, const TextWatermark& textMark, int quality);
+// `work` held from an earlier file is never saved again; nor does a picture
+// that cannot be made 32-bit or take an active mark.
+//
+// `read` turns the source file into a picture (CRasterImage::Load unless a
+// test stands in for it), with its reason or damage in the status.
+using PictureReader = std::function<bool(CRasterImage& picture, const std::string& path, FileStatus& status)>;
+bool ReadPictureFile(CRasterImage& picture, const std::string& path, FileStatus& status);
+
+BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
+                              const std::string& outputPath, const ImageWatermark& imageMark,
+                              const TextWatermark& textMark, int quality,
+                              const PictureReader& read = ReadPictureFile);

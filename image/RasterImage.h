@@ -93,6 +93,17 @@ public:
     void BlendStretched(const CRasterImage& source, const PixelRect& dest, const PixelRect& src, int32_t opacity);
     bool RunProcessor(CPixelProcessor& processor, CProgressSink* progress);
 
+    // Display bridge (image/DisplayBridge.cpp): drawing on an off-screen
+    // surface in its content coordinates. DrawToDC stretches the source
+    // rectangle (top-down) into the destination without smoothing; the short
+    // form draws the whole image. CaptureFromDC makes this image a 24-bit copy
+    // of a rectangle of the surface. DrawBlendedToDC blends this 32-bit layer,
+    // stretched to the rectangle, over what the surface shows there.
+    void DrawToDC(class CDrawingSurface& dc, const PixelRect& dest, const PixelRect& src) const;
+    void DrawToDC(CDrawingSurface& dc, const PixelRect& dest) const;
+    bool CaptureFromDC(CDrawingSurface& dc, const PixelRect& rect);
+    void DrawBlendedToDC(CDrawingSurface& dc, const PixelRect& rect, int32_t opacity) const;
+
 private:
     bool Allocate(const DibInfoHeader& validated, uint32_t masks[3]);
 

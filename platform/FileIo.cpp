@@ -2,7 +2,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #ifdef _WIN32
@@ -22,11 +24,81 @@ fs::path PathFromUtf8(const std::string& path) {
     return fs::path(std::u8string(path.begin(), path.end()));
 }
 
+std::string ErrnoText(int code) {
+    return std::strerror(code);
+}
+
+// The file a path finally names once every symbolic link on its last
+// component is followed, so that saving over a link writes the linked file
+// instead of replacing the link. A dangling link gives the path it points to,
+// where the new file is then made.
+bool FollowLinks(const fs::path& path, fs::path& target, std::string& error) {
+    constexpr int kMostLinks = 40;  // as the system's own limit on a chain
+    target = path;
+    for (int links = 0;; ++links) {
+        std::error_code code;
+        if (!fs::is_symlink(fs::symlink_status(target, code))) return true;
+        if (links == kMostLinks) {
+            error = ErrnoText(ELOOP);
+            return false;
+        }
+        const fs::path next = fs::read_symlink(target, code);
+        if (code) {
+            error = code.message();
+            return false;
+        }
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+}
+
 #ifndef _WIN32
-mode_t CurrentUmask() {
+// The process's file creation mask. Linux shows it in /proc/self/status;
+// elsewhere it is read by setting it and putting it back, which is safe only
+// while no other thread creates files, hence the read at start-up below.
+mode_t ReadCreationMask() {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("Umask:", 0) != 0) continue;
+        char* end = nullptr;
+        const unsigned long mask = std::strtoul(line.c_str() + 6, &end, 8);
+        if (end != line.c_str() + 6) return static_cast<mode_t>(mask & 0777);
+    }
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return mask;
+}
+
+mode_t CreationMask() {
+    static const mode_t mask = ReadCreationMask();
+    return mask;
+}
+
+// Read before main, while the process has one thread; saves never change it.
+[[maybe_unused]] const mode_t kCreationMaskAtStartUp = CreationMask();
+
+// Opens a file for reading without ever blocking (a FIFO or a device named
+// like a picture would otherwise wait forever) and only when it is a regular
+// file; anything else fails with errno set.
+std::FILE* OpenRegularFileForReading(const std::string& path, const char* mode) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int code = S_ISDIR(info.st_mode) ? EISDIR : ENODEV;
+        ::close(fd);
+        errno = code;
+        return nullptr;
+    }
+    // Reads of a regular file never wait; the flag is cleared all the same.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    std::FILE* file = ::fdopen(fd, mode);
+    if (file == nullptr) {
+        const int code = errno;
+        ::close(fd);
+        errno = code;
+    }
+    return file;
 }
 #endif
 
@@ -39,7 +111,10 @@ std::FILE* OpenFileUtf8(const std::string& path, const char* mode) {
     std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
     return _wfopen(p.c_str(), wideMode.c_str());
 #else
-    return std::fopen(path.c_str(), mode);
+    const std::string_view kind(mode);
+    const bool readOnly =
+        kind.find('r') != std::string_view::npos && kind.find('+') == std::string_view::npos;
+    return readOnly ? OpenRegularFileForReading(path, mode) : std::fopen(path.c_str(), mode);
 #endif
 }
 
@@ -70,35 +145,46 @@ SafeFileWriter::~SafeFileWriter() {
 }
 
 bool SafeFileWriter::Open() {
-    if (target.empty() || file != nullptr || !tempPath.empty()) return false;
-    const fs::path targetFs = PathFromUtf8(target);
-    fs::path folder = targetFs.parent_path();
-    const std::u8string name = targetFs.filename().u8string();
-    if (name.empty()) return false;
-    std::string base = (folder.empty() ? std::string() : std::string(reinterpret_cast<const char*>(folder.u8string().c_str())) + "/") +
-                       "." + std::string(name.begin(), name.end()) + ".partial-";
+    if (target.empty()) return Refuse("no file name was given");
+    if (file != nullptr || !tempPath.empty()) return Refuse("the file is already open");
+    fs::path finalTarget;
+    if (!FollowLinks(PathFromUtf8(target), finalTarget, error)) return Refuse(error);
+    const std::u8string finalUtf8 = finalTarget.u8string();
+    target.assign(finalUtf8.begin(), finalUtf8.end());
+    const fs::path folder = finalTarget.parent_path();
+    const std::u8string name = finalTarget.filename().u8string();
+    if (name.empty()) return Refuse("no file name was given");
+    const std::u8string folderUtf8 = folder.u8string();
+    const std::string base =
+        (folder.empty() ? std::string() : std::string(folderUtf8.begin(), folderUtf8.end()) + "/") + "." +
+        std::string(name.begin(), name.end()) + ".partial-";
 #ifdef _WIN32
     for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
         tempPath = base + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
         file = OpenFileUtf8(tempPath, "wbx");
     }
-    if (file == nullptr) tempPath.clear();
-    return file != nullptr;
+    if (file == nullptr) {
+        tempPath.clear();
+        return Refuse(ErrnoText(errno));
+    }
+    return true;
 #else
     std::string pattern = base + "XXXXXX";
     const int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return false;
+    if (fd < 0) return Refuse(ErrnoText(errno));
     tempPath = pattern;
     // mkstemp makes the file private; a saved picture gets the permissions of
     // the file it replaces, or those a new file would get.
     struct stat existing {};
-    const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~CurrentUmask());
+    const mode_t mode =
+        ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~CreationMask());
     ::fchmod(fd, mode);
     file = ::fdopen(fd, "wb");
     if (file == nullptr) {
+        const int code = errno;
         ::close(fd);
         Discard();
-        return false;
+        return Refuse(ErrnoText(code));
     }
     return true;
 #endif
@@ -106,36 +192,60 @@ bool SafeFileWriter::Open() {
 
 bool SafeFileWriter::Write(const void* data, size_t bytes) {
     if (file == nullptr || failed) {
+        if (error.empty()) error = "the file is not open for writing";
         failed = true;
         return false;
     }
-    if (bytes != 0 && std::fwrite(data, 1, bytes, file) != bytes) failed = true;
+    if (bytes != 0 && std::fwrite(data, 1, bytes, file) != bytes) {
+        failed = true;
+        error = ErrnoText(errno);
+    }
     return !failed;
 }
 
 bool SafeFileWriter::Close() {
     if (file == nullptr) return !failed;
+    errno = 0;
     bool ok = std::fflush(file) == 0 && std::ferror(file) == 0;
     ok = (std::fclose(file) == 0) && ok;
     file = nullptr;
-    if (!ok) failed = true;
+    if (!ok) {
+        failed = true;
+        if (error.empty()) error = errno != 0 ? ErrnoText(errno) : "the file could not be written";
+    }
     return !failed;
 }
 
 bool SafeFileWriter::Commit() {
-    if (tempPath.empty() || committed) return false;
+    if (tempPath.empty() || committed) {
+        if (error.empty()) error = "the file is not open for writing";
+        return false;
+    }
     if (!Close() || failed) {
+        if (error.empty()) error = "the file could not be written";
         Discard();
         return false;
     }
-    std::error_code error;
-    fs::rename(PathFromUtf8(tempPath), PathFromUtf8(target), error);
-    if (error) {
+    std::error_code renameError;
+    fs::rename(PathFromUtf8(tempPath), PathFromUtf8(target), renameError);
+    if (renameError) {
+        error = renameError.message();
         Discard();
         return false;
     }
     committed = true;
     return true;
+}
+
+void SafeFileWriter::Fail(std::string reason) {
+    failed = true;
+    if (error.empty()) error = reason.empty() ? "the file could not be written" : std::move(reason);
+}
+
+bool SafeFileWriter::Refuse(std::string reason) {
+    error = std::move(reason);
+    failed = true;
+    return false;
 }
 
 void SafeFileWriter::Discard() {

@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
-// fopen on a UTF-8 path (the wide-character open on Windows).
+// fopen on a UTF-8 path (the wide-character open on Windows). A file opened
+// only for reading must be a regular file, and opening it never blocks: a
+// FIFO, socket, device or folder fails with errno set (ENODEV, EISDIR).
 std::FILE* OpenFileUtf8(const std::string& path, const char* mode);
 
 // Reads a whole file; false when it cannot be opened or read, or is larger
@@ -16,7 +18,10 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, int64_t
 // Writes a file through a temporary file in the target's folder that replaces
 // the target only when every byte was written and the file closed cleanly.
 // Anything short of a successful Commit removes the temporary file and leaves
-// an existing target untouched.
+// an existing target untouched. A target that is a symbolic link is written
+// through: the linked file is replaced and the link stays. A replaced file
+// keeps its permissions; a new one gets those the process's file creation
+// mask allows.
 //
 //   SafeFileWriter out(path);
 //   if (!out.Open() || !out.Write(data, n)) return false;
@@ -39,17 +44,23 @@ public:
     bool Write(const void* data, size_t bytes);
     // Closes the handle, reporting whether everything written reached the file.
     bool Close();
-    // Marks the content as broken, e.g. when a library reported an error.
-    void Fail() { failed = true; }
+    // Marks the content as broken, e.g. when a library reported an error,
+    // with the library's reason when there is one.
+    void Fail(std::string reason = std::string());
     // Closes, syncs and renames over the target; false (and no change to the
     // target) when anything went wrong on the way.
     bool Commit();
+    // Why the writer failed, in the system's words (strerror text) or those
+    // given to Fail; empty while nothing failed.
+    const std::string& Error() const { return error; }
 
 private:
     void Discard();
+    bool Refuse(std::string reason);
 
     std::string target;
     std::string tempPath;
+    std::string error;
     std::FILE* file = nullptr;
     bool failed = false;
     bool committed = false;

@@ -29,13 +29,15 @@ std::string DefaultOutputDirectory() {
     return folder;
 }
 
-std::string ReadOutputDirectory() {
+std::string StoredOutputDirectory() {
     const std::string settings = SettingsFilePath();
-    if (!settings.empty()) {
-        const auto value = ReadIniValue(settings, kSettingsSection, kOutputDirectoryKey);
-        if (value && !value->empty()) return *value;
-    }
-    return DefaultOutputDirectory();
+    if (settings.empty()) return std::string();
+    return ReadIniValue(settings, kSettingsSection, kOutputDirectoryKey).value_or(std::string());
+}
+
+std::string ReadOutputDirectory() {
+    const std::string stored = StoredOutputDirectory();
+    return stored.empty() ? DefaultOutputDirectory() : stored;
 }
 
 bool WriteOutputDirectory(const std::string& directory) {

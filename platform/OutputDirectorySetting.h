@@ -16,6 +16,10 @@ std::string DefaultOutputDirectory();
 // the value is missing or empty. The default is not written to the file.
 std::string ReadOutputDirectory();
 
+// OutputDir exactly as config.ini holds it; empty when the file, the key or
+// the value is missing.
+std::string StoredOutputDirectory();
+
 // Stores the directory as OutputDir in config.ini, creating the file or the
 // section as needed. Answers whether the file was written.
 bool WriteOutputDirectory(const std::string& directory);

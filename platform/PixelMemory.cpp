@@ -1,5 +1,6 @@
 #include "platform/PixelMemory.h"
 
+#include <atomic>
 #include <cstdlib>
 
 #ifdef __linux__
@@ -9,9 +10,17 @@
 namespace {
 // Below this, the ordinary heap is as fast and keeps the checks of memory tools.
 constexpr size_t kSystemBlockBytes = size_t{8} << 20;
+
+std::atomic<size_t> largestBlock{0};
 }  // namespace
 
+void LimitPixelBlockBytes(size_t bytes) {
+    largestBlock.store(bytes, std::memory_order_relaxed);
+}
+
 void* AllocatePixelMemory(size_t bytes) {
+    const size_t limit = largestBlock.load(std::memory_order_relaxed);
+    if (limit != 0 && bytes > limit) return nullptr;
 #ifdef __linux__
     if (bytes >= kSystemBlockBytes) {
         void* block = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

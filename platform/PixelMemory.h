@@ -10,3 +10,7 @@
 void* AllocatePixelMemory(size_t bytes);
 // Frees a block from AllocatePixelMemory; `bytes` is the size it was given.
 void FreePixelMemory(void* block, size_t bytes);
+
+// Refuses every later block larger than `bytes` (0: no limit), as a machine
+// short of memory would. Lets tests make a picture's allocation fail.
+void LimitPixelBlockBytes(size_t bytes);

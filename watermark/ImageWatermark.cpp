@@ -19,27 +19,35 @@ ImageWatermark& ImageWatermark::operator=(const ImageWatermark& other) {
     return *this;
 }
 
-void ImageWatermark::PrepareImageLayer() {
-    if (!base.enabled) return;
+bool ImageWatermark::PrepareImageLayer() {
+    if (!base.enabled) return true;
     CopyImageExactly(layer, source);
-    // A size the resampler refuses (0 or less, or a palette picture) leaves
-    // the layer at the source's own size.
-    ResizeImage(layer, base.width, base.height);
+    // Made 32-bit first: the resampler takes no palette, and a GIF or 8-bit
+    // PNG logo must take the chosen size like any other.
     layer.PromoteDepth(32);
+    if (layer.IsEmpty() || layer.Bpp() != 32) return false;
+    // A size of 0 or less leaves the layer at the source's own size.
+    if (base.width <= 0 || base.height <= 0) return true;
+    if (layer.Width() == base.width && layer.Height() == base.height) return true;
+    return ResizeImage(layer, base.width, base.height);
 }
 
-void ImageWatermark::RebuildLayer() {
+bool ImageWatermark::RebuildLayer() {
     // An inactive mark keeps its last layer as it is; turning it again would
     // add one rotation on top of the other.
+    bool complete = true;
     if (base.enabled) {
-        PrepareImageLayer();
-        if (base.rotation >= 1 && base.rotation <= 360) {
+        complete = PrepareImageLayer();
+        if (complete && base.rotation >= 1 && base.rotation <= 360 && layer.Width() > 1 &&
+            layer.Height() > 1) {
             CRotateProcessor rotate(base.rotation);
-            layer.RunProcessor(rotate, nullptr);
+            complete = layer.RunProcessor(rotate, nullptr);
         }
     }
     base.markWidth = layer.Width();
     base.markHeight = layer.Height();
+    base.overhang = LayerOverhang{};
+    return complete;
 }
 
 bool WarnIfWidthExceedsPicture(const WatermarkBase& mark, int32_t requestedWidth) {

@@ -14,13 +14,16 @@ struct ImageWatermark {
     CRasterImage layer;   // 32-bit, scaled and possibly rotated: what is blended
     CRasterImage source;  // the picture exactly as loaded; never modified
 
-    // Builds the layer from the source at width x height and promotes it to
-    // 32 bits. Does nothing while the mark is not enabled.
-    void PrepareImageLayer();
+    // Builds the layer from the source: made 32-bit, then scaled to width x
+    // height (a size of 0 or less keeps the source's). Does nothing while the
+    // mark is not enabled. Answers false when the layer could not be made or
+    // scaled (memory), so it is not the mark asked for.
+    bool PrepareImageLayer();
 
     // Prepares the layer afresh, rotates it when rotation lies in 1..360 and
-    // records its size in markWidth and markHeight.
-    void RebuildLayer();
+    // records its size in markWidth and markHeight. Answers false as
+    // PrepareImageLayer does, or when the rotation could not be made.
+    bool RebuildLayer();
 
     // The fit check with the image watermark's message.
     bool CheckFits() { return base.CheckFits(MarkKind::Image); }

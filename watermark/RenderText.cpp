@@ -36,7 +36,7 @@ void ColourFromCoverage(CRasterImage& layer, const std::vector<uint8_t>& coverag
 
 }  // namespace
 
-void RenderText(CTextLayer& layer, TextWatermarkParams params) {
+bool RenderText(CTextLayer& layer, TextWatermarkParams params) {
     // Where the text itself stood after the previous rendering.
     const int32_t anchorX = layer.offsetX + layer.textOffsetX;
     const int32_t anchorY = layer.offsetY + layer.textOffsetY;
@@ -47,6 +47,7 @@ void RenderText(CTextLayer& layer, TextWatermarkParams params) {
     int32_t width = SurfaceSide(layout.Width());
     int32_t height = SurfaceSide(layout.Height());
     std::vector<uint8_t> coverage;
+    bool complete = true;
     if (layer.Create(width, height, 32)) {
         coverage.assign(static_cast<size_t>(width) * static_cast<size_t>(height), 0);
         layout.Draw(coverage.data(), width, height, static_cast<size_t>(width));
@@ -55,6 +56,9 @@ void RenderText(CTextLayer& layer, TextWatermarkParams params) {
         // than stale pixels of an earlier rendering.
         width = height = 1;
         coverage.assign(1, 0);
+        complete = false;
+    } else {
+        complete = false;
     }
     if (!layer.IsEmpty()) ColourFromCoverage(layer, coverage, params.colour);
 
@@ -62,7 +66,7 @@ void RenderText(CTextLayer& layer, TextWatermarkParams params) {
     layer.offsetY = anchorY;
     if (params.shadow && !layer.IsEmpty()) {
         CShadowProcessor dropShadow(params.shadowParams);
-        layer.RunProcessor(dropShadow, nullptr);
+        complete = layer.RunProcessor(dropShadow, nullptr) && complete;
         // The shadow grew the layer to the left by min(0, offsetX - blur) and
         // upwards likewise (the blur taken as the processor takes it); the
         // processor has moved the position by exactly that growth.
@@ -70,4 +74,5 @@ void RenderText(CTextLayer& layer, TextWatermarkParams params) {
     layer.params = std::move(params);
     layer.textOffsetX = anchorX - layer.offsetX;
     layer.textOffsetY = anchorY - layer.offsetY;
+    return complete;
 }

@@ -8,5 +8,7 @@
 // coverage. Adds the record's own shadow pass when it asks for one. The text
 // keeps its place on the canvas from one rendering to the next (the anchor is
 // the layer's position plus its text offset). A font the text engine does not
-// know gives a 1 x 1 transparent layer; nothing is reported.
-void RenderText(CTextLayer& layer, TextWatermarkParams params);
+// know gives a 1 x 1 transparent layer; nothing is reported. Answers false
+// only when memory for the layer or its shadow could not be had: the layer is
+// then a transparent dot (or empty) or lacks its shadow.
+bool RenderText(CTextLayer& layer, TextWatermarkParams params);

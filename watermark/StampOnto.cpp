@@ -1,15 +1,17 @@
 #include "watermark/StampOnto.h"
 
-namespace {
-
-void StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer, bool marginTest) {
-    if (!mark.enabled) return;
-    if (marginTest && !FitsWithinMargins(mark.markWidth, mark.markHeight, picture.Width(), picture.Height())) return;
-    // Only x and y place the mark; the layer's own position plays no part.
-    picture.BlendLayer(layer, mark.x, mark.y, mark.opacity);
+MarkStamp StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
+                    bool marginTest) {
+    if (!mark.enabled) return MarkStamp::Inactive;
+    if (layer.IsEmpty() || layer.Bpp() != 32 || picture.IsEmpty() || picture.Bpp() != 32)
+        return MarkStamp::Failed;
+    if (marginTest &&
+        !FitsWithinMargins(mark.CoverWidth(), mark.CoverHeight(), picture.Width(), picture.Height())) {
+        return MarkStamp::LeftOff;
+    }
+    picture.BlendLayer(layer, mark.LayerX(), mark.LayerY(), mark.opacity);
+    return MarkStamp::Stamped;
 }
-
-}  // namespace
 
 void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const TextWatermark& textMark,
                bool marginTest) {

@@ -1,12 +1,27 @@
 #pragma once
 // Blends the active watermarks into a 32-bit picture: the image mark first,
-// then the text mark over it, each at its x, y with its opacity.
+// then the text mark over it, each at its place with its opacity.
 #include "image/RasterImage.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
 
-// With the margin test on (the batch job), a mark is stamped only when it
-// lies inside the picture with the placement margin to spare; the editor's
-// save, whose marks already passed their fit checks, turns it off.
+// What became of one mark on one picture.
+enum class MarkStamp {
+    Inactive,  // the mark is off: nothing to do
+    Stamped,
+    LeftOff,  // the margin test found no room for it on this picture
+    Failed,   // the mark has no usable 32-bit layer, or the picture is not 32-bit
+};
+
+// Blends one mark's layer at its place: the layer's top-left goes to the
+// mark's position less its overhang, so a text mark's own shadow lies around
+// the text; the layer's own position plays no part. With the margin test on
+// (the batch job), the mark is stamped only when the rectangle it covers lies
+// inside the picture with the placement margin to spare; the editor's save,
+// whose marks already passed their fit checks, turns it off.
+MarkStamp StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
+                    bool marginTest);
+
+// Both marks, image first, each as StampMark does it.
 void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const TextWatermark& textMark,
                bool marginTest);

@@ -12,7 +12,10 @@ void CopyImageExactly(CRasterImage& target, const CRasterImage& source) {
 }
 
 CTextLayer::CTextLayer(const CTextLayer& other)
-    : CRasterImage(other), params(other.params), textOffsetX(other.textOffsetX), textOffsetY(other.textOffsetY) {
+    : CRasterImage(other),
+      params(other.params),
+      textOffsetX(other.textOffsetX),
+      textOffsetY(other.textOffsetY) {
     offsetX = other.offsetX;
     offsetY = other.offsetY;
 }

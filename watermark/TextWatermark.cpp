@@ -15,7 +15,9 @@ std::u16string_view StoredFaceName(const std::u16string& faceName) {
     return name.substr(0, kFaceNameCapacity - 1);
 }
 
-bool IsAppliedRotation(int32_t degrees) { return degrees >= 1 && degrees <= 360; }
+bool IsAppliedRotation(int32_t degrees) {
+    return degrees >= 1 && degrees <= 360;
+}
 
 }  // namespace
 
@@ -35,23 +37,30 @@ void TextWatermark::UpdateParams() {
     shadow.offsetY = shadowDistance;
 }
 
-void TextWatermark::RebuildLayer() {
-    RenderText(layer, params);
-    if (IsAppliedRotation(base.rotation)) {
+bool TextWatermark::RebuildLayer() {
+    bool complete = RenderText(layer, params);
+    if (IsAppliedRotation(base.rotation) && layer.Width() > 1 && layer.Height() > 1) {
         CRotateProcessor rotate(base.rotation);
-        layer.RunProcessor(rotate, nullptr);
+        complete = layer.RunProcessor(rotate, nullptr) && complete;
     }
     base.width = base.markWidth = layer.Width();
     base.height = base.markHeight = layer.Height();
-    if (shadowEnabled) {
+    base.overhang = LayerOverhang{};
+    if (shadowEnabled && !layer.IsEmpty()) {
         const int32_t beforeX = layer.offsetX;
         const int32_t beforeY = layer.offsetY;
         CShadowProcessor dropShadow(shadow);
-        layer.RunProcessor(dropShadow, nullptr);
+        complete = layer.RunProcessor(dropShadow, nullptr) && complete;
         // The shadow moves the layer's position by its growth to the left and
         // top; the text offset takes the same growth so the text's anchor
         // (position plus offset) stays put from one rebuild to the next.
         layer.textOffsetX += beforeX - layer.offsetX;
         layer.textOffsetY += beforeY - layer.offsetY;
+        // The mark keeps its size; the shadow is the layer's overhang.
+        base.overhang.left = beforeX - layer.offsetX;
+        base.overhang.top = beforeY - layer.offsetY;
+        base.overhang.right = layer.Width() - base.markWidth - base.overhang.left;
+        base.overhang.bottom = layer.Height() - base.markHeight - base.overhang.top;
     }
+    return complete && !layer.IsEmpty();
 }

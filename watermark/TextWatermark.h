@@ -33,8 +33,10 @@ struct TextWatermark {
     void UpdateParams();
 
     // Renders params into the layer, rotates it, records its size in width,
-    // height, markWidth and markHeight, and adds the mark's own shadow.
-    void RebuildLayer();
+    // height, markWidth and markHeight, and adds the mark's own shadow, whose
+    // growth becomes the overhang. Answers false when memory ran out on the
+    // way, so the layer is not the mark asked for.
+    bool RebuildLayer();
 
     // The fit check with the text watermark's message.
     bool CheckFits() { return base.CheckFits(MarkKind::Text); }

@@ -7,9 +7,9 @@
 #include "image/ShadowParams.h"
 
 struct TextWatermarkParams {
-    std::string text;      // UTF-8; line feeds break lines
-    std::string fontFace;  // UTF-8 family name
-    int32_t size = 24;     // em size in points
+    std::string text;              // UTF-8; line feeds break lines
+    std::string fontFace;          // UTF-8 family name
+    int32_t size = 24;             // em size in points
     uint32_t colour = 0xFFFFFFFF;  // ARGB; only red, green and blue are drawn
     bool antialias = true;
     bool bold = false;

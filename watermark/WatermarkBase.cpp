@@ -25,35 +25,87 @@ int32_t TruncateToInt32(double value) {
 
 // Screen pixels from picture pixels: the product is taken in single precision,
 // as the zoom is.
-int32_t Scale(int32_t pixels, float zoom) { return TruncateToInt32(static_cast<float>(pixels) * zoom); }
+int32_t Scale(int32_t pixels, float zoom) {
+    return TruncateToInt32(static_cast<float>(pixels) * zoom);
+}
 
 }  // namespace
+
+int32_t WatermarkBase::CoverWidth() const {
+    return ClampToInt32(int64_t{markWidth} + overhang.left + overhang.right);
+}
+
+int32_t WatermarkBase::CoverHeight() const {
+    return ClampToInt32(int64_t{markHeight} + overhang.top + overhang.bottom);
+}
+
+int32_t WatermarkBase::LayerX() const {
+    return ClampToInt32(int64_t{x} - overhang.left);
+}
+
+int32_t WatermarkBase::LayerY() const {
+    return ClampToInt32(int64_t{y} - overhang.top);
+}
 
 void WatermarkBase::PlaceByAlignment(int32_t pictureW, int32_t pictureH) {
     pictureWidth = pictureW;
     pictureHeight = pictureH;
-    if (!FitsWithinMargins(markWidth, markHeight, pictureW, pictureH)) return;
+    const int32_t coverW = CoverWidth();
+    const int32_t coverH = CoverHeight();
+    if (!FitsWithinMargins(coverW, coverH, pictureW, pictureH)) return;
 
-    const int32_t centreX = ClampToInt32((int64_t{pictureW} - markWidth) / 2);
-    const int32_t centreY = ClampToInt32((int64_t{pictureH} - markHeight) / 2);
-    const int32_t rightX = ClampToInt32(int64_t{pictureW} - markWidth - kPlacementMargin);
-    const int32_t bottomY = ClampToInt32(int64_t{pictureH} - markHeight - kPlacementMargin);
+    const int64_t centreX = (int64_t{pictureW} - coverW) / 2;
+    const int64_t centreY = (int64_t{pictureH} - coverH) / 2;
+    const int64_t rightX = int64_t{pictureW} - coverW - kPlacementMargin;
+    const int64_t bottomY = int64_t{pictureH} - coverH - kPlacementMargin;
+    int64_t left = 0;
+    int64_t top = 0;
     switch (alignment) {
-    case Top: x = centreX; y = kPlacementMargin; break;
-    case RightTop: x = rightX; y = kPlacementMargin; break;
-    case Right: x = rightX; y = centreY; break;
-    case RightBottom: x = rightX; y = bottomY; break;
-    case Bottom: x = centreX; y = bottomY; break;
-    case LeftBottom: x = kPlacementMargin; y = bottomY; break;
-    case Left: x = kPlacementMargin; y = centreY; break;
-    case LeftTop: x = kPlacementMargin; y = kPlacementMargin; break;
-    case Center: x = centreX; y = centreY; break;
-    default: break;
+        case Top:
+            left = centreX;
+            top = kPlacementMargin;
+            break;
+        case RightTop:
+            left = rightX;
+            top = kPlacementMargin;
+            break;
+        case Right:
+            left = rightX;
+            top = centreY;
+            break;
+        case RightBottom:
+            left = rightX;
+            top = bottomY;
+            break;
+        case Bottom:
+            left = centreX;
+            top = bottomY;
+            break;
+        case LeftBottom:
+            left = kPlacementMargin;
+            top = bottomY;
+            break;
+        case Left:
+            left = kPlacementMargin;
+            top = centreY;
+            break;
+        case LeftTop:
+            left = kPlacementMargin;
+            top = kPlacementMargin;
+            break;
+        case Center:
+            left = centreX;
+            top = centreY;
+            break;
+        default:
+            return;
     }
+    x = ClampToInt32(left + overhang.left);
+    y = ClampToInt32(top + overhang.top);
 }
 
 bool WatermarkBase::CheckFits(MarkKind kind) {
-    if (pictureWidth >= markWidth && pictureHeight >= markHeight) return true;
+    if (pictureWidth >= CoverWidth() && pictureHeight >= CoverHeight()) return true;
     enabled = false;
     ShowMessage(kind == MarkKind::Text ? kTextMarkTooLargeMessage : kImageMarkTooLargeMessage, kErrorCaption,
                 MessageIcon::Error, MessageButtons::Ok);
@@ -61,8 +113,8 @@ bool WatermarkBase::CheckFits(MarkKind kind) {
 }
 
 void WatermarkBase::CenterInView(const PixelRect& view, float zoom) {
-    const int32_t sw = Scale(markWidth, zoom);
-    const int32_t sh = Scale(markHeight, zoom);
+    const int32_t sw = Scale(CoverWidth(), zoom);
+    const int32_t sh = Scale(CoverHeight(), zoom);
     const int64_t left = view.left + (int64_t{view.right} - view.left - sw) / 2;
     const int64_t top = view.top + (int64_t{view.bottom} - view.top - sh) / 2;
     screenRect = {ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + sw), ClampToInt32(top + sh)};
@@ -70,14 +122,18 @@ void WatermarkBase::CenterInView(const PixelRect& view, float zoom) {
 }
 
 void WatermarkBase::RectFromPosition(const PixelRect& view, float zoom) {
-    const int64_t left = int64_t{view.left} + Scale(x, zoom);
-    const int64_t top = int64_t{view.top} + Scale(y, zoom);
-    screenRect = {ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + Scale(markWidth, zoom)),
-                  ClampToInt32(top + Scale(markHeight, zoom))};
+    const int64_t left = int64_t{view.left} + Scale(LayerX(), zoom);
+    const int64_t top = int64_t{view.top} + Scale(LayerY(), zoom);
+    screenRect = {ClampToInt32(left), ClampToInt32(top), ClampToInt32(left + Scale(CoverWidth(), zoom)),
+                  ClampToInt32(top + Scale(CoverHeight(), zoom))};
 }
 
 void WatermarkBase::PositionFromRect(int32_t viewLeft, int32_t viewTop, float zoom) {
     const double reciprocal = 1.0 / static_cast<double>(zoom);
-    x = TruncateToInt32(static_cast<double>(int64_t{screenRect.left} - viewLeft) * reciprocal);
-    y = TruncateToInt32(static_cast<double>(int64_t{screenRect.top} - viewTop) * reciprocal);
+    const int32_t layerX =
+        TruncateToInt32(static_cast<double>(int64_t{screenRect.left} - viewLeft) * reciprocal);
+    const int32_t layerY =
+        TruncateToInt32(static_cast<double>(int64_t{screenRect.top} - viewTop) * reciprocal);
+    x = ClampToInt32(int64_t{layerX} + overhang.left);
+    y = ClampToInt32(int64_t{layerY} + overhang.top);
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/FileStatus.h"
 #include "platform/FontCatalog.h"
 #include "platform/Utf8Text.h"
 
@@ -48,8 +49,11 @@ bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::str
 }
 
 bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::string& error) {
-    if (!mark.source.Load(options.file) || mark.source.IsEmpty() || mark.source.Width() <= 0) {
+    FileStatus status;
+    if (!mark.source.Load(options.file, nullptr, &status) || mark.source.IsEmpty() ||
+        mark.source.Width() <= 0) {
         error = "Can't load the image file! (" + options.file + ")";
+        if (!status.error.empty()) error += "\n" + status.error;
         return false;
     }
     const int32_t sourceWidth = mark.source.Width();

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "batch/BatchSummary.h"
+#include "batch/FileResultLine.h"
 
 namespace {
 constexpr int32_t kBarWidth = 30;
@@ -31,20 +32,14 @@ void CTerminalUi::FileFinished(const std::string& name, const BatchFileResult& r
     ++finished;
     lastName = name;
     if (drawBar) {
-        if (result.outcome == BatchFileOutcome::SaveFailed) {
-            std::fprintf(stderr, "%scould not save %s\n", barShown ? "\r\033[K" : "", name.c_str());
+        // Over the bar only what the user must know about.
+        if (!result.Complete()) {
+            std::fprintf(stderr, "%s%s\n", barShown ? "\r\033[K" : "", FileResultLine(name, result).c_str());
             barShown = false;
         }
         return;
     }
-    const char* outcome = result.outcome == BatchFileOutcome::Written      ? "written"
-                          : result.outcome == BatchFileOutcome::Unreadable ? "skipped (not a readable picture)"
-                                                                           : "FAILED (could not save)";
-    const char* leftOff = result.imageMarkLeftOff && result.textMarkLeftOff ? " without either mark (too large)"
-                          : result.imageMarkLeftOff                          ? " without the image mark (too large)"
-                          : result.textMarkLeftOff                           ? " without the text mark (too large)"
-                                                                             : "";
-    std::printf("%s: %s%s\n", name.c_str(), outcome, leftOff);
+    std::printf("%s\n", FileResultLine(name, result).c_str());
     std::fflush(stdout);
 }
 
@@ -77,9 +72,10 @@ void CTerminalUi::ShowMessage(const std::string& text, const std::string& captio
 
 bool CTerminalUi::ConfirmReplaceOriginals(const std::string& directory) {
     if (options.inPlace) return true;
-    std::fprintf(stderr,
-                 "stampora-batch: the output directory is the source directory (%s); every original would be replaced "
-                 "by its watermarked version. Give --in-place to allow it.\n",
-                 directory.c_str());
+    std::fprintf(
+        stderr,
+        "stampora-batch: the output directory is the source directory (%s); every original would be replaced "
+        "by its watermarked version. Give --in-place to allow it.\n",
+        directory.c_str());
     return false;
 }

@@ -12,7 +12,8 @@ std::optional<int32_t> ParseInteger(const std::string& text, int32_t low, int32_
     int32_t value = 0;
     const char* end = text.data() + text.size();
     const auto [stop, status] = std::from_chars(text.data(), end, value);
-    if (text.empty() || status != std::errc() || stop != end || value < low || value > high) return std::nullopt;
+    if (text.empty() || status != std::errc() || stop != end || value < low || value > high)
+        return std::nullopt;
     return value;
 }
 
@@ -22,7 +23,8 @@ std::optional<RgbColour> ParseColour(std::string text) {
     const char* end = text.data() + text.size();
     const auto [stop, status] = std::from_chars(text.data(), end, value, 16);
     if (text.size() != 6 || status != std::errc() || stop != end) return std::nullopt;
-    return RgbColour{static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8), static_cast<uint8_t>(value)};
+    return RgbColour{static_cast<uint8_t>(value >> 16), static_cast<uint8_t>(value >> 8),
+                     static_cast<uint8_t>(value)};
 }
 
 bool ParseTypes(const std::string& text, BatchTypeFlags& types) {
@@ -88,10 +90,19 @@ bool ParseStyle(const std::string& text, TextMarkOptions& mark) {
 
 std::optional<int32_t> AlignmentFromName(const std::string& name) {
     static const std::map<std::string, int32_t> kNames = {
-        {"top", Top},         {"right-top", RightTop},     {"top-right", RightTop},     {"right", Right},
-        {"right-bottom", RightBottom}, {"bottom-right", RightBottom}, {"bottom", Bottom},
-        {"left-bottom", LeftBottom},   {"bottom-left", LeftBottom},   {"left", Left},
-        {"left-top", LeftTop},         {"top-left", LeftTop},         {"center", Center},
+        {"top", Top},
+        {"right-top", RightTop},
+        {"top-right", RightTop},
+        {"right", Right},
+        {"right-bottom", RightBottom},
+        {"bottom-right", RightBottom},
+        {"bottom", Bottom},
+        {"left-bottom", LeftBottom},
+        {"bottom-left", LeftBottom},
+        {"left", Left},
+        {"left-top", LeftTop},
+        {"top-left", LeftTop},
+        {"center", Center},
         {"centre", Center},
     };
     const auto found = kNames.find(name);
@@ -139,31 +150,55 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         const char* expects;
     };
     const std::map<std::string, Option> table = {
-        {"--types", {Group::General, [&](const std::string& v) { return ParseTypes(v, options.types); },
-                     "all, or a comma list of jpg, bmp, png, gif, tga"}},
+        {"--types",
+         {Group::General, [&](const std::string& v) { return ParseTypes(v, options.types); },
+          "all, or a comma list of jpg, bmp, png, gif, tga"}},
         {"--jobs", {Group::General, integer(options.jobs, 1, 256), "a number of jobs from 1 to 256"}},
         {"--quality", {Group::General, integer(options.quality, 1, 100), "a quality from 1 to 100"}},
-        {"--text", {Group::Text, [&](const std::string& v) { text.text = v; textGiven = true; return !v.empty(); },
-                    "a text that is not empty"}},
-        {"--font", {Group::Text, [&](const std::string& v) { text.font = v; return !v.empty(); }, "a font family"}},
+        {"--text",
+         {Group::Text,
+          [&](const std::string& v) {
+              text.text = v;
+              textGiven = true;
+              return !v.empty();
+          },
+          "a text that is not empty"}},
+        {"--font",
+         {Group::Text,
+          [&](const std::string& v) {
+              text.font = v;
+              return !v.empty();
+          },
+          "a font family"}},
         {"--size", {Group::Text, integer(text.size, 1, 1000), "a size in points from 1 to 1000"}},
-        {"--style", {Group::Text, [&](const std::string& v) { return ParseStyle(v, text); },
-                     "normal, bold, italic or bold-italic"}},
+        {"--style",
+         {Group::Text, [&](const std::string& v) { return ParseStyle(v, text); },
+          "normal, bold, italic or bold-italic"}},
         {"--color", {Group::Text, colour(text.colour), "a colour RRGGBB"}},
         {"--opacity", {Group::Text, integer(text.opacity, 0, 100), "a percentage from 0 to 100"}},
         {"--rotation", {Group::Text, integer(text.rotation, 0, 360), "degrees from 0 to 360"}},
         {"--shadow-color", {Group::Text, colour(text.shadowColour), "a colour RRGGBB"}},
-        {"--shadow-opacity", {Group::Text, integer(text.shadowOpacity, 0, 100), "a percentage from 0 to 100"}},
+        {"--shadow-opacity",
+         {Group::Text, integer(text.shadowOpacity, 0, 100), "a percentage from 0 to 100"}},
         {"--shadow-distance", {Group::Text, integer(text.shadowDistance, 0, 1000), "pixels from 0 to 1000"}},
         {"--shadow-smooth", {Group::Text, integer(text.shadowSmooth, 0, 100), "pixels from 0 to 100"}},
-        {"--text-align", {Group::Text, alignment(text.alignment), "an anchor such as right-bottom or center"}},
-        {"--image", {Group::Image, [&](const std::string& v) { image.file = v; imageGiven = true; return !v.empty(); },
-                     "a picture file"}},
-        {"--image-size", {Group::Image, [&](const std::string& v) { return ParseImageSize(v, image); },
-                          "WxH, W, best or real"}},
+        {"--text-align",
+         {Group::Text, alignment(text.alignment), "an anchor such as right-bottom or center"}},
+        {"--image",
+         {Group::Image,
+          [&](const std::string& v) {
+              image.file = v;
+              imageGiven = true;
+              return !v.empty();
+          },
+          "a picture file"}},
+        {"--image-size",
+         {Group::Image, [&](const std::string& v) { return ParseImageSize(v, image); },
+          "WxH, W, best or real"}},
         {"--image-opacity", {Group::Image, integer(image.opacity, 0, 100), "a percentage from 0 to 100"}},
         {"--image-rotation", {Group::Image, integer(image.rotation, 0, 360), "degrees from 0 to 360"}},
-        {"--image-align", {Group::Image, alignment(image.alignment), "an anchor such as right-bottom or center"}},
+        {"--image-align",
+         {Group::Image, alignment(image.alignment), "an anchor such as right-bottom or center"}},
     };
 
     bool optionsEnded = false;
@@ -218,7 +253,8 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         return std::nullopt;
     }
     if (positional.empty() || positional.size() > 2) {
-        error = positional.empty() ? "missing SOURCE_DIR" : "too many arguments: expected SOURCE_DIR [OUTPUT_DIR]";
+        error = positional.empty() ? "missing SOURCE_DIR"
+                                   : "too many arguments: expected SOURCE_DIR [OUTPUT_DIR]";
         return std::nullopt;
     }
     options.sourceDirectory = positional[0];

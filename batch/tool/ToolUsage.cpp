@@ -12,7 +12,8 @@ the Documents folder's "Stampora" folder. A missing OUTPUT_DIR is created.
 Pictures:
   --types all|LIST        which files to take: all (the default), or a comma
                           list of jpg, bmp, png, gif, tga (jpg also takes
-                          .jpeg and .jpe, bmp also .dib and .rle)
+                          .jpeg and .jpe, bmp also .dib and .rle), by the
+                          whole extension in any case; only regular files
   --quality N             JPEG quality 1..100 (default: the writer's, 80)
   --jobs N                pictures processed at the same time, 1..256
                           (default: one per processor core); the results
@@ -52,7 +53,9 @@ off that picture. The text is drawn over the image watermark.
 
   -h, --help              show this text
 
-Exit status: 0 when every picture was written; 1 when a picture could not be
-saved or no file of the chosen types was found; 2 for usage errors and runs
-refused before they start.
+Exit status: 0 when every picture of the chosen types was written whole with
+every mark asked for; 1 when one was skipped, damaged, not saved or left
+without a mark that did not fit, or no file of the chosen types was found;
+2 for usage errors (nothing to stamp, among them) and runs refused before
+they start.
 )";

@@ -1,6 +1,6 @@
 // stampora-batch: the batch job from the command line.
-#include <cstdio>
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -21,7 +21,8 @@ constexpr int kExitRunFailed = 1;
 constexpr int kExitUsage = 2;
 
 int UsageError(const std::string& message) {
-    std::fprintf(stderr, "stampora-batch: %s\nTry 'stampora-batch --help' for more information.\n", message.c_str());
+    std::fprintf(stderr, "stampora-batch: %s\nTry 'stampora-batch --help' for more information.\n",
+                 message.c_str());
     return kExitUsage;
 }
 
@@ -30,10 +31,28 @@ int Refuse(const std::string& message) {
     return kExitUsage;
 }
 
+std::filesystem::path PathFromUtf8(const std::string& path) {
+    return std::filesystem::path(std::u8string(path.begin(), path.end()));
+}
+
+// The source directory is checked before anything is made, so a mistyped
+// source never leaves an empty output folder behind.
+bool IsListableDirectory(const std::string& directory, std::string& reason) {
+    const std::filesystem::path path = PathFromUtf8(directory);
+    std::error_code error;
+    const bool isDirectory = std::filesystem::is_directory(path, error);
+    if (error) {
+        reason = error.message();
+    } else if (!isDirectory) {
+        reason = std::filesystem::exists(path, error) ? "not a folder" : "No such file or directory";
+    }
+    return !error && isDirectory;
+}
+
 // The output directory exists before the run, as a user of a command-line
 // tool expects; a path that cannot be made a directory is refused.
 bool EnsureDirectory(const std::string& directory) {
-    const std::filesystem::path path(std::u8string(directory.begin(), directory.end()));
+    const std::filesystem::path path = PathFromUtf8(directory);
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) return true;
     std::filesystem::create_directories(path, error);
@@ -56,13 +75,22 @@ int main(int argc, char** argv) {
         return kExitAllWritten;
     }
 
+    if (!options->textMark && !options->imageMark) {
+        return UsageError("nothing to stamp: give --text TEXT and/or --image FILE");
+    }
+    if (!options->sourceDirectory.empty() && !IsListableDirectory(options->sourceDirectory, error)) {
+        return Refuse("cannot list the source directory " + options->sourceDirectory + "\n" + error);
+    }
+
     CBatchJob job;
     job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();
     job.quality = options->quality;
     if (options->textMark && !SetUpTextMark(*options->textMark, job.textMark, error)) return Refuse(error);
-    if (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, error)) return Refuse(error);
+    if (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, error))
+        return Refuse(error);
 
-    const std::string outputDirectory = options->outputDirectory ? *options->outputDirectory : ReadOutputDirectory();
+    const std::string outputDirectory =
+        options->outputDirectory ? *options->outputDirectory : ReadOutputDirectory();
     if (!options->sourceDirectory.empty() && !outputDirectory.empty() && !EnsureDirectory(outputDirectory)) {
         return Refuse("cannot create the output directory " + outputDirectory);
     }
@@ -76,16 +104,24 @@ int main(int argc, char** argv) {
         case BatchRunState::SourceNotListed:
             return Refuse("cannot list the source directory " + options->sourceDirectory);
         case BatchRunState::NoFile:
+            std::fprintf(stderr, "no file of the chosen types in %s\n", options->sourceDirectory.c_str());
             return kExitRunFailed;
         case BatchRunState::Finished:
             break;
     }
-    std::printf("%d written, %d skipped (not readable pictures), %d failed to save; results in %s\n",
+    std::printf("%d written, %d skipped (not readable pictures), %d failed to save",
                 static_cast<int>(summary.written), static_cast<int>(summary.unreadable),
-                static_cast<int>(summary.saveFailed), outputDirectory.c_str());
-    if (summary.markLeftOff > 0) {
-        std::printf("%d picture(s) too small for a mark and its 10-pixel margin: the mark was left off them\n",
-                    static_cast<int>(summary.markLeftOff));
+                static_cast<int>(summary.saveFailed));
+    if (summary.stampFailed > 0) std::printf(", %d not watermarked", static_cast<int>(summary.stampFailed));
+    std::printf("; results in %s\n", outputDirectory.c_str());
+    if (summary.damaged > 0) {
+        std::printf("%d picture(s) damaged: written with only the part that could be read\n",
+                    static_cast<int>(summary.damaged));
     }
-    return summary.saveFailed > 0 ? kExitRunFailed : kExitAllWritten;
+    if (summary.markLeftOff > 0) {
+        std::printf(
+            "%d picture(s) too small for a mark and its 10-pixel margin: the mark was left off them\n",
+            static_cast<int>(summary.markLeftOff));
+    }
+    return summary.Complete() ? kExitAllWritten : kExitRunFailed;
 }

@@ -1,13 +1,15 @@
 #include "batch/BatchJob.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
 #include "batch/BatchTestSupport.h"
+#include "batch/FileResultLine.h"
 #include "platform/FontCatalog.h"
+#include "platform/PixelMemory.h"
 #include "platform/Utf8Text.h"
 #include "support/TestPaths.h"
 
@@ -56,14 +58,15 @@ protected:
 
     // Every pixel of `result` is the source's, except inside the rectangle
     // where it is the (opaque) layer's.
-    static void ExpectStamped(const CRasterImage& result, const CRasterImage& original, const CRasterImage& layer,
-                              int32_t left, int32_t top) {
+    static void ExpectStamped(const CRasterImage& result, const CRasterImage& original,
+                              const CRasterImage& layer, int32_t left, int32_t top) {
         ASSERT_EQ(result.Width(), original.Width());
         ASSERT_EQ(result.Height(), original.Height());
         int32_t wrong = 0;
         for (int32_t y = 0; y < result.Height(); ++y) {
             for (int32_t x = 0; x < result.Width(); ++x) {
-                const bool inside = x >= left && y >= top && x < left + layer.Width() && y < top + layer.Height();
+                const bool inside =
+                    x >= left && y >= top && x < left + layer.Width() && y < top + layer.Height();
                 const uint32_t expected = inside ? Bgr(layer, x - left, y - top) : Bgr(original, x, y);
                 if (Bgr(result, x, y) != expected && ++wrong <= 3) {
                     ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << Bgr(result, x, y)
@@ -88,10 +91,10 @@ TEST_F(BatchJobTest, StampsEveryPictureSkipsOthersAndReportsProgress) {
     const BatchSummary summary = job.RunBatch(ui);
 
     EXPECT_EQ(summary.state, BatchRunState::Finished);
+    EXPECT_EQ(summary.fileCount, 2);  // README is no picture's name
     EXPECT_EQ(summary.written, 2);
-    EXPECT_EQ(summary.unreadable, 1);
-    EXPECT_EQ(summary.saveFailed, 0);
-    EXPECT_EQ(ui.progress, (std::vector<int32_t>{33, 66, 100, 100}));
+    EXPECT_TRUE(summary.Complete());
+    EXPECT_EQ(ui.progress, (std::vector<int32_t>{50, 100, 100}));
     EXPECT_EQ(ui.events, (std::vector<std::string>{"read", "disable", "message", "enable"}));
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].first, "Batch finish!");
@@ -123,7 +126,8 @@ TEST_F(BatchJobTest, OnlyTheChosenTypesOfTheFolderItselfAreWritten) {
 
     EXPECT_EQ(summary.written, 1);
     std::vector<std::string> written;
-    for (const auto& entry : fs::directory_iterator(output())) written.push_back(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator(output()))
+        written.push_back(entry.path().filename().string());
     EXPECT_EQ(written, std::vector<std::string>{"a.JPG"});
     // A lossy writer: the mark's area is near red, the rest near the picture.
     const CRasterImage a = Load(output() / "a.JPG");
@@ -176,7 +180,8 @@ TEST_F(BatchJobTest, TextLiesOverTheImageMarkWhereTheyOverlap) {
 }
 
 TEST_F(BatchJobTest, ResultsDoNotDependOnRepeatedRunsOrTheNumberOfJobs) {
-    for (int32_t i = 0; i < 7; ++i) AddPicture("p" + std::to_string(i) + ".bmp", 180 + 37 * i, 140 + 23 * i, i);
+    for (int32_t i = 0; i < 7; ++i)
+        AddPicture("p" + std::to_string(i) + ".bmp", 180 + 37 * i, 140 + 23 * i, i);
     AddPicture("q.tga", 90, 60, 9);
     WriteTextFile(source() / "broken.bmp", "BM not really");
     SetRedImageMark(60, 30, Right);
@@ -222,6 +227,88 @@ TEST_F(BatchJobTest, WithoutMarksPicturesAreCopiedAs32Bit) {
     EXPECT_EQ(copy.PixelAt(5, 5)[3], 255);
 }
 
+TEST_F(BatchJobTest, NoPictureIsWrittenWithoutItsMarkWhenMemoryRunsOut) {
+    AddPicture("large.bmp", 200, 150, 1);  // 24-bit: 90000 bytes; 32-bit: 120000
+    AddPicture("small.bmp", 60, 40, 2);
+    SetRedImageMark(20, 10, LeftTop);
+    LimitPixelBlockBytes(100000);
+    const BatchSummary summary = job.RunBatch(ui);
+    LimitPixelBlockBytes(0);
+
+    EXPECT_EQ(summary.written, 1);
+    EXPECT_EQ(summary.stampFailed, 1);
+    EXPECT_FALSE(summary.Complete());
+    EXPECT_FALSE(fs::exists(output() / "large.bmp"));
+    ExpectStamped(Load(output() / "small.bmp"), PatternPicture(60, 40, 2), job.imageMark.layer, 10, 10);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].first, "Batch finish!\n1 picture could not be watermarked.");
+
+    // A mark that cannot be scaled to its size fails every picture.
+    fs::remove(output() / "small.bmp");
+    SetRedImageMark(20, 10, LeftTop);
+    job.imageMark.base.width = 200;
+    job.imageMark.base.height = 100;
+    LimitPixelBlockBytes(60000);
+    const BatchSummary unscaled = job.RunBatch(ui);
+    LimitPixelBlockBytes(0);
+    EXPECT_EQ(unscaled.written, 0);
+    EXPECT_EQ(unscaled.stampFailed, 2);
+    EXPECT_TRUE(fs::is_empty(output()));
+}
+
+TEST_F(BatchJobTest, ATextMarksShadowStaysInsideTheMargin) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    CRasterImage original = SolidPicture(400, 300, 200, 200, 200);
+    ASSERT_TRUE(original.Save((source() / "edge.bmp").string()));
+    job.textMark.text = u"EDGE";
+    job.textMark.font = FontSpec{48, 400, false, 1, u"DejaVu Sans"};
+    job.textMark.shadowEnabled = true;
+    job.textMark.smooth = 40;
+    job.textMark.base.alignment = RightBottom;
+    job.textMark.base.enabled = true;
+    job.textMark.UpdateParams();
+
+    const BatchSummary summary = job.RunBatch(ui);
+    ASSERT_TRUE(summary.Complete());
+    const CRasterImage result = Load(output() / "edge.bmp");
+    int32_t changedInMargin = 0;
+    int32_t shadowNearEdge = 0;
+    for (int32_t y = 0; y < 300; ++y) {
+        for (int32_t x = 0; x < 400; ++x) {
+            const bool changed = Bgr(result, x, y) != Bgr(original, x, y);
+            if (x >= 390 || y >= 290) changedInMargin += changed;
+            if (x >= 350 && x < 390 && y < 290) shadowNearEdge += changed;
+        }
+    }
+    EXPECT_EQ(changedInMargin, 0);
+    EXPECT_GT(shadowNearEdge, 0);  // the blurred shadow reaches toward the margin
+}
+
+TEST_F(BatchJobTest, DamagedAndUnreadablePicturesCarryTheirReasons) {
+    SetRedImageMark(10, 10, LeftTop);
+    job.imageMark.RebuildLayer();
+    CRasterImage work;
+    // A reader that keeps the lines it could read and says so.
+    const PictureReader partly = [](CRasterImage& picture, const std::string&, FileStatus& status) {
+        picture = PatternPicture(60, 600, 3);
+        status.damage = "only 120 of 600 lines";
+        return true;
+    };
+    const BatchFileResult damaged =
+        WatermarkFile(work, "t.png", (output() / "t.bmp").string(), job.imageMark, job.textMark, -1, partly);
+    EXPECT_EQ(damaged.outcome, BatchFileOutcome::Written);
+    EXPECT_FALSE(damaged.Complete());
+    EXPECT_EQ(FileResultLine("t.png", damaged), "t.png: written, damaged: only 120 of 600 lines");
+
+    const PictureReader broken = [](CRasterImage&, const std::string&, FileStatus& status) {
+        return status.Fail("Premature end of JPEG file");
+    };
+    const BatchFileResult skipped =
+        WatermarkFile(work, "b.jpg", (output() / "b.jpg").string(), job.imageMark, job.textMark, -1, broken);
+    EXPECT_EQ(FileResultLine("b.jpg", skipped), "b.jpg: skipped: Premature end of JPEG file");
+    EXPECT_FALSE(fs::exists(output() / "b.jpg"));
+}
+
 TEST_F(BatchJobTest, MarkNeedsTheMarginOnBothSides) {
     AddPicture("narrow.bmp", 110, 100, 1);
     AddPicture("wide.bmp", 111, 100, 2);
@@ -229,6 +316,8 @@ TEST_F(BatchJobTest, MarkNeedsTheMarginOnBothSides) {
     const BatchSummary summary = job.RunBatch(ui);
     ASSERT_EQ(summary.written, 2);
     EXPECT_EQ(summary.markLeftOff, 1);
+    EXPECT_FALSE(summary.Complete());
+    EXPECT_EQ(ui.messages[0].first, "Batch finish!\n1 picture was too small for a mark, which was left off.");
     ExpectStamped(Load(output() / "narrow.bmp"), PatternPicture(110, 100, 1), CRasterImage(), 0, 0);
     ExpectStamped(Load(output() / "wide.bmp"), PatternPicture(111, 100, 2), job.imageMark.layer, 10, 10);
 }

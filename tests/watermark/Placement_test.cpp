@@ -29,8 +29,9 @@ struct Anchor {
 TEST(PlaceByAlignment, PutsTheMarkAtEachAnchorWithTheMargin) {
     // A 200 x 100 mark on a 1000 x 800 picture.
     const Anchor anchors[] = {
-        {Top, 400, 10},      {RightTop, 790, 10},    {Right, 790, 350}, {RightBottom, 790, 690}, {Bottom, 400, 690},
-        {LeftBottom, 10, 690}, {Left, 10, 350},      {LeftTop, 10, 10}, {Center, 400, 350},
+        {Top, 400, 10},          {RightTop, 790, 10}, {Right, 790, 350},
+        {RightBottom, 790, 690}, {Bottom, 400, 690},  {LeftBottom, 10, 690},
+        {Left, 10, 350},         {LeftTop, 10, 10},   {Center, 400, 350},
     };
     for (const Anchor& anchor : anchors) {
         WatermarkBase mark = Mark(200, 100, anchor.alignment);
@@ -74,6 +75,27 @@ TEST(PlaceByAlignment, LeavesAMarkWithoutRoomForTheMarginWhereItWas) {
     EXPECT_STREQ(MarkAlignmentTooltip(RightBottom), "Right Bottom");
 }
 
+TEST(PlaceByAlignment, PlacesTheRectangleTheLayerCoversInsideTheMargin) {
+    // A 100 x 40 mark with a shadow reaching 3 left, 2 up, 40 right, 41 down.
+    WatermarkBase mark = Mark(100, 40, RightBottom);
+    mark.overhang = LayerOverhang{3, 2, 40, 41};
+    mark.PlaceByAlignment(400, 300);
+    EXPECT_EQ(mark.LayerX() + mark.CoverWidth(), 390);
+    EXPECT_EQ(mark.LayerY() + mark.CoverHeight(), 290);
+    EXPECT_EQ(mark.x, 400 - 10 - 40 - 100);
+    EXPECT_EQ(mark.y, 300 - 10 - 41 - 40);
+
+    mark.alignment = LeftTop;
+    mark.PlaceByAlignment(400, 300);
+    EXPECT_EQ(mark.LayerX(), 10);
+    EXPECT_EQ(mark.LayerY(), 10);
+
+    // Room for the mark but not for its shadow: not placed.
+    mark.x = mark.y = -1;
+    mark.PlaceByAlignment(150, 300);
+    EXPECT_EQ(mark.x, -1);
+}
+
 TEST(CheckFits, AcceptsAMarkNoLargerThanThePicture) {
     RecordingMessageSink sink;
     ScopedMessageSink installed(sink);
@@ -108,8 +130,9 @@ TEST(CheckFits, RefusesALargerMarkWithTheMessageOfItsKind) {
     EXPECT_EQ(sink.messages[0].text,
               "The size of watermark exceeds the scope of display.\n"
               " Please decrease the font size of the text or the number of words!");
-    EXPECT_EQ(sink.messages[1].text,
-              "The size of watermark exceeds the scope of display.\n Please decrease the  size of the watermark!");
+    EXPECT_EQ(
+        sink.messages[1].text,
+        "The size of watermark exceeds the scope of display.\n Please decrease the  size of the watermark!");
     for (const auto& message : sink.messages) {
         EXPECT_EQ(message.caption, "Error");
         EXPECT_EQ(message.icon, MessageIcon::Error);
@@ -134,13 +157,42 @@ TEST(ScreenPlacement, CentresInTheViewAndTakesThePositionBack) {
     EXPECT_EQ(mark.screenRect.bottom, 195);
 }
 
+TEST(ScreenPlacement, TheShadowGrowsTheScreenRectangleWithoutMovingTheMark) {
+    WatermarkBase mark = Mark(200, 100, -1);
+    mark.x = 50;
+    mark.y = 40;
+    mark.RectFromPosition(PixelRect{0, 0, 0, 0}, 1.0f);
+    const PixelRect plain = mark.screenRect;
+
+    mark.overhang = LayerOverhang{8, 8, 12, 12};
+    mark.RectFromPosition(PixelRect{0, 0, 0, 0}, 1.0f);
+    EXPECT_EQ(mark.screenRect.left, plain.left - 8);
+    EXPECT_EQ(mark.screenRect.bottom, plain.bottom + 12);
+    // Taking the position back from that rectangle gives the mark's own.
+    mark.PositionFromRect(0, 0, 1.0f);
+    EXPECT_EQ(mark.x, 50);
+    EXPECT_EQ(mark.y, 40);
+
+    // Centring centres all it covers; a picture exactly that large fits.
+    mark.CenterInView(PixelRect{0, 0, 420, 320}, 1.0f);
+    EXPECT_EQ(mark.screenRect.left, (420 - 220) / 2);
+    EXPECT_EQ(mark.x, (420 - 220) / 2 + 8);
+    mark.pictureWidth = 220;
+    mark.pictureHeight = 120;
+    EXPECT_TRUE(mark.CheckFits(MarkKind::Text));
+    mark.pictureWidth = 219;
+    RecordingMessageSink sink;
+    ScopedMessageSink installed(sink);
+    EXPECT_FALSE(mark.CheckFits(MarkKind::Text));
+}
+
 TEST(ScreenPlacement, TruncatesEveryConversionTowardZero) {
     WatermarkBase mark = Mark(333, 101, -1);
     mark.x = 7;
     mark.y = 5;
     mark.RectFromPosition(PixelRect{0, 0, 0, 0}, 0.3f);
-    EXPECT_EQ(mark.screenRect.left, 2);   // 2.1
-    EXPECT_EQ(mark.screenRect.top, 1);    // 1.5
+    EXPECT_EQ(mark.screenRect.left, 2);         // 2.1
+    EXPECT_EQ(mark.screenRect.top, 1);          // 1.5
     EXPECT_EQ(mark.screenRect.right, 2 + 99);   // 99.9
     EXPECT_EQ(mark.screenRect.bottom, 1 + 30);  // 30.3
 

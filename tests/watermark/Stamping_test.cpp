@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "platform/PixelMemory.h"
 #include "support/RecordingMessageSink.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/StampOnto.h"
@@ -7,7 +8,8 @@
 
 namespace {
 
-CRasterImage Filled(int32_t w, int32_t h, int32_t bpp, uint8_t blue, uint8_t green, uint8_t red, uint8_t alpha = 255) {
+CRasterImage Filled(int32_t w, int32_t h, int32_t bpp, uint8_t blue, uint8_t green, uint8_t red,
+                    uint8_t alpha = 255) {
     CRasterImage image;
     EXPECT_TRUE(image.Create(w, h, bpp));
     for (int32_t y = 0; y < h; ++y) {
@@ -42,7 +44,9 @@ TextWatermark SolidTextMark(int32_t w, int32_t h, uint8_t blue, uint8_t green, u
     return mark;
 }
 
-uint32_t PixelValue(const CRasterImage& image, int32_t x, int32_t y) { return image.ReadPixel(x, y); }
+uint32_t PixelValue(const CRasterImage& image, int32_t x, int32_t y) {
+    return image.ReadPixel(x, y);
+}
 
 }  // namespace
 
@@ -62,18 +66,46 @@ TEST(ImageWatermarkLayer, PreparesAScaled32BitCopyOfTheSource) {
     EXPECT_TRUE(inactive.layer.IsEmpty());
 }
 
-TEST(ImageWatermarkLayer, KeepsTheSourceSizeWhenItCannotBeScaled) {
-    ImageWatermark palette = LoadedMark(Filled(30, 12, 8, 0, 0, 0), 10, 4);
-    palette.RebuildLayer();
-    EXPECT_EQ(palette.base.markWidth, 30);
-    EXPECT_EQ(palette.base.markHeight, 12);
-    EXPECT_EQ(palette.layer.Bpp(), 32);
-    EXPECT_EQ(palette.base.width, 10);
+TEST(ImageWatermarkLayer, PaletteLogosTakeTheChosenSize) {
+    // An 8-bit and a 1-bit logo: left half red, right half blue.
+    for (const int32_t bpp : {8, 1}) {
+        CRasterImage logo;
+        ASSERT_TRUE(logo.Create(40, 20, bpp));
+        const PaletteColour colours[2] = {{0, 0, 255, 0}, {255, 0, 0, 0}};
+        ASSERT_TRUE(logo.SetPalette(0, 2, colours));
+        for (int32_t y = 0; y < 20; ++y) {
+            for (int32_t x = 20; x < 40; ++x) {
+                if (bpp == 8)
+                    *logo.PixelAt(x, y) = 1;
+                else
+                    logo.Row(y)[x / 8] |= static_cast<uint8_t>(0x80 >> (x % 8));
+            }
+        }
+        ImageWatermark mark = LoadedMark(std::move(logo), 10, 4);
+        ASSERT_TRUE(mark.RebuildLayer()) << bpp;
+        EXPECT_EQ(mark.base.markWidth, 10) << bpp;
+        EXPECT_EQ(mark.base.markHeight, 4) << bpp;
+        EXPECT_EQ(mark.layer.Bpp(), 32);
+        EXPECT_EQ(PixelValue(mark.layer, 1, 2), 0xFFFF0000u) << bpp;
+        EXPECT_EQ(PixelValue(mark.layer, 8, 2), 0xFF0000FFu) << bpp;
+        EXPECT_EQ(mark.source.Bpp(), bpp);
+    }
 
+    // A size of 0 keeps the source's own.
     ImageWatermark zero = LoadedMark(Filled(30, 12, 24, 0, 0, 0), 0, 4);
-    zero.RebuildLayer();
+    EXPECT_TRUE(zero.RebuildLayer());
     EXPECT_EQ(zero.base.markWidth, 30);
     EXPECT_EQ(zero.base.markHeight, 12);
+}
+
+TEST(ImageWatermarkLayer, AScalingThatRunsOutOfMemoryIsReported) {
+    ImageWatermark mark = LoadedMark(Filled(20, 10, 24, 0, 0, 255), 200, 100);
+    LimitPixelBlockBytes(50000);  // the 200 x 100 32-bit layer needs 80000
+    const bool rebuilt = mark.RebuildLayer();
+    LimitPixelBlockBytes(0);
+    EXPECT_FALSE(rebuilt);
+    EXPECT_TRUE(mark.RebuildLayer());
+    EXPECT_EQ(mark.base.markWidth, 200);
 }
 
 TEST(ImageWatermarkLayer, RotatesAFreshLayerOnEveryRebuild) {
@@ -107,7 +139,7 @@ TEST(ImageWatermarkLayer, BestSizeMarkIsPlacedByItsScaledSize) {
     EXPECT_EQ(mark.base.y, 658);
 }
 
-TEST(ImageWatermarkRecord, CopiesAreDeepAndExact) {
+TEST(WatermarkRecords, CopiesAreDeepAndExact) {
     ImageWatermark original = LoadedMark(Filled(8, 6, 24, 1, 2, 3), 4, 3);
     original.RebuildLayer();
     ImageWatermark copy = original;
@@ -116,7 +148,15 @@ TEST(ImageWatermarkRecord, CopiesAreDeepAndExact) {
     copy = ImageWatermark();
     EXPECT_TRUE(copy.source.IsEmpty());
     EXPECT_TRUE(copy.layer.IsEmpty());
-    EXPECT_FALSE(copy.base.enabled);
+
+    TextWatermark text = SolidTextMark(5, 5, 1, 2, 3);
+    text.layer.params.text = "Stampora";
+    TextWatermark textCopy = text;
+    EXPECT_NE(textCopy.layer.Pixels(), text.layer.Pixels());
+    EXPECT_EQ(textCopy.layer.params.text, "Stampora");
+    // Taking back a fresh mark leaves no trace of the earlier layer.
+    textCopy = TextWatermark();
+    EXPECT_TRUE(textCopy.layer.IsEmpty());
 }
 
 TEST(ImageWatermarkDialogWarnings, WarnOnlyAboutAKnownSmallerPicture) {
@@ -192,4 +232,38 @@ TEST(StampOnto, TheMarginTestSkipsAMarkWithoutRoomToSpare) {
     CRasterImage untouched = Filled(300, 300, 32, 0, 0, 0);
     StampOnto(untouched, none, text, false);
     EXPECT_EQ(PixelValue(untouched, 0, 0), 0xFF000000u);
+}
+
+TEST(StampOnto, AMarkIsStampedAndMarginCheckedByAllItCovers) {
+    // A 20 x 10 mark whose layer reaches 5 pixels further on every side.
+    TextWatermark text = SolidTextMark(30, 20, 255, 255, 255);
+    text.base.markWidth = 20;
+    text.base.markHeight = 10;
+    text.base.overhang = LayerOverhang{5, 5, 5, 5};
+    text.base.x = 20;
+    text.base.y = 20;
+    ImageWatermark none;
+    CRasterImage picture = Filled(60, 60, 32, 0, 0, 0);
+    StampOnto(picture, none, text, true);
+    EXPECT_EQ(PixelValue(picture, 15, 15), 0xFFFFFFFFu);
+    EXPECT_EQ(PixelValue(picture, 44, 34), 0xFFFFFFFFu);
+    EXPECT_EQ(PixelValue(picture, 14, 15), 0xFF000000u);
+    EXPECT_EQ(PixelValue(picture, 45, 35), 0xFF000000u);
+
+    // The mark alone fits 35 pixels with its margin; with the overhang it
+    // needs more than 40.
+    CRasterImage narrow = Filled(35, 60, 32, 0, 0, 0);
+    EXPECT_EQ(StampMark(narrow, text.base, text.layer, true), MarkStamp::LeftOff);
+    // The editor's save has no margin test.
+    EXPECT_EQ(StampMark(narrow, text.base, text.layer, false), MarkStamp::Stamped);
+
+    // An active mark without a usable layer, or a picture that is not 32-bit,
+    // is a failure, never a silent omission.
+    TextWatermark empty;
+    empty.base.enabled = true;
+    EXPECT_EQ(StampMark(picture, empty.base, empty.layer, false), MarkStamp::Failed);
+    CRasterImage truecolour = Filled(60, 60, 24, 0, 0, 0);
+    EXPECT_EQ(StampMark(truecolour, text.base, text.layer, false), MarkStamp::Failed);
+    empty.base.enabled = false;
+    EXPECT_EQ(StampMark(picture, empty.base, empty.layer, false), MarkStamp::Inactive);
 }

@@ -1,0 +1,376 @@
+#include "app/CanvasView.h"
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/SurfacePainting.h"
+#include "watermark/StampOnto.h"
+
+namespace {
+
+constexpr uint32_t kFramePen = 0x000000;
+constexpr uint32_t kFrameBrush = 0xFFFFFF;
+// The wheel reports its turn in eighths of a degree; one notch is 120.
+constexpr int kWheelNotch = 120;
+
+bool StrictlyInside(const PixelRect& r, QPoint p) {
+    return r.left < p.x() && p.x() < r.right && r.top < p.y() && p.y() < r.bottom;
+}
+
+// Shifts a rectangle into bounds: left, then top, then bottom, then right, so
+// a rectangle larger than the bounds ends flush with their bottom-right.
+void ClampInto(PixelRect& r, const PixelRect& bounds) {
+    if (r.left < bounds.left) r = OffsetRect(r, bounds.left - r.left, 0);
+    if (r.top < bounds.top) r = OffsetRect(r, 0, bounds.top - r.top);
+    if (r.bottom > bounds.bottom) r = OffsetRect(r, 0, bounds.bottom - r.bottom);
+    if (r.right > bounds.right) r = OffsetRect(r, bounds.right - r.right, 0);
+}
+
+QRect ToQRect(const PixelRect& r) {
+    return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+}  // namespace
+
+CanvasView::CanvasView(QWidget* parent) : QAbstractScrollArea(parent) {
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    viewport()->setAttribute(Qt::WA_OpaquePaintEvent);
+    viewport()->setAutoFillBackground(false);
+    connect(horizontalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { StepPage(action, false); });
+    connect(verticalScrollBar(), &QAbstractSlider::actionTriggered, this,
+            [this](int action) { StepPage(action, true); });
+}
+
+CanvasView::~CanvasView() {
+    if (reducer.joinable()) reducer.join();
+}
+
+void CanvasView::StartReducing() {
+    if (reducer.joinable()) reducer.join();
+    auto levels = std::make_shared<CReducedLevels>();
+    reducing = levels;
+    const CRasterImage* picture = &document.Shown();
+    reducer = std::thread([this, levels, picture] {
+        // Without the levels (no memory) a reduced view is drawn from the
+        // picture itself.
+        if (!levels->Build(*picture)) levels->Clear();
+        QMetaObject::invokeMethod(
+            this, [this, levels] { TakeReducedLevels(levels); }, Qt::QueuedConnection);
+    });
+}
+
+void CanvasView::TakeReducedLevels(const std::shared_ptr<CReducedLevels>& levels) {
+    // Levels of a picture that is no longer shown are dropped.
+    if (levels != reducing) return;
+    if (reducer.joinable()) reducer.join();
+    document.reduced = std::move(*levels);
+    reducing.reset();
+    if (document.zoom < 1.0f) viewport()->update();
+}
+
+void CanvasView::FinishReducing() {
+    if (reducePending) {
+        reducePending = false;
+        StartReducing();
+    }
+    if (reducing) TakeReducedLevels(reducing);
+}
+
+QSize CanvasView::ClientSize() const {
+    return viewport()->size();
+}
+
+QPoint CanvasView::ScrollOffset() const {
+    return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
+}
+
+bool CanvasView::OpenPicture(const std::string& path, FileStatus* status) {
+    // The picture being reduced stays untouched until its work is done.
+    if (reducing) TakeReducedLevels(reducing);
+    if (!document.LoadPicture(path, status)) return false;
+    // Reduced after its first paint, so the work does not delay that paint.
+    reducePending = true;
+    // Both marks are tested against the new picture before it is shown.
+    textLayoutPending = true;
+    imageLayoutPending = true;
+    RefreshView();
+    LayOutPendingMarks();
+    return true;
+}
+
+void CanvasView::RefreshView() {
+    if (!document.loaded) return;
+    const QSize client = ClientSize();
+    if (!document.zoomFixed) document.FitToBox(client.width(), client.height());
+    extent = QSize(document.displayWidth, document.displayHeight);
+    lineStep = QSize(std::max(1, extent.width() / 100), std::max(1, extent.height() / 100));
+    pageStep = QSize(std::max(1, extent.width() / 10), std::max(1, extent.height() / 10));
+    UpdateScrollBars();
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    viewport()->update();
+}
+
+void CanvasView::UpdateScrollBars() {
+    const QSize client = ClientSize();
+    QScrollBar* bars[2] = {horizontalScrollBar(), verticalScrollBar()};
+    const int extents[2] = {extent.width(), extent.height()};
+    const int clients[2] = {client.width(), client.height()};
+    const int lines[2] = {lineStep.width(), lineStep.height()};
+    for (int i = 0; i < 2; ++i) {
+        // The thumb shows the client's share of the extent.
+        bars[i]->setPageStep(std::max(1, clients[i]));
+        bars[i]->setSingleStep(lines[i]);
+        bars[i]->setRange(0, std::max(0, extents[i] - clients[i]));
+    }
+}
+
+void CanvasView::StepPage(int action, bool vertical) {
+    QScrollBar* bar = vertical ? verticalScrollBar() : horizontalScrollBar();
+    const int step = vertical ? pageStep.height() : pageStep.width();
+    if (action == QAbstractSlider::SliderPageStepAdd) bar->setSliderPosition(bar->value() + step);
+    if (action == QAbstractSlider::SliderPageStepSub) bar->setSliderPosition(bar->value() - step);
+}
+
+void CanvasView::ZoomIn() {
+    const double zoom = static_cast<double>(document.zoom) + 0.1;
+    if (zoom > 2.0) return;
+    ApplyZoom(static_cast<float>(zoom));
+}
+
+void CanvasView::ZoomOut() {
+    const double zoom = static_cast<double>(document.zoom) - 0.1;
+    if (zoom < 0.1) return;
+    ApplyZoom(static_cast<float>(zoom));
+}
+
+void CanvasView::FullSize() {
+    if (document.zoom == 1.0f) return;
+    ApplyZoom(1.0f);
+}
+
+void CanvasView::ApplyZoom(float zoom) {
+    const QSize client = ClientSize();
+    document.SetZoom(zoom, client.width(), client.height());
+    RefreshView();
+    imageMark.base.RectFromPosition(document.displayRect, document.zoom);
+    textMark.base.RectFromPosition(document.displayRect, document.zoom);
+    InvalidateMark();
+}
+
+void CanvasView::LayOutPendingMarks() {
+    if (!document.loaded) return;
+    const PixelRect& view = document.displayRect;
+    if (imageMark.base.enabled && imageLayoutPending) {
+        imageMark.base.pictureWidth = document.sourceWidth;
+        imageMark.base.pictureHeight = document.sourceHeight;
+        // A refused mark is disabled with its message; its layout stays pending.
+        if (imageMark.CheckFits()) {
+            imageMark.base.RectFromPosition(view, document.zoom);
+            imageLayoutPending = false;
+        }
+    }
+    if (textMark.font.height > 0 && textMark.base.enabled && textLayoutPending) {
+        textMark.RebuildLayer();
+        textMark.base.pictureWidth = document.sourceWidth;
+        textMark.base.pictureHeight = document.sourceHeight;
+        textMark.base.CenterInView(view, document.zoom);
+        if (textMark.CheckFits()) {
+            textMark.base.RectFromPosition(view, document.zoom);
+            textLayoutPending = false;
+        }
+    }
+}
+
+void CanvasView::TakeTextMark(const TextWatermark& edited) {
+    textMark = edited;
+    textMark.UpdateParams();
+    textLayoutPending = true;
+    LayOutPendingMarks();
+    InvalidateMark();
+}
+
+void CanvasView::CancelTextMarkEdit() {
+    textLayoutPending = false;
+}
+
+void CanvasView::TakeImageMark(const ImageWatermark& edited) {
+    imageMark = edited;
+    if (!imageMark.base.enabled) return;
+    imageMark.RebuildLayer();
+    imageMark.base.CenterInView(document.displayRect, document.zoom);
+    imageMark.base.pictureWidth = document.sourceWidth;
+    imageMark.base.pictureHeight = document.sourceHeight;
+    imageLayoutPending = true;
+    LayOutPendingMarks();
+    InvalidateMark();
+}
+
+void CanvasView::CancelImageMarkEdit() {
+    imageLayoutPending = false;
+}
+
+CRasterImage CanvasView::ComposeForSave() const {
+    CRasterImage result;
+    if (!document.loaded) return result;
+    result.Assign(document.source);
+    result.PromoteDepth(32);
+    StampOnto(result, imageMark, textMark, false);
+    return result;
+}
+
+void CanvasView::Render(CDrawingSurface& dc) const {
+    dc.FillRect(dc.Area(), palette().color(QPalette::Base).rgb() & 0xFFFFFFu);
+    if (!document.loaded) return;
+    const PixelRect& shown = document.displayRect;
+    dc.DrawFramedRect({shown.left - 1, shown.top - 1, shown.right + 1, shown.bottom + 1}, kFramePen,
+                      kFrameBrush);
+    // Below 100 % the picture comes smoothly from a reduced level; at 100 %
+    // and above it is stretched pixel for pixel.
+    if (document.zoom >= 1.0f) {
+        document.Shown().DrawToDC(dc, shown);
+    } else {
+        DrawSmoothToDC(document.PaintSource(), dc, shown);
+    }
+    // A grabbed mark stays where it was grabbed; only its outline moves.
+    if (imageMark.base.enabled && !imageLayoutPending) {
+        imageMark.layer.DrawBlendedToDC(dc, draggingImage ? grabRect : imageMark.base.screenRect,
+                                        imageMark.base.opacity);
+    }
+    if (textMark.font.height > 0 && textMark.base.enabled && !textLayoutPending) {
+        textMark.layer.DrawBlendedToDC(dc, draggingText ? grabRect : textMark.base.screenRect,
+                                       textMark.base.opacity);
+    }
+    if (outlineShown) {
+        const WatermarkBase* grabbed = draggingText ? &textMark.base : &imageMark.base;
+        dc.InvertFrame(grabRect);
+        dc.InvertFrame(grabbed->screenRect);
+    }
+}
+
+void CanvasView::paintEvent(QPaintEvent* event) {
+    QPainter painter(viewport());
+    const QPoint offset = ScrollOffset();
+    // Each rectangle of the region on its own: a drag repaints thin strips,
+    // not the box around them.
+    for (const QRect& rect : event->region()) {
+        const PixelRect area{rect.left() + offset.x(), rect.top() + offset.y(), rect.right() + 1 + offset.x(),
+                             rect.bottom() + 1 + offset.y()};
+        if (!surface.Begin(area)) continue;
+        Render(surface);
+        PaintSurface(painter, surface, rect.topLeft());
+    }
+    if (reducePending && document.loaded) {
+        reducePending = false;
+        StartReducing();
+    }
+}
+
+void CanvasView::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateScrollBars();
+}
+
+void CanvasView::scrollContentsBy(int dx, int dy) {
+    viewport()->scroll(dx, dy);
+}
+
+void CanvasView::InvalidateMark() {
+    viewport()->update();
+}
+
+void CanvasView::InvalidateFrame(const PixelRect& rect) {
+    if (IsEmptyRect(rect)) return;
+    const QPoint offset = ScrollOffset();
+    const QRect r = ToQRect(rect).translated(-offset);
+    QRegion frame(r);
+    if (r.width() > 2 && r.height() > 2) frame -= QRegion(r.adjusted(1, 1, -1, -1));
+    viewport()->update(frame);
+}
+
+WatermarkBase* CanvasView::GrabbedMark() {
+    if (draggingText) return &textMark.base;
+    if (draggingImage) return &imageMark.base;
+    return nullptr;
+}
+
+void CanvasView::mousePressEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    grabScroll = ScrollOffset();
+    const QPoint p = event->position().toPoint() + grabScroll;
+    // Only a mark that is shown can be grabbed; the text mark lies on top.
+    const bool textShown = textMark.font.height > 0 && textMark.base.enabled && !textLayoutPending;
+    const bool imageShown = imageMark.base.enabled && !imageLayoutPending;
+    draggingText = textShown && StrictlyInside(textMark.base.screenRect, p);
+    draggingImage = !draggingText && imageShown && StrictlyInside(imageMark.base.screenRect, p);
+    outlineShown = false;
+    if (WatermarkBase* grabbed = GrabbedMark()) {
+        grabRect = grabbed->screenRect;
+        viewport()->setCursor(Qt::SizeAllCursor);
+    }
+}
+
+void CanvasView::mouseMoveEvent(QMouseEvent* event) {
+    WatermarkBase* grabbed = GrabbedMark();
+    if (!grabbed) return;
+    const QPoint p = event->position().toPoint();
+    if (lastPointer == QPoint(-1, -1)) {
+        lastPointer = p;
+        return;
+    }
+    const QPoint d = p - lastPointer;
+    if (d.isNull()) return;
+    const PixelRect old = grabbed->screenRect;
+    grabbed->screenRect = OffsetRect(old, d.x(), d.y());
+    ClampInto(grabbed->screenRect, document.displayRect);
+    if (!outlineShown) {
+        outlineShown = true;
+        InvalidateFrame(grabRect);
+    }
+    InvalidateFrame(old);
+    InvalidateFrame(grabbed->screenRect);
+    lastPointer = p;
+}
+
+void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() != Qt::LeftButton) return;
+    lastPointer = QPoint(-1, -1);
+    WatermarkBase* grabbed = GrabbedMark();
+    if (!grabbed) return;
+    const QPoint offset = ScrollOffset();
+    viewport()->update(ToQRect(grabRect).translated(-offset));
+    grabRect = {0, 0, 0, 0};
+    grabbed->PositionFromRect(document.displayRect.left, document.displayRect.top, document.zoom);
+    viewport()->update(ToQRect(grabbed->screenRect).translated(-offset));
+    draggingText = draggingImage = outlineShown = false;
+    viewport()->unsetCursor();
+}
+
+void CanvasView::wheelEvent(QWheelEvent* event) {
+    const QPoint angle = event->angleDelta();
+    const int delta = angle.y() != 0 ? angle.y() : angle.x();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    wheelAccumulator += delta;
+    const int64_t turned =
+        std::abs(int64_t{wheelAccumulator}) * std::max(0, QApplication::wheelScrollLines());
+    // One step for each started notch of the turn, never more than it takes
+    // to cross the whole extent.
+    const bool vertical = verticalScrollBar()->maximum() > 0;
+    QScrollBar* bar = vertical ? verticalScrollBar() : horizontalScrollBar();
+    const int step = vertical ? lineStep.height() : lineStep.width();
+    const int64_t steps =
+        std::min<int64_t>((turned + kWheelNotch - 1) / kWheelNotch, bar->maximum() / step + 1);
+    for (int64_t i = 0; i < steps; ++i) bar->setValue(bar->value() + (delta > 0 ? -step : step));
+    wheelAccumulator %= kWheelNotch;
+    event->accept();
+}

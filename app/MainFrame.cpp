@@ -1,0 +1,378 @@
+#include "app/MainFrame.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <filesystem>
+
+#include "app/AboutDialog.h"
+#include "app/CanvasView.h"
+#include "app/OutputDirectory.h"
+#include "app/OutputDirectoryDialog.h"
+#include "app/ProgramIcon.h"
+#include "platform/MessageSink.h"
+#include "platform/PathJoin.h"
+#include "platform/qt/Choosers.h"
+
+namespace {
+
+constexpr const char* kErrorCaption = "Error";
+constexpr const char* kProgramName = "Stampora";
+
+// Each picture filter: what the user reads and the name patterns it stands
+// for. File dialogs on some desktops match case-sensitively, so both cases
+// are offered.
+struct PictureFilter {
+    const char* label;
+    const char* patterns;
+};
+constexpr PictureFilter kPictureFilters[] = {
+    {"JPEG Image File", "*.JPG *.JPEG *.JPE"},
+    {"Graphics Interchange Format", "*.GIF"},
+    {"Portable Network Graphics", "*.PNG"},
+    {"Windows Bitmap", "*.BMP *.DIB *.RLE"},
+    {"Targa", "*.TGA"},
+    {"All Files", "*"},
+};
+
+std::filesystem::path PathOf(const std::string& utf8) {
+    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+// True when both paths name one existing file.
+bool IsSameFile(const std::string& a, const std::string& b) {
+    std::error_code error;
+    return std::filesystem::equivalent(PathOf(a), PathOf(b), error) && !error;
+}
+
+}  // namespace
+
+QString PictureFileFilters() {
+    QStringList filters;
+    for (const PictureFilter& filter : kPictureFilters) {
+        const QString patterns = QString::fromLatin1(filter.patterns);
+        QString shown = patterns;
+        if (patterns != QStringLiteral("*")) shown += QLatin1Char(' ') + patterns.toLower();
+        filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(filter.label), shown);
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
+    // No maximise button; the size is fixed once the window is shown.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QString::fromLatin1(kProgramName));
+    setWindowIcon(ProgramIcon());
+    setContextMenuPolicy(Qt::NoContextMenu);
+    setAcceptDrops(true);
+
+    canvas = new CanvasView(this);
+    canvas->setObjectName(QStringLiteral("canvas"));
+    setCentralWidget(canvas);
+
+    BuildMenus();
+    BuildToolBar();
+    BuildShortcuts();
+
+    statusBar()->setObjectName(QStringLiteral("id59393"));
+    readyLabel = new QLabel(QStringLiteral("Ready"));
+    statusBar()->addWidget(readyLabel, 1);
+    statusBar()->setSizeGripEnabled(true);
+
+    ReadOutputDirectoryIntoProcess();
+}
+
+QAction* MainFrame::AddCommand(int id, const QString& text, const QString& prompt, const QString& tip) {
+    auto* action = new QAction(text, this);
+    action->setObjectName(QStringLiteral("id%1").arg(id));
+    action->setStatusTip(prompt);
+    // A command whose string has no second line gets no tooltip.
+    action->setToolTip(tip.isEmpty() ? QString() : tip);
+    addAction(action);
+    actions[id] = action;
+    return action;
+}
+
+QAction* MainFrame::Action(int id) const {
+    const auto found = actions.find(id);
+    return found == actions.end() ? nullptr : found->second;
+}
+
+void MainFrame::BuildMenus() {
+    using namespace CommandId;
+    QAction* open = AddCommand(kOpen, QStringLiteral("&Open..."), QStringLiteral("Open an existing document"),
+                               QStringLiteral("Open"));
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    open->setIcon(ToolbarIcon(0));
+    connect(open, &QAction::triggered, this, &MainFrame::Open);
+    QAction* save = AddCommand(kSave, QStringLiteral("&Save"), QStringLiteral("Save the active document"),
+                               QStringLiteral("Save"));
+    save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    save->setIcon(ToolbarIcon(1));
+    connect(save, &QAction::triggered, this, &MainFrame::Save);
+    QAction* saveAs =
+        AddCommand(kSaveAs, QStringLiteral("Save &As..."),
+                   QStringLiteral("Save the active document with a new name"), QStringLiteral("Save As"));
+    connect(saveAs, &QAction::triggered, this, &MainFrame::SaveAs);
+    QAction* exit =
+        AddCommand(kExit, QStringLiteral("E&xit"),
+                   QStringLiteral("Quit the application; prompts to save documents"), QStringLiteral("Exit"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+
+    // The watermark dialogs and the batch dialog are connected by their own code.
+    QAction* textMark = AddCommand(kTextWatermark, QStringLiteral("&Text Watermark"),
+                                   QStringLiteral("Text Watermark"), QStringLiteral("Add Text Watermark"));
+    textMark->setIcon(ToolbarIcon(2));
+    QAction* imageMark = AddCommand(kImageWatermark, QStringLiteral("&Image Watermark"),
+                                    QStringLiteral("Image Watermark"), QStringLiteral("Add Image Watermark"));
+    imageMark->setIcon(ToolbarIcon(3));
+    QAction* batch =
+        AddCommand(kBatchWatermark, QStringLiteral("&Batch Watermark"), QStringLiteral("Batch Watermark"));
+
+    QAction* toolbar =
+        AddCommand(kToolbar, QStringLiteral("&Toolbar"), QStringLiteral("Show or hide the toolbar"),
+                   QStringLiteral("Toggle ToolBar"));
+    toolbar->setCheckable(true);
+    toolbar->setChecked(true);
+    connect(toolbar, &QAction::triggered, this, &MainFrame::ToggleToolBar);
+    QAction* status =
+        AddCommand(kStatusBar, QStringLiteral("&Status Bar"), QStringLiteral("Show or hide the status bar"),
+                   QStringLiteral("Toggle StatusBar"));
+    status->setCheckable(true);
+    status->setChecked(true);
+    connect(status, &QAction::triggered, this, &MainFrame::ToggleStatusBar);
+    QAction* zoomIn =
+        AddCommand(kZoomIn, QStringLiteral("Zoom &In"), QStringLiteral("Zoom In"), QStringLiteral("Zoom In"));
+    zoomIn->setIcon(ToolbarIcon(4));
+    connect(zoomIn, &QAction::triggered, canvas, &CanvasView::ZoomIn);
+    QAction* zoomOut = AddCommand(kZoomOut, QStringLiteral("Zoom &Out"), QStringLiteral("Zoom Out"),
+                                  QStringLiteral("Zoom Out"));
+    zoomOut->setIcon(ToolbarIcon(6));
+    connect(zoomOut, &QAction::triggered, canvas, &CanvasView::ZoomOut);
+    QAction* fullSize = AddCommand(kFullSize, QStringLiteral("&Full Size"), QStringLiteral("Full Size"),
+                                   QStringLiteral("Show Full Size"));
+    fullSize->setIcon(ToolbarIcon(5));
+    connect(fullSize, &QAction::triggered, canvas, &CanvasView::FullSize);
+
+    QAction* output = AddCommand(kOutputDirectory, QStringLiteral("&Output Directory"),
+                                 QStringLiteral("Output Directory"), QStringLiteral("Output Directory"));
+    connect(output, &QAction::triggered, this, &MainFrame::ShowOutputDirectoryDialog);
+    QAction* about = AddCommand(kAbout, QStringLiteral("&About Stampora..."),
+                                QStringLiteral("Display program information, version number and copyright"),
+                                QStringLiteral("About"));
+    about->setIcon(ToolbarIcon(7));
+    connect(about, &QAction::triggered, this, &MainFrame::ShowAboutBox);
+
+    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->addActions({open, save, saveAs});
+    file->addSeparator();
+    file->addAction(exit);
+    QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tool"));
+    tool->addActions({textMark, imageMark});
+    tool->addSeparator();
+    tool->addAction(batch);
+    QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
+    view->addActions({toolbar, status});
+    view->addSeparator();
+    view->addActions({zoomIn, zoomOut, fullSize});
+    menuBar()->addMenu(QStringLiteral("&Setting"))->addAction(output);
+    menuBar()->addMenu(QStringLiteral("&Help"))->addAction(about);
+}
+
+void MainFrame::BuildToolBar() {
+    using namespace CommandId;
+    toolBar = addToolBar(QStringLiteral("Toolbar"));
+    toolBar->setObjectName(QStringLiteral("id59392"));
+    toolBar->setIconSize(QSize(32, 32));
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->addActions({Action(kOpen), Action(kSave)});
+    toolBar->addSeparator();
+    toolBar->addActions({Action(kTextWatermark), Action(kImageWatermark)});
+    toolBar->addSeparator();
+    toolBar->addActions({Action(kZoomIn), Action(kFullSize), Action(kZoomOut)});
+    toolBar->addSeparator();
+    toolBar->addAction(Action(kAbout));
+}
+
+void MainFrame::BuildShortcuts() {
+    using namespace CommandId;
+    // Accepted and ignored: the editor has no new document and no editing.
+    struct Ignored {
+        int id;
+        QList<QKeySequence> keys;
+    };
+    const Ignored ignored[] = {
+        {kNew, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
+        {kUndo, {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
+        {kCut, {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
+        {kCopy, {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
+        {kPaste, {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
+        {kNextPane, {QKeySequence(Qt::Key_F6)}},
+        {kPreviousPane, {QKeySequence(Qt::SHIFT | Qt::Key_F6)}},
+    };
+    for (const Ignored& command : ignored) {
+        QAction* action = new QAction(this);
+        action->setObjectName(QStringLiteral("id%1").arg(command.id));
+        action->setShortcuts(command.keys);
+        addAction(action);
+        actions[command.id] = action;
+    }
+    actions[kNew]->setStatusTip(QStringLiteral("Create a new document"));
+    QAction* print = new QAction(this);
+    print->setObjectName(QStringLiteral("id%1").arg(kPrint));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    print->setStatusTip(QStringLiteral("Print the active document"));
+    connect(print, &QAction::triggered, this, &MainFrame::Print);
+    addAction(print);
+    actions[kPrint] = print;
+}
+
+void MainFrame::ShowMaximisedAndFixed(const QString& picture) {
+    // Covering the screen's free area stands in for maximising where no
+    // window manager does it.
+    if (QScreen* shown = screen()) setGeometry(shown->availableGeometry());
+    showMaximized();
+    // Once maximised the frame keeps its size: no border to drag. A picture
+    // is opened after that, so it is centred in the final window.
+    QTimer::singleShot(300, this, [this, picture] {
+        setFixedSize(size());
+        if (!picture.isEmpty()) OpenPath(picture);
+    });
+}
+
+QString MainFrame::DialogFolder() const {
+    const PictureDocument& document = canvas->Document();
+    if (document.path.empty()) return QString();
+    return QFileInfo(QString::fromStdString(document.path)).absolutePath();
+}
+
+void MainFrame::Open() {
+    const auto path = CurrentChoosers().ChooseOpenFile(this, QString(), DialogFolder(), PictureFileFilters());
+    if (!path) return;
+    OpenPath(*path);
+}
+
+bool MainFrame::OpenPath(const QString& path) {
+    const std::string utf8 = path.toStdString();
+    FileStatus status;
+    if (!canvas->OpenPicture(utf8, &status)) {
+        const std::string reason = status.error.empty() ? "The file could not be read." : status.error;
+        ShowMessage("Could not open \"" + FileNamePart(utf8) + "\".\n" + reason, kErrorCaption,
+                    MessageIcon::Error);
+        return false;
+    }
+    if (status.Damaged()) {
+        ShowMessage("\"" + FileNamePart(utf8) + "\" is damaged: " + status.damage +
+                        ".\nThe part that could be read is shown.",
+                    kProgramName, MessageIcon::Warning);
+    }
+    return true;
+}
+
+bool MainFrame::WriteComposite(const std::string& path) {
+    CRasterImage composite = canvas->ComposeForSave();
+    FileStatus status;
+    if (composite.IsEmpty()) {
+        status.Fail("There is not enough memory to compose the picture.");
+    } else if (composite.Save(path, -1, &status)) {
+        statusBar()->showMessage(QStringLiteral("Saved %1").arg(QString::fromStdString(path)), 5000);
+        return true;
+    }
+    const std::string reason = status.error.empty() ? "The file could not be written." : status.error;
+    ShowMessage("Could not save \"" + path + "\".\n" + reason, kErrorCaption, MessageIcon::Error);
+    return false;
+}
+
+void MainFrame::Save() {
+    const PictureDocument& document = canvas->Document();
+    if (!document.loaded) return;
+    const std::string target = JoinPath(SaveDirectory(), document.fileName);
+    // Saving into the picture's own folder would put the watermarked copy
+    // in place of the original.
+    if (IsSameFile(target, document.path) &&
+        ShowMessage("Replace the original picture?", kProgramName, MessageIcon::Question,
+                    MessageButtons::YesNo) != MessageAnswer::Yes) {
+        return;
+    }
+    WriteComposite(target);
+}
+
+void MainFrame::SaveAs() {
+    if (!canvas->Document().loaded) return;
+    const auto chosen =
+        CurrentChoosers().ChooseSaveFile(this, QString(), DialogFolder(), PictureFileFilters());
+    if (!chosen || chosen->isEmpty()) return;
+    QString path = *chosen;
+    // A name typed without an extension is saved as JPEG; the dialog asked
+    // about the name as typed, so the full name is asked about here.
+    if (QFileInfo(path).suffix().isEmpty()) {
+        path += QStringLiteral(".jpg");
+        if (QFileInfo::exists(path) &&
+            ShowMessage(
+                QFileInfo(path).fileName().toStdString() + " already exists.\nDo you want to replace it?",
+                "Save As", MessageIcon::Warning, MessageButtons::YesNo) != MessageAnswer::Yes) {
+            return;
+        }
+    }
+    WriteComposite(path.toStdString());
+}
+
+void MainFrame::ShowOutputDirectoryDialog() {
+    OutputDirectoryDialog dialog(this);
+    dialog.exec();
+}
+
+void MainFrame::ShowAboutBox() {
+    AboutDialog dialog(this);
+    dialog.exec();
+}
+
+void MainFrame::Print() {
+    CurrentChoosers().ChoosePrinter(this);
+}
+
+void MainFrame::ToggleToolBar() {
+    toolBarVisible = !toolBarVisible;
+    toolBar->setVisible(toolBarVisible);
+    Action(CommandId::kToolbar)->setChecked(toolBarVisible);
+}
+
+void MainFrame::ToggleStatusBar() {
+    const bool show = statusBar()->isHidden();
+    statusBar()->setVisible(show);
+    Action(CommandId::kStatusBar)->setChecked(show);
+}
+
+void MainFrame::closeEvent(QCloseEvent* event) {
+    event->accept();
+}
+
+namespace {
+QString DroppedFile(const QMimeData* data) {
+    if (!data || !data->hasUrls() || data->urls().isEmpty()) return QString();
+    const QUrl url = data->urls().first();
+    return url.isLocalFile() ? url.toLocalFile() : QString();
+}
+}  // namespace
+
+void MainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainFrame::dropEvent(QDropEvent* event) {
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    OpenPath(path);
+}

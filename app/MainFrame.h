@@ -1,0 +1,94 @@
+#pragma once
+// The editor's one window: menu bar, toolbar, status bar and the canvas, and
+// the handlers of every command.
+#include <QMainWindow>
+#include <QString>
+#include <map>
+#include <string>
+
+class CanvasView;
+class QAction;
+class QLabel;
+class QToolBar;
+
+// Command ids, shared by menu items, toolbar buttons and shortcuts; each
+// command's QAction is named "id<number>".
+namespace CommandId {
+constexpr int kNew = 57600;
+constexpr int kOpen = 57601;
+constexpr int kSave = 57603;
+constexpr int kSaveAs = 57604;
+constexpr int kPrint = 57607;
+constexpr int kUndo = 57643;
+constexpr int kCut = 57635;
+constexpr int kCopy = 57634;
+constexpr int kPaste = 57637;
+constexpr int kNextPane = 57680;
+constexpr int kPreviousPane = 57681;
+constexpr int kAbout = 57664;
+constexpr int kExit = 57665;
+constexpr int kTextWatermark = 32772;
+constexpr int kImageWatermark = 32773;
+constexpr int kZoomIn = 32780;
+constexpr int kZoomOut = 32781;
+constexpr int kFullSize = 32783;
+constexpr int kOutputDirectory = 32784;
+constexpr int kBatchWatermark = 32786;
+constexpr int kToolbar = 59392;
+constexpr int kStatusBar = 59393;
+}  // namespace CommandId
+
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainFrame(QWidget* parent = nullptr);
+
+    CanvasView* Canvas() const { return canvas; }
+    // The command's action; nullptr for an unknown id.
+    QAction* Action(int id) const;
+    QToolBar* ToolBar() const { return toolBar; }
+
+    // Shows the window maximised, then keeps that size (it has no maximise
+    // button and cannot be resized by its border) and opens `picture`, if
+    // one is named.
+    void ShowMaximisedAndFixed(const QString& picture = QString());
+
+    // Opens a picture as the Open command does once a file is chosen,
+    // telling the user when it cannot be read.
+    bool OpenPath(const QString& path);
+
+    // The command handlers.
+    void Open();
+    void Save();
+    void SaveAs();
+    void ShowOutputDirectoryDialog();
+    void ShowAboutBox();
+    void Print();
+    void ToggleToolBar();
+    void ToggleStatusBar();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    QAction* AddCommand(int id, const QString& text, const QString& prompt, const QString& tip = QString());
+    void BuildMenus();
+    void BuildToolBar();
+    void BuildShortcuts();
+    // Composes the picture and writes it to `path`, telling the user why
+    // when it cannot be written.
+    bool WriteComposite(const std::string& path);
+    QString DialogFolder() const;
+
+    CanvasView* canvas;
+    QToolBar* toolBar = nullptr;
+    QLabel* readyLabel = nullptr;
+    std::map<int, QAction*> actions;
+    bool toolBarVisible = true;
+};
+
+// The picture dialog's filters, in order, the JPEG one first.
+QString PictureFileFilters();

@@ -1,0 +1,14 @@
+#include "app/OutputDirectory.h"
+
+#include "platform/OutputDirectorySetting.h"
+
+std::string outputDirectory;
+
+std::string ReadOutputDirectoryIntoProcess() {
+    outputDirectory = ReadOutputDirectory();
+    return outputDirectory;
+}
+
+std::string SaveDirectory() {
+    return outputDirectory.empty() ? DefaultOutputDirectory() : outputDirectory;
+}

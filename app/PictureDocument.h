@@ -1,0 +1,58 @@
+#pragma once
+// The editor's one picture: the source as loaded, what it is drawn from (its
+// own pixels or a 32-bit copy) with smoothly reduced levels, and where and how
+// large it is shown.
+#include <cstdint>
+#include <string>
+
+#include "image/DibTypes.h"
+#include "image/RasterImage.h"
+#include "image/ReducedLevels.h"
+#include "platform/FileStatus.h"
+
+class PictureDocument {
+public:
+    // A newly opened picture is shrunk to fit this box, whatever the window.
+    static constexpr int32_t kFitBoxWidth = 640;
+    static constexpr int32_t kFitBoxHeight = 480;
+
+    // Loads a picture (UTF-8 path). On success the document holds it at zoom
+    // 1.0, without reduced levels yet, and answers true; otherwise the
+    // document keeps what it held, the reason is in `status`, and the answer
+    // is false.
+    bool LoadPicture(const std::string& path, FileStatus* status);
+
+    // Shrinks the display to the fit box (a picture that fits keeps its zoom),
+    // then centres it in a client area of cw x ch.
+    void FitToBox(int32_t clientWidth, int32_t clientHeight);
+    // Places the display in the client area: centred, one pixel right of and
+    // below the exact centre to leave room for the frame, or at 0 on an axis
+    // where it does not fit.
+    void CenterPicture(int32_t clientWidth, int32_t clientHeight);
+    // Shows the picture at exactly `zoom`, which from now on is kept.
+    void SetZoom(float newZoom, int32_t clientWidth, int32_t clientHeight);
+
+    // The picture's pixels as drawn at 100 %: the source itself when it has
+    // 24 or 32 bits, else its 32-bit display copy.
+    const CRasterImage& Shown() const;
+    // What the display is drawn from at the current zoom: Shown() at 100 %
+    // and above, the smallest reduced level still at least as large below.
+    const CRasterImage& PaintSource() const;
+
+    std::string path;      // as opened
+    std::string fileName;  // the name part of the path
+    CRasterImage source;
+    CRasterImage display;    // 32-bit copy, only for sources of other depths
+    CReducedLevels reduced;  // made by the canvas once the picture is shown
+    float zoom = 1.0f;
+    int32_t displayWidth = 0;
+    int32_t displayHeight = 0;
+    int32_t sourceWidth = 0;
+    int32_t sourceHeight = 0;
+    bool loaded = false;
+    bool zoomFixed = false;
+    PixelRect displayRect{0, 0, 0, 0};
+};
+
+// The part of a path after its last separator; the whole path without one.
+std::string FileNamePart(const std::string& path);

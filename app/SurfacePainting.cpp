@@ -1,0 +1,18 @@
+#include "app/SurfacePainting.h"
+
+#include <QImage>
+#include <QPainter>
+#include <QTransform>
+
+void PaintSurface(QPainter& painter, const CDrawingSurface& surface, QPoint at) {
+    const CRasterImage& image = surface.Image();
+    if (image.IsEmpty()) return;
+    // The surface keeps its lines bottom-up, as every picture does; the image
+    // over its memory is therefore upside down and is drawn mirrored.
+    const QImage lines(image.Pixels(), image.Width(), image.Height(), static_cast<qsizetype>(image.Stride()),
+                       QImage::Format_RGB32);
+    painter.save();
+    painter.setTransform(QTransform(1, 0, 0, -1, at.x(), at.y() + image.Height()), true);
+    painter.drawImage(QPoint(0, 0), lines);
+    painter.restore();
+}

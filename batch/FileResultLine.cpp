@@ -1,0 +1,29 @@
+#include "batch/FileResultLine.h"
+
+std::string FileResultLine(const std::string& name, const BatchFileResult& result) {
+    std::string line = name + ": ";
+    switch (result.outcome) {
+        case BatchFileOutcome::Written:
+            line += "written";
+            break;
+        case BatchFileOutcome::Unreadable:
+            line += "skipped";
+            break;
+        case BatchFileOutcome::SaveFailed:
+            line += "FAILED (could not save)";
+            break;
+        case BatchFileOutcome::StampFailed:
+            line += "FAILED (not watermarked, nothing written)";
+            break;
+    }
+    if (result.outcome == BatchFileOutcome::Written) {
+        line += result.imageMarkLeftOff && result.textMarkLeftOff ? " without either mark (too large)"
+                : result.imageMarkLeftOff                         ? " without the image mark (too large)"
+                : result.textMarkLeftOff                          ? " without the text mark (too large)"
+                                                                  : "";
+        if (!result.damage.empty()) line += ", damaged: " + result.damage;
+    } else if (!result.reason.empty()) {
+        line += ": " + result.reason;
+    }
+    return line;
+}

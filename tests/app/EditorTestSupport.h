@@ -1,0 +1,120 @@
+#pragma once
+// Helpers for the editor's tests: choosers that answer as told, pictures
+// written to scratch files, a working directory of the test's own, and a
+// canvas with a client area of an exact size.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QScrollBar>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/CanvasView.h"
+#include "image/ImageTestPixels.h"
+#include "platform/qt/Choosers.h"
+#include "support/TestPaths.h"
+
+class FakeChoosers : public CChoosers {
+public:
+    std::optional<QString> ChooseOpenFile(QWidget*, const QString&, const QString&,
+                                          const QString& filters) override {
+        lastFilters = filters;
+        ++openCalls;
+        return openAnswer;
+    }
+    std::optional<QString> ChooseSaveFile(QWidget*, const QString&, const QString&,
+                                          const QString& filters) override {
+        lastFilters = filters;
+        ++saveCalls;
+        return saveAnswer;
+    }
+    std::optional<QString> ChooseFolder(QWidget*, const QString& title, const QString& start, bool) override {
+        lastFolderTitle = title;
+        lastFolderStart = start;
+        return folderAnswer;
+    }
+    std::optional<QColor> ChooseColour(QWidget*, const QColor&) override { return std::nullopt; }
+    bool ChoosePrinter(QWidget*) override {
+        ++printerCalls;
+        return true;
+    }
+
+    std::optional<QString> openAnswer;
+    std::optional<QString> saveAnswer;
+    std::optional<QString> folderAnswer;
+    QString lastFilters;
+    QString lastFolderTitle;
+    QString lastFolderStart;
+    int openCalls = 0;
+    int saveCalls = 0;
+    int printerCalls = 0;
+};
+
+// Makes a scratch folder the working directory for the test's lifetime.
+class ScopedWorkingDirectory {
+public:
+    explicit ScopedWorkingDirectory(const std::filesystem::path& folder)
+        : previous(std::filesystem::current_path()) {
+        std::filesystem::current_path(folder);
+    }
+    ~ScopedWorkingDirectory() { std::filesystem::current_path(previous); }
+    ScopedWorkingDirectory(const ScopedWorkingDirectory&) = delete;
+    ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
+
+private:
+    std::filesystem::path previous;
+};
+
+// Points the Documents folder at a scratch folder for the test's lifetime,
+// so the default output directory is never made in the real home.
+class ScopedDocumentsFolder {
+public:
+    explicit ScopedDocumentsFolder(const std::string& folder)
+        : previous(qgetenv("XDG_DOCUMENTS_DIR")),
+          hadPrevious(qEnvironmentVariableIsSet("XDG_DOCUMENTS_DIR")) {
+        qputenv("XDG_DOCUMENTS_DIR", QByteArray::fromStdString(folder));
+    }
+    ~ScopedDocumentsFolder() {
+        if (hadPrevious) {
+            qputenv("XDG_DOCUMENTS_DIR", previous);
+        } else {
+            qunsetenv("XDG_DOCUMENTS_DIR");
+        }
+    }
+    ScopedDocumentsFolder(const ScopedDocumentsFolder&) = delete;
+    ScopedDocumentsFolder& operator=(const ScopedDocumentsFolder&) = delete;
+
+private:
+    QByteArray previous;
+    bool hadPrevious;
+};
+
+// Writes a picture of varied 24-bit pixels and answers its path.
+inline std::string WritePicture(const ScratchDir& dir, const std::string& name, int32_t width,
+                                int32_t height) {
+    CRasterImage picture = NoiseImage(width, height, 24, static_cast<uint32_t>(width * 31 + height));
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(picture.Save(path));
+    return path;
+}
+
+inline std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    if (FILE* file = std::fopen(path.c_str(), "rb")) {
+        int c;
+        while ((c = std::fgetc(file)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
+        std::fclose(file);
+    }
+    return bytes;
+}
+
+// Gives a canvas a client area (viewport) of exactly width x height while
+// no scroll bar is shown.
+inline void SetClientSize(CanvasView& canvas, int width, int height) {
+    const int frame = canvas.frameWidth() * 2;
+    canvas.resize(width + frame, height + frame);
+    canvas.show();
+    QApplication::processEvents();
+}

@@ -1,0 +1,162 @@
+// Opening and saving through the main window's commands: one file per
+// dialog, failures told with the reader's or writer's reason, Save into the
+// output directory (asking before replacing the original), Save As by the
+// chosen name and type, and pictures dropped on the window.
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
+
+#include "app/EditorTestSupport.h"
+#include "app/MainFrame.h"
+#include "app/OutputDirectory.h"
+#include "support/RecordingMessageSink.h"
+
+namespace {
+
+class OpenSaveTest : public ::testing::Test {
+protected:
+    OpenSaveTest() {
+        std::filesystem::create_directories(dir.Path() / "out");
+        outputDirectory = dir.File("out");
+    }
+    void OpenByDialog(const std::string& path) {
+        choosers.openAnswer = QString::fromStdString(path);
+        frame.Action(CommandId::kOpen)->trigger();
+    }
+
+    ScratchDir dir;
+    ScopedDocumentsFolder documents{dir.File("Documents")};
+    FakeChoosers choosers;
+    ScopedChoosers installChoosers{choosers};
+    RecordingMessageSink messages;
+    ScopedMessageSink sink{messages};
+    MainFrame frame;
+};
+
+}  // namespace
+
+TEST_F(OpenSaveTest, OpenOffersTheSixPictureFiltersAndLoadsTheChosenFile) {
+    outputDirectory = dir.File("out");
+    OpenByDialog(WritePicture(dir, "a.bmp", 30, 20));
+    const QStringList filters = choosers.lastFilters.split(QStringLiteral(";;"));
+    ASSERT_EQ(filters.size(), 6);
+    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("JPEG Image File (*.JPG *.JPEG *.JPE")));
+    EXPECT_TRUE(filters[3].startsWith(QStringLiteral("Windows Bitmap (*.BMP *.DIB *.RLE")));
+    EXPECT_EQ(filters[5], QStringLiteral("All Files (*)"));
+    EXPECT_TRUE(frame.Canvas()->Document().loaded);
+    EXPECT_EQ(frame.Canvas()->Document().fileName, "a.bmp");
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(OpenSaveTest, APictureThatCannotBeOpenedIsToldAndTheCanvasKeepsWhatItShowed) {
+    OpenByDialog(WritePicture(dir, "good.bmp", 30, 20));
+    const std::string broken = dir.File("broken.png");
+    FILE* file = std::fopen(broken.c_str(), "wb");
+    std::fputs("\x89PNG\r\n\x1a\n not really", file);
+    std::fclose(file);
+    OpenByDialog(broken);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].caption, "Error");
+    EXPECT_NE(messages.messages[0].text.find("broken.png"), std::string::npos);
+    EXPECT_GT(messages.messages[0].text.size(), std::string("Could not open \"broken.png\".\n").size());
+    EXPECT_EQ(frame.Canvas()->Document().fileName, "good.bmp");
+    EXPECT_TRUE(frame.Canvas()->Document().loaded);
+}
+
+TEST_F(OpenSaveTest, SaveWritesIntoTheOutputDirectoryAndLeavesTheOriginal) {
+    const std::string original = WritePicture(dir, "a.bmp", 40, 30);
+    const std::vector<uint8_t> before = FileBytes(original);
+    OpenByDialog(original);
+    frame.Action(CommandId::kSave)->trigger();
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_EQ(FileBytes(original), before);
+    CRasterImage saved;
+    ASSERT_TRUE(saved.Load(dir.File("out/a.bmp")));
+    EXPECT_EQ(saved.Width(), 40);
+}
+
+TEST_F(OpenSaveTest, SaveIntoThePicturesOwnFolderAsksBeforeReplacingIt) {
+    const std::string original = WritePicture(dir, "a.bmp", 40, 30);
+    const std::vector<uint8_t> before = FileBytes(original);
+    OpenByDialog(original);
+    outputDirectory = dir.Path().string();
+    messages.answer = MessageAnswer::No;
+    frame.Action(CommandId::kSave)->trigger();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "Replace the original picture?");
+    EXPECT_EQ(messages.messages[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(FileBytes(original), before);
+    messages.answer = MessageAnswer::Yes;
+    frame.Action(CommandId::kSave)->trigger();
+    EXPECT_NE(FileBytes(original), before);  // now 32 bits per pixel
+}
+
+TEST_F(OpenSaveTest, AFailedSaveIsToldAndTheFileThereIsUntouched) {
+    OpenByDialog(WritePicture(dir, "a.png", 40, 30));
+    // The target name is taken by a folder, which no writer can replace.
+    std::filesystem::create_directories(dir.Path() / "out" / "a.png" / "inside");
+    frame.Action(CommandId::kSave)->trigger();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].caption, "Error");
+    EXPECT_NE(messages.messages[0].text.find(dir.File("out/a.png")), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "out" / "a.png" / "inside"));
+    EXPECT_TRUE(frame.Canvas()->Document().loaded);
+}
+
+TEST_F(OpenSaveTest, AnEmptyOutputDirectorySavesIntoTheDocumentsDefault) {
+    OpenByDialog(WritePicture(dir, "a.bmp", 40, 30));
+    outputDirectory.clear();
+    frame.Action(CommandId::kSave)->trigger();
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Documents/Stampora/a.bmp")));
+    EXPECT_FALSE(std::filesystem::exists("/a.bmp"));
+}
+
+TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
+    OpenByDialog(WritePicture(dir, "a.png", 40, 30));
+    choosers.saveAnswer = QString::fromStdString(dir.File("result.bmp"));
+    frame.Action(CommandId::kSaveAs)->trigger();
+    const std::vector<uint8_t> bmp = FileBytes(dir.File("result.bmp"));
+    ASSERT_GE(bmp.size(), 2u);
+    EXPECT_EQ(bmp[0], 'B');
+    EXPECT_EQ(bmp[1], 'M');
+
+    choosers.saveAnswer = QString::fromStdString(dir.File("result"));
+    frame.Action(CommandId::kSaveAs)->trigger();
+    const std::vector<uint8_t> jpeg = FileBytes(dir.File("result.jpg"));
+    ASSERT_GE(jpeg.size(), 2u);
+    EXPECT_EQ(jpeg[0], 0xFF);
+    EXPECT_EQ(jpeg[1], 0xD8);
+    EXPECT_TRUE(messages.messages.empty());
+    // Choosing the bare name again asks about the file it would replace.
+    messages.answer = MessageAnswer::No;
+    const std::vector<uint8_t> before = FileBytes(dir.File("result.jpg"));
+    frame.Action(CommandId::kSaveAs)->trigger();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(FileBytes(dir.File("result.jpg")), before);
+}
+
+TEST_F(OpenSaveTest, NothingOpenedSavesNothing) {
+    frame.Action(CommandId::kSave)->trigger();
+    frame.Action(CommandId::kSaveAs)->trigger();
+    EXPECT_EQ(choosers.saveCalls, 0);
+    EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "out"));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(OpenSaveTest, APictureDroppedOnTheWindowOpens) {
+    struct DropTarget : MainFrame {
+        using MainFrame::dragEnterEvent;
+        using MainFrame::dropEvent;
+    } target;
+    const std::string path = WritePicture(dir, "dropped.bmp", 20, 10);
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
+    QDragEnterEvent enter(QPoint(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    target.dragEnterEvent(&enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(50, 50), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    target.dropEvent(&drop);
+    EXPECT_EQ(target.Canvas()->Document().fileName, "dropped.bmp");
+    EXPECT_TRUE(messages.messages.empty());
+}

@@ -1,0 +1,164 @@
+#include "platform/FileIo.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "support/TestPaths.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+bool WriteWhole(const std::string& path, const std::string& text) {
+    SafeFileWriter out(path);
+    return out.Open() && out.Write(text.data(), text.size()) && out.Commit();
+}
+
+std::string ReadText(const fs::path& path) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path.string(), bytes, 1 << 20)) return "<unreadable>";
+    return std::string(bytes.begin(), bytes.end());
+}
+
+mode_t ModeOf(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+// The process's creation mask, read the way the kernel shows it.
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// Only the test's own files are left in the folder: no temporary file stays.
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(OpenFileUtf8, ReadsOnlyRegularFilesAndNeverBlocks) {
+    ScratchDir dir;
+    ASSERT_TRUE(WriteWhole(dir.File("plain.jpg"), "bytes"));
+    ASSERT_EQ(::mkfifo(dir.File("pipe.jpg").c_str(), 0600), 0);
+    fs::create_directory(dir.Path() / "folder.jpg");
+
+    std::FILE* plain = OpenFileUtf8(dir.File("plain.jpg"), "rb");
+    ASSERT_NE(plain, nullptr);
+    char buffer[8] = {};
+    EXPECT_EQ(std::fread(buffer, 1, sizeof buffer, plain), 5u);
+    std::fclose(plain);
+
+    // Without a writer a FIFO would hold a blocking open forever.
+    errno = 0;
+    EXPECT_EQ(OpenFileUtf8(dir.File("pipe.jpg"), "rb"), nullptr);
+    EXPECT_EQ(errno, ENODEV);
+    EXPECT_EQ(OpenFileUtf8(dir.File("folder.jpg"), "rb"), nullptr);
+    EXPECT_EQ(errno, EISDIR);
+    std::vector<uint8_t> bytes;
+    EXPECT_FALSE(ReadWholeFile(dir.File("pipe.jpg"), bytes, 1 << 20));
+    EXPECT_FALSE(ReadWholeFile("/dev/zero", bytes, 1 << 20));
+}
+
+TEST(SafeFileWriter, NewFilesFollowTheCreationMaskReplacedFilesKeepTheirMode) {
+    ScratchDir dir;
+    const mode_t before = ::umask(027);
+    ASSERT_TRUE(WriteWhole(dir.File("new.bmp"), "new"));
+    ::umask(before);
+    // The mask was read when the process started, not now.
+    EXPECT_EQ(ModeOf(dir.Path() / "new.bmp"), 0666 & ~before);
+
+    ASSERT_TRUE(WriteWhole(dir.File("private.bmp"), "old"));
+    ASSERT_EQ(::chmod(dir.File("private.bmp").c_str(), 0600), 0);
+    ASSERT_TRUE(WriteWhole(dir.File("private.bmp"), "replaced"));
+    EXPECT_EQ(ModeOf(dir.Path() / "private.bmp"), 0600u);
+    EXPECT_EQ(ReadText(dir.Path() / "private.bmp"), "replaced");
+}
+
+TEST(SafeFileWriter, SavesInParallelLeaveTheMaskAlone) {
+    ScratchDir dir;
+    const mode_t mask = CurrentUmask();
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 150; ++i)
+                WriteWhole(dir.File(std::to_string(t) + "-" + std::to_string(i)), "x");
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_EQ(CurrentUmask(), mask);
+    int32_t wrong = 0;
+    for (const auto& entry : fs::directory_iterator(dir.Path()))
+        wrong += ModeOf(entry.path()) != (0666 & ~mask);
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(Names(dir.Path()).size(), 600u);
+}
+
+TEST(SafeFileWriter, WritesThroughSymbolicLinks) {
+    ScratchDir dir;
+    fs::create_directory(dir.Path() / "real");
+    ASSERT_TRUE(WriteWhole(dir.File("real/photo.bmp"), "original"));
+    // A chain: an absolute link to a relative one.
+    fs::create_symlink("real/photo.bmp", dir.Path() / "relative.bmp");
+    fs::create_symlink(dir.Path() / "relative.bmp", dir.Path() / "absolute.bmp");
+
+    ASSERT_TRUE(WriteWhole(dir.File("absolute.bmp"), "stamped"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "absolute.bmp"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "relative.bmp"));
+    EXPECT_EQ(ReadText(dir.Path() / "real/photo.bmp"), "stamped");
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"absolute.bmp", "real", "relative.bmp"}));
+    EXPECT_EQ(Names(dir.Path() / "real"), std::vector<std::string>{"photo.bmp"});
+
+    // A dangling link gets its file made where it points.
+    fs::create_symlink("real/later.bmp", dir.Path() / "dangling.bmp");
+    ASSERT_TRUE(WriteWhole(dir.File("dangling.bmp"), "made"));
+    EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling.bmp"));
+    EXPECT_EQ(ReadText(dir.Path() / "real/later.bmp"), "made");
+
+    // A loop is refused with the system's reason.
+    fs::create_symlink("loop-b", dir.Path() / "loop-a");
+    fs::create_symlink("loop-a", dir.Path() / "loop-b");
+    SafeFileWriter looped(dir.File("loop-a"));
+    EXPECT_FALSE(looped.Open());
+    EXPECT_EQ(looped.Error(), "Too many levels of symbolic links");
+}
+
+TEST(SafeFileWriter, FailuresCarryTheReason) {
+    ScratchDir dir;
+    SafeFileWriter missingFolder(dir.File("missing/a.bmp"));
+    EXPECT_FALSE(missingFolder.Open());
+    EXPECT_EQ(missingFolder.Error(), "No such file or directory");
+    EXPECT_FALSE(missingFolder.Commit());
+
+    // A folder in the way of the rename: the target stays as it was.
+    fs::create_directories(dir.Path() / "taken.bmp" / "inside");
+    SafeFileWriter blocked(dir.File("taken.bmp"));
+    ASSERT_TRUE(blocked.Open());
+    EXPECT_TRUE(blocked.Write("x", 1));
+    EXPECT_FALSE(blocked.Commit());
+    EXPECT_FALSE(blocked.Error().empty());
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "taken.bmp"));
+
+    SafeFileWriter library(dir.File("lib.bmp"));
+    ASSERT_TRUE(library.Open());
+    library.Fail("Not a JPEG file");
+    EXPECT_FALSE(library.Commit());
+    EXPECT_EQ(library.Error(), "Not a JPEG file");
+    EXPECT_FALSE(fs::exists(dir.Path() / "lib.bmp"));
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"taken.bmp"}));
+}
+
+}  // namespace
