@@ -122,9 +122,8 @@ int main(int argc, char** argv) {
                     static_cast<int>(summary.damaged));
     }
     if (summary.markLeftOff > 0) {
-        std::printf(
-            "%d picture(s) too small for a mark and its margin: the mark was left off them\n",
-            static_cast<int>(summary.markLeftOff));
+        std::printf("%d picture(s) too small for a mark and its margin: the mark was left off them\n",
+                    static_cast<int>(summary.markLeftOff));
     }
     return summary.Complete() ? kExitAllWritten : kExitRunFailed;
 }
