@@ -17,6 +17,7 @@ public:
     // A text that passes CheckMarkText is filled in per picture; any other is
     // drawn as written.
     CFittedTextMark(const TextWatermark& mark, const MarkFit& fit);
+    CFittedTextMark(TextWatermark&&, const MarkFit&) = delete;  // the mark must outlive this
 
     // The text names something of the picture (its name, date, camera, ...),
     // so each picture's facts are needed, its metadata among them.
@@ -38,6 +39,7 @@ private:
 class CFittedImageMark {
 public:
     CFittedImageMark(const ImageWatermark& mark, const MarkFit& fit);
+    CFittedImageMark(ImageWatermark&&, const MarkFit&) = delete;  // the mark must outlive this
 
     const MarkLayout& Layout() const { return fit.layout; }
 
