@@ -363,3 +363,22 @@ TEST_F(MarkFittingToolTest, PlaceholdersFillInAndUnknownOnesAreRefused) {
     }
     EXPECT_FALSE(fs::exists(output()));
 }
+
+TEST_F(MarkFittingToolTest, WorkersShareFittedLayersAndNumberInListOrder) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    const int32_t sides[][2] = {{300, 200}, {640, 480}, {300, 200}, {800, 500}, {640, 480}, {300, 200}};
+    for (int32_t i = 0; i < 6; ++i) AddPlain("p" + std::to_string(i) + ".png", sides[i][0], sides[i][1]);
+    ASSERT_TRUE(SolidPicture(30, 20, 255, 0, 0).Save(dir.File("logo.png")));
+    auto run = [&](const std::string& jobs, const std::string& folder) {
+        return Run({"--text", "#{n} {name} {width}x{height}", "--size", "6%", "--image", dir.File("logo.png"),
+                    "--image-size", "x10%", "--tile", "--jobs", jobs, source().string(),
+                    (dir.Path() / folder).string()})
+            .status;
+    };
+    ASSERT_EQ(run("1", "one"), 0);
+    ASSERT_EQ(run("4", "four"), 0);
+    for (int32_t i = 0; i < 6; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".png";
+        EXPECT_EQ(FileBytes(dir.Path() / "one" / name), FileBytes(dir.Path() / "four" / name)) << name;
+    }
+}
