@@ -193,7 +193,7 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
          {Group::General, [&](const std::string& v) { return ParseTileGap(v, options.layout); },
           "X or X,Y, each in pixels or a percentage of the shorter side from 0.1% to 100%"}},
     };
-    std::string tileOnlyOption;
+    bool tileGapGiven = false;
 
     bool optionsEnded = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -236,7 +236,7 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
             }
             if (found->second.group == Group::Text && name != "--text") textOnlyOption = name;
             if (found->second.group == Group::Image && name != "--image") imageOnlyOption = name;
-            if (name == "--tile-gap") tileOnlyOption = name;
+            tileGapGiven = tileGapGiven || name == "--tile-gap";
         }
     }
     if (options.help) return options;
@@ -249,8 +249,8 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         error = imageOnlyOption + " needs --image";
         return std::nullopt;
     }
-    if (!tileOnlyOption.empty() && !options.layout.tile) {
-        error = tileOnlyOption + " needs --tile";
+    if (tileGapGiven && !options.layout.tile) {
+        error = "--tile-gap needs --tile";
         return std::nullopt;
     }
     if (textGiven && !CheckMarkText(text.text, error)) {
