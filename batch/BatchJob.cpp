@@ -97,6 +97,11 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         });
     }
 
+    // Layers made to each picture's size or text are kept for the pictures
+    // that follow, by every worker.
+    CFittedTextMark fittedText(textMark, textFit);
+    CFittedImageMark fittedImage(imageMark, imageFit);
+
     std::mutex reporting;
     std::vector<BatchFileResult> results(fileList.size());
     int32_t done = 0;
@@ -109,8 +114,10 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
             result.reason = markProblem;
         } else {
             try {
+                // The running number follows the list, whatever order the
+                // workers take the files in.
                 result = WatermarkFile(work, JoinPath(sourceDirectory, name), JoinPath(outputDirectory, name),
-                                       imageMark, textMark, quality);
+                                       fittedImage, fittedText, int64_t{index} + 1, quality);
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.

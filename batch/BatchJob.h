@@ -9,6 +9,7 @@
 #include "batch/BatchTypeFilter.h"
 #include "batch/BatchUi.h"
 #include "watermark/ImageWatermark.h"
+#include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
 
 inline constexpr char kEmptySourceText[] = "Please choose the source directory!";
@@ -42,6 +43,12 @@ public:
 
     TextWatermark textMark;
     ImageWatermark imageMark;
+    // How each mark adapts to each picture: a size that follows the
+    // picture's, its margin, tiling. The defaults stamp the marks as given.
+    // A text mark's text is filled in per picture when it names the picture
+    // ({name}, {date}, {n}, ...; see MarkText.h).
+    MarkFit textFit;
+    MarkFit imageFit;
 
     // Files watermarked at the same time; each worker has its own work
     // picture and all share the two layers. Results do not depend on it.

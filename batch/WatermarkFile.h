@@ -7,6 +7,7 @@
 
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"
+#include "watermark/FittedMark.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
 
@@ -60,3 +61,20 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, const ImageWatermark& imageMark,
                               const TextWatermark& textMark, int quality,
                               const PictureReader& read = ReadPictureFile);
+
+// The same step with marks made to fit each picture: each mark is made for
+// this picture's size (and a text that names the picture filled in from it,
+// `number` being its running number), placed by its anchor within its margin
+// and stamped once or tiled. A mark that cannot be made or tiled on this
+// picture fails the file with the reason, and nothing is written. `read` also
+// takes the picture's metadata when it is asked for (a text naming the date
+// taken or the camera), and ignores it when it is given none.
+using PictureMetadataReader = std::function<bool(CRasterImage& picture, const std::string& path,
+                                                 CImageProperties* metadata, FileStatus& status)>;
+bool ReadPictureAndMetadata(CRasterImage& picture, const std::string& path, CImageProperties* metadata,
+                            FileStatus& status);
+
+BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
+                              const std::string& outputPath, CFittedImageMark& imageMark,
+                              CFittedTextMark& textMark, int64_t number, int quality,
+                              const PictureMetadataReader& read = ReadPictureAndMetadata);

@@ -8,6 +8,7 @@
 #include <hb.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <limits>
 #include <mutex>
@@ -72,13 +73,13 @@ public:
 
     CTextLayout Build(std::string_view utf8) {
         const std::u32string text = CodePointsFromUtf8(utf8);
-        if (text.empty() || style.pointSize < 1 || style.pointSize > kMaxTextPointSize) return {};
+        if (text.empty() || !SizeInRange()) return {};
         const std::optional<FaceLocation> primary = FindFace(style.family, style.bold, style.italic);
         if (!primary || !AddFace(*primary)) return {};
         FT_Face face = faces[0].cached->face;
         ascender26 = face->size->metrics.ascender;
         lineHeight26 = face->size->metrics.height;
-        const int64_t em26 = int64_t{style.pointSize} * 64 * 96 / 72;
+        const int64_t em26 = Points26() * 96 / 72;
         margin26 = em26 / 12;
 
         size_t lineStart = 0;
@@ -94,6 +95,19 @@ public:
     }
 
 private:
+    bool SizeInRange() const {
+        if (style.pixelSize > 0.0f) return style.pixelSize >= 1.0f && style.pixelSize <= kMaxTextPixelSize;
+        return style.pointSize >= 1 && style.pointSize <= kMaxTextPointSize;
+    }
+
+    // The em size in 1/64 points. A pixel size is turned into points at the
+    // engine's resolution and kept to the 64th, so sizes between whole points
+    // are drawn as asked.
+    int64_t Points26() const {
+        if (style.pixelSize > 0.0f) return std::llround(double{style.pixelSize} * 64.0 * 72.0 / kTextDotsPerInch);
+        return int64_t{style.pointSize} * 64;
+    }
+
     bool AddFace(const FaceLocation& location) {
         const CachedFace* cached = Faces().Get(location.file, location.index);
         if (!cached) return false;
@@ -102,7 +116,7 @@ private:
     }
 
     bool SetSize(const UsedFace& used) {
-        if (FT_Set_Char_Size(used.cached->face, 0, static_cast<FT_F26Dot6>(style.pointSize) * 64,
+        if (FT_Set_Char_Size(used.cached->face, 0, static_cast<FT_F26Dot6>(Points26()),
                              static_cast<FT_UInt>(kTextDotsPerInch), static_cast<FT_UInt>(kTextDotsPerInch)) != 0)
             return false;
         hb_ft_font_set_load_flags(used.cached->font, LoadFlags());

@@ -18,6 +18,9 @@ struct TextStyle {
     bool bold = false;
     bool italic = false;
     bool antialias = true;  // grey coverage; otherwise one bit (0 or 255)
+    // The em size in pixels, fractions included; when above 0 it is used
+    // instead of pointSize (a size that follows the picture's size).
+    float pixelSize = 0.0f;
 };
 
 // A laid-out text: its measured box (the glyphs' advances and line spacing,
@@ -38,11 +41,11 @@ private:
     friend class CTextLayoutBuilder;
 
     struct PlacedGlyph {
-        int32_t left;    // top-left of the coverage in the box, pixels
+        int32_t left;  // top-left of the coverage in the box, pixels
         int32_t top;
         int32_t width;
         int32_t height;
-        size_t offset;   // start of the coverage rows in `coverage`
+        size_t offset;  // start of the coverage rows in `coverage`
     };
 
     float width = 0.0f;
@@ -51,9 +54,12 @@ private:
     std::vector<uint8_t> coverage;
 };
 
-// Lays out UTF-8 text. An unknown family, a size below 1 point or above the
-// engine's limit, or an empty text give an empty layout (a 0 x 0 box).
+// Lays out UTF-8 text. An unknown family, a size below 1 point (or 1 pixel)
+// or above the engine's limit, or an empty text give an empty layout (a 0 x 0
+// box).
 CTextLayout LayOutText(const TextStyle& style, std::string_view text);
 
 // The largest size in points the engine draws.
 constexpr int32_t kMaxTextPointSize = 3000;
+// The same limit as an em size in pixels.
+constexpr float kMaxTextPixelSize = kMaxTextPointSize * kTextDotsPerInch / 72.0f;

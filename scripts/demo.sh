@@ -18,14 +18,16 @@ output="$(cd "$output" && pwd)"
 
 echo
 echo "Stamping samples/pictures into $output"
-# Sizes chosen so both marks, shadow included, fit the smallest samples
-# (128 x 96) with their 10-pixel margins: the tool exits 0 only then.
+# Sizes and margins relative to each picture, so the marks look the same on
+# the 128 x 96 samples and on the 800 x 533 one, and both marks, shadow
+# included, fit every sample: the tool exits 0 only then.
 status=0
 "$build/stampora-batch" \
-  --text "© Stampora" --font "DejaVu Sans" --size 10 --style bold --color FFFFFF --opacity 90 \
+  --text "© Stampora" --font "DejaVu Sans" --size 9% --style bold --color FFFFFF --opacity 90 \
   --shadow --shadow-color 000000 --shadow-opacity 70 --shadow-distance 2 --shadow-smooth 3 \
   --text-align right-bottom \
-  --image samples/logo.png --image-size 90 --image-opacity 80 --image-align left-top \
+  --image samples/logo.png --image-size 25% --image-opacity 80 --image-align left-top \
+  --margin 3% \
   samples/pictures "$output" || status=$?
 
 echo

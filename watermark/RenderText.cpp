@@ -41,7 +41,8 @@ bool RenderText(CTextLayer& layer, TextWatermarkParams params) {
     const int32_t anchorX = layer.offsetX + layer.textOffsetX;
     const int32_t anchorY = layer.offsetY + layer.textOffsetY;
 
-    const TextStyle style{params.fontFace, params.size, params.bold, params.italic, params.antialias};
+    const TextStyle style{params.fontFace, params.size,      params.bold,
+                          params.italic,   params.antialias, params.pixelSize};
     const CTextLayout layout = LayOutText(style, params.text);
 
     int32_t width = SurfaceSide(layout.Width());

@@ -1,8 +1,11 @@
 #pragma once
 // Blends the active watermarks into a 32-bit picture: the image mark first,
 // then the text mark over it, each at its place with its opacity.
+#include <string>
+
 #include "image/RasterImage.h"
 #include "watermark/ImageWatermark.h"
+#include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
 
 // What became of one mark on one picture.
@@ -21,6 +24,14 @@ enum class MarkStamp {
 // whose marks already passed their fit checks, turns it off.
 MarkStamp StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
                     bool marginTest);
+
+// StampMark with the margin test on, or, when the layout tiles, the layer
+// repeated over the whole picture in the tiling grid laid out from the mark's
+// place: every tile whole or cut only by the picture's edges, each blended
+// over its own area only. A grid of more than kMaxTiles tiles stamps nothing
+// and fails with the reason.
+MarkStamp StampLaidOut(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
+                       const MarkLayout& layout, std::string& reason);
 
 // Both marks, image first, each as StampMark does it.
 void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const TextWatermark& textMark,

@@ -10,6 +10,7 @@ struct TextWatermarkParams {
     std::string text;              // UTF-8; line feeds break lines
     std::string fontFace;          // UTF-8 family name
     int32_t size = 24;             // em size in points
+    float pixelSize = 0.0f;        // em size in pixels; above 0 it replaces size
     uint32_t colour = 0xFFFFFFFF;  // ARGB; only red, green and blue are drawn
     bool antialias = true;
     bool bold = false;

@@ -52,22 +52,22 @@ void WatermarkBase::PlaceByAlignment(int32_t pictureW, int32_t pictureH) {
     pictureHeight = pictureH;
     const int32_t coverW = CoverWidth();
     const int32_t coverH = CoverHeight();
-    if (!FitsWithinMargins(coverW, coverH, pictureW, pictureH)) return;
+    if (!FitsWithinMargins(coverW, coverH, pictureW, pictureH, margin)) return;
 
     const int64_t centreX = (int64_t{pictureW} - coverW) / 2;
     const int64_t centreY = (int64_t{pictureH} - coverH) / 2;
-    const int64_t rightX = int64_t{pictureW} - coverW - kPlacementMargin;
-    const int64_t bottomY = int64_t{pictureH} - coverH - kPlacementMargin;
+    const int64_t rightX = int64_t{pictureW} - coverW - margin;
+    const int64_t bottomY = int64_t{pictureH} - coverH - margin;
     int64_t left = 0;
     int64_t top = 0;
     switch (alignment) {
         case Top:
             left = centreX;
-            top = kPlacementMargin;
+            top = margin;
             break;
         case RightTop:
             left = rightX;
-            top = kPlacementMargin;
+            top = margin;
             break;
         case Right:
             left = rightX;
@@ -82,16 +82,16 @@ void WatermarkBase::PlaceByAlignment(int32_t pictureW, int32_t pictureH) {
             top = bottomY;
             break;
         case LeftBottom:
-            left = kPlacementMargin;
+            left = margin;
             top = bottomY;
             break;
         case Left:
-            left = kPlacementMargin;
+            left = margin;
             top = centreY;
             break;
         case LeftTop:
-            left = kPlacementMargin;
-            top = kPlacementMargin;
+            left = margin;
+            top = margin;
             break;
         case Center:
             left = centreX;

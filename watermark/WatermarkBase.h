@@ -10,7 +10,8 @@
 // Which message a refused fit check shows.
 enum class MarkKind { Text, Image };
 
-// The margin kept between a batch-placed mark and the picture's edges.
+// The margin kept between a batch-placed mark and the picture's edges unless
+// the mark is given another.
 constexpr int32_t kPlacementMargin = 10;
 
 // How far a mark's layer reaches beyond the mark's own rectangle (x, y,
@@ -42,6 +43,8 @@ struct WatermarkBase {
     // No anchor until the batch dialog's grid picks one.
     int32_t alignment = -1;
     LayerOverhang overhang;  // set by the layer's rebuild
+    // Pixels kept between a batch-placed mark and the edges its anchor touches.
+    int32_t margin = kPlacementMargin;
 
     // The rectangle the layer covers: the mark's own grown by the overhang.
     int32_t CoverWidth() const;
@@ -71,6 +74,7 @@ struct WatermarkBase {
 
 // True when a mark covering this size may be stamped by the batch job: it
 // lies inside the picture with the margin to spare on both axes.
-inline bool FitsWithinMargins(int32_t markW, int32_t markH, int32_t pictureW, int32_t pictureH) {
-    return markW < int64_t{pictureW} - kPlacementMargin && markH < int64_t{pictureH} - kPlacementMargin;
+inline bool FitsWithinMargins(int32_t markW, int32_t markH, int32_t pictureW, int32_t pictureH,
+                              int32_t margin = kPlacementMargin) {
+    return markW < int64_t{pictureW} - margin && markH < int64_t{pictureH} - margin;
 }

@@ -61,6 +61,7 @@ bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::
     const int32_t sourceHeight = mark.source.Height();
     switch (options.sizeMode) {
         case ImageSizeMode::Real:
+        case ImageSizeMode::Relative:  // each picture's own size is set per picture
             mark.base.width = sourceWidth;
             mark.base.height = sourceHeight;
             break;

@@ -4,7 +4,9 @@
 #include <functional>
 #include <map>
 
+#include "batch/tool/MarkSizeOptions.h"
 #include "watermark/MarkAlignment.h"
+#include "watermark/MarkText.h"
 
 namespace {
 
@@ -52,23 +54,6 @@ bool ParseTypes(const std::string& text, BatchTypeFlags& types) {
         }
         start = comma + 1;
     }
-    return true;
-}
-
-// "WxH", "W" (height kept in proportion), "best" or "real".
-bool ParseImageSize(const std::string& text, ImageMarkOptions& image) {
-    if (text == "best" || text == "real") {
-        image.sizeMode = text == "best" ? ImageSizeMode::Best : ImageSizeMode::Real;
-        return true;
-    }
-    const size_t cross = text.find('x');
-    const auto width = ParseInteger(text.substr(0, cross), 1, 1 << 16);
-    const auto height = cross == std::string::npos ? std::optional<int32_t>(0)
-                                                   : ParseInteger(text.substr(cross + 1), 1, 1 << 16);
-    if (!width || !height) return false;
-    image.sizeMode = ImageSizeMode::Chosen;
-    image.width = *width;
-    image.height = *height;
     return true;
 }
 
@@ -170,7 +155,9 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
               return !v.empty();
           },
           "a font family"}},
-        {"--size", {Group::Text, integer(text.size, 1, 1000), "a size in points from 1 to 1000"}},
+        {"--size",
+         {Group::Text, [&](const std::string& v) { return ParseTextSize(v, text); },
+          "a size in points from 1 to 1000, or a percentage of the shorter side from 0.1% to 100%"}},
         {"--style",
          {Group::Text, [&](const std::string& v) { return ParseStyle(v, text); },
           "normal, bold, italic or bold-italic"}},
@@ -194,12 +181,19 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
           "a picture file"}},
         {"--image-size",
          {Group::Image, [&](const std::string& v) { return ParseImageSize(v, image); },
-          "WxH, W, best or real"}},
+          "WxH, W, best, real, or a percentage from 0.1% to 100% of the width (20%) or height (x20%)"}},
         {"--image-opacity", {Group::Image, integer(image.opacity, 0, 100), "a percentage from 0 to 100"}},
         {"--image-rotation", {Group::Image, integer(image.rotation, 0, 360), "degrees from 0 to 360"}},
         {"--image-align",
          {Group::Image, alignment(image.alignment), "an anchor such as right-bottom or center"}},
+        {"--margin",
+         {Group::General, [&](const std::string& v) { return ParseMargin(v, options.layout); },
+          "pixels, or a percentage of the shorter side from 0.1% to 100%"}},
+        {"--tile-gap",
+         {Group::General, [&](const std::string& v) { return ParseTileGap(v, options.layout); },
+          "X or X,Y, each in pixels or a percentage of the shorter side from 0.1% to 100%"}},
     };
+    bool tileGapGiven = false;
 
     bool optionsEnded = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -214,6 +208,8 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
             options.help = true;
         } else if (argument == "--in-place") {
             options.inPlace = true;
+        } else if (argument == "--tile") {
+            options.layout.tile = true;
         } else if (argument == "--shadow") {
             text.shadow = true;
             textOnlyOption = argument;
@@ -240,6 +236,7 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
             }
             if (found->second.group == Group::Text && name != "--text") textOnlyOption = name;
             if (found->second.group == Group::Image && name != "--image") imageOnlyOption = name;
+            tileGapGiven = tileGapGiven || name == "--tile-gap";
         }
     }
     if (options.help) return options;
@@ -250,6 +247,14 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
     }
     if (!imageOnlyOption.empty() && !imageGiven) {
         error = imageOnlyOption + " needs --image";
+        return std::nullopt;
+    }
+    if (tileGapGiven && !options.layout.tile) {
+        error = "--tile-gap needs --tile";
+        return std::nullopt;
+    }
+    if (textGiven && !CheckMarkText(text.text, error)) {
+        error = "--text: " + error;
         return std::nullopt;
     }
     if (positional.empty() || positional.size() > 2) {

@@ -6,11 +6,13 @@
 #include <vector>
 
 #include "batch/BatchTypeFilter.h"
+#include "watermark/MarkFit.h"
 #include "watermark/RgbColour.h"
 
-// How the image mark is sized: the picture's own size, a tenth of it, or a
-// chosen width (and height, else kept in proportion).
-enum class ImageSizeMode { Real, Best, Chosen };
+// How the image mark is sized: the picture's own size, a tenth of it, a
+// chosen width (and height, else kept in proportion), or a percentage of each
+// stamped picture's width or height.
+enum class ImageSizeMode { Real, Best, Chosen, Relative };
 
 struct TextMarkOptions {
     std::string text;  // UTF-8; the text mark is active when this is given
@@ -27,6 +29,9 @@ struct TextMarkOptions {
     int32_t shadowDistance = 0;
     int32_t shadowSmooth = 0;
     int32_t alignment = 3;  // right bottom
+    // Above 0: the size in pixels as this percentage of each picture's
+    // shorter side, in place of `size` points.
+    double sizePercent = 0.0;
 };
 
 struct ImageMarkOptions {
@@ -37,6 +42,9 @@ struct ImageMarkOptions {
     int32_t opacity = 100;
     int32_t rotation = 0;
     int32_t alignment = 3;
+    // Relative: the percentage of each picture's width, or of its height.
+    double sizePercent = 0.0;
+    bool percentOfHeight = false;
 };
 
 struct ToolOptions {
@@ -49,6 +57,8 @@ struct ToolOptions {
     int32_t quality = -1;
     bool inPlace = false;
     bool help = false;
+    // Margin and tiling of both marks.
+    MarkLayout layout;
 };
 
 // Parses the arguments after the program name. On a usage error answers

@@ -22,9 +22,23 @@ Pictures:
                           original by its watermarked version
 
 Text watermark (active when --text is given):
-  --text TEXT             the text; a line feed in TEXT starts a new line
+  --text TEXT             the text; a line feed in TEXT starts a new line.
+                          These fill themselves in for each picture:
+                            {name}    file name without its extension
+                            {ext}     extension without the dot
+                            {width}   {height}  the picture's size in pixels
+                            {date}    date taken (EXIF) as YYYY-MM-DD, else
+                                      the file's modification date
+                            {year}    the year of {date}
+                            {camera}  camera model (EXIF), empty if none
+                            {n}       running number in list order, from 1
+                          {{ and }} write a brace; any other {word} is an
+                          error: --text "(c) {year} {name} #{n}"
   --font FAMILY           an installed font family (default: DejaVu Sans)
-  --size POINTS           1..1000 (default 24)
+  --size POINTS|PCT%      1..1000 points (default 24), or the height of the
+                          letters' em in pixels as 0.1%..100% of each
+                          picture's shorter side, so the text looks the same
+                          on every picture: --size 4%
   --style STYLE           normal, bold, italic or bold-italic (default normal)
   --color RRGGBB          text colour (default 000000, black)
   --opacity PERCENT       0..100 (default 100)
@@ -41,15 +55,41 @@ Image watermark (active when --image is given):
                           TIFF or ICO)
   --image-size SIZE       WxH in pixels; W alone keeps the proportions;
                           best: a tenth of the picture's own size;
-                          real: its own size (the default)
+                          real: its own size (the default);
+                          PCT%: its width as 0.1%..100% of each picture's
+                          width, and xPCT%: its height as a share of each
+                          picture's height, the proportions kept:
+                          --image-size 20%   --image-size x15%
   --image-opacity PERCENT 0..100 (default 100)
   --image-rotation DEG    0..360, clockwise (default 0)
   --image-align ANCHOR    where the image sits (default right-bottom)
 
+Placing both marks:
+  --margin N|PCT%         the space kept between a mark and the edges its
+                          anchor touches, in pixels or as 0.1%..100% of
+                          each picture's shorter side (default 10):
+                          --margin 3%
+  --tile                  repeat each mark over the whole picture in a grid
+                          that starts at its anchored place, every second
+                          row shifted by half a step: --tile
+  --tile-gap X[,Y]        space between tiles across and down, in pixels or
+                          as a percentage of the shorter side (default: one
+                          mark's width across, its height down; Y defaults
+                          to X): --tile --tile-gap 5%,8%
+
 ANCHOR is one of left-top, top, right-top, left, center, right, left-bottom,
-bottom, right-bottom. Each mark keeps a 10-pixel margin from the edges it
-touches; a mark that does not fit inside a picture with that margin is left
-off that picture. The text is drawn over the image watermark.
+bottom, right-bottom. Each mark keeps its margin from the edges it touches; a
+mark that does not fit inside a picture with that margin is left off that
+picture. The text is drawn over the image watermark. A picture on which a
+mark would come out under 1 pixel, over 268,435,456 pixels, or in more than
+100,000 tiles is not written, and its reason is printed.
+
+Examples:
+  stampora-batch --text "(c) Ann Lee" --size 4% --color ffffff photos out
+  stampora-batch --image logo.png --image-size 20% --image-opacity 60 \
+      --tile --tile-gap 10% --image-rotation 30 photos out
+  stampora-batch --text "{name} {date}" --size 3% --text-align left-bottom \
+      photos out
 
   -h, --help              show this text
 

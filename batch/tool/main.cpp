@@ -9,6 +9,7 @@
 
 #include "batch/BatchJob.h"
 #include "batch/tool/MarkSetup.h"
+#include "batch/tool/MarkSizeOptions.h"
 #include "batch/tool/TerminalUi.h"
 #include "batch/tool/ToolOptions.h"
 #include "batch/tool/ToolUsage.h"
@@ -85,6 +86,8 @@ int main(int argc, char** argv) {
     CBatchJob job;
     job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();
     job.quality = options->quality;
+    job.textFit = TextMarkFit(*options);
+    job.imageFit = ImageMarkFit(*options);
     if (options->textMark && !SetUpTextMark(*options->textMark, job.textMark, error)) return Refuse(error);
     if (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, error))
         return Refuse(error);
@@ -119,9 +122,8 @@ int main(int argc, char** argv) {
                     static_cast<int>(summary.damaged));
     }
     if (summary.markLeftOff > 0) {
-        std::printf(
-            "%d picture(s) too small for a mark and its 10-pixel margin: the mark was left off them\n",
-            static_cast<int>(summary.markLeftOff));
+        std::printf("%d picture(s) too small for a mark and its margin: the mark was left off them\n",
+                    static_cast<int>(summary.markLeftOff));
     }
     return summary.Complete() ? kExitAllWritten : kExitRunFailed;
 }

@@ -12,6 +12,7 @@
 #include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "platform/FontCatalog.h"
+#include "support/MarkMeasure.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -282,3 +283,103 @@ TEST_F(BatchToolTest, ParallelJobsWriteTheSameBytesAsOne) {
 }
 
 }  // namespace
+
+// Marks sized by each picture, tiled and filled in, checked on the written files.
+class MarkFittingToolTest : public BatchToolTest {
+protected:
+    void AddPlain(const std::string& name, int32_t width, int32_t height) {
+        ASSERT_TRUE(SolidPicture(width, height, 255, 255, 255).Save((source() / name).string()));
+    }
+};
+
+TEST_F(MarkFittingToolTest, RelativeSizesFollowEachPicture) {
+    AddPlain("small.png", 400, 300);
+    AddPlain("large.png", 1600, 1200);
+    ASSERT_TRUE(SolidPicture(64, 32, 255, 0, 0).Save(dir.File("logo.png")));
+    const ToolRun logos = Run({"--image", dir.File("logo.png"), "--image-size", "25%", "--margin", "2%",
+                               source().string(), output().string()});
+    ASSERT_EQ(logos.status, 0) << logos.err << logos.out;
+    const markmeasure::Box small = markmeasure::BoxOf(Load(output() / "small.png"), markmeasure::IsRed);
+    const markmeasure::Box large = markmeasure::BoxOf(Load(output() / "large.png"), markmeasure::IsRed);
+    EXPECT_EQ(small.Width(), 100);
+    EXPECT_EQ(small.Height(), 50);
+    EXPECT_EQ(large.Width(), 400);
+    EXPECT_EQ(large.Height(), 200);
+    EXPECT_EQ(small.right, 400 - 6);  // 2% of the shorter side
+    EXPECT_EQ(large.bottom, 1200 - 24);
+
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    const ToolRun text = Run({"--text", "Hx", "--size", "5%", source().string(), output().string()});
+    ASSERT_EQ(text.status, 0) << text.err << text.out;
+    const double ratio = markmeasure::InkHeightOnWhite(Load(output() / "large.png")) /
+                         markmeasure::InkHeightOnWhite(Load(output() / "small.png"));
+    EXPECT_NEAR(ratio, 4.0, 0.04);
+}
+
+TEST_F(MarkFittingToolTest, TilesCoverEveryQuadrantWholeOrCutByTheEdge) {
+    AddPlain("wide.png", 640, 400);
+    ASSERT_TRUE(SolidPicture(50, 30, 255, 0, 0).Save(dir.File("logo.png")));
+    const ToolRun run = Run({"--image", dir.File("logo.png"), "--tile", "--tile-gap", "20,3%",
+                             "--image-align", "center", source().string(), output().string()});
+    ASSERT_EQ(run.status, 0) << run.err << run.out;
+    const CRasterImage result = Load(output() / "wide.png");
+    for (const auto& [x, y] : {std::pair{0, 0}, {320, 0}, {0, 200}, {320, 200}}) {
+        int32_t red = 0;
+        for (int32_t py = y; py < y + 200; ++py)
+            for (int32_t px = x; px < x + 320; ++px) red += markmeasure::IsRed(result.PixelAt(px, py));
+        EXPECT_GT(red, 10000) << "quadrant at " << x << "," << y;
+    }
+    EXPECT_TRUE(markmeasure::RunsAreWholeOrEdgeCut(result, markmeasure::IsRed, 50, 30));
+    EXPECT_TRUE(markmeasure::IsRed(result.PixelAt(295, 185)));  // the centred tile
+
+    // A gap that would place more tiles than allowed fails that picture only.
+    ASSERT_TRUE(SolidPicture(1, 1, 255, 0, 0).Save(dir.File("dot.png")));
+    const ToolRun dense = Run({"--image", dir.File("dot.png"), "--tile", "--tile-gap", "0", source().string(),
+                               (dir.Path() / "dense").string()});
+    EXPECT_EQ(dense.status, 1);
+    EXPECT_NE(dense.out.find("256000 tiles"), std::string::npos) << dense.out;
+    EXPECT_FALSE(fs::exists(dir.Path() / "dense" / "wide.png"));
+}
+
+TEST_F(MarkFittingToolTest, PlaceholdersFillInAndUnknownOnesAreRefused) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    AddPlain("a.png", 300, 200);
+    ASSERT_EQ(Run({"--text", "{name}", source().string(), (dir.Path() / "named").string()}).status, 0);
+    ASSERT_EQ(Run({"--text", "a", source().string(), (dir.Path() / "typed").string()}).status, 0);
+    EXPECT_EQ(FileBytes(dir.Path() / "named" / "a.png"), FileBytes(dir.Path() / "typed" / "a.png"));
+
+    const ToolRun unknown = Run({"--text", "{name} by {author}", source().string(), output().string()});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("{author}"), std::string::npos) << unknown.err;
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--text", "x", "--size", "150%"},
+                                                {"--text", "x", "--margin", "0.01%"},
+                                                {"--image", dir.File("none.png"), "--image-size", "x0%"},
+                                                {"--text", "x", "--tile-gap", "5"}}) {
+        std::vector<std::string> arguments = bad;
+        arguments.push_back(source().string());
+        arguments.push_back(output().string());
+        const ToolRun refused = Run(arguments);
+        EXPECT_EQ(refused.status, 2) << bad[bad.size() - 2] << " " << bad.back();
+        EXPECT_NE(refused.err.find(bad[bad.size() - 2]), std::string::npos) << refused.err;
+    }
+    EXPECT_FALSE(fs::exists(output()));
+}
+
+TEST_F(MarkFittingToolTest, WorkersShareFittedLayersAndNumberInListOrder) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    const int32_t sides[][2] = {{300, 200}, {640, 480}, {300, 200}, {800, 500}, {640, 480}, {300, 200}};
+    for (int32_t i = 0; i < 6; ++i) AddPlain("p" + std::to_string(i) + ".png", sides[i][0], sides[i][1]);
+    ASSERT_TRUE(SolidPicture(30, 20, 255, 0, 0).Save(dir.File("logo.png")));
+    auto run = [&](const std::string& jobs, const std::string& folder) {
+        return Run({"--text", "#{n} {name} {width}x{height}", "--size", "6%", "--image", dir.File("logo.png"),
+                    "--image-size", "x10%", "--tile", "--jobs", jobs, source().string(),
+                    (dir.Path() / folder).string()})
+            .status;
+    };
+    ASSERT_EQ(run("1", "one"), 0);
+    ASSERT_EQ(run("4", "four"), 0);
+    for (int32_t i = 0; i < 6; ++i) {
+        const std::string name = "p" + std::to_string(i) + ".png";
+        EXPECT_EQ(FileBytes(dir.Path() / "one" / name), FileBytes(dir.Path() / "four" / name)) << name;
+    }
+}

@@ -177,3 +177,23 @@ TEST(TextEngine, ClipsDrawingToTheSurface) {
     layout.Draw(small.data(), 0, 0, 0);
     SUCCEED();
 }
+
+TEST(TextEngine, TakesSizesInPixelsBetweenWholePoints) {
+    if (!IsInstalledFamily(kTestFamily)) GTEST_SKIP() << kTestFamily << " is not installed";
+    // 32 pixels at 96 dpi are 24 points exactly: the same layout.
+    TextStyle pixels = Style(1);
+    pixels.pixelSize = 32.0f;
+    const CTextLayout fromPixels = LayOutText(pixels, "Stampora");
+    const CTextLayout fromPoints = LayOutText(Style(24), "Stampora");
+    EXPECT_FLOAT_EQ(fromPixels.Width(), fromPoints.Width());
+    EXPECT_FLOAT_EQ(fromPixels.Height(), fromPoints.Height());
+    // 15 pixels (11.25 points) lies strictly between 11 and 12 points.
+    pixels.pixelSize = 15.0f;
+    const float between = LayOutText(pixels, "Stampora").Width();
+    EXPECT_GT(between, LayOutText(Style(11), "Stampora").Width());
+    EXPECT_LT(between, LayOutText(Style(12), "Stampora").Width());
+    for (float refused : {0.5f, kMaxTextPixelSize + 1.0f}) {
+        pixels.pixelSize = refused;
+        EXPECT_TRUE(LayOutText(pixels, "Stampora").IsEmpty()) << refused;
+    }
+}

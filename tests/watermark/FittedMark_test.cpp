@@ -1,0 +1,214 @@
+// Marks made to fit each picture: relative sizes, margins, tiling, filled-in
+// text and the layers kept between pictures.
+#include "watermark/FittedMark.h"
+
+#include <gtest/gtest.h>
+
+#include "batch/BatchTestSupport.h"
+#include "batch/WatermarkFile.h"
+#include "codecs/ImageProperties.h"
+#include "codecs/PictureFiles.h"
+#include "platform/FontCatalog.h"
+#include "support/MarkMeasure.h"
+#include "support/TestPaths.h"
+#include "watermark/StampOnto.h"
+
+namespace {
+
+using markmeasure::IsRed;
+
+ImageWatermark Logo(int32_t width, int32_t height) {
+    ImageWatermark mark;
+    mark.source = batchtest::SolidPicture(width, height, 255, 0, 0);
+    mark.base.width = width;
+    mark.base.height = height;
+    mark.base.enabled = true;
+    mark.base.alignment = RightBottom;
+    EXPECT_TRUE(mark.RebuildLayer());
+    return mark;
+}
+
+TextWatermark Text(const std::u16string& text) {
+    TextWatermark mark;
+    mark.text = text;
+    mark.font = {24, kFontWeightNormal, false, kDefaultCharSet, u"DejaVu Sans"};
+    mark.base.enabled = true;
+    mark.base.alignment = LeftTop;
+    mark.UpdateParams();
+    EXPECT_TRUE(mark.RebuildLayer());
+    return mark;
+}
+
+MarkFit Percent(double share, FitSide side) {
+    MarkFit fit;
+    fit.sizePercent = share;
+    fit.side = side;
+    return fit;
+}
+
+bool SamePixels(const CRasterImage& a, const CRasterImage& b) {
+    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
+    if (a.Bpp() != b.Bpp()) return false;
+    const size_t rowBytes = static_cast<size_t>(a.Width()) * static_cast<size_t>(a.Bpp()) / 8;
+    for (int32_t y = 0; y < a.Height(); ++y)
+        if (!std::equal(a.Row(y), a.Row(y) + rowBytes, b.Row(y))) return false;
+    return true;
+}
+
+}  // namespace
+
+TEST(FittedImageMark, FollowsThePicturesWidthOrHeightAndKeepsLayersBySize) {
+    const ImageWatermark logo = Logo(200, 100);
+    CFittedImageMark byWidth(logo, Percent(25, FitSide::Width));
+    PreparedMark small;
+    PreparedMark large;
+    PreparedMark again;
+    std::string reason;
+    ASSERT_TRUE(byWidth.ForPicture(400, 300, small, reason)) << reason;
+    ASSERT_TRUE(byWidth.ForPicture(1600, 1200, large, reason)) << reason;
+    ASSERT_TRUE(byWidth.ForPicture(400, 900, again, reason)) << reason;
+    EXPECT_EQ(small.layer->Width(), 100);
+    EXPECT_EQ(small.layer->Height(), 50);
+    EXPECT_EQ(large.base.markWidth, 400);
+    EXPECT_EQ(large.base.markHeight, 200);
+    EXPECT_EQ(again.layer.get(), small.layer.get());  // same width: the same layer, not a rebuild
+
+    CFittedImageMark byHeight(logo, Percent(20, FitSide::Height));
+    ASSERT_TRUE(byHeight.ForPicture(400, 300, small, reason));
+    EXPECT_EQ(small.base.markWidth, 120);
+    EXPECT_EQ(small.base.markHeight, 60);
+
+    // Under one pixel, or more pixels than a picture may hold: refused with
+    // the sizes in the reason.
+    EXPECT_FALSE(byWidth.ForPicture(3, 300, small, reason));
+    EXPECT_NE(reason.find("under 1 pixel"), std::string::npos) << reason;
+    const ImageWatermark tall = Logo(1, 40000);
+    CFittedImageMark huge(tall, Percent(100, FitSide::Width));
+    EXPECT_FALSE(huge.ForPicture(20000, 100, small, reason));
+    EXPECT_NE(reason.find("268435456-pixel limit"), std::string::npos) << reason;
+}
+
+TEST(FittedTextMark, SizeFollowsTheShorterSideAndTextFillsIn) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    const TextWatermark named = Text(u"{name}");
+    CFittedTextMark fitted(named, Percent(5, FitSide::Shorter));
+    MarkTextFacts facts;
+    facts.name = "H";
+    facts.width = 400;
+    facts.height = 300;
+    PreparedMark small;
+    PreparedMark large;
+    std::string reason;
+    ASSERT_TRUE(fitted.ForPicture(facts, small, reason)) << reason;
+    facts.width = 1600;
+    facts.height = 1200;
+    ASSERT_TRUE(fitted.ForPicture(facts, large, reason)) << reason;
+    // The ink of "H" is a quarter as tall on a picture a quarter the size.
+    auto inkRows = [](const CRasterImage& layer) {
+        double rows = 0.0;
+        for (int32_t y = 0; y < layer.Height(); ++y) {
+            uint8_t most = 0;
+            for (int32_t x = 0; x < layer.Width(); ++x) most = std::max(most, layer.PixelAt(x, y)[3]);
+            rows += most / 255.0;
+        }
+        return rows;
+    };
+    EXPECT_NEAR(inkRows(*large.layer) / inkRows(*small.layer), 4.0, 0.04);
+
+    // {name} draws exactly what the plain text draws.
+    const TextWatermark plain = Text(u"a");
+    CFittedTextMark literal(plain, MarkFit{});
+    const TextWatermark named24 = Text(u"{name}");
+    CFittedTextMark filled(named24, MarkFit{});
+    facts.name = "a";
+    PreparedMark fromName;
+    PreparedMark fromText;
+    ASSERT_TRUE(filled.ForPicture(facts, fromName, reason));
+    ASSERT_TRUE(literal.ForPicture(facts, fromText, reason));
+    EXPECT_TRUE(SamePixels(*fromName.layer, *fromText.layer));
+    EXPECT_EQ(fromText.layer.get(), &plain.layer);  // a fixed mark is used as rendered
+
+    facts.width = 10;
+    facts.height = 10;
+    EXPECT_FALSE(fitted.ForPicture(facts, small, reason));
+    EXPECT_NE(reason.find("0.50 pixels"), std::string::npos) << reason;
+}
+
+TEST(FittedMark, MarginFollowsTheShorterSide) {
+    const ImageWatermark logo = Logo(20, 10);
+    MarkFit fit;
+    fit.layout.margin = RelativeLength{3, true};
+    CFittedImageMark fitted(logo, fit);
+    PreparedMark prepared;
+    std::string reason;
+    ASSERT_TRUE(fitted.ForPicture(1000, 500, prepared, reason));
+    EXPECT_EQ(prepared.base.margin, 15);
+    prepared.base.PlaceByAlignment(1000, 500);
+    EXPECT_EQ(prepared.base.x, 1000 - 20 - 15);
+    EXPECT_EQ(prepared.base.y, 500 - 10 - 15);
+}
+
+TEST(StampLaidOut, TilesCoverThePictureWithWholeOrEdgeCutMarks) {
+    const ImageWatermark logo = Logo(40, 20);
+    CRasterImage picture = batchtest::SolidPicture(400, 300, 128, 128, 128);
+    picture.PromoteDepth(32);
+    WatermarkBase placed = logo.base;
+    placed.PlaceByAlignment(400, 300);
+    MarkLayout layout;
+    layout.tile = true;
+    std::string reason;
+    ASSERT_EQ(StampLaidOut(picture, placed, logo.layer, layout, reason), MarkStamp::Stamped) << reason;
+    for (const auto& [x, y] : {std::pair{0, 0}, {200, 0}, {0, 150}, {200, 150}}) {
+        int32_t red = 0;
+        for (int32_t py = y; py < y + 150; ++py)
+            for (int32_t px = x; px < x + 200; ++px) red += IsRed(picture.PixelAt(px, py));
+        EXPECT_GT(red, 2000) << "quadrant at " << x << "," << y;
+    }
+    EXPECT_TRUE(markmeasure::RunsAreWholeOrEdgeCut(picture, IsRed, 40, 20));
+    EXPECT_TRUE(IsRed(picture.PixelAt(placed.x, placed.y)));  // the anchored tile is one of them
+
+    // A gap that would take too many tiles stamps nothing.
+    CRasterImage untouched = batchtest::SolidPicture(400, 300, 128, 128, 128);
+    untouched.PromoteDepth(32);
+    const ImageWatermark dot = Logo(1, 1);
+    WatermarkBase dotPlaced = dot.base;
+    dotPlaced.PlaceByAlignment(400, 300);
+    layout.gapX = layout.gapY = RelativeLength{0, false};
+    EXPECT_EQ(StampLaidOut(untouched, dotPlaced, dot.layer, layout, reason), MarkStamp::Failed);
+    EXPECT_NE(reason.find("120000 tiles"), std::string::npos) << reason;
+    EXPECT_EQ(markmeasure::BoxOf(untouched, IsRed).Width(), 0);
+}
+
+TEST(WatermarkFile, DateComesFromTheCameraJpegsMetadata) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    ScratchDir dir;
+    // The camera JPEG's own metadata, on a picture large enough for the text.
+    auto cameraPicture = [](CRasterImage& picture, const std::string&, CImageProperties* metadata,
+                            FileStatus& status) {
+        CRasterImage thumbnail;
+        if (!ReadPictureAndMetadata(thumbnail, FixturePath("jpeg/orientation-6.jpg"), metadata, status))
+            return false;
+        picture = batchtest::SolidPicture(400, 300, 255, 255, 255);
+        return true;
+    };
+    const TextWatermark dated = Text(u"{date} {camera}");
+    const TextWatermark written = Text(u"2024-05-06 Model 7");
+    CFittedTextMark fromMetadata(dated, MarkFit{});
+    CFittedTextMark fromText(written, MarkFit{});
+    const ImageWatermark none;
+    CFittedImageMark noImage(none, MarkFit{});
+    CRasterImage work;
+    ASSERT_EQ(
+        WatermarkFile(work, "photo.jpg", dir.File("dated.bmp"), noImage, fromMetadata, 1, -1, cameraPicture)
+            .outcome,
+        BatchFileOutcome::Written);
+    ASSERT_EQ(WatermarkFile(work, "photo.jpg", dir.File("typed.bmp"), noImage, fromText, 1, -1, cameraPicture)
+                  .outcome,
+              BatchFileOutcome::Written);
+    CRasterImage a;
+    CRasterImage b;
+    ASSERT_TRUE(a.Load(dir.File("dated.bmp")));
+    ASSERT_TRUE(b.Load(dir.File("typed.bmp")));
+    EXPECT_GT(markmeasure::InkHeightOnWhite(a), 5.0);
+    EXPECT_TRUE(SamePixels(a, b));
+}

@@ -1,0 +1,55 @@
+#pragma once
+// A batch run's text or image mark made to fit each picture: its size taken
+// from the picture's, its text filled in, its margin resolved, and the layers
+// made kept by what they were made from. Both may be used by several workers
+// at once; the marks they were built on must outlive them and stay unchanged.
+#include <cstdint>
+#include <string>
+
+#include "watermark/ImageWatermark.h"
+#include "watermark/MarkFit.h"
+#include "watermark/MarkLayerCache.h"
+#include "watermark/MarkText.h"
+#include "watermark/TextWatermark.h"
+
+class CFittedTextMark {
+public:
+    // A text that passes CheckMarkText is filled in per picture; any other is
+    // drawn as written.
+    CFittedTextMark(const TextWatermark& mark, const MarkFit& fit);
+    CFittedTextMark(TextWatermark&&, const MarkFit&) = delete;  // the mark must outlive this
+
+    // The text names something of the picture (its name, date, camera, ...),
+    // so each picture's facts are needed, its metadata among them.
+    bool FillsIn() const { return fillsIn; }
+    const MarkLayout& Layout() const { return fit.layout; }
+
+    // The mark for the picture described by `facts` (its size included). False
+    // with the reason when no mark can be made for it: a size under 1 pixel
+    // or beyond what the text engine draws, or no memory for the layer.
+    bool ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, std::string& reason);
+
+private:
+    const TextWatermark& mark;
+    MarkFit fit;
+    bool fillsIn;
+    CMarkLayerCache cache;
+};
+
+class CFittedImageMark {
+public:
+    CFittedImageMark(const ImageWatermark& mark, const MarkFit& fit);
+    CFittedImageMark(ImageWatermark&&, const MarkFit&) = delete;  // the mark must outlive this
+
+    const MarkLayout& Layout() const { return fit.layout; }
+
+    // The mark for a picture of this size. False with the reason when no
+    // mark can be made for it: a side under 1 pixel, more pixels than a
+    // picture may hold, or no memory for the layer.
+    bool ForPicture(int32_t pictureWidth, int32_t pictureHeight, PreparedMark& prepared, std::string& reason);
+
+private:
+    const ImageWatermark& mark;
+    MarkFit fit;
+    CMarkLayerCache cache;
+};
