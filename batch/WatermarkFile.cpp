@@ -57,6 +57,8 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     }
     result.imageMarkLeftOff = image == MarkStamp::LeftOff;
     result.textMarkLeftOff = text == MarkStamp::LeftOff;
+    if (image == MarkStamp::Stamped) result.imageMarkSize = {imagePlaced.markWidth, imagePlaced.markHeight};
+    if (text == MarkStamp::Stamped) result.textMarkSize = {textPlaced.markWidth, textPlaced.markHeight};
 
     FileStatus written;
     if (!work.Save(outputPath, quality, &written)) {
