@@ -96,8 +96,17 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         ui.FileFinished(name, result);
     }
     summary.unreadable = static_cast<int32_t>(refused.size());
+    // A share of a list that has pictures may be empty (more shares than
+    // pictures): that share is done, not a run without files.
+    const bool listHadFiles = !fileList.empty();
+    fileList = TakeShard(fileList, selection.shardIndex, selection.shardCount);
     fileCount = static_cast<int32_t>(fileList.size());
     summary.fileCount = fileCount + summary.unreadable;
+    if (fileCount <= 0 && listHadFiles) {
+        summary.state = BatchRunState::Finished;
+        ui.ShowMessage(BatchFinishMessage(summary), kBatchFinishCaption, MessageIcon::None);
+        return summary;
+    }
     if (fileCount <= 0) {
         ui.ShowMessage(kNoFileText, kBatchErrorCaption, MessageIcon::None);
         summary.state = BatchRunState::NoFile;

@@ -121,6 +121,6 @@ bool SelectSourceFiles(const std::string& sourceDirectory, const std::string& ou
     } else if (!ScanSourceDirectory(sourceDirectory, filter, list)) {
         return false;
     }
-    names = TakeShard(list, selection.shardIndex, selection.shardCount);
+    names = std::move(list);
     return true;
 }

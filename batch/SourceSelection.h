@@ -19,9 +19,9 @@ struct SourceSelection {
     int32_t shardCount = 1;
 };
 
-// The selected names, sorted by name, passing the dotted type filter and cut
-// to the chosen shard. Without a list or recursion this is the plain folder
-// listing. Answers false, leaving `names` as it was, when the source folder
+// The selected names, sorted by name, passing the dotted type filter, before
+// they are cut to the chosen shard. Without a list or recursion this is the
+// plain folder listing. Answers false, leaving `names` as it was, when the source folder
 // cannot be listed; `refused` gets each given name that was left out because
 // it lies outside the source folder.
 bool SelectSourceFiles(const std::string& sourceDirectory, const std::string& outputDirectory,

@@ -336,6 +336,9 @@ TEST_F(BatchToolTest, ShardsOfATreeTogetherMakeOneRun) {
     EXPECT_NE(again.out.find("5 written"), std::string::npos) << again.out;
     EXPECT_EQ(TreeBytes(source() / "marked"), whole);
 
+    // More shares than pictures: the empty ones are done, not failed.
+    const ToolRun empty = runInto(dir.Path() / "shard9", {"--shard", "99/99"});
+    EXPECT_NE(empty.out.find("0 written"), std::string::npos) << empty.out;
     EXPECT_EQ(Run({"--shard", "4/3", "--text", "x", source().string()}).status, 2);
 }
 
