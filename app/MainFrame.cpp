@@ -19,6 +19,7 @@
 #include "app/OutputDirectory.h"
 #include "app/OutputDirectoryDialog.h"
 #include "app/ProgramIcon.h"
+#include "app/dialogs/MarkCommands.h"
 #include "platform/MessageSink.h"
 #include "platform/PathJoin.h"
 #include "platform/qt/Choosers.h"
@@ -83,6 +84,7 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     BuildToolBar();
     BuildShortcuts();
+    ConnectMarkCommands(*this);
 
     statusBar()->setObjectName(QStringLiteral("id59393"));
     readyLabel = new QLabel(QStringLiteral("Ready"));
@@ -129,7 +131,7 @@ void MainFrame::BuildMenus() {
                    QStringLiteral("Quit the application; prompts to save documents"), QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    // The watermark dialogs and the batch dialog are connected by their own code.
+    // The watermark dialogs and the batch dialog are connected by ConnectMarkCommands.
     QAction* textMark = AddCommand(kTextWatermark, QStringLiteral("&Text Watermark"),
                                    QStringLiteral("Text Watermark"), QStringLiteral("Add Text Watermark"));
     textMark->setIcon(ToolbarIcon(2));

@@ -1,0 +1,65 @@
+#include "app/dialogs/AlignmentGrid.h"
+
+#include <QGridLayout>
+
+namespace {
+
+struct CellLook {
+    MarkAlignment alignment;
+    const char* strip;
+};
+
+// Row by row from the top left.
+constexpr std::array<CellLook, 9> kCells{{
+    {LeftTop, ":/alignment/left-top.bmp"},
+    {Top, ":/alignment/top.bmp"},
+    {RightTop, ":/alignment/right-top.bmp"},
+    {Left, ":/alignment/left.bmp"},
+    {Center, ":/alignment/center.bmp"},
+    {Right, ":/alignment/right.bmp"},
+    {LeftBottom, ":/alignment/left-bottom.bmp"},
+    {Bottom, ":/alignment/bottom.bmp"},
+    {RightBottom, ":/alignment/right-bottom.bmp"},
+}};
+
+}  // namespace
+
+// The cell images are compiled in; naming them here keeps them linked in
+// when the editor's code comes from a static library. (Outside any
+// namespace, as the resource's registration function is.)
+static void EnsureCellImages() {
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(dialogs);
+        return true;
+    }();
+    (void)registered;
+}
+
+AlignmentGrid::AlignmentGrid(const std::array<int, 9>& ids, QWidget* parent) : QWidget(parent), ids(ids) {
+    EnsureCellImages();
+    auto* layout = new QGridLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    for (size_t i = 0; i < kCells.size(); ++i) {
+        auto* cell =
+            new AlignmentButton(ids[i], kCells[i].alignment, QString::fromLatin1(kCells[i].strip), this);
+        cells[i] = cell;
+        layout->addWidget(cell, static_cast<int>(i / 3), static_cast<int>(i % 3));
+        connect(cell, &AlignmentButton::clicked, this, [this, i] { Choose(i); });
+    }
+    setFixedSize(sizeHint());
+}
+
+AlignmentButton* AlignmentGrid::Cell(MarkAlignment alignment) const {
+    for (AlignmentButton* cell : cells) {
+        if (cell->Alignment() == alignment) return cell;
+    }
+    return nullptr;
+}
+
+void AlignmentGrid::Choose(size_t index) {
+    for (AlignmentButton* cell : cells) cell->setEnabled(true);
+    cells[index]->setEnabled(false);
+    markedCell = ids[index];
+    emit Chosen(cells[index]->Alignment());
+}

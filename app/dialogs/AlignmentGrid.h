@@ -1,0 +1,29 @@
+#pragma once
+// A 3 x 3 grid of alignment cells choosing a mark's anchor. The chosen cell
+// is shown by disabling it (its grey image), so it cannot be chosen again
+// until another cell is.
+#include <QWidget>
+#include <array>
+
+#include "app/dialogs/AlignmentButton.h"
+
+class AlignmentGrid : public QWidget {
+    Q_OBJECT
+public:
+    // `ids` are the nine cells' control ids, row by row from the top left.
+    AlignmentGrid(const std::array<int, 9>& ids, QWidget* parent);
+
+    // The id of the chosen cell; 0 while none is.
+    int MarkedCell() const { return markedCell; }
+    AlignmentButton* Cell(MarkAlignment alignment) const;
+
+signals:
+    void Chosen(MarkAlignment alignment);
+
+private:
+    void Choose(size_t index);
+
+    std::array<int, 9> ids;
+    std::array<AlignmentButton*, 9> cells{};
+    int markedCell = 0;
+};

@@ -1,0 +1,312 @@
+#include "app/dialogs/BatchWatermarkDialog.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/dialogs/AlignmentGrid.h"
+#include "app/dialogs/DialogControls.h"
+#include "app/dialogs/DialogFields.h"
+#include "app/dialogs/ImageWatermarkDialog.h"
+#include "app/dialogs/TextWatermarkDialog.h"
+#include "batch/FileResultLine.h"
+#include "platform/qt/Choosers.h"
+
+namespace {
+
+// Longest directory a chooser may hand back; a longer path would not leave
+// room for a file name.
+constexpr qsizetype kMaxDirectoryLength = 259;
+
+// How many files the closing message names.
+constexpr size_t kNamedFiles = 10;
+
+constexpr std::array<int, 9> kTextGridIds{1067, 1087, 1088, 1089, 1090, 1091, 1092, 1093, 1094};
+constexpr std::array<int, 9> kImageGridIds{1095, 1096, 1097, 1098, 1099, 1100, 1101, 1102, 1103};
+
+int32_t CheckState(const QCheckBox& box) {
+    return box.isChecked() ? 1 : 0;
+}
+
+// A flag outside 0..2 is shown as clear.
+bool ShownChecked(int32_t flag) {
+    return flag == 1 || flag == 2;
+}
+
+// Keeps the application from taking input while a run goes on and shows it
+// busy; painting goes on.
+class RunInProgress {
+public:
+    explicit RunInProgress(bool& running) : running(running) {
+        running = true;
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    ~RunInProgress() {
+        QApplication::restoreOverrideCursor();
+        running = false;
+    }
+    RunInProgress(const RunInProgress&) = delete;
+    RunInProgress& operator=(const RunInProgress&) = delete;
+
+private:
+    bool& running;
+};
+
+}  // namespace
+
+std::string ClosingMessageWithFiles(const std::string& message, const std::vector<std::string>& lines,
+                                    int32_t count) {
+    if (lines.empty()) return message;
+    std::string text = message + "\n";
+    for (const std::string& line : lines) text += "\n" + line;
+    const int32_t more = count - static_cast<int32_t>(lines.size());
+    if (more > 0) text += "\n... and " + std::to_string(more) + " more.";
+    return text;
+}
+
+std::string ReplaceOriginalsQuestion(const std::string& directory) {
+    return "The output directory is the source directory:\n" + directory +
+           "\nEvery original picture there will be replaced by its watermarked version. Go on?";
+}
+
+BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, QWidget* parent)
+    : QDialog(parent),
+      sourceEdit(Named(new QLineEdit(this), 1022)),
+      outputEdit(Named(new QLineEdit(this), 1063)),
+      allImagesBox(Named(new QCheckBox(QStringLiteral("All Images"), this), 1013)),
+      jpgBox(Named(new QCheckBox(QStringLiteral("JPG/JPEG"), this), 1014)),
+      bmpBox(Named(new QCheckBox(QStringLiteral("BMP"), this), 1015)),
+      pngBox(Named(new QCheckBox(QStringLiteral("PNG"), this), 1020)),
+      gifBox(Named(new QCheckBox(QStringLiteral("GIF"), this), 1016)),
+      tgaBox(Named(new QCheckBox(QStringLiteral("TGA"), this), 1017)),
+      textGrid(new AlignmentGrid(kTextGridIds, this)),
+      imageGrid(new AlignmentGrid(kImageGridIds, this)),
+      progress(Named(new QProgressBar(this), 1065)),
+      processButton(Named(new QPushButton(QStringLiteral("PROCESS"), this), 1068)) {
+    setWindowTitle(QStringLiteral("Batch Watermark"));
+    job.outputDirectory = outputDirectory;
+    sourceEdit->setMinimumWidth(360);
+    progress->setRange(0, 100);
+    progress->setValue(0);
+    progress->setTextVisible(false);
+
+    auto* browseSource = Named(new QPushButton(QStringLiteral("Browse..."), this), 1062);
+    auto* browseOutput = Named(new QPushButton(QStringLiteral("Browse..."), this), 1064);
+    auto* textButton = Named(new QPushButton(QStringLiteral("Text"), this), 1076);
+    auto* imageButton = Named(new QPushButton(QStringLiteral("Image"), this), 1086);
+    auto* closeButton = Named(new QPushButton(QStringLiteral("CLOSE"), this), 2);
+    for (QPushButton* button : {browseSource, browseOutput, textButton, imageButton, closeButton}) {
+        button->setAutoDefault(false);
+    }
+    processButton->setDefault(true);
+
+    auto* sourceRow = new QHBoxLayout;
+    sourceRow->addWidget(sourceEdit, 1);
+    sourceRow->addWidget(browseSource);
+
+    auto* types = new QGroupBox(this);
+    auto* typeRow = new QHBoxLayout(types);
+    for (QCheckBox* box : {allImagesBox, jpgBox, bmpBox, pngBox, gifBox, tgaBox}) typeRow->addWidget(box);
+    typeRow->addStretch();
+
+    const auto markGroup = [this](const QString& title, QPushButton* settings, AlignmentGrid* grid) {
+        auto* group = new QGroupBox(title, this);
+        auto* row = new QHBoxLayout(group);
+        row->addWidget(settings, 0, Qt::AlignVCenter);
+        row->addSpacing(16);
+        row->addWidget(new QLabel(QStringLiteral("Align"), group), 0, Qt::AlignVCenter);
+        row->addWidget(grid, 0, Qt::AlignVCenter);
+        row->addStretch();
+        return group;
+    };
+    auto* marks = new QHBoxLayout;
+    marks->addWidget(markGroup(QStringLiteral("Text Watermark"), textButton, textGrid));
+    marks->addWidget(markGroup(QStringLiteral("Image Watermark"), imageButton, imageGrid));
+
+    auto* outputRow = new QHBoxLayout;
+    outputRow->addWidget(outputEdit, 1);
+    outputRow->addWidget(browseOutput);
+
+    auto* commandRow = new QHBoxLayout;
+    commandRow->addStretch();
+    commandRow->addWidget(processButton);
+    commandRow->addWidget(closeButton);
+
+    auto* layout = new QVBoxLayout(this);
+    auto* sourceLabel = new QLabel(QStringLiteral("The Source Directory"), this);
+    sourceLabel->setBuddy(sourceEdit);
+    auto* outputLabel = new QLabel(QStringLiteral("The output directory"), this);
+    outputLabel->setBuddy(outputEdit);
+    layout->addWidget(sourceLabel);
+    layout->addLayout(sourceRow);
+    layout->addWidget(types);
+    layout->addLayout(marks);
+    layout->addWidget(outputLabel);
+    layout->addLayout(outputRow);
+    layout->addWidget(progress);
+    layout->addLayout(commandRow);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(allImagesBox, &QCheckBox::clicked, this, &BatchWatermarkDialog::AllImagesClicked);
+    connect(jpgBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::jpg); });
+    connect(bmpBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::bmp); });
+    connect(pngBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::png); });
+    connect(gifBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::gif); });
+    connect(tgaBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::tga); });
+    connect(browseSource, &QPushButton::clicked, this, [this] { Browse(true); });
+    connect(browseOutput, &QPushButton::clicked, this, [this] { Browse(false); });
+    connect(textButton, &QPushButton::clicked, this, &BatchWatermarkDialog::EditTextMark);
+    connect(imageButton, &QPushButton::clicked, this, &BatchWatermarkDialog::EditImageMark);
+    connect(textGrid, &AlignmentGrid::Chosen, this,
+            [this](MarkAlignment a) { job.textMark.base.alignment = a; });
+    connect(imageGrid, &AlignmentGrid::Chosen, this,
+            [this](MarkAlignment a) { job.imageMark.base.alignment = a; });
+    connect(processButton, &QPushButton::clicked, this, &BatchWatermarkDialog::Process);
+    connect(closeButton, &QPushButton::clicked, this, &BatchWatermarkDialog::reject);
+
+    ShowFields();
+}
+
+bool BatchWatermarkDialog::ReadFields(BatchFields& fields) {
+    fields.sourceDirectory = Utf8FromQString(sourceEdit->text());
+    fields.outputDirectory = Utf8FromQString(outputEdit->text());
+    fields.types.allImages = CheckState(*allImagesBox);
+    fields.types.jpg = CheckState(*jpgBox);
+    fields.types.bmp = CheckState(*bmpBox);
+    fields.types.png = CheckState(*pngBox);
+    fields.types.gif = CheckState(*gifBox);
+    fields.types.tga = CheckState(*tgaBox);
+    return true;
+}
+
+void BatchWatermarkDialog::StoreFields() {
+    BatchFields fields;
+    ReadFields(fields);
+    job.sourceDirectory = fields.sourceDirectory;
+    job.outputDirectory = fields.outputDirectory;
+    job.typeFlags = fields.types;
+}
+
+void BatchWatermarkDialog::ShowFields() {
+    sourceEdit->setText(QStringFromUtf8(job.sourceDirectory));
+    outputEdit->setText(QStringFromUtf8(job.outputDirectory));
+    const BatchTypeFlags& flags = job.typeFlags;
+    allImagesBox->setChecked(ShownChecked(flags.allImages));
+    jpgBox->setChecked(ShownChecked(flags.jpg));
+    bmpBox->setChecked(ShownChecked(flags.bmp));
+    pngBox->setChecked(ShownChecked(flags.png));
+    gifBox->setChecked(ShownChecked(flags.gif));
+    tgaBox->setChecked(ShownChecked(flags.tga));
+}
+
+void BatchWatermarkDialog::AllImagesClicked() {
+    StoreFields();
+    if (job.typeFlags.allImages == 0) return;
+    BatchTypeFlags& flags = job.typeFlags;
+    flags.jpg = flags.bmp = flags.png = flags.gif = flags.tga = 1;
+    ShowFields();
+}
+
+void BatchWatermarkDialog::TypeClicked(int32_t BatchTypeFlags::*flag) {
+    StoreFields();
+    if (job.typeFlags.*flag != 0) return;
+    job.typeFlags.allImages = 0;
+    ShowFields();
+}
+
+void BatchWatermarkDialog::Browse(bool source) {
+    std::string& stored = source ? job.sourceDirectory : job.outputDirectory;
+    const std::optional<QString> chosen =
+        CurrentChoosers().ChooseFolder(this,
+                                       source ? QStringLiteral("Browse the source directory")
+                                              : QStringLiteral("Browse the output directory"),
+                                       QStringFromUtf8(stored), !source);
+    if (!chosen || chosen->isEmpty()) return;
+    stored = Utf8FromQString(chosen->left(kMaxDirectoryLength));
+    // Text typed into either edit since the fields were last read gives way
+    // to the stored directories.
+    ShowFields();
+}
+
+void BatchWatermarkDialog::EditTextMark() {
+    TextWatermarkDialog dialog(this);
+    dialog.mark = job.textMark;
+    if (dialog.exec() != QDialog::Accepted) return;
+    job.textMark = dialog.mark;
+    job.textMark.UpdateParams();
+}
+
+void BatchWatermarkDialog::EditImageMark() {
+    ImageWatermarkDialog dialog(this);
+    dialog.mark = job.imageMark;
+    if (dialog.exec() != QDialog::Accepted) return;
+    job.imageMark = dialog.mark;
+}
+
+void BatchWatermarkDialog::Process() {
+    if (running) return;
+    incompleteCount = 0;
+    incompleteLines.clear();
+    {
+        const RunInProgress run(running);
+        job.RunBatch(*this);
+    }
+    if (closeAfterRun) reject();
+}
+
+void BatchWatermarkDialog::EnableProcess(bool enabled) {
+    processButton->setEnabled(enabled);
+}
+
+void BatchWatermarkDialog::SetProgress(int32_t position) {
+    progress->setValue(position);
+    // The run holds the thread: let the window paint (and be repainted when
+    // uncovered) without taking any input.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void BatchWatermarkDialog::FileFinished(const std::string& name, const BatchFileResult& result) {
+    if (result.Complete()) return;
+    ++incompleteCount;
+    if (incompleteLines.size() < kNamedFiles) incompleteLines.push_back(FileResultLine(name, result));
+}
+
+void BatchWatermarkDialog::ShowMessage(const std::string& text, const std::string& caption,
+                                       MessageIcon icon) {
+    // The closing message names the files that did not come out whole.
+    const std::string shown = caption == kBatchFinishCaption
+                                  ? ClosingMessageWithFiles(text, incompleteLines, incompleteCount)
+                                  : text;
+    ::ShowMessage(shown, caption, icon, MessageButtons::Ok);
+}
+
+bool BatchWatermarkDialog::ConfirmReplaceOriginals(const std::string& directory) {
+    return ::ShowMessage(ReplaceOriginalsQuestion(directory), "Batch Watermark", MessageIcon::Question,
+                         MessageButtons::YesNo) == MessageAnswer::Yes;
+}
+
+void BatchWatermarkDialog::reject() {
+    // A run cannot be interrupted; closing takes effect when it has ended.
+    if (running) {
+        closeAfterRun = true;
+        return;
+    }
+    QDialog::reject();
+}
+
+void BatchWatermarkDialog::closeEvent(QCloseEvent* event) {
+    if (running) {
+        closeAfterRun = true;
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}

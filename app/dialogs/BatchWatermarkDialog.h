@@ -1,0 +1,84 @@
+#pragma once
+// "Batch Watermark": collects what a batch run needs (source directory,
+// picture types, a text and an image watermark each with its anchor, output
+// directory), starts runs and shows their progress. Runs go on in the
+// dialog's own thread: the window keeps painting its progress but takes no
+// input until the run ends. Everything it holds is discarded when it closes.
+#include <QDialog>
+#include <string>
+#include <vector>
+
+#include "batch/BatchJob.h"
+#include "batch/BatchUi.h"
+
+class AlignmentGrid;
+class QCheckBox;
+class QLineEdit;
+class QProgressBar;
+class QPushButton;
+
+class BatchWatermarkDialog : public QDialog, public CBatchUi {
+    Q_OBJECT
+public:
+    // `outputDirectory` is the editor's output directory (UTF-8), the
+    // starting value of the output field.
+    explicit BatchWatermarkDialog(const std::string& outputDirectory, QWidget* parent = nullptr);
+
+    // The job: directories and type flags as last read, and the two marks.
+    CBatchJob job;
+
+    bool Running() const { return running; }
+
+    // CBatchUi.
+    bool ReadFields(BatchFields& fields) override;
+    void EnableProcess(bool enabled) override;
+    void SetProgress(int32_t position) override;
+    void ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) override;
+    bool ConfirmReplaceOriginals(const std::string& directory) override;
+    void FileFinished(const std::string& name, const BatchFileResult& result) override;
+
+public slots:
+    void reject() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Reads the directory edits and the check boxes into the job.
+    void StoreFields();
+    void ShowFields();
+    void AllImagesClicked();
+    void TypeClicked(int32_t BatchTypeFlags::*flag);
+    void Browse(bool source);
+    void EditTextMark();
+    void EditImageMark();
+    void Process();
+
+    bool running = false;
+    bool closeAfterRun = false;
+    // The files of the current run that did not come out whole: how many,
+    // and the first few of them with the reason, for the closing message.
+    int32_t incompleteCount = 0;
+    std::vector<std::string> incompleteLines;
+
+    QLineEdit* sourceEdit;
+    QLineEdit* outputEdit;
+    QCheckBox* allImagesBox;
+    QCheckBox* jpgBox;
+    QCheckBox* bmpBox;
+    QCheckBox* pngBox;
+    QCheckBox* gifBox;
+    QCheckBox* tgaBox;
+    AlignmentGrid* textGrid;
+    AlignmentGrid* imageGrid;
+    QProgressBar* progress;
+    QPushButton* processButton;
+};
+
+// The closing message of a run, followed by the lines of the first ten
+// files that did not come out whole and by how many more there were.
+std::string ClosingMessageWithFiles(const std::string& message, const std::vector<std::string>& lines,
+                                    int32_t count);
+
+// Asked before a run whose output directory is its source directory.
+std::string ReplaceOriginalsQuestion(const std::string& directory);

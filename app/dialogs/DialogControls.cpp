@@ -1,0 +1,34 @@
+#include "app/dialogs/DialogControls.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+
+QLineEdit* NumberEdit(int id, int width, QWidget* parent) {
+    auto* edit = Named(new QLineEdit(parent), id);
+    edit->setFixedWidth(width);
+    return edit;
+}
+
+QWidget* FieldWith(QLineEdit* edit, QWidget* after, QWidget* parent) {
+    auto* field = new QWidget(parent);
+    auto* layout = new QHBoxLayout(field);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    layout->addWidget(edit);
+    layout->addWidget(after);
+    layout->addStretch();
+    return field;
+}
+
+QDialogButtonBox* OkCancelButtons(QDialog& dialog) {
+    auto* buttons = new QDialogButtonBox(&dialog);
+    QPushButton* ok = Named(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole), 1);
+    Named(buttons->addButton(QStringLiteral("CANCEL"), QDialogButtonBox::RejectRole), 2);
+    ok->setDefault(true);
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    return buttons;
+}

@@ -1,0 +1,25 @@
+#pragma once
+// Building blocks the dialogs share: controls named by their numeric ids,
+// numeric edits, a field made of an edit and what follows it, and the OK and
+// CANCEL pair.
+#include <QString>
+
+class QDialog;
+class QDialogButtonBox;
+class QLineEdit;
+class QWidget;
+
+// Gives the control its id as object name ("id1022") and answers it.
+template <typename Control>
+Control* Named(Control* control, int id) {
+    control->setObjectName(QStringLiteral("id%1").arg(id));
+    return control;
+}
+
+QLineEdit* NumberEdit(int id, int width, QWidget* parent);
+
+// The edit with its unit or its arrow pair right after it, as one field.
+QWidget* FieldWith(QLineEdit* edit, QWidget* after, QWidget* parent);
+
+// "OK" (id 1, the default button) accepting and "CANCEL" (id 2) rejecting.
+QDialogButtonBox* OkCancelButtons(QDialog& dialog);

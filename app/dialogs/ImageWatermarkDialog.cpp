@@ -1,0 +1,228 @@
+#include "app/dialogs/ImageWatermarkDialog.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QEvent>
+#include <QFocusEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <limits>
+
+#include "app/MainFrame.h"
+#include "app/dialogs/ArrowPair.h"
+#include "app/dialogs/DialogControls.h"
+#include "app/dialogs/PicturePreview.h"
+#include "platform/FileStatus.h"
+#include "platform/MessageSink.h"
+#include "platform/qt/Choosers.h"
+#include "watermark/WatermarkMessages.h"
+
+namespace {
+
+constexpr int kNumberWidth = 56;
+
+// `length` scaled by `to` / `from`, computed in double precision and cut
+// toward zero, kept within what the size fields can hold.
+int32_t ProportionalLength(int32_t length, int32_t from, int32_t to) {
+    const double scaled = std::trunc(static_cast<double>(length) / from * to);
+    if (scaled >= std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
+    if (scaled <= std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
+    return static_cast<int32_t>(scaled);
+}
+
+}  // namespace
+
+ImageWatermarkDialog::ImageWatermarkDialog(QWidget* parent)
+    : QDialog(parent),
+      preview(new PicturePreview(1050, this)),
+      bestSize(new QRadioButton(QStringLiteral("Best Size"), this)),
+      realSize(new QRadioButton(QStringLiteral("Real Size"), this)),
+      lockBox(new QCheckBox(QStringLiteral("Lock Aspect Ratio"), this)),
+      widthEdit(NumberEdit(1005, kNumberWidth, this)),
+      heightEdit(NumberEdit(1051, kNumberWidth, this)),
+      opacityEdit(NumberEdit(1054, kNumberWidth, this)),
+      rotationEdit(NumberEdit(1060, kNumberWidth, this)),
+      opacityArrows(new ArrowPair(1059, this)),
+      rotationArrows(new ArrowPair(1061, this)) {
+    setWindowTitle(QStringLiteral("Image Watermark"));
+    Named(bestSize, 1052);
+    Named(realSize, 1053);
+    Named(lockBox, 1013);
+
+    auto* hint = new QLabel(QString::fromLatin1(kClickToChooseText), this);
+    hint->setAlignment(Qt::AlignHCenter);
+
+    auto* sizeRow = new QHBoxLayout;
+    sizeRow->addWidget(new QLabel(QStringLiteral("Image Size"), this));
+    sizeRow->addWidget(bestSize);
+    sizeRow->addWidget(realSize);
+    sizeRow->addStretch();
+    sizeRow->addWidget(lockBox);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QStringLiteral("Width"), this), 0, 0);
+    grid->addWidget(FieldWith(widthEdit, new QLabel(QStringLiteral("px"), this), this), 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Height"), this), 0, 2);
+    grid->addWidget(FieldWith(heightEdit, new QLabel(QStringLiteral("px"), this), this), 0, 3);
+    grid->addWidget(new QLabel(QStringLiteral("Opacity"), this), 1, 0);
+    grid->addWidget(FieldWith(opacityEdit, opacityArrows, this), 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Rotation"), this), 1, 2);
+    grid->addWidget(FieldWith(rotationEdit, rotationArrows, this), 1, 3);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(preview, 1);
+    layout->addWidget(hint);
+    layout->addLayout(sizeRow);
+    layout->addLayout(grid);
+    layout->addWidget(OkCancelButtons(*this));
+
+    connect(preview, &PicturePreview::Clicked, this, &ImageWatermarkDialog::ChoosePicture);
+    connect(bestSize, &QRadioButton::clicked, this, &ImageWatermarkDialog::UseBestSize);
+    connect(realSize, &QRadioButton::clicked, this, &ImageWatermarkDialog::UseRealSize);
+    connect(lockBox, &QCheckBox::clicked, this, [this] { ReadFields(); });
+    connect(opacityArrows, &ArrowPair::Stepped, this, [this](ArrowStep s) { Step(mark.base.opacity, s); });
+    connect(rotationArrows, &ArrowPair::Stepped, this, [this](ArrowStep s) { Step(mark.base.rotation, s); });
+    widthEdit->installEventFilter(this);
+    heightEdit->installEventFilter(this);
+}
+
+void ImageWatermarkDialog::showEvent(QShowEvent* event) {
+    if (!opened) {
+        opened = true;
+        Open();
+    }
+    QDialog::showEvent(event);
+}
+
+void ImageWatermarkDialog::Open() {
+    lockAspectRatio = true;
+    ApplyEnableState();
+    ShowFields();
+    preview->SetPicture(mark.source);
+}
+
+bool ImageWatermarkDialog::ReadFields() {
+    if (!ReadNumberField(*heightEdit, mark.base.height)) return false;
+    if (!ReadNumberField(*widthEdit, mark.base.width)) return false;
+    if (!ReadNumberField(*opacityEdit, mark.base.opacity)) return false;
+    if (!ReadNumberField(*rotationEdit, mark.base.rotation)) return false;
+    lockAspectRatio = lockBox->isChecked();
+    return true;
+}
+
+void ImageWatermarkDialog::ShowFields() {
+    ShowNumberField(*heightEdit, mark.base.height);
+    ShowNumberField(*widthEdit, mark.base.width);
+    ShowNumberField(*opacityEdit, mark.base.opacity);
+    ShowNumberField(*rotationEdit, mark.base.rotation);
+    lockBox->setChecked(lockAspectRatio);
+}
+
+void ImageWatermarkDialog::ApplyEnableState() {
+    const bool on = mark.base.enabled;
+    for (QLineEdit* edit : {widthEdit, heightEdit, opacityEdit}) edit->setReadOnly(!on);
+    for (QWidget* control : std::initializer_list<QWidget*>{lockBox, bestSize, realSize, rotationEdit,
+                                                            opacityArrows, rotationArrows}) {
+        control->setEnabled(on);
+    }
+}
+
+void ImageWatermarkDialog::ChoosePicture() {
+    const std::optional<QString> path = CurrentChoosers().ChooseOpenFile(
+        this, QStringLiteral("Choose an image"), QString(), PictureFileFilters());
+    if (!path || path->isEmpty()) return;
+
+    // Loaded aside, so that a failed load leaves the earlier picture (and the
+    // preview of it) as it was.
+    CRasterImage loaded;
+    FileStatus status;
+    if (loaded.Load(Utf8FromQString(*path), nullptr, &status) && loaded.Width() > 0) {
+        mark.source.Swap(loaded);
+        mark.base.width = mark.base.markWidth = mark.source.Width();
+        mark.base.height = mark.base.markHeight = mark.source.Height();
+        mark.base.enabled = true;
+        preview->SetPicture(mark.source);
+        ShowFields();
+    } else {
+        mark.base.enabled = false;
+        mark.base.width = mark.base.height = mark.base.markWidth = mark.base.markHeight = 0;
+        ShowFields();
+        std::string text = kCantLoadImageText;
+        if (!status.error.empty()) text += "\n" + status.error;
+        ShowMessage(text, kErrorCaption, MessageIcon::Error);
+    }
+    ApplyEnableState();
+}
+
+void ImageWatermarkDialog::UseBestSize() {
+    mark.base.width = mark.source.Width() / 10;
+    mark.base.height = mark.source.Height() / 10;
+    ShowFields();
+}
+
+void ImageWatermarkDialog::UseRealSize() {
+    mark.base.width = mark.source.Width();
+    mark.base.height = mark.source.Height();
+    ShowFields();
+}
+
+void ImageWatermarkDialog::WidthLeft() {
+    if (!ReadFields()) return;
+    if (WarnIfWidthExceedsPicture(mark.base, mark.base.width)) return;
+    if (!mark.base.enabled || !lockAspectRatio || mark.source.Width() <= 0) return;
+    const int32_t height = ProportionalLength(mark.base.width, mark.source.Width(), mark.source.Height());
+    if (height != mark.base.height) {
+        mark.base.height = height;
+        ShowNumberField(*heightEdit, height);
+    }
+}
+
+void ImageWatermarkDialog::HeightLeft() {
+    if (!ReadFields() || !mark.base.enabled) return;
+    if (WarnIfHeightExceedsPicture(mark.base, mark.base.height)) return;
+    if (!lockAspectRatio || mark.source.Height() <= 0) return;
+    const int32_t width = ProportionalLength(mark.base.height, mark.source.Height(), mark.source.Width());
+    if (width != mark.base.width) {
+        mark.base.width = width;
+        ShowNumberField(*widthEdit, width);
+    }
+}
+
+bool ImageWatermarkDialog::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::FocusOut && !checkingSize &&
+        (watched == widthEdit || watched == heightEdit)) {
+        // Leaving for another window or a context menu is not leaving the
+        // field.
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason) {
+            checkingSize = true;
+            if (watched == widthEdit) {
+                WidthLeft();
+            } else {
+                HeightLeft();
+            }
+            checkingSize = false;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ImageWatermarkDialog::Step(int32_t& value, ArrowStep step) {
+    StepStoredValue(value, step);
+    ShowFields();
+}
+
+void ImageWatermarkDialog::accept() {
+    // A number that does not parse is signalled, yet the dialog closes with
+    // the values read before it.
+    ReadFields();
+    mark.PrepareImageLayer();
+    QDialog::accept();
+}

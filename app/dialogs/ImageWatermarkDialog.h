@@ -1,0 +1,68 @@
+#pragma once
+// "Image Watermark": picks the picture to use as a watermark and sets its
+// size, opacity and rotation on a working copy of an image watermark. The
+// owner sets `mark` (and the target picture's size in mark.base) before
+// showing the dialog and takes it back only when the dialog ends with OK; on
+// OK the dialog has prepared the mark's scaled layer.
+#include <QDialog>
+
+#include "app/dialogs/DialogFields.h"
+#include "watermark/ImageWatermark.h"
+
+class ArrowPair;
+class PicturePreview;
+class QCheckBox;
+class QLineEdit;
+class QRadioButton;
+
+class ImageWatermarkDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit ImageWatermarkDialog(QWidget* parent = nullptr);
+
+    ImageWatermark mark;
+
+    bool AspectRatioLocked() const { return lockAspectRatio; }
+
+public slots:
+    void accept() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Open();
+    // Reads height, width, opacity and rotation in this order, stopping at
+    // the first number that does not parse; then, only if all four did, the
+    // lock check box.
+    bool ReadFields();
+    void ShowFields();
+    void ApplyEnableState();
+    void ChoosePicture();
+    void UseBestSize();
+    void UseRealSize();
+    void WidthLeft();
+    void HeightLeft();
+    void Step(int32_t& value, ArrowStep step);
+
+    bool opened = false;
+    bool lockAspectRatio = true;
+    // Set while a focus-leaving check runs, so that the message box it may
+    // open does not start the same check again.
+    bool checkingSize = false;
+
+    PicturePreview* preview;
+    QRadioButton* bestSize;
+    QRadioButton* realSize;
+    QCheckBox* lockBox;
+    QLineEdit* widthEdit;
+    QLineEdit* heightEdit;
+    QLineEdit* opacityEdit;
+    QLineEdit* rotationEdit;
+    ArrowPair* opacityArrows;
+    ArrowPair* rotationArrows;
+};
+
+inline constexpr char kCantLoadImageText[] = "Can't load the image file!";
+inline constexpr char kClickToChooseText[] = "Click here to choose an image";

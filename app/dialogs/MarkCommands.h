@@ -1,0 +1,16 @@
+#pragma once
+// The editor's Text Watermark, Image Watermark and Batch Watermark commands:
+// each opens its dialog over the active window; the watermark dialogs work on
+// a copy of the editor's mark, which the canvas takes back on OK.
+class CanvasView;
+class MainFrame;
+class QWidget;
+
+void EditTextMark(CanvasView& canvas, QWidget* owner);
+void EditImageMark(CanvasView& canvas, QWidget* owner);
+// The batch dialog starts from the editor's output directory; the editor's
+// picture and marks are not touched.
+void ShowBatchDialog(QWidget* owner);
+
+// Connects the three commands of the frame to the functions above.
+void ConnectMarkCommands(MainFrame& frame);

@@ -1,0 +1,265 @@
+#include "app/dialogs/TextWatermarkDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+#include "app/dialogs/ArrowPair.h"
+#include "app/dialogs/ColourSwatch.h"
+#include "app/dialogs/DialogControls.h"
+#include "platform/FontCatalog.h"
+#include "platform/MessageSink.h"
+#include "platform/qt/Choosers.h"
+#include "watermark/WatermarkMessages.h"
+
+namespace {
+
+constexpr int kNumberWidth = 48;
+
+QString StyleText(const FontSpec& font) {
+    const bool bold = font.weight == kFontWeightBold;
+    if (bold && font.italic) return QStringLiteral("Bold Italic");
+    if (font.italic) return QStringLiteral("Italic");
+    if (bold) return QStringLiteral("Bold");
+    return QStringLiteral("Normal");
+}
+
+// Selects the entry equal to `text` (letter case aside, as the platform's
+// exact lookup does); a text not in the list leaves no entry selected.
+void SelectExactly(QComboBox& box, const QString& text) {
+    box.setCurrentIndex(box.findText(text, Qt::MatchFixedString));
+}
+
+// The leading decimal digits of a text, 0 without any.
+int32_t LeadingNumber(const QString& text) {
+    int64_t value = 0;
+    for (QChar c : text) {
+        if (c < u'0' || c > u'9' || value > 100000000) break;
+        value = value * 10 + (c.unicode() - u'0');
+    }
+    return static_cast<int32_t>(value);
+}
+
+}  // namespace
+
+const QStringList& TextWatermarkDialog::SizeEntries() {
+    static const QStringList entries{"8",  "9",  "10", "11", "12", "14", "16", "18",
+                                     "20", "22", "24", "26", "28", "36", "48", "72"};
+    return entries;
+}
+
+const QStringList& TextWatermarkDialog::StyleEntries() {
+    static const QStringList entries{"Normal", "Bold", "Italic", "Bold Italic"};
+    return entries;
+}
+
+TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
+    : QDialog(parent),
+      textEdit(new QPlainTextEdit(this)),
+      fontBox(Named(new QComboBox(this), 1007)),
+      styleBox(Named(new QComboBox(this), 1031)),
+      sizeBox(Named(new QComboBox(this), 1010)),
+      opacityEdit(NumberEdit(1021, kNumberWidth, this)),
+      rotationEdit(NumberEdit(1023, kNumberWidth, this)),
+      opacityArrows(new ArrowPair(1044, this)),
+      rotationArrows(new ArrowPair(1045, this)),
+      colourSwatch(new ColourSwatch(1011, this)),
+      shadowSwitch(new QCheckBox(QStringLiteral("Enable Shadow"), this)),
+      shadowColourSwatch(new ColourSwatch(1024, this)),
+      shadowOpacityEdit(NumberEdit(1006, kNumberWidth, this)),
+      distanceEdit(NumberEdit(1005, kNumberWidth, this)),
+      smoothEdit(NumberEdit(1008, kNumberWidth, this)),
+      shadowOpacityArrows(new ArrowPair(1039, this)),
+      distanceArrows(new ArrowPair(1038, this)),
+      smoothArrows(new ArrowPair(1040, this)) {
+    setWindowTitle(QStringLiteral("Text Watermark"));
+    Named(textEdit, 1000);
+    textEdit->setTabChangesFocus(true);
+    textEdit->setFixedHeight(textEdit->fontMetrics().lineSpacing() * 4 + 12);
+    Named(shadowSwitch, 1013);
+    fontBox->setMinimumWidth(220);
+    textEdit->setMinimumWidth(340);
+    // The lists are the same for every mark; which entries are selected is
+    // decided when the dialog opens.
+    sizeBox->addItems(SizeEntries());
+    styleBox->addItems(StyleEntries());
+    for (const std::string& family : InstalledFontFamilies()) fontBox->addItem(QStringFromUtf8(family));
+    styleBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    sizeBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    fontBox->setMaxVisibleItems(20);
+
+    auto* textRow = new QHBoxLayout;
+    auto* textLabel = new QLabel(QStringLiteral("Text"), this);
+    textLabel->setBuddy(textEdit);
+    textRow->addWidget(textLabel, 0, Qt::AlignTop);
+    textRow->addWidget(textEdit, 1);
+
+    auto* fonts = new QGroupBox(QStringLiteral("Fonts"), this);
+    auto* fontGrid = new QGridLayout(fonts);
+    fontGrid->addWidget(new QLabel(QStringLiteral("Font"), fonts), 0, 0);
+    fontGrid->addWidget(fontBox, 0, 1, 1, 3);
+    fontGrid->addWidget(new QLabel(QStringLiteral("Style"), fonts), 1, 0);
+    fontGrid->addWidget(styleBox, 1, 1);
+    fontGrid->addWidget(new QLabel(QStringLiteral("Size"), fonts), 1, 2);
+    fontGrid->addWidget(sizeBox, 1, 3);
+    fontGrid->addWidget(new QLabel(QStringLiteral("Color"), fonts), 2, 0);
+    fontGrid->addWidget(colourSwatch, 2, 1);
+    fontGrid->addWidget(new QLabel(QStringLiteral("Opacity"), fonts), 3, 0);
+    fontGrid->addWidget(FieldWith(opacityEdit, opacityArrows, fonts), 3, 1);
+    fontGrid->addWidget(new QLabel(QStringLiteral("Rotation"), fonts), 3, 2);
+    fontGrid->addWidget(FieldWith(rotationEdit, rotationArrows, fonts), 3, 3);
+    fontGrid->setColumnStretch(1, 1);
+    fontGrid->setColumnStretch(3, 1);
+
+    auto* shadow = new QGroupBox(this);
+    auto* shadowGrid = new QGridLayout(shadow);
+    shadowGrid->addWidget(shadowSwitch, 0, 0, 1, 2);
+    shadowGrid->addWidget(new QLabel(QStringLiteral("Color"), shadow), 1, 0);
+    shadowGrid->addWidget(shadowColourSwatch, 1, 1);
+    shadowGrid->addWidget(new QLabel(QStringLiteral("Opacity"), shadow), 1, 2);
+    shadowGrid->addWidget(FieldWith(shadowOpacityEdit, shadowOpacityArrows, shadow), 1, 3);
+    shadowGrid->addWidget(new QLabel(QStringLiteral("Distance"), shadow), 2, 0);
+    shadowGrid->addWidget(FieldWith(distanceEdit, distanceArrows, shadow), 2, 1);
+    shadowGrid->addWidget(new QLabel(QStringLiteral("Smooth"), shadow), 2, 2);
+    shadowGrid->addWidget(FieldWith(smoothEdit, smoothArrows, shadow), 2, 3);
+    shadowGrid->setColumnStretch(1, 1);
+    shadowGrid->setColumnStretch(3, 1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(textRow);
+    layout->addWidget(fonts);
+    layout->addWidget(shadow);
+    layout->addWidget(OkCancelButtons(*this));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    connect(shadowSwitch, &QCheckBox::clicked, this, &TextWatermarkDialog::ShadowSwitchClicked);
+    connect(opacityArrows, &ArrowPair::Stepped, this,
+            [this](ArrowStep s) { Step(mark.base.opacity, s, false); });
+    connect(rotationArrows, &ArrowPair::Stepped, this,
+            [this](ArrowStep s) { Step(mark.base.rotation, s, false); });
+    connect(shadowOpacityArrows, &ArrowPair::Stepped, this,
+            [this](ArrowStep s) { Step(mark.shadowOpacity, s, true); });
+    connect(distanceArrows, &ArrowPair::Stepped, this,
+            [this](ArrowStep s) { Step(mark.shadowDistance, s, true); });
+    connect(smoothArrows, &ArrowPair::Stepped, this, [this](ArrowStep s) { Step(mark.smooth, s, true); });
+    connect(colourSwatch, &ColourSwatch::Clicked, this, [this] { ChooseColour(mark.colour, *colourSwatch); });
+    connect(shadowColourSwatch, &ColourSwatch::Clicked, this, [this] {
+        if (mark.shadowEnabled) ChooseColour(mark.shadowColour, *shadowColourSwatch);
+    });
+}
+
+void TextWatermarkDialog::showEvent(QShowEvent* event) {
+    if (!opened) {
+        opened = true;
+        Open();
+    }
+    QDialog::showEvent(event);
+}
+
+void TextWatermarkDialog::Open() {
+    ShowFields();
+    sizeBox->setCurrentIndex(0);
+    fontBox->setCurrentIndex(fontBox->count() > 0 ? 0 : -1);
+    styleBox->setCurrentIndex(0);
+
+    textEdit->setPlainText(QStringFromWide(mark.text));
+    if (mark.font.height >= 1) {
+        SelectExactly(*fontBox, QStringFromWide(mark.font.faceName));
+        SelectExactly(*sizeBox, QString::number(mark.font.height));
+        SelectExactly(*styleBox, StyleText(mark.font));
+    }
+    colourSwatch->SetColour(mark.colour);
+    shadowColourSwatch->SetColour(mark.shadowColour);
+    shadowCheck = mark.shadowEnabled ? 1 : 0;
+    ApplyShadowState(mark.shadowEnabled);
+    ShowFields();
+    textEdit->setFocus(Qt::OtherFocusReason);
+}
+
+bool TextWatermarkDialog::ReadFields() {
+    if (!ReadNumberField(*opacityEdit, mark.base.opacity)) return false;
+    if (!ReadNumberField(*rotationEdit, mark.base.rotation)) return false;
+    shadowCheck = shadowSwitch->isChecked() ? 1 : 0;
+    if (!ReadNumberField(*shadowOpacityEdit, mark.shadowOpacity)) return false;
+    if (!ReadNumberField(*smoothEdit, mark.smooth)) return false;
+    return ReadNumberField(*distanceEdit, mark.shadowDistance);
+}
+
+void TextWatermarkDialog::ShowFields() {
+    ShowNumberField(*opacityEdit, mark.base.opacity);
+    ShowNumberField(*rotationEdit, mark.base.rotation);
+    shadowSwitch->setChecked(shadowCheck == 1);
+    ShowNumberField(*shadowOpacityEdit, mark.shadowOpacity);
+    ShowNumberField(*smoothEdit, mark.smooth);
+    ShowNumberField(*distanceEdit, mark.shadowDistance);
+}
+
+void TextWatermarkDialog::ApplyShadowState(bool on) {
+    for (QLineEdit* edit : {distanceEdit, shadowOpacityEdit, smoothEdit}) edit->setReadOnly(!on);
+    for (ArrowPair* arrows : {distanceArrows, shadowOpacityArrows, smoothArrows}) arrows->setEnabled(on);
+    ShowFields();
+}
+
+void TextWatermarkDialog::ShadowSwitchClicked() {
+    if (!ReadFields()) {
+        ShowMessage(kCantLoadValueText, kErrorCaption, MessageIcon::None);
+        return;
+    }
+    mark.shadowEnabled = shadowCheck == 1;
+    ApplyShadowState(mark.shadowEnabled);
+}
+
+void TextWatermarkDialog::Step(int32_t& value, ArrowStep step, bool shadowField) {
+    if (shadowField && !mark.shadowEnabled) return;
+    StepStoredValue(value, step);
+    ShowFields();
+}
+
+void TextWatermarkDialog::ChooseColour(RgbColour& colour, ColourSwatch& swatch) {
+    // The chooser opens on black, not on the current colour, with the
+    // process's custom colours.
+    const std::optional<QColor> chosen = CurrentChoosers().ChooseColour(this, Qt::black);
+    if (!chosen) return;
+    colour = RgbColour{static_cast<uint8_t>(chosen->red()), static_cast<uint8_t>(chosen->green()),
+                       static_cast<uint8_t>(chosen->blue())};
+    swatch.SetColour(colour);
+}
+
+void TextWatermarkDialog::TakeFont() {
+    FontSpec font;
+    font.charSet = kDefaultCharSet;
+    // The whole family name is kept: a shortened name would name no installed
+    // family and the text would be drawn in another font.
+    font.faceName = WideFromQString(fontBox->currentText());
+    font.height = LeadingNumber(sizeBox->currentText());
+    font.weight = kFontWeightNormal;
+    const QString style = styleBox->currentText();
+    if (style == QLatin1String("Bold Italic")) {
+        font.italic = true;
+        font.weight = kFontWeightBold;
+    } else if (style == QLatin1String("Italic")) {
+        font.italic = true;
+    } else if (style == QLatin1String("Bold")) {
+        font.weight = kFontWeightBold;
+    }
+    mark.font = font;
+}
+
+void TextWatermarkDialog::accept() {
+    if (!ReadFields()) return;
+    mark.text = WideFromQString(textEdit->toPlainText());
+    if (mark.text.empty()) {
+        ShowMessage(kTextMustNotBeNullText, kErrorCaption, MessageIcon::Error);
+        return;
+    }
+    TakeFont();
+    mark.base.enabled = true;
+    QDialog::accept();
+}

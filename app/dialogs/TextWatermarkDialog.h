@@ -1,0 +1,72 @@
+#pragma once
+// "Text Watermark": edits a working copy of a text watermark (its text, font,
+// style, size, colour, opacity, rotation and shadow). The owner sets `mark`
+// before showing the dialog and takes it back only when the dialog ends with
+// OK.
+#include <QDialog>
+
+#include "app/dialogs/DialogFields.h"
+#include "watermark/TextWatermark.h"
+
+class ArrowPair;
+class ColourSwatch;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPlainTextEdit;
+
+class TextWatermarkDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TextWatermarkDialog(QWidget* parent = nullptr);
+
+    TextWatermark mark;
+
+    // The entries of the size and style lists, in order.
+    static const QStringList& SizeEntries();
+    static const QStringList& StyleEntries();
+
+public slots:
+    void accept() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void Open();
+    // Reads opacity, rotation, the shadow switch, shadow opacity, smooth and
+    // distance in this order, stopping at the first number that does not
+    // parse (which gets a beep and the focus).
+    bool ReadFields();
+    void ShowFields();
+    void ApplyShadowState(bool on);
+    void ShadowSwitchClicked();
+    void Step(int32_t& value, ArrowStep step, bool shadowField);
+    void ChooseColour(RgbColour& colour, ColourSwatch& swatch);
+    void TakeFont();
+
+    bool opened = false;
+    int32_t shadowCheck = 0;  // the switch's state as last read: 0 clear, 1 set
+
+    QPlainTextEdit* textEdit;
+    QComboBox* fontBox;
+    QComboBox* styleBox;
+    QComboBox* sizeBox;
+    QLineEdit* opacityEdit;
+    QLineEdit* rotationEdit;
+    ArrowPair* opacityArrows;
+    ArrowPair* rotationArrows;
+    ColourSwatch* colourSwatch;
+    QCheckBox* shadowSwitch;
+    ColourSwatch* shadowColourSwatch;
+    QLineEdit* shadowOpacityEdit;
+    QLineEdit* distanceEdit;
+    QLineEdit* smoothEdit;
+    ArrowPair* shadowOpacityArrows;
+    ArrowPair* distanceArrows;
+    ArrowPair* smoothArrows;
+};
+
+// The texts the dialog shows, word for word.
+inline constexpr char kCantLoadValueText[] = "Can't load value!";
+inline constexpr char kTextMustNotBeNullText[] = "The text must not be null!";

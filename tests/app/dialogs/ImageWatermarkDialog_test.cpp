@@ -1,0 +1,249 @@
+#include "app/dialogs/ImageWatermarkDialog.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <fstream>
+
+#include "app/dialogs/ArrowPair.h"
+#include "app/dialogs/DialogTestSupport.h"
+#include "app/dialogs/PicturePreview.h"
+#include "app/dialogs/QueuedChoosers.h"
+#include "support/RecordingMessageSink.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+// A picture file of the given size, red on the left half and blue on the right.
+std::string WritePicture(const ScratchDir& dir, const std::string& name, int32_t width, int32_t height) {
+    CRasterImage picture;
+    EXPECT_TRUE(picture.Create(width, height, 24));
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            uint8_t* p = picture.PixelAt(x, y);
+            p[0] = x < width / 2 ? 0 : 255;
+            p[2] = x < width / 2 ? 255 : 0;
+        }
+    }
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(picture.Save(path));
+    return path;
+}
+
+class ImageWatermarkDialogTest : public ::testing::Test {
+protected:
+    void Open(const ImageWatermark& mark = {}) {
+        dialog.mark = mark;
+        ShowActive(dialog);
+    }
+    QLineEdit* Edit(int id) { return ById<QLineEdit>(dialog, id); }
+    void ClickPreview() { QTest::mouseClick(ById<PicturePreview>(dialog, 1050), Qt::LeftButton); }
+    void Choose(const std::string& path) {
+        choosers.openFiles.push_back(QString::fromStdString(path));
+        ClickPreview();
+    }
+    void ChooseLandscape() { Choose(WritePicture(scratch, "mark.bmp", 800, 600)); }
+
+    ScratchDir scratch;
+    RecordingMessageSink messages;
+    ScopedMessageSink messageScope{messages};
+    QueuedChoosers choosers;
+    ScopedChoosers chooserScope{choosers};
+    ImageWatermarkDialog dialog;
+};
+
+TEST_F(ImageWatermarkDialogTest, WithoutAPictureOnlyThePreviewAndTheButtonsAreUsable) {
+    Open();
+    EXPECT_EQ(dialog.windowTitle(), "Image Watermark");
+    for (int id : {1005, 1051, 1054}) EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
+    for (int id : {1013, 1052, 1053, 1060, 1059, 1061}) {
+        EXPECT_FALSE(ById<QWidget>(dialog, id)->isEnabled()) << id;
+    }
+    EXPECT_TRUE(ById<QCheckBox>(dialog, 1013)->isChecked());
+    EXPECT_FALSE(ById<QRadioButton>(dialog, 1052)->isChecked());
+    EXPECT_FALSE(ById<QRadioButton>(dialog, 1053)->isChecked());
+
+    // OK without a picture closes with an inactive mark.
+    QTest::mouseClick(ById<QPushButton>(dialog, 1), Qt::LeftButton);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog.mark.base.enabled);
+    EXPECT_TRUE(dialog.mark.layer.IsEmpty());
+}
+
+TEST_F(ImageWatermarkDialogTest, ChoosingAPictureShowsItAndItsSizeAndTheSizeButtonsWork) {
+    Open();
+    ChooseLandscape();
+    ASSERT_TRUE(dialog.mark.base.enabled);
+    ASSERT_EQ(choosers.openFilters.size(), 1u);
+    EXPECT_TRUE(choosers.openFilters[0].startsWith("JPEG Image File"));
+    EXPECT_EQ(Edit(1005)->text(), "800");
+    EXPECT_EQ(Edit(1051)->text(), "600");
+    EXPECT_EQ(dialog.mark.base.markWidth, 800);
+    EXPECT_FALSE(Edit(1005)->isReadOnly());
+    EXPECT_TRUE(ById<QWidget>(dialog, 1061)->isEnabled());
+
+    // Stretched over the whole preview: red at the left, blue at the right.
+    const QImage shown = ById<PicturePreview>(dialog, 1050)->grab().toImage();
+    EXPECT_EQ(shown.pixelColor(8, shown.height() / 2), QColor(255, 0, 0));
+    EXPECT_EQ(shown.pixelColor(shown.width() - 8, shown.height() / 2), QColor(0, 0, 255));
+
+    QTest::mouseClick(ById<QRadioButton>(dialog, 1052), Qt::LeftButton);
+    EXPECT_EQ(Edit(1005)->text(), "80");
+    EXPECT_EQ(Edit(1051)->text(), "60");
+    QTest::mouseClick(ById<QRadioButton>(dialog, 1053), Qt::LeftButton);
+    EXPECT_EQ(Edit(1005)->text(), "800");
+    EXPECT_EQ(Edit(1051)->text(), "600");
+}
+
+TEST_F(ImageWatermarkDialogTest, LockedAspectRatioFollowsTheOtherSideWhenAFieldIsLeft) {
+    Open();
+    ChooseLandscape();
+    TypeInto(*Edit(1005), "333");
+    TabAway(*Edit(1005));
+    EXPECT_EQ(dialog.mark.base.height, 249);  // 333 / 800 * 600 = 249.75
+    EXPECT_EQ(Edit(1051)->text(), "249");
+
+    TypeInto(*Edit(1051), "100");
+    TabAway(*Edit(1051));
+    EXPECT_EQ(dialog.mark.base.width, 133);
+    EXPECT_EQ(Edit(1005)->text(), "133");
+
+    // Unlocked, each side keeps what was typed.
+    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);
+    EXPECT_FALSE(dialog.AspectRatioLocked());
+    TypeInto(*Edit(1005), "400");
+    TabAway(*Edit(1005));
+    EXPECT_EQ(dialog.mark.base.height, 100);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(ImageWatermarkDialogTest, AHugeWidthDoesNotOverflowTheLockedHeight) {
+    Open();
+    ChooseLandscape();
+    TypeInto(*Edit(1051), "2147483647");
+    TabAway(*Edit(1051));
+    EXPECT_EQ(dialog.mark.base.width, 2147483647);
+}
+
+TEST_F(ImageWatermarkDialogTest, SizesLargerThanTheTargetPictureAreWarnedAbout) {
+    ImageWatermark mark;
+    mark.base.pictureWidth = 640;
+    mark.base.pictureHeight = 480;
+    Open(mark);
+    Choose(WritePicture(scratch, "small.bmp", 400, 300));
+    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);  // unlock
+
+    TypeInto(*Edit(1005), "640");
+    TabAway(*Edit(1005));
+    EXPECT_TRUE(messages.messages.empty());
+    TypeInto(*Edit(1005), "700");
+    TabAway(*Edit(1005));
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "The width is bigger than the dest image!");
+    EXPECT_EQ(messages.messages[0].caption, "Error");
+    EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(Edit(1005)->text(), "700");
+
+    TypeInto(*Edit(1051), "481");
+    TabAway(*Edit(1051));
+    ASSERT_EQ(messages.messages.size(), 2u);
+    EXPECT_EQ(messages.messages[1].text, "The height is bigger than the dest image!");
+}
+
+TEST_F(ImageWatermarkDialogTest, NoSizeWarningWhileTheTargetSizeIsUnknown) {
+    Open();
+    ChooseLandscape();
+    TypeInto(*Edit(1005), "5000");
+    TabAway(*Edit(1005));
+    TypeInto(*Edit(1051), "5000");
+    TabAway(*Edit(1051));
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(ImageWatermarkDialogTest, AFailedLoadDeactivatesTheMarkButKeepsTheEarlierPicture) {
+    Open();
+    ChooseLandscape();
+    const std::string broken = scratch.File("broken.png");
+    std::ofstream(broken) << "not a picture";
+    Choose(broken);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text.rfind("Can't load the image file!", 0), 0u)
+        << messages.messages[0].text;
+    EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
+    EXPECT_FALSE(dialog.mark.base.enabled);
+    EXPECT_EQ(dialog.mark.base.width, 0);
+    EXPECT_EQ(dialog.mark.base.markHeight, 0);
+    EXPECT_EQ(Edit(1005)->text(), "0");
+    EXPECT_TRUE(Edit(1005)->isReadOnly());
+    EXPECT_EQ(dialog.mark.source.Width(), 800);
+    EXPECT_FALSE(ById<PicturePreview>(dialog, 1050)->Shown().isNull());
+
+    // An extension the codecs cannot read is refused the same way.
+    Choose(scratch.File("photo.jpe"));
+    EXPECT_EQ(messages.messages.size(), 2u);
+}
+
+TEST_F(ImageWatermarkDialogTest, CancelledChooserChangesNothing) {
+    Open();
+    ClickPreview();
+    EXPECT_EQ(choosers.openFilters.size(), 1u);
+    // The keyboard reaches the chooser too.
+    auto* preview = ById<PicturePreview>(dialog, 1050);
+    preview->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(preview, Qt::Key_Space);
+    EXPECT_EQ(choosers.openFilters.size(), 2u);
+    EXPECT_FALSE(dialog.mark.base.enabled);
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(ImageWatermarkDialogTest, ArrowsStepOpacityAndRotationWithinZeroToHundred) {
+    ImageWatermark mark;
+    mark.base.opacity = 0;
+    Open(mark);
+    ChooseLandscape();
+    auto* opacity = ById<ArrowPair>(dialog, 1059);
+    QTest::mouseClick(opacity->DownButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.mark.base.opacity, 0);
+    QTest::mouseClick(opacity->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.mark.base.opacity, 1);
+    TypeInto(*Edit(1060), "77");
+    QTest::mouseClick(opacity->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(Edit(1060)->text(), "0");
+    QTest::mouseClick(ById<ArrowPair>(dialog, 1061)->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.mark.base.rotation, 1);
+}
+
+TEST_F(ImageWatermarkDialogTest, OkPreparesTheScaledLayer) {
+    Open();
+    ChooseLandscape();
+    QTest::mouseClick(ById<QRadioButton>(dialog, 1052), Qt::LeftButton);
+    TypeInto(*Edit(1060), "30");
+    QTest::mouseClick(ById<QPushButton>(dialog, 1), Qt::LeftButton);
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.mark.base.rotation, 30);
+    EXPECT_EQ(dialog.mark.layer.Width(), 80);
+    EXPECT_EQ(dialog.mark.layer.Height(), 60);
+    EXPECT_EQ(dialog.mark.layer.Bpp(), 32);
+}
+
+TEST_F(ImageWatermarkDialogTest, OkWithAnUnreadableNumberStillClosesWithTheValuesReadBeforeIt) {
+    Open();
+    ChooseLandscape();
+    Edit(1051)->setText("50");
+    Edit(1005)->setText("x");
+    dialog.accept();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.mark.base.height, 50);
+    EXPECT_EQ(dialog.mark.base.width, 800);
+}
+
+TEST_F(ImageWatermarkDialogTest, PreviewImageIsReducedForLargePictures) {
+    CRasterImage large;
+    ASSERT_TRUE(large.Create(3000, 20, 8));
+    const QImage image = PreviewImage(large, 1024);
+    EXPECT_EQ(image.width(), 1024);
+    EXPECT_EQ(image.height(), 20);
+}
+
+}  // namespace

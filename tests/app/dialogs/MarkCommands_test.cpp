@@ -1,0 +1,191 @@
+// The three commands from the editor's menu, end to end: a confirmed text
+// mark appears centred and is saved at full resolution; a chosen image mark,
+// sized by Best Size and turned 30 degrees, appears and is saved; a batch run
+// started from the batch dialog writes every picture with its progress.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <filesystem>
+
+#include "app/CanvasView.h"
+#include "app/MainFrame.h"
+#include "app/OutputDirectory.h"
+#include "app/dialogs/BatchWatermarkDialog.h"
+#include "app/dialogs/DialogTestSupport.h"
+#include "app/dialogs/ImageWatermarkDialog.h"
+#include "app/dialogs/PicturePreview.h"
+#include "app/dialogs/QueuedChoosers.h"
+#include "app/dialogs/TextWatermarkDialog.h"
+#include "support/RecordingMessageSink.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+bool IsWhite(const CRasterImage& picture, int32_t x, int32_t y) {
+    const uint8_t* p = picture.PixelAt(x, y);
+    return p[0] == 255 && p[1] == 255 && p[2] == 255;
+}
+
+// Pixels of the rectangle that are not white.
+int Marked(const CRasterImage& picture, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    int count = 0;
+    for (int32_t y = top; y < bottom; ++y) {
+        for (int32_t x = left; x < right; ++x) count += !IsWhite(picture, x, y);
+    }
+    return count;
+}
+
+class MarkCommandsTest : public ::testing::Test {
+protected:
+    MarkCommandsTest() {
+        std::filesystem::create_directories(dir.Path() / "out");
+        outputDirectory = dir.File("out");
+        frame.resize(1000, 800);
+        frame.show();
+        QApplication::processEvents();
+    }
+    CanvasView& Canvas() { return *frame.Canvas(); }
+    // Opens a white picture of the given size in the editor.
+    void OpenWhite(int32_t width, int32_t height) {
+        WriteFilledPicture(dir.File("photo.bmp"), width, height, Qt::white);
+        ASSERT_TRUE(frame.OpenPath(QString::fromStdString(dir.File("photo.bmp"))));
+        QApplication::processEvents();
+    }
+    CRasterImage Saved() {
+        frame.Action(CommandId::kSave)->trigger();
+        CRasterImage saved;
+        EXPECT_TRUE(saved.Load(dir.File("out/photo.bmp")));
+        return saved;
+    }
+    // The mark's screen rectangle is centred in the shown picture.
+    void ExpectCentredOnScreen(const WatermarkBase& mark) {
+        const PixelRect& shown = Canvas().Document().displayRect;
+        EXPECT_NEAR(mark.screenRect.left + mark.screenRect.right, shown.left + shown.right, 2);
+        EXPECT_NEAR(mark.screenRect.top + mark.screenRect.bottom, shown.top + shown.bottom, 2);
+    }
+
+    ScratchDir dir;
+    QueuedChoosers choosers;
+    ScopedChoosers chooserScope{choosers};
+    RecordingMessageSink messages;
+    ScopedMessageSink messageScope{messages};
+    MainFrame frame;
+};
+
+TEST_F(MarkCommandsTest, AConfirmedTextMarkAppearsCentredAndIsSavedAtFullResolution) {
+    OpenWhite(1200, 900);
+    ASSERT_LT(Canvas().Document().zoom, 1.0f);  // shown reduced
+    WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
+        EXPECT_EQ(text.mark.base.pictureWidth, 1200);
+        ById<QPlainTextEdit>(text, 1000)->setPlainText("Centre");
+        ById<QComboBox>(text, 1007)->setCurrentText("DejaVu Sans");
+        ById<QComboBox>(text, 1010)->setCurrentText("48");
+        QTest::mouseClick(ById<QPushButton>(text, 1), Qt::LeftButton);
+    });
+    frame.Action(CommandId::kTextWatermark)->trigger();
+
+    const WatermarkBase& mark = Canvas().TextMark().base;
+    ASSERT_TRUE(mark.enabled);
+    ASSERT_GT(mark.markWidth, 100);
+    ExpectCentredOnScreen(mark);
+    const float zoom = Canvas().Document().zoom;
+    EXPECT_NEAR(mark.x, (1200 - mark.markWidth) / 2, 2 / zoom);
+    EXPECT_NEAR(mark.y, (900 - mark.markHeight) / 2, 2 / zoom);
+    EXPECT_TRUE(messages.messages.empty());
+
+    const CRasterImage saved = Saved();
+    ASSERT_EQ(saved.Width(), 1200);
+    ASSERT_EQ(saved.Height(), 900);
+    EXPECT_GT(Marked(saved, mark.x, mark.y, mark.x + mark.markWidth, mark.y + mark.markHeight), 500);
+    EXPECT_EQ(Marked(saved, 0, 0, 1200, mark.y), 0);
+    EXPECT_EQ(Marked(saved, 0, mark.y + mark.markHeight, 1200, 900), 0);
+
+    // Reopening shows the confirmed mark; cancelling leaves it as it was.
+    WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
+        EXPECT_EQ(ById<QComboBox>(text, 1010)->currentText(), "48");
+        EXPECT_EQ(ById<QPlainTextEdit>(text, 1000)->toPlainText(), "Centre");
+        text.reject();
+    });
+    frame.Action(CommandId::kTextWatermark)->trigger();
+    EXPECT_TRUE(Canvas().TextMark().base.enabled);
+}
+
+TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSaved) {
+    OpenWhite(640, 480);
+    const std::string markPath = dir.File("logo.bmp");
+    WriteFilledPicture(markPath, 800, 600, QColor(255, 0, 0));
+    choosers.openFiles.push_back(QString::fromStdString(markPath));
+    WhenOpened<ImageWatermarkDialog>([](ImageWatermarkDialog& image) {
+        EXPECT_EQ(image.mark.base.pictureWidth, 640);
+        QTest::mouseClick(ById<PicturePreview>(image, 1050), Qt::LeftButton);
+        QTest::mouseClick(ById<QRadioButton>(image, 1052), Qt::LeftButton);
+        ById<QLineEdit>(image, 1060)->setText("30");
+        QTest::mouseClick(ById<QPushButton>(image, 1), Qt::LeftButton);
+    });
+    frame.Action(CommandId::kImageWatermark)->trigger();
+
+    const ImageWatermark& mark = Canvas().ImageMark();
+    ASSERT_TRUE(mark.base.enabled);
+    EXPECT_EQ(mark.base.width, 80);
+    EXPECT_EQ(mark.base.height, 60);
+    EXPECT_EQ(mark.base.rotation, 30);
+    // Turned, the layer's bounding box is wider and taller than 80 x 60.
+    EXPECT_GT(mark.base.markWidth, 80);
+    EXPECT_GT(mark.base.markHeight, 60);
+    ExpectCentredOnScreen(mark.base);
+    EXPECT_TRUE(messages.messages.empty());
+
+    const CRasterImage saved = Saved();
+    ASSERT_EQ(saved.Width(), 640);
+    const uint8_t* centre = saved.PixelAt(320, 240);
+    EXPECT_EQ(centre[2], 255);
+    EXPECT_LT(centre[1], 30);
+    EXPECT_TRUE(IsWhite(saved, 5, 5));
+    // The corners of the turned mark's box stay white: it is turned, not square.
+    EXPECT_TRUE(IsWhite(saved, mark.base.x + 1, mark.base.y + 1));
+}
+
+TEST_F(MarkCommandsTest, ABatchRunFromTheBatchCommandWritesThreeMarkedPictures) {
+    const std::filesystem::path source = dir.Path() / "in";
+    std::filesystem::create_directories(source);
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
+        WriteFilledPicture((source / name).string(), 300, 200, Qt::white);
+    }
+    std::vector<int> positions;
+    WhenOpened<BatchWatermarkDialog>([&](BatchWatermarkDialog& batch) {
+        EXPECT_EQ(ById<QLineEdit>(batch, 1063)->text().toStdString(), outputDirectory);
+        WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
+            ById<QPlainTextEdit>(text, 1000)->setPlainText("Batch");
+            ById<QComboBox>(text, 1007)->setCurrentText("DejaVu Sans");
+            ById<QComboBox>(text, 1010)->setCurrentText("24");
+            text.accept();
+        });
+        QTest::mouseClick(ById<QPushButton>(batch, 1076), Qt::LeftButton);
+        QTest::mouseClick(ById<QWidget>(batch, 1094), Qt::LeftButton);  // Right Bottom
+        ById<QLineEdit>(batch, 1022)->setText(QString::fromStdString(source.string()));
+        QTest::mouseClick(ById<QWidget>(batch, 1013), Qt::LeftButton);  // All Images
+        QObject::connect(ById<QProgressBar>(batch, 1065), &QProgressBar::valueChanged,
+                         [&](int value) { positions.push_back(value); });
+        QTest::mouseClick(ById<QPushButton>(batch, 1068), Qt::LeftButton);
+        QTest::mouseClick(ById<QPushButton>(batch, 2), Qt::LeftButton);
+    });
+    frame.Action(CommandId::kBatchWatermark)->trigger();
+
+    EXPECT_EQ(positions, (std::vector<int>{33, 66, 100}));
+    ASSERT_FALSE(messages.messages.empty());
+    EXPECT_EQ(messages.messages.back().text, "Batch finish!");
+    EXPECT_EQ(messages.messages.back().caption, "All Finish");
+    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
+        CRasterImage written;
+        ASSERT_TRUE(written.Load(dir.File(std::string("out/") + name))) << name;
+        EXPECT_GT(Marked(written, 150, 100, 290, 190), 50) << name;  // toward the bottom right
+        EXPECT_EQ(Marked(written, 0, 0, 150, 100), 0) << name;
+    }
+    // The editor's own marks are not touched.
+    EXPECT_FALSE(Canvas().TextMark().base.enabled);
+}
+
+}  // namespace

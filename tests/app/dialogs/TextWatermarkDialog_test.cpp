@@ -1,0 +1,257 @@
+#include "app/dialogs/TextWatermarkDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/dialogs/ArrowPair.h"
+#include "app/dialogs/ColourSwatch.h"
+#include "app/dialogs/DialogTestSupport.h"
+#include "app/dialogs/QueuedChoosers.h"
+#include "platform/FontCatalog.h"
+#include "support/RecordingMessageSink.h"
+
+namespace {
+
+constexpr char kTestFamily[] = "DejaVu Sans";
+
+class TextWatermarkDialogTest : public ::testing::Test {
+protected:
+    void Open(const TextWatermark& mark) {
+        dialog.mark = mark;
+        ShowActive(dialog);
+    }
+    QLineEdit* Edit(int id) { return ById<QLineEdit>(dialog, id); }
+    QComboBox* Box(int id) { return ById<QComboBox>(dialog, id); }
+    void Arrow(int id, bool up) {
+        ArrowPair* pair = ById<ArrowPair>(dialog, id);
+        QTest::mouseClick(up ? pair->UpButton() : pair->DownButton(), Qt::LeftButton);
+    }
+    void ClickOk() { QTest::mouseClick(ById<QPushButton>(dialog, 1), Qt::LeftButton); }
+    void SetText(const QString& text) { ById<QPlainTextEdit>(dialog, 1000)->setPlainText(text); }
+
+    RecordingMessageSink messages;
+    ScopedMessageSink messageScope{messages};
+    QueuedChoosers choosers;
+    ScopedChoosers chooserScope{choosers};
+    TextWatermarkDialog dialog;
+};
+
+TEST_F(TextWatermarkDialogTest, OpensANeverConfirmedMarkOnTheFirstFamilySize8AndNormal) {
+    Open(TextWatermark{});
+    EXPECT_EQ(dialog.windowTitle(), "Text Watermark");
+
+    QComboBox* sizes = Box(1010);
+    ASSERT_EQ(sizes->count(), 16);
+    QStringList sizeTexts;
+    for (int i = 0; i < sizes->count(); ++i) sizeTexts << sizes->itemText(i);
+    EXPECT_EQ(sizeTexts.join(','), "8,9,10,11,12,14,16,18,20,22,24,26,28,36,48,72");
+    EXPECT_EQ(sizes->currentText(), "8");
+
+    QComboBox* styles = Box(1031);
+    ASSERT_EQ(styles->count(), 4);
+    EXPECT_EQ(styles->itemText(3), "Bold Italic");
+    EXPECT_EQ(styles->currentText(), "Normal");
+
+    // The text engine's families, each once, none vertical, first selected.
+    QComboBox* fonts = Box(1007);
+    const auto& families = InstalledFontFamilies();
+    ASSERT_EQ(fonts->count(), static_cast<int>(families.size()));
+    EXPECT_EQ(fonts->currentIndex(), 0);
+    QStringList seen;
+    for (int i = 0; i < fonts->count(); ++i) {
+        const QString name = fonts->itemText(i);
+        EXPECT_FALSE(name.startsWith('@')) << name.toStdString();
+        EXPECT_FALSE(seen.contains(name)) << name.toStdString();
+        if (i > 0) {
+            EXPECT_LE(seen.back().compare(name, Qt::CaseInsensitive), 0);
+        }
+        seen << name;
+    }
+    EXPECT_TRUE(seen.contains(kTestFamily));
+
+    EXPECT_EQ(Edit(1021)->text(), "100");
+    EXPECT_EQ(Edit(1023)->text(), "0");
+    EXPECT_EQ(Edit(1006)->text(), "100");
+    EXPECT_EQ(Edit(1005)->text(), "0");
+    EXPECT_EQ(Edit(1008)->text(), "0");
+}
+
+TEST_F(TextWatermarkDialogTest, OkRebuildsTheFontAndReopeningShowsItAgain) {
+    Open(TextWatermark{});
+    SetText("Proof");
+    Box(1007)->setCurrentText(kTestFamily);
+    Box(1010)->setCurrentText("14");
+    Box(1031)->setCurrentText("Bold Italic");
+    ClickOk();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    const TextWatermark confirmed = dialog.mark;
+    EXPECT_EQ(confirmed.text, u"Proof");
+    EXPECT_EQ(confirmed.font.faceName, u"DejaVu Sans");
+    EXPECT_EQ(confirmed.font.height, 14);
+    EXPECT_EQ(confirmed.font.weight, 700);
+    EXPECT_TRUE(confirmed.font.italic);
+    EXPECT_EQ(confirmed.font.charSet, 1);
+    EXPECT_TRUE(confirmed.base.enabled);
+
+    TextWatermarkDialog again;
+    again.mark = confirmed;
+    again.show();
+    EXPECT_EQ(ById<QComboBox>(again, 1007)->currentText(), kTestFamily);
+    EXPECT_EQ(ById<QComboBox>(again, 1010)->currentText(), "14");
+    EXPECT_EQ(ById<QComboBox>(again, 1031)->currentText(), "Bold Italic");
+    EXPECT_EQ(ById<QPlainTextEdit>(again, 1000)->toPlainText(), "Proof");
+}
+
+TEST_F(TextWatermarkDialogTest, StyleBoxGivesWeightAndSlant) {
+    const struct {
+        const char* style;
+        int32_t weight;
+        bool italic;
+    } cases[] = {{"Normal", 400, false}, {"Bold", 700, false}, {"Italic", 400, true}};
+    for (const auto& c : cases) {
+        TextWatermarkDialog one;
+        one.show();
+        ById<QPlainTextEdit>(one, 1000)->setPlainText("x");
+        ById<QComboBox>(one, 1031)->setCurrentText(c.style);
+        one.accept();
+        EXPECT_EQ(one.mark.font.weight, c.weight) << c.style;
+        EXPECT_EQ(one.mark.font.italic, c.italic) << c.style;
+    }
+}
+
+TEST_F(TextWatermarkDialogTest, StoredValuesMissingFromTheListsLeaveThemUnselected) {
+    TextWatermark mark;
+    mark.text = u"x";
+    mark.font.height = 13;
+    mark.font.faceName = u"No Such Family Here";
+    Open(mark);
+    EXPECT_EQ(Box(1007)->currentIndex(), -1);
+    EXPECT_EQ(Box(1010)->currentIndex(), -1);
+    ClickOk();
+    EXPECT_EQ(dialog.mark.font.faceName, u"");
+    EXPECT_EQ(dialog.mark.font.height, 0);
+}
+
+TEST_F(TextWatermarkDialogTest, ArrowsStepTheStoredValueWithinZeroToHundred) {
+    Open(TextWatermark{});
+    Arrow(1044, true);
+    EXPECT_EQ(dialog.mark.base.opacity, 100);
+    EXPECT_EQ(Edit(1021)->text(), "100");
+    Arrow(1044, false);
+    EXPECT_EQ(dialog.mark.base.opacity, 99);
+    Arrow(1045, false);
+    EXPECT_EQ(dialog.mark.base.rotation, 0);
+
+    // Unread typing gives way to the stored value when any arrow is pressed.
+    TypeInto(*Edit(1021), "50");
+    Arrow(1045, true);
+    EXPECT_EQ(Edit(1021)->text(), "99");
+    EXPECT_EQ(dialog.mark.base.rotation, 1);
+}
+
+TEST_F(TextWatermarkDialogTest, TypedNumbersAreTakenAsTyped) {
+    Open(TextWatermark{});
+    SetText("x");
+    TypeInto(*Edit(1021), "150");
+    TypeInto(*Edit(1023), "270");
+    ClickOk();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.mark.base.opacity, 150);
+    EXPECT_EQ(dialog.mark.base.rotation, 270);
+}
+
+TEST_F(TextWatermarkDialogTest, ANumberThatDoesNotParseKeepsTheDialogOpenWithTheFocusOnIt) {
+    Open(TextWatermark{});
+    SetText("x");
+    TypeInto(*Edit(1023), "12a");
+    ClickOk();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_NE(dialog.result(), QDialog::Accepted);
+    EXPECT_TRUE(Edit(1023)->hasFocus());
+    EXPECT_TRUE(messages.messages.empty());
+}
+
+TEST_F(TextWatermarkDialogTest, ShadowFieldsFollowTheSwitch) {
+    Open(TextWatermark{});
+    auto* shadowSwitch = ById<QCheckBox>(dialog, 1013);
+    for (int id : {1005, 1006, 1008}) EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
+    for (int id : {1038, 1039, 1040}) EXPECT_FALSE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
+    // The shadow colour swatch stays usable but opens nothing while off.
+    QTest::mouseClick(ById<ColourSwatch>(dialog, 1024), Qt::LeftButton);
+    EXPECT_TRUE(choosers.colourInitials.empty());
+
+    QTest::mouseClick(shadowSwitch, Qt::LeftButton);
+    EXPECT_TRUE(dialog.mark.shadowEnabled);
+    for (int id : {1005, 1006, 1008}) EXPECT_FALSE(Edit(id)->isReadOnly()) << id;
+    for (int id : {1038, 1039, 1040}) EXPECT_TRUE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
+    Arrow(1038, true);
+    EXPECT_EQ(dialog.mark.shadowDistance, 1);
+
+    choosers.colours.push_back(QColor(10, 20, 30));
+    QTest::mouseClick(ById<ColourSwatch>(dialog, 1024), Qt::LeftButton);
+    ASSERT_EQ(choosers.colourInitials.size(), 1u);
+    EXPECT_EQ(choosers.colourInitials[0], QColor(Qt::black));
+    EXPECT_EQ(dialog.mark.shadowColour.red, 10);
+    EXPECT_EQ(dialog.mark.shadowColour.blue, 30);
+    EXPECT_EQ(ById<ColourSwatch>(dialog, 1024)->Colour(), QColor(10, 20, 30));
+}
+
+TEST_F(TextWatermarkDialogTest, ShadowSwitchWithAnUnreadableNumberSaysSoAndChangesNothing) {
+    Open(TextWatermark{});
+    TypeInto(*Edit(1021), "abc");
+    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "Can't load value!");
+    EXPECT_EQ(messages.messages[0].caption, "Error");
+    EXPECT_FALSE(dialog.mark.shadowEnabled);
+    EXPECT_TRUE(Edit(1006)->isReadOnly());
+    EXPECT_TRUE(Edit(1021)->hasFocus());
+}
+
+TEST_F(TextWatermarkDialogTest, ColourChooserSetsTheTextColourAndCancelKeepsIt) {
+    Open(TextWatermark{});
+    choosers.colours.push_back(QColor(200, 100, 50));
+    choosers.colours.push_back(std::nullopt);
+    auto* swatch = ById<ColourSwatch>(dialog, 1011);
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    EXPECT_EQ(choosers.colourInitials.size(), 2u);
+    EXPECT_EQ(dialog.mark.colour.red, 200);
+    EXPECT_EQ(dialog.mark.colour.green, 100);
+    EXPECT_EQ(dialog.mark.colour.blue, 50);
+    // The swatch is painted in the colour.
+    const QImage painted = swatch->grab().toImage();
+    EXPECT_EQ(painted.pixelColor(painted.width() / 2, painted.height() / 2), QColor(200, 100, 50));
+}
+
+TEST_F(TextWatermarkDialogTest, OnlyTheEmptyTextIsRefused) {
+    Open(TextWatermark{});
+    ClickOk();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, "The text must not be null!");
+    EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_FALSE(dialog.mark.base.enabled);
+
+    SetText("   ");
+    ClickOk();
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.mark.text, u"   ");
+}
+
+TEST_F(TextWatermarkDialogTest, EnterInTheTextBreaksTheLine) {
+    Open(TextWatermark{});
+    auto* text = ById<QPlainTextEdit>(dialog, 1000);
+    text->setFocus();
+    QTest::keyClicks(text, "first");
+    QTest::keyClick(text, Qt::Key_Return);
+    QTest::keyClicks(text, "second");
+    EXPECT_TRUE(dialog.isVisible());
+    ClickOk();
+    EXPECT_EQ(dialog.mark.text, u"first\nsecond");
+}
+
+}  // namespace
