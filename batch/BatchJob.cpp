@@ -7,12 +7,14 @@
 #include <mutex>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <system_error>
 #include <vector>
 
 #include "batch/BatchProgress.h"
 #include "batch/ParallelFiles.h"
 #include "batch/SameDirectory.h"
+#include "batch/SourceQuality.h"
 #include "platform/PathJoin.h"
 
 namespace {
@@ -159,7 +161,12 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
             result.reason = folderProblem;
         } else {
             try {
-                result = WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, quality);
+                const int32_t estimated = qualityFromSource ? JpegFileQuality(sourcePath).value_or(0) : 0;
+                const int32_t fileQuality = !qualityFromSource ? quality
+                                            : estimated > 0    ? estimated
+                                                               : kQualityWithoutSource;
+                result = WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, fileQuality);
+                result.sourceQuality = estimated;
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.

@@ -57,4 +57,7 @@ public:
     // A picture whose output exists and is newer than it is not made again,
     // so an interrupted run resumes where it stopped.
     bool skipExisting = false;
+    // Each JPEG is saved at the quality estimated from its own tables, other
+    // pictures at 80; `quality` is then not used.
+    bool qualityFromSource = false;
 };

@@ -46,6 +46,9 @@ struct BatchFileResult {
     StampedSize textMarkSize;
     uintmax_t sourceBytes = 0;
     double seconds = 0;
+    // The quality estimated from the source JPEG's tables, when asked for
+    // (0: none).
+    int32_t sourceQuality = 0;
 
     // Written whole, with every active mark, or kept from an earlier run.
     bool Complete() const {

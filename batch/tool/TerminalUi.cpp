@@ -9,7 +9,7 @@ namespace {
 constexpr int32_t kBarWidth = 30;
 constexpr size_t kShownNameLength = 40;
 
-// "2.4 MB, image mark 200x67, text mark 310x40, 0.412 s".
+// "2.4 MB, image mark 200x67, text mark 310x40, source quality 92, 0.412 s".
 std::string VerboseLine(const BatchFileResult& result) {
     char size[32];
     const double bytes = static_cast<double>(result.sourceBytes);
@@ -26,6 +26,7 @@ std::string VerboseLine(const BatchFileResult& result) {
     };
     mark("image", result.imageMarkSize);
     mark("text", result.textMarkSize);
+    if (result.sourceQuality > 0) line += ", source quality " + std::to_string(result.sourceQuality);
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, ", %.3f s", result.seconds);
     return line + seconds;

@@ -196,7 +196,13 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
          {Group::Output, [&](const std::string& v) { return ParseTypes(v, options.types); },
           "all, or a comma list of jpg, bmp, png, gif, tga, tif"}},
         {"--jobs", {Group::General, integer(options.jobs, 1, 256), "a number of jobs from 1 to 256"}},
-        {"--quality", {Group::Output, integer(options.quality, 1, 100), "a quality from 1 to 100"}},
+        {"--quality",
+         {Group::Output,
+          [&](const std::string& v) {
+              options.qualityFromSource = v == "source";
+              return options.qualityFromSource || integer(options.quality, 1, 100)(v);
+          },
+          "a quality from 1 to 100, or source"}},
         {"--files-from",
          {Group::General,
           [&](const std::string& v) {

@@ -48,6 +48,7 @@ struct ToolOptions {
     std::optional<ImageMarkOptions> imageMark;
     int32_t jobs = 0;  // 0: one per processor core
     int32_t quality = -1;
+    bool qualityFromSource = false;  // --quality source
     bool inPlace = false;
     bool help = false;
 

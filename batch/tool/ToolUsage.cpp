@@ -16,7 +16,9 @@ Pictures:
                           takes .jpeg and .jpe, bmp also .dib and .rle, tif
                           also .tiff), by the whole extension in any case;
                           only regular files
-  --quality N             JPEG quality 1..100 (default: the writer's, 80)
+  --quality N|source      JPEG quality 1..100 (default: the writer's, 80);
+                          source: each JPEG at the quality estimated from
+                          its own tables, other pictures at 80
   --jobs N                pictures processed at the same time, 1..256
                           (default: one per processor core); the results
                           are the same for any N

@@ -95,6 +95,7 @@ int main(int argc, char** argv) {
     CBatchJob job;
     job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();
     job.quality = options->quality;
+    job.qualityFromSource = options->qualityFromSource;
     job.selection.recursive = options->recursive;
     job.selection.shardIndex = options->shardIndex;
     job.selection.shardCount = options->shardCount;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "batch/BatchTestSupport.h"
+#include "batch/SourceQuality.h"
 #include "image/RasterImage.h"
 #include "platform/FontCatalog.h"
 #include "support/TestPaths.h"
@@ -450,6 +451,14 @@ TEST_F(BatchToolTest, VersionAndVerboseReport) {
     EXPECT_NE(run.out.find("photo.bmp: written\n  180.1 KB, image mark 40x20, "), std::string::npos)
         << run.out;
     EXPECT_NE(run.out.find(" s\n"), std::string::npos) << run.out;
+
+    // --quality source: each JPEG at its own quality, others at 80.
+    fs::copy_file(FixturePath("jpeg/quality92-420.jpg"), source() / "q92.jpg");
+    const ToolRun source92 = Run({"--verbose", "--quality", "source", "--image", dir.File("logo.bmp"),
+                                  source().string(), output().string()});
+    ASSERT_EQ(source92.status, 0) << source92.out;
+    EXPECT_NE(source92.out.find(", source quality 92, "), std::string::npos) << source92.out;
+    EXPECT_EQ(JpegFileQuality((output() / "q92.jpg").string()), 92);
 }
 
 }  // namespace
