@@ -167,6 +167,14 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                                                                : kQualityWithoutSource;
                 result = WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, fileQuality);
                 result.sourceQuality = estimated;
+                const std::string lost =
+                    result.outcome == BatchFileOutcome::Written
+                        ? KeepMetadata(sourcePath, outputPath, result.width, result.height, metadata)
+                        : std::string();
+                if (!lost.empty()) {
+                    result.outcome = BatchFileOutcome::SaveFailed;
+                    result.reason = "written without its metadata: " + lost;
+                }
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.

@@ -8,6 +8,7 @@
 #include "batch/BatchSummary.h"
 #include "batch/BatchTypeFilter.h"
 #include "batch/BatchUi.h"
+#include "batch/KeptMetadata.h"
 #include "batch/SourceSelection.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
@@ -60,4 +61,6 @@ public:
     // Each JPEG is saved at the quality estimated from its own tables, other
     // pictures at 80; `quality` is then not used.
     bool qualityFromSource = false;
+    // What of each source's metadata its copy keeps.
+    MetadataKept metadata = MetadataKept::None;
 };

@@ -269,9 +269,13 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
     };
 
     const std::map<std::string, bool*> flags = {
-        {"--recursive", &options.recursive}, {"--skip-existing", &options.skipExisting},
-        {"--null", &options.nullSeparated},  {"--verbose", &options.verbose},
+        {"--recursive", &options.recursive},
+        {"--skip-existing", &options.skipExisting},
+        {"--null", &options.nullSeparated},
+        {"--verbose", &options.verbose},
         {"--version", &options.version},
+        {"--strip-gps", &options.stripGps},
+        {"--strip-metadata", &options.stripMetadata},
     };
 
     // Every mark and output option in effect, for --save-preset: the last

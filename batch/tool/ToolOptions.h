@@ -65,6 +65,9 @@ struct ToolOptions {
     std::vector<PresetEntry> presetEntries;
     bool verbose = false;
     bool version = false;
+    // The copies keep the sources' metadata, less these.
+    bool stripGps = false;
+    bool stripMetadata = false;
 };
 
 // Parses the arguments after the program name. On a usage error answers

@@ -19,6 +19,11 @@ Pictures:
   --quality N|source      JPEG quality 1..100 (default: the writer's, 80);
                           source: each JPEG at the quality estimated from
                           its own tables, other pictures at 80
+  --strip-gps             leave the location tags out of the copies, which
+                          otherwise keep the sources' EXIF, XMP, IPTC, ICC
+                          profile, resolution and JPEG comment (as far as
+                          their format can hold them)
+  --strip-metadata        keep only the ICC profile and the resolution
   --jobs N                pictures processed at the same time, 1..256
                           (default: one per processor core); the results
                           are the same for any N

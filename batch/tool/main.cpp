@@ -96,6 +96,9 @@ int main(int argc, char** argv) {
     job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();
     job.quality = options->quality;
     job.qualityFromSource = options->qualityFromSource;
+    job.metadata = options->stripMetadata ? MetadataKept::Essential
+                   : options->stripGps    ? MetadataKept::NoGps
+                                          : MetadataKept::All;
     job.selection.recursive = options->recursive;
     job.selection.shardIndex = options->shardIndex;
     job.selection.shardCount = options->shardCount;
