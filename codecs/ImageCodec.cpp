@@ -1,16 +1,45 @@
 #include "codecs/ImageCodec.h"
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
+#include <new>
 #include <vector>
 
+#include "codecs/CodecInputFile.h"
 #include "platform/FileIo.h"
 
 bool CImageCodec::LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) {
+    status = FileStatus();
+    CodecInputFile file;
+    if (!file.Open(path, status)) return false;
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path, bytes, kMaxImageFileBytes) || bytes.empty()) return false;
+    try {
+        bytes.resize(file.Size());
+    } catch (const std::bad_alloc&) {
+        return status.Fail("not enough memory to read the file");
+    }
+    if (!file.ReadExactly(bytes.data(), bytes.size())) return status.Fail(ReadFailure());
     return LoadMemory(bytes.data(), bytes.size(), images, properties);
 }
 
-bool CImageCodec::LoadMemory(const uint8_t*, size_t, ImageList&, PropertiesSlot&) { return false; }
+bool CImageCodec::LoadMemory(const uint8_t*, size_t, ImageList&, PropertiesSlot&) {
+    return status.Fail("this format cannot be read");
+}
 
-bool CImageCodec::SaveFile(const std::string&, const ImageList&, const CImageProperties*) { return false; }
+bool CImageCodec::SaveFile(const std::string&, const ImageList&, const CImageProperties*) {
+    return status.Fail("this format cannot be written");
+}
+
+std::string WriteFailure(const SafeFileWriter& out, const char* step) {
+    std::string reason = step;
+    if (!out.Error().empty()) {
+        reason += ": " + out.Error();
+    } else if (errno != 0) {
+        reason += std::string(": ") + std::strerror(errno);
+    }
+    return reason;
+}
+
+std::string LinesDamage(int64_t linesRead, int64_t height) {
+    return "only " + std::to_string(linesRead) + " of " + std::to_string(height) + " lines";
+}

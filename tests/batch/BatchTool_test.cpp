@@ -12,6 +12,7 @@
 
 #include "batch/BatchTestSupport.h"
 #include "batch/SourceQuality.h"
+#include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "platform/FontCatalog.h"
 #include "support/TestPaths.h"

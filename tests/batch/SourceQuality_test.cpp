@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "batch/BatchTestSupport.h"
+#include "codecs/PictureFiles.h"
 #include "support/TestPaths.h"
 
 namespace {
