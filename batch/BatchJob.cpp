@@ -16,6 +16,7 @@
 #include "batch/SameDirectory.h"
 #include "batch/SourceQuality.h"
 #include "platform/PathJoin.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -25,10 +26,6 @@ uintmax_t FileSizeOrZero(const std::string& utf8Path) {
     const uintmax_t size = std::filesystem::file_size(
         std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end())), error);
     return error ? 0 : size;
-}
-
-std::filesystem::path PathFromUtf8(const std::string& path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
 
 // The output exists and was written after the source last changed.

@@ -6,14 +6,11 @@
 #include <system_error>
 
 #include "batch/SourceScan.h"
+#include "platform/Utf8Path.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path PathFromUtf8(const std::string& path) {
-    return fs::path(std::u8string(path.begin(), path.end()));
-}
 
 std::string Utf8(const fs::path& path) {
     const std::u8string text = path.generic_u8string();

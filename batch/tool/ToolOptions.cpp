@@ -9,6 +9,7 @@
 
 #include "batch/SourceSelection.h"
 #include "platform/FileIo.h"
+#include "platform/Utf8Path.h"
 #include "watermark/MarkAlignment.h"
 
 namespace {
@@ -114,11 +115,8 @@ bool IsReadableFile(const std::string& path) {
 // full path.
 std::string AbsolutePath(const std::string& path) {
     std::error_code error;
-    const std::filesystem::path absolute =
-        std::filesystem::absolute(std::filesystem::path(std::u8string(path.begin(), path.end())), error);
-    if (error) return path;
-    const std::u8string text = absolute.lexically_normal().u8string();
-    return std::string(text.begin(), text.end());
+    const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
+    return error ? path : Utf8FromPath(absolute.lexically_normal());
 }
 
 }  // namespace
