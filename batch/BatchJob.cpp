@@ -1,19 +1,22 @@
 #include "batch/BatchJob.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <filesystem>
 #include <mutex>
 #include <new>
 #include <numeric>
+#include <optional>
 #include <system_error>
 #include <vector>
 
 #include "batch/BatchProgress.h"
 #include "batch/ParallelFiles.h"
 #include "batch/SameDirectory.h"
-#include "batch/SourceScan.h"
+#include "batch/SourceQuality.h"
 #include "platform/PathJoin.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -23,6 +26,27 @@ uintmax_t FileSizeOrZero(const std::string& utf8Path) {
     const uintmax_t size = std::filesystem::file_size(
         std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end())), error);
     return error ? 0 : size;
+}
+
+// The output exists and was written after the source last changed.
+bool OutputIsNewer(const std::string& sourcePath, const std::string& outputPath) {
+    std::error_code error;
+    const auto output = std::filesystem::last_write_time(PathFromUtf8(outputPath), error);
+    if (error) return false;
+    const auto source = std::filesystem::last_write_time(PathFromUtf8(sourcePath), error);
+    return !error && output > source;
+}
+
+// Makes the subfolder of the output directory that the output of a picture
+// named with its subfolder ("2024/a.jpg") goes into; the reason when it
+// cannot be made. The output directory itself is never made here.
+std::string MakeOutputSubfolder(const std::string& outputDirectory, const std::string& name) {
+    const std::filesystem::path below = PathFromUtf8(name).parent_path();
+    const std::filesystem::path output = PathFromUtf8(outputDirectory);
+    std::error_code error;
+    if (below.empty() || !std::filesystem::is_directory(output, error)) return std::string();
+    std::filesystem::create_directories(output / below, error);
+    return error ? error.message() : std::string();
 }
 
 // Turns PROCESS off for the run and back on however the run ends.
@@ -60,12 +84,28 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     ProcessDisabled processOff(ui);
     filterText = BuildTypeFilter(typeFlags);
     fileCount = 0;
-    if (!ScanSourceDirectory(sourceDirectory, filterText, fileList)) {
+    std::vector<std::string> refused;
+    if (!SelectSourceFiles(sourceDirectory, outputDirectory, filterText, selection, fileList, refused)) {
         summary.state = BatchRunState::SourceNotListed;
         return summary;
     }
+    for (const std::string& name : refused) {
+        BatchFileResult result;
+        result.reason = "not inside the source directory";
+        ui.FileFinished(name, result);
+    }
+    summary.unreadable = static_cast<int32_t>(refused.size());
+    // A share of a list that has pictures may be empty (more shares than
+    // pictures): that share is done, not a run without files.
+    const bool listHadFiles = !fileList.empty();
+    fileList = TakeShard(fileList, selection.shardIndex, selection.shardCount);
     fileCount = static_cast<int32_t>(fileList.size());
-    summary.fileCount = fileCount;
+    summary.fileCount = fileCount + summary.unreadable;
+    if (fileCount <= 0 && listHadFiles) {
+        summary.state = BatchRunState::Finished;
+        ui.ShowMessage(BatchFinishMessage(summary), kBatchFinishCaption, MessageIcon::None);
+        return summary;
+    }
     if (fileCount <= 0) {
         ui.ShowMessage(kNoFileText, kBatchErrorCaption, MessageIcon::None);
         summary.state = BatchRunState::NoFile;
@@ -88,10 +128,10 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     // the list order. Results are kept by list position either way.
     std::vector<int32_t> order(fileList.size());
     std::iota(order.begin(), order.end(), 0);
+    std::vector<uintmax_t> sizes(fileList.size());
+    for (size_t i = 0; i < fileList.size(); ++i)
+        sizes[i] = FileSizeOrZero(JoinPath(sourceDirectory, fileList[i]));
     if (jobs > 1) {
-        std::vector<uintmax_t> sizes(fileList.size());
-        for (size_t i = 0; i < fileList.size(); ++i)
-            sizes[i] = FileSizeOrZero(JoinPath(sourceDirectory, fileList[i]));
         std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
             return sizes[static_cast<size_t>(a)] > sizes[static_cast<size_t>(b)];
         });
@@ -108,16 +148,38 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     ForEachFileInParallel(fileCount, jobs, [&](int32_t position, CRasterImage& work) {
         const int32_t index = order[static_cast<size_t>(position)];
         const std::string& name = fileList[static_cast<size_t>(index)];
+        const std::string sourcePath = JoinPath(sourceDirectory, name);
+        const std::string outputPath = JoinPath(outputDirectory, name);
+        const auto start = std::chrono::steady_clock::now();
         BatchFileResult result;
+        std::string folderProblem;
         if (!markProblem.empty()) {
             result.outcome = BatchFileOutcome::StampFailed;
             result.reason = markProblem;
+        } else if (skipExisting && OutputIsNewer(sourcePath, outputPath)) {
+            result.outcome = BatchFileOutcome::UpToDate;
+        } else if (!(folderProblem = MakeOutputSubfolder(outputDirectory, name)).empty()) {
+            result.outcome = BatchFileOutcome::SaveFailed;
+            result.reason = folderProblem;
         } else {
             try {
+                const int32_t estimated = qualityFromSource ? JpegFileQuality(sourcePath).value_or(0) : 0;
+                const int32_t fileQuality = !qualityFromSource ? quality
+                                            : estimated > 0    ? estimated
+                                                               : kQualityWithoutSource;
                 // The running number follows the list, whatever order the
                 // workers take the files in.
-                result = WatermarkFile(work, JoinPath(sourceDirectory, name), JoinPath(outputDirectory, name),
-                                       fittedImage, fittedText, int64_t{index} + 1, quality);
+                result = WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText, int64_t{index} + 1,
+                                       fileQuality);
+                result.sourceQuality = estimated;
+                const std::string lost =
+                    result.outcome == BatchFileOutcome::Written
+                        ? KeepMetadata(sourcePath, outputPath, result.width, result.height, metadata)
+                        : std::string();
+                if (!lost.empty()) {
+                    result.outcome = BatchFileOutcome::SaveFailed;
+                    result.reason = "written without its metadata: " + lost;
+                }
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.
@@ -128,6 +190,8 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                     dynamic_cast<const std::bad_alloc*>(&error) ? "not enough memory" : error.what();
             }
         }
+        result.sourceBytes = sizes[static_cast<size_t>(index)];
+        result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const std::lock_guard<std::mutex> lock(reporting);
         results[static_cast<size_t>(index)] = result;
         ++done;
@@ -148,6 +212,9 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                 break;
             case BatchFileOutcome::StampFailed:
                 ++summary.stampFailed;
+                break;
+            case BatchFileOutcome::UpToDate:
+                ++summary.upToDate;
                 break;
         }
         if (result.outcome != BatchFileOutcome::Written) continue;

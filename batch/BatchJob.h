@@ -8,6 +8,8 @@
 #include "batch/BatchSummary.h"
 #include "batch/BatchTypeFilter.h"
 #include "batch/BatchUi.h"
+#include "batch/KeptMetadata.h"
+#include "batch/SourceSelection.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
@@ -55,4 +57,17 @@ public:
     int32_t jobs = 1;
     // Save quality handed to the writers; -1 is each writer's default.
     int32_t quality = -1;
+
+    // What the command-line tool adds; the dialog leaves them as they are.
+    // Names of the list may then hold subfolders, made under the output
+    // directory as needed.
+    SourceSelection selection;
+    // A picture whose output exists and is newer than it is not made again,
+    // so an interrupted run resumes where it stopped.
+    bool skipExisting = false;
+    // Each JPEG is saved at the quality estimated from its own tables, other
+    // pictures at 80; `quality` is then not used.
+    bool qualityFromSource = false;
+    // What of each source's metadata its copy keeps.
+    MetadataKept metadata = MetadataKept::None;
 };

@@ -1,12 +1,13 @@
 #include "batch/BatchTypeFilter.h"
 
 std::string BuildTypeFilter(const BatchTypeFlags& flags) {
-    if (flags.allImages != 0) return kAllImagesExtensions;
+    const std::string tiff = flags.tif != 0 ? kTiffExtensions : "";
+    if (flags.allImages != 0) return kAllImagesExtensions + tiff;
     std::string filter;
     if (flags.jpg != 0) filter += kJpegExtensions;
     if (flags.bmp != 0) filter += kBmpExtensions;
     if (flags.png != 0) filter += kPngExtensions;
     if (flags.gif != 0) filter += kGifExtensions;
     if (flags.tga != 0) filter += kTgaExtensions;
-    return filter;
+    return filter + tiff;
 }

@@ -13,6 +13,9 @@ struct BatchTypeFlags {
     int32_t png = 0;
     int32_t gif = 0;
     int32_t tga = 0;
+    // TIFF, which only the command-line tool offers; taken even with All
+    // Images set, whose list stays the dialog's.
+    int32_t tif = 0;
 };
 
 inline constexpr char kAllImagesExtensions[] = ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga";
@@ -21,8 +24,10 @@ inline constexpr char kBmpExtensions[] = ".bmp.dib.rle";
 inline constexpr char kPngExtensions[] = ".png";
 inline constexpr char kGifExtensions[] = ".gif";
 inline constexpr char kTgaExtensions[] = ".tga";
+inline constexpr char kTiffExtensions[] = ".tif.tiff";
 
 // The filter text: the All Images list when that flag is set (the others are
 // then not looked at), else the lists of the set flags in the order JPG/JPEG,
-// BMP, PNG, GIF, TGA; empty when no flag is set.
+// BMP, PNG, GIF, TGA; empty when no flag is set. The TIFF list follows
+// either when its flag is set.
 std::string BuildTypeFilter(const BatchTypeFlags& flags);

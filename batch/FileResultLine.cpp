@@ -15,6 +15,9 @@ std::string FileResultLine(const std::string& name, const BatchFileResult& resul
         case BatchFileOutcome::StampFailed:
             line += "FAILED (not watermarked, nothing written)";
             break;
+        case BatchFileOutcome::UpToDate:
+            line += "up to date";
+            break;
     }
     if (result.outcome == BatchFileOutcome::Written) {
         line += result.imageMarkLeftOff && result.textMarkLeftOff ? " without either mark (too large)"
@@ -22,7 +25,7 @@ std::string FileResultLine(const std::string& name, const BatchFileResult& resul
                 : result.textMarkLeftOff                          ? " without the text mark (too large)"
                                                                   : "";
         if (!result.damage.empty()) line += ", damaged: " + result.damage;
-    } else if (!result.reason.empty()) {
+    } else if (!result.reason.empty() && result.outcome != BatchFileOutcome::UpToDate) {
         line += ": " + result.reason;
     }
     return line;

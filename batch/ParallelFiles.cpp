@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include "platform/PixelMemory.h"
+
 void ForEachFileInParallel(int32_t count, int32_t jobs,
                            const std::function<void(int32_t, CRasterImage&)>& step) {
     std::atomic<int32_t> next{0};
@@ -13,6 +15,7 @@ void ForEachFileInParallel(int32_t count, int32_t jobs,
         CRasterImage work;
         for (int32_t index = next.fetch_add(1); index < count; index = next.fetch_add(1)) step(index, work);
         work.Destroy();
+        ReleaseSparePixelMemory();
     };
 
     const int32_t helpers = std::max(0, std::min(jobs, count) - 1);

@@ -88,6 +88,8 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     }
     result.imageMarkLeftOff = imageStamp == MarkStamp::LeftOff;
     result.textMarkLeftOff = textStamp == MarkStamp::LeftOff;
+    if (imageStamp == MarkStamp::Stamped) result.imageMarkSize = {image.base.markWidth, image.base.markHeight};
+    if (textStamp == MarkStamp::Stamped) result.textMarkSize = {text.base.markWidth, text.base.markHeight};
 
     FileStatus written;
     if (!work.Save(outputPath, quality, &written)) {

@@ -17,6 +17,13 @@ enum class BatchFileOutcome {
     SaveFailed,   // loaded and stamped, but the output file could not be written
     StampFailed,  // loaded, but it could not be made 32-bit or a mark could not be
                   // stamped (memory): nothing written, so no unmarked copy passes as done
+    UpToDate,     // its output exists and is newer than it: kept, not made again
+};
+
+// A mark's size on one picture, 0 x 0 when it was not stamped.
+struct StampedSize {
+    int32_t width = 0;
+    int32_t height = 0;
 };
 
 struct BatchFileResult {
@@ -34,11 +41,21 @@ struct BatchFileResult {
     // Set when the picture was read only in part ("only 120 of 600 lines");
     // it is stamped and written with what could be read.
     std::string damage;
+    // For the verbose report: the marks as stamped, the source file's size
+    // and the seconds the file took.
+    StampedSize imageMarkSize;
+    StampedSize textMarkSize;
+    uintmax_t sourceBytes = 0;
+    double seconds = 0;
+    // The quality estimated from the source JPEG's tables, when asked for
+    // (0: none).
+    int32_t sourceQuality = 0;
 
-    // Written whole, with every active mark.
+    // Written whole, with every active mark, or kept from an earlier run.
     bool Complete() const {
-        return outcome == BatchFileOutcome::Written && !imageMarkLeftOff && !textMarkLeftOff &&
-               damage.empty();
+        return outcome == BatchFileOutcome::UpToDate ||
+               (outcome == BatchFileOutcome::Written && !imageMarkLeftOff && !textMarkLeftOff &&
+                damage.empty());
     }
 };
 

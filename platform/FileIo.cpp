@@ -1,5 +1,6 @@
 #include "platform/FileIo.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -155,9 +156,10 @@ bool SafeFileWriter::Open() {
     const std::u8string name = finalTarget.filename().u8string();
     if (name.empty()) return Refuse("no file name was given");
     const std::u8string folderUtf8 = folder.u8string();
-    const std::string base =
-        (folder.empty() ? std::string() : std::string(folderUtf8.begin(), folderUtf8.end()) + "/") + "." +
-        std::string(name.begin(), name.end()) + ".partial-";
+    const std::string folderText = std::string(folderUtf8.begin(), folderUtf8.end());
+    const std::string base = (folder.empty() ? std::string() : folderText + "/") + "." +
+                             std::string(name.begin(), name.end()) + ".partial-";
+    tempBase = base;
 #ifdef _WIN32
     for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
         tempPath = base + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
@@ -169,15 +171,16 @@ bool SafeFileWriter::Open() {
     }
     return true;
 #else
+    // A saved picture gets the permissions of the file it replaces, or those
+    // a new file would get.
+    struct stat existing {};
+    const mode_t mode =
+        ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~CreationMask());
+    if (OpenUnnamed(folder.empty() ? "." : folderText, mode)) return true;
     std::string pattern = base + "XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) return Refuse(ErrnoText(errno));
     tempPath = pattern;
-    // mkstemp makes the file private; a saved picture gets the permissions of
-    // the file it replaces, or those a new file would get.
-    struct stat existing {};
-    const mode_t mode =
-        ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~CreationMask());
     ::fchmod(fd, mode);
     file = ::fdopen(fd, "wb");
     if (file == nullptr) {
@@ -226,6 +229,11 @@ bool SafeFileWriter::Commit() {
         Discard();
         return false;
     }
+    if (unnamedFd >= 0) {
+        committed = CommitUnnamed(tempBase);
+        if (!committed) Discard();
+        return committed;
+    }
     std::error_code renameError;
     fs::rename(PathFromUtf8(tempPath), PathFromUtf8(target), renameError);
     if (renameError) {
@@ -253,6 +261,14 @@ void SafeFileWriter::Discard() {
         std::fclose(file);
         file = nullptr;
     }
+#ifndef _WIN32
+    if (unnamedFd >= 0) {
+        // An unnamed file vanishes with its last descriptor.
+        ::close(unnamedFd);
+        unnamedFd = -1;
+        tempPath.clear();
+    }
+#endif
     if (!tempPath.empty()) {
         std::error_code ignored;
         fs::remove(PathFromUtf8(tempPath), ignored);
@@ -260,3 +276,79 @@ void SafeFileWriter::Discard() {
     }
     failed = true;
 }
+
+#ifdef _WIN32
+bool SafeFileWriter::OpenUnnamed(const std::string&, unsigned) {
+    return false;
+}
+
+bool SafeFileWriter::CommitUnnamed(const std::string&) {
+    return false;
+}
+#else
+bool SafeFileWriter::OpenUnnamed(const std::string& folder, unsigned mode) {
+#if defined(O_TMPFILE) && defined(__linux__)
+    // File systems without unnamed files refuse with EOPNOTSUPP or EISDIR;
+    // the named temporary file then takes over.
+    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd < 0) return false;
+    const int kept = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    const std::string procPath = "/proc/self/fd/" + std::to_string(kept);
+    // The name is given through /proc, which must be there to use it.
+    if (kept < 0 || ::access(procPath.c_str(), F_OK) != 0) {
+        if (kept >= 0) ::close(kept);
+        ::close(fd);
+        return false;
+    }
+    ::fchmod(fd, static_cast<mode_t>(mode));
+    file = ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        ::close(fd);
+        ::close(kept);
+        return false;
+    }
+    unnamedFd = kept;
+    tempPath = procPath;
+    return true;
+#else
+    static_cast<void>(folder);
+    static_cast<void>(mode);
+    return false;
+#endif
+}
+
+// Names the finished unnamed file: straight under the target's name when
+// there is no file of that name, else under a fresh hidden name that is then
+// renamed over the target, so the target is replaced in one step.
+bool SafeFileWriter::CommitUnnamed(const std::string& base) {
+    const std::string procPath = tempPath;
+    if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        ::close(unnamedFd);
+        unnamedFd = -1;
+        return true;
+    }
+    if (errno != EEXIST) {
+        error = ErrnoText(errno);
+        return false;
+    }
+    static std::atomic<unsigned> serial{0};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string named = base + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+        if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+            if (errno == EEXIST) continue;
+            error = ErrnoText(errno);
+            return false;
+        }
+        if (::rename(named.c_str(), target.c_str()) != 0) {
+            error = ErrnoText(errno);
+            ::unlink(named.c_str());
+            return false;
+        }
+        ::close(unnamedFd);
+        unnamedFd = -1;
+        return true;
+    }
+    error = ErrnoText(EEXIST);
+    return false;
+}
+#endif

@@ -17,6 +17,9 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, int64_t
 
 // Writes a file through a temporary file in the target's folder that replaces
 // the target only when every byte was written and the file closed cleanly.
+// Where the file system offers unnamed files (Linux O_TMPFILE) the temporary
+// file has no name until it is complete, so a killed process leaves nothing
+// behind; elsewhere it is a hidden ".NAME.partial-XXXXXX" beside the target.
 // Anything short of a successful Commit removes the temporary file and leaves
 // an existing target untouched. A target that is a symbolic link is written
 // through: the linked file is replaced and the link stays. A replaced file
@@ -39,6 +42,8 @@ public:
     // Creates the temporary file and opens it for binary writing.
     bool Open();
     std::FILE* File() const { return file; }
+    // A path that opens the temporary file (for an unnamed one, its
+    // /proc/self/fd entry).
     const std::string& TempPath() const { return tempPath; }
     // A checked write; a failed write makes Commit fail too.
     bool Write(const void* data, size_t bytes);
@@ -57,11 +62,15 @@ public:
 private:
     void Discard();
     bool Refuse(std::string reason);
+    bool OpenUnnamed(const std::string& folder, unsigned mode);
+    bool CommitUnnamed(const std::string& base);
 
     std::string target;
     std::string tempPath;
     std::string error;
+    std::string tempBase;  // the folder and hidden name a named temporary file starts with
     std::FILE* file = nullptr;
+    int unnamedFd = -1;  // kept open to give the unnamed file its name at Commit
     bool failed = false;
     bool committed = false;
 };

@@ -9,7 +9,10 @@
 // cannot be had.
 void* AllocatePixelMemory(size_t bytes);
 // Frees a block from AllocatePixelMemory; `bytes` is the size it was given.
+// The calling thread keeps its last large blocks for its next pictures.
 void FreePixelMemory(void* block, size_t bytes);
+// Gives the large blocks the calling thread kept back to the system.
+void ReleaseSparePixelMemory();
 
 // Refuses every later block larger than `bytes` (0: no limit), as a machine
 // short of memory would. Lets tests make a picture's allocation fail.

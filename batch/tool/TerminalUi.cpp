@@ -8,6 +8,30 @@
 namespace {
 constexpr int32_t kBarWidth = 30;
 constexpr size_t kShownNameLength = 40;
+
+// "2.4 MB, image mark 200x67, text mark 310x40, source quality 92, 0.412 s".
+std::string VerboseLine(const BatchFileResult& result) {
+    char size[32];
+    const double bytes = static_cast<double>(result.sourceBytes);
+    if (bytes >= 1e6) {
+        std::snprintf(size, sizeof size, "%.1f MB", bytes / 1e6);
+    } else {
+        std::snprintf(size, sizeof size, "%.1f KB", bytes / 1e3);
+    }
+    std::string line = size;
+    auto mark = [&line](const char* kind, const StampedSize& stamped) {
+        if (stamped.width > 0)
+            line += std::string(", ") + kind + " mark " + std::to_string(stamped.width) + "x" +
+                    std::to_string(stamped.height);
+    };
+    mark("image", result.imageMarkSize);
+    mark("text", result.textMarkSize);
+    if (result.sourceQuality > 0) line += ", source quality " + std::to_string(result.sourceQuality);
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, ", %.3f s", result.seconds);
+    return line + seconds;
+}
+
 }  // namespace
 
 CTerminalUi::CTerminalUi(const ToolOptions& options, std::string outputDirectory)
@@ -32,14 +56,16 @@ void CTerminalUi::FileFinished(const std::string& name, const BatchFileResult& r
     ++finished;
     lastName = name;
     if (drawBar) {
-        // Over the bar only what the user must know about.
-        if (!result.Complete()) {
+        // Over the bar only what the user must know about, or asked for.
+        if (!result.Complete() || options.verbose) {
             std::fprintf(stderr, "%s%s\n", barShown ? "\r\033[K" : "", FileResultLine(name, result).c_str());
+            if (options.verbose) std::fprintf(stderr, "  %s\n", VerboseLine(result).c_str());
             barShown = false;
         }
         return;
     }
     std::printf("%s\n", FileResultLine(name, result).c_str());
+    if (options.verbose) std::printf("  %s\n", VerboseLine(result).c_str());
     std::fflush(stdout);
 }
 

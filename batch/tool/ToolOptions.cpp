@@ -1,10 +1,16 @@
 #include "batch/tool/ToolOptions.h"
 
 #include <charconv>
+#include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <map>
+#include <system_error>
 
 #include "batch/tool/MarkSizeOptions.h"
+#include "batch/SourceSelection.h"
+#include "platform/FileIo.h"
+#include "platform/Utf8Path.h"
 #include "watermark/MarkAlignment.h"
 #include "watermark/MarkText.h"
 
@@ -31,7 +37,7 @@ std::optional<RgbColour> ParseColour(std::string text) {
 
 bool ParseTypes(const std::string& text, BatchTypeFlags& types) {
     if (text == "all") {
-        types = BatchTypeFlags{1, 1, 1, 1, 1, 1};
+        types = BatchTypeFlags{1, 1, 1, 1, 1, 1, 1};
         return true;
     }
     types = BatchTypeFlags{};
@@ -49,6 +55,8 @@ bool ParseTypes(const std::string& text, BatchTypeFlags& types) {
             types.gif = 1;
         } else if (type == "tga") {
             types.tga = 1;
+        } else if (type == "tif" || type == "tiff") {
+            types.tif = 1;
         } else {
             return false;
         }
@@ -69,6 +77,31 @@ bool ParseStyle(const std::string& text, TextMarkOptions& mark) {
     mark.bold = found->second.first;
     mark.italic = found->second.second;
     return true;
+}
+
+// The file named by the last --preset of the arguments, if any.
+std::optional<std::string> PresetPath(const std::vector<std::string>& arguments) {
+    std::optional<std::string> path;
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--") break;
+        if (arguments[i] == "--preset" && i + 1 < arguments.size()) path = arguments[++i];
+        if (arguments[i].rfind("--preset=", 0) == 0) path = arguments[i].substr(9);
+    }
+    return path;
+}
+
+bool IsReadableFile(const std::string& path) {
+    std::FILE* file = OpenFileUtf8(path, "rb");
+    if (file != nullptr) std::fclose(file);
+    return file != nullptr;
+}
+
+// A preset is used from any folder, so the image mark's file is kept by its
+// full path.
+std::string AbsolutePath(const std::string& path) {
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(PathFromUtf8(path), error);
+    return error ? path : Utf8FromPath(absolute.lexically_normal());
 }
 
 }  // namespace
@@ -128,7 +161,14 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         };
     };
 
-    enum class Group { General, Text, Image };
+    enum class Group { General, Output, Text, Image };
+    // The preset section of a group's options; the general ones are not kept.
+    auto SectionOf = [](Group group) -> const char* {
+        return group == Group::Text     ? "Text"
+               : group == Group::Image  ? "Image"
+               : group == Group::Output ? "Output"
+                                        : nullptr;
+    };
     struct Option {
         Group group;
         Setter set;
@@ -136,10 +176,35 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
     };
     const std::map<std::string, Option> table = {
         {"--types",
-         {Group::General, [&](const std::string& v) { return ParseTypes(v, options.types); },
-          "all, or a comma list of jpg, bmp, png, gif, tga"}},
+         {Group::Output, [&](const std::string& v) { return ParseTypes(v, options.types); },
+          "all, or a comma list of jpg, bmp, png, gif, tga, tif"}},
         {"--jobs", {Group::General, integer(options.jobs, 1, 256), "a number of jobs from 1 to 256"}},
-        {"--quality", {Group::General, integer(options.quality, 1, 100), "a quality from 1 to 100"}},
+        {"--quality",
+         {Group::Output,
+          [&](const std::string& v) {
+              options.qualityFromSource = v == "source";
+              return options.qualityFromSource || integer(options.quality, 1, 100)(v);
+          },
+          "a quality from 1 to 100, or source"}},
+        {"--files-from",
+         {Group::General,
+          [&](const std::string& v) {
+              options.filesFrom = v;
+              return !v.empty();
+          },
+          "a file listing the pictures, or - for standard input"}},
+        {"--shard",
+         {Group::General,
+          [&](const std::string& v) { return ParseShard(v, options.shardIndex, options.shardCount); },
+          "K/N with 1 <= K <= N"}},
+        {"--preset", {Group::General, [](const std::string& v) { return !v.empty(); }, "a preset file"}},
+        {"--save-preset",
+         {Group::General,
+          [&](const std::string& v) {
+              options.savePreset = v;
+              return !v.empty();
+          },
+          "a preset file to write"}},
         {"--text",
          {Group::Text,
           [&](const std::string& v) {
@@ -187,13 +252,60 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         {"--image-align",
          {Group::Image, alignment(image.alignment), "an anchor such as right-bottom or center"}},
         {"--margin",
-         {Group::General, [&](const std::string& v) { return ParseMargin(v, options.layout); },
+         {Group::Output, [&](const std::string& v) { return ParseMargin(v, options.layout); },
           "pixels, or a percentage of the shorter side from 0.1% to 100%"}},
         {"--tile-gap",
-         {Group::General, [&](const std::string& v) { return ParseTileGap(v, options.layout); },
+         {Group::Output, [&](const std::string& v) { return ParseTileGap(v, options.layout); },
           "X or X,Y, each in pixels or a percentage of the shorter side from 0.1% to 100%"}},
     };
     bool tileGapGiven = false;
+
+    const std::map<std::string, bool*> flags = {
+        {"--recursive", &options.recursive},
+        {"--skip-existing", &options.skipExisting},
+        {"--null", &options.nullSeparated},
+        {"--verbose", &options.verbose},
+        {"--version", &options.version},
+        {"--strip-gps", &options.stripGps},
+        {"--strip-metadata", &options.stripMetadata},
+    };
+
+    // Every mark and output option in effect, for --save-preset: the last
+    // value of each, by name.
+    std::map<std::string, std::pair<Group, std::string>> inEffect;
+    auto remember = [&](Group group, const std::string& name, const std::string& value) {
+        if (group != Group::General) inEffect[name] = {group, value};
+    };
+
+    // A preset comes first, so that the command line overrides it.
+    if (const auto preset = PresetPath(arguments)) {
+        if (!IsReadableFile(*preset)) {
+            error = "cannot read the preset " + *preset;
+            return std::nullopt;
+        }
+        for (const auto& [name, option] : table) {
+            const char* section = SectionOf(option.group);
+            if (section == nullptr) continue;
+            const auto value = ReadPresetValue(*preset, section, name.substr(2));
+            if (!value) continue;
+            if (!option.set(*value)) {
+                error = "bad value '" + *value + "' for " + name.substr(2) + " in the preset " + *preset +
+                        ": expected " + option.expects;
+                return std::nullopt;
+            }
+            remember(option.group, name, *value);
+        }
+        const auto shadow = ReadPresetValue(*preset, "Text", "shadow");
+        if (shadow && *shadow == "on") {
+            text.shadow = true;
+            remember(Group::Text, "--shadow", "on");
+        }
+        const auto tile = ReadPresetValue(*preset, "Output", "tile");
+        if (tile && *tile == "on") {
+            options.layout.tile = true;
+            remember(Group::Output, "--tile", "on");
+        }
+    }
 
     bool optionsEnded = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
@@ -210,9 +322,13 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
             options.inPlace = true;
         } else if (argument == "--tile") {
             options.layout.tile = true;
+            remember(Group::Output, argument, "on");
+        } else if (const auto flag = flags.find(argument); flag != flags.end()) {
+            *flag->second = true;
         } else if (argument == "--shadow") {
             text.shadow = true;
             textOnlyOption = argument;
+            remember(Group::Text, argument, "on");
         } else {
             const size_t equals = argument.find('=');
             const std::string name = argument.substr(0, equals);
@@ -234,12 +350,16 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
                 error = "bad value '" + value + "' for " + name + ": expected " + found->second.expects;
                 return std::nullopt;
             }
+            remember(found->second.group, name, name == "--image" ? AbsolutePath(value) : value);
             if (found->second.group == Group::Text && name != "--text") textOnlyOption = name;
             if (found->second.group == Group::Image && name != "--image") imageOnlyOption = name;
             tileGapGiven = tileGapGiven || name == "--tile-gap";
         }
     }
-    if (options.help) return options;
+    if (options.help || options.version) return options;
+    for (const auto& [name, entry] : inEffect) {
+        options.presetEntries.push_back(PresetEntry{SectionOf(entry.first), name.substr(2), entry.second});
+    }
 
     if (!textOnlyOption.empty() && !textGiven) {
         error = textOnlyOption + " needs --text";
@@ -257,6 +377,7 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         error = "--text: " + error;
         return std::nullopt;
     }
+    if (positional.empty() && options.savePreset) return options;
     if (positional.empty() || positional.size() > 2) {
         error = positional.empty() ? "missing SOURCE_DIR"
                                    : "too many arguments: expected SOURCE_DIR [OUTPUT_DIR]";

@@ -7,6 +7,7 @@
 
 #include "batch/BatchTypeFilter.h"
 #include "watermark/MarkFit.h"
+#include "batch/tool/PresetFile.h"
 #include "watermark/RgbColour.h"
 
 // How the image mark is sized: the picture's own size, a tenth of it, a
@@ -50,15 +51,33 @@ struct ImageMarkOptions {
 struct ToolOptions {
     std::string sourceDirectory;
     std::optional<std::string> outputDirectory;
-    BatchTypeFlags types{1, 1, 1, 1, 1, 1};
+    BatchTypeFlags types{1, 1, 1, 1, 1, 1, 1};
     std::optional<TextMarkOptions> textMark;
     std::optional<ImageMarkOptions> imageMark;
     int32_t jobs = 0;  // 0: one per processor core
     int32_t quality = -1;
+    bool qualityFromSource = false;  // --quality source
     bool inPlace = false;
     bool help = false;
     // Margin and tiling of both marks.
     MarkLayout layout;
+
+    // Big folders and many machines.
+    bool recursive = false;
+    bool skipExisting = false;
+    std::optional<std::string> filesFrom;  // a list file, "-" for standard input
+    bool nullSeparated = false;            // the list's names end in NUL, not a line feed
+    int32_t shardIndex = 1;
+    int32_t shardCount = 1;
+    // Presets: every mark and output option in effect, from the preset given
+    // with --preset and then the command line, in the order of the options.
+    std::optional<std::string> savePreset;
+    std::vector<PresetEntry> presetEntries;
+    bool verbose = false;
+    bool version = false;
+    // The copies keep the sources' metadata, less these.
+    bool stripGps = false;
+    bool stripMetadata = false;
 };
 
 // Parses the arguments after the program name. On a usage error answers

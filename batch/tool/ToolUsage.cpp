@@ -3,23 +3,54 @@
 const char kToolUsage[] = R"(Usage: stampora-batch [options] SOURCE_DIR [OUTPUT_DIR]
 
 Stamps a text watermark and/or an image watermark on every picture of the
-chosen types in SOURCE_DIR (subfolders are not entered) and writes each result
-under the same name into OUTPUT_DIR, in the format of its extension. Files
-that are not readable pictures are skipped. Without OUTPUT_DIR the results go
-to the editor's output directory: OutputDir of [Setting] in ./config.ini, else
-the Documents folder's "Stampora" folder. A missing OUTPUT_DIR is created.
+chosen types in SOURCE_DIR (its subfolders too with --recursive) and writes
+each result under the same name into OUTPUT_DIR, in the format of its
+extension. Files that are not readable pictures are skipped. Without
+OUTPUT_DIR the results go to the editor's output directory: OutputDir of
+[Setting] in ./config.ini, else the Documents folder's "Stampora" folder. A
+missing OUTPUT_DIR is created.
 
 Pictures:
   --types all|LIST        which files to take: all (the default), or a comma
-                          list of jpg, bmp, png, gif, tga (jpg also takes
-                          .jpeg and .jpe, bmp also .dib and .rle), by the
-                          whole extension in any case; only regular files
-  --quality N             JPEG quality 1..100 (default: the writer's, 80)
+                          list of jpg, bmp, png, gif, tga, tif (jpg also
+                          takes .jpeg and .jpe, bmp also .dib and .rle, tif
+                          also .tiff), by the whole extension in any case;
+                          only regular files
+  --quality N|source      JPEG quality 1..100 (default: the writer's, 80);
+                          source: each JPEG at the quality estimated from
+                          its own tables, other pictures at 80
+  --strip-gps             leave the location tags out of the copies, which
+                          otherwise keep the sources' EXIF, XMP, IPTC, ICC
+                          profile, resolution and JPEG comment (as far as
+                          their format can hold them)
+  --strip-metadata        keep only the ICC profile and the resolution
   --jobs N                pictures processed at the same time, 1..256
                           (default: one per processor core); the results
                           are the same for any N
   --in-place              allow OUTPUT_DIR to be SOURCE_DIR, replacing every
                           original by its watermarked version
+
+Big folders and many machines:
+  --recursive             walk the subfolders of SOURCE_DIR too and make the
+                          same subfolders under OUTPUT_DIR; links to folders
+                          are not followed, OUTPUT_DIR is never walked
+  --skip-existing         leave a picture whose output exists and is newer
+                          than it, so an interrupted run resumes
+  --files-from FILE       take the pictures named in FILE (one a line, paths
+                          below SOURCE_DIR) instead of listing SOURCE_DIR;
+                          - reads the names from standard input
+  --null                  the names of --files-from end in NUL, not a line
+                          feed (as find -print0 writes them)
+  --shard K/N             take only the K-th of N shares of the pictures:
+                          those at positions K, K+N, K+2N, ... in name order,
+                          so N runs split one folder without overlap
+
+Presets:
+  --save-preset FILE      write the mark and output options of this command
+                          line (and of --preset) into FILE; without SOURCE_DIR
+                          nothing else is done
+  --preset FILE           take the options kept in FILE; options given on the
+                          command line win over them
 
 Text watermark (active when --text is given):
   --text TEXT             the text; a line feed in TEXT starts a new line.
@@ -91,6 +122,9 @@ Examples:
   stampora-batch --text "{name} {date}" --size 3% --text-align left-bottom \
       photos out
 
+  --verbose               after each file, its size, the marks' sizes and the
+                          time it took
+  --version               show the version
   -h, --help              show this text
 
 Exit status: 0 when every picture of the chosen types was written whole with

@@ -10,6 +10,8 @@
 #include "batch/BatchJob.h"
 #include "batch/tool/MarkSetup.h"
 #include "batch/tool/MarkSizeOptions.h"
+#include "batch/tool/NameList.h"
+#include "batch/tool/PresetFile.h"
 #include "batch/tool/TerminalUi.h"
 #include "batch/tool/ToolOptions.h"
 #include "batch/tool/ToolUsage.h"
@@ -75,6 +77,14 @@ int main(int argc, char** argv) {
         std::fputs(kToolUsage, stdout);
         return kExitAllWritten;
     }
+    if (options->version) {
+        std::printf("stampora-batch %s\n", STAMPORA_VERSION);
+        return kExitAllWritten;
+    }
+    if (options->savePreset) {
+        if (!SavePreset(*options->savePreset, options->presetEntries, error)) return Refuse(error);
+        if (options->sourceDirectory.empty()) return kExitAllWritten;
+    }
 
     if (!options->textMark && !options->imageMark) {
         return UsageError("nothing to stamp: give --text TEXT and/or --image FILE");
@@ -88,6 +98,19 @@ int main(int argc, char** argv) {
     job.quality = options->quality;
     job.textFit = TextMarkFit(*options);
     job.imageFit = ImageMarkFit(*options);
+    job.qualityFromSource = options->qualityFromSource;
+    job.metadata = options->stripMetadata ? MetadataKept::Essential
+                   : options->stripGps    ? MetadataKept::NoGps
+                                          : MetadataKept::All;
+    job.selection.recursive = options->recursive;
+    job.selection.shardIndex = options->shardIndex;
+    job.selection.shardCount = options->shardCount;
+    job.skipExisting = options->skipExisting;
+    if (options->filesFrom) {
+        std::vector<std::string> names;
+        if (!ReadNameList(*options->filesFrom, options->nullSeparated, names, error)) return Refuse(error);
+        job.selection.givenNames = std::move(names);
+    }
     if (options->textMark && !SetUpTextMark(*options->textMark, job.textMark, error)) return Refuse(error);
     if (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, error))
         return Refuse(error);
@@ -115,6 +138,7 @@ int main(int argc, char** argv) {
     std::printf("%d written, %d skipped (not readable pictures), %d failed to save",
                 static_cast<int>(summary.written), static_cast<int>(summary.unreadable),
                 static_cast<int>(summary.saveFailed));
+    if (summary.upToDate > 0) std::printf(", %d up to date", static_cast<int>(summary.upToDate));
     if (summary.stampFailed > 0) std::printf(", %d not watermarked", static_cast<int>(summary.stampFailed));
     std::printf("; results in %s\n", outputDirectory.c_str());
     if (summary.damaged > 0) {

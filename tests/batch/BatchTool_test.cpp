@@ -3,12 +3,15 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "batch/BatchTestSupport.h"
+#include "batch/SourceQuality.h"
 #include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "platform/FontCatalog.h"
@@ -280,6 +283,184 @@ TEST_F(BatchToolTest, ParallelJobsWriteTheSameBytesAsOne) {
         ++compared;
     }
     EXPECT_EQ(compared, 8);
+}
+
+// Every file below a folder, by its path inside it, with its bytes.
+std::map<std::string, std::vector<uint8_t>> TreeBytes(const fs::path& folder) {
+    std::map<std::string, std::vector<uint8_t>> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file())
+            files[entry.path().lexically_relative(folder).string()] = FileBytes(entry.path());
+    }
+    return files;
+}
+
+TEST_F(BatchToolTest, ShardsOfATreeTogetherMakeOneRun) {
+    fs::create_directories(source() / "2024" / "june");
+    AddPicture("a.bmp", 120, 90, 1);
+    AddPicture("b.TIFF", 130, 80, 2);
+    AddPicture("2024/c.tga", 110, 70, 3);
+    AddPicture("2024/june/d.png", 100, 100, 4);
+    AddPicture("2024/june/e.tif", 140, 60, 5);
+    // A link to a folder outside (or above) the tree is not walked, and an
+    // output folder inside the tree never is.
+    fs::create_directories(dir.Path() / "elsewhere");
+    ASSERT_TRUE(PatternPicture(90, 90, 6).Save((dir.Path() / "elsewhere" / "x.bmp").string()));
+    fs::create_directory_symlink(dir.Path() / "elsewhere", source() / "linked");
+    fs::create_directory_symlink(source(), source() / "2024" / "loop");
+    ASSERT_TRUE(SolidPicture(20, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
+    const std::vector<std::string> marks = {"--image", dir.File("logo.bmp"), "--recursive"};
+
+    auto runInto = [&](const fs::path& folder, std::vector<std::string> extra) {
+        std::vector<std::string> arguments = marks;
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        arguments.insert(arguments.end(), {source().string(), folder.string()});
+        const ToolRun run = Run(arguments);
+        EXPECT_EQ(run.status, 0) << run.out << run.err;
+        return run;
+    };
+    runInto(dir.Path() / "whole", {});
+    const auto whole = TreeBytes(dir.Path() / "whole");
+    EXPECT_EQ(whole.size(), 5u);
+    EXPECT_EQ(whole.count("2024/june/e.tif"), 1u);
+    EXPECT_EQ(Load(dir.Path() / "whole" / "2024" / "june" / "d.png").Width(), 100);
+
+    std::map<std::string, std::vector<uint8_t>> shards;
+    for (const char* shard : {"1/3", "2/3", "3/3"}) {
+        const fs::path folder = dir.Path() / (std::string("shard") + shard[0]);
+        runInto(folder, {"--shard", shard});
+        for (auto& [name, bytes] : TreeBytes(folder)) EXPECT_TRUE(shards.emplace(name, bytes).second) << name;
+    }
+    EXPECT_EQ(shards, whole);
+    // Run twice into a folder of the tree: the first run's results are not
+    // taken as pictures by the second.
+    runInto(source() / "marked", {});
+    const ToolRun again = runInto(source() / "marked", {});
+    EXPECT_NE(again.out.find("5 written"), std::string::npos) << again.out;
+    EXPECT_EQ(TreeBytes(source() / "marked"), whole);
+
+    // More shares than pictures: the empty ones are done, not failed.
+    const ToolRun empty = runInto(dir.Path() / "shard9", {"--shard", "99/99"});
+    EXPECT_NE(empty.out.find("0 written"), std::string::npos) << empty.out;
+    EXPECT_EQ(Run({"--shard", "4/3", "--text", "x", source().string()}).status, 2);
+}
+
+TEST_F(BatchToolTest, SkipExistingResumesAnInterruptedRun) {
+    for (int32_t i = 0; i < 4; ++i) AddPicture("p" + std::to_string(i) + ".bmp", 100, 80, i);
+    ASSERT_TRUE(SolidPicture(20, 10, 0, 0, 255).Save(dir.File("logo.bmp")));
+    const std::vector<std::string> arguments = {"--skip-existing", "--image", dir.File("logo.bmp"),
+                                                source().string(), output().string()};
+    ASSERT_EQ(Run(arguments).status, 0);
+    // As a killed run leaves it: one output missing, one older than its source.
+    fs::remove(output() / "p1.bmp");
+    fs::last_write_time(output() / "p2.bmp",
+                        fs::last_write_time(source() / "p2.bmp") - std::chrono::hours(1));
+    const auto kept = fs::last_write_time(output() / "p0.bmp");
+
+    const ToolRun resumed = Run(arguments);
+    EXPECT_EQ(resumed.status, 0) << resumed.out;
+    EXPECT_NE(resumed.out.find("p0.bmp: up to date"), std::string::npos) << resumed.out;
+    EXPECT_NE(resumed.out.find("p1.bmp: written"), std::string::npos) << resumed.out;
+    EXPECT_NE(resumed.out.find("p2.bmp: written"), std::string::npos) << resumed.out;
+    EXPECT_NE(
+        resumed.out.find("2 written, 0 skipped (not readable pictures), 0 failed to save, 2 up to date"),
+        std::string::npos)
+        << resumed.out;
+    EXPECT_EQ(fs::last_write_time(output() / "p0.bmp"), kept);
+    EXPECT_EQ(Load(output() / "p1.bmp").Width(), 100);
+}
+
+TEST_F(BatchToolTest, FilesFromTakesTheListGiven) {
+    fs::create_directory(source() / "sub");
+    AddPicture("a.bmp", 100, 80, 1);
+    AddPicture("b.bmp", 100, 80, 2);
+    AddPicture("sub/c d.bmp", 100, 80, 3);
+    ASSERT_TRUE(SolidPicture(20, 10, 0, 0, 255).Save(dir.File("logo.bmp")));
+    // NUL-separated from standard input, as find -print0 gives it; one name
+    // outside the source folder, whose output would land outside the output.
+    const std::string list =
+        std::string("sub/c d.bmp") + '\0' + (source() / "a.bmp").string() + '\0' + "../logo.bmp";
+    WriteTextFile(dir.File("list.bin"), list);
+    const ToolRun run = Run({"--files-from", "-", "--null", "--image", dir.File("logo.bmp"),
+                             source().string(), output().string()},
+                            "exec <list.bin");
+    EXPECT_EQ(run.status, 1) << run.out << run.err;
+    EXPECT_NE(run.out.find("../logo.bmp: skipped: not inside the source directory"), std::string::npos)
+        << run.out;
+    EXPECT_TRUE(fs::exists(output() / "sub" / "c d.bmp"));
+    EXPECT_TRUE(fs::exists(output() / "a.bmp"));
+    EXPECT_FALSE(fs::exists(output() / "b.bmp"));
+    EXPECT_FALSE(fs::exists(dir.Path() / "logo.bmp.out"));
+
+    WriteTextFile(dir.File("list.txt"), "b.bmp\n\n");
+    EXPECT_EQ(Run({"--files-from", "list.txt", "--image", dir.File("logo.bmp"), source().string(),
+                   output().string()})
+                  .status,
+              0);
+    EXPECT_TRUE(fs::exists(output() / "b.bmp"));
+    EXPECT_EQ(Run({"--files-from", "missing.txt", "--text", "x", source().string()}).status, 2);
+}
+
+TEST_F(BatchToolTest, PresetsKeepTheOptionsAndTheCommandLineWins) {
+    AddPicture("photo.bmp", 300, 200, 1);
+    ASSERT_TRUE(SolidPicture(40, 20, 255, 0, 0).Save(dir.File("logo.bmp")));
+    fs::create_directory(dir.Path() / "elsewhere");
+    const ToolRun saved = Run({"--save-preset", "preset.ini", "--image", "logo.bmp", "--image-align",
+                               "left-top", "--image-opacity", "100", "--text", "two\\lines\nhere", "--shadow",
+                               "--types", "bmp,tif", "--quality", "90", "--jobs", "2"});
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    const auto ini = FileBytes(dir.File("preset.ini"));
+    const std::string text(ini.begin(), ini.end());
+    EXPECT_NE(text.find("[Image]\nimage=\"" + dir.File("logo.bmp") + "\"\nimage-align=\"left-top\""),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("shadow=\"on\"\ntext=\"two\\\\lines\\nhere\""), std::string::npos) << text;
+    EXPECT_NE(text.find("[Output]\nquality=\"90\"\ntypes=\"bmp,tif\""), std::string::npos) << text;
+    EXPECT_EQ(text.find("jobs"), std::string::npos) << text;
+
+    // Loaded from another folder; the anchor given on the command line wins.
+    const std::string preset = dir.File("preset.ini");
+    ASSERT_EQ(Run({"--preset", preset, "--text", "x", "--text-align", "left-top", "--image-align",
+                   "right-bottom", "--save-preset", "again.ini", source().string(), output().string()},
+                  "cd elsewhere")
+                  .status,
+              0);
+    const CRasterImage result = Load(output() / "photo.bmp");
+    EXPECT_EQ(Bgr(result, 285, 185), 0xFF0000u);
+    EXPECT_NE(Bgr(result, 15, 15), 0xFF0000u);
+    const auto again = FileBytes(dir.Path() / "elsewhere" / "again.ini");
+    const std::string againText(again.begin(), again.end());
+    EXPECT_NE(againText.find("image-align=\"right-bottom\""), std::string::npos) << againText;
+    EXPECT_NE(againText.find("text=\"x\""), std::string::npos) << againText;
+
+    WriteTextFile(dir.File("bad.ini"), "[Text]\nsize=huge\n");
+    const ToolRun bad = Run({"--preset", "bad.ini", "--text", "x", source().string()});
+    EXPECT_EQ(bad.status, 2);
+    EXPECT_NE(bad.err.find("bad value 'huge' for size in the preset bad.ini"), std::string::npos) << bad.err;
+    EXPECT_EQ(Run({"--preset", "missing.ini", "--text", "x", source().string()}).status, 2);
+}
+
+TEST_F(BatchToolTest, VersionAndVerboseReport) {
+    const ToolRun version = Run({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("stampora-batch ", 0), 0u) << version.out;
+
+    AddPicture("photo.bmp", 300, 200, 1);
+    ASSERT_TRUE(SolidPicture(40, 20, 255, 0, 0).Save(dir.File("logo.bmp")));
+    const ToolRun run =
+        Run({"--verbose", "--image", dir.File("logo.bmp"), source().string(), output().string()});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("photo.bmp: written\n  180.1 KB, image mark 40x20, "), std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find(" s\n"), std::string::npos) << run.out;
+
+    // --quality source: each JPEG at its own quality, others at 80.
+    fs::copy_file(FixturePath("jpeg/quality92-420.jpg"), source() / "q92.jpg");
+    const ToolRun source92 = Run({"--verbose", "--quality", "source", "--image", dir.File("logo.bmp"),
+                                  source().string(), output().string()});
+    ASSERT_EQ(source92.status, 0) << source92.out;
+    EXPECT_NE(source92.out.find(", source quality 92, "), std::string::npos) << source92.out;
+    EXPECT_EQ(JpegFileQuality((output() / "q92.jpg").string()), 92);
 }
 
 }  // namespace

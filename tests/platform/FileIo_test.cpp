@@ -1,11 +1,14 @@
 #include "platform/FileIo.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <thread>
@@ -159,6 +162,54 @@ TEST(SafeFileWriter, FailuresCarryTheReason) {
     EXPECT_EQ(library.Error(), "Not a JPEG file");
     EXPECT_FALSE(fs::exists(dir.Path() / "lib.bmp"));
     EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"taken.bmp"}));
+}
+
+TEST(SafeFileWriter, AKilledWriterLeavesNothingBehind) {
+    ScratchDir dir;
+    ASSERT_TRUE(WriteWhole(dir.File("kept.jpg"), "the good file"));
+    // A child process half way through two saves, one new and one replacing
+    // a file, is killed.
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        SafeFileWriter fresh(dir.File("new.jpg"));
+        SafeFileWriter replacing(dir.File("kept.jpg"));
+        const bool open = fresh.Open() && replacing.Open() && fresh.Write("half", 4) &&
+                          replacing.Write("half", 4) && std::fflush(fresh.File()) == 0 &&
+                          std::fflush(replacing.File()) == 0;
+        const char answer = open ? 'y' : 'n';
+        static_cast<void>(::write(ready[1], &answer, 1));
+        ::pause();
+        ::_exit(0);
+    }
+    char answer = 0;
+    ASSERT_EQ(::read(ready[0], &answer, 1), 1);
+    EXPECT_EQ(answer, 'y');
+    ::kill(child, SIGKILL);
+    ::waitpid(child, nullptr, 0);
+    ::close(ready[0]);
+    ::close(ready[1]);
+    // Where the file system has unnamed files (Linux's ext4 and tmpfs do)
+    // the half-written files never had a name; elsewhere hidden ones remain.
+    const int probe = ::open(dir.Path().c_str(), O_TMPFILE | O_WRONLY, 0600);
+    if (probe >= 0) {
+        ::close(probe);
+        EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"kept.jpg"}));
+    }
+    EXPECT_EQ(ReadText(dir.File("kept.jpg")), "the good file");
+
+    // The same writers carried through replace the file and make the new one.
+    SafeFileWriter fresh(dir.File("new.jpg"));
+    SafeFileWriter replacing(dir.File("kept.jpg"));
+    ASSERT_TRUE(fresh.Open() && replacing.Open());
+    EXPECT_TRUE(fresh.Write("new", 3) && replacing.Write("replaced", 8));
+    EXPECT_TRUE(fresh.Commit());
+    EXPECT_TRUE(replacing.Commit());
+    EXPECT_EQ(ReadText(dir.File("new.jpg")), "new");
+    EXPECT_EQ(ReadText(dir.File("kept.jpg")), "replaced");
+    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"kept.jpg", "new.jpg"}));
 }
 
 }  // namespace

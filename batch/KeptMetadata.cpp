@@ -1,0 +1,173 @@
+#include "batch/KeptMetadata.h"
+
+#include <tiffio.h>
+
+#include <algorithm>
+#include <exception>
+#include <exiv2/exiv2.hpp>
+#include <vector>
+
+#include "batch/SourceScan.h"
+#include "platform/FileIo.h"
+
+namespace {
+
+// A watermarked copy is never larger than this; anything larger is not one.
+constexpr int64_t kMostOutputBytes = int64_t{1} << 31;
+
+void MuteExivLog() {
+    static const bool muted = [] {
+        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        return true;
+    }();
+    static_cast<void>(muted);
+}
+
+bool IsLocation(const std::string& key) {
+    return key.rfind("Exif.GPSInfo.", 0) == 0 || key.rfind("Xmp.exif.GPS", 0) == 0;
+}
+
+bool IsResolution(const std::string& key) {
+    return key == "Exif.Image.XResolution" || key == "Exif.Image.YResolution" ||
+           key == "Exif.Image.ResolutionUnit";
+}
+
+template <typename Data>
+void EraseWhere(Data& data, bool (*matches)(const std::string&), bool keepMatches) {
+    for (auto item = data.begin(); item != data.end();) {
+        item = matches(item->key()) != keepMatches ? data.erase(item) : std::next(item);
+    }
+}
+
+// The EXIF of the copy: the pixels are upright and may be turned, so the
+// orientation is 1 and the sizes are the copy's; the thumbnail shows the
+// picture without its mark and goes.
+Exiv2::ExifData CopiedExif(const Exiv2::ExifData& source, int32_t width, int32_t height, MetadataKept kept) {
+    Exiv2::ExifData exif = source;
+    Exiv2::ExifThumb(exif).erase();
+    if (kept == MetadataKept::Essential) EraseWhere(exif, IsResolution, true);
+    if (kept == MetadataKept::NoGps) EraseWhere(exif, IsLocation, false);
+    if (exif.empty()) return exif;
+    if (exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")) != exif.end())
+        exif["Exif.Image.Orientation"] = uint16_t{1};
+    if (exif.findKey(Exiv2::ExifKey("Exif.Photo.PixelXDimension")) != exif.end()) {
+        exif["Exif.Photo.PixelXDimension"] = static_cast<uint32_t>(width);
+        exif["Exif.Photo.PixelYDimension"] = static_cast<uint32_t>(height);
+    }
+    return exif;
+}
+
+// exiv2 0.27 reads a JPEG's profile but does not write one: the profile goes
+// in as the ICC's own APP2 segments ("ICC_PROFILE", then the segment's
+// number and the count), after the JFIF and EXIF segments at the start.
+void AddJpegProfile(std::vector<uint8_t>& file, const Exiv2::DataBuf& profile) {
+    constexpr size_t kMostPerSegment = 65519;  // 65535 less the length, the name and the two counts
+    if (file.size() < 4 || file[0] != 0xFF || file[1] != 0xD8 || profile.size_ <= 0) return;
+    const size_t bytes = static_cast<size_t>(profile.size_);
+    const size_t segments = (bytes + kMostPerSegment - 1) / kMostPerSegment;
+    if (segments > 255) return;
+    size_t at = 2;
+    while (at + 4 <= file.size() && file[at] == 0xFF && (file[at + 1] == 0xE0 || file[at + 1] == 0xE1)) {
+        at += 2 + (size_t{file[at + 2]} << 8 | file[at + 3]);
+    }
+    if (at > file.size()) return;
+    std::vector<uint8_t> inserted;
+    for (size_t n = 0; n < segments; ++n) {
+        const size_t part = std::min(kMostPerSegment, bytes - n * kMostPerSegment);
+        const size_t length = 2 + 12 + 2 + part;
+        const uint8_t head[] = {0xFF, 0xE2, static_cast<uint8_t>(length >> 8), static_cast<uint8_t>(length)};
+        inserted.insert(inserted.end(), head, head + 4);
+        const char name[] = "ICC_PROFILE";
+        inserted.insert(inserted.end(), name, name + sizeof name);  // with its NUL
+        inserted.push_back(static_cast<uint8_t>(n + 1));
+        inserted.push_back(static_cast<uint8_t>(segments));
+        const uint8_t* data = profile.pData_ + n * kMostPerSegment;
+        inserted.insert(inserted.end(), data, data + part);
+    }
+    file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
+}
+
+// A TIFF's resolution belongs to its image directory, which exiv2 leaves to
+// the writer: it is set with libtiff on the finished file.
+bool SetTiffResolution(const std::string& path, const std::string& extension, const Exiv2::ExifData& exif) {
+    if (extension != "tif" && extension != "tiff") return true;
+    const auto x = exif.findKey(Exiv2::ExifKey("Exif.Image.XResolution"));
+    const auto y = exif.findKey(Exiv2::ExifKey("Exif.Image.YResolution"));
+    const auto unit = exif.findKey(Exiv2::ExifKey("Exif.Image.ResolutionUnit"));
+    if (x == exif.end() || y == exif.end()) return true;
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+    TIFF* tiff = TIFFOpen(path.c_str(), "r+");
+    if (tiff == nullptr) return false;
+    const float xDots = x->toFloat();
+    const float yDots = y->toFloat();
+    const uint16_t unitValue = unit != exif.end() ? static_cast<uint16_t>(unit->toLong()) : RESUNIT_INCH;
+    const bool ok = xDots > 0 && yDots > 0 && TIFFSetField(tiff, TIFFTAG_XRESOLUTION, xDots) == 1 &&
+                    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, yDots) == 1 &&
+                    TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, unitValue) == 1 &&
+                    TIFFRewriteDirectory(tiff) == 1;
+    TIFFClose(tiff);
+    return ok;
+}
+
+}  // namespace
+
+std::string KeepMetadata(const std::string& sourcePath, const std::string& outputPath, int32_t width,
+                         int32_t height, MetadataKept kept) {
+    if (kept == MetadataKept::None) return std::string();
+    const std::string extension = LowerCaseExtension(outputPath);
+    if (!PassesTypeFilter(outputPath, ".jpg.jpeg.jpe.png.tif.tiff")) return std::string();
+    MuteExivLog();
+
+    Exiv2::Image::AutoPtr source;
+    try {
+        source = Exiv2::ImageFactory::open(sourcePath, false);
+        source->readMetadata();
+    } catch (const std::exception&) {
+        // A source exiv2 cannot read carries nothing it could copy.
+        return std::string();
+    }
+    const bool hasProfile = source->iccProfileDefined();
+    const bool everything = kept != MetadataKept::Essential;
+    Exiv2::ExifData exif = CopiedExif(source->exifData(), width, height, kept);
+    if (exif.empty() && !hasProfile &&
+        (!everything ||
+         (source->xmpData().empty() && source->iptcData().empty() && source->comment().empty())))
+        return std::string();
+
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(outputPath, bytes, kMostOutputBytes))
+        return "the written picture could not be read back";
+    try {
+        Exiv2::Image::AutoPtr output =
+            Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()));
+        output->readMetadata();
+        if (output->supportsMetadata(Exiv2::mdExif)) output->setExifData(exif);
+        if (everything && output->supportsMetadata(Exiv2::mdXmp)) {
+            Exiv2::XmpData xmp = source->xmpData();
+            if (kept == MetadataKept::NoGps) EraseWhere(xmp, IsLocation, false);
+            output->setXmpData(xmp);
+        }
+        if (everything && output->supportsMetadata(Exiv2::mdIptc)) output->setIptcData(source->iptcData());
+        if (everything && output->supportsMetadata(Exiv2::mdComment)) output->setComment(source->comment());
+        if (hasProfile && output->supportsMetadata(Exiv2::mdIccProfile))
+            output->setIccProfile(*source->iccProfile());
+        output->writeMetadata();
+
+        Exiv2::BasicIo& io = output->io();
+        io.seek(0, Exiv2::BasicIo::beg);
+        const Exiv2::DataBuf written = io.read(static_cast<long>(io.size()));
+        std::vector<uint8_t> file(written.pData_, written.pData_ + std::max<long>(written.size_, 0));
+#if !EXIV2_TEST_VERSION(0, 28, 0)
+        if (hasProfile && (extension == "jpg" || extension == "jpeg" || extension == "jpe"))
+            AddJpegProfile(file, *source->iccProfile());
+#endif
+        SafeFileWriter out(outputPath);
+        if (file.empty() || !out.Open() || !out.Write(file.data(), file.size()) || !out.Close() ||
+            !SetTiffResolution(out.TempPath(), extension, exif) || !out.Commit())
+            return out.Error().empty() ? "the resolution could not be written" : out.Error();
+    } catch (const std::exception& error) {
+        return error.what();
+    }
+    return std::string();
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Carries a source picture's metadata over to its watermarked copy: EXIF
+// (every tag), XMP, IPTC, the ICC profile and the JPEG comment, through
+// exiv2. Formats that cannot hold an item drop it.
+#include <cstdint>
+#include <string>
+
+enum class MetadataKept {
+    None,      // nothing is carried over (the dialog's behaviour)
+    All,       // everything the output's format can hold
+    NoGps,     // everything but location tags
+    Essential  // only the ICC profile and the resolution
+};
+
+// Copies the metadata of `sourcePath` into the finished `outputPath`, whose
+// picture is `width` x `height` pixels and already turned upright: the
+// orientation becomes 1, the pixel dimensions are the output's and a stale
+// embedded thumbnail is dropped. The output is replaced whole, only once the
+// new file is complete. A source without metadata, or an output format
+// without room for it, leaves the output as it is. Answers the reason when
+// the output could not be rewritten, else an empty text.
+std::string KeepMetadata(const std::string& sourcePath, const std::string& outputPath, int32_t width,
+                         int32_t height, MetadataKept kept);

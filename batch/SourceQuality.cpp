@@ -1,0 +1,145 @@
+#include "batch/SourceQuality.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/FileIo.h"
+
+namespace {
+
+// The reference tables of the JPEG standard (Annex K), natural order.
+constexpr QuantTable kLuminance = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
+                                   14, 13, 16, 24, 40,  57,  69,  56,  14, 17, 22, 29, 51,  87,  80,  62,
+                                   18, 22, 37, 56, 68,  109, 103, 77,  24, 35, 55, 64, 81,  104, 113, 92,
+                                   49, 64, 78, 87, 103, 121, 120, 101, 72, 92, 95, 98, 112, 100, 103, 99};
+constexpr QuantTable kChrominance = {17, 18, 24, 47, 99, 99, 99, 99, 18, 21, 26, 66, 99, 99, 99, 99,
+                                     24, 26, 56, 99, 99, 99, 99, 99, 47, 66, 99, 99, 99, 99, 99, 99,
+                                     99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99,
+                                     99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99, 99};
+// Where the n-th value of a table as stored in the file (zig-zag) goes.
+constexpr uint8_t kNaturalOrder[64] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+                                       12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+                                       35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+                                       58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+// How far a table is from the reference scaled to `quality` the way libjpeg
+// scales it for baseline files.
+int64_t Distance(const QuantTable& table, const QuantTable& reference, int32_t quality) {
+    const int64_t scale = quality < 50 ? 5000 / quality : 200 - 2 * quality;
+    int64_t distance = 0;
+    for (size_t i = 0; i < 64; ++i) {
+        const int64_t scaled = std::clamp<int64_t>((reference[i] * scale + 50) / 100, 1, 255);
+        distance += std::llabs(scaled - table[i]);
+    }
+    return distance;
+}
+
+class ByteReader {
+public:
+    explicit ByteReader(std::FILE* file) : file(file) {}
+    bool Byte(uint8_t& value) {
+        const int c = std::fgetc(file);
+        value = static_cast<uint8_t>(c);
+        return c != EOF;
+    }
+    bool Word(uint16_t& value) {
+        uint8_t high = 0;
+        uint8_t low = 0;
+        if (!Byte(high) || !Byte(low)) return false;
+        value = static_cast<uint16_t>(high << 8 | low);
+        return true;
+    }
+    bool Bytes(std::vector<uint8_t>& bytes, size_t count) {
+        bytes.resize(count);
+        return std::fread(bytes.data(), 1, count, file) == count;
+    }
+    bool Skip(long count) { return std::fseek(file, count, SEEK_CUR) == 0; }
+
+private:
+    std::FILE* file;
+};
+
+// The tables of one DQT segment into their slots; false when it is malformed.
+bool ReadTables(const std::vector<uint8_t>& segment, QuantTable (&tables)[4], bool (&present)[4]) {
+    size_t at = 0;
+    while (at < segment.size()) {
+        const bool wide = (segment[at] >> 4) != 0;
+        const size_t slot = segment[at] & 0x0F;
+        const size_t size = wide ? 128 : 64;
+        if (slot > 3 || segment.size() - at - 1 < size) return false;
+        ++at;
+        for (size_t i = 0; i < 64; ++i) {
+            tables[slot][kNaturalOrder[i]] =
+                wide ? static_cast<uint16_t>(segment[at + 2 * i] << 8 | segment[at + 2 * i + 1])
+                     : segment[at + i];
+        }
+        present[slot] = true;
+        at += size;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<int32_t> EstimateJpegQuality(const std::vector<QuantTable>& tables) {
+    if (tables.empty()) return std::nullopt;
+    int32_t best = 0;
+    int64_t bestDistance = 0;
+    for (int32_t quality = 1; quality <= 100; ++quality) {
+        int64_t distance = Distance(tables[0], kLuminance, quality);
+        if (tables.size() > 1) distance += Distance(tables[1], kChrominance, quality);
+        if (best == 0 || distance < bestDistance) {
+            best = quality;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+std::optional<int32_t> JpegFileQuality(const std::string& path) {
+    std::FILE* file = OpenFileUtf8(path, "rb");
+    if (file == nullptr) return std::nullopt;
+    ByteReader in(file);
+    QuantTable tables[4] = {};
+    bool present[4] = {};
+    std::vector<size_t> componentTables;
+    std::vector<uint8_t> segment;
+    uint16_t start = 0;
+    bool ok = in.Word(start) && start == 0xFFD8;
+    while (ok) {
+        uint8_t marker = 0;
+        ok = in.Byte(marker) && marker == 0xFF;
+        while (ok && marker == 0xFF) ok = in.Byte(marker);   // fill bytes
+        if (!ok || marker == 0xDA || marker == 0xD9) break;  // the first scan, or the end
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
+        uint16_t length = 0;
+        ok = in.Word(length) && length >= 2;
+        if (!ok) break;
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (marker == 0xDB) {
+            ok = in.Bytes(segment, length - 2u) && ReadTables(segment, tables, present);
+        } else if (frame) {
+            // Precision, height, width, component count, then three bytes
+            // per component, the last naming its table.
+            ok = in.Bytes(segment, length - 2u) && segment.size() >= 6;
+            const size_t components = ok ? segment[5] : 0;
+            ok = ok && segment.size() >= 6 + 3 * components;
+            for (size_t c = 0; ok && c < components; ++c)
+                componentTables.push_back(segment[6 + 3 * c + 2] & 0x03);
+        } else {
+            ok = in.Skip(length - 2);
+        }
+    }
+    std::fclose(file);
+    if (!ok) return std::nullopt;
+    std::vector<QuantTable> used;
+    for (size_t c = 0; c < componentTables.size() && c < 2; ++c) {
+        if (!present[componentTables[c]]) return std::nullopt;
+        used.push_back(tables[componentTables[c]]);
+    }
+    // A greyscale file has only its luminance table.
+    if (used.size() == 2 && componentTables[0] == componentTables[1]) used.pop_back();
+    return EstimateJpegQuality(used);
+}

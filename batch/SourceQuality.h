@@ -1,0 +1,28 @@
+#pragma once
+// The JPEG quality a source picture was saved at, for `--quality source`:
+// a watermarked copy of a photograph is saved as finely as it came, neither
+// bloated nor degraded.
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+// A quantisation table in natural (row by row) order.
+using QuantTable = std::array<uint16_t, 64>;
+
+// The quality given to a copy whose source is not a JPEG file, or whose
+// tables could not be read.
+inline constexpr int32_t kQualityWithoutSource = 80;
+
+// The quality 1..100 whose scaling of the reference tables of the JPEG
+// standard (as libjpeg's quality setting scales them) comes closest to the
+// luminance table and, when given, the chrominance table; nothing for an
+// empty list.
+std::optional<int32_t> EstimateJpegQuality(const std::vector<QuantTable>& tables);
+
+// Reads the markers of a JPEG file up to its first scan, every length
+// checked against the file, and estimates the quality from the tables its
+// first two components use; nothing when the file is not a JPEG file or its
+// headers are broken.
+std::optional<int32_t> JpegFileQuality(const std::string& path);

@@ -1,0 +1,39 @@
+#include "batch/tool/NameList.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/FileIo.h"
+
+bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::string>& names,
+                  std::string& error) {
+    const bool standardInput = path == "-";
+    std::FILE* file = standardInput ? stdin : OpenFileUtf8(path, "rb");
+    if (file == nullptr) {
+        error = "cannot read the list " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    const char separator = nullSeparated ? '\0' : '\n';
+    std::string name;
+    char buffer[65536];
+    size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        for (size_t i = 0; i < got; ++i) {
+            if (buffer[i] != separator) {
+                name += buffer[i];
+            } else if (!name.empty()) {
+                names.push_back(std::move(name));
+                name.clear();
+            }
+        }
+    }
+    const bool failed = std::ferror(file) != 0;
+    if (!standardInput) std::fclose(file);
+    if (failed) {
+        error = "cannot read the list " + path;
+        return false;
+    }
+    if (!name.empty()) names.push_back(std::move(name));
+    return true;
+}

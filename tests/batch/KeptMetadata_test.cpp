@@ -1,0 +1,102 @@
+// The batch tool's copies keep what the source picture carried.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <exiv2/exiv2.hpp>
+#include <filesystem>
+#include <string>
+
+#include "support/TestPaths.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Metadata {
+    Exiv2::ExifData exif;
+    Exiv2::XmpData xmp;
+    Exiv2::IptcData iptc;
+    std::string comment;
+    std::string profile;
+
+    bool Has(const char* key) const { return exif.findKey(Exiv2::ExifKey(key)) != exif.end(); }
+    std::string Text(const char* key) const {
+        return Has(key) ? exif.findKey(Exiv2::ExifKey(key))->toString() : "";
+    }
+};
+
+Metadata Read(const fs::path& path) {
+    auto image = Exiv2::ImageFactory::open(path.string());
+    image->readMetadata();
+    Metadata metadata{image->exifData(), image->xmpData(), image->iptcData(), image->comment(), ""};
+    if (image->iccProfileDefined()) {
+        const Exiv2::DataBuf* profile = image->iccProfile();
+        metadata.profile.assign(reinterpret_cast<const char*>(profile->pData_),
+                                static_cast<size_t>(profile->size_));
+    }
+    return metadata;
+}
+
+class KeptMetadataTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        fs::create_directories(dir.Path() / "source");
+        fs::copy_file(FixturePath("jpeg/camera.jpg"), dir.Path() / "source" / "camera.jpg");
+        fs::copy_file(FixturePath("tiff/dpi300.tif"), dir.Path() / "source" / "dpi300.tif");
+    }
+
+    // Runs the tool with a text mark, and `option` when not empty, into
+    // the folder `output`.
+    void Run(const std::string& option, const std::string& output) {
+        const std::string command = std::string(STAMPORA_BINARY_DIR) + "/stampora-batch --text x --size 8 " +
+                                    option + " '" + (dir.Path() / "source").string() + "' '" +
+                                    (dir.Path() / output).string() + "' >/dev/null 2>&1";
+        const int status = std::system(command.c_str());
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << command;
+    }
+
+    ScratchDir dir;
+};
+
+TEST_F(KeptMetadataTest, ACameraJpegKeepsEverythingUpright) {
+    Run("", "all");
+    const Metadata source = Read(dir.Path() / "source" / "camera.jpg");
+    Metadata copy = Read(dir.Path() / "all" / "camera.jpg");
+    for (const char* key : {"Exif.Image.Make", "Exif.Image.Model", "Exif.Photo.DateTimeOriginal",
+                            "Exif.GPSInfo.GPSLatitude", "Exif.Image.XResolution"})
+        EXPECT_EQ(copy.Text(key), source.Text(key)) << key;
+    // The pixels were turned on loading: upright, and 80 wide.
+    EXPECT_EQ(copy.Text("Exif.Image.Orientation"), "1");
+    EXPECT_EQ(copy.Text("Exif.Photo.PixelXDimension"), "80");
+    EXPECT_EQ(copy.Text("Exif.Photo.PixelYDimension"), "120");
+    EXPECT_EQ(copy.profile, source.profile);
+    EXPECT_FALSE(copy.profile.empty());
+    EXPECT_EQ(copy.xmp["Xmp.dc.creator"].toString(), "Ann Example");
+    EXPECT_EQ(copy.iptc["Iptc.Application2.Caption"].toString(), "A test picture");
+    EXPECT_EQ(copy.comment, "Shot for the tests");
+
+    // The TIFF keeps its 300 dots per inch.
+    const Metadata tiff = Read(dir.Path() / "all" / "dpi300.tif");
+    ASSERT_TRUE(tiff.Has("Exif.Image.XResolution"));
+    EXPECT_EQ(tiff.exif.findKey(Exiv2::ExifKey("Exif.Image.XResolution"))->toFloat(), 300.0f);
+    EXPECT_EQ(tiff.Text("Exif.Image.ResolutionUnit"), "2");
+}
+
+TEST_F(KeptMetadataTest, StrippingLeavesOutLocationOrAllButProfileAndResolution) {
+    Run("--strip-gps", "nogps");
+    const Metadata noGps = Read(dir.Path() / "nogps" / "camera.jpg");
+    EXPECT_FALSE(noGps.Has("Exif.GPSInfo.GPSLatitude"));
+    EXPECT_EQ(noGps.Text("Exif.Image.Make"), "Stampora Camera Works");
+
+    Run("--strip-metadata", "bare");
+    const Metadata bare = Read(dir.Path() / "bare" / "camera.jpg");
+    EXPECT_FALSE(bare.Has("Exif.Image.Make"));
+    EXPECT_FALSE(bare.Has("Exif.GPSInfo.GPSLatitude"));
+    EXPECT_EQ(bare.Text("Exif.Image.XResolution"), "240/1");
+    EXPECT_EQ(bare.profile, Read(dir.Path() / "source" / "camera.jpg").profile);
+    EXPECT_TRUE(bare.xmp.empty());
+    EXPECT_TRUE(bare.comment.empty());
+}
+
+}  // namespace
