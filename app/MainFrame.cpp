@@ -20,6 +20,7 @@
 #include "app/OutputDirectoryDialog.h"
 #include "app/ProgramIcon.h"
 #include "app/dialogs/MarkCommands.h"
+#include "codecs/PictureFiles.h"
 #include "platform/MessageSink.h"
 #include "platform/PathJoin.h"
 #include "platform/qt/Choosers.h"

@@ -1,5 +1,6 @@
 #include "app/PictureDocument.h"
 
+#include "codecs/PictureFiles.h"
 #include "platform/PathJoin.h"
 
 bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status) {

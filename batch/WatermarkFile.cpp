@@ -1,5 +1,6 @@
 #include "batch/WatermarkFile.h"
 
+#include "codecs/PictureFiles.h"
 #include "platform/FileStatus.h"
 #include "watermark/StampOnto.h"
 

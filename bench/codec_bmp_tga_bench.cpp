@@ -8,6 +8,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 
 namespace fs = std::filesystem;

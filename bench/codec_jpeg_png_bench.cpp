@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "codecs/JpegCodec.h"
+#include "codecs/PictureFiles.h"
 #include "codecs/PngCodec.h"
 #include "platform/FileIo.h"
 

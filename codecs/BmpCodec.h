@@ -1,11 +1,13 @@
 #pragma once
 #include "codecs/ImageCodec.h"
 
-// Windows bitmap files: uncompressed 1, 4, 8, 16 (5-5-5 or bit fields), 24
-// and 32 bits, bottom-up.
+// Windows bitmap files. Reads 1, 4, 8, 16 (5-5-5 or bit fields), 24 and 32
+// bits (plain or bit fields, with or without alpha) and 4- and 8-bit
+// run-length encoded files, bottom-up; writes uncompressed files.
 class CBmpCodec : public CImageCodec {
 public:
     bool LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) override;
     bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) override;
-    bool SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) override;
+    bool SaveFile(const std::string& path, const ImageList& images,
+                  const CImageProperties* properties) override;
 };

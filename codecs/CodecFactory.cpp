@@ -10,14 +10,22 @@
 
 std::unique_ptr<CImageCodec> CImageCodecFactory::CreateCodec(ImageFormat format) const {
     switch (format) {
-        case FormatBmp: return std::make_unique<CBmpCodec>();
-        case FormatTga: return std::make_unique<CTgaCodec>();
-        case FormatJpeg: return std::make_unique<CJpegCodec>();
-        case FormatGif: return std::make_unique<CGifCodec>();
-        case FormatTiff: return std::make_unique<CTiffCodec>();
-        case FormatPng: return std::make_unique<CPngCodec>();
-        case FormatIco: return std::make_unique<CIcoCodec>();
-        default: return nullptr;
+        case FormatBmp:
+            return std::make_unique<CBmpCodec>();
+        case FormatTga:
+            return std::make_unique<CTgaCodec>();
+        case FormatJpeg:
+            return std::make_unique<CJpegCodec>();
+        case FormatGif:
+            return std::make_unique<CGifCodec>();
+        case FormatTiff:
+            return std::make_unique<CTiffCodec>();
+        case FormatPng:
+            return std::make_unique<CPngCodec>();
+        case FormatIco:
+            return std::make_unique<CIcoCodec>();
+        default:
+            return nullptr;
     }
 }
 

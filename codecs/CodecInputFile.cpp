@@ -1,5 +1,8 @@
 #include "codecs/CodecInputFile.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include "codecs/ImageCodec.h"
 #include "platform/FileIo.h"
 
@@ -7,12 +10,20 @@ CodecInputFile::~CodecInputFile() {
     if (file != nullptr) std::fclose(file);
 }
 
-bool CodecInputFile::Open(const std::string& path) {
-    if (file != nullptr) return false;
+bool CodecInputFile::Open(const std::string& path, FileStatus& status) {
+    if (file != nullptr) return status.Fail("the file is already open");
+    errno = 0;
     file = OpenFileUtf8(path, "rb");
-    if (file == nullptr || std::fseek(file, 0, SEEK_END) != 0) return false;
+    if (file == nullptr) {
+        return status.Fail(errno != 0 ? std::string(std::strerror(errno))
+                                      : std::string("the file cannot be opened"));
+    }
+    if (std::fseek(file, 0, SEEK_END) != 0) return status.Fail(ReadFailure());
     const long end = std::ftell(file);
-    if (end <= 0 || end > kMaxImageFileBytes || std::fseek(file, 0, SEEK_SET) != 0) return false;
+    if (end < 0) return status.Fail(ReadFailure());
+    if (end == 0) return status.Fail("the file is empty");
+    if (end > kMaxImageFileBytes) return status.Fail("the file is larger than 2 GB");
+    if (std::fseek(file, 0, SEEK_SET) != 0) return status.Fail(ReadFailure());
     size = static_cast<size_t>(end);
     return true;
 }
@@ -23,5 +34,11 @@ bool CodecInputFile::Seek(size_t offset) {
 
 size_t CodecInputFile::Read(void* destination, size_t bytes) {
     if (file == nullptr || bytes == 0) return 0;
+    errno = 0;
     return std::fread(destination, 1, bytes, file);
+}
+
+std::string ReadFailure() {
+    return errno != 0 ? std::string(std::strerror(errno))
+                      : std::string("the file is shorter than it was a moment ago");
 }

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/FileStatus.h"
+
 class CodecInputFile {
 public:
     CodecInputFile() = default;
@@ -12,9 +14,10 @@ public:
     CodecInputFile& operator=(const CodecInputFile&) = delete;
     ~CodecInputFile();
 
-    // Opens a UTF-8 path; false when it cannot be opened or its size is 0 or
-    // above the largest picture file the readers take.
-    bool Open(const std::string& path);
+    // Opens a UTF-8 path; false, with the reason in `status`, when it cannot
+    // be opened or its size is 0 or above the largest picture file the
+    // readers take.
+    bool Open(const std::string& path, FileStatus& status);
     size_t Size() const { return size; }
     bool Seek(size_t offset);
     // Reads up to `bytes` bytes; answers how many arrived.
@@ -26,3 +29,7 @@ private:
     std::FILE* file = nullptr;
     size_t size = 0;
 };
+
+// Why the last read from a file failed: the system's text, or "the file is
+// shorter than it was a moment ago" when it shrank while being read.
+std::string ReadFailure();

@@ -11,7 +11,8 @@ namespace {
 constexpr int kMaxColors = 256;
 
 uint32_t ColourKey(const uint8_t* bgra) {
-    return static_cast<uint32_t>(bgra[0]) | static_cast<uint32_t>(bgra[1]) << 8 | static_cast<uint32_t>(bgra[2]) << 16;
+    return static_cast<uint32_t>(bgra[0]) | static_cast<uint32_t>(bgra[1]) << 8 |
+           static_cast<uint32_t>(bgra[2]) << 16;
 }
 
 // Collects the distinct opaque colours while there are few enough to keep
@@ -37,7 +38,8 @@ struct ColourCensus {
     }
 };
 
-void MapExactly(const CRasterImage& image, ColourCensus& census, IndexedPicture& out, std::vector<uint8_t>& line) {
+void MapExactly(const CRasterImage& image, ColourCensus& census, IndexedPicture& out,
+                std::vector<uint8_t>& line) {
     for (auto& [key, index] : census.colours) {
         index = static_cast<uint8_t>(out.palette.size());
         PaletteColour entry{};
@@ -55,7 +57,8 @@ void MapExactly(const CRasterImage& image, ColourCensus& census, IndexedPicture&
         uint8_t* indices = out.indices.data() + static_cast<size_t>(y) * static_cast<size_t>(out.width);
         for (int32_t x = 0; x < out.width; ++x) {
             const uint8_t* px = line.data() + 4 * static_cast<size_t>(x);
-            indices[x] = px[3] == 0 ? static_cast<uint8_t>(out.transparentIndex) : census.colours[ColourKey(px)];
+            indices[x] =
+                px[3] == 0 ? static_cast<uint8_t>(out.transparentIndex) : census.colours[ColourKey(px)];
         }
     }
 }

@@ -9,9 +9,9 @@
 struct IndexedPicture {
     int32_t width = 0;
     int32_t height = 0;
-    std::vector<PaletteColour> palette;   // at most 256 entries
-    std::vector<uint8_t> indices;   // width x height, top line first
-    int32_t transparentIndex = -1;  // the index of fully transparent pixels, or -1
+    std::vector<PaletteColour> palette;  // at most 256 entries
+    std::vector<uint8_t> indices;        // width x height, top line first
+    int32_t transparentIndex = -1;       // the index of fully transparent pixels, or -1
 };
 
 // Pictures with 256 colours or fewer keep them exactly; others get a Wu

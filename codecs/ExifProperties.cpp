@@ -2,9 +2,8 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <string>
-
 #include <exiv2/exiv2.hpp>
+#include <string>
 
 #include "image/LittleEndian.h"
 
@@ -78,7 +77,9 @@ constexpr CarriedItem kCarriedItems[] = {
 
 // Reads the text's leading integer like strtol, then keeps the low bits as
 // the item's field width does.
-long long LeadingInteger(const std::string& text) { return std::strtoll(text.c_str(), nullptr, 10); }
+long long LeadingInteger(const std::string& text) {
+    return std::strtoll(text.c_str(), nullptr, 10);
+}
 
 void AddCarriedItem(Exiv2::ExifData& exif, const CarriedItem& item, const std::string& text) {
     const Exiv2::ExifKey key(item.tag, item.group);
@@ -104,7 +105,8 @@ void AddCarriedItem(Exiv2::ExifData& exif, const CarriedItem& item, const std::s
                     {static_cast<uint32_t>(numerator), static_cast<uint32_t>(denominator)});
                 exif.add(key, &value);
             } else {
-                Exiv2::RationalValue value({static_cast<int32_t>(numerator), static_cast<int32_t>(denominator)});
+                Exiv2::RationalValue value(
+                    {static_cast<int32_t>(numerator), static_cast<int32_t>(denominator)});
                 exif.add(key, &value);
             }
             return;
@@ -160,8 +162,8 @@ bool AddExifToTiffFile(std::vector<uint8_t>& file, const CImageProperties& prope
     try {
         Exiv2::ExifData exif;
         if (!CarriedExif(properties, exif)) return false;
-        // The image object comes as exiv2's own owning pointer type; it is
-        // taken over at once and never copied.
+            // The image object comes as exiv2's own owning pointer type; it is
+            // taken over at once and never copied.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
         auto image = Exiv2::ImageFactory::open(file.data(), static_cast<long>(file.size()));

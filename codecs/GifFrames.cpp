@@ -1,11 +1,12 @@
-#include "codecs/GifFrames.h"
-
 #include <gif_lib.h>
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "codecs/DecodeLimits.h"
+#include "codecs/Gif_pvt.h"
+#include "codecs/ImageCodec.h"
 
 namespace {
 
@@ -64,6 +65,12 @@ bool SkipExtension(GifFileType* gif, GraphicsControlBlock& control, bool& haveCo
     return true;
 }
 
+std::string LinesDamageOfFrame(size_t frameNumber, int64_t lines, int64_t height) {
+    std::string damage = LinesDamage(lines, height);
+    if (frameNumber > 1) damage += " in frame " + std::to_string(frameNumber);
+    return damage;
+}
+
 // Reads one frame's lines; false when the file broke off inside it.
 bool ReadFrameLines(GifFileType* gif, GifStoredFrame& frame, bool interlaced) {
     const std::vector<int32_t> order = StoredLineOrder(frame.height, interlaced);
@@ -78,14 +85,17 @@ bool ReadFrameLines(GifFileType* gif, GifStoredFrame& frame, bool interlaced) {
 // The frames' records up to the trailer or the first break. Every frame
 // becomes a full screen picture, so the budget counts screens as well as
 // the frames' own pixels.
-void ReadRecords(GifFileType* gif, GifStoredFrames& stored) {
+void ReadRecords(GifFileType* gif, const MemorySource& source, GifStoredFrames& stored, FileStatus& status) {
     const int64_t screenPixels = static_cast<int64_t>(stored.screenWidth) * stored.screenHeight;
     int64_t budget = kMaxDecodedPixels;
     GraphicsControlBlock control{};
     bool haveControl = false;
     for (;;) {
         GifRecordType type = UNDEFINED_RECORD_TYPE;
-        if (DGifGetRecordType(gif, &type) == GIF_ERROR) return;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR) {
+            status.error = GifErrorString(gif->Error);
+            return;
+        }
         if (type == TERMINATE_RECORD_TYPE) return;
         if (type == EXTENSION_RECORD_TYPE) {
             if (!SkipExtension(gif, control, haveControl)) return;
@@ -99,7 +109,16 @@ void ReadRecords(GifFileType* gif, GifStoredFrames& stored) {
         // An animation also needs the screen it is composed on and a copy of
         // it for frames that restore the previous screen.
         if (stored.frames.size() == 1) budget -= 2 * screenPixels;
-        if (desc.Width <= 0 || desc.Height <= 0 || budget < 0) return;
+        if (desc.Width <= 0 || desc.Height <= 0 || budget < 0) {
+            status.error = "frame " + std::to_string(stored.frames.size() + 1) + " is empty or too large";
+            return;
+        }
+        if (static_cast<uint64_t>(framePixels) > MaxLzwPixels(source.size - source.position)) {
+            status.error = "frame " + std::to_string(stored.frames.size() + 1) + " claims " +
+                           std::to_string(desc.Width) + " x " + std::to_string(desc.Height) +
+                           " pixels, more than the rest of the file can hold";
+            return;
+        }
         GifStoredFrame& frame = stored.frames.emplace_back();
         frame.left = desc.Left;
         frame.top = desc.Top;
@@ -114,21 +133,36 @@ void ReadRecords(GifFileType* gif, GifStoredFrames& stored) {
         haveControl = false;
         frame.indices.assign(static_cast<size_t>(framePixels), 0);
         frame.lineRead.assign(static_cast<size_t>(frame.height), 0);
-        if (!ReadFrameLines(gif, frame, desc.Interlace)) return;
+        if (!ReadFrameLines(gif, frame, desc.Interlace)) {
+            const auto lines = std::count(frame.lineRead.begin(), frame.lineRead.end(), 1);
+            status.damage = LinesDamageOfFrame(stored.frames.size(), lines, frame.height);
+            status.error = GifErrorString(gif->Error);
+            return;
+        }
     }
 }
 
 }  // namespace
 
-bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored) {
-    if (data == nullptr || size < 6) return false;
+bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status) {
+    if (data == nullptr || size < 6) return status.Fail("the file is too short for a GIF picture");
     MemorySource source{data, size, 0};
     int error = 0;
     GifFileType* gif = DGifOpen(&source, ReadFromMemory, &error);
-    if (gif == nullptr) return false;
+    if (gif == nullptr) return status.Fail(GifErrorString(error));
     stored.screenWidth = gif->SWidth;
     stored.screenHeight = gif->SHeight;
-    if (IsDecodableSize(stored.screenWidth, stored.screenHeight)) ReadRecords(gif, stored);
+    const uint64_t screenPixels =
+        uint64_t{static_cast<uint32_t>(gif->SWidth)} * static_cast<uint32_t>(gif->SHeight);
+    if (!IsDecodableSize(stored.screenWidth, stored.screenHeight)) {
+        status.error = "the picture has an impossible size (" + std::to_string(gif->SWidth) + " x " +
+                       std::to_string(gif->SHeight) + ")";
+    } else if (screenPixels > MaxLzwPixels(size)) {
+        status.error = "the screen of " + std::to_string(gif->SWidth) + " x " + std::to_string(gif->SHeight) +
+                       " pixels is more than the file can fill";
+    } else {
+        ReadRecords(gif, source, stored, status);
+    }
     DGifCloseFile(gif, &error);
     // A frame that broke off before its first line shows nothing of its own.
     while (!stored.frames.empty()) {
@@ -136,5 +170,13 @@ bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored) {
         if (std::find(read.begin(), read.end(), 1) != read.end()) break;
         stored.frames.pop_back();
     }
-    return !stored.frames.empty();
+    if (stored.frames.empty()) {
+        status.damage.clear();
+        if (status.error.empty()) status.error = "the file holds no frame";
+        return false;
+    }
+    // Frames that were read make a picture; only lines lost inside a frame
+    // count as damage, not a file that ends between frames.
+    status.error.clear();
+    return true;
 }

@@ -1,12 +1,11 @@
-#include "codecs/GifReader.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
-#include "codecs/GifFrames.h"
+#include "codecs/GifCodec.h"
+#include "codecs/Gif_pvt.h"
 
 namespace {
 
@@ -16,7 +15,8 @@ constexpr int kDisposeToPrevious = 3;
 bool IsPlainStill(const GifStoredFrames& stored) {
     if (stored.frames.size() != 1) return false;
     const GifStoredFrame& f = stored.frames.front();
-    if (f.left != 0 || f.top != 0 || f.width != stored.screenWidth || f.height != stored.screenHeight) return false;
+    if (f.left != 0 || f.top != 0 || f.width != stored.screenWidth || f.height != stored.screenHeight)
+        return false;
     if (f.transparentIndex >= 0) return false;
     for (const uint8_t read : f.lineRead) {
         if (read == 0) return false;
@@ -78,7 +78,8 @@ void ClearFrameArea(const GifStoredFrame& f, CRasterImage& canvas) {
     const int32_t bottom = std::min(canvas.Height(), f.top + f.height);
     if (f.left >= right) return;
     for (int32_t y = f.top; y < bottom; ++y) {
-        std::memset(canvas.Row(y) + 4 * static_cast<size_t>(f.left), 0, 4 * static_cast<size_t>(right - f.left));
+        std::memset(canvas.Row(y) + 4 * static_cast<size_t>(f.left), 0,
+                    4 * static_cast<size_t>(right - f.left));
     }
 }
 
@@ -122,15 +123,16 @@ std::string FrameDelays(const GifStoredFrames& stored) {
 
 }  // namespace
 
-bool ReadGif(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+bool CGifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+    status = FileStatus();
     GifStoredFrames stored;
-    if (!ReadGifFrames(data, size, stored)) return false;
+    if (!ReadGifFrames(data, size, stored, status)) return false;
     if (IsPlainStill(stored)) {
         std::unique_ptr<CRasterImage> image = PalettePicture(stored.frames.front());
-        if (!image) return false;
+        if (!image) return status.Fail("not enough memory for the picture");
         images.Append(std::move(image));
     } else if (!ComposeFrames(stored, images)) {
-        return false;
+        return status.Fail("not enough memory for the picture");
     }
     auto store = std::make_unique<CImageProperties>();
     store->SetValue(kPropertyFrameDelays, FrameDelays(stored));

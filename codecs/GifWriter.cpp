@@ -1,10 +1,9 @@
-#include "codecs/GifWriter.h"
-
 #include <gif_lib.h>
 
 #include <vector>
 
 #include "codecs/ColorQuantizer.h"
+#include "codecs/GifCodec.h"
 #include "platform/FileIo.h"
 
 namespace {
@@ -57,7 +56,8 @@ bool Encode(GifFileType* gif, const IndexedPicture& picture) {
     ok = ok && EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, nullptr) == GIF_OK;
     for (int32_t y = 0; ok && y < picture.height; ++y) {
         // giflib takes non-const lines but only reads them.
-        auto* line = const_cast<GifPixelType*>(picture.indices.data() + static_cast<size_t>(y) * static_cast<size_t>(picture.width));
+        auto* line = const_cast<GifPixelType*>(picture.indices.data() +
+                                               static_cast<size_t>(y) * static_cast<size_t>(picture.width));
         ok = EGifPutLine(gif, line, picture.width) == GIF_OK;
     }
     return ok;
@@ -65,26 +65,31 @@ bool Encode(GifFileType* gif, const IndexedPicture& picture) {
 
 }  // namespace
 
-bool WriteGif(const std::string& path, const CRasterImage& image) {
-    if (image.IsEmpty() || image.Width() > 0xFFFF || image.Height() > 0xFFFF) return false;
+bool CGifCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties*) {
+    status = FileStatus();
+    const CRasterImage* image = images.First();
+    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
+    if (image->Width() > 0xFFFF || image->Height() > 0xFFFF)
+        return status.Fail("GIF files hold at most 65535 x 65535 pixels");
     IndexedPicture picture;
-    if (image.Bpp() <= 8) {
-        IndicesOf(image, picture);
-    } else if (!QuantizePicture(image, picture)) {
-        return false;
+    if (image->Bpp() <= 8) {
+        IndicesOf(*image, picture);
+    } else if (!QuantizePicture(*image, picture)) {
+        return status.Fail("not enough memory to reduce the picture to 256 colours");
     }
 
     SafeFileWriter out(path);
-    if (!out.Open()) return false;
+    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
     int error = 0;
     GifFileType* gif = EGifOpen(&out, WriteToFile, &error);
-    if (gif == nullptr) return false;
+    if (gif == nullptr) return status.Fail(GifErrorString(error));
     const bool encoded = Encode(gif, picture);
+    const int encodeError = gif->Error;
     // Closing writes the trailer and frees the handle whatever happened.
     const bool closed = EGifCloseFile(gif, &error) == GIF_OK;
     if (!encoded || !closed) {
         out.Fail();
-        return false;
+        return status.Fail(GifErrorString(!encoded ? encodeError : error));
     }
-    return out.Commit();
+    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
 }

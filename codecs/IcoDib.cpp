@@ -1,10 +1,10 @@
-#include "codecs/IcoDib.h"
-
 #include <bit>
 #include <cstring>
 
 #include "codecs/DecodeLimits.h"
+#include "codecs/Ico_pvt.h"
 #include "image/LittleEndian.h"
+#include "image/MaskedChannel.h"
 
 namespace {
 
@@ -64,13 +64,6 @@ bool ParseLayout(const uint8_t* data, size_t size, IconLayout& l) {
     return true;
 }
 
-uint8_t MaskChannel(uint32_t word, uint32_t mask) {
-    if (mask == 0) return 0;
-    const uint64_t value = (word & mask) >> std::countr_zero(mask);
-    const uint64_t top = mask >> std::countr_zero(mask);
-    return static_cast<uint8_t>(value * 255 / top);
-}
-
 // Colour of pixel x of a stored line, as blue, green, red, alpha.
 void ReadColour(const IconLayout& l, const uint8_t* data, const uint8_t* line, int32_t x, uint8_t* out) {
     if (l.bpp <= 8) {
@@ -84,13 +77,14 @@ void ReadColour(const IconLayout& l, const uint8_t* data, const uint8_t* line, i
         }
         out[3] = 0;
     } else if (l.bpp == 16 || l.bpp == 32) {
-        const uint32_t word = l.bpp == 16 ? LoadLE16(line + 2 * static_cast<size_t>(x)) : LoadLE32(line + 4 * static_cast<size_t>(x));
+        const uint32_t word = l.bpp == 16 ? LoadLE16(line + 2 * static_cast<size_t>(x))
+                                          : LoadLE32(line + 4 * static_cast<size_t>(x));
         if (l.plainBgra) {
             std::memcpy(out, line + 4 * static_cast<size_t>(x), 4);
         } else {
-            out[0] = MaskChannel(word, l.masks[2]);
-            out[1] = MaskChannel(word, l.masks[1]);
-            out[2] = MaskChannel(word, l.masks[0]);
+            out[0] = WidenMaskedChannel(word, l.masks[2]);
+            out[1] = WidenMaskedChannel(word, l.masks[1]);
+            out[2] = WidenMaskedChannel(word, l.masks[0]);
             out[3] = l.bpp == 32 ? static_cast<uint8_t>(word >> 24) : 0;
         }
     } else {
@@ -120,7 +114,8 @@ bool ReadIconDib(const uint8_t* data, size_t size, CRasterImage& image) {
     if (anyAlpha) return true;
     // Without an alpha channel the AND mask says which pixels are transparent.
     for (int32_t r = 0; r < l.height; ++r) {
-        const uint8_t* mask = l.hasMask ? data + l.maskStart + static_cast<size_t>(r) * l.maskStride : nullptr;
+        const uint8_t* mask =
+            l.hasMask ? data + l.maskStart + static_cast<size_t>(r) * l.maskStride : nullptr;
         uint8_t* row = image.Row(l.height - 1 - r);
         for (int32_t x = 0; x < l.width; ++x) {
             const bool transparent = mask != nullptr && ((mask[x / 8] >> (7 - x % 8)) & 1) != 0;

@@ -1,10 +1,11 @@
-#include "codecs/IcoReader.h"
-
 #include <memory>
+#include <string>
 
 #include "codecs/DecodeLimits.h"
-#include "codecs/IcoDib.h"
-#include "codecs/PngReader.h"
+#include "codecs/IcoCodec.h"
+#include "codecs/Ico_pvt.h"
+#include "codecs/ImageFormat.h"
+#include "codecs/PngCodec.h"
 #include "image/LittleEndian.h"
 
 namespace {
@@ -16,9 +17,10 @@ constexpr uint16_t kCursorType = 2;
 
 // Decodes one directory entry's image and appends it; false when it gives none.
 bool ReadEntry(const uint8_t* image, size_t bytes, ImageList& images) {
-    if (HasPngSignature(image, bytes)) {
+    if (FormatFromSignature(image, bytes) == FormatPng) {
+        CPngCodec png;
         PropertiesSlot ignored;
-        return ReadPng(image, bytes, images, ignored);
+        return png.LoadMemory(image, bytes, images, ignored);
     }
     auto picture = std::make_unique<CRasterImage>();
     if (!ReadIconDib(image, bytes, *picture)) return false;
@@ -28,12 +30,17 @@ bool ReadEntry(const uint8_t* image, size_t bytes, ImageList& images) {
 
 }  // namespace
 
-bool ReadIco(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    if (data == nullptr || size < kDirectoryHeaderBytes) return false;
+bool CIcoCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+    status = FileStatus();
+    if (data == nullptr || size < kDirectoryHeaderBytes)
+        return status.Fail("the file is too short for an icon");
     const uint16_t type = LoadLE16(data + 2);
-    if (LoadLE16(data) != 0 || (type != kIconType && type != kCursorType)) return false;
+    if (LoadLE16(data) != 0 || (type != kIconType && type != kCursorType))
+        return status.Fail("not an icon file");
     const size_t count = LoadLE16(data + 4);
-    if (count == 0 || (size - kDirectoryHeaderBytes) / kEntryBytes < count) return false;
+    if (count == 0) return status.Fail("the icon directory is empty");
+    if ((size - kDirectoryHeaderBytes) / kEntryBytes < count)
+        return status.Fail("the icon directory is cut short");
 
     int64_t budget = kMaxDecodedPixels;
     size_t read = 0;
@@ -51,7 +58,8 @@ bool ReadIco(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot
         ++read;
         if (budget < 0) break;
     }
-    if (read == 0) return false;
+    if (read == 0)
+        return status.Fail("none of the icon's " + std::to_string(count) + " images could be read");
     properties = std::make_unique<CImageProperties>();
     return true;
 }

@@ -15,11 +15,33 @@ ImageFormat FormatFromPath(const std::string& path) {
     } kTable[] = {
         {"bmp", FormatBmp}, {"pcx", FormatPcx}, {"jpg", FormatJpeg}, {"jpeg", FormatJpeg},
         {"gif", FormatGif}, {"tga", FormatTga}, {"tif", FormatTiff}, {"tiff", FormatTiff},
-        {"png", FormatPng}, {"psd", FormatPsd}, {"ico", FormatIco}, {"xpm", FormatXpm},
+        {"png", FormatPng}, {"psd", FormatPsd}, {"ico", FormatIco},  {"xpm", FormatXpm},
         {"qrv", FormatQrv},
     };
     for (const auto& entry : kTable) {
         if (ext == entry.extension) return entry.format;
     }
     return FormatUnknown;
+}
+
+ImageFormat FormatFromSignature(const uint8_t* head, size_t size) {
+    if (head == nullptr) return FormatUnknown;
+    const auto startsWith = [&](const char* signature, size_t length) {
+        return size >= length && std::memcmp(head, signature, length) == 0;
+    };
+    if (startsWith("\x89PNG\r\n\x1a\n", 8)) return FormatPng;
+    if (startsWith("\xFF\xD8\xFF", 3)) return FormatJpeg;
+    if (startsWith("GIF87a", 6) || startsWith("GIF89a", 6)) return FormatGif;
+    if (startsWith("II*\0", 4) || startsWith("MM\0*", 4)) return FormatTiff;
+    if (startsWith("BM", 2)) return FormatBmp;
+    if (startsWith("\0\0\1\0", 4)) return FormatIco;
+    return FormatUnknown;
+}
+
+ImageFormat FormatForReading(const std::string& path, const uint8_t* head, size_t size) {
+    const ImageFormat byExtension = FormatFromPath(path);
+    const ImageFormat bySignature = FormatFromSignature(head, size);
+    if (bySignature == FormatUnknown) return byExtension;
+    if (bySignature == FormatIco && byExtension == FormatTga) return FormatTga;
+    return bySignature;
 }

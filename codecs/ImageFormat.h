@@ -1,7 +1,9 @@
 #pragma once
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
-// File formats chosen by a path's extension.
+// File formats.
 enum ImageFormat : int {
     FormatUnknown = 0,
     FormatBmp = 1,
@@ -18,4 +20,18 @@ enum ImageFormat : int {
 };
 
 // The text after the last '.', lower-cased byte by byte, looked up exactly.
+// Saving always follows this.
 ImageFormat FormatFromPath(const std::string& path);
+
+// The format a file's first bytes announce: "BM", the PNG signature, JPEG's
+// FF D8 FF, "GIF87a"/"GIF89a", TIFF's "II*\0"/"MM\0*", the icon directory's
+// 00 00 01 00; unknown for anything else (TGA has no signature).
+ImageFormat FormatFromSignature(const uint8_t* head, size_t size);
+
+// The format a file is read as: what its first bytes announce, else what its
+// extension says. A TGA file can begin like an icon directory, so a path
+// ending in ".tga" stays a TGA whatever its first bytes.
+ImageFormat FormatForReading(const std::string& path, const uint8_t* head, size_t size);
+
+// The bytes FormatFromSignature looks at.
+constexpr size_t kSignatureBytes = 8;

@@ -1,14 +1,15 @@
-#include "codecs/JpegReader.h"
-
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "codecs/DecodeLimits.h"
 #include "codecs/ExifOrientation.h"
 #include "codecs/ExifProperties.h"
-#include "codecs/JpegErrorTrap.h"
+#include "codecs/JpegCodec.h"
+#include "codecs/Jpeg_pvt.h"
 
 namespace {
 
@@ -18,6 +19,10 @@ constexpr long kJpegMemoryLimit = 512L << 20;
 // A progressive file with more scans than any encoder writes only costs time.
 constexpr int kMaxProgressiveScans = 500;
 constexpr uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
+// Even an arithmetic-coded picture of one flat colour takes more than a byte
+// for this many pixels; a header claiming more than the file could describe
+// is refused before anything is allocated.
+constexpr uint64_t kMaxPixelsPerByte = 4096;
 
 struct JpegDecoder {
     jpeg_decompress_struct cinfo;
@@ -27,6 +32,7 @@ struct JpegDecoder {
     std::vector<uint8_t>* cmykRow = nullptr;
     std::vector<uint8_t>* exif = nullptr;
     bool created = false;
+    bool refusedSize = false;
     JDIMENSION rowsDone = 0;
 };
 
@@ -78,7 +84,11 @@ bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
     jpeg_save_markers(&d.cinfo, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(&d.cinfo, TRUE);
     CopyExifMarker(d);
-    if (!IsDecodableSize(d.cinfo.image_width, d.cinfo.image_height)) return false;
+    const uint64_t pixels = uint64_t{d.cinfo.image_width} * d.cinfo.image_height;
+    if (!IsDecodableSize(d.cinfo.image_width, d.cinfo.image_height) || pixels / kMaxPixelsPerByte > size) {
+        d.refusedSize = true;
+        return false;
+    }
 
     // The same integer transform cjpeg and djpeg use by default.
     d.cinfo.dct_method = JDCT_ISLOW;
@@ -96,14 +106,17 @@ bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
             d.cinfo.out_color_space = JCS_EXT_BGR;
             break;
     }
-    if (!d.image->Create(static_cast<int32_t>(d.cinfo.image_width), static_cast<int32_t>(d.cinfo.image_height), bpp)) {
+    if (!d.image->Create(static_cast<int32_t>(d.cinfo.image_width),
+                         static_cast<int32_t>(d.cinfo.image_height), bpp)) {
+        std::snprintf(d.trap.error, sizeof d.trap.error, "not enough memory for the picture");
         return false;
     }
     d.created = true;
     if (d.cinfo.out_color_space == JCS_CMYK) d.cmykRow->resize(static_cast<size_t>(d.cinfo.image_width) * 4);
 
     jpeg_start_decompress(&d.cinfo);
-    if (d.cinfo.output_width != d.cinfo.image_width || d.cinfo.output_height != d.cinfo.image_height) return false;
+    if (d.cinfo.output_width != d.cinfo.image_width || d.cinfo.output_height != d.cinfo.image_height)
+        return false;
     uint8_t** rows = d.image->RowTable();
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
         if (d.cinfo.out_color_space == JCS_CMYK) {
@@ -124,15 +137,11 @@ bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
     return d.rowsDone > 0;
 }
 
-int32_t OrientationOf(const CImageProperties& properties) {
-    if (!properties.HasKey(kPropertyOrientation)) return 1;
-    return static_cast<int32_t>(std::strtol(properties.GetValue(kPropertyOrientation).c_str(), nullptr, 10));
-}
-
 }  // namespace
 
-bool ReadJpeg(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    if (data == nullptr || size < 4) return false;
+bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+    status = FileStatus();
+    if (data == nullptr || size < 4) return status.Fail("the file is too short for a JPEG picture");
     auto image = std::make_unique<CRasterImage>();
     std::vector<uint8_t> cmykRow;
     std::vector<uint8_t> exif;
@@ -144,18 +153,29 @@ bool ReadJpeg(const uint8_t* data, size_t size, ImageList& images, PropertiesSlo
     d.exif = &exif;
     d.cinfo.err = InstallJpegErrorTrap(d.trap);
     const bool decoded = Decode(d, data, size);
+    const JDIMENSION height = d.cinfo.image_height;
+    const JDIMENSION width = d.cinfo.image_width;
+    const bool progressive = d.cinfo.progressive_mode != 0;
     // Harmless when creation itself failed: the memory manager is then null.
     jpeg_destroy_decompress(&d.cinfo);
-    if (!decoded) return false;
+    if (d.refusedSize) {
+        return status.Fail("the header claims " + std::to_string(width) + " x " + std::to_string(height) +
+                           " pixels, more than its " + std::to_string(size) + " bytes can hold");
+    }
+    if (!decoded) return status.Fail(d.trap.error[0] != 0 ? d.trap.error : "the JPEG data is broken");
+    if (d.rowsDone < height) {
+        status.damage = LinesDamage(d.rowsDone, height);
+    } else if (d.trap.warned) {
+        // Lines after the break were made up by the decoder; a progressive
+        // picture lost detail everywhere instead.
+        status.damage = progressive || d.trap.warningLine == 0 ? std::string(d.trap.warning)
+                                                               : LinesDamage(d.trap.warningLine, height);
+    }
 
     auto store = std::make_unique<CImageProperties>();
     if (!exif.empty()) ReadExifBlock(exif.data(), exif.size(), *store);
-    const int32_t orientation = OrientationOf(*store);
-    if (orientation != 1) {
-        if (!ApplyExifOrientation(*image, orientation)) return false;
-        // The pixels are upright now; a file saved from them must not be turned again.
-        store->SetValue(kPropertyOrientation, "1");
-    }
+    if (!ApplyOrientationItem(*image, *store))
+        return status.Fail("not enough memory to turn the picture upright");
     images.Append(std::move(image));
     properties = std::move(store);
     return true;

@@ -1,11 +1,11 @@
-#include "codecs/JpegWriter.h"
-
 #include <cstring>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "codecs/ExifProperties.h"
-#include "codecs/JpegErrorTrap.h"
+#include "codecs/JpegCodec.h"
+#include "codecs/Jpeg_pvt.h"
 #include "codecs/RowConversion.h"
 #include "codecs/SaveQuality.h"
 #include "platform/FileIo.h"
@@ -85,18 +85,21 @@ std::vector<uint8_t> ExifMarkerFor(const CImageProperties* properties) {
 
 }  // namespace
 
-bool WriteJpeg(const std::string& path, const CRasterImage& image, const CImageProperties* properties) {
-    if (image.IsEmpty()) return false;
+bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
+                          const CImageProperties* properties) {
+    status = FileStatus();
+    const CRasterImage* image = images.First();
+    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
     const std::vector<uint8_t> exifMarker = ExifMarkerFor(properties);
-    std::vector<uint8_t> convertedRow(static_cast<size_t>(image.Width()) * 3);
+    std::vector<uint8_t> convertedRow(static_cast<size_t>(image->Width()) * 3);
 
     SafeFileWriter out(path);
-    if (!out.Open()) return false;
+    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
     auto encoder = std::make_unique<JpegEncoder>();
     JpegEncoder& e = *encoder;
     e.cinfo.err = InstallJpegErrorTrap(e.trap);
     // libjpeg only reads the picture's lines; the row table is not const.
-    e.image = const_cast<CRasterImage*>(&image);
+    e.image = const_cast<CRasterImage*>(image);
     e.file = out.File();
     e.quality = SaveQualityFromProperties(properties);
     e.exifMarker = &exifMarker;
@@ -105,7 +108,8 @@ bool WriteJpeg(const std::string& path, const CRasterImage& image, const CImageP
     jpeg_destroy_compress(&e.cinfo);
     if (!encoded) {
         out.Fail();
-        return false;
+        return status.Fail(e.trap.error[0] != 0 ? std::string(e.trap.error)
+                                                : WriteFailure("cannot write the file"));
     }
-    return out.Commit();
+    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
 }

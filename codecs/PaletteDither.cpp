@@ -12,7 +12,8 @@ namespace {
 // Nearest palette entries, cached per cell of a 64 x 64 x 64 colour grid.
 class NearestColour {
 public:
-    explicit NearestColour(const std::vector<PaletteColour>& entries, int32_t skip) : palette(entries), skipIndex(skip) {
+    explicit NearestColour(const std::vector<PaletteColour>& entries, int32_t skip)
+        : palette(entries), skipIndex(skip) {
         cache.fill(-1);
     }
 

@@ -1,6 +1,6 @@
-#include "codecs/PngRawProfile.h"
-
 #include <cstring>
+
+#include "codecs/Png_pvt.h"
 
 namespace {
 
@@ -47,7 +47,8 @@ bool DecodeRawExifProfile(const char* text, size_t length, std::vector<unsigned 
         block.clear();
         return false;
     }
-    if (block.size() > sizeof kExifSignature && std::memcmp(block.data(), kExifSignature, sizeof kExifSignature) == 0) {
+    if (block.size() > sizeof kExifSignature &&
+        std::memcmp(block.data(), kExifSignature, sizeof kExifSignature) == 0) {
         block.erase(block.begin(), block.begin() + sizeof kExifSignature);
     }
     return !block.empty();

@@ -1,5 +1,3 @@
-#include "codecs/PngReader.h"
-
 #include <png.h>
 
 #include <algorithm>
@@ -9,8 +7,11 @@
 #include <vector>
 
 #include "codecs/DecodeLimits.h"
+#include "codecs/ExifOrientation.h"
 #include "codecs/ExifProperties.h"
-#include "codecs/PngRawProfile.h"
+#include "codecs/PngCodec.h"
+#include "codecs/Png_pvt.h"
+#include "image/LittleEndian.h"
 
 namespace {
 
@@ -18,34 +19,65 @@ namespace {
 // file's way of making the reader allocate.
 constexpr png_uint_32 kMaxCachedChunks = 1000;
 constexpr png_alloc_size_t kMaxChunkBytes = 16u << 20;
+constexpr uint64_t kMaxDeflateRatio = 1032;
+constexpr size_t kSignatureBytes = 8;
 
 struct PngDecoder {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    const uint8_t* data = nullptr;
-    size_t size = 0;
-    size_t position = 0;
     CRasterImage* image = nullptr;
     std::vector<uint8_t>* exif = nullptr;
+    std::string* error = nullptr;
     bool created = false;
     bool complete = false;
+    bool interlaced = false;
     png_uint_32 rowsDone = 0;
+    int pass = 0;
 };
 
-void ReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
-    auto* d = static_cast<PngDecoder*>(png_get_io_ptr(png));
-    if (length > d->size - d->position) png_error(png, "truncated");
-    std::memcpy(out, d->data + d->position, length);
-    d->position += length;
+[[noreturn]] void JumpOnError(png_structp png, png_const_charp message) {
+    auto* d = static_cast<PngDecoder*>(png_get_error_ptr(png));
+    if (d != nullptr && d->error != nullptr && message != nullptr) *d->error = message;
+    png_longjmp(png, 1);
 }
-
-void CountRow(png_structp png, png_uint_32, int) {
-    auto* d = static_cast<PngDecoder*>(png_get_io_ptr(png));
-    ++d->rowsDone;
-}
-
-[[noreturn]] void JumpOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void DropWarning(png_structp, png_const_charp) {}
+
+uint32_t LoadBE32(const uint8_t* p) {
+    return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
+           static_cast<uint32_t>(p[2]) << 8 | p[3];
+}
+
+// What a walk over the file's chunks finds before decoding: the header, the
+// bytes of image data (IDAT chunks) present, and the EXIF chunk, which
+// libpng's progressive reader passes over.
+struct ChunkScan {
+    const uint8_t* ihdr = nullptr;
+    uint64_t compressed = 0;
+    const uint8_t* exif = nullptr;
+    size_t exifBytes = 0;
+};
+
+ChunkScan ScanChunks(const uint8_t* data, size_t size) {
+    ChunkScan scan;
+    size_t pos = kSignatureBytes;
+    while (size - pos >= 8) {
+        const uint32_t length = LoadBE32(data + pos);
+        const uint8_t* type = data + pos + 4;
+        const uint8_t* body = data + pos + 8;
+        const size_t present = std::min<size_t>(length, size - pos - 8);
+        if (std::memcmp(type, "IHDR", 4) == 0 && present >= 13) scan.ihdr = body;
+        if (std::memcmp(type, "IDAT", 4) == 0) scan.compressed += present;
+        if (std::memcmp(type, "eXIf", 4) == 0 && present == length && scan.exif == nullptr) {
+            scan.exif = body;
+            scan.exifBytes = present;
+        }
+        if (std::memcmp(type, "IEND", 4) == 0 || present < length) break;
+        pos += 8 + present;
+        if (size - pos < 4) break;
+        pos += 4;
+    }
+    return scan;
+}
 
 // Chooses the depth and the libpng transforms that deliver it.
 int32_t PrepareTransforms(png_structp png, png_infop info) {
@@ -104,13 +136,9 @@ void CopyPalette(png_structp png, png_infop info, CRasterImage& image) {
     }
 }
 
-void CopyExif(png_structp png, png_infop info, std::vector<uint8_t>& exif) {
-    png_uint_32 length = 0;
-    png_bytep block = nullptr;
-    if (png_get_eXIf_1(png, info, &length, &block) != 0 && block != nullptr && length > 0) {
-        exif.assign(block, block + length);
-        return;
-    }
+// The raw-profile text other tools write when there is no EXIF chunk.
+void CopyExifText(png_structp png, png_infop info, std::vector<uint8_t>& exif) {
+    if (!exif.empty()) return;
     png_textp texts = nullptr;
     int count = 0;
     png_get_text(png, info, &texts, &count);
@@ -122,13 +150,47 @@ void CopyExif(png_structp png, png_infop info, std::vector<uint8_t>& exif) {
     }
 }
 
-// Runs libpng from the signature to the end chunk. Only this function calls
-// setjmp; it keeps no object with a destructor of its own. An error after
-// some lines keeps the lines already decoded.
-bool Decode(PngDecoder& d) {
-    if (setjmp(png_jmpbuf(d.png))) return d.created && (d.complete || d.rowsDone > 0);
+// The header is known: chooses the depth, creates the picture.
+void StartImage(png_structp png, png_infop info) {
+    auto* d = static_cast<PngDecoder*>(png_get_progressive_ptr(png));
+    const png_uint_32 width = png_get_image_width(png, info);
+    const png_uint_32 height = png_get_image_height(png, info);
+    if (!IsDecodableSize(width, height)) png_error(png, "the picture is too large");
+    const int32_t bpp = PrepareTransforms(png, info);
+    d->interlaced = png_set_interlace_handling(png) > 1;
+    png_read_update_info(png, info);
+    if (!d->image->Create(static_cast<int32_t>(width), static_cast<int32_t>(height), bpp)) {
+        png_error(png, "not enough memory for the picture");
+    }
+    if (png_get_rowbytes(png, info) > d->image->Stride()) png_error(png, "unexpected row size");
+    d->created = true;
+    if (bpp <= 8 && png_get_color_type(png, info) == PNG_COLOR_TYPE_PALETTE)
+        CopyPalette(png, info, *d->image);
+}
 
-    png_set_read_fn(d.png, &d, ReadFromMemory);
+// One decoded line, or one pass's share of a line of an interlaced picture.
+void TakeRow(png_structp png, png_bytep row, png_uint_32 y, int pass) {
+    auto* d = static_cast<PngDecoder*>(png_get_progressive_ptr(png));
+    if (row == nullptr || y >= static_cast<png_uint_32>(d->image->Height())) return;
+    png_progressive_combine_row(png, d->image->Row(static_cast<int32_t>(y)), row);
+    d->pass = pass;
+    if (!d->interlaced) d->rowsDone = y + 1;
+}
+
+void Finish(png_structp png, png_infop info) {
+    auto* d = static_cast<PngDecoder*>(png_get_progressive_ptr(png));
+    d->complete = true;
+    CopyExifText(png, info, *d->exif);
+}
+
+// Feeds the whole file to libpng's progressive reader, which hands over each
+// line as soon as it is decoded, so a file cut short keeps every line it
+// holds. Only this function calls setjmp; it keeps no object with a
+// destructor of its own. An error after some lines keeps those lines.
+bool Decode(PngDecoder& d, const uint8_t* data, size_t size) {
+    if (setjmp(png_jmpbuf(d.png))) return d.created && (d.complete || d.rowsDone > 0 || d.pass > 0);
+
+    png_set_progressive_read_fn(d.png, &d, StartImage, TakeRow, Finish);
     // No side may be longer than a decodable picture has pixels; the area is
     // checked as soon as the header is read.
     png_set_user_limits(d.png, kMaxDecodedPixels, kMaxDecodedPixels);
@@ -139,52 +201,60 @@ bool Decode(PngDecoder& d) {
     // A wrong checksum is no reason to refuse pixels that may well be
     // intact; damaged data still fails where it breaks the stream.
     png_set_crc_action(d.png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
-    png_set_read_status_fn(d.png, CountRow);
-    png_read_info(d.png, d.info);
-    const png_uint_32 width = png_get_image_width(d.png, d.info);
-    const png_uint_32 height = png_get_image_height(d.png, d.info);
-    if (!IsDecodableSize(width, height)) return false;
-
-    const int32_t bpp = PrepareTransforms(d.png, d.info);
-    png_set_interlace_handling(d.png);
-    png_read_update_info(d.png, d.info);
-    if (!d.image->Create(static_cast<int32_t>(width), static_cast<int32_t>(height), bpp)) return false;
-    if (png_get_rowbytes(d.png, d.info) > d.image->Stride()) return false;
-    d.created = true;
-    if (bpp <= 8 && png_get_color_type(d.png, d.info) == PNG_COLOR_TYPE_PALETTE) CopyPalette(d.png, d.info, *d.image);
-
-    png_read_image(d.png, d.image->RowTable());
-    d.complete = true;
-    png_read_end(d.png, d.info);
-    CopyExif(d.png, d.info, *d.exif);
-    return true;
+    png_process_data(d.png, d.info, const_cast<png_bytep>(data), size);
+    if (!d.complete && d.error->empty()) *d.error = "the file ends early";
+    return d.created && (d.complete || d.rowsDone > 0 || d.pass > 0);
 }
 
 }  // namespace
 
-bool HasPngSignature(const uint8_t* data, size_t size) {
-    return data != nullptr && size >= 8 && png_sig_cmp(data, 0, 8) == 0;
+bool PngDataCanHold(const uint8_t* ihdr, uint64_t compressed) {
+    const uint64_t width = LoadBE32(ihdr);
+    const uint64_t height = LoadBE32(ihdr + 4);
+    const uint64_t bitDepth = ihdr[8];
+    static constexpr uint64_t kChannels[7] = {1, 0, 3, 1, 2, 0, 4};
+    const uint64_t channels = ihdr[9] < 7 ? kChannels[ihdr[9]] : 1;
+    // The filtered lines without their filter bytes: less than any layout,
+    // interlaced or not, must inflate to.
+    const uint64_t rawBytes = height * ((width * std::max<uint64_t>(channels, 1) * bitDepth + 7) / 8);
+    return rawBytes / kMaxDeflateRatio <= compressed + 1;
 }
 
-bool ReadPng(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    if (!HasPngSignature(data, size)) return false;
+bool CPngCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+    status = FileStatus();
+    if (data == nullptr || size < kSignatureBytes || png_sig_cmp(data, 0, kSignatureBytes) != 0) {
+        return status.Fail("not a PNG file");
+    }
+    const ChunkScan scan = ScanChunks(data, size);
+    if (scan.ihdr != nullptr && !PngDataCanHold(scan.ihdr, scan.compressed)) {
+        return status.Fail("the header claims " + std::to_string(LoadBE32(scan.ihdr)) + " x " +
+                           std::to_string(LoadBE32(scan.ihdr + 4)) + " pixels, more than its " +
+                           std::to_string(scan.compressed) + " bytes of compressed data can hold");
+    }
     auto image = std::make_unique<CRasterImage>();
-    std::vector<uint8_t> exif;
+    std::vector<uint8_t> exif(scan.exif, scan.exif + scan.exifBytes);
+    std::string error;
 
     PngDecoder d;
-    d.data = data;
-    d.size = size;
     d.image = image.get();
     d.exif = &exif;
-    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, DropWarning);
-    if (d.png == nullptr) return false;
+    d.error = &error;
+    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, JumpOnError, DropWarning);
+    if (d.png == nullptr) return status.Fail("not enough memory");
     d.info = png_create_info_struct(d.png);
-    const bool decoded = d.info != nullptr && Decode(d);
+    const bool decoded = d.info != nullptr && Decode(d, data, size);
     png_destroy_read_struct(&d.png, &d.info, nullptr);
-    if (!decoded) return false;
+    if (!decoded) return status.Fail(error.empty() ? std::string("the PNG data is broken") : error);
+    if (!d.complete) {
+        status.damage = d.interlaced ? "the interlaced picture breaks off in pass " +
+                                           std::to_string(d.pass + 1) + " of 7 (" + error + ")"
+                                     : LinesDamage(d.rowsDone, image->Height());
+    }
 
     auto store = std::make_unique<CImageProperties>();
     if (!exif.empty()) ReadExifBlock(exif.data(), exif.size(), *store);
+    if (!ApplyOrientationItem(*image, *store))
+        return status.Fail("not enough memory to turn the picture upright");
     images.Append(std::move(image));
     properties = std::move(store);
     return true;

@@ -1,10 +1,10 @@
-#include "codecs/PngWriter.h"
-
 #include <png.h>
 
+#include <string>
 #include <vector>
 
 #include "codecs/ExifProperties.h"
+#include "codecs/PngCodec.h"
 #include "codecs/RowConversion.h"
 #include "platform/FileIo.h"
 
@@ -20,9 +20,14 @@ struct PngEncoder {
     std::vector<uint8_t>* exif = nullptr;
     std::vector<png_color>* palette = nullptr;
     std::vector<uint8_t>* convertedRow = nullptr;
+    std::string* error = nullptr;
 };
 
-[[noreturn]] void JumpOnError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void JumpOnError(png_structp png, png_const_charp message) {
+    auto* e = static_cast<PngEncoder*>(png_get_error_ptr(png));
+    if (e != nullptr && e->error != nullptr && message != nullptr) *e->error = message;
+    png_longjmp(png, 1);
+}
 void DropWarning(png_structp, png_const_charp) {}
 
 // Runs libpng from the signature to the end chunk. Only this function calls
@@ -47,7 +52,8 @@ bool Encode(PngEncoder& e) {
         png_set_IHDR(e.png, e.info, width, height, 8, bpp == 32 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     }
-    if (!e.exif->empty()) png_set_eXIf_1(e.png, e.info, static_cast<png_uint_32>(e.exif->size()), e.exif->data());
+    if (!e.exif->empty())
+        png_set_eXIf_1(e.png, e.info, static_cast<png_uint_32>(e.exif->size()), e.exif->data());
     // zlib's fast matcher (levels 1 to 3) with libpng's adaptive row filters
     // gave photographs files as small as level 6 in a third of the time.
     png_set_compression_level(e.png, kCompressionLevel);
@@ -77,30 +83,35 @@ std::vector<png_color> PaletteOf(const CRasterImage& image) {
 
 }  // namespace
 
-bool WritePng(const std::string& path, const CRasterImage& image, const CImageProperties* properties) {
-    if (image.IsEmpty()) return false;
+bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
+                         const CImageProperties* properties) {
+    status = FileStatus();
+    const CRasterImage* image = images.First();
+    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
     std::vector<uint8_t> exif;
     if (properties != nullptr) BuildExifBlock(*properties, exif);
-    std::vector<png_color> palette = PaletteOf(image);
-    std::vector<uint8_t> convertedRow(image.Bpp() == 16 ? static_cast<size_t>(image.Width()) * 3 : 0);
+    std::vector<png_color> palette = PaletteOf(*image);
+    std::vector<uint8_t> convertedRow(image->Bpp() == 16 ? static_cast<size_t>(image->Width()) * 3 : 0);
+    std::string error;
 
     SafeFileWriter out(path);
-    if (!out.Open()) return false;
+    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
     PngEncoder e;
     // libpng only reads the picture's lines; the row table is not const.
-    e.image = const_cast<CRasterImage*>(&image);
+    e.image = const_cast<CRasterImage*>(image);
     e.file = out.File();
     e.exif = &exif;
     e.palette = &palette;
     e.convertedRow = &convertedRow;
-    e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnError, DropWarning);
-    if (e.png == nullptr) return false;
+    e.error = &error;
+    e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &e, JumpOnError, DropWarning);
+    if (e.png == nullptr) return status.Fail("not enough memory");
     e.info = png_create_info_struct(e.png);
     const bool encoded = e.info != nullptr && Encode(e);
     png_destroy_write_struct(&e.png, &e.info);
     if (!encoded) {
         out.Fail();
-        return false;
+        return status.Fail(error.empty() ? WriteFailure("cannot write the file") : error);
     }
-    return out.Commit();
+    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
 }

@@ -1,22 +1,11 @@
 #include "codecs/RowConversion.h"
 
-#include <bit>
 #include <cstring>
 
 #include "image/LittleEndian.h"
+#include "image/MaskedChannel.h"
 
 namespace {
-
-// One 16-bit channel scaled to 8 bits by its mask, low bits replicated so
-// that full intensity stays 255.
-uint8_t MaskedChannel(uint32_t word, uint32_t mask) {
-    if (mask == 0) return 0;
-    const int shift = std::countr_zero(mask);
-    const int bits = std::popcount(mask);
-    const uint64_t value = (word & mask) >> shift;
-    const uint64_t top = (uint64_t{1} << bits) - 1;
-    return static_cast<uint8_t>((value * 255 + top / 2) / top);
-}
 
 template <int Channels>
 void ExpandRow(const CRasterImage& image, int32_t y, uint8_t* out) {
@@ -33,9 +22,9 @@ void ExpandRow(const CRasterImage& image, int32_t y, uint8_t* out) {
             px[2] = entry.rgbRed;
         } else if (bpp == 16) {
             const uint32_t word = LoadLE16(row + 2 * static_cast<size_t>(x));
-            px[0] = MaskedChannel(word, image.BlueMask());
-            px[1] = MaskedChannel(word, image.GreenMask());
-            px[2] = MaskedChannel(word, image.RedMask());
+            px[0] = WidenMaskedChannel(word, image.BlueMask());
+            px[1] = WidenMaskedChannel(word, image.GreenMask());
+            px[2] = WidenMaskedChannel(word, image.RedMask());
         } else {
             const uint8_t* src = row + static_cast<size_t>(x) * (bpp / 8);
             px[0] = src[0];
@@ -71,7 +60,8 @@ bool HasGreyRampPalette(const CRasterImage& image) {
     const PaletteColour* palette = image.Palette();
     for (int32_t i = 0; i < count; ++i) {
         const int level = 255 * i / (count - 1);
-        if (palette[i].rgbRed != level || palette[i].rgbGreen != level || palette[i].rgbBlue != level) return false;
+        if (palette[i].rgbRed != level || palette[i].rgbGreen != level || palette[i].rgbBlue != level)
+            return false;
     }
     return true;
 }

@@ -8,11 +8,6 @@ class CTgaCodec : public CImageCodec {
 public:
     bool LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) override;
     bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) override;
-    bool SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) override;
+    bool SaveFile(const std::string& path, const ImageList& images,
+                  const CImageProperties* properties) override;
 };
-
-// The image-ID text this codec writes after the header.
-constexpr char kTgaImageId[] = "Qirvo -- TGA";
-constexpr size_t kTgaImageIdBytes = sizeof kTgaImageId - 1;
-// The header holds width and height in 16 bits.
-constexpr int32_t kTgaMaxDimension = 65535;

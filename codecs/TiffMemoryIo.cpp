@@ -1,7 +1,9 @@
-#include "codecs/TiffMemoryIo.h"
-
 #include <algorithm>
+#include <cstdarg>
+#include <cstdio>
 #include <cstring>
+
+#include "codecs/Tiff_pvt.h"
 
 namespace {
 
@@ -10,11 +12,14 @@ constexpr tmsize_t kMaxSingleAllocation = tmsize_t{1} << 30;
 // Writing never grows a file beyond what 32-bit offsets address.
 constexpr uint64_t kMaxWrittenBytes = uint64_t{0xFFFFFFFF};
 
-TiffMemoryFile& FileOf(thandle_t handle) { return *static_cast<TiffMemoryFile*>(handle); }
+TiffMemoryFile& FileOf(thandle_t handle) {
+    return *static_cast<TiffMemoryFile*>(handle);
+}
 
 tmsize_t ReadProc(thandle_t handle, void* out, tmsize_t length) {
     TiffMemoryFile& f = FileOf(handle);
-    const uint8_t* data = f.readData != nullptr ? f.readData : (f.writeData != nullptr ? f.writeData->data() : nullptr);
+    const uint8_t* data =
+        f.readData != nullptr ? f.readData : (f.writeData != nullptr ? f.writeData->data() : nullptr);
     if (data == nullptr || length <= 0 || f.position >= f.size) return 0;
     const size_t n = std::min(static_cast<size_t>(length), static_cast<size_t>(f.size - f.position));
     std::memcpy(out, data + f.position, n);
@@ -46,12 +51,26 @@ toff_t SeekProc(thandle_t handle, toff_t offset, int whence) {
     return target;
 }
 
-int CloseProc(thandle_t) { return 0; }
-toff_t SizeProc(thandle_t handle) { return FileOf(handle).size; }
-int MapProc(thandle_t, void**, toff_t*) { return 0; }
+int CloseProc(thandle_t) {
+    return 0;
+}
+toff_t SizeProc(thandle_t handle) {
+    return FileOf(handle).size;
+}
+int MapProc(thandle_t, void**, toff_t*) {
+    return 0;
+}
 void UnmapProc(thandle_t, void*, toff_t) {}
 
-int Quiet(TIFF*, void*, const char*, const char*, va_list) { return 1; }
+int KeepError(TIFF*, void* user, const char*, const char* format, va_list args) {
+    char message[512];
+    std::vsnprintf(message, sizeof message, format, args);
+    static_cast<TiffMemoryFile*>(user)->lastError = message;
+    return 1;
+}
+int DropWarning(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
 
 }  // namespace
 
@@ -59,12 +78,12 @@ TIFF* OpenTiffInMemory(TiffMemoryFile& file, const char* mode) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr) return nullptr;
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxSingleAllocation);
-    TIFFOpenOptionsSetErrorHandlerExtR(options, Quiet, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, Quiet, nullptr);
+    TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, &file);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, DropWarning, nullptr);
     // "m": no memory mapping; the procedures above are the only way in.
     const bool reading = mode[0] == 'r';
-    TIFF* tiff = TIFFClientOpenExt("memory", reading ? "rm" : "wm", &file, ReadProc, WriteProc, SeekProc, CloseProc,
-                                   SizeProc, MapProc, UnmapProc, options);
+    TIFF* tiff = TIFFClientOpenExt("memory", reading ? "rm" : "wm", &file, ReadProc, WriteProc, SeekProc,
+                                   CloseProc, SizeProc, MapProc, UnmapProc, options);
     TIFFOpenOptionsFree(options);
     return tiff;
 }

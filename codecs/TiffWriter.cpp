@@ -1,10 +1,10 @@
-#include "codecs/TiffWriter.h"
-
+#include <string>
 #include <vector>
 
 #include "codecs/ExifProperties.h"
 #include "codecs/RowConversion.h"
-#include "codecs/TiffMemoryIo.h"
+#include "codecs/TiffCodec.h"
+#include "codecs/Tiff_pvt.h"
 #include "platform/FileIo.h"
 
 namespace {
@@ -70,22 +70,27 @@ bool WriteLines(TIFF* tiff, const CRasterImage& image) {
 
 }  // namespace
 
-bool WriteTiff(const std::string& path, const CRasterImage& image, const CImageProperties* properties) {
-    if (image.IsEmpty()) return false;
+bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
+                          const CImageProperties* properties) {
+    status = FileStatus();
+    const CRasterImage* image = images.First();
+    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
     std::vector<uint8_t> encoded;
     TiffMemoryFile file;
     file.writeData = &encoded;
     TIFF* tiff = OpenTiffInMemory(file, "w");
-    if (tiff == nullptr) return false;
-    const bool grey = image.Bpp() <= 8 && HasGreyRampPalette(image);
-    SetLayout(tiff, image, grey);
-    bool ok = (image.Bpp() > 8 || grey || WriteColourMap(tiff, image)) && WriteLines(tiff, image);
+    if (tiff == nullptr) return status.Fail(file.lastError.empty() ? "not enough memory" : file.lastError);
+    const bool grey = image->Bpp() <= 8 && HasGreyRampPalette(*image);
+    SetLayout(tiff, *image, grey);
+    bool ok = (image->Bpp() > 8 || grey || WriteColourMap(tiff, *image)) && WriteLines(tiff, *image);
     ok = ok && TIFFFlush(tiff) == 1;
     TIFFClose(tiff);
-    if (!ok || encoded.empty()) return false;
+    if (!ok || encoded.empty())
+        return status.Fail(file.lastError.empty() ? "the picture could not be encoded" : file.lastError);
     if (properties != nullptr) AddExifToTiffFile(encoded, *properties);
 
     SafeFileWriter out(path);
-    if (!out.Open() || !out.Write(encoded.data(), encoded.size())) return false;
-    return out.Commit();
+    if (!out.Open()) return status.Fail(WriteFailure("cannot create the file"));
+    if (!out.Write(encoded.data(), encoded.size())) return status.Fail(WriteFailure("cannot write the file"));
+    return out.Commit() || status.Fail(WriteFailure("cannot finish the file"));
 }

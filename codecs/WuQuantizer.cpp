@@ -7,7 +7,9 @@ namespace {
 constexpr int kSide = 33;  // 32 levels per channel plus a zero border for the cumulative sums
 constexpr size_t kCells = static_cast<size_t>(kSide) * kSide * kSide;
 
-constexpr size_t Cell(int r, int g, int b) { return (static_cast<size_t>(r) * kSide + g) * kSide + b; }
+constexpr size_t Cell(int r, int g, int b) {
+    return (static_cast<size_t>(r) * kSide + g) * kSide + b;
+}
 
 struct Box {
     int r0, r1, g0, g1, b0, b1;  // exclusive lower, inclusive upper bounds
@@ -116,7 +118,8 @@ struct CWuQuantizer::Moments {
             const int64_t halfB = baseB + Top(c, axis, i, blue);
             const int64_t halfW = baseW + Top(c, axis, i, weight);
             if (halfW == 0 || halfW == wholeW) continue;
-            const auto dr = static_cast<double>(halfR), dg = static_cast<double>(halfG), db = static_cast<double>(halfB);
+            const auto dr = static_cast<double>(halfR), dg = static_cast<double>(halfG),
+                       db = static_cast<double>(halfB);
             const auto er = static_cast<double>(wholeR - halfR), eg = static_cast<double>(wholeG - halfG),
                        eb = static_cast<double>(wholeB - halfB);
             const double gain = (dr * dr + dg * dg + db * db) / static_cast<double>(halfW) +
@@ -130,12 +133,16 @@ struct CWuQuantizer::Moments {
     }
 
     bool Split(Box& first, Box& second) const {
-        const int64_t wholeR = Volume(first, red), wholeG = Volume(first, green), wholeB = Volume(first, blue);
+        const int64_t wholeR = Volume(first, red), wholeG = Volume(first, green),
+                      wholeB = Volume(first, blue);
         const int64_t wholeW = Volume(first, weight);
         int cutR = -1, cutG = -1, cutB = -1;
-        const double maxR = Maximize(first, Axis::Red, first.r0 + 1, first.r1, cutR, wholeR, wholeG, wholeB, wholeW);
-        const double maxG = Maximize(first, Axis::Green, first.g0 + 1, first.g1, cutG, wholeR, wholeG, wholeB, wholeW);
-        const double maxB = Maximize(first, Axis::Blue, first.b0 + 1, first.b1, cutB, wholeR, wholeG, wholeB, wholeW);
+        const double maxR =
+            Maximize(first, Axis::Red, first.r0 + 1, first.r1, cutR, wholeR, wholeG, wholeB, wholeW);
+        const double maxG =
+            Maximize(first, Axis::Green, first.g0 + 1, first.g1, cutG, wholeR, wholeG, wholeB, wholeW);
+        const double maxB =
+            Maximize(first, Axis::Blue, first.b0 + 1, first.b1, cutB, wholeR, wholeG, wholeB, wholeW);
         second.r1 = first.r1;
         second.g1 = first.g1;
         second.b1 = first.b1;
@@ -193,7 +200,8 @@ std::vector<PaletteColour> CWuQuantizer::BuildPalette(int maxColors) {
         } else {
             variance[next] = 0.0;
         }
-        next = static_cast<size_t>(std::max_element(variance.begin(), variance.begin() + count) - variance.begin());
+        next = static_cast<size_t>(std::max_element(variance.begin(), variance.begin() + count) -
+                                   variance.begin());
         if (variance[next] <= 0.0) break;
     }
 

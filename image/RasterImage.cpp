@@ -8,37 +8,13 @@
 #include <utility>
 
 #include "image/LittleEndian.h"
+#include "image/MaskedChannel.h"
 #include "platform/PixelMemory.h"
 
 namespace {
 
 bool IsValidDepth(int32_t bpp) {
     return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
-}
-
-// Widens one channel of a 16-bit word selected by an arbitrary contiguous mask
-// to 8 bits, replicating the high bits into the low ones so full scale stays full.
-uint8_t ExpandMaskedChannel(uint32_t word, uint32_t mask) {
-    if (mask == 0) return 0;
-    int shift = 0;
-    while (((mask >> shift) & 1u) == 0) ++shift;
-    uint32_t bits = 0;
-    while (shift + static_cast<int>(bits) < 32 && ((mask >> (shift + bits)) & 1u)) ++bits;
-    uint32_t value = (word & mask) >> shift;
-    if (bits >= 8) return static_cast<uint8_t>(value >> (bits - 8));
-    uint32_t out = 0;
-    int filled = 0;
-    while (filled < 8) {
-        int take = static_cast<int>(bits);
-        if (filled + take > 8) {
-            out = (out << (8 - filled)) | (value >> (take - (8 - filled)));
-            filled = 8;
-        } else {
-            out = (out << take) | value;
-            filled += take;
-        }
-    }
-    return static_cast<uint8_t>(out);
 }
 
 }  // namespace
@@ -289,9 +265,9 @@ void CRasterImage::PromoteDepth(int32_t target) {
                     dst[1] = static_cast<uint8_t>((word >> 3) & 0xFC);
                     dst[0] = static_cast<uint8_t>((word << 3) & 0xFF);
                 } else {
-                    dst[2] = ExpandMaskedChannel(word, old.redMask);
-                    dst[1] = ExpandMaskedChannel(word, old.greenMask);
-                    dst[0] = ExpandMaskedChannel(word, old.blueMask);
+                    dst[2] = WidenMaskedChannel(word, old.redMask);
+                    dst[1] = WidenMaskedChannel(word, old.greenMask);
+                    dst[0] = WidenMaskedChannel(word, old.blueMask);
                 }
             }
         }

@@ -11,6 +11,7 @@
 #include "platform/FileStatus.h"
 
 class CImageProperties;
+class CPictureFiles;
 class CPixelProcessor;
 class CProgressSink;
 
@@ -83,10 +84,18 @@ public:
     DibInfoHeader* NewDibHeader() const;
     size_t DibHeaderBytes() const;
 
-    // Files (the codec layer). Paths are UTF-8. `status`, when given, gets
-    // the reason for a failure and notes a picture that was read only in part.
-    bool Load(const std::string& path, CImageProperties* metadata = nullptr, FileStatus* status = nullptr);
-    bool Save(const std::string& path, int quality = -1, FileStatus* status = nullptr);
+    // Files. Paths are UTF-8. `status`, when given, gets the reason for a
+    // failure and notes a picture that was read only in part. The file
+    // formats live with the codecs, above this library: a caller includes
+    // "codecs/PictureFiles.h", which completes CPictureFiles.
+    template <typename Files = CPictureFiles>
+    bool Load(const std::string& path, CImageProperties* metadata = nullptr, FileStatus* status = nullptr) {
+        return Files::Load(*this, path, metadata, status);
+    }
+    template <typename Files = CPictureFiles>
+    bool Save(const std::string& path, int quality = -1, FileStatus* status = nullptr) const {
+        return Files::Save(*this, path, quality, status);
+    }
 
     // Compositing and processors (pixel work).
     void BlendLayer(const CRasterImage& layer, int32_t x, int32_t y, int32_t opacity);

@@ -8,6 +8,7 @@
 #include <new>
 #include <vector>
 
+#include "image/MaskedChannel.h"
 #include "image/ResampleFilter.h"
 
 #if defined(__SSE2__)
@@ -138,10 +139,7 @@ public:
     }
 
 private:
-    static float Expand(uint32_t word, const MaskChannel& c) {
-        if (c.mask == 0) return 0.0f;
-        return static_cast<float>((word & c.mask) >> c.shift) * (255.0f / c.maxValue);
-    }
+    static float Expand(uint32_t word, const MaskChannel& c) { return WidenMaskedChannel(word, c.mask); }
     static uint32_t Narrow(float v, const MaskChannel& c) {
         if (c.mask == 0 || !(v > 0.0f)) return 0;
         const float scaled = std::min(v, 255.0f) * (c.maxValue / 255.0f) + 0.5f;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/FileIo.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -114,7 +115,7 @@ IniLocation Locate(std::string_view text, std::string_view section, std::string_
 // reads as empty.
 std::optional<std::string> ReadSettingsText(const std::string& path, bool& exists) {
     std::error_code error;
-    const std::filesystem::path fsPath(std::u8string(path.begin(), path.end()));
+    const std::filesystem::path fsPath = PathFromUtf8(path);
     exists = std::filesystem::exists(fsPath, error);
     if (error) return std::nullopt;
     if (!exists) return std::string();

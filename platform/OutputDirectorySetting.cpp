@@ -6,6 +6,7 @@
 #include "platform/DocumentsFolder.h"
 #include "platform/IniFile.h"
 #include "platform/PathJoin.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 constexpr char kSettingsSection[] = "Setting";
@@ -16,8 +17,7 @@ std::string SettingsFilePath() {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     if (error) return std::string();
-    const std::u8string utf8 = current.u8string();
-    return JoinPath(std::string(utf8.begin(), utf8.end()), "config.ini");
+    return JoinPath(Utf8FromPath(current), "config.ini");
 }
 
 std::string DefaultOutputDirectory() {
@@ -25,7 +25,7 @@ std::string DefaultOutputDirectory() {
     if (documents.empty()) return std::string();
     const std::string folder = JoinPath(documents, "Stampora");
     std::error_code ignored;
-    std::filesystem::create_directories(std::filesystem::path(std::u8string(folder.begin(), folder.end())), ignored);
+    std::filesystem::create_directories(PathFromUtf8(folder), ignored);
     return folder;
 }
 

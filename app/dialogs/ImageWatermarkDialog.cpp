@@ -17,6 +17,7 @@
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/PicturePreview.h"
+#include "codecs/PictureFiles.h"
 #include "platform/FileStatus.h"
 #include "platform/MessageSink.h"
 #include "platform/qt/Choosers.h"

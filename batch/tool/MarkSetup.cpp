@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "codecs/PictureFiles.h"
 #include "platform/FileStatus.h"
 #include "platform/FontCatalog.h"
 #include "platform/Utf8Text.h"

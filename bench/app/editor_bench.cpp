@@ -20,6 +20,7 @@
 
 #include "app/CanvasView.h"
 #include "app/SurfacePainting.h"
+#include "codecs/PictureFiles.h"
 #include "platform/MessageSink.h"
 
 namespace fs = std::filesystem;

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/CanvasView.h"
+#include "codecs/PictureFiles.h"
 #include "image/ImageTestPixels.h"
 #include "platform/qt/Choosers.h"
 #include "support/TestPaths.h"

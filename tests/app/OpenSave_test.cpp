@@ -9,6 +9,7 @@
 #include "app/EditorTestSupport.h"
 #include "app/MainFrame.h"
 #include "app/OutputDirectory.h"
+#include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 
 namespace {

@@ -8,6 +8,7 @@
 
 #include "batch/BatchTestSupport.h"
 #include "batch/FileResultLine.h"
+#include "codecs/PictureFiles.h"
 #include "platform/FontCatalog.h"
 #include "platform/PixelMemory.h"
 #include "platform/Utf8Text.h"

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/BatchTestSupport.h"
+#include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "platform/FontCatalog.h"
 #include "support/TestPaths.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "codecs/PictureFiles.h"
 #include "image/LittleEndian.h"
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"
@@ -30,10 +31,12 @@ std::vector<uint8_t> BmpFile(int32_t width, int32_t height, uint16_t bpp, const 
     return out;
 }
 
-bool Load(const std::vector<uint8_t>& bytes, ImageList& images) {
+bool Load(const std::vector<uint8_t>& bytes, ImageList& images, FileStatus* status = nullptr) {
     CBmpCodec codec;
     PropertiesSlot slot;
-    return codec.LoadMemory(bytes.data(), bytes.size(), images, slot);
+    const bool loaded = codec.LoadMemory(bytes.data(), bytes.size(), images, slot);
+    if (status != nullptr) *status = codec.Status();
+    return loaded;
 }
 
 }  // namespace
@@ -60,10 +63,10 @@ TEST(BmpRead, RefusesBrokenHeaders) {
     ImageList d;
     EXPECT_FALSE(Load(notBm, d));
 
-    std::vector<uint8_t> runLength = BmpFile(1, 1, 8, std::vector<uint8_t>(1024, 0), {1, 0, 0, 0});
-    StoreLE32(runLength.data() + 30, 1);
+    std::vector<uint8_t> jpegInside = BmpFile(1, 1, 24, {}, {1, 2, 3, 0});
+    StoreLE32(jpegInside.data() + 30, 4);
     ImageList e;
-    EXPECT_FALSE(Load(runLength, e));
+    EXPECT_FALSE(Load(jpegInside, e));
 
     ImageList f;
     EXPECT_FALSE(Load(BmpFile(100000, 100000, 32, {}, {1, 2, 3, 4}), f));
@@ -116,42 +119,72 @@ TEST(BmpRead, PaletteIsTakenOnlyFromTheBytesBeforeThePixels) {
     EXPECT_FALSE(Load(masksMissing, cut));
 }
 
-TEST(BmpWrite, PaletteAndBitFieldsRoundTrip) {
+TEST(BmpWrite, BitFieldPicturesCarryTheirMasksAfterTheHeader) {
     ScratchDir dir;
-    CRasterImage grey;
-    ASSERT_TRUE(grey.Create(3, 2, 8));
-    PaletteColour entries[256];
-    for (int i = 0; i < 256; ++i) entries[i] = PaletteColour{uint8_t(i), uint8_t(255 - i), uint8_t(i / 2), 0};
-    ASSERT_TRUE(grey.SetPalette(0, 256, entries));
-    grey.PixelAt(2, 1)[0] = 99;
-    ASSERT_TRUE(grey.Save(dir.File("pal.bmp")));
-    CRasterImage back;
-    ASSERT_TRUE(back.Load(dir.File("pal.bmp")));
-    ASSERT_EQ(back.Bpp(), 8);
-    EXPECT_EQ(std::memcmp(back.Palette(), entries, sizeof entries), 0);
-    EXPECT_EQ(back.ReadPixel(2, 1), 99u);
-
     alignas(4) uint8_t block[52] = {};
-    DibInfoHeader info{};
-    info.biWidth = 3;
-    info.biHeight = 2;
-    info.biBitCount = 16;
-    info.biCompression = BI_BITFIELDS;
+    const DibInfoHeader info{40, 3, 2, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0};
     std::memcpy(block, &info, 40);
     StoreLE32(block + 40, 0xF800);
     StoreLE32(block + 44, 0x07E0);
     StoreLE32(block + 48, 0x001F);
     CRasterImage rgb565;
     ASSERT_TRUE(rgb565.Create(reinterpret_cast<const DibInfoHeader*>(block)));
-    StoreLE16(rgb565.PixelAt(1, 0), 0xF81F);
     ASSERT_TRUE(rgb565.Save(dir.File("565.bmp")));
     std::vector<uint8_t> file;
     ASSERT_TRUE(ReadWholeFile(dir.File("565.bmp"), file, 1 << 20));
     ASSERT_EQ(file.size(), 14u + 52u + rgb565.PixelBytes());
     EXPECT_EQ(LoadLE32(file.data() + 30), BI_BITFIELDS);
     EXPECT_EQ(LoadLE32(file.data() + 58), 0x07E0u);
-    CRasterImage back565;
-    ASSERT_TRUE(back565.Load(dir.File("565.bmp")));
-    EXPECT_EQ(back565.GreenMask(), 0x07E0u);
-    EXPECT_EQ(back565.ReadPixel(1, 0), 0xF81Fu);
+}
+
+TEST(BmpRead, ThirtyTwoBitsWithoutAlphaAreOpaqueAndWithAlphaKeepIt) {
+    ImageList unused;
+    ASSERT_TRUE(Load(BmpFile(2, 1, 32, {}, {1, 2, 3, 0, 4, 5, 6, 0}), unused));
+    EXPECT_EQ(unused.First()->ReadPixel(1, 0), 0xFF060504u);
+    ImageList alpha;
+    ASSERT_TRUE(Load(BmpFile(2, 1, 32, {}, {1, 2, 3, 0, 4, 5, 6, 128}), alpha));
+    EXPECT_EQ(alpha.First()->ReadPixel(0, 0), 0x00030201u);
+    EXPECT_EQ(alpha.First()->ReadPixel(1, 0), 0x80060504u);
+}
+
+// A run-length file (compression 1: RLE8, 2: RLE4) with a grey palette.
+std::vector<uint8_t> RunLengthFile(int32_t width, int32_t height, uint32_t compression,
+                                   const std::vector<uint8_t>& data) {
+    std::vector<uint8_t> palette;
+    for (int i = 0; i < 256; ++i) palette.insert(palette.end(), {uint8_t(i), uint8_t(i), uint8_t(i), 0});
+    std::vector<uint8_t> file = BmpFile(width, height, compression == 1 ? 8 : 4, palette, data);
+    StoreLE32(file.data() + 30, compression);
+    return file;
+}
+
+TEST(BmpRead, RunLengthEscapesRunsAndPadding) {
+    // Bottom line: a run of 3 sevens, an absolute run of 3 (padded to a
+    // word) whose last pixel falls past the line's end, end of line. Then a
+    // delta of 1 right and 1 up, a run of 6 nines cut at the line's end, end
+    // of bitmap.
+    const std::vector<uint8_t> rle8 = {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 1, 6, 9, 0, 1};
+    ImageList images;
+    FileStatus status;
+    ASSERT_TRUE(Load(RunLengthFile(5, 3, 1, rle8), images, &status));
+    const CRasterImage& image = *images.First();
+    const uint32_t expected[3][5] = {{0, 9, 9, 9, 9}, {0, 0, 0, 0, 0}, {7, 7, 7, 1, 2}};
+    for (int32_t y = 0; y < 3; ++y) {
+        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(image.ReadPixel(x, y), expected[y][x]) << x << "," << y;
+    }
+    EXPECT_EQ(status.damage, "");
+}
+
+TEST(BmpRead, RunLengthFourBitsAndCutData) {
+    // Two 4-bit lines: a run of 5 alternating 1 and 2, an absolute run of 3
+    // nibbles 3, 4, 5 (two bytes, already a word), end of line; the second
+    // line is cut off after one run.
+    const std::vector<uint8_t> rle4 = {5, 0x12, 0, 3, 0x34, 0x50, 0, 0, 2, 0x66};
+    ImageList images;
+    FileStatus status;
+    ASSERT_TRUE(Load(RunLengthFile(8, 3, 2, rle4), images, &status));
+    const CRasterImage& image = *images.First();
+    const uint32_t bottom[8] = {1, 2, 1, 2, 1, 3, 4, 5};
+    for (int32_t x = 0; x < 8; ++x) EXPECT_EQ(image.ReadPixel(x, 2), bottom[x]) << x;
+    EXPECT_EQ(image.ReadPixel(1, 1), 6u);
+    EXPECT_EQ(status.damage, "only 1 of 3 lines");
 }

@@ -8,6 +8,7 @@
 
 #include "codecs/CodecFactory.h"
 #include "codecs/ImageProperties.h"
+#include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "support/TestPaths.h"
 
@@ -21,10 +22,14 @@ enum class Source { Gradient, GradientAlpha, Sixteen, Two };
 
 Rgba Expected(Source source, int x, int y) {
     switch (source) {
-        case Source::Gradient: return {40 * x, 60 * y, 20 * (x + y), 255};
-        case Source::GradientAlpha: return {40 * x, 60 * y, 20 * (x + y), 255 - 30 * x - 10 * y};
-        case Source::Sixteen: return {80 * (x % 4), 80 * (y % 4), 40, 255};
-        case Source::Two: return (x + y) % 2 ? Rgba{255, 255, 255, 255} : Rgba{0, 0, 128, 255};
+        case Source::Gradient:
+            return {40 * x, 60 * y, 20 * (x + y), 255};
+        case Source::GradientAlpha:
+            return {40 * x, 60 * y, 20 * (x + y), 255 - 30 * x - 10 * y};
+        case Source::Sixteen:
+            return {80 * (x % 4), 80 * (y % 4), 40, 255};
+        case Source::Two:
+            return (x + y) % 2 ? Rgba{255, 255, 255, 255} : Rgba{0, 0, 128, 255};
     }
     return {};
 }
@@ -80,31 +85,32 @@ TEST_P(BmpTgaFixture, PixelsMatchTheSourcePicture) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ImageMagickFiles, BmpTgaFixture,
-    ::testing::Values(Fixture{"bmp/pal1.bmp", Source::Two, 1, 0, ""}, Fixture{"bmp/pal4.bmp", Source::Sixteen, 4, 0, ""},
-                      Fixture{"bmp/pal8.bmp", Source::Gradient, 8, 0, ""},
-                      Fixture{"bmp/rgb565.bmp", Source::Gradient, 16, 16, ""},
-                      Fixture{"bmp/rgb24.bmp", Source::Gradient, 24, 0, ""},
-                      Fixture{"bmp/rgba32.bmp", Source::GradientAlpha, 32, 0, ""},
-                      Fixture{"bmp/rgba32-v5.bmp", Source::GradientAlpha, 32, 0, ""},
-                      Fixture{"tga/rgb24.tga", Source::Gradient, 24, 0, "-1"},
-                      Fixture{"tga/rgb24-top.tga", Source::Gradient, 24, 0, "-1"},
-                      Fixture{"tga/rgb24-rle.tga", Source::Gradient, 24, 0, "1"},
-                      Fixture{"tga/rgba32.tga", Source::GradientAlpha, 32, 0, "-1"},
-                      Fixture{"tga/rgba32-rle.tga", Source::GradientAlpha, 32, 0, "1"},
-                      Fixture{"tga/rgba32-rle-top.tga", Source::GradientAlpha, 32, 0, "1"},
-                      Fixture{"tga/rgb16.tga", Source::Gradient, 16, 16, "-1"},
-                      Fixture{"tga/rgb16-rle.tga", Source::Gradient, 16, 16, "1"},
-                      Fixture{"tga/map8.tga", Source::Gradient, 8, 0, "-1"},
-                      Fixture{"tga/map8-rle.tga", Source::Gradient, 8, 0, "1"}),
-    [](const ::testing::TestParamInfo<Fixture>& info) {
-        std::string name = info.param.path;
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        }
-        return name;
-    });
+INSTANTIATE_TEST_SUITE_P(ImageMagickFiles, BmpTgaFixture,
+                         ::testing::Values(Fixture{"bmp/pal1.bmp", Source::Two, 1, 0, ""},
+                                           Fixture{"bmp/pal4.bmp", Source::Sixteen, 4, 0, ""},
+                                           Fixture{"bmp/pal8.bmp", Source::Gradient, 8, 0, ""},
+                                           Fixture{"bmp/rgb565.bmp", Source::Gradient, 16, 16, ""},
+                                           Fixture{"bmp/rgb24.bmp", Source::Gradient, 24, 0, ""},
+                                           Fixture{"bmp/rgba32.bmp", Source::GradientAlpha, 32, 0, ""},
+                                           Fixture{"bmp/rgba32-v5.bmp", Source::GradientAlpha, 32, 0, ""},
+                                           Fixture{"tga/rgb24.tga", Source::Gradient, 24, 0, "-1"},
+                                           Fixture{"tga/rgb24-top.tga", Source::Gradient, 24, 0, "-1"},
+                                           Fixture{"tga/rgb24-rle.tga", Source::Gradient, 24, 0, "1"},
+                                           Fixture{"tga/rgba32.tga", Source::GradientAlpha, 32, 0, "-1"},
+                                           Fixture{"tga/rgba32-rle.tga", Source::GradientAlpha, 32, 0, "1"},
+                                           Fixture{"tga/rgba32-rle-top.tga", Source::GradientAlpha, 32, 0,
+                                                   "1"},
+                                           Fixture{"tga/rgb16.tga", Source::Gradient, 16, 16, "-1"},
+                                           Fixture{"tga/rgb16-rle.tga", Source::Gradient, 16, 16, "1"},
+                                           Fixture{"tga/map8.tga", Source::Gradient, 8, 0, "-1"},
+                                           Fixture{"tga/map8-rle.tga", Source::Gradient, 8, 0, "1"}),
+                         [](const ::testing::TestParamInfo<Fixture>& info) {
+                             std::string name = info.param.path;
+                             for (char& c : name) {
+                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                             }
+                             return name;
+                         });
 
 TEST(BmpTgaFixtures, GreyTgaFilesKeepTheGreyRamp) {
     CRasterImage raw;

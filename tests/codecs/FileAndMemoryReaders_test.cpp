@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "codecs/BmpCodec.h"
+#include "codecs/PictureFiles.h"
 #include "codecs/TgaCodec.h"
 #include "image/LittleEndian.h"
 #include "platform/FileIo.h"
@@ -40,7 +41,8 @@ void ExpectSameOutcome(const Outcome& file, const Outcome& memory, const std::st
     EXPECT_EQ(a.RedMask(), b.RedMask()) << what;
     ASSERT_EQ(bool(file.properties), bool(memory.properties)) << what;
     if (file.properties) {
-        EXPECT_EQ(file.properties->GetValue(kPropertyTgaRunLength), memory.properties->GetValue(kPropertyTgaRunLength));
+        EXPECT_EQ(file.properties->GetValue(kPropertyTgaRunLength),
+                  memory.properties->GetValue(kPropertyTgaRunLength));
     }
 }
 
@@ -52,9 +54,13 @@ void CompareReaders(CImageCodec& codec, const std::vector<uint8_t>& bytes, const
     }
     Outcome fromFile;
     fromFile.ok = codec.LoadFile(path, fromFile.images, fromFile.properties);
+    const FileStatus fileStatus = codec.Status();
     Outcome fromMemory;
     fromMemory.ok = codec.LoadMemory(bytes.data(), bytes.size(), fromMemory.images, fromMemory.properties);
     ExpectSameOutcome(fromFile, fromMemory, what);
+    // Both say the same of what they refused or could not read whole.
+    EXPECT_EQ(fileStatus.error, codec.Status().error) << what;
+    EXPECT_EQ(fileStatus.damage, codec.Status().damage) << what;
 }
 
 void CompareOverFolder(CImageCodec& codec, const char* folder, const char* extension) {
@@ -64,10 +70,13 @@ void CompareOverFolder(CImageCodec& codec, const char* folder, const char* exten
         std::vector<uint8_t> bytes;
         ASSERT_TRUE(ReadWholeFile(entry.path().string(), bytes, 1 << 20));
         // Whole, and cut inside the headers, the colour map and the pixels.
-        for (size_t length : {bytes.size(), bytes.size() - 1, bytes.size() * 2 / 3, size_t{60}, size_t{19}, size_t{10}}) {
+        for (size_t length :
+             {bytes.size(), bytes.size() - 1, bytes.size() * 2 / 3, size_t{60}, size_t{19}, size_t{10}}) {
             if (length > bytes.size()) continue;
-            const std::vector<uint8_t> cut(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(length));
-            CompareReaders(codec, cut, path, entry.path().filename().string() + " cut to " + std::to_string(length));
+            const std::vector<uint8_t> cut(bytes.begin(),
+                                           bytes.begin() + static_cast<std::ptrdiff_t>(length));
+            CompareReaders(codec, cut, path,
+                           entry.path().filename().string() + " cut to " + std::to_string(length));
         }
     }
 }

@@ -1,13 +1,13 @@
 #pragma once
 // Helpers shared by the picture-format tests: loading fixtures through a
 // codec, reading pixels of any depth, and feeding damaged copies of a file.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <utility>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "codecs/ImageCodec.h"
 #include "codecs/RowConversion.h"
@@ -39,7 +39,8 @@ inline Bgra PixelOf(const CRasterImage& image, int32_t x, int32_t y) {
 // Saves `image` through `codec` as `fileName` in a scratch folder and reads
 // the file back; the first frame, or an empty picture.
 inline CRasterImage RoundTripThrough(CImageCodec& codec, const std::string& fileName, CRasterImage& image,
-                                     const CImageProperties* properties = nullptr, PropertiesSlot* readBack = nullptr) {
+                                     const CImageProperties* properties = nullptr,
+                                     PropertiesSlot* readBack = nullptr) {
     ScratchDir dir;
     ImageList list(false);
     list.Append(&image);
@@ -66,14 +67,14 @@ inline void ExpectSamePixels(const CRasterImage& a, const CRasterImage& b) {
 }
 
 // True when the pixel's colour is within `tolerance` of red, green, blue.
-inline ::testing::AssertionResult ColourNear(const CRasterImage& image, int32_t x, int32_t y, int r, int g, int b,
-                                             int tolerance = 0) {
+inline ::testing::AssertionResult ColourNear(const CRasterImage& image, int32_t x, int32_t y, int r, int g,
+                                             int b, int tolerance = 0) {
     const Bgra p = PixelOf(image, x, y);
     if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << p.r << "," << p.g << "," << p.b
-                                         << " not " << r << "," << g << "," << b << " +-" << tolerance;
+    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << p.r << "," << p.g << ","
+                                         << p.b << " not " << r << "," << g << "," << b << " +-" << tolerance;
 }
 
 // The four 16 x 8 quadrants of the 32 x 16 fixture picture: red, green,

@@ -1,10 +1,12 @@
-#include <algorithm>
-#include <filesystem>
+#include "codecs/GifCodec.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+
 #include "codecs/FormatTestSupport.h"
-#include "codecs/GifCodec.h"
+#include "codecs/PictureFiles.h"
 
 namespace {
 
@@ -66,30 +68,6 @@ TEST(GifCodec, StillPicturesKeepPaletteOrTransparency) {
     EXPECT_EQ(PixelOf(logo, 12, 3).a, 0);
 }
 
-TEST(GifCodec, PalettePicturesRoundTripExactly) {
-    for (int32_t bpp : {1, 4, 8}) {
-        SCOPED_TRACE(bpp);
-        CRasterImage palette;
-        ASSERT_TRUE(palette.Create(23, 9, bpp));
-        for (int32_t i = 0; i < palette.PaletteSize(); ++i) {
-            PaletteColour entry{static_cast<uint8_t>(i), static_cast<uint8_t>(i * 5), static_cast<uint8_t>(255 - i), 0};
-            palette.SetPalette(i, 1, &entry);
-        }
-        for (int32_t y = 0; y < 9; ++y) {
-            for (size_t i = 0; i < palette.Stride(); ++i) palette.Row(y)[i] = static_cast<uint8_t>(y * 29 + i * 13);
-        }
-        const CRasterImage back = RoundTrip(palette);
-        ASSERT_EQ(back.Bpp(), bpp);
-        for (int32_t y = 0; y < 9; ++y) {
-            for (int32_t x = 0; x < 23; ++x) {
-                ASSERT_EQ(back.ReadPixel(x, y), palette.ReadPixel(x, y));
-                const Bgra p = PixelOf(palette, x, y), q = PixelOf(back, x, y);
-                ASSERT_TRUE(p.r == q.r && p.g == q.g && p.b == q.b);
-            }
-        }
-    }
-}
-
 TEST(GifCodec, DeepPicturesAreQuantizedCloselyAndKeepTransparency) {
     // Thousands of colours: palette and dithering keep the colour of every
     // 4 x 4 area (what the eye sees) close to the original.
@@ -144,3 +122,16 @@ TEST(GifCodec, DamagedFilesAreSafe) {
 }
 
 }  // namespace
+
+TEST(GifCodec, ScreensAndFramesLargerThanTheFileCanFillAreRefused) {
+    // "GIF89a", a 4000 x 4000 screen without colour table, then a frame.
+    std::vector<uint8_t> screen = {'G', 'I', 'F', '8', '9', 'a', 0xA0, 0x0F, 0xA0, 0x0F, 0, 0, 0};
+    const std::vector<uint8_t> frame = {0x2C, 0, 0, 0, 0,    0xA0, 0x0F, 0xA0,
+                                        0x0F, 0, 2, 2, 0x4C, 0x01, 0,    0x3B};
+    screen.insert(screen.end(), frame.begin(), frame.end());
+    ImageList images;
+    PropertiesSlot properties;
+    CGifCodec codec;
+    EXPECT_FALSE(LoadBytes(codec, screen, images, properties));
+    EXPECT_EQ(codec.Status().error, "the screen of 4000 x 4000 pixels is more than the file can fill");
+}

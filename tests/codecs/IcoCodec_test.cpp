@@ -1,9 +1,11 @@
-#include <filesystem>
+#include "codecs/IcoCodec.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "codecs/FormatTestSupport.h"
-#include "codecs/IcoCodec.h"
+#include "codecs/PictureFiles.h"
 #include "image/LittleEndian.h"
 
 namespace {

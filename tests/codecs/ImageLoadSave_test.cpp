@@ -1,17 +1,19 @@
 // Choosing a codec by extension, and what Load and Save promise around it:
 // a failed load changes nothing, a failed save leaves the old file as it was.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <csignal>
 #include <cstring>
 #include <filesystem>
-#include <sys/resource.h>
 #include <vector>
 
 #include "codecs/CodecFactory.h"
 #include "codecs/ImageFormat.h"
+#include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "platform/FileIo.h"
+#include "platform/Utf8Path.h"
 #include "support/TestPaths.h"
 
 namespace fs = std::filesystem;
@@ -78,22 +80,33 @@ TEST(ImageFormatTable, ExtensionsAfterTheLastDot) {
     }
 }
 
-TEST(ImageLoadSave, FormatsWithoutACodecFailAndChangeNothing) {
+TEST(ImageLoadSave, FilesAreReadByTheirFirstBytesAndSavedByTheirExtension) {
     ScratchDir dir;
     CRasterImage picture = Gradient(5, 4, 24);
     ASSERT_TRUE(picture.Save(dir.File("real.bmp")));
-    CRasterImage kept = Gradient(2, 2, 8);
-    for (const char* name : {"real.pcx", "real.psd", "real.xpm", "real", "real."}) {
-        fs::copy_file(dir.File("real.bmp"), dir.File(name));
-        EXPECT_FALSE(kept.Load(dir.File(name))) << name;
-        EXPECT_EQ(kept.Width(), 2) << name;
-        EXPECT_FALSE(picture.Save(dir.File(std::string("out-") + name))) << name;
+    ASSERT_TRUE(picture.Save(dir.File("real.png")));
+    ASSERT_TRUE(picture.Save(dir.File("real.tga")));
+    // A picture under a wrong or missing extension still opens.
+    for (const char* name : {"bmp.pcx", "bmp.dib", "bmp", "bmp.", "png.jpg", "png.jpe"}) {
+        fs::copy_file(dir.File(std::string("real.") + (name[0] == 'b' ? "bmp" : "png")), dir.File(name));
+        CRasterImage loaded;
+        EXPECT_TRUE(loaded.Load(dir.File(name))) << name;
+        EXPECT_EQ(loaded.Width(), 5) << name;
     }
-    EXPECT_FALSE(picture.Save(dir.File("icon.ico")));
-    EXPECT_FALSE(kept.Load(dir.File("missing.bmp")));
-    EXPECT_FALSE(kept.Load(dir.File("real.tga")));
+    for (const char* name : {"x.pcx", "x.psd", "x.xpm", "x", "x."})
+        EXPECT_FALSE(picture.Save(dir.File(name))) << name;
+    // TGA has no signature: only its extension names it.
+    fs::copy_file(dir.File("real.tga"), dir.File("tga.pcx"));
+    CRasterImage kept = Gradient(2, 2, 8);
+    FileStatus status;
+    EXPECT_FALSE(kept.Load(dir.File("tga.pcx"), nullptr, &status));
+    EXPECT_EQ(status.error, "not a picture format Stampora reads");
+    EXPECT_FALSE(picture.Save(dir.File("icon.ico"), -1, &status));
+    EXPECT_EQ(status.error, "this format cannot be written");
+    EXPECT_FALSE(kept.Load(dir.File("missing.bmp"), nullptr, &status));
+    EXPECT_EQ(status.error, "No such file or directory");
     EXPECT_EQ(kept.Width(), 2);
-    EXPECT_EQ(EntriesIn(dir.Path()), 6u);
+    EXPECT_EQ(EntriesIn(dir.Path()), 10u);
 
     CRasterImage empty;
     EXPECT_FALSE(empty.Save(dir.File("empty.bmp")));
@@ -105,7 +118,7 @@ TEST(ImageLoadSave, UnicodeFileNames) {
     for (const char* name : {"café ☕.tga", "café ☕.bmp", "写真.TGA"}) {
         CRasterImage picture = Gradient(7, 3, 32);
         ASSERT_TRUE(picture.Save(dir.File(name))) << name;
-        ASSERT_TRUE(fs::exists(dir.Path() / fs::path(std::u8string(reinterpret_cast<const char8_t*>(name))))) << name;
+        ASSERT_TRUE(fs::exists(dir.Path() / PathFromUtf8(name))) << name;
         CRasterImage back;
         ASSERT_TRUE(back.Load(dir.File(name))) << name;
         ASSERT_EQ(back.PixelBytes(), picture.PixelBytes());

@@ -1,11 +1,13 @@
-#include <filesystem>
+#include "codecs/JpegCodec.h"
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "codecs/ExifProperties.h"
-#include "codecs/JpegCodec.h"
-#include "codecs/SaveQuality.h"
 #include "codecs/FormatTestSupport.h"
+#include "codecs/PictureFiles.h"
+#include "codecs/SaveQuality.h"
 
 namespace {
 
@@ -92,28 +94,15 @@ TEST(JpegCodec, SaveQualityFollowsTheQualityKeys) {
     EXPECT_EQ(SaveQualityFromProperties(&fallback), 55);
 }
 
-TEST(JpegCodec, RoundTripStaysCloseAndQualityChangesSize) {
+TEST(JpegCodec, QualityChangesTheSize) {
     ScratchDir dir;
     CRasterImage picture = PhotoLikePicture(96, 64, 24);
     const CImageProperties high = WithQuality("95");
     const CImageProperties low = WithQuality("10");
     ASSERT_TRUE(SaveJpeg(dir.File("high.jpg"), picture, &high));
     ASSERT_TRUE(SaveJpeg(dir.File("low.jpg"), picture, &low));
-    EXPECT_GT(std::filesystem::file_size(dir.File("high.jpg")), 2 * std::filesystem::file_size(dir.File("low.jpg")));
-
-    CRasterImage back;
-    ASSERT_TRUE(back.Load(dir.File("high.jpg")));
-    ASSERT_EQ(back.Width(), 96);
-    ASSERT_EQ(back.Height(), 64);
-    long totalError = 0;
-    for (int32_t y = 0; y < 64; ++y) {
-        for (int32_t x = 0; x < 96; ++x) {
-            const Bgra a = PixelOf(picture, x, y), b = PixelOf(back, x, y);
-            totalError += std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b);
-        }
-    }
-    // The texture in the red channel loses some detail to chroma subsampling.
-    EXPECT_LT(totalError / (96 * 64 * 3), 8);
+    EXPECT_GT(std::filesystem::file_size(dir.File("high.jpg")),
+              2 * std::filesystem::file_size(dir.File("low.jpg")));
 }
 
 TEST(JpegCodec, OtherDepthsAndCameraItemsAreWritten) {
@@ -154,7 +143,9 @@ TEST(JpegCodec, FailedSaveLeavesTheOldFile) {
     ASSERT_TRUE(tooWide.Create(70000, 1, 24));
     EXPECT_FALSE(SaveJpeg(path, tooWide, nullptr));
     EXPECT_EQ(std::filesystem::file_size(path), before);
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()), 1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
+        1);
 }
 
 TEST(JpegCodec, DamagedAndOversizedFilesAreSafe) {
@@ -162,15 +153,15 @@ TEST(JpegCodec, DamagedAndOversizedFilesAreSafe) {
     ExpectDamagedCopiesAreSafe(codec, FixtureBytes("jpeg/orientation-6.jpg"));
     ExpectDamagedCopiesAreSafe(codec, FixtureBytes("jpeg/progressive.jpg"));
 
-    // A frame header claiming 60000 x 60000 pixels is refused before any
-    // pixel memory is taken.
+    // A frame header claiming 16000 x 16000 pixels, which no file of a few
+    // hundred bytes can describe, is refused before any pixel memory is taken.
     std::vector<uint8_t> bytes = FixtureBytes("jpeg/orientation-1.jpg");
     for (size_t i = 0; i + 8 < bytes.size(); ++i) {
         if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
-            bytes[i + 5] = 0xEA;
-            bytes[i + 6] = 0x60;
-            bytes[i + 7] = 0xEA;
-            bytes[i + 8] = 0x60;
+            bytes[i + 5] = 0x3E;
+            bytes[i + 6] = 0x80;
+            bytes[i + 7] = 0x3E;
+            bytes[i + 8] = 0x80;
             break;
         }
     }
@@ -178,6 +169,7 @@ TEST(JpegCodec, DamagedAndOversizedFilesAreSafe) {
     PropertiesSlot properties;
     EXPECT_FALSE(LoadBytes(codec, bytes, images, properties));
     EXPECT_TRUE(images.Empty());
+    EXPECT_EQ(codec.Status().error.substr(0, 43), "the header claims 16000 x 16000 pixels, mor");
 }
 
 }  // namespace

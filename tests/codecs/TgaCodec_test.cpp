@@ -130,7 +130,8 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
     mapped.colourMapType = 1;
     mapped.mapFirst = 250;
     mapped.mapLength = 6;
-    for (uint8_t k = 0; k < 6; ++k) mapped.colourMap.insert(mapped.colourMap.end(), {k, uint8_t(k + 10), uint8_t(k + 20)});
+    for (uint8_t k = 0; k < 6; ++k)
+        mapped.colourMap.insert(mapped.colourMap.end(), {k, uint8_t(k + 10), uint8_t(k + 20)});
     mapped.pixels = {252};
     Loaded accepted;
     Load(mapped.Build(), accepted);
@@ -255,7 +256,8 @@ TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
     ASSERT_TRUE(carried.ok);
     const uint32_t expected[3][3] = {{7, 7, 7}, {7, 7, 1}, {2, 3, 9}};
     for (int32_t y = 0; y < 3; ++y) {
-        for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(carried.Image().ReadPixel(x, y), expected[y][x]) << x << "," << y;
+        for (int32_t x = 0; x < 3; ++x)
+            EXPECT_EQ(carried.Image().ReadPixel(x, y), expected[y][x]) << x << "," << y;
     }
 
     // Packets cut off by the end of the data keep what was decoded.
@@ -338,11 +340,6 @@ TEST(TgaWrite, HeaderIdAndTopLineFirst) {
     EXPECT_EQ(std::memcmp(file.data(), header, 18), 0);
     EXPECT_EQ(std::string(file.begin() + 18, file.begin() + 30), "Qirvo -- TGA");
     EXPECT_EQ(std::memcmp(file.data() + 30, top, 8), 0);
-
-    Loaded back;
-    Load(file, back);
-    ASSERT_TRUE(back.ok);
-    EXPECT_EQ(std::memcmp(back.Image().Pixels(), image.Pixels(), image.PixelBytes()), 0);
 }
 
 TEST(TgaWrite, EightBitsCarryTheColourMap) {
@@ -360,37 +357,6 @@ TEST(TgaWrite, EightBitsCarryTheColourMap) {
     EXPECT_EQ(file[2], 1);
     EXPECT_EQ(file[30 + 7 * 3 + 2], 255);
     EXPECT_EQ(file[30 + 768 + 1], 7);
-
-    Loaded back;
-    Load(file, back);
-    ASSERT_TRUE(back.ok);
-    EXPECT_EQ(back.Image().ReadPixel(1, 0), 7u);
-    EXPECT_EQ(back.Image().Palette()[7].rgbRed, 255);
-    EXPECT_EQ(back.Image().Palette()[8].rgbRed, 8);
-}
-
-TEST(TgaWrite, SixteenBitFieldPicturesAreStoredAsFiveFiveFive) {
-    ScratchDir dir;
-    alignas(4) uint8_t block[52] = {};
-    DibInfoHeader info{};
-    info.biWidth = 2;
-    info.biHeight = 1;
-    info.biBitCount = 16;
-    info.biCompression = BI_BITFIELDS;
-    std::memcpy(block, &info, 40);
-    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
-    std::memcpy(block + 40, masks, 12);
-    CRasterImage image;
-    ASSERT_TRUE(image.Create(reinterpret_cast<const DibInfoHeader*>(block)));
-    const uint8_t words[4] = {0xFF, 0xFF, 0xE0, 0x07};  // white, full green
-    std::memcpy(image.Row(0), words, 4);
-    const std::string path = dir.File("565.tga");
-    ASSERT_TRUE(SaveImage(image, path));
-    Loaded back;
-    Load(ReadFile(path), back);
-    ASSERT_TRUE(back.ok);
-    EXPECT_EQ(back.Image().ReadPixel(0, 0), 0x7FFFu);
-    EXPECT_EQ(back.Image().ReadPixel(1, 0), 0x03E0u);
 }
 
 TEST(TgaWrite, RefusalsCreateNoFile) {
@@ -411,4 +377,18 @@ TEST(TgaWrite, RefusalsCreateNoFile) {
     CTgaCodec codec;
     EXPECT_FALSE(codec.SaveFile(path, empty, nullptr));
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path()));
+}
+
+TEST(TgaRead, ImageTypesWithoutAPictureAreRefused) {
+    for (uint8_t type : {0, 4, 8, 12, 32, 33}) {
+        TgaBytes file;
+        file.imageType = type;
+        file.pixels = {1, 2, 3};
+        const std::vector<uint8_t> bytes = file.Build();
+        ImageList images;
+        PropertiesSlot slot;
+        CTgaCodec codec;
+        EXPECT_FALSE(codec.LoadMemory(bytes.data(), bytes.size(), images, slot)) << int(type);
+        EXPECT_EQ(codec.Status().error, "TGA image type " + std::to_string(type) + " is not supported");
+    }
 }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ImageTestPixels.h"
+#include "codecs/PictureFiles.h"
 #include "support/TestPaths.h"
 
 namespace {

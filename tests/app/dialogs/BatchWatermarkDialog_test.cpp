@@ -13,6 +13,7 @@
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/QueuedChoosers.h"
 #include "app/dialogs/TextWatermarkDialog.h"
+#include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 

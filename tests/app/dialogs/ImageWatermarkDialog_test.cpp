@@ -10,6 +10,7 @@
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/PicturePreview.h"
 #include "app/dialogs/QueuedChoosers.h"
+#include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 

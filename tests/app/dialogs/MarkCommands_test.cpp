@@ -19,6 +19,7 @@
 #include "app/dialogs/PicturePreview.h"
 #include "app/dialogs/QueuedChoosers.h"
 #include "app/dialogs/TextWatermarkDialog.h"
+#include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 

@@ -1,0 +1,61 @@
+#include "codecs/PictureFiles.h"
+
+#include <memory>
+
+#include "codecs/CodecFactory.h"
+#include "codecs/CodecInputFile.h"
+
+namespace {
+
+// Passes the codec's report on, with a plain reason when it gave none.
+bool Report(const CImageCodec& codec, bool succeeded, FileStatus& report, const char* fallback) {
+    report = codec.Status();
+    if (!succeeded && report.error.empty()) report.error = fallback;
+    if (succeeded) report.error.clear();
+    return succeeded;
+}
+
+}  // namespace
+
+bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImageProperties* metadata,
+                         FileStatus* status) {
+    FileStatus ignored;
+    FileStatus& report = status ? *status : ignored;
+    report = FileStatus();
+    uint8_t head[kSignatureBytes] = {};
+    size_t headBytes = 0;
+    {
+        CodecInputFile file;
+        if (!file.Open(path, report)) return false;
+        headBytes = file.Read(head, sizeof head);
+    }
+    CImageCodecFactory& factory = GetCodecFactory();
+    std::unique_ptr<CImageCodec> codec = factory.CreateCodec(FormatForReading(path, head, headBytes));
+    if (!codec) return report.Fail("not a picture format Stampora reads");
+    ImageList images(true);
+    PropertiesSlot properties;
+    const bool loaded = codec->LoadFile(path, images, properties);
+    // Taking the first frame over by exchange costs no copy and cannot fail.
+    if (loaded && !images.Empty() && !images.First()->IsEmpty()) image.Swap(*images.First());
+    if (loaded && metadata != nullptr && properties) metadata->CopyFrom(*properties);
+    return Report(*codec, loaded, report, "the picture could not be read");
+}
+
+bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int quality,
+                         FileStatus* status) {
+    FileStatus ignored;
+    FileStatus& report = status ? *status : ignored;
+    report = FileStatus();
+    CImageProperties properties;
+    properties.SetValue(kPropertySaveQuality, std::to_string(quality));
+    if (image.IsEmpty()) return report.Fail("there is no picture to save");
+    if (path.empty()) return report.Fail("no file name was given");
+    CImageCodecFactory& factory = GetCodecFactory();
+    std::unique_ptr<CImageCodec> codec = factory.CreateCodec(factory.FormatFromPath(path));
+    if (!codec) return report.Fail("Stampora cannot write pictures of this type");
+    ImageList images(false);
+    // A save list never owns or changes its images.
+    images.Append(const_cast<CRasterImage*>(&image));
+    return Report(*codec, codec->SaveFile(path, images, &properties), report,
+                  "the picture could not be written");
+}

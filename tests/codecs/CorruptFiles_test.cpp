@@ -1,0 +1,50 @@
+// Damaged and hostile files, kept by name, each with what it must give: a
+// refusal with its reason, or a picture with the lines it holds and a note
+// of the damage.
+#include <gtest/gtest.h>
+
+#include <chrono>
+
+#include "codecs/PictureFiles.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+struct CorruptFile {
+    const char* name;
+    bool loads;
+    const char* reason;  // the start of the error, or of the damage note
+};
+
+void PrintTo(const CorruptFile& file, std::ostream* out) {
+    *out << file.name;
+}
+
+class CorruptFiles : public ::testing::TestWithParam<CorruptFile> {};
+
+TEST_P(CorruptFiles, GiveTheirReason) {
+    const CorruptFile& file = GetParam();
+    CRasterImage image;
+    FileStatus status;
+    EXPECT_EQ(image.Load(FixturePath(std::string("corrupt/") + file.name), nullptr, &status), file.loads);
+    const std::string& said = file.loads ? status.damage : status.error;
+    EXPECT_EQ(said.substr(0, std::string(file.reason).size()), file.reason) << said;
+    EXPECT_EQ(image.IsEmpty(), !file.loads);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    ByName, CorruptFiles,
+    ::testing::Values(CorruptFile{"bmp-cut-after-30-lines.bmp", true, "only 30 of 70 lines"},
+                      CorruptFile{"tga-cut-after-20-lines.tga", true, "only 20 of 70 lines"},
+                      CorruptFile{"png-cut-short.png", true, "only 19 of 70 lines"},
+                      CorruptFile{"jpeg-cut-short.jpg", true, "only 40 of 70 lines"},
+                      CorruptFile{"tiff-cut-after-25-lines.tif", true, "only 25 of 70 lines"},
+                      CorruptFile{"gif-cut-short.gif", true, "only 22 of 70 lines"},
+                      CorruptFile{"png-128-bytes-claims-16384x16384.png", false,
+                                  "the header claims 16384 x 16384 pixels, more than"},
+                      CorruptFile{"png-73-bytes-claims-1x150994960.png", false,
+                                  "the header claims 1 x 150994960 pixels, more than"},
+                      CorruptFile{"tiff-438-bytes-claims-65535x3585.tif", false,
+                                  "the page claims 65535 x 3585 pixels, more than"}));
+
+}  // namespace

@@ -1,0 +1,125 @@
+// Every writable format, every depth it takes: a picture saved by path and
+// read back keeps its size and colours (exactly where the format is
+// lossless), in the depth the format stores it as.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "codecs/FormatTestSupport.h"
+#include "codecs/PictureFiles.h"
+#include "image/LittleEndian.h"
+
+namespace {
+
+enum class Kind { Palette, Grey, Rgb555, Rgb565, Rgb, Rgba };
+
+struct RoundTripCase {
+    const char* extension;
+    Kind kind;
+    int32_t bpp;          // of the picture saved
+    int32_t expectedBpp;  // of the picture read back
+    int meanError;        // -1: every pixel exact, alpha included
+};
+
+void PrintTo(const RoundTripCase& c, std::ostream* out) {
+    *out << c.extension << "-" << c.bpp << "-" << int(c.kind);
+}
+
+CRasterImage Sixteen(uint32_t red, uint32_t green, uint32_t blue) {
+    alignas(4) uint8_t block[52] = {};
+    const DibInfoHeader info{40, 21, 11, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0};
+    std::memcpy(block, &info, sizeof info);
+    StoreLE32(block + 40, red);
+    StoreLE32(block + 44, green);
+    StoreLE32(block + 48, blue);
+    CRasterImage image;
+    image.Create(reinterpret_cast<const DibInfoHeader*>(block));
+    for (int32_t y = 0; y < image.Height(); ++y) {
+        for (int32_t x = 0; x < image.Width(); ++x)
+            StoreLE16(image.PixelAt(x, y), static_cast<uint16_t>(x * 3119 + y * 977));
+    }
+    return image;
+}
+
+CRasterImage Picture(Kind kind, int32_t bpp) {
+    switch (kind) {
+        case Kind::Palette:
+        case Kind::Grey: {
+            CRasterImage image;
+            image.Create(23, 9, bpp);
+            for (int32_t i = 0; kind == Kind::Palette && i < image.PaletteSize(); ++i) {
+                const PaletteColour entry{static_cast<uint8_t>(i * 3), static_cast<uint8_t>(255 - i),
+                                          static_cast<uint8_t>(i * 7), 0};
+                image.SetPalette(i, 1, &entry);
+            }
+            for (int32_t y = 0; y < image.Height(); ++y) {
+                for (size_t i = 0; i < image.Stride(); ++i)
+                    image.Row(y)[i] = static_cast<uint8_t>(y * 37 + i * 11);
+            }
+            return image;
+        }
+        case Kind::Rgb555:
+            return Sixteen(0x7C00, 0x03E0, 0x001F);
+        case Kind::Rgb565:
+            return Sixteen(0xF800, 0x07E0, 0x001F);
+        default:
+            return PhotoLikePicture(41, 29, bpp);
+    }
+}
+
+class RoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
+
+TEST_P(RoundTrip, KeepsThePicture) {
+    const RoundTripCase& c = GetParam();
+    const CRasterImage picture = Picture(c.kind, c.bpp);
+    ASSERT_FALSE(picture.IsEmpty());
+    ScratchDir dir;
+    const std::string path = dir.File(std::string("picture.") + c.extension);
+    FileStatus status;
+    ASSERT_TRUE(picture.Save(path, -1, &status)) << status.error;
+    CRasterImage back;
+    ASSERT_TRUE(back.Load(path, nullptr, &status)) << status.error;
+    EXPECT_EQ(status.damage, "");
+    EXPECT_EQ(back.Bpp(), c.expectedBpp);
+    if (c.meanError < 0) {
+        ExpectSamePixels(back, picture);
+        return;
+    }
+    ASSERT_EQ(back.Width(), picture.Width());
+    ASSERT_EQ(back.Height(), picture.Height());
+    long total = 0;
+    for (int32_t y = 0; y < picture.Height(); ++y) {
+        for (int32_t x = 0; x < picture.Width(); ++x) {
+            const Bgra p = PixelOf(picture, x, y), q = PixelOf(back, x, y);
+            total += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b);
+        }
+    }
+    EXPECT_LE(total / (3L * picture.Width() * picture.Height()), c.meanError);
+}
+
+// 16-bit pictures go out as 5-5-5 (TGA) or as 24-bit colour (PNG, TIFF),
+// whose 8-bit channels hold the widened 5- and 6-bit ones exactly.
+INSTANTIATE_TEST_SUITE_P(
+    EveryFormat, RoundTrip,
+    ::testing::Values(
+        RoundTripCase{"bmp", Kind::Palette, 1, 1, -1}, RoundTripCase{"bmp", Kind::Palette, 4, 4, -1},
+        RoundTripCase{"bmp", Kind::Palette, 8, 8, -1}, RoundTripCase{"bmp", Kind::Rgb555, 16, 16, -1},
+        RoundTripCase{"bmp", Kind::Rgb565, 16, 16, -1}, RoundTripCase{"bmp", Kind::Rgb, 24, 24, -1},
+        RoundTripCase{"bmp", Kind::Rgba, 32, 32, -1}, RoundTripCase{"tga", Kind::Palette, 8, 8, -1},
+        RoundTripCase{"tga", Kind::Rgb555, 16, 16, -1}, RoundTripCase{"tga", Kind::Rgb565, 16, 16, 4},
+        RoundTripCase{"tga", Kind::Rgb, 24, 24, -1}, RoundTripCase{"tga", Kind::Rgba, 32, 32, -1},
+        RoundTripCase{"png", Kind::Palette, 1, 1, -1}, RoundTripCase{"png", Kind::Palette, 4, 4, -1},
+        RoundTripCase{"png", Kind::Palette, 8, 8, -1}, RoundTripCase{"png", Kind::Grey, 8, 8, -1},
+        RoundTripCase{"png", Kind::Rgb565, 16, 24, -1}, RoundTripCase{"png", Kind::Rgb, 24, 24, -1},
+        RoundTripCase{"png", Kind::Rgba, 32, 32, -1}, RoundTripCase{"tif", Kind::Palette, 1, 1, -1},
+        RoundTripCase{"tif", Kind::Palette, 4, 4, -1}, RoundTripCase{"tif", Kind::Palette, 8, 8, -1},
+        RoundTripCase{"tif", Kind::Grey, 8, 8, -1}, RoundTripCase{"tif", Kind::Rgb555, 16, 24, -1},
+        RoundTripCase{"tif", Kind::Rgb, 24, 24, -1}, RoundTripCase{"tif", Kind::Rgba, 32, 32, -1},
+        RoundTripCase{"gif", Kind::Palette, 1, 1, -1}, RoundTripCase{"gif", Kind::Palette, 4, 4, -1},
+        RoundTripCase{"gif", Kind::Palette, 8, 8, -1}, RoundTripCase{"gif", Kind::Rgb, 24, 8, 12},
+        RoundTripCase{"jpg", Kind::Grey, 8, 8, 6}, RoundTripCase{"jpg", Kind::Rgb, 24, 24, 8},
+        RoundTripCase{"jpg", Kind::Rgba, 32, 24, 8}));
+
+}  // namespace
