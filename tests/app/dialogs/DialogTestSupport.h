@@ -12,6 +12,7 @@
 #include <functional>
 #include <string>
 
+#include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 
 template <typename Control>
