@@ -1,0 +1,329 @@
+// The JPEG block rewrite against files cjpeg wrote: blocks outside the marks'
+// MCUs must come back bit for bit, and the pixels under the marks must match
+// the decode-stamp-encode path within JPEG's own round-trip error.
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include "batch/LosslessJpeg.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "batch/BatchTestSupport.h"
+#include "codecs/JpegCoefficients.h"
+#include "codecs/PictureFiles.h"
+#include "support/TestPaths.h"
+#include "watermark/StampOnto.h"
+
+namespace {
+
+// Every block of every component, as stored.
+struct StoredBlocks {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t mcuWidth = 0;
+    int32_t mcuHeight = 0;
+    bool progressive = false;
+    unsigned restartInterval = 0;
+    struct Component {
+        int32_t h = 0, v = 0, blocksWide = 0, blocksHigh = 0;
+        std::vector<JCOEF> coefficients;  // DCTSIZE2 per block, row by row
+        const JCOEF* At(int32_t bx, int32_t by) const {
+            return coefficients.data() + (size_t(by) * blocksWide + bx) * DCTSIZE2;
+        }
+    };
+    std::vector<Component> components;
+    std::vector<std::vector<UINT16>> quantTables;
+};
+
+StoredBlocks ReadBlocks(const std::string& path) {
+    const std::vector<uint8_t> bytes = batchtest::FileBytes(path);
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    jvirt_barray_ptr* arrays = jpeg_read_coefficients(&cinfo);
+    StoredBlocks s;
+    s.width = static_cast<int32_t>(cinfo.image_width);
+    s.height = static_cast<int32_t>(cinfo.image_height);
+    s.mcuWidth = cinfo.max_h_samp_factor * DCTSIZE;
+    s.mcuHeight = cinfo.max_v_samp_factor * DCTSIZE;
+    s.progressive = cinfo.progressive_mode;
+    s.restartInterval = cinfo.restart_interval;
+    for (int ci = 0; ci < cinfo.num_components; ++ci) {
+        const jpeg_component_info& c = cinfo.comp_info[ci];
+        StoredBlocks::Component component{c.h_samp_factor,
+                                          c.v_samp_factor,
+                                          static_cast<int32_t>(c.width_in_blocks),
+                                          static_cast<int32_t>(c.height_in_blocks),
+                                          {}};
+        for (JDIMENSION row = 0; row < c.height_in_blocks; ++row) {
+            JBLOCKARRAY line = cinfo.mem->access_virt_barray(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                             arrays[ci], row, 1, FALSE);
+            component.coefficients.insert(component.coefficients.end(), line[0][0],
+                                          line[0][0] + size_t{DCTSIZE2} * c.width_in_blocks);
+        }
+        s.components.push_back(std::move(component));
+        s.quantTables.emplace_back(c.quant_table->quantval, c.quant_table->quantval + DCTSIZE2);
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return s;
+}
+
+// A 24 x 14 logo of varying colour at 80 % alpha, anchored at `alignment`.
+ImageWatermark Logo(int32_t alignment) {
+    ImageWatermark mark;
+    mark.layer.Create(24, 14, 32);
+    for (int32_t y = 0; y < 14; ++y) {
+        for (int32_t x = 0; x < 24; ++x) {
+            uint8_t* p = mark.layer.PixelAt(x, y);
+            p[0] = static_cast<uint8_t>(x * 10);
+            p[1] = static_cast<uint8_t>(255 - y * 15);
+            p[2] = 40;
+            p[3] = 204;
+        }
+    }
+    mark.base.enabled = true;
+    mark.base.opacity = 90;
+    mark.base.alignment = alignment;
+    mark.base.markWidth = mark.base.width = 24;
+    mark.base.markHeight = mark.base.height = 14;
+    return mark;
+}
+
+// A stored-pixel rectangle widened to whole MCUs.
+struct McuRect {
+    int32_t x0, y0, x1, y1;
+    bool HoldsBlock(int32_t bx, int32_t by, const StoredBlocks& s, const StoredBlocks::Component& c) const {
+        const int32_t px = bx * DCTSIZE * s.mcuWidth / (c.h * DCTSIZE),
+                      py = by * DCTSIZE * s.mcuHeight / (c.v * DCTSIZE);
+        return px >= x0 && px < x1 && py >= y0 && py < y1;
+    }
+};
+
+McuRect McusUnder(const StoredBlocks& s, int32_t x, int32_t y, int32_t w, int32_t h) {
+    return {x / s.mcuWidth * s.mcuWidth, y / s.mcuHeight * s.mcuHeight,
+            (x + w + s.mcuWidth - 1) / s.mcuWidth * s.mcuWidth,
+            (y + h + s.mcuHeight - 1) / s.mcuHeight * s.mcuHeight};
+}
+
+// Counts the blocks that differ, inside and outside the given MCUs.
+void CountChanged(const StoredBlocks& a, const StoredBlocks& b, const std::vector<McuRect>& marked,
+                  int& inside, int& outside) {
+    inside = outside = 0;
+    for (size_t ci = 0; ci < a.components.size(); ++ci) {
+        const auto& ca = a.components[ci];
+        const auto& cb = b.components[ci];
+        for (int32_t by = 0; by < ca.blocksHigh; ++by) {
+            for (int32_t bx = 0; bx < ca.blocksWide; ++bx) {
+                const bool same = std::equal(ca.At(bx, by), ca.At(bx, by) + DCTSIZE2, cb.At(bx, by));
+                const bool under = std::any_of(marked.begin(), marked.end(),
+                                               [&](const McuRect& m) { return m.HoldsBlock(bx, by, a, ca); });
+                if (!same) ++(under ? inside : outside);
+            }
+        }
+    }
+}
+
+// The largest and the mean difference of any channel over a rectangle.
+void Difference(const CRasterImage& a, const CRasterImage& b, int32_t x0, int32_t y0, int32_t w, int32_t h,
+                int& largest, double& mean) {
+    largest = 0;
+    int64_t sum = 0;
+    for (int32_t y = y0; y < y0 + h; ++y) {
+        for (int32_t x = x0; x < x0 + w; ++x) {
+            for (int k = 0; k < 3; ++k) {
+                const int d = std::abs(a.PixelAt(x, y)[k] - b.PixelAt(x, y)[k]);
+                largest = std::max(largest, d);
+                sum += d;
+            }
+        }
+    }
+    mean = static_cast<double>(sum) / (3.0 * w * h);
+}
+
+// The decoded pixels under a mark are as close to the in-memory stamped
+// picture as the normal path's own encode brings them, give or take the
+// source's coarser tables (quality 50 against the writer's 80).
+void ExpectWithinNormalPathError(const CRasterImage& ours, const CRasterImage& theirs,
+                                 const CRasterImage& reference, const WatermarkBase& placed) {
+    int oursLargest = 0, theirsLargest = 0;
+    double oursMean = 0, theirsMean = 0;
+    Difference(ours, reference, placed.LayerX(), placed.LayerY(), 24, 14, oursLargest, oursMean);
+    Difference(theirs, reference, placed.LayerX(), placed.LayerY(), 24, 14, theirsLargest, theirsMean);
+    EXPECT_LE(oursMean, std::max(theirsMean * 2.0, 3.0)) << theirsMean;
+    EXPECT_LE(oursLargest, std::max(theirsLargest * 2, 24)) << theirsLargest;
+}
+
+// The source decoded, made 32-bit and stamped in memory: what the normal
+// path encodes.
+CRasterImage StampedInMemory(const std::string& path, const ImageWatermark& mark, WatermarkBase& placed) {
+    CRasterImage picture;
+    EXPECT_TRUE(picture.Load(path));
+    picture.PromoteDepth(32);
+    placed = mark.base;
+    placed.PlaceByAlignment(picture.Width(), picture.Height());
+    EXPECT_EQ(StampMark(picture, placed, mark.layer, true), MarkStamp::Stamped);
+    return picture;
+}
+
+class LosslessJpegFiles : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LosslessJpegFiles, KeepsEveryBlockOutsideTheMarksAndMatchesTheNormalPathUnderThem) {
+    ScratchDir dir;
+    const std::string source = FixturePath(std::string("jpeg-blocks/") + GetParam());
+    const std::string lossless = dir.File("lossless.jpg");
+    const std::string normal = dir.File("normal.jpg");
+    const ImageWatermark logo = Logo(RightBottom);
+    const ImageWatermark corner = Logo(LeftTop);
+    CRasterImage work;
+    std::string fallback;
+    // Two marks at opposite corners: two separate areas are rewritten.
+    ImageWatermark both = logo;
+    TextWatermark second;
+    second.base = corner.base;
+    static_cast<CRasterImage&>(second.layer) = corner.layer;
+    const BatchFileResult done = WatermarkJpegBlocks(work, source, lossless, both, second, -1, fallback);
+    ASSERT_EQ(done.outcome, BatchFileOutcome::Written) << done.reason;
+    ASSERT_EQ(fallback, "");
+    ASSERT_TRUE(WatermarkFile(work, source, normal, both, second, -1).Complete());
+
+    const StoredBlocks before = ReadBlocks(source);
+    const StoredBlocks after = ReadBlocks(lossless);
+    EXPECT_EQ(after.quantTables, before.quantTables);
+    EXPECT_EQ(after.progressive, before.progressive);
+    EXPECT_EQ(after.restartInterval, before.restartInterval);
+    WatermarkBase placedLogo, placedCorner;
+    CRasterImage reference = StampedInMemory(source, logo, placedLogo);
+    placedCorner = corner.base;
+    placedCorner.PlaceByAlignment(reference.Width(), reference.Height());
+    StampMark(reference, placedCorner, corner.layer, true);
+    const std::vector<McuRect> marked{
+        McusUnder(before, placedLogo.LayerX(), placedLogo.LayerY(), 24, 14),
+        McusUnder(before, placedCorner.LayerX(), placedCorner.LayerY(), 24, 14)};
+    int inside = 0, outside = 0;
+    CountChanged(before, after, marked, inside, outside);
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(inside, 0);
+
+    CRasterImage ours, theirs;
+    ASSERT_TRUE(ours.Load(lossless));
+    ASSERT_TRUE(theirs.Load(normal));
+    ExpectWithinNormalPathError(ours, theirs, reference, placedLogo);
+    ExpectWithinNormalPathError(ours, theirs, reference, placedCorner);
+}
+
+TEST_P(LosslessJpegFiles, WithNoMarkOnItCopiesEveryBlockInAFileNoLarger) {
+    ScratchDir dir;
+    const std::string source = FixturePath(std::string("jpeg-blocks/") + GetParam());
+    CRasterImage work;
+    std::string fallback;
+    const BatchFileResult done = WatermarkJpegBlocks(work, source, dir.File("copy.jpg"), ImageWatermark{},
+                                                     TextWatermark{}, -1, fallback);
+    ASSERT_EQ(done.outcome, BatchFileOutcome::Written) << fallback;
+    int inside = 0, outside = 0;
+    CountChanged(ReadBlocks(source), ReadBlocks(dir.File("copy.jpg")), {}, inside, outside);
+    EXPECT_EQ(outside, 0);
+    // Huffman tables made for the picture: never more than the source's
+    // (cjpeg's standard tables for the files written without -optimize).
+    EXPECT_LE(std::filesystem::file_size(dir.File("copy.jpg")),
+              std::filesystem::file_size(source) * 102 / 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(CjpegFiles, LosslessJpegFiles,
+                         ::testing::Values("q92-444.jpg", "q75-422.jpg", "q50-420.jpg", "progressive-420.jpg",
+                                           "restart-420.jpg"));
+
+TEST(LosslessJpeg, StampsTheUprightPictureAndKeepsTheOrientationAndMarkers) {
+    ScratchDir dir;
+    const std::string source = FixturePath("jpeg-blocks/orientation-6.jpg");
+    const std::string lossless = dir.File("turned.jpg");
+    const ImageWatermark logo = Logo(RightBottom);
+    CRasterImage work;
+    std::string fallback;
+    ASSERT_EQ(WatermarkJpegBlocks(work, source, lossless, logo, TextWatermark{}, -1, fallback).outcome,
+              BatchFileOutcome::Written);
+    ASSERT_EQ(fallback, "");
+    EXPECT_EQ(ReadJpegLayout(batchtest::FileBytes(lossless)).orientation, 6);
+    const std::vector<uint8_t> bytes = batchtest::FileBytes(lossless);
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), std::begin("kept"), std::end("kept") - 1), bytes.end());
+
+    WatermarkBase placed;
+    const CRasterImage reference = StampedInMemory(source, logo, placed);
+    CRasterImage ours;
+    ASSERT_TRUE(ours.Load(lossless));
+    ASSERT_EQ(ours.Width(), 141);
+    ASSERT_TRUE(WatermarkFile(work, source, dir.File("normal.jpg"), logo, TextWatermark{}, -1).Complete());
+    CRasterImage theirs;
+    ASSERT_TRUE(theirs.Load(dir.File("normal.jpg")));
+    ExpectWithinNormalPathError(ours, theirs, reference, placed);
+
+    // Upright bottom-right is stored at the top-right (turned a quarter to
+    // the left): only the MCUs there change.
+    const StoredBlocks before = ReadBlocks(source);
+    const StoredBlocks after = ReadBlocks(lossless);
+    const int32_t storedX = placed.LayerY();
+    const int32_t storedY = before.height - (placed.LayerX() + 24);
+    int inside = 0, outside = 0;
+    CountChanged(before, after, {McusUnder(before, storedX, storedY, 14, 24)}, inside, outside);
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(inside, 0);
+}
+
+TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
+    ScratchDir dir;
+    const ImageWatermark logo = Logo(RightBottom);
+    CRasterImage work;
+    struct Case {
+        std::string source, output, why;
+    };
+    const std::vector<Case> cases{
+        {FixturePath("jpeg/cmyk.jpg"), "cmyk.jpg", "the picture is CMYK or YCCK"},
+        {FixturePath("jpeg-blocks/arithmetic.jpg"), "arith.jpg", "the picture uses arithmetic coding"},
+        {FixturePath("jpeg-blocks/q75-422.jpg"), "out.png", "the output is not a JPEG file"},
+        {FixturePath("png/grey.png"), "png.jpg", "the source is not a JPEG file"},
+    };
+    for (const Case& c : cases) {
+        if (!std::filesystem::exists(c.source)) continue;
+        std::string fallback;
+        const std::string out = dir.File(c.output);
+        const BatchFileResult result =
+            WatermarkJpegBlocks(work, c.source, out, logo, TextWatermark{}, -1, fallback);
+        EXPECT_EQ(fallback, c.why) << c.source;
+        EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << c.source << ": " << result.reason;
+    }
+
+    // A mark over nearly the whole picture.
+    ImageWatermark big;
+    big.layer.Create(130, 80, 32);
+    big.base = logo.base;
+    big.base.markWidth = big.base.width = 120;
+    big.base.markHeight = big.base.height = 70;
+    std::string fallback;
+    WatermarkJpegBlocks(work, FixturePath("jpeg-blocks/q75-422.jpg"), dir.File("big.jpg"), big,
+                        TextWatermark{}, -1, fallback);
+    EXPECT_EQ(fallback, "the marks cover most of the picture");
+}
+
+TEST(LosslessJpeg, RefusesBrokenDataWithoutWritingAnything) {
+    const std::vector<uint8_t> good = batchtest::FileBytes(FixturePath("jpeg-blocks/q92-444.jpg"));
+    const StoredAreaPainter paint = [](CRasterImage&, int32_t, int32_t, std::string&) { return true; };
+    for (size_t cut : {size_t{2}, size_t{40}, good.size() / 2, good.size() - 2}) {
+        std::vector<uint8_t> broken(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
+        std::vector<uint8_t> output;
+        std::string reason;
+        EXPECT_FALSE(RewriteJpegBlocks(broken, {{60, 30, 10, 10}}, paint, output, reason)) << cut;
+        EXPECT_FALSE(reason.empty());
+        EXPECT_TRUE(output.empty());
+    }
+}
+
+}  // namespace
