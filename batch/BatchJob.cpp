@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/BatchProgress.h"
+#include "batch/LosslessJpeg.h"
 #include "batch/ParallelFiles.h"
 #include "batch/SameDirectory.h"
 #include "batch/SourceScan.h"
@@ -109,8 +110,10 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
             result.reason = markProblem;
         } else {
             try {
-                result = WatermarkFile(work, JoinPath(sourceDirectory, name), JoinPath(outputDirectory, name),
-                                       imageMark, textMark, quality);
+                const std::string source = JoinPath(sourceDirectory, name);
+                const std::string output = JoinPath(outputDirectory, name);
+                result = losslessJpeg ? WatermarkJpegBlocks(work, source, output, imageMark, textMark, quality)
+                                      : WatermarkFile(work, source, output, imageMark, textMark, quality);
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.

@@ -48,4 +48,7 @@ public:
     int32_t jobs = 1;
     // Save quality handed to the writers; -1 is each writer's default.
     int32_t quality = -1;
+    // A JPEG saved as JPEG keeps its blocks outside the marks
+    // (WatermarkJpegBlocks) instead of being decoded and encoded whole.
+    bool losslessJpeg = false;
 };

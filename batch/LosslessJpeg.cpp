@@ -77,10 +77,11 @@ struct PlacedMark {
 
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
                                     const std::string& outputPath, const ImageWatermark& imageMark,
-                                    const TextWatermark& textMark, int quality, std::string& fallback) {
+                                    const TextWatermark& textMark, int quality) {
     const auto normalPath = [&](std::string why) {
-        fallback = std::move(why);
-        return WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, quality);
+        BatchFileResult result = WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, quality);
+        result.keptBlocksRefusal = std::move(why);
+        return result;
     };
     if (FormatFromPath(outputPath) != FormatJpeg) return normalPath("the output is not a JPEG file");
     std::vector<uint8_t> source;
@@ -144,7 +145,6 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
         result.reason = out.Error().empty() ? "the picture could not be written" : out.Error();
         return result;
     }
-    fallback.clear();
     result.outcome = BatchFileOutcome::Written;
     return result;
 }

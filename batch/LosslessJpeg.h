@@ -11,8 +11,7 @@
 // changes only the blocks under them. When that cannot be done exactly (not
 // JPEG to JPEG, CMYK or YCCK, arithmetic coding, damaged data, marks over
 // most of the picture, a mark that cannot be stamped) the file goes through
-// WatermarkFile instead and `fallback` says why; it is emptied when the
-// blocks were rewritten in place.
+// WatermarkFile instead and the result's keptBlocksRefusal says why.
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
                                     const std::string& outputPath, const ImageWatermark& imageMark,
-                                    const TextWatermark& textMark, int quality, std::string& fallback);
+                                    const TextWatermark& textMark, int quality);

@@ -33,6 +33,9 @@ struct BatchFileResult {
     // Set when the picture was read only in part ("only 120 of 600 lines");
     // it is stamped and written with what could be read.
     std::string damage;
+    // Set when the JPEG's blocks were to be kept (WatermarkJpegBlocks) but the
+    // file went through the decode-and-encode path instead: why.
+    std::string keptBlocksRefusal;
 
     // Written whole, with every active mark.
     bool Complete() const {

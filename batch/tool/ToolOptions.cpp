@@ -214,6 +214,8 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
             options.help = true;
         } else if (argument == "--in-place") {
             options.inPlace = true;
+        } else if (argument == "--lossless-jpeg") {
+            options.losslessJpeg = true;
         } else if (argument == "--shadow") {
             text.shadow = true;
             textOnlyOption = argument;

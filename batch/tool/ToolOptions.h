@@ -48,6 +48,7 @@ struct ToolOptions {
     int32_t jobs = 0;  // 0: one per processor core
     int32_t quality = -1;
     bool inPlace = false;
+    bool losslessJpeg = false;  // keep a JPEG's blocks outside the marks
     bool help = false;
 };
 

@@ -20,6 +20,11 @@ Pictures:
                           are the same for any N
   --in-place              allow OUTPUT_DIR to be SOURCE_DIR, replacing every
                           original by its watermarked version
+  --lossless-jpeg         a JPEG saved as JPEG keeps every 8x8 block outside
+                          the marks bit for bit, with its own quality,
+                          sampling and metadata (--quality does not apply);
+                          CMYK, arithmetic-coded or damaged JPEGs and marks
+                          over most of a picture are re-encoded as usual
 
 Text watermark (active when --text is given):
   --text TEXT             the text; a line feed in TEXT starts a new line

@@ -85,6 +85,7 @@ int main(int argc, char** argv) {
     CBatchJob job;
     job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();
     job.quality = options->quality;
+    job.losslessJpeg = options->losslessJpeg;
     if (options->textMark && !SetUpTextMark(*options->textMark, job.textMark, error)) return Refuse(error);
     if (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, error))
         return Refuse(error);

@@ -185,15 +185,14 @@ TEST_P(LosslessJpegFiles, KeepsEveryBlockOutsideTheMarksAndMatchesTheNormalPathU
     const ImageWatermark logo = Logo(RightBottom);
     const ImageWatermark corner = Logo(LeftTop);
     CRasterImage work;
-    std::string fallback;
     // Two marks at opposite corners: two separate areas are rewritten.
     ImageWatermark both = logo;
     TextWatermark second;
     second.base = corner.base;
     static_cast<CRasterImage&>(second.layer) = corner.layer;
-    const BatchFileResult done = WatermarkJpegBlocks(work, source, lossless, both, second, -1, fallback);
+    const BatchFileResult done = WatermarkJpegBlocks(work, source, lossless, both, second, -1);
     ASSERT_EQ(done.outcome, BatchFileOutcome::Written) << done.reason;
-    ASSERT_EQ(fallback, "");
+    ASSERT_EQ(done.keptBlocksRefusal, "");
     ASSERT_TRUE(WatermarkFile(work, source, normal, both, second, -1).Complete());
 
     const StoredBlocks before = ReadBlocks(source);
@@ -225,10 +224,10 @@ TEST_P(LosslessJpegFiles, WithNoMarkOnItCopiesEveryBlockInAFileNoLarger) {
     ScratchDir dir;
     const std::string source = FixturePath(std::string("jpeg-blocks/") + GetParam());
     CRasterImage work;
-    std::string fallback;
-    const BatchFileResult done = WatermarkJpegBlocks(work, source, dir.File("copy.jpg"), ImageWatermark{},
-                                                     TextWatermark{}, -1, fallback);
-    ASSERT_EQ(done.outcome, BatchFileOutcome::Written) << fallback;
+    const BatchFileResult done =
+        WatermarkJpegBlocks(work, source, dir.File("copy.jpg"), ImageWatermark{}, TextWatermark{}, -1);
+    ASSERT_EQ(done.outcome, BatchFileOutcome::Written);
+    ASSERT_EQ(done.keptBlocksRefusal, "");
     int inside = 0, outside = 0;
     CountChanged(ReadBlocks(source), ReadBlocks(dir.File("copy.jpg")), {}, inside, outside);
     EXPECT_EQ(outside, 0);
@@ -248,10 +247,9 @@ TEST(LosslessJpeg, StampsTheUprightPictureAndKeepsTheOrientationAndMarkers) {
     const std::string lossless = dir.File("turned.jpg");
     const ImageWatermark logo = Logo(RightBottom);
     CRasterImage work;
-    std::string fallback;
-    ASSERT_EQ(WatermarkJpegBlocks(work, source, lossless, logo, TextWatermark{}, -1, fallback).outcome,
-              BatchFileOutcome::Written);
-    ASSERT_EQ(fallback, "");
+    const BatchFileResult done = WatermarkJpegBlocks(work, source, lossless, logo, TextWatermark{}, -1);
+    ASSERT_EQ(done.outcome, BatchFileOutcome::Written);
+    ASSERT_EQ(done.keptBlocksRefusal, "");
     EXPECT_EQ(ReadJpegLayout(batchtest::FileBytes(lossless)).orientation, 6);
     const std::vector<uint8_t> bytes = batchtest::FileBytes(lossless);
     EXPECT_NE(std::search(bytes.begin(), bytes.end(), std::begin("kept"), std::end("kept") - 1), bytes.end());
@@ -293,11 +291,9 @@ TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
     };
     for (const Case& c : cases) {
         if (!std::filesystem::exists(c.source)) continue;
-        std::string fallback;
         const std::string out = dir.File(c.output);
-        const BatchFileResult result =
-            WatermarkJpegBlocks(work, c.source, out, logo, TextWatermark{}, -1, fallback);
-        EXPECT_EQ(fallback, c.why) << c.source;
+        const BatchFileResult result = WatermarkJpegBlocks(work, c.source, out, logo, TextWatermark{}, -1);
+        EXPECT_EQ(result.keptBlocksRefusal, c.why) << c.source;
         EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << c.source << ": " << result.reason;
     }
 
@@ -307,10 +303,10 @@ TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
     big.base = logo.base;
     big.base.markWidth = big.base.width = 120;
     big.base.markHeight = big.base.height = 70;
-    std::string fallback;
-    WatermarkJpegBlocks(work, FixturePath("jpeg-blocks/q75-422.jpg"), dir.File("big.jpg"), big,
-                        TextWatermark{}, -1, fallback);
-    EXPECT_EQ(fallback, "the marks cover most of the picture");
+    EXPECT_EQ(WatermarkJpegBlocks(work, FixturePath("jpeg-blocks/q75-422.jpg"), dir.File("big.jpg"), big,
+                                  TextWatermark{}, -1)
+                  .keptBlocksRefusal,
+              "the marks cover most of the picture");
 }
 
 TEST(LosslessJpeg, RefusesBrokenDataWithoutWritingAnything) {
