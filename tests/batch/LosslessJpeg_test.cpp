@@ -163,61 +163,63 @@ void ExpectWithinNormalPathError(const CRasterImage& ours, const CRasterImage& t
     EXPECT_LE(oursLargest, std::max(theirsLargest * 2, 24)) << theirsLargest;
 }
 
-// The source decoded, made 32-bit and stamped in memory: what the normal
-// path encodes.
-CRasterImage StampedInMemory(const std::string& path, const ImageWatermark& mark, WatermarkBase& placed) {
-    CRasterImage picture;
-    EXPECT_TRUE(picture.Load(path));
-    picture.PromoteDepth(32);
-    placed = mark.base;
-    placed.PlaceByAlignment(picture.Width(), picture.Height());
-    EXPECT_EQ(StampMark(picture, placed, mark.layer, true), MarkStamp::Stamped);
-    return picture;
-}
+// A logo at the bottom right and a second one, in the text mark's place, at
+// the top left: two separate areas are rewritten. Runs both paths on
+// `source` and keeps what the tests compare.
+struct TwoMarksRun {
+    ImageWatermark logo = Logo(RightBottom);
+    TextWatermark corner;
+    BatchFileResult lossless;
+    CRasterImage ours, theirs;  // the two paths' files, decoded upright
+    CRasterImage reference;     // the source decoded and stamped in memory
+    WatermarkBase placed[2];
+
+    TwoMarksRun(const std::string& source, const ScratchDir& dir) {
+        const ImageWatermark second = Logo(LeftTop);
+        corner.base = second.base;
+        static_cast<CRasterImage&>(corner.layer) = second.layer;
+        CRasterImage work;
+        lossless = WatermarkJpegBlocks(work, source, dir.File("lossless.jpg"), logo, corner, -1);
+        EXPECT_TRUE(WatermarkFile(work, source, dir.File("normal.jpg"), logo, corner, -1).Complete());
+        EXPECT_TRUE(ours.Load(dir.File("lossless.jpg")));
+        EXPECT_TRUE(theirs.Load(dir.File("normal.jpg")));
+        EXPECT_TRUE(reference.Load(source));
+        reference.PromoteDepth(32);
+        const WatermarkBase* bases[2] = {&logo.base, &corner.base};
+        const CRasterImage* layers[2] = {&logo.layer, &corner.layer};
+        for (int i = 0; i < 2; ++i) {
+            placed[i] = *bases[i];
+            placed[i].PlaceByAlignment(reference.Width(), reference.Height());
+            EXPECT_EQ(StampMark(reference, placed[i], *layers[i], true), MarkStamp::Stamped);
+        }
+    }
+    void ExpectCloseToTheNormalPath() const {
+        for (const WatermarkBase& p : placed) ExpectWithinNormalPathError(ours, theirs, reference, p);
+    }
+};
 
 class LosslessJpegFiles : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(LosslessJpegFiles, KeepsEveryBlockOutsideTheMarksAndMatchesTheNormalPathUnderThem) {
     ScratchDir dir;
     const std::string source = FixturePath(std::string("jpeg-blocks/") + GetParam());
-    const std::string lossless = dir.File("lossless.jpg");
-    const std::string normal = dir.File("normal.jpg");
-    const ImageWatermark logo = Logo(RightBottom);
-    const ImageWatermark corner = Logo(LeftTop);
-    CRasterImage work;
-    // Two marks at opposite corners: two separate areas are rewritten.
-    ImageWatermark both = logo;
-    TextWatermark second;
-    second.base = corner.base;
-    static_cast<CRasterImage&>(second.layer) = corner.layer;
-    const BatchFileResult done = WatermarkJpegBlocks(work, source, lossless, both, second, -1);
-    ASSERT_EQ(done.outcome, BatchFileOutcome::Written) << done.reason;
-    ASSERT_EQ(done.keptBlocksRefusal, "");
-    ASSERT_TRUE(WatermarkFile(work, source, normal, both, second, -1).Complete());
+    const TwoMarksRun run(source, dir);
+    ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.reason;
+    ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+    run.ExpectCloseToTheNormalPath();
 
     const StoredBlocks before = ReadBlocks(source);
-    const StoredBlocks after = ReadBlocks(lossless);
+    const StoredBlocks after = ReadBlocks(dir.File("lossless.jpg"));
     EXPECT_EQ(after.quantTables, before.quantTables);
     EXPECT_EQ(after.progressive, before.progressive);
     EXPECT_EQ(after.restartInterval, before.restartInterval);
-    WatermarkBase placedLogo, placedCorner;
-    CRasterImage reference = StampedInMemory(source, logo, placedLogo);
-    placedCorner = corner.base;
-    placedCorner.PlaceByAlignment(reference.Width(), reference.Height());
-    StampMark(reference, placedCorner, corner.layer, true);
-    const std::vector<McuRect> marked{
-        McusUnder(before, placedLogo.LayerX(), placedLogo.LayerY(), 24, 14),
-        McusUnder(before, placedCorner.LayerX(), placedCorner.LayerY(), 24, 14)};
+    std::vector<McuRect> marked;
+    for (const WatermarkBase& p : run.placed)
+        marked.push_back(McusUnder(before, p.LayerX(), p.LayerY(), 24, 14));
     int inside = 0, outside = 0;
     CountChanged(before, after, marked, inside, outside);
     EXPECT_EQ(outside, 0);
     EXPECT_GT(inside, 0);
-
-    CRasterImage ours, theirs;
-    ASSERT_TRUE(ours.Load(lossless));
-    ASSERT_TRUE(theirs.Load(normal));
-    ExpectWithinNormalPathError(ours, theirs, reference, placedLogo);
-    ExpectWithinNormalPathError(ours, theirs, reference, placedCorner);
 }
 
 TEST_P(LosslessJpegFiles, WithNoMarkOnItCopiesEveryBlockInAFileNoLarger) {
@@ -241,40 +243,41 @@ INSTANTIATE_TEST_SUITE_P(CjpegFiles, LosslessJpegFiles,
                          ::testing::Values("q92-444.jpg", "q75-422.jpg", "q50-420.jpg", "progressive-420.jpg",
                                            "restart-420.jpg"));
 
-TEST(LosslessJpeg, StampsTheUprightPictureAndKeepsTheOrientationAndMarkers) {
+class LosslessJpegOrientations : public ::testing::TestWithParam<int> {};
+
+// The marks go where they appear on the upright picture; the blocks stay
+// as stored, under the kept orientation item and comment.
+TEST_P(LosslessJpegOrientations, StampsTheUprightPictureAndKeepsTheOrientationAndComment) {
     ScratchDir dir;
-    const std::string source = FixturePath("jpeg-blocks/orientation-6.jpg");
-    const std::string lossless = dir.File("turned.jpg");
-    const ImageWatermark logo = Logo(RightBottom);
-    CRasterImage work;
-    const BatchFileResult done = WatermarkJpegBlocks(work, source, lossless, logo, TextWatermark{}, -1);
-    ASSERT_EQ(done.outcome, BatchFileOutcome::Written);
-    ASSERT_EQ(done.keptBlocksRefusal, "");
-    EXPECT_EQ(ReadJpegLayout(batchtest::FileBytes(lossless)).orientation, 6);
-    const std::vector<uint8_t> bytes = batchtest::FileBytes(lossless);
+    const std::string source = FixturePath("jpeg-blocks/orientation-" + std::to_string(GetParam()) + ".jpg");
+    const TwoMarksRun run(source, dir);
+    ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.reason;
+    ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+    const std::vector<uint8_t> bytes = batchtest::FileBytes(dir.File("lossless.jpg"));
+    EXPECT_EQ(ReadJpegLayout(bytes).orientation, GetParam());
     EXPECT_NE(std::search(bytes.begin(), bytes.end(), std::begin("kept"), std::end("kept") - 1), bytes.end());
+    ASSERT_EQ(run.ours.Width(), 141);
+    run.ExpectCloseToTheNormalPath();
 
-    WatermarkBase placed;
-    const CRasterImage reference = StampedInMemory(source, logo, placed);
-    CRasterImage ours;
-    ASSERT_TRUE(ours.Load(lossless));
-    ASSERT_EQ(ours.Width(), 141);
-    ASSERT_TRUE(WatermarkFile(work, source, dir.File("normal.jpg"), logo, TextWatermark{}, -1).Complete());
-    CRasterImage theirs;
-    ASSERT_TRUE(theirs.Load(dir.File("normal.jpg")));
-    ExpectWithinNormalPathError(ours, theirs, reference, placed);
-
-    // Upright bottom-right is stored at the top-right (turned a quarter to
-    // the left): only the MCUs there change.
-    const StoredBlocks before = ReadBlocks(source);
-    const StoredBlocks after = ReadBlocks(lossless);
-    const int32_t storedX = placed.LayerY();
-    const int32_t storedY = before.height - (placed.LayerX() + 24);
-    int inside = 0, outside = 0;
-    CountChanged(before, after, {McusUnder(before, storedX, storedY, 14, 24)}, inside, outside);
-    EXPECT_EQ(outside, 0);
-    EXPECT_GT(inside, 0);
+    // Two MCUs away from the marks every block is the source's, so every
+    // pixel decodes as the source's does.
+    CRasterImage original;
+    ASSERT_TRUE(original.Load(source));
+    int32_t changed = 0;
+    for (int32_t y = 0; y < original.Height(); ++y) {
+        for (int32_t x = 0; x < original.Width(); ++x) {
+            const bool near =
+                std::any_of(std::begin(run.placed), std::end(run.placed), [&](const WatermarkBase& p) {
+                    return x > p.LayerX() - 32 && x < p.LayerX() + 24 + 32 && y > p.LayerY() - 32 &&
+                           y < p.LayerY() + 14 + 32;
+                });
+            if (!near) changed += batchtest::Bgr(run.ours, x, y) != batchtest::Bgr(original, x, y);
+        }
+    }
+    EXPECT_EQ(changed, 0);
 }
+
+INSTANTIATE_TEST_SUITE_P(AllEight, LosslessJpegOrientations, ::testing::Range(1, 9));
 
 TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
     ScratchDir dir;
