@@ -126,6 +126,18 @@ std::string RefusalOf(const jpeg_decompress_struct& cinfo, size_t fileSize) {
     return {};
 }
 
+// A decoder takes a step of 0 (it multiplies by it); the forward transform
+// divides by every step of the tables it encodes with.
+bool QuantisersUsable(const jpeg_decompress_struct& cinfo) {
+    for (int ci = 0; ci < cinfo.num_components; ++ci) {
+        const JQUANT_TBL* table = cinfo.comp_info[ci].quant_table;
+        if (table == nullptr) return false;
+        for (int k = 0; k < DCTSIZE2; ++k)
+            if (table->quantval[k] == 0) return false;
+    }
+    return true;
+}
+
 int32_t OrientationOf(const jpeg_decompress_struct& cinfo) {
     for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
         if (m->marker != JPEG_APP0 + 1 || m->data_length <= sizeof kExifSignature ||
@@ -338,6 +350,10 @@ bool Run(Rewrite& r, const std::vector<uint8_t>& file, const std::vector<StoredB
     r.coefs = jpeg_read_coefficients(&r.src);
     if (r.trap.warned) {
         r.refusal = std::string("the JPEG data is damaged: ") + r.trap.warning;
+        return false;
+    }
+    if (!QuantisersUsable(r.src)) {
+        r.refusal = "the picture has a quantisation table with a zero step";
         return false;
     }
     const int32_t width = static_cast<int32_t>(r.src.image_width);

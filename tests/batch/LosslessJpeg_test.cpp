@@ -325,4 +325,17 @@ TEST(LosslessJpeg, RefusesBrokenDataWithoutWritingAnything) {
     }
 }
 
+TEST(LosslessJpeg, RefusesAZeroQuantisationStepThatDecodesButCannotEncode) {
+    std::vector<uint8_t> file = batchtest::FileBytes(FixturePath("jpeg-blocks/q75-422.jpg"));
+    const uint8_t dqt[2] = {0xFF, 0xDB};
+    const auto table = std::search(file.begin(), file.end(), std::begin(dqt), std::end(dqt));
+    ASSERT_NE(table, file.end());
+    table[5] = 0;  // after the length and the precision-and-slot byte: the DC step
+    std::vector<uint8_t> output;
+    std::string reason;
+    const StoredAreaPainter paint = [](CRasterImage&, int32_t, int32_t, std::string&) { return true; };
+    EXPECT_FALSE(RewriteJpegBlocks(file, {{60, 30, 10, 10}}, paint, output, reason));
+    EXPECT_EQ(reason, "the picture has a quantisation table with a zero step");
+}
+
 }  // namespace
