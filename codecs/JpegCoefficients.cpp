@@ -58,6 +58,10 @@ struct Rewrite {
     jvirt_barray_ptr* coefs = nullptr;
     CRasterImage area;
     std::string refusal;
+    // Every warning of the source's decoder, not only those that lose pixels:
+    // the source's Huffman tables are reused only for data read cleanly.
+    int warnings = 0;
+    void (*keepWarning)(j_common_ptr, int) = nullptr;
     std::vector<McuArea> areas;
 
     Rewrite() = default;
@@ -93,9 +97,22 @@ struct Rewrite {
 
 enum : int { kSrc, kSub, kView, kPainted, kReread, kDst };
 
+void CountWarnings(j_common_ptr cinfo, int level) {
+    auto* r = static_cast<Rewrite*>(cinfo->client_data);
+    if (level == -1 && cinfo == r->Common(kSrc)) ++r->warnings;
+    r->keepWarning(cinfo, level);
+}
+
+void InstallTrap(Rewrite& r) {
+    InstallJpegErrorTrap(r.trap);
+    r.keepWarning = r.trap.manager.emit_message;
+    r.trap.manager.emit_message = CountWarnings;
+}
+
 void CreateDecompress(Rewrite& r, jpeg_decompress_struct& cinfo, int slot) {
     cinfo.err = &r.trap.manager;
     jpeg_create_decompress(&cinfo);
+    cinfo.client_data = &r;
     r.made[slot] = true;
     cinfo.mem->max_memory_to_use = kMemoryLimit;
 }
@@ -104,6 +121,7 @@ void CreateCompress(Rewrite& r, jpeg_compress_struct& cinfo, int slot, unsigned 
                     unsigned long& size) {
     cinfo.err = &r.trap.manager;
     jpeg_create_compress(&cinfo);
+    cinfo.client_data = &r;
     r.made[slot] = true;
     cinfo.mem->max_memory_to_use = kMemoryLimit;
     std::free(bytes);
@@ -291,14 +309,142 @@ void EncodeArea(Rewrite& r, const McuArea& inner, const McuArea& outer) {
     r.Destroy(kReread);
 }
 
+// The order in which a block's coefficients are coded.
+constexpr int kZigzag[DCTSIZE2] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 25, 18, 11, 4,  5,
+                                   12, 19, 26, 33, 40, 48, 41, 34, 27, 20, 13, 6,  7,  14, 21, 28,
+                                   35, 42, 49, 56, 57, 50, 43, 36, 29, 22, 15, 23, 30, 37, 44, 51,
+                                   58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
+
+int BitLength(int value) {
+    int bits = 0;
+    for (unsigned v = static_cast<unsigned>(value < 0 ? -value : value); v != 0; v >>= 1) ++bits;
+    return bits;
+}
+
+// The symbols a Huffman table has a code for.
+struct HuffmanSymbols {
+    bool has[256] = {};
+    void Take(const JHUFF_TBL& table) {
+        int count = 0;
+        for (int length = 1; length <= 16; ++length) count += table.bits[length];
+        for (int i = 0; i < std::min(count, 256); ++i) has[table.huffval[i]] = true;
+    }
+};
+
+// Whether the AC symbols of a block all have codes.
+bool AcCodable(const JCOEF* block, const HuffmanSymbols& ac) {
+    int run = 0;
+    for (int k = 1; k < DCTSIZE2; ++k) {
+        const int value = block[kZigzag[k]];
+        if (value == 0) {
+            ++run;
+            continue;
+        }
+        for (; run > 15; run -= 16)
+            if (!ac.has[0xF0]) return false;
+        const int bits = BitLength(value);
+        if (bits > 10 || !ac.has[(run << 4) + bits]) return false;
+        run = 0;
+    }
+    return run == 0 || ac.has[0];
+}
+
+// Whether the source's own Huffman tables can code the rewritten picture:
+// one interleaved baseline scan read without a warning, codes for the AC
+// symbols of every rewritten block, and for the DC differences of every
+// block, since a changed block changes its successor's difference too.
+// Unchanged blocks then cost exactly the bits they cost in the source.
+bool SourceTablesCodeAll(Rewrite& r) {
+    jpeg_decompress_struct& s = r.src;
+    if (s.progressive_mode || s.comps_in_scan != s.num_components || r.warnings > 0) return false;
+    // Plain arrays: nothing here may need a destructor if libjpeg jumps out.
+    HuffmanSymbols dc[MAX_COMPONENTS], ac[MAX_COMPONENTS];
+    for (int ci = 0; ci < s.num_components; ++ci) {
+        const JHUFF_TBL* dcTable = s.dc_huff_tbl_ptrs[s.comp_info[ci].dc_tbl_no];
+        const JHUFF_TBL* acTable = s.ac_huff_tbl_ptrs[s.comp_info[ci].ac_tbl_no];
+        if (dcTable == nullptr || acTable == nullptr) return false;
+        dc[ci].Take(*dcTable);
+        ac[ci].Take(*acTable);
+        // The padding blocks of edge MCUs: the DC of the block before, no AC.
+        if (!dc[ci].has[0] || !ac[ci].has[0]) return false;
+    }
+    const int32_t mcuW = s.max_h_samp_factor * DCTSIZE, mcuH = s.max_v_samp_factor * DCTSIZE;
+    for (const McuArea& a : r.areas) {
+        for (int ci = 0; ci < s.num_components; ++ci) {
+            const jpeg_component_info& c = s.comp_info[ci];
+            const JDIMENSION bx0 = static_cast<JDIMENSION>(a.x0 / mcuW * c.h_samp_factor);
+            const JDIMENSION by0 = static_cast<JDIMENSION>(a.y0 / mcuH * c.v_samp_factor);
+            const JDIMENSION bx1 =
+                std::min<JDIMENSION>(DivRoundUp(int64_t{a.x1} * c.h_samp_factor, mcuW), c.width_in_blocks);
+            const JDIMENSION by1 =
+                std::min<JDIMENSION>(DivRoundUp(int64_t{a.y1} * c.v_samp_factor, mcuH), c.height_in_blocks);
+            for (JDIMENSION by = by0; by < by1; ++by) {
+                JBLOCKARRAY row = s.mem->access_virt_barray(r.Common(kSrc), r.coefs[ci], by, 1, FALSE);
+                for (JDIMENSION bx = bx0; bx < bx1; ++bx)
+                    if (!AcCodable(row[0][bx], ac[ci])) return false;
+            }
+        }
+    }
+    const int32_t mcusWide = DivRoundUp(s.image_width, mcuW), mcusHigh = DivRoundUp(s.image_height, mcuH);
+    int predicted[MAX_COMPONENTS] = {};
+    int64_t mcu = 0;
+    for (int32_t my = 0; my < mcusHigh; ++my) {
+        JBLOCKARRAY rows[MAX_COMPONENTS] = {};
+        for (int ci = 0; ci < s.num_components; ++ci) {
+            const JDIMENSION v = static_cast<JDIMENSION>(s.comp_info[ci].v_samp_factor);
+            rows[ci] = s.mem->access_virt_barray(r.Common(kSrc), r.coefs[ci], static_cast<JDIMENSION>(my) * v,
+                                                 v, FALSE);
+        }
+        for (int32_t mx = 0; mx < mcusWide; ++mx, ++mcu) {
+            if (s.restart_interval != 0 && mcu % s.restart_interval == 0)
+                std::fill(std::begin(predicted), std::end(predicted), 0);
+            for (int ci = 0; ci < s.num_components; ++ci) {
+                const jpeg_component_info& c = s.comp_info[ci];
+                for (int y = 0; y < c.v_samp_factor; ++y) {
+                    for (int x = 0; x < c.h_samp_factor; ++x) {
+                        const JDIMENSION bx = static_cast<JDIMENSION>(mx * c.h_samp_factor + x);
+                        const JDIMENSION by = static_cast<JDIMENSION>(my * c.v_samp_factor + y);
+                        if (bx >= c.width_in_blocks || by >= c.height_in_blocks) continue;
+                        const int value = rows[ci][y][bx][0];
+                        const int bits = BitLength(value - predicted[ci]);
+                        if (bits > 11 || !dc[ci].has[bits]) return false;
+                        predicted[ci] = value;
+                    }
+                }
+            }
+        }
+    }
+    return true;
+}
+
 // Writes the source's coefficients with its tables, mode, restart interval
-// and markers, and Huffman tables made for this picture.
-void WriteAll(Rewrite& r) {
+// and markers. Huffman tables: the source's own where they code every
+// symbol, so untouched blocks keep their exact bits; else tables made for
+// this picture.
+void WriteAll(Rewrite& r, bool sourceTables) {
     jpeg_decompress_struct& s = r.src;
     CreateCompress(r, r.dst, kDst, r.outBytes, r.outSize);
     jpeg_copy_critical_parameters(&s, &r.dst);
-    r.dst.optimize_coding = TRUE;
-    if (s.progressive_mode) jpeg_simple_progression(&r.dst);
+    if (sourceTables) {
+        r.dst.optimize_coding = FALSE;
+        for (int ci = 0; ci < s.num_components; ++ci) {
+            r.dst.comp_info[ci].dc_tbl_no = s.comp_info[ci].dc_tbl_no;
+            r.dst.comp_info[ci].ac_tbl_no = s.comp_info[ci].ac_tbl_no;
+        }
+        for (int i = 0; i < NUM_HUFF_TBLS; ++i) {
+            JHUFF_TBL* const* from[2] = {&s.dc_huff_tbl_ptrs[i], &s.ac_huff_tbl_ptrs[i]};
+            JHUFF_TBL** to[2] = {&r.dst.dc_huff_tbl_ptrs[i], &r.dst.ac_huff_tbl_ptrs[i]};
+            for (int k = 0; k < 2; ++k) {
+                if (*from[k] == nullptr) continue;
+                if (*to[k] == nullptr) *to[k] = jpeg_alloc_huff_table(r.Common(kDst));
+                **to[k] = **from[k];
+                (*to[k])->sent_table = FALSE;
+            }
+        }
+    } else {
+        r.dst.optimize_coding = TRUE;
+        if (s.progressive_mode) jpeg_simple_progression(&r.dst);
+    }
     r.dst.restart_interval = s.restart_interval;
     jpeg_write_coefficients(&r.dst, r.coefs);
     for (jpeg_saved_marker_ptr m = s.marker_list; m != nullptr; m = m->next) {
@@ -375,7 +521,7 @@ bool Run(Rewrite& r, const std::vector<uint8_t>& file, const std::vector<StoredB
         if (!paint(r.area, outer.x0, outer.y0, r.refusal)) return false;
         EncodeArea(r, inner, outer);
     }
-    WriteAll(r);
+    WriteAll(r, SourceTablesCodeAll(r));
     return true;
 }
 
@@ -384,7 +530,7 @@ bool Run(Rewrite& r, const std::vector<uint8_t>& file, const std::vector<StoredB
 JpegLayout ReadJpegLayout(const std::vector<uint8_t>& file) {
     JpegLayout layout;
     Rewrite r;
-    InstallJpegErrorTrap(r.trap);
+    InstallTrap(r);
     if (!ReadLayout(r, file, layout)) layout.refusal = std::string("not a JPEG: ") + r.trap.error;
     return layout;
 }
@@ -392,7 +538,7 @@ JpegLayout ReadJpegLayout(const std::vector<uint8_t>& file) {
 bool RewriteJpegBlocks(const std::vector<uint8_t>& file, const std::vector<StoredBox>& boxes,
                        const StoredAreaPainter& paint, std::vector<uint8_t>& output, std::string& reason) {
     auto r = std::make_unique<Rewrite>();
-    InstallJpegErrorTrap(r->trap);
+    InstallTrap(*r);
     if (!Run(*r, file, boxes, paint)) {
         reason = !r->refusal.empty()     ? r->refusal
                  : r->trap.error[0] != 0 ? std::string(r->trap.error)
