@@ -27,13 +27,15 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/photos" "$work/out"
 
-# Camera-like files: grainy photograph content, 4:2:0, optimised tables.
+# Camera-like files: grainy photograph content, 4:2:0, the standard Huffman
+# tables cameras write (OPTIMIZED=1: tables made per picture, as cjpeg
+# -optimize writes them).
 sizes=(3464x2309 4000x2500 4032x3024 3840x2560 3600x2400 4240x2832)
 echo "Making $files photographs in $work/photos ..."
 for ((i = 0; i < files; i++)); do
   size=${sizes[i % ${#sizes[@]}]}
   convert -size 480x320 -seed $((i + 1)) plasma:fractal -blur 0x2 -resize "${size}!" \
-    -attenuate 0.35 +noise Gaussian ppm:- | cjpeg -quality 92 -optimize >"$work/photos/photo$i.jpg"
+    -attenuate 0.35 +noise Gaussian ppm:- | cjpeg -quality 92 ${OPTIMIZED:+-optimize} >"$work/photos/photo$i.jpg"
 done
 convert -size 600x200 xc:none -fill '#10306090' -draw 'roundrectangle 0,0 599,199 40,40' \
   -fill white -font DejaVu-Sans-Bold -pointsize 100 -gravity center -annotate +0+0 'Stampora' \
