@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "batch/BatchProgress.h"
+#include "batch/LosslessJpeg.h"
 #include "batch/ParallelFiles.h"
 #include "batch/SameDirectory.h"
 #include "batch/SourceQuality.h"
@@ -141,6 +142,13 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     // that follow, by every worker.
     CFittedTextMark fittedText(textMark, textFit);
     CFittedImageMark fittedImage(imageMark, imageFit);
+    // The block rewrite stamps the marks as given: sizes that follow the
+    // picture, other margins, tiles and self-filling text take the normal path.
+    const auto asGiven = [](const MarkFit& fit) {
+        return !fit.SizeFollowsPicture() && !fit.layout.tile && !fit.layout.margin.percent &&
+               fit.layout.margin.value == kPlacementMargin;
+    };
+    const bool marksAsGiven = asGiven(textFit) && asGiven(imageFit) && !fittedText.FillsIn();
 
     std::mutex reporting;
     std::vector<BatchFileResult> results(fileList.size());
@@ -167,13 +175,21 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                 const int32_t fileQuality = !qualityFromSource ? quality
                                             : estimated > 0    ? estimated
                                                                : kQualityWithoutSource;
-                // The running number follows the list, whatever order the
-                // workers take the files in.
-                result = WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText, int64_t{index} + 1,
-                                       fileQuality);
+                const bool keepBlocks = losslessJpeg && marksAsGiven;
+                if (keepBlocks) {
+                    result = WatermarkJpegBlocks(work, sourcePath, outputPath, imageMark, textMark, fileQuality);
+                } else {
+                    // The running number follows the list, whatever order the
+                    // workers take the files in.
+                    result = WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
+                                           int64_t{index} + 1, fileQuality);
+                    if (losslessJpeg) result.keptBlocksRefusal = "the marks are fitted to each picture";
+                }
                 result.sourceQuality = estimated;
+                // The block rewrite keeps the source's markers itself.
+                const bool blocksKept = keepBlocks && result.keptBlocksRefusal.empty();
                 const std::string lost =
-                    result.outcome == BatchFileOutcome::Written
+                    result.outcome == BatchFileOutcome::Written && !blocksKept
                         ? KeepMetadata(sourcePath, outputPath, result.width, result.height, metadata)
                         : std::string();
                 if (!lost.empty()) {

@@ -70,4 +70,7 @@ public:
     bool qualityFromSource = false;
     // What of each source's metadata its copy keeps.
     MetadataKept metadata = MetadataKept::None;
+    // A JPEG saved as JPEG keeps its blocks outside the marks
+    // (WatermarkJpegBlocks) instead of being decoded and encoded whole.
+    bool losslessJpeg = false;
 };

@@ -50,6 +50,9 @@ struct BatchFileResult {
     // The quality estimated from the source JPEG's tables, when asked for
     // (0: none).
     int32_t sourceQuality = 0;
+    // Set when the JPEG's blocks were to be kept (WatermarkJpegBlocks) but the
+    // file went through the decode-and-encode path instead: why.
+    std::string keptBlocksRefusal;
 
     // Written whole, with every active mark, or kept from an earlier run.
     bool Complete() const {

@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkgconf
   googletest libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg62-turbo-dev libpng-dev libgif-dev libtiff-dev libexiv2-dev
+  libjpeg62-turbo-dev libjpeg-turbo-progs libpng-dev libgif-dev libtiff-dev libexiv2-dev
   libfontconfig-dev libharfbuzz-dev libfreetype-dev fonts-dejavu-core fonts-droid-fallback
   clang libclang-rt-14-dev
   qt6-base-dev xvfb xauth

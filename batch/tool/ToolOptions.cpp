@@ -325,6 +325,8 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
             remember(Group::Output, argument, "on");
         } else if (const auto flag = flags.find(argument); flag != flags.end()) {
             *flag->second = true;
+        } else if (argument == "--lossless-jpeg") {
+            options.losslessJpeg = true;
         } else if (argument == "--shadow") {
             text.shadow = true;
             textOnlyOption = argument;

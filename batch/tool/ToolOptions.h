@@ -58,6 +58,7 @@ struct ToolOptions {
     int32_t quality = -1;
     bool qualityFromSource = false;  // --quality source
     bool inPlace = false;
+    bool losslessJpeg = false;  // keep a JPEG's blocks outside the marks
     bool help = false;
     // Margin and tiling of both marks.
     MarkLayout layout;

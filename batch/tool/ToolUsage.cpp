@@ -29,6 +29,11 @@ Pictures:
                           are the same for any N
   --in-place              allow OUTPUT_DIR to be SOURCE_DIR, replacing every
                           original by its watermarked version
+  --lossless-jpeg         a JPEG saved as JPEG keeps every 8x8 block outside
+                          the marks bit for bit, with its own quality,
+                          sampling and metadata (--quality does not apply);
+                          CMYK, arithmetic-coded or damaged JPEGs and marks
+                          over most of a picture are re-encoded as usual
 
 Big folders and many machines:
   --recursive             walk the subfolders of SOURCE_DIR too and make the

@@ -111,6 +111,7 @@ int main(int argc, char** argv) {
         if (!ReadNameList(*options->filesFrom, options->nullSeparated, names, error)) return Refuse(error);
         job.selection.givenNames = std::move(names);
     }
+    job.losslessJpeg = options->losslessJpeg;
     if (options->textMark && !SetUpTextMark(*options->textMark, job.textMark, error)) return Refuse(error);
     if (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, error))
         return Refuse(error);

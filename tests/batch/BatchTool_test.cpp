@@ -564,3 +564,23 @@ TEST_F(MarkFittingToolTest, WorkersShareFittedLayersAndNumberInListOrder) {
         EXPECT_EQ(FileBytes(dir.Path() / "one" / name), FileBytes(dir.Path() / "four" / name)) << name;
     }
 }
+
+TEST_F(BatchToolTest, LosslessJpegKeepsThePictureAwayFromTheMark) {
+    fs::copy_file(FixturePath("jpeg-blocks/q92-444.jpg"), source() / "photo.jpg");
+    ASSERT_TRUE(SolidPicture(20, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
+    ASSERT_EQ(Run({"--lossless-jpeg", "--image", dir.File("logo.bmp"), source().string(), output().string()})
+                  .status,
+              0);
+    const CRasterImage original = Load(source() / "photo.jpg");
+    const CRasterImage result = Load(output() / "photo.jpg");
+    // Far from the mark every block is the source's, so the pixels are too;
+    // a re-encode at another quality would change them.
+    int32_t changed = 0;
+    for (int32_t y = 0; y < 48; ++y) {
+        for (int32_t x = 0; x < 64; ++x) changed += Bgr(result, x, y) != Bgr(original, x, y);
+    }
+    EXPECT_EQ(changed, 0);
+    const uint8_t* mark = result.PixelAt(121, 78);  // the logo's middle
+    EXPECT_GT(mark[2], 230);
+    EXPECT_LT(mark[1], 25);
+}

@@ -1,0 +1,17 @@
+#pragma once
+// Watermarking a JPEG without re-encoding it: only the MCUs under the marks
+// are decoded, stamped and encoded again with the picture's own tables;
+// every other block is copied as it is stored.
+#include <string>
+
+#include "batch/WatermarkFile.h"
+
+// Stamps the marks on a JPEG source saved as JPEG the way WatermarkFile
+// places and blends them (on the upright picture, with the margin test), but
+// changes only the blocks under them. When that cannot be done exactly (not
+// JPEG to JPEG, CMYK or YCCK, arithmetic coding, damaged data, marks over
+// most of the picture, a mark that cannot be stamped) the file goes through
+// WatermarkFile instead and the result's keptBlocksRefusal says why.
+BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
+                                    const std::string& outputPath, const ImageWatermark& imageMark,
+                                    const TextWatermark& textMark, int quality);

@@ -1,0 +1,345 @@
+// The JPEG block rewrite against files cjpeg wrote: blocks outside the marks'
+// MCUs must come back bit for bit, and the pixels under the marks must match
+// the decode-stamp-encode path within JPEG's own round-trip error.
+// clang-format off
+#include <cstdio>
+#include <jpeglib.h>
+// clang-format on
+
+#include "batch/LosslessJpeg.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <vector>
+
+#include "batch/BatchTestSupport.h"
+#include "codecs/JpegCoefficients.h"
+#include "codecs/PictureFiles.h"
+#include "support/TestPaths.h"
+#include "watermark/StampOnto.h"
+
+namespace {
+
+// Every block of every component, as stored.
+struct StoredBlocks {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t mcuWidth = 0;
+    int32_t mcuHeight = 0;
+    bool progressive = false;
+    unsigned restartInterval = 0;
+    struct Component {
+        int32_t h = 0, v = 0, blocksWide = 0, blocksHigh = 0;
+        std::vector<JCOEF> coefficients;  // DCTSIZE2 per block, row by row
+        const JCOEF* At(int32_t bx, int32_t by) const {
+            return coefficients.data() + (size_t(by) * blocksWide + bx) * DCTSIZE2;
+        }
+    };
+    std::vector<Component> components;
+    std::vector<std::vector<UINT16>> quantTables;
+};
+
+StoredBlocks ReadBlocks(const std::string& path) {
+    const std::vector<uint8_t> bytes = batchtest::FileBytes(path);
+    jpeg_decompress_struct cinfo{};
+    jpeg_error_mgr err{};
+    cinfo.err = jpeg_std_error(&err);
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, bytes.data(), static_cast<unsigned long>(bytes.size()));
+    jpeg_read_header(&cinfo, TRUE);
+    jvirt_barray_ptr* arrays = jpeg_read_coefficients(&cinfo);
+    StoredBlocks s;
+    s.width = static_cast<int32_t>(cinfo.image_width);
+    s.height = static_cast<int32_t>(cinfo.image_height);
+    s.mcuWidth = cinfo.max_h_samp_factor * DCTSIZE;
+    s.mcuHeight = cinfo.max_v_samp_factor * DCTSIZE;
+    s.progressive = cinfo.progressive_mode;
+    s.restartInterval = cinfo.restart_interval;
+    for (int ci = 0; ci < cinfo.num_components; ++ci) {
+        const jpeg_component_info& c = cinfo.comp_info[ci];
+        StoredBlocks::Component component{c.h_samp_factor,
+                                          c.v_samp_factor,
+                                          static_cast<int32_t>(c.width_in_blocks),
+                                          static_cast<int32_t>(c.height_in_blocks),
+                                          {}};
+        for (JDIMENSION row = 0; row < c.height_in_blocks; ++row) {
+            JBLOCKARRAY line = cinfo.mem->access_virt_barray(reinterpret_cast<j_common_ptr>(&cinfo),
+                                                             arrays[ci], row, 1, FALSE);
+            component.coefficients.insert(component.coefficients.end(), line[0][0],
+                                          line[0][0] + size_t{DCTSIZE2} * c.width_in_blocks);
+        }
+        s.components.push_back(std::move(component));
+        s.quantTables.emplace_back(c.quant_table->quantval, c.quant_table->quantval + DCTSIZE2);
+    }
+    jpeg_destroy_decompress(&cinfo);
+    return s;
+}
+
+// A 24 x 14 logo of varying colour at 80 % alpha, anchored at `alignment`.
+ImageWatermark Logo(int32_t alignment) {
+    ImageWatermark mark;
+    mark.layer.Create(24, 14, 32);
+    for (int32_t y = 0; y < 14; ++y) {
+        for (int32_t x = 0; x < 24; ++x) {
+            uint8_t* p = mark.layer.PixelAt(x, y);
+            p[0] = static_cast<uint8_t>(x * 10);
+            p[1] = static_cast<uint8_t>(255 - y * 15);
+            p[2] = 40;
+            p[3] = 204;
+        }
+    }
+    mark.base.enabled = true;
+    mark.base.opacity = 90;
+    mark.base.alignment = alignment;
+    mark.base.markWidth = mark.base.width = 24;
+    mark.base.markHeight = mark.base.height = 14;
+    return mark;
+}
+
+// A stored-pixel rectangle widened to whole MCUs.
+struct McuRect {
+    int32_t x0, y0, x1, y1;
+    bool HoldsBlock(int32_t bx, int32_t by, const StoredBlocks& s, const StoredBlocks::Component& c) const {
+        const int32_t px = bx * DCTSIZE * s.mcuWidth / (c.h * DCTSIZE),
+                      py = by * DCTSIZE * s.mcuHeight / (c.v * DCTSIZE);
+        return px >= x0 && px < x1 && py >= y0 && py < y1;
+    }
+};
+
+McuRect McusUnder(const StoredBlocks& s, int32_t x, int32_t y, int32_t w, int32_t h) {
+    return {x / s.mcuWidth * s.mcuWidth, y / s.mcuHeight * s.mcuHeight,
+            (x + w + s.mcuWidth - 1) / s.mcuWidth * s.mcuWidth,
+            (y + h + s.mcuHeight - 1) / s.mcuHeight * s.mcuHeight};
+}
+
+// Counts the blocks that differ, inside and outside the given MCUs.
+void CountChanged(const StoredBlocks& a, const StoredBlocks& b, const std::vector<McuRect>& marked,
+                  int& inside, int& outside) {
+    inside = outside = 0;
+    for (size_t ci = 0; ci < a.components.size(); ++ci) {
+        const auto& ca = a.components[ci];
+        const auto& cb = b.components[ci];
+        for (int32_t by = 0; by < ca.blocksHigh; ++by) {
+            for (int32_t bx = 0; bx < ca.blocksWide; ++bx) {
+                const bool same = std::equal(ca.At(bx, by), ca.At(bx, by) + DCTSIZE2, cb.At(bx, by));
+                const bool under = std::any_of(marked.begin(), marked.end(),
+                                               [&](const McuRect& m) { return m.HoldsBlock(bx, by, a, ca); });
+                if (!same) ++(under ? inside : outside);
+            }
+        }
+    }
+}
+
+// The largest and the mean difference of any channel over a rectangle.
+void Difference(const CRasterImage& a, const CRasterImage& b, int32_t x0, int32_t y0, int32_t w, int32_t h,
+                int& largest, double& mean) {
+    largest = 0;
+    int64_t sum = 0;
+    for (int32_t y = y0; y < y0 + h; ++y) {
+        for (int32_t x = x0; x < x0 + w; ++x) {
+            for (int k = 0; k < 3; ++k) {
+                const int d = std::abs(a.PixelAt(x, y)[k] - b.PixelAt(x, y)[k]);
+                largest = std::max(largest, d);
+                sum += d;
+            }
+        }
+    }
+    mean = static_cast<double>(sum) / (3.0 * w * h);
+}
+
+// The decoded pixels under a mark are as close to the in-memory stamped
+// picture as the normal path's own encode brings them, give or take the
+// source's coarser tables (quality 50 against the writer's 80).
+void ExpectWithinNormalPathError(const CRasterImage& ours, const CRasterImage& theirs,
+                                 const CRasterImage& reference, const WatermarkBase& placed) {
+    int oursLargest = 0, theirsLargest = 0;
+    double oursMean = 0, theirsMean = 0;
+    Difference(ours, reference, placed.LayerX(), placed.LayerY(), 24, 14, oursLargest, oursMean);
+    Difference(theirs, reference, placed.LayerX(), placed.LayerY(), 24, 14, theirsLargest, theirsMean);
+    EXPECT_LE(oursMean, std::max(theirsMean * 2.0, 3.0)) << theirsMean;
+    EXPECT_LE(oursLargest, std::max(theirsLargest * 2, 24)) << theirsLargest;
+}
+
+// A logo at the bottom right and a second one, in the text mark's place, at
+// the top left: two separate areas are rewritten. Runs both paths on
+// `source` and keeps what the tests compare.
+struct TwoMarksRun {
+    ImageWatermark logo = Logo(RightBottom);
+    TextWatermark corner;
+    BatchFileResult lossless;
+    CRasterImage ours, theirs;  // the two paths' files, decoded upright
+    CRasterImage reference;     // the source decoded and stamped in memory
+    WatermarkBase placed[2];
+
+    TwoMarksRun(const std::string& source, const ScratchDir& dir) {
+        const ImageWatermark second = Logo(LeftTop);
+        corner.base = second.base;
+        static_cast<CRasterImage&>(corner.layer) = second.layer;
+        CRasterImage work;
+        lossless = WatermarkJpegBlocks(work, source, dir.File("lossless.jpg"), logo, corner, -1);
+        EXPECT_TRUE(WatermarkFile(work, source, dir.File("normal.jpg"), logo, corner, -1).Complete());
+        EXPECT_TRUE(ours.Load(dir.File("lossless.jpg")));
+        EXPECT_TRUE(theirs.Load(dir.File("normal.jpg")));
+        EXPECT_TRUE(reference.Load(source));
+        reference.PromoteDepth(32);
+        const WatermarkBase* bases[2] = {&logo.base, &corner.base};
+        const CRasterImage* layers[2] = {&logo.layer, &corner.layer};
+        for (int i = 0; i < 2; ++i) {
+            placed[i] = *bases[i];
+            placed[i].PlaceByAlignment(reference.Width(), reference.Height());
+            EXPECT_EQ(StampMark(reference, placed[i], *layers[i], true), MarkStamp::Stamped);
+        }
+    }
+    void ExpectCloseToTheNormalPath() const {
+        for (const WatermarkBase& p : placed) ExpectWithinNormalPathError(ours, theirs, reference, p);
+    }
+};
+
+class LosslessJpegFiles : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(LosslessJpegFiles, KeepsEveryBlockOutsideTheMarksAndMatchesTheNormalPathUnderThem) {
+    ScratchDir dir;
+    const std::string source = FixturePath(std::string("jpeg-blocks/") + GetParam());
+    const TwoMarksRun run(source, dir);
+    ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.reason;
+    ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+    run.ExpectCloseToTheNormalPath();
+
+    const StoredBlocks before = ReadBlocks(source);
+    const StoredBlocks after = ReadBlocks(dir.File("lossless.jpg"));
+    EXPECT_EQ(after.quantTables, before.quantTables);
+    EXPECT_EQ(after.progressive, before.progressive);
+    EXPECT_EQ(after.restartInterval, before.restartInterval);
+    std::vector<McuRect> marked;
+    for (const WatermarkBase& p : run.placed)
+        marked.push_back(McusUnder(before, p.LayerX(), p.LayerY(), 24, 14));
+    int inside = 0, outside = 0;
+    CountChanged(before, after, marked, inside, outside);
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(inside, 0);
+}
+
+TEST_P(LosslessJpegFiles, WithNoMarkOnItCopiesEveryBlockInAFileNoLarger) {
+    ScratchDir dir;
+    const std::string source = FixturePath(std::string("jpeg-blocks/") + GetParam());
+    CRasterImage work;
+    const BatchFileResult done =
+        WatermarkJpegBlocks(work, source, dir.File("copy.jpg"), ImageWatermark{}, TextWatermark{}, -1);
+    ASSERT_EQ(done.outcome, BatchFileOutcome::Written);
+    ASSERT_EQ(done.keptBlocksRefusal, "");
+    int inside = 0, outside = 0;
+    CountChanged(ReadBlocks(source), ReadBlocks(dir.File("copy.jpg")), {}, inside, outside);
+    EXPECT_EQ(outside, 0);
+    // A baseline picture keeps its own Huffman tables, so every block costs
+    // the bits it cost; a progressive one gets tables made for it.
+    if (ReadBlocks(source).progressive) {
+        EXPECT_LE(std::filesystem::file_size(dir.File("copy.jpg")),
+                  std::filesystem::file_size(source) * 102 / 100);
+    } else {
+        EXPECT_EQ(batchtest::FileBytes(dir.File("copy.jpg")), batchtest::FileBytes(source));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(CjpegFiles, LosslessJpegFiles,
+                         ::testing::Values("q92-444.jpg", "q75-422.jpg", "q50-420.jpg", "progressive-420.jpg",
+                                           "restart-420.jpg"));
+
+class LosslessJpegOrientations : public ::testing::TestWithParam<int> {};
+
+// The marks go where they appear on the upright picture; the blocks stay
+// as stored, under the kept orientation item and comment.
+TEST_P(LosslessJpegOrientations, StampsTheUprightPictureAndKeepsTheOrientationAndComment) {
+    ScratchDir dir;
+    const std::string source = FixturePath("jpeg-blocks/orientation-" + std::to_string(GetParam()) + ".jpg");
+    const TwoMarksRun run(source, dir);
+    ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.reason;
+    ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+    const std::vector<uint8_t> bytes = batchtest::FileBytes(dir.File("lossless.jpg"));
+    EXPECT_EQ(ReadJpegLayout(bytes).orientation, GetParam());
+    EXPECT_NE(std::search(bytes.begin(), bytes.end(), std::begin("kept"), std::end("kept") - 1), bytes.end());
+    ASSERT_EQ(run.ours.Width(), 141);
+    run.ExpectCloseToTheNormalPath();
+
+    // Two MCUs away from the marks every block is the source's, so every
+    // pixel decodes as the source's does.
+    CRasterImage original;
+    ASSERT_TRUE(original.Load(source));
+    int32_t changed = 0;
+    for (int32_t y = 0; y < original.Height(); ++y) {
+        for (int32_t x = 0; x < original.Width(); ++x) {
+            const bool near =
+                std::any_of(std::begin(run.placed), std::end(run.placed), [&](const WatermarkBase& p) {
+                    return x > p.LayerX() - 32 && x < p.LayerX() + 24 + 32 && y > p.LayerY() - 32 &&
+                           y < p.LayerY() + 14 + 32;
+                });
+            if (!near) changed += batchtest::Bgr(run.ours, x, y) != batchtest::Bgr(original, x, y);
+        }
+    }
+    EXPECT_EQ(changed, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllEight, LosslessJpegOrientations, ::testing::Range(1, 9));
+
+TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
+    ScratchDir dir;
+    const ImageWatermark logo = Logo(RightBottom);
+    CRasterImage work;
+    struct Case {
+        std::string source, output, why;
+    };
+    const std::vector<Case> cases{
+        {FixturePath("jpeg/cmyk.jpg"), "cmyk.jpg", "the picture is CMYK or YCCK"},
+        {FixturePath("jpeg-blocks/arithmetic.jpg"), "arith.jpg", "the picture uses arithmetic coding"},
+        {FixturePath("jpeg-blocks/q75-422.jpg"), "out.png", "the output is not a JPEG file"},
+        {FixturePath("png/grey.png"), "png.jpg", "the source is not a JPEG file"},
+    };
+    for (const Case& c : cases) {
+        if (!std::filesystem::exists(c.source)) continue;
+        const std::string out = dir.File(c.output);
+        const BatchFileResult result = WatermarkJpegBlocks(work, c.source, out, logo, TextWatermark{}, -1);
+        EXPECT_EQ(result.keptBlocksRefusal, c.why) << c.source;
+        EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << c.source << ": " << result.reason;
+    }
+
+    // A mark over nearly the whole picture.
+    ImageWatermark big;
+    big.layer.Create(130, 80, 32);
+    big.base = logo.base;
+    big.base.markWidth = big.base.width = 120;
+    big.base.markHeight = big.base.height = 70;
+    EXPECT_EQ(WatermarkJpegBlocks(work, FixturePath("jpeg-blocks/q75-422.jpg"), dir.File("big.jpg"), big,
+                                  TextWatermark{}, -1)
+                  .keptBlocksRefusal,
+              "the marks cover most of the picture");
+}
+
+TEST(LosslessJpeg, RefusesBrokenDataWithoutWritingAnything) {
+    const std::vector<uint8_t> good = batchtest::FileBytes(FixturePath("jpeg-blocks/q92-444.jpg"));
+    const StoredAreaPainter paint = [](CRasterImage&, int32_t, int32_t, std::string&) { return true; };
+    for (size_t cut : {size_t{2}, size_t{40}, good.size() / 2, good.size() - 2}) {
+        std::vector<uint8_t> broken(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
+        std::vector<uint8_t> output;
+        std::string reason;
+        EXPECT_FALSE(RewriteJpegBlocks(broken, {{60, 30, 10, 10}}, paint, output, reason)) << cut;
+        EXPECT_FALSE(reason.empty());
+        EXPECT_TRUE(output.empty());
+    }
+}
+
+TEST(LosslessJpeg, RefusesAZeroQuantisationStepThatDecodesButCannotEncode) {
+    std::vector<uint8_t> file = batchtest::FileBytes(FixturePath("jpeg-blocks/q75-422.jpg"));
+    const uint8_t dqt[2] = {0xFF, 0xDB};
+    const auto table = std::search(file.begin(), file.end(), std::begin(dqt), std::end(dqt));
+    ASSERT_NE(table, file.end());
+    table[5] = 0;  // after the length and the precision-and-slot byte: the DC step
+    std::vector<uint8_t> output;
+    std::string reason;
+    const StoredAreaPainter paint = [](CRasterImage&, int32_t, int32_t, std::string&) { return true; };
+    EXPECT_FALSE(RewriteJpegBlocks(file, {{60, 30, 10, 10}}, paint, output, reason));
+    EXPECT_EQ(reason, "the picture has a quantisation table with a zero step");
+}
+
+}  // namespace
