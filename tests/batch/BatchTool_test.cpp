@@ -584,3 +584,12 @@ TEST_F(BatchToolTest, LosslessJpegKeepsThePictureAwayFromTheMark) {
     EXPECT_GT(mark[2], 230);
     EXPECT_LT(mark[1], 25);
 }
+
+TEST_F(BatchToolTest, LosslessJpegSaysWhyAPictureWasReEncodedWhole) {
+    fs::copy_file(FixturePath("jpeg-blocks/q92-444.jpg"), source() / "photo.jpg");
+    ASSERT_TRUE(SolidPicture(20, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
+    const ToolRun run = Run({"--lossless-jpeg", "--verbose", "--image", dir.File("logo.bmp"), "--image-size", "10%",
+                             source().string(), output().string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("re-encoded whole: the marks are fitted to each picture"), std::string::npos) << run.out;
+}
