@@ -23,6 +23,7 @@
 #include "codecs/PictureFiles.h"
 #include "platform/MessageSink.h"
 #include "platform/PathJoin.h"
+#include "platform/Utf8Path.h"
 #include "platform/qt/Choosers.h"
 
 namespace {
@@ -46,14 +47,10 @@ constexpr PictureFilter kPictureFilters[] = {
     {"All Files", "*"},
 };
 
-std::filesystem::path PathOf(const std::string& utf8) {
-    return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
-}
-
 // True when both paths name one existing file.
 bool IsSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
-    return std::filesystem::equivalent(PathOf(a), PathOf(b), error) && !error;
+    return std::filesystem::equivalent(PathFromUtf8(a), PathFromUtf8(b), error) && !error;
 }
 
 }  // namespace

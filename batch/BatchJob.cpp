@@ -24,8 +24,7 @@ namespace {
 // The size of a file in bytes, 0 when it cannot be read.
 uintmax_t FileSizeOrZero(const std::string& utf8Path) {
     std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(
-        std::filesystem::path(std::u8string(utf8Path.begin(), utf8Path.end())), error);
+    const uintmax_t size = std::filesystem::file_size(PathFromUtf8(utf8Path), error);
     return error ? 0 : size;
 }
 

@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/Utf8Path.h"
+
 namespace fs = std::filesystem;
 
 std::string LowerCaseExtension(const std::string& name) {
@@ -32,7 +34,7 @@ bool PassesTypeFilter(const std::string& name, const std::string& filter) {
 bool ScanSourceDirectory(const std::string& directory, const std::string& filter,
                          std::vector<std::string>& names) {
     std::error_code error;
-    fs::directory_iterator entries(fs::path(std::u8string(directory.begin(), directory.end())), error);
+    fs::directory_iterator entries(PathFromUtf8(directory), error);
     if (error) return false;
     std::vector<std::string> found;
     for (; entries != fs::directory_iterator(); entries.increment(error)) {
@@ -41,8 +43,7 @@ bool ScanSourceDirectory(const std::string& directory, const std::string& filter
         std::error_code kindError;
         // Follows links, as a link to a picture is a picture to the user.
         if (!entries->is_regular_file(kindError)) continue;
-        const std::u8string utf8 = entries->path().filename().u8string();
-        std::string name(utf8.begin(), utf8.end());
+        std::string name = Utf8FromPath(entries->path().filename());
         if (PassesTypeFilter(name, filter)) found.push_back(std::move(name));
     }
     std::sort(found.begin(), found.end());

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/Utf8Path.h"
+
 #ifdef _WIN32
 #include <io.h>
 #include <windows.h>
@@ -20,10 +22,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-fs::path PathFromUtf8(const std::string& path) {
-    return fs::path(std::u8string(path.begin(), path.end()));
-}
 
 std::string ErrnoText(int code) {
     return std::strerror(code);
@@ -150,15 +148,12 @@ bool SafeFileWriter::Open() {
     if (file != nullptr || !tempPath.empty()) return Refuse("the file is already open");
     fs::path finalTarget;
     if (!FollowLinks(PathFromUtf8(target), finalTarget, error)) return Refuse(error);
-    const std::u8string finalUtf8 = finalTarget.u8string();
-    target.assign(finalUtf8.begin(), finalUtf8.end());
+    target = Utf8FromPath(finalTarget);
     const fs::path folder = finalTarget.parent_path();
-    const std::u8string name = finalTarget.filename().u8string();
+    const std::string name = Utf8FromPath(finalTarget.filename());
     if (name.empty()) return Refuse("no file name was given");
-    const std::u8string folderUtf8 = folder.u8string();
-    const std::string folderText = std::string(folderUtf8.begin(), folderUtf8.end());
-    const std::string base = (folder.empty() ? std::string() : folderText + "/") + "." +
-                             std::string(name.begin(), name.end()) + ".partial-";
+    const std::string folderText = Utf8FromPath(folder);
+    const std::string base = (folder.empty() ? std::string() : folderText + "/") + "." + name + ".partial-";
     tempBase = base;
 #ifdef _WIN32
     for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "codecs/ImageProperties.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -92,15 +93,6 @@ std::string ModificationDate(const std::filesystem::path& path) {
     return text;
 }
 
-std::filesystem::path PathOf(const std::string& utf8) {
-    return std::u8string(utf8.begin(), utf8.end());
-}
-
-std::string Utf8Of(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
-
 std::string Trimmed(const std::string& text) {
     const size_t first = text.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) return "";
@@ -147,10 +139,10 @@ std::string FillMarkText(std::string_view text, const MarkTextFacts& facts) {
 
 MarkTextFacts FactsForPicture(const std::string& path, int32_t width, int32_t height,
                               const CImageProperties& metadata, int64_t number) {
-    const std::filesystem::path file = PathOf(path);
+    const std::filesystem::path file = PathFromUtf8(path);
     MarkTextFacts facts;
-    facts.name = Utf8Of(file.stem());
-    const std::string extension = Utf8Of(file.extension());
+    facts.name = Utf8FromPath(file.stem());
+    const std::string extension = Utf8FromPath(file.extension());
     facts.ext = extension.empty() ? extension : extension.substr(1);
     facts.width = width;
     facts.height = height;

@@ -16,6 +16,7 @@
 #include "batch/tool/ToolOptions.h"
 #include "batch/tool/ToolUsage.h"
 #include "platform/OutputDirectorySetting.h"
+#include "platform/Utf8Path.h"
 
 namespace {
 
@@ -32,10 +33,6 @@ int UsageError(const std::string& message) {
 int Refuse(const std::string& message) {
     std::fprintf(stderr, "stampora-batch: %s\n", message.c_str());
     return kExitUsage;
-}
-
-std::filesystem::path PathFromUtf8(const std::string& path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
 }
 
 // The source directory is checked before anything is made, so a mistyped
