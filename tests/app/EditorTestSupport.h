@@ -12,46 +12,10 @@
 #include <vector>
 
 #include "app/CanvasView.h"
+#include "app/QueuedChoosers.h"
 #include "codecs/PictureFiles.h"
 #include "image/ImageTestPixels.h"
-#include "platform/qt/Choosers.h"
 #include "support/TestPaths.h"
-
-class FakeChoosers : public CChoosers {
-public:
-    std::optional<QString> ChooseOpenFile(QWidget*, const QString&, const QString&,
-                                          const QString& filters) override {
-        lastFilters = filters;
-        ++openCalls;
-        return openAnswer;
-    }
-    std::optional<QString> ChooseSaveFile(QWidget*, const QString&, const QString&,
-                                          const QString& filters) override {
-        lastFilters = filters;
-        ++saveCalls;
-        return saveAnswer;
-    }
-    std::optional<QString> ChooseFolder(QWidget*, const QString& title, const QString& start, bool) override {
-        lastFolderTitle = title;
-        lastFolderStart = start;
-        return folderAnswer;
-    }
-    std::optional<QColor> ChooseColour(QWidget*, const QColor&) override { return std::nullopt; }
-    bool ChoosePrinter(QWidget*) override {
-        ++printerCalls;
-        return true;
-    }
-
-    std::optional<QString> openAnswer;
-    std::optional<QString> saveAnswer;
-    std::optional<QString> folderAnswer;
-    QString lastFilters;
-    QString lastFolderTitle;
-    QString lastFolderStart;
-    int openCalls = 0;
-    int saveCalls = 0;
-    int printerCalls = 0;
-};
 
 // Makes a scratch folder the working directory for the test's lifetime.
 class ScopedWorkingDirectory {

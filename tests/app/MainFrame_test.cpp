@@ -41,7 +41,7 @@ protected:
     ScratchDir dir;
     ScopedWorkingDirectory cwd{dir.Path()};
     ScopedDocumentsFolder documents{dir.File("Documents")};
-    FakeChoosers choosers;
+    QueuedChoosers choosers;
     ScopedChoosers installChoosers{choosers};
     RecordingMessageSink messages;
     ScopedMessageSink sink{messages};
@@ -136,7 +136,7 @@ TEST_F(FrameTest, EditKeysAreAcceptedAndIgnoredAndPrintShowsOnlyTheDialog) {
     EXPECT_TRUE(messages.messages.empty());
     EXPECT_EQ(frame.Action(CommandId::kPrint)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
     frame.Action(CommandId::kPrint)->trigger();
-    EXPECT_EQ(choosers.printerCalls, 1);
+    EXPECT_EQ(choosers.printerRequests, 1);
 }
 
 TEST_F(FrameTest, FrameHasNoMaximiseButtonAndKeepsItsSizeOnceShown) {
@@ -201,10 +201,11 @@ TEST_F(FrameTest, OutputDirectoryDialogStoresOnOkAndForgetsOnCancel) {
         auto* box = dialog.findChild<QLineEdit*>("id1022");
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->text(), QStringLiteral("/in/use"));
-        choosers.folderAnswer = QStringLiteral("/chosen");
+        choosers.folders.push_back(QStringLiteral("/chosen"));
         dialog.findChild<QPushButton*>("id102")->click();
-        EXPECT_EQ(choosers.lastFolderTitle, QStringLiteral("Browse the save directory"));
-        EXPECT_EQ(choosers.lastFolderStart, QStringLiteral("/in/use"));
+        ASSERT_EQ(choosers.folderRequests.size(), 1u);
+        EXPECT_EQ(choosers.folderRequests[0].title, QStringLiteral("Browse the save directory"));
+        EXPECT_EQ(choosers.folderRequests[0].start, QStringLiteral("/in/use"));
         EXPECT_EQ(box->text(), QStringLiteral("/chosen"));
         dialog.reject();
     }

@@ -21,13 +21,13 @@ protected:
         outputDirectory = dir.File("out");
     }
     void OpenByDialog(const std::string& path) {
-        choosers.openAnswer = QString::fromStdString(path);
+        choosers.openFiles.push_back(QString::fromStdString(path));
         frame.Action(CommandId::kOpen)->trigger();
     }
 
     ScratchDir dir;
     ScopedDocumentsFolder documents{dir.File("Documents")};
-    FakeChoosers choosers;
+    QueuedChoosers choosers;
     ScopedChoosers installChoosers{choosers};
     RecordingMessageSink messages;
     ScopedMessageSink sink{messages};
@@ -39,7 +39,7 @@ protected:
 TEST_F(OpenSaveTest, OpenOffersTheSixPictureFiltersAndLoadsTheChosenFile) {
     outputDirectory = dir.File("out");
     OpenByDialog(WritePicture(dir, "a.bmp", 30, 20));
-    const QStringList filters = choosers.lastFilters.split(QStringLiteral(";;"));
+    const QStringList filters = choosers.openFilters.back().split(QStringLiteral(";;"));
     ASSERT_EQ(filters.size(), 6);
     EXPECT_TRUE(filters[0].startsWith(QStringLiteral("JPEG Image File (*.JPG *.JPEG *.JPE")));
     EXPECT_TRUE(filters[3].startsWith(QStringLiteral("Windows Bitmap (*.BMP *.DIB *.RLE")));
@@ -115,14 +115,15 @@ TEST_F(OpenSaveTest, AnEmptyOutputDirectorySavesIntoTheDocumentsDefault) {
 
 TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
     OpenByDialog(WritePicture(dir, "a.png", 40, 30));
-    choosers.saveAnswer = QString::fromStdString(dir.File("result.bmp"));
+    choosers.saveFiles.push_back(QString::fromStdString(dir.File("result.bmp")));
     frame.Action(CommandId::kSaveAs)->trigger();
     const std::vector<uint8_t> bmp = FileBytes(dir.File("result.bmp"));
     ASSERT_GE(bmp.size(), 2u);
     EXPECT_EQ(bmp[0], 'B');
     EXPECT_EQ(bmp[1], 'M');
 
-    choosers.saveAnswer = QString::fromStdString(dir.File("result"));
+    choosers.saveFiles = {QString::fromStdString(dir.File("result")),
+                          QString::fromStdString(dir.File("result"))};
     frame.Action(CommandId::kSaveAs)->trigger();
     const std::vector<uint8_t> jpeg = FileBytes(dir.File("result.jpg"));
     ASSERT_GE(jpeg.size(), 2u);
@@ -140,7 +141,7 @@ TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
 TEST_F(OpenSaveTest, NothingOpenedSavesNothing) {
     frame.Action(CommandId::kSave)->trigger();
     frame.Action(CommandId::kSaveAs)->trigger();
-    EXPECT_EQ(choosers.saveCalls, 0);
+    EXPECT_TRUE(choosers.saveFilters.empty());
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "out"));
     EXPECT_TRUE(messages.messages.empty());
 }

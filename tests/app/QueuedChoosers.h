@@ -20,7 +20,9 @@ public:
         openFilters.push_back(filters);
         return Next(openFiles);
     }
-    std::optional<QString> ChooseSaveFile(QWidget*, const QString&, const QString&, const QString&) override {
+    std::optional<QString> ChooseSaveFile(QWidget*, const QString&, const QString&,
+                                          const QString& filters) override {
+        saveFilters.push_back(filters);
         return Next(saveFiles);
     }
     std::optional<QString> ChooseFolder(QWidget*, const QString& title, const QString& start,
@@ -32,13 +34,17 @@ public:
         colourInitials.push_back(initial);
         return Next(colours);
     }
-    bool ChoosePrinter(QWidget*) override { return false; }
+    bool ChoosePrinter(QWidget*) override {
+        ++printerRequests;
+        return false;
+    }
 
     std::deque<std::optional<QString>> openFiles, saveFiles, folders;
     std::deque<std::optional<QColor>> colours;
-    std::vector<QString> openFilters;
+    std::vector<QString> openFilters, saveFilters;
     std::vector<FolderRequest> folderRequests;
     std::vector<QColor> colourInitials;
+    int printerRequests = 0;
 
 private:
     template <typename T>

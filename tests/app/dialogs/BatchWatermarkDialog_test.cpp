@@ -8,10 +8,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/QueuedChoosers.h"
 #include "app/dialogs/AlignmentButton.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
-#include "app/dialogs/QueuedChoosers.h"
 #include "app/dialogs/TextWatermarkDialog.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"

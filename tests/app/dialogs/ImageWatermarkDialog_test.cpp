@@ -6,10 +6,10 @@
 #include <QToolButton>
 #include <fstream>
 
+#include "app/QueuedChoosers.h"
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/PicturePreview.h"
-#include "app/dialogs/QueuedChoosers.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"

@@ -6,10 +6,10 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "app/QueuedChoosers.h"
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogTestSupport.h"
-#include "app/dialogs/QueuedChoosers.h"
 #include "platform/FontCatalog.h"
 #include "support/RecordingMessageSink.h"
 
