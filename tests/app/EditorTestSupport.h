@@ -65,16 +65,6 @@ inline std::string WritePicture(const ScratchDir& dir, const std::string& name, 
     return path;
 }
 
-inline std::vector<uint8_t> FileBytes(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    if (FILE* file = std::fopen(path.c_str(), "rb")) {
-        int c;
-        while ((c = std::fgetc(file)) != EOF) bytes.push_back(static_cast<uint8_t>(c));
-        std::fclose(file);
-    }
-    return bytes;
-}
-
 // Gives a canvas a client area (viewport) of exactly width x height while
 // no scroll bar is shown.
 inline void SetClientSize(CanvasView& canvas, int width, int height) {

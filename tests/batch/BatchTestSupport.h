@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "batch/BatchUi.h"
-#include "image/RasterImage.h"
+#include "image/ImageTestPixels.h"
+#include "support/TestPaths.h"
 
 namespace batchtest {
 
@@ -30,23 +31,10 @@ inline CRasterImage PatternPicture(int32_t width, int32_t height, int32_t seed) 
 }
 
 inline CRasterImage SolidPicture(int32_t width, int32_t height, uint8_t red, uint8_t green, uint8_t blue) {
-    CRasterImage picture;
-    picture.Create(width, height, 24);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            uint8_t* pixel = picture.PixelAt(x, y);
-            pixel[0] = blue;
-            pixel[1] = green;
-            pixel[2] = red;
-        }
-    }
-    return picture;
+    return UniformImage(width, height, 24, uint32_t{red} << 16 | uint32_t{green} << 8 | blue);
 }
 
-inline std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using ::FileBytes;
 
 inline void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;

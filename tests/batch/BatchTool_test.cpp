@@ -254,37 +254,6 @@ TEST_F(BatchToolTest, OutputDefaultsToTheEditorsOutputDirectory) {
     EXPECT_TRUE(fs::exists(configured / "a.bmp"));
 }
 
-TEST_F(BatchToolTest, ParallelJobsWriteTheSameBytesAsOne) {
-    for (int32_t i = 0; i < 8; ++i)
-        AddPicture("p" + std::to_string(i) + (i % 2 ? ".bmp" : ".tga"), 360 + 11 * i, 160 + 7 * i, i);
-    ASSERT_TRUE(SolidPicture(30, 20, 200, 30, 60).Save(dir.File("logo.bmp")));
-    std::vector<std::string> marks = {
-        "--image", dir.File("logo.bmp"), "--image-rotation", "20", "--image-opacity", "70", "--image-align",
-        "center"};
-    if (IsInstalledFamily("DejaVu Sans")) {
-        for (const char* option :
-             {"--text", "© Stampora 2026", "--rotation", "15", "--shadow", "--shadow-distance", "3",
-              "--shadow-smooth", "4", "--text-align", "bottom", "--color", "FFFFFF"}) {
-            marks.push_back(option);
-        }
-    }
-    auto runWith = [&](const std::string& jobs, const fs::path& folder) {
-        std::vector<std::string> arguments = marks;
-        arguments.insert(arguments.end(), {"--jobs", jobs, source().string(), folder.string()});
-        const ToolRun run = Run(arguments);
-        EXPECT_EQ(run.status, 0) << run.out;
-    };
-    runWith("1", dir.Path() / "one");
-    runWith("4", dir.Path() / "four");
-    int32_t compared = 0;
-    for (const auto& entry : fs::directory_iterator(dir.Path() / "one")) {
-        EXPECT_EQ(FileBytes(dir.Path() / "four" / entry.path().filename()), FileBytes(entry.path()))
-            << entry.path();
-        ++compared;
-    }
-    EXPECT_EQ(compared, 8);
-}
-
 // Every file below a folder, by its path inside it, with its bytes.
 std::map<std::string, std::vector<uint8_t>> TreeBytes(const fs::path& folder) {
     std::map<std::string, std::vector<uint8_t>> files;
@@ -588,8 +557,9 @@ TEST_F(BatchToolTest, LosslessJpegKeepsThePictureAwayFromTheMark) {
 TEST_F(BatchToolTest, LosslessJpegSaysWhyAPictureWasReEncodedWhole) {
     fs::copy_file(FixturePath("jpeg-blocks/q92-444.jpg"), source() / "photo.jpg");
     ASSERT_TRUE(SolidPicture(20, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
-    const ToolRun run = Run({"--lossless-jpeg", "--verbose", "--image", dir.File("logo.bmp"), "--image-size", "10%",
-                             source().string(), output().string()});
+    const ToolRun run = Run({"--lossless-jpeg", "--verbose", "--image", dir.File("logo.bmp"), "--image-size",
+                             "10%", source().string(), output().string()});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("re-encoded whole: the marks are fitted to each picture"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("re-encoded whole: the marks are fitted to each picture"), std::string::npos)
+        << run.out;
 }

@@ -1,13 +1,23 @@
 #pragma once
 // Where tests find committed fixtures and make scratch files.
-#include <filesystem>
-#include <string>
+#include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 inline std::string FixturePath(const std::string& relative) {
     return std::string(STAMPORA_FIXTURES_DIR) + "/" + relative;
+}
+
+// The whole file, empty when it cannot be read.
+inline std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A fresh folder for one test, removed when the test ends.
@@ -19,7 +29,8 @@ public:
         for (char& c : name) {
             if (c == '/') c = '_';
         }
-        path = std::filesystem::temp_directory_path() / ("stampora-test-" + name + "-" + std::to_string(::getpid()));
+        path = std::filesystem::temp_directory_path() /
+               ("stampora-test-" + name + "-" + std::to_string(::getpid()));
         std::filesystem::remove_all(path);
         std::filesystem::create_directories(path);
     }

@@ -46,15 +46,6 @@ MarkFit Percent(double share, FitSide side) {
     return fit;
 }
 
-bool SamePixels(const CRasterImage& a, const CRasterImage& b) {
-    if (a.Width() != b.Width() || a.Height() != b.Height()) return false;
-    if (a.Bpp() != b.Bpp()) return false;
-    const size_t rowBytes = static_cast<size_t>(a.Width()) * static_cast<size_t>(a.Bpp()) / 8;
-    for (int32_t y = 0; y < a.Height(); ++y)
-        if (!std::equal(a.Row(y), a.Row(y) + rowBytes, b.Row(y))) return false;
-    return true;
-}
-
 }  // namespace
 
 TEST(FittedImageMark, FollowsThePicturesWidthOrHeightAndKeepsLayersBySize) {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "image/ImageTestPixels.h"
 #include "platform/PixelMemory.h"
-#include "support/RecordingMessageSink.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/StampOnto.h"
 #include "watermark/TextWatermark.h"
@@ -10,18 +10,7 @@ namespace {
 
 CRasterImage Filled(int32_t w, int32_t h, int32_t bpp, uint8_t blue, uint8_t green, uint8_t red,
                     uint8_t alpha = 255) {
-    CRasterImage image;
-    EXPECT_TRUE(image.Create(w, h, bpp));
-    for (int32_t y = 0; y < h; ++y) {
-        for (int32_t x = 0; x < w; ++x) {
-            uint8_t* pixel = image.PixelAt(x, y);
-            pixel[0] = blue;
-            pixel[1] = green;
-            pixel[2] = red;
-            if (bpp == 32) pixel[3] = alpha;
-        }
-    }
-    return image;
+    return UniformImage(w, h, bpp, uint32_t{alpha} << 24 | uint32_t{red} << 16 | uint32_t{green} << 8 | blue);
 }
 
 ImageWatermark LoadedMark(CRasterImage source, int32_t width, int32_t height) {
@@ -157,24 +146,6 @@ TEST(WatermarkRecords, CopiesAreDeepAndExact) {
     // Taking back a fresh mark leaves no trace of the earlier layer.
     textCopy = TextWatermark();
     EXPECT_TRUE(textCopy.layer.IsEmpty());
-}
-
-TEST(ImageWatermarkDialogWarnings, WarnOnlyAboutAKnownSmallerPicture) {
-    RecordingMessageSink sink;
-    ScopedMessageSink installed(sink);
-    WatermarkBase mark;
-    EXPECT_FALSE(WarnIfWidthExceedsPicture(mark, 5000));  // picture size unknown
-    mark.pictureWidth = 640;
-    mark.pictureHeight = 480;
-    EXPECT_FALSE(WarnIfWidthExceedsPicture(mark, 640));
-    EXPECT_TRUE(WarnIfWidthExceedsPicture(mark, 641));
-    EXPECT_FALSE(WarnIfHeightExceedsPicture(mark, 480));
-    EXPECT_TRUE(WarnIfHeightExceedsPicture(mark, 481));
-    ASSERT_EQ(sink.messages.size(), 2u);
-    EXPECT_EQ(sink.messages[0].text, "The width is bigger than the dest image!");
-    EXPECT_EQ(sink.messages[1].text, "The height is bigger than the dest image!");
-    EXPECT_EQ(sink.messages[1].caption, "Error");
-    EXPECT_EQ(sink.messages[1].icon, MessageIcon::Error);
 }
 
 TEST(StampOnto, DrawsTheTextOverTheImageAtTheirPositions) {

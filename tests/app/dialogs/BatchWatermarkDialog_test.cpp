@@ -26,6 +26,18 @@ protected:
     QLineEdit* Edit(int id) { return ById<QLineEdit>(dialog, id); }
     QCheckBox* Box(int id) { return ById<QCheckBox>(dialog, id); }
     void Click(int id) { QTest::mouseClick(ById<QWidget>(dialog, id), Qt::LeftButton); }
+    // White pictures in a source folder, an empty output folder, and every
+    // picture type chosen.
+    std::filesystem::path PrepareRun(std::initializer_list<const char*> names) {
+        const std::filesystem::path source = scratch.Path() / "in";
+        std::filesystem::create_directories(source);
+        std::filesystem::create_directories(scratch.Path() / "out");
+        for (const char* name : names) WriteFilledPicture((source / name).string(), 32, 32, Qt::white);
+        TypeInto(*Edit(1022), QString::fromStdString(source.string()));
+        TypeInto(*Edit(1063), QString::fromStdString((scratch.Path() / "out").string()));
+        Click(1013);
+        return source;
+    }
 
     ScratchDir scratch;
     RecordingMessageSink messages;
@@ -152,49 +164,6 @@ TEST_F(BatchWatermarkDialogTest, TheMarkButtonsEditTheBatchsOwnMarks) {
     EXPECT_FALSE(dialog.job.imageMark.base.enabled);
 }
 
-TEST_F(BatchWatermarkDialogTest, ARunOverThreePicturesWritesThemWithProgress) {
-    const std::filesystem::path source = scratch.Path() / "in";
-    const std::filesystem::path output = scratch.Path() / "out";
-    std::filesystem::create_directories(source);
-    std::filesystem::create_directories(output);
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"})
-        WriteFilledPicture((source / name).string(), 200, 150, Qt::white);
-
-    WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
-        ById<QPlainTextEdit>(text, 1000)->setPlainText("Mark");
-        ById<QComboBox>(text, 1007)->setCurrentText("DejaVu Sans");
-        ById<QComboBox>(text, 1010)->setCurrentText("20");
-        text.accept();
-    });
-    Click(1076);
-    Click(1090);  // Center
-    TypeInto(*Edit(1022), QString::fromStdString(source.string()));
-    TypeInto(*Edit(1063), QString::fromStdString(output.string()));
-    Click(1015);  // BMP
-
-    std::vector<int> positions;
-    QObject::connect(ById<QProgressBar>(dialog, 1065), &QProgressBar::valueChanged,
-                     [&](int value) { positions.push_back(value); });
-    Click(1068);
-
-    EXPECT_EQ(positions, (std::vector<int>{33, 66, 100}));
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, "Batch finish!");
-    EXPECT_EQ(messages.messages[0].caption, "All Finish");
-    EXPECT_TRUE(ById<QPushButton>(dialog, 1068)->isEnabled());
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
-        CRasterImage written;
-        ASSERT_TRUE(written.Load((output / name).string())) << name;
-        // Black text in the middle of a white picture.
-        int dark = 0;
-        for (int32_t y = 60; y < 90; ++y) {
-            for (int32_t x = 60; x < 140; ++x) dark += written.PixelAt(x, y)[1] < 128;
-        }
-        EXPECT_GT(dark, 20) << name;
-        EXPECT_EQ(written.PixelAt(2, 2)[1], 255) << name;
-    }
-}
-
 TEST_F(BatchWatermarkDialogTest, RunningIntoTheSourceDirectoryAsksFirst) {
     const std::string picture = scratch.File("only.bmp");
     WriteFilledPicture(picture, 64, 64, Qt::white);
@@ -211,14 +180,7 @@ TEST_F(BatchWatermarkDialogTest, RunningIntoTheSourceDirectoryAsksFirst) {
 }
 
 TEST_F(BatchWatermarkDialogTest, ClosingDuringARunWaitsForItsEnd) {
-    const std::filesystem::path source = scratch.Path() / "in";
-    std::filesystem::create_directories(source);
-    std::filesystem::create_directories(scratch.Path() / "out");
-    for (const char* name : {"a.bmp", "b.bmp"})
-        WriteFilledPicture((source / name).string(), 32, 32, Qt::white);
-    TypeInto(*Edit(1022), QString::fromStdString(source.string()));
-    TypeInto(*Edit(1063), QString::fromStdString((scratch.Path() / "out").string()));
-    Click(1013);
+    PrepareRun({"a.bmp", "b.bmp"});
 
     bool visibleAfterClose = false;
     QObject::connect(ById<QProgressBar>(dialog, 1065), &QProgressBar::valueChanged, [&](int value) {
@@ -234,14 +196,8 @@ TEST_F(BatchWatermarkDialogTest, ClosingDuringARunWaitsForItsEnd) {
 }
 
 TEST_F(BatchWatermarkDialogTest, TheClosingMessageNamesFilesThatDidNotComeOutWhole) {
-    const std::filesystem::path source = scratch.Path() / "in";
-    std::filesystem::create_directories(source);
-    std::filesystem::create_directories(scratch.Path() / "out");
-    WriteFilledPicture((source / "good.bmp").string(), 32, 32, Qt::white);
+    const std::filesystem::path source = PrepareRun({"good.bmp"});
     std::ofstream((source / "broken.png").string()) << "not a picture";
-    TypeInto(*Edit(1022), QString::fromStdString(source.string()));
-    TypeInto(*Edit(1063), QString::fromStdString((scratch.Path() / "out").string()));
-    Click(1013);
     Click(1068);
     ASSERT_EQ(messages.messages.size(), 1u);
     const std::string& text = messages.messages[0].text;

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "codecs/PictureFiles.h"
-#include "image/RasterImage.h"
+#include "image/ImageTestPixels.h"
 
 template <typename Control>
 Control* ById(const QWidget& dialog, int id) {
@@ -54,15 +54,5 @@ void WhenOpened(std::function<void(Dialog&)> work) {
 
 // Writes a 24-bit picture of one colour.
 inline void WriteFilledPicture(const std::string& path, int32_t width, int32_t height, const QColor& colour) {
-    CRasterImage picture;
-    ASSERT_TRUE(picture.Create(width, height, 24));
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            uint8_t* p = picture.PixelAt(x, y);
-            p[0] = static_cast<uint8_t>(colour.blue());
-            p[1] = static_cast<uint8_t>(colour.green());
-            p[2] = static_cast<uint8_t>(colour.red());
-        }
-    }
-    ASSERT_TRUE(picture.Save(path));
+    ASSERT_TRUE(UniformImage(width, height, 24, colour.rgb()).Save(path));
 }

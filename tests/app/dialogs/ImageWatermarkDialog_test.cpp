@@ -138,14 +138,17 @@ TEST_F(ImageWatermarkDialogTest, SizesLargerThanTheTargetPictureAreWarnedAbout) 
     TypeInto(*Edit(1005), "640");
     TabAway(*Edit(1005));
     EXPECT_TRUE(messages.messages.empty());
-    TypeInto(*Edit(1005), "700");
+    TypeInto(*Edit(1005), "641");
     TabAway(*Edit(1005));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text, "The width is bigger than the dest image!");
     EXPECT_EQ(messages.messages[0].caption, "Error");
     EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(Edit(1005)->text(), "700");
+    EXPECT_EQ(Edit(1005)->text(), "641");
 
+    TypeInto(*Edit(1051), "480");
+    TabAway(*Edit(1051));
+    EXPECT_EQ(messages.messages.size(), 1u);
     TypeInto(*Edit(1051), "481");
     TabAway(*Edit(1051));
     ASSERT_EQ(messages.messages.size(), 2u);
@@ -213,19 +216,6 @@ TEST_F(ImageWatermarkDialogTest, ArrowsStepOpacityAndRotationWithinZeroToHundred
     EXPECT_EQ(Edit(1060)->text(), "0");
     QTest::mouseClick(ById<ArrowPair>(dialog, 1061)->UpButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.mark.base.rotation, 1);
-}
-
-TEST_F(ImageWatermarkDialogTest, OkPreparesTheScaledLayer) {
-    Open();
-    ChooseLandscape();
-    QTest::mouseClick(ById<QRadioButton>(dialog, 1052), Qt::LeftButton);
-    TypeInto(*Edit(1060), "30");
-    QTest::mouseClick(ById<QPushButton>(dialog, 1), Qt::LeftButton);
-    ASSERT_EQ(dialog.result(), QDialog::Accepted);
-    EXPECT_EQ(dialog.mark.base.rotation, 30);
-    EXPECT_EQ(dialog.mark.layer.Width(), 80);
-    EXPECT_EQ(dialog.mark.layer.Height(), 60);
-    EXPECT_EQ(dialog.mark.layer.Bpp(), 32);
 }
 
 TEST_F(ImageWatermarkDialogTest, OkWithAnUnreadableNumberStillClosesWithTheValuesReadBeforeIt) {
