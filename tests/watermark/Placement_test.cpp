@@ -96,25 +96,16 @@ TEST(PlaceByAlignment, PlacesTheRectangleTheLayerCoversInsideTheMargin) {
     EXPECT_EQ(mark.x, -1);
 }
 
-TEST(CheckFits, AcceptsAMarkNoLargerThanThePicture) {
-    RecordingMessageSink sink;
-    ScopedMessageSink installed(sink);
-    WatermarkBase mark = Mark(300, 200, Center);
-    mark.enabled = true;
-    mark.pictureWidth = 300;
-    mark.pictureHeight = 200;
-    EXPECT_TRUE(mark.CheckFits(MarkKind::Text));
-    EXPECT_TRUE(mark.enabled);
-    EXPECT_TRUE(sink.messages.empty());
-}
-
 TEST(CheckFits, RefusesALargerMarkWithTheMessageOfItsKind) {
     RecordingMessageSink sink;
     ScopedMessageSink installed(sink);
     TextWatermark text;
     text.base.enabled = true;
-    text.base.markWidth = 301;
+    text.base.markWidth = 300;
     text.base.pictureWidth = 300;
+    EXPECT_TRUE(text.CheckFits());  // no larger than the picture
+    EXPECT_TRUE(sink.messages.empty());
+    text.base.markWidth = 301;
     EXPECT_FALSE(text.CheckFits());
     EXPECT_FALSE(text.base.enabled);
 

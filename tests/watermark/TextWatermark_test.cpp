@@ -117,18 +117,6 @@ TEST(RenderText, SizesTheLayerToTheMeasuredBoxPlusOne) {
     }
 }
 
-TEST(RenderText, TallerForMoreLinesAndWiderInBold) {
-    CTextLayer one, two, bold;
-    RenderText(one, Params("Stampora"));
-    RenderText(two, Params("Stampora\nStampora"));
-    TextWatermarkParams boldParams = Params("Stampora");
-    boldParams.bold = true;
-    RenderText(bold, boldParams);
-    EXPECT_GT(two.Height(), one.Height() + one.Height() / 2);
-    EXPECT_EQ(two.Width(), one.Width());
-    EXPECT_GT(bold.Width(), one.Width());
-}
-
 TEST(RenderText, ColourChannelsHoldTheColourAndAlphaTheCoverage) {
     TextWatermarkParams params = Params("Stampora");
     params.colour = 0x00FF0000;  // red with an alpha byte of 0

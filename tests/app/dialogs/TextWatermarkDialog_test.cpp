@@ -55,22 +55,14 @@ TEST_F(TextWatermarkDialogTest, OpensANeverConfirmedMarkOnTheFirstFamilySize8And
     EXPECT_EQ(styles->itemText(3), "Bold Italic");
     EXPECT_EQ(styles->currentText(), "Normal");
 
-    // The text engine's families, each once, none vertical, first selected.
+    // The text engine's families, in its order, the first selected.
     QComboBox* fonts = Box(1007);
-    const auto& families = InstalledFontFamilies();
-    ASSERT_EQ(fonts->count(), static_cast<int>(families.size()));
+    QStringList families;
+    for (const std::string& family : InstalledFontFamilies()) families << QString::fromStdString(family);
+    QStringList listed;
+    for (int i = 0; i < fonts->count(); ++i) listed << fonts->itemText(i);
+    EXPECT_EQ(listed, families);
     EXPECT_EQ(fonts->currentIndex(), 0);
-    QStringList seen;
-    for (int i = 0; i < fonts->count(); ++i) {
-        const QString name = fonts->itemText(i);
-        EXPECT_FALSE(name.startsWith('@')) << name.toStdString();
-        EXPECT_FALSE(seen.contains(name)) << name.toStdString();
-        if (i > 0) {
-            EXPECT_LE(seen.back().compare(name, Qt::CaseInsensitive), 0);
-        }
-        seen << name;
-    }
-    EXPECT_TRUE(seen.contains(kTestFamily));
 
     EXPECT_EQ(Edit(1021)->text(), "100");
     EXPECT_EQ(Edit(1023)->text(), "0");
