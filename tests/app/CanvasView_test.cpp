@@ -1,8 +1,7 @@
 // The canvas driven as the user drives it: opening fits and centres the
 // picture, the zoom commands step within their limits, marks keep their
 // picture positions, drags are clamped and end on release wherever it
-// happens, the paint draws frame, picture and marks, and saving composes at
-// full resolution.
+// happens, and the paint draws frame, picture and marks.
 #include "app/CanvasView.h"
 
 #include <QMouseEvent>
@@ -216,21 +215,6 @@ TEST_F(CanvasTest, PaintDrawsTheFramePictureAndBlendedMark) {
     const uint32_t shownPixel = surface.ColourAt(mark.screenRect.left, mark.screenRect.top);
     EXPECT_EQ((shownPixel >> 16) & 0xFF, red + ((0 - static_cast<int>(red)) * 127) / 255);
     EXPECT_EQ(shownPixel & 0xFF, blue + ((255 - static_cast<int>(blue)) * 127) / 255);
-}
-
-TEST_F(CanvasTest, ComposeForSaveBlendsMarksAtFullResolution) {
-    SetClientSize(canvas, 1000, 700);
-    Open(1280, 960);
-    canvas.TakeImageMark(SolidImageMark(40, 30, 0x00FFFF));
-    const WatermarkBase& mark = canvas.ImageMark().base;
-    const CRasterImage composite = canvas.ComposeForSave();
-    EXPECT_EQ(composite.Width(), 1280);
-    EXPECT_EQ(composite.Height(), 960);
-    EXPECT_EQ(composite.Bpp(), 32);
-    EXPECT_EQ(composite.ReadPixel(mark.x, mark.y), 0xFF00FFFFu);
-    EXPECT_EQ(composite.ReadPixel(mark.x + 39, mark.y + 29), 0xFF00FFFFu);
-    EXPECT_EQ(composite.ReadPixel(mark.x - 1, mark.y) & 0xFFFFFF,
-              canvas.Document().source.ReadPixel(mark.x - 1, mark.y));
 }
 
 TEST_F(CanvasTest, ScrollStepsAreAHundredthAndATenthOfTheExtent) {

@@ -100,21 +100,18 @@ TEST_F(FrameTest, StatusBarSaysReadyAndTheTogglesFollowTheirBars) {
     frame.show();
     EXPECT_NE(frame.statusBar()->findChild<QLabel*>(), nullptr);
     EXPECT_EQ(frame.statusBar()->findChild<QLabel*>()->text(), QStringLiteral("Ready"));
-    QAction* toolbar = frame.Action(CommandId::kToolbar);
-    QAction* status = frame.Action(CommandId::kStatusBar);
-    EXPECT_TRUE(toolbar->isChecked());
-    toolbar->trigger();
-    EXPECT_FALSE(toolbar->isChecked());
-    EXPECT_TRUE(frame.ToolBar()->isHidden());
-    toolbar->trigger();
-    EXPECT_TRUE(toolbar->isChecked());
-    EXPECT_FALSE(frame.ToolBar()->isHidden());
-    status->trigger();
-    EXPECT_FALSE(status->isChecked());
-    EXPECT_TRUE(frame.statusBar()->isHidden());
-    status->trigger();
-    EXPECT_TRUE(status->isChecked());
-    EXPECT_FALSE(frame.statusBar()->isHidden());
+    const std::pair<QAction*, QWidget*> toggles[] = {
+        {frame.Action(CommandId::kToolbar), frame.ToolBar()},
+        {frame.Action(CommandId::kStatusBar), frame.statusBar()}};
+    for (const auto& [toggle, bar] : toggles) {
+        EXPECT_TRUE(toggle->isChecked());
+        toggle->trigger();
+        EXPECT_FALSE(toggle->isChecked());
+        EXPECT_TRUE(bar->isHidden());
+        toggle->trigger();
+        EXPECT_TRUE(toggle->isChecked());
+        EXPECT_FALSE(bar->isHidden());
+    }
 }
 
 TEST_F(FrameTest, EditKeysAreAcceptedAndIgnoredAndPrintShowsOnlyTheDialog) {

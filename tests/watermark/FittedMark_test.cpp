@@ -1,4 +1,4 @@
-// Marks made to fit each picture: relative sizes, margins, tiling, filled-in
+// Marks made to fit each picture: relative sizes, margins, filled-in
 // text and the layers kept between pictures.
 #include "watermark/FittedMark.h"
 
@@ -11,11 +11,8 @@
 #include "platform/FontCatalog.h"
 #include "support/MarkMeasure.h"
 #include "support/TestPaths.h"
-#include "watermark/StampOnto.h"
 
 namespace {
-
-using markmeasure::IsRed;
 
 ImageWatermark Logo(int32_t width, int32_t height) {
     ImageWatermark mark;
@@ -137,37 +134,6 @@ TEST(FittedMark, MarginFollowsTheShorterSide) {
     prepared.base.PlaceByAlignment(1000, 500);
     EXPECT_EQ(prepared.base.x, 1000 - 20 - 15);
     EXPECT_EQ(prepared.base.y, 500 - 10 - 15);
-}
-
-TEST(StampLaidOut, TilesCoverThePictureWithWholeOrEdgeCutMarks) {
-    const ImageWatermark logo = Logo(40, 20);
-    CRasterImage picture = batchtest::SolidPicture(400, 300, 128, 128, 128);
-    picture.PromoteDepth(32);
-    WatermarkBase placed = logo.base;
-    placed.PlaceByAlignment(400, 300);
-    MarkLayout layout;
-    layout.tile = true;
-    std::string reason;
-    ASSERT_EQ(StampLaidOut(picture, placed, logo.layer, layout, reason), MarkStamp::Stamped) << reason;
-    for (const auto& [x, y] : {std::pair{0, 0}, {200, 0}, {0, 150}, {200, 150}}) {
-        int32_t red = 0;
-        for (int32_t py = y; py < y + 150; ++py)
-            for (int32_t px = x; px < x + 200; ++px) red += IsRed(picture.PixelAt(px, py));
-        EXPECT_GT(red, 2000) << "quadrant at " << x << "," << y;
-    }
-    EXPECT_TRUE(markmeasure::RunsAreWholeOrEdgeCut(picture, IsRed, 40, 20));
-    EXPECT_TRUE(IsRed(picture.PixelAt(placed.x, placed.y)));  // the anchored tile is one of them
-
-    // A gap that would take too many tiles stamps nothing.
-    CRasterImage untouched = batchtest::SolidPicture(400, 300, 128, 128, 128);
-    untouched.PromoteDepth(32);
-    const ImageWatermark dot = Logo(1, 1);
-    WatermarkBase dotPlaced = dot.base;
-    dotPlaced.PlaceByAlignment(400, 300);
-    layout.gapX = layout.gapY = RelativeLength{0, false};
-    EXPECT_EQ(StampLaidOut(untouched, dotPlaced, dot.layer, layout, reason), MarkStamp::Failed);
-    EXPECT_NE(reason.find("120000 tiles"), std::string::npos) << reason;
-    EXPECT_EQ(markmeasure::BoxOf(untouched, IsRed).Width(), 0);
 }
 
 TEST(WatermarkFile, DateComesFromTheCameraJpegsMetadata) {
