@@ -26,26 +26,11 @@ using batchtest::WriteTextFile;
 
 constexpr BatchTypeFlags kAllTypes{1, 0, 0, 0, 0, 0};
 
-class BatchJobTest : public ::testing::Test {
+class BatchJobTest : public batchtest::BatchFolderTest {
 protected:
     void SetUp() override {
-        fs::create_directory(source());
         fs::create_directory(output());
         ui.fields = BatchFields{source().string(), output().string(), kAllTypes};
-    }
-
-    fs::path source() const { return dir.Path() / "source"; }
-    fs::path output() const { return dir.Path() / "output"; }
-
-    void AddPicture(const std::string& name, int32_t width, int32_t height, int32_t seed) {
-        CRasterImage picture = PatternPicture(width, height, seed);
-        ASSERT_TRUE(picture.Save((source() / name).string())) << name;
-    }
-
-    static CRasterImage Load(const fs::path& path) {
-        CRasterImage picture;
-        EXPECT_TRUE(picture.Load(path.string())) << path;
-        return picture;
     }
 
     // A red image mark of the given size at an anchor.
@@ -78,7 +63,6 @@ protected:
         EXPECT_EQ(wrong, 0);
     }
 
-    ScratchDir dir;
     RecordingBatchUi ui;
     CBatchJob job;
 };

@@ -1,5 +1,7 @@
 #pragma once
 // Pictures, files and a recording user interface for the batch tests.
+#include <gtest/gtest.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +11,7 @@
 #include <vector>
 
 #include "batch/BatchUi.h"
+#include "codecs/PictureFiles.h"
 #include "image/ImageTestPixels.h"
 #include "support/TestPaths.h"
 
@@ -78,6 +81,29 @@ public:
     std::vector<MessageIcon> icons;
     std::vector<std::string> questions;
     std::vector<std::pair<std::string, BatchFileOutcome>> finished;
+};
+
+// A scratch folder with a source folder to fill with pictures; the output
+// folder is left to the test.
+class BatchFolderTest : public ::testing::Test {
+protected:
+    BatchFolderTest() { std::filesystem::create_directory(source()); }
+
+    std::filesystem::path source() const { return dir.Path() / "source"; }
+    std::filesystem::path output() const { return dir.Path() / "output"; }
+
+    // Saves a pattern picture into the source folder; its type follows the name.
+    void AddPicture(const std::string& name, int32_t width, int32_t height, int32_t seed) {
+        ASSERT_TRUE(PatternPicture(width, height, seed).Save((source() / name).string())) << name;
+    }
+
+    static CRasterImage Load(const std::filesystem::path& path) {
+        CRasterImage picture;
+        EXPECT_TRUE(picture.Load(path.string())) << path;
+        return picture;
+    }
+
+    ScratchDir dir;
 };
 
 }  // namespace batchtest

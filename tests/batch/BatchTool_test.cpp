@@ -39,16 +39,12 @@ struct ToolRun {
     std::string err;
 };
 
-class BatchToolTest : public ::testing::Test {
+class BatchToolTest : public batchtest::BatchFolderTest {
 protected:
     void SetUp() override {
         tool = fs::path(STAMPORA_BINARY_DIR) / "stampora-batch";
         ASSERT_TRUE(fs::exists(tool)) << tool << " is missing: build the stampora-batch target first";
-        fs::create_directory(source());
     }
-
-    fs::path source() const { return dir.Path() / "source"; }
-    fs::path output() const { return dir.Path() / "output"; }
 
     // Runs the tool in the scratch folder with standard error not a terminal,
     // after the shell command `before`.
@@ -67,17 +63,6 @@ protected:
         return run;
     }
 
-    void AddPicture(const std::string& name, int32_t width, int32_t height, int32_t seed) {
-        ASSERT_TRUE(PatternPicture(width, height, seed).Save((source() / name).string()));
-    }
-
-    static CRasterImage Load(const fs::path& path) {
-        CRasterImage picture;
-        EXPECT_TRUE(picture.Load(path.string())) << path;
-        return picture;
-    }
-
-    ScratchDir dir;
     fs::path tool;
 };
 
