@@ -49,17 +49,18 @@ struct TgaBytes {
     }
 };
 
+// What the reader makes of `bytes`.
 struct Loaded {
+    explicit Loaded(const std::vector<uint8_t>& bytes) {
+        CTgaCodec codec;
+        ok = codec.LoadMemory(bytes.data(), bytes.size(), images, properties);
+    }
+    const CRasterImage& Image() const { return *images.First(); }
+
     bool ok = false;
     ImageList images;
     PropertiesSlot properties;
-    const CRasterImage& Image() const { return *images.First(); }
 };
-
-void Load(const std::vector<uint8_t>& bytes, Loaded& result) {
-    CTgaCodec codec;
-    result.ok = codec.LoadMemory(bytes.data(), bytes.size(), result.images, result.properties);
-}
 
 bool SaveImage(const CRasterImage& image, const std::string& path) {
     ImageList list(false);
@@ -133,8 +134,7 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
     for (uint8_t k = 0; k < 6; ++k)
         mapped.colourMap.insert(mapped.colourMap.end(), {k, uint8_t(k + 10), uint8_t(k + 20)});
     mapped.pixels = {252};
-    Loaded accepted;
-    Load(mapped.Build(), accepted);
+    const Loaded accepted(mapped.Build());
     ASSERT_TRUE(accepted.ok);
     const PaletteColour* palette = accepted.Image().Palette();
     EXPECT_EQ(palette[252].rgbBlue, 2);
@@ -146,8 +146,7 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
     empty.mapFirst = 0;
     empty.mapLength = 0;
     empty.colourMap.clear();
-    Loaded black;
-    Load(empty.Build(), black);
+    const Loaded black(empty.Build());
     ASSERT_TRUE(black.ok);
     EXPECT_EQ(black.Image().Palette()[200].rgbGreen, 0);
 
@@ -155,8 +154,7 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
     grey.imageType = 3;
     grey.depth = 8;
     grey.pixels = {9};
-    Loaded ramp;
-    Load(grey.Build(), ramp);
+    const Loaded ramp(grey.Build());
     ASSERT_TRUE(ramp.ok);
     EXPECT_EQ(ramp.Image().Palette()[200].rgbGreen, 200);
     EXPECT_EQ(ramp.Image().ReadPixel(0, 0), 9u);  // 19 bytes: the smallest picture
@@ -169,8 +167,7 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
     skipped.colourMap = std::vector<uint8_t>(8, 0xEE);
     skipped.id = {'i', 'd'};
     skipped.pixels = {1, 2, 3};
-    Loaded truecolour;
-    Load(skipped.Build(), truecolour);
+    const Loaded truecolour(skipped.Build());
     ASSERT_TRUE(truecolour.ok);
     EXPECT_EQ(truecolour.Image().ReadPixel(0, 0), 0x030201u);
 }
@@ -180,8 +177,7 @@ TEST(TgaRead, DepthsAndLineOrder) {
     fifteen.depth = 15;
     fifteen.width = 2;
     fifteen.pixels = {0x1F, 0x7C, 0xE0, 0x03};
-    Loaded words;
-    Load(fifteen.Build(), words);
+    const Loaded words(fifteen.Build());
     ASSERT_TRUE(words.ok);
     EXPECT_EQ(words.Image().Bpp(), 16);
     EXPECT_EQ(words.Image().GreenMask(), 0x03E0u);
@@ -196,8 +192,7 @@ TEST(TgaRead, DepthsAndLineOrder) {
     twoLines.pixels = {1, 2, 3, 4, 5, 6};
     for (uint8_t descriptor : {0x00, 0x10, 0x20, 0x30}) {
         twoLines.descriptor = descriptor;
-        Loaded lines;
-        Load(twoLines.Build(), lines);
+        const Loaded lines(twoLines.Build());
         ASSERT_TRUE(lines.ok);
         const int32_t firstStored = (descriptor & 0x20) ? 0 : 1;
         EXPECT_EQ(lines.Image().ReadPixel(0, firstStored), 1u) << int(descriptor);
@@ -207,8 +202,7 @@ TEST(TgaRead, DepthsAndLineOrder) {
     TgaBytes rgba;
     rgba.depth = 32;
     rgba.pixels = {10, 20, 30, 40};
-    Loaded alpha;
-    Load(rgba.Build(), alpha);
+    const Loaded alpha(rgba.Build());
     ASSERT_TRUE(alpha.ok);
     EXPECT_EQ(alpha.Image().ReadPixel(0, 0), 0x281E140Au);
     EXPECT_EQ(alpha.properties->GetValue(kPropertyTgaRunLength), "-1");
@@ -220,8 +214,7 @@ TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
     rle.width = 4;
     rle.descriptor = 0x20;
     rle.pixels = {0x81, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9};
-    Loaded line;
-    Load(rle.Build(), line);
+    const Loaded line(rle.Build());
     ASSERT_TRUE(line.ok);
     EXPECT_EQ(line.Image().ReadPixel(0, 0), 0x030201u);
     EXPECT_EQ(line.Image().ReadPixel(1, 0), 0x030201u);
@@ -238,8 +231,7 @@ TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
     crossing.height = 3;
     crossing.descriptor = 0x20;
     crossing.pixels = {0x84, 7, 0x02, 1, 2, 3, 0xFF, 9};
-    Loaded carried;
-    Load(crossing.Build(), carried);
+    const Loaded carried(crossing.Build());
     ASSERT_TRUE(carried.ok);
     const uint32_t expected[3][3] = {{7, 7, 7}, {7, 7, 1}, {2, 3, 9}};
     for (int32_t y = 0; y < 3; ++y) {
@@ -250,8 +242,7 @@ TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
     // Packets cut off by the end of the data keep what was decoded.
     TgaBytes truncated = crossing;
     truncated.pixels = {0x81, 5, 0x05, 6, 6};
-    Loaded partial;
-    Load(truncated.Build(), partial);
+    const Loaded partial(truncated.Build());
     ASSERT_TRUE(partial.ok);
     EXPECT_EQ(partial.Image().ReadPixel(1, 0), 5u);
     EXPECT_EQ(partial.Image().ReadPixel(2, 0), 6u);
@@ -266,8 +257,7 @@ TEST(TgaRead, TruncatedRawDataKeepsTheLinesPresent) {
     raw.height = 4;
     raw.descriptor = 0x00;  // bottom line first
     raw.pixels = {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
-    Loaded partial;
-    Load(raw.Build(), partial);
+    const Loaded partial(raw.Build());
     ASSERT_TRUE(partial.ok);
     EXPECT_EQ(partial.Image().ReadPixel(0, 3), 0x010101u);
     EXPECT_EQ(partial.Image().ReadPixel(1, 3), 0x020202u);
