@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <vector>
 
 #include "codecs/PictureFiles.h"
-#include "image/LittleEndian.h"
-#include "platform/FileIo.h"
+#include "image/ImageTestPixels.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -103,17 +101,9 @@ TEST(BmpRead, PaletteIsTakenOnlyFromTheBytesBeforeThePixels) {
 
 TEST(BmpWrite, BitFieldPicturesCarryTheirMasksAfterTheHeader) {
     ScratchDir dir;
-    alignas(4) uint8_t block[52] = {};
-    const DibInfoHeader info{40, 3, 2, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0};
-    std::memcpy(block, &info, 40);
-    StoreLE32(block + 40, 0xF800);
-    StoreLE32(block + 44, 0x07E0);
-    StoreLE32(block + 48, 0x001F);
-    CRasterImage rgb565;
-    ASSERT_TRUE(rgb565.Create(reinterpret_cast<const DibInfoHeader*>(block)));
+    CRasterImage rgb565 = BitFieldImage(3, 2, 0xF800, 0x07E0, 0x001F);
     ASSERT_TRUE(rgb565.Save(dir.File("565.bmp")));
-    std::vector<uint8_t> file;
-    ASSERT_TRUE(ReadWholeFile(dir.File("565.bmp"), file, 1 << 20));
+    const std::vector<uint8_t> file = FileBytes(dir.File("565.bmp"));
     ASSERT_EQ(file.size(), 14u + 52u + rgb565.PixelBytes());
     EXPECT_EQ(LoadLE32(file.data() + 30), BI_BITFIELDS);
     EXPECT_EQ(LoadLE32(file.data() + 58), 0x07E0u);

@@ -9,7 +9,7 @@
 
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
-#include "image/LittleEndian.h"
+#include "image/ImageTestPixels.h"
 
 namespace {
 
@@ -28,14 +28,7 @@ void PrintTo(const RoundTripCase& c, std::ostream* out) {
 }
 
 CRasterImage Sixteen(uint32_t red, uint32_t green, uint32_t blue) {
-    alignas(4) uint8_t block[52] = {};
-    const DibInfoHeader info{40, 21, 11, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0};
-    std::memcpy(block, &info, sizeof info);
-    StoreLE32(block + 40, red);
-    StoreLE32(block + 44, green);
-    StoreLE32(block + 48, blue);
-    CRasterImage image;
-    image.Create(reinterpret_cast<const DibInfoHeader*>(block));
+    CRasterImage image = BitFieldImage(21, 11, red, green, blue);
     for (int32_t y = 0; y < image.Height(); ++y) {
         for (int32_t x = 0; x < image.Width(); ++x)
             StoreLE16(image.PixelAt(x, y), static_cast<uint16_t>(x * 3119 + y * 977));

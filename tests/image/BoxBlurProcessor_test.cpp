@@ -97,7 +97,8 @@ TEST(BoxBlurProcessor, UniformPictureStaysUniformAndEdgesFadeWithoutFilling) {
     EXPECT_EQ(faded.Width(), 8);
 
     const CRasterImage noise = NoiseImage(9, 9, 32, 3);
-    for (const int32_t small : {-4, 0, 1}) EXPECT_TRUE(SamePixels(Blurred(noise, small, true), Blurred(noise, 2, true)));
+    for (const int32_t small : {-4, 0, 1})
+        EXPECT_TRUE(SamePixels(Blurred(noise, small, true), Blurred(noise, 2, true)));
 }
 
 TEST(BoxBlurProcessor, WideWindowsSumWithoutOverflow) {
@@ -121,7 +122,8 @@ TEST(BoxBlurProcessor, WindowsTooTallForNarrowColumnSumsStillAverageExactly) {
         }
     }
     ASSERT_GT(weight, 0);
-    const uint32_t expected = static_cast<uint32_t>(sum[0] / weight) | static_cast<uint32_t>(sum[1] / weight) << 8 |
+    const uint32_t expected = static_cast<uint32_t>(sum[0] / weight) |
+                              static_cast<uint32_t>(sum[1] / weight) << 8 |
                               static_cast<uint32_t>(sum[2] / weight) << 16;
     const CRasterImage blurred = Blurred(source, 40001, false);
     for (int32_t y = 0; y < 3; ++y) {

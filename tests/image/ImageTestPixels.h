@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstring>
 
 #include "image/LittleEndian.h"
 #include "image/RasterImage.h"
@@ -18,6 +19,20 @@ inline CRasterImage UniformImage(int32_t width, int32_t height, int32_t bpp, uin
             for (int32_t b = 0; b < bpp / 8; ++b) image.PixelAt(x, y)[b] = bytes[b];
         }
     }
+    return image;
+}
+
+// A zeroed 16-bit picture whose channels have the given masks.
+inline CRasterImage BitFieldImage(int32_t width, int32_t height, uint32_t red, uint32_t green,
+                                  uint32_t blue) {
+    alignas(4) uint8_t block[52] = {};
+    const DibInfoHeader info{40, width, height, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0};
+    std::memcpy(block, &info, sizeof info);
+    StoreLE32(block + 40, red);
+    StoreLE32(block + 44, green);
+    StoreLE32(block + 48, blue);
+    CRasterImage image;
+    EXPECT_TRUE(image.Create(reinterpret_cast<const DibInfoHeader*>(block)));
     return image;
 }
 

@@ -9,7 +9,9 @@
 
 namespace {
 
-uint32_t Value(const uint8_t* p) { return LoadLE32(p); }
+uint32_t Value(const uint8_t* p) {
+    return LoadLE32(p);
+}
 
 // Combines `source` (b, g, r) with `alpha` over a pixel holding `before`.
 uint32_t Combine(uint32_t before, uint32_t source, uint8_t alpha) {
@@ -48,10 +50,12 @@ TEST(CombinePixel, QuotientsAreExactForEveryAlphaPair) {
                     const uint32_t total = destWeight + sourceWeight;
                     uint32_t expected = (total / 255) << 24;
                     for (int c = 0; c < 3; ++c) {
-                        const uint32_t o = (oldColour >> (8 * c)) & 0xFF, n = (sourceColour >> (8 * c)) & 0xFF;
+                        const uint32_t o = (oldColour >> (8 * c)) & 0xFF,
+                                       n = (sourceColour >> (8 * c)) & 0xFF;
                         expected |= ((o * destWeight + n * sourceWeight) / total) << (8 * c);
                     }
-                    ASSERT_EQ(Combine((destAlpha << 24) | oldColour, sourceColour, static_cast<uint8_t>(a)), expected)
+                    ASSERT_EQ(Combine((destAlpha << 24) | oldColour, sourceColour, static_cast<uint8_t>(a)),
+                              expected)
                         << destAlpha << " " << a;
                 }
             }

@@ -19,7 +19,8 @@ public:
 // Re-creates the image at 3 x 2 in Begin and numbers the pixels it visits.
 class NumberingProcessor : public CPixelProcessor {
 public:
-    explicit NumberingProcessor(int32_t mode, bool beginSucceeds = true) : mode(mode), beginSucceeds(beginSucceeds) {}
+    explicit NumberingProcessor(int32_t mode, bool beginSucceeds = true)
+        : mode(mode), beginSucceeds(beginSucceeds) {}
     bool Accepts(const CRasterImage& image) const override { return !image.IsEmpty(); }
     int32_t Mode() const override { return mode; }
     bool Begin(CRasterImage& image) override { return beginSucceeds && image.Create(3, 2, 8); }

@@ -1,8 +1,8 @@
 // 24 to 32 bits works eight pixels at a time with a tail; every width from 1
 // to 17 exercises both parts.
-#include "image/RasterImage.h"
-
 #include <gtest/gtest.h>
+
+#include "image/RasterImage.h"
 
 TEST(PromoteDepthTrueColour, EveryPixelKeepsItsColourAndBecomesOpaque) {
     for (int32_t width = 1; width <= 17; ++width) {

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "image/ImageTestPixels.h"
+
 namespace {
 
 CRasterImage MakeImage(int32_t w, int32_t h, int32_t bpp) {
@@ -130,13 +132,7 @@ TEST(RasterImagePalette, GetSetSkipIndicesOutOfRange) {
 }
 
 TEST(RasterImagePromote, SixteenBitMasksExpand) {
-    CRasterImage rgb565;
-    alignas(4) uint8_t block[52] = {};
-    DibInfoHeader h{40, 1, 1, 1, 16, BI_BITFIELDS, 0, 0, 0, 0, 0};
-    std::memcpy(block, &h, 40);
-    const uint32_t masks565[3] = {0xF800, 0x07E0, 0x001F};
-    std::memcpy(block + 40, masks565, 12);
-    ASSERT_TRUE(rgb565.Create(reinterpret_cast<DibInfoHeader*>(block)));
+    CRasterImage rgb565 = BitFieldImage(1, 1, 0xF800, 0x07E0, 0x001F);
     rgb565.PixelAt(0, 0)[0] = 0xFF;
     rgb565.PixelAt(0, 0)[1] = 0xFF;
     rgb565.PromoteDepth(24);
@@ -149,10 +145,7 @@ TEST(RasterImagePromote, SixteenBitMasksExpand) {
     EXPECT_EQ(rgb555.ReadPixel(0, 0), 0xFFF8F8F8u);
 
     // Other bit fields (4-4-4 here) expand each channel by its own mask.
-    CRasterImage rgb444;
-    const uint32_t masks444[3] = {0x0F00, 0x00F0, 0x000F};
-    std::memcpy(block + 40, masks444, 12);
-    ASSERT_TRUE(rgb444.Create(reinterpret_cast<DibInfoHeader*>(block)));
+    CRasterImage rgb444 = BitFieldImage(1, 1, 0x0F00, 0x00F0, 0x000F);
     rgb444.PixelAt(0, 0)[0] = 0x8F;  // green 8, blue F
     rgb444.PixelAt(0, 0)[1] = 0x03;  // red 3
     rgb444.PromoteDepth(24);

@@ -102,15 +102,7 @@ TEST(ResizeImage, KeepsDepthMasksPositionAndUniformColours) {
     }
 
     // A 5-6-5 picture stays 5-6-5 and keeps its colour.
-    DibInfoHeader h[2]{};
-    h[0].biWidth = 20;
-    h[0].biHeight = 10;
-    h[0].biBitCount = 16;
-    h[0].biCompression = BI_BITFIELDS;
-    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
-    std::memcpy(&h[1], masks, sizeof masks);
-    CRasterImage rgb565;
-    ASSERT_TRUE(rgb565.Create(&h[0]));
+    CRasterImage rgb565 = BitFieldImage(20, 10, 0xF800, 0x07E0, 0x001F);
     for (int32_t y = 0; y < 10; ++y) {
         for (int32_t x = 0; x < 20; ++x) StoreLE16(rgb565.PixelAt(x, y), 0xA2C5);
     }

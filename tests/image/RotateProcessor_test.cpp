@@ -41,16 +41,19 @@ uint32_t PlainBilinear(double fx, double fy, bool is32Bit, const uint8_t* p[4]) 
     }
     uint32_t out = 0;
     if (!opaque) {
-        const auto alpha = static_cast<int32_t>(blend([](const uint8_t* q) { return static_cast<double>(q[3]); }));
+        const auto alpha =
+            static_cast<int32_t>(blend([](const uint8_t* q) { return static_cast<double>(q[3]); }));
         if (alpha == 0) return 0x00FFFFFF;
         for (int c = 0; c < 3; ++c) {
-            const auto weighted = static_cast<int32_t>(blend([c](const uint8_t* q) { return static_cast<double>(q[c]) * q[3]; }));
+            const auto weighted = static_cast<int32_t>(
+                blend([c](const uint8_t* q) { return static_cast<double>(q[c]) * q[3]; }));
             out |= static_cast<uint32_t>(std::min(weighted / alpha, 255)) << (8 * c);
         }
         return out | (static_cast<uint32_t>(alpha) << 24);
     }
     for (int c = 0; c < 3; ++c) {
-        out |= static_cast<uint32_t>(blend([c](const uint8_t* q) { return static_cast<double>(q[c]); })) << (8 * c);
+        out |= static_cast<uint32_t>(blend([c](const uint8_t* q) { return static_cast<double>(q[c]); }))
+               << (8 * c);
     }
     return out | 0xFF000000u;
 }
@@ -104,8 +107,9 @@ TEST(RotateProcessor, EveryPixelIsTheBilinearSampleAtItsMappedSourcePoint) {
         int32_t degrees;
         bool opaque;
     };
-    for (const auto& [bpp, degrees, opaque] : {Case{24, 33, true}, Case{32, 33, false}, Case{32, 150, true},
-                                               Case{32, 271, false}, Case{24, 200, true}, Case{32, 1, true}}) {
+    for (const auto& [bpp, degrees, opaque] :
+         {Case{24, 33, true}, Case{32, 33, false}, Case{32, 150, true}, Case{32, 271, false},
+          Case{24, 200, true}, Case{32, 1, true}}) {
         CRasterImage source = NoiseImage(31, 17, bpp, 4);
         if (bpp == 32 && opaque) source.FillAlpha(255);
         if (bpp == 32 && !opaque) {
@@ -115,20 +119,24 @@ TEST(RotateProcessor, EveryPixelIsTheBilinearSampleAtItsMappedSourcePoint) {
         CRotateProcessor rotate(degrees);
         ASSERT_TRUE(image.RunProcessor(rotate, nullptr));
         const uint8_t background[4] = {255, 255, 255, 0};
-        const auto at = [&](int32_t x, int32_t y) { return source.Contains(x, y) ? source.PixelAt(x, y) : background; };
+        const auto at = [&](int32_t x, int32_t y) {
+            return source.Contains(x, y) ? source.PixelAt(x, y) : background;
+        };
         for (int32_t y = 0; y < image.Height(); ++y) {
             for (int32_t x = 0; x < image.Width(); ++x) {
                 double sx = 0, sy = 0;
                 ASSERT_TRUE(rotate.MapToSource(x, y, sx, sy));
                 const int32_t x0 = static_cast<int32_t>(sx < 0 ? sx - 1 : sx);
                 const int32_t y0 = static_cast<int32_t>(sy < 0 ? sy - 1 : sy);
-                const uint8_t* neighbours[4] = {at(x0, y0), at(x0 + 1, y0), at(x0, y0 + 1), at(x0 + 1, y0 + 1)};
+                const uint8_t* neighbours[4] = {at(x0, y0), at(x0 + 1, y0), at(x0, y0 + 1),
+                                                at(x0 + 1, y0 + 1)};
                 uint32_t expected = PlainBilinear(sx - x0, sy - y0, bpp == 32, neighbours);
-                EXPECT_EQ(SampleBilinear(sx - x0, sy - y0, bpp == 32, neighbours[0], neighbours[1], neighbours[2],
-                                         neighbours[3]),
+                EXPECT_EQ(SampleBilinear(sx - x0, sy - y0, bpp == 32, neighbours[0], neighbours[1],
+                                         neighbours[2], neighbours[3]),
                           expected);
                 if (bpp == 24) expected &= 0xFFFFFF;
-                ASSERT_EQ(image.ReadPixel(x, y), expected) << bpp << " bits, " << degrees << " degrees, at " << x << "," << y;
+                ASSERT_EQ(image.ReadPixel(x, y), expected)
+                    << bpp << " bits, " << degrees << " degrees, at " << x << "," << y;
             }
         }
         // Driving the processor one pixel at a time gives the same picture.
@@ -136,7 +144,8 @@ TEST(RotateProcessor, EveryPixelIsTheBilinearSampleAtItsMappedSourcePoint) {
         CRotateProcessor again(degrees);
         ASSERT_TRUE(again.Begin(single));
         for (int32_t y = 0; y < single.Height(); ++y) {
-            for (int32_t x = 0; x < single.Width(); ++x) again.ApplyToPixel(single, x, y, single.PixelAt(x, y));
+            for (int32_t x = 0; x < single.Width(); ++x)
+                again.ApplyToPixel(single, x, y, single.PixelAt(x, y));
         }
         EXPECT_TRUE(SamePixels(single, image));
     }

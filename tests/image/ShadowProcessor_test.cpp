@@ -27,9 +27,9 @@ TEST(ShadowProcessor, GrowsToHoldTheShadowAndKeepsThePictureInPlace) {
     EXPECT_EQ(image.Height(), 19);
     EXPECT_EQ(image.offsetX, 100);
     EXPECT_EQ(image.offsetY, 50);
-    EXPECT_EQ(image.ReadPixel(0, 0), 0xFF0000FFu);   // the picture on top
+    EXPECT_EQ(image.ReadPixel(0, 0), 0xFF0000FFu);    // the picture on top
     EXPECT_EQ(image.ReadPixel(12, 12), 0xBF4B4B4Bu);  // full shadow: 255 x 75 / 100
-    EXPECT_EQ(image.ReadPixel(18, 18) >> 24, 0u);      // beyond the blur
+    EXPECT_EQ(image.ReadPixel(18, 18) >> 24, 0u);     // beyond the blur
 
     CRasterImage left = UniformImage(10, 10, 32, 0xFF0000FF);
     CShadowProcessor up(Params(4, -5, 0));
