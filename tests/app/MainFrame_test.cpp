@@ -40,7 +40,7 @@ class FrameTest : public ::testing::Test {
 protected:
     ScratchDir dir;
     ScopedWorkingDirectory cwd{dir.Path()};
-    ScopedDocumentsFolder documents{dir.File("Documents")};
+    ScopedEnvironment documents{"XDG_DOCUMENTS_DIR", dir.File("Documents")};
     QueuedChoosers choosers;
     ScopedChoosers installChoosers{choosers};
     RecordingMessageSink messages;

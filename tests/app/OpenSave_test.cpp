@@ -26,7 +26,7 @@ protected:
     }
 
     ScratchDir dir;
-    ScopedDocumentsFolder documents{dir.File("Documents")};
+    ScopedEnvironment documents{"XDG_DOCUMENTS_DIR", dir.File("Documents")};
     QueuedChoosers choosers;
     ScopedChoosers installChoosers{choosers};
     RecordingMessageSink messages;

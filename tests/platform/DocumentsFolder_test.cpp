@@ -1,43 +1,20 @@
 #include "platform/DocumentsFolder.h"
 
-#include <cstdlib>
-#include <fstream>
-#include <optional>
-#include <string>
-
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
 
 namespace {
 
-// Sets an environment variable for one test and restores it afterwards.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const char* value) : name(name) {
-        if (const char* old = std::getenv(name)) previous = old;
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnvironment() {
-        if (previous) {
-            ::setenv(name, previous->c_str(), 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-
-private:
-    const char* name;
-    std::optional<std::string> previous;
-};
-
 TEST(DocumentsFolder, UserDirsEntryExpandsHomeAndRejectsOtherForms) {
-    EXPECT_EQ(DocumentsEntryFromUserDirs("# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n",
-                                         "/home/anna"),
+    EXPECT_EQ(DocumentsEntryFromUserDirs(
+                  "# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n",
+                  "/home/anna"),
               "/home/anna/Dokumente");
     EXPECT_EQ(DocumentsEntryFromUserDirs("XDG_DOCUMENTS_DIR=\"/data/docs\"\r\n", "/home/anna"), "/data/docs");
     EXPECT_EQ(DocumentsEntryFromUserDirs("XDG_DOCUMENTS_DIR=\"$HOME\"", "/home/anna"), "/home/anna");

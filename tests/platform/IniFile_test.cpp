@@ -1,11 +1,11 @@
 #include "platform/IniFile.h"
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "support/TestPaths.h"
 
@@ -58,7 +58,8 @@ TEST(IniFile, WritingCreatesFileThenSectionThenKey) {
 
     WriteText(ini, "[Setting]\r\nOther=1\r\n\r\n; comment\r\n[Window]\r\nWidth=640\r\n");
     ASSERT_TRUE(WriteIniValue(ini, "Setting", "OutputDir", "/out/three"));
-    EXPECT_EQ(ReadText(ini), "[Setting]\r\nOther=1\r\nOutputDir=/out/three\r\n\r\n; comment\r\n[Window]\r\nWidth=640\r\n");
+    EXPECT_EQ(ReadText(ini),
+              "[Setting]\r\nOther=1\r\nOutputDir=/out/three\r\n\r\n; comment\r\n[Window]\r\nWidth=640\r\n");
 
     WriteText(ini, "[Setting]");
     ASSERT_TRUE(WriteIniValue(ini, "Setting", "OutputDir", "/x"));
@@ -68,18 +69,21 @@ TEST(IniFile, WritingCreatesFileThenSectionThenKey) {
 TEST(IniFile, ReplacingAKeyKeepsEveryOtherByte) {
     ScratchDir dir;
     const std::string ini = dir.File("config.ini");
-    const std::string before = "; mine\n[setting]\n  OUTPUTDIR = /old/path\nKeep=this \n[Next]\nOutputDir=/other\n";
+    const std::string before =
+        "; mine\n[setting]\n  OUTPUTDIR = /old/path\nKeep=this \n[Next]\nOutputDir=/other\n";
     WriteText(ini, before);
     ASSERT_TRUE(WriteIniValue(ini, "Setting", "OutputDir", "/new/path"));
-    EXPECT_EQ(ReadText(ini), "; mine\n[setting]\n  OUTPUTDIR =/new/path\nKeep=this \n[Next]\nOutputDir=/other\n");
+    EXPECT_EQ(ReadText(ini),
+              "; mine\n[setting]\n  OUTPUTDIR =/new/path\nKeep=this \n[Next]\nOutputDir=/other\n");
     EXPECT_EQ(ReadIniValue(ini, "Next", "OutputDir"), "/other");
 }
 
 TEST(IniFile, ValuesRoundTripExactly) {
     ScratchDir dir;
     const std::string ini = dir.File("config.ini");
-    for (const std::string& value : std::initializer_list<std::string>{"", " leading and trailing ", "\"quoted\"", "'single'", "a=b;c#d", "/Ünïcødé/東京",
-                                    std::string(5000, 'p')}) {
+    for (const std::string& value :
+         std::initializer_list<std::string>{"", " leading and trailing ", "\"quoted\"", "'single'", "a=b;c#d",
+                                            "/Ünïcødé/東京", std::string(5000, 'p')}) {
         ASSERT_TRUE(WriteIniValue(ini, "Setting", "OutputDir", value));
         EXPECT_EQ(ReadIniValue(ini, "Setting", "OutputDir"), value);
     }

@@ -1,13 +1,14 @@
 #include "platform/OutputDirectorySetting.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include <gtest/gtest.h>
-
 #include "platform/IniFile.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
 
 namespace {
@@ -16,23 +17,11 @@ namespace {
 // the Documents default land there.
 class OutputDirectorySetting : public ::testing::Test {
 protected:
-    void SetUp() override {
-        previousDirectory = std::filesystem::current_path();
-        std::filesystem::current_path(dir.Path());
-        if (const char* home = std::getenv("HOME")) previousHome = home;
-        ::setenv("HOME", dir.Path().c_str(), 1);
-        ::unsetenv("XDG_DOCUMENTS_DIR");
-        ::setenv("XDG_CONFIG_HOME", (dir.Path() / "no-config").c_str(), 1);
-    }
-    void TearDown() override {
-        std::filesystem::current_path(previousDirectory);
-        ::setenv("HOME", previousHome.c_str(), 1);
-        ::unsetenv("XDG_CONFIG_HOME");
-    }
-
     ScratchDir dir;
-    std::filesystem::path previousDirectory;
-    std::string previousHome;
+    ScopedWorkingDirectory cwd{dir.Path()};
+    ScopedEnvironment home{"HOME", dir.Path().string()};
+    ScopedEnvironment documents{"XDG_DOCUMENTS_DIR", nullptr};
+    ScopedEnvironment config{"XDG_CONFIG_HOME", (dir.Path() / "no-config").string()};
 };
 
 TEST_F(OutputDirectorySetting, MissingOrEmptyValueFallsBackToCreatedDocumentsFolder) {
@@ -48,7 +37,8 @@ TEST_F(OutputDirectorySetting, MissingOrEmptyValueFallsBackToCreatedDocumentsFol
 TEST_F(OutputDirectorySetting, WrittenValueIsReadBackFromTheWorkingDirectory) {
     ASSERT_TRUE(WriteOutputDirectory("/pictures/stamped"));
     EXPECT_EQ(SettingsFilePath(), (dir.Path() / "config.ini").string());
-    EXPECT_EQ(ReadIniValue((dir.Path() / "config.ini").string(), "Setting", "OutputDir"), "/pictures/stamped");
+    EXPECT_EQ(ReadIniValue((dir.Path() / "config.ini").string(), "Setting", "OutputDir"),
+              "/pictures/stamped");
     EXPECT_EQ(ReadOutputDirectory(), "/pictures/stamped");
 }
 

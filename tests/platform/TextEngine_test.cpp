@@ -1,11 +1,11 @@
 #include "platform/TextEngine.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "platform/FontCatalog.h"
 
@@ -44,11 +44,9 @@ TEST(FontCatalog, ListsEachInstalledFamilyOnceInOrder) {
     const auto& families = InstalledFontFamilies();
     ASSERT_FALSE(families.empty());
     const auto caseless = [](const std::string& a, const std::string& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
-                                            [](char x, char y) {
-                                                return std::tolower(static_cast<unsigned char>(x)) <
-                                                       std::tolower(static_cast<unsigned char>(y));
-                                            });
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+            return std::tolower(static_cast<unsigned char>(x)) < std::tolower(static_cast<unsigned char>(y));
+        });
     };
     // Strictly ascending: ordered and without repeats.
     EXPECT_EQ(std::adjacent_find(families.begin(), families.end(),
@@ -82,7 +80,8 @@ TEST(FontCatalog, FindsRealStyledFacesAndSynthesisesMissingOnes) {
 }
 
 TEST(TextEngine, RefusesWhatItCannotDraw) {
-    EXPECT_TRUE(LayOutText(TextStyle{"No Such Family Anywhere", 24, false, false, true}, "Stampora").IsEmpty());
+    EXPECT_TRUE(
+        LayOutText(TextStyle{"No Such Family Anywhere", 24, false, false, true}, "Stampora").IsEmpty());
     EXPECT_TRUE(LayOutText(Style(24), "").IsEmpty());
     EXPECT_TRUE(LayOutText(Style(0), "Stampora").IsEmpty());
     EXPECT_TRUE(LayOutText(Style(-7), "Stampora").IsEmpty());
@@ -162,7 +161,8 @@ TEST(TextEngine, DrawsCharactersTheFaceLacksFromAFallbackFace) {
     if (!FindFallbackFace(U'東', false, false)) GTEST_SKIP() << "no font with CJK characters installed";
     const CTextLayout han = LayOutText(Style(32), "東");
     const Drawn drawn = DrawWithRoom(han, 0);
-    const auto inked = std::count_if(drawn.pixels.begin(), drawn.pixels.end(), [](uint8_t v) { return v > 128; });
+    const auto inked =
+        std::count_if(drawn.pixels.begin(), drawn.pixels.end(), [](uint8_t v) { return v > 128; });
     EXPECT_GT(inked, 100);
     // The whole text is drawn, each part in a face that has it.
     const CTextLayout mixed = LayOutText(Style(32), "© 2026 Ünïcødé 東京");
