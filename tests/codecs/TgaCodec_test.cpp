@@ -69,22 +69,36 @@ bool SaveImage(const CRasterImage& image, const std::string& path) {
     return codec.SaveFile(path, list, nullptr);
 }
 
-}  // namespace
-
-// Each file is refused with nothing loaded and the caller's properties kept.
-TEST(TgaRead, RefusesWhatCannotBeAPicture) {
+// One grey pixel: 19 bytes, the smallest picture.
+TgaBytes GreyPixel() {
     TgaBytes grey;
     grey.depth = 8;
     grey.imageType = 3;
-    grey.pixels = {0x42};
+    grey.pixels = {9};
+    return grey;
+}
+
+// An 8-bit picture whose colour map sets entries 250 to 255, entry k to
+// blue k, green k + 10, red k + 20; its one pixel is 252.
+TgaBytes MappedPixel() {
     TgaBytes mapped;
     mapped.imageType = 1;
     mapped.depth = 8;
     mapped.colourMapType = 1;
     mapped.mapFirst = 250;
     mapped.mapLength = 6;
-    mapped.colourMap.assign(18, 1);
+    for (uint8_t k = 0; k < 6; ++k)
+        mapped.colourMap.insert(mapped.colourMap.end(), {k, uint8_t(k + 10), uint8_t(k + 20)});
     mapped.pixels = {252};
+    return mapped;
+}
+
+}  // namespace
+
+// Each file is refused with nothing loaded and the caller's properties kept.
+TEST(TgaRead, RefusesWhatCannotBeAPicture) {
+    const TgaBytes grey = GreyPixel();
+    const TgaBytes mapped = MappedPixel();
     std::vector<std::pair<std::string, std::vector<uint8_t>>> refused;
     const auto add = [&refused](const char* what, TgaBytes file, auto change) {
         change(file);
@@ -125,15 +139,7 @@ TEST(TgaRead, RefusesWhatCannotBeAPicture) {
 }
 
 TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
-    TgaBytes mapped;
-    mapped.imageType = 1;
-    mapped.depth = 8;
-    mapped.colourMapType = 1;
-    mapped.mapFirst = 250;
-    mapped.mapLength = 6;
-    for (uint8_t k = 0; k < 6; ++k)
-        mapped.colourMap.insert(mapped.colourMap.end(), {k, uint8_t(k + 10), uint8_t(k + 20)});
-    mapped.pixels = {252};
+    const TgaBytes mapped = MappedPixel();
     const Loaded accepted(mapped.Build());
     ASSERT_TRUE(accepted.ok);
     const PaletteColour* palette = accepted.Image().Palette();
@@ -150,14 +156,10 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
     ASSERT_TRUE(black.ok);
     EXPECT_EQ(black.Image().Palette()[200].rgbGreen, 0);
 
-    TgaBytes grey;
-    grey.imageType = 3;
-    grey.depth = 8;
-    grey.pixels = {9};
-    const Loaded ramp(grey.Build());
+    const Loaded ramp(GreyPixel().Build());
     ASSERT_TRUE(ramp.ok);
     EXPECT_EQ(ramp.Image().Palette()[200].rgbGreen, 200);
-    EXPECT_EQ(ramp.Image().ReadPixel(0, 0), 9u);  // 19 bytes: the smallest picture
+    EXPECT_EQ(ramp.Image().ReadPixel(0, 0), 9u);
 
     // A true-colour file that carries a 32-bit colour map: the map is skipped.
     TgaBytes skipped;
