@@ -4,30 +4,12 @@
 
 #include <vector>
 
+#include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
 #include "image/ImageTestPixels.h"
 #include "support/TestPaths.h"
 
 namespace {
-
-// A BMP file with a 40-byte info header; `palette` and `pixels` follow it.
-std::vector<uint8_t> BmpFile(int32_t width, int32_t height, uint16_t bpp, const std::vector<uint8_t>& palette,
-                             const std::vector<uint8_t>& pixels, uint32_t pixelOffset = 0) {
-    std::vector<uint8_t> out(54, 0);
-    out[0] = 'B';
-    out[1] = 'M';
-    const uint32_t offset = pixelOffset != 0 ? pixelOffset : static_cast<uint32_t>(54 + palette.size());
-    StoreLE32(out.data() + 2, static_cast<uint32_t>(54 + palette.size() + pixels.size()));
-    StoreLE32(out.data() + 10, offset);
-    StoreLE32(out.data() + 14, 40);
-    StoreLE32(out.data() + 18, static_cast<uint32_t>(width));
-    StoreLE32(out.data() + 22, static_cast<uint32_t>(height));
-    StoreLE16(out.data() + 26, 1);
-    StoreLE16(out.data() + 28, bpp);
-    out.insert(out.end(), palette.begin(), palette.end());
-    out.insert(out.end(), pixels.begin(), pixels.end());
-    return out;
-}
 
 bool Load(const std::vector<uint8_t>& bytes, ImageList& images, FileStatus* status = nullptr) {
     CBmpCodec codec;

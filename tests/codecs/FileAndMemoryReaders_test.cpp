@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "codecs/BmpCodec.h"
+#include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/TgaCodec.h"
-#include "image/LittleEndian.h"
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"
 
@@ -96,18 +96,11 @@ TEST(FileAndMemoryReaders, TgaFilesWholeAndCut) {
 TEST(FileAndMemoryReaders, BmpPixelsFarIntoTheFile) {
     // A 1 x 1 picture whose pixels start 2 MB into the file, past the part of
     // the file the streamed reader takes as headers.
-    std::vector<uint8_t> bytes(54 + (size_t{2} << 20) + 4, 0);
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    const uint32_t offset = static_cast<uint32_t>(bytes.size() - 4);
-    StoreLE32(bytes.data() + 10, offset);
-    StoreLE32(bytes.data() + 14, 40);
-    StoreLE32(bytes.data() + 18, 1);
-    StoreLE32(bytes.data() + 22, 1);
-    StoreLE16(bytes.data() + 26, 1);
-    StoreLE16(bytes.data() + 28, 24);
-    bytes[offset] = 0x11;
-    bytes[offset + 2] = 0x33;
+    std::vector<uint8_t> pixels((size_t{2} << 20) + 4, 0);
+    pixels[pixels.size() - 4] = 0x11;
+    pixels[pixels.size() - 2] = 0x33;
+    const std::vector<uint8_t> bytes =
+        BmpFile(1, 1, 24, {}, pixels, static_cast<uint32_t>(54 + pixels.size() - 4));
     ScratchDir dir;
     CBmpCodec codec;
     CompareReaders(codec, bytes, dir.File("far.bmp"), "far pixels");

@@ -11,6 +11,7 @@
 
 #include "codecs/ImageCodec.h"
 #include "codecs/RowConversion.h"
+#include "image/LittleEndian.h"
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"
 
@@ -112,6 +113,26 @@ inline void ExpectDamagedCopiesAreSafe(CImageCodec& codec, const std::vector<uin
         PropertiesSlot properties;
         codec.LoadMemory(damaged.data(), damaged.size(), images, properties);
     }
+}
+
+// A BMP file with a 40-byte info header; `palette` and `pixels` follow it.
+inline std::vector<uint8_t> BmpFile(int32_t width, int32_t height, uint16_t bpp,
+                                    const std::vector<uint8_t>& palette, const std::vector<uint8_t>& pixels,
+                                    uint32_t pixelOffset = 0) {
+    std::vector<uint8_t> out(54, 0);
+    out[0] = 'B';
+    out[1] = 'M';
+    const uint32_t offset = pixelOffset != 0 ? pixelOffset : static_cast<uint32_t>(54 + palette.size());
+    StoreLE32(out.data() + 2, static_cast<uint32_t>(54 + palette.size() + pixels.size()));
+    StoreLE32(out.data() + 10, offset);
+    StoreLE32(out.data() + 14, 40);
+    StoreLE32(out.data() + 18, static_cast<uint32_t>(width));
+    StoreLE32(out.data() + 22, static_cast<uint32_t>(height));
+    StoreLE16(out.data() + 26, 1);
+    StoreLE16(out.data() + 28, bpp);
+    out.insert(out.end(), palette.begin(), palette.end());
+    out.insert(out.end(), pixels.begin(), pixels.end());
+    return out;
 }
 
 // A picture with smooth gradients and some texture, like a photograph.
