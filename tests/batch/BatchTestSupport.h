@@ -39,9 +39,7 @@ inline CRasterImage SolidPicture(int32_t width, int32_t height, uint8_t red, uin
 
 using ::FileBytes;
 
-inline void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
-}
+using ::WriteTextFile;
 
 // Blue, green, red of a pixel of any depth the tests use (24 or 32 bits).
 inline uint32_t Bgr(const CRasterImage& picture, int32_t x, int32_t y) {

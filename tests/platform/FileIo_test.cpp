@@ -25,12 +25,6 @@ bool WriteWhole(const std::string& path, const std::string& text) {
     return out.Open() && out.Write(text.data(), text.size()) && out.Commit();
 }
 
-std::string ReadText(const fs::path& path) {
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(path.string(), bytes, 1 << 20)) return "<unreadable>";
-    return std::string(bytes.begin(), bytes.end());
-}
-
 mode_t ModeOf(const fs::path& path) {
     struct stat info {};
     EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
@@ -88,7 +82,7 @@ TEST(SafeFileWriter, NewFilesFollowTheCreationMaskReplacedFilesKeepTheirMode) {
     ASSERT_EQ(::chmod(dir.File("private.bmp").c_str(), 0600), 0);
     ASSERT_TRUE(WriteWhole(dir.File("private.bmp"), "replaced"));
     EXPECT_EQ(ModeOf(dir.Path() / "private.bmp"), 0600u);
-    EXPECT_EQ(ReadText(dir.Path() / "private.bmp"), "replaced");
+    EXPECT_EQ(FileText(dir.Path() / "private.bmp"), "replaced");
 }
 
 TEST(SafeFileWriter, SavesInParallelLeaveTheMaskAlone) {
@@ -121,7 +115,7 @@ TEST(SafeFileWriter, WritesThroughSymbolicLinks) {
     ASSERT_TRUE(WriteWhole(dir.File("absolute.bmp"), "stamped"));
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "absolute.bmp"));
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "relative.bmp"));
-    EXPECT_EQ(ReadText(dir.Path() / "real/photo.bmp"), "stamped");
+    EXPECT_EQ(FileText(dir.Path() / "real/photo.bmp"), "stamped");
     EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"absolute.bmp", "real", "relative.bmp"}));
     EXPECT_EQ(Names(dir.Path() / "real"), std::vector<std::string>{"photo.bmp"});
 
@@ -129,7 +123,7 @@ TEST(SafeFileWriter, WritesThroughSymbolicLinks) {
     fs::create_symlink("real/later.bmp", dir.Path() / "dangling.bmp");
     ASSERT_TRUE(WriteWhole(dir.File("dangling.bmp"), "made"));
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "dangling.bmp"));
-    EXPECT_EQ(ReadText(dir.Path() / "real/later.bmp"), "made");
+    EXPECT_EQ(FileText(dir.Path() / "real/later.bmp"), "made");
 
     // A loop is refused with the system's reason.
     fs::create_symlink("loop-b", dir.Path() / "loop-a");
@@ -198,7 +192,7 @@ TEST(SafeFileWriter, AKilledWriterLeavesNothingBehind) {
         ::close(probe);
         EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"kept.jpg"}));
     }
-    EXPECT_EQ(ReadText(dir.File("kept.jpg")), "the good file");
+    EXPECT_EQ(FileText(dir.File("kept.jpg")), "the good file");
 
     // The same writers carried through replace the file and make the new one.
     SafeFileWriter fresh(dir.File("new.jpg"));
@@ -207,8 +201,8 @@ TEST(SafeFileWriter, AKilledWriterLeavesNothingBehind) {
     EXPECT_TRUE(fresh.Write("new", 3) && replacing.Write("replaced", 8));
     EXPECT_TRUE(fresh.Commit());
     EXPECT_TRUE(replacing.Commit());
-    EXPECT_EQ(ReadText(dir.File("new.jpg")), "new");
-    EXPECT_EQ(ReadText(dir.File("kept.jpg")), "replaced");
+    EXPECT_EQ(FileText(dir.File("new.jpg")), "new");
+    EXPECT_EQ(FileText(dir.File("kept.jpg")), "replaced");
     EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"kept.jpg", "new.jpg"}));
 }
 

@@ -3,39 +3,25 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "support/TestPaths.h"
 
 namespace {
 
-void WriteText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-}
-
-std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 TEST(IniFile, ReadsValuesAsClassicProfilesDo) {
     ScratchDir dir;
     const std::string ini = dir.File("config.ini");
-    WriteText(ini,
-              "\xEF\xBB\xBF; settings\r\n"
-              "[Other]\r\nOutputDir=/wrong\r\n"
-              "  [ setting ]  \r\n"
-              "# note=ignored\r\n"
-              "outputdir =  /home/u/My Pictures  \r\n"
-              "OutputDir=/second\r\n"
-              "Quoted=\"  padded  \"\r\n"
-              "Empty=\r\n"
-              "[Setting]\r\nLater=/not-read\r\n");
+    WriteTextFile(ini,
+                  "\xEF\xBB\xBF; settings\r\n"
+                  "[Other]\r\nOutputDir=/wrong\r\n"
+                  "  [ setting ]  \r\n"
+                  "# note=ignored\r\n"
+                  "outputdir =  /home/u/My Pictures  \r\n"
+                  "OutputDir=/second\r\n"
+                  "Quoted=\"  padded  \"\r\n"
+                  "Empty=\r\n"
+                  "[Setting]\r\nLater=/not-read\r\n");
     EXPECT_EQ(ReadIniValue(ini, "Setting", "OutputDir"), "/home/u/My Pictures");
     EXPECT_EQ(ReadIniValue(ini, "Setting", "Quoted"), "  padded  ");
     EXPECT_EQ(ReadIniValue(ini, "Setting", "Empty"), "");
@@ -50,20 +36,20 @@ TEST(IniFile, WritingCreatesFileThenSectionThenKey) {
     ScratchDir dir;
     const std::string ini = dir.File("config.ini");
     ASSERT_TRUE(WriteIniValue(ini, "Setting", "OutputDir", "/out/one"));
-    EXPECT_EQ(ReadText(ini), "[Setting]\nOutputDir=/out/one\n");
+    EXPECT_EQ(FileText(ini), "[Setting]\nOutputDir=/out/one\n");
 
-    WriteText(ini, "[Window]\nWidth=640");
+    WriteTextFile(ini, "[Window]\nWidth=640");
     ASSERT_TRUE(WriteIniValue(ini, "Setting", "OutputDir", "/out/two"));
-    EXPECT_EQ(ReadText(ini), "[Window]\nWidth=640\n[Setting]\nOutputDir=/out/two\n");
+    EXPECT_EQ(FileText(ini), "[Window]\nWidth=640\n[Setting]\nOutputDir=/out/two\n");
 
-    WriteText(ini, "[Setting]\r\nOther=1\r\n\r\n; comment\r\n[Window]\r\nWidth=640\r\n");
+    WriteTextFile(ini, "[Setting]\r\nOther=1\r\n\r\n; comment\r\n[Window]\r\nWidth=640\r\n");
     ASSERT_TRUE(WriteIniValue(ini, "Setting", "OutputDir", "/out/three"));
-    EXPECT_EQ(ReadText(ini),
+    EXPECT_EQ(FileText(ini),
               "[Setting]\r\nOther=1\r\nOutputDir=/out/three\r\n\r\n; comment\r\n[Window]\r\nWidth=640\r\n");
 
-    WriteText(ini, "[Setting]");
+    WriteTextFile(ini, "[Setting]");
     ASSERT_TRUE(WriteIniValue(ini, "Setting", "OutputDir", "/x"));
-    EXPECT_EQ(ReadText(ini), "[Setting]\nOutputDir=/x\n");
+    EXPECT_EQ(FileText(ini), "[Setting]\nOutputDir=/x\n");
 }
 
 TEST(IniFile, ReplacingAKeyKeepsEveryOtherByte) {
@@ -71,9 +57,9 @@ TEST(IniFile, ReplacingAKeyKeepsEveryOtherByte) {
     const std::string ini = dir.File("config.ini");
     const std::string before =
         "; mine\n[setting]\n  OUTPUTDIR = /old/path\nKeep=this \n[Next]\nOutputDir=/other\n";
-    WriteText(ini, before);
+    WriteTextFile(ini, before);
     ASSERT_TRUE(WriteIniValue(ini, "Setting", "OutputDir", "/new/path"));
-    EXPECT_EQ(ReadText(ini),
+    EXPECT_EQ(FileText(ini),
               "; mine\n[setting]\n  OUTPUTDIR =/new/path\nKeep=this \n[Next]\nOutputDir=/other\n");
     EXPECT_EQ(ReadIniValue(ini, "Next", "OutputDir"), "/other");
 }
@@ -92,13 +78,13 @@ TEST(IniFile, ValuesRoundTripExactly) {
 TEST(IniFile, RefusesWhatItCannotStoreAndLeavesTheFile) {
     ScratchDir dir;
     const std::string ini = dir.File("config.ini");
-    WriteText(ini, "[Setting]\nOutputDir=/keep\n");
+    WriteTextFile(ini, "[Setting]\nOutputDir=/keep\n");
     EXPECT_FALSE(WriteIniValue(ini, "Setting", "OutputDir", "two\nlines"));
     EXPECT_FALSE(WriteIniValue(ini, "Setting", "Output=Dir", "x"));
     EXPECT_FALSE(WriteIniValue(ini, "Set]ting", "OutputDir", "x"));
     EXPECT_FALSE(WriteIniValue(ini, "", "OutputDir", "x"));
     EXPECT_FALSE(WriteIniValue(ini, "Setting", " ", "x"));
-    EXPECT_EQ(ReadText(ini), "[Setting]\nOutputDir=/keep\n");
+    EXPECT_EQ(FileText(ini), "[Setting]\nOutputDir=/keep\n");
     // A folder in the file's place cannot be read or replaced.
     EXPECT_FALSE(WriteIniValue(dir.Path().string(), "Setting", "OutputDir", "x"));
     EXPECT_FALSE(WriteIniValue(dir.File("missing-folder/config.ini"), "Setting", "OutputDir", "x"));

@@ -20,6 +20,16 @@ inline std::vector<uint8_t> FileBytes(const std::filesystem::path& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The whole file as text.
+inline std::string FileText(const std::filesystem::path& path) {
+    const std::vector<uint8_t> bytes = FileBytes(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+inline void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
 // A fresh folder for one test, removed when the test ends.
 class ScratchDir {
 public:
