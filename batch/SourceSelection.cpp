@@ -12,11 +12,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Utf8(const fs::path& path) {
-    const std::u8string text = path.generic_u8string();
-    return std::string(text.begin(), text.end());
-}
-
 // The name below the source folder, or nothing when the path leaves it
 // ("../x.jpg", an absolute path elsewhere): its output would land outside
 // the output folder.
@@ -30,7 +25,7 @@ std::optional<std::string> NameBelowSource(const fs::path& source, const std::st
     }
     if (path.empty() || path.is_absolute() || *path.begin() == ".." || path == ".") return std::nullopt;
     if (!path.has_filename()) return std::nullopt;
-    return Utf8(path);
+    return GenericUtf8FromPath(path);
 }
 
 }  // namespace
@@ -61,7 +56,7 @@ bool ScanSourceTree(const std::string& directory, const std::string& filter, con
         } else if (!entry.is_regular_file(kindError)) {
             continue;
         }
-        const std::string name = Utf8(entry.path().lexically_relative(root));
+        const std::string name = GenericUtf8FromPath(entry.path().lexically_relative(root));
         if (PassesTypeFilter(name, filter)) found.push_back(name);
     }
     std::sort(found.begin(), found.end());

@@ -13,3 +13,10 @@ inline std::string Utf8FromPath(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(text.begin(), text.end());
 }
+
+// The same with '/' between names on every platform: the form names take in
+// listings and in the output folder's mirror of the source tree.
+inline std::string GenericUtf8FromPath(const std::filesystem::path& path) {
+    const std::u8string text = path.generic_u8string();
+    return std::string(text.begin(), text.end());
+}
