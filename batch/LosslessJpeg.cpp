@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "batch/BlockKeptMetadata.h"
 #include "codecs/ExifOrientation.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/JpegCoefficients.h"
@@ -77,7 +78,7 @@ struct PlacedMark {
 
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
                                     const std::string& outputPath, const ImageWatermark& imageMark,
-                                    const TextWatermark& textMark, int quality) {
+                                    const TextWatermark& textMark, int quality, MetadataKept kept) {
     const auto normalPath = [&](std::string why) {
         BatchFileResult result = WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, quality);
         result.keptBlocksRefusal = std::move(why);
@@ -138,6 +139,8 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     std::vector<uint8_t> output;
     std::string reason;
     if (!RewriteJpegBlocks(source, boxes, paint, output, reason)) return normalPath(reason);
+    reason = NarrowBlockKeptMetadata(output, kept);
+    if (!reason.empty()) return normalPath(reason);
 
     SafeFileWriter out(outputPath);
     if (!out.Open() || !out.Write(output.data(), output.size()) || !out.Commit()) {
