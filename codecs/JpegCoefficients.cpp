@@ -1,6 +1,7 @@
 #include "codecs/JpegCoefficients.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -320,9 +321,7 @@ constexpr int kZigzag[DCTSIZE2] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 2
                                    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
 int BitLength(int value) {
-    int bits = 0;
-    for (unsigned v = static_cast<unsigned>(value < 0 ? -value : value); v != 0; v >>= 1) ++bits;
-    return bits;
+    return static_cast<int>(std::bit_width(static_cast<unsigned>(value < 0 ? -value : value)));
 }
 
 // How often one Huffman table's symbols occur, counted over a sample of the
@@ -412,7 +411,6 @@ bool KeepSourceTables(Rewrite& r) {
         ac[c.ac_tbl_no].Take(*acTable);
         const uint64_t blocks = uint64_t{c.width_in_blocks} * c.height_in_blocks;
         dc[c.dc_tbl_no].blocks += blocks;
-        dc[c.dc_tbl_no].sampleBlocks += blocks;
         ac[c.ac_tbl_no].blocks += blocks;
         // The padding blocks of edge MCUs: the DC of the block before, no AC.
         dc[c.dc_tbl_no].Count(0);
@@ -437,35 +435,66 @@ bool KeepSourceTables(Rewrite& r) {
             tally.sampleBlocks += uint64_t{bx1 - bx0} * (by1 - by0);
         }
     }
+    // DC differences: only those of rewritten blocks and of the blocks coded
+    // right after them can change, all in the areas' MCU rows or the row
+    // after (the successor of a row's last MCU opens the next row).
     const int32_t mcusWide = DivRoundUp(s.image_width, mcuW), mcusHigh = DivRoundUp(s.image_height, mcuH);
+    const auto mayChange = [&](int32_t my) {
+        return std::any_of(r.areas.begin(), r.areas.end(), [&](const McuArea& a) {
+            return my >= a.y0 / mcuH && my <= (a.y1 - 1) / mcuH + 1;
+        });
+    };
     int predicted[MAX_COMPONENTS] = {};
-    int64_t mcu = 0;
-    for (int32_t my = 0; my < mcusHigh; ++my) {
-        JBLOCKARRAY rows[MAX_COMPONENTS] = {};
+    JBLOCKARRAY rows[MAX_COMPONENTS] = {};
+    const auto readRow = [&](int32_t my) {
         for (int ci = 0; ci < s.num_components; ++ci) {
             const JDIMENSION v = static_cast<JDIMENSION>(s.comp_info[ci].v_samp_factor);
             rows[ci] = s.mem->access_virt_barray(r.Common(kSrc), r.coefs[ci], static_cast<JDIMENSION>(my) * v,
                                                  v, FALSE);
         }
-        for (int32_t mx = 0; mx < mcusWide; ++mx, ++mcu) {
-            if (s.restart_interval != 0 && mcu % s.restart_interval == 0)
-                std::fill(std::begin(predicted), std::end(predicted), 0);
-            for (int ci = 0; ci < s.num_components; ++ci) {
-                const jpeg_component_info& c = s.comp_info[ci];
-                for (int y = 0; y < c.v_samp_factor; ++y) {
-                    for (int x = 0; x < c.h_samp_factor; ++x) {
-                        const JDIMENSION bx = static_cast<JDIMENSION>(mx * c.h_samp_factor + x);
-                        const JDIMENSION by = static_cast<JDIMENSION>(my * c.v_samp_factor + y);
-                        if (bx >= c.width_in_blocks || by >= c.height_in_blocks) continue;
-                        const int value = rows[ci][y][bx][0];
+    };
+    // Codes one MCU's DC differences, counting them when `count`; false
+    // when one is out of range.
+    const auto codeMcu = [&](int32_t mx, int32_t my, bool count) {
+        if (s.restart_interval != 0 && (int64_t{my} * mcusWide + mx) % s.restart_interval == 0)
+            std::fill(std::begin(predicted), std::end(predicted), 0);
+        for (int ci = 0; ci < s.num_components; ++ci) {
+            const jpeg_component_info& c = s.comp_info[ci];
+            for (int y = 0; y < c.v_samp_factor; ++y) {
+                for (int x = 0; x < c.h_samp_factor; ++x) {
+                    const JDIMENSION bx = static_cast<JDIMENSION>(mx * c.h_samp_factor + x);
+                    const JDIMENSION by = static_cast<JDIMENSION>(my * c.v_samp_factor + y);
+                    // Padding blocks repeat the DC before them: no change.
+                    if (bx >= c.width_in_blocks || by >= c.height_in_blocks) continue;
+                    const int value = rows[ci][y][bx][0];
+                    if (count) {
                         const int bits = BitLength(value - predicted[ci]);
                         if (bits > 11) return false;
                         dc[c.dc_tbl_no].Count(bits);
-                        predicted[ci] = value;
+                        ++dc[c.dc_tbl_no].sampleBlocks;
                     }
+                    predicted[ci] = value;
                 }
             }
         }
+        return true;
+    };
+    bool walking = false;
+    for (int32_t my = 0; my < mcusHigh; ++my) {
+        if (!mayChange(my)) {
+            walking = false;
+            continue;
+        }
+        if (!walking && my > 0) {
+            // Every component's prediction is the DC of its last real block
+            // in the row before, all of them in that row's last MCU.
+            readRow(my - 1);
+            codeMcu(mcusWide - 1, my - 1, false);
+        }
+        walking = true;
+        readRow(my);
+        for (int32_t mx = 0; mx < mcusWide; ++mx)
+            if (!codeMcu(mx, my, true)) return false;
     }
     for (int i = 0; i < NUM_HUFF_TBLS; ++i) {
         if (dc[i].lacks && !Extend(r.dcTables[i], dc[i])) return false;
