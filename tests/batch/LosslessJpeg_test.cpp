@@ -338,6 +338,30 @@ TEST(LosslessJpeg, NarrowsTheMetadataOfABlockKeptFileAsAsked) {
     }
 }
 
+std::string ThumbnailType(const std::vector<uint8_t>& bytes) {
+    auto image = Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()));
+    image->readMetadata();
+    return Exiv2::ExifThumbC(image->exifData()).mimeType();
+}
+
+// Even kept whole, the metadata loses what the marks made stale: the EXIF
+// thumbnail (the picture without them) and the index of the pictures after
+// the source's end, which the copy does not hold.
+TEST(LosslessJpeg, DropsTheStaleThumbnailAndPictureIndexWhenKeepingAll) {
+    ScratchDir dir;
+    const std::string source = FixturePath("jpeg-blocks/thumbnail.jpg");
+    const std::string multiPicture("MPF\0II*", 7);
+    ASSERT_EQ(ThumbnailType(batchtest::FileBytes(source)), "image/jpeg");
+    ASSERT_TRUE(Holds(batchtest::FileBytes(source), multiPicture));
+    const TwoMarksRun run(source, dir);
+    ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+    run.ExpectBlocksKeptOutsideTheMarks(source, dir.File("lossless.jpg"));
+    const std::vector<uint8_t> bytes = batchtest::FileBytes(dir.File("lossless.jpg"));
+    EXPECT_EQ(ThumbnailType(bytes), "");
+    EXPECT_FALSE(Holds(bytes, multiPicture));
+    EXPECT_TRUE(Holds(bytes, "Stampora Camera Works"));
+}
+
 TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
     ScratchDir dir;
     const ImageWatermark logo = Logo(RightBottom);
