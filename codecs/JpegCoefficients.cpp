@@ -392,9 +392,9 @@ bool Extend(JHUFF_TBL& table, const SymbolTally& tally) {
 // and r.acTables then hold them. That takes one interleaved baseline scan
 // read without a warning. The AC symbols are counted in the rewritten blocks
 // only (every other block was coded with the source's tables), the DC
-// differences in every block, since a changed block changes its
-// successor's difference too. Untouched blocks keep their exact bits where
-// no code had to be added, and nearly so where one had.
+// differences also in the blocks after them, since a changed block changes
+// its successor's difference too. Untouched blocks keep their exact bits
+// where no code had to be added, and nearly so where one had.
 bool KeepSourceTables(Rewrite& r) {
     jpeg_decompress_struct& s = r.src;
     if (s.progressive_mode || s.comps_in_scan != s.num_components || r.warnings > 0) return false;
