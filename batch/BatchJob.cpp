@@ -176,7 +176,8 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                                                                : kQualityWithoutSource;
                 const bool keepBlocks = losslessJpeg && marksAsGiven;
                 if (keepBlocks) {
-                    result = WatermarkJpegBlocks(work, sourcePath, outputPath, imageMark, textMark, fileQuality);
+                    result = WatermarkJpegBlocks(work, sourcePath, outputPath, imageMark, textMark,
+                                                 fileQuality, metadata);
                 } else {
                     // The running number follows the list, whatever order the
                     // workers take the files in.
@@ -185,7 +186,7 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                     if (losslessJpeg) result.keptBlocksRefusal = "the marks are fitted to each picture";
                 }
                 result.sourceQuality = estimated;
-                // The block rewrite keeps the source's markers itself.
+                // The block rewrite narrows the source's own metadata itself.
                 const bool blocksKept = keepBlocks && result.keptBlocksRefusal.empty();
                 const std::string lost =
                     result.outcome == BatchFileOutcome::Written && !blocksKept

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "batch/BlockKeptMetadata.h"
 #include "codecs/ExifOrientation.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/JpegCoefficients.h"
@@ -15,55 +16,13 @@ namespace {
 // The largest JPEG read whole into memory for a rewrite.
 constexpr int64_t kMaxSourceBytes = int64_t{1} << 30;
 
-// Where a stored pixel lands on the upright picture, for a picture stored
-// `width` x `height` with the EXIF orientation `o`.
-void StoredToUpright(int32_t o, int32_t width, int32_t height, int32_t x, int32_t y, int32_t& ux,
-                     int32_t& uy) {
-    switch (o) {
-        case 2:
-            ux = width - 1 - x;
-            uy = y;
-            break;
-        case 3:
-            ux = width - 1 - x;
-            uy = height - 1 - y;
-            break;
-        case 4:
-            ux = x;
-            uy = height - 1 - y;
-            break;
-        case 5:
-            ux = y;
-            uy = x;
-            break;
-        case 6:
-            ux = height - 1 - y;
-            uy = x;
-            break;
-        case 7:
-            ux = height - 1 - y;
-            uy = width - 1 - x;
-            break;
-        case 8:
-            ux = y;
-            uy = width - 1 - x;
-            break;
-        default:
-            ux = x;
-            uy = y;
-            break;
-    }
-}
-
-// The orientation that turns an upright picture back into its stored form.
-int32_t Inverse(int32_t o) {
-    return o == 6 ? 8 : o == 8 ? 6 : o;
-}
-
-StoredBox MapBox(int32_t o, int32_t width, int32_t height, const StoredBox& b) {
+// The box between the two corners of `box` mapped by `map`, one of
+// ExifTurn's mappings.
+template <typename Map>
+StoredBox MappedBox(const StoredBox& box, Map map) {
     int32_t ax = 0, ay = 0, bx = 0, by = 0;
-    StoredToUpright(o, width, height, b.x, b.y, ax, ay);
-    StoredToUpright(o, width, height, b.x + b.width - 1, b.y + b.height - 1, bx, by);
+    map(box.x, box.y, ax, ay);
+    map(box.x + box.width - 1, box.y + box.height - 1, bx, by);
     return {std::min(ax, bx), std::min(ay, by), std::abs(bx - ax) + 1, std::abs(by - ay) + 1};
 }
 
@@ -77,7 +36,7 @@ struct PlacedMark {
 
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
                                     const std::string& outputPath, const ImageWatermark& imageMark,
-                                    const TextWatermark& textMark, int quality) {
+                                    const TextWatermark& textMark, int quality, MetadataKept kept) {
     const auto normalPath = [&](std::string why) {
         BatchFileResult result = WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, quality);
         result.keptBlocksRefusal = std::move(why);
@@ -93,10 +52,16 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     if (!layout.refusal.empty()) return normalPath(layout.refusal);
 
     const int32_t o = layout.orientation;
-    const bool turned = o >= 5;
+    const ExifTurn turn = TurnOfOrientation(o);
+    const auto toStored = [&](int32_t x, int32_t y, int32_t& sx, int32_t& sy) {
+        turn.StoredOf(x, y, layout.width, layout.height, sx, sy);
+    };
+    const auto toUpright = [&](int32_t sx, int32_t sy, int32_t& x, int32_t& y) {
+        turn.UprightOf(sx, sy, layout.width, layout.height, x, y);
+    };
     BatchFileResult result;
-    result.width = turned ? layout.height : layout.width;
-    result.height = turned ? layout.width : layout.height;
+    result.width = turn.swapsSides ? layout.height : layout.width;
+    result.height = turn.swapsSides ? layout.width : layout.height;
 
     std::vector<PlacedMark> marks;
     std::vector<StoredBox> boxes;
@@ -115,15 +80,14 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
         }
         const StoredBox upright{mark.placed.LayerX(), mark.placed.LayerY(), layers[i]->Width(),
                                 layers[i]->Height()};
-        boxes.push_back(MapBox(Inverse(o), result.width, result.height, upright));
+        boxes.push_back(MappedBox(upright, toStored));
         marks.push_back(mark);
     }
 
     // The decoded area is turned upright, stamped like the whole picture
     // would be, and turned back into the stored orientation.
     const auto paint = [&](CRasterImage& area, int32_t left, int32_t top, std::string& reason) {
-        const StoredBox onUpright =
-            MapBox(o, layout.width, layout.height, {left, top, area.Width(), area.Height()});
+        const StoredBox onUpright = MappedBox({left, top, area.Width(), area.Height()}, toUpright);
         if (!ApplyExifOrientation(area, o)) return reason = "not enough memory to turn the area", false;
         for (const PlacedMark& mark : marks) {
             WatermarkBase shifted = mark.placed;
@@ -131,13 +95,15 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
             shifted.y -= onUpright.y;
             StampMark(area, shifted, *mark.layer, false);
         }
-        if (!ApplyExifOrientation(area, Inverse(o)))
+        if (!ApplyExifOrientation(area, InverseOrientation(o)))
             return reason = "not enough memory to turn the area", false;
         return true;
     };
     std::vector<uint8_t> output;
     std::string reason;
     if (!RewriteJpegBlocks(source, boxes, paint, output, reason)) return normalPath(reason);
+    reason = NarrowBlockKeptMetadata(output, kept);
+    if (!reason.empty()) return normalPath(reason);
 
     SafeFileWriter out(outputPath);
     if (!out.Open() || !out.Write(output.data(), output.size()) || !out.Commit()) {

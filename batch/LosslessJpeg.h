@@ -4,6 +4,7 @@
 // every other block is copied as it is stored.
 #include <string>
 
+#include "batch/KeptMetadata.h"
 #include "batch/WatermarkFile.h"
 
 // Stamps the marks on a JPEG source saved as JPEG the way WatermarkFile
@@ -11,7 +12,9 @@
 // changes only the blocks under them. When that cannot be done exactly (not
 // JPEG to JPEG, CMYK or YCCK, arithmetic coding, damaged data, marks over
 // most of the picture, a mark that cannot be stamped) the file goes through
-// WatermarkFile instead and the result's keptBlocksRefusal says why.
+// WatermarkFile instead and the result's keptBlocksRefusal says why (the
+// caller then carries the metadata over). A written file carries the
+// source's metadata as far as `kept` allows.
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
                                     const std::string& outputPath, const ImageWatermark& imageMark,
-                                    const TextWatermark& textMark, int quality);
+                                    const TextWatermark& textMark, int quality, MetadataKept kept);

@@ -17,6 +17,7 @@
 #   REPEAT     runs per timing (default 3)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/lib/photos.sh
 
 build="${BUILD_DIR:-build}"
 tool="$build/stampora-batch"
@@ -31,33 +32,10 @@ work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/photos" "$work/out"
 
-# Photograph-like content (smooth fractal shapes, fine grain) so the codecs
-# see realistic entropy; sizes from 8 to 12 megapixels.
-sizes=(3464x2309 4000x2500 4032x3024 3840x2560 3600x2400 4240x2832)
 echo "Making $files photographs in $work/photos ..."
-for ((i = 0; i < files; i++)); do
-  size=${sizes[i % ${#sizes[@]}]}
-  convert -size 480x320 -seed $((i + 1)) plasma:fractal -blur 0x2 -resize "${size}!" \
-    -attenuate 0.35 +noise Gaussian -quality 92 "$work/photos/photo$i.jpg"
-done
-convert -size 600x200 xc:none -fill '#10306090' -draw 'roundrectangle 0,0 599,199 40,40' \
-  -fill white -font DejaVu-Sans-Bold -pointsize 100 -gravity center -annotate +0+0 'Stampora' \
-  PNG32:"$work/logo.png"
+make_photos "$work/photos" "$files" convert ppm:- -quality 92 jpg:-
+make_logo "$work/logo.png"
 text="© Stampora 2026"
-
-# Best wall-clock seconds of $repeat runs of the given command.
-best_of() {
-  local best="" start end elapsed
-  for ((r = 0; r < repeat; r++)); do
-    rm -rf "$work/out" && mkdir -p "$work/out"
-    start=$(date +%s.%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s.%N)
-    elapsed=$(awk -v a="$start" -v b="$end" 'BEGIN { print b - a }')
-    if [ -z "$best" ] || awk -v e="$elapsed" -v b="$best" 'BEGIN { exit !(e < b) }'; then best=$elapsed; fi
-  done
-  awk -v b="$best" 'BEGIN { printf "%.3f", b }'
-}
 
 floor_one() { djpeg "$1" >"$work/out/$(basename "$1").ppm" && cjpeg -quality 80 "$work/out/$(basename "$1").ppm" >"$work/out/$(basename "$1")"; }
 vips_one() { vips copy "$1" "$work/out/$(basename "$1")[Q=80]"; }
@@ -87,7 +65,6 @@ ours1=$(best_of stampora 1)
 ours2=$(best_of stampora 2)
 
 megapixels=$(identify -format '%w %h\n' "$work"/photos/*.jpg | awk '{ s += $1 * $2 } END { printf "%.1f", s / 1e6 }')
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 echo
 echo "$files photographs, $megapixels megapixels in all; seconds (lower is better)"
 printf '%-44s %8s\n' "job" "seconds"

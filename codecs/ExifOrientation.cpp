@@ -8,49 +8,19 @@
 
 namespace {
 
-// Where the upright picture's pixel (x, y) lies in the stored one, for the
-// eight EXIF orientations (w and h are the stored size).
-struct SourceMap {
-    int32_t orientation;
-    int32_t w;
-    int32_t h;
-    void At(int32_t x, int32_t y, int32_t& sx, int32_t& sy) const {
-        switch (orientation) {
-            case 2:
-                sx = w - 1 - x;
-                sy = y;
-                return;  // mirrored left to right
-            case 3:
-                sx = w - 1 - x;
-                sy = h - 1 - y;
-                return;  // turned half way
-            case 4:
-                sx = x;
-                sy = h - 1 - y;
-                return;  // mirrored top to bottom
-            case 5:
-                sx = y;
-                sy = x;
-                return;  // mirrored along the main diagonal
-            case 6:
-                sx = y;
-                sy = h - 1 - x;
-                return;  // stored a quarter turn anticlockwise
-            case 7:
-                sx = w - 1 - y;
-                sy = h - 1 - x;
-                return;  // mirrored along the other diagonal
-            case 8:
-                sx = w - 1 - y;
-                sy = x;
-                return;  // stored a quarter turn clockwise
-            default:
-                sx = x;
-                sy = y;
-                return;
-        }
-    }
-};
+// By orientation: 2 mirrored left to right, 3 turned half way, 4 mirrored
+// top to bottom, 5 mirrored along the main diagonal, 6 stored a quarter
+// turn anticlockwise, 7 mirrored along the other diagonal, 8 stored a
+// quarter turn clockwise.
+constexpr ExifTurn kTurns[9] = {{},
+                                {false, false, false},
+                                {false, true, false},
+                                {false, true, true},
+                                {false, false, true},
+                                {true, false, false},
+                                {true, false, true},
+                                {true, true, true},
+                                {true, true, false}};
 
 // Writes palette index `index` at (x, y) of a 1- or 4-bit picture.
 void PutSubByteIndex(CRasterImage& image, int32_t x, int32_t y, uint32_t index) {
@@ -63,6 +33,27 @@ void PutSubByteIndex(CRasterImage& image, int32_t x, int32_t y, uint32_t index) 
 }
 
 }  // namespace
+
+void ExifTurn::StoredOf(int32_t x, int32_t y, int32_t width, int32_t height, int32_t& sx, int32_t& sy) const {
+    const int32_t u = swapsSides ? y : x, v = swapsSides ? x : y;
+    sx = fromRight ? width - 1 - u : u;
+    sy = fromBottom ? height - 1 - v : v;
+}
+
+void ExifTurn::UprightOf(int32_t sx, int32_t sy, int32_t width, int32_t height, int32_t& x,
+                         int32_t& y) const {
+    const int32_t u = fromRight ? width - 1 - sx : sx, v = fromBottom ? height - 1 - sy : sy;
+    x = swapsSides ? v : u;
+    y = swapsSides ? u : v;
+}
+
+ExifTurn TurnOfOrientation(int32_t orientation) {
+    return orientation >= 1 && orientation <= 8 ? kTurns[orientation] : kTurns[1];
+}
+
+int32_t InverseOrientation(int32_t orientation) {
+    return orientation == 6 ? 8 : orientation == 8 ? 6 : orientation;
+}
 
 bool ApplyExifOrientation(CRasterImage& image, int32_t orientation) {
     if (image.IsEmpty() || orientation < 2 || orientation > 8) return true;
@@ -81,14 +72,14 @@ bool ApplyExifOrientation(CRasterImage& image, int32_t orientation) {
     if (!turned.Create(header)) return false;
     if (bpp <= 8) turned.CopyPaletteFrom(image);
 
-    const SourceMap map{orientation, w, h};
+    const ExifTurn turn = TurnOfOrientation(orientation);
     const size_t pixelBytes = static_cast<size_t>(bpp / 8);
     for (int32_t y = 0; y < turned.Height(); ++y) {
         uint8_t* out = turned.Row(y);
         for (int32_t x = 0; x < turned.Width(); ++x) {
             int32_t sx = 0;
             int32_t sy = 0;
-            map.At(x, y, sx, sy);
+            turn.StoredOf(x, y, w, h, sx, sy);
             if (bpp < 8) {
                 PutSubByteIndex(turned, x, y, image.ReadPixel(sx, sy));
             } else {

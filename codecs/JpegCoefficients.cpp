@@ -1,12 +1,14 @@
 #include "codecs/JpegCoefficients.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
 #include "codecs/DecodeLimits.h"
 #include "codecs/ExifProperties.h"
+#include "codecs/HuffmanCode.h"
 #include "codecs/ImageProperties.h"
 #include "codecs/Jpeg_pvt.h"
 
@@ -63,6 +65,9 @@ struct Rewrite {
     int warnings = 0;
     void (*keepWarning)(j_common_ptr, int) = nullptr;
     std::vector<McuArea> areas;
+    // The Huffman tables the rewritten picture is written with, by slot.
+    JHUFF_TBL dcTables[NUM_HUFF_TBLS] = {};
+    JHUFF_TBL acTables[NUM_HUFF_TBLS] = {};
 
     Rewrite() = default;
     Rewrite(const Rewrite&) = delete;
@@ -316,23 +321,33 @@ constexpr int kZigzag[DCTSIZE2] = {0,  1,  8,  16, 9,  2,  3,  10, 17, 24, 32, 2
                                    58, 59, 52, 45, 38, 31, 39, 46, 53, 60, 61, 54, 47, 55, 62, 63};
 
 int BitLength(int value) {
-    int bits = 0;
-    for (unsigned v = static_cast<unsigned>(value < 0 ? -value : value); v != 0; v >>= 1) ++bits;
-    return bits;
+    return static_cast<int>(std::bit_width(static_cast<unsigned>(value < 0 ? -value : value)));
 }
 
-// The symbols a Huffman table has a code for.
-struct HuffmanSymbols {
+// How often one Huffman table's symbols occur, counted over a sample of the
+// blocks it codes, and which of them the source's table has no code for.
+struct SymbolTally {
     bool has[256] = {};
+    uint64_t lacking[256] = {};
+    bool lacks = false;
+    uint64_t symbols = 0;       // symbols counted
+    uint64_t sampleBlocks = 0;  // blocks they came from
+    uint64_t blocks = 0;        // blocks the table codes in the whole picture
     void Take(const JHUFF_TBL& table) {
         int count = 0;
         for (int length = 1; length <= 16; ++length) count += table.bits[length];
         for (int i = 0; i < std::min(count, 256); ++i) has[table.huffval[i]] = true;
     }
+    void Count(int symbol) {
+        ++symbols;
+        if (has[symbol]) return;
+        ++lacking[symbol];
+        lacks = true;
+    }
 };
 
-// Whether the AC symbols of a block all have codes.
-bool AcCodable(const JCOEF* block, const HuffmanSymbols& ac) {
+// Counts the AC symbols of a block; false when a value is out of range.
+bool CountAc(const JCOEF* block, SymbolTally& ac) {
     int run = 0;
     for (int k = 1; k < DCTSIZE2; ++k) {
         const int value = block[kZigzag[k]];
@@ -340,38 +355,72 @@ bool AcCodable(const JCOEF* block, const HuffmanSymbols& ac) {
             ++run;
             continue;
         }
-        for (; run > 15; run -= 16)
-            if (!ac.has[0xF0]) return false;
+        for (; run > 15; run -= 16) ac.Count(0xF0);
         const int bits = BitLength(value);
-        if (bits > 10 || !ac.has[(run << 4) + bits]) return false;
+        if (bits > 10) return false;
+        ac.Count((run << 4) + bits);
         run = 0;
     }
-    return run == 0 || ac.has[0];
+    if (run > 0) ac.Count(0);
+    return true;
 }
 
-// Whether the source's own Huffman tables can code the rewritten picture:
-// one interleaved baseline scan read without a warning, codes for the AC
-// symbols of every rewritten block, and for the DC differences of every
-// block, since a changed block changes its successor's difference too.
-// Unchanged blocks then cost exactly the bits they cost in the source.
-bool SourceTablesCodeAll(Rewrite& r) {
+// The source's table with codes added for the symbols it lacks. Its own
+// symbols keep frequencies that give back their lengths; a lacking symbol
+// gets the share of the picture its uses are estimated at, so codes the
+// marks need much come out no longer than they should.
+bool Extend(JHUFF_TBL& table, const SymbolTally& tally) {
+    HuffmanCode code;
+    std::memcpy(code.bits, table.bits, sizeof code.bits);
+    std::memcpy(code.huffval, table.huffval, sizeof code.huffval);
+    uint64_t frequency[256];
+    const uint64_t total = FrequenciesOfCode(code, frequency);
+    // The picture's symbols, estimated from the sample's density.
+    const uint64_t pictureSymbols =
+        std::max<uint64_t>(tally.symbols * tally.blocks / std::max<uint64_t>(tally.sampleBlocks, 1), 1);
+    for (int s = 0; s < 256; ++s)
+        if (tally.lacking[s] > 0)
+            frequency[s] = std::max<uint64_t>(tally.lacking[s] * total / pictureSymbols, 1);
+    if (!MakeHuffmanCode(frequency, code)) return false;
+    std::memcpy(table.bits, code.bits, sizeof code.bits);
+    std::memcpy(table.huffval, code.huffval, sizeof code.huffval);
+    return true;
+}
+
+// Whether the rewritten picture can keep the source's Huffman tables, with
+// codes added where the rewritten blocks need symbols they lack; r.dcTables
+// and r.acTables then hold them. That takes one interleaved baseline scan
+// read without a warning. The AC symbols are counted in the rewritten blocks
+// only (every other block was coded with the source's tables), the DC
+// differences also in the blocks after them, since a changed block changes
+// its successor's difference too. Untouched blocks keep their exact bits
+// where no code had to be added, and nearly so where one had.
+bool KeepSourceTables(Rewrite& r) {
     jpeg_decompress_struct& s = r.src;
     if (s.progressive_mode || s.comps_in_scan != s.num_components || r.warnings > 0) return false;
     // Plain arrays: nothing here may need a destructor if libjpeg jumps out.
-    HuffmanSymbols dc[MAX_COMPONENTS], ac[MAX_COMPONENTS];
+    SymbolTally dc[NUM_HUFF_TBLS], ac[NUM_HUFF_TBLS];
     for (int ci = 0; ci < s.num_components; ++ci) {
-        const JHUFF_TBL* dcTable = s.dc_huff_tbl_ptrs[s.comp_info[ci].dc_tbl_no];
-        const JHUFF_TBL* acTable = s.ac_huff_tbl_ptrs[s.comp_info[ci].ac_tbl_no];
+        const jpeg_component_info& c = s.comp_info[ci];
+        const JHUFF_TBL* dcTable = s.dc_huff_tbl_ptrs[c.dc_tbl_no];
+        const JHUFF_TBL* acTable = s.ac_huff_tbl_ptrs[c.ac_tbl_no];
         if (dcTable == nullptr || acTable == nullptr) return false;
-        dc[ci].Take(*dcTable);
-        ac[ci].Take(*acTable);
+        r.dcTables[c.dc_tbl_no] = *dcTable;
+        r.acTables[c.ac_tbl_no] = *acTable;
+        dc[c.dc_tbl_no].Take(*dcTable);
+        ac[c.ac_tbl_no].Take(*acTable);
+        const uint64_t blocks = uint64_t{c.width_in_blocks} * c.height_in_blocks;
+        dc[c.dc_tbl_no].blocks += blocks;
+        ac[c.ac_tbl_no].blocks += blocks;
         // The padding blocks of edge MCUs: the DC of the block before, no AC.
-        if (!dc[ci].has[0] || !ac[ci].has[0]) return false;
+        dc[c.dc_tbl_no].Count(0);
+        ac[c.ac_tbl_no].Count(0);
     }
     const int32_t mcuW = s.max_h_samp_factor * DCTSIZE, mcuH = s.max_v_samp_factor * DCTSIZE;
     for (const McuArea& a : r.areas) {
         for (int ci = 0; ci < s.num_components; ++ci) {
             const jpeg_component_info& c = s.comp_info[ci];
+            SymbolTally& tally = ac[c.ac_tbl_no];
             const JDIMENSION bx0 = static_cast<JDIMENSION>(a.x0 / mcuW * c.h_samp_factor);
             const JDIMENSION by0 = static_cast<JDIMENSION>(a.y0 / mcuH * c.v_samp_factor);
             const JDIMENSION bx1 =
@@ -381,65 +430,100 @@ bool SourceTablesCodeAll(Rewrite& r) {
             for (JDIMENSION by = by0; by < by1; ++by) {
                 JBLOCKARRAY row = s.mem->access_virt_barray(r.Common(kSrc), r.coefs[ci], by, 1, FALSE);
                 for (JDIMENSION bx = bx0; bx < bx1; ++bx)
-                    if (!AcCodable(row[0][bx], ac[ci])) return false;
+                    if (!CountAc(row[0][bx], tally)) return false;
             }
+            tally.sampleBlocks += uint64_t{bx1 - bx0} * (by1 - by0);
         }
     }
+    // DC differences: only those of rewritten blocks and of the blocks coded
+    // right after them can change, all in the areas' MCU rows or the row
+    // after (the successor of a row's last MCU opens the next row).
     const int32_t mcusWide = DivRoundUp(s.image_width, mcuW), mcusHigh = DivRoundUp(s.image_height, mcuH);
+    const auto mayChange = [&](int32_t my) {
+        return std::any_of(r.areas.begin(), r.areas.end(), [&](const McuArea& a) {
+            return my >= a.y0 / mcuH && my <= (a.y1 - 1) / mcuH + 1;
+        });
+    };
     int predicted[MAX_COMPONENTS] = {};
-    int64_t mcu = 0;
-    for (int32_t my = 0; my < mcusHigh; ++my) {
-        JBLOCKARRAY rows[MAX_COMPONENTS] = {};
+    JBLOCKARRAY rows[MAX_COMPONENTS] = {};
+    const auto readRow = [&](int32_t my) {
         for (int ci = 0; ci < s.num_components; ++ci) {
             const JDIMENSION v = static_cast<JDIMENSION>(s.comp_info[ci].v_samp_factor);
             rows[ci] = s.mem->access_virt_barray(r.Common(kSrc), r.coefs[ci], static_cast<JDIMENSION>(my) * v,
                                                  v, FALSE);
         }
-        for (int32_t mx = 0; mx < mcusWide; ++mx, ++mcu) {
-            if (s.restart_interval != 0 && mcu % s.restart_interval == 0)
-                std::fill(std::begin(predicted), std::end(predicted), 0);
-            for (int ci = 0; ci < s.num_components; ++ci) {
-                const jpeg_component_info& c = s.comp_info[ci];
-                for (int y = 0; y < c.v_samp_factor; ++y) {
-                    for (int x = 0; x < c.h_samp_factor; ++x) {
-                        const JDIMENSION bx = static_cast<JDIMENSION>(mx * c.h_samp_factor + x);
-                        const JDIMENSION by = static_cast<JDIMENSION>(my * c.v_samp_factor + y);
-                        if (bx >= c.width_in_blocks || by >= c.height_in_blocks) continue;
-                        const int value = rows[ci][y][bx][0];
+    };
+    // Codes one MCU's DC differences, counting them when `count`; false
+    // when one is out of range.
+    const auto codeMcu = [&](int32_t mx, int32_t my, bool count) {
+        if (s.restart_interval != 0 && (int64_t{my} * mcusWide + mx) % s.restart_interval == 0)
+            std::fill(std::begin(predicted), std::end(predicted), 0);
+        for (int ci = 0; ci < s.num_components; ++ci) {
+            const jpeg_component_info& c = s.comp_info[ci];
+            for (int y = 0; y < c.v_samp_factor; ++y) {
+                for (int x = 0; x < c.h_samp_factor; ++x) {
+                    const JDIMENSION bx = static_cast<JDIMENSION>(mx * c.h_samp_factor + x);
+                    const JDIMENSION by = static_cast<JDIMENSION>(my * c.v_samp_factor + y);
+                    // Padding blocks repeat the DC before them: no change.
+                    if (bx >= c.width_in_blocks || by >= c.height_in_blocks) continue;
+                    const int value = rows[ci][y][bx][0];
+                    if (count) {
                         const int bits = BitLength(value - predicted[ci]);
-                        if (bits > 11 || !dc[ci].has[bits]) return false;
-                        predicted[ci] = value;
+                        if (bits > 11) return false;
+                        dc[c.dc_tbl_no].Count(bits);
+                        ++dc[c.dc_tbl_no].sampleBlocks;
                     }
+                    predicted[ci] = value;
                 }
             }
         }
+        return true;
+    };
+    bool walking = false;
+    for (int32_t my = 0; my < mcusHigh; ++my) {
+        if (!mayChange(my)) {
+            walking = false;
+            continue;
+        }
+        if (!walking && my > 0) {
+            // Every component's prediction is the DC of its last real block
+            // in the row before, all of them in that row's last MCU.
+            readRow(my - 1);
+            codeMcu(mcusWide - 1, my - 1, false);
+        }
+        walking = true;
+        readRow(my);
+        for (int32_t mx = 0; mx < mcusWide; ++mx)
+            if (!codeMcu(mx, my, true)) return false;
+    }
+    for (int i = 0; i < NUM_HUFF_TBLS; ++i) {
+        if (dc[i].lacks && !Extend(r.dcTables[i], dc[i])) return false;
+        if (ac[i].lacks && !Extend(r.acTables[i], ac[i])) return false;
     }
     return true;
 }
 
 // Writes the source's coefficients with its tables, mode, restart interval
-// and markers. Huffman tables: the source's own where they code every
-// symbol, so untouched blocks keep their exact bits; else tables made for
-// this picture.
+// and markers. Huffman tables: r.dcTables and r.acTables (the source's own,
+// extended where needed) when `sourceTables`, else tables made for this
+// picture from a statistics pass over all of it.
 void WriteAll(Rewrite& r, bool sourceTables) {
     jpeg_decompress_struct& s = r.src;
     CreateCompress(r, r.dst, kDst, r.outBytes, r.outSize);
     jpeg_copy_critical_parameters(&s, &r.dst);
     if (sourceTables) {
         r.dst.optimize_coding = FALSE;
+        const auto put = [&](JHUFF_TBL*& to, const JHUFF_TBL& from) {
+            if (to == nullptr) to = jpeg_alloc_huff_table(r.Common(kDst));
+            *to = from;
+            to->sent_table = FALSE;
+        };
         for (int ci = 0; ci < s.num_components; ++ci) {
-            r.dst.comp_info[ci].dc_tbl_no = s.comp_info[ci].dc_tbl_no;
-            r.dst.comp_info[ci].ac_tbl_no = s.comp_info[ci].ac_tbl_no;
-        }
-        for (int i = 0; i < NUM_HUFF_TBLS; ++i) {
-            JHUFF_TBL* const* from[2] = {&s.dc_huff_tbl_ptrs[i], &s.ac_huff_tbl_ptrs[i]};
-            JHUFF_TBL** to[2] = {&r.dst.dc_huff_tbl_ptrs[i], &r.dst.ac_huff_tbl_ptrs[i]};
-            for (int k = 0; k < 2; ++k) {
-                if (*from[k] == nullptr) continue;
-                if (*to[k] == nullptr) *to[k] = jpeg_alloc_huff_table(r.Common(kDst));
-                **to[k] = **from[k];
-                (*to[k])->sent_table = FALSE;
-            }
+            const int dcSlot = s.comp_info[ci].dc_tbl_no, acSlot = s.comp_info[ci].ac_tbl_no;
+            r.dst.comp_info[ci].dc_tbl_no = dcSlot;
+            r.dst.comp_info[ci].ac_tbl_no = acSlot;
+            put(r.dst.dc_huff_tbl_ptrs[dcSlot], r.dcTables[dcSlot]);
+            put(r.dst.ac_huff_tbl_ptrs[acSlot], r.acTables[acSlot]);
         }
     } else {
         r.dst.optimize_coding = TRUE;
@@ -521,7 +605,7 @@ bool Run(Rewrite& r, const std::vector<uint8_t>& file, const std::vector<StoredB
         if (!paint(r.area, outer.x0, outer.y0, r.refusal)) return false;
         EncodeArea(r, inner, outer);
     }
-    WriteAll(r, SourceTablesCodeAll(r));
+    WriteAll(r, KeepSourceTables(r));
     return true;
 }
 

@@ -35,3 +35,21 @@ app1 = b"\xff\xe1" + struct.pack(">H", len(body) + 2) + body
 open(sys.argv[2], "wb").write(data[:2] + app1 + data[2:])
 PY
 done
+# Metadata that goes stale once the picture is marked: an EXIF thumbnail
+# (exiv2 -it takes thumbnail-thumb.jpg) and a multi-picture index (an APP2
+# "MPF" segment, put after the EXIF) pointing past the end of the picture.
+cjpeg -quality 80 -optimize "$work/picture.ppm" > "$work/thumbnail.jpg"
+$im "$work/picture.ppm" -resize 40x27 ppm:- | cjpeg -quality 70 > "$work/thumbnail-thumb.jpg"
+exiv2 -M"set Exif.Image.Make Stampora Camera Works" "$work/thumbnail.jpg"
+exiv2 -it "$work/thumbnail.jpg"
+python3 - "$work/thumbnail.jpg" "$out/thumbnail.jpg" <<'PY'
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+at = 2
+while data[at + 1] in (0xE0, 0xE1):
+    at += 2 + struct.unpack(">H", data[at + 2:at + 4])[0]
+# MP header: byte order, first IFD at 8, one entry (MP version "0100").
+body = b"MPF\0" + b"II*\0" + struct.pack("<IHHHI4sI", 8, 1, 0xB000, 7, 4, b"0100", 0)
+app2 = b"\xff\xe2" + struct.pack(">H", len(body) + 2) + body
+open(sys.argv[2], "wb").write(data[:at] + app2 + data[at:])
+PY

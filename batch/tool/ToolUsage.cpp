@@ -31,7 +31,9 @@ Pictures:
                           original by its watermarked version
   --lossless-jpeg         a JPEG saved as JPEG keeps every 8x8 block outside
                           the marks bit for bit, with its own quality,
-                          sampling and metadata (--quality does not apply);
+                          sampling, orientation and metadata (--quality
+                          does not apply; --strip-gps and --strip-metadata
+                          do);
                           CMYK, arithmetic-coded or damaged JPEGs and marks
                           over most of a picture are re-encoded as usual
 

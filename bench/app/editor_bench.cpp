@@ -10,14 +10,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QTest>
-#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
 
+#include "../BenchPictures.h"
 #include "app/CanvasView.h"
 #include "app/SurfacePainting.h"
 #include "codecs/PictureFiles.h"
@@ -32,32 +31,12 @@ constexpr int32_t kHeight = 4000;
 constexpr int kClientWidth = 1600;
 constexpr int kClientHeight = 1000;
 
-// Smooth shading, edges and sensor-like noise, as a photograph has.
-CRasterImage Photograph() {
-    CRasterImage picture;
-    picture.Create(kWidth, kHeight, 24);
-    uint32_t seed = 2024;
-    for (int32_t y = 0; y < kHeight; ++y) {
-        uint8_t* row = picture.Row(y);
-        for (int32_t x = 0; x < kWidth; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            const int noise = static_cast<int>(seed >> 28) - 8;
-            const double shade = 0.5 + 0.5 * std::sin(x * 0.004) * std::cos(y * 0.003);
-            const int base = static_cast<int>(shade * 200) + ((((x / 300) + (y / 200)) % 2 == 0) ? 30 : 0);
-            row[3 * x + 0] = static_cast<uint8_t>(std::clamp(base / 2 + noise, 0, 255));
-            row[3 * x + 1] = static_cast<uint8_t>(std::clamp(base - 20 + noise, 0, 255));
-            row[3 * x + 2] = static_cast<uint8_t>(std::clamp(base + 10 + noise, 0, 255));
-        }
-    }
-    return picture;
-}
-
 struct Editor {
     Editor() {
         folder = fs::temp_directory_path() / ("stampora-editor-bench-" + std::to_string(::getpid()));
         fs::create_directories(folder);
         jpeg = (folder / "photo.jpg").string();
-        Photograph().Save(jpeg, 80);
+        BenchPhotograph(kWidth, kHeight).Save(jpeg, 80);
         canvas.resize(kClientWidth + 2 * canvas.frameWidth(), kClientHeight + 2 * canvas.frameWidth());
         canvas.show();
         QApplication::processEvents();

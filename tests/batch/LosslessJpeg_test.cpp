@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <exiv2/exiv2.hpp>
 #include <filesystem>
 #include <vector>
 
@@ -174,12 +175,12 @@ struct TwoMarksRun {
     CRasterImage reference;     // the source decoded and stamped in memory
     WatermarkBase placed[2];
 
-    TwoMarksRun(const std::string& source, const ScratchDir& dir) {
+    TwoMarksRun(const std::string& source, const ScratchDir& dir, MetadataKept kept = MetadataKept::All) {
         const ImageWatermark second = Logo(LeftTop);
         corner.base = second.base;
         static_cast<CRasterImage&>(corner.layer) = second.layer;
         CRasterImage work;
-        lossless = WatermarkJpegBlocks(work, source, dir.File("lossless.jpg"), logo, corner, -1);
+        lossless = WatermarkJpegBlocks(work, source, dir.File("lossless.jpg"), logo, corner, -1, kept);
         EXPECT_TRUE(WatermarkFile(work, source, dir.File("normal.jpg"), logo, corner, -1).Complete());
         EXPECT_TRUE(ours.Load(dir.File("lossless.jpg")));
         EXPECT_TRUE(theirs.Load(dir.File("normal.jpg")));
@@ -192,6 +193,22 @@ struct TwoMarksRun {
             placed[i].PlaceByAlignment(reference.Width(), reference.Height());
             EXPECT_EQ(StampMark(reference, placed[i], *layers[i], true), MarkStamp::Stamped);
         }
+    }
+    // Every block outside the marks' MCUs is the source's, with its tables,
+    // mode and restart interval (`placed` is on the stored picture).
+    void ExpectBlocksKeptOutsideTheMarks(const std::string& source, const std::string& written) const {
+        const StoredBlocks before = ReadBlocks(source);
+        const StoredBlocks after = ReadBlocks(written);
+        EXPECT_EQ(after.quantTables, before.quantTables);
+        EXPECT_EQ(after.progressive, before.progressive);
+        EXPECT_EQ(after.restartInterval, before.restartInterval);
+        std::vector<McuRect> marked;
+        for (const WatermarkBase& p : placed)
+            marked.push_back(McusUnder(before, p.LayerX(), p.LayerY(), 24, 14));
+        int inside = 0, outside = 0;
+        CountChanged(before, after, marked, inside, outside);
+        EXPECT_EQ(outside, 0);
+        EXPECT_GT(inside, 0);
     }
     void ExpectCloseToTheNormalPath() const {
         for (const WatermarkBase& p : placed) ExpectWithinNormalPathError(ours, theirs, reference, p);
@@ -208,26 +225,15 @@ TEST_P(LosslessJpegFiles, KeepsEveryBlockOutsideTheMarksAndMatchesTheNormalPathU
     ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
     run.ExpectCloseToTheNormalPath();
 
-    const StoredBlocks before = ReadBlocks(source);
-    const StoredBlocks after = ReadBlocks(dir.File("lossless.jpg"));
-    EXPECT_EQ(after.quantTables, before.quantTables);
-    EXPECT_EQ(after.progressive, before.progressive);
-    EXPECT_EQ(after.restartInterval, before.restartInterval);
-    std::vector<McuRect> marked;
-    for (const WatermarkBase& p : run.placed)
-        marked.push_back(McusUnder(before, p.LayerX(), p.LayerY(), 24, 14));
-    int inside = 0, outside = 0;
-    CountChanged(before, after, marked, inside, outside);
-    EXPECT_EQ(outside, 0);
-    EXPECT_GT(inside, 0);
+    run.ExpectBlocksKeptOutsideTheMarks(source, dir.File("lossless.jpg"));
 }
 
 TEST_P(LosslessJpegFiles, WithNoMarkOnItCopiesEveryBlockInAFileNoLarger) {
     ScratchDir dir;
     const std::string source = FixturePath(std::string("jpeg-blocks/") + GetParam());
     CRasterImage work;
-    const BatchFileResult done =
-        WatermarkJpegBlocks(work, source, dir.File("copy.jpg"), ImageWatermark{}, TextWatermark{}, -1);
+    const BatchFileResult done = WatermarkJpegBlocks(work, source, dir.File("copy.jpg"), ImageWatermark{},
+                                                     TextWatermark{}, -1, MetadataKept::All);
     ASSERT_EQ(done.outcome, BatchFileOutcome::Written);
     ASSERT_EQ(done.keptBlocksRefusal, "");
     int inside = 0, outside = 0;
@@ -283,6 +289,79 @@ TEST_P(LosslessJpegOrientations, StampsTheUprightPictureAndKeepsTheOrientationAn
 
 INSTANTIATE_TEST_SUITE_P(AllEight, LosslessJpegOrientations, ::testing::Range(1, 9));
 
+bool Holds(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& part) {
+    return std::search(bytes.begin(), bytes.end(), part.begin(), part.end()) != bytes.end();
+}
+bool Holds(const std::vector<uint8_t>& bytes, const std::string& text) {
+    return Holds(bytes, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+// The camera file (turned by its orientation item, with EXIF resolution and
+// location, XMP, an ICC profile and IPTC) with its blocks kept: location
+// leaves the file, not only its index, and the essentials are the profile,
+// the resolution and the orientation the kept blocks still need.
+TEST(LosslessJpeg, NarrowsTheMetadataOfABlockKeptFileAsAsked) {
+    const std::string source = FixturePath("jpeg/camera.jpg");
+    // GPSLatitude 48/1 51/1 2400/100, as the file stores it (little-endian).
+    const std::vector<uint8_t> latitude{48, 0, 0, 0, 1,    0, 0, 0, 51,  0, 0, 0,
+                                        1,  0, 0, 0, 0x60, 9, 0, 0, 100, 0, 0, 0};
+    ASSERT_TRUE(Holds(batchtest::FileBytes(source), latitude));
+    ScratchDir allDir;
+    ASSERT_EQ(TwoMarksRun(source, allDir).lossless.keptBlocksRefusal, "");
+    const StoredBlocks allKept = ReadBlocks(allDir.File("lossless.jpg"));
+    for (const MetadataKept kept : {MetadataKept::NoGps, MetadataKept::Essential}) {
+        SCOPED_TRACE(kept == MetadataKept::NoGps ? "--strip-gps" : "--strip-metadata");
+        ScratchDir dir;
+        const TwoMarksRun run(source, dir, kept);
+        ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.reason;
+        ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+        // The blocks are those written when everything is kept.
+        const StoredBlocks blocks = ReadBlocks(dir.File("lossless.jpg"));
+        ASSERT_EQ(blocks.components.size(), allKept.components.size());
+        for (size_t ci = 0; ci < blocks.components.size(); ++ci)
+            EXPECT_EQ(blocks.components[ci].coefficients, allKept.components[ci].coefficients);
+        const std::vector<uint8_t> bytes = batchtest::FileBytes(dir.File("lossless.jpg"));
+        EXPECT_EQ(ReadJpegLayout(bytes).orientation, 6);
+        EXPECT_FALSE(Holds(bytes, latitude));
+        EXPECT_TRUE(Holds(bytes, "ICC_PROFILE"));
+        EXPECT_EQ(Holds(bytes, "Stampora Camera Works"), kept == MetadataKept::NoGps);
+        EXPECT_EQ(Holds(bytes, "Ann Example"), kept == MetadataKept::NoGps);
+        EXPECT_EQ(Holds(bytes, "Photoshop 3.0"), kept == MetadataKept::NoGps);
+
+        auto image = Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()));
+        image->readMetadata();
+        const Exiv2::ExifData& exif = image->exifData();
+        for (const Exiv2::Exifdatum& item : exif) EXPECT_NE(item.groupName(), "GPSInfo") << item.key();
+        const auto x = exif.findKey(Exiv2::ExifKey("Exif.Image.XResolution"));
+        ASSERT_NE(x, exif.end());
+        EXPECT_EQ(x->toString(), "240/1");
+    }
+}
+
+std::string ThumbnailType(const std::vector<uint8_t>& bytes) {
+    auto image = Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()));
+    image->readMetadata();
+    return Exiv2::ExifThumbC(image->exifData()).mimeType();
+}
+
+// Even kept whole, the metadata loses what the marks made stale: the EXIF
+// thumbnail (the picture without them) and the index of the pictures after
+// the source's end, which the copy does not hold.
+TEST(LosslessJpeg, DropsTheStaleThumbnailAndPictureIndexWhenKeepingAll) {
+    ScratchDir dir;
+    const std::string source = FixturePath("jpeg-blocks/thumbnail.jpg");
+    const std::string multiPicture("MPF\0II*", 7);
+    ASSERT_EQ(ThumbnailType(batchtest::FileBytes(source)), "image/jpeg");
+    ASSERT_TRUE(Holds(batchtest::FileBytes(source), multiPicture));
+    const TwoMarksRun run(source, dir);
+    ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+    run.ExpectBlocksKeptOutsideTheMarks(source, dir.File("lossless.jpg"));
+    const std::vector<uint8_t> bytes = batchtest::FileBytes(dir.File("lossless.jpg"));
+    EXPECT_EQ(ThumbnailType(bytes), "");
+    EXPECT_FALSE(Holds(bytes, multiPicture));
+    EXPECT_TRUE(Holds(bytes, "Stampora Camera Works"));
+}
+
 TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
     ScratchDir dir;
     const ImageWatermark logo = Logo(RightBottom);
@@ -299,7 +378,8 @@ TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
     for (const Case& c : cases) {
         if (!std::filesystem::exists(c.source)) continue;
         const std::string out = dir.File(c.output);
-        const BatchFileResult result = WatermarkJpegBlocks(work, c.source, out, logo, TextWatermark{}, -1);
+        const BatchFileResult result =
+            WatermarkJpegBlocks(work, c.source, out, logo, TextWatermark{}, -1, MetadataKept::All);
         EXPECT_EQ(result.keptBlocksRefusal, c.why) << c.source;
         EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << c.source << ": " << result.reason;
     }
@@ -311,35 +391,39 @@ TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
     big.base.markWidth = big.base.width = 120;
     big.base.markHeight = big.base.height = 70;
     EXPECT_EQ(WatermarkJpegBlocks(work, FixturePath("jpeg-blocks/q75-422.jpg"), dir.File("big.jpg"), big,
-                                  TextWatermark{}, -1)
+                                  TextWatermark{}, -1, MetadataKept::All)
                   .keptBlocksRefusal,
               "the marks cover most of the picture");
 }
 
-TEST(LosslessJpeg, RefusesBrokenDataWithoutWritingAnything) {
+// Cut-short files, and a zero quantisation step (decodable, but the forward
+// transform would divide by it): refused with a reason, nothing written.
+TEST(LosslessJpeg, RefusesDataItCannotRewriteWithoutWritingAnything) {
     const std::vector<uint8_t> good = batchtest::FileBytes(FixturePath("jpeg-blocks/q92-444.jpg"));
+    struct Refused {
+        std::vector<uint8_t> file;
+        std::string why;  // empty: any reason
+    };
+    std::vector<Refused> refused;
+    for (size_t cut : {size_t{2}, size_t{40}, good.size() / 2, good.size() - 2})
+        refused.push_back({{good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut)}, ""});
+    Refused zeroStep{good, "the picture has a quantisation table with a zero step"};
+    const uint8_t dqt[2] = {0xFF, 0xDB};
+    const auto table =
+        std::search(zeroStep.file.begin(), zeroStep.file.end(), std::begin(dqt), std::end(dqt));
+    ASSERT_NE(table, zeroStep.file.end());
+    table[5] = 0;  // after the length and the precision-and-slot byte: the DC step
+    refused.push_back(zeroStep);
+
     const StoredAreaPainter paint = [](CRasterImage&, int32_t, int32_t, std::string&) { return true; };
-    for (size_t cut : {size_t{2}, size_t{40}, good.size() / 2, good.size() - 2}) {
-        std::vector<uint8_t> broken(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(cut));
+    for (const Refused& r : refused) {
         std::vector<uint8_t> output;
         std::string reason;
-        EXPECT_FALSE(RewriteJpegBlocks(broken, {{60, 30, 10, 10}}, paint, output, reason)) << cut;
+        EXPECT_FALSE(RewriteJpegBlocks(r.file, {{60, 30, 10, 10}}, paint, output, reason)) << r.file.size();
         EXPECT_FALSE(reason.empty());
+        EXPECT_TRUE(r.why.empty() || reason == r.why) << reason;
         EXPECT_TRUE(output.empty());
     }
-}
-
-TEST(LosslessJpeg, RefusesAZeroQuantisationStepThatDecodesButCannotEncode) {
-    std::vector<uint8_t> file = batchtest::FileBytes(FixturePath("jpeg-blocks/q75-422.jpg"));
-    const uint8_t dqt[2] = {0xFF, 0xDB};
-    const auto table = std::search(file.begin(), file.end(), std::begin(dqt), std::end(dqt));
-    ASSERT_NE(table, file.end());
-    table[5] = 0;  // after the length and the precision-and-slot byte: the DC step
-    std::vector<uint8_t> output;
-    std::string reason;
-    const StoredAreaPainter paint = [](CRasterImage&, int32_t, int32_t, std::string&) { return true; };
-    EXPECT_FALSE(RewriteJpegBlocks(file, {{60, 30, 10, 10}}, paint, output, reason));
-    EXPECT_EQ(reason, "the picture has a quantisation table with a zero step");
 }
 
 }  // namespace
