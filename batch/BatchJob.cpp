@@ -15,7 +15,7 @@
 #include "batch/LosslessJpeg.h"
 #include "batch/ParallelFiles.h"
 #include "batch/SameDirectory.h"
-#include "batch/SourceQuality.h"
+#include "codecs/SourceQuality.h"
 #include "platform/PathJoin.h"
 #include "platform/Utf8Path.h"
 

@@ -8,7 +8,7 @@
 #include "batch/BatchSummary.h"
 #include "batch/BatchTypeFilter.h"
 #include "batch/BatchUi.h"
-#include "batch/KeptMetadata.h"
+#include "codecs/KeptMetadata.h"
 #include "batch/SourceSelection.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"

@@ -89,6 +89,11 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 // picture fails the file with the reason, and nothing is written. `read` also
 // takes the picture's metadata when it is asked for (a text naming the date
 // taken or the camera), and ignores it when it is given none.
+//
+// A GIF saved as GIF is read with every frame instead (`read` is not used):
+// each frame of an animation is stamped alike and written with its delay
+// and the loop count. A JPEG saved as JPEG keeps the source's chroma
+// subsampling.
 using PictureMetadataReader = std::function<bool(CRasterImage& picture, const std::string& path,
                                                  CImageProperties* metadata, FileStatus& status)>;
 bool ReadPictureAndMetadata(CRasterImage& picture, const std::string& path, CImageProperties* metadata,

@@ -52,15 +52,28 @@ void TakeColourTable(const ColorMapObject* map, GifStoredFrame& frame) {
     }
 }
 
-bool SkipExtension(GifFileType* gif, GraphicsControlBlock& control, bool& haveControl) {
+// The application block of the looping extension: its name, then a
+// sub-block 1, count low, count high.
+bool IsLoopApplication(const GifByteType* block) {
+    return block != nullptr && block[0] == 11 &&
+           (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
+}
+
+// Reads an extension: the graphic control goes into `control`, the loop count
+// into `stored`, everything else is skipped.
+bool ReadExtension(GifFileType* gif, GraphicsControlBlock& control, bool& haveControl,
+                   GifStoredFrames& stored) {
     int code = 0;
     GifByteType* block = nullptr;
     if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
     if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr && block[0] >= 4) {
         haveControl = DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK;
     }
+    const bool loop = code == APPLICATION_EXT_FUNC_CODE && IsLoopApplication(block);
     while (block != nullptr) {
         if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+        if (loop && block != nullptr && block[0] >= 3 && block[1] == 1)
+            stored.loopCount = block[2] | block[3] << 8;
     }
     return true;
 }
@@ -82,6 +95,17 @@ bool ReadFrameLines(GifFileType* gif, GifStoredFrame& frame, bool interlaced) {
     return true;
 }
 
+// Stops reading at a frame that cannot be taken: with no frame read the
+// file is refused for it; otherwise the frames before it make the picture
+// and the reason is kept as damage, so no frame is dropped silently.
+void LeaveOutFrom(const std::string& reason, const GifStoredFrames& stored, FileStatus& status) {
+    if (stored.frames.empty()) {
+        status.error = reason;
+    } else {
+        status.damage = reason + "; it and the frames after it are left out";
+    }
+}
+
 // The frames' records up to the trailer or the first break. Every frame
 // becomes a full screen picture, so the budget counts screens as well as
 // the frames' own pixels.
@@ -98,7 +122,7 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, GifStoredFrames& 
         }
         if (type == TERMINATE_RECORD_TYPE) return;
         if (type == EXTENSION_RECORD_TYPE) {
-            if (!SkipExtension(gif, control, haveControl)) return;
+            if (!ReadExtension(gif, control, haveControl, stored)) return;
             continue;
         }
         if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) == GIF_ERROR) return;
@@ -109,14 +133,19 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, GifStoredFrames& 
         // An animation also needs the screen it is composed on and a copy of
         // it for frames that restore the previous screen.
         if (stored.frames.size() == 1) budget -= 2 * screenPixels;
-        if (desc.Width <= 0 || desc.Height <= 0 || budget < 0) {
-            status.error = "frame " + std::to_string(stored.frames.size() + 1) + " is empty or too large";
+        const std::string frameName = "frame " + std::to_string(stored.frames.size() + 1);
+        if (desc.Width <= 0 || desc.Height <= 0) {
+            LeaveOutFrom(frameName + " is empty", stored, status);
+            return;
+        }
+        if (budget < 0) {
+            LeaveOutFrom(frameName + " is past the memory limit for an animation", stored, status);
             return;
         }
         if (static_cast<uint64_t>(framePixels) > MaxLzwPixels(source.size - source.position)) {
-            status.error = "frame " + std::to_string(stored.frames.size() + 1) + " claims " +
-                           std::to_string(desc.Width) + " x " + std::to_string(desc.Height) +
-                           " pixels, more than the rest of the file can hold";
+            LeaveOutFrom(frameName + " claims " + std::to_string(desc.Width) + " x " +
+                             std::to_string(desc.Height) + " pixels, more than the rest of the file can hold",
+                         stored, status);
             return;
         }
         GifStoredFrame& frame = stored.frames.emplace_back();

@@ -136,6 +136,8 @@ bool CGifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
     }
     auto store = std::make_unique<CImageProperties>();
     store->SetValue(kPropertyFrameDelays, FrameDelays(stored));
+    if (stored.loopCount >= 0 && stored.frames.size() > 1)
+        store->SetValue(kPropertyLoopCount, std::to_string(stored.loopCount));
     properties = std::move(store);
     return true;
 }

@@ -1,5 +1,8 @@
 #include <gif_lib.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "codecs/ColorQuantizer.h"
@@ -63,16 +66,111 @@ bool Encode(GifFileType* gif, const IndexedPicture& picture) {
     return ok;
 }
 
+// Whether a pixel of `next` is clear where `shown` is not: a frame drawn over
+// the screen with its transparent pixels showing through would then keep the
+// earlier picture there, so the screen must be cleared in between.
+bool UncoversPixels(const CRasterImage& shown, const CRasterImage& next) {
+    if (next.Bpp() != 32) return false;  // no transparency
+    const bool shownOpaque = shown.Bpp() != 32;
+    for (int32_t y = 0; y < shown.Height(); ++y) {
+        const uint8_t* a = shownOpaque ? nullptr : shown.Row(y) + 3;
+        const uint8_t* b = next.Row(y) + 3;
+        for (int32_t x = 0; x < shown.Width(); ++x, b += 4) {
+            if (*b == 0 && (shownOpaque || a[4 * static_cast<size_t>(x)] != 0)) return true;
+        }
+    }
+    return false;
+}
+
+// The frame delays in hundredths of a second, from the milliseconds the
+// reader stored (16 digits a frame); 0 where the property says nothing.
+std::vector<int> DelaysOf(const CImageProperties* properties, size_t frames) {
+    std::vector<int> delays(frames, 0);
+    const std::string text = properties != nullptr ? properties->GetValue(kPropertyFrameDelays) : "";
+    constexpr size_t kDigits = 16;
+    for (size_t i = 0; i < frames && (i + 1) * kDigits <= text.size(); ++i) {
+        const long long ms = std::strtoll(text.substr(i * kDigits, kDigits).c_str(), nullptr, 10);
+        delays[i] = static_cast<int>(std::clamp<long long>((ms + 5) / 10, 0, 0xFFFF));
+    }
+    return delays;
+}
+
+// The NETSCAPE2.0 application block that makes viewers play the animation
+// `loops` more times (0: for ever).
+bool PutLoopCount(GifFileType* gif, int loops) {
+    const GifByteType name[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+    const GifByteType count[] = {1, static_cast<GifByteType>(loops & 0xFF),
+                                 static_cast<GifByteType>(loops >> 8)};
+    return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+           EGifPutExtensionBlock(gif, sizeof name, name) == GIF_OK &&
+           EGifPutExtensionBlock(gif, sizeof count, count) == GIF_OK &&
+           EGifPutExtensionTrailer(gif) == GIF_OK;
+}
+
+bool PutFrame(GifFileType* gif, const IndexedPicture& picture, int disposal, int delay) {
+    GraphicsControlBlock control{};
+    control.DisposalMode = disposal;
+    control.DelayTime = delay;
+    control.TransparentColor = picture.transparentIndex;
+    GifByteType extension[4];
+    const size_t length = EGifGCBToExtension(&control, extension);
+    if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) != GIF_OK)
+        return false;
+    ColorMapObject* table = MakeColourTable(picture.palette);
+    if (table == nullptr) return false;
+    bool ok = EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, table) == GIF_OK;
+    GifFreeMapObject(table);
+    for (int32_t y = 0; ok && y < picture.height; ++y) {
+        auto* line = const_cast<GifPixelType*>(picture.indices.data() +
+                                               static_cast<size_t>(y) * static_cast<size_t>(picture.width));
+        ok = EGifPutLine(gif, line, picture.width) == GIF_OK;
+    }
+    return ok;
+}
+
+// Writes an animation whose frames are the pictures to show in turn, each the
+// whole screen. Every frame has its own colour table, so each is reduced to
+// 256 colours on its own; a frame is cleared after its time only when the
+// next one leaves transparent a pixel it covered, so what a viewer composes
+// is each picture as given.
+bool EncodeAnimation(GifFileType* gif, const ImageList& images, const CImageProperties* properties,
+                     std::string& reason) {
+    const CRasterImage& first = *images.First();
+    EGifSetGifVersion(gif, true);
+    if (EGifPutScreenDesc(gif, first.Width(), first.Height(), 8, 0, nullptr) != GIF_OK) return false;
+    const std::string loops = properties != nullptr ? properties->GetValue(kPropertyLoopCount) : "";
+    if (!loops.empty() && !PutLoopCount(gif, std::clamp(std::atoi(loops.c_str()), 0, 0xFFFF))) return false;
+    const std::vector<int> delays = DelaysOf(properties, images.Size());
+    IndexedPicture picture;
+    for (size_t i = 0; i < images.Size(); ++i) {
+        if (!QuantizePicture(*images.At(i), picture)) {
+            reason = "not enough memory to reduce a frame to 256 colours";
+            return false;
+        }
+        const bool clear = i + 1 < images.Size() && UncoversPixels(*images.At(i), *images.At(i + 1));
+        if (!PutFrame(gif, picture, clear ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT, delays[i])) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
-bool CGifCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties*) {
+bool CGifCodec::SaveFile(const std::string& path, const ImageList& images,
+                         const CImageProperties* properties) {
     status = FileStatus();
     const CRasterImage* image = images.First();
     if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
     if (image->Width() > 0xFFFF || image->Height() > 0xFFFF)
         return status.Fail("GIF files hold at most 65535 x 65535 pixels");
+    const bool animation = images.Size() > 1;
+    for (size_t i = 1; i < images.Size(); ++i) {
+        if (images.At(i)->Width() != image->Width() || images.At(i)->Height() != image->Height())
+            return status.Fail("the frames of an animation differ in size");
+    }
     IndexedPicture picture;
-    if (image->Bpp() <= 8) {
+    if (animation) {
+        // Each frame is reduced as it is written.
+    } else if (image->Bpp() <= 8) {
         IndicesOf(*image, picture);
     } else if (!QuantizePicture(*image, picture)) {
         return status.Fail("not enough memory to reduce the picture to 256 colours");
@@ -83,12 +181,14 @@ bool CGifCodec::SaveFile(const std::string& path, const ImageList& images, const
     int error = 0;
     GifFileType* gif = EGifOpen(&out, WriteToFile, &error);
     if (gif == nullptr) return status.Fail(GifErrorString(error));
-    const bool encoded = Encode(gif, picture);
+    std::string reason;
+    const bool encoded = animation ? EncodeAnimation(gif, images, properties, reason) : Encode(gif, picture);
     const int encodeError = gif->Error;
     // Closing writes the trailer and frees the handle whatever happened.
     const bool closed = EGifCloseFile(gif, &error) == GIF_OK;
     if (!encoded || !closed) {
         out.Fail();
+        if (!reason.empty()) return status.Fail(reason);
         return status.Fail(GifErrorString(!encoded ? encodeError : error));
     }
     return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));

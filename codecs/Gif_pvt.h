@@ -28,6 +28,9 @@ struct GifStoredFrame {
 struct GifStoredFrames {
     int32_t screenWidth = 0;
     int32_t screenHeight = 0;
+    // Times the animation plays after the first showing, from the NETSCAPE2.0
+    // application block (0: for ever); -1 when the file has none (shown once).
+    int32_t loopCount = -1;
     std::vector<GifStoredFrame> frames;
 };
 

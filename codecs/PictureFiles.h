@@ -3,6 +3,7 @@
 // Include this header to call them.
 #include <string>
 
+#include "codecs/ImageList.h"
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"
@@ -14,6 +15,16 @@ public:
     // the image as it was.
     static bool Load(CRasterImage& image, const std::string& path, CImageProperties* metadata,
                      FileStatus* status);
+    // Reads every frame the file holds (an animation's frames as a viewer
+    // shows them), with what the reader keeps beside them (frame delays,
+    // loop count, metadata) in `properties` when it is given.
+    static bool LoadFrames(ImageList& frames, const std::string& path, CImageProperties* properties,
+                           FileStatus* status);
     // Writes the image in the format of the path's extension.
     static bool Save(const CRasterImage& image, const std::string& path, int quality, FileStatus* status);
+    // Writes the frames in the format of the path's extension, with the
+    // writer's options in `options` (quality, JPEG sampling, frame delays,
+    // loop count): a GIF keeps every frame, other formats the first.
+    static bool Save(const ImageList& frames, const std::string& path, const CImageProperties& options,
+                     FileStatus* status);
 };

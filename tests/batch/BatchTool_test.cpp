@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "batch/BatchTestSupport.h"
-#include "batch/SourceQuality.h"
+#include "codecs/SourceQuality.h"
 #include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "platform/FontCatalog.h"

@@ -1,4 +1,4 @@
-#include "batch/KeptMetadata.h"
+#include "codecs/KeptMetadata.h"
 
 #include <tiffio.h>
 
@@ -7,7 +7,7 @@
 #include <exiv2/exiv2.hpp>
 #include <vector>
 
-#include "batch/SourceScan.h"
+#include "codecs/ImageFormat.h"
 #include "platform/FileIo.h"
 
 namespace {
@@ -89,8 +89,8 @@ void AddJpegProfile(std::vector<uint8_t>& file, const Exiv2::DataBuf& profile) {
 
 // A TIFF's resolution belongs to its image directory, which exiv2 leaves to
 // the writer: it is set with libtiff on the finished file.
-bool SetTiffResolution(const std::string& path, const std::string& extension, const Exiv2::ExifData& exif) {
-    if (extension != "tif" && extension != "tiff") return true;
+bool SetTiffResolution(const std::string& path, ImageFormat format, const Exiv2::ExifData& exif) {
+    if (format != FormatTiff) return true;
     const auto x = exif.findKey(Exiv2::ExifKey("Exif.Image.XResolution"));
     const auto y = exif.findKey(Exiv2::ExifKey("Exif.Image.YResolution"));
     const auto unit = exif.findKey(Exiv2::ExifKey("Exif.Image.ResolutionUnit"));
@@ -115,8 +115,8 @@ bool SetTiffResolution(const std::string& path, const std::string& extension, co
 std::string KeepMetadata(const std::string& sourcePath, const std::string& outputPath, int32_t width,
                          int32_t height, MetadataKept kept) {
     if (kept == MetadataKept::None) return std::string();
-    const std::string extension = LowerCaseExtension(outputPath);
-    if (!PassesTypeFilter(outputPath, ".jpg.jpeg.jpe.png.tif.tiff")) return std::string();
+    const ImageFormat format = FormatFromPath(outputPath);
+    if (format != FormatJpeg && format != FormatPng && format != FormatTiff) return std::string();
     MuteExivLog();
 
     Exiv2::Image::AutoPtr source;
@@ -159,12 +159,11 @@ std::string KeepMetadata(const std::string& sourcePath, const std::string& outpu
         const Exiv2::DataBuf written = io.read(static_cast<long>(io.size()));
         std::vector<uint8_t> file(written.pData_, written.pData_ + std::max<long>(written.size_, 0));
 #if !EXIV2_TEST_VERSION(0, 28, 0)
-        if (hasProfile && (extension == "jpg" || extension == "jpeg" || extension == "jpe"))
-            AddJpegProfile(file, *source->iccProfile());
+        if (hasProfile && format == FormatJpeg) AddJpegProfile(file, *source->iccProfile());
 #endif
         SafeFileWriter out(outputPath);
         if (file.empty() || !out.Open() || !out.Write(file.data(), file.size()) || !out.Close() ||
-            !SetTiffResolution(out.TempPath(), extension, exif) || !out.Commit())
+            !SetTiffResolution(out.TempPath(), format, exif) || !out.Commit())
             return out.Error().empty() ? "the resolution could not be written" : out.Error();
     } catch (const std::exception& error) {
         return error.what();
