@@ -177,19 +177,21 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                                                                : kQualityWithoutSource;
                 const bool keepBlocks = losslessJpeg && marksAsGiven;
                 if (keepBlocks) {
-                    result = WatermarkJpegBlocks(work, sourcePath, outputPath, imageMark, textMark, fileQuality);
+                    result =
+                        WatermarkJpegBlocks(work, sourcePath, outputPath, imageMark, textMark, fileQuality);
                 } else {
                     // The running number follows the list, whatever order the
                     // workers take the files in.
                     result = WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
-                                           int64_t{index} + 1, fileQuality);
+                                           int64_t{index} + 1, fileQuality, ReadPictureAndMetadata, metadata);
                     if (losslessJpeg) result.keptBlocksRefusal = "the marks are fitted to each picture";
                 }
                 result.sourceQuality = estimated;
-                // The block rewrite keeps the source's markers itself.
-                const bool blocksKept = keepBlocks && result.keptBlocksRefusal.empty();
+                // The block rewrite keeps the source's markers itself; a
+                // JPEG it handed to the whole re-encode still needs them.
+                const bool blocksRefused = keepBlocks && !result.keptBlocksRefusal.empty();
                 const std::string lost =
-                    result.outcome == BatchFileOutcome::Written && !blocksKept
+                    result.outcome == BatchFileOutcome::Written && blocksRefused
                         ? KeepMetadata(sourcePath, outputPath, result.width, result.height, metadata)
                         : std::string();
                 if (!lost.empty()) {
@@ -236,6 +238,7 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         if (result.outcome != BatchFileOutcome::Written) continue;
         if (result.imageMarkLeftOff || result.textMarkLeftOff) ++summary.markLeftOff;
         if (!result.damage.empty()) ++summary.damaged;
+        if (!result.metadataNote.empty()) ++summary.metadataDamaged;
     }
     // The marks remember the last picture of the list that loaded, and their
     // place on it, as a run file by file leaves them.

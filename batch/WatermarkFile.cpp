@@ -77,7 +77,7 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,
-                              const PictureMetadataReader& read) {
+                              const PictureMetadataReader& read, MetadataKept kept) {
     BatchFileResult result;
     // Emptied first, so a reader that reports success without a picture can
     // never bring the previous file's pixels back, and the previous picture's
@@ -151,8 +151,18 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     stamped.Append(&work);
     for (size_t i = 1; i < frames.Size(); ++i) stamped.Append(frames.At(i));
     FileStatus written;
+    FileFinisher withMetadata;
+    if (kept != MetadataKept::None) {
+        withMetadata = [&](const std::string& tempPath) {
+            const KeptMetadataReport report =
+                KeepMetadataInFile(sourcePath, tempPath, outputPath, result.width, result.height, kept);
+            result.metadataNote = report.note;
+            return report.failure.empty() ? std::string()
+                                          : "its metadata could not be written: " + report.failure;
+        };
+    }
     if (!CPictureFiles::Save(stamped, outputPath, SaveOptions(sourcePath, outputPath, quality, metadata),
-                             &written)) {
+                             &written, withMetadata)) {
         return Failed(result, BatchFileOutcome::SaveFailed,
                       written.error.empty() ? "the picture could not be written" : written.error);
     }

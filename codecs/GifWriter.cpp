@@ -191,5 +191,5 @@ bool CGifCodec::SaveFile(const std::string& path, const ImageList& images,
         if (!reason.empty()) return status.Fail(reason);
         return status.Fail(GifErrorString(!encoded ? encodeError : error));
     }
-    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
+    return Publish(out);
 }

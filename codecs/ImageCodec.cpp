@@ -43,3 +43,15 @@ std::string WriteFailure(const SafeFileWriter& out, const char* step) {
 std::string LinesDamage(int64_t linesRead, int64_t height) {
     return "only " + std::to_string(linesRead) + " of " + std::to_string(height) + " lines";
 }
+
+bool CImageCodec::Publish(SafeFileWriter& out) {
+    if (finisher) {
+        if (!out.Close()) return status.Fail(WriteFailure(out, "cannot write the file"));
+        std::string problem = finisher(out.TempPath());
+        if (!problem.empty()) {
+            out.Fail(problem);
+            return status.Fail(std::move(problem));
+        }
+    }
+    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
+}

@@ -133,5 +133,5 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
         return status.Fail(e.trap.error[0] != 0 ? std::string(e.trap.error)
                                                 : WriteFailure(out, "cannot write the file"));
     }
-    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
+    return Publish(out);
 }

@@ -21,3 +21,20 @@ enum class MetadataKept {
 // the output could not be rewritten, else an empty text.
 std::string KeepMetadata(const std::string& sourcePath, const std::string& outputPath, int32_t width,
                          int32_t height, MetadataKept kept);
+
+// What carrying the metadata over came to.
+struct KeptMetadataReport {
+    // Why the copy could not take the metadata (exiv2's or the system's
+    // words); the copy must then not be published. Empty when it could.
+    std::string failure;
+    // exiv2's own words on a source whose metadata is damaged: what could be
+    // read was carried over, the rest is lost. Empty when all was read.
+    std::string note;
+};
+
+// The same for a copy not yet published: writes the metadata into the
+// picture file `filePath` (a writer's temporary file, rewritten in place),
+// which will become `outputPath` (whose format decides what it can hold).
+KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::string& filePath,
+                                      const std::string& outputPath, int32_t width, int32_t height,
+                                      MetadataKept kept);

@@ -58,7 +58,7 @@ bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int
 }
 
 bool CPictureFiles::Save(const ImageList& frames, const std::string& path, const CImageProperties& options,
-                         FileStatus* status) {
+                         FileStatus* status, const FileFinisher& finish) {
     FileStatus ignored;
     FileStatus& report = status ? *status : ignored;
     report = FileStatus();
@@ -67,6 +67,7 @@ bool CPictureFiles::Save(const ImageList& frames, const std::string& path, const
     CImageCodecFactory& factory = GetCodecFactory();
     std::unique_ptr<CImageCodec> codec = factory.CreateCodec(factory.FormatFromPath(path));
     if (!codec) return report.Fail("Stampora cannot write pictures of this type");
+    codec->SetFinisher(finish);
     return Report(*codec, codec->SaveFile(path, frames, &options), report,
                   "the picture could not be written");
 }

@@ -3,6 +3,7 @@
 // Include this header to call them.
 #include <string>
 
+#include "codecs/ImageCodec.h"
 #include "codecs/ImageList.h"
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
@@ -25,6 +26,8 @@ public:
     // Writes the frames in the format of the path's extension, with the
     // writer's options in `options` (quality, JPEG sampling, frame delays,
     // loop count): a GIF keeps every frame, other formats the first.
+    // `finish`, when given, runs on the complete file before it takes the
+    // path's name; its reason fails the save and leaves the path untouched.
     static bool Save(const ImageList& frames, const std::string& path, const CImageProperties& options,
-                     FileStatus* status);
+                     FileStatus* status, const FileFinisher& finish = FileFinisher());
 };

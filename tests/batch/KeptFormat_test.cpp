@@ -1,5 +1,6 @@
 // A watermarked copy keeps what the source's format carried: every frame of
-// an animated GIF with its timing, and a JPEG's chroma subsampling.
+// an animated GIF with its timing, a JPEG's chroma subsampling, and the
+// metadata, written before the copy takes its name.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "batch/BatchTestSupport.h"
+#include "batch/FileResultLine.h"
 #include "batch/WatermarkFile.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/SourceQuality.h"
@@ -107,6 +109,51 @@ TEST(KeptFormat, JpegToJpegKeepsTheChromaSubsampling) {
     const std::optional<JpegSampling> sampling = JpegFileSampling(dir.File("g.jpg"));
     ASSERT_TRUE(sampling.has_value());
     EXPECT_EQ(sampling->horizontal * 10 + sampling->vertical, 22);
+}
+
+TEST(KeptFormat, ADamagedExifBlockIsKeptAsFarAsItReadsAndSaysWhy) {
+    ScratchDir dir;
+    const ImageWatermark red = RedLogo();
+    const TextWatermark none;
+    CFittedImageMark logo(red, MarkFit{});
+    CFittedTextMark noText(none, MarkFit{});
+    CRasterImage work;
+    const BatchFileResult result =
+        WatermarkFile(work, FixturePath("jpeg/exif-cut-in-gps.jpg"), dir.File("a.jpg"), logo, noText, 1, 90,
+                      ReadPictureAndMetadata, MetadataKept::All);
+    EXPECT_EQ(result.outcome, BatchFileOutcome::Written);
+    EXPECT_FALSE(result.Complete());
+    EXPECT_EQ(FileResultLine("a.jpg", result),
+              "a.jpg: written, metadata: Directory GPSInfo: IFD entry 0 lies outside of the data buffer.");
+    CRasterImage copy;
+    CImageProperties metadata;
+    ASSERT_TRUE(copy.Load(dir.File("a.jpg"), &metadata));
+    EXPECT_EQ(metadata.GetValue(0x010F), "Stampora Camera Works");  // Make, read before the break
+}
+
+TEST(KeptFormat, ACopyThatCannotTakeItsMetadataIsNeverPublished) {
+    ScratchDir dir;
+    const CRasterImage picture = batchtest::PatternPicture(20, 10, 1);
+    ImageList frames(false);
+    frames.Append(const_cast<CRasterImage*>(&picture));
+    const FileFinisher refuses = [](const std::string&) {
+        return std::string("exiv2: too large for a segment");
+    };
+    for (const char* name : {"new.jpg", "old.png", "old.tif"}) {
+        const std::string path = dir.File(name);
+        const bool existed = name[0] == 'o';
+        if (existed) batchtest::WriteTextFile(path, "the good file");
+        FileStatus status;
+        EXPECT_FALSE(CPictureFiles::Save(frames, path, CImageProperties(), &status, refuses)) << name;
+        EXPECT_EQ(status.error, "exiv2: too large for a segment");
+        if (existed) {
+            const auto bytes = batchtest::FileBytes(path);
+            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "the good file") << name;
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(path));
+        }
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);  // no leftovers
 }
 
 }  // namespace
