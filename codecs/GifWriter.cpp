@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -107,7 +108,51 @@ bool PutLoopCount(GifFileType* gif, int loops) {
            EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
-bool PutFrame(GifFileType* gif, const IndexedPicture& picture, int disposal, int delay) {
+// The part of the screen a frame covers.
+struct FrameArea {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// The smallest rectangle holding every pixel of `now` that differs from
+// `before` (both 32 bits, one size); one pixel when none does, as a frame
+// must cover something to keep its delay.
+FrameArea ChangedArea(const CRasterImage& before, const CRasterImage& now) {
+    int32_t left = now.Width(), right = -1, top = now.Height(), bottom = -1;
+    const size_t lineBytes = 4 * static_cast<size_t>(now.Width());
+    for (int32_t y = 0; y < now.Height(); ++y) {
+        const uint8_t* a = before.Row(y);
+        const uint8_t* b = now.Row(y);
+        if (std::memcmp(a, b, lineBytes) == 0) continue;
+        top = std::min(top, y);
+        bottom = y;
+        int32_t first = 0;
+        while (std::memcmp(a + 4 * static_cast<size_t>(first), b + 4 * static_cast<size_t>(first), 4) == 0)
+            ++first;
+        int32_t last = now.Width() - 1;
+        while (std::memcmp(a + 4 * static_cast<size_t>(last), b + 4 * static_cast<size_t>(last), 4) == 0)
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+    }
+    if (bottom < 0) return FrameArea{0, 0, 1, 1};
+    return FrameArea{left, top, right - left + 1, bottom - top + 1};
+}
+
+// A copy of the area of a 32-bit picture.
+bool CopyArea(const CRasterImage& image, const FrameArea& area, CRasterImage& part) {
+    if (!part.Create(area.width, area.height, 32)) return false;
+    for (int32_t y = 0; y < area.height; ++y) {
+        std::memcpy(part.Row(y), image.Row(area.top + y) + 4 * static_cast<size_t>(area.left),
+                    4 * static_cast<size_t>(area.width));
+    }
+    return true;
+}
+
+bool PutFrame(GifFileType* gif, const IndexedPicture& picture, const FrameArea& area, int disposal,
+              int delay) {
     GraphicsControlBlock control{};
     control.DisposalMode = disposal;
     control.DelayTime = delay;
@@ -118,7 +163,8 @@ bool PutFrame(GifFileType* gif, const IndexedPicture& picture, int disposal, int
         return false;
     ColorMapObject* table = MakeColourTable(picture.palette);
     if (table == nullptr) return false;
-    bool ok = EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, table) == GIF_OK;
+    bool ok =
+        EGifPutImageDesc(gif, area.left, area.top, picture.width, picture.height, false, table) == GIF_OK;
     GifFreeMapObject(table);
     for (int32_t y = 0; ok && y < picture.height; ++y) {
         auto* line = const_cast<GifPixelType*>(picture.indices.data() +
@@ -132,7 +178,9 @@ bool PutFrame(GifFileType* gif, const IndexedPicture& picture, int disposal, int
 // whole screen. Every frame has its own colour table, so each is reduced to
 // 256 colours on its own; a frame is cleared after its time only when the
 // next one leaves transparent a pixel it covered, so what a viewer composes
-// is each picture as given.
+// is each picture as given. Between two frames that are not cleared, only
+// the rectangle that changed is written (what the source's own frames
+// usually were), which keeps the file near the source's size.
 bool EncodeAnimation(GifFileType* gif, const ImageList& images, const CImageProperties* properties,
                      std::string& reason) {
     const CRasterImage& first = *images.First();
@@ -142,13 +190,23 @@ bool EncodeAnimation(GifFileType* gif, const ImageList& images, const CImageProp
     if (!loops.empty() && !PutLoopCount(gif, std::clamp(std::atoi(loops.c_str()), 0, 0xFFFF))) return false;
     const std::vector<int> delays = DelaysOf(properties, images.Size());
     IndexedPicture picture;
+    CRasterImage part;
+    bool previousCleared = true;  // the first frame covers the whole screen
     for (size_t i = 0; i < images.Size(); ++i) {
-        if (!QuantizePicture(*images.At(i), picture)) {
+        const CRasterImage& frame = *images.At(i);
+        const bool clear = i + 1 < images.Size() && UncoversPixels(frame, *images.At(i + 1));
+        // A frame that is cleared afterwards covers the whole screen, so the
+        // clearing takes the whole screen too.
+        const bool cropped = !previousCleared && !clear && frame.Bpp() == 32 && images.At(i - 1)->Bpp() == 32;
+        FrameArea area{0, 0, frame.Width(), frame.Height()};
+        if (cropped) area = ChangedArea(*images.At(i - 1), frame);
+        if ((cropped && !CopyArea(frame, area, part)) || !QuantizePicture(cropped ? part : frame, picture)) {
             reason = "not enough memory to reduce a frame to 256 colours";
             return false;
         }
-        const bool clear = i + 1 < images.Size() && UncoversPixels(*images.At(i), *images.At(i + 1));
-        if (!PutFrame(gif, picture, clear ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT, delays[i])) return false;
+        if (!PutFrame(gif, picture, area, clear ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT, delays[i]))
+            return false;
+        previousCleared = clear;
     }
     return true;
 }
