@@ -113,13 +113,22 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         return summary;
     }
 
+    // Layers made to each picture's size or text are kept for the pictures
+    // that follow, by every worker.
+    CFittedTextMark fittedText(textMark, textFit);
+    CFittedImageMark fittedImage(imageMark, imageFit);
+
     // Both layers are rendered once for the whole run, whether or not the
     // mark is active; the image layer starts again from its source every
-    // run, so rotations never add up.
+    // run, so rotations never add up. A mark whose size follows each picture
+    // or whose text names it makes its own layer for each picture and never
+    // uses this one, so it is not drawn for nothing.
     // An active mark whose layer could not be made (memory) fails every
     // file: a picture without the mark asked for is never written.
-    const bool textReady = textMark.RebuildLayer() || !textMark.base.enabled;
-    const bool imageReady = imageMark.RebuildLayer() || !imageMark.base.enabled;
+    const bool textOwnLayers = textFit.SizeFollowsPicture() || fittedText.FillsIn();
+    const bool imageOwnLayers = imageFit.SizeFollowsPicture();
+    const bool textReady = textOwnLayers || textMark.RebuildLayer() || !textMark.base.enabled;
+    const bool imageReady = imageOwnLayers || imageMark.RebuildLayer() || !imageMark.base.enabled;
     const std::string markProblem = !imageReady  ? "the image mark could not be prepared at its size"
                                     : !textReady ? "the text mark could not be drawn"
                                                  : "";
@@ -138,10 +147,6 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         });
     }
 
-    // Layers made to each picture's size or text are kept for the pictures
-    // that follow, by every worker.
-    CFittedTextMark fittedText(textMark, textFit);
-    CFittedImageMark fittedImage(imageMark, imageFit);
     // The block rewrite stamps the marks as given: sizes that follow the
     // picture, other margins, tiles and self-filling text take the normal path.
     const auto asGiven = [](const MarkFit& fit) {
