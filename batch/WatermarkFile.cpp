@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <optional>
+#include <utility>
 
+#include "codecs/GifAnimation.h"
+#include "codecs/GifCodec.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/ImageProperties.h"
 #include "codecs/PictureFiles.h"
@@ -16,6 +19,11 @@ BatchFileResult Failed(BatchFileResult result, BatchFileOutcome outcome, std::st
     result.outcome = outcome;
     result.reason = std::move(reason);
     return result;
+}
+
+// Why a save failed, in the writer's words when it gave any.
+std::string WriteReason(const FileStatus& status) {
+    return status.error.empty() ? "the picture could not be written" : status.error;
 }
 
 // Reads every frame of the source into `frames`, and takes the first over
@@ -44,6 +52,68 @@ CImageProperties SaveOptions(const std::string& sourcePath, const std::string& o
         }
     }
     return options;
+}
+
+// Opens a GIF source of several frames for writing as GIF one frame at a
+// time, and composes its first frame into `work`; false when the source is
+// no such file (it is then read as any other).
+bool OpenAnimation(GifAnimationPlayer& player, CRasterImage& work, const std::string& path,
+                   CImageProperties& properties, FileStatus& status) {
+    FileStatus opened;
+    FrameArea changed;
+    if (!player.OpenFile(path, opened) || player.FrameCount() < 2 || !player.Next(changed)) return false;
+    if (work.Assign(player.Screen()).IsEmpty()) return false;
+    properties.CopyFrom(*player.Properties(player.FrameCount()));
+    status = opened;
+    return true;
+}
+
+// One mark as it goes on every frame of a picture.
+struct LaidOutMark {
+    const PreparedMark& prepared;
+    const MarkLayout& layout;
+    const char* name;
+};
+
+// Stamps the frames after the first as the player composes them, each only
+// where it changed, and writes every frame as it comes, so memory holds the
+// screen, the stamped frame and the writer's two whatever the number of
+// frames. `shown` comes with the first frame stamped, and the writer with
+// the animation begun. Empty, or the outcome and its reason.
+std::optional<std::pair<BatchFileOutcome, std::string>> WriteAnimationFrames(GifAnimationPlayer& player,
+                                                                             CRasterImage& shown,
+                                                                             const LaidOutMark& image,
+                                                                             const LaidOutMark& text,
+                                                                             CGifCodec& writer) {
+    const auto saveFailed = [&writer] {
+        return std::make_pair(BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
+    };
+    if (!writer.AddFrame(shown, FrameArea{0, 0, shown.Width(), shown.Height()})) return saveFailed();
+    FrameArea changed;
+    CRasterImage part;
+    std::string reason;
+    while (player.Next(changed)) {
+        if (!changed.IsEmpty()) {
+            if (!part.Create(changed.width, changed.height, 32)) {
+                return std::make_pair(BatchFileOutcome::StampFailed,
+                                      std::string("not enough memory for a frame of the animation"));
+            }
+            CopyAreaOnto(player.Screen(), changed, part, 0, 0);
+            for (const LaidOutMark* mark : {&image, &text}) {
+                if (StampLaidOutPart(part, changed.left, changed.top, shown.Width(), shown.Height(),
+                                     mark->prepared.base, *mark->prepared.layer, mark->layout,
+                                     reason) == MarkStamp::Failed) {
+                    return std::make_pair(
+                        BatchFileOutcome::StampFailed,
+                        std::string(mark->name) + (reason.empty() ? " could not be stamped" : ": " + reason));
+                }
+            }
+            CopyAreaOnto(part, FrameArea{0, 0, changed.width, changed.height}, shown, changed.left,
+                         changed.top);
+        }
+        if (!writer.AddFrame(shown, changed)) return saveFailed();
+    }
+    return std::nullopt;
 }
 
 bool AllFramesAre32Bit(const ImageList& frames) {
@@ -86,12 +156,16 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     FileStatus status;
     CImageProperties metadata;
     // A GIF written as GIF keeps every frame of an animation: `work` takes the
-    // first, `frames` holds the ones after it (from index 1), and `metadata`
-    // their delays and loop count.
+    // first, and `metadata` their delays and loop count. A GIF animation is
+    // played one frame at a time; other sources of several frames come whole,
+    // with `frames` holding the ones after the first (from index 1).
     ImageList frames(true);
-    const bool animated = FormatFromPath(outputPath) == FormatGif;
-    const bool loaded = animated ? ReadFrames(work, frames, sourcePath, metadata, status)
-                                 : read(work, sourcePath, textMark.FillsIn() ? &metadata : nullptr, status);
+    GifAnimationPlayer player;
+    const bool toGif = FormatFromPath(outputPath) == FormatGif;
+    const bool played = toGif && OpenAnimation(player, work, sourcePath, metadata, status);
+    const bool loaded =
+        played || (toGif ? ReadFrames(work, frames, sourcePath, metadata, status)
+                         : read(work, sourcePath, textMark.FillsIn() ? &metadata : nullptr, status));
     if (!loaded || work.IsEmpty()) {
         return Failed(result, BatchFileOutcome::Unreadable,
                       status.error.empty() ? "not a picture" : status.error);
@@ -147,10 +221,6 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
         result.imageMarkSize = {image.base.markWidth, image.base.markHeight};
     if (textStamp == MarkStamp::Stamped) result.textMarkSize = {text.base.markWidth, text.base.markHeight};
 
-    ImageList stamped(false);
-    stamped.Append(&work);
-    for (size_t i = 1; i < frames.Size(); ++i) stamped.Append(frames.At(i));
-    FileStatus written;
     FileFinisher withMetadata;
     if (kept != MetadataKept::None) {
         withMetadata = [&](const std::string& tempPath) {
@@ -161,10 +231,27 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                                           : "its metadata could not be written: " + report.failure;
         };
     }
-    if (!CPictureFiles::Save(stamped, outputPath, SaveOptions(sourcePath, outputPath, quality, metadata),
-                             &written, withMetadata)) {
-        return Failed(result, BatchFileOutcome::SaveFailed,
-                      written.error.empty() ? "the picture could not be written" : written.error);
+    const CImageProperties options = SaveOptions(sourcePath, outputPath, quality, metadata);
+    if (played) {
+        CGifCodec writer;
+        writer.SetFinisher(withMetadata);
+        const LaidOutMark imageLaidOut{image, imageMark.Layout(), "the image mark"};
+        const LaidOutMark textLaidOut{text, textMark.Layout(), "the text mark"};
+        if (!writer.BeginAnimation(outputPath, work.Width(), work.Height(), &options))
+            return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
+        if (const auto failure = WriteAnimationFrames(player, work, imageLaidOut, textLaidOut, writer))
+            return Failed(result, failure->first, failure->second);
+        if (!writer.FinishAnimation())
+            return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
+        result.outcome = BatchFileOutcome::Written;
+        return result;
+    }
+    ImageList stamped(false);
+    stamped.Append(&work);
+    for (size_t i = 1; i < frames.Size(); ++i) stamped.Append(frames.At(i));
+    FileStatus written;
+    if (!CPictureFiles::Save(stamped, outputPath, options, &written, withMetadata)) {
+        return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(written));
     }
     result.outcome = BatchFileOutcome::Written;
     return result;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "codecs/DecodeLimits.h"
+#include "codecs/GifCodec.h"
 #include "codecs/Gif_pvt.h"
 #include "codecs/ImageCodec.h"
 
@@ -95,23 +96,14 @@ bool ReadFrameLines(GifFileType* gif, GifStoredFrame& frame, bool interlaced) {
     return true;
 }
 
-// Stops reading at a frame that cannot be taken: with no frame read the
-// file is refused for it; otherwise the frames before it make the picture
-// and the reason is kept as damage, so no frame is dropped silently.
-void LeaveOutFrom(const std::string& reason, const GifStoredFrames& stored, FileStatus& status) {
-    if (stored.frames.empty()) {
-        status.error = reason;
-    } else {
-        status.damage = reason + "; it and the frames after it are left out";
-    }
-}
-
-// The frames' records up to the trailer or the first break. Every frame
-// becomes a full screen picture, so the budget counts screens as well as
-// the frames' own pixels.
-void ReadRecords(GifFileType* gif, const MemorySource& source, GifStoredFrames& stored, FileStatus& status) {
+// The frames' records up to the trailer, the first break or `maxFrames`
+// frames. The budget counts the frames' own pixels and the screens a player
+// needs: the one it composes on and, for an animation, the copy a frame
+// restores.
+void ReadRecords(GifFileType* gif, const MemorySource& source, size_t maxFrames, GifStoredFrames& stored,
+                 FileStatus& status) {
     const int64_t screenPixels = static_cast<int64_t>(stored.screenWidth) * stored.screenHeight;
-    int64_t budget = kMaxDecodedPixels;
+    int64_t budget = kMaxDecodedPixels - screenPixels;
     GraphicsControlBlock control{};
     bool haveControl = false;
     for (;;) {
@@ -125,27 +117,32 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, GifStoredFrames& 
             if (!ReadExtension(gif, control, haveControl, stored)) return;
             continue;
         }
-        if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) == GIF_ERROR) return;
+        if (type != IMAGE_DESC_RECORD_TYPE) return;
+        if (stored.frames.size() >= maxFrames) {
+            // Enough is read: the rest of the file is not decoded.
+            stored.moreFrames = true;
+            return;
+        }
+        if (DGifGetImageDesc(gif) == GIF_ERROR) return;
 
         const GifImageDesc& desc = gif->Image;
         const int64_t framePixels = static_cast<int64_t>(desc.Width) * desc.Height;
-        budget -= screenPixels + framePixels;
-        // An animation also needs the screen it is composed on and a copy of
-        // it for frames that restore the previous screen.
-        if (stored.frames.size() == 1) budget -= 2 * screenPixels;
+        budget -= framePixels;
+        if (stored.frames.size() == 1) budget -= screenPixels;
         const std::string frameName = "frame " + std::to_string(stored.frames.size() + 1);
         if (desc.Width <= 0 || desc.Height <= 0) {
-            LeaveOutFrom(frameName + " is empty", stored, status);
+            LeaveOutFrom(frameName + " is empty", stored.frames.size(), status);
             return;
         }
         if (budget < 0) {
-            LeaveOutFrom(frameName + " is past the memory limit for an animation", stored, status);
+            LeaveOutFrom(frameName + " is past the memory limit for an animation", stored.frames.size(),
+                         status);
             return;
         }
         if (static_cast<uint64_t>(framePixels) > MaxLzwPixels(source.size - source.position)) {
             LeaveOutFrom(frameName + " claims " + std::to_string(desc.Width) + " x " +
                              std::to_string(desc.Height) + " pixels, more than the rest of the file can hold",
-                         stored, status);
+                         stored.frames.size(), status);
             return;
         }
         GifStoredFrame& frame = stored.frames.emplace_back();
@@ -173,7 +170,26 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, GifStoredFrames& 
 
 }  // namespace
 
-bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status) {
+FrameArea AreaUnion(const FrameArea& a, const FrameArea& b) {
+    if (a.IsEmpty()) return b;
+    if (b.IsEmpty()) return a;
+    const int32_t left = std::min(a.left, b.left);
+    const int32_t top = std::min(a.top, b.top);
+    const int32_t right = std::max(a.left + a.width, b.left + b.width);
+    const int32_t bottom = std::max(a.top + a.height, b.top + b.height);
+    return FrameArea{left, top, right - left, bottom - top};
+}
+
+void LeaveOutFrom(const std::string& reason, size_t framesRead, FileStatus& status) {
+    if (framesRead == 0) {
+        status.error = reason;
+    } else {
+        status.damage = reason + "; it and the frames after it are left out";
+    }
+}
+
+bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status,
+                   size_t maxFrames) {
     if (data == nullptr || size < 6) return status.Fail("the file is too short for a GIF picture");
     MemorySource source{data, size, 0};
     int error = 0;
@@ -190,7 +206,7 @@ bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, Fi
         status.error = "the screen of " + std::to_string(gif->SWidth) + " x " + std::to_string(gif->SHeight) +
                        " pixels is more than the file can fill";
     } else {
-        ReadRecords(gif, source, stored, status);
+        ReadRecords(gif, source, maxFrames, stored, status);
     }
     DGifCloseFile(gif, &error);
     // A frame that broke off before its first line shows nothing of its own.

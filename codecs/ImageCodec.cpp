@@ -13,12 +13,7 @@ bool CImageCodec::LoadFile(const std::string& path, ImageList& images, Propertie
     CodecInputFile file;
     if (!file.Open(path, status)) return false;
     std::vector<uint8_t> bytes;
-    try {
-        bytes.resize(file.Size());
-    } catch (const std::bad_alloc&) {
-        return status.Fail("not enough memory to read the file");
-    }
-    if (!file.ReadExactly(bytes.data(), bytes.size())) return status.Fail(ReadFailure());
+    if (!file.ReadAll(bytes, status)) return false;
     return LoadMemory(bytes.data(), bytes.size(), images, properties);
 }
 

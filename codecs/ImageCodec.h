@@ -41,6 +41,9 @@ public:
     const FileStatus& Status() const { return status; }
     // Runs on every file a later save has written, before it is published.
     void SetFinisher(FileFinisher step) { finisher = std::move(step); }
+    // Makes later loads read only the first frame of a file that holds
+    // several (a plain load shows one picture): the rest is not decoded.
+    void SetFirstFrameOnly(bool only) { firstFrameOnly = only; }
 
 protected:
     // Runs the finisher, then gives the file its name; false with the reason
@@ -49,6 +52,7 @@ protected:
 
     FileStatus status;
     FileFinisher finisher;
+    bool firstFrameOnly = false;
 };
 
 // The largest file the base reader takes into memory; larger files are refused

@@ -15,10 +15,10 @@ bool Report(const CImageCodec& codec, bool succeeded, FileStatus& report, const 
     return succeeded;
 }
 
-}  // namespace
-
-bool CPictureFiles::LoadFrames(ImageList& frames, const std::string& path, CImageProperties* properties,
-                               FileStatus* status) {
+// Reads the file as the format its first bytes announce (else as its
+// extension says): every frame, or only the first.
+bool ReadFrames(ImageList& frames, const std::string& path, CImageProperties* properties, FileStatus* status,
+                bool firstFrameOnly) {
     FileStatus ignored;
     FileStatus& report = status ? *status : ignored;
     report = FileStatus();
@@ -32,16 +32,24 @@ bool CPictureFiles::LoadFrames(ImageList& frames, const std::string& path, CImag
     CImageCodecFactory& factory = GetCodecFactory();
     std::unique_ptr<CImageCodec> codec = factory.CreateCodec(FormatForReading(path, head, headBytes));
     if (!codec) return report.Fail("not a picture format Stampora reads");
+    codec->SetFirstFrameOnly(firstFrameOnly);
     PropertiesSlot read;
     const bool loaded = codec->LoadFile(path, frames, read);
     if (loaded && properties != nullptr && read) properties->CopyFrom(*read);
     return Report(*codec, loaded, report, "the picture could not be read");
 }
 
+}  // namespace
+
+bool CPictureFiles::LoadFrames(ImageList& frames, const std::string& path, CImageProperties* properties,
+                               FileStatus* status) {
+    return ReadFrames(frames, path, properties, status, false);
+}
+
 bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImageProperties* metadata,
                          FileStatus* status) {
     ImageList images(true);
-    const bool loaded = LoadFrames(images, path, metadata, status);
+    const bool loaded = ReadFrames(images, path, metadata, status, true);
     // Taking the first frame over by exchange costs no copy and cannot fail.
     if (loaded && !images.Empty() && !images.First()->IsEmpty()) image.Swap(*images.First());
     return loaded;

@@ -12,8 +12,8 @@
 class CPictureFiles {
 public:
     // Reads the file as the format its first bytes announce (else as its
-    // extension says) and takes over the first frame; a failed load leaves
-    // the image as it was.
+    // extension says) and takes over the first frame, the only one decoded;
+    // a failed load leaves the image as it was.
     static bool Load(CRasterImage& image, const std::string& path, CImageProperties* metadata,
                      FileStatus* status);
     // Reads every frame the file holds (an animation's frames as a viewer

@@ -13,3 +13,12 @@ for i in 0 1 2 3 4; do
               -alpha set -region 16x16+0+0 -alpha transparent +region \))
 done
 convert "${frames[@]}" -loop 3 -layers Optimize animated-5.gif
+
+# Every disposal on one screen: a clear first frame, a sky-blue one, a red
+# square left in place, a green one restored to the previous screen, a yellow one cleared to
+# the background, then a blue one.
+convert -size 120x90 xc:none -page +0+0 \( -size 120x90 xc:skyblue \) -dispose none -delay 10 \
+  \( -size 30x30 xc:red -repage +10+10 \) -dispose previous -delay 10 \
+  \( -size 30x30 xc:green -repage +40+20 \) -dispose background -delay 12 \
+  \( -size 40x20 xc:yellow -repage +70+50 \) -dispose none \
+  \( -size 20x20 xc:blue -repage +5+60 \) -loop 0 disposals.gif

@@ -10,6 +10,8 @@
 #include "batch/BatchTestSupport.h"
 #include "batch/FileResultLine.h"
 #include "batch/WatermarkFile.h"
+#include "codecs/FormatTestSupport.h"
+#include "codecs/GifAnimation.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/SourceQuality.h"
 #include "support/TestPaths.h"
@@ -27,6 +29,12 @@ ImageWatermark RedLogo() {
     mark.base.enabled = true;
     mark.RebuildLayer();
     return mark;
+}
+
+// A 32-bit pixel as 0xAARRGGBB.
+uint32_t Pixel(const CRasterImage& picture, int32_t x, int32_t y) {
+    const uint8_t* p = picture.PixelAt(x, y);
+    return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
 }
 
 bool InsideLogo(int32_t x, int32_t y) {
@@ -68,6 +76,32 @@ TEST(KeptFormat, AnAnimatedGifKeepsEveryFrameStampedWithItsTiming) {
         }
         EXPECT_EQ(wrong, 0) << "frame " << i + 1;
     }
+}
+
+TEST(KeptFormat, AnAnimationOfManySmallFramesOnABigScreenIsWrittenWhole) {
+    // 600 one-pixel frames on a 1024 x 1024 screen: as screens of their own
+    // they would pass the memory limit; played one at a time, every frame is
+    // stamped and written.
+    ScratchDir dir;
+    WriteBytes(dir.File("many.gif"), ManyFrameGif(1024, 1024, 600));
+    CRasterImage work;
+    const BatchFileResult result =
+        WatermarkFile(work, dir.File("many.gif"), dir.File("out.gif"), RedLogo(), TextWatermark(), -1);
+    ASSERT_TRUE(result.Complete()) << result.reason << result.damage;
+
+    GifAnimationPlayer copy;
+    FileStatus status;
+    ASSERT_TRUE(copy.OpenFile(dir.File("out.gif"), status)) << status.error;
+    EXPECT_EQ(copy.FrameCount(), 600u);
+    FrameArea changed;
+    while (copy.Next(changed)) {
+    }
+    // The last frame shows the 600 black pixels drawn in turn, the clear
+    // screen beside them, and the logo.
+    const CRasterImage& last = copy.Screen();
+    EXPECT_EQ(Pixel(last, 599, 0), 0xFF000000u);
+    EXPECT_EQ(Pixel(last, 600, 0) >> 24, 0u);
+    EXPECT_EQ(Pixel(last, 1008, 1008), 0xFFFF0000u);
 }
 
 TEST(KeptFormat, AStillGifStaysOneFrame) {

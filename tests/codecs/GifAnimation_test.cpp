@@ -1,5 +1,7 @@
 // Animations written back as GIF show the same pictures, with the same
 // timing, in any viewer; hostile animations are cut short with a reason.
+#include "codecs/GifAnimation.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +9,7 @@
 #include <vector>
 
 #include "codecs/FormatTestSupport.h"
-#include "codecs/Gif_pvt.h"
+#include "codecs/GifCodec.h"
 #include "codecs/PictureFiles.h"
 
 namespace {
@@ -59,7 +61,7 @@ TEST_P(GifAnimationRoundTrip, ComposesToTheSamePicturesWithTheSameTiming) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, GifAnimationRoundTrip,
-                         ::testing::Values("animated-5.gif", "animation.gif"));
+                         ::testing::Values("animated-5.gif", "animation.gif", "disposals.gif"));
 
 TEST(GifAnimation, LoopCountIsReadAndOnlyKeptForAnimations) {
     CImageProperties animated;
@@ -87,47 +89,62 @@ TEST(GifAnimation, FramesOfDifferentSizesAreRefused) {
     EXPECT_EQ(status.error, "the frames of an animation differ in size");
 }
 
-// A GIF of `frames` one-pixel frames on a screen of `width` x `height`.
-std::vector<uint8_t> ManyFrameGif(int width, int height, int frames) {
-    std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a'};
-    const auto word = [&gif](int value) {
-        gif.push_back(static_cast<uint8_t>(value));
-        gif.push_back(static_cast<uint8_t>(value >> 8));
-    };
-    word(width);
-    word(height);
-    gif.insert(gif.end(), {0x80, 0, 0, 0, 0, 0, 255, 255, 255});  // two colours
-    for (int i = 0; i < frames; ++i) {
-        gif.push_back(0x2C);
-        word(i % width);
-        word(0);
-        word(1);
-        word(1);
-        // No local table; LZW of one pixel of index 0 (clear, 0, end).
-        gif.insert(gif.end(), {0, 2, 2, 0x44, 0x01, 0});
-    }
-    gif.push_back(0x3B);
-    return gif;
+TEST(GifAnimation, ManySmallFramesOnABigScreenCostWhatTheFileHolds) {
+    // A 3 KB file of 300 one-pixel frames on a 2048 x 2048 screen is read
+    // whole: the frames as stored are small, and a player composes them on
+    // one screen. (A list of every frame as a screen of its own is cut at
+    // the memory limit, with the reason as damage.)
+    const std::vector<uint8_t> bytes = ManyFrameGif(2048, 2048, 300);
+    GifAnimationPlayer player;
+    FileStatus status;
+    ASSERT_TRUE(player.Open(bytes.data(), bytes.size(), status)) << status.error;
+    EXPECT_EQ(player.FrameCount(), 300u);
+    EXPECT_TRUE(status.damage.empty()) << status.damage;
 }
 
-TEST(GifAnimation, FramesPastTheMemoryLimitAreLeftOutWithAReason) {
-    // A 3 KB file cannot make a thousand screens of 2048 x 2048: the frames
-    // that fit are kept and the rest named as damage.
-    const std::vector<uint8_t> bytes = ManyFrameGif(2048, 2048, 300);
-    GifStoredFrames stored;
-    FileStatus status;
-    ASSERT_TRUE(ReadGifFrames(bytes.data(), bytes.size(), stored, status)) << status.error;
-    EXPECT_LT(stored.frames.size(), 300u);
-    EXPECT_GT(stored.frames.size(), 1u);
-    EXPECT_NE(status.damage.find("past the memory limit"), std::string::npos) << status.damage;
+// Played one frame at a time with only what changed, an animation is written
+// byte for byte as from the list of its frames whole.
+TEST_P(GifAnimationRoundTrip, PlayedFrameByFrameItIsWrittenAsFromTheWholeFrames) {
+    const std::string source = FixturePath(std::string("gif/") + GetParam());
+    ImageList frames;
+    CImageProperties properties;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, source, &properties, nullptr));
+    ScratchDir dir;
+    ASSERT_TRUE(CPictureFiles::Save(frames, dir.File("whole.gif"), properties, nullptr));
 
-    // Within the limit every frame is read and nothing is damaged.
-    const std::vector<uint8_t> small = ManyFrameGif(16, 16, 300);
-    stored = GifStoredFrames();
-    status = FileStatus();
-    ASSERT_TRUE(ReadGifFrames(small.data(), small.size(), stored, status));
-    EXPECT_EQ(stored.frames.size(), 300u);
+    GifAnimationPlayer player;
+    FileStatus status;
+    ASSERT_TRUE(player.OpenFile(source, status)) << status.error;
+    CGifCodec writer;
+    ASSERT_TRUE(writer.BeginAnimation(dir.File("played.gif"), player.Width(), player.Height(), &properties));
+    FrameArea changed;
+    for (size_t i = 0; player.Next(changed); ++i) {
+        ExpectSamePixels(player.Screen(), *frames.At(i));
+        ASSERT_TRUE(writer.AddFrame(player.Screen(), changed)) << writer.Status().error;
+    }
+    ASSERT_TRUE(writer.FinishAnimation()) << writer.Status().error;
+    EXPECT_EQ(BytesAt(dir.File("played.gif")), BytesAt(dir.File("whole.gif")));
+}
+
+TEST(GifAnimation, APlainLoadDecodesOnlyTheFirstFrame) {
+    // Two frames and a third whose data is cut off: reading every frame finds
+    // the break, a plain load never gets that far.
+    std::vector<uint8_t> bytes = ManyFrameGif(16, 16, 3);
+    bytes.resize(bytes.size() - 4);
+    ScratchDir dir;
+    const std::string path = dir.File("cut.gif");
+    WriteBytes(path, bytes);
+    ImageList frames;
+    FileStatus status;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, path, nullptr, &status));
+    EXPECT_FALSE(status.damage.empty());
+
+    CRasterImage first;
+    ASSERT_TRUE(first.Load(path, nullptr, &status)) << status.error;
     EXPECT_TRUE(status.damage.empty()) << status.damage;
+    // The first frame of an animation still comes as the screen it shows.
+    EXPECT_EQ(first.Bpp(), 32);
+    ExpectSamePixels(first, *frames.First());
 }
 
 }  // namespace
