@@ -261,7 +261,12 @@ bool CGifCodec::AddFrame(const CRasterImage& frame, const FrameArea& changed) {
         return true;
     }
     const bool sameShape = frame.Bpp() == 32 && out.pending.Bpp() == 32;
-    const FrameArea toNext = sameShape ? changed : FrameArea{0, 0, width, height};
+    // An area reaching past the screen is cut to it.
+    const int32_t left = std::clamp(changed.left, 0, width);
+    const int32_t top = std::clamp(changed.top, 0, height);
+    const FrameArea inside{left, top, std::clamp(changed.width, 0, width - left),
+                           std::clamp(changed.height, 0, height - top)};
+    const FrameArea toNext = sameShape ? inside : FrameArea{0, 0, width, height};
     if (!out.Put(out.pending, &frame, toNext)) {
         const std::string reason = out.reason.empty() ? GifErrorString(out.gif->Error) : out.reason;
         animation.reset();
