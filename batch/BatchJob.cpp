@@ -15,7 +15,7 @@
 #include "batch/LosslessJpeg.h"
 #include "batch/ParallelFiles.h"
 #include "batch/SameDirectory.h"
-#include "batch/SourceQuality.h"
+#include "codecs/SourceQuality.h"
 #include "platform/PathJoin.h"
 #include "platform/Utf8Path.h"
 
@@ -112,13 +112,22 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         return summary;
     }
 
+    // Layers made to each picture's size or text are kept for the pictures
+    // that follow, by every worker.
+    CFittedTextMark fittedText(textMark, textFit);
+    CFittedImageMark fittedImage(imageMark, imageFit);
+
     // Both layers are rendered once for the whole run, whether or not the
     // mark is active; the image layer starts again from its source every
-    // run, so rotations never add up.
+    // run, so rotations never add up. A mark whose size follows each picture
+    // or whose text names it makes its own layer for each picture and never
+    // uses this one, so it is not drawn for nothing.
     // An active mark whose layer could not be made (memory) fails every
     // file: a picture without the mark asked for is never written.
-    const bool textReady = textMark.RebuildLayer() || !textMark.base.enabled;
-    const bool imageReady = imageMark.RebuildLayer() || !imageMark.base.enabled;
+    const bool textOwnLayers = textFit.SizeFollowsPicture() || fittedText.FillsIn();
+    const bool imageOwnLayers = imageFit.SizeFollowsPicture();
+    const bool textReady = textOwnLayers || textMark.RebuildLayer() || !textMark.base.enabled;
+    const bool imageReady = imageOwnLayers || imageMark.RebuildLayer() || !imageMark.base.enabled;
     const std::string markProblem = !imageReady  ? "the image mark could not be prepared at its size"
                                     : !textReady ? "the text mark could not be drawn"
                                                  : "";
@@ -137,10 +146,6 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         });
     }
 
-    // Layers made to each picture's size or text are kept for the pictures
-    // that follow, by every worker.
-    CFittedTextMark fittedText(textMark, textFit);
-    CFittedImageMark fittedImage(imageMark, imageFit);
     // The block rewrite stamps the marks as given: sizes that follow the
     // picture, other margins, tiles and self-filling text take the normal path.
     const auto asGiven = [](const MarkFit& fit) {
@@ -182,20 +187,10 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                     // The running number follows the list, whatever order the
                     // workers take the files in.
                     result = WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
-                                           int64_t{index} + 1, fileQuality);
+                                           int64_t{index} + 1, fileQuality, ReadPictureAndMetadata, metadata);
                     if (losslessJpeg) result.keptBlocksRefusal = "the marks are fitted to each picture";
                 }
                 result.sourceQuality = estimated;
-                // The block rewrite narrows the source's own metadata itself.
-                const bool blocksKept = keepBlocks && result.keptBlocksRefusal.empty();
-                const std::string lost =
-                    result.outcome == BatchFileOutcome::Written && !blocksKept
-                        ? KeepMetadata(sourcePath, outputPath, result.width, result.height, metadata)
-                        : std::string();
-                if (!lost.empty()) {
-                    result.outcome = BatchFileOutcome::SaveFailed;
-                    result.reason = "written without its metadata: " + lost;
-                }
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.
@@ -236,6 +231,7 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         if (result.outcome != BatchFileOutcome::Written) continue;
         if (result.imageMarkLeftOff || result.textMarkLeftOff) ++summary.markLeftOff;
         if (!result.damage.empty()) ++summary.damaged;
+        if (!result.metadataNote.empty()) ++summary.metadataDamaged;
     }
     // The marks remember the last picture of the list that loaded, and their
     // place on it, as a run file by file leaves them.

@@ -23,6 +23,8 @@ std::string BatchFinishMessage(const BatchSummary& summary) {
         {summary.stampFailed, "picture", "pictures", "could not be watermarked."},
         {summary.damaged, "picture was", "pictures were",
          "damaged and written with the part that could be read."},
+        {summary.metadataDamaged, "picture was", "pictures were",
+         "written with only the part of its metadata that could be read."},
         {summary.markLeftOff, "picture was", "pictures were", "too small for a mark, which was left off."},
     };
     for (const Line& line : lines) {

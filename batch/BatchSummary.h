@@ -24,13 +24,16 @@ struct BatchSummary {
     int32_t markLeftOff = 0;
     // Pictures written from a file that could be read only in part.
     int32_t damaged = 0;
+    // Pictures written with only the part of their source's metadata that
+    // could be read (a damaged EXIF block).
+    int32_t metadataDamaged = 0;
     // Pictures whose output was newer than them and was kept as it was.
     int32_t upToDate = 0;
 
     // Every selected picture was written whole, with every active mark.
     bool Complete() const {
         return state == BatchRunState::Finished && written + upToDate == fileCount && markLeftOff == 0 &&
-               damaged == 0;
+               damaged == 0 && metadataDamaged == 0;
     }
 };
 

@@ -31,20 +31,11 @@ bool StartsWith(const uint8_t* data, size_t size, std::string_view prefix) {
     return size >= prefix.size() && std::memcmp(data, prefix.data(), prefix.size()) == 0;
 }
 
-bool IsLocation(const std::string& key) {
-    return key.rfind("Exif.GPSInfo.", 0) == 0 || key.rfind("Xmp.exif.GPS", 0) == 0;
-}
-
-bool IsResolution(const std::string& key) {
-    return key == "Exif.Image.XResolution" || key == "Exif.Image.YResolution" ||
-           key == "Exif.Image.ResolutionUnit";
-}
-
 template <typename Data>
 bool EraseLocation(Data& data) {
     bool erased = false;
     for (auto item = data.begin(); item != data.end();) {
-        if (IsLocation(item->key())) {
+        if (IsLocationKey(item->key())) {
             item = data.erase(item);
             erased = true;
         } else {
@@ -85,7 +76,7 @@ bool NarrowExif(const uint8_t* tiff, size_t size, MetadataKept kept, std::vector
             Exiv2::ExifData narrowed;
             for (const Exiv2::Exifdatum& item : exif) {
                 const bool turned = item.key() == "Exif.Image.Orientation" && item.toLong() != 1;
-                if (turned || (kept == MetadataKept::Essential && IsResolution(item.key())))
+                if (turned || (kept == MetadataKept::Essential && IsResolutionKey(item.key())))
                     narrowed.add(item);
             }
             exif = narrowed;

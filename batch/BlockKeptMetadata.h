@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "batch/KeptMetadata.h"
+#include "codecs/KeptMetadata.h"
 
 // Rewrites the segments before the picture data of `file`:
 // - every level drops what went stale with the marks: the EXIF and JFIF

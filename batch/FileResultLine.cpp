@@ -25,6 +25,7 @@ std::string FileResultLine(const std::string& name, const BatchFileResult& resul
                 : result.textMarkLeftOff                          ? " without the text mark (too large)"
                                                                   : "";
         if (!result.damage.empty()) line += ", damaged: " + result.damage;
+        if (!result.metadataNote.empty()) line += ", metadata: " + result.metadataNote;
     } else if (!result.reason.empty() && result.outcome != BatchFileOutcome::UpToDate) {
         line += ": " + result.reason;
     }

@@ -38,7 +38,10 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
                                     const std::string& outputPath, const ImageWatermark& imageMark,
                                     const TextWatermark& textMark, int quality, MetadataKept kept) {
     const auto normalPath = [&](std::string why) {
-        BatchFileResult result = WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, quality);
+        CFittedImageMark image(imageMark, MarkFit{});
+        CFittedTextMark text(textMark, MarkFit{});
+        BatchFileResult result =
+            WatermarkFile(work, sourcePath, outputPath, image, text, 1, quality, ReadPictureAndMetadata, kept);
         result.keptBlocksRefusal = std::move(why);
         return result;
     };

@@ -4,7 +4,7 @@
 // every other block is copied as it is stored.
 #include <string>
 
-#include "batch/KeptMetadata.h"
+#include "codecs/KeptMetadata.h"
 #include "batch/WatermarkFile.h"
 
 // Stamps the marks on a JPEG source saved as JPEG the way WatermarkFile
@@ -12,9 +12,8 @@
 // changes only the blocks under them. When that cannot be done exactly (not
 // JPEG to JPEG, CMYK or YCCK, arithmetic coding, damaged data, marks over
 // most of the picture, a mark that cannot be stamped) the file goes through
-// WatermarkFile instead and the result's keptBlocksRefusal says why (the
-// caller then carries the metadata over). A written file carries the
-// source's metadata as far as `kept` allows.
+// WatermarkFile instead and the result's keptBlocksRefusal says why. Either
+// way a written file carries the source's metadata as far as `kept` allows.
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
                                     const std::string& outputPath, const ImageWatermark& imageMark,
                                     const TextWatermark& textMark, int quality, MetadataKept kept);

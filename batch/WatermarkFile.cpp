@@ -1,7 +1,15 @@
 #include "batch/WatermarkFile.h"
 
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "codecs/GifAnimation.h"
+#include "codecs/GifCodec.h"
+#include "codecs/ImageFormat.h"
 #include "codecs/ImageProperties.h"
 #include "codecs/PictureFiles.h"
+#include "codecs/SourceQuality.h"
 #include "platform/FileStatus.h"
 #include "watermark/StampOnto.h"
 
@@ -11,6 +19,108 @@ BatchFileResult Failed(BatchFileResult result, BatchFileOutcome outcome, std::st
     result.outcome = outcome;
     result.reason = std::move(reason);
     return result;
+}
+
+// Why a save failed, in the writer's words when it gave any.
+std::string WriteReason(const FileStatus& status) {
+    return status.error.empty() ? "the picture could not be written" : status.error;
+}
+
+// Reads every frame of the source into `frames`, and takes the first over
+// into `work`.
+bool ReadFrames(CRasterImage& work, ImageList& frames, const std::string& path, CImageProperties& properties,
+                FileStatus& status) {
+    if (!CPictureFiles::LoadFrames(frames, path, &properties, &status) || frames.Empty()) return false;
+    work.Swap(*frames.First());
+    return true;
+}
+
+// What the writer is told besides the quality: an animation's timing, and
+// for a JPEG made from a JPEG, the source's chroma subsampling, so colour
+// edges stay as fine as they came.
+CImageProperties SaveOptions(const std::string& sourcePath, const std::string& outputPath, int quality,
+                             const CImageProperties& source) {
+    CImageProperties options;
+    options.SetValue(kPropertySaveQuality, std::to_string(quality));
+    for (const int32_t key : {kPropertyFrameDelays, kPropertyLoopCount}) {
+        if (source.HasKey(key)) options.SetValue(key, source.GetValue(key));
+    }
+    if (FormatFromPath(outputPath) == FormatJpeg) {
+        if (const std::optional<JpegSampling> sampling = JpegFileSampling(sourcePath)) {
+            options.SetValue(kPropertyJpegSampling,
+                             std::to_string(sampling->horizontal) + "x" + std::to_string(sampling->vertical));
+        }
+    }
+    return options;
+}
+
+// Opens a GIF source of several frames for writing as GIF one frame at a
+// time, and composes its first frame into `work`; false when the source is
+// no such file (it is then read as any other).
+bool OpenAnimation(GifAnimationPlayer& player, CRasterImage& work, const std::string& path,
+                   CImageProperties& properties, FileStatus& status) {
+    FileStatus opened;
+    FrameArea changed;
+    if (!player.OpenFile(path, opened) || player.FrameCount() < 2 || !player.Next(changed)) return false;
+    if (work.Assign(player.Screen()).IsEmpty()) return false;
+    properties.CopyFrom(*player.Properties(player.FrameCount()));
+    status = opened;
+    return true;
+}
+
+// One mark as it goes on every frame of a picture.
+struct LaidOutMark {
+    const PreparedMark& prepared;
+    const MarkLayout& layout;
+    const char* name;
+};
+
+// Stamps the frames after the first as the player composes them, each only
+// where it changed, and writes every frame as it comes, so memory holds the
+// screen, the stamped frame and the writer's two whatever the number of
+// frames. `shown` comes with the first frame stamped, and the writer with
+// the animation begun. Empty, or the outcome and its reason.
+std::optional<std::pair<BatchFileOutcome, std::string>> WriteAnimationFrames(GifAnimationPlayer& player,
+                                                                             CRasterImage& shown,
+                                                                             const LaidOutMark& image,
+                                                                             const LaidOutMark& text,
+                                                                             CGifCodec& writer) {
+    const auto saveFailed = [&writer] {
+        return std::make_pair(BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
+    };
+    if (!writer.AddFrame(shown, FrameArea{0, 0, shown.Width(), shown.Height()})) return saveFailed();
+    FrameArea changed;
+    CRasterImage part;
+    std::string reason;
+    while (player.Next(changed)) {
+        if (!changed.IsEmpty()) {
+            if (!part.Create(changed.width, changed.height, 32)) {
+                return std::make_pair(BatchFileOutcome::StampFailed,
+                                      std::string("not enough memory for a frame of the animation"));
+            }
+            CopyAreaOnto(player.Screen(), changed, part, 0, 0);
+            for (const LaidOutMark* mark : {&image, &text}) {
+                if (StampLaidOutPart(part, changed.left, changed.top, shown.Width(), shown.Height(),
+                                     mark->prepared.base, *mark->prepared.layer, mark->layout,
+                                     reason) == MarkStamp::Failed) {
+                    return std::make_pair(
+                        BatchFileOutcome::StampFailed,
+                        std::string(mark->name) + (reason.empty() ? " could not be stamped" : ": " + reason));
+                }
+            }
+            CopyAreaOnto(part, FrameArea{0, 0, changed.width, changed.height}, shown, changed.left,
+                         changed.top);
+        }
+        if (!writer.AddFrame(shown, changed)) return saveFailed();
+    }
+    return std::nullopt;
+}
+
+bool AllFramesAre32Bit(const ImageList& frames) {
+    for (size_t i = 1; i < frames.Size(); ++i) {
+        if (frames.At(i)->Bpp() != 32) return false;
+    }
+    return true;
 }
 
 }  // namespace
@@ -37,7 +147,7 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,
-                              const PictureMetadataReader& read) {
+                              const PictureMetadataReader& read, MetadataKept kept) {
     BatchFileResult result;
     // Emptied first, so a reader that reports success without a picture can
     // never bring the previous file's pixels back, and the previous picture's
@@ -45,7 +155,18 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     work.Destroy();
     FileStatus status;
     CImageProperties metadata;
-    if (!read(work, sourcePath, textMark.FillsIn() ? &metadata : nullptr, status) || work.IsEmpty()) {
+    // A GIF written as GIF keeps every frame of an animation: `work` takes the
+    // first, and `metadata` their delays and loop count. A GIF animation is
+    // played one frame at a time; other sources of several frames come whole,
+    // with `frames` holding the ones after the first (from index 1).
+    ImageList frames(true);
+    GifAnimationPlayer player;
+    const bool toGif = FormatFromPath(outputPath) == FormatGif;
+    const bool played = toGif && OpenAnimation(player, work, sourcePath, metadata, status);
+    const bool loaded =
+        played || (toGif ? ReadFrames(work, frames, sourcePath, metadata, status)
+                         : read(work, sourcePath, textMark.FillsIn() ? &metadata : nullptr, status));
+    if (!loaded || work.IsEmpty()) {
         return Failed(result, BatchFileOutcome::Unreadable,
                       status.error.empty() ? "not a picture" : status.error);
     }
@@ -53,7 +174,8 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     result.width = work.Width();
     result.height = work.Height();
     work.PromoteDepth(32);
-    if (work.Bpp() != 32) {
+    for (size_t i = 1; i < frames.Size(); ++i) frames.At(i)->PromoteDepth(32);
+    if (work.Bpp() != 32 || !AllFramesAre32Bit(frames)) {
         work.Destroy();
         return Failed(result, BatchFileOutcome::StampFailed, "not enough memory to make the picture 32-bit");
     }
@@ -76,25 +198,60 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     // the marks and their layers.
     image.base.PlaceByAlignment(result.width, result.height);
     text.base.PlaceByAlignment(result.width, result.height);
-    const MarkStamp imageStamp = StampLaidOut(work, image.base, *image.layer, imageMark.Layout(), reason);
-    if (imageStamp == MarkStamp::Failed) {
-        return Failed(result, BatchFileOutcome::StampFailed,
-                      reason.empty() ? "the image mark could not be stamped" : "the image mark: " + reason);
-    }
-    const MarkStamp textStamp = StampLaidOut(work, text.base, *text.layer, textMark.Layout(), reason);
-    if (textStamp == MarkStamp::Failed) {
-        return Failed(result, BatchFileOutcome::StampFailed,
-                      reason.empty() ? "the text mark could not be stamped" : "the text mark: " + reason);
+    // Every frame of an animation takes both marks at the same place.
+    MarkStamp imageStamp = MarkStamp::LeftOff;
+    MarkStamp textStamp = MarkStamp::LeftOff;
+    for (size_t i = 0; i < std::max<size_t>(frames.Size(), 1); ++i) {
+        CRasterImage& picture = i == 0 ? work : *frames.At(i);
+        imageStamp = StampLaidOut(picture, image.base, *image.layer, imageMark.Layout(), reason);
+        if (imageStamp == MarkStamp::Failed) {
+            return Failed(
+                result, BatchFileOutcome::StampFailed,
+                reason.empty() ? "the image mark could not be stamped" : "the image mark: " + reason);
+        }
+        textStamp = StampLaidOut(picture, text.base, *text.layer, textMark.Layout(), reason);
+        if (textStamp == MarkStamp::Failed) {
+            return Failed(result, BatchFileOutcome::StampFailed,
+                          reason.empty() ? "the text mark could not be stamped" : "the text mark: " + reason);
+        }
     }
     result.imageMarkLeftOff = imageStamp == MarkStamp::LeftOff;
     result.textMarkLeftOff = textStamp == MarkStamp::LeftOff;
-    if (imageStamp == MarkStamp::Stamped) result.imageMarkSize = {image.base.markWidth, image.base.markHeight};
+    if (imageStamp == MarkStamp::Stamped)
+        result.imageMarkSize = {image.base.markWidth, image.base.markHeight};
     if (textStamp == MarkStamp::Stamped) result.textMarkSize = {text.base.markWidth, text.base.markHeight};
 
+    FileFinisher withMetadata;
+    if (kept != MetadataKept::None) {
+        withMetadata = [&](const std::string& tempPath) {
+            const KeptMetadataReport report =
+                KeepMetadataInFile(sourcePath, tempPath, outputPath, result.width, result.height, kept);
+            result.metadataNote = report.note;
+            return report.failure.empty() ? std::string()
+                                          : "its metadata could not be written: " + report.failure;
+        };
+    }
+    const CImageProperties options = SaveOptions(sourcePath, outputPath, quality, metadata);
+    if (played) {
+        CGifCodec writer;
+        writer.SetFinisher(withMetadata);
+        const LaidOutMark imageLaidOut{image, imageMark.Layout(), "the image mark"};
+        const LaidOutMark textLaidOut{text, textMark.Layout(), "the text mark"};
+        if (!writer.BeginAnimation(outputPath, work.Width(), work.Height(), &options))
+            return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
+        if (const auto failure = WriteAnimationFrames(player, work, imageLaidOut, textLaidOut, writer))
+            return Failed(result, failure->first, failure->second);
+        if (!writer.FinishAnimation())
+            return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
+        result.outcome = BatchFileOutcome::Written;
+        return result;
+    }
+    ImageList stamped(false);
+    stamped.Append(&work);
+    for (size_t i = 1; i < frames.Size(); ++i) stamped.Append(frames.At(i));
     FileStatus written;
-    if (!work.Save(outputPath, quality, &written)) {
-        return Failed(result, BatchFileOutcome::SaveFailed,
-                      written.error.empty() ? "the picture could not be written" : written.error);
+    if (!CPictureFiles::Save(stamped, outputPath, options, &written, withMetadata)) {
+        return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(written));
     }
     result.outcome = BatchFileOutcome::Written;
     return result;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "codecs/KeptMetadata.h"
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"
 #include "watermark/FittedMark.h"
@@ -41,6 +42,9 @@ struct BatchFileResult {
     // Set when the picture was read only in part ("only 120 of 600 lines");
     // it is stamped and written with what could be read.
     std::string damage;
+    // exiv2's words when the source's metadata was damaged and only what
+    // could be read of it was kept.
+    std::string metadataNote;
     // For the verbose report: the marks as stamped, the source file's size
     // and the seconds the file took.
     StampedSize imageMarkSize;
@@ -58,7 +62,7 @@ struct BatchFileResult {
     bool Complete() const {
         return outcome == BatchFileOutcome::UpToDate ||
                (outcome == BatchFileOutcome::Written && !imageMarkLeftOff && !textMarkLeftOff &&
-                damage.empty());
+                damage.empty() && metadataNote.empty());
     }
 };
 
@@ -89,6 +93,17 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 // picture fails the file with the reason, and nothing is written. `read` also
 // takes the picture's metadata when it is asked for (a text naming the date
 // taken or the camera), and ignores it when it is given none.
+//
+// A GIF saved as GIF is read with every frame instead (`read` is not used):
+// each frame of an animation is stamped alike and written with its delay
+// and the loop count. A JPEG saved as JPEG keeps the source's chroma
+// subsampling.
+//
+// `kept` says what of the source's metadata the copy carries; it is written
+// into the file before the file takes its name, so a copy that cannot take
+// it is not written at all (SaveFailed, with exiv2's reason). A source whose
+// metadata is damaged gives what could be read, and exiv2's words in
+// metadataNote.
 using PictureMetadataReader = std::function<bool(CRasterImage& picture, const std::string& path,
                                                  CImageProperties* metadata, FileStatus& status)>;
 bool ReadPictureAndMetadata(CRasterImage& picture, const std::string& path, CImageProperties* metadata,
@@ -97,4 +112,5 @@ bool ReadPictureAndMetadata(CRasterImage& picture, const std::string& path, CIma
 BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,
-                              const PictureMetadataReader& read = ReadPictureAndMetadata);
+                              const PictureMetadataReader& read = ReadPictureAndMetadata,
+                              MetadataKept kept = MetadataKept::None);

@@ -36,5 +36,5 @@ bool CBmpCodec::SaveFile(const std::string& path, const ImageList& images, const
         !out.Write(image->Pixels(), pixelBytes)) {
         return status.Fail(WriteFailure(out, "cannot write the file"));
     }
-    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
+    return Publish(out);
 }

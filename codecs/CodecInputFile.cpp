@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include "codecs/ImageCodec.h"
 #include "platform/FileIo.h"
@@ -41,4 +42,14 @@ size_t CodecInputFile::Read(void* destination, size_t bytes) {
 std::string ReadFailure() {
     return errno != 0 ? std::string(std::strerror(errno))
                       : std::string("the file is shorter than it was a moment ago");
+}
+
+bool CodecInputFile::ReadAll(std::vector<uint8_t>& bytes, FileStatus& status) {
+    try {
+        bytes.resize(size);
+    } catch (const std::bad_alloc&) {
+        return status.Fail("not enough memory to read the file");
+    }
+    if (!Seek(0) || !ReadExactly(bytes.data(), bytes.size())) return status.Fail(ReadFailure());
+    return true;
 }

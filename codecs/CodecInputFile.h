@@ -2,8 +2,10 @@
 // A picture file opened for reading, for readers that take the pixel data
 // straight from the file into an image instead of through a copy in memory.
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/FileStatus.h"
 
@@ -24,6 +26,9 @@ public:
     size_t Read(void* destination, size_t bytes);
     // Reads exactly `bytes` bytes or answers false.
     bool ReadExactly(void* destination, size_t bytes) { return Read(destination, bytes) == bytes; }
+    // Reads the whole file from its start into `bytes`; false, with the
+    // reason in `status`, when memory or the file fails.
+    bool ReadAll(std::vector<uint8_t>& bytes, FileStatus& status);
 
 private:
     std::FILE* file = nullptr;

@@ -5,19 +5,10 @@
 #include <exiv2/exiv2.hpp>
 #include <string>
 
+#include "codecs/ExivLog.h"
 #include "image/LittleEndian.h"
 
 namespace {
-
-// exiv2 reports through exceptions and logs to stderr; neither may leave
-// this file.
-void MuteExivLog() {
-    static const bool muted = [] {
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        return true;
-    }();
-    (void)muted;
-}
 
 bool IsPictureGroup(const std::string& group) {
     return group == "Image" || group == "Photo" || group == "GPSInfo";
@@ -125,7 +116,7 @@ bool CarriedExif(const CImageProperties& properties, Exiv2::ExifData& exif) {
 
 bool ReadExifBlock(const uint8_t* data, size_t size, CImageProperties& properties) {
     if (data == nullptr || size < 8 || size > UINT32_MAX) return false;
-    MuteExivLog();
+    QuietExivLog();
     bool any = false;
     try {
         Exiv2::ExifData exif;
@@ -144,7 +135,7 @@ bool ReadExifBlock(const uint8_t* data, size_t size, CImageProperties& propertie
 
 bool BuildExifBlock(const CImageProperties& properties, std::vector<uint8_t>& block) {
     block.clear();
-    MuteExivLog();
+    QuietExivLog();
     try {
         Exiv2::ExifData exif;
         if (!CarriedExif(properties, exif)) return false;
@@ -158,7 +149,7 @@ bool BuildExifBlock(const CImageProperties& properties, std::vector<uint8_t>& bl
 }
 
 bool AddExifToTiffFile(std::vector<uint8_t>& file, const CImageProperties& properties) {
-    MuteExivLog();
+    QuietExivLog();
     try {
         Exiv2::ExifData exif;
         if (!CarriedExif(properties, exif)) return false;

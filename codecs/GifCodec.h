@@ -1,17 +1,55 @@
 #pragma once
+#include <memory>
+#include <string>
+
 #include "codecs/ImageCodec.h"
+
+// A rectangle of the logical screen; empty when it has no width or height.
+struct FrameArea {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    bool IsEmpty() const { return width <= 0 || height <= 0; }
+    bool Covers(int32_t screenWidth, int32_t screenHeight) const {
+        return left == 0 && top == 0 && width == screenWidth && height == screenHeight;
+    }
+};
+
+// The smallest area holding both.
+FrameArea AreaUnion(const FrameArea& a, const FrameArea& b);
 
 // GIF pictures and animations through giflib. Every frame is read as a
 // viewer shows the animation at that frame (frames drawn onto the logical
 // screen in turn, honouring transparency and disposal); a still picture
 // covering the whole screen without transparency comes as a 1, 4 or 8-bit
 // palette picture, everything else as 32 bits with alpha. Frame delays go
-// into the frame-delay property in milliseconds. Writes a still picture:
+// into the frame-delay property in milliseconds, the loop count of an
+// animation into the loop-count property. Writes one picture as a still:
 // palette pictures with their palette, deeper ones reduced to at most 256
-// colours (alpha 0 becomes the transparent index).
+// colours (alpha 0 becomes the transparent index); several pictures of one
+// size as an animation of those pictures, with those two properties.
 class CGifCodec : public CImageCodec {
 public:
+    CGifCodec();
+    ~CGifCodec() override;
     bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) override;
     bool SaveFile(const std::string& path, const ImageList& images,
                   const CImageProperties* properties) override;
+
+    // Writes an animation one frame at a time, as SaveFile writes a list of
+    // frames, holding only two frames whatever their number: BeginAnimation
+    // with the screen size and the options (frame delays, loop count), then
+    // AddFrame for each frame in turn with the area where it differs from
+    // the frame before (anything for the first), then FinishAnimation, which
+    // publishes the file. A failed step gives the animation up, and the path
+    // is left untouched.
+    bool BeginAnimation(const std::string& path, int32_t width, int32_t height,
+                        const CImageProperties* options);
+    bool AddFrame(const CRasterImage& frame, const FrameArea& changed);
+    bool FinishAnimation();
+
+private:
+    struct AnimationOut;
+    std::unique_ptr<AnimationOut> animation;
 };

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "codecs/DecodeLimits.h"
+#include "codecs/GifCodec.h"
 #include "codecs/Gif_pvt.h"
 #include "codecs/ImageCodec.h"
 
@@ -52,15 +53,28 @@ void TakeColourTable(const ColorMapObject* map, GifStoredFrame& frame) {
     }
 }
 
-bool SkipExtension(GifFileType* gif, GraphicsControlBlock& control, bool& haveControl) {
+// The application block of the looping extension: its name, then a
+// sub-block 1, count low, count high.
+bool IsLoopApplication(const GifByteType* block) {
+    return block != nullptr && block[0] == 11 &&
+           (std::memcmp(block + 1, "NETSCAPE2.0", 11) == 0 || std::memcmp(block + 1, "ANIMEXTS1.0", 11) == 0);
+}
+
+// Reads an extension: the graphic control goes into `control`, the loop count
+// into `stored`, everything else is skipped.
+bool ReadExtension(GifFileType* gif, GraphicsControlBlock& control, bool& haveControl,
+                   GifStoredFrames& stored) {
     int code = 0;
     GifByteType* block = nullptr;
     if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
     if (code == GRAPHICS_EXT_FUNC_CODE && block != nullptr && block[0] >= 4) {
         haveControl = DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK;
     }
+    const bool loop = code == APPLICATION_EXT_FUNC_CODE && IsLoopApplication(block);
     while (block != nullptr) {
         if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+        if (loop && block != nullptr && block[0] >= 3 && block[1] == 1)
+            stored.loopCount = block[2] | block[3] << 8;
     }
     return true;
 }
@@ -82,12 +96,14 @@ bool ReadFrameLines(GifFileType* gif, GifStoredFrame& frame, bool interlaced) {
     return true;
 }
 
-// The frames' records up to the trailer or the first break. Every frame
-// becomes a full screen picture, so the budget counts screens as well as
-// the frames' own pixels.
-void ReadRecords(GifFileType* gif, const MemorySource& source, GifStoredFrames& stored, FileStatus& status) {
+// The frames' records up to the trailer, the first break or `maxFrames`
+// frames. The budget counts the frames' own pixels and the screens a player
+// needs: the one it composes on and, for an animation, the copy a frame
+// restores.
+void ReadRecords(GifFileType* gif, const MemorySource& source, size_t maxFrames, GifStoredFrames& stored,
+                 FileStatus& status) {
     const int64_t screenPixels = static_cast<int64_t>(stored.screenWidth) * stored.screenHeight;
-    int64_t budget = kMaxDecodedPixels;
+    int64_t budget = kMaxDecodedPixels - screenPixels;
     GraphicsControlBlock control{};
     bool haveControl = false;
     for (;;) {
@@ -98,25 +114,35 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, GifStoredFrames& 
         }
         if (type == TERMINATE_RECORD_TYPE) return;
         if (type == EXTENSION_RECORD_TYPE) {
-            if (!SkipExtension(gif, control, haveControl)) return;
+            if (!ReadExtension(gif, control, haveControl, stored)) return;
             continue;
         }
-        if (type != IMAGE_DESC_RECORD_TYPE || DGifGetImageDesc(gif) == GIF_ERROR) return;
+        if (type != IMAGE_DESC_RECORD_TYPE) return;
+        if (stored.frames.size() >= maxFrames) {
+            // Enough is read: the rest of the file is not decoded.
+            stored.moreFrames = true;
+            return;
+        }
+        if (DGifGetImageDesc(gif) == GIF_ERROR) return;
 
         const GifImageDesc& desc = gif->Image;
         const int64_t framePixels = static_cast<int64_t>(desc.Width) * desc.Height;
-        budget -= screenPixels + framePixels;
-        // An animation also needs the screen it is composed on and a copy of
-        // it for frames that restore the previous screen.
-        if (stored.frames.size() == 1) budget -= 2 * screenPixels;
-        if (desc.Width <= 0 || desc.Height <= 0 || budget < 0) {
-            status.error = "frame " + std::to_string(stored.frames.size() + 1) + " is empty or too large";
+        budget -= framePixels;
+        if (stored.frames.size() == 1) budget -= screenPixels;
+        const std::string frameName = "frame " + std::to_string(stored.frames.size() + 1);
+        if (desc.Width <= 0 || desc.Height <= 0) {
+            LeaveOutFrom(frameName + " is empty", stored.frames.size(), status);
+            return;
+        }
+        if (budget < 0) {
+            LeaveOutFrom(frameName + " is past the memory limit for an animation", stored.frames.size(),
+                         status);
             return;
         }
         if (static_cast<uint64_t>(framePixels) > MaxLzwPixels(source.size - source.position)) {
-            status.error = "frame " + std::to_string(stored.frames.size() + 1) + " claims " +
-                           std::to_string(desc.Width) + " x " + std::to_string(desc.Height) +
-                           " pixels, more than the rest of the file can hold";
+            LeaveOutFrom(frameName + " claims " + std::to_string(desc.Width) + " x " +
+                             std::to_string(desc.Height) + " pixels, more than the rest of the file can hold",
+                         stored.frames.size(), status);
             return;
         }
         GifStoredFrame& frame = stored.frames.emplace_back();
@@ -144,7 +170,26 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, GifStoredFrames& 
 
 }  // namespace
 
-bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status) {
+FrameArea AreaUnion(const FrameArea& a, const FrameArea& b) {
+    if (a.IsEmpty()) return b;
+    if (b.IsEmpty()) return a;
+    const int32_t left = std::min(a.left, b.left);
+    const int32_t top = std::min(a.top, b.top);
+    const int32_t right = std::max(a.left + a.width, b.left + b.width);
+    const int32_t bottom = std::max(a.top + a.height, b.top + b.height);
+    return FrameArea{left, top, right - left, bottom - top};
+}
+
+void LeaveOutFrom(const std::string& reason, size_t framesRead, FileStatus& status) {
+    if (framesRead == 0) {
+        status.error = reason;
+    } else {
+        status.damage = reason + "; it and the frames after it are left out";
+    }
+}
+
+bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status,
+                   size_t maxFrames) {
     if (data == nullptr || size < 6) return status.Fail("the file is too short for a GIF picture");
     MemorySource source{data, size, 0};
     int error = 0;
@@ -161,7 +206,7 @@ bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, Fi
         status.error = "the screen of " + std::to_string(gif->SWidth) + " x " + std::to_string(gif->SHeight) +
                        " pixels is more than the file can fill";
     } else {
-        ReadRecords(gif, source, stored, status);
+        ReadRecords(gif, source, maxFrames, stored, status);
     }
     DGifCloseFile(gif, &error);
     // A frame that broke off before its first line shows nothing of its own.

@@ -1,19 +1,16 @@
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
 
+#include "codecs/DecodeLimits.h"
+#include "codecs/GifAnimation.h"
 #include "codecs/GifCodec.h"
-#include "codecs/Gif_pvt.h"
 
 namespace {
 
-constexpr int kDisposeToBackground = 2;
-constexpr int kDisposeToPrevious = 3;
-
 bool IsPlainStill(const GifStoredFrames& stored) {
-    if (stored.frames.size() != 1) return false;
+    if (stored.frames.size() != 1 || stored.moreFrames) return false;
     const GifStoredFrame& f = stored.frames.front();
     if (f.left != 0 || f.top != 0 || f.width != stored.screenWidth || f.height != stored.screenHeight)
         return false;
@@ -49,93 +46,41 @@ std::unique_ptr<CRasterImage> PalettePicture(const GifStoredFrame& f) {
     return image;
 }
 
-// Draws a frame's lines onto the screen canvas, leaving transparent indices
-// and the parts outside the screen alone.
-void DrawFrame(const GifStoredFrame& f, CRasterImage& canvas) {
-    for (int32_t fy = 0; fy < f.height; ++fy) {
-        const int32_t y = f.top + fy;
-        if (y >= canvas.Height()) break;
-        if (f.lineRead[static_cast<size_t>(fy)] == 0) continue;
-        const uint8_t* indices = f.indices.data() + static_cast<size_t>(fy) * static_cast<size_t>(f.width);
-        uint8_t* row = canvas.Row(y);
-        for (int32_t fx = 0; fx < f.width; ++fx) {
-            const int32_t x = f.left + fx;
-            if (x >= canvas.Width()) break;
-            const uint8_t index = indices[fx];
-            if (index == f.transparentIndex) continue;
-            const PaletteColour& c = f.colours[index];
-            uint8_t* px = row + 4 * static_cast<size_t>(x);
-            px[0] = c.rgbBlue;
-            px[1] = c.rgbGreen;
-            px[2] = c.rgbRed;
-            px[3] = 255;
-        }
-    }
-}
-
-void ClearFrameArea(const GifStoredFrame& f, CRasterImage& canvas) {
-    const int32_t right = std::min(canvas.Width(), f.left + f.width);
-    const int32_t bottom = std::min(canvas.Height(), f.top + f.height);
-    if (f.left >= right) return;
-    for (int32_t y = f.top; y < bottom; ++y) {
-        std::memset(canvas.Row(y) + 4 * static_cast<size_t>(f.left), 0,
-                    4 * static_cast<size_t>(right - f.left));
-    }
-}
-
-bool ComposeFrames(const GifStoredFrames& stored, ImageList& images) {
-    CRasterImage canvas;
-    if (!canvas.Create(stored.screenWidth, stored.screenHeight, 32)) return false;
-    for (size_t i = 0; i < stored.frames.size(); ++i) {
-        const GifStoredFrame& f = stored.frames[i];
-        CRasterImage before;
-        if (f.disposal == kDisposeToPrevious) before.Assign(canvas);
-        DrawFrame(f, canvas);
-        auto shown = std::make_unique<CRasterImage>();
-        if (i + 1 == stored.frames.size()) {
-            // The last frame takes the canvas itself rather than a copy.
-            shown->Swap(canvas);
-            images.Append(std::move(shown));
+// Every frame as a viewer shows it, each a screen of its own; frames past
+// the memory limit for so many screens are left out with the reason.
+bool ComposeFrames(GifAnimationPlayer& player, ImageList& images, FileStatus& status) {
+    const int64_t screenPixels = static_cast<int64_t>(player.Width()) * player.Height();
+    int64_t budget = kMaxDecodedPixels - screenPixels;  // the player's own screen
+    for (const GifStoredFrame& f : player.Stored().frames) budget -= static_cast<int64_t>(f.width) * f.height;
+    FrameArea changed;
+    while (images.Size() < player.FrameCount()) {
+        budget -= screenPixels;
+        if (budget < 0 && !images.Empty()) {
+            LeaveOutFrom(
+                "frame " + std::to_string(images.Size() + 1) + " is past the memory limit for an animation",
+                images.Size(), status);
             return true;
         }
-        shown->Assign(canvas);
-        if (shown->IsEmpty()) return !images.Empty();
+        auto shown = std::make_unique<CRasterImage>();
+        if (!player.Next(changed) || shown->Assign(player.Screen()).IsEmpty()) return !images.Empty();
         images.Append(std::move(shown));
-        if (f.disposal == kDisposeToBackground) {
-            // Viewers clear to transparency rather than the background colour.
-            ClearFrameArea(f, canvas);
-        } else if (f.disposal == kDisposeToPrevious && !before.IsEmpty()) {
-            canvas.Swap(before);
-        }
     }
     return true;
-}
-
-std::string FrameDelays(const GifStoredFrames& stored) {
-    std::string delays;
-    for (const GifStoredFrame& f : stored.frames) {
-        char text[24];
-        std::snprintf(text, sizeof text, "%016lld", static_cast<long long>(f.delayHundredths) * 10);
-        delays += text;
-    }
-    return delays;
 }
 
 }  // namespace
 
 bool CGifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
-    GifStoredFrames stored;
-    if (!ReadGifFrames(data, size, stored, status)) return false;
-    if (IsPlainStill(stored)) {
-        std::unique_ptr<CRasterImage> image = PalettePicture(stored.frames.front());
+    GifAnimationPlayer player;
+    if (!player.Open(data, size, status, firstFrameOnly ? 1 : SIZE_MAX)) return false;
+    if (IsPlainStill(player.Stored())) {
+        std::unique_ptr<CRasterImage> image = PalettePicture(player.Stored().frames.front());
         if (!image) return status.Fail("not enough memory for the picture");
         images.Append(std::move(image));
-    } else if (!ComposeFrames(stored, images)) {
+    } else if (!ComposeFrames(player, images, status)) {
         return status.Fail("not enough memory for the picture");
     }
-    auto store = std::make_unique<CImageProperties>();
-    store->SetValue(kPropertyFrameDelays, FrameDelays(stored));
-    properties = std::move(store);
+    properties = player.Properties(images.Size());
     return true;
 }

@@ -1,8 +1,13 @@
 #include <gif_lib.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "codecs/ColorQuantizer.h"
+#include "codecs/GifAnimation.h"
 #include "codecs/GifCodec.h"
 #include "platform/FileIo.h"
 
@@ -63,14 +68,260 @@ bool Encode(GifFileType* gif, const IndexedPicture& picture) {
     return ok;
 }
 
+// Whether a pixel of `next` is clear where `shown` is not, looking only in
+// `area` (outside it the two are the same): a frame drawn over the screen
+// with its transparent pixels showing through would then keep the earlier
+// picture there, so the screen must be cleared in between.
+bool UncoversPixels(const CRasterImage& shown, const CRasterImage& next, const FrameArea& area) {
+    if (next.Bpp() != 32) return false;  // no transparency
+    const bool shownOpaque = shown.Bpp() != 32;
+    for (int32_t y = area.top; y < area.top + area.height; ++y) {
+        const uint8_t* a = shownOpaque ? nullptr : shown.Row(y) + 3;
+        const uint8_t* b = next.Row(y) + 3 + 4 * static_cast<size_t>(area.left);
+        for (int32_t x = area.left; x < area.left + area.width; ++x, b += 4) {
+            if (*b == 0 && (shownOpaque || a[4 * static_cast<size_t>(x)] != 0)) return true;
+        }
+    }
+    return false;
+}
+
+// Frame `i`'s delay in hundredths of a second, from the milliseconds the
+// reader stored (16 digits a frame); 0 where the property says nothing.
+int DelayOf(const std::string& delays, size_t i) {
+    constexpr size_t kDigits = 16;
+    if ((i + 1) * kDigits > delays.size()) return 0;
+    const long long ms = std::strtoll(delays.substr(i * kDigits, kDigits).c_str(), nullptr, 10);
+    return static_cast<int>(std::clamp<long long>((ms + 5) / 10, 0, 0xFFFF));
+}
+
+// The NETSCAPE2.0 application block that makes viewers play the animation
+// `loops` more times (0: for ever).
+bool PutLoopCount(GifFileType* gif, int loops) {
+    const GifByteType name[] = {'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+    const GifByteType count[] = {1, static_cast<GifByteType>(loops & 0xFF),
+                                 static_cast<GifByteType>(loops >> 8)};
+    return EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
+           EGifPutExtensionBlock(gif, sizeof name, name) == GIF_OK &&
+           EGifPutExtensionBlock(gif, sizeof count, count) == GIF_OK &&
+           EGifPutExtensionTrailer(gif) == GIF_OK;
+}
+
+// The smallest rectangle holding every pixel of `now` that differs from
+// `before` (both 32 bits, one size), looking only in `area` (outside it the
+// two are the same); one pixel when none does, as a frame must cover
+// something to keep its delay.
+FrameArea ChangedArea(const CRasterImage& before, const CRasterImage& now, const FrameArea& area) {
+    int32_t left = now.Width(), right = -1, top = now.Height(), bottom = -1;
+    const size_t lineBytes = 4 * static_cast<size_t>(area.width);
+    const size_t start = 4 * static_cast<size_t>(area.left);
+    for (int32_t y = area.top; y < area.top + area.height; ++y) {
+        const uint8_t* a = before.Row(y);
+        const uint8_t* b = now.Row(y);
+        if (std::memcmp(a + start, b + start, lineBytes) == 0) continue;
+        top = std::min(top, y);
+        bottom = y;
+        int32_t first = area.left;
+        while (std::memcmp(a + 4 * static_cast<size_t>(first), b + 4 * static_cast<size_t>(first), 4) == 0)
+            ++first;
+        int32_t last = area.left + area.width - 1;
+        while (std::memcmp(a + 4 * static_cast<size_t>(last), b + 4 * static_cast<size_t>(last), 4) == 0)
+            --last;
+        left = std::min(left, first);
+        right = std::max(right, last);
+    }
+    if (bottom < 0) return FrameArea{0, 0, 1, 1};
+    return FrameArea{left, top, right - left + 1, bottom - top + 1};
+}
+
+// A copy of the area of a 32-bit picture.
+bool CopyArea(const CRasterImage& image, const FrameArea& area, CRasterImage& part) {
+    if (!part.Create(area.width, area.height, 32)) return false;
+    CopyAreaOnto(image, area, part, 0, 0);
+    return true;
+}
+
+bool PutFrame(GifFileType* gif, const IndexedPicture& picture, const FrameArea& area, int disposal,
+              int delay) {
+    GraphicsControlBlock control{};
+    control.DisposalMode = disposal;
+    control.DelayTime = delay;
+    control.TransparentColor = picture.transparentIndex;
+    GifByteType extension[4];
+    const size_t length = EGifGCBToExtension(&control, extension);
+    if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) != GIF_OK)
+        return false;
+    ColorMapObject* table = MakeColourTable(picture.palette);
+    if (table == nullptr) return false;
+    bool ok =
+        EGifPutImageDesc(gif, area.left, area.top, picture.width, picture.height, false, table) == GIF_OK;
+    GifFreeMapObject(table);
+    for (int32_t y = 0; ok && y < picture.height; ++y) {
+        auto* line = const_cast<GifPixelType*>(picture.indices.data() +
+                                               static_cast<size_t>(y) * static_cast<size_t>(picture.width));
+        ok = EGifPutLine(gif, line, picture.width) == GIF_OK;
+    }
+    return ok;
+}
+
 }  // namespace
 
-bool CGifCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties*) {
+// An animation being written. It holds the frame written last and the one
+// waiting for its successor (whether it is cleared depends on the next
+// frame), and moves them on by copying only the areas that changed.
+struct CGifCodec::AnimationOut {
+    explicit AnimationOut(const std::string& path) : file(path) {}
+    ~AnimationOut() {
+        // A handle still open belongs to a file given up on; the writer
+        // discards it.
+        int error = 0;
+        if (gif != nullptr) EGifCloseFile(gif, &error);
+    }
+
+    // Writes `frame`, shown after `previous` (when there is one) and before
+    // `next` (null for the last frame); `toNext` bounds where they differ.
+    // Every frame has its own colour table, so each is reduced to 256
+    // colours on its own; a frame is cleared after its time only when the
+    // next one leaves transparent a pixel it covered, so what a viewer
+    // composes is each picture as given. Between two frames that are not
+    // cleared only the rectangle that changed is written (what the source's
+    // own frames usually were), which keeps the file near the source's size.
+    bool Put(const CRasterImage& frame, const CRasterImage* next, const FrameArea& toNext) {
+        const bool clear = next != nullptr && UncoversPixels(frame, *next, toNext);
+        // A frame that is cleared afterwards covers the whole screen, so the
+        // clearing takes the whole screen too.
+        const bool cropped =
+            !previousCleared && !clear && frame.Bpp() == 32 && !previous.IsEmpty() && previous.Bpp() == 32;
+        FrameArea area{0, 0, frame.Width(), frame.Height()};
+        if (cropped) area = ChangedArea(previous, frame, pendingChanged);
+        if ((cropped && !CopyArea(frame, area, part)) || !QuantizePicture(cropped ? part : frame, picture)) {
+            reason = "not enough memory to reduce a frame to 256 colours";
+            return false;
+        }
+        if (!PutFrame(gif, picture, area, clear ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT,
+                      DelayOf(delays, written)))
+            return false;
+        ++written;
+        previousCleared = clear;
+        return true;
+    }
+
+    SafeFileWriter file;
+    GifFileType* gif = nullptr;
+    std::string delays;
+    std::string reason;  // ours, when giflib did not fail
+    size_t written = 0;
+    bool previousCleared = true;  // the first frame covers the whole screen
+    CRasterImage previous;        // the frame written last
+    CRasterImage pending;         // the frame waiting for its successor
+    FrameArea pendingChanged;     // where `pending` differs from `previous`
+    IndexedPicture picture;
+    CRasterImage part;
+};
+
+CGifCodec::CGifCodec() = default;
+CGifCodec::~CGifCodec() = default;
+
+bool CGifCodec::BeginAnimation(const std::string& path, int32_t width, int32_t height,
+                               const CImageProperties* options) {
+    status = FileStatus();
+    animation.reset();
+    if (width <= 0 || height <= 0) return status.Fail("there is no picture to save");
+    if (width > 0xFFFF || height > 0xFFFF) return status.Fail("GIF files hold at most 65535 x 65535 pixels");
+    auto out = std::make_unique<AnimationOut>(path);
+    if (!out->file.Open()) return status.Fail(WriteFailure(out->file, "cannot create the file"));
+    int error = 0;
+    out->gif = EGifOpen(&out->file, WriteToFile, &error);
+    if (out->gif == nullptr) return status.Fail(GifErrorString(error));
+    EGifSetGifVersion(out->gif, true);
+    if (EGifPutScreenDesc(out->gif, width, height, 8, 0, nullptr) != GIF_OK)
+        return status.Fail(GifErrorString(out->gif->Error));
+    const std::string loops = options != nullptr ? options->GetValue(kPropertyLoopCount) : "";
+    if (!loops.empty() && !PutLoopCount(out->gif, std::clamp(std::atoi(loops.c_str()), 0, 0xFFFF)))
+        return status.Fail(GifErrorString(out->gif->Error));
+    out->delays = options != nullptr ? options->GetValue(kPropertyFrameDelays) : "";
+    animation = std::move(out);
+    return true;
+}
+
+bool CGifCodec::AddFrame(const CRasterImage& frame, const FrameArea& changed) {
+    if (!animation) return status.Fail("no animation is being written");
+    AnimationOut& out = *animation;
+    const int32_t width = out.gif->SWidth;
+    const int32_t height = out.gif->SHeight;
+    if (frame.Width() != width || frame.Height() != height) {
+        animation.reset();
+        return status.Fail("the frames of an animation differ in size");
+    }
+    if (out.pending.IsEmpty()) {
+        if (out.pending.Assign(frame).IsEmpty()) {
+            animation.reset();
+            return status.Fail("not enough memory for the frames of the animation");
+        }
+        out.pendingChanged = FrameArea{0, 0, width, height};
+        return true;
+    }
+    const bool sameShape = frame.Bpp() == 32 && out.pending.Bpp() == 32;
+    // An area reaching past the screen is cut to it.
+    const int32_t left = std::clamp(changed.left, 0, width);
+    const int32_t top = std::clamp(changed.top, 0, height);
+    const FrameArea inside{left, top, std::clamp(changed.width, 0, width - left),
+                           std::clamp(changed.height, 0, height - top)};
+    const FrameArea toNext = sameShape ? inside : FrameArea{0, 0, width, height};
+    if (!out.Put(out.pending, &frame, toNext)) {
+        const std::string reason = out.reason.empty() ? GifErrorString(out.gif->Error) : out.reason;
+        animation.reset();
+        return status.Fail(reason);
+    }
+    // `previous` takes the frame just written; the old one becomes the next
+    // frame by the areas that changed on the way, or by a whole copy.
+    out.previous.Swap(out.pending);
+    if (sameShape && out.pending.Bpp() == 32 && out.previous.Bpp() == 32 && !toNext.Covers(width, height)) {
+        CopyAreaOnto(out.previous, out.pendingChanged, out.pending, out.pendingChanged.left,
+                     out.pendingChanged.top);
+        CopyAreaOnto(frame, toNext, out.pending, toNext.left, toNext.top);
+    } else if (out.pending.Assign(frame).IsEmpty()) {
+        animation.reset();
+        return status.Fail("not enough memory for the frames of the animation");
+    }
+    out.pendingChanged = toNext;
+    return true;
+}
+
+bool CGifCodec::FinishAnimation() {
+    if (!animation) return status.Fail("no animation is being written");
+    std::unique_ptr<AnimationOut> out = std::move(animation);
+    const bool encoded = out->pending.IsEmpty() || out->Put(out->pending, nullptr, FrameArea{});
+    const int encodeError = out->gif->Error;
+    int error = 0;
+    // Closing writes the trailer and frees the handle whatever happened.
+    const bool closed = EGifCloseFile(out->gif, &error) == GIF_OK;
+    out->gif = nullptr;
+    if (!encoded || !closed) {
+        out->file.Fail();
+        if (!out->reason.empty()) return status.Fail(out->reason);
+        return status.Fail(GifErrorString(!encoded ? encodeError : error));
+    }
+    return Publish(out->file);
+}
+
+bool CGifCodec::SaveFile(const std::string& path, const ImageList& images,
+                         const CImageProperties* properties) {
     status = FileStatus();
     const CRasterImage* image = images.First();
     if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
     if (image->Width() > 0xFFFF || image->Height() > 0xFFFF)
         return status.Fail("GIF files hold at most 65535 x 65535 pixels");
+    for (size_t i = 1; i < images.Size(); ++i) {
+        if (images.At(i)->Width() != image->Width() || images.At(i)->Height() != image->Height())
+            return status.Fail("the frames of an animation differ in size");
+    }
+    if (images.Size() > 1) {
+        if (!BeginAnimation(path, image->Width(), image->Height(), properties)) return false;
+        for (size_t i = 0; i < images.Size(); ++i) {
+            if (!AddFrame(*images.At(i), FrameArea{0, 0, image->Width(), image->Height()})) return false;
+        }
+        return FinishAnimation();
+    }
     IndexedPicture picture;
     if (image->Bpp() <= 8) {
         IndicesOf(*image, picture);
@@ -91,5 +342,5 @@ bool CGifCodec::SaveFile(const std::string& path, const ImageList& images, const
         out.Fail();
         return status.Fail(GifErrorString(!encoded ? encodeError : error));
     }
-    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
+    return Publish(out);
 }

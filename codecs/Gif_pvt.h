@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "image/DibTypes.h"
@@ -28,14 +29,26 @@ struct GifStoredFrame {
 struct GifStoredFrames {
     int32_t screenWidth = 0;
     int32_t screenHeight = 0;
+    // Times the animation plays after the first showing, from the NETSCAPE2.0
+    // application block (0: for ever); -1 when the file has none (shown once).
+    int32_t loopCount = -1;
     std::vector<GifStoredFrame> frames;
+    // Whether the file goes on with frames that were not read.
+    bool moreFrames = false;
 };
 
-// Reads the frames of a GIF file through giflib, up to a break in the file
-// or the decoded-size budget; false, with giflib's reason or our own in
-// `status`, when not even a frame could be read. A frame that breaks off is
-// noted in status.damage.
-bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status);
+// Reads the frames of a GIF file through giflib, up to a break in the file,
+// the decoded-size budget or `maxFrames` frames; false, with giflib's reason
+// or our own in `status`, when not even a frame could be read. A frame that
+// breaks off is noted in status.damage. The budget counts the frames' own
+// pixels and the screens a player composes them on, never a screen a frame.
+bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status,
+                   size_t maxFrames = SIZE_MAX);
+
+// Stops reading at frame `frameNumber` (from 1) for `reason`: with no frame
+// read the file is refused for it; otherwise the frames before it make the
+// picture and the reason is kept as damage, so no frame is dropped silently.
+void LeaveOutFrom(const std::string& reason, size_t framesRead, FileStatus& status);
 
 // The most pixels `bytes` of LZW data can expand to: a 12-bit code stands for
 // at most 4096 pixels once the code table is full, and the codes that fill

@@ -13,12 +13,7 @@ bool CImageCodec::LoadFile(const std::string& path, ImageList& images, Propertie
     CodecInputFile file;
     if (!file.Open(path, status)) return false;
     std::vector<uint8_t> bytes;
-    try {
-        bytes.resize(file.Size());
-    } catch (const std::bad_alloc&) {
-        return status.Fail("not enough memory to read the file");
-    }
-    if (!file.ReadExactly(bytes.data(), bytes.size())) return status.Fail(ReadFailure());
+    if (!file.ReadAll(bytes, status)) return false;
     return LoadMemory(bytes.data(), bytes.size(), images, properties);
 }
 
@@ -42,4 +37,16 @@ std::string WriteFailure(const SafeFileWriter& out, const char* step) {
 
 std::string LinesDamage(int64_t linesRead, int64_t height) {
     return "only " + std::to_string(linesRead) + " of " + std::to_string(height) + " lines";
+}
+
+bool CImageCodec::Publish(SafeFileWriter& out) {
+    if (finisher) {
+        if (!out.Close()) return status.Fail(WriteFailure(out, "cannot write the file"));
+        std::string problem = finisher(out.TempPath());
+        if (!problem.empty()) {
+            out.Fail(problem);
+            return status.Fail(std::move(problem));
+        }
+    }
+    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
 }

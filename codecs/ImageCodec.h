@@ -1,8 +1,10 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "codecs/ImageList.h"
 #include "codecs/ImageProperties.h"
@@ -11,6 +13,13 @@
 // The caller's place for the properties a reader makes; a reader may fill or
 // replace it.
 using PropertiesSlot = std::unique_ptr<CImageProperties>;
+
+class SafeFileWriter;
+
+// A last step on a written file before it takes its name: given a path that
+// opens the complete temporary file, it may rewrite it, and answers why the
+// file must not be published, or an empty text.
+using FileFinisher = std::function<std::string(const std::string& tempPath)>;
 
 // Base of all codecs. Paths are UTF-8. Every operation leaves in Status() why
 // it failed (the library's own text or the reader's words) and, for a picture
@@ -30,16 +39,25 @@ public:
     virtual ~CImageCodec() = default;
 
     const FileStatus& Status() const { return status; }
+    // Runs on every file a later save has written, before it is published.
+    void SetFinisher(FileFinisher step) { finisher = std::move(step); }
+    // Makes later loads read only the first frame of a file that holds
+    // several (a plain load shows one picture): the rest is not decoded.
+    void SetFirstFrameOnly(bool only) { firstFrameOnly = only; }
 
 protected:
+    // Runs the finisher, then gives the file its name; false with the reason
+    // in the status when either fails, and then the target is untouched.
+    bool Publish(SafeFileWriter& out);
+
     FileStatus status;
+    FileFinisher finisher;
+    bool firstFrameOnly = false;
 };
 
 // The largest file the base reader takes into memory; larger files are refused
 // rather than risk exhausting memory.
 constexpr int64_t kMaxImageFileBytes = int64_t{2} << 30;
-
-class SafeFileWriter;
 
 // The reason a file could not be created, written or put in place: the step
 // and the writer's own reason (the system's text).

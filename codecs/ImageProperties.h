@@ -6,7 +6,13 @@
 // Well-known keys of the property store.
 constexpr int32_t kPropertySaveQuality = 500;
 constexpr int32_t kPropertyTgaRunLength = 1000;
+// Each frame's delay in milliseconds, 16 decimal digits per frame.
 constexpr int32_t kPropertyFrameDelays = 2000;
+// A JPEG's chroma subsampling as the luminance sampling factors, "2x2"
+// (4:2:0), "2x1" (4:2:2) or "1x1" (4:4:4); absent: the writer's default.
+constexpr int32_t kPropertyJpegSampling = 2001;
+// Times an animation plays after its first showing, 0 for ever; absent: once.
+constexpr int32_t kPropertyLoopCount = 0x5101;
 constexpr int32_t kPropertyJpegQuality = 0x5010;
 
 // Key-to-text pairs that travel beside a picture, in insertion order; keys

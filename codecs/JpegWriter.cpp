@@ -22,6 +22,9 @@ struct JpegEncoder {
     CRasterImage* image = nullptr;
     std::FILE* file = nullptr;
     int quality = 80;
+    // The luminance sampling factors; 0: libjpeg's default (4:2:0).
+    int samplingH = 0;
+    int samplingV = 0;
     const std::vector<uint8_t>* exifMarker = nullptr;
     // Set when lines must be converted first; then one line at a time.
     std::vector<uint8_t>* convertedRow = nullptr;
@@ -50,6 +53,12 @@ bool Encode(JpegEncoder& e) {
     }
     jpeg_set_defaults(&e.cinfo);
     jpeg_set_quality(&e.cinfo, e.quality, TRUE);
+    if (!grey && e.samplingH > 0 && e.cinfo.num_components == 3) {
+        e.cinfo.comp_info[0].h_samp_factor = e.samplingH;
+        e.cinfo.comp_info[0].v_samp_factor = e.samplingV;
+        for (int c = 1; c < 3; ++c)
+            e.cinfo.comp_info[c].h_samp_factor = e.cinfo.comp_info[c].v_samp_factor = 1;
+    }
     e.cinfo.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&e.cinfo, TRUE);
     if (!e.exifMarker->empty()) {
@@ -83,6 +92,18 @@ std::vector<uint8_t> ExifMarkerFor(const CImageProperties* properties) {
     return marker;
 }
 
+// The sampling asked for as "HxV", each 1 to 4 (libjpeg's limits); false,
+// leaving the default, for anything else.
+bool SamplingFromProperties(const CImageProperties* properties, JpegEncoder& e) {
+    const std::string text = properties != nullptr ? properties->GetValue(kPropertyJpegSampling) : "";
+    if (text.size() != 3 || text[1] != 'x' || text[0] < '1' || text[0] > '4' || text[2] < '1' ||
+        text[2] > '4')
+        return false;
+    e.samplingH = text[0] - '0';
+    e.samplingV = text[2] - '0';
+    return true;
+}
+
 }  // namespace
 
 bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
@@ -102,6 +123,7 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
     e.image = const_cast<CRasterImage*>(image);
     e.file = out.File();
     e.quality = SaveQualityFromProperties(properties);
+    SamplingFromProperties(properties, e);
     e.exifMarker = &exifMarker;
     e.convertedRow = &convertedRow;
     const bool encoded = Encode(e);
@@ -111,5 +133,5 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
         return status.Fail(e.trap.error[0] != 0 ? std::string(e.trap.error)
                                                 : WriteFailure(out, "cannot write the file"));
     }
-    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
+    return Publish(out);
 }

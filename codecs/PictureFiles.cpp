@@ -15,10 +15,10 @@ bool Report(const CImageCodec& codec, bool succeeded, FileStatus& report, const 
     return succeeded;
 }
 
-}  // namespace
-
-bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImageProperties* metadata,
-                         FileStatus* status) {
+// Reads the file as the format its first bytes announce (else as its
+// extension says): every frame, or only the first.
+bool ReadFrames(ImageList& frames, const std::string& path, CImageProperties* properties, FileStatus* status,
+                bool firstFrameOnly) {
     FileStatus ignored;
     FileStatus& report = status ? *status : ignored;
     report = FileStatus();
@@ -32,30 +32,50 @@ bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImagePro
     CImageCodecFactory& factory = GetCodecFactory();
     std::unique_ptr<CImageCodec> codec = factory.CreateCodec(FormatForReading(path, head, headBytes));
     if (!codec) return report.Fail("not a picture format Stampora reads");
+    codec->SetFirstFrameOnly(firstFrameOnly);
+    PropertiesSlot read;
+    const bool loaded = codec->LoadFile(path, frames, read);
+    if (loaded && properties != nullptr && read) properties->CopyFrom(*read);
+    return Report(*codec, loaded, report, "the picture could not be read");
+}
+
+}  // namespace
+
+bool CPictureFiles::LoadFrames(ImageList& frames, const std::string& path, CImageProperties* properties,
+                               FileStatus* status) {
+    return ReadFrames(frames, path, properties, status, false);
+}
+
+bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImageProperties* metadata,
+                         FileStatus* status) {
     ImageList images(true);
-    PropertiesSlot properties;
-    const bool loaded = codec->LoadFile(path, images, properties);
+    const bool loaded = ReadFrames(images, path, metadata, status, true);
     // Taking the first frame over by exchange costs no copy and cannot fail.
     if (loaded && !images.Empty() && !images.First()->IsEmpty()) image.Swap(*images.First());
-    if (loaded && metadata != nullptr && properties) metadata->CopyFrom(*properties);
-    return Report(*codec, loaded, report, "the picture could not be read");
+    return loaded;
 }
 
 bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int quality,
                          FileStatus* status) {
+    CImageProperties options;
+    options.SetValue(kPropertySaveQuality, std::to_string(quality));
+    ImageList images(false);
+    // A save list never owns or changes its images.
+    images.Append(const_cast<CRasterImage*>(&image));
+    return Save(images, path, options, status);
+}
+
+bool CPictureFiles::Save(const ImageList& frames, const std::string& path, const CImageProperties& options,
+                         FileStatus* status, const FileFinisher& finish) {
     FileStatus ignored;
     FileStatus& report = status ? *status : ignored;
     report = FileStatus();
-    CImageProperties properties;
-    properties.SetValue(kPropertySaveQuality, std::to_string(quality));
-    if (image.IsEmpty()) return report.Fail("there is no picture to save");
+    if (frames.Empty() || frames.First()->IsEmpty()) return report.Fail("there is no picture to save");
     if (path.empty()) return report.Fail("no file name was given");
     CImageCodecFactory& factory = GetCodecFactory();
     std::unique_ptr<CImageCodec> codec = factory.CreateCodec(factory.FormatFromPath(path));
     if (!codec) return report.Fail("Stampora cannot write pictures of this type");
-    ImageList images(false);
-    // A save list never owns or changes its images.
-    images.Append(const_cast<CRasterImage*>(&image));
-    return Report(*codec, codec->SaveFile(path, images, &properties), report,
+    codec->SetFinisher(finish);
+    return Report(*codec, codec->SaveFile(path, frames, &options), report,
                   "the picture could not be written");
 }

@@ -113,5 +113,5 @@ bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
         out.Fail();
         return status.Fail(error.empty() ? WriteFailure(out, "cannot write the file") : error);
     }
-    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
+    return Publish(out);
 }

@@ -109,5 +109,5 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
             used = 0;
         }
     }
-    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
+    return Publish(out);
 }

@@ -93,5 +93,5 @@ bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
     if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
     if (!out.Write(encoded.data(), encoded.size()))
         return status.Fail(WriteFailure(out, "cannot write the file"));
-    return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
+    return Publish(out);
 }

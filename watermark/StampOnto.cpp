@@ -19,17 +19,24 @@ MarkStamp StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRas
 
 MarkStamp StampLaidOut(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
                        const MarkLayout& layout, std::string& reason) {
-    if (!layout.tile || !mark.enabled) return StampMark(picture, mark, layer, true);
-    if (layer.IsEmpty() || layer.Bpp() != 32 || picture.IsEmpty() || picture.Bpp() != 32)
-        return MarkStamp::Failed;
-    // The tiles start from the mark's anchored place, so the mark must have
-    // one on this picture.
-    if (!FitsWithinMargins(mark.CoverWidth(), mark.CoverHeight(), picture.Width(), picture.Height(),
-                           mark.margin)) {
+    return StampLaidOutPart(picture, 0, 0, picture.Width(), picture.Height(), mark, layer, layout, reason);
+}
+
+MarkStamp StampLaidOutPart(CRasterImage& part, int32_t left, int32_t top, int32_t width, int32_t height,
+                           const WatermarkBase& mark, const CRasterImage& layer, const MarkLayout& layout,
+                           std::string& reason) {
+    if (!mark.enabled) return MarkStamp::Inactive;
+    if (layer.IsEmpty() || layer.Bpp() != 32 || part.IsEmpty() || part.Bpp() != 32) return MarkStamp::Failed;
+    // A tiled layout starts from the mark's anchored place, so the mark must
+    // have one on this picture either way.
+    if (!FitsWithinMargins(mark.CoverWidth(), mark.CoverHeight(), width, height, mark.margin))
         return MarkStamp::LeftOff;
+    if (!layout.tile) {
+        part.BlendLayer(layer, mark.LayerX() - left, mark.LayerY() - top, mark.opacity);
+        return MarkStamp::Stamped;
     }
 
-    const int32_t shorter = std::min(picture.Width(), picture.Height());
+    const int32_t shorter = std::min(width, height);
     auto gap = [shorter](const std::optional<RelativeLength>& given, int32_t markSide) {
         return given ? static_cast<int32_t>(std::clamp<int64_t>(given->Resolve(shorter), 0, INT32_MAX))
                      : markSide;
@@ -40,14 +47,14 @@ MarkStamp StampLaidOut(CRasterImage& picture, const WatermarkBase& mark, const C
                               gap(layout.gapY, mark.CoverHeight()),
                               mark.LayerX(),
                               mark.LayerY()};
-    const int64_t count = pattern.CountFor(picture.Width(), picture.Height());
+    const int64_t count = pattern.CountFor(width, height);
     if (count > kMaxTiles) {
         reason = "the tiled mark would take " + std::to_string(count) + " tiles on this picture (at most " +
                  std::to_string(kMaxTiles) + "); a larger gap between tiles gives fewer";
         return MarkStamp::Failed;
     }
-    for (const TilePlace& place : pattern.PlacesFor(picture.Width(), picture.Height()))
-        picture.BlendLayer(layer, place.x, place.y, mark.opacity);
+    for (const TilePlace& place : pattern.PlacesFor(width, height))
+        part.BlendLayer(layer, place.x - left, place.y - top, mark.opacity);
     return MarkStamp::Stamped;
 }
 

@@ -33,6 +33,14 @@ MarkStamp StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRas
 MarkStamp StampLaidOut(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
                        const MarkLayout& layout, std::string& reason);
 
+// StampLaidOut onto `part`, the area at (left, top) of a picture of `width`
+// x `height`: the marks land on it as on that area of the whole picture, so a picture
+// that changes in one area (a frame of an animation) is stamped again there
+// only.
+MarkStamp StampLaidOutPart(CRasterImage& part, int32_t left, int32_t top, int32_t width, int32_t height,
+                           const WatermarkBase& mark, const CRasterImage& layer, const MarkLayout& layout,
+                           std::string& reason);
+
 // Both marks, image first, each as StampMark does it.
 void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const TextWatermark& textMark,
                bool marginTest);

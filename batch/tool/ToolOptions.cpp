@@ -7,8 +7,8 @@
 #include <map>
 #include <system_error>
 
-#include "batch/tool/MarkSizeOptions.h"
 #include "batch/SourceSelection.h"
+#include "batch/tool/MarkSizeOptions.h"
 #include "platform/FileIo.h"
 #include "platform/Utf8Path.h"
 #include "watermark/MarkAlignment.h"
@@ -270,6 +270,18 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         {"--strip-metadata", &options.stripMetadata},
     };
 
+    // The flags a preset keeps, written "on".
+    struct KeptFlag {
+        Group group;
+        bool* value;
+    };
+    const std::map<std::string, KeptFlag> keptFlags = {
+        {"--shadow", {Group::Text, &text.shadow}},
+        {"--tile", {Group::Output, &options.layout.tile}},
+        {"--strip-gps", {Group::Output, &options.stripGps}},
+        {"--strip-metadata", {Group::Output, &options.stripMetadata}},
+    };
+
     // Every mark and output option in effect, for --save-preset: the last
     // value of each, by name.
     std::map<std::string, std::pair<Group, std::string>> inEffect;
@@ -295,15 +307,12 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
             }
             remember(option.group, name, *value);
         }
-        const auto shadow = ReadPresetValue(*preset, "Text", "shadow");
-        if (shadow && *shadow == "on") {
-            text.shadow = true;
-            remember(Group::Text, "--shadow", "on");
-        }
-        const auto tile = ReadPresetValue(*preset, "Output", "tile");
-        if (tile && *tile == "on") {
-            options.layout.tile = true;
-            remember(Group::Output, "--tile", "on");
+        for (const auto& [name, flag] : keptFlags) {
+            const auto value = ReadPresetValue(*preset, SectionOf(flag.group), name.substr(2));
+            if (value && *value == "on") {
+                *flag.value = true;
+                remember(flag.group, name, "on");
+            }
         }
     }
 
@@ -325,6 +334,8 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
             remember(Group::Output, argument, "on");
         } else if (const auto flag = flags.find(argument); flag != flags.end()) {
             *flag->second = true;
+            if (const auto kept = keptFlags.find(argument); kept != keptFlags.end())
+                remember(kept->second.group, argument, "on");
         } else if (argument == "--lossless-jpeg") {
             options.losslessJpeg = true;
         } else if (argument == "--shadow") {

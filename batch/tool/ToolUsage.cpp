@@ -135,7 +135,8 @@ Examples:
   -h, --help              show this text
 
 Exit status: 0 when every picture of the chosen types was written whole with
-every mark asked for; 1 when one was skipped, damaged, not saved or left
+every mark asked for; 1 when one was skipped, damaged (its metadata too),
+not saved or left
 without a mark that did not fit, or no file of the chosen types was found;
 2 for usage errors (nothing to stamp, among them) and runs refused before
 they start.

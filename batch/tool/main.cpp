@@ -143,6 +143,10 @@ int main(int argc, char** argv) {
         std::printf("%d picture(s) damaged: written with only the part that could be read\n",
                     static_cast<int>(summary.damaged));
     }
+    if (summary.metadataDamaged > 0) {
+        std::printf("%d picture(s) with damaged metadata: written with only the items that could be read\n",
+                    static_cast<int>(summary.metadataDamaged));
+    }
     if (summary.markLeftOff > 0) {
         std::printf("%d picture(s) too small for a mark and its margin: the mark was left off them\n",
                     static_cast<int>(summary.markLeftOff));

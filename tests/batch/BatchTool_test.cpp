@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "batch/BatchTestSupport.h"
-#include "batch/SourceQuality.h"
 #include "codecs/PictureFiles.h"
+#include "codecs/SourceQuality.h"
 #include "image/RasterImage.h"
 #include "platform/FontCatalog.h"
 #include "support/MarkMeasure.h"

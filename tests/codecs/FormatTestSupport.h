@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,10 +20,20 @@ struct Bgra {
     int b, g, r, a;
 };
 
-inline std::vector<uint8_t> FixtureBytes(const std::string& relative) {
+inline std::vector<uint8_t> BytesAt(const std::string& path) {
     std::vector<uint8_t> bytes;
-    EXPECT_TRUE(ReadWholeFile(FixturePath(relative), bytes, 1 << 24)) << relative;
+    EXPECT_TRUE(ReadWholeFile(path, bytes, 1 << 24)) << path;
     return bytes;
+}
+
+inline std::vector<uint8_t> FixtureBytes(const std::string& relative) {
+    return BytesAt(FixturePath(relative));
+}
+
+inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    ASSERT_TRUE(out.good()) << path;
 }
 
 inline bool LoadBytes(CImageCodec& codec, const std::vector<uint8_t>& bytes, ImageList& images,
@@ -151,4 +162,27 @@ inline CRasterImage PhotoLikePicture(int32_t width, int32_t height, int32_t bpp)
         }
     }
     return image;
+}
+
+// A GIF of `frames` one-pixel frames on a screen of `width` x `height`.
+inline std::vector<uint8_t> ManyFrameGif(int width, int height, int frames) {
+    std::vector<uint8_t> gif = {'G', 'I', 'F', '8', '9', 'a'};
+    const auto word = [&gif](int value) {
+        gif.push_back(static_cast<uint8_t>(value));
+        gif.push_back(static_cast<uint8_t>(value >> 8));
+    };
+    word(width);
+    word(height);
+    gif.insert(gif.end(), {0x80, 0, 0, 0, 0, 0, 255, 255, 255});  // two colours
+    for (int i = 0; i < frames; ++i) {
+        gif.push_back(0x2C);
+        word(i % width);
+        word(0);
+        word(1);
+        word(1);
+        // No local table; LZW of one pixel of index 0 (clear, 0, end).
+        gif.insert(gif.end(), {0, 2, 2, 0x44, 0x01, 0});
+    }
+    gif.push_back(0x3B);
+    return gif;
 }

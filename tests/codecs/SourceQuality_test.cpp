@@ -1,4 +1,4 @@
-#include "batch/SourceQuality.h"
+#include "codecs/SourceQuality.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,9 @@
-#include "batch/SourceQuality.h"
+#include "codecs/SourceQuality.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 #include "platform/FileIo.h"
 
@@ -97,13 +98,23 @@ std::optional<int32_t> EstimateJpegQuality(const std::vector<QuantTable>& tables
     return best;
 }
 
-std::optional<int32_t> JpegFileQuality(const std::string& path) {
-    std::FILE* file = OpenFileUtf8(path, "rb");
-    if (file == nullptr) return std::nullopt;
-    ByteReader in(file);
+namespace {
+
+// What the headers before a JPEG's first scan say about its components.
+struct JpegHeaders {
     QuantTable tables[4] = {};
     bool present[4] = {};
     std::vector<size_t> componentTables;
+    // Each component's sampling factors, horizontal then vertical.
+    std::vector<std::pair<int32_t, int32_t>> sampling;
+};
+
+// Reads the markers up to the first scan, every length checked against the
+// file; false when the file is not a JPEG file or its headers are broken.
+bool ReadJpegHeaders(const std::string& path, JpegHeaders& headers) {
+    std::FILE* file = OpenFileUtf8(path, "rb");
+    if (file == nullptr) return false;
+    ByteReader in(file);
     std::vector<uint8_t> segment;
     uint16_t start = 0;
     bool ok = in.Word(start) && start == 0xFFD8;
@@ -119,27 +130,49 @@ std::optional<int32_t> JpegFileQuality(const std::string& path) {
         const bool frame =
             marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (marker == 0xDB) {
-            ok = in.Bytes(segment, length - 2u) && ReadTables(segment, tables, present);
+            ok = in.Bytes(segment, length - 2u) && ReadTables(segment, headers.tables, headers.present);
         } else if (frame) {
             // Precision, height, width, component count, then three bytes
-            // per component, the last naming its table.
+            // per component: its id, its sampling factors, its table.
             ok = in.Bytes(segment, length - 2u) && segment.size() >= 6;
             const size_t components = ok ? segment[5] : 0;
             ok = ok && segment.size() >= 6 + 3 * components;
-            for (size_t c = 0; ok && c < components; ++c)
-                componentTables.push_back(segment[6 + 3 * c + 2] & 0x03);
+            for (size_t c = 0; ok && c < components; ++c) {
+                const uint8_t factors = segment[6 + 3 * c + 1];
+                headers.sampling.emplace_back(factors >> 4, factors & 0x0F);
+                headers.componentTables.push_back(segment[6 + 3 * c + 2] & 0x03);
+            }
         } else {
             ok = in.Skip(length - 2);
         }
     }
     std::fclose(file);
-    if (!ok) return std::nullopt;
+    return ok;
+}
+
+}  // namespace
+
+std::optional<int32_t> JpegFileQuality(const std::string& path) {
+    JpegHeaders headers;
+    if (!ReadJpegHeaders(path, headers)) return std::nullopt;
+    const std::vector<size_t>& componentTables = headers.componentTables;
     std::vector<QuantTable> used;
     for (size_t c = 0; c < componentTables.size() && c < 2; ++c) {
-        if (!present[componentTables[c]]) return std::nullopt;
-        used.push_back(tables[componentTables[c]]);
+        if (!headers.present[componentTables[c]]) return std::nullopt;
+        used.push_back(headers.tables[componentTables[c]]);
     }
     // A greyscale file has only its luminance table.
     if (used.size() == 2 && componentTables[0] == componentTables[1]) used.pop_back();
     return EstimateJpegQuality(used);
+}
+
+std::optional<JpegSampling> JpegFileSampling(const std::string& path) {
+    JpegHeaders headers;
+    if (!ReadJpegHeaders(path, headers) || headers.sampling.size() != 3) return std::nullopt;
+    const auto [h, v] = headers.sampling[0];
+    for (size_t c = 1; c < 3; ++c) {
+        if (headers.sampling[c] != std::pair<int32_t, int32_t>(1, 1)) return std::nullopt;
+    }
+    if (h < 1 || v < 1 || h > 4 || v > 4) return std::nullopt;
+    return JpegSampling{h, v};
 }

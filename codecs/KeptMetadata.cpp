@@ -1,4 +1,4 @@
-#include "batch/KeptMetadata.h"
+#include "codecs/KeptMetadata.h"
 
 #include <tiffio.h>
 
@@ -7,30 +7,23 @@
 #include <exiv2/exiv2.hpp>
 #include <vector>
 
-#include "batch/SourceScan.h"
+#include "codecs/ExivLog.h"
+#include "codecs/ImageFormat.h"
 #include "platform/FileIo.h"
+
+bool IsLocationKey(const std::string& key) {
+    return key.rfind("Exif.GPSInfo.", 0) == 0 || key.rfind("Xmp.exif.GPS", 0) == 0;
+}
+
+bool IsResolutionKey(const std::string& key) {
+    return key == "Exif.Image.XResolution" || key == "Exif.Image.YResolution" ||
+           key == "Exif.Image.ResolutionUnit";
+}
 
 namespace {
 
 // A watermarked copy is never larger than this; anything larger is not one.
 constexpr int64_t kMostOutputBytes = int64_t{1} << 31;
-
-void MuteExivLog() {
-    static const bool muted = [] {
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        return true;
-    }();
-    static_cast<void>(muted);
-}
-
-bool IsLocation(const std::string& key) {
-    return key.rfind("Exif.GPSInfo.", 0) == 0 || key.rfind("Xmp.exif.GPS", 0) == 0;
-}
-
-bool IsResolution(const std::string& key) {
-    return key == "Exif.Image.XResolution" || key == "Exif.Image.YResolution" ||
-           key == "Exif.Image.ResolutionUnit";
-}
 
 template <typename Data>
 void EraseWhere(Data& data, bool (*matches)(const std::string&), bool keepMatches) {
@@ -45,8 +38,8 @@ void EraseWhere(Data& data, bool (*matches)(const std::string&), bool keepMatche
 Exiv2::ExifData CopiedExif(const Exiv2::ExifData& source, int32_t width, int32_t height, MetadataKept kept) {
     Exiv2::ExifData exif = source;
     Exiv2::ExifThumb(exif).erase();
-    if (kept == MetadataKept::Essential) EraseWhere(exif, IsResolution, true);
-    if (kept == MetadataKept::NoGps) EraseWhere(exif, IsLocation, false);
+    if (kept == MetadataKept::Essential) EraseWhere(exif, IsResolutionKey, true);
+    if (kept == MetadataKept::NoGps) EraseWhere(exif, IsLocationKey, false);
     if (exif.empty()) return exif;
     if (exif.findKey(Exiv2::ExifKey("Exif.Image.Orientation")) != exif.end())
         exif["Exif.Image.Orientation"] = uint16_t{1};
@@ -89,8 +82,8 @@ void AddJpegProfile(std::vector<uint8_t>& file, const Exiv2::DataBuf& profile) {
 
 // A TIFF's resolution belongs to its image directory, which exiv2 leaves to
 // the writer: it is set with libtiff on the finished file.
-bool SetTiffResolution(const std::string& path, const std::string& extension, const Exiv2::ExifData& exif) {
-    if (extension != "tif" && extension != "tiff") return true;
+bool SetTiffResolution(const std::string& path, ImageFormat format, const Exiv2::ExifData& exif) {
+    if (format != FormatTiff) return true;
     const auto x = exif.findKey(Exiv2::ExifKey("Exif.Image.XResolution"));
     const auto y = exif.findKey(Exiv2::ExifKey("Exif.Image.YResolution"));
     const auto unit = exif.findKey(Exiv2::ExifKey("Exif.Image.ResolutionUnit"));
@@ -112,32 +105,38 @@ bool SetTiffResolution(const std::string& path, const std::string& extension, co
 
 }  // namespace
 
-std::string KeepMetadata(const std::string& sourcePath, const std::string& outputPath, int32_t width,
-                         int32_t height, MetadataKept kept) {
-    if (kept == MetadataKept::None) return std::string();
-    const std::string extension = LowerCaseExtension(outputPath);
-    if (!PassesTypeFilter(outputPath, ".jpg.jpeg.jpe.png.tif.tiff")) return std::string();
-    MuteExivLog();
+namespace {
 
+// The picture file `picturePath` with the metadata of `sourcePath` in it, in
+// `file` (left empty when there is nothing to add), and the EXIF it got.
+KeptMetadataReport WithMetadata(const std::string& sourcePath, const std::string& picturePath,
+                                ImageFormat format, int32_t width, int32_t height, MetadataKept kept,
+                                std::vector<uint8_t>& file, Exiv2::ExifData& exif) {
+    KeptMetadataReport report;
     Exiv2::Image::AutoPtr source;
     try {
+        const ExivComplaints gathering(report.note);
         source = Exiv2::ImageFactory::open(sourcePath, false);
         source->readMetadata();
-    } catch (const std::exception&) {
-        // A source exiv2 cannot read carries nothing it could copy.
-        return std::string();
+    } catch (const std::exception& error) {
+        // A source exiv2 cannot read carries nothing it could copy; the
+        // picture itself was read, so this is a note, not a failure.
+        report.note = error.what();
+        return report;
     }
     const bool hasProfile = source->iccProfileDefined();
     const bool everything = kept != MetadataKept::Essential;
-    Exiv2::ExifData exif = CopiedExif(source->exifData(), width, height, kept);
+    exif = CopiedExif(source->exifData(), width, height, kept);
     if (exif.empty() && !hasProfile &&
         (!everything ||
          (source->xmpData().empty() && source->iptcData().empty() && source->comment().empty())))
-        return std::string();
+        return report;
 
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(outputPath, bytes, kMostOutputBytes))
-        return "the written picture could not be read back";
+    if (!ReadWholeFile(picturePath, bytes, kMostOutputBytes)) {
+        report.failure = "the written picture could not be read back";
+        return report;
+    }
     try {
         Exiv2::Image::AutoPtr output =
             Exiv2::ImageFactory::open(bytes.data(), static_cast<long>(bytes.size()));
@@ -145,7 +144,7 @@ std::string KeepMetadata(const std::string& sourcePath, const std::string& outpu
         if (output->supportsMetadata(Exiv2::mdExif)) output->setExifData(exif);
         if (everything && output->supportsMetadata(Exiv2::mdXmp)) {
             Exiv2::XmpData xmp = source->xmpData();
-            if (kept == MetadataKept::NoGps) EraseWhere(xmp, IsLocation, false);
+            if (kept == MetadataKept::NoGps) EraseWhere(xmp, IsLocationKey, false);
             output->setXmpData(xmp);
         }
         if (everything && output->supportsMetadata(Exiv2::mdIptc)) output->setIptcData(source->iptcData());
@@ -157,17 +156,39 @@ std::string KeepMetadata(const std::string& sourcePath, const std::string& outpu
         Exiv2::BasicIo& io = output->io();
         io.seek(0, Exiv2::BasicIo::beg);
         const Exiv2::DataBuf written = io.read(static_cast<long>(io.size()));
-        std::vector<uint8_t> file(written.pData_, written.pData_ + std::max<long>(written.size_, 0));
+        file.assign(written.pData_, written.pData_ + std::max<long>(written.size_, 0));
 #if !EXIV2_TEST_VERSION(0, 28, 0)
-        if (hasProfile && (extension == "jpg" || extension == "jpeg" || extension == "jpe"))
-            AddJpegProfile(file, *source->iccProfile());
+        if (hasProfile && format == FormatJpeg) AddJpegProfile(file, *source->iccProfile());
 #endif
-        SafeFileWriter out(outputPath);
-        if (file.empty() || !out.Open() || !out.Write(file.data(), file.size()) || !out.Close() ||
-            !SetTiffResolution(out.TempPath(), extension, exif) || !out.Commit())
-            return out.Error().empty() ? "the resolution could not be written" : out.Error();
+        if (file.empty()) report.failure = "exiv2 gave back an empty file";
     } catch (const std::exception& error) {
-        return error.what();
+        report.failure = error.what();
     }
-    return std::string();
+    return report;
+}
+
+bool HoldsMetadata(ImageFormat format) {
+    return format == FormatJpeg || format == FormatPng || format == FormatTiff;
+}
+
+}  // namespace
+
+KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::string& filePath,
+                                      const std::string& outputPath, int32_t width, int32_t height,
+                                      MetadataKept kept) {
+    const ImageFormat format = FormatFromPath(outputPath);
+    if (kept == MetadataKept::None || !HoldsMetadata(format)) return KeptMetadataReport();
+    std::vector<uint8_t> file;
+    Exiv2::ExifData exif;
+    KeptMetadataReport report = WithMetadata(sourcePath, filePath, format, width, height, kept, file, exif);
+    if (!report.failure.empty() || file.empty()) return report;
+    std::FILE* out = OpenFileUtf8(filePath, "wb");
+    bool written = out != nullptr && std::fwrite(file.data(), 1, file.size(), out) == file.size();
+    if (out != nullptr) written = std::fclose(out) == 0 && written;
+    if (!written) {
+        report.failure = "the picture could not be written again with its metadata";
+    } else if (!SetTiffResolution(filePath, format, exif)) {
+        report.failure = "the resolution could not be written";
+    }
+    return report;
 }

@@ -26,3 +26,15 @@ std::optional<int32_t> EstimateJpegQuality(const std::vector<QuantTable>& tables
 // first two components use; nothing when the file is not a JPEG file or its
 // headers are broken.
 std::optional<int32_t> JpegFileQuality(const std::string& path);
+
+// The luminance sampling factors of a colour JPEG whose chrominance is
+// sampled once per block: 2 x 2 is 4:2:0, 2 x 1 is 4:2:2, 1 x 1 is 4:4:4.
+struct JpegSampling {
+    int32_t horizontal = 1;
+    int32_t vertical = 1;
+};
+
+// The sampling of a colour JPEG file, read from its frame header; nothing
+// for a greyscale file, one whose chrominance is subsampled differently, or
+// one that is not a JPEG file.
+std::optional<JpegSampling> JpegFileSampling(const std::string& path);

@@ -84,12 +84,18 @@ TEST_F(KeptMetadataTest, ACameraJpegKeepsEverythingUpright) {
 }
 
 TEST_F(KeptMetadataTest, StrippingLeavesOutLocationOrAllButProfileAndResolution) {
-    Run("--strip-gps", "nogps");
+    // Both options are kept in presets: each run saves one and a second
+    // run takes the option back from it alone.
+    const std::string gpsPreset = (dir.Path() / "nogps.ini").string();
+    const std::string barePreset = (dir.Path() / "bare.ini").string();
+    Run("--strip-gps --save-preset '" + gpsPreset + "'", "saved");
+    Run("--preset '" + gpsPreset + "'", "nogps");
     const Metadata noGps = Read(dir.Path() / "nogps" / "camera.jpg");
     EXPECT_FALSE(noGps.Has("Exif.GPSInfo.GPSLatitude"));
     EXPECT_EQ(noGps.Text("Exif.Image.Make"), "Stampora Camera Works");
 
-    Run("--strip-metadata", "bare");
+    Run("--strip-metadata --save-preset '" + barePreset + "'", "saved");
+    Run("--preset '" + barePreset + "'", "bare");
     const Metadata bare = Read(dir.Path() / "bare" / "camera.jpg");
     EXPECT_FALSE(bare.Has("Exif.Image.Make"));
     EXPECT_FALSE(bare.Has("Exif.GPSInfo.GPSLatitude"));

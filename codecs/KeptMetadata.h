@@ -1,0 +1,39 @@
+#pragma once
+// Carries a source picture's metadata over to its watermarked copy: EXIF
+// (every tag), XMP, IPTC, the ICC profile and the JPEG comment, through
+// exiv2. Formats that cannot hold an item drop it.
+#include <cstdint>
+#include <string>
+
+enum class MetadataKept {
+    None,      // nothing is carried over (the dialog's behaviour)
+    All,       // everything the output's format can hold
+    NoGps,     // everything but location tags
+    Essential  // only the ICC profile and the resolution
+};
+
+// Whether an exiv2 key (EXIF or XMP) names a location tag, or the
+// resolution that --strip-metadata keeps.
+bool IsLocationKey(const std::string& key);
+bool IsResolutionKey(const std::string& key);
+
+// What carrying the metadata over came to.
+struct KeptMetadataReport {
+    // Why the copy could not take the metadata (exiv2's or the system's
+    // words); the copy must then not be published. Empty when it could.
+    std::string failure;
+    // exiv2's own words on a source whose metadata is damaged: what could be
+    // read was carried over, the rest is lost. Empty when all was read.
+    std::string note;
+};
+
+// Copies the metadata of `sourcePath` into a copy not yet published: the
+// picture file `filePath` (a writer's temporary file, rewritten in place),
+// which will become `outputPath` (whose format decides what it can hold).
+// The picture is `width` x `height` pixels and already turned upright: the
+// orientation becomes 1, the pixel dimensions are the copy's and a stale
+// embedded thumbnail is dropped. A source without metadata, or an output
+// format without room for it, leaves the file as it is.
+KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::string& filePath,
+                                      const std::string& outputPath, int32_t width, int32_t height,
+                                      MetadataKept kept);

@@ -1,0 +1,193 @@
+// A watermarked copy keeps what the source's format carried: every frame of
+// an animated GIF with its timing, a JPEG's chroma subsampling, and the
+// metadata, written before the copy takes its name.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+
+#include "batch/BatchTestSupport.h"
+#include "batch/FileResultLine.h"
+#include "batch/WatermarkFile.h"
+#include "codecs/FormatTestSupport.h"
+#include "codecs/GifAnimation.h"
+#include "codecs/PictureFiles.h"
+#include "codecs/SourceQuality.h"
+#include "support/TestPaths.h"
+
+namespace {
+
+// A red 10 x 10 logo at the right bottom: on a 96 x 64 picture it covers
+// x 76..85, y 44..53.
+ImageWatermark RedLogo() {
+    ImageWatermark mark;
+    mark.source = batchtest::SolidPicture(10, 10, 255, 0, 0);
+    mark.base.width = 10;
+    mark.base.height = 10;
+    mark.base.alignment = RightBottom;
+    mark.base.enabled = true;
+    mark.RebuildLayer();
+    return mark;
+}
+
+// A 32-bit pixel as 0xAARRGGBB.
+uint32_t Pixel(const CRasterImage& picture, int32_t x, int32_t y) {
+    const uint8_t* p = picture.PixelAt(x, y);
+    return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
+}
+
+bool InsideLogo(int32_t x, int32_t y) {
+    return x >= 76 && x < 86 && y >= 44 && y < 54;
+}
+
+TEST(KeptFormat, AnAnimatedGifKeepsEveryFrameStampedWithItsTiming) {
+    ScratchDir dir;
+    const ImageWatermark logo = RedLogo();
+    CRasterImage work;
+    const std::string source = FixturePath("gif/animated-5.gif");
+    const BatchFileResult result = WatermarkFile(work, source, dir.File("a.gif"), logo, TextWatermark(), -1);
+    ASSERT_TRUE(result.Complete()) << result.reason;
+
+    ImageList before, after;
+    CImageProperties sourceTiming, copyTiming;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(before, source, &sourceTiming, nullptr));
+    ASSERT_TRUE(CPictureFiles::LoadFrames(after, dir.File("a.gif"), &copyTiming, nullptr));
+    ASSERT_EQ(after.Size(), 5u);
+    EXPECT_EQ(copyTiming.GetValue(kPropertyFrameDelays), sourceTiming.GetValue(kPropertyFrameDelays));
+    EXPECT_EQ(copyTiming.GetValue(kPropertyLoopCount), "2");
+    for (size_t i = 0; i < after.Size(); ++i) {
+        const CRasterImage& was = *before.At(i);
+        const CRasterImage& is = *after.At(i);
+        int32_t wrong = 0;
+        for (int32_t y = 0; y < is.Height(); ++y) {
+            for (int32_t x = 0; x < is.Width(); ++x) {
+                const uint8_t* p = was.PixelAt(x, y);
+                const uint8_t* q = is.PixelAt(x, y);
+                if (InsideLogo(x, y)) {
+                    wrong += q[2] < 240 || q[1] > 15 || q[0] > 15 || q[3] != 255;
+                } else if ((p[3] == 0) != (q[3] == 0)) {
+                    ++wrong;  // transparency stays where it was, and only there
+                } else if (p[3] != 0) {
+                    wrong += std::abs(p[0] - q[0]) > 24 || std::abs(p[1] - q[1]) > 24 ||
+                             std::abs(p[2] - q[2]) > 24;
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "frame " << i + 1;
+    }
+}
+
+TEST(KeptFormat, AnAnimationOfManySmallFramesOnABigScreenIsWrittenWhole) {
+    // 600 one-pixel frames on a 1024 x 1024 screen: as screens of their own
+    // they would pass the memory limit; played one at a time, every frame is
+    // stamped and written.
+    ScratchDir dir;
+    WriteBytes(dir.File("many.gif"), ManyFrameGif(1024, 1024, 600));
+    CRasterImage work;
+    const BatchFileResult result =
+        WatermarkFile(work, dir.File("many.gif"), dir.File("out.gif"), RedLogo(), TextWatermark(), -1);
+    ASSERT_TRUE(result.Complete()) << result.reason << result.damage;
+
+    GifAnimationPlayer copy;
+    FileStatus status;
+    ASSERT_TRUE(copy.OpenFile(dir.File("out.gif"), status)) << status.error;
+    EXPECT_EQ(copy.FrameCount(), 600u);
+    FrameArea changed;
+    while (copy.Next(changed)) {
+    }
+    // The last frame shows the 600 black pixels drawn in turn, the clear
+    // screen beside them, and the logo.
+    const CRasterImage& last = copy.Screen();
+    EXPECT_EQ(Pixel(last, 599, 0), 0xFF000000u);
+    EXPECT_EQ(Pixel(last, 600, 0) >> 24, 0u);
+    EXPECT_EQ(Pixel(last, 1008, 1008), 0xFFFF0000u);
+}
+
+TEST(KeptFormat, AStillGifStaysOneFrame) {
+    ScratchDir dir;
+    // The still fixture is 32 x 16: too small for a logo with its margin,
+    // which is then left off; the picture is still written.
+    CRasterImage work;
+    WatermarkFile(work, FixturePath("gif/still.gif"), dir.File("s.gif"), ImageWatermark(), TextWatermark(),
+                  -1);
+    ImageList frames;
+    CImageProperties properties;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, dir.File("s.gif"), &properties, nullptr));
+    EXPECT_EQ(frames.Size(), 1u);
+    EXPECT_FALSE(properties.HasKey(kPropertyLoopCount));
+}
+
+TEST(KeptFormat, JpegToJpegKeepsTheChromaSubsampling) {
+    ScratchDir dir;
+    const ImageWatermark logo = RedLogo();
+    CRasterImage work;
+    const struct {
+        const char* fixture;
+        int32_t horizontal, vertical;
+    } kCases[] = {{"q50-420.jpg", 2, 2}, {"q75-422.jpg", 2, 1}, {"q92-444.jpg", 1, 1}};
+    for (const auto& c : kCases) {
+        const std::string output = dir.File(c.fixture);
+        ASSERT_TRUE(WatermarkFile(work, FixturePath(std::string("jpeg-blocks/") + c.fixture), output, logo,
+                                  TextWatermark(), 90)
+                        .Complete());
+        const std::optional<JpegSampling> sampling = JpegFileSampling(output);
+        ASSERT_TRUE(sampling.has_value()) << c.fixture;
+        EXPECT_EQ(sampling->horizontal, c.horizontal) << c.fixture;
+        EXPECT_EQ(sampling->vertical, c.vertical) << c.fixture;
+    }
+    // Another format made into a JPEG gets the writer's default, 4:2:0.
+    ASSERT_TRUE(
+        WatermarkFile(work, FixturePath("gif/animated-5.gif"), dir.File("g.jpg"), logo, TextWatermark(), 90)
+            .Complete());
+    const std::optional<JpegSampling> sampling = JpegFileSampling(dir.File("g.jpg"));
+    ASSERT_TRUE(sampling.has_value());
+    EXPECT_EQ(sampling->horizontal * 10 + sampling->vertical, 22);
+}
+
+TEST(KeptFormat, ADamagedExifBlockIsKeptAsFarAsItReadsAndSaysWhy) {
+    ScratchDir dir;
+    const ImageWatermark red = RedLogo();
+    const TextWatermark none;
+    CFittedImageMark logo(red, MarkFit{});
+    CFittedTextMark noText(none, MarkFit{});
+    CRasterImage work;
+    const BatchFileResult result =
+        WatermarkFile(work, FixturePath("jpeg/exif-cut-in-gps.jpg"), dir.File("a.jpg"), logo, noText, 1, 90,
+                      ReadPictureAndMetadata, MetadataKept::All);
+    EXPECT_EQ(result.outcome, BatchFileOutcome::Written);
+    EXPECT_FALSE(result.Complete());
+    EXPECT_EQ(FileResultLine("a.jpg", result),
+              "a.jpg: written, metadata: Directory GPSInfo: IFD entry 0 lies outside of the data buffer.");
+    CRasterImage copy;
+    CImageProperties metadata;
+    ASSERT_TRUE(copy.Load(dir.File("a.jpg"), &metadata));
+    EXPECT_EQ(metadata.GetValue(0x010F), "Stampora Camera Works");  // Make, read before the break
+}
+
+TEST(KeptFormat, ACopyThatCannotTakeItsMetadataIsNeverPublished) {
+    ScratchDir dir;
+    const CRasterImage picture = batchtest::PatternPicture(20, 10, 1);
+    ImageList frames(false);
+    frames.Append(const_cast<CRasterImage*>(&picture));
+    const FileFinisher refuses = [](const std::string&) {
+        return std::string("exiv2: too large for a segment");
+    };
+    for (const char* name : {"new.jpg", "old.png", "old.tif"}) {
+        const std::string path = dir.File(name);
+        const bool existed = name[0] == 'o';
+        if (existed) batchtest::WriteTextFile(path, "the good file");
+        FileStatus status;
+        EXPECT_FALSE(CPictureFiles::Save(frames, path, CImageProperties(), &status, refuses)) << name;
+        EXPECT_EQ(status.error, "exiv2: too large for a segment");
+        if (existed) {
+            const auto bytes = batchtest::FileBytes(path);
+            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "the good file") << name;
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(path));
+        }
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);  // no leftovers
+}
+
+}  // namespace

@@ -1,0 +1,150 @@
+// Animations written back as GIF show the same pictures, with the same
+// timing, in any viewer; hostile animations are cut short with a reason.
+#include "codecs/GifAnimation.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "codecs/FormatTestSupport.h"
+#include "codecs/GifCodec.h"
+#include "codecs/PictureFiles.h"
+
+namespace {
+
+// The largest difference of a colour channel between two frames, or 256 when
+// a pixel is transparent in one and not in the other.
+int LargestDifference(const CRasterImage& a, const CRasterImage& b) {
+    int largest = 0;
+    for (int32_t y = 0; y < a.Height(); ++y) {
+        for (int32_t x = 0; x < a.Width(); ++x) {
+            const Bgra p = PixelOf(a, x, y);
+            const Bgra q = PixelOf(b, x, y);
+            if ((p.a == 0) != (q.a == 0)) return 256;
+            if (p.a == 0) continue;
+            largest = std::max({largest, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
+        }
+    }
+    return largest;
+}
+
+// ImageMagick's optimised animation (frames covering what changed, a
+// transparent corner, delays 10 to 50, shown 3 times) and a hand-made one whose
+// second frame is cleared to transparency before the third.
+class GifAnimationRoundTrip : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(GifAnimationRoundTrip, ComposesToTheSamePicturesWithTheSameTiming) {
+    ImageList source;
+    CImageProperties properties;
+    FileStatus status;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(source, FixturePath(std::string("gif/") + GetParam()), &properties,
+                                          &status))
+        << status.error;
+    ASSERT_GT(source.Size(), 1u);
+
+    ScratchDir dir;
+    const std::string path = dir.File("copy.gif");
+    ASSERT_TRUE(CPictureFiles::Save(source, path, properties, &status)) << status.error;
+    ImageList copy;
+    CImageProperties copied;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(copy, path, &copied, &status)) << status.error;
+    ASSERT_EQ(copy.Size(), source.Size());
+    EXPECT_EQ(copied.GetValue(kPropertyFrameDelays), properties.GetValue(kPropertyFrameDelays));
+    EXPECT_EQ(copied.GetValue(kPropertyLoopCount), properties.GetValue(kPropertyLoopCount));
+    for (size_t i = 0; i < source.Size(); ++i) {
+        // Each frame is reduced to 256 colours again: near, and exactly as
+        // transparent.
+        EXPECT_LE(LargestDifference(*source.At(i), *copy.At(i)), 24) << "frame " << i + 1;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, GifAnimationRoundTrip,
+                         ::testing::Values("animated-5.gif", "animation.gif", "disposals.gif"));
+
+TEST(GifAnimation, LoopCountIsReadAndOnlyKeptForAnimations) {
+    CImageProperties animated;
+    CImageProperties still;
+    ImageList frames;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, FixturePath("gif/animated-5.gif"), &animated, nullptr));
+    // ImageMagick's -loop 3 (three showings in all) is stored as 2 more.
+    EXPECT_EQ(animated.GetValue(kPropertyLoopCount), "2");
+    frames.Clear();
+    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, FixturePath("gif/still.gif"), &still, nullptr));
+    EXPECT_EQ(frames.Size(), 1u);
+    EXPECT_FALSE(still.HasKey(kPropertyLoopCount));
+}
+
+TEST(GifAnimation, FramesOfDifferentSizesAreRefused) {
+    CRasterImage a, b;
+    ASSERT_TRUE(a.Create(8, 8, 32));
+    ASSERT_TRUE(b.Create(8, 9, 32));
+    ImageList frames(false);
+    frames.Append(&a);
+    frames.Append(&b);
+    ScratchDir dir;
+    FileStatus status;
+    EXPECT_FALSE(CPictureFiles::Save(frames, dir.File("x.gif"), CImageProperties(), &status));
+    EXPECT_EQ(status.error, "the frames of an animation differ in size");
+}
+
+TEST(GifAnimation, ManySmallFramesOnABigScreenCostWhatTheFileHolds) {
+    // A 3 KB file of 300 one-pixel frames on a 2048 x 2048 screen is read
+    // whole: the frames as stored are small, and a player composes them on
+    // one screen. (A list of every frame as a screen of its own is cut at
+    // the memory limit, with the reason as damage.)
+    const std::vector<uint8_t> bytes = ManyFrameGif(2048, 2048, 300);
+    GifAnimationPlayer player;
+    FileStatus status;
+    ASSERT_TRUE(player.Open(bytes.data(), bytes.size(), status)) << status.error;
+    EXPECT_EQ(player.FrameCount(), 300u);
+    EXPECT_TRUE(status.damage.empty()) << status.damage;
+}
+
+// Played one frame at a time with only what changed, an animation is written
+// byte for byte as from the list of its frames whole.
+TEST_P(GifAnimationRoundTrip, PlayedFrameByFrameItIsWrittenAsFromTheWholeFrames) {
+    const std::string source = FixturePath(std::string("gif/") + GetParam());
+    ImageList frames;
+    CImageProperties properties;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, source, &properties, nullptr));
+    ScratchDir dir;
+    ASSERT_TRUE(CPictureFiles::Save(frames, dir.File("whole.gif"), properties, nullptr));
+
+    GifAnimationPlayer player;
+    FileStatus status;
+    ASSERT_TRUE(player.OpenFile(source, status)) << status.error;
+    CGifCodec writer;
+    ASSERT_TRUE(writer.BeginAnimation(dir.File("played.gif"), player.Width(), player.Height(), &properties));
+    FrameArea changed;
+    for (size_t i = 0; player.Next(changed); ++i) {
+        ExpectSamePixels(player.Screen(), *frames.At(i));
+        ASSERT_TRUE(writer.AddFrame(player.Screen(), changed)) << writer.Status().error;
+    }
+    ASSERT_TRUE(writer.FinishAnimation()) << writer.Status().error;
+    EXPECT_EQ(BytesAt(dir.File("played.gif")), BytesAt(dir.File("whole.gif")));
+}
+
+TEST(GifAnimation, APlainLoadDecodesOnlyTheFirstFrame) {
+    // Two frames and a third whose data is cut off: reading every frame finds
+    // the break, a plain load never gets that far.
+    std::vector<uint8_t> bytes = ManyFrameGif(16, 16, 3);
+    bytes.resize(bytes.size() - 4);
+    ScratchDir dir;
+    const std::string path = dir.File("cut.gif");
+    WriteBytes(path, bytes);
+    ImageList frames;
+    FileStatus status;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, path, nullptr, &status));
+    EXPECT_FALSE(status.damage.empty());
+
+    CRasterImage first;
+    ASSERT_TRUE(first.Load(path, nullptr, &status)) << status.error;
+    EXPECT_TRUE(status.damage.empty()) << status.damage;
+    // The first frame of an animation still comes as the screen it shows.
+    EXPECT_EQ(first.Bpp(), 32);
+    ExpectSamePixels(first, *frames.First());
+}
+
+}  // namespace
