@@ -10,6 +10,8 @@
 
 #include "app/ProgramIcon.h"
 
+namespace stampora {
+
 namespace {
 
 QLabel* LinkLabel(const QString& text, const QString& address) {
@@ -58,3 +60,5 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     layout->setColumnStretch(1, 1);
     setMinimumWidth(300);
 }
+
+}  // namespace stampora

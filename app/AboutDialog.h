@@ -4,6 +4,8 @@
 // shortcut in the working directory).
 #include <QDialog>
 
+namespace stampora {
+
 class AboutDialog : public QDialog {
     Q_OBJECT
 
@@ -14,3 +16,5 @@ public:
     static constexpr const char* kFeedback = "mailto:feedback@stampora.org";
     static constexpr const char* kHelpFile = "Stampora Online Help.url";
 };
+
+}  // namespace stampora

@@ -12,6 +12,8 @@
 #include "app/SurfacePainting.h"
 #include "watermark/StampOnto.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr uint32_t kFramePen = 0x000000;
@@ -374,3 +376,5 @@ void CanvasView::wheelEvent(QWheelEvent* event) {
     wheelAccumulator %= kWheelNotch;
     event->accept();
 }
+
+}  // namespace stampora

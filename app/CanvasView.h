@@ -16,6 +16,8 @@
 
 class QRegion;
 
+namespace stampora {
+
 class CanvasView : public QAbstractScrollArea {
     Q_OBJECT
 
@@ -126,3 +128,5 @@ private:
     std::shared_ptr<CReducedLevels> reducing;
     bool reducePending = false;  // the picture awaits its first paint
 };
+
+}  // namespace stampora

@@ -26,6 +26,8 @@
 #include "platform/Utf8Path.h"
 #include "platform/qt/Choosers.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr const char* kErrorCaption = "Error";
@@ -376,3 +378,5 @@ void MainFrame::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     OpenPath(path);
 }
+
+}  // namespace stampora

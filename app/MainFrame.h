@@ -6,10 +6,13 @@
 #include <map>
 #include <string>
 
-class CanvasView;
 class QAction;
 class QLabel;
 class QToolBar;
+
+namespace stampora {
+
+class CanvasView;
 
 // Command ids, shared by menu items, toolbar buttons and shortcuts; each
 // command's QAction is named "id<number>".
@@ -92,3 +95,5 @@ private:
 
 // The picture dialog's filters, in order, the JPEG one first.
 QString PictureFileFilters();
+
+}  // namespace stampora

@@ -2,6 +2,8 @@
 
 #include "platform/OutputDirectorySetting.h"
 
+namespace stampora {
+
 std::string outputDirectory;
 
 std::string ReadOutputDirectoryIntoProcess() {
@@ -12,3 +14,5 @@ std::string ReadOutputDirectoryIntoProcess() {
 std::string SaveDirectory() {
     return outputDirectory.empty() ? DefaultOutputDirectory() : outputDirectory;
 }
+
+}  // namespace stampora

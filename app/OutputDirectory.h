@@ -4,6 +4,8 @@
 // and copied by the batch dialog when it opens.
 #include <string>
 
+namespace stampora {
+
 extern std::string outputDirectory;
 
 // Reads the directory from config.ini (or takes the Documents default,
@@ -13,3 +15,5 @@ std::string ReadOutputDirectoryIntoProcess();
 // Where Save writes: outputDirectory, or the Documents default (as the next
 // start-up would choose) while it is empty.
 std::string SaveDirectory();
+
+}  // namespace stampora

@@ -13,6 +13,8 @@
 #include "platform/OutputDirectorySetting.h"
 #include "platform/qt/Choosers.h"
 
+namespace stampora {
+
 OutputDirectoryDialog::OutputDirectoryDialog(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Output directory -- Setting"));
     auto* explanation = new QLabel(QStringLiteral(
@@ -76,3 +78,5 @@ void OutputDirectoryDialog::accept() {
     outputDirectory = directory;
     QDialog::accept();
 }
+
+}  // namespace stampora

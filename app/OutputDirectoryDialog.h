@@ -6,6 +6,8 @@
 
 class QLineEdit;
 
+namespace stampora {
+
 class OutputDirectoryDialog : public QDialog {
     Q_OBJECT
 
@@ -22,3 +24,5 @@ private:
     // folder chooser starts there.
     QString value;
 };
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 #include "codecs/PictureFiles.h"
 #include "platform/PathJoin.h"
 
+namespace stampora {
+
 bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status) {
     CRasterImage picture;
     if (!picture.Load(newPath, nullptr, status)) return false;
@@ -74,3 +76,5 @@ std::string FileNamePart(const std::string& path) {
     const size_t slash = path.rfind(kPathSeparator);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+}  // namespace stampora

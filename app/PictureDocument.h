@@ -10,6 +10,8 @@
 #include "image/ReducedLevels.h"
 #include "platform/FileStatus.h"
 
+namespace stampora {
+
 class PictureDocument {
 public:
     // A newly opened picture is shrunk to fit this box, whatever the window.
@@ -56,3 +58,5 @@ public:
 
 // The part of a path after its last separator; the whole path without one.
 std::string FileNamePart(const std::string& path);
+
+}  // namespace stampora

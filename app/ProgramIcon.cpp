@@ -10,6 +10,8 @@ static void EnsureImages() {
     (void)registered;
 }
 
+namespace stampora {
+
 namespace {
 constexpr int kToolbarImageSize = 32;
 }
@@ -27,3 +29,5 @@ QIcon ToolbarIcon(int index) {
     const QPixmap strip(QStringLiteral(":/stampora/toolbar.png"));
     return QIcon(strip.copy(index * kToolbarImageSize, 0, kToolbarImageSize, kToolbarImageSize));
 }
+
+}  // namespace stampora

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <QTransform>
 
+namespace stampora {
+
 void PaintSurface(QPainter& painter, const CDrawingSurface& surface, QPoint at) {
     const CRasterImage& image = surface.Image();
     if (image.IsEmpty()) return;
@@ -16,3 +18,5 @@ void PaintSurface(QPainter& painter, const CDrawingSurface& surface, QPoint at) 
     painter.drawImage(QPoint(0, 0), lines);
     painter.restore();
 }
+
+}  // namespace stampora

@@ -7,4 +7,8 @@
 
 class QPainter;
 
+namespace stampora {
+
 void PaintSurface(QPainter& painter, const CDrawingSurface& surface, QPoint at);
+
+}  // namespace stampora

@@ -7,6 +7,8 @@
 #include "app/ProgramIcon.h"
 #include "platform/qt/QtMessageSink.h"
 
+using namespace stampora;
+
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Stampora"));

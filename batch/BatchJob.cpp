@@ -19,6 +19,8 @@
 #include "platform/PathJoin.h"
 #include "platform/Utf8Path.h"
 
+namespace stampora {
+
 namespace {
 
 // The size of a file in bytes, 0 when it cannot be read.
@@ -248,3 +250,5 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     ui.ShowMessage(BatchFinishMessage(summary), kBatchFinishCaption, MessageIcon::None);
     return summary;
 }
+
+}  // namespace stampora

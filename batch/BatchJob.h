@@ -14,6 +14,8 @@
 #include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
 
+namespace stampora {
+
 inline constexpr char kEmptySourceText[] = "Please choose the source directory!";
 inline constexpr char kEmptyOutputText[] = "Please choose the output directory!";
 
@@ -74,3 +76,5 @@ public:
     // (WatermarkJpegBlocks) instead of being decoded and encoded whole.
     bool losslessJpeg = false;
 };
+
+}  // namespace stampora

@@ -4,7 +4,11 @@
 // three files show 33, 66, 100.
 #include <cstdint>
 
+namespace stampora {
+
 inline int32_t ProgressPosition(int64_t done, int64_t fileCount) {
     if (fileCount <= 0) return 100;
     return static_cast<int32_t>(done * 100 / fileCount);
 }
+
+}  // namespace stampora

@@ -1,5 +1,7 @@
 #include "batch/BatchSummary.h"
 
+namespace stampora {
+
 namespace {
 
 // "1 picture could not be saved." or "3 pictures could not be saved."
@@ -32,3 +34,5 @@ std::string BatchFinishMessage(const BatchSummary& summary) {
     }
     return text;
 }
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace stampora {
+
 enum class BatchRunState {
     NotStarted,       // a field could not be read, or was refused
     Declined,         // the user chose not to replace the originals
@@ -46,3 +48,5 @@ inline constexpr char kBatchErrorCaption[] = "Error";
 // come out whole: skipped, not saved, not watermarked, read only in part,
 // missing a mark that did not fit.
 std::string BatchFinishMessage(const BatchSummary& summary);
+
+}  // namespace stampora

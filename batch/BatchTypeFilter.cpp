@@ -1,5 +1,7 @@
 #include "batch/BatchTypeFilter.h"
 
+namespace stampora {
+
 std::string BuildTypeFilter(const BatchTypeFlags& flags) {
     const std::string tiff = flags.tif != 0 ? kTiffExtensions : "";
     if (flags.allImages != 0) return kAllImagesExtensions + tiff;
@@ -11,3 +13,5 @@ std::string BuildTypeFilter(const BatchTypeFlags& flags) {
     if (flags.tga != 0) filter += kTgaExtensions;
     return filter + tiff;
 }
+
+}  // namespace stampora

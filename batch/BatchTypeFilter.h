@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace stampora {
+
 // Check-box states: 0 clear, 1 checked (any other value counts as checked,
 // as a non-zero flag does).
 struct BatchTypeFlags {
@@ -31,3 +33,5 @@ inline constexpr char kTiffExtensions[] = ".tif.tiff";
 // BMP, PNG, GIF, TGA; empty when no flag is set. The TIFF list follows
 // either when its flag is set.
 std::string BuildTypeFilter(const BatchTypeFlags& flags);
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include "batch/WatermarkFile.h"
 #include "platform/MessageSink.h"
 
+namespace stampora {
+
 // The fields a run reads: the two directories (UTF-8) and the type boxes.
 struct BatchFields {
     std::string sourceDirectory;
@@ -41,3 +43,5 @@ public:
         static_cast<void>(result);
     }
 };
+
+}  // namespace stampora

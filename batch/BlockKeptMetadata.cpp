@@ -5,6 +5,8 @@
 #include <exiv2/exiv2.hpp>
 #include <string_view>
 
+namespace stampora {
+
 namespace {
 
 constexpr uint8_t kApp0 = 0xE0, kApp1 = 0xE1, kApp2 = 0xE2, kApp14 = 0xEE, kComment = 0xFE;
@@ -193,3 +195,5 @@ std::string NarrowBlockKeptMetadata(std::vector<uint8_t>& file, MetadataKept kep
     file.swap(narrowed);
     return std::string();
 }
+
+}  // namespace stampora

@@ -9,6 +9,8 @@
 
 #include "codecs/KeptMetadata.h"
 
+namespace stampora {
+
 // Rewrites the segments before the picture data of `file`:
 // - every level drops what went stale with the marks: the EXIF and JFIF
 //   thumbnails (they show the picture without them) and the multi-picture
@@ -20,3 +22,5 @@
 // Answers the reason when a segment the level must change cannot be read
 // (the file is then unchanged), else an empty text.
 std::string NarrowBlockKeptMetadata(std::vector<uint8_t>& file, MetadataKept kept);
+
+}  // namespace stampora

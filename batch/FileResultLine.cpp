@@ -1,5 +1,7 @@
 #include "batch/FileResultLine.h"
 
+namespace stampora {
+
 std::string FileResultLine(const std::string& name, const BatchFileResult& result) {
     std::string line = name + ": ";
     switch (result.outcome) {
@@ -31,3 +33,5 @@ std::string FileResultLine(const std::string& name, const BatchFileResult& resul
     }
     return line;
 }
+
+}  // namespace stampora

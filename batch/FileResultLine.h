@@ -5,8 +5,12 @@
 
 #include "batch/WatermarkFile.h"
 
+namespace stampora {
+
 // "a.jpg: written", "a.jpg: written without the text mark (too large)",
 // "t.png: written, damaged: only 120 of 600 lines",
 // "b.jpg: skipped: Premature end of JPEG file",
 // "c.bmp: FAILED (could not save): Permission denied".
 std::string FileResultLine(const std::string& name, const BatchFileResult& result);
+
+}  // namespace stampora

@@ -11,6 +11,8 @@
 #include "platform/FileIo.h"
 #include "watermark/StampOnto.h"
 
+namespace stampora {
+
 namespace {
 
 // The largest JPEG read whole into memory for a rewrite.
@@ -117,3 +119,5 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     result.outcome = BatchFileOutcome::Written;
     return result;
 }
+
+}  // namespace stampora

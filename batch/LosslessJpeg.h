@@ -7,6 +7,8 @@
 #include "codecs/KeptMetadata.h"
 #include "batch/WatermarkFile.h"
 
+namespace stampora {
+
 // Stamps the marks on a JPEG source saved as JPEG the way WatermarkFile
 // places and blends them (on the upright picture, with the margin test), but
 // changes only the blocks under them. When that cannot be done exactly (not
@@ -17,3 +19,5 @@
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
                                     const std::string& outputPath, const ImageWatermark& imageMark,
                                     const TextWatermark& textMark, int quality, MetadataKept kept);
+
+}  // namespace stampora

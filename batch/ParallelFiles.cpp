@@ -8,6 +8,8 @@
 
 #include "platform/PixelMemory.h"
 
+namespace stampora {
+
 void ForEachFileInParallel(int32_t count, int32_t jobs,
                            const std::function<void(int32_t, CRasterImage&)>& step) {
     std::atomic<int32_t> next{0};
@@ -31,3 +33,5 @@ void ForEachFileInParallel(int32_t count, int32_t jobs,
     worker();
     for (std::thread& thread : threads) thread.join();
 }
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 // Calls `step(index, work)` once for every index 0..count-1, on up to `jobs`
 // workers. Each worker owns one work picture, reused for all the files it
 // takes and freed at the end; workers take the next index in list order as
@@ -13,3 +15,5 @@
 // than asked for, the ones that started share the list.
 void ForEachFileInParallel(int32_t count, int32_t jobs,
                            const std::function<void(int32_t, CRasterImage&)>& step);
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 
 #include "platform/Utf8Path.h"
 
+namespace stampora {
+
 namespace fs = std::filesystem;
 
 bool IsSameDirectory(const std::string& first, const std::string& second) {
@@ -15,3 +17,5 @@ bool IsSameDirectory(const std::string& first, const std::string& second) {
     const bool same = fs::equivalent(a, b, error);
     return !error && same;
 }
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 
 #include "platform/Utf8Path.h"
 
+namespace stampora {
+
 namespace fs = std::filesystem;
 
 std::string LowerCaseExtension(const std::string& name) {
@@ -50,3 +52,5 @@ bool ScanSourceDirectory(const std::string& directory, const std::string& filter
     names = std::move(found);
     return true;
 }
+
+}  // namespace stampora

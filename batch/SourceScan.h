@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace stampora {
+
 // The text after the last '.' of a file name, without the dot, with ASCII
 // letters lower-cased (the filter lists are ASCII); empty without a dot.
 std::string LowerCaseExtension(const std::string& name);
@@ -20,3 +22,5 @@ bool PassesTypeFilter(const std::string& name, const std::string& filter);
 // cannot be listed.
 bool ScanSourceDirectory(const std::string& directory, const std::string& filter,
                          std::vector<std::string>& names);
+
+}  // namespace stampora

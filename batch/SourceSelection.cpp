@@ -8,6 +8,8 @@
 #include "batch/SourceScan.h"
 #include "platform/Utf8Path.h"
 
+namespace stampora {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -116,3 +118,5 @@ bool SelectSourceFiles(const std::string& sourceDirectory, const std::string& ou
     names = std::move(list);
     return true;
 }
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace stampora {
+
 struct SourceSelection {
     // Subfolders are walked and their pictures named by their path below the
     // source folder ("2024/june/a.jpg"). Links to folders are not followed,
@@ -43,3 +45,5 @@ std::vector<std::string> TakeShard(const std::vector<std::string>& names, int32_
 
 // "K/N" with 1 <= K <= N <= 1000000.
 bool ParseShard(const std::string& text, int32_t& index, int32_t& count);
+
+}  // namespace stampora

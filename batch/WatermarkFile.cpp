@@ -13,6 +13,8 @@
 #include "platform/FileStatus.h"
 #include "watermark/StampOnto.h"
 
+namespace stampora {
+
 namespace {
 
 BatchFileResult Failed(BatchFileResult result, BatchFileOutcome outcome, std::string reason) {
@@ -256,3 +258,5 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     result.outcome = BatchFileOutcome::Written;
     return result;
 }
+
+}  // namespace stampora

@@ -12,6 +12,8 @@
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
 
+namespace stampora {
+
 enum class BatchFileOutcome {
     Written,      // the watermarked picture was saved
     Unreadable,   // not loaded (not a picture, unknown extension): skipped, nothing written
@@ -115,3 +117,5 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               CFittedTextMark& textMark, int64_t number, int quality,
                               const PictureMetadataReader& read = ReadPictureAndMetadata,
                               MetadataKept kept = MetadataKept::None);
+
+}  // namespace stampora

@@ -7,6 +7,8 @@
 
 #include "image/RasterImage.h"
 
+using namespace stampora;
+
 inline CRasterImage BenchNoise(int32_t width, int32_t height, int32_t bpp) {
     CRasterImage image;
     image.Create(width, height, bpp);

@@ -11,6 +11,8 @@
 #include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 
+using namespace stampora;
+
 namespace fs = std::filesystem;
 
 namespace {

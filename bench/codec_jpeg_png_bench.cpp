@@ -16,6 +16,8 @@
 #include "codecs/PngCodec.h"
 #include "platform/FileIo.h"
 
+using namespace stampora;
+
 namespace fs = std::filesystem;
 
 namespace {

@@ -17,6 +17,8 @@
 #include "codecs/PictureFiles.h"
 #include "watermark/TextWatermark.h"
 
+using namespace stampora;
+
 namespace fs = std::filesystem;
 
 namespace {

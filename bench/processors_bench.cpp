@@ -5,6 +5,8 @@
 #include "image/RotateProcessor.h"
 #include "image/ShadowProcessor.h"
 
+using namespace stampora;
+
 namespace {
 
 // Layer contents: 0 an opaque picture (an image watermark), 1 a text-like

@@ -3,6 +3,8 @@
 
 #include "image/RasterImage.h"
 
+using namespace stampora;
+
 namespace {
 
 constexpr int32_t kWidth = 6000;

@@ -3,6 +3,8 @@
 #include "BenchPictures.h"
 #include "image/ResizeImage.h"
 
+using namespace stampora;
+
 namespace {
 
 void ResizeBench(benchmark::State& state, int32_t width, int32_t height, int32_t bpp, int32_t newWidth,

@@ -9,6 +9,8 @@
 #include "watermark/StampOnto.h"
 #include "watermark/TilePattern.h"
 
+using namespace stampora;
+
 namespace {
 
 constexpr int32_t kPictureWidth = 6000;

@@ -6,6 +6,8 @@
 #include "watermark/StampOnto.h"
 #include "watermark/TextWatermark.h"
 
+using namespace stampora;
+
 namespace {
 
 constexpr const char16_t* kTwentyCharacters = u"Stampora (c) 2026 ok";

@@ -1,6 +1,8 @@
 #pragma once
 #include "codecs/ImageCodec.h"
 
+namespace stampora {
+
 // Windows bitmap files. Reads 1, 4, 8, 16 (5-5-5 or bit fields), 24 and 32
 // bits (plain or bit fields, with or without alpha) and 4- and 8-bit
 // run-length encoded files, bottom-up; writes uncompressed files.
@@ -11,3 +13,5 @@ public:
     bool SaveFile(const std::string& path, const ImageList& images,
                   const CImageProperties* properties) override;
 };
+
+}  // namespace stampora

@@ -13,6 +13,8 @@
 #include "image/LittleEndian.h"
 #include "image/MaskedChannel.h"
 
+namespace stampora {
+
 namespace {
 
 // How many pixel bytes one byte of a truncated uncompressed file may stand
@@ -230,3 +232,5 @@ bool CBmpCodec::LoadFile(const std::string& path, ImageList& images, PropertiesS
     images.Append(std::move(image));
     return true;
 }
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 
 #include "codecs/Bmp_pvt.h"
 
+namespace stampora {
+
 namespace {
 
 // Writes palette index `index` at x of a 4- or 8-bit line.
@@ -77,3 +79,5 @@ int32_t DecodeBmpRunLength(const uint8_t* data, size_t size, CRasterImage& image
     }
     return height;
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include "image/LittleEndian.h"
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 bool CBmpCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties*) {
     status = FileStatus();
     const CRasterImage* image = images.First();
@@ -38,3 +40,5 @@ bool CBmpCodec::SaveFile(const std::string& path, const ImageList& images, const
     }
     return Publish(out);
 }
+
+}  // namespace stampora

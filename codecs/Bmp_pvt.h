@@ -7,6 +7,8 @@
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"
 
+namespace stampora {
+
 constexpr size_t kBmpFileHeaderBytes = 14;
 constexpr size_t kBmpInfoHeaderBytes = 40;
 constexpr size_t kBmpMaskBytes = 12;
@@ -47,3 +49,5 @@ void FinishBmpPixels(CRasterImage& image, const BmpLayout& layout);
 // Answers the lines complete when the data ended before the end-of-bitmap
 // escape, or the height when the picture is whole.
 int32_t DecodeBmpRunLength(const uint8_t* data, size_t size, CRasterImage& image);
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include "codecs/TgaCodec.h"
 #include "codecs/TiffCodec.h"
 
+namespace stampora {
+
 std::unique_ptr<CImageCodec> CImageCodecFactory::CreateCodec(ImageFormat format) const {
     switch (format) {
         case FormatBmp:
@@ -34,3 +36,5 @@ CImageCodecFactory& GetCodecFactory() {
     static CImageCodecFactory factory;
     return factory;
 }
+
+}  // namespace stampora

@@ -7,6 +7,8 @@
 #include "codecs/ImageCodec.h"
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 CodecInputFile::~CodecInputFile() {
     if (file != nullptr) std::fclose(file);
 }
@@ -53,3 +55,5 @@ bool CodecInputFile::ReadAll(std::vector<uint8_t>& bytes, FileStatus& status) {
     if (!Seek(0) || !ReadExactly(bytes.data(), bytes.size())) return status.Fail(ReadFailure());
     return true;
 }
+
+}  // namespace stampora

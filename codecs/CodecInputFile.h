@@ -9,6 +9,8 @@
 
 #include "platform/FileStatus.h"
 
+namespace stampora {
+
 class CodecInputFile {
 public:
     CodecInputFile() = default;
@@ -38,3 +40,5 @@ private:
 // Why the last read from a file failed: the system's text, or "the file is
 // shorter than it was a moment ago" when it shrank while being read.
 std::string ReadFailure();
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 #include "codecs/RowConversion.h"
 #include "codecs/WuQuantizer.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr int kMaxColors = 256;
@@ -99,3 +101,5 @@ bool QuantizePicture(const CRasterImage& image, IndexedPicture& out) {
     DitherToPalette(image, out);
     return true;
 }
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 struct IndexedPicture {
     int32_t width = 0;
     int32_t height = 0;
@@ -18,3 +20,5 @@ struct IndexedPicture {
 // palette and Floyd-Steinberg error diffusion. Pixels of alpha 0 (32 bits)
 // take an index of their own, so the colours then get 255 entries.
 bool QuantizePicture(const CRasterImage& image, IndexedPicture& out);
+
+}  // namespace stampora

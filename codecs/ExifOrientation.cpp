@@ -6,6 +6,8 @@
 
 #include "codecs/ExifProperties.h"
 
+namespace stampora {
+
 namespace {
 
 // By orientation: 2 mirrored left to right, 3 turned half way, 4 mirrored
@@ -102,3 +104,5 @@ bool ApplyOrientationItem(CRasterImage& image, CImageProperties& properties) {
     properties.SetValue(kPropertyOrientation, "1");
     return true;
 }
+
+}  // namespace stampora

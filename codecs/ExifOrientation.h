@@ -4,6 +4,8 @@
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 // The geometry of an EXIF/TIFF orientation (1..8) for a picture stored
 // `width` x `height`: the upright picture's pixel (x, y) is stored at the
 // place found by exchanging x and y when the orientation swaps the sides,
@@ -32,3 +34,5 @@ bool ApplyExifOrientation(CRasterImage& image, int32_t orientation);
 // resets the item to 1, so a file saved from the upright pixels is not turned
 // again.
 bool ApplyOrientationItem(CRasterImage& image, CImageProperties& properties);
+
+}  // namespace stampora

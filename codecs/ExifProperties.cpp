@@ -8,6 +8,8 @@
 #include "codecs/ExivLog.h"
 #include "image/LittleEndian.h"
 
+namespace stampora {
+
 namespace {
 
 bool IsPictureGroup(const std::string& group) {
@@ -177,3 +179,5 @@ bool AddExifToTiffFile(std::vector<uint8_t>& file, const CImageProperties& prope
         return false;
     }
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 
 #include "codecs/ImageProperties.h"
 
+namespace stampora {
+
 // The tag id of the orientation item (1 = upright, 2..8 turned or mirrored).
 constexpr int32_t kPropertyOrientation = 0x0112;
 
@@ -28,3 +30,5 @@ bool BuildExifBlock(const CImageProperties& properties, std::vector<uint8_t>& bl
 // the properties; the file is left as it was when there are none or when the
 // rewrite fails.
 bool AddExifToTiffFile(std::vector<uint8_t>& file, const CImageProperties& properties);
+
+}  // namespace stampora

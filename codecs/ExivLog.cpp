@@ -2,6 +2,8 @@
 
 #include <exiv2/exiv2.hpp>
 
+namespace stampora {
+
 namespace {
 
 thread_local std::string* gathered = nullptr;
@@ -34,3 +36,5 @@ ExivComplaints::ExivComplaints(std::string& into) : previous(gathered) {
 ExivComplaints::~ExivComplaints() {
     gathered = previous;
 }
+
+}  // namespace stampora

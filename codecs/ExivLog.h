@@ -3,6 +3,8 @@
 // terminal: it is dropped, except what a thread gathers on purpose.
 #include <string>
 
+namespace stampora {
+
 // Sets exiv2's log up once for the process; every exiv2 user calls it first.
 void QuietExivLog();
 
@@ -19,3 +21,5 @@ public:
 private:
     std::string* previous;
 };
+
+}  // namespace stampora

@@ -13,6 +13,8 @@
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"
 
+namespace stampora {
+
 // Copies `area` of one 32-bit picture to (toLeft, toTop) of another; both
 // must hold the area.
 void CopyAreaOnto(const CRasterImage& from, const FrameArea& area, CRasterImage& to, int32_t toLeft,
@@ -54,3 +56,5 @@ private:
     FrameArea restoreArea;
     size_t next = 0;
 };
+
+}  // namespace stampora

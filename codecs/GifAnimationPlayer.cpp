@@ -6,6 +6,8 @@
 #include "codecs/CodecInputFile.h"
 #include "codecs/GifAnimation.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr int kDisposeToBackground = 2;
@@ -128,3 +130,5 @@ bool GifAnimationPlayer::Next(FrameArea& changed) {
     changed = AreaUnion(changed, drawn);
     return true;
 }
+
+}  // namespace stampora

@@ -4,6 +4,8 @@
 
 #include "codecs/ImageCodec.h"
 
+namespace stampora {
+
 // A rectangle of the logical screen; empty when it has no width or height.
 struct FrameArea {
     int32_t left = 0;
@@ -53,3 +55,5 @@ private:
     struct AnimationOut;
     std::unique_ptr<AnimationOut> animation;
 };
+
+}  // namespace stampora

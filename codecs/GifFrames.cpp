@@ -9,6 +9,8 @@
 #include "codecs/Gif_pvt.h"
 #include "codecs/ImageCodec.h"
 
+namespace stampora {
+
 namespace {
 
 struct MemorySource {
@@ -225,3 +227,5 @@ bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, Fi
     status.error.clear();
     return true;
 }
+
+}  // namespace stampora

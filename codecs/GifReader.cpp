@@ -7,6 +7,8 @@
 #include "codecs/GifAnimation.h"
 #include "codecs/GifCodec.h"
 
+namespace stampora {
+
 namespace {
 
 bool IsPlainStill(const GifStoredFrames& stored) {
@@ -84,3 +86,5 @@ bool CGifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
     properties = player.Properties(images.Size());
     return true;
 }
+
+}  // namespace stampora

@@ -11,6 +11,8 @@
 #include "codecs/GifCodec.h"
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 namespace {
 
 int WriteToFile(GifFileType* gif, const GifByteType* data, int length) {
@@ -344,3 +346,5 @@ bool CGifCodec::SaveFile(const std::string& path, const ImageList& images,
     }
     return Publish(out);
 }
+
+}  // namespace stampora

@@ -12,6 +12,8 @@
 #include "image/DibTypes.h"
 #include "platform/FileStatus.h"
 
+namespace stampora {
+
 struct GifStoredFrame {
     int32_t left = 0;
     int32_t top = 0;
@@ -56,3 +58,5 @@ void LeaveOutFrom(const std::string& reason, size_t framesRead, FileStatus& stat
 inline uint64_t MaxLzwPixels(uint64_t bytes) {
     return bytes * 8 / 12 * 4096 + 4096ull * 4097 / 2;
 }
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+namespace stampora {
+
 namespace {
 
 constexpr int kMaxCodeLength = 16;
@@ -96,3 +98,5 @@ uint64_t FrequenciesOfCode(const HuffmanCode& code, uint64_t (&frequency)[256]) 
     }
     return sum;
 }
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 // bits (bits[0] unused), then the symbols by code length.
 #include <cstdint>
 
+namespace stampora {
+
 struct HuffmanCode {
     uint8_t bits[17] = {};
     uint8_t huffval[256] = {};
@@ -18,3 +20,5 @@ bool MakeHuffmanCode(const uint64_t (&frequency)[256], HuffmanCode& code);
 // (2^(16 - length) for a symbol of `length` bits, 0 for a symbol without a
 // code); their sum is returned. A symbol listed twice keeps its shorter code.
 uint64_t FrequenciesOfCode(const HuffmanCode& code, uint64_t (&frequency)[256]);
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 #include "image/LittleEndian.h"
 #include "image/MaskedChannel.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr size_t kInfoHeaderBytes = 40;
@@ -124,3 +126,5 @@ bool ReadIconDib(const uint8_t* data, size_t size, CRasterImage& image) {
     }
     return true;
 }
+
+}  // namespace stampora

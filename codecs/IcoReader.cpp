@@ -8,6 +8,8 @@
 #include "codecs/PngCodec.h"
 #include "image/LittleEndian.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr size_t kDirectoryHeaderBytes = 6;
@@ -63,3 +65,5 @@ bool CIcoCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
     properties = std::make_unique<CImageProperties>();
     return true;
 }
+
+}  // namespace stampora

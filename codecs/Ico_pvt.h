@@ -5,6 +5,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 // Decodes one icon image stored as a device-independent bitmap: the info
 // header (whose height counts both the colour and the mask rows), the palette,
 // the colour rows and the 1-bit AND mask, bottom line first. The result is a
@@ -12,3 +14,5 @@
 // icon takes alpha 0 where the mask is set. False for anything that does not
 // fit in the bytes given.
 bool ReadIconDib(const uint8_t* data, size_t size, CRasterImage& image);
+
+}  // namespace stampora

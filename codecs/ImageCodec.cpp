@@ -8,6 +8,8 @@
 #include "codecs/CodecInputFile.h"
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 bool CImageCodec::LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
     CodecInputFile file;
@@ -50,3 +52,5 @@ bool CImageCodec::Publish(SafeFileWriter& out) {
     }
     return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
 }
+
+}  // namespace stampora

@@ -10,6 +10,8 @@
 #include "codecs/ImageProperties.h"
 #include "platform/FileStatus.h"
 
+namespace stampora {
+
 // The caller's place for the properties a reader makes; a reader may fill or
 // replace it.
 using PropertiesSlot = std::unique_ptr<CImageProperties>;
@@ -65,3 +67,5 @@ std::string WriteFailure(const SafeFileWriter& out, const char* step);
 
 // "only 120 of 600 lines": what a reader says of a picture that breaks off.
 std::string LinesDamage(int64_t linesRead, int64_t height);
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cstring>
 
+namespace stampora {
+
 ImageFormat FormatFromPath(const std::string& path) {
     const size_t dot = path.rfind('.');
     if (dot == std::string::npos) return FormatUnknown;
@@ -45,3 +47,5 @@ ImageFormat FormatForReading(const std::string& path, const uint8_t* head, size_
     if (bySignature == FormatIco && byExtension == FormatTga) return FormatTga;
     return bySignature;
 }
+
+}  // namespace stampora

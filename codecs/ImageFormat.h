@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+namespace stampora {
+
 // File formats.
 enum ImageFormat : int {
     FormatUnknown = 0,
@@ -35,3 +37,5 @@ ImageFormat FormatForReading(const std::string& path, const uint8_t* head, size_
 
 // The bytes FormatFromSignature looks at.
 constexpr size_t kSignatureBytes = 8;
+
+}  // namespace stampora

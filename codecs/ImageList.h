@@ -4,6 +4,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 // The images a reader made, one per frame. An owning list deletes its images;
 // a non-owning one (the list a save is given) only points at them.
 class ImageList {
@@ -31,3 +33,5 @@ private:
     std::vector<CRasterImage*> images;
     bool owns;
 };
+
+}  // namespace stampora

@@ -1,5 +1,7 @@
 #include "codecs/ImageProperties.h"
 
+namespace stampora {
+
 void CImageProperties::SetValue(int32_t key, const std::string& text) {
     for (size_t i = 0; i < keys.size(); ++i) {
         if (keys[i] == key) {
@@ -29,3 +31,5 @@ void CImageProperties::CopyFrom(const CImageProperties& other) {
     keys = other.keys;
     texts = other.texts;
 }
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+namespace stampora {
+
 // Well-known keys of the property store.
 constexpr int32_t kPropertySaveQuality = 500;
 constexpr int32_t kPropertyTgaRunLength = 1000;
@@ -33,3 +35,5 @@ private:
     std::vector<int32_t> keys;
     std::vector<std::string> texts;
 };
+
+}  // namespace stampora

@@ -1,6 +1,8 @@
 #pragma once
 #include "codecs/ImageCodec.h"
 
+namespace stampora {
+
 // JPEG pictures through libjpeg-turbo, with EXIF items through exiv2. Reads
 // 8-bit grey (with a grey palette) or 24-bit colour (CMYK and YCCK converted
 // to RGB), applying the EXIF orientation; writes baseline files at the
@@ -11,3 +13,5 @@ public:
     bool SaveFile(const std::string& path, const ImageList& images,
                   const CImageProperties* properties) override;
 };
+
+}  // namespace stampora

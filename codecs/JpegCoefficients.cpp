@@ -12,6 +12,8 @@
 #include "codecs/ImageProperties.h"
 #include "codecs/Jpeg_pvt.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr long kMemoryLimit = 512L << 20;
@@ -632,3 +634,5 @@ bool RewriteJpegBlocks(const std::vector<uint8_t>& file, const std::vector<Store
     output.assign(r->outBytes, r->outBytes + r->outSize);
     return true;
 }
+
+}  // namespace stampora

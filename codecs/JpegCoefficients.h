@@ -13,6 +13,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 // A rectangle of the picture as its pixels are stored (before any EXIF turn).
 struct StoredBox {
     int32_t x = 0;
@@ -54,3 +56,5 @@ bool RewriteJpegBlocks(const std::vector<uint8_t>& file, const std::vector<Store
 // The share of the picture (0..1) the MCUs under the boxes may cover before
 // a full encode is the better deal.
 constexpr double kMaxRewrittenShare = 0.6;
+
+}  // namespace stampora

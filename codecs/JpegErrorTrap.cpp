@@ -3,6 +3,9 @@
 // jerror.h needs jpeglib.h first.
 // clang-format off
 #include <jerror.h>
+
+namespace stampora {
+
 // clang-format on
 
 namespace {
@@ -39,3 +42,5 @@ jpeg_error_mgr* InstallJpegErrorTrap(JpegErrorTrap& trap) {
     manager->emit_message = KeepFirstWarning;
     return manager;
 }
+
+}  // namespace stampora

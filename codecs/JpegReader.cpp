@@ -11,6 +11,8 @@
 #include "codecs/JpegCodec.h"
 #include "codecs/Jpeg_pvt.h"
 
+namespace stampora {
+
 namespace {
 
 // Memory libjpeg may take for whole-picture buffers (a progressive file keeps
@@ -180,3 +182,5 @@ bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     properties = std::move(store);
     return true;
 }
+
+}  // namespace stampora

@@ -10,6 +10,8 @@
 #include "codecs/SaveQuality.h"
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr uint8_t kExifSignature[6] = {'E', 'x', 'i', 'f', 0, 0};
@@ -135,3 +137,5 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
     }
     return Publish(out);
 }
+
+}  // namespace stampora

@@ -12,6 +12,9 @@
 #include <csetjmp>
 #include <cstdio>
 #include <jpeglib.h>
+
+namespace stampora {
+
 // clang-format on
 
 struct JpegErrorTrap {
@@ -25,3 +28,5 @@ struct JpegErrorTrap {
 
 // Sets up the trap's manager and returns it for cinfo.err.
 jpeg_error_mgr* InstallJpegErrorTrap(JpegErrorTrap& trap);
+
+}  // namespace stampora

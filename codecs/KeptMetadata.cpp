@@ -11,6 +11,8 @@
 #include "codecs/ImageFormat.h"
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 bool IsLocationKey(const std::string& key) {
     return key.rfind("Exif.GPSInfo.", 0) == 0 || key.rfind("Xmp.exif.GPS", 0) == 0;
 }
@@ -192,3 +194,5 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
     }
     return report;
 }
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+namespace stampora {
+
 enum class MetadataKept {
     None,      // nothing is carried over (the dialog's behaviour)
     All,       // everything the output's format can hold
@@ -37,3 +39,5 @@ struct KeptMetadataReport {
 KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::string& filePath,
                                       const std::string& outputPath, int32_t width, int32_t height,
                                       MetadataKept kept);
+
+}  // namespace stampora

@@ -7,6 +7,8 @@
 
 #include "codecs/RowConversion.h"
 
+namespace stampora {
+
 namespace {
 
 // Nearest palette entries, cached per cell of a 64 x 64 x 64 colour grid.
@@ -92,3 +94,5 @@ void DitherToPalette(const CRasterImage& image, IndexedPicture& out) {
         current.swap(next);
     }
 }
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 #include "codecs/CodecFactory.h"
 #include "codecs/CodecInputFile.h"
 
+namespace stampora {
+
 namespace {
 
 // Passes the codec's report on, with a plain reason when it gave none.
@@ -79,3 +81,5 @@ bool CPictureFiles::Save(const ImageList& frames, const std::string& path, const
     return Report(*codec, codec->SaveFile(path, frames, &options), report,
                   "the picture could not be written");
 }
+
+}  // namespace stampora

@@ -9,6 +9,8 @@
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"
 
+namespace stampora {
+
 class CPictureFiles {
 public:
     // Reads the file as the format its first bytes announce (else as its
@@ -31,3 +33,5 @@ public:
     static bool Save(const ImageList& frames, const std::string& path, const CImageProperties& options,
                      FileStatus* status, const FileFinisher& finish = FileFinisher());
 };
+
+}  // namespace stampora

@@ -1,6 +1,8 @@
 #pragma once
 #include "codecs/ImageCodec.h"
 
+namespace stampora {
+
 // PNG pictures through libpng. Reads 1, 4 or 8-bit palette pictures with
 // their palette, grey as 8 bits with a grey palette (1 bit for black and
 // white), 24-bit colour, and 32 bits with straight alpha for every picture
@@ -16,3 +18,5 @@ public:
     bool SaveFile(const std::string& path, const ImageList& images,
                   const CImageProperties* properties) override;
 };
+
+}  // namespace stampora

@@ -2,6 +2,8 @@
 
 #include "codecs/Png_pvt.h"
 
+namespace stampora {
+
 namespace {
 
 int HexValue(char c) {
@@ -53,3 +55,5 @@ bool DecodeRawExifProfile(const char* text, size_t length, std::vector<unsigned 
     }
     return !block.empty();
 }
+
+}  // namespace stampora

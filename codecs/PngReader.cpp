@@ -13,6 +13,8 @@
 #include "codecs/Png_pvt.h"
 #include "image/LittleEndian.h"
 
+namespace stampora {
+
 namespace {
 
 // Ancillary chunks beyond these counts and sizes are only ever a hostile
@@ -259,3 +261,5 @@ bool CPngCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
     properties = std::move(store);
     return true;
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include "codecs/RowConversion.h"
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr int kCompressionLevel = 3;
@@ -115,3 +117,5 @@ bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
     }
     return Publish(out);
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace stampora {
+
 // Decodes the profile into an EXIF block (without the "Exif" prefix);
 // false when the text is not such a profile.
 bool DecodeRawExifProfile(const char* text, size_t length, std::vector<unsigned char>& block);
@@ -16,3 +18,5 @@ bool DecodeRawExifProfile(const char* text, size_t length, std::vector<unsigned 
 // bytes of the IHDR chunk) describes could come out of `compressed` bytes of
 // image data: deflate expands one byte to at most 1032.
 bool PngDataCanHold(const uint8_t* ihdr, uint64_t compressed);
+
+}  // namespace stampora

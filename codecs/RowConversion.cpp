@@ -5,6 +5,8 @@
 #include "image/LittleEndian.h"
 #include "image/MaskedChannel.h"
 
+namespace stampora {
+
 namespace {
 
 template <int Channels>
@@ -65,3 +67,5 @@ bool HasGreyRampPalette(const CRasterImage& image) {
     }
     return true;
 }
+
+}  // namespace stampora

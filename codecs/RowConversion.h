@@ -5,6 +5,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 // Line y as blue, green, red triplets (alpha dropped, palette looked up,
 // 16-bit words expanded by their masks).
 void RowToBgr(const CRasterImage& image, int32_t y, uint8_t* out);
@@ -16,3 +18,5 @@ void RowToBgra(const CRasterImage& image, int32_t y, uint8_t* out);
 // Whether the palette of a picture of 8 bits or fewer is the black-to-white
 // ramp, so the picture can be stored as grey levels.
 bool HasGreyRampPalette(const CRasterImage& image);
+
+}  // namespace stampora

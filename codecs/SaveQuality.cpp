@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+namespace stampora {
+
 namespace {
 constexpr int kDefaultQuality = 80;
 }
@@ -19,3 +21,5 @@ int SaveQualityFromProperties(const CImageProperties* properties) {
     const long value = std::strtol(text.c_str(), nullptr, 10);
     return static_cast<int>(std::clamp<long>(value, 1, 100));
 }
+
+}  // namespace stampora

@@ -7,6 +7,8 @@
 
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 namespace {
 
 // The reference tables of the JPEG standard (Annex K), natural order.
@@ -176,3 +178,5 @@ std::optional<JpegSampling> JpegFileSampling(const std::string& path) {
     if (h < 1 || v < 1 || h > 4 || v > 4) return std::nullopt;
     return JpegSampling{h, v};
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+namespace stampora {
+
 // A quantisation table in natural (row by row) order.
 using QuantTable = std::array<uint16_t, 64>;
 
@@ -38,3 +40,5 @@ struct JpegSampling {
 // for a greyscale file, one whose chrominance is subsampled differently, or
 // one that is not a JPEG file.
 std::optional<JpegSampling> JpegFileSampling(const std::string& path);
+
+}  // namespace stampora

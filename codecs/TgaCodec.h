@@ -1,6 +1,8 @@
 #pragma once
 #include "codecs/ImageCodec.h"
 
+namespace stampora {
+
 // Truevision TGA files. Reads raw and run-length encoded lines of 8 (with or
 // without a colour map), 15, 16, 24 and 32 bits in either line order; writes
 // uncompressed files, top line first, with a colour map for 8-bit pictures.
@@ -11,3 +13,5 @@ public:
     bool SaveFile(const std::string& path, const ImageList& images,
                   const CImageProperties* properties) override;
 };
+
+}  // namespace stampora

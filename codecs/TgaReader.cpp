@@ -10,6 +10,8 @@
 #include "codecs/TgaCodec.h"
 #include "codecs/Tga_pvt.h"
 
+namespace stampora {
+
 namespace {
 
 // The bytes before the pixel data: header, image ID and colour map.
@@ -156,3 +158,5 @@ bool CTgaCodec::LoadFile(const std::string& path, ImageList& images, PropertiesS
     Deliver(std::move(image), header, lines, images, properties, status);
     return true;
 }
+
+}  // namespace stampora

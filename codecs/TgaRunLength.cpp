@@ -4,6 +4,8 @@
 #include "codecs/Tga_pvt.h"
 #include "image/LittleEndian.h"
 
+namespace stampora {
+
 namespace {
 
 // Walks the image's lines in the order the file stores them.
@@ -125,3 +127,5 @@ int32_t DecodeRunLengthTgaLines(const uint8_t* data, size_t size, CRasterImage& 
     }
     return cursor.Line();
 }
+
+}  // namespace stampora

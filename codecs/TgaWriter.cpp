@@ -9,6 +9,8 @@
 #include "image/MaskedChannel.h"
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr size_t kChunkBytes = size_t{1} << 20;
@@ -111,3 +113,5 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
     }
     return Publish(out);
 }
+
+}  // namespace stampora

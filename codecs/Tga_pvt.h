@@ -6,6 +6,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 constexpr size_t kTgaHeaderBytes = 18;
 // The image-ID text the writer puts after the header.
 constexpr char kTgaImageId[] = "Qirvo -- TGA";
@@ -68,3 +70,5 @@ int32_t ReadRawTgaLines(CRasterImage& image, bool topFirst, ReadBytes&& read) {
 // Only whole-byte depths (8, 16, 24, 32) can be run-length encoded. Answers
 // the lines decoded whole.
 int32_t DecodeRunLengthTgaLines(const uint8_t* data, size_t size, CRasterImage& image, bool topFirst);
+
+}  // namespace stampora

@@ -1,6 +1,8 @@
 #pragma once
 #include "codecs/ImageCodec.h"
 
+namespace stampora {
+
 // TIFF pictures through libtiff, every page a frame. Reads stripped and tiled
 // pages: palette pages of 1, 4 or 8 bits with their palette, grey as 8 bits
 // with a grey palette (1 bit for black and white), RGB as 24 bits and RGB
@@ -17,3 +19,5 @@ public:
     bool SaveFile(const std::string& path, const ImageList& images,
                   const CImageProperties* properties) override;
 };
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 
 #include "codecs/Tiff_pvt.h"
 
+namespace stampora {
+
 namespace {
 
 // No strip, tile or tag array of a sane file comes near this.
@@ -87,3 +89,5 @@ TIFF* OpenTiffInMemory(TiffMemoryFile& file, const char* mode) {
     TIFFOpenOptionsFree(options);
     return tiff;
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include "codecs/ImageCodec.h"
 #include "codecs/Tiff_pvt.h"
 
+namespace stampora {
+
 namespace {
 
 struct PageLayout {
@@ -336,3 +338,5 @@ bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, FileSta
         return status.Fail("not enough memory to turn the page upright");
     return true;
 }
+
+}  // namespace stampora

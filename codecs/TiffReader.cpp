@@ -7,6 +7,8 @@
 #include "codecs/TiffCodec.h"
 #include "codecs/Tiff_pvt.h"
 
+namespace stampora {
+
 bool CTiffCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
     if (data == nullptr || size < 8) return status.Fail("the file is too short for a TIFF picture");
@@ -55,3 +57,5 @@ bool CTiffCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     properties = std::move(store);
     return true;
 }
+
+}  // namespace stampora

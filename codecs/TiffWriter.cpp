@@ -7,6 +7,8 @@
 #include "codecs/Tiff_pvt.h"
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 namespace {
 
 void SetLayout(TIFF* tiff, const CRasterImage& image, bool grey) {
@@ -95,3 +97,5 @@ bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
         return status.Fail(WriteFailure(out, "cannot write the file"));
     return Publish(out);
 }
+
+}  // namespace stampora

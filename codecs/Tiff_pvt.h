@@ -12,6 +12,8 @@
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"
 
+namespace stampora {
+
 // The bytes a TIFF handle reads from, or the growing file it writes into,
 // and libtiff's last error message.
 struct TiffMemoryFile {
@@ -31,3 +33,5 @@ TIFF* OpenTiffInMemory(TiffMemoryFile& file, const char* mode);
 // `status`, when the page has no readable line. A page that breaks off keeps
 // the lines before the break and notes them in status.damage.
 bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, FileStatus& status);
+
+}  // namespace stampora

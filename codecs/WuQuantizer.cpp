@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+namespace stampora {
+
 namespace {
 
 constexpr int kSide = 33;  // 32 levels per channel plus a zero border for the cumulative sums
@@ -219,3 +221,5 @@ std::vector<PaletteColour> CWuQuantizer::BuildPalette(int maxColors) {
     }
     return palette;
 }
+
+}  // namespace stampora

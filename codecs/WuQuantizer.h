@@ -7,6 +7,8 @@
 
 #include "image/DibTypes.h"
 
+namespace stampora {
+
 class CWuQuantizer {
 public:
     CWuQuantizer();
@@ -24,3 +26,5 @@ private:
     struct Moments;
     std::unique_ptr<Moments> moments;
 };
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 #include "codecs/BmpCodec.h"
 #include "image/LittleEndian.h"
 
+using namespace stampora;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A short file may claim up to the decoder's limit of pixels, which the
     // reader then allocates and zeroes; such inputs only slow the search down

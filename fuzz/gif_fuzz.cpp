@@ -4,6 +4,8 @@
 
 #include "codecs/GifCodec.h"
 
+using namespace stampora;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CGifCodec codec;
     ImageList images;

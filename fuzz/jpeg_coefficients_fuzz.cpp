@@ -7,6 +7,8 @@
 
 #include "codecs/JpegCoefficients.h"
 
+using namespace stampora;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 4) return 0;
     const StoredBox box{data[0] * 4, data[1] * 4, data[2] + 1, data[3] + 1};

@@ -11,6 +11,8 @@
 #include "image/RotateProcessor.h"
 #include "image/ShadowProcessor.h"
 
+using namespace stampora;
+
 namespace {
 
 class Input {

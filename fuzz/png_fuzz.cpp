@@ -4,6 +4,8 @@
 
 #include "codecs/PngCodec.h"
 
+using namespace stampora;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CPngCodec codec;
     ImageList images;

@@ -9,6 +9,8 @@
 #include "platform/Utf8Text.h"
 #include "watermark/RenderText.h"
 
+using namespace stampora;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 2) return 0;
     const uint8_t flags = data[0];

@@ -14,6 +14,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace stampora {
+
 namespace bilinear {
 
 // Below this a fraction counts as none (the single-precision epsilon).
@@ -173,3 +175,5 @@ template <bool is32Bit>
 }
 
 }  // namespace bilinear
+
+}  // namespace stampora

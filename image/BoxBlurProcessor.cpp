@@ -14,6 +14,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace stampora {
+
 namespace {
 
 // Weighted colour sums of one grown column over the lines of the window.
@@ -328,3 +330,5 @@ bool CBoxBlurProcessor::ApplyToImage(CRasterImage& image, CProgressSink* progres
     if (image.Bpp() == 32) return BlurLines<true>(image, *saved, size, fillEdges, progress);
     return BlurLines<false>(image, *saved, size, fillEdges, progress);
 }
+
+}  // namespace stampora

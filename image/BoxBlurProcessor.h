@@ -5,6 +5,8 @@
 
 #include "image/PixelProcessor.h"
 
+namespace stampora {
+
 class CBoxBlurProcessor final : public CCopyingProcessor {
 public:
     // A window of `size` x `size` pixels (2 at least). With `fillEdges` the
@@ -25,3 +27,5 @@ private:
     int32_t size;
     bool fillEdges;
 };
+
+}  // namespace stampora

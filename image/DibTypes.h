@@ -5,6 +5,9 @@
 #include <cstdint>
 
 #pragma pack(push, 1)
+
+namespace stampora {
+
 struct DibInfoHeader {
     uint32_t biSize;
     int32_t biWidth;
@@ -40,3 +43,5 @@ static_assert(sizeof(PixelRect) == 16);
 
 constexpr uint32_t BI_RGB = 0;
 constexpr uint32_t BI_BITFIELDS = 3;
+
+}  // namespace stampora

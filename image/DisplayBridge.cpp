@@ -5,6 +5,8 @@
 #include "image/DrawingSurface.h"
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 namespace {
 
 // The source position a destination position samples when `sourceSize`
@@ -116,3 +118,5 @@ void CRasterImage::DrawBlendedToDC(CDrawingSurface& dc, const PixelRect& rect, i
     captured.BlendStretched(*this, whole, {0, 0, Width(), Height()}, opacity);
     captured.DrawToDC(dc, part);
 }
+
+}  // namespace stampora

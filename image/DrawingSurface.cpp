@@ -5,6 +5,8 @@
 
 #include "image/LittleEndian.h"
 
+namespace stampora {
+
 // Surface pixels are handled as 32-bit words 0xAARRGGBB, the byte order blue,
 // green, red, alpha of a little-endian machine.
 static_assert(std::endian::native == std::endian::little);
@@ -83,3 +85,5 @@ uint32_t CDrawingSurface::ColourAt(int32_t x, int32_t y) const {
     if (image.IsEmpty() || !image.Contains(sx, sy)) return 0;
     return LoadLE32(image.PixelAt(sx, sy)) & 0x00FFFFFFu;
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include "image/DibTypes.h"
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 class CDrawingSurface {
 public:
     // Covers `area` (content coordinates). The pixels are undefined until
@@ -57,3 +59,5 @@ inline PixelRect IntersectRects(const PixelRect& a, const PixelRect& b) {
 inline PixelRect OffsetRect(const PixelRect& r, int32_t dx, int32_t dy) {
     return {r.left + dx, r.top + dy, r.right + dx, r.bottom + dy};
 }
+
+}  // namespace stampora

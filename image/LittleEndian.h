@@ -2,6 +2,8 @@
 // Unaligned little-endian loads and stores for file and flat-memory formats.
 #include <cstdint>
 
+namespace stampora {
+
 inline uint16_t LoadLE16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
 inline uint32_t LoadLE32(const uint8_t* p) {
@@ -29,3 +31,5 @@ inline void StoreLE64(uint8_t* p, uint64_t v) {
     StoreLE32(p, static_cast<uint32_t>(v));
     StoreLE32(p + 4, static_cast<uint32_t>(v >> 32));
 }
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 #include <bit>
 #include <cstdint>
 
+namespace stampora {
+
 inline uint32_t ScaleMaskedChannel(uint32_t word, uint32_t mask, int targetBits) {
     if (mask == 0) return 0;
     const int shift = std::countr_zero(mask);
@@ -18,3 +20,5 @@ inline uint32_t ScaleMaskedChannel(uint32_t word, uint32_t mask, int targetBits)
 inline uint8_t WidenMaskedChannel(uint32_t word, uint32_t mask) {
     return static_cast<uint8_t>(ScaleMaskedChannel(word, mask, 8));
 }
+
+}  // namespace stampora

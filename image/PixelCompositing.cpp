@@ -11,6 +11,8 @@
 #include "image/LittleEndian.h"
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 namespace {
 
 // What a fully transparent result becomes.
@@ -207,3 +209,5 @@ void CRasterImage::BlendStretched(const CRasterImage& source, const PixelRect& d
         }
     }
 }
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 // All arithmetic is integer and drops fractions.
 #include <cstdint>
 
+namespace stampora {
+
 // An opacity percent clamped to 0 ... 100.
 inline int32_t ClampOpacity(int32_t opacity) {
     return opacity < 0 ? 0 : (opacity > 100 ? 100 : opacity);
@@ -22,3 +24,5 @@ void CombinePixel(uint8_t* dest, uint32_t destValue, const uint8_t* source, uint
 // Mixes a colour into an opaque 24- or 32-bit pixel with `alpha`; only the
 // first three bytes of the destination change.
 void MixPixel(uint8_t* dest, const uint8_t* source, uint8_t alpha);
+
+}  // namespace stampora

@@ -2,6 +2,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 bool CPixelProcessor::Begin(CRasterImage&) { return true; }
 void CPixelProcessor::ApplyToPixel(CRasterImage&, int32_t, int32_t, uint8_t*) {}
 void CPixelProcessor::ApplyToLine(CRasterImage& image, int32_t y, uint8_t*) {
@@ -39,3 +41,5 @@ bool CRasterImage::RunProcessor(CPixelProcessor& processor, CProgressSink* progr
     processor.End(*this);
     return true;
 }
+
+}  // namespace stampora

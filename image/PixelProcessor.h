@@ -6,6 +6,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 // Receives progress reports of a processor run.
 class CProgressSink {
 public:
@@ -54,3 +56,5 @@ protected:
 private:
     std::unique_ptr<CRasterImage> copy;
 };
+
+}  // namespace stampora

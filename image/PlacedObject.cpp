@@ -2,6 +2,8 @@
 
 #include "image/LittleEndian.h"
 
+namespace stampora {
+
 uint32_t CPlacedObject::Marshal(bool, uint8_t*) { return 0; }
 
 uint32_t CPlacedObject::MarshalPosition(bool write, uint8_t* buffer) {
@@ -14,3 +16,5 @@ uint32_t CPlacedObject::MarshalPosition(bool write, uint8_t* buffer) {
     }
     return 8;
 }
+
+}  // namespace stampora

@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+namespace stampora {
+
 // An object with a position on a canvas: the top-left pixel's offset.
 class CPlacedObject {
 public:
@@ -20,3 +22,5 @@ protected:
     // Moves the two offsets as little-endian 32-bit integers, x first; answers 8.
     uint32_t MarshalPosition(bool write, uint8_t* buffer);
 };
+
+}  // namespace stampora

@@ -11,6 +11,8 @@
 #include "image/MaskedChannel.h"
 #include "platform/PixelMemory.h"
 
+namespace stampora {
+
 namespace {
 
 bool IsValidDepth(int32_t bpp) {
@@ -387,3 +389,5 @@ uint32_t CRasterImage::Marshal(bool write, uint8_t* buffer) {
     const size_t pixelBytes = PixelBytes();
     return static_cast<uint32_t>(52 + pixelBytes + MarshalPosition(write, buffer + 52 + pixelBytes));
 }
+
+}  // namespace stampora

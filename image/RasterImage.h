@@ -10,6 +10,8 @@
 #include "image/PlacedObject.h"
 #include "platform/FileStatus.h"
 
+namespace stampora {
+
 class CImageProperties;
 class CPictureFiles;
 class CPixelProcessor;
@@ -134,3 +136,5 @@ void FillRectWithPixel(CRasterImage& image, const PixelRect& rect, const uint8_t
 inline size_t DibStride(int64_t width, int32_t bpp) {
     return static_cast<size_t>(((static_cast<int64_t>(bpp) * width + 31) / 32) * 4);
 }
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 
 #include "image/DrawingSurface.h"
 
+namespace stampora {
+
 namespace {
 
 // Colour channels of one pixel spread into 16-bit lanes, so four pixels add
@@ -230,3 +232,5 @@ void DrawSmoothToDC(const CRasterImage& image, CDrawingSurface& dc, const PixelR
         DrawSmoothLines<3>(image, dc.Image(), clip, columns, lines);
     }
 }
+
+}  // namespace stampora

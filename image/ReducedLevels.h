@@ -9,6 +9,8 @@
 #include "image/DibTypes.h"
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 class CDrawingSurface;
 
 class CReducedLevels {
@@ -40,3 +42,5 @@ void DrawSmoothToDC(const CRasterImage& image, CDrawingSurface& dc, const PixelR
 // The area average, as a 32-bit picture at half the size (rounded up), of a
 // 24- or 32-bit picture.
 bool HalveImage(const CRasterImage& picture, CRasterImage& half);
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace stampora {
+
 namespace {
 
 // Catmull-Rom cubic: interpolating, sharp, with small negative lobes.
@@ -52,3 +54,5 @@ FilterTable BuildFilterTable(int32_t sourceSize, int32_t destSize) {
     }
     return table;
 }
+
+}  // namespace stampora

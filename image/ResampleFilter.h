@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace stampora {
+
 // For every destination position along one axis: the first source position
 // it reads, how many contiguous ones, and their weights (summing to 1).
 struct FilterTable {
@@ -20,3 +22,5 @@ struct FilterTable {
 // stretched by the reduction factor so that it averages every source pixel
 // it covers. Taps beyond either end take the end pixel, as if the edge went on.
 FilterTable BuildFilterTable(int32_t sourceSize, int32_t destSize);
+
+}  // namespace stampora

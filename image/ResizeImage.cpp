@@ -15,6 +15,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace stampora {
+
 // A separable resampler: every source line is filtered horizontally once,
 // into a small ring of filtered lines, and each destination line is a
 // weighted sum of the ring's lines. A pixel is four floats (blue, green, red,
@@ -236,3 +238,5 @@ bool ResizeImage(CRasterImage& image, int32_t newWidth, int32_t newHeight) {
     image.Swap(resized);
     return true;
 }
+
+}  // namespace stampora

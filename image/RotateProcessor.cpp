@@ -14,6 +14,8 @@
 #include <emmintrin.h>
 #endif
 
+namespace stampora {
+
 namespace {
 
 using namespace bilinear;
@@ -291,3 +293,5 @@ void CRotateProcessor::ApplyToLine(CRasterImage& image, int32_t y, uint8_t* line
         std::memset(line + static_cast<size_t>(last) * 3, 255, static_cast<size_t>(width - last) * 3);
     }
 }
+
+}  // namespace stampora

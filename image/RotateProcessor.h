@@ -6,6 +6,8 @@
 
 #include "image/PixelProcessor.h"
 
+namespace stampora {
+
 // Bilinear blend of four neighbours p00 (x0, y0), p10 (x0 + 1, y0),
 // p01 (x0, y0 + 1) and p11 (x0 + 1, y0 + 1) at fractional offsets fx, fy.
 // 32-bit pixels with some transparency are blended weighted by alpha, so
@@ -64,3 +66,5 @@ private:
     double lineTermX = 0.0;
     double lineTermY = 0.0;
 };
+
+}  // namespace stampora

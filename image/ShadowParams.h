@@ -1,6 +1,8 @@
 #pragma once
 #include <cstdint>
 
+namespace stampora {
+
 // Settings of a drop shadow.
 struct ShadowParams {
     int32_t blur = 5;                   // box window side; the shadow also grows this much per side
@@ -9,3 +11,5 @@ struct ShadowParams {
     int32_t offsetX = 5;                // positive moves the shadow right
     int32_t offsetY = 5;                // positive moves the shadow down
 };
+
+}  // namespace stampora

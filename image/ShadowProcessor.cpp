@@ -7,6 +7,8 @@
 #include "image/BoxBlurProcessor.h"
 #include "image/LittleEndian.h"
 
+namespace stampora {
+
 CShadowProcessor::CShadowProcessor(ShadowParams given) : params(given) {
     if (params.blur <= 2) params.blur = 2;
     params.opacity = std::clamp(params.opacity, 1, 100);
@@ -66,3 +68,5 @@ bool CShadowProcessor::ApplyToImage(CRasterImage& image, CProgressSink* progress
     image.offsetY = static_cast<int32_t>(copy.offsetY + unionTop);
     return true;
 }
+
+}  // namespace stampora

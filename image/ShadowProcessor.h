@@ -5,6 +5,8 @@
 #include "image/PixelProcessor.h"
 #include "image/ShadowParams.h"
 
+namespace stampora {
+
 class CShadowProcessor final : public CCopyingProcessor {
 public:
     // The blur is taken as 2 at least and the opacity as 1 ... 100.
@@ -22,3 +24,5 @@ public:
 private:
     ShadowParams params;
 };
+
+}  // namespace stampora

@@ -12,6 +12,8 @@
 #include <unistd.h>
 #endif
 
+namespace stampora {
+
 namespace {
 
 std::string Environment(const char* name) {
@@ -85,3 +87,5 @@ std::string DocumentsFolder() {
     return home.empty() ? std::string() : home + "/Documents";
 #endif
 }
+
+}  // namespace stampora

@@ -2,6 +2,8 @@
 // The user's Documents folder, found without a user-interface toolkit.
 #include <string>
 
+namespace stampora {
+
 // On Linux and other XDG desktops: $XDG_DOCUMENTS_DIR when set, else the
 // XDG_DOCUMENTS_DIR entry of $XDG_CONFIG_HOME/user-dirs.dirs (default
 // ~/.config/user-dirs.dirs) with $HOME expanded, else ~/Documents. On Windows:
@@ -13,3 +15,5 @@ std::string DocumentsFolder();
 // $HOME replaced by `home`; empty when the text has no usable entry (the
 // format allows only "$HOME/..." or an absolute path, in double quotes).
 std::string DocumentsEntryFromUserDirs(const std::string& text, const std::string& home);
+
+}  // namespace stampora

@@ -2,6 +2,8 @@
 
 #include <hb-ft.h>
 
+namespace stampora {
+
 CFaceCache::CFaceCache() {
     if (FT_Init_FreeType(&library) != 0) library = nullptr;
 }
@@ -33,3 +35,5 @@ const CachedFace* CFaceCache::Get(const std::string& file, int32_t index) {
     }
     return (it->second.face && it->second.font) ? &it->second : nullptr;
 }
+
+}  // namespace stampora

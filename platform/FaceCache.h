@@ -11,6 +11,8 @@
 #include <string>
 #include <utility>
 
+namespace stampora {
+
 struct CachedFace {
     FT_Face face = nullptr;
     hb_font_t* font = nullptr;
@@ -31,3 +33,5 @@ private:
     FT_Library library = nullptr;
     std::map<std::pair<std::string, int32_t>, CachedFace> faces;
 };
+
+}  // namespace stampora

@@ -19,6 +19,8 @@
 #include <unistd.h>
 #endif
 
+namespace stampora {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -347,3 +349,5 @@ bool SafeFileWriter::CommitUnnamed(const std::string& base) {
     return false;
 }
 #endif
+
+}  // namespace stampora

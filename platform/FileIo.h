@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace stampora {
+
 // fopen on a UTF-8 path (the wide-character open on Windows). A file opened
 // only for reading must be a regular file, and opening it never blocks: a
 // FIFO, socket, device or folder fails with errno set (ENODEV, EISDIR).
@@ -74,3 +76,5 @@ private:
     bool failed = false;
     bool committed = false;
 };
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+namespace stampora {
+
 struct FileStatus {
     // Why the read or write failed; empty when it did not.
     std::string error;
@@ -20,3 +22,5 @@ struct FileStatus {
     }
     bool Damaged() const { return !damage.empty(); }
 };
+
+}  // namespace stampora

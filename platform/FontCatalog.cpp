@@ -8,6 +8,8 @@
 #include <set>
 #include <tuple>
 
+namespace stampora {
+
 namespace {
 
 std::mutex catalogMutex;
@@ -214,3 +216,5 @@ std::optional<FaceLocation> FindFallbackFace(char32_t character, bool bold, bool
 // without frame pointers, so the library as a whole is named; our own use of
 // it frees every pattern, set and character set it makes.
 extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
+}  // namespace stampora

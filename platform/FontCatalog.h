@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+namespace stampora {
+
 // A font file and face, and the styling the engine must add because the
 // family has no such face of its own.
 struct FaceLocation {
@@ -32,3 +34,5 @@ std::optional<FaceLocation> FindFace(std::string_view family, bool bold, bool it
 // A face of another family that has the character, in the weight and slant
 // asked for where possible; nothing when no installed font has it.
 std::optional<FaceLocation> FindFallbackFace(char32_t character, bool bold, bool italic);
+
+}  // namespace stampora

@@ -9,6 +9,8 @@
 #include "platform/FileIo.h"
 #include "platform/Utf8Path.h"
 
+namespace stampora {
+
 namespace {
 
 // Settings files are small; anything larger is not one of ours.
@@ -179,3 +181,5 @@ bool WriteIniValue(const std::string& path, const std::string& section, const st
     if (!out.Open() || !out.Write(updated.data(), updated.size())) return false;
     return out.Commit();
 }
+
+}  // namespace stampora

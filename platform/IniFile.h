@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+namespace stampora {
+
 // The value of `key` in `section` of the file at `path` (UTF-8), or nothing
 // when the file, the section or the key is missing or the file cannot be read.
 std::optional<std::string> ReadIniValue(const std::string& path, const std::string& section, const std::string& key);
@@ -20,3 +22,5 @@ std::optional<std::string> ReadIniValue(const std::string& path, const std::stri
 // (empty, with a line break, '=' in a key or ']' in a section), a value with
 // a line break, and a file that exists but cannot be read.
 bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
+
+}  // namespace stampora

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace stampora {
+
 namespace {
 
 CMessageSink* currentSink = nullptr;
@@ -36,3 +38,5 @@ MessageAnswer ShowMessage(const std::string& text, const std::string& caption, M
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     return FirstButton(buttons);
 }
+
+}  // namespace stampora

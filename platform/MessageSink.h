@@ -5,6 +5,8 @@
 // records the messages and answers as told. Texts are UTF-8.
 #include <string>
 
+namespace stampora {
+
 enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
 enum class MessageAnswer { Ok, Cancel, Yes, No, Retry };
@@ -39,3 +41,5 @@ public:
 private:
     CMessageSink* previous;
 };
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include "platform/PathJoin.h"
 #include "platform/Utf8Path.h"
 
+namespace stampora {
+
 namespace {
 constexpr char kSettingsSection[] = "Setting";
 constexpr char kOutputDirectoryKey[] = "OutputDir";
@@ -44,3 +46,5 @@ bool WriteOutputDirectory(const std::string& directory) {
     const std::string settings = SettingsFilePath();
     return !settings.empty() && WriteIniValue(settings, kSettingsSection, kOutputDirectoryKey, directory);
 }
+
+}  // namespace stampora

@@ -4,6 +4,8 @@
 // directory.
 #include <string>
 
+namespace stampora {
+
 // The current working directory joined with "config.ini"; empty when the
 // working directory cannot be found.
 std::string SettingsFilePath();
@@ -23,3 +25,5 @@ std::string StoredOutputDirectory();
 // Stores the directory as OutputDir in config.ini, creating the file or the
 // section as needed. Answers whether the file was written.
 bool WriteOutputDirectory(const std::string& directory);
+
+}  // namespace stampora

@@ -4,6 +4,8 @@
 // separator gives a doubled one, an empty directory a leading one).
 #include <string>
 
+namespace stampora {
+
 #ifdef _WIN32
 constexpr char kPathSeparator = '\\';
 #else
@@ -18,3 +20,5 @@ inline std::string JoinPath(const std::string& directory, const std::string& nam
     path += name;
     return path;
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include <sys/mman.h>
 #endif
 
+namespace stampora {
+
 namespace {
 // Below this, the ordinary heap is as fast and keeps the checks of memory tools.
 constexpr size_t kSystemBlockBytes = size_t{8} << 20;
@@ -117,3 +119,5 @@ void ReleaseSparePixelMemory() {
     spareBlocks.Release();
 #endif
 }
+
+}  // namespace stampora

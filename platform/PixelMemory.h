@@ -5,6 +5,8 @@
 // of a freshly created large picture several times cheaper.
 #include <cstddef>
 
+namespace stampora {
+
 // A zero-filled block of `bytes` bytes (at least 1), or null when the memory
 // cannot be had.
 void* AllocatePixelMemory(size_t bytes);
@@ -17,3 +19,5 @@ void ReleaseSparePixelMemory();
 // Refuses every later block larger than `bytes` (0: no limit), as a machine
 // short of memory would. Lets tests make a picture's allocation fail.
 void LimitPixelBlockBytes(size_t bytes);
+
+}  // namespace stampora

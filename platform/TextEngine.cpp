@@ -18,6 +18,8 @@
 #include "platform/FontCatalog.h"
 #include "platform/Utf8Text.h"
 
+namespace stampora {
+
 namespace {
 
 // A layout larger than this many pixels, or holding more glyph coverage than
@@ -315,3 +317,5 @@ void CTextLayout::Draw(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHe
         }
     }
 }
+
+}  // namespace stampora

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+namespace stampora {
+
 constexpr float kTextDotsPerInch = 96.0f;
 
 struct TextStyle {
@@ -63,3 +65,5 @@ CTextLayout LayOutText(const TextStyle& style, std::string_view text);
 constexpr int32_t kMaxTextPointSize = 3000;
 // The same limit as an em size in pixels.
 constexpr float kMaxTextPixelSize = kMaxTextPointSize * kTextDotsPerInch / 72.0f;
+
+}  // namespace stampora

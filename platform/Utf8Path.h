@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <string>
 
+namespace stampora {
+
 inline std::filesystem::path PathFromUtf8(const std::string& utf8) {
     return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
 }
@@ -20,3 +22,5 @@ inline std::string GenericUtf8FromPath(const std::filesystem::path& path) {
     const std::u8string text = path.generic_u8string();
     return std::string(text.begin(), text.end());
 }
+
+}  // namespace stampora

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace stampora {
+
 namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
@@ -115,3 +117,5 @@ std::u32string CodePointsFromUtf8(std::string_view narrow) {
     }
     return out;
 }
+
+}  // namespace stampora

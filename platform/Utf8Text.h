@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace stampora {
+
 // UTF-16 to UTF-8. A surrogate pair becomes one four-byte sequence; a lone
 // surrogate is kept as its own three-byte sequence instead of being replaced.
 std::string Utf8FromUtf16(std::u16string_view wide);
@@ -19,3 +21,5 @@ std::u16string Utf16FromUtf8(std::string_view narrow);
 // UTF-8 to Unicode scalar values for drawing: like Utf16FromUtf8, but a lone
 // surrogate, which no font can show, is drawn as U+FFFD.
 std::u32string CodePointsFromUtf8(std::string_view narrow);
+
+}  // namespace stampora

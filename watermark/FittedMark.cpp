@@ -8,6 +8,8 @@
 #include "codecs/DecodeLimits.h"
 #include "platform/TextEngine.h"
 
+namespace stampora {
+
 namespace {
 
 // The job's own layer, shared without a copy: the job keeps it alive.
@@ -146,3 +148,5 @@ bool CFittedImageMark::ForPicture(int32_t pictureWidth, int32_t pictureHeight, P
     prepared = WithMargin(made, fit.layout, pictureWidth, pictureHeight);
     return true;
 }
+
+}  // namespace stampora

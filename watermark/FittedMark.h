@@ -12,6 +12,8 @@
 #include "watermark/MarkText.h"
 #include "watermark/TextWatermark.h"
 
+namespace stampora {
+
 class CFittedTextMark {
 public:
     // A text that passes CheckMarkText is filled in per picture; any other is
@@ -53,3 +55,5 @@ private:
     MarkFit fit;
     CMarkLayerCache cache;
 };
+
+}  // namespace stampora

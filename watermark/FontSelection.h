@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+namespace stampora {
+
 constexpr int32_t kFontWeightNormal = 400;
 constexpr int32_t kFontWeightBold = 700;
 constexpr uint8_t kDefaultCharSet = 1;
@@ -18,3 +20,5 @@ struct FontSpec {
     uint8_t charSet = 0;
     std::u16string faceName;
 };
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 #include "watermark/TextLayer.h"
 #include "watermark/WatermarkMessages.h"
 
+namespace stampora {
+
 ImageWatermark::ImageWatermark(const ImageWatermark& other) : base(other.base) {
     CopyImageExactly(layer, other.layer);
     CopyImageExactly(source, other.source);
@@ -61,3 +63,5 @@ bool WarnIfHeightExceedsPicture(const WatermarkBase& mark, int32_t requestedHeig
     ShowMessage(kHeightBiggerThanPictureMessage, kErrorCaption, MessageIcon::Error);
     return true;
 }
+
+}  // namespace stampora

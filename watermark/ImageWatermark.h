@@ -4,6 +4,8 @@
 #include "image/RasterImage.h"
 #include "watermark/WatermarkBase.h"
 
+namespace stampora {
+
 struct ImageWatermark {
     ImageWatermark() = default;
     ImageWatermark(const ImageWatermark& other);
@@ -34,3 +36,5 @@ struct ImageWatermark {
 // and answers whether it did; the value is left as typed.
 bool WarnIfWidthExceedsPicture(const WatermarkBase& mark, int32_t requestedWidth);
 bool WarnIfHeightExceedsPicture(const WatermarkBase& mark, int32_t requestedHeight);
+
+}  // namespace stampora

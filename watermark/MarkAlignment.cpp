@@ -1,5 +1,7 @@
 #include "watermark/MarkAlignment.h"
 
+namespace stampora {
+
 const char* MarkAlignmentTooltip(int32_t alignment) {
     static const char* const tooltips[kMarkAlignmentCount] = {
         "Top", "Right Top", "Right", "Right Bottom", "Bottom", "Left Bottom", "Left", "Left Top", "Center",
@@ -7,3 +9,5 @@ const char* MarkAlignmentTooltip(int32_t alignment) {
     if (alignment < 0 || alignment >= kMarkAlignmentCount) return "";
     return tooltips[alignment];
 }
+
+}  // namespace stampora

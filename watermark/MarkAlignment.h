@@ -3,6 +3,8 @@
 // the centre last.
 #include <cstdint>
 
+namespace stampora {
+
 enum MarkAlignment : int32_t {
     Top = 0,
     RightTop = 1,
@@ -20,3 +22,5 @@ constexpr int32_t kMarkAlignmentCount = 9;
 // The tooltip of the anchor's cell in the batch dialog's grid ("Right Top");
 // an empty text for a value outside 0..8.
 const char* MarkAlignmentTooltip(int32_t alignment);
+
+}  // namespace stampora

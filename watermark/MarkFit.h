@@ -7,6 +7,8 @@
 #include "watermark/RelativeLength.h"
 #include "watermark/WatermarkBase.h"
 
+namespace stampora {
+
 // The picture side a relative size is taken of.
 enum class FitSide { Shorter, Width, Height };
 
@@ -32,3 +34,5 @@ struct MarkFit {
 
     bool SizeFollowsPicture() const { return sizePercent > 0.0; }
 };
+
+}  // namespace stampora

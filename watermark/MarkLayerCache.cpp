@@ -1,5 +1,7 @@
 #include "watermark/MarkLayerCache.h"
 
+namespace stampora {
+
 std::optional<PreparedMark> CMarkLayerCache::Find(const std::string& key) {
     const std::lock_guard<std::mutex> lock(mutex);
     for (auto it = recent.begin(); it != recent.end(); ++it) {
@@ -17,3 +19,5 @@ void CMarkLayerCache::Store(const std::string& key, const PreparedMark& mark) {
     recent.emplace_front(key, mark);
     if (recent.size() > kKept) recent.pop_back();
 }
+
+}  // namespace stampora

@@ -13,6 +13,8 @@
 #include "image/RasterImage.h"
 #include "watermark/WatermarkBase.h"
 
+namespace stampora {
+
 // A mark made for one picture: its placement record and the layer to blend.
 struct PreparedMark {
     WatermarkBase base;
@@ -32,3 +34,5 @@ private:
     std::mutex mutex;
     std::list<std::pair<std::string, PreparedMark>> recent;  // most recent first
 };
+
+}  // namespace stampora

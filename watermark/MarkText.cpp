@@ -8,6 +8,8 @@
 #include "codecs/ImageProperties.h"
 #include "platform/Utf8Path.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr int32_t kExifModel = 0x0110;
@@ -153,3 +155,5 @@ MarkTextFacts FactsForPicture(const std::string& path, int32_t width, int32_t he
     facts.number = number;
     return facts;
 }
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+namespace stampora {
+
 class CImageProperties;
 
 // What the placeholders stand for on one picture.
@@ -35,3 +37,5 @@ std::string FillMarkText(std::string_view text, const MarkTextFacts& facts);
 // date when it carries no date taken.
 MarkTextFacts FactsForPicture(const std::string& path, int32_t width, int32_t height,
                               const CImageProperties& metadata, int64_t number);
+
+}  // namespace stampora

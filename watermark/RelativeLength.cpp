@@ -3,6 +3,8 @@
 #include <charconv>
 #include <cmath>
 
+namespace stampora {
+
 int64_t RelativeLength::Resolve(int32_t reference) const {
     if (!percent) return static_cast<int64_t>(value);
     return std::llround(value * reference / 100.0);
@@ -36,3 +38,5 @@ std::optional<RelativeLength> ParseRelativeLength(std::string_view text, int32_t
     }
     return RelativeLength{share, true};
 }
+
+}  // namespace stampora

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace stampora {
+
 struct RelativeLength {
     double value = 0.0;
     bool percent = false;
@@ -23,3 +25,5 @@ constexpr double kSmallestPercent = 0.1;
 // 100). On a refusal answers nothing and says why in `error`.
 std::optional<RelativeLength> ParseRelativeLength(std::string_view text, int32_t smallest,
                                                   std::string& error);
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 #include "image/ShadowProcessor.h"
 #include "platform/TextEngine.h"
 
+namespace stampora {
+
 namespace {
 
 // The drawing surface's side for a measured extent: the extent plus one
@@ -77,3 +79,5 @@ bool RenderText(CTextLayer& layer, TextWatermarkParams params) {
     layer.textOffsetY = anchorY - layer.offsetY;
     return complete;
 }
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 #include "watermark/TextLayer.h"
 #include "watermark/TextWatermarkParams.h"
 
+namespace stampora {
+
 // Re-creates the layer as (ceil(width + 1) x ceil(height + 1)) pixels of the
 // measured text: every pixel holds the text colour, the alpha holds the glyph
 // coverage. Adds the record's own shadow pass when it asks for one. The text
@@ -12,3 +14,5 @@
 // only when memory for the layer or its shadow could not be had: the layer is
 // then a transparent dot (or empty) or lacks its shadow.
 bool RenderText(CTextLayer& layer, TextWatermarkParams params);
+
+}  // namespace stampora

@@ -2,6 +2,8 @@
 // A colour as the colour chooser gives it: red, green, blue.
 #include <cstdint>
 
+namespace stampora {
+
 struct RgbColour {
     uint8_t red = 0;
     uint8_t green = 0;
@@ -12,3 +14,5 @@ struct RgbColour {
 inline uint32_t OpaqueArgb(RgbColour colour) {
     return 0xFF000000u | uint32_t{colour.red} << 16 | uint32_t{colour.green} << 8 | uint32_t{colour.blue};
 }
+
+}  // namespace stampora

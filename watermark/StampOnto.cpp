@@ -4,6 +4,8 @@
 
 #include "watermark/TilePattern.h"
 
+namespace stampora {
+
 MarkStamp StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
                     bool marginTest) {
     if (!mark.enabled) return MarkStamp::Inactive;
@@ -63,3 +65,5 @@ void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const Tex
     StampMark(picture, imageMark.base, imageMark.layer, marginTest);
     StampMark(picture, textMark.base, textMark.layer, marginTest);
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
 
+namespace stampora {
+
 // What became of one mark on one picture.
 enum class MarkStamp {
     Inactive,  // the mark is off: nothing to do
@@ -44,3 +46,5 @@ MarkStamp StampLaidOutPart(CRasterImage& part, int32_t left, int32_t top, int32_
 // Both marks, image first, each as StampMark does it.
 void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const TextWatermark& textMark,
                bool marginTest);
+
+}  // namespace stampora

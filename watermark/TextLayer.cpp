@@ -1,5 +1,7 @@
 #include "watermark/TextLayer.h"
 
+namespace stampora {
+
 void CopyImageExactly(CRasterImage& target, const CRasterImage& source) {
     if (&target == &source) return;
     if (source.IsEmpty()) {
@@ -47,3 +49,5 @@ void CTextLayer::RestoreSnapshot(const LayerSnapshot& snapshot) {
     textOffsetY = snapshot.textOffsetY;
     params = *snapshot.textParams;
 }
+
+}  // namespace stampora

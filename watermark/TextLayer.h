@@ -9,6 +9,8 @@
 #include "image/RasterImage.h"
 #include "watermark/TextWatermarkParams.h"
 
+namespace stampora {
+
 // The settings of a layer without its pixels: its position and, for a text
 // layer, the text offsets and the record it was drawn from.
 struct LayerSnapshot {
@@ -39,3 +41,5 @@ public:
 // Makes `target` an exact copy of `source`: pixels, palette and position, or
 // empty (with the source's position) when the source is empty.
 void CopyImageExactly(CRasterImage& target, const CRasterImage& source);
+
+}  // namespace stampora

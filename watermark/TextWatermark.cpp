@@ -5,6 +5,8 @@
 #include "platform/Utf8Text.h"
 #include "watermark/RenderText.h"
 
+namespace stampora {
+
 namespace {
 
 // The face name as the platform's font description holds it: up to its
@@ -64,3 +66,5 @@ bool TextWatermark::RebuildLayer() {
     }
     return complete && !layer.IsEmpty();
 }
+
+}  // namespace stampora

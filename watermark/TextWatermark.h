@@ -11,6 +11,8 @@
 #include "watermark/TextWatermarkParams.h"
 #include "watermark/WatermarkBase.h"
 
+namespace stampora {
+
 struct TextWatermark {
     WatermarkBase base;
     // What the text dialog reads and writes.
@@ -41,3 +43,5 @@ struct TextWatermark {
     // The fit check with the text watermark's message.
     bool CheckFits() { return base.CheckFits(MarkKind::Text); }
 };
+
+}  // namespace stampora

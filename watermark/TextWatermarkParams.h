@@ -6,6 +6,8 @@
 
 #include "image/ShadowParams.h"
 
+namespace stampora {
+
 struct TextWatermarkParams {
     std::string text;              // UTF-8; line feeds break lines
     std::string fontFace;          // UTF-8 family name
@@ -18,3 +20,5 @@ struct TextWatermarkParams {
     bool shadow = false;
     ShadowParams shadowParams;
 };
+
+}  // namespace stampora

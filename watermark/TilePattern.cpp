@@ -2,6 +2,8 @@
 
 #include <cstddef>
 
+namespace stampora {
+
 namespace {
 
 // The smallest k with origin + k * step + extent > 0, i.e. the first tile of
@@ -69,3 +71,5 @@ std::vector<TilePlace> TilePattern::PlacesFor(int32_t pictureWidth, int32_t pict
     }
     return places;
 }
+
+}  // namespace stampora

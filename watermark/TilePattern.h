@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+namespace stampora {
+
 struct TilePlace {
     int32_t x;
     int32_t y;
@@ -28,3 +30,5 @@ struct TilePattern {
     // The top-left corners of those tiles, row by row from the top.
     std::vector<TilePlace> PlacesFor(int32_t pictureWidth, int32_t pictureHeight) const;
 };
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 #include "platform/MessageSink.h"
 #include "watermark/WatermarkMessages.h"
 
+namespace stampora {
+
 namespace {
 
 int32_t ClampToInt32(int64_t value) {
@@ -137,3 +139,5 @@ void WatermarkBase::PositionFromRect(int32_t viewLeft, int32_t viewTop, float zo
     x = ClampToInt32(int64_t{layerX} + overhang.left);
     y = ClampToInt32(int64_t{layerY} + overhang.top);
 }
+
+}  // namespace stampora

@@ -7,6 +7,8 @@
 #include "image/DibTypes.h"
 #include "watermark/MarkAlignment.h"
 
+namespace stampora {
+
 // Which message a refused fit check shows.
 enum class MarkKind { Text, Image };
 
@@ -78,3 +80,5 @@ inline bool FitsWithinMargins(int32_t markW, int32_t markH, int32_t pictureW, in
                               int32_t margin = kPlacementMargin) {
     return markW < int64_t{pictureW} - margin && markH < int64_t{pictureH} - margin;
 }
+
+}  // namespace stampora

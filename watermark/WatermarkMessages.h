@@ -1,4 +1,7 @@
 #pragma once
+
+namespace stampora {
+
 // The messages the watermark records show, word for word.
 
 inline constexpr const char* kErrorCaption = "Error";
@@ -13,3 +16,5 @@ inline constexpr const char* kImageMarkTooLargeMessage =
 
 inline constexpr const char* kWidthBiggerThanPictureMessage = "The width is bigger than the dest image!";
 inline constexpr const char* kHeightBiggerThanPictureMessage = "The height is bigger than the dest image!";
+
+}  // namespace stampora

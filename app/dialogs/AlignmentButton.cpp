@@ -3,6 +3,8 @@
 #include <QBitmap>
 #include <QPainter>
 
+namespace stampora {
+
 namespace {
 const QColor kTransparentColour(235, 233, 237);
 constexpr int kCellSide = 16;
@@ -44,3 +46,5 @@ void AlignmentButton::leaveEvent(QEvent* event) {
     update();
     QAbstractButton::leaveEvent(event);
 }
+
+}  // namespace stampora

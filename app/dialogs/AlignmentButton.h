@@ -7,6 +7,8 @@
 
 #include "watermark/MarkAlignment.h"
 
+namespace stampora {
+
 class AlignmentButton : public QAbstractButton {
     Q_OBJECT
 public:
@@ -33,3 +35,5 @@ private:
     std::array<QPixmap, 4> images;
     bool hovered = false;
 };
+
+}  // namespace stampora

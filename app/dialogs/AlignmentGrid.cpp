@@ -2,6 +2,8 @@
 
 #include <QGridLayout>
 
+namespace stampora {
+
 namespace {
 
 struct CellLook {
@@ -24,6 +26,8 @@ constexpr std::array<CellLook, 9> kCells{{
 
 }  // namespace
 
+}  // namespace stampora
+
 // The cell images are compiled in; naming them here keeps them linked in
 // when the editor's code comes from a static library. (Outside any
 // namespace, as the resource's registration function is.)
@@ -34,6 +38,8 @@ static void EnsureCellImages() {
     }();
     (void)registered;
 }
+
+namespace stampora {
 
 AlignmentGrid::AlignmentGrid(const std::array<int, 9>& ids, QWidget* parent) : QWidget(parent), ids(ids) {
     EnsureCellImages();
@@ -63,3 +69,5 @@ void AlignmentGrid::Choose(size_t index) {
     markedCell = ids[index];
     emit Chosen(cells[index]->Alignment());
 }
+
+}  // namespace stampora

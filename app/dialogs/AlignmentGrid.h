@@ -7,6 +7,8 @@
 
 #include "app/dialogs/AlignmentButton.h"
 
+namespace stampora {
+
 class AlignmentGrid : public QWidget {
     Q_OBJECT
 public:
@@ -27,3 +29,5 @@ private:
     std::array<AlignmentButton*, 9> cells{};
     int markedCell = 0;
 };
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace stampora {
+
 namespace {
 
 QToolButton* MakeArrow(Qt::ArrowType type, const char* name, QWidget* parent) {
@@ -28,3 +30,5 @@ ArrowPair::ArrowPair(int id, QWidget* parent)
     connect(up, &QToolButton::clicked, this, [this] { emit Stepped(ArrowStep::Up); });
     connect(down, &QToolButton::clicked, this, [this] { emit Stepped(ArrowStep::Down); });
 }
+
+}  // namespace stampora

@@ -7,6 +7,8 @@
 
 class QToolButton;
 
+namespace stampora {
+
 class ArrowPair : public QWidget {
     Q_OBJECT
 public:
@@ -23,3 +25,5 @@ private:
     QToolButton* up;
     QToolButton* down;
 };
+
+}  // namespace stampora

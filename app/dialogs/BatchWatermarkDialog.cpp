@@ -20,6 +20,8 @@
 #include "batch/FileResultLine.h"
 #include "platform/qt/Choosers.h"
 
+namespace stampora {
+
 namespace {
 
 // Longest directory a chooser may hand back; a longer path would not leave
@@ -285,11 +287,11 @@ void BatchWatermarkDialog::ShowMessage(const std::string& text, const std::strin
     const std::string shown = caption == kBatchFinishCaption
                                   ? ClosingMessageWithFiles(text, incompleteLines, incompleteCount)
                                   : text;
-    ::ShowMessage(shown, caption, icon, MessageButtons::Ok);
+    stampora::ShowMessage(shown, caption, icon, MessageButtons::Ok);
 }
 
 bool BatchWatermarkDialog::ConfirmReplaceOriginals(const std::string& directory) {
-    return ::ShowMessage(ReplaceOriginalsQuestion(directory), "Batch Watermark", MessageIcon::Question,
+    return stampora::ShowMessage(ReplaceOriginalsQuestion(directory), "Batch Watermark", MessageIcon::Question,
                          MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
@@ -310,3 +312,5 @@ void BatchWatermarkDialog::closeEvent(QCloseEvent* event) {
     }
     QDialog::closeEvent(event);
 }
+
+}  // namespace stampora

@@ -11,11 +11,14 @@
 #include "batch/BatchJob.h"
 #include "batch/BatchUi.h"
 
-class AlignmentGrid;
 class QCheckBox;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
+
+namespace stampora {
+
+class AlignmentGrid;
 
 class BatchWatermarkDialog : public QDialog, public CBatchUi {
     Q_OBJECT
@@ -82,3 +85,5 @@ std::string ClosingMessageWithFiles(const std::string& message, const std::vecto
 
 // Asked before a run whose output directory is its source directory.
 std::string ReplaceOriginalsQuestion(const std::string& directory);
+
+}  // namespace stampora

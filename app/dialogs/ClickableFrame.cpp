@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+namespace stampora {
+
 ClickableFrame::ClickableFrame(int id, QWidget* parent) : QFrame(parent) {
     setObjectName(QStringLiteral("id%1").arg(id));
     setCursor(Qt::PointingHandCursor);
@@ -31,3 +33,5 @@ void ClickableFrame::focusOutEvent(QFocusEvent* event) {
     setLineWidth(1);
     QFrame::focusOutEvent(event);
 }
+
+}  // namespace stampora

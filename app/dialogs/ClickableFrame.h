@@ -4,6 +4,8 @@
 // thicker), reports Clicked.
 #include <QFrame>
 
+namespace stampora {
+
 class ClickableFrame : public QFrame {
     Q_OBJECT
 public:
@@ -18,3 +20,5 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 };
+
+}  // namespace stampora

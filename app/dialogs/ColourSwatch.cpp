@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+namespace stampora {
+
 ColourSwatch::ColourSwatch(int id, QWidget* parent) : ClickableFrame(id, parent) {
     setFrameStyle(QFrame::Box | QFrame::Plain);
     setFixedSize(48, 22);
@@ -18,3 +20,5 @@ void ColourSwatch::paintEvent(QPaintEvent* event) {
     painter.end();
     QFrame::paintEvent(event);
 }
+
+}  // namespace stampora

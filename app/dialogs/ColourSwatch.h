@@ -5,6 +5,8 @@
 #include "app/dialogs/ClickableFrame.h"
 #include "watermark/RgbColour.h"
 
+namespace stampora {
+
 class ColourSwatch : public ClickableFrame {
     Q_OBJECT
 public:
@@ -19,3 +21,5 @@ protected:
 private:
     QColor colour = Qt::black;
 };
+
+}  // namespace stampora

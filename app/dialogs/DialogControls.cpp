@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace stampora {
+
 QLineEdit* NumberEdit(int id, int width, QWidget* parent) {
     auto* edit = Named(new QLineEdit(parent), id);
     edit->setFixedWidth(width);
@@ -32,3 +34,5 @@ QDialogButtonBox* OkCancelButtons(QDialog& dialog) {
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     return buttons;
 }
+
+}  // namespace stampora

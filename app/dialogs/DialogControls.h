@@ -9,6 +9,8 @@ class QDialogButtonBox;
 class QLineEdit;
 class QWidget;
 
+namespace stampora {
+
 // Gives the control its id as object name ("id1022") and answers it.
 template <typename Control>
 Control* Named(Control* control, int id) {
@@ -23,3 +25,5 @@ QWidget* FieldWith(QLineEdit* edit, QWidget* after, QWidget* parent);
 
 // "OK" (id 1, the default button) accepting and "CANCEL" (id 2) rejecting.
 QDialogButtonBox* OkCancelButtons(QDialog& dialog);
+
+}  // namespace stampora

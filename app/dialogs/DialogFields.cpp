@@ -6,6 +6,8 @@
 
 #include "platform/Utf8Text.h"
 
+namespace stampora {
+
 bool ParseDialogNumber(const QString& text, int32_t& value) {
     const QString trimmed = text.trimmed();
     qsizetype at = 0;
@@ -60,3 +62,5 @@ std::string Utf8FromQString(const QString& text) {
 QString QStringFromUtf8(const std::string& text) {
     return QStringFromWide(Utf16FromUtf8(text));
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 
 class QLineEdit;
 
+namespace stampora {
+
 // A signed decimal integer that fits 32 bits, blanks around it allowed;
 // nothing else (no trailing letters, no empty text).
 bool ParseDialogNumber(const QString& text, int32_t& value);
@@ -29,3 +31,5 @@ std::u16string WideFromQString(const QString& text);
 QString QStringFromWide(const std::u16string& text);
 std::string Utf8FromQString(const QString& text);
 QString QStringFromUtf8(const std::string& text);
+
+}  // namespace stampora

@@ -23,6 +23,8 @@
 #include "platform/qt/Choosers.h"
 #include "watermark/WatermarkMessages.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr int kNumberWidth = 56;
@@ -227,3 +229,5 @@ void ImageWatermarkDialog::accept() {
     mark.PrepareImageLayer();
     QDialog::accept();
 }
+
+}  // namespace stampora

@@ -9,11 +9,14 @@
 #include "app/dialogs/DialogFields.h"
 #include "watermark/ImageWatermark.h"
 
-class ArrowPair;
-class PicturePreview;
 class QCheckBox;
 class QLineEdit;
 class QRadioButton;
+
+namespace stampora {
+
+class ArrowPair;
+class PicturePreview;
 
 class ImageWatermarkDialog : public QDialog {
     Q_OBJECT
@@ -66,3 +69,5 @@ private:
 
 inline constexpr char kCantLoadImageText[] = "Can't load the image file!";
 inline constexpr char kClickToChooseText[] = "Click here to choose an image";
+
+}  // namespace stampora

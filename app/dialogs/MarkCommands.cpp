@@ -10,6 +10,8 @@
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/TextWatermarkDialog.h"
 
+namespace stampora {
+
 namespace {
 
 QWidget* ActiveWindowOr(QWidget* fallback) {
@@ -58,3 +60,5 @@ void ConnectMarkCommands(MainFrame& frame) {
     QObject::connect(frame.Action(CommandId::kBatchWatermark), &QAction::triggered, &frame,
                      [&frame] { ShowBatchDialog(ActiveWindowOr(&frame)); });
 }
+
+}  // namespace stampora

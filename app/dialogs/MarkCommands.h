@@ -1,10 +1,14 @@
 #pragma once
+
+class QWidget;
+
+namespace stampora {
+
 // The editor's Text Watermark, Image Watermark and Batch Watermark commands:
 // each opens its dialog over the active window; the watermark dialogs work on
 // a copy of the editor's mark, which the canvas takes back on OK.
 class CanvasView;
 class MainFrame;
-class QWidget;
 
 void EditTextMark(CanvasView& canvas, QWidget* owner);
 void EditImageMark(CanvasView& canvas, QWidget* owner);
@@ -14,3 +18,5 @@ void ShowBatchDialog(QWidget* owner);
 
 // Connects the three commands of the frame to the functions above.
 void ConnectMarkCommands(MainFrame& frame);
+
+}  // namespace stampora

@@ -5,6 +5,8 @@
 
 #include "image/RasterImage.h"
 
+namespace stampora {
+
 namespace {
 // Twice the preview's size leaves room for a high-density screen.
 constexpr int kPreviewMaxSide = 1024;
@@ -57,3 +59,5 @@ void PicturePreview::paintEvent(QPaintEvent* event) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawImage(contentsRect(), shown);
 }
+
+}  // namespace stampora

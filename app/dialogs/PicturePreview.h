@@ -6,6 +6,8 @@
 
 #include "app/dialogs/ClickableFrame.h"
 
+namespace stampora {
+
 class CRasterImage;
 
 class PicturePreview : public ClickableFrame {
@@ -28,3 +30,5 @@ private:
 // so that neither side exceeds `maxSide`: the preview never holds a second
 // full copy of a large picture.
 QImage PreviewImage(const CRasterImage& picture, int maxSide);
+
+}  // namespace stampora

@@ -19,6 +19,8 @@
 #include "platform/qt/Choosers.h"
 #include "watermark/WatermarkMessages.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr int kNumberWidth = 48;
@@ -263,3 +265,5 @@ void TextWatermarkDialog::accept() {
     mark.base.enabled = true;
     QDialog::accept();
 }
+
+}  // namespace stampora

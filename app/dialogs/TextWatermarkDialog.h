@@ -8,12 +8,15 @@
 #include "app/dialogs/DialogFields.h"
 #include "watermark/TextWatermark.h"
 
-class ArrowPair;
-class ColourSwatch;
 class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
+
+namespace stampora {
+
+class ArrowPair;
+class ColourSwatch;
 
 class TextWatermarkDialog : public QDialog {
     Q_OBJECT
@@ -70,3 +73,5 @@ private:
 // The texts the dialog shows, word for word.
 inline constexpr char kCantLoadValueText[] = "Can't load value!";
 inline constexpr char kTextMustNotBeNullText[] = "The text must not be null!";
+
+}  // namespace stampora

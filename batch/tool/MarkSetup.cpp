@@ -7,6 +7,8 @@
 #include "platform/FontCatalog.h"
 #include "platform/Utf8Text.h"
 
+namespace stampora {
+
 std::string DefaultFontFamily() {
     constexpr char kPreferred[] = "DejaVu Sans";
     if (IsInstalledFamily(kPreferred)) return kPreferred;
@@ -86,3 +88,5 @@ bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::
     mark.base.enabled = true;
     return true;
 }
+
+}  // namespace stampora

@@ -7,6 +7,8 @@
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
 
+namespace stampora {
+
 // The family used when --font is not given: DejaVu Sans when installed, else
 // the first installed family; empty when no font is installed.
 std::string DefaultFontFamily();
@@ -20,3 +22,5 @@ bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::str
 // the mark becomes active. Refuses (false with `error`) a picture that does
 // not load.
 bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::string& error);
+
+}  // namespace stampora

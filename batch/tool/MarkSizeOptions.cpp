@@ -1,5 +1,7 @@
 #include "batch/tool/MarkSizeOptions.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr int32_t kLargestPointSize = 1000;
@@ -101,3 +103,5 @@ MarkFit ImageMarkFit(const ToolOptions& options) {
     }
     return fit;
 }
+
+}  // namespace stampora

@@ -6,6 +6,8 @@
 
 #include "batch/tool/ToolOptions.h"
 
+namespace stampora {
+
 // "36" (points, 1..1000) or "4%" (of the picture's shorter side, as pixels).
 bool ParseTextSize(const std::string& value, TextMarkOptions& text);
 
@@ -24,3 +26,5 @@ bool ParseTileGap(const std::string& value, MarkLayout& layout);
 // the layout the options give both marks.
 MarkFit TextMarkFit(const ToolOptions& options);
 MarkFit ImageMarkFit(const ToolOptions& options);
+
+}  // namespace stampora

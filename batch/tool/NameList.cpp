@@ -6,6 +6,8 @@
 
 #include "platform/FileIo.h"
 
+namespace stampora {
+
 bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::string>& names,
                   std::string& error) {
     const bool standardInput = path == "-";
@@ -37,3 +39,5 @@ bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::
     if (!name.empty()) names.push_back(std::move(name));
     return true;
 }
+
+}  // namespace stampora

@@ -3,9 +3,13 @@
 #include <string>
 #include <vector>
 
+namespace stampora {
+
 // Reads the names of a list file, or of standard input for "-": one name per
 // line, or ended by NUL bytes when `nullSeparated` (as find -print0 writes
 // them). Empty entries are left out. False with the reason in `error` when the
 // list cannot be read.
 bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::string>& names,
                   std::string& error);
+
+}  // namespace stampora

@@ -3,6 +3,8 @@
 #include "platform/FileIo.h"
 #include "platform/IniFile.h"
 
+namespace stampora {
+
 namespace {
 
 constexpr char kPresetHeading[] = "; stampora-batch preset: options as on the command line, without \"--\"\n";
@@ -58,3 +60,5 @@ bool SavePreset(const std::string& path, const std::vector<PresetEntry>& entries
     }
     return true;
 }
+
+}  // namespace stampora

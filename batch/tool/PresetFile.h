@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace stampora {
+
 struct PresetEntry {
     std::string section;  // "Text", "Image" or "Output"
     std::string key;      // the option without "--"
@@ -23,3 +25,5 @@ std::optional<std::string> ReadPresetValue(const std::string& path, const std::s
 // Writes the entries as a new preset file, replacing any file of that name
 // only once it was written in full. False with the reason in `error`.
 bool SavePreset(const std::string& path, const std::vector<PresetEntry>& entries, std::string& error);
+
+}  // namespace stampora

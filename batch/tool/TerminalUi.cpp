@@ -5,6 +5,8 @@
 #include "batch/BatchSummary.h"
 #include "batch/FileResultLine.h"
 
+namespace stampora {
+
 namespace {
 constexpr int32_t kBarWidth = 30;
 constexpr size_t kShownNameLength = 40;
@@ -106,3 +108,5 @@ bool CTerminalUi::ConfirmReplaceOriginals(const std::string& directory) {
         directory.c_str());
     return false;
 }
+
+}  // namespace stampora

@@ -8,6 +8,8 @@
 #include "batch/BatchUi.h"
 #include "batch/tool/ToolOptions.h"
 
+namespace stampora {
+
 class CTerminalUi : public CBatchUi {
 public:
     CTerminalUi(const ToolOptions& options, std::string outputDirectory);
@@ -29,3 +31,5 @@ private:
     int32_t finished = 0;
     std::string lastName;
 };
+
+}  // namespace stampora

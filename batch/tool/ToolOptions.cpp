@@ -14,6 +14,8 @@
 #include "watermark/MarkAlignment.h"
 #include "watermark/MarkText.h"
 
+namespace stampora {
+
 namespace {
 
 std::optional<int32_t> ParseInteger(const std::string& text, int32_t low, int32_t high) {
@@ -402,3 +404,5 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
     if (imageGiven) options.imageMark = image;
     return options;
 }
+
+}  // namespace stampora

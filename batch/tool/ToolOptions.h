@@ -10,6 +10,8 @@
 #include "batch/tool/PresetFile.h"
 #include "watermark/RgbColour.h"
 
+namespace stampora {
+
 // How the image mark is sized: the picture's own size, a tenth of it, a
 // chosen width (and height, else kept in proportion), or a percentage of each
 // stamped picture's width or height.
@@ -88,3 +90,5 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
 // The anchor named by an option value ("right-bottom", "center", ...), or
 // nothing for an unknown name.
 std::optional<int32_t> AlignmentFromName(const std::string& name);
+
+}  // namespace stampora

@@ -1,5 +1,7 @@
 #include "batch/tool/ToolUsage.h"
 
+namespace stampora {
+
 const char kToolUsage[] = R"(Usage: stampora-batch [options] SOURCE_DIR [OUTPUT_DIR]
 
 Stamps a text watermark and/or an image watermark on every picture of the
@@ -141,3 +143,5 @@ without a mark that did not fit, or no file of the chosen types was found;
 2 for usage errors (nothing to stamp, among them) and runs refused before
 they start.
 )";
+
+}  // namespace stampora

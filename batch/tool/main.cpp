@@ -18,6 +18,8 @@
 #include "platform/OutputDirectorySetting.h"
 #include "platform/Utf8Path.h"
 
+using namespace stampora;
+
 namespace {
 
 constexpr int kExitAllWritten = 0;

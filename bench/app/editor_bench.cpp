@@ -22,6 +22,8 @@
 #include "codecs/PictureFiles.h"
 #include "platform/MessageSink.h"
 
+using namespace stampora;
+
 namespace fs = std::filesystem;
 
 namespace {

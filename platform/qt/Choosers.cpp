@@ -5,6 +5,8 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
+namespace stampora {
+
 namespace {
 
 class QtDialogChoosers : public CChoosers {
@@ -67,3 +69,5 @@ CChoosers* SetChoosers(CChoosers* choosers) {
     installed = choosers;
     return previous;
 }
+
+}  // namespace stampora

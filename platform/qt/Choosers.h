@@ -8,6 +8,8 @@
 
 class QWidget;
 
+namespace stampora {
+
 class CChoosers {
 public:
     virtual ~CChoosers() = default;
@@ -42,3 +44,5 @@ public:
 private:
     CChoosers* previous;
 };
+
+}  // namespace stampora

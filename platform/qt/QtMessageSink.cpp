@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+namespace stampora {
+
 namespace {
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
@@ -60,3 +62,5 @@ MessageAnswer QtMessageSink::ShowMessage(const std::string& text, const std::str
                     BoxButtons(buttons), QApplication::activeWindow());
     return Answer(box.exec());
 }
+
+}  // namespace stampora

@@ -12,6 +12,8 @@
 #include "app/EditorTestSupport.h"
 #include "support/RecordingMessageSink.h"
 
+using namespace stampora;
+
 namespace {
 
 // An enabled, opaque image mark of one colour.

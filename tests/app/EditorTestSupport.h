@@ -17,6 +17,8 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 // Writes a picture of varied 24-bit pixels and answers its path.
 inline std::string WritePicture(const ScratchDir& dir, const std::string& name, int32_t width,
                                 int32_t height) {

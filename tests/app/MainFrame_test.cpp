@@ -22,6 +22,8 @@
 #include "platform/IniFile.h"
 #include "support/RecordingMessageSink.h"
 
+using namespace stampora;
+
 namespace {
 
 QStringList MenuItems(QMenu* menu) {

@@ -12,6 +12,8 @@
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 
+using namespace stampora;
+
 namespace {
 
 class OpenSaveTest : public ::testing::Test {

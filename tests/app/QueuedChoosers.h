@@ -7,6 +7,8 @@
 
 #include "platform/qt/Choosers.h"
 
+using namespace stampora;
+
 struct FolderRequest {
     QString title;
     QString start;

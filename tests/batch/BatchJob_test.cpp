@@ -14,6 +14,8 @@
 #include "platform/Utf8Text.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 namespace fs = std::filesystem;

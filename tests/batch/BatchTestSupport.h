@@ -15,6 +15,8 @@
 #include "image/ImageTestPixels.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace batchtest {
 
 // A 24-bit picture whose colours vary with position and seed, so a wrong

@@ -18,6 +18,8 @@
 #include "support/MarkMeasure.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 namespace fs = std::filesystem;

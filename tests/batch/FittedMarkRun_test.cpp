@@ -8,6 +8,8 @@
 #include "codecs/PictureFiles.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 TEST(FittedMarkRun, MarksMadeForEachPictureSkipTheNominalLayer) {

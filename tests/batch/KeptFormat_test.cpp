@@ -16,6 +16,8 @@
 #include "codecs/SourceQuality.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 // A red 10 x 10 logo at the right bottom: on a 96 x 64 picture it covers

@@ -22,6 +22,8 @@
 #include "support/TestPaths.h"
 #include "watermark/StampOnto.h"
 
+using namespace stampora;
+
 namespace {
 
 // Every block of every component, as stored.

@@ -12,6 +12,8 @@
 #include "batch/SameDirectory.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 using batchtest::WriteTextFile;

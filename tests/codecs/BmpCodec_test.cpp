@@ -9,6 +9,8 @@
 #include "image/ImageTestPixels.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 bool Load(const std::vector<uint8_t>& bytes, ImageList& images, FileStatus* status = nullptr) {

@@ -12,6 +12,8 @@
 #include "image/RasterImage.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 struct Rgba {

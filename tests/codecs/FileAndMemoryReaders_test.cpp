@@ -16,6 +16,8 @@
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace fs = std::filesystem;
 
 namespace {

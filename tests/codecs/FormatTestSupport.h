@@ -16,6 +16,8 @@
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 struct Bgra {
     int b, g, r, a;
 };

@@ -12,6 +12,8 @@
 #include "codecs/GifCodec.h"
 #include "codecs/PictureFiles.h"
 
+using namespace stampora;
+
 namespace {
 
 // The largest difference of a colour channel between two frames, or 256 when

@@ -8,6 +8,8 @@
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
 
+using namespace stampora;
+
 namespace {
 
 bool LoadGif(const std::string& fixture, ImageList& images, PropertiesSlot& properties) {

@@ -7,6 +7,8 @@
 
 #include <vector>
 
+using namespace stampora;
+
 namespace {
 
 // The length of each symbol's code (0 for none), checking the code is a

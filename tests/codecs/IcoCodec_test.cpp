@@ -8,6 +8,8 @@
 #include "codecs/PictureFiles.h"
 #include "image/LittleEndian.h"
 
+using namespace stampora;
+
 namespace {
 
 bool LoadIco(const std::vector<uint8_t>& bytes, ImageList& images) {

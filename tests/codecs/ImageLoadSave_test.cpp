@@ -15,6 +15,8 @@
 #include "platform/Utf8Path.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace fs = std::filesystem;
 
 namespace {

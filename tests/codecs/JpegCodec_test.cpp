@@ -9,6 +9,8 @@
 #include "codecs/PictureFiles.h"
 #include "codecs/SaveQuality.h"
 
+using namespace stampora;
+
 namespace {
 
 CImageProperties WithQuality(const std::string& text) {

@@ -4,6 +4,8 @@
 
 #include "codecs/FormatTestSupport.h"
 
+using namespace stampora;
+
 namespace {
 
 CRasterImage LoadPngFixture(const std::string& name) {

@@ -11,6 +11,8 @@
 #include "codecs/PictureFiles.h"
 #include "image/ImageTestPixels.h"
 
+using namespace stampora;
+
 namespace {
 
 enum class Kind { Palette, Grey, Rgb555, Rgb565, Rgb, Rgba };

@@ -6,6 +6,8 @@
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
 
+using namespace stampora;
+
 namespace {
 
 CRasterImage LoadFixture(const std::string& relative) {

@@ -9,6 +9,8 @@
 #include "codecs/ImageProperties.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 // A TGA file assembled field by field.

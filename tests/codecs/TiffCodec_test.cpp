@@ -4,6 +4,8 @@
 
 #include "codecs/FormatTestSupport.h"
 
+using namespace stampora;
+
 namespace {
 
 bool LoadTiff(const std::string& fixture, ImageList& images, PropertiesSlot& properties) {

@@ -4,6 +4,8 @@
 
 #include "ImageTestPixels.h"
 
+using namespace stampora;
+
 namespace {
 
 CRasterImage Blurred(const CRasterImage& source, int32_t size, bool fillEdges) {

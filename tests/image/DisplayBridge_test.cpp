@@ -8,6 +8,8 @@
 #include "image/RasterImage.h"
 #include "image/ReducedLevels.h"
 
+using namespace stampora;
+
 namespace {
 
 // A picture whose pixel (x, y) has red x, green y and blue 7.

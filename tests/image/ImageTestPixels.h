@@ -8,6 +8,8 @@
 #include "image/LittleEndian.h"
 #include "image/RasterImage.h"
 
+using namespace stampora;
+
 // A picture of one pixel value (for 24 bits its low three bytes).
 inline CRasterImage UniformImage(int32_t width, int32_t height, int32_t bpp, uint32_t value) {
     CRasterImage image;

@@ -7,6 +7,8 @@
 
 #include "ImageTestPixels.h"
 
+using namespace stampora;
+
 namespace {
 
 uint32_t Value(const uint8_t* p) {

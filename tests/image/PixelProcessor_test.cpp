@@ -6,6 +6,8 @@
 
 #include "ImageTestPixels.h"
 
+using namespace stampora;
+
 namespace {
 
 class RecordingSink : public CProgressSink {

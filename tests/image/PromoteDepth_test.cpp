@@ -4,6 +4,8 @@
 
 #include "image/RasterImage.h"
 
+using namespace stampora;
+
 TEST(PromoteDepthTrueColour, EveryPixelKeepsItsColourAndBecomesOpaque) {
     for (int32_t width = 1; width <= 17; ++width) {
         CRasterImage image;

@@ -9,6 +9,8 @@
 
 #include "image/ImageTestPixels.h"
 
+using namespace stampora;
+
 namespace {
 
 CRasterImage MakeImage(int32_t w, int32_t h, int32_t bpp) {

@@ -11,6 +11,8 @@
 #include "codecs/PictureFiles.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 struct Difference {

@@ -7,6 +7,8 @@
 
 #include "ImageTestPixels.h"
 
+using namespace stampora;
+
 namespace {
 
 CRasterImage Rotated(const CRasterImage& source, int32_t degrees) {

@@ -4,6 +4,8 @@
 
 #include "ImageTestPixels.h"
 
+using namespace stampora;
+
 namespace {
 
 ShadowParams Params(int32_t blur, int32_t offsetX, int32_t offsetY, int32_t opacity = 75) {

@@ -9,6 +9,8 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 TEST(DocumentsFolder, UserDirsEntryExpandsHomeAndRejectsOtherForms) {

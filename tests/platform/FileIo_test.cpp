@@ -16,6 +16,8 @@
 
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 namespace fs = std::filesystem;

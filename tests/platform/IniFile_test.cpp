@@ -7,6 +7,8 @@
 
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 TEST(IniFile, ReadsValuesAsClassicProfilesDo) {

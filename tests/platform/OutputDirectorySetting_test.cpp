@@ -11,6 +11,8 @@
 #include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 // Runs a test inside a scratch folder with its own home, so config.ini and

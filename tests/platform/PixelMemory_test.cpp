@@ -7,6 +7,8 @@
 #include <cstring>
 #include <thread>
 
+using namespace stampora;
+
 namespace {
 
 constexpr size_t kLarge = size_t{24} << 20;

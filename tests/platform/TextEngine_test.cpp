@@ -9,6 +9,8 @@
 
 #include "platform/FontCatalog.h"
 
+using namespace stampora;
+
 namespace {
 
 constexpr const char* kTestFamily = "DejaVu Sans";

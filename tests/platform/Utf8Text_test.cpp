@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace stampora;
+
 TEST(Utf8Text, NonLatinTextSurvivesTheRoundTrip) {
     const std::u16string wide = u"© 2026 Ünïcødé 東京 Привет 🙂";
     const std::string narrow = Utf8FromUtf16(wide);

@@ -6,6 +6,8 @@
 
 #include "image/RasterImage.h"
 
+using namespace stampora;
+
 namespace markmeasure {
 
 struct Box {

@@ -6,6 +6,8 @@
 
 #include "platform/MessageSink.h"
 
+using namespace stampora;
+
 struct RecordedMessage {
     std::string text;
     std::string caption;

@@ -12,6 +12,8 @@
 #include "support/MarkMeasure.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 ImageWatermark Logo(int32_t width, int32_t height) {

@@ -8,6 +8,8 @@
 #include "watermark/RelativeLength.h"
 #include "watermark/TilePattern.h"
 
+using namespace stampora;
+
 TEST(RelativeLength, ParsesPixelsAndPercentagesAndRefusesTheRest) {
     std::string error;
     const auto pixels = ParseRelativeLength("36", 1, error);

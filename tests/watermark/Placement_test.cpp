@@ -6,6 +6,8 @@
 #include "watermark/WatermarkBase.h"
 #include "watermark/WatermarkMessages.h"
 
+using namespace stampora;
+
 namespace {
 
 WatermarkBase Mark(int32_t markW, int32_t markH, int32_t alignment) {

@@ -6,6 +6,8 @@
 #include "watermark/StampOnto.h"
 #include "watermark/TextWatermark.h"
 
+using namespace stampora;
+
 namespace {
 
 CRasterImage Filled(int32_t w, int32_t h, int32_t bpp, uint8_t blue, uint8_t green, uint8_t red,

@@ -8,6 +8,8 @@
 #include "platform/TextEngine.h"
 #include "watermark/RenderText.h"
 
+using namespace stampora;
+
 namespace {
 
 constexpr const char* kTestFamily = "DejaVu Sans";

@@ -17,6 +17,8 @@
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 class BatchWatermarkDialogTest : public ::testing::Test {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace stampora;
+
 TEST(DialogNumber, TakesSignedDecimalIntegersThatFit32Bits) {
     const struct {
         const char* text;

@@ -15,6 +15,8 @@
 #include "codecs/PictureFiles.h"
 #include "image/ImageTestPixels.h"
 
+using namespace stampora;
+
 template <typename Control>
 Control* ById(const QWidget& dialog, int id) {
     auto* control = dialog.findChild<Control*>(QStringLiteral("id%1").arg(id));

@@ -14,6 +14,8 @@
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 // A picture file of the given size, red on the left half and blue on the right.

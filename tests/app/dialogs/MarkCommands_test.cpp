@@ -23,6 +23,8 @@
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
 
+using namespace stampora;
+
 namespace {
 
 bool IsWhite(const CRasterImage& picture, int32_t x, int32_t y) {

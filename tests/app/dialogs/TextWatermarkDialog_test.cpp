@@ -13,6 +13,8 @@
 #include "platform/FontCatalog.h"
 #include "support/RecordingMessageSink.h"
 
+using namespace stampora;
+
 namespace {
 
 constexpr char kTestFamily[] = "DejaVu Sans";
