@@ -42,8 +42,8 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     const auto normalPath = [&](std::string why) {
         CFittedImageMark image(imageMark, MarkFit{});
         CFittedTextMark text(textMark, MarkFit{});
-        BatchFileResult result =
-            WatermarkFile(work, sourcePath, outputPath, image, text, 1, quality, ReadPictureAndMetadata, kept);
+        BatchFileResult result = WatermarkFile(work, sourcePath, outputPath, image, text, 1, quality,
+                                               ReadPictureAndMetadata, kept);
         result.keptBlocksRefusal = std::move(why);
         return result;
     };

@@ -4,8 +4,8 @@
 // every other block is copied as it is stored.
 #include <string>
 
-#include "codecs/KeptMetadata.h"
 #include "batch/WatermarkFile.h"
+#include "codecs/KeptMetadata.h"
 
 namespace stampora {
 

@@ -1,12 +1,12 @@
 // BMP and TGA load and save of a 6000 x 4000 24-bit picture, against plain
 // fread and fwrite of the same bytes in the same run as the reference.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <unistd.h>
 
 #include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
@@ -26,7 +26,8 @@ struct BenchFiles {
         folder = fs::temp_directory_path() / ("stampora-bench-" + std::to_string(::getpid()));
         fs::create_directories(folder);
         picture.Create(kWidth, kHeight, 24);
-        for (size_t i = 0; i < picture.PixelBytes(); ++i) picture.Pixels()[i] = static_cast<uint8_t>(i * 13 + (i >> 12));
+        for (size_t i = 0; i < picture.PixelBytes(); ++i)
+            picture.Pixels()[i] = static_cast<uint8_t>(i * 13 + (i >> 12));
         picture.Save(Path("source.bmp"));
         picture.Save(Path("source.tga"));
     }
@@ -94,14 +95,30 @@ void WriteReference(benchmark::State& state, const char* source, const char* tar
     state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(size));
 }
 
-void BM_BmpLoad(benchmark::State& state) { Load(state, "source.bmp"); }
-void BM_BmpFreadReference(benchmark::State& state) { ReadReference(state, "source.bmp"); }
-void BM_BmpSave(benchmark::State& state) { Save(state, "source.bmp", "saved.bmp"); }
-void BM_BmpFwriteReference(benchmark::State& state) { WriteReference(state, "source.bmp", "written.bmp"); }
-void BM_TgaLoad(benchmark::State& state) { Load(state, "source.tga"); }
-void BM_TgaFreadReference(benchmark::State& state) { ReadReference(state, "source.tga"); }
-void BM_TgaSave(benchmark::State& state) { Save(state, "source.tga", "saved.tga"); }
-void BM_TgaFwriteReference(benchmark::State& state) { WriteReference(state, "source.tga", "written.tga"); }
+void BM_BmpLoad(benchmark::State& state) {
+    Load(state, "source.bmp");
+}
+void BM_BmpFreadReference(benchmark::State& state) {
+    ReadReference(state, "source.bmp");
+}
+void BM_BmpSave(benchmark::State& state) {
+    Save(state, "source.bmp", "saved.bmp");
+}
+void BM_BmpFwriteReference(benchmark::State& state) {
+    WriteReference(state, "source.bmp", "written.bmp");
+}
+void BM_TgaLoad(benchmark::State& state) {
+    Load(state, "source.tga");
+}
+void BM_TgaFreadReference(benchmark::State& state) {
+    ReadReference(state, "source.tga");
+}
+void BM_TgaSave(benchmark::State& state) {
+    Save(state, "source.tga", "saved.tga");
+}
+void BM_TgaFwriteReference(benchmark::State& state) {
+    WriteReference(state, "source.tga", "written.tga");
+}
 
 }  // namespace
 

@@ -13,7 +13,8 @@ constexpr int32_t kHeight = 4000;
 CRasterImage Filled(int32_t bpp) {
     CRasterImage image;
     image.Create(kWidth, kHeight, bpp);
-    for (size_t i = 0; i < image.PixelBytes(); ++i) image.Pixels()[i] = static_cast<uint8_t>(i * 31 + (i >> 11));
+    for (size_t i = 0; i < image.PixelBytes(); ++i)
+        image.Pixels()[i] = static_cast<uint8_t>(i * 31 + (i >> 11));
     return image;
 }
 
@@ -30,9 +31,15 @@ void PromoteTo32(benchmark::State& state, int32_t fromBpp) {
     state.SetBytesProcessed(state.iterations() * int64_t{kWidth} * kHeight * 4);
 }
 
-void BM_PromoteDepth24To32(benchmark::State& state) { PromoteTo32(state, 24); }
-void BM_PromoteDepth8To32(benchmark::State& state) { PromoteTo32(state, 8); }
-void BM_PromoteDepth16To32(benchmark::State& state) { PromoteTo32(state, 16); }
+void BM_PromoteDepth24To32(benchmark::State& state) {
+    PromoteTo32(state, 24);
+}
+void BM_PromoteDepth8To32(benchmark::State& state) {
+    PromoteTo32(state, 8);
+}
+void BM_PromoteDepth16To32(benchmark::State& state) {
+    PromoteTo32(state, 16);
+}
 
 }  // namespace
 

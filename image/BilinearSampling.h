@@ -21,7 +21,9 @@ namespace bilinear {
 // Below this a fraction counts as none (the single-precision epsilon).
 constexpr double kNoFraction = 1.1920928955078125e-7;
 
-inline double Lerp(double u, double v, double t) { return (v - u) * t + u; }
+inline double Lerp(double u, double v, double t) {
+    return (v - u) * t + u;
+}
 
 inline uint32_t Pack(uint32_t blue, uint32_t green, uint32_t red, uint32_t alpha) {
     return blue | (green << 8) | (red << 16) | (alpha << 24);
@@ -87,11 +89,12 @@ inline uint32_t FromWeightedSums(const Lanes& s) {
 }
 
 template <bool is32Bit>
-[[gnu::always_inline]] inline uint32_t Sample(double fx, double fy, const uint8_t* p00, const uint8_t* p10, const uint8_t* p01,
-                       const uint8_t* p11) {
+[[gnu::always_inline]] inline uint32_t Sample(double fx, double fy, const uint8_t* p00, const uint8_t* p10,
+                                              const uint8_t* p01, const uint8_t* p11) {
     if constexpr (is32Bit) {
         const uint32_t v00 = LoadNative32(p00);
-        if (v00 == LoadNative32(p10) && v00 == LoadNative32(p01) && v00 == LoadNative32(p11)) return LoadLE32(p00);
+        if (v00 == LoadNative32(p10) && v00 == LoadNative32(p01) && v00 == LoadNative32(p11))
+            return LoadLE32(p00);
     } else {
         const auto sameColour = [p00](const uint8_t* p) {
             return p[0] == p00[0] && p[1] == p00[1] && p[2] == p00[2];
@@ -113,7 +116,8 @@ template <bool is32Bit>
             return FromWeightedSums(s);
         }
         const Lanes s = LerpLanes(LerpLanes(q00, q10, fx), LerpLanes(q01, q11, fx), fy);
-        return Pack(static_cast<uint32_t>(s[0]), static_cast<uint32_t>(s[1]), static_cast<uint32_t>(s[2]), 255);
+        return Pack(static_cast<uint32_t>(s[0]), static_cast<uint32_t>(s[1]), static_cast<uint32_t>(s[2]),
+                    255);
     } else {
         uint32_t channel[3];
         for (int c = 0; c < 3; ++c) {
@@ -159,12 +163,14 @@ template <bool is32Bit>
         return Lanes{Pair(_mm_cvtepi32_pd(words)), Pair(_mm_cvtepi32_pd(_mm_srli_si128(words, 8)))};
     };
     const Lanes q00 = widen(_mm_unpacklo_epi16(top16, zero)), q10 = widen(_mm_unpackhi_epi16(top16, zero));
-    const Lanes q01 = widen(_mm_unpacklo_epi16(bottom16, zero)), q11 = widen(_mm_unpackhi_epi16(bottom16, zero));
+    const Lanes q01 = widen(_mm_unpacklo_epi16(bottom16, zero)),
+                q11 = widen(_mm_unpackhi_epi16(bottom16, zero));
     const Lanes s = LerpLanes(LerpLanes(q00, q10, fx), LerpLanes(q01, q11, fx), fy);
     if (opaque) {
         // Blends of bytes stay within 0 ... 255, so truncating all four lanes
         // at once and packing them gives the bytes (the alpha lane is 255).
-        const __m128i whole = _mm_unpacklo_epi64(_mm_cvttpd_epi32(__m128d(s.low)), _mm_cvttpd_epi32(__m128d(s.high)));
+        const __m128i whole =
+            _mm_unpacklo_epi64(_mm_cvttpd_epi32(__m128d(s.low)), _mm_cvttpd_epi32(__m128d(s.high)));
         const __m128i words = _mm_packs_epi32(whole, whole);
         return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
     }

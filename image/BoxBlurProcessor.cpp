@@ -51,11 +51,13 @@ Span WeightedSpan(const uint8_t* line, int32_t count, bool hasAlpha) {
     // sit in one little-endian 64-bit word.
     constexpr uint64_t kAlphaPair = 0xFF000000FF000000ull;
     int32_t first = 0;
-    while (first + 2 <= count && (LoadLE64(line + static_cast<size_t>(first) * 4) & kAlphaPair) == 0) first += 2;
+    while (first + 2 <= count && (LoadLE64(line + static_cast<size_t>(first) * 4) & kAlphaPair) == 0)
+        first += 2;
     while (first < count && line[static_cast<size_t>(first) * 4 + 3] == 0) ++first;
     if (first == count) return Span{count, -1};
     int32_t last = count - 1;
-    while (last - 1 > first && (LoadLE64(line + static_cast<size_t>(last - 1) * 4) & kAlphaPair) == 0) last -= 2;
+    while (last - 1 > first && (LoadLE64(line + static_cast<size_t>(last - 1) * 4) & kAlphaPair) == 0)
+        last -= 2;
     while (line[static_cast<size_t>(last) * 4 + 3] == 0) --last;
     return Span{first, last};
 }
@@ -76,7 +78,8 @@ inline uint8_t Quotient(int64_t dividend, double divisor) {
 inline void WeightedPair(const uint8_t* p, __m128i& first, __m128i& second) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i words = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
-    __m128i weights = _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    __m128i weights =
+        _mm_shufflehi_epi16(_mm_shufflelo_epi16(words, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
     weights = _mm_insert_epi16(_mm_insert_epi16(weights, 1, 3), 1, 7);
     const __m128i products = _mm_mullo_epi16(words, weights);
     first = _mm_unpacklo_epi16(products, zero);
@@ -131,8 +134,13 @@ class GrownLines {
 public:
     GrownLines(const CRasterImage& image, CRasterImage& saved, int32_t radius, bool fillEdges,
                std::vector<uint8_t>& line)
-        : image(image), saved(saved), radius(radius), fillEdges(fillEdges), line(line.data()),
-          step(static_cast<size_t>(image.Bpp() / 8)), lineBytes(static_cast<size_t>(image.Width()) * step) {}
+        : image(image),
+          saved(saved),
+          radius(radius),
+          fillEdges(fillEdges),
+          line(line.data()),
+          step(static_cast<size_t>(image.Bpp() / 8)),
+          lineBytes(static_cast<size_t>(image.Width()) * step) {}
 
     // The picture line a grown line shows, or -1 for a line of the border
     // without edge filling (transparent black).
@@ -155,7 +163,8 @@ public:
         const uint8_t* source = y < written ? saved.Row(y % saved.Height()) : image.Row(y);
         std::memcpy(middle, source, lineBytes);
         if (fillEdges) {
-            for (int32_t x = 1; x <= radius; ++x) std::memcpy(middle - static_cast<size_t>(x) * step, middle, step);
+            for (int32_t x = 1; x <= radius; ++x)
+                std::memcpy(middle - static_cast<size_t>(x) * step, middle, step);
             const uint8_t* last = middle + lineBytes - step;
             for (int32_t x = 0; x < radius; ++x) {
                 std::memcpy(middle + lineBytes + static_cast<size_t>(x) * step, last, step);
@@ -314,8 +323,8 @@ bool CBoxBlurProcessor::Begin(CRasterImage& image) {
     if (image.IsEmpty()) return false;
     const int64_t grownWidth = int64_t{image.Width()} + 2 * int64_t{r};
     const int64_t grownHeight = int64_t{image.Height()} + 2 * int64_t{r};
-    if (grownWidth > std::numeric_limits<int32_t>::max() || grownHeight > std::numeric_limits<int32_t>::max() ||
-        grownWidth * grownHeight > kMaxGrownPixels) {
+    if (grownWidth > std::numeric_limits<int32_t>::max() ||
+        grownHeight > std::numeric_limits<int32_t>::max() || grownWidth * grownHeight > kMaxGrownPixels) {
         return false;
     }
     return saved.Create(image.Width(), SavedLines(r, image.Height()), image.Bpp());
@@ -326,7 +335,8 @@ bool CBoxBlurProcessor::ApplyToImage(CRasterImage& image, CProgressSink* progres
     if (saved == nullptr || saved->IsEmpty() || saved->Bpp() != image.Bpp()) return false;
     if (image.Bpp() != 24 && image.Bpp() != 32) return false;
     // The saved lines must be those Begin made for this picture.
-    if (saved->Width() != image.Width() || saved->Height() < SavedLines(size / 2, image.Height())) return false;
+    if (saved->Width() != image.Width() || saved->Height() < SavedLines(size / 2, image.Height()))
+        return false;
     if (image.Bpp() == 32) return BlurLines<true>(image, *saved, size, fillEdges, progress);
     return BlurLines<false>(image, *saved, size, fillEdges, progress);
 }

@@ -124,8 +124,7 @@ void CRasterImage::BlendLayer(const CRasterImage& layer, int32_t x, int32_t y, i
     const size_t count = static_cast<size_t>(right - left);
     for (int64_t py = top; py < bottom; ++py) {
         uint8_t* dest = PixelAt(static_cast<int32_t>(left), static_cast<int32_t>(py));
-        const uint8_t* source =
-            layer.PixelAt(static_cast<int32_t>(left - x), static_cast<int32_t>(py - y));
+        const uint8_t* source = layer.PixelAt(static_cast<int32_t>(left - x), static_cast<int32_t>(py - y));
         size_t i = 0;
         while (i < count) {
             // A clear stretch of the layer changes only clear destination
@@ -153,7 +152,8 @@ namespace {
 
 // For each destination position 0 ... destSize - 1 the source position whose
 // start is the last one falling on it, clamped into the source.
-int32_t MapPosition(int64_t d, int64_t sourceSize, int64_t destSize, int64_t sourceStart, int64_t sourceLimit) {
+int32_t MapPosition(int64_t d, int64_t sourceSize, int64_t destSize, int64_t sourceStart,
+                    int64_t sourceLimit) {
     int64_t s = (d * sourceSize) / destSize;
     while (((s + 1) * destSize) / sourceSize == d) ++s;
     return static_cast<int32_t>(std::clamp<int64_t>(sourceStart + s, 0, sourceLimit - 1));
@@ -161,7 +161,8 @@ int32_t MapPosition(int64_t d, int64_t sourceSize, int64_t destSize, int64_t sou
 
 }  // namespace
 
-void CRasterImage::BlendStretched(const CRasterImage& source, const PixelRect& dest, const PixelRect& src, int32_t opacity) {
+void CRasterImage::BlendStretched(const CRasterImage& source, const PixelRect& dest, const PixelRect& src,
+                                  int32_t opacity) {
     if (opacity <= 0) return;
     if (IsEmpty() || Bpp() < 24 || source.IsEmpty() || source.Bpp() != 32) return;
     if (src.left < 0 || src.top < 0 || src.right > source.Width() || src.bottom > source.Height()) return;

@@ -4,13 +4,17 @@
 
 namespace stampora {
 
-bool CPixelProcessor::Begin(CRasterImage&) { return true; }
+bool CPixelProcessor::Begin(CRasterImage&) {
+    return true;
+}
 void CPixelProcessor::ApplyToPixel(CRasterImage&, int32_t, int32_t, uint8_t*) {}
 void CPixelProcessor::ApplyToLine(CRasterImage& image, int32_t y, uint8_t*) {
     const int32_t width = image.Width();
     for (int32_t x = 0; x < width; ++x) ApplyToPixel(image, x, y, image.PixelAt(x, y));
 }
-bool CPixelProcessor::ApplyToImage(CRasterImage&, CProgressSink*) { return true; }
+bool CPixelProcessor::ApplyToImage(CRasterImage&, CProgressSink*) {
+    return true;
+}
 void CPixelProcessor::End(CRasterImage&) {}
 
 bool CCopyingProcessor::Accepts(const CRasterImage& image) const {
@@ -35,7 +39,8 @@ bool CRasterImage::RunProcessor(CPixelProcessor& processor, CProgressSink* progr
         const int32_t height = Height();
         for (int32_t y = 0; y < height; ++y) {
             processor.ApplyToLine(*this, y, Row(y));
-            if (progress != nullptr) progress->SetPercent(static_cast<int32_t>(100 * (int64_t{y} + 1) / height));
+            if (progress != nullptr)
+                progress->SetPercent(static_cast<int32_t>(100 * (int64_t{y} + 1) / height));
         }
     }
     processor.End(*this);

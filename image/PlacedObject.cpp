@@ -4,7 +4,9 @@
 
 namespace stampora {
 
-uint32_t CPlacedObject::Marshal(bool, uint8_t*) { return 0; }
+uint32_t CPlacedObject::Marshal(bool, uint8_t*) {
+    return 0;
+}
 
 uint32_t CPlacedObject::MarshalPosition(bool write, uint8_t* buffer) {
     if (write) {

@@ -21,11 +21,17 @@ bool IsValidDepth(int32_t bpp) {
 
 }  // namespace
 
-CRasterImage::CRasterImage(const CRasterImage& other) : CPlacedObject() { Assign(other); }
+CRasterImage::CRasterImage(const CRasterImage& other) : CPlacedObject() {
+    Assign(other);
+}
 
-CRasterImage& CRasterImage::operator=(const CRasterImage& other) { return Assign(other); }
+CRasterImage& CRasterImage::operator=(const CRasterImage& other) {
+    return Assign(other);
+}
 
-CRasterImage::~CRasterImage() { Destroy(); }
+CRasterImage::~CRasterImage() {
+    Destroy();
+}
 
 void CRasterImage::Swap(CRasterImage& other) noexcept {
     std::swap(offsetX, other.offsetX);
@@ -148,25 +154,34 @@ uint32_t CRasterImage::ReadPixel(int32_t x, int32_t y) const {
     if (IsEmpty() || !Contains(x, y)) return 0;
     const uint8_t* p = PixelAt(x, y);
     switch (header.biBitCount) {
-        case 1: return (*p >> (7 - (x & 7))) & 1u;
-        case 4: return (*p >> ((x & 1) ? 0 : 4)) & 0x0Fu;
-        case 8: return *p;
-        case 16: return LoadLE16(p);
-        case 24: return (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[0];
-        case 32: return LoadLE32(p);
-        default: return 0;
+        case 1:
+            return (*p >> (7 - (x & 7))) & 1u;
+        case 4:
+            return (*p >> ((x & 1) ? 0 : 4)) & 0x0Fu;
+        case 8:
+            return *p;
+        case 16:
+            return LoadLE16(p);
+        case 24:
+            return (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[1]) << 8) | p[0];
+        case 32:
+            return LoadLE32(p);
+        default:
+            return 0;
     }
 }
 
 bool CRasterImage::GetPalette(int32_t first, int32_t count, PaletteColour* entries) const {
-    if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr) return false;
+    if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr)
+        return false;
     const int32_t n = PaletteSize();
     for (int32_t i = 0; i < count && first + i < n; ++i) entries[i] = palette[first + i];
     return true;
 }
 
 bool CRasterImage::SetPalette(int32_t first, int32_t count, const PaletteColour* entries) {
-    if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr) return false;
+    if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr)
+        return false;
     const int32_t n = PaletteSize();
     for (int32_t i = 0; i < count && first + i < n; ++i) palette[first + i] = entries[i];
     return true;

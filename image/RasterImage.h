@@ -41,7 +41,9 @@ public:
     int32_t Height() const { return header.biHeight; }
     int32_t Bpp() const { return header.biBitCount; }
     size_t Stride() const { return stride; }
-    size_t PixelBytes() const { return stride * static_cast<size_t>(header.biHeight > 0 ? header.biHeight : 0); }
+    size_t PixelBytes() const {
+        return stride * static_cast<size_t>(header.biHeight > 0 ? header.biHeight : 0);
+    }
     const DibInfoHeader& Header() const { return header; }
     uint32_t RedMask() const { return redMask; }
     uint32_t GreenMask() const { return greenMask; }
@@ -101,7 +103,8 @@ public:
 
     // Compositing and processors (pixel work).
     void BlendLayer(const CRasterImage& layer, int32_t x, int32_t y, int32_t opacity);
-    void BlendStretched(const CRasterImage& source, const PixelRect& dest, const PixelRect& src, int32_t opacity);
+    void BlendStretched(const CRasterImage& source, const PixelRect& dest, const PixelRect& src,
+                        int32_t opacity);
     bool RunProcessor(CPixelProcessor& processor, CProgressSink* progress);
 
     // Display bridge (image/DisplayBridge.cpp): drawing on an off-screen

@@ -98,8 +98,9 @@ public:
             // Four bytes at a time but the last pixel, which may end the buffer.
             for (int32_t x = 0; x + 1 < width; ++x, in += 3) out[x] = BytesToQuad(Load32(in) | 0xFF000000u);
             if (width > 0) {
-                out[width - 1] = BytesToQuad(static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
-                                             (static_cast<uint32_t>(in[2]) << 16) | 0xFF000000u);
+                out[width - 1] =
+                    BytesToQuad(static_cast<uint32_t>(in[0]) | (static_cast<uint32_t>(in[1]) << 8) |
+                                (static_cast<uint32_t>(in[2]) << 16) | 0xFF000000u);
             }
         } else {
             for (int32_t x = 0; x < width; ++x, in += 2) {

@@ -37,10 +37,14 @@ struct SinCos {
 SinCos SinCosOfDegrees(int32_t degrees) {
     const int32_t d = ((degrees % 360) + 360) % 360;
     switch (d) {
-        case 0: return {0.0, 1.0};
-        case 90: return {1.0, 0.0};
-        case 180: return {0.0, -1.0};
-        case 270: return {-1.0, 0.0};
+        case 0:
+            return {0.0, 1.0};
+        case 90:
+            return {1.0, 0.0};
+        case 180:
+            return {0.0, -1.0};
+        case 270:
+            return {-1.0, 0.0};
         default: {
             const double radians = d * std::numbers::pi / 180.0;
             return {std::sin(radians), std::cos(radians)};
@@ -48,7 +52,9 @@ SinCos SinCosOfDegrees(int32_t degrees) {
     }
 }
 
-int32_t WholeDegrees(int32_t degrees) { return ((degrees % 360) + 360) % 360; }
+int32_t WholeDegrees(int32_t degrees) {
+    return ((degrees % 360) + 360) % 360;
+}
 
 inline double ClampCoordinate(double v) {
     v = v < -kCoordinateLimit ? -kCoordinateLimit : v;
@@ -86,8 +92,8 @@ inline void StorePixel(uint8_t* p, uint32_t value) {
 // neighbours are read directly when all lie inside, and the background
 // stands in for those outside.
 template <bool is32Bit>
-[[gnu::always_inline]] inline uint32_t SampleSource(const CRasterImage& copy, int32_t x0, int32_t y0, double fx,
-                                                    double fy) {
+[[gnu::always_inline]] inline uint32_t SampleSource(const CRasterImage& copy, int32_t x0, int32_t y0,
+                                                    double fx, double fy) {
     constexpr size_t step = is32Bit ? 4 : 3;
     const int32_t width = copy.Width(), height = copy.Height();
     if (x0 >= 0 && y0 >= 0 && x0 < width - 1 && y0 < height - 1) {
@@ -174,7 +180,8 @@ bool CRotateProcessor::Begin(CRasterImage& image) {
         maxY = std::max(maxY, ry);
     }
     const double turnedWidth = std::ceil(maxX - minX), turnedHeight = std::ceil(maxY - minY);
-    if (turnedWidth > std::numeric_limits<int32_t>::max() || turnedHeight > std::numeric_limits<int32_t>::max()) {
+    if (turnedWidth > std::numeric_limits<int32_t>::max() ||
+        turnedHeight > std::numeric_limits<int32_t>::max()) {
         return false;
     }
 
@@ -226,7 +233,8 @@ uint32_t CRotateProcessor::SampleFor(const CRasterImage& copy, int32_t x) const 
     return SampleSource<is32Bit>(copy, x0, y0, sx - x0, sy - y0);
 }
 
-void CRotateProcessor::TurnSpan32(const CRasterImage& copy, int32_t first, int32_t last, uint8_t* line) const {
+void CRotateProcessor::TurnSpan32(const CRasterImage& copy, int32_t first, int32_t last,
+                                  uint8_t* line) const {
     // Two pixels mapped at once; each lane does exactly SampleFor's sums.
     int32_t x = first;
     for (; x + 1 < last; x += 2) {
@@ -236,7 +244,8 @@ void CRotateProcessor::TurnSpan32(const CRasterImage& copy, int32_t first, int32
         int32_t x0[2], y0[2];
         const Pair fx = sx - WholeParts(sx, x0), fy = sy - WholeParts(sy, y0);
         StorePixel(line + static_cast<size_t>(x) * 4, SampleSource<true>(copy, x0[0], y0[0], fx[0], fy[0]));
-        StorePixel(line + static_cast<size_t>(x) * 4 + 4, SampleSource<true>(copy, x0[1], y0[1], fx[1], fy[1]));
+        StorePixel(line + static_cast<size_t>(x) * 4 + 4,
+                   SampleSource<true>(copy, x0[1], y0[1], fx[1], fy[1]));
     }
     if (x < last) StorePixel(line + static_cast<size_t>(x) * 4, SampleFor<true>(copy, x));
 }

@@ -47,8 +47,8 @@ private:
     void TurnSpan32(const CRasterImage& copy, int32_t first, int32_t last, uint8_t* line) const;
 
     int32_t wholeDegrees;  // 0 ... 359
-    double angle;         // radians
-    double reverseAngle;  // radians, the turn back
+    double angle;          // radians
+    double reverseAngle;   // radians, the turn back
     double cosReverse;
     double sinReverse;
     int32_t newWidth = 0;

@@ -29,7 +29,8 @@ bool CShadowProcessor::ApplyToImage(CRasterImage& image, CProgressSink* progress
     const int64_t unionRight = std::max<int64_t>(w, shadowLeft + w + s);
     const int64_t unionBottom = std::max<int64_t>(h, shadowTop + h + s);
     const int64_t unionWidth = unionRight - unionLeft, unionHeight = unionBottom - unionTop;
-    if (unionWidth > std::numeric_limits<int32_t>::max() || unionHeight > std::numeric_limits<int32_t>::max()) {
+    if (unionWidth > std::numeric_limits<int32_t>::max() ||
+        unionHeight > std::numeric_limits<int32_t>::max()) {
         return false;
     }
 
@@ -47,7 +48,8 @@ bool CShadowProcessor::ApplyToImage(CRasterImage& image, CProgressSink* progress
     const uint32_t colour = static_cast<uint32_t>(params.colour) & 0x00FFFFFFu;
     uint32_t silhouette[256];
     for (uint32_t a = 0; a < 256; ++a) {
-        silhouette[a] = colour | (static_cast<uint32_t>(a * static_cast<uint32_t>(params.opacity) / 100) << 24);
+        silhouette[a] =
+            colour | (static_cast<uint32_t>(a * static_cast<uint32_t>(params.opacity) / 100) << 24);
     }
     const auto shiftX = static_cast<int32_t>(shadowLeft - unionLeft);
     const auto shiftY = static_cast<int32_t>(shadowTop - unionTop);

@@ -1,7 +1,7 @@
 #include "platform/DocumentsFolder.h"
 
-#include <cstdlib>
 #include <cstdint>
+#include <cstdlib>
 #include <string_view>
 #include <vector>
 
@@ -61,7 +61,8 @@ std::string DocumentsEntryFromUserDirs(const std::string& text, const std::strin
         if (value.size() < 2 || value.front() != '"' || value.back() != '"') continue;
         value = value.substr(1, value.size() - 2);
         constexpr std::string_view kHome = "$HOME";
-        if (value.substr(0, kHome.size()) == kHome && (value.size() == kHome.size() || value[kHome.size()] == '/')) {
+        if (value.substr(0, kHome.size()) == kHome &&
+            (value.size() == kHome.size() || value[kHome.size()] == '/')) {
             if (home.empty()) continue;
             return home + std::string(value.substr(kHome.size()));
         }

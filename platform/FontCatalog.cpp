@@ -14,11 +14,13 @@ namespace {
 
 std::mutex catalogMutex;
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                              [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
 }
 
 // Alphabetical order as a reader expects it: letter case aside. Names that
@@ -119,7 +121,8 @@ std::optional<FaceLocation> LocationOf(FcPattern* font, bool bold, bool italic) 
     FcBool embolden = FcFalse;
     FcPatternGetBool(font, FC_EMBOLDEN, 0, &embolden);
     FcMatrix* matrix = nullptr;
-    const bool sheared = FcPatternGetMatrix(font, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix->xy != 0.0;
+    const bool sheared =
+        FcPatternGetMatrix(font, FC_MATRIX, 0, &matrix) == FcResultMatch && matrix->xy != 0.0;
     location.syntheticBold = bold && (weight < FC_WEIGHT_DEMIBOLD || embolden == FcTrue);
     location.syntheticOblique = italic && (slant == FC_SLANT_ROMAN || sheared);
     return location;
@@ -215,6 +218,8 @@ std::optional<FaceLocation> FindFallbackFace(char32_t character, bool bold, bool
 // builds reads this list. Its stacks stop inside the library, which is built
 // without frame pointers, so the library as a whole is named; our own use of
 // it frees every pattern, set and character set it makes.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
 
 }  // namespace stampora

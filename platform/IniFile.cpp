@@ -17,9 +17,9 @@ namespace {
 constexpr int64_t kMaxIniFileBytes = int64_t{16} << 20;
 
 struct IniLine {
-    size_t begin = 0;       // first byte of the line
-    size_t end = 0;         // one past its last byte, before the line break
-    size_t next = 0;        // first byte of the following line
+    size_t begin = 0;  // first byte of the line
+    size_t end = 0;    // one past its last byte, before the line break
+    size_t next = 0;   // first byte of the following line
 };
 
 std::vector<IniLine> SplitLines(std::string_view text, size_t start) {
@@ -38,7 +38,9 @@ std::vector<IniLine> SplitLines(std::string_view text, size_t start) {
     return lines;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
@@ -46,7 +48,9 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -56,7 +60,9 @@ bool SameName(std::string_view a, std::string_view b) {
     return true;
 }
 
-bool IsComment(std::string_view trimmed) { return !trimmed.empty() && (trimmed[0] == ';' || trimmed[0] == '#'); }
+bool IsComment(std::string_view trimmed) {
+    return !trimmed.empty() && (trimmed[0] == ';' || trimmed[0] == '#');
+}
 
 // The name of a "[name]" header line, or nothing for other lines.
 std::optional<std::string_view> SectionName(std::string_view trimmed) {
@@ -67,7 +73,8 @@ std::optional<std::string_view> SectionName(std::string_view trimmed) {
 }
 
 std::string_view StripEnclosingQuotes(std::string_view value) {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front()) {
         return value.substr(1, value.size() - 2);
     }
     return value;
@@ -128,7 +135,9 @@ std::optional<std::string> ReadSettingsText(const std::string& path, bool& exist
     return std::string(bytes.begin(), bytes.end());
 }
 
-bool HasLineBreak(std::string_view s) { return s.find_first_of("\r\n") != std::string_view::npos; }
+bool HasLineBreak(std::string_view s) {
+    return s.find_first_of("\r\n") != std::string_view::npos;
+}
 
 // Quotes a value whose outer blanks or enclosing quotes a reader would strip,
 // so that reading gives back exactly what was written.
@@ -140,20 +149,23 @@ std::string ValueAsWritten(const std::string& value) {
 
 }  // namespace
 
-std::optional<std::string> ReadIniValue(const std::string& path, const std::string& section, const std::string& key) {
+std::optional<std::string> ReadIniValue(const std::string& path, const std::string& section,
+                                        const std::string& key) {
     bool exists = false;
     const std::optional<std::string> text = ReadSettingsText(path, exists);
     if (!text) return std::nullopt;
     const IniLocation where = Locate(*text, section, key);
     if (!where.keyFound) return std::nullopt;
-    const std::string_view value = std::string_view(*text).substr(where.valueBegin, where.valueEnd - where.valueBegin);
+    const std::string_view value =
+        std::string_view(*text).substr(where.valueBegin, where.valueEnd - where.valueBegin);
     return std::string(StripEnclosingQuotes(Trim(value)));
 }
 
-bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key, const std::string& value) {
-    if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
-        section.find(']') != std::string::npos || key.find('=') != std::string::npos || Trim(key).front() == '[' ||
-        IsComment(Trim(key))) {
+bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
+                   const std::string& value) {
+    if (Trim(section).empty() || Trim(key).empty() || HasLineBreak(section) || HasLineBreak(key) ||
+        HasLineBreak(value) || section.find(']') != std::string::npos || key.find('=') != std::string::npos ||
+        Trim(key).front() == '[' || IsComment(Trim(key))) {
         return false;
     }
     bool exists = false;
@@ -169,8 +181,8 @@ bool WriteIniValue(const std::string& path, const std::string& section, const st
         updated = text.substr(0, where.valueBegin) + written + text.substr(where.valueEnd);
     } else if (where.sectionFound) {
         const std::string entry = key + "=" + written + lineBreak;
-        updated = text.substr(0, where.sectionContentEnd) + (where.sectionEndsWithoutBreak ? lineBreak : "") + entry +
-                  text.substr(where.sectionContentEnd);
+        updated = text.substr(0, where.sectionContentEnd) + (where.sectionEndsWithoutBreak ? lineBreak : "") +
+                  entry + text.substr(where.sectionContentEnd);
     } else {
         updated = text;
         if (!updated.empty() && updated.back() != '\n') updated += lineBreak;

@@ -12,7 +12,8 @@ namespace stampora {
 
 // The value of `key` in `section` of the file at `path` (UTF-8), or nothing
 // when the file, the section or the key is missing or the file cannot be read.
-std::optional<std::string> ReadIniValue(const std::string& path, const std::string& section, const std::string& key);
+std::optional<std::string> ReadIniValue(const std::string& path, const std::string& section,
+                                        const std::string& key);
 
 // Sets `key` in `section` to `value`: replaces the key's line in place,
 // adds the key at the end of its section, or adds the section at the end of
@@ -21,6 +22,7 @@ std::optional<std::string> ReadIniValue(const std::string& path, const std::stri
 // full. Refuses (false, file untouched) names that an INI file cannot hold
 // (empty, with a line break, '=' in a key or ']' in a section), a value with
 // a line break, and a file that exists but cannot be read.
-bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key, const std::string& value);
+bool WriteIniValue(const std::string& path, const std::string& section, const std::string& key,
+                   const std::string& value);
 
 }  // namespace stampora

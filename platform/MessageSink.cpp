@@ -10,21 +10,23 @@ CMessageSink* currentSink = nullptr;
 
 MessageAnswer FirstButton(MessageButtons buttons) {
     switch (buttons) {
-    case MessageButtons::YesNo:
-    case MessageButtons::YesNoCancel:
-        return MessageAnswer::Yes;
-    case MessageButtons::RetryCancel:
-        return MessageAnswer::Retry;
-    case MessageButtons::Ok:
-    case MessageButtons::OkCancel:
-        break;
+        case MessageButtons::YesNo:
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::Yes;
+        case MessageButtons::RetryCancel:
+            return MessageAnswer::Retry;
+        case MessageButtons::Ok:
+        case MessageButtons::OkCancel:
+            break;
     }
     return MessageAnswer::Ok;
 }
 
 }  // namespace
 
-CMessageSink* CurrentMessageSink() { return currentSink; }
+CMessageSink* CurrentMessageSink() {
+    return currentSink;
+}
 
 CMessageSink* SetMessageSink(CMessageSink* sink) {
     CMessageSink* previous = currentSink;

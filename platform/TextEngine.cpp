@@ -36,22 +36,26 @@ CFaceCache& Faces() {
 }
 
 // 26.6 fixed point (1/64 pixel) helpers.
-int64_t FloorPixel(int64_t value26) { return value26 >= 0 ? value26 / 64 : -((-value26 + 63) / 64); }
+int64_t FloorPixel(int64_t value26) {
+    return value26 >= 0 ? value26 / 64 : -((-value26 + 63) / 64);
+}
 
 // Control characters other than the line feed take no room and draw nothing.
-bool IsInvisibleControl(char32_t c) { return (c < 0x20 && c != U'\n') || (c >= 0x7F && c < 0xA0); }
+bool IsInvisibleControl(char32_t c) {
+    return (c < 0x20 && c != U'\n') || (c >= 0x7F && c < 0xA0);
+}
 
 // Marks and format characters belong to the character before them and are
 // drawn with its face whenever that face has them.
 bool AttachesToPrevious(char32_t c) {
     switch (hb_unicode_general_category(hb_unicode_funcs_get_default(), c)) {
-    case HB_UNICODE_GENERAL_CATEGORY_NON_SPACING_MARK:
-    case HB_UNICODE_GENERAL_CATEGORY_ENCLOSING_MARK:
-    case HB_UNICODE_GENERAL_CATEGORY_SPACING_MARK:
-    case HB_UNICODE_GENERAL_CATEGORY_FORMAT:
-        return true;
-    default:
-        return false;
+        case HB_UNICODE_GENERAL_CATEGORY_NON_SPACING_MARK:
+        case HB_UNICODE_GENERAL_CATEGORY_ENCLOSING_MARK:
+        case HB_UNICODE_GENERAL_CATEGORY_SPACING_MARK:
+        case HB_UNICODE_GENERAL_CATEGORY_FORMAT:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -88,7 +92,8 @@ public:
         int64_t lineIndex = 0;
         while (true) {
             const size_t lineEnd = std::min(text.find(U'\n', lineStart), text.size());
-            if (!LayOutLine(std::u32string_view(text).substr(lineStart, lineEnd - lineStart), lineIndex)) return {};
+            if (!LayOutLine(std::u32string_view(text).substr(lineStart, lineEnd - lineStart), lineIndex))
+                return {};
             if (lineEnd == text.size()) break;
             lineStart = lineEnd + 1;
             ++lineIndex;
@@ -106,7 +111,8 @@ private:
     // engine's resolution and kept to the 64th, so sizes between whole points
     // are drawn as asked.
     int64_t Points26() const {
-        if (style.pixelSize > 0.0f) return std::llround(double{style.pixelSize} * 64.0 * 72.0 / kTextDotsPerInch);
+        if (style.pixelSize > 0.0f)
+            return std::llround(double{style.pixelSize} * 64.0 * 72.0 / kTextDotsPerInch);
         return int64_t{style.pointSize} * 64;
     }
 
@@ -119,7 +125,8 @@ private:
 
     bool SetSize(const UsedFace& used) {
         if (FT_Set_Char_Size(used.cached->face, 0, static_cast<FT_F26Dot6>(Points26()),
-                             static_cast<FT_UInt>(kTextDotsPerInch), static_cast<FT_UInt>(kTextDotsPerInch)) != 0)
+                             static_cast<FT_UInt>(kTextDotsPerInch),
+                             static_cast<FT_UInt>(kTextDotsPerInch)) != 0)
             return false;
         hb_ft_font_set_load_flags(used.cached->font, LoadFlags());
         hb_ft_font_changed(used.cached->font);
@@ -132,7 +139,9 @@ private:
         return FT_LOAD_NO_BITMAP | (style.antialias ? FT_LOAD_NO_HINTING : FT_LOAD_TARGET_MONO);
     }
 
-    bool HasGlyph(size_t face, char32_t c) const { return FT_Get_Char_Index(faces[face].cached->face, c) != 0; }
+    bool HasGlyph(size_t face, char32_t c) const {
+        return FT_Get_Char_Index(faces[face].cached->face, c) != 0;
+    }
 
     // The face that draws a character: the chosen one when it has it, else a
     // fallback face already in use, else a new one from fontconfig; the chosen
@@ -154,7 +163,8 @@ private:
         std::vector<Run> runs;
         for (char32_t c : line) {
             if (IsInvisibleControl(c)) continue;
-            const std::optional<size_t> previous = runs.empty() ? std::nullopt : std::optional(runs.back().face);
+            const std::optional<size_t> previous =
+                runs.empty() ? std::nullopt : std::optional(runs.back().face);
             const size_t face = FaceFor(c, previous);
             if (runs.empty() || runs.back().face != face) runs.push_back({face, {}});
             runs.back().text += c;
@@ -193,7 +203,8 @@ private:
 
     // Renders one glyph with its origin at (x26, y26) in the box (y down) and
     // keeps its coverage. Answers false only when the layout grows too large.
-    bool PlaceGlyph(const UsedFace& used, hb_codepoint_t glyph, int64_t x26, int64_t y26, int64_t& extraAdvance26) {
+    bool PlaceGlyph(const UsedFace& used, hb_codepoint_t glyph, int64_t x26, int64_t y26,
+                    int64_t& extraAdvance26) {
         FT_Face face = used.cached->face;
         if (FT_Load_Glyph(face, glyph, LoadFlags()) != 0) return true;
         FT_GlyphSlot slot = face->glyph;
@@ -215,7 +226,8 @@ private:
         // their exact spacing; outline y grows upwards.
         FT_Outline_Translate(&slot->outline, static_cast<FT_Pos>(x26 - pixelX * 64),
                              -static_cast<FT_Pos>(y26 - pixelY * 64));
-        if (FT_Render_Glyph(slot, style.antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0) return true;
+        if (FT_Render_Glyph(slot, style.antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0)
+            return true;
         const FT_Bitmap& bitmap = slot->bitmap;
         if (bitmap.width == 0 || bitmap.rows == 0) return true;
         const size_t bytes = size_t{bitmap.width} * bitmap.rows;
@@ -239,10 +251,12 @@ private:
         for (unsigned int row = 0; row < bitmap.rows; ++row) {
             // A negative pitch means the rows are stored bottom first.
             const unsigned int stored = pitch >= 0 ? row : bitmap.rows - 1 - row;
-            const uint8_t* in = bitmap.buffer + static_cast<size_t>(stored) * static_cast<size_t>(std::abs(pitch));
+            const uint8_t* in =
+                bitmap.buffer + static_cast<size_t>(stored) * static_cast<size_t>(std::abs(pitch));
             uint8_t* line = out + static_cast<size_t>(row) * bitmap.width;
             if (bitmap.pixel_mode == FT_PIXEL_MODE_MONO) {
-                for (unsigned int x = 0; x < bitmap.width; ++x) line[x] = ((in[x >> 3] >> (7 - (x & 7))) & 1) ? 255 : 0;
+                for (unsigned int x = 0; x < bitmap.width; ++x)
+                    line[x] = ((in[x >> 3] >> (7 - (x & 7))) & 1) ? 255 : 0;
             } else if (bitmap.pixel_mode == FT_PIXEL_MODE_GRAY && bitmap.num_grays == 256) {
                 std::copy(in, in + bitmap.width, line);
             } else {
@@ -274,7 +288,8 @@ private:
         height26 = std::max(height26 + shiftY * 64, (maxY + shiftY) * 64);
         const int64_t pixelsWide = width26 / 64 + 2;
         const int64_t pixelsHigh = height26 / 64 + 2;
-        if (pixelsWide > std::numeric_limits<int32_t>::max() / 2 || pixelsHigh > std::numeric_limits<int32_t>::max() / 2 ||
+        if (pixelsWide > std::numeric_limits<int32_t>::max() / 2 ||
+            pixelsHigh > std::numeric_limits<int32_t>::max() / 2 ||
             pixelsWide * pixelsHigh > kMaxLayoutPixels)
             return {};
         layout.width = static_cast<float>(static_cast<double>(width26) / 64.0);
@@ -301,8 +316,10 @@ void CTextLayout::Draw(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHe
     for (const PlacedGlyph& glyph : glyphs) {
         const int32_t x0 = std::max(0, glyph.left);
         const int32_t y0 = std::max(0, glyph.top);
-        const int32_t x1 = static_cast<int32_t>(std::min<int64_t>(surfaceWidth, int64_t{glyph.left} + glyph.width));
-        const int32_t y1 = static_cast<int32_t>(std::min<int64_t>(surfaceHeight, int64_t{glyph.top} + glyph.height));
+        const int32_t x1 =
+            static_cast<int32_t>(std::min<int64_t>(surfaceWidth, int64_t{glyph.left} + glyph.width));
+        const int32_t y1 =
+            static_cast<int32_t>(std::min<int64_t>(surfaceHeight, int64_t{glyph.top} + glyph.height));
         for (int32_t y = y0; y < y1; ++y) {
             const uint8_t* in = coverage.data() + glyph.offset +
                                 static_cast<size_t>(y - glyph.top) * static_cast<size_t>(glyph.width);

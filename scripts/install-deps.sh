@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libjpeg-turbo-progs libpng-dev libgif-dev libtiff-dev libexiv2-dev
   libfontconfig-dev libharfbuzz-dev libfreetype-dev fonts-dejavu-core fonts-droid-fallback
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
   qt6-base-dev xvfb xauth
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then

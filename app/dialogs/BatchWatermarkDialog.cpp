@@ -291,8 +291,8 @@ void BatchWatermarkDialog::ShowMessage(const std::string& text, const std::strin
 }
 
 bool BatchWatermarkDialog::ConfirmReplaceOriginals(const std::string& directory) {
-    return stampora::ShowMessage(ReplaceOriginalsQuestion(directory), "Batch Watermark", MessageIcon::Question,
-                         MessageButtons::YesNo) == MessageAnswer::Yes;
+    return stampora::ShowMessage(ReplaceOriginalsQuestion(directory), "Batch Watermark",
+                                 MessageIcon::Question, MessageButtons::YesNo) == MessageAnswer::Yes;
 }
 
 void BatchWatermarkDialog::reject() {

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "batch/BatchTypeFilter.h"
-#include "watermark/MarkFit.h"
 #include "batch/tool/PresetFile.h"
+#include "watermark/MarkFit.h"
 #include "watermark/RgbColour.h"
 
 namespace stampora {

@@ -62,7 +62,9 @@ CChoosers* installed = nullptr;
 
 }  // namespace
 
-CChoosers& CurrentChoosers() { return installed ? *installed : qtChoosers; }
+CChoosers& CurrentChoosers() {
+    return installed ? *installed : qtChoosers;
+}
 
 CChoosers* SetChoosers(CChoosers* choosers) {
     CChoosers* previous = installed;

@@ -14,8 +14,8 @@ class CChoosers {
 public:
     virtual ~CChoosers() = default;
     // A file to open; `filters` are Qt name filters joined by ";;".
-    virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& title, const QString& folder,
-                                                  const QString& filters) = 0;
+    virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& title,
+                                                  const QString& folder, const QString& filters) = 0;
     // A file to write; choosing an existing file has already been confirmed.
     virtual std::optional<QString> ChooseSaveFile(QWidget* parent, const QString& title,
                                                   const QString& suggestedPath, const QString& filters) = 0;
