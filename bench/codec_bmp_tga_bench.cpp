@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/BenchFolder.h"
 #include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 
@@ -21,23 +22,14 @@ constexpr int32_t kWidth = 6000;
 constexpr int32_t kHeight = 4000;
 
 // The temporary folder, the picture and one saved file of each format.
-struct BenchFiles {
-    BenchFiles() {
-        folder = fs::temp_directory_path() / ("stampora-bench-" + std::to_string(::getpid()));
-        fs::create_directories(folder);
+struct BenchFiles : BenchFolder {
+    BenchFiles() : BenchFolder("bench") {
         picture.Create(kWidth, kHeight, 24);
         for (size_t i = 0; i < picture.PixelBytes(); ++i)
             picture.Pixels()[i] = static_cast<uint8_t>(i * 13 + (i >> 12));
         picture.Save(Path("source.bmp"));
         picture.Save(Path("source.tga"));
     }
-    ~BenchFiles() {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-    std::string Path(const char* name) const { return (folder / name).string(); }
-
-    fs::path folder;
     CRasterImage picture;
 };
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "BenchPictures.h"
+#include "bench/BenchFolder.h"
 #include "codecs/JpegCodec.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/PngCodec.h"
@@ -25,10 +26,8 @@ namespace {
 constexpr int32_t kWidth = 6000;
 constexpr int32_t kHeight = 4000;
 
-struct BenchFiles {
-    BenchFiles() {
-        folder = fs::temp_directory_path() / ("stampora-jpeg-png-bench-" + std::to_string(::getpid()));
-        fs::create_directories(folder);
+struct BenchFiles : BenchFolder {
+    BenchFiles() : BenchFolder("jpeg-png-bench") {
         const char* given = std::getenv("STAMPORA_BENCH_JPEG");
         if (given != nullptr && *given != '\0') {
             picture.Load(given);
@@ -41,13 +40,6 @@ struct BenchFiles {
         picture.Save(Path("source.png"));
         ReadWholeFile(Path("source.png"), png, int64_t{1} << 30);
     }
-    ~BenchFiles() {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-    std::string Path(const char* name) const { return (folder / name).string(); }
-
-    fs::path folder;
     CRasterImage picture;
     std::vector<uint8_t> jpeg;
     std::vector<uint8_t> png;

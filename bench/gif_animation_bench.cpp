@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "batch/WatermarkFile.h"
+#include "bench/BenchFolder.h"
 #include "codecs/ImageProperties.h"
 #include "codecs/PictureFiles.h"
 #include "watermark/TextWatermark.h"
@@ -87,10 +88,8 @@ std::vector<uint8_t> AnimationBomb(int side, int frames) {
     return gif;
 }
 
-struct BenchFiles {
-    BenchFiles() {
-        folder = fs::temp_directory_path() / ("stampora-gif-bench-" + std::to_string(::getpid()));
-        fs::create_directories(folder);
+struct BenchFiles : BenchFolder {
+    BenchFiles() : BenchFolder("gif-bench") {
         std::vector<CRasterImage> pictures;
         for (int i = 0; i < kFrames; ++i) pictures.push_back(MovingSquare(i));
         ImageList frames(false);
@@ -110,13 +109,6 @@ struct BenchFiles {
         text.UpdateParams();
         text.RebuildLayer();
     }
-    ~BenchFiles() {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
-    std::string Path(const char* name) const { return (folder / name).string(); }
-
-    fs::path folder;
     TextWatermark text;
 };
 

@@ -19,6 +19,7 @@
 #include "../BenchPictures.h"
 #include "app/CanvasView.h"
 #include "app/SurfacePainting.h"
+#include "bench/BenchFolder.h"
 #include "codecs/PictureFiles.h"
 #include "platform/MessageSink.h"
 
@@ -33,10 +34,8 @@ constexpr int32_t kHeight = 4000;
 constexpr int kClientWidth = 1600;
 constexpr int kClientHeight = 1000;
 
-struct Editor {
-    Editor() {
-        folder = fs::temp_directory_path() / ("stampora-editor-bench-" + std::to_string(::getpid()));
-        fs::create_directories(folder);
+struct Editor : BenchFolder {
+    Editor() : BenchFolder("editor-bench") {
         jpeg = (folder / "photo.jpg").string();
         BenchPhotograph(kWidth, kHeight).Save(jpeg, 80);
         canvas.resize(kClientWidth + 2 * canvas.frameWidth(), kClientHeight + 2 * canvas.frameWidth());
@@ -54,10 +53,6 @@ struct Editor {
         canvas.TakeImageMark(mark);
         QApplication::processEvents();
     }
-    ~Editor() {
-        std::error_code ignored;
-        fs::remove_all(folder, ignored);
-    }
 
     // Paints the whole client as a paint event does: the surface, then the
     // hand-off to Qt.
@@ -69,7 +64,6 @@ struct Editor {
         PaintSurface(painter, surface, QPoint(0, 0));
     }
 
-    fs::path folder;
     std::string jpeg;
     CanvasView canvas;
     CDrawingSurface surface;
