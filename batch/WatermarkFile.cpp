@@ -223,8 +223,20 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
         result.imageMarkSize = {image.base.markWidth, image.base.markHeight};
     if (textStamp == MarkStamp::Stamped) result.textMarkSize = {text.base.markWidth, text.base.markHeight};
 
+    CImageProperties options = SaveOptions(sourcePath, outputPath, quality, metadata);
     FileFinisher withMetadata;
-    if (kept != MetadataKept::None) {
+    if (kept != MetadataKept::None && FormatFromPath(outputPath) == FormatJpeg) {
+        // A JPEG takes its metadata from the writer itself.
+        std::string segments;
+        const KeptMetadataReport report =
+            KeptJpegSegments(sourcePath, result.width, result.height, kept, segments);
+        result.metadataNote = report.note;
+        if (!report.failure.empty()) {
+            return Failed(result, BatchFileOutcome::SaveFailed,
+                          "its metadata could not be written: " + report.failure);
+        }
+        if (!segments.empty()) options.SetValue(kPropertyJpegSegments, segments);
+    } else if (kept != MetadataKept::None) {
         withMetadata = [&](const std::string& tempPath) {
             const KeptMetadataReport report =
                 KeepMetadataInFile(sourcePath, tempPath, outputPath, result.width, result.height, kept);
@@ -233,7 +245,6 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                                           : "its metadata could not be written: " + report.failure;
         };
     }
-    const CImageProperties options = SaveOptions(sourcePath, outputPath, quality, metadata);
     if (played) {
         CGifCodec writer;
         writer.SetFinisher(withMetadata);

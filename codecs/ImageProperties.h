@@ -13,6 +13,10 @@ constexpr int32_t kPropertyFrameDelays = 2000;
 // A JPEG's chroma subsampling as the luminance sampling factors, "2x2"
 // (4:2:0), "2x1" (4:2:2) or "1x1" (4:4:4); absent: the writer's default.
 constexpr int32_t kPropertyJpegSampling = 2001;
+// Metadata segments for a JPEG writer to put after its JFIF header (APPn
+// and COM segments as they stand in a JPEG file, each from its FF on), in
+// place of the EXIF it would make from the properties.
+constexpr int32_t kPropertyJpegSegments = 2002;
 // Times an animation plays after its first showing, 0 for ever; absent: once.
 constexpr int32_t kPropertyLoopCount = 0x5101;
 constexpr int32_t kPropertyJpegQuality = 0x5010;

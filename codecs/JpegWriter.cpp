@@ -28,9 +28,25 @@ struct JpegEncoder {
     int samplingH = 0;
     int samplingV = 0;
     const std::vector<uint8_t>* exifMarker = nullptr;
+    // Whole metadata segments given by the caller, written instead.
+    const std::string* segments = nullptr;
     // Set when lines must be converted first; then one line at a time.
     std::vector<uint8_t>* convertedRow = nullptr;
 };
+
+// Writes APPn and COM segments given as they stand in a JPEG file; the
+// walk stops at anything else, or at a length that runs past the end.
+void WriteSegments(jpeg_compress_struct& cinfo, const std::string& segments) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(segments.data());
+    size_t at = 0;
+    while (at + 4 <= segments.size() && bytes[at] == 0xFF &&
+           ((bytes[at + 1] >= 0xE0 && bytes[at + 1] <= 0xEF) || bytes[at + 1] == 0xFE)) {
+        const size_t length = size_t{bytes[at + 2]} << 8 | bytes[at + 3];
+        if (length < 2 || length > segments.size() - at - 2) return;
+        jpeg_write_marker(&cinfo, bytes[at + 1], bytes + at + 4, static_cast<unsigned>(length - 2));
+        at += 2 + length;
+    }
+}
 
 // Runs libjpeg from the header to the end of the file. Only this function
 // calls setjmp; it keeps no object with a destructor of its own.
@@ -63,7 +79,9 @@ bool Encode(JpegEncoder& e) {
     }
     e.cinfo.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&e.cinfo, TRUE);
-    if (!e.exifMarker->empty()) {
+    if (!e.segments->empty()) {
+        WriteSegments(e.cinfo, *e.segments);
+    } else if (!e.exifMarker->empty()) {
         jpeg_write_marker(&e.cinfo, JPEG_APP0 + 1, e.exifMarker->data(),
                           static_cast<unsigned>(e.exifMarker->size()));
     }
@@ -127,6 +145,8 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
     e.quality = SaveQualityFromProperties(properties);
     SamplingFromProperties(properties, e);
     e.exifMarker = &exifMarker;
+    const std::string segments = properties != nullptr ? properties->GetValue(kPropertyJpegSegments) : "";
+    e.segments = &segments;
     e.convertedRow = &convertedRow;
     const bool encoded = Encode(e);
     jpeg_destroy_compress(&e.cinfo);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <exception>
 #include <exiv2/exiv2.hpp>
+#include <functional>
 #include <vector>
 
 #include "codecs/ExivLog.h"
@@ -105,13 +106,10 @@ bool SetTiffResolution(const std::string& path, ImageFormat format, const Exiv2:
     return ok;
 }
 
-}  // namespace
-
-namespace {
-
-// The picture file `picturePath` with the metadata of `sourcePath` in it, in
+// The picture `readPicture` gives with the metadata of `sourcePath` in it, in
 // `file` (left empty when there is nothing to add), and the EXIF it got.
-KeptMetadataReport WithMetadata(const std::string& sourcePath, const std::string& picturePath,
+KeptMetadataReport WithMetadata(const std::string& sourcePath,
+                                const std::function<bool(std::vector<uint8_t>&)>& readPicture,
                                 ImageFormat format, int32_t width, int32_t height, MetadataKept kept,
                                 std::vector<uint8_t>& file, Exiv2::ExifData& exif) {
     KeptMetadataReport report;
@@ -135,7 +133,7 @@ KeptMetadataReport WithMetadata(const std::string& sourcePath, const std::string
         return report;
 
     std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(picturePath, bytes, kMostOutputBytes)) {
+    if (!readPicture(bytes)) {
         report.failure = "the written picture could not be read back";
         return report;
     }
@@ -182,7 +180,11 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
     if (kept == MetadataKept::None || !HoldsMetadata(format)) return KeptMetadataReport();
     std::vector<uint8_t> file;
     Exiv2::ExifData exif;
-    KeptMetadataReport report = WithMetadata(sourcePath, filePath, format, width, height, kept, file, exif);
+    const auto readPicture = [&filePath](std::vector<uint8_t>& bytes) {
+        return ReadWholeFile(filePath, bytes, kMostOutputBytes);
+    };
+    KeptMetadataReport report =
+        WithMetadata(sourcePath, readPicture, format, width, height, kept, file, exif);
     if (!report.failure.empty() || file.empty()) return report;
     std::FILE* out = OpenFileUtf8(filePath, "wb");
     bool written = out != nullptr && std::fwrite(file.data(), 1, file.size(), out) == file.size();
@@ -191,6 +193,37 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
         report.failure = "the picture could not be written again with its metadata";
     } else if (!SetTiffResolution(filePath, format, exif)) {
         report.failure = "the resolution could not be written";
+    }
+    return report;
+}
+
+KeptMetadataReport KeptJpegSegments(const std::string& sourcePath, int32_t width, int32_t height,
+                                    MetadataKept kept, std::string& segments) {
+    segments.clear();
+    if (kept == MetadataKept::None) return KeptMetadataReport();
+    // exiv2 writes the metadata into the smallest JPEG it takes, start and
+    // end of picture only; its segments are then taken out whole.
+    const auto readCarrier = [](std::vector<uint8_t>& bytes) {
+        bytes = {0xFF, 0xD8, 0xFF, 0xD9};
+        return true;
+    };
+    std::vector<uint8_t> file;
+    Exiv2::ExifData exif;
+    KeptMetadataReport report =
+        WithMetadata(sourcePath, readCarrier, FormatJpeg, width, height, kept, file, exif);
+    if (!report.failure.empty() || file.empty()) return report;
+    size_t at = 2;
+    while (at + 4 <= file.size() && file[at] == 0xFF &&
+           ((file[at + 1] >= 0xE0 && file[at + 1] <= 0xEF) || file[at + 1] == 0xFE)) {
+        const size_t length = size_t{file[at + 2]} << 8 | file[at + 3];
+        if (length < 2 || length > file.size() - at - 2) break;
+        segments.append(file.begin() + static_cast<std::ptrdiff_t>(at),
+                        file.begin() + static_cast<std::ptrdiff_t>(at + 2 + length));
+        at += 2 + length;
+    }
+    if (at + 2 != file.size() || file[at] != 0xFF || file[at + 1] != 0xD9) {
+        segments.clear();
+        report.failure = "exiv2 gave back metadata segments that do not end where the picture starts";
     }
     return report;
 }

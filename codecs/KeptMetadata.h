@@ -40,4 +40,11 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
                                       const std::string& outputPath, int32_t width, int32_t height,
                                       MetadataKept kept);
 
+// The same for a JPEG copy about to be written: the source's metadata as the
+// APPn and COM segments the JPEG writer puts after its JFIF header
+// (kPropertyJpegSegments), so the written file is never read back and
+// written again. `segments` is left empty when there is nothing to carry.
+KeptMetadataReport KeptJpegSegments(const std::string& sourcePath, int32_t width, int32_t height,
+                                    MetadataKept kept, std::string& segments);
+
 }  // namespace stampora

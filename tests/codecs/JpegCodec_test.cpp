@@ -134,6 +134,27 @@ TEST(JpegCodec, OtherDepthsAndCameraItemsAreWritten) {
     EXPECT_FALSE(properties->HasKey(0x0131));
 }
 
+// Given metadata segments replace the EXIF made from the properties; a
+// segment whose length runs past the end is not written, nor what follows.
+TEST(JpegCodec, GivenSegmentsAreWrittenAfterTheJfifHeader) {
+    ScratchDir dir;
+    CRasterImage picture;
+    ASSERT_TRUE(picture.Create(16, 16, 24));
+    CImageProperties options = WithQuality("90");
+    options.SetValue(0x010F, "Maker");
+    const std::string comment("\xFF\xFE\x00\x07hello", 9);
+    const std::string overlong("\xFF\xE5\x10\x00short", 9);
+    options.SetValue(kPropertyJpegSegments, comment + overlong);
+    ASSERT_TRUE(SaveJpeg(dir.File("p.jpg"), picture, &options));
+
+    const std::vector<uint8_t> file = FileBytes(dir.File("p.jpg"));
+    ASSERT_GT(file.size(), 20u + comment.size());
+    EXPECT_EQ(file[3], 0xE0);  // libjpeg's own JFIF header first
+    EXPECT_EQ(std::string(file.begin() + 20, file.begin() + 20 + static_cast<long>(comment.size())), comment);
+    EXPECT_EQ(file[20 + comment.size()], 0xFF);
+    EXPECT_EQ(file[21 + comment.size()], 0xDB);  // then the tables: no EXIF, no overlong segment
+}
+
 TEST(JpegCodec, FailedSaveLeavesTheOldFile) {
     ScratchDir dir;
     const std::string path = dir.File("keep.jpg");
