@@ -15,9 +15,7 @@ source bench/lib/photos.sh
 tool="${BUILD_DIR:-build}/stampora-batch"
 files="${FILES:-6}"
 repeat="${REPEAT:-3}"
-for program in "$tool" djpeg convert; do  # djpeg: libjpeg-turbo-progs
-  command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
-done
+require "$tool" djpeg convert  # djpeg: libjpeg-turbo-progs
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 make_photos "$work/photos" "$files" convert ppm:- -quality 92 jpg:-

@@ -23,9 +23,7 @@ build="${BUILD_DIR:-build}"
 tool="$build/stampora-batch"
 files="${FILES:-6}"
 repeat="${REPEAT:-3}"
-for program in "$tool" djpeg cjpeg convert vips; do
-  command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
-done
+require "$tool" djpeg cjpeg convert vips
 
 export MAGICK_THREAD_LIMIT=1 VIPS_CONCURRENCY=1
 work="$(mktemp -d)"

@@ -23,9 +23,7 @@ build="${BUILD_DIR:-build}"
 tool="$build/stampora-batch"
 files="${FILES:-6}"
 repeat="${REPEAT:-3}"
-for program in "$tool" djpeg cjpeg jpegtran convert; do
-  command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
-done
+require "$tool" djpeg cjpeg jpegtran convert
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT

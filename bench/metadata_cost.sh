@@ -15,9 +15,7 @@ source bench/lib/photos.sh
 tool="$(realpath "${BUILD_DIR:-build}/stampora-batch")"
 files="${FILES:-6}"
 repeat="${REPEAT:-5}"
-for program in "$tool" cjpeg convert exiv2; do  # exiv2: the exiv2 package
-  command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
-done
+require "$tool" cjpeg convert exiv2  # exiv2: the exiv2 package
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 

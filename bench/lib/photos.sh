@@ -4,6 +4,15 @@
 # timing of a job. The scripts set `work` (a scratch folder, with `out` for
 # the outputs) and `repeat` (runs per timing) before timing anything.
 
+# require PROGRAM...: stops the script (exit 2) naming the first program
+# that is not there.
+require() {
+  local program
+  for program in "$@"; do
+    command -v "$program" >/dev/null || { echo "missing: $program" >&2; exit 2; }
+  done
+}
+
 # make_photos FOLDER COUNT ENCODER...: photograph-like content (smooth
 # fractal shapes, fine grain) so the codecs see realistic entropy, each
 # picture given as PPM to ENCODER's standard input, which writes the JPEG to
