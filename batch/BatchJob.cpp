@@ -16,6 +16,7 @@
 #include "batch/ParallelFiles.h"
 #include "batch/SameDirectory.h"
 #include "codecs/SourceQuality.h"
+#include "platform/FileIo.h"
 #include "platform/PathJoin.h"
 #include "platform/Utf8Path.h"
 
@@ -78,8 +79,19 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                        MessageIcon::Error);
         return summary;
     }
-    if (IsSameDirectory(sourceDirectory, outputDirectory) && !ui.ConfirmReplaceOriginals(outputDirectory)) {
+    const bool inPlace = IsSameDirectory(sourceDirectory, outputDirectory);
+    if (inPlace && !ui.ConfirmReplaceOriginals(outputDirectory)) {
         summary.state = BatchRunState::Declined;
+        return summary;
+    }
+    // A link in the output folder that leads to a picture's own source
+    // replaces that original only where originals may be replaced.
+    const bool originalsMayBeReplaced = inPlace || replaceOriginals;
+    std::string unwritable;
+    if (!CanCreateFilesIn(outputDirectory, unwritable)) {
+        ui.ShowMessage("cannot write into the output directory " + outputDirectory + ": " + unwritable,
+                       kBatchErrorCaption, MessageIcon::Error);
+        summary.state = BatchRunState::OutputNotWritable;
         return summary;
     }
 
@@ -87,9 +99,16 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     filterText = BuildTypeFilter(typeFlags);
     fileCount = 0;
     std::vector<std::string> refused;
-    if (!SelectSourceFiles(sourceDirectory, outputDirectory, filterText, selection, fileList, refused)) {
+    std::string leftOut;
+    if (!SelectSourceFiles(sourceDirectory, outputDirectory, filterText, selection, fileList, refused,
+                           leftOut)) {
         summary.state = BatchRunState::SourceNotListed;
         return summary;
+    }
+    if (!leftOut.empty()) {
+        ui.ShowMessage("left out " + leftOut +
+                           ": it is the output directory, and what it holds are results, not sources",
+                       kLeftOutCaption, MessageIcon::Information);
     }
     for (const std::string& name : refused) {
         BatchFileResult result;
@@ -165,6 +184,9 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         const std::string sourcePath = JoinPath(sourceDirectory, name);
         const std::string outputPath = JoinPath(outputDirectory, name);
         const auto start = std::chrono::steady_clock::now();
+        // Whatever writes this picture's output writes it inside the output
+        // directory, links included.
+        const ScopedWriteConfinement confined({outputDirectory, sourcePath, originalsMayBeReplaced});
         BatchFileResult result;
         std::string folderProblem;
         if (!markProblem.empty()) {

@@ -18,6 +18,7 @@ namespace stampora {
 
 inline constexpr char kEmptySourceText[] = "Please choose the source directory!";
 inline constexpr char kEmptyOutputText[] = "Please choose the output directory!";
+inline constexpr char kLeftOutCaption[] = "Left out";
 
 class CBatchJob {
 public:
@@ -30,7 +31,9 @@ public:
     //
     // Refused before anything runs: an empty source or output directory (an
     // error message), and an output directory that is the source directory
-    // unless the user confirms replacing the originals. A source directory
+    // unless the user confirms replacing the originals, and an output
+    // directory in which no file can be made (one message with the system's
+    // reason, instead of a failure for every picture). A source directory
     // that cannot be listed stops the run without a message; a list without
     // files shows "There is no file!".
     BatchSummary RunBatch(CBatchUi& ui);
@@ -64,6 +67,9 @@ public:
     // Names of the list may then hold subfolders, made under the output
     // directory as needed.
     SourceSelection selection;
+    // Originals may be replaced without asking (the command line's
+    // --in-place), also through a link in the output folder that leads to one.
+    bool replaceOriginals = false;
     // A picture whose output exists and is newer than it is not made again,
     // so an interrupted run resumes where it stopped.
     bool skipExisting = false;

@@ -11,7 +11,7 @@ namespace stampora {
 bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::string>& names,
                   std::string& error) {
     const bool standardInput = path == "-";
-    std::FILE* file = standardInput ? stdin : OpenFileUtf8(path, "rb");
+    std::FILE* file = standardInput ? stdin : OpenStreamUtf8(path);
     if (file == nullptr) {
         error = "cannot read the list " + path + ": " + std::strerror(errno);
         return false;

@@ -105,6 +105,7 @@ int main(int argc, char** argv) {
     job.selection.shardIndex = options->shardIndex;
     job.selection.shardCount = options->shardCount;
     job.skipExisting = options->skipExisting;
+    job.replaceOriginals = options->inPlace;
     if (options->filesFrom) {
         std::vector<std::string> names;
         if (!ReadNameList(*options->filesFrom, options->nullSeparated, names, error)) return Refuse(error);
@@ -126,6 +127,7 @@ int main(int argc, char** argv) {
     switch (summary.state) {
         case BatchRunState::NotStarted:
         case BatchRunState::Declined:
+        case BatchRunState::OutputNotWritable:
             return kExitUsage;
         case BatchRunState::SourceNotListed:
             return Refuse("cannot list the source directory " + options->sourceDirectory);

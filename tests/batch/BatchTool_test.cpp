@@ -232,6 +232,80 @@ TEST_F(BatchToolTest, ReplacingOriginalsNeedsInPlace) {
     EXPECT_EQ(Bgr(Load(source() / "a.bmp"), 45, 25), 0xFF0000u);
 }
 
+// A link in the output folder never carries a copy out of it: not onto its
+// own original (unless originals may be replaced), not onto any other file.
+TEST_F(BatchToolTest, OutputLinksNeverLeadOutOfTheOutputFolder) {
+    AddPicture("a.bmp", 60, 40, 1);
+    AddPicture("b.bmp", 60, 40, 2);
+    AddPicture("c.bmp", 60, 40, 3);
+    fs::create_directories(output());
+    fs::create_directories(dir.Path() / "elsewhere");
+    WriteTextFile(dir.Path() / "elsewhere" / "victim.bmp", "victim");
+    fs::create_symlink(source() / "a.bmp", output() / "a.bmp");
+    fs::create_symlink("../elsewhere/victim.bmp", output() / "b.bmp");
+    ASSERT_TRUE(SolidPicture(10, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
+    const std::vector<uint8_t> original = FileBytes(source() / "a.bmp");
+    const std::vector<std::string> arguments = {"--image", dir.File("logo.bmp"), source().string(),
+                                                output().string()};
+
+    const ToolRun run = Run(arguments);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.out.find("a.bmp: FAILED (could not save): cannot create the file: the output is a link to "
+                           "the source picture"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("b.bmp: FAILED (could not save): cannot create the file: the output is a link to "
+                           "a file outside the output folder"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(FileBytes(source() / "a.bmp"), original);
+    EXPECT_EQ(FileText(dir.Path() / "elsewhere" / "victim.bmp"), "victim");
+    EXPECT_EQ(Bgr(Load(output() / "c.bmp"), 45, 25), 0xFF0000u);
+
+    std::vector<std::string> inPlace = arguments;
+    inPlace.insert(inPlace.begin(), "--in-place");
+    EXPECT_EQ(Run(inPlace).status, 1);
+    EXPECT_EQ(Bgr(Load(source() / "a.bmp"), 45, 25), 0xFF0000u);
+    EXPECT_EQ(FileText(dir.Path() / "elsewhere" / "victim.bmp"), "victim");
+}
+
+// One refusal before any picture is read, not a failure for each.
+TEST_F(BatchToolTest, AnUnwritableOutputFolderIsRefusedOnce) {
+    AddPicture("a.bmp", 60, 40, 1);
+    AddPicture("b.bmp", 60, 40, 2);
+    fs::create_directories(output());
+    fs::permissions(output(), fs::perms::owner_read | fs::perms::owner_exec);
+    // Permissions do not hold root back; no one makes files in /proc.
+    const std::string folder = ::geteuid() == 0 ? "/proc" : output().string();
+    const ToolRun run = Run({"--text", "x", source().string(), folder});
+    fs::permissions(output(), fs::perms::owner_all);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("stampora-batch: cannot write into the output directory " + folder + ": "),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+// A list may come from any stream; a preset replaces only a regular file.
+TEST_F(BatchToolTest, ListsComeFromPipesPresetsReplaceOnlyRegularFiles) {
+    AddPicture("a.bmp", 200, 150, 1);
+    AddPicture("b.bmp", 200, 150, 2);
+    const ToolRun fifo =
+        Run({"--files-from", "list.fifo", "--text", "x", source().string(), output().string()},
+            "mkfifo list.fifo && (printf 'b.bmp\\n' >list.fifo &)");
+    EXPECT_EQ(fifo.status, 0) << fifo.out << fifo.err;
+    EXPECT_TRUE(fs::exists(output() / "b.bmp"));
+    EXPECT_FALSE(fs::exists(output() / "a.bmp"));
+
+    ASSERT_EQ(::mkfifo(dir.File("preset.ini").c_str(), 0600), 0);
+    const ToolRun preset = Run({"--save-preset", "preset.ini", "--text", "x"});
+    EXPECT_EQ(preset.status, 2);
+    EXPECT_NE(preset.err.find("cannot write the preset preset.ini: not a regular file but a FIFO"),
+              std::string::npos)
+        << preset.err;
+    EXPECT_TRUE(fs::is_fifo(dir.Path() / "preset.ini"));
+}
+
 TEST_F(BatchToolTest, OutputDefaultsToTheEditorsOutputDirectory) {
     AddPicture("a.bmp", 30, 20, 1);
     const fs::path configured = dir.Path() / "configured out";
@@ -293,6 +367,7 @@ TEST_F(BatchToolTest, ShardsOfATreeTogetherMakeOneRun) {
     runInto(source() / "marked", {});
     const ToolRun again = runInto(source() / "marked", {});
     EXPECT_NE(again.out.find("5 written"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("left out marked: it is the output directory"), std::string::npos) << again.out;
     EXPECT_EQ(TreeBytes(source() / "marked"), whole);
 
     // More shares than pictures: the empty ones are done, not failed.
