@@ -16,6 +16,7 @@
 #include "batch/ParallelFiles.h"
 #include "batch/SameDirectory.h"
 #include "codecs/SourceQuality.h"
+#include "codecs/WholePicture.h"
 #include "platform/FileIo.h"
 #include "platform/PathJoin.h"
 #include "platform/Utf8Path.h"
@@ -31,13 +32,15 @@ uintmax_t FileSizeOrZero(const std::string& utf8Path) {
     return error ? 0 : size;
 }
 
-// The output exists and was written after the source last changed.
-bool OutputIsNewer(const std::string& sourcePath, const std::string& outputPath) {
+// The output was written after the source last changed and is a whole
+// picture of the format its name asks for: an empty, cut-short or foreign
+// file under the name is made again.
+bool OutputIsUpToDate(const std::string& sourcePath, const std::string& outputPath) {
     std::error_code error;
     const auto output = std::filesystem::last_write_time(PathFromUtf8(outputPath), error);
     if (error) return false;
     const auto source = std::filesystem::last_write_time(PathFromUtf8(sourcePath), error);
-    return !error && output > source;
+    return !error && output > source && IsWholePicture(outputPath, FormatFromPath(outputPath));
 }
 
 // Makes the subfolder of the output directory that the output of a picture
@@ -192,7 +195,7 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         if (!markProblem.empty()) {
             result.outcome = BatchFileOutcome::StampFailed;
             result.reason = markProblem;
-        } else if (skipExisting && OutputIsNewer(sourcePath, outputPath)) {
+        } else if (skipExisting && OutputIsUpToDate(sourcePath, outputPath)) {
             result.outcome = BatchFileOutcome::UpToDate;
         } else if (!(folderProblem = MakeOutputSubfolder(outputDirectory, name)).empty()) {
             result.outcome = BatchFileOutcome::SaveFailed;

@@ -70,8 +70,9 @@ public:
     // Originals may be replaced without asking (the command line's
     // --in-place), also through a link in the output folder that leads to one.
     bool replaceOriginals = false;
-    // A picture whose output exists and is newer than it is not made again,
-    // so an interrupted run resumes where it stopped.
+    // A picture whose output exists, is newer than it and reads as a whole
+    // picture of its format is not made again, so an interrupted run resumes
+    // where it stopped.
     bool skipExisting = false;
     // Each JPEG is saved at the quality estimated from its own tables, other
     // pictures at 80; `quality` is then not used.

@@ -382,10 +382,12 @@ TEST_F(BatchToolTest, SkipExistingResumesAnInterruptedRun) {
     const std::vector<std::string> arguments = {"--skip-existing", "--image", dir.File("logo.bmp"),
                                                 source().string(), output().string()};
     ASSERT_EQ(Run(arguments).status, 0);
-    // As a killed run leaves it: one output missing, one older than its source.
+    // As a killed run leaves it: one output missing, one older than its source,
+    // one newer but cut short.
     fs::remove(output() / "p1.bmp");
     fs::last_write_time(output() / "p2.bmp",
                         fs::last_write_time(source() / "p2.bmp") - std::chrono::hours(1));
+    fs::resize_file(output() / "p3.bmp", 100);
     const auto kept = fs::last_write_time(output() / "p0.bmp");
 
     const ToolRun resumed = Run(arguments);
@@ -393,8 +395,9 @@ TEST_F(BatchToolTest, SkipExistingResumesAnInterruptedRun) {
     EXPECT_NE(resumed.out.find("p0.bmp: up to date"), std::string::npos) << resumed.out;
     EXPECT_NE(resumed.out.find("p1.bmp: written"), std::string::npos) << resumed.out;
     EXPECT_NE(resumed.out.find("p2.bmp: written"), std::string::npos) << resumed.out;
+    EXPECT_NE(resumed.out.find("p3.bmp: written"), std::string::npos) << resumed.out;
     EXPECT_NE(
-        resumed.out.find("2 written, 0 skipped (not readable pictures), 0 failed to save, 2 up to date"),
+        resumed.out.find("3 written, 0 skipped (not readable pictures), 0 failed to save, 1 up to date"),
         std::string::npos)
         << resumed.out;
     EXPECT_EQ(fs::last_write_time(output() / "p0.bmp"), kept);
