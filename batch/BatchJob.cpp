@@ -44,15 +44,15 @@ bool OutputIsUpToDate(const std::string& sourcePath, const std::string& outputPa
 }
 
 // Makes the subfolder of the output directory that the output of a picture
-// named with its subfolder ("2024/a.jpg") goes into; the reason when it
-// cannot be made. The output directory itself is never made here.
+// named with its subfolder ("2024/a.jpg") goes into, never through a link out
+// of the output directory; the reason when it cannot be made. The output
+// directory itself is never made here.
 std::string MakeOutputSubfolder(const std::string& outputDirectory, const std::string& name) {
     const std::filesystem::path below = PathFromUtf8(name).parent_path();
-    const std::filesystem::path output = PathFromUtf8(outputDirectory);
-    std::error_code error;
-    if (below.empty() || !std::filesystem::is_directory(output, error)) return std::string();
-    std::filesystem::create_directories(output / below, error);
-    return error ? error.message() : std::string();
+    std::string reason;
+    if (below.empty() || MakeFoldersWithin(outputDirectory, Utf8FromPath(below), reason))
+        return std::string();
+    return reason;
 }
 
 // Turns PROCESS off for the run and back on however the run ends.

@@ -43,8 +43,8 @@ bool JpegHeaderReads(const uint8_t* data, size_t size) {
     }
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-    const bool whole =
-        jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK && IsDecodableSize(cinfo.image_width, cinfo.image_height);
+    const bool whole = jpeg_read_header(&cinfo, TRUE) == JPEG_HEADER_OK &&
+                       IsDecodableSize(cinfo.image_width, cinfo.image_height);
     jpeg_destroy_decompress(&cinfo);
     return whole;
 }
@@ -115,7 +115,8 @@ bool BmpHeaderFits(const uint8_t* head, size_t headBytes, size_t fileSize) {
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return false;
     const bool runLength = compression == 1 || compression == 2;
     const uint64_t stride = (static_cast<uint64_t>(width) * bpp + 31) / 32 * 4;
-    return runLength || pixelOffset + stride * static_cast<uint64_t>(height < 0 ? -height : height) <= fileSize;
+    return runLength ||
+           pixelOffset + stride * static_cast<uint64_t>(height < 0 ? -height : height) <= fileSize;
 }
 
 // The header as the TGA reader parses it; raw pixels must all be there.

@@ -190,6 +190,41 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, int64_t
     return ok;
 }
 
+bool MakeFoldersWithin(const std::string& folder, const std::string& below, std::string& reason) {
+#ifdef _WIN32
+    std::error_code code;
+    fs::create_directories(PathFromUtf8(folder) / PathFromUtf8(below), code);
+    if (code) reason = code.message();
+    return !code;
+#else
+    int current = ::open(folder.c_str(), kFolderFlags);
+    if (current < 0) {
+        reason = ErrnoText(errno);
+        return false;
+    }
+    for (const fs::path& part : PathFromUtf8(below)) {
+        if (part.empty() || part == ".") continue;
+        const std::string name = Utf8FromPath(part);
+        if (part == ".." || (::mkdirat(current, name.c_str(), 0777) != 0 && errno != EEXIST)) {
+            reason = part == ".." ? kFolderOutsideText : ErrnoText(errno);
+            ::close(current);
+            return false;
+        }
+        const int next = ::openat(current, name.c_str(), kFolderFlags);
+        const int code = errno;
+        ::close(current);
+        current = next;
+        if (current < 0 || !LiesWithin(current, folder)) {
+            reason = current < 0 ? ErrnoText(code) : kFolderOutsideText;
+            if (current >= 0) ::close(current);
+            return false;
+        }
+    }
+    ::close(current);
+    return true;
+#endif
+}
+
 std::FILE* OpenStreamUtf8(const std::string& path) {
     if (path.empty()) return nullptr;
 #ifdef _WIN32

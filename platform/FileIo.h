@@ -72,6 +72,12 @@ inline constexpr char kLinkToSourceText[] = "the output is a link to the source 
 // again; false with the system's reason when they cannot.
 bool CanCreateFilesIn(const std::string& folder, std::string& reason);
 
+// Makes the folders of the relative path `below` inside `folder`, one at a
+// time, each checked to lie inside `folder` before anything is made in it, so
+// a link among them never leads the making elsewhere. False with the reason
+// (kFolderOutsideText for such a link) when one cannot be made.
+bool MakeFoldersWithin(const std::string& folder, const std::string& below, std::string& reason);
+
 // Opens any readable stream by name (a file, a pipe, a FIFO, a terminal),
 // waiting for data as any reader would; only a folder fails (EISDIR).
 std::FILE* OpenStreamUtf8(const std::string& path);

@@ -243,10 +243,14 @@ TEST_F(BatchToolTest, OutputLinksNeverLeadOutOfTheOutputFolder) {
     WriteTextFile(dir.Path() / "elsewhere" / "victim.bmp", "victim");
     fs::create_symlink(source() / "a.bmp", output() / "a.bmp");
     fs::create_symlink("../elsewhere/victim.bmp", output() / "b.bmp");
+    // Nor is a folder made through a linked subfolder.
+    fs::create_directories(source() / "sub" / "deep");
+    AddPicture("sub/deep/d.bmp", 60, 40, 4);
+    fs::create_symlink("../elsewhere", output() / "sub");
     ASSERT_TRUE(SolidPicture(10, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
     const std::vector<uint8_t> original = FileBytes(source() / "a.bmp");
-    const std::vector<std::string> arguments = {"--image", dir.File("logo.bmp"), source().string(),
-                                                output().string()};
+    const std::vector<std::string> arguments = {"--recursive", "--image", dir.File("logo.bmp"),
+                                                source().string(), output().string()};
 
     const ToolRun run = Run(arguments);
     EXPECT_EQ(run.status, 1);
@@ -258,8 +262,14 @@ TEST_F(BatchToolTest, OutputLinksNeverLeadOutOfTheOutputFolder) {
                            "a file outside the output folder"),
               std::string::npos)
         << run.out;
+    EXPECT_NE(
+        run.out.find("sub/deep/d.bmp: FAILED (could not save): the output's folder is a link to a place "
+                     "outside the output folder"),
+        std::string::npos)
+        << run.out;
     EXPECT_EQ(FileBytes(source() / "a.bmp"), original);
     EXPECT_EQ(FileText(dir.Path() / "elsewhere" / "victim.bmp"), "victim");
+    EXPECT_FALSE(fs::exists(dir.Path() / "elsewhere" / "deep"));
     EXPECT_EQ(Bgr(Load(output() / "c.bmp"), 45, 25), 0xFF0000u);
 
     std::vector<std::string> inPlace = arguments;
