@@ -6,12 +6,13 @@
 namespace stampora {
 
 enum class BatchRunState {
-    NotStarted,         // a field could not be read, or was refused
-    Declined,           // the user chose not to replace the originals
-    SourceNotListed,    // the source directory could not be listed
-    OutputNotWritable,  // no file can be made in the output directory
-    NoFile,             // no file of the chosen types
-    Finished,           // every selected file was tried
+    NotStarted,       // a field could not be read, or was refused
+    Declined,         // the user chose not to replace the originals
+    SourceNotListed,  // the source directory could not be listed
+    NoFile,           // no file of the chosen types
+    Finished,         // every selected file was tried
+    // No file can be made in the output directory.
+    OutputNotWritable,
 };
 
 struct BatchSummary {
