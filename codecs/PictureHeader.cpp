@@ -94,7 +94,8 @@ std::optional<PictureHeader> TiffHeader(const std::string& path) {
 // The fixed headers: PNG's IHDR, GIF's screen, BMP's info header, TGA's.
 std::optional<PictureHeader> HandReadHeader(ImageFormat format, const uint8_t* head, size_t size) {
     PictureHeader header;
-    if (format == FormatPng && size >= 26 && Big32(head + 8) == 13 && std::equal(head + 12, head + 16, "IHDR")) {
+    if (format == FormatPng && size >= 26 && Big32(head + 8) == 13 &&
+        std::equal(head + 12, head + 16, "IHDR")) {
         header.width = Big32(head + 16);
         header.height = Big32(head + 20);
         header.bitsPerChannel = head[24];
@@ -103,7 +104,9 @@ std::optional<PictureHeader> HandReadHeader(ImageFormat format, const uint8_t* h
     } else if (format == FormatGif && size >= 10) {
         header.width = Little16(head + 6);
         header.height = Little16(head + 8);
-        header = PictureHeader{header.width, header.height, 4, 8, 0};
+        // An animation is played on a screen, and each frame written from a
+        // copy of it beside the writer's own.
+        header = PictureHeader{header.width, header.height, 4, 8, 12};
     } else if (format == FormatBmp && size >= 30) {
         const uint32_t infoSize = Little32(head + 14);
         const bool core = infoSize == 12;

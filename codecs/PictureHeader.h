@@ -10,10 +10,11 @@ namespace stampora {
 struct PictureHeader {
     int64_t width = 0;
     int64_t height = 0;
-    int32_t channels = 0;         // samples per pixel, 1 to 4 (more are counted as 4)
-    int32_t bitsPerChannel = 0;   // 1 to 16
+    int32_t channels = 0;        // samples per pixel, 1 to 4 (more are counted as 4)
+    int32_t bitsPerChannel = 0;  // 1 to 16
     // Memory the reader holds besides the picture it makes, in bytes per
-    // pixel: a progressive JPEG keeps every coefficient until the last scan.
+    // pixel: a progressive JPEG keeps every coefficient until the last scan,
+    // a GIF animation its screens.
     int32_t workingBytesPerPixel = 0;
 };
 

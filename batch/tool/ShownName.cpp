@@ -12,9 +12,10 @@ size_t PrintableLength(std::string_view text, size_t at) {
     const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
     const uint8_t lead = byte(at);
     if (lead >= 0x20 && lead < 0x7F) return 1;
-    const size_t length = lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                                                         : lead >= 0xF0 && lead <= 0xF4   ? 4
-                                                                                          : 0;
+    const size_t length = lead >= 0xC2 && lead <= 0xDF   ? 2
+                          : lead >= 0xE0 && lead <= 0xEF ? 3
+                          : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                         : 0;
     if (length == 0 || at + length > text.size()) return 0;
     for (size_t i = 1; i < length; ++i) {
         if ((byte(at + i) & 0xC0) != 0x80) return 0;
@@ -31,17 +32,25 @@ size_t PrintableLength(std::string_view text, size_t at) {
 
 std::string EscapedByte(uint8_t byte) {
     switch (byte) {
-        case '\a': return "\\a";
-        case '\b': return "\\b";
-        case '\t': return "\\t";
-        case '\n': return "\\n";
-        case '\v': return "\\v";
-        case '\f': return "\\f";
-        case '\r': return "\\r";
-        default: break;
+        case '\a':
+            return "\\a";
+        case '\b':
+            return "\\b";
+        case '\t':
+            return "\\t";
+        case '\n':
+            return "\\n";
+        case '\v':
+            return "\\v";
+        case '\f':
+            return "\\f";
+        case '\r':
+            return "\\r";
+        default:
+            break;
     }
-    const char digits[] = {'\\', static_cast<char>('0' + (byte >> 6)), static_cast<char>('0' + ((byte >> 3) & 7)),
-                           static_cast<char>('0' + (byte & 7))};
+    const char digits[] = {'\\', static_cast<char>('0' + (byte >> 6)),
+                           static_cast<char>('0' + ((byte >> 3) & 7)), static_cast<char>('0' + (byte & 7))};
     return std::string(digits, sizeof digits);
 }
 

@@ -223,7 +223,7 @@ TEST_F(BatchToolTest, LinesComeInNameOrderWithNamesQuotedAndDepthNoted) {
     AddPicture(hostile, 60, 40, 1);
     fs::copy_file(FixturePath("png/rgb16.png"), source() / "deep.png");
     fs::copy_file(FixturePath("tiff/rgba16.tif"), source() / "deep.tif");
-    AddPicture("z.bmp", 1600, 1200, 2);  // the largest starts first, its line comes last
+    AddPicture("big.bmp", 3000, 2000, 2);  // started first, finished last, told second
     ASSERT_TRUE(SolidPicture(4, 4, 255, 0, 0).Save(dir.File("logo.bmp")));
     const ToolRun run =
         Run({"--jobs", "2", "--image", dir.File("logo.bmp"), source().string(), output().string()});
@@ -238,8 +238,8 @@ TEST_F(BatchToolTest, LinesComeInNameOrderWithNamesQuotedAndDepthNoted) {
     ASSERT_NE(quoted.find("$'\\n'"), std::string::npos) << quoted;
     EXPECT_EQ(run.out.substr(0, run.out.find("; results")),
               quoted +
-                  ": written\ndeep.png: written at 8 bits per channel\n"
-                  "deep.tif: written at 8 bits per channel\nz.bmp: written\n4 written");
+                  ": written\nbig.bmp: written\ndeep.png: written at 8 bits per channel\n"
+                  "deep.tif: written at 8 bits per channel\n4 written");
     EXPECT_NE(run.out.find("\n2 pictures were written at 8 bits per channel.\n"), std::string::npos)
         << run.out;
 }

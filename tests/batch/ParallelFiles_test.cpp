@@ -26,21 +26,22 @@ TEST(ParallelFilesTest, StepsRunWithinTheMemoryBudget) {
     plan.jobs = 4;
     plan.memoryBudget = 10;
     plan.cost = [&](int32_t position) { return costs[static_cast<size_t>(position)]; };
-    ForEachFileInParallel(static_cast<int32_t>(costs.size()), plan, [&](int32_t position, CRasterImage& work) {
-        const int64_t cost = costs[static_cast<size_t>(position)];
-        {
-            const std::lock_guard<std::mutex> lock(mutex);
-            started.push_back(position);
-            running += cost;
-            ++runningSteps;
-            passed = passed || (running > plan.memoryBudget && runningSteps > 1);
-        }
-        work.Create(8, 8, 32);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5 + (position * 7) % 11));
-        const std::lock_guard<std::mutex> lock(mutex);
-        running -= cost;
-        --runningSteps;
-    });
+    ForEachFileInParallel(static_cast<int32_t>(costs.size()), plan,
+                          [&](int32_t position, CRasterImage& work) {
+                              const int64_t cost = costs[static_cast<size_t>(position)];
+                              {
+                                  const std::lock_guard<std::mutex> lock(mutex);
+                                  started.push_back(position);
+                                  running += cost;
+                                  ++runningSteps;
+                                  passed = passed || (running > plan.memoryBudget && runningSteps > 1);
+                              }
+                              work.Create(8, 8, 32);
+                              std::this_thread::sleep_for(std::chrono::milliseconds(5 + (position * 7) % 11));
+                              const std::lock_guard<std::mutex> lock(mutex);
+                              running -= cost;
+                              --runningSteps;
+                          });
     EXPECT_FALSE(passed);
     std::sort(started.begin(), started.end());
     std::vector<int32_t> expected(costs.size());

