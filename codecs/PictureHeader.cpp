@@ -74,6 +74,8 @@ int Silent(TIFF*, void*, const char*, const char*, va_list) {
 std::optional<PictureHeader> TiffHeader(const std::string& path) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr) return std::nullopt;
+    // A header asks for little; a hostile directory gets no more.
+    TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t{64} << 20);
     TIFFOpenOptionsSetErrorHandlerExtR(options, Silent, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, Silent, nullptr);
     TIFF* tiff = TIFFOpenExt(path.c_str(), "rm", options);
