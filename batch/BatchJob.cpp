@@ -14,6 +14,7 @@
 #include "batch/BatchProgress.h"
 #include "batch/LosslessJpeg.h"
 #include "batch/ParallelFiles.h"
+#include "batch/PictureCost.h"
 #include "batch/SameDirectory.h"
 #include "codecs/SourceQuality.h"
 #include "codecs/WholePicture.h"
@@ -25,11 +26,9 @@ namespace stampora {
 
 namespace {
 
-// The size of a file in bytes, 0 when it cannot be read.
-uintmax_t FileSizeOrZero(const std::string& utf8Path) {
+bool FileExists(const std::string& utf8Path) {
     std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(PathFromUtf8(utf8Path), error);
-    return error ? 0 : size;
+    return std::filesystem::exists(PathFromUtf8(utf8Path), error);
 }
 
 // The output was written after the source last changed and is a whole
@@ -115,16 +114,17 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     }
     for (const std::string& name : refused) {
         BatchFileResult result;
+        result.outcome = BatchFileOutcome::OutsideSource;
         result.reason = "not inside the source directory";
         ui.FileFinished(name, result);
     }
-    summary.unreadable = static_cast<int32_t>(refused.size());
+    summary.outsideSource = static_cast<int32_t>(refused.size());
     // A share of a list that has pictures may be empty (more shares than
     // pictures): that share is done, not a run without files.
     const bool listHadFiles = !fileList.empty();
     fileList = TakeShard(fileList, selection.shardIndex, selection.shardCount);
     fileCount = static_cast<int32_t>(fileList.size());
-    summary.fileCount = fileCount + summary.unreadable;
+    summary.fileCount = fileCount + summary.outsideSource;
     if (fileCount <= 0 && listHadFiles) {
         summary.state = BatchRunState::Finished;
         ui.ShowMessage(BatchFinishMessage(summary), kBatchFinishCaption, MessageIcon::None);
@@ -156,19 +156,27 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                                     : !textReady ? "the text mark could not be drawn"
                                                  : "";
 
-    // Several workers take the largest files first, so that no worker is
+    // What each picture will cost, from its header: the memory a worker
+    // holds while it is made, and whether it has more than 8 bits a channel.
+    std::vector<PictureCost> costs(fileList.size());
+    for (size_t i = 0; i < fileList.size(); ++i)
+        costs[i] = EstimatePictureCost(JoinPath(sourceDirectory, fileList[i]));
+    // Several workers take the largest pictures first, so that no worker is
     // left with a big picture at the end while the others wait; one job keeps
-    // the list order. Results are kept by list position either way.
+    // the list order. Results are kept and reported by list position either way.
     std::vector<int32_t> order(fileList.size());
     std::iota(order.begin(), order.end(), 0);
-    std::vector<uintmax_t> sizes(fileList.size());
-    for (size_t i = 0; i < fileList.size(); ++i)
-        sizes[i] = FileSizeOrZero(JoinPath(sourceDirectory, fileList[i]));
     if (jobs > 1) {
         std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-            return sizes[static_cast<size_t>(a)] > sizes[static_cast<size_t>(b)];
+            return costs[static_cast<size_t>(a)].bytes > costs[static_cast<size_t>(b)].bytes;
         });
     }
+    ParallelPlan plan;
+    plan.jobs = jobs;
+    plan.memoryBudget = memoryBudget;
+    plan.cost = [&](int32_t position) {
+        return costs[static_cast<size_t>(order[static_cast<size_t>(position)])].bytes;
+    };
 
     // The block rewrite stamps the marks as given: sizes that follow the
     // picture, other margins, tiles and self-filling text take the normal path.
@@ -180,8 +188,10 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
 
     std::mutex reporting;
     std::vector<BatchFileResult> results(fileList.size());
+    std::vector<bool> finished(fileList.size());
+    size_t reported = 0;
     int32_t done = 0;
-    ForEachFileInParallel(fileCount, jobs, [&](int32_t position, CRasterImage& work) {
+    ForEachFileInParallel(fileCount, plan, [&](int32_t position, CRasterImage& work) {
         const int32_t index = order[static_cast<size_t>(position)];
         const std::string& name = fileList[static_cast<size_t>(index)];
         const std::string sourcePath = JoinPath(sourceDirectory, name);
@@ -228,12 +238,19 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                     dynamic_cast<const std::bad_alloc*>(&error) ? "not enough memory" : error.what();
             }
         }
-        result.sourceBytes = sizes[static_cast<size_t>(index)];
+        if (result.outcome == BatchFileOutcome::Unreadable && !FileExists(sourcePath))
+            result.outcome = BatchFileOutcome::Missing;
+        result.narrowedTo8Bits = result.outcome == BatchFileOutcome::Written &&
+                                 costs[static_cast<size_t>(index)].bitsPerChannel > 8;
+        result.sourceBytes = costs[static_cast<size_t>(index)].fileBytes;
         result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const std::lock_guard<std::mutex> lock(reporting);
         results[static_cast<size_t>(index)] = result;
+        finished[static_cast<size_t>(index)] = true;
         ++done;
-        ui.FileFinished(name, result);
+        // Lines come in list order: a file is told once every file before it was.
+        for (; reported < results.size() && finished[reported]; ++reported)
+            ui.FileFinished(fileList[reported], results[reported]);
         ui.SetProgress(ProgressPosition(done, fileCount));
     });
 
@@ -254,8 +271,15 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
             case BatchFileOutcome::UpToDate:
                 ++summary.upToDate;
                 break;
+            case BatchFileOutcome::Missing:
+                ++summary.missing;
+                break;
+            case BatchFileOutcome::OutsideSource:
+                ++summary.outsideSource;
+                break;
         }
         if (result.outcome != BatchFileOutcome::Written) continue;
+        if (result.narrowedTo8Bits) ++summary.narrowedTo8Bits;
         if (result.imageMarkLeftOff || result.textMarkLeftOff) ++summary.markLeftOff;
         if (!result.damage.empty()) ++summary.damaged;
         if (!result.metadataNote.empty()) ++summary.metadataDamaged;

@@ -60,6 +60,10 @@ public:
     // Files watermarked at the same time; each worker has its own work
     // picture and all share the two layers. Results do not depend on it.
     int32_t jobs = 1;
+    // Bytes the workers' pictures may take at once (0: no limit): a worker
+    // waits before decoding a picture that would pass it, and a picture
+    // larger than the whole budget is made alone.
+    int64_t memoryBudget = 0;
     // Save quality handed to the writers; -1 is each writer's default.
     int32_t quality = -1;
 

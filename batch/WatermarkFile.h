@@ -15,12 +15,14 @@
 namespace stampora {
 
 enum class BatchFileOutcome {
-    Written,      // the watermarked picture was saved
-    Unreadable,   // not loaded (not a picture, unknown extension): skipped, nothing written
-    SaveFailed,   // loaded and stamped, but the output file could not be written
-    StampFailed,  // loaded, but it could not be made 32-bit or a mark could not be
-                  // stamped (memory): nothing written, so no unmarked copy passes as done
-    UpToDate,     // its output exists and is newer than it: kept, not made again
+    Written,        // the watermarked picture was saved
+    Unreadable,     // not loaded (not a picture, unknown extension): skipped, nothing written
+    SaveFailed,     // loaded and stamped, but the output file could not be written
+    StampFailed,    // loaded, but it could not be made 32-bit or a mark could not be
+                    // stamped (memory): nothing written, so no unmarked copy passes as done
+    UpToDate,       // its output exists and is newer than it: kept, not made again
+    Missing,        // named in the list given, but no such file: skipped, nothing written
+    OutsideSource,  // named in the list given, but outside the source directory: refused
 };
 
 // A mark's size on one picture, 0 x 0 when it was not stamped.
@@ -47,6 +49,9 @@ struct BatchFileResult {
     // exiv2's words when the source's metadata was damaged and only what
     // could be read of it was kept.
     std::string metadataNote;
+    // Set when the source held more than 8 bits per channel (a 16-bit PNG or
+    // TIFF): the copy is written at 8.
+    bool narrowedTo8Bits = false;
     // For the verbose report: the marks as stamped, the source file's size
     // and the seconds the file took.
     StampedSize imageMarkSize;

@@ -28,7 +28,11 @@ Pictures:
   --strip-metadata        keep only the ICC profile and the resolution
   --jobs N                pictures processed at the same time, 1..256
                           (default: one per processor core); the results
-                          are the same for any N
+                          and the order of the lines are the same for any N
+  --memory SIZE           memory the pictures being processed may take at
+                          once, e.g. 2G or 500M (default: half the
+                          machine's); a picture waits until it fits, one
+                          larger than SIZE is processed alone
   --in-place              allow OUTPUT_DIR to be SOURCE_DIR, replacing every
                           original by its watermarked version
   --lossless-jpeg         a JPEG saved as JPEG keeps every 8x8 block outside
@@ -59,7 +63,8 @@ Presets:
                           line (and of --preset) into FILE; without SOURCE_DIR
                           nothing else is done
   --preset FILE           take the options kept in FILE; options given on the
-                          command line win over them
+                          command line win over them. A line that is not
+                          an option of its section is refused as FILE:LINE
 
 Text watermark (active when --text is given):
   --text TEXT             the text; a line feed in TEXT starts a new line.
@@ -135,6 +140,11 @@ Examples:
                           time it took
   --version               show the version
   -h, --help              show this text
+
+Each file gets a line in name order (a name holding control characters is
+quoted as GNU ls quotes it: 'a'$'\n''b'), then one summary counts what did
+not come out whole, by reason. A 16-bit PNG or TIFF is written at 8 bits per
+channel, and its line says so.
 
 Exit status: 0 when every picture of the chosen types was written whole with
 every mark asked for; 1 when one was skipped, damaged (its metadata too),

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -77,7 +78,7 @@ TEST_F(BatchToolTest, ImageMarkOptionsPlaceTheMark) {
                              source().string(), output().string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("photo.bmp: written"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("1 written, 0 skipped"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 written; results in"), std::string::npos) << run.out;
 
     const CRasterImage result = Load(output() / "photo.bmp");
     const CRasterImage original = PatternPicture(400, 300, 1);
@@ -215,6 +216,33 @@ TEST_F(BatchToolTest, SpecialFilesAreSkippedAndParallelSavesKeepTheMask) {
     }
     EXPECT_EQ(files, 600);
     EXPECT_EQ(wrongMode, 0);
+}
+
+TEST_F(BatchToolTest, LinesComeInNameOrderWithNamesQuotedAndDepthNoted) {
+    // A name that would move the cursor and recolour the terminal.
+    const std::string hostile = "a\nb\033[31m'q.bmp";
+    AddPicture(hostile, 60, 40, 1);
+    fs::copy_file(FixturePath("png/rgb16.png"), source() / "deep.png");
+    fs::copy_file(FixturePath("tiff/rgba16.tif"), source() / "deep.tif");
+    AddPicture("big.bmp", 3000, 2000, 2);  // started first, finished last, told second
+    ASSERT_TRUE(SolidPicture(4, 4, 255, 0, 0).Save(dir.File("logo.bmp")));
+    const ToolRun run =
+        Run({"--jobs", "2", "--image", dir.File("logo.bmp"), source().string(), output().string()});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+
+    // GNU ls quotes the name the same way.
+    std::string quoted;
+    std::FILE* ls = ::popen(("ls --quoting-style=shell-escape " + Quoted(source().string())).c_str(), "r");
+    ASSERT_NE(ls, nullptr);
+    for (int c = std::fgetc(ls); c != EOF && c != '\n'; c = std::fgetc(ls)) quoted += static_cast<char>(c);
+    ::pclose(ls);
+    ASSERT_NE(quoted.find("$'\\n'"), std::string::npos) << quoted;
+    EXPECT_EQ(run.out.substr(0, run.out.find("; results")),
+              quoted +
+                  ": written\nbig.bmp: written\ndeep.png: written at 8 bits per channel\n"
+                  "deep.tif: written at 8 bits per channel\n4 written");
+    EXPECT_NE(run.out.find("\n2 pictures were written at 8 bits per channel.\n"), std::string::npos)
+        << run.out;
 }
 
 TEST_F(BatchToolTest, ReplacingOriginalsNeedsInPlace) {
@@ -399,10 +427,7 @@ TEST_F(BatchToolTest, SkipExistingResumesAnInterruptedRun) {
     EXPECT_NE(resumed.out.find("p1.bmp: written"), std::string::npos) << resumed.out;
     EXPECT_NE(resumed.out.find("p2.bmp: written"), std::string::npos) << resumed.out;
     EXPECT_NE(resumed.out.find("p3.bmp: written"), std::string::npos) << resumed.out;
-    EXPECT_NE(
-        resumed.out.find("3 written, 0 skipped (not readable pictures), 0 failed to save, 1 up to date"),
-        std::string::npos)
-        << resumed.out;
+    EXPECT_NE(resumed.out.find("3 written, 1 up to date; results in"), std::string::npos) << resumed.out;
     EXPECT_EQ(fs::last_write_time(output() / "p0.bmp"), kept);
     EXPECT_EQ(Load(output() / "p1.bmp").Width(), 100);
 }
@@ -415,8 +440,8 @@ TEST_F(BatchToolTest, FilesFromTakesTheListGiven) {
     ASSERT_TRUE(SolidPicture(20, 10, 0, 0, 255).Save(dir.File("logo.bmp")));
     // NUL-separated from standard input, as find -print0 gives it; one name
     // outside the source folder, whose output would land outside the output.
-    const std::string list =
-        std::string("sub/c d.bmp") + '\0' + (source() / "a.bmp").string() + '\0' + "../logo.bmp";
+    const std::string list = std::string("sub/c d.bmp") + '\0' + (source() / "a.bmp").string() + '\0' +
+                             "../logo.bmp" + '\0' + "gone.bmp";
     WriteTextFile(dir.File("list.bin"), list);
     const ToolRun run = Run({"--files-from", "-", "--null", "--image", dir.File("logo.bmp"),
                              source().string(), output().string()},
@@ -424,6 +449,14 @@ TEST_F(BatchToolTest, FilesFromTakesTheListGiven) {
     EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_NE(run.out.find("../logo.bmp: skipped: not inside the source directory"), std::string::npos)
         << run.out;
+    // One summary, each skipped file counted by its own reason.
+    EXPECT_NE(run.out.find("2 written; results in " + output().string() +
+                           "\n1 file was skipped: no such file.\n1 file was skipped: not inside the source "
+                           "directory.\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("not a readable picture"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Batch finish!"), std::string::npos) << run.out;
     EXPECT_TRUE(fs::exists(output() / "sub" / "c d.bmp"));
     EXPECT_TRUE(fs::exists(output() / "a.bmp"));
     EXPECT_FALSE(fs::exists(output() / "b.bmp"));
@@ -470,10 +503,30 @@ TEST_F(BatchToolTest, PresetsKeepTheOptionsAndTheCommandLineWins) {
     EXPECT_NE(againText.find("image-align=\"right-bottom\""), std::string::npos) << againText;
     EXPECT_NE(againText.find("text=\"x\""), std::string::npos) << againText;
 
-    WriteTextFile(dir.File("bad.ini"), "[Text]\nsize=huge\n");
-    const ToolRun bad = Run({"--preset", "bad.ini", "--text", "x", source().string()});
-    EXPECT_EQ(bad.status, 2);
-    EXPECT_NE(bad.err.find("bad value 'huge' for size in the preset bad.ini"), std::string::npos) << bad.err;
+    // Anything but the options of a preset is refused where it stands, and
+    // nothing runs.
+    const std::pair<std::string, std::string> refusals[] = {
+        {"[Text]\nsize=huge\n", "bad.ini:2: bad value 'huge' for size"},
+        {"[Text]\ntext=\"x\"\ncolour=\"FFFFFF\"\n", "bad.ini:3: unknown key 'colour' in [Text]"},
+        {"[Output]\nsize=\"8\"\n", "bad.ini:2: 'size' belongs in [Text]"},
+        {"; mine\ntext=\"x\"\n", "bad.ini:2: 'text' stands before any section"},
+        {"[Watermark]\ntext=\"x\"\n", "bad.ini:1: unknown section"},
+        {"[Text]\ntext=\"x\n", "bad.ini:2: the value of 'text' has no closing quote"},
+        {"[Text]\nshadow=\"yes\"\n", "bad.ini:2: bad value 'yes' for shadow"},
+        {"[Text]\nsize=8\nSIZE=9\n", "bad.ini:3: 'size' is given twice"},
+        {"", ""},  // a program's first bytes
+    };
+    for (const auto& [content, reason] : refusals) {
+        const auto program = FileBytes(tool);
+        WriteTextFile(dir.File("bad.ini"),
+                      content.empty() ? std::string(program.begin(), program.begin() + 300) : content);
+        const ToolRun bad = Run({"--preset", "bad.ini", source().string(), output().string() + "2"});
+        EXPECT_EQ(bad.status, 2) << content;
+        EXPECT_NE(bad.err.find("stampora-batch: " + (reason.empty() ? "bad.ini:1: " : reason)),
+                  std::string::npos)
+            << bad.err;
+    }
+    EXPECT_FALSE(fs::exists(output().string() + "2"));
     EXPECT_EQ(Run({"--preset", "missing.ini", "--text", "x", source().string()}).status, 2);
 }
 
