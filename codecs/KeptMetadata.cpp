@@ -168,7 +168,8 @@ KeptMetadataReport WithMetadata(const std::string& sourcePath,
 }
 
 bool HoldsMetadata(ImageFormat format) {
-    return format == FormatJpeg || format == FormatPng || format == FormatTiff;
+    const FormatEntry* entry = FindFormat(format);
+    return entry != nullptr && (entry->carries & (kRoomExif | kRoomXmp | kRoomIptc | kRoomIccProfile)) != 0;
 }
 
 }  // namespace
