@@ -19,7 +19,8 @@ QString FilterOf(const FormatEntry& format) {
         upper << QStringLiteral("*.") + extension.toUpper();
     }
     const QString patterns = upper.join(QLatin1Char(' '));
-    return QStringLiteral("%1 (%2 %3)").arg(QString::fromLatin1(format.dialogLabel), patterns, patterns.toLower());
+    return QStringLiteral("%1 (%2 %3)")
+        .arg(QString::fromLatin1(format.dialogLabel), patterns, patterns.toLower());
 }
 
 QString FiltersOf(bool (*offered)(const FormatEntry&)) {
@@ -28,7 +29,9 @@ QString FiltersOf(bool (*offered)(const FormatEntry&)) {
         if (offered(format)) formats.push_back(&format);
     }
     // Ranked formats first, by rank; the stable sort keeps the rest in table order.
-    const auto rank = [](const FormatEntry* format) { return format->dialogRank > 0 ? format->dialogRank : 1 << 30; };
+    const auto rank = [](const FormatEntry* format) {
+        return format->dialogRank > 0 ? format->dialogRank : 1 << 30;
+    };
     std::stable_sort(formats.begin(), formats.end(),
                      [&rank](const FormatEntry* a, const FormatEntry* b) { return rank(a) < rank(b); });
     QStringList filters;
