@@ -45,7 +45,9 @@ bool WalkPng(const std::vector<uint8_t>& file, std::vector<PngChunk>& chunks) {
     return true;
 }
 
-bool IsTextChunk(const std::string& type) { return type == "tEXt" || type == "zTXt" || type == "iTXt"; }
+bool IsTextChunk(const std::string& type) {
+    return type == "tEXt" || type == "zTXt" || type == "iTXt";
+}
 
 // A text chunk's keyword: its data up to the first NUL.
 std::string Keyword(const std::vector<uint8_t>& file, const PngChunk& chunk) {
@@ -109,10 +111,12 @@ namespace {
 template <typename Visit>
 size_t WalkGif(const std::vector<uint8_t>& file, Visit block) {
     constexpr size_t kScreenEnd = 13;  // the signature, version and logical screen
-    if (file.size() < kScreenEnd || (std::memcmp(file.data(), "GIF87a", 6) != 0 &&
-                                     std::memcmp(file.data(), "GIF89a", 6) != 0))
+    if (file.size() < kScreenEnd ||
+        (std::memcmp(file.data(), "GIF87a", 6) != 0 && std::memcmp(file.data(), "GIF89a", 6) != 0))
         return 0;
-    const auto tableBytes = [](uint8_t flags) { return (flags & 0x80) != 0 ? size_t{3} << ((flags & 7) + 1) : 0; };
+    const auto tableBytes = [](uint8_t flags) {
+        return (flags & 0x80) != 0 ? size_t{3} << ((flags & 7) + 1) : 0;
+    };
     const size_t start = kScreenEnd + tableBytes(file[10]);
     if (start > file.size()) return 0;
     // The data sub-blocks from `at`: the offset after their terminator, or 0.

@@ -11,6 +11,7 @@ packages=(
   clang libclang-rt-14-dev clang-format
   qt6-base-dev xvfb xauth
   libimage-exiftool-perl
+  xdotool
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"
