@@ -10,6 +10,7 @@
 
 #include "codecs/ExivLog.h"
 #include "codecs/ImageFormat.h"
+#include "codecs/KeptChunks.h"
 #include "platform/FileIo.h"
 
 namespace stampora {
@@ -83,25 +84,53 @@ void AddJpegProfile(std::vector<uint8_t>& file, const Exiv2::DataBuf& profile) {
     file.insert(file.begin() + static_cast<std::ptrdiff_t>(at), inserted.begin(), inserted.end());
 }
 
-// A TIFF's resolution belongs to its image directory, which exiv2 leaves to
-// the writer: it is set with libtiff on the finished file.
-bool SetTiffResolution(const std::string& path, ImageFormat format, const Exiv2::ExifData& exif) {
+// A TIFF's resolution and colour description belong to its image
+// directory, which exiv2 leaves to the writer: they are set with libtiff on
+// the finished file, the resolution from the kept EXIF, the profile, white
+// point and primaries as a TIFF source stored them.
+bool SetTiffDirectory(const std::string& path, ImageFormat format, const Exiv2::ExifData& exif,
+                      const std::string& sourcePath) {
     if (format != FormatTiff) return true;
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+    std::vector<uint8_t> profile;
+    std::vector<float> whitePoint;
+    std::vector<float> primaries;
+    if (TIFF* source = TIFFOpen(sourcePath.c_str(), "r")) {
+        uint32_t count = 0;
+        void* data = nullptr;
+        float* values = nullptr;
+        if (TIFFGetField(source, TIFFTAG_ICCPROFILE, &count, &data) == 1 && data != nullptr)
+            profile.assign(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + count);
+        if (TIFFGetField(source, TIFFTAG_WHITEPOINT, &values) == 1 && values != nullptr)
+            whitePoint.assign(values, values + 2);
+        if (TIFFGetField(source, TIFFTAG_PRIMARYCHROMATICITIES, &values) == 1 && values != nullptr)
+            primaries.assign(values, values + 6);
+        TIFFClose(source);
+    }
     const auto x = exif.findKey(Exiv2::ExifKey("Exif.Image.XResolution"));
     const auto y = exif.findKey(Exiv2::ExifKey("Exif.Image.YResolution"));
     const auto unit = exif.findKey(Exiv2::ExifKey("Exif.Image.ResolutionUnit"));
-    if (x == exif.end() || y == exif.end()) return true;
-    TIFFSetErrorHandler(nullptr);
-    TIFFSetWarningHandler(nullptr);
+    const bool resolution = x != exif.end() && y != exif.end();
+    if (!resolution && profile.empty() && whitePoint.empty() && primaries.empty()) return true;
     TIFF* tiff = TIFFOpen(path.c_str(), "r+");
     if (tiff == nullptr) return false;
-    const float xDots = x->toFloat();
-    const float yDots = y->toFloat();
-    const uint16_t unitValue = unit != exif.end() ? static_cast<uint16_t>(unit->toLong()) : RESUNIT_INCH;
-    const bool ok = xDots > 0 && yDots > 0 && TIFFSetField(tiff, TIFFTAG_XRESOLUTION, xDots) == 1 &&
-                    TIFFSetField(tiff, TIFFTAG_YRESOLUTION, yDots) == 1 &&
-                    TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, unitValue) == 1 &&
-                    TIFFRewriteDirectory(tiff) == 1;
+    bool ok = true;
+    if (resolution) {
+        const float xDots = x->toFloat();
+        const float yDots = y->toFloat();
+        const uint16_t unitValue = unit != exif.end() ? static_cast<uint16_t>(unit->toLong()) : RESUNIT_INCH;
+        ok = xDots > 0 && yDots > 0 && TIFFSetField(tiff, TIFFTAG_XRESOLUTION, xDots) == 1 &&
+             TIFFSetField(tiff, TIFFTAG_YRESOLUTION, yDots) == 1 &&
+             TIFFSetField(tiff, TIFFTAG_RESOLUTIONUNIT, unitValue) == 1;
+    }
+    if (!profile.empty())
+        ok = ok && TIFFSetField(tiff, TIFFTAG_ICCPROFILE, static_cast<uint32_t>(profile.size()),
+                                profile.data()) == 1;
+    if (!whitePoint.empty()) ok = ok && TIFFSetField(tiff, TIFFTAG_WHITEPOINT, whitePoint.data()) == 1;
+    if (!primaries.empty())
+        ok = ok && TIFFSetField(tiff, TIFFTAG_PRIMARYCHROMATICITIES, primaries.data()) == 1;
+    ok = ok && TIFFRewriteDirectory(tiff) == 1;
     TIFFClose(tiff);
     return ok;
 }
@@ -167,8 +196,35 @@ KeptMetadataReport WithMetadata(const std::string& sourcePath,
     return report;
 }
 
+// What a PNG or GIF copy of a source in its own format keeps beyond exiv2's
+// items: PNG's colour, resolution and (unless only the essentials are kept)
+// text chunks, GIF's comments. `file` is the copy as it stands, read when
+// still empty; `changed` tells whether it took anything. False with the
+// failure in `report`.
+bool KeepFormatOwnItems(const std::string& sourcePath,
+                        const std::function<bool(std::vector<uint8_t>&)>& readPicture, ImageFormat format,
+                        MetadataKept kept, std::vector<uint8_t>& file, bool& changed,
+                        KeptMetadataReport& report) {
+    const bool everything = kept != MetadataKept::Essential;
+    if (format != FormatPng && !(format == FormatGif && everything)) return true;
+    std::vector<uint8_t> source;
+    if (!ReadWholeFile(sourcePath, source, kMostOutputBytes) ||
+        FormatFromSignature(source.data(), source.size()) != format)
+        return true;
+    if (file.empty() && !readPicture(file)) {
+        report.failure = "the written picture could not be read back";
+        return false;
+    }
+    const size_t before = file.size();
+    const bool walked = format == FormatPng ? CopyPngChunks(source, file, everything, report.failure)
+                                            : CopyGifComments(source, file, report.failure);
+    changed = changed || file.size() != before;
+    return walked;
+}
+
 bool HoldsMetadata(ImageFormat format) {
-    return format == FormatJpeg || format == FormatPng || format == FormatTiff;
+    const FormatEntry* entry = FindFormat(format);
+    return entry != nullptr && (entry->carries & (kRoomExif | kRoomXmp | kRoomIptc | kRoomIccProfile)) != 0;
 }
 
 }  // namespace
@@ -177,23 +233,30 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
                                       const std::string& outputPath, int32_t width, int32_t height,
                                       MetadataKept kept) {
     const ImageFormat format = FormatFromPath(outputPath);
-    if (kept == MetadataKept::None || !HoldsMetadata(format)) return KeptMetadataReport();
+    const FormatEntry* entry = FindFormat(format);
+    if (kept == MetadataKept::None || entry == nullptr || entry->carries == 0) return KeptMetadataReport();
     std::vector<uint8_t> file;
     Exiv2::ExifData exif;
     const auto readPicture = [&filePath](std::vector<uint8_t>& bytes) {
         return ReadWholeFile(filePath, bytes, kMostOutputBytes);
     };
-    KeptMetadataReport report =
-        WithMetadata(sourcePath, readPicture, format, width, height, kept, file, exif);
-    if (!report.failure.empty() || file.empty()) return report;
-    std::FILE* out = OpenFileUtf8(filePath, "wb");
-    bool written = out != nullptr && std::fwrite(file.data(), 1, file.size(), out) == file.size();
-    if (out != nullptr) written = std::fclose(out) == 0 && written;
-    if (!written) {
-        report.failure = "the picture could not be written again with its metadata";
-    } else if (!SetTiffResolution(filePath, format, exif)) {
-        report.failure = "the resolution could not be written";
+    KeptMetadataReport report;
+    if (HoldsMetadata(format))
+        report = WithMetadata(sourcePath, readPicture, format, width, height, kept, file, exif);
+    if (!report.failure.empty()) return report;
+    bool changed = !file.empty();
+    if (!KeepFormatOwnItems(sourcePath, readPicture, format, kept, file, changed, report)) return report;
+    if (changed) {
+        std::FILE* out = OpenFileUtf8(filePath, "wb");
+        bool written = out != nullptr && std::fwrite(file.data(), 1, file.size(), out) == file.size();
+        if (out != nullptr) written = std::fclose(out) == 0 && written;
+        if (!written) {
+            report.failure = "the picture could not be written again with its metadata";
+            return report;
+        }
     }
+    if (!SetTiffDirectory(filePath, format, exif, sourcePath))
+        report.failure = "the resolution and colour profile could not be written";
     return report;
 }
 

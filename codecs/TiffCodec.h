@@ -11,7 +11,8 @@ namespace stampora {
 // sizes) go through libtiff's RGBA reader. Every page is turned upright by
 // its orientation. The first page's EXIF items go into the properties.
 // Writes one LZW-compressed page: palette (or grey) for 8 bits or fewer, RGB
-// for 16 and 24 bits, RGB with unassociated alpha for 32, with the camera
+// for 16 and 24 bits, RGB with unassociated alpha for 32 (RGB when
+// every pixel is opaque), with the camera
 // items as EXIF.
 class CTiffCodec : public CImageCodec {
 public:

@@ -11,7 +11,7 @@ namespace stampora {
 
 namespace {
 
-void SetLayout(TIFF* tiff, const CRasterImage& image, bool grey) {
+void SetLayout(TIFF* tiff, const CRasterImage& image, bool grey, bool alpha) {
     const int32_t bpp = image.Bpp();
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.Width()));
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.Height()));
@@ -24,7 +24,6 @@ void SetLayout(TIFF* tiff, const CRasterImage& image, bool grey) {
         TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE);
         if (grey && bpp == 8) TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     } else {
-        const bool alpha = bpp == 32;
         TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(8));
         TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(alpha ? 4 : 3));
         TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
@@ -50,9 +49,9 @@ bool WriteColourMap(TIFF* tiff, const CRasterImage& image) {
 
 // The file's lines: palette and grey lines as stored, colour lines turned
 // from blue-green-red into red-green-blue order.
-bool WriteLines(TIFF* tiff, const CRasterImage& image) {
+bool WriteLines(TIFF* tiff, const CRasterImage& image, bool alpha) {
     const int32_t bpp = image.Bpp();
-    const size_t channels = bpp == 32 ? 4 : 3;
+    const size_t channels = alpha ? 4 : 3;
     std::vector<uint8_t> line(bpp <= 8 ? image.Stride() : static_cast<size_t>(image.Width()) * channels);
     for (int32_t y = 0; y < image.Height(); ++y) {
         if (bpp <= 8) {
@@ -83,8 +82,9 @@ bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
     TIFF* tiff = OpenTiffInMemory(file, "w");
     if (tiff == nullptr) return status.Fail(file.lastError.empty() ? "not enough memory" : file.lastError);
     const bool grey = image->Bpp() <= 8 && HasGreyRampPalette(*image);
-    SetLayout(tiff, *image, grey);
-    bool ok = (image->Bpp() > 8 || grey || WriteColourMap(tiff, *image)) && WriteLines(tiff, *image);
+    const bool alpha = !IsOpaque(*image);
+    SetLayout(tiff, *image, grey, alpha);
+    bool ok = (image->Bpp() > 8 || grey || WriteColourMap(tiff, *image)) && WriteLines(tiff, *image, alpha);
     ok = ok && TIFFFlush(tiff) == 1;
     TIFFClose(tiff);
     if (!ok || encoded.empty())

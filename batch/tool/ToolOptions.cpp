@@ -38,36 +38,6 @@ std::optional<RgbColour> ParseColour(std::string text) {
                      static_cast<uint8_t>(value)};
 }
 
-bool ParseTypes(const std::string& text, BatchTypeFlags& types) {
-    if (text == "all") {
-        types = BatchTypeFlags{1, 1, 1, 1, 1, 1, 1};
-        return true;
-    }
-    types = BatchTypeFlags{};
-    size_t start = 0;
-    while (start <= text.size()) {
-        const size_t comma = std::min(text.find(',', start), text.size());
-        const std::string type = text.substr(start, comma - start);
-        if (type == "jpg" || type == "jpeg") {
-            types.jpg = 1;
-        } else if (type == "bmp") {
-            types.bmp = 1;
-        } else if (type == "png") {
-            types.png = 1;
-        } else if (type == "gif") {
-            types.gif = 1;
-        } else if (type == "tga") {
-            types.tga = 1;
-        } else if (type == "tif" || type == "tiff") {
-            types.tif = 1;
-        } else {
-            return false;
-        }
-        start = comma + 1;
-    }
-    return true;
-}
-
 bool ParseStyle(const std::string& text, TextMarkOptions& mark) {
     static const std::map<std::string, std::pair<bool, bool>> kStyles = {
         {"normal", {false, false}},
@@ -181,6 +151,7 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
                : group == Group::Output ? "Output"
                                         : nullptr;
     };
+    static const std::string kTypeWords = "all, or a comma list of " + TypeWords();
     struct Option {
         Group group;
         Setter set;
@@ -188,8 +159,8 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
     };
     const std::map<std::string, Option> table = {
         {"--types",
-         {Group::Output, [&](const std::string& v) { return ParseTypes(v, options.types); },
-          "all, or a comma list of jpg, bmp, png, gif, tga, tif"}},
+         {Group::Output, [&](const std::string& v) { return ParseTypeList(v, options.types); },
+          kTypeWords.c_str()}},
         {"--jobs", {Group::General, integer(options.jobs, 1, 256), "a number of jobs from 1 to 256"}},
         {"--memory",
          {Group::General, [&](const std::string& v) { return ParseMemorySize(v, options.memoryBudget); },

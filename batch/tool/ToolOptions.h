@@ -53,7 +53,7 @@ struct ImageMarkOptions {
 struct ToolOptions {
     std::string sourceDirectory;
     std::optional<std::string> outputDirectory;
-    BatchTypeFlags types{1, 1, 1, 1, 1, 1, 1};
+    BatchTypeFlags types{1};
     std::optional<TextMarkOptions> textMark;
     std::optional<ImageMarkOptions> imageMark;
     int32_t jobs = 0;          // 0: one per processor core

@@ -26,7 +26,7 @@ using batchtest::RecordingBatchUi;
 using batchtest::SolidPicture;
 using batchtest::WriteTextFile;
 
-constexpr BatchTypeFlags kAllTypes{1, 0, 0, 0, 0, 0};
+constexpr BatchTypeFlags kAllTypes{1};
 
 class BatchJobTest : public batchtest::BatchFolderTest {
 protected:
@@ -106,7 +106,7 @@ TEST_F(BatchJobTest, OnlyTheChosenTypesOfTheFolderItselfAreWritten) {
     WriteTextFile(source() / "c.txt", "text");
     fs::create_directory(source() / "d.jpg");
     AddPicture("d.jpg/inner.jpg", 200, 150, 5);
-    ui.fields.types = BatchTypeFlags{0, 1, 0, 0, 0, 0};
+    ui.fields.types = BatchTypeFlags{0, FormatBit(FormatJpeg)};
     SetRedImageMark(40, 20, LeftTop);
 
     const BatchSummary summary = job.RunBatch(ui);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "batch/BatchTestSupport.h"
+#include "codecs/ImageFormat.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/SourceQuality.h"
 #include "image/RasterImage.h"
@@ -154,7 +155,7 @@ TEST_F(BatchToolTest, ExitStatusSaysWhatHappened) {
     EXPECT_EQ(Run({"--opacity", "50", source().string()}).status, 2);  // text option without --text
     EXPECT_EQ(Run({"--text", "x", "--opacity", "101", source().string()}).status, 2);
     EXPECT_EQ(Run({"--bogus", source().string()}).status, 2);
-    EXPECT_EQ(Run({"--types", "jpg,webp", source().string()}).status, 2);
+    EXPECT_EQ(Run({"--types", "jpg,ico", source().string()}).status, 2);  // icons are not written
     EXPECT_EQ(Run({"--image", dir.File("missing.png"), source().string(), output().string()}).status, 2);
     EXPECT_EQ(withMark({"", output().string()}).status, 2);
     const ToolRun help = Run({"--help"});
@@ -197,6 +198,24 @@ TEST_F(BatchToolTest, ExitStatusSaysWhatHappened) {
     fs::remove(source() / "c.bmp");
 
     EXPECT_EQ(withMark({"--types", "bmp,tga", source().string(), output().string()}).status, 0);
+}
+
+TEST_F(BatchToolTest, EveryExtensionOfAFormatIsSelectedAndWrittenInItsFormat) {
+    ASSERT_TRUE(SolidPicture(10, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
+    for (const char* name : {"a.jpe", "b.JPEG", "c.dib", "d.rle"}) AddPicture(name, 40, 30, 1);
+    const ToolRun jpegs =
+        Run({"--image", dir.File("logo.bmp"), "--types", "jpg", source().string(), output().string()});
+    ASSERT_EQ(jpegs.status, 0) << jpegs.out << jpegs.err;
+    EXPECT_NE(jpegs.out.find("2 written, 0 skipped"), std::string::npos) << jpegs.out;
+    fs::remove_all(output());
+
+    const ToolRun all =
+        Run({"--image", dir.File("logo.bmp"), "--types", "all", source().string(), output().string()});
+    ASSERT_EQ(all.status, 0) << all.out << all.err;
+    for (const char* name : {"a.jpe", "b.JPEG", "c.dib", "d.rle"}) {
+        const std::vector<uint8_t> written = FileBytes((output() / name).string());
+        EXPECT_EQ(FormatFromSignature(written.data(), written.size()), FormatFromPath(name)) << name;
+    }
 }
 
 TEST_F(BatchToolTest, SpecialFilesAreSkippedAndParallelSavesKeepTheMask) {
