@@ -4,6 +4,7 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_SYNTHESIS_H
+#include <fribidi.h>
 #include <hb-ft.h>
 #include <hb.h>
 
@@ -13,6 +14,7 @@
 #include <limits>
 #include <mutex>
 #include <optional>
+#include <type_traits>
 
 #include "platform/FaceCache.h"
 #include "platform/FontCatalog.h"
@@ -64,12 +66,85 @@ struct UsedFace {
     const CachedFace* cached;
     bool syntheticBold;
     bool syntheticOblique;
+    int64_t boldAdvance26;  // what emboldening adds to each advancing glyph
 };
 
+// A stretch of one line drawn with one face in one direction: characters
+// [start, start + length) of the line, and its embedding level (odd is
+// right to left).
 struct Run {
     size_t face;
-    std::u32string text;
+    size_t start;
+    size_t length;
+    FriBidiLevel level;
+    std::vector<size_t> glyphs;  // indices into the shaped glyphs, left to right
+    int64_t width26 = 0;
 };
+
+// A shaped glyph; its place is relative to its run until the line is laid
+// out, then to the box's origin (the baseline of its line, y down).
+struct ShapedGlyph {
+    size_t face;
+    hb_codepoint_t glyph;
+    int64_t x26;
+    int64_t y26;
+};
+
+// Runs longer than this are shaped in pieces (each with its neighbours as
+// context), so a text far too large for a mark is refused after shaping a
+// little of it rather than all of it.
+constexpr size_t kLongestShapedPiece = 1024;
+
+// The embedding level of each character of a line by the Unicode
+// bidirectional algorithm, the paragraph's direction taken from its first
+// strong character. Empty when every character is left to right (the common
+// case, found without the algorithm's tables) or the algorithm cannot run.
+std::vector<FriBidiLevel> BidiLevels(const std::vector<uint32_t>& line) {
+    static_assert(std::is_same_v<FriBidiChar, uint32_t>);
+    const bool anyRightToLeft = std::any_of(line.begin(), line.end(), [](uint32_t c) {
+        const FriBidiCharType type = fribidi_get_bidi_type(c);
+        return FRIBIDI_IS_RTL(type) || FRIBIDI_IS_EXPLICIT(type) || FRIBIDI_IS_ISOLATE(type);
+    });
+    if (!anyRightToLeft || line.size() > static_cast<size_t>(std::numeric_limits<FriBidiStrIndex>::max()))
+        return {};
+    const auto length = static_cast<FriBidiStrIndex>(line.size());
+    std::vector<FriBidiCharType> types(line.size());
+    std::vector<FriBidiBracketType> brackets(line.size());
+    std::vector<FriBidiLevel> levels(line.size(), 0);
+    fribidi_get_bidi_types(line.data(), length, types.data());
+    fribidi_get_bracket_types(line.data(), length, types.data(), brackets.data());
+    FriBidiParType direction = FRIBIDI_PAR_ON;
+    if (fribidi_get_par_embedding_levels_ex(types.data(), brackets.data(), length, &direction,
+                                            levels.data()) == 0)
+        return {};
+    return levels;
+}
+
+// Puts the runs of a line in visual order: from the highest level down to
+// the lowest odd one, every sequence of runs at that level or above is
+// reversed.
+void OrderVisually(std::vector<Run>& runs) {
+    if (runs.empty()) return;
+    FriBidiLevel highest = 0;
+    FriBidiLevel lowestOdd = std::numeric_limits<FriBidiLevel>::max();
+    for (const Run& run : runs) {
+        highest = std::max(highest, run.level);
+        if (run.level % 2 == 1) lowestOdd = std::min(lowestOdd, run.level);
+    }
+    for (int level = highest; level >= lowestOdd && level > 0; --level) {
+        for (size_t i = 0; i < runs.size();) {
+            if (runs[i].level < level) {
+                ++i;
+                continue;
+            }
+            size_t end = i;
+            while (end < runs.size() && runs[end].level >= level) ++end;
+            std::reverse(runs.begin() + static_cast<std::ptrdiff_t>(i),
+                         runs.begin() + static_cast<std::ptrdiff_t>(end));
+            i = end;
+        }
+    }
+}
 
 }  // namespace
 
@@ -88,15 +163,27 @@ public:
         const int64_t em26 = Points26() * 96 / 72;
         margin26 = em26 / 12;
 
+        // Every line is shaped and measured before any glyph is drawn, so a
+        // text too large to draw costs no more than finding that out.
         size_t lineStart = 0;
         int64_t lineIndex = 0;
         while (true) {
             const size_t lineEnd = std::min(text.find(U'\n', lineStart), text.size());
-            if (!LayOutLine(std::u32string_view(text).substr(lineStart, lineEnd - lineStart), lineIndex))
-                return {};
+            if (!LayOutLine(std::u32string_view(text).substr(lineStart, lineEnd - lineStart), lineIndex)) {
+                CTextLayout refused;
+                refused.tooLarge = true;
+                return refused;
+            }
             if (lineEnd == text.size()) break;
             lineStart = lineEnd + 1;
             ++lineIndex;
+        }
+        for (const ShapedGlyph& glyph : shaped) {
+            if (!PlaceGlyph(glyph)) {
+                CTextLayout refused;
+                refused.tooLarge = true;
+                return refused;
+            }
         }
         return Finish(lineIndex + 1);
     }
@@ -119,17 +206,22 @@ private:
     bool AddFace(const FaceLocation& location) {
         const CachedFace* cached = Faces().Get(location.file, location.index);
         if (!cached) return false;
-        faces.push_back({cached, location.syntheticBold, location.syntheticOblique});
+        faces.push_back({cached, location.syntheticBold, location.syntheticOblique, 0});
         return SetSize(faces.back());
     }
 
-    bool SetSize(const UsedFace& used) {
-        if (FT_Set_Char_Size(used.cached->face, 0, static_cast<FT_F26Dot6>(Points26()),
+    bool SetSize(UsedFace& used) {
+        FT_Face face = used.cached->face;
+        if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(Points26()),
                              static_cast<FT_UInt>(kTextDotsPerInch),
                              static_cast<FT_UInt>(kTextDotsPerInch)) != 0)
             return false;
         hb_ft_font_set_load_flags(used.cached->font, LoadFlags());
         hb_ft_font_changed(used.cached->font);
+        // The strength FreeType's emboldening uses, which it adds to the
+        // advance of every glyph that has one.
+        if (used.syntheticBold)
+            used.boldAdvance26 = FT_MulFix(face->units_per_EM, face->size->metrics.y_scale) / 24;
         return true;
     }
 
@@ -159,62 +251,99 @@ private:
         return previous.value_or(0);
     }
 
-    bool LayOutLine(std::u32string_view line, int64_t lineIndex) {
-        std::vector<Run> runs;
-        for (char32_t c : line) {
-            if (IsInvisibleControl(c)) continue;
-            const std::optional<size_t> previous =
-                runs.empty() ? std::nullopt : std::optional(runs.back().face);
-            const size_t face = FaceFor(c, previous);
-            if (runs.empty() || runs.back().face != face) runs.push_back({face, {}});
-            runs.back().text += c;
+    // The run that starts at character `start` of the line: characters of
+    // one face and one embedding level, at most a piece long unless marks
+    // follow.
+    Run NextRun(const std::vector<uint32_t>& line, const std::vector<FriBidiLevel>& levels, size_t start,
+                std::optional<size_t> previous) {
+        const auto levelAt = [&levels](size_t i) { return levels.empty() ? FriBidiLevel{0} : levels[i]; };
+        Run run{FaceFor(line[start], previous), start, 1, levelAt(start), {}, 0};
+        for (size_t i = start + 1; i < line.size(); ++i) {
+            if (levelAt(i) != run.level || FaceFor(line[i], run.face) != run.face) break;
+            if (run.length >= kLongestShapedPiece && !AttachesToPrevious(line[i])) break;
+            ++run.length;
         }
+        return run;
+    }
+
+    // Shapes the line's runs in reading order, then places them left to right
+    // on the line. False when the text grows larger than the engine draws,
+    // found out run by run.
+    bool LayOutLine(std::u32string_view text, int64_t lineIndex) {
+        if (ExceedsLimit(0, lineIndex)) return false;
+        std::vector<uint32_t> line;
+        line.reserve(text.size());
+        for (char32_t c : text)
+            if (!IsInvisibleControl(c)) line.push_back(c);
+        const std::vector<FriBidiLevel> levels = BidiLevels(line);
+        std::vector<Run> runs;
+        int64_t lineWidth26 = 0;
+        for (size_t start = 0; start < line.size(); start += runs.back().length) {
+            runs.push_back(
+                NextRun(line, levels, start, runs.empty() ? std::nullopt : std::optional(runs.back().face)));
+            ShapeRun(line, runs.back());
+            lineWidth26 += runs.back().width26;
+            if (ExceedsLimit(lineWidth26, lineIndex)) return false;
+        }
+        OrderVisually(runs);
         int64_t pen26 = margin26;
         const int64_t baseline26 = lineIndex * lineHeight26 + ascender26;
         for (const Run& run : runs) {
-            if (!ShapeRun(run, baseline26, pen26)) return false;
+            for (size_t index : run.glyphs) {
+                shaped[index].x26 += pen26;
+                shaped[index].y26 += baseline26;
+            }
+            pen26 += run.width26;
         }
         lineRight26 = std::max(lineRight26, pen26);
         return true;
     }
 
-    bool ShapeRun(const Run& run, int64_t baseline26, int64_t& pen26) {
+    // Whether a box as wide as the widest line so far (or this one, when
+    // wider) and as high as the lines so far holds more pixels than the
+    // engine draws.
+    bool ExceedsLimit(int64_t lineWidth26, int64_t lineIndex) const {
+        const int64_t wide = (std::max(lineRight26, margin26 + lineWidth26) + margin26) / 64 + 1;
+        const int64_t high = (lineIndex + 1) * lineHeight26 / 64 + 1;
+        return wide > kMaxLayoutPixels || high > kMaxLayoutPixels || wide * high > kMaxLayoutPixels;
+    }
+
+    void ShapeRun(const std::vector<uint32_t>& line, Run& run) {
         const UsedFace& used = faces[run.face];
         hb_buffer_t* buffer = hb_buffer_create();
-        std::vector<uint32_t> codepoints(run.text.begin(), run.text.end());
-        hb_buffer_add_codepoints(buffer, codepoints.data(), static_cast<int>(codepoints.size()), 0,
-                                 static_cast<int>(codepoints.size()));
+        // The whole line is the context, so letters join across a change of
+        // face or a piece's end.
+        hb_buffer_add_codepoints(buffer, line.data(), static_cast<int>(line.size()),
+                                 static_cast<unsigned int>(run.start), static_cast<int>(run.length));
+        hb_buffer_set_direction(buffer, run.level % 2 == 1 ? HB_DIRECTION_RTL : HB_DIRECTION_LTR);
         hb_buffer_guess_segment_properties(buffer);
         hb_shape(used.cached->font, buffer, nullptr, 0);
         unsigned int count = 0;
         const hb_glyph_info_t* infos = hb_buffer_get_glyph_infos(buffer, &count);
         const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
-        bool fine = true;
-        for (unsigned int i = 0; i < count && fine; ++i) {
-            int64_t extraAdvance26 = 0;
-            fine = PlaceGlyph(used, infos[i].codepoint, pen26 + positions[i].x_offset,
-                              baseline26 - positions[i].y_offset, extraAdvance26);
-            pen26 += positions[i].x_advance;
-            if (positions[i].x_advance != 0) pen26 += extraAdvance26;
+        run.glyphs.reserve(count);
+        for (unsigned int i = 0; i < count; ++i) {
+            run.glyphs.push_back(shaped.size());
+            shaped.push_back({run.face, infos[i].codepoint, run.width26 + positions[i].x_offset,
+                              -int64_t{positions[i].y_offset}});
+            run.width26 += positions[i].x_advance;
+            if (positions[i].x_advance != 0) run.width26 += used.boldAdvance26;
         }
         hb_buffer_destroy(buffer);
-        return fine;
     }
 
-    // Renders one glyph with its origin at (x26, y26) in the box (y down) and
-    // keeps its coverage. Answers false only when the layout grows too large.
-    bool PlaceGlyph(const UsedFace& used, hb_codepoint_t glyph, int64_t x26, int64_t y26,
-                    int64_t& extraAdvance26) {
+    // Renders one glyph with its origin at its place in the box (y down) and
+    // keeps its coverage. Answers false only when the coverage grows too large.
+    bool PlaceGlyph(const ShapedGlyph& glyph) {
+        const UsedFace& used = faces[glyph.face];
+        int64_t x26 = glyph.x26;
+        int64_t y26 = glyph.y26;
         FT_Face face = used.cached->face;
-        if (FT_Load_Glyph(face, glyph, LoadFlags()) != 0) return true;
+        if (FT_Load_Glyph(face, glyph.glyph, LoadFlags()) != 0) return true;
         FT_GlyphSlot slot = face->glyph;
         if (slot->format != FT_GLYPH_FORMAT_OUTLINE) return true;
         if (used.syntheticOblique) FT_GlyphSlot_Oblique(slot);
-        if (used.syntheticBold) {
-            const FT_Pos before = slot->advance.x;
-            FT_GlyphSlot_Embolden(slot);
-            extraAdvance26 = slot->advance.x - before;
-        }
+        if (used.syntheticBold) FT_GlyphSlot_Embolden(slot);
         if (!style.antialias) {
             // Hinted one-bit glyphs sit on whole pixels.
             x26 = (x26 + 32) & ~int64_t{63};
@@ -299,6 +428,7 @@ private:
 
     const TextStyle& style;
     std::vector<UsedFace> faces;  // the chosen face first, then fallbacks
+    std::vector<ShapedGlyph> shaped;
     CTextLayout layout;
     int64_t ascender26 = 0;
     int64_t lineHeight26 = 0;

@@ -10,9 +10,10 @@ namespace stampora {
 // coverage. Adds the record's own shadow pass when it asks for one. The text
 // keeps its place on the canvas from one rendering to the next (the anchor is
 // the layer's position plus its text offset). A font the text engine does not
-// know gives a 1 x 1 transparent layer; nothing is reported. Answers false
+// know gives a 1 x 1 transparent layer; nothing is reported. So does a text
+// larger than the engine draws, which sets `tooLarge` when given. Answers false
 // only when memory for the layer or its shadow could not be had: the layer is
 // then a transparent dot (or empty) or lacks its shadow.
-bool RenderText(CTextLayer& layer, TextWatermarkParams params);
+bool RenderText(CTextLayer& layer, TextWatermarkParams params, bool* tooLarge = nullptr);
 
 }  // namespace stampora

@@ -40,7 +40,8 @@ void TextWatermark::UpdateParams() {
 }
 
 bool TextWatermark::RebuildLayer() {
-    bool complete = RenderText(layer, params);
+    bool tooLarge = false;
+    bool complete = RenderText(layer, params, &tooLarge);
     if (IsAppliedRotation(base.rotation) && layer.Width() > 1 && layer.Height() > 1) {
         CRotateProcessor rotate(base.rotation);
         complete = layer.RunProcessor(rotate, nullptr) && complete;
@@ -48,6 +49,10 @@ bool TextWatermark::RebuildLayer() {
     base.width = base.markWidth = layer.Width();
     base.height = base.markHeight = layer.Height();
     base.overhang = LayerOverhang{};
+    if (tooLarge) {
+        base.width = base.markWidth = base.height = base.markHeight = kTextTooLargeSide;
+        return complete && !layer.IsEmpty();
+    }
     if (shadowEnabled && !layer.IsEmpty()) {
         const int32_t beforeX = layer.offsetX;
         const int32_t beforeY = layer.offsetY;
