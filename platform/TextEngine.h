@@ -41,8 +41,18 @@ public:
 
     // Draws the text white on black: adds the glyphs' coverage (0 none,
     // 255 full) onto an 8-bit surface with the text's box at (0, 0). Pixels
-    // outside the surface are skipped.
+    // outside the surface are skipped. Colour glyphs (emoji) are not drawn.
     void Draw(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHeight, size_t stride) const;
+
+    // Whether some glyphs are colour pictures, which DrawColour draws.
+    bool HasColour() const;
+    // Draws the colour glyphs over a surface of blue, green, red and alpha
+    // bytes (colour not premultiplied by alpha), given by its rows, with the
+    // text's box at (0, 0).
+    void DrawColour(uint8_t* const* rows, int32_t surfaceWidth, int32_t surfaceHeight) const;
+
+    // The characters no installed font has, each once, in the order met.
+    const std::u32string& Missing() const { return missing; }
 
 private:
     friend class CTextLayoutBuilder;
@@ -53,11 +63,13 @@ private:
         int32_t width;
         int32_t height;
         size_t offset;  // start of the coverage rows in `coverage`
+        bool colour;    // four bytes a pixel (premultiplied BGRA), not one
     };
 
     float width = 0.0f;
     float height = 0.0f;
     bool tooLarge = false;
+    std::u32string missing;
     std::vector<PlacedGlyph> glyphs;
     std::vector<uint8_t> coverage;
 };

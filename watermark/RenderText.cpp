@@ -38,7 +38,7 @@ void ColourFromCoverage(CRasterImage& layer, const std::vector<uint8_t>& coverag
 
 }  // namespace
 
-bool RenderText(CTextLayer& layer, TextWatermarkParams params, bool* tooLarge) {
+bool RenderText(CTextLayer& layer, TextWatermarkParams params, bool* tooLarge, std::u32string* missing) {
     // Where the text itself stood after the previous rendering.
     const int32_t anchorX = layer.offsetX + layer.textOffsetX;
     const int32_t anchorY = layer.offsetY + layer.textOffsetY;
@@ -65,6 +65,12 @@ bool RenderText(CTextLayer& layer, TextWatermarkParams params, bool* tooLarge) {
         complete = false;
     }
     if (!layer.IsEmpty()) ColourFromCoverage(layer, coverage, params.colour);
+    if (complete && layout.HasColour()) {
+        std::vector<uint8_t*> rows(static_cast<size_t>(height));
+        for (int32_t y = 0; y < height; ++y) rows[static_cast<size_t>(y)] = layer.Row(y);
+        layout.DrawColour(rows.data(), width, height);
+    }
+    if (missing) *missing = layout.Missing();
 
     layer.offsetX = anchorX;
     layer.offsetY = anchorY;
