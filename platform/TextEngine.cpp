@@ -168,9 +168,11 @@ public:
         if (text.empty() || !SizeInRange()) return {};
         const std::optional<FaceLocation> primary = FindFace(style.family, style.bold, style.italic);
         if (!primary || !AddFace(*primary)) return {};
+        // A chosen face of colour bitmaps has its metrics at its own size.
         FT_Face face = faces[0].cached->face;
-        ascender26 = face->size->metrics.ascender;
-        lineHeight26 = face->size->metrics.height;
+        const double scale = faces[0].Bitmapped() ? faces[0].bitmapScale : 1.0;
+        ascender26 = std::llround(static_cast<double>(face->size->metrics.ascender) * scale);
+        lineHeight26 = std::llround(static_cast<double>(face->size->metrics.height) * scale);
         const int64_t em26 = Points26() * 96 / 72;
         margin26 = em26 / 12;
 

@@ -228,3 +228,16 @@ TEST(TextEngine, TakesSizesInPixelsBetweenWholePoints) {
         EXPECT_TRUE(LayOutText(pixels, "Stampora").IsEmpty()) << refused;
     }
 }
+
+TEST(TextEngine, ScalesColourBitmapFacesToTheTextSize) {
+    if (!IsInstalledFamily("Noto Color Emoji")) GTEST_SKIP() << "no colour emoji font installed";
+    // At 24 points (a 32-pixel em), chosen or fallen back to, an emoji is
+    // about an em in each direction, whatever size its bitmaps are kept at.
+    for (const char* family : {"Noto Color Emoji", kTestFamily}) {
+        const CTextLayout layout = LayOutText(TextStyle{family, 24, false, false, true}, "\U0001F4F7");
+        EXPECT_TRUE(layout.HasColour()) << family;
+        EXPECT_GT(layout.Width(), 24.0f) << family;
+        EXPECT_LT(layout.Width(), 64.0f) << family;
+        EXPECT_LT(layout.Height(), 64.0f) << family;
+    }
+}
