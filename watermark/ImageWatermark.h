@@ -20,8 +20,8 @@ struct ImageWatermark {
     // height (a size of 0 or less keeps the source's). Does nothing while the
     // mark is not enabled. A size of more pixels than any picture holds is
     // not built: the layer is then a transparent dot, and the mark keeps
-    // that size, which no picture fits. Answers false when the layer could not be made or
-    // scaled (memory), so it is not the mark asked for.
+    // that size, which no picture fits. Answers false when the layer could
+    // not be made or scaled (memory), so it is not the mark asked for.
     bool PrepareImageLayer();
 
     // Prepares the layer afresh, rotates it when rotation lies in 1..360 and

@@ -15,7 +15,7 @@
 namespace stampora {
 
 // The recorded size of a text too large to draw: no picture within the decode
-// limits has a side this long.
+// limits is this long and this wide at once.
 constexpr int32_t kTextTooLargeSide = static_cast<int32_t>(kMaxDecodedPixels);
 
 struct TextWatermark {
