@@ -12,6 +12,8 @@ packages=(
   qt6-base-dev xvfb xauth
   libimage-exiftool-perl
   xdotool
+  libfribidi-dev
+  fonts-noto-color-emoji
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"
