@@ -1,7 +1,9 @@
 #pragma once
 // Carries a source picture's metadata over to its watermarked copy: EXIF
-// (every tag), XMP, IPTC, the ICC profile and the JPEG comment, through
-// exiv2. Formats that cannot hold an item drop it.
+// (every tag), XMP, IPTC, the ICC profile and the JPEG comment through
+// exiv2; a PNG's colour, resolution and text chunks, a TIFF's colour
+// description and a GIF's comments as the source stored them. What a format
+// can hold is in its entry of the format table; it drops anything else.
 #include <cstdint>
 #include <string>
 
