@@ -91,7 +91,7 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     const bool originalsMayBeReplaced = inPlace || replaceOriginals;
     std::string unwritable;
     if (!CanCreateFilesIn(outputDirectory, unwritable)) {
-        ui.ShowMessage("cannot write into the output directory " + outputDirectory + ": " + unwritable,
+        ui.ShowMessage("Cannot write into the output directory " + outputDirectory + ": " + unwritable,
                        kBatchErrorCaption, MessageIcon::Error);
         summary.state = BatchRunState::OutputNotWritable;
         return summary;

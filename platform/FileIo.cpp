@@ -417,7 +417,8 @@ bool SafeFileWriter::Open() {
     // a new file would get.
     const mode_t mode =
         destination.exists ? (destination.existing.st_mode & 07777) : (0666 & ~CreationMask());
-    if (OpenUnnamed(folder.empty() ? "." : folderText, mode)) return true;
+    // The unnamed file is made in the very folder just checked.
+    if (OpenUnnamed(destination, mode)) return true;
     std::string pattern = base + "XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) return Refuse(ErrnoText(errno));
@@ -535,7 +536,7 @@ void SafeFileWriter::Discard() {
 }
 
 #ifdef _WIN32
-bool SafeFileWriter::OpenUnnamed(const std::string&, unsigned) {
+bool SafeFileWriter::OpenUnnamed(const Destination&, unsigned) {
     return false;
 }
 
@@ -543,11 +544,12 @@ bool SafeFileWriter::CommitUnnamed(const Destination&) {
     return false;
 }
 #else
-bool SafeFileWriter::OpenUnnamed(const std::string& folder, unsigned mode) {
+bool SafeFileWriter::OpenUnnamed(const Destination& destination, unsigned mode) {
 #if defined(O_TMPFILE) && defined(__linux__)
     // File systems without unnamed files refuse with EOPNOTSUPP or EISDIR;
     // the named temporary file then takes over.
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
+    const int fd =
+        ::openat(destination.folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) return false;
     const int kept = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     const std::string procPath = "/proc/self/fd/" + std::to_string(kept);
@@ -568,7 +570,7 @@ bool SafeFileWriter::OpenUnnamed(const std::string& folder, unsigned mode) {
     tempPath = procPath;
     return true;
 #else
-    static_cast<void>(folder);
+    static_cast<void>(destination);
     static_cast<void>(mode);
     return false;
 #endif

@@ -115,7 +115,7 @@ private:
     bool Refuse(std::string reason);
     bool FindDestination(Destination& destination);
     bool Confined(const Destination& destination);
-    bool OpenUnnamed(const std::string& folder, unsigned mode);
+    bool OpenUnnamed(const Destination& destination, unsigned mode);
     bool CommitUnnamed(const Destination& destination);
 
     std::string requested;  // the path as given, links not followed

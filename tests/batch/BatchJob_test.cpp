@@ -338,7 +338,7 @@ TEST_F(BatchJobTest, AnOutputFolderThatTakesNoFilesIsRefusedOnce) {
     EXPECT_EQ(summary.state, BatchRunState::OutputNotWritable);
     EXPECT_TRUE(job.fileList.empty());
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].first, "cannot write into the output directory " + ui.fields.outputDirectory +
+    EXPECT_EQ(ui.messages[0].first, "Cannot write into the output directory " + ui.fields.outputDirectory +
                                         ": No such file or directory");
     EXPECT_EQ(ui.messages[0].second, "Error");
     EXPECT_FALSE(fs::exists(dir.Path() / "no-such-folder"));

@@ -330,7 +330,7 @@ TEST_F(BatchToolTest, AnUnwritableOutputFolderIsRefusedOnce) {
     const ToolRun run = Run({"--text", "x", source().string(), folder});
     fs::permissions(output(), fs::perms::owner_all);
     EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("stampora-batch: cannot write into the output directory " + folder + ": "),
+    EXPECT_NE(run.err.find("stampora-batch: Cannot write into the output directory " + folder + ": "),
               std::string::npos)
         << run.err;
     EXPECT_EQ(run.out, "");
