@@ -70,11 +70,20 @@ int32_t DefaultJobs() {
     return cores == 0 ? 1 : static_cast<int32_t>(std::min(cores, 256u));
 }
 
-// Half the machine's memory, or no limit when the system does not say.
+// Half the memory the process may have: the machine's, or less when its
+// control group (a container, a Slurm job) is limited; no limit when the
+// system does not say.
 int64_t DefaultMemoryBudget() {
     const long pages = ::sysconf(_SC_PHYS_PAGES);
     const long pageSize = ::sysconf(_SC_PAGESIZE);
-    return pages > 0 && pageSize > 0 ? int64_t{pages} * pageSize / 2 : 0;
+    int64_t memory = pages > 0 && pageSize > 0 ? int64_t{pages} * pageSize : 0;
+    if (std::FILE* limit = std::fopen("/sys/fs/cgroup/memory.max", "r")) {
+        long long bytes = 0;
+        if (std::fscanf(limit, "%lld", &bytes) == 1 && bytes > 0 && (memory == 0 || bytes < memory))
+            memory = bytes;
+        std::fclose(limit);
+    }
+    return memory / 2;
 }
 
 }  // namespace
