@@ -98,18 +98,20 @@ std::optional<std::pair<BatchFileOutcome, std::string>> WriteAnimationFrames(Gif
         return std::make_pair(BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
     };
     if (!writer.AddFrame(shown, FrameArea{0, 0, shown.Width(), shown.Height()})) return saveFailed();
-    FrameArea changed;
+    FrameAreas changed;
     CRasterImage part;
     std::string reason;
     while (player.Next(changed)) {
-        if (!changed.IsEmpty()) {
-            if (!part.Create(changed.width, changed.height, 32)) {
+        // Each area is stamped from the screen as composed, so areas that
+        // overlap are stamped alike.
+        for (const FrameArea& area : changed) {
+            if (!part.Create(area.width, area.height, 32)) {
                 return std::make_pair(BatchFileOutcome::StampFailed,
                                       std::string("not enough memory for a frame of the animation"));
             }
-            CopyAreaOnto(player.Screen(), changed, part, 0, 0);
+            CopyAreaOnto(player.Screen(), area, part, 0, 0);
             for (const LaidOutMark* mark : {&image, &text}) {
-                if (StampLaidOutPart(part, changed.left, changed.top, shown.Width(), shown.Height(),
+                if (StampLaidOutPart(part, area.left, area.top, shown.Width(), shown.Height(),
                                      mark->prepared.base, *mark->prepared.layer, mark->layout,
                                      reason) == MarkStamp::Failed) {
                     return std::make_pair(
@@ -117,8 +119,7 @@ std::optional<std::pair<BatchFileOutcome, std::string>> WriteAnimationFrames(Gif
                         std::string(mark->name) + (reason.empty() ? " could not be stamped" : ": " + reason));
                 }
             }
-            CopyAreaOnto(part, FrameArea{0, 0, changed.width, changed.height}, shown, changed.left,
-                         changed.top);
+            CopyAreaOnto(part, FrameArea{0, 0, area.width, area.height}, shown, area.left, area.top);
         }
         if (!writer.AddFrame(shown, changed)) return saveFailed();
     }

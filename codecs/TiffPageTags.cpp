@@ -179,8 +179,8 @@ std::string TiffPagesEssentials(const std::string& text) {
     for (TiffPageTags& tags : pages) {
         tags.erase(std::remove_if(tags.begin(), tags.end(),
                                   [](const std::string& item) {
-                                      const PageTag* known =
-                                          Find(static_cast<uint32_t>(std::strtoul(item.c_str(), nullptr, 10)));
+                                      const PageTag* known = Find(
+                                          static_cast<uint32_t>(std::strtoul(item.c_str(), nullptr, 10)));
                                       return known == nullptr || !known->essential;
                                   }),
                    tags.end());

@@ -10,6 +10,8 @@ packages=(
   libfontconfig-dev libharfbuzz-dev libfreetype-dev fonts-dejavu-core fonts-droid-fallback
   clang libclang-rt-14-dev clang-format
   qt6-base-dev xvfb xauth
+  imagemagick
+  libtiff-tools
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"
