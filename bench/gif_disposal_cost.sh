@@ -9,6 +9,8 @@
 #   BUILD_DIR  build folder holding stampora-batch (default: build)
 #   SIDE       screen width and height (default 5000)
 #   FRAMES     frames of 16 x 16 (default 100)
+#   SCREEN     the first frame's colour (default white; none: a clear
+#              screen, on which every frame of the copy also covers the mark)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool="${BUILD_DIR:-build}/stampora-batch"
@@ -28,17 +30,18 @@ make_gif() {
               -repage "+$((f * 7919 % (side - 16)))+$((f * 104729 % (side - 16)))" \))
   done
   local mode=(none none background previous)
-  convert -size "${side}x${side}" xc:white -dispose "${mode[$1]}" -delay 5 "${squares[@]}" -loop 0 "$2"
+  convert -size "${side}x${side}" "xc:${SCREEN:-white}" -dispose "${mode[$1]}" -delay 5 "${squares[@]}" -loop 0 "$2"
 }
 
-printf '%-10s %9s %12s %10s %12s\n' disposal seconds "peak MB" "in KB" "out KB"
+printf '%-10s %9s %12s %12s %10s %12s\n' disposal seconds "CPU seconds" "peak MB" "in KB" "out KB"
 for disposal in 1 2 3; do
   mkdir -p "$work/in$disposal" "$work/out$disposal"
   make_gif "$disposal" "$work/in$disposal/a.gif"
   /usr/bin/time -v -o "$work/time$disposal" "$tool" --text "Stampora" --size 3% \
     "$work/in$disposal" "$work/out$disposal" >/dev/null
   seconds=$(awk -F': ' '/Elapsed/ {n = split($2, t, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + t[i]; print s}' "$work/time$disposal")
+  cpu=$(awk -F': ' '/User time|System time/ {s += $2} END {print s}' "$work/time$disposal")
   peak=$(awk -F': ' '/Maximum resident/ {printf "%.0f", $2 / 1024}' "$work/time$disposal")
-  printf '%-10s %9s %12s %10.1f %12.1f\n' "$disposal" "$seconds" "$peak" \
+  printf '%-10s %9s %12s %12s %10.1f %12.1f\n' "$disposal" "$seconds" "$cpu" "$peak" \
     "$(($(stat -c %s "$work/in$disposal/a.gif")))e-3" "$(($(stat -c %s "$work/out$disposal/a.gif")))e-3"
 done
