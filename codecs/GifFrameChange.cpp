@@ -52,14 +52,16 @@ FrameArea ChangedArea(const CRasterImage& before, const CRasterImage& now, const
             if (!RowMeets(cleared, y)) {
                 const uint8_t* a = before.Row(y);
                 if (std::memcmp(a + start, b + start, lineBytes) == 0) continue;
-                while (std::memcmp(a + 4 * static_cast<size_t>(first), b + 4 * static_cast<size_t>(first), 4) ==
-                       0)
+                while (std::memcmp(a + 4 * static_cast<size_t>(first), b + 4 * static_cast<size_t>(first),
+                                   4) == 0)
                     ++first;
-                while (std::memcmp(a + 4 * static_cast<size_t>(last), b + 4 * static_cast<size_t>(last), 4) == 0)
+                while (std::memcmp(a + 4 * static_cast<size_t>(last), b + 4 * static_cast<size_t>(last), 4) ==
+                       0)
                     --last;
             } else {
                 const auto same = [&](int32_t x) {
-                    return std::memcmp(PixelBefore(before, cleared, x, y), b + 4 * static_cast<size_t>(x), 4) == 0;
+                    return std::memcmp(PixelBefore(before, cleared, x, y), b + 4 * static_cast<size_t>(x),
+                                       4) == 0;
                 };
                 while (first <= last && same(first)) ++first;
                 while (last >= first && same(last)) --last;
