@@ -10,6 +10,7 @@
 #include "codecs/ImageProperties.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/SourceQuality.h"
+#include "codecs/TiffPageTags.h"
 #include "platform/FileStatus.h"
 #include "watermark/StampOnto.h"
 
@@ -37,15 +38,21 @@ bool ReadFrames(CRasterImage& work, ImageList& frames, const std::string& path, 
     return true;
 }
 
-// What the writer is told besides the quality: an animation's timing, and
-// for a JPEG made from a JPEG, the source's chroma subsampling, so colour
-// edges stay as fine as they came.
+// What the writer is told besides the quality: an animation's timing, each
+// TIFF page's tags (only its place and resolution unless all metadata is
+// kept), and for a JPEG made from a JPEG, the source's chroma subsampling,
+// so colour edges stay as fine as they came.
 CImageProperties SaveOptions(const std::string& sourcePath, const std::string& outputPath, int quality,
-                             const CImageProperties& source) {
+                             const CImageProperties& source, MetadataKept kept) {
     CImageProperties options;
     options.SetValue(kPropertySaveQuality, std::to_string(quality));
     for (const int32_t key : {kPropertyFrameDelays, kPropertyLoopCount}) {
         if (source.HasKey(key)) options.SetValue(key, source.GetValue(key));
+    }
+    if (source.HasKey(kPropertyTiffPageTags)) {
+        const std::string pages = source.GetValue(kPropertyTiffPageTags);
+        const bool everything = kept == MetadataKept::All || kept == MetadataKept::NoGps;
+        options.SetValue(kPropertyTiffPageTags, everything ? pages : TiffPagesEssentials(pages));
     }
     if (FormatFromPath(outputPath) == FormatJpeg) {
         if (const std::optional<JpegSampling> sampling = JpegFileSampling(sourcePath)) {
@@ -91,18 +98,20 @@ std::optional<std::pair<BatchFileOutcome, std::string>> WriteAnimationFrames(Gif
         return std::make_pair(BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
     };
     if (!writer.AddFrame(shown, FrameArea{0, 0, shown.Width(), shown.Height()})) return saveFailed();
-    FrameArea changed;
+    FrameAreas changed;
     CRasterImage part;
     std::string reason;
     while (player.Next(changed)) {
-        if (!changed.IsEmpty()) {
-            if (!part.Create(changed.width, changed.height, 32)) {
+        // Each area is stamped from the screen as composed, so areas that
+        // overlap are stamped alike.
+        for (const FrameArea& area : changed) {
+            if (!part.Create(area.width, area.height, 32)) {
                 return std::make_pair(BatchFileOutcome::StampFailed,
                                       std::string("not enough memory for a frame of the animation"));
             }
-            CopyAreaOnto(player.Screen(), changed, part, 0, 0);
+            CopyAreaOnto(player.Screen(), area, part, 0, 0);
             for (const LaidOutMark* mark : {&image, &text}) {
-                if (StampLaidOutPart(part, changed.left, changed.top, shown.Width(), shown.Height(),
+                if (StampLaidOutPart(part, area.left, area.top, shown.Width(), shown.Height(),
                                      mark->prepared.base, *mark->prepared.layer, mark->layout,
                                      reason) == MarkStamp::Failed) {
                     return std::make_pair(
@@ -110,8 +119,7 @@ std::optional<std::pair<BatchFileOutcome, std::string>> WriteAnimationFrames(Gif
                         std::string(mark->name) + (reason.empty() ? " could not be stamped" : ": " + reason));
                 }
             }
-            CopyAreaOnto(part, FrameArea{0, 0, changed.width, changed.height}, shown, changed.left,
-                         changed.top);
+            CopyAreaOnto(part, FrameArea{0, 0, area.width, area.height}, shown, area.left, area.top);
         }
         if (!writer.AddFrame(shown, changed)) return saveFailed();
     }
@@ -158,16 +166,20 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     FileStatus status;
     CImageProperties metadata;
     // A GIF written as GIF keeps every frame of an animation: `work` takes the
-    // first, and `metadata` their delays and loop count. A GIF animation is
-    // played one frame at a time; other sources of several frames come whole,
-    // with `frames` holding the ones after the first (from index 1).
+    // first, and `metadata` their delays and loop count; a TIFF written as
+    // TIFF keeps every page, and `metadata` each page's tags. A GIF
+    // animation is played one frame at a time; other sources of several
+    // frames come whole, with `frames` holding the ones after the first (from
+    // index 1).
     ImageList frames(true);
     GifAnimationPlayer player;
     const bool toGif = FormatFromPath(outputPath) == FormatGif;
+    const bool everyFrame =
+        toGif || (FormatFromPath(outputPath) == FormatTiff && FormatFromPath(sourcePath) == FormatTiff);
     const bool played = toGif && OpenAnimation(player, work, sourcePath, metadata, status);
     const bool loaded =
-        played || (toGif ? ReadFrames(work, frames, sourcePath, metadata, status)
-                         : read(work, sourcePath, textMark.FillsIn() ? &metadata : nullptr, status));
+        played || (everyFrame ? ReadFrames(work, frames, sourcePath, metadata, status)
+                              : read(work, sourcePath, textMark.FillsIn() ? &metadata : nullptr, status));
     if (!loaded || work.IsEmpty()) {
         return Failed(result, BatchFileOutcome::Unreadable,
                       status.error.empty() ? "not a picture" : status.error);
@@ -182,48 +194,62 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
         return Failed(result, BatchFileOutcome::StampFailed, "not enough memory to make the picture 32-bit");
     }
 
-    MarkTextFacts facts;
-    if (textMark.FillsIn()) {
-        facts = FactsForPicture(sourcePath, result.width, result.height, metadata, number);
-    } else {
-        facts.width = result.width;
-        facts.height = result.height;
-    }
+    // Both marks are fitted to each size of picture: pages of a TIFF may
+    // differ, the frames of an animation do not.
     std::string reason;
     PreparedMark image;
     PreparedMark text;
-    if (!imageMark.ForPicture(result.width, result.height, image, reason) ||
-        !textMark.ForPicture(facts, text, reason)) {
-        return Failed(result, BatchFileOutcome::StampFailed, reason);
-    }
-    // Each file is placed on copies of the records, so workers may share
-    // the marks and their layers.
-    image.base.PlaceByAlignment(result.width, result.height);
-    text.base.PlaceByAlignment(result.width, result.height);
-    // Every frame of an animation takes both marks at the same place.
-    MarkStamp imageStamp = MarkStamp::LeftOff;
-    MarkStamp textStamp = MarkStamp::LeftOff;
+    const auto prepare = [&](int32_t width, int32_t height) {
+        MarkTextFacts facts;
+        if (textMark.FillsIn()) {
+            facts = FactsForPicture(sourcePath, width, height, metadata, number);
+        } else {
+            facts.width = width;
+            facts.height = height;
+        }
+        if (!imageMark.ForPicture(width, height, image, reason) || !textMark.ForPicture(facts, text, reason))
+            return false;
+        // Each file is placed on copies of the records, so workers may share
+        // the marks and their layers.
+        image.base.PlaceByAlignment(width, height);
+        text.base.PlaceByAlignment(width, height);
+        return true;
+    };
+    if (!prepare(result.width, result.height)) return Failed(result, BatchFileOutcome::StampFailed, reason);
+    // Every frame of an animation takes both marks at the same place; what
+    // the result tells is how they went on the first.
+    std::pair<int32_t, int32_t> preparedFor{result.width, result.height};
     for (size_t i = 0; i < std::max<size_t>(frames.Size(), 1); ++i) {
         CRasterImage& picture = i == 0 ? work : *frames.At(i);
-        imageStamp = StampLaidOut(picture, image.base, *image.layer, imageMark.Layout(), reason);
+        const std::pair<int32_t, int32_t> size{picture.Width(), picture.Height()};
+        if (size != preparedFor) {
+            if (!prepare(size.first, size.second))
+                return Failed(result, BatchFileOutcome::StampFailed,
+                              "page " + std::to_string(i + 1) + ": " + reason);
+            preparedFor = size;
+        }
+        const MarkStamp imageStamp =
+            StampLaidOut(picture, image.base, *image.layer, imageMark.Layout(), reason);
         if (imageStamp == MarkStamp::Failed) {
             return Failed(
                 result, BatchFileOutcome::StampFailed,
                 reason.empty() ? "the image mark could not be stamped" : "the image mark: " + reason);
         }
-        textStamp = StampLaidOut(picture, text.base, *text.layer, textMark.Layout(), reason);
+        const MarkStamp textStamp = StampLaidOut(picture, text.base, *text.layer, textMark.Layout(), reason);
         if (textStamp == MarkStamp::Failed) {
             return Failed(result, BatchFileOutcome::StampFailed,
                           reason.empty() ? "the text mark could not be stamped" : "the text mark: " + reason);
         }
+        if (i > 0) continue;
+        result.imageMarkLeftOff = imageStamp == MarkStamp::LeftOff;
+        result.textMarkLeftOff = textStamp == MarkStamp::LeftOff;
+        if (imageStamp == MarkStamp::Stamped)
+            result.imageMarkSize = {image.base.markWidth, image.base.markHeight};
+        if (textStamp == MarkStamp::Stamped)
+            result.textMarkSize = {text.base.markWidth, text.base.markHeight};
     }
-    result.imageMarkLeftOff = imageStamp == MarkStamp::LeftOff;
-    result.textMarkLeftOff = textStamp == MarkStamp::LeftOff;
-    if (imageStamp == MarkStamp::Stamped)
-        result.imageMarkSize = {image.base.markWidth, image.base.markHeight};
-    if (textStamp == MarkStamp::Stamped) result.textMarkSize = {text.base.markWidth, text.base.markHeight};
 
-    CImageProperties options = SaveOptions(sourcePath, outputPath, quality, metadata);
+    CImageProperties options = SaveOptions(sourcePath, outputPath, quality, metadata, kept);
     FileFinisher withMetadata;
     if (kept != MetadataKept::None && FormatFromPath(outputPath) == FormatJpeg) {
         // A JPEG takes its metadata from the writer itself.

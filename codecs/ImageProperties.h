@@ -17,6 +17,9 @@ constexpr int32_t kPropertyJpegSampling = 2001;
 // and COM segments as they stand in a JPEG file, each from its FF on), in
 // place of the EXIF it would make from the properties.
 constexpr int32_t kPropertyJpegSegments = 2002;
+// The tags that say what each page of a TIFF is (its name, description,
+// number and resolution), page by page, as TiffPageTags.h writes them.
+constexpr int32_t kPropertyTiffPageTags = 2100;
 // Times an animation plays after its first showing, 0 for ever; absent: once.
 constexpr int32_t kPropertyLoopCount = 0x5101;
 constexpr int32_t kPropertyJpegQuality = 0x5010;

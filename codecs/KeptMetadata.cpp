@@ -36,12 +36,25 @@ void EraseWhere(Data& data, bool (*matches)(const std::string&), bool keepMatche
     }
 }
 
+// Groups exiv2 gives the directories after a TIFF's first (its other
+// pages) and their sub-pictures: they describe pictures of the source, not
+// the copy's first, and written back they would be directories without a
+// picture.
+bool IsOtherPictureGroup(const std::string& group) {
+    if (group == "Image") return false;
+    return group == "Thumbnail" || group.rfind("Image", 0) == 0 || group.rfind("SubImage", 0) == 0 ||
+           group.rfind("SubThumb", 0) == 0;
+}
+
 // The EXIF of the copy: the pixels are upright and may be turned, so the
 // orientation is 1 and the sizes are the copy's; the thumbnail shows the
-// picture without its mark and goes.
+// picture without its mark and goes, as do the source's other pictures (a
+// TIFF copy's other pages carry their own tags).
 Exiv2::ExifData CopiedExif(const Exiv2::ExifData& source, int32_t width, int32_t height, MetadataKept kept) {
     Exiv2::ExifData exif = source;
     Exiv2::ExifThumb(exif).erase();
+    for (auto item = exif.begin(); item != exif.end();)
+        item = IsOtherPictureGroup(item->groupName()) ? exif.erase(item) : std::next(item);
     if (kept == MetadataKept::Essential) EraseWhere(exif, IsResolutionKey, true);
     if (kept == MetadataKept::NoGps) EraseWhere(exif, IsLocationKey, false);
     if (exif.empty()) return exif;
@@ -115,8 +128,16 @@ bool SetTiffDirectory(const std::string& path, ImageFormat format, const Exiv2::
     if (!resolution && profile.empty() && whitePoint.empty() && primaries.empty()) return true;
     TIFF* tiff = TIFFOpen(path.c_str(), "r+");
     if (tiff == nullptr) return false;
+    // A writer that set the resolution itself (a multi-page TIFF writes every
+    // page's own) has it right already.
+    float written = 0;
+    const bool resolutionWritten = TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &written) && written > 0;
+    if (resolutionWritten && profile.empty() && whitePoint.empty() && primaries.empty()) {
+        TIFFClose(tiff);
+        return true;
+    }
     bool ok = true;
-    if (resolution) {
+    if (resolution && !resolutionWritten) {
         const float xDots = x->toFloat();
         const float yDots = y->toFloat();
         const uint16_t unitValue = unit != exif.end() ? static_cast<uint16_t>(unit->toLong()) : RESUNIT_INCH;

@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "codecs/ExifProperties.h"
 #include "codecs/RowConversion.h"
 #include "codecs/TiffCodec.h"
+#include "codecs/TiffPageTags.h"
 #include "codecs/Tiff_pvt.h"
 #include "platform/FileIo.h"
 
@@ -69,23 +71,36 @@ bool WriteLines(TIFF* tiff, const CRasterImage& image, bool alpha) {
     return true;
 }
 
+// Writes one page, with its own tags, and closes its directory, so that
+// the file never holds a directory without a picture.
+bool WritePage(TIFF* tiff, const CRasterImage& image, const TiffPageTags& tags) {
+    const bool grey = image.Bpp() <= 8 && HasGreyRampPalette(image);
+    const bool alpha = !IsOpaque(image);
+    SetLayout(tiff, image, grey, alpha);
+    WriteTiffPageTags(tiff, tags);
+    return (image.Bpp() > 8 || grey || WriteColourMap(tiff, image)) && WriteLines(tiff, image, alpha) &&
+           TIFFWriteDirectory(tiff) == 1;
+}
+
 }  // namespace
 
 bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
                           const CImageProperties* properties) {
     status = FileStatus();
-    const CRasterImage* image = images.First();
-    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
+    for (size_t i = 0; i < images.Size(); ++i) {
+        if (images.At(i)->IsEmpty()) return status.Fail("there is no picture to save");
+    }
+    if (images.Empty()) return status.Fail("there is no picture to save");
+    std::vector<TiffPageTags> pageTags;
+    if (properties != nullptr) pageTags = SplitTiffPages(properties->GetValue(kPropertyTiffPageTags));
+    pageTags.resize(std::max(pageTags.size(), images.Size()));
     std::vector<uint8_t> encoded;
     TiffMemoryFile file;
     file.writeData = &encoded;
     TIFF* tiff = OpenTiffInMemory(file, "w");
     if (tiff == nullptr) return status.Fail(file.lastError.empty() ? "not enough memory" : file.lastError);
-    const bool grey = image->Bpp() <= 8 && HasGreyRampPalette(*image);
-    const bool alpha = !IsOpaque(*image);
-    SetLayout(tiff, *image, grey, alpha);
-    bool ok = (image->Bpp() > 8 || grey || WriteColourMap(tiff, *image)) && WriteLines(tiff, *image, alpha);
-    ok = ok && TIFFFlush(tiff) == 1;
+    bool ok = true;
+    for (size_t i = 0; ok && i < images.Size(); ++i) ok = WritePage(tiff, *images.At(i), pageTags[i]);
     TIFFClose(tiff);
     if (!ok || encoded.empty())
         return status.Fail(file.lastError.empty() ? "the picture could not be encoded" : file.lastError);

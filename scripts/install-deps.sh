@@ -14,6 +14,8 @@ packages=(
   xdotool
   libfribidi-dev
   fonts-noto-color-emoji
+  imagemagick
+  libtiff-tools
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"
