@@ -10,6 +10,7 @@ packages=(
   libfontconfig-dev libharfbuzz-dev libfreetype-dev fonts-dejavu-core fonts-droid-fallback
   clang libclang-rt-14-dev clang-format
   qt6-base-dev xvfb xauth
+  libimage-exiftool-perl
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"

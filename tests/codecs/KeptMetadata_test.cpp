@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <exiv2/exiv2.hpp>
 #include <filesystem>
@@ -103,6 +104,39 @@ TEST_F(KeptMetadataTest, StrippingLeavesOutLocationOrAllButProfileAndResolution)
     EXPECT_EQ(bare.profile, Read(dir.Path() / "source" / "camera.jpg").profile);
     EXPECT_TRUE(bare.xmp.empty());
     EXPECT_TRUE(bare.comment.empty());
+}
+
+// exiftool's listing of every tag of a file, one "[Group] Name : value" a line.
+std::string ExiftoolTags(const fs::path& path) {
+    const std::string command = "exiftool -a -s -G1 '" + path.string() + "'";
+    std::FILE* pipe = popen(command.c_str(), "r");
+    std::string text;
+    char buffer[4096];
+    for (size_t n; pipe != nullptr && (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        text.append(buffer, n);
+    if (pipe != nullptr) pclose(pipe);
+    return text;
+}
+
+// Coordinates in the EXIF GPS directory, XMP exif:GPS* and the IPTC
+// Extension's places all leave, in both JPEG paths and in a TIFF; the
+// places' names stay.
+TEST_F(KeptMetadataTest, StrippingLocationLeavesNoCoordinateAnywhere) {
+    fs::remove_all(dir.Path() / "source");
+    fs::create_directories(dir.Path() / "source");
+    fs::copy_file(FixturePath("jpeg/xmp-location.jpg"), dir.Path() / "source" / "a.jpg");
+    fs::copy_file(FixturePath("tiff/xmp-location.tif"), dir.Path() / "source" / "b.tif");
+    ASSERT_NE(ExiftoolTags(dir.Path() / "source" / "b.tif").find("LocationShownGPSLatitude"),
+              std::string::npos)
+        << "exiftool is needed";
+    Run("--strip-gps", "normal");
+    Run("--strip-gps --lossless-jpeg", "blocks");
+    for (const char* copy : {"normal/a.jpg", "normal/b.tif", "blocks/a.jpg"}) {
+        const std::string tags = ExiftoolTags(dir.Path() / copy);
+        EXPECT_EQ(tags.find("GPS"), std::string::npos) << copy << "\n" << tags;
+        for (const char* kept : {"Paris", "Sydney", "Ann Example"})
+            EXPECT_NE(tags.find(kept), std::string::npos) << copy << ": " << kept;
+    }
 }
 
 }  // namespace
