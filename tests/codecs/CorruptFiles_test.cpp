@@ -47,6 +47,21 @@ INSTANTIATE_TEST_SUITE_P(
                       CorruptFile{"png-73-bytes-claims-1x150994960.png", false,
                                   "the header claims 1 x 150994960 pixels, more than"},
                       CorruptFile{"tiff-438-bytes-claims-65535x3585.tif", false,
-                                  "the page claims 65535 x 3585 pixels, more than"}));
+                                  "the page claims 65535 x 3585 pixels, more than"},
+                      // Whole files with 200 bytes of their data altered.
+                      CorruptFile{"jpeg-altered-mid-stream.jpg", true, "Corrupt JPEG data: "},
+                      CorruptFile{"png-altered-mid-stream.png", true, "only 34 of 70 lines (IDAT: "},
+                      CorruptFile{"tiff-jpeg-altered-mid-stream.tif", true, "Corrupt JPEG data: "}));
+
+// The readers warn about these, but the pixels are as stored.
+TEST(CorruptFiles, HarmlessWarningsAreNoDamage) {
+    for (const char* name : {"jpeg-padding-between-segments.jpg", "png-text-chunk-bad-checksum.png",
+                             "tiff-unknown-private-tag.tif"}) {
+        CRasterImage image;
+        FileStatus status;
+        EXPECT_TRUE(image.Load(FixturePath(std::string("corrupt/") + name), nullptr, &status)) << name;
+        EXPECT_EQ(status.damage, "") << name;
+    }
+}
 
 }  // namespace
