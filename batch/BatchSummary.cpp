@@ -28,6 +28,7 @@ std::string BatchFinishMessage(const BatchSummary& summary) {
         {summary.metadataDamaged, "picture was", "pictures were",
          "written with only the part of its metadata that could be read."},
         {summary.markLeftOff, "picture was", "pictures were", "too small for a mark, which was left off."},
+        {summary.reEncodedWhole, "JPEG was", "JPEGs were", "re-encoded whole: its blocks could not be kept."},
     };
     for (const Line& line : lines) {
         if (line.count > 0) text += CountLine(line.count, line.one, line.many, line.rest);

@@ -31,6 +31,8 @@ struct BatchSummary {
     int32_t metadataDamaged = 0;
     // Pictures whose output was newer than them and was kept as it was.
     int32_t upToDate = 0;
+    // JPEGs whose blocks were to be kept but that were re-encoded whole.
+    int32_t reEncodedWhole = 0;
 
     // Every selected picture was written whole, with every active mark.
     bool Complete() const {
@@ -46,7 +48,7 @@ inline constexpr char kBatchErrorCaption[] = "Error";
 
 // "Batch finish!", followed by a line for each kind of picture that did not
 // come out whole: skipped, not saved, not watermarked, read only in part,
-// missing a mark that did not fit.
+// missing a mark that did not fit; and the JPEGs re-encoded whole.
 std::string BatchFinishMessage(const BatchSummary& summary);
 
 }  // namespace stampora

@@ -149,6 +149,10 @@ int main(int argc, char** argv) {
         std::printf("%d picture(s) with damaged metadata: written with only the items that could be read\n",
                     static_cast<int>(summary.metadataDamaged));
     }
+    if (summary.reEncodedWhole > 0) {
+        std::printf("%d JPEG(s) re-encoded whole: their blocks could not be kept\n",
+                    static_cast<int>(summary.reEncodedWhole));
+    }
     if (summary.markLeftOff > 0) {
         std::printf("%d picture(s) too small for a mark and its margin: the mark was left off them\n",
                     static_cast<int>(summary.markLeftOff));
