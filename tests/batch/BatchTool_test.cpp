@@ -554,17 +554,3 @@ TEST_F(BatchToolTest, LosslessJpegSaysWhyAPictureWasReEncodedWhole) {
     EXPECT_NE(run.out.find("print.jpg: written, re-encoded whole: CMYK\n"), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("1 JPEG was re-encoded whole"), std::string::npos) << run.out;
 }
-
-// A whole JPEG with altered data is written with what decoded, but called
-// damaged, whichever path it takes.
-TEST_F(BatchToolTest, AnAlteredJpegIsCalledDamagedInBothPaths) {
-    fs::copy_file(FixturePath("corrupt/jpeg-altered-mid-stream.jpg"), source() / "photo.jpg");
-    ASSERT_TRUE(SolidPicture(20, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
-    for (const char* path : {"--recursive", "--lossless-jpeg"}) {
-        const ToolRun run =
-            Run({path, "--image", dir.File("logo.bmp"), source().string(), output().string()});
-        EXPECT_EQ(run.status, 1) << path;
-        EXPECT_NE(run.out.find("photo.jpg: written, "), std::string::npos) << run.out;
-        EXPECT_NE(run.out.find(", damaged: Corrupt JPEG data: "), std::string::npos) << run.out;
-    }
-}

@@ -270,20 +270,14 @@ TEST(LosslessJpeg, MarksFittedToThePictureKeepEveryOtherBlock) {
     const std::string source = dir.File("photo.jpg");
     ASSERT_TRUE(batchtest::PatternPicture(480, 320, 3).Save(source));
     const ImageWatermark logo = Logo(LeftTop);
-    MarkFit tiled;
-    tiled.layout.tile = true;
-    tiled.layout.margin = {5, false};
-    tiled.layout.gapX = RelativeLength{100, false};
-    tiled.layout.gapY = RelativeLength{80, false};
+    const MarkFit tiled{
+        0, FitSide::Shorter, {{5, false}, true, RelativeLength{100, false}, RelativeLength{80, false}}};
     TextWatermark name;
     name.base.enabled = true;
     name.base.alignment = RightBottom;
     name.params.text = "{name}";
     name.params.fontFace = "DejaVu Sans";
-    name.params.colour = 0xFF2040C0;
-    MarkFit named;
-    named.sizePercent = 4;
-    named.layout.margin = {5, false};
+    const MarkFit named{4, FitSide::Shorter, {{5, false}, false, {}, {}}};
     CFittedImageMark image(logo, tiled);
     CFittedTextMark text(name, named);
     CRasterImage work;
@@ -454,6 +448,7 @@ TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
             WatermarkJpegBlocks(work, c.source, out, logo, TextWatermark{}, -1, MetadataKept::All);
         EXPECT_EQ(result.keptBlocksRefusal, c.why) << c.source;
         EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << c.source << ": " << result.reason;
+        EXPECT_EQ(result.damage.empty(), c.why != "the data is damaged") << c.source;
     }
 
     // A mark over nearly the whole picture.
