@@ -178,14 +178,6 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         return costs[static_cast<size_t>(order[static_cast<size_t>(position)])].bytes;
     };
 
-    // The block rewrite stamps the marks as given: sizes that follow the
-    // picture, other margins, tiles and self-filling text take the normal path.
-    const auto asGiven = [](const MarkFit& fit) {
-        return !fit.SizeFollowsPicture() && !fit.layout.tile && !fit.layout.margin.percent &&
-               fit.layout.margin.value == kPlacementMargin;
-    };
-    const bool marksAsGiven = asGiven(textFit) && asGiven(imageFit) && !fittedText.FillsIn();
-
     std::mutex reporting;
     std::vector<BatchFileResult> results(fileList.size());
     std::vector<bool> finished(fileList.size());
@@ -216,17 +208,13 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                 const int32_t fileQuality = !qualityFromSource ? quality
                                             : estimated > 0    ? estimated
                                                                : kQualityWithoutSource;
-                const bool keepBlocks = losslessJpeg && marksAsGiven;
-                if (keepBlocks) {
-                    result = WatermarkJpegBlocks(work, sourcePath, outputPath, imageMark, textMark,
-                                                 fileQuality, metadata);
-                } else {
-                    // The running number follows the list, whatever order the
-                    // workers take the files in.
-                    result = WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
-                                           int64_t{index} + 1, fileQuality, ReadPictureAndMetadata, metadata);
-                    if (losslessJpeg) result.keptBlocksRefusal = "the marks are fitted to each picture";
-                }
+                // The running number follows the list, whatever order the
+                // workers take the files in.
+                const int64_t number = int64_t{index} + 1;
+                result = losslessJpeg ? WatermarkJpegBlocks(work, sourcePath, outputPath, fittedImage,
+                                                            fittedText, number, fileQuality, metadata)
+                                      : WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
+                                                      number, fileQuality, ReadPictureAndMetadata, metadata);
                 result.sourceQuality = estimated;
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
@@ -283,6 +271,7 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         if (result.imageMarkLeftOff || result.textMarkLeftOff) ++summary.markLeftOff;
         if (!result.damage.empty()) ++summary.damaged;
         if (!result.metadataNote.empty()) ++summary.metadataDamaged;
+        if (!result.keptBlocksRefusal.empty()) ++summary.reEncodedWhole;
     }
     // The marks remember the last picture of the list that loaded, and their
     // place on it, as a run file by file leaves them.

@@ -31,6 +31,7 @@ std::string BatchSummaryLines(const BatchSummary& summary) {
          "written with only the part of its metadata that could be read."},
         {summary.markLeftOff, "picture was", "pictures were", "too small for a mark, which was left off."},
         {summary.narrowedTo8Bits, "picture was", "pictures were", "written at 8 bits per channel."},
+        {summary.reEncodedWhole, "JPEG was", "JPEGs were", "re-encoded whole: its blocks could not be kept."},
     };
     for (const Line& line : lines) {
         if (line.count > 0) text += CountLine(line.count, line.one, line.many, line.rest);

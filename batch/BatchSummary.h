@@ -39,6 +39,8 @@ struct BatchSummary {
     int32_t narrowedTo8Bits = 0;
     // Pictures whose output was newer than them and was kept as it was.
     int32_t upToDate = 0;
+    // JPEGs whose blocks were to be kept but that were re-encoded whole.
+    int32_t reEncodedWhole = 0;
 
     // Every selected picture was written whole, with every active mark.
     bool Complete() const {
@@ -54,7 +56,8 @@ inline constexpr char kBatchErrorCaption[] = "Error";
 
 // A line for each kind of picture that did not come out whole, each after a
 // line feed: skipped (by reason), not saved, not watermarked, read only in
-// part, missing a mark that did not fit, written at 8 bits per channel.
+// part, missing a mark that did not fit, written at 8 bits per channel;
+// and the JPEGs re-encoded whole.
 // Empty when every picture came out whole.
 std::string BatchSummaryLines(const BatchSummary& summary);
 

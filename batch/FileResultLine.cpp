@@ -29,6 +29,7 @@ std::string FileResultLine(const std::string& name, const BatchFileResult& resul
                 : result.imageMarkLeftOff                         ? " without the image mark (too large)"
                 : result.textMarkLeftOff                          ? " without the text mark (too large)"
                                                                   : "";
+        if (!result.keptBlocksRefusal.empty()) line += ", re-encoded whole: " + result.keptBlocksRefusal;
         if (!result.damage.empty()) line += ", damaged: " + result.damage;
         if (!result.metadataNote.empty()) line += ", metadata: " + result.metadataNote;
     } else if (!result.reason.empty() && result.outcome != BatchFileOutcome::UpToDate) {

@@ -16,7 +16,11 @@
 namespace stampora {
 
 bool IsLocationKey(const std::string& key) {
-    return key.rfind("Exif.GPSInfo.", 0) == 0 || key.rfind("Xmp.exif.GPS", 0) == 0;
+    // XMP structures reuse the EXIF GPS fields for a place's coordinates
+    // (the IPTC Extension's LocationCreated and LocationShown among them):
+    // "Xmp.iptcExt.LocationShown[1]/exif:GPSLatitude".
+    return key.rfind("Exif.GPSInfo.", 0) == 0 || key.rfind("Xmp.exif.GPS", 0) == 0 ||
+           (key.rfind("Xmp.", 0) == 0 && key.find("/exif:GPS") != std::string::npos);
 }
 
 bool IsResolutionKey(const std::string& key) {

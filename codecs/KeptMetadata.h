@@ -16,8 +16,9 @@ enum class MetadataKept {
     Essential  // only the ICC profile and the resolution
 };
 
-// Whether an exiv2 key (EXIF or XMP) names a location tag, or the
-// resolution that --strip-metadata keeps.
+// Whether an exiv2 key (EXIF or XMP) names a location tag (a GPS
+// coordinate, wherever the file carries one), or the resolution that
+// --strip-metadata keeps.
 bool IsLocationKey(const std::string& key);
 bool IsResolutionKey(const std::string& key);
 

@@ -21,7 +21,8 @@ Pictures:
   --quality N|source      JPEG quality 1..100 (default: the writer's, 80);
                           source: each JPEG at the quality estimated from
                           its own tables, other pictures at 80
-  --strip-gps             leave the location tags out of the copies, which
+  --strip-gps             leave every GPS coordinate (EXIF, XMP, IPTC
+                          Extension places) out of the copies, which
                           otherwise keep the sources' EXIF, XMP, IPTC, ICC
                           profile, resolution and JPEG comment (as far as
                           their format can hold them)
@@ -39,9 +40,10 @@ Pictures:
                           the marks bit for bit, with its own quality,
                           sampling, orientation and metadata (--quality
                           does not apply; --strip-gps and --strip-metadata
-                          do);
-                          CMYK, arithmetic-coded or damaged JPEGs and marks
-                          over most of a picture are re-encoded as usual
+                          do); the marks are fitted, tiled and filled in
+                          for each picture first. CMYK, arithmetic-coded
+                          or damaged JPEGs and marks over 60% of a picture
+                          are re-encoded whole, and their line says so
 
 Big folders and many machines:
   --recursive             walk the subfolders of SOURCE_DIR too and make the

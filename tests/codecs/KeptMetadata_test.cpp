@@ -160,4 +160,31 @@ TEST_F(KeptMetadataTest, StrippingLeavesOutLocationOrAllButProfileAndResolution)
     EXPECT_TRUE(bare.comment.empty());
 }
 
+// exiftool's listing of every tag of a file, one "[Group] Name : value" a line.
+std::string ExiftoolTags(const fs::path& path) {
+    const fs::path listing = path.string() + ".tags";
+    const std::string command = "exiftool -a -s -G1 '" + path.string() + "' >'" + listing.string() + "'";
+    if (std::system(command.c_str()) != 0) return {};
+    const std::vector<uint8_t> text = FileBytes(listing);
+    return std::string(text.begin(), text.end());
+}
+
+// Coordinates in the EXIF GPS directory, XMP exif:GPS* and the IPTC
+// Extension's places all leave, in both JPEG paths and in a TIFF; the
+// places' names stay.
+TEST_F(KeptMetadataTest, StrippingLocationLeavesNoCoordinateAnywhere) {
+    fs::remove_all(dir.Path() / "source");
+    fs::create_directories(dir.Path() / "source");
+    fs::copy_file(FixturePath("jpeg/xmp-location.jpg"), dir.Path() / "source" / "a.jpg");
+    fs::copy_file(FixturePath("tiff/xmp-location.tif"), dir.Path() / "source" / "b.tif");
+    Run("--strip-gps", "normal");
+    Run("--strip-gps --lossless-jpeg", "blocks");
+    for (const char* copy : {"normal/a.jpg", "normal/b.tif", "blocks/a.jpg"}) {
+        const std::string tags = ExiftoolTags(dir.Path() / copy);
+        EXPECT_EQ(tags.find("GPS"), std::string::npos) << copy << "\n" << tags;
+        for (const char* kept : {"Paris", "Sydney", "Ann Example"})
+            EXPECT_NE(tags.find(kept), std::string::npos) << copy << ": " << kept;
+    }
+}
+
 }  // namespace
