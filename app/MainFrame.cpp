@@ -46,6 +46,10 @@ constexpr PictureFilter kPictureFilters[] = {
     {"Portable Network Graphics", "*.PNG"},
     {"Windows Bitmap", "*.BMP *.DIB *.RLE"},
     {"Targa", "*.TGA"},
+    {"WebP Image", "*.WEBP"},
+    {"HEIF Image", "*.HEIC *.HEIF *.HIF"},
+    {"AVIF Image", "*.AVIF"},
+    {"JPEG XL Image", "*.JXL"},
     {"All Files", "*"},
 };
 

@@ -11,6 +11,10 @@ std::string BuildTypeFilter(const BatchTypeFlags& flags) {
     if (flags.png != 0) filter += kPngExtensions;
     if (flags.gif != 0) filter += kGifExtensions;
     if (flags.tga != 0) filter += kTgaExtensions;
+    if (flags.webp != 0) filter += kWebpExtensions;
+    if (flags.heif != 0) filter += kHeifExtensions;
+    if (flags.avif != 0) filter += kAvifExtensions;
+    if (flags.jxl != 0) filter += kJxlExtensions;
     return filter + tiff;
 }
 

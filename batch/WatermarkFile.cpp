@@ -163,11 +163,13 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     // with `frames` holding the ones after the first (from index 1).
     ImageList frames(true);
     GifAnimationPlayer player;
-    const bool toGif = FormatFromPath(outputPath) == FormatGif;
+    const ImageFormat outputFormat = FormatFromPath(outputPath);
+    const bool toGif = outputFormat == FormatGif;
+    const bool keepsFrames = toGif || outputFormat == FormatWebp;
     const bool played = toGif && OpenAnimation(player, work, sourcePath, metadata, status);
     const bool loaded =
-        played || (toGif ? ReadFrames(work, frames, sourcePath, metadata, status)
-                         : read(work, sourcePath, textMark.FillsIn() ? &metadata : nullptr, status));
+        played || (keepsFrames ? ReadFrames(work, frames, sourcePath, metadata, status)
+                               : read(work, sourcePath, textMark.FillsIn() ? &metadata : nullptr, status));
     if (!loaded || work.IsEmpty()) {
         return Failed(result, BatchFileOutcome::Unreadable,
                       status.error.empty() ? "not a picture" : status.error);
@@ -225,7 +227,16 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 
     CImageProperties options = SaveOptions(sourcePath, outputPath, quality, metadata);
     FileFinisher withMetadata;
-    if (kept != MetadataKept::None && FormatFromPath(outputPath) == FormatJpeg) {
+    if (kept != MetadataKept::None && EmbedsMetadataBlocks(outputFormat)) {
+        // These writers embed the metadata whole as they encode.
+        const KeptMetadataReport report =
+            KeptMetadataBlocks(sourcePath, result.width, result.height, kept, options);
+        result.metadataNote = report.note;
+        if (!report.failure.empty()) {
+            return Failed(result, BatchFileOutcome::SaveFailed,
+                          "its metadata could not be written: " + report.failure);
+        }
+    } else if (kept != MetadataKept::None && outputFormat == FormatJpeg) {
         // A JPEG takes its metadata from the writer itself.
         std::string segments;
         const KeptMetadataReport report =

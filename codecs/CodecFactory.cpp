@@ -2,11 +2,14 @@
 
 #include "codecs/BmpCodec.h"
 #include "codecs/GifCodec.h"
+#include "codecs/HeifCodec.h"
 #include "codecs/IcoCodec.h"
 #include "codecs/JpegCodec.h"
+#include "codecs/JxlCodec.h"
 #include "codecs/PngCodec.h"
 #include "codecs/TgaCodec.h"
 #include "codecs/TiffCodec.h"
+#include "codecs/WebpCodec.h"
 
 namespace stampora {
 
@@ -26,6 +29,14 @@ std::unique_ptr<CImageCodec> CImageCodecFactory::CreateCodec(ImageFormat format)
             return std::make_unique<CPngCodec>();
         case FormatIco:
             return std::make_unique<CIcoCodec>();
+        case FormatWebp:
+            return std::make_unique<CWebpCodec>();
+        case FormatHeif:
+            return std::make_unique<CHeifCodec>(FormatHeif);
+        case FormatAvif:
+            return std::make_unique<CHeifCodec>(FormatAvif);
+        case FormatJxl:
+            return std::make_unique<CJxlCodec>();
         default:
             return nullptr;
     }

@@ -89,6 +89,10 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
       pngBox(Named(new QCheckBox(QStringLiteral("PNG"), this), 1020)),
       gifBox(Named(new QCheckBox(QStringLiteral("GIF"), this), 1016)),
       tgaBox(Named(new QCheckBox(QStringLiteral("TGA"), this), 1017)),
+      webpBox(Named(new QCheckBox(QStringLiteral("WebP"), this), 1101)),
+      heifBox(Named(new QCheckBox(QStringLiteral("HEIC"), this), 1102)),
+      avifBox(Named(new QCheckBox(QStringLiteral("AVIF"), this), 1103)),
+      jxlBox(Named(new QCheckBox(QStringLiteral("JPEG XL"), this), 1104)),
       textGrid(new AlignmentGrid(kTextGridIds, this)),
       imageGrid(new AlignmentGrid(kImageGridIds, this)),
       progress(Named(new QProgressBar(this), 1065)),
@@ -116,7 +120,9 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
 
     auto* types = new QGroupBox(this);
     auto* typeRow = new QHBoxLayout(types);
-    for (QCheckBox* box : {allImagesBox, jpgBox, bmpBox, pngBox, gifBox, tgaBox}) typeRow->addWidget(box);
+    for (QCheckBox* box :
+         {allImagesBox, jpgBox, bmpBox, pngBox, gifBox, tgaBox, webpBox, heifBox, avifBox, jxlBox})
+        typeRow->addWidget(box);
     typeRow->addStretch();
 
     const auto markGroup = [this](const QString& title, QPushButton* settings, AlignmentGrid* grid) {
@@ -163,6 +169,10 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
     connect(pngBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::png); });
     connect(gifBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::gif); });
     connect(tgaBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::tga); });
+    connect(webpBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::webp); });
+    connect(heifBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::heif); });
+    connect(avifBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::avif); });
+    connect(jxlBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::jxl); });
     connect(browseSource, &QPushButton::clicked, this, [this] { Browse(true); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { Browse(false); });
     connect(textButton, &QPushButton::clicked, this, &BatchWatermarkDialog::EditTextMark);
@@ -186,6 +196,10 @@ bool BatchWatermarkDialog::ReadFields(BatchFields& fields) {
     fields.types.png = CheckState(*pngBox);
     fields.types.gif = CheckState(*gifBox);
     fields.types.tga = CheckState(*tgaBox);
+    fields.types.webp = CheckState(*webpBox);
+    fields.types.heif = CheckState(*heifBox);
+    fields.types.avif = CheckState(*avifBox);
+    fields.types.jxl = CheckState(*jxlBox);
     return true;
 }
 
@@ -207,6 +221,10 @@ void BatchWatermarkDialog::ShowFields() {
     pngBox->setChecked(ShownChecked(flags.png));
     gifBox->setChecked(ShownChecked(flags.gif));
     tgaBox->setChecked(ShownChecked(flags.tga));
+    webpBox->setChecked(ShownChecked(flags.webp));
+    heifBox->setChecked(ShownChecked(flags.heif));
+    avifBox->setChecked(ShownChecked(flags.avif));
+    jxlBox->setChecked(ShownChecked(flags.jxl));
 }
 
 void BatchWatermarkDialog::AllImagesClicked() {
@@ -214,6 +232,7 @@ void BatchWatermarkDialog::AllImagesClicked() {
     if (job.typeFlags.allImages == 0) return;
     BatchTypeFlags& flags = job.typeFlags;
     flags.jpg = flags.bmp = flags.png = flags.gif = flags.tga = 1;
+    flags.webp = flags.heif = flags.avif = flags.jxl = 1;
     ShowFields();
 }
 

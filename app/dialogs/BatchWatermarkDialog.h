@@ -72,6 +72,10 @@ private:
     QCheckBox* pngBox;
     QCheckBox* gifBox;
     QCheckBox* tgaBox;
+    QCheckBox* webpBox;
+    QCheckBox* heifBox;
+    QCheckBox* avifBox;
+    QCheckBox* jxlBox;
     AlignmentGrid* textGrid;
     AlignmentGrid* imageGrid;
     QProgressBar* progress;

@@ -39,7 +39,7 @@ std::optional<RgbColour> ParseColour(std::string text) {
 
 bool ParseTypes(const std::string& text, BatchTypeFlags& types) {
     if (text == "all") {
-        types = BatchTypeFlags{1, 1, 1, 1, 1, 1, 1};
+        types = BatchTypeFlags{1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1};
         return true;
     }
     types = BatchTypeFlags{};
@@ -59,6 +59,14 @@ bool ParseTypes(const std::string& text, BatchTypeFlags& types) {
             types.tga = 1;
         } else if (type == "tif" || type == "tiff") {
             types.tif = 1;
+        } else if (type == "webp") {
+            types.webp = 1;
+        } else if (type == "heic" || type == "heif") {
+            types.heif = 1;
+        } else if (type == "avif") {
+            types.avif = 1;
+        } else if (type == "jxl") {
+            types.jxl = 1;
         } else {
             return false;
         }
@@ -179,7 +187,7 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
     const std::map<std::string, Option> table = {
         {"--types",
          {Group::Output, [&](const std::string& v) { return ParseTypes(v, options.types); },
-          "all, or a comma list of jpg, bmp, png, gif, tga, tif"}},
+          "all, or a comma list of jpg, bmp, png, gif, tga, tif, webp, heic, avif, jxl"}},
         {"--jobs", {Group::General, integer(options.jobs, 1, 256), "a number of jobs from 1 to 256"}},
         {"--quality",
          {Group::Output,

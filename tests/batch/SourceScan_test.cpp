@@ -20,11 +20,13 @@ using batchtest::WriteTextFile;
 using Names = std::vector<std::string>;
 
 TEST(BatchTypeFilter, AllImagesWinsOtherwiseListsFollowInFixedOrder) {
-    EXPECT_EQ(BuildTypeFilter({1, 0, 0, 0, 0, 0}), ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga");
-    EXPECT_EQ(BuildTypeFilter({1, 1, 0, 1, 0, 0}), ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga");
+    const std::string all = ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga.webp.heic.heif.hif.avif.jxl";
+    EXPECT_EQ(BuildTypeFilter({1, 0, 0, 0, 0, 0}), all);
+    EXPECT_EQ(BuildTypeFilter({1, 1, 0, 1, 0, 0}), all);
     EXPECT_EQ(BuildTypeFilter({0, 0, 0, 0, 0, 0}), "");
     EXPECT_EQ(BuildTypeFilter({0, 1, 0, 0, 1, 1}), ".jpg.jpeg.jpe.gif.tga");
     EXPECT_EQ(BuildTypeFilter({0, 0, 1, 1, 0, 0}), ".bmp.dib.rle.png");
+    EXPECT_EQ(BuildTypeFilter({0, 1, 0, 0, 0, 0, 0, 1, 1, 0, 1}), ".jpg.jpeg.jpe.webp.heic.heif.hif.jxl");
 }
 
 TEST(SourceScan, SelectsRegularFilesByTheirWholeExtensionInAnyCase) {
