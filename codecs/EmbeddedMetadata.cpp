@@ -29,12 +29,14 @@ std::string ExifFromStored(const uint8_t* data, size_t size, bool offsetFirst) {
     if (data == nullptr) return {};
     size_t at = 0;
     if (offsetFirst && size >= 4) {
-        const uint32_t offset = uint32_t{data[0]} << 24 | uint32_t{data[1]} << 16 | uint32_t{data[2]} << 8 | data[3];
+        const uint32_t offset =
+            uint32_t{data[0]} << 24 | uint32_t{data[1]} << 16 | uint32_t{data[2]} << 8 | data[3];
         if (offset > size - 4) return {};
         at = 4 + offset;
     }
     if (size - at >= 6 && std::memcmp(data + at, "Exif\0\0", 6) == 0) at += 6;
-    if (size - at < 8 || !(std::memcmp(data + at, "II*\0", 4) == 0 || std::memcmp(data + at, "MM\0*", 4) == 0))
+    if (size - at < 8 ||
+        !(std::memcmp(data + at, "II*\0", 4) == 0 || std::memcmp(data + at, "MM\0*", 4) == 0))
         return {};
     return std::string(reinterpret_cast<const char*>(data) + at, size - at);
 }

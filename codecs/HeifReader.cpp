@@ -40,13 +40,14 @@ std::string XmpOf(const heif_image_handle* handle) {
     const int count = heif_image_handle_get_number_of_metadata_blocks(handle, "mime");
     std::vector<heif_item_id> ids(static_cast<size_t>(std::clamp(count, 0, 64)));
     const int listed = heif_image_handle_get_list_of_metadata_block_IDs(handle, "mime", ids.data(),
-                                                                         static_cast<int>(ids.size()));
+                                                                        static_cast<int>(ids.size()));
     for (int i = 0; i < listed; ++i) {
         const std::string type = heif_image_handle_get_metadata_content_type(handle, ids[i]);
         const size_t size = heif_image_handle_get_metadata_size(handle, ids[i]);
         if (type != "application/rdf+xml" || size == 0 || size > kMostMetadataBytes) continue;
         std::string packet(size, '\0');
-        if (heif_image_handle_get_metadata(handle, ids[i], packet.data()).code == heif_error_Ok) return packet;
+        if (heif_image_handle_get_metadata(handle, ids[i], packet.data()).code == heif_error_Ok)
+            return packet;
     }
     return {};
 }
@@ -115,8 +116,9 @@ bool CHeifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     }
     const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
     const bool deep = heif_image_handle_get_luma_bits_per_pixel(primary) > 8;
-    const heif_chroma chroma = deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
-                                    : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
+    const heif_chroma chroma =
+        deep ? (alpha ? heif_chroma_interleaved_RRGGBBAA_LE : heif_chroma_interleaved_RRGGBB_LE)
+             : (alpha ? heif_chroma_interleaved_RGBA : heif_chroma_interleaved_RGB);
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
     heif_image* decoded = nullptr;
     error = heif_decode_image(primary, &decoded, heif_colorspace_RGB, chroma, options.get());

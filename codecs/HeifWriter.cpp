@@ -41,7 +41,8 @@ heif_image* ToHeifImage(const CRasterImage& source, heif_error& error) {
     const bool alpha = HasTransparency(source);
     std::vector<uint8_t> pixels;
     if (!InterleavedRgb(source, alpha, pixels)) {
-        error = heif_error{heif_error_Memory_allocation_error, heif_suberror_Unspecified, "not enough memory"};
+        error =
+            heif_error{heif_error_Memory_allocation_error, heif_suberror_Unspecified, "not enough memory"};
         return nullptr;
     }
     heif_image* image = nullptr;
@@ -50,12 +51,14 @@ heif_image* ToHeifImage(const CRasterImage& source, heif_error& error) {
     if (error.code != heif_error_Ok) return nullptr;
     error = heif_image_add_plane(image, heif_channel_interleaved, source.Width(), source.Height(), 8);
     int stride = 0;
-    uint8_t* plane = error.code == heif_error_Ok ? heif_image_get_plane(image, heif_channel_interleaved, &stride)
-                                                 : nullptr;
+    uint8_t* plane = error.code == heif_error_Ok
+                         ? heif_image_get_plane(image, heif_channel_interleaved, &stride)
+                         : nullptr;
     if (plane == nullptr) {
         heif_image_release(image);
         if (error.code == heif_error_Ok)
-            error = heif_error{heif_error_Memory_allocation_error, heif_suberror_Unspecified, "not enough memory"};
+            error = heif_error{heif_error_Memory_allocation_error, heif_suberror_Unspecified,
+                               "not enough memory"};
         return nullptr;
     }
     const size_t rowBytes = static_cast<size_t>(source.Width()) * (alpha ? 4 : 3);
@@ -66,15 +69,17 @@ heif_image* ToHeifImage(const CRasterImage& source, heif_error& error) {
 
 }  // namespace
 
-bool CHeifCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) {
+bool CHeifCodec::SaveFile(const std::string& path, const ImageList& images,
+                          const CImageProperties* properties) {
     status = FileStatus();
     const CRasterImage* source = images.First();
     if (source == nullptr || source->IsEmpty()) return status.Fail("there is no picture to save");
     const bool heic = written == FormatHeif;
     const heif_compression_format compression = heic ? heif_compression_HEVC : heif_compression_AV1;
     if (!heif_have_encoder_for_format(compression)) {
-        return status.Fail(heic ? "this system's libheif has no HEIC encoder, so no HEIC file can be written"
-                                : "this system's libheif has no AVIF encoder, so no AVIF file can be written");
+        return status.Fail(heic
+                               ? "this system's libheif has no HEIC encoder, so no HEIC file can be written"
+                               : "this system's libheif has no AVIF encoder, so no AVIF file can be written");
     }
     HeifContext context;
     if (!context.get) return status.Fail("not enough memory");
@@ -89,7 +94,8 @@ bool CHeifCodec::SaveFile(const std::string& path, const ImageList& images, cons
     if (!image) return status.Fail(error.message);
     const EmbeddedMetadata metadata = MetadataToEmbed(properties);
     if (!metadata.icc.empty()) {
-        error = heif_image_set_raw_color_profile(image.get(), "prof", metadata.icc.data(), metadata.icc.size());
+        error =
+            heif_image_set_raw_color_profile(image.get(), "prof", metadata.icc.data(), metadata.icc.size());
         if (error.code != heif_error_Ok) return status.Fail(error.message);
     }
     const std::unique_ptr<heif_encoding_options, OptionsDeleter> options(heif_encoding_options_alloc());

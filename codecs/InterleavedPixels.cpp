@@ -39,8 +39,8 @@ bool InterleavedRgb(const CRasterImage& image, bool withAlpha, std::vector<uint8
     return true;
 }
 
-bool PictureFromInterleaved(const uint8_t* pixels, size_t stride, int32_t width, int32_t height,
-                            int channels, CRasterImage& image) {
+bool PictureFromInterleaved(const uint8_t* pixels, size_t stride, int32_t width, int32_t height, int channels,
+                            CRasterImage& image) {
     if (!image.Create(width, height, 32)) return false;
     for (int32_t y = 0; y < height; ++y) {
         const uint8_t* from = pixels + static_cast<size_t>(y) * stride;

@@ -19,7 +19,7 @@ bool InterleavedRgb(const CRasterImage& image, bool withAlpha, std::vector<uint8
 // Makes `image` a 32-bit picture of `width` x `height` from rows of 3 (RGB)
 // or 4 (RGBA) bytes a pixel, `stride` bytes apart; false when there is no
 // memory for it.
-bool PictureFromInterleaved(const uint8_t* pixels, size_t stride, int32_t width, int32_t height,
-                            int channels, CRasterImage& image);
+bool PictureFromInterleaved(const uint8_t* pixels, size_t stride, int32_t width, int32_t height, int channels,
+                            CRasterImage& image);
 
 }  // namespace stampora

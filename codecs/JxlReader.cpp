@@ -91,7 +91,8 @@ EmbeddedMetadata JxlMetadata(const uint8_t* data, size_t size) {
 
 bool CJxlCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
-    if (data == nullptr || JxlSignatureCheck(data, size) < JXL_SIG_CODESTREAM) return status.Fail("not a JPEG XL file");
+    if (data == nullptr || JxlSignatureCheck(data, size) < JXL_SIG_CODESTREAM)
+        return status.Fail("not a JPEG XL file");
     const JxlDecoderPtr decoder = JxlDecoderMake(nullptr);
     const JxlResizableParallelRunnerPtr runner = JxlResizableParallelRunnerMake(nullptr);
     JxlDecoder* d = decoder.get();

@@ -36,7 +36,8 @@ std::string EncoderErrorText(JxlEncoder* encoder) {
 
 }  // namespace
 
-bool CJxlCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) {
+bool CJxlCodec::SaveFile(const std::string& path, const ImageList& images,
+                         const CImageProperties* properties) {
     status = FileStatus();
     const CRasterImage* source = images.First();
     if (source == nullptr || source->IsEmpty()) return status.Fail("there is no picture to save");
@@ -50,8 +51,8 @@ bool CJxlCodec::SaveFile(const std::string& path, const ImageList& images, const
     const JxlResizableParallelRunnerPtr runner = JxlResizableParallelRunnerMake(nullptr);
     JxlEncoder* encoder = made.get();
     if (encoder == nullptr || !runner) return status.Fail("not enough memory");
-    JxlResizableParallelRunnerSetThreads(runner.get(),
-                                         JxlResizableParallelRunnerSuggestThreads(source->Width(), source->Height()));
+    JxlResizableParallelRunnerSetThreads(
+        runner.get(), JxlResizableParallelRunnerSuggestThreads(source->Width(), source->Height()));
     JxlBasicInfo info;
     JxlEncoderInitBasicInfo(&info);
     info.xsize = static_cast<uint32_t>(source->Width());
@@ -64,13 +65,15 @@ bool CJxlCodec::SaveFile(const std::string& path, const ImageList& images, const
     info.uses_original_profile = distance == 0.0f || !metadata.icc.empty() ? JXL_TRUE : JXL_FALSE;
     JxlColorEncoding srgb;
     JxlColorEncodingSetToSRGB(&srgb, JXL_FALSE);
-    bool ok = JxlEncoderSetParallelRunner(encoder, JxlResizableParallelRunner, runner.get()) == JXL_ENC_SUCCESS &&
-              (metadata.exif.empty() && metadata.xmp.empty() ? true : JxlEncoderUseBoxes(encoder) == JXL_ENC_SUCCESS) &&
-              JxlEncoderSetBasicInfo(encoder, &info) == JXL_ENC_SUCCESS &&
-              (metadata.icc.empty()
-                   ? JxlEncoderSetColorEncoding(encoder, &srgb) == JXL_ENC_SUCCESS
-                   : JxlEncoderSetICCProfile(encoder, reinterpret_cast<const uint8_t*>(metadata.icc.data()),
-                                             metadata.icc.size()) == JXL_ENC_SUCCESS);
+    bool ok =
+        JxlEncoderSetParallelRunner(encoder, JxlResizableParallelRunner, runner.get()) == JXL_ENC_SUCCESS &&
+        (metadata.exif.empty() && metadata.xmp.empty() ? true
+                                                       : JxlEncoderUseBoxes(encoder) == JXL_ENC_SUCCESS) &&
+        JxlEncoderSetBasicInfo(encoder, &info) == JXL_ENC_SUCCESS &&
+        (metadata.icc.empty()
+             ? JxlEncoderSetColorEncoding(encoder, &srgb) == JXL_ENC_SUCCESS
+             : JxlEncoderSetICCProfile(encoder, reinterpret_cast<const uint8_t*>(metadata.icc.data()),
+                                       metadata.icc.size()) == JXL_ENC_SUCCESS);
     JxlEncoderFrameSettings* settings = ok ? JxlEncoderFrameSettingsCreate(encoder, nullptr) : nullptr;
     ok = settings != nullptr &&
          (distance == 0.0f ? JxlEncoderSetFrameLossless(settings, JXL_TRUE)

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "codecs/EmbeddedMetadata.h"
+#include "codecs/GifCodec.h"
 #include "codecs/ImageCodec.h"
 
 namespace stampora {
@@ -29,7 +30,9 @@ public:
     // the file. A failed step gives the animation up; the path is untouched.
     bool BeginAnimation(const std::string& path, int32_t width, int32_t height,
                         const CImageProperties* options);
-    bool AddFrame(const CRasterImage& frame);
+    // `changed` is taken as GifCodec takes it, but the encoder finds for
+    // itself where a frame differs from the one before.
+    bool AddFrame(const CRasterImage& frame, const FrameArea& changed = FrameArea{});
     bool FinishAnimation();
 
 private:

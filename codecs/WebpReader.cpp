@@ -1,8 +1,8 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 
 #include "codecs/DecodeLimits.h"
 #include "codecs/EmbeddedMetadata.h"
@@ -101,20 +101,21 @@ bool DecodeFrames(const uint8_t* data, size_t size, bool firstOnly, ImageList& i
     int previous = 0;
     while (images.Size() < wanted && WebPAnimDecoderHasMoreFrames(decoder.get())) {
         if (static_cast<int64_t>(images.Size() + 1) * frameBytes > kMostAnimationBytes) {
-            status.damage = "only " + std::to_string(images.Size()) + " of " + std::to_string(info.frame_count) +
-                            " frames: the rest would not fit in memory";
+            status.damage = "only " + std::to_string(images.Size()) + " of " +
+                            std::to_string(info.frame_count) + " frames: the rest would not fit in memory";
             break;
         }
         uint8_t* canvas = nullptr;
         int timestamp = 0;
         if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp)) {
             if (images.Empty()) return status.Fail("the first frame of the WebP animation is broken");
-            status.damage = "only " + std::to_string(images.Size()) + " of " + std::to_string(info.frame_count) +
-                            " frames (the next one is broken)";
+            status.damage = "only " + std::to_string(images.Size()) + " of " +
+                            std::to_string(info.frame_count) + " frames (the next one is broken)";
             break;
         }
         auto frame = std::make_unique<CRasterImage>();
-        if (!frame->Create(static_cast<int32_t>(info.canvas_width), static_cast<int32_t>(info.canvas_height), 32))
+        if (!frame->Create(static_cast<int32_t>(info.canvas_width), static_cast<int32_t>(info.canvas_height),
+                           32))
             return status.Fail("not enough memory for a frame of the animation");
         for (int32_t y = 0; y < frame->Height(); ++y)
             std::memcpy(frame->Row(y), canvas + static_cast<size_t>(y) * info.canvas_width * 4,
@@ -146,12 +147,13 @@ EmbeddedMetadata WebpMetadata(const uint8_t* data, size_t size) {
 bool CWebpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
     WebPBitstreamFeatures features;
-    const VP8StatusCode code = data != nullptr ? WebPGetFeatures(data, size, &features) : VP8_STATUS_NOT_ENOUGH_DATA;
+    const VP8StatusCode code =
+        data != nullptr ? WebPGetFeatures(data, size, &features) : VP8_STATUS_NOT_ENOUGH_DATA;
     if (code != VP8_STATUS_OK) return status.Fail("not a WebP file: " + StatusText(code));
     if (!FileCanHoldPixels(features.width, features.height, size)) {
         return status.Fail("the header claims " + std::to_string(features.width) + " x " +
-                           std::to_string(features.height) + " pixels, more than its " + std::to_string(size) +
-                           " bytes can hold");
+                           std::to_string(features.height) + " pixels, more than its " +
+                           std::to_string(size) + " bytes can hold");
     }
     auto store = std::make_unique<CImageProperties>();
     ReadExifItems(WebpMetadata(data, size).exif, false, *store);

@@ -56,7 +56,8 @@ bool ConfigFor(const CImageProperties* options, WebPConfig& config) {
 }
 
 // The picture as libwebp takes it; false with the reason when it cannot be.
-bool ToWebpPicture(const CRasterImage& image, const WebPConfig& config, Picture& picture, std::string& reason) {
+bool ToWebpPicture(const CRasterImage& image, const WebPConfig& config, Picture& picture,
+                   std::string& reason) {
     picture.reset(new WebPPicture);
     if (!WebPPictureInit(picture.get())) {
         reason = "the libwebp version does not match";
@@ -124,13 +125,15 @@ struct CWebpCodec::AnimationOut {
 CWebpCodec::CWebpCodec() = default;
 CWebpCodec::~CWebpCodec() = default;
 
-bool CWebpCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties* properties) {
+bool CWebpCodec::SaveFile(const std::string& path, const ImageList& images,
+                          const CImageProperties* properties) {
     status = FileStatus();
     const CRasterImage* image = images.First();
     if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
     bool sameSize = true;
     for (size_t i = 1; i < images.Size(); ++i)
-        sameSize = sameSize && images.At(i)->Width() == image->Width() && images.At(i)->Height() == image->Height();
+        sameSize =
+            sameSize && images.At(i)->Width() == image->Width() && images.At(i)->Height() == image->Height();
     if (images.Size() > 1 && sameSize) {
         if (!BeginAnimation(path, image->Width(), image->Height(), properties)) return false;
         for (size_t i = 0; i < images.Size(); ++i) {
@@ -182,7 +185,7 @@ bool CWebpCodec::BeginAnimation(const std::string& path, int32_t width, int32_t 
     return true;
 }
 
-bool CWebpCodec::AddFrame(const CRasterImage& frame) {
+bool CWebpCodec::AddFrame(const CRasterImage& frame, const FrameArea&) {
     if (!animation) return status.Fail("no animation was begun");
     Picture picture;
     std::string reason;

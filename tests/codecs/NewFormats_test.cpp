@@ -16,7 +16,9 @@ using namespace stampora;
 
 namespace {
 
-std::string Fixture(const std::string& name) { return FixturePath("newformats/" + name); }
+std::string Fixture(const std::string& name) {
+    return FixturePath("newformats/" + name);
+}
 
 // The mean absolute difference over every channel, alpha included.
 double MeanDifference(const CRasterImage& a, const CRasterImage& b) {
@@ -46,9 +48,10 @@ TEST_P(ReferenceDecode, MatchesTheReferenceDecoder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryNewFormat, ReferenceDecode,
-                         ::testing::Values("photo-q80.webp", "alpha-lossless.webp", "photo-q80.heic", "camera.heic",
-                                           "turned.heic", "alpha-q80.avif", "deep-10bit.avif", "turned.avif",
-                                           "photo-q80.jxl", "alpha-lossless.jxl", "camera.jxl"));
+                         ::testing::Values("photo-q80.webp", "alpha-lossless.webp", "photo-q80.heic",
+                                           "camera.heic", "turned.heic", "alpha-q80.avif", "deep-10bit.avif",
+                                           "turned.avif", "photo-q80.jxl", "alpha-lossless.jxl",
+                                           "camera.jxl"));
 
 TEST(NewFormats, TurnedPicturesComeUpright) {
     CRasterImage turned;
@@ -64,9 +67,11 @@ TEST(NewFormats, AnimatedWebpKeepsEveryFrameWithItsTiming) {
     ImageList frames;
     CImageProperties properties;
     FileStatus status;
-    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, Fixture("animated-5.webp"), &properties, &status)) << status.error;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, Fixture("animated-5.webp"), &properties, &status))
+        << status.error;
     ASSERT_EQ(frames.Size(), 5u);
-    for (size_t i = 0; i < 5; ++i) EXPECT_EQ(FrameDelayAt(properties.GetValue(kPropertyFrameDelays), i), 100 * (i + 1));
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(FrameDelayAt(properties.GetValue(kPropertyFrameDelays), i), 100 * (i + 1));
     EXPECT_EQ(properties.GetValue(kPropertyLoopCount), "2");
 
     ScratchDir dir;
@@ -88,7 +93,8 @@ TEST(NewFormats, QualityHundredIsLossless) {
         CImageProperties options;
         options.SetValue(kPropertySaveQuality, "100");
         auto codec = GetCodecFactory().CreateCodec(FormatFromPath(std::string("x.") + extension));
-        ExpectSamePixels(RoundTripThrough(*codec, std::string("lossless.") + extension, picture, &options), picture);
+        ExpectSamePixels(RoundTripThrough(*codec, std::string("lossless.") + extension, picture, &options),
+                         picture);
     }
 }
 
@@ -98,7 +104,8 @@ TEST(NewFormats, HeadersClaimingMoreThanTheFileHoldsAreRefused) {
     std::vector<uint8_t> webp = FixtureBytes("newformats/alpha-lossless.webp");
     // The lossless header: 14 bits of width - 1, then 14 of height - 1.
     const uint32_t sizes = 0x3FFFu | 0x3FFFu << 14;
-    for (int i = 0; i < 4; ++i) webp[21 + i] = static_cast<uint8_t>(sizes >> (8 * i) | (i == 3 ? webp[24] & 0xF0 : 0));
+    for (int i = 0; i < 4; ++i)
+        webp[21 + i] = static_cast<uint8_t>(sizes >> (8 * i) | (i == 3 ? webp[24] & 0xF0 : 0));
     std::vector<uint8_t> heic = FixtureBytes("newformats/photo-q80.heic");
     const std::string box(reinterpret_cast<const char*>(heic.data()), heic.size());
     // Every item's spatial extent (tiles and grid alike): 16384 x 16384.
@@ -110,12 +117,14 @@ TEST(NewFormats, HeadersClaimingMoreThanTheFileHoldsAreRefused) {
         ImageList images;
         PropertiesSlot properties;
         EXPECT_FALSE(LoadBytes(*codec, bytes, images, properties)) << name;
-        EXPECT_NE(codec->Status().error.find("claims 16384 x 16384"), std::string::npos) << codec->Status().error;
+        EXPECT_NE(codec->Status().error.find("claims 16384 x 16384"), std::string::npos)
+            << codec->Status().error;
     }
 }
 
 TEST(NewFormats, DamagedFilesAreReadSafely) {
-    for (const char* name : {"photo-q80.webp", "animated-5.webp", "photo-q80.heic", "deep-10bit.avif", "camera.jxl"}) {
+    for (const char* name :
+         {"photo-q80.webp", "animated-5.webp", "photo-q80.heic", "deep-10bit.avif", "camera.jxl"}) {
         SCOPED_TRACE(name);
         auto codec = GetCodecFactory().CreateCodec(FormatFromPath(name));
         ExpectDamagedCopiesAreSafe(*codec, FixtureBytes(std::string("newformats/") + name));
