@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <vector>
 
 #include "codecs/DecodeLimits.h"
@@ -68,7 +69,12 @@ std::string ProfileOf(const heif_image_handle* handle) {
 std::vector<uint8_t> RoundedTo8Bits(const uint8_t* plane, size_t stride, int32_t width, int32_t height,
                                     int channels, int bits) {
     const uint32_t most = (1u << bits) - 1;
-    std::vector<uint8_t> rows(static_cast<size_t>(width) * channels * static_cast<size_t>(height));
+    std::vector<uint8_t> rows;
+    try {
+        rows.resize(static_cast<size_t>(width) * channels * static_cast<size_t>(height));
+    } catch (const std::bad_alloc&) {
+        return rows;
+    }
     uint8_t* to = rows.data();
     for (int32_t y = 0; y < height; ++y) {
         const uint8_t* from = plane + static_cast<size_t>(y) * stride;
@@ -138,8 +144,9 @@ bool CHeifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
         const int bits = heif_image_get_bits_per_pixel_range(decoded, heif_channel_interleaved);
         const std::vector<uint8_t> rows = RoundedTo8Bits(plane, static_cast<size_t>(stride), shownWidth,
                                                          shownHeight, channels, std::clamp(bits, 9, 16));
-        made = PictureFromInterleaved(rows.data(), static_cast<size_t>(shownWidth) * channels, shownWidth,
-                                      shownHeight, channels, *image);
+        made =
+            !rows.empty() && PictureFromInterleaved(rows.data(), static_cast<size_t>(shownWidth) * channels,
+                                                    shownWidth, shownHeight, channels, *image);
     } else {
         made = PictureFromInterleaved(plane, static_cast<size_t>(stride), shownWidth, shownHeight, channels,
                                       *image);

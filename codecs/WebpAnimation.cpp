@@ -5,7 +5,10 @@
 #include <cstring>
 
 #include "codecs/DecodeLimits.h"
+#include "codecs/EmbeddedMetadata.h"
+#include "codecs/ExifProperties.h"
 #include "codecs/ImageCodec.h"
+#include "codecs/WebpCodec.h"
 #include "platform/FileIo.h"
 
 namespace stampora {
@@ -35,7 +38,13 @@ bool WebpAnimationPlayer::OpenFile(const std::string& path, FileStatus& status) 
     }
     WebPDemuxDelete(demux);
     if (!animated) return status.Fail("not an animation");
-    if (!FileCanHoldPixels(width, height, file.size())) return status.Fail("the canvas is larger than the file can hold");
+    // Frames the EXIF turns are read whole instead, where they are turned.
+    CImageProperties exif;
+    ReadExifItems(WebpMetadata(file.data(), file.size()).exif, false, exif);
+    const std::string orientation = exif.GetValue(kPropertyOrientation);
+    if (!orientation.empty() && orientation != "1") return status.Fail("the frames are turned by their EXIF");
+    if (!FileCanHoldPixels(width, height, file.size()))
+        return status.Fail("the canvas is larger than the file can hold");
     WebPAnimDecoderOptions options;
     if (!WebPAnimDecoderOptionsInit(&options)) return status.Fail("the libwebp version does not match");
     options.color_mode = MODE_BGRA;
@@ -66,7 +75,8 @@ bool WebpAnimationPlayer::Next(FrameArea& changed) {
     const int32_t height = static_cast<int32_t>(info.canvas_height);
     if (screen.IsEmpty() && !screen.Create(width, height, 32)) return false;
     for (int32_t y = 0; y < height; ++y)
-        std::memcpy(screen.Row(y), canvas + static_cast<size_t>(y) * width * 4, static_cast<size_t>(width) * 4);
+        std::memcpy(screen.Row(y), canvas + static_cast<size_t>(y) * width * 4,
+                    static_cast<size_t>(width) * 4);
     changed = FrameArea{0, 0, width, height};
     return true;
 }

@@ -17,7 +17,9 @@ using namespace stampora;
 
 namespace {
 
-std::string Fixture(const std::string& name) { return FixturePath("newformats/" + name); }
+std::string Fixture(const std::string& name) {
+    return FixturePath("newformats/" + name);
+}
 
 // A red 10 x 10 logo at the right bottom: on a 64 x 48 picture it covers
 // x 44..53, y 28..37.
@@ -53,8 +55,8 @@ TEST(NewFormatsKept, AnAnimatedWebpKeepsEveryFrameStampedWithItsTiming) {
     EXPECT_EQ(copyTiming.GetValue(kPropertyLoopCount), "2");
     for (size_t i = 0; i < after.Size(); ++i) {
         EXPECT_TRUE(ColourNear(*after.At(i), 48, 32, 255, 0, 0, 24)) << "frame " << i + 1;
-        EXPECT_TRUE(ColourNear(*after.At(i), 5, 5, PixelOf(*before.At(i), 5, 5).r, PixelOf(*before.At(i), 5, 5).g,
-                               PixelOf(*before.At(i), 5, 5).b, 24));
+        EXPECT_TRUE(ColourNear(*after.At(i), 5, 5, PixelOf(*before.At(i), 5, 5).r,
+                               PixelOf(*before.At(i), 5, 5).g, PixelOf(*before.At(i), 5, 5).b, 24));
     }
 }
 
