@@ -60,6 +60,23 @@ TEST(NewFormatsKept, AnAnimatedWebpKeepsEveryFrameStampedWithItsTiming) {
     }
 }
 
+// A frame that cannot be decoded ends the copy there, and it is reported
+// as damaged rather than written whole.
+TEST(NewFormatsKept, ABrokenFrameOfAWebpAnimationIsReported) {
+    ScratchDir dir;
+    std::vector<uint8_t> bytes = FixtureBytes("newformats/animated-5.webp");
+    const std::string file(bytes.begin(), bytes.end());
+    const size_t last = file.rfind("VP8 ");
+    ASSERT_NE(last, std::string::npos);
+    // The frame's header stays; its first partition, which says how the
+    // rest is coded, becomes noise that libwebp rejects.
+    for (size_t i = last + 18; i < last + 40; ++i) bytes[i] = 0xFF;
+    WriteBytes(dir.File("broken.webp"), bytes);
+    const BatchFileResult result = Stamp(dir.File("broken.webp"), dir.File("copy.webp"), MetadataKept::None);
+    EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << result.reason;
+    EXPECT_EQ(result.damage, "only 4 of 5 frames (the next one is broken)");
+}
+
 // The copy's own library finds the blocks and exiv2 reads them, so the
 // camera items and the XMP title are checked apart from the writer.
 TEST(NewFormatsKept, EachFormatKeepsTheSourcesMetadataAndItsFormat) {
