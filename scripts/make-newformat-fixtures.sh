@@ -37,13 +37,16 @@ heif-enc -q 80 "$work/alpha.png" -o alpha-q80.avif
 avifenc -j 1 -d 10 -s 8 --min 10 --max 20 deep-16bit.png deep-10bit.avif >/dev/null
 avifenc -j 1 -s 8 --min 10 --max 20 --irot 1 --imir 1 "$work/photo.png" turned.avif >/dev/null
 heif-enc -q 80 camera.jpg -o camera.heic
+# libheif writes a picture of odd size as a grid cropped to that size.
+convert -size 63x47 -seed 9 plasma:fractal -depth 8 "$work/odd.png"
+heif-enc -q 80 "$work/odd.png" -o grid-odd.heic
 avifenc -j 1 -s 8 --min 10 --max 20 camera.jpg camera.avif >/dev/null
 # A HEIC turned by irot and imir, written by libheif's own encoder.
 cc "$scripts/fixtures/heic-turned.c" -o "$work/heic-turned" $(pkg-config --cflags --libs libheif)
 "$work/heic-turned" turned.heic 5
 # avifdec leaves irot and imir to the viewer, so heif-convert shows the
 # turned AVIF; each other file is decoded by its own encoder's companion.
-for f in photo-q80.heic camera.heic turned.heic alpha-q80.avif turned.avif; do
+for f in photo-q80.heic camera.heic grid-odd.heic turned.heic alpha-q80.avif turned.avif; do
   heif-convert -q 100 "$f" "$f.png" >/dev/null
 done
 avifdec -d 8 deep-10bit.avif deep-10bit.avif.png >/dev/null

@@ -49,9 +49,9 @@ TEST_P(ReferenceDecode, MatchesTheReferenceDecoder) {
 
 INSTANTIATE_TEST_SUITE_P(EveryNewFormat, ReferenceDecode,
                          ::testing::Values("photo-q80.webp", "alpha-lossless.webp", "photo-q80.heic",
-                                           "camera.heic", "turned.heic", "alpha-q80.avif", "deep-10bit.avif",
-                                           "turned.avif", "photo-q80.jxl", "alpha-lossless.jxl",
-                                           "camera.jxl"));
+                                           "camera.heic", "grid-odd.heic", "turned.heic", "alpha-q80.avif",
+                                           "deep-10bit.avif", "turned.avif", "photo-q80.jxl",
+                                           "alpha-lossless.jxl", "camera.jxl"));
 
 TEST(NewFormats, TurnedPicturesComeUpright) {
     CRasterImage turned;
