@@ -38,14 +38,15 @@ protected:
 
 }  // namespace
 
-TEST_F(OpenSaveTest, OpenOffersTheSixPictureFiltersAndLoadsTheChosenFile) {
+TEST_F(OpenSaveTest, OpenOffersThePictureFiltersAndLoadsTheChosenFile) {
     outputDirectory = dir.File("out");
     OpenByDialog(WritePicture(dir, "a.bmp", 30, 20));
     const QStringList filters = choosers.openFilters.back().split(QStringLiteral(";;"));
-    ASSERT_EQ(filters.size(), 6);
+    ASSERT_EQ(filters.size(), 10);
     EXPECT_TRUE(filters[0].startsWith(QStringLiteral("JPEG Image File (*.JPG *.JPEG *.JPE")));
     EXPECT_TRUE(filters[3].startsWith(QStringLiteral("Windows Bitmap (*.BMP *.DIB *.RLE")));
-    EXPECT_EQ(filters[5], QStringLiteral("All Files (*)"));
+    EXPECT_TRUE(filters[6].startsWith(QStringLiteral("HEIF Image (*.HEIC *.HEIF *.HIF")));
+    EXPECT_EQ(filters[9], QStringLiteral("All Files (*)"));
     EXPECT_TRUE(frame.Canvas()->Document().loaded);
     EXPECT_EQ(frame.Canvas()->Document().fileName, "a.bmp");
     EXPECT_TRUE(messages.messages.empty());
