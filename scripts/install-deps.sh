@@ -10,9 +10,13 @@ packages=(
   libfontconfig-dev libharfbuzz-dev libfreetype-dev fonts-dejavu-core fonts-droid-fallback
   clang libclang-rt-14-dev clang-format
   qt6-base-dev xvfb xauth
-  libwebp-dev webp
-  libheif-dev libheif-examples libavif-bin
-  libjxl-dev libjxl-tools
+  libwebp-dev
+  webp
+  libheif-dev
+  libheif-examples
+  libavif-bin
+  libjxl-dev
+  libjxl-tools
   libimage-exiftool-perl
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
