@@ -19,9 +19,11 @@ Pictures:
                           .dib and .rle, tif also .tiff, heic also .heif and
                           .hif), by the whole extension in any case;
                           only regular files
-  --quality N|source      JPEG quality 1..100 (default: the writer's, 80);
-                          source: each JPEG at the quality estimated from
-                          its own tables, other pictures at 80
+  --quality N|source      JPEG quality 1..100 (default: the writer's, 80),
+                          also for WebP, HEIC, AVIF and JPEG XL (100 makes
+                          WebP and JPEG XL lossless); source: each JPEG at
+                          the quality estimated from its own tables, other
+                          pictures at 80
   --strip-gps             leave the location tags out of the copies, which
                           otherwise keep the sources' EXIF, XMP, IPTC, ICC
                           profile, resolution and JPEG comment (as far as
