@@ -11,6 +11,8 @@
 #include "codecs/PictureFiles.h"
 #include "codecs/SourceQuality.h"
 #include "codecs/TiffPageTags.h"
+#include "codecs/WebpAnimation.h"
+#include "codecs/WebpCodec.h"
 #include "platform/FileStatus.h"
 #include "watermark/StampOnto.h"
 
@@ -63,11 +65,12 @@ CImageProperties SaveOptions(const std::string& sourcePath, const std::string& o
     return options;
 }
 
-// Opens a GIF source of several frames for writing as GIF one frame at a
-// time, and composes its first frame into `work`; false when the source is
-// no such file (it is then read as any other).
-bool OpenAnimation(GifAnimationPlayer& player, CRasterImage& work, const std::string& path,
-                   CImageProperties& properties, FileStatus& status) {
+// Opens a GIF (or WebP) source of several frames for writing as GIF (or
+// WebP) one frame at a time, and composes its first frame into `work`; false
+// when the source is no such file (it is then read as any other).
+template <typename Player>
+bool OpenAnimation(Player& player, CRasterImage& work, const std::string& path, CImageProperties& properties,
+                   FileStatus& status) {
     FileStatus opened;
     FrameArea changed;
     if (!player.OpenFile(path, opened) || player.FrameCount() < 2 || !player.Next(changed)) return false;
@@ -89,15 +92,17 @@ struct LaidOutMark {
 // screen, the stamped frame and the writer's two whatever the number of
 // frames. `shown` comes with the first frame stamped, and the writer with
 // the animation begun. Empty, or the outcome and its reason.
-std::optional<std::pair<BatchFileOutcome, std::string>> WriteAnimationFrames(GifAnimationPlayer& player,
+template <typename Player, typename Writer>
+std::optional<std::pair<BatchFileOutcome, std::string>> WriteAnimationFrames(Player& player,
                                                                              CRasterImage& shown,
                                                                              const LaidOutMark& image,
                                                                              const LaidOutMark& text,
-                                                                             CGifCodec& writer) {
+                                                                             Writer& writer, size_t& frames) {
     const auto saveFailed = [&writer] {
         return std::make_pair(BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
     };
     if (!writer.AddFrame(shown, FrameArea{0, 0, shown.Width(), shown.Height()})) return saveFailed();
+    frames = 1;
     FrameAreas changed;
     CRasterImage part;
     std::string reason;
@@ -122,8 +127,32 @@ std::optional<std::pair<BatchFileOutcome, std::string>> WriteAnimationFrames(Gif
             CopyAreaOnto(part, FrameArea{0, 0, area.width, area.height}, shown, area.left, area.top);
         }
         if (!writer.AddFrame(shown, changed)) return saveFailed();
+        ++frames;
     }
     return std::nullopt;
+}
+
+// Writes the animation `player` plays, its first frame already in `shown`
+// and stamped, each later frame stamped as it comes; `result` written, or
+// failed with the reason.
+template <typename Player, typename Writer>
+BatchFileResult WriteAnimation(BatchFileResult result, Player& player, CRasterImage& shown, Writer& writer,
+                               const std::string& outputPath, const CImageProperties& options,
+                               const LaidOutMark& image, const LaidOutMark& text) {
+    if (!writer.BeginAnimation(outputPath, shown.Width(), shown.Height(), &options))
+        return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
+    size_t frames = 0;
+    if (const auto failure = WriteAnimationFrames(player, shown, image, text, writer, frames))
+        return Failed(result, failure->first, failure->second);
+    if (!writer.FinishAnimation())
+        return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
+    // A frame that could not be decoded ends the animation early.
+    if (frames < player.FrameCount() && result.damage.empty()) {
+        result.damage = "only " + std::to_string(frames) + " of " + std::to_string(player.FrameCount()) +
+                        " frames (the next one is broken)";
+    }
+    result.outcome = BatchFileOutcome::Written;
+    return result;
 }
 
 bool AllFramesAre32Bit(const ImageList& frames) {
@@ -172,11 +201,16 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     // frames come whole, with `frames` holding the ones after the first (from
     // index 1).
     ImageList frames(true);
+    // A WebP animation written as WebP is played one frame at a time too.
     GifAnimationPlayer player;
-    const bool toGif = FormatFromPath(outputPath) == FormatGif;
+    WebpAnimationPlayer webpPlayer;
+    const ImageFormat outputFormat = FormatFromPath(outputPath);
+    const bool toGif = outputFormat == FormatGif;
+    const bool toWebp = outputFormat == FormatWebp;
     const bool everyFrame =
-        toGif || (FormatFromPath(outputPath) == FormatTiff && FormatFromPath(sourcePath) == FormatTiff);
-    const bool played = toGif && OpenAnimation(player, work, sourcePath, metadata, status);
+        toGif || toWebp || (outputFormat == FormatTiff && FormatFromPath(sourcePath) == FormatTiff);
+    const bool playedWebp = toWebp && OpenAnimation(webpPlayer, work, sourcePath, metadata, status);
+    const bool played = playedWebp || (toGif && OpenAnimation(player, work, sourcePath, metadata, status));
     const bool loaded =
         played || (everyFrame ? ReadFrames(work, frames, sourcePath, metadata, status)
                               : read(work, sourcePath, textMark.FillsIn() ? &metadata : nullptr, status));
@@ -251,7 +285,16 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 
     CImageProperties options = SaveOptions(sourcePath, outputPath, quality, metadata, kept);
     FileFinisher withMetadata;
-    if (kept != MetadataKept::None && FormatFromPath(outputPath) == FormatJpeg) {
+    if (kept != MetadataKept::None && EmbedsMetadataBlocks(outputFormat)) {
+        // These writers embed the metadata whole as they encode.
+        const KeptMetadataReport report =
+            KeptMetadataBlocks(sourcePath, result.width, result.height, kept, options);
+        result.metadataNote = report.note;
+        if (!report.failure.empty()) {
+            return Failed(result, BatchFileOutcome::SaveFailed,
+                          "its metadata could not be written: " + report.failure);
+        }
+    } else if (kept != MetadataKept::None && outputFormat == FormatJpeg) {
         // A JPEG takes its metadata from the writer itself.
         std::string segments;
         const KeptMetadataReport report =
@@ -271,19 +314,18 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                                           : "its metadata could not be written: " + report.failure;
         };
     }
+    const LaidOutMark imageLaidOut{image, imageMark.Layout(), "the image mark"};
+    const LaidOutMark textLaidOut{text, textMark.Layout(), "the text mark"};
+    if (playedWebp) {
+        CWebpCodec writer;
+        writer.SetFinisher(withMetadata);
+        return WriteAnimation(result, webpPlayer, work, writer, outputPath, options, imageLaidOut,
+                              textLaidOut);
+    }
     if (played) {
         CGifCodec writer;
         writer.SetFinisher(withMetadata);
-        const LaidOutMark imageLaidOut{image, imageMark.Layout(), "the image mark"};
-        const LaidOutMark textLaidOut{text, textMark.Layout(), "the text mark"};
-        if (!writer.BeginAnimation(outputPath, work.Width(), work.Height(), &options))
-            return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
-        if (const auto failure = WriteAnimationFrames(player, work, imageLaidOut, textLaidOut, writer))
-            return Failed(result, failure->first, failure->second);
-        if (!writer.FinishAnimation())
-            return Failed(result, BatchFileOutcome::SaveFailed, WriteReason(writer.Status()));
-        result.outcome = BatchFileOutcome::Written;
-        return result;
+        return WriteAnimation(result, player, work, writer, outputPath, options, imageLaidOut, textLaidOut);
     }
     ImageList stamped(false);
     stamped.Append(&work);

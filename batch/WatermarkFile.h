@@ -104,8 +104,9 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 // A GIF saved as GIF is read with every frame instead (`read` is not used):
 // each frame of an animation is stamped alike and written with its delay
 // and the loop count, one frame after another, so only a few screens are
-// held whatever the number of frames. A JPEG saved as JPEG keeps the source's chroma
-// subsampling.
+// held whatever the number of frames. A picture saved as WebP is read with
+// every frame too, and an animation stays one, each frame stamped alike. A JPEG saved as JPEG keeps the
+// source's chroma subsampling.
 //
 // `kept` says what of the source's metadata the copy carries; it is written
 // into the file before the file takes its name, so a copy that cannot take

@@ -6,11 +6,14 @@
 
 #include "codecs/BmpCodec.h"
 #include "codecs/GifCodec.h"
+#include "codecs/HeifCodec.h"
 #include "codecs/IcoCodec.h"
 #include "codecs/JpegCodec.h"
+#include "codecs/JxlCodec.h"
 #include "codecs/PngCodec.h"
 #include "codecs/TgaCodec.h"
 #include "codecs/TiffCodec.h"
+#include "codecs/WebpCodec.h"
 
 namespace stampora {
 
@@ -38,10 +41,37 @@ bool IsBmp(const uint8_t* head, size_t size) {
 bool IsIcon(const uint8_t* head, size_t size) {
     return StartsWith(head, size, "\0\0\1\0", 4);
 }
+bool IsWebp(const uint8_t* head, size_t size) {
+    return size >= 12 && std::memcmp(head, "RIFF", 4) == 0 && std::memcmp(head + 8, "WEBP", 4) == 0;
+}
+bool IsJxl(const uint8_t* head, size_t size) {
+    return StartsWith(head, size, "\xFF\x0A", 2) || StartsWith(head, size, "\0\0\0\x0CJXL \r\n\x87\n", 12);
+}
+// An ISO media file's major brand, after its "ftyp" box type; empty for
+// anything else.
+std::string MediaBrand(const uint8_t* head, size_t size) {
+    if (size < 12 || std::memcmp(head + 4, "ftyp", 4) != 0) return {};
+    return std::string(reinterpret_cast<const char*>(head) + 8, 4);
+}
+bool IsAvif(const uint8_t* head, size_t size) {
+    const std::string brand = MediaBrand(head, size);
+    return brand == "avif" || brand == "avis";
+}
+// Both kinds are read by one reader, so a brand shared by the two (mif1,
+// msf1) only decides the name.
+bool IsHeif(const uint8_t* head, size_t size) {
+    const std::string brand = MediaBrand(head, size);
+    return brand == "heic" || brand == "heix" || brand == "heim" || brand == "heis" || brand == "hevc" ||
+           brand == "hevx" || brand == "mif1" || brand == "msf1";
+}
 
 template <typename Codec>
 std::unique_ptr<CImageCodec> Make() {
     return std::make_unique<Codec>();
+}
+template <ImageFormat kind>
+std::unique_ptr<CImageCodec> MakeHeif() {
+    return std::make_unique<CHeifCodec>(kind);
 }
 
 constexpr uint32_t kExifXmpIptcIcc = kRoomExif | kRoomXmp | kRoomIptc | kRoomIccProfile;
@@ -131,6 +161,54 @@ const FormatEntry kFormats[] = {
      .reads = true,
      .mimeTypes = "image/x-icon;image/vnd.microsoft.icon;",
      .dialogLabel = "Windows Icon"},
+    {.id = FormatWebp,
+     .name = "WebP",
+     .extensions = ".webp",
+     .recognises = IsWebp,
+     .makeCodec = Make<CWebpCodec>,
+     .reads = true,
+     .writes = true,
+     .carries = kRoomExif | kRoomXmp | kRoomIccProfile,
+     .mimeTypes = "image/webp;",
+     .dialogLabel = "WebP Image",
+     .typeBoxLabel = "WebP",
+     .typeBoxId = 1101},
+    {.id = FormatHeif,
+     .name = "HEIF",
+     .extensions = ".heic.heif.hif",
+     .recognises = IsHeif,
+     .makeCodec = MakeHeif<FormatHeif>,
+     .reads = true,
+     .writes = true,
+     .carries = kRoomExif | kRoomXmp | kRoomIccProfile,
+     .mimeTypes = "image/heic;image/heif;",
+     .dialogLabel = "HEIF Image",
+     .typeBoxLabel = "HEIC",
+     .typeBoxId = 1102},
+    {.id = FormatAvif,
+     .name = "AVIF",
+     .extensions = ".avif",
+     .recognises = IsAvif,
+     .makeCodec = MakeHeif<FormatAvif>,
+     .reads = true,
+     .writes = true,
+     .carries = kRoomExif | kRoomXmp | kRoomIccProfile,
+     .mimeTypes = "image/avif;",
+     .dialogLabel = "AVIF Image",
+     .typeBoxLabel = "AVIF",
+     .typeBoxId = 1103},
+    {.id = FormatJxl,
+     .name = "JPEG XL",
+     .extensions = ".jxl",
+     .recognises = IsJxl,
+     .makeCodec = Make<CJxlCodec>,
+     .reads = true,
+     .writes = true,
+     .carries = kRoomExif | kRoomXmp | kRoomIccProfile,
+     .mimeTypes = "image/jxl;",
+     .dialogLabel = "JPEG XL Image",
+     .typeBoxLabel = "JPEG XL",
+     .typeBoxId = 1104},
 };
 
 std::string Lowered(std::string text) {

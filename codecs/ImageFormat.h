@@ -23,6 +23,10 @@ enum ImageFormat : int {
     FormatTiff = 6,
     FormatPng = 7,
     FormatIco = 9,
+    FormatWebp = 12,
+    FormatHeif = 13,  // HEIF and HEIC
+    FormatAvif = 14,
+    FormatJxl = 15,
 };
 
 // What a file of a format can hold besides its pixels, as bits.

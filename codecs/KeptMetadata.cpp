@@ -8,6 +8,7 @@
 #include <functional>
 #include <vector>
 
+#include "codecs/EmbeddedMetadata.h"
 #include "codecs/ExivLog.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/KeptChunks.h"
@@ -160,6 +161,25 @@ bool SetTiffDirectory(const std::string& path, ImageFormat format, const Exiv2::
     return ok;
 }
 
+// The source's metadata as exiv2 reads it, or none with exiv2's words in the
+// report's note: a source exiv2 cannot read carries nothing it could copy,
+// and the picture itself was read, so this is a note, not a failure.
+Exiv2::Image::AutoPtr OpenSource(const std::string& sourcePath, KeptMetadataReport& report) {
+    // HEIF, AVIF and JPEG XL files are read only once this is switched on.
+    static const bool mediaFiles = Exiv2::enableBMFF(true);
+    (void)mediaFiles;
+    Exiv2::Image::AutoPtr source;
+    try {
+        const ExivComplaints gathering(report.note);
+        source = Exiv2::ImageFactory::open(sourcePath, false);
+        source->readMetadata();
+    } catch (const std::exception& error) {
+        report.note = error.what();
+        source.reset();
+    }
+    return source;
+}
+
 // The picture `readPicture` gives with the metadata of `sourcePath` in it, in
 // `file` (left empty when there is nothing to add), and the EXIF it got.
 KeptMetadataReport WithMetadata(const std::string& sourcePath,
@@ -167,17 +187,8 @@ KeptMetadataReport WithMetadata(const std::string& sourcePath,
                                 ImageFormat format, int32_t width, int32_t height, MetadataKept kept,
                                 std::vector<uint8_t>& file, Exiv2::ExifData& exif) {
     KeptMetadataReport report;
-    Exiv2::Image::AutoPtr source;
-    try {
-        const ExivComplaints gathering(report.note);
-        source = Exiv2::ImageFactory::open(sourcePath, false);
-        source->readMetadata();
-    } catch (const std::exception& error) {
-        // A source exiv2 cannot read carries nothing it could copy; the
-        // picture itself was read, so this is a note, not a failure.
-        report.note = error.what();
-        return report;
-    }
+    Exiv2::Image::AutoPtr source = OpenSource(sourcePath, report);
+    if (source.get() == nullptr) return report;
     const bool hasProfile = source->iccProfileDefined();
     const bool everything = kept != MetadataKept::Essential;
     exif = CopiedExif(source->exifData(), width, height, kept);
@@ -312,6 +323,70 @@ KeptMetadataReport KeptJpegSegments(const std::string& sourcePath, int32_t width
     if (at + 2 != file.size() || file[at] != 0xFF || file[at + 1] != 0xD9) {
         segments.clear();
         report.failure = "exiv2 gave back metadata segments that do not end where the picture starts";
+    }
+    return report;
+}
+
+bool EmbedsMetadataBlocks(ImageFormat format) {
+    return format == FormatWebp || format == FormatHeif || format == FormatAvif || format == FormatJxl;
+}
+
+namespace {
+
+// The metadata of a WebP, HEIF/AVIF or JPEG XL source as its own library
+// reads it (exiv2 reads only some of these files), in exiv2's form; false
+// when the source is none of these.
+bool ReadEmbeddedSource(const std::string& sourcePath, Exiv2::ExifData& exif, Exiv2::XmpData& xmp,
+                        std::string& icc) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(sourcePath, bytes, kMostOutputBytes) ||
+        !EmbedsMetadataBlocks(FormatFromSignature(bytes.data(), bytes.size())))
+        return false;
+    const EmbeddedMetadata blocks = EmbeddedMetadataOf(bytes.data(), bytes.size());
+    if (!blocks.exif.empty()) {
+        Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(blocks.exif.data()),
+                                  static_cast<uint32_t>(blocks.exif.size()));
+    }
+    if (!blocks.xmp.empty()) Exiv2::XmpParser::decode(xmp, blocks.xmp);
+    icc = blocks.icc;
+    return true;
+}
+
+}  // namespace
+
+KeptMetadataReport KeptMetadataBlocks(const std::string& sourcePath, int32_t width, int32_t height,
+                                      MetadataKept kept, CImageProperties& options) {
+    KeptMetadataReport report;
+    if (kept == MetadataKept::None) return report;
+    Exiv2::ExifData sourceExif;
+    Exiv2::XmpData xmp;
+    std::string icc;
+    try {
+        const ExivComplaints gathering(report.note);
+        if (!ReadEmbeddedSource(sourcePath, sourceExif, xmp, icc)) {
+            Exiv2::Image::AutoPtr source = OpenSource(sourcePath, report);
+            if (source.get() == nullptr) return report;
+            sourceExif = source->exifData();
+            xmp = source->xmpData();
+            if (source->iccProfileDefined()) {
+                const Exiv2::DataBuf* profile = source->iccProfile();
+                icc.assign(reinterpret_cast<const char*>(profile->pData_),
+                           static_cast<size_t>(std::max<long>(profile->size_, 0)));
+            }
+        }
+        const Exiv2::ExifData exif = CopiedExif(sourceExif, width, height, kept);
+        if (!exif.empty()) {
+            Exiv2::Blob block;
+            Exiv2::ExifParser::encode(block, Exiv2::littleEndian, exif);
+            options.SetValue(kPropertyExifBlock, std::string(block.begin(), block.end()));
+        }
+        if (kept == MetadataKept::NoGps) EraseWhere(xmp, IsLocationKey, false);
+        std::string packet;
+        if (kept != MetadataKept::Essential && !xmp.empty() && Exiv2::XmpParser::encode(packet, xmp) == 0)
+            options.SetValue(kPropertyXmpPacket, packet);
+        if (!icc.empty()) options.SetValue(kPropertyIccProfile, icc);
+    } catch (const std::exception& error) {
+        report.failure = error.what();
     }
     return report;
 }

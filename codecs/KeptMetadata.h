@@ -7,6 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "codecs/ImageFormat.h"
+#include "codecs/ImageProperties.h"
+
 namespace stampora {
 
 enum class MetadataKept {
@@ -49,5 +52,16 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
 // written again. `segments` is left empty when there is nothing to carry.
 KeptMetadataReport KeptJpegSegments(const std::string& sourcePath, int32_t width, int32_t height,
                                     MetadataKept kept, std::string& segments);
+
+// Whether the writer of a format takes the metadata whole as it encodes
+// (WebP, HEIF, AVIF, JPEG XL), through KeptMetadataBlocks.
+bool EmbedsMetadataBlocks(ImageFormat format);
+
+// The same for a copy whose writer embeds the metadata as it encodes: the
+// source's EXIF block, XMP packet and ICC profile as the options' metadata
+// blocks (kPropertyExifBlock, kPropertyXmpPacket, kPropertyIccProfile), each
+// left out when there is none to carry.
+KeptMetadataReport KeptMetadataBlocks(const std::string& sourcePath, int32_t width, int32_t height,
+                                      MetadataKept kept, CImageProperties& options);
 
 }  // namespace stampora

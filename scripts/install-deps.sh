@@ -16,6 +16,13 @@ packages=(
   fonts-noto-color-emoji
   imagemagick
   libtiff-tools
+  libwebp-dev
+  webp
+  libheif-dev
+  libheif-examples
+  libavif-bin
+  libjxl-dev
+  libjxl-tools
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"

@@ -14,13 +14,16 @@ missing OUTPUT_DIR is created.
 
 Pictures:
   --types all|LIST        which files to take: all (the default), or a comma
-                          list of jpg, bmp, png, gif, tga, tif (jpg also
-                          takes .jpeg and .jpe, bmp also .dib and .rle, tif
-                          also .tiff), by the whole extension in any case;
+                          list of jpg, bmp, png, gif, tga, tif, webp, heic,
+                          avif, jxl (jpg also takes .jpeg and .jpe, bmp also
+                          .dib and .rle, tif also .tiff, heic also .heif and
+                          .hif), by the whole extension in any case;
                           only regular files
-  --quality N|source      JPEG quality 1..100 (default: the writer's, 80);
-                          source: each JPEG at the quality estimated from
-                          its own tables, other pictures at 80
+  --quality N|source      JPEG quality 1..100 (default: the writer's, 80),
+                          also for WebP, HEIC, AVIF and JPEG XL (100 makes
+                          WebP and JPEG XL lossless); source: each JPEG at
+                          the quality estimated from its own tables, other
+                          pictures at 80
   --strip-gps             leave every GPS coordinate (EXIF, XMP, IPTC
                           Extension places) out of the copies, which
                           otherwise keep the sources' EXIF, XMP, IPTC, ICC

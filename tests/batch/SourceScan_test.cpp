@@ -23,7 +23,7 @@ constexpr uint32_t kJpegBit = FormatBit(FormatJpeg);
 constexpr uint32_t kBmpPngBits = FormatBit(FormatBmp) | FormatBit(FormatPng);
 
 TEST(BatchTypeFilter, AllImagesTakesEveryWritableFormatOtherwiseTheCheckedOnesInTableOrder) {
-    EXPECT_EQ(BuildTypeFilter({1}), ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga.tif.tiff");
+    EXPECT_EQ(BuildTypeFilter({1}), ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga.tif.tiff.webp.heic.heif.hif.avif.jxl");
     EXPECT_EQ(BuildTypeFilter({1, kJpegBit}), BuildTypeFilter({1}));
     EXPECT_EQ(BuildTypeFilter({0}), "");
     EXPECT_EQ(BuildTypeFilter({0, FormatBit(FormatTga) | FormatBit(FormatGif) | kJpegBit}),
@@ -41,7 +41,7 @@ TEST(BatchTypeFilter, TypeWordsAreAnyExtensionOfAWritableFormat) {
     for (const char* refused : {"", "jpg,", "ico", "pcx", "jpg,,png", "all,png"}) {
         EXPECT_FALSE(ParseTypeList(refused, flags)) << refused;
     }
-    EXPECT_EQ(TypeWords(), "jpg, bmp, png, gif, tga, tif");
+    EXPECT_EQ(TypeWords(), "jpg, bmp, png, gif, tga, tif, webp, heic, avif, jxl");
 }
 
 TEST(SourceScan, SelectsRegularFilesByTheirWholeExtensionInAnyCase) {
