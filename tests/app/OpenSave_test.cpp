@@ -125,7 +125,7 @@ TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
     EXPECT_EQ(bmp[0], 'B');
     EXPECT_EQ(bmp[1], 'M');
     // Save As offers the formats it can write: icons are read, not written.
-    EXPECT_EQ(choosers.saveFilters.back().count(QStringLiteral(";;")), 6);
+    EXPECT_EQ(choosers.saveFilters.back().count(QStringLiteral(";;")), 10);
     EXPECT_FALSE(choosers.saveFilters.back().contains(QStringLiteral("*.ICO")));
 
     choosers.saveFiles = {QString::fromStdString(dir.File("result")),
