@@ -23,7 +23,8 @@ constexpr uint32_t kJpegBit = FormatBit(FormatJpeg);
 constexpr uint32_t kBmpPngBits = FormatBit(FormatBmp) | FormatBit(FormatPng);
 
 TEST(BatchTypeFilter, AllImagesTakesEveryWritableFormatOtherwiseTheCheckedOnesInTableOrder) {
-    EXPECT_EQ(BuildTypeFilter({1}), ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga.tif.tiff.webp.heic.heif.hif.avif.jxl");
+    EXPECT_EQ(BuildTypeFilter({1}),
+              ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga.tif.tiff.webp.heic.heif.hif.avif.jxl");
     EXPECT_EQ(BuildTypeFilter({1, kJpegBit}), BuildTypeFilter({1}));
     EXPECT_EQ(BuildTypeFilter({0}), "");
     EXPECT_EQ(BuildTypeFilter({0, FormatBit(FormatTga) | FormatBit(FormatGif) | kJpegBit}),
