@@ -65,12 +65,8 @@ TEST(BmpRead, ShortPixelDataLeavesTheRestZero) {
     EXPECT_EQ(image.ReadPixel(1, 0), 0u);
 }
 
-TEST(BmpRead, TopDownFilesKeepTheirTopLineAndACutKeepsIt) {
-    ImageList whole;
-    ASSERT_TRUE(Load(BmpFile(2, -2, 24, {}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12, 0, 0}), whole));
-    EXPECT_EQ(whole.First()->Height(), 2);
-    EXPECT_EQ(whole.First()->ReadPixel(1, 0), 0x060504u);
-    EXPECT_EQ(whole.First()->ReadPixel(0, 1), 0x090807u);
+// A top-down file cut short keeps its top lines.
+TEST(BmpRead, TopDownCutKeepsTheTopLines) {
     ImageList cut;
     FileStatus status;
     ASSERT_TRUE(Load(BmpFile(1, -3, 8, {}, {7, 0, 0, 0, 9}), cut, &status));

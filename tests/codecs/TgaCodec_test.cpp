@@ -170,18 +170,6 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
     const Loaded truecolour(skipped.Build());
     ASSERT_TRUE(truecolour.ok);
     EXPECT_EQ(truecolour.Image().ReadPixel(0, 0), 0x030201u);
-
-    // 5-5-5 entries: red 31, green 1, blue 16 in the word 0x7C30.
-    TgaBytes fifteen = mapped;
-    fifteen.mapEntryBits = 15;
-    fifteen.mapLength = 3;
-    fifteen.colourMap = {0, 0, 0, 0, 0x30, 0x7C};
-    const Loaded words(fifteen.Build());
-    ASSERT_TRUE(words.ok);
-    const PaletteColour entry = words.Image().Palette()[252];
-    EXPECT_EQ(entry.rgbRed, 0xF8);
-    EXPECT_EQ(entry.rgbGreen, 8);
-    EXPECT_EQ(entry.rgbBlue, 0x80);
 }
 
 TEST(TgaRead, DepthsAndLineOrder) {
