@@ -3,9 +3,10 @@
 
 namespace stampora {
 
-// Windows bitmap files. Reads 1, 4, 8, 16 (5-5-5 or bit fields), 24 and 32
-// bits (plain or bit fields, with or without alpha) and 4- and 8-bit
-// run-length encoded files, bottom-up; writes uncompressed files.
+// Windows and OS/2 bitmap files. Reads 1, 4, 8, 16 (5-5-5 or bit fields), 24
+// and 32 bits (plain or bit fields, with or without alpha), bottom-up or
+// top-down, and 4- and 8-bit run-length encoded files, bottom-up; writes
+// uncompressed files, bottom-up.
 class CBmpCodec : public CImageCodec {
 public:
     bool LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) override;

@@ -51,22 +51,63 @@ bool ReadMasks(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileStat
     return true;
 }
 
+// Windows headers are 40 bytes and the 52-, 56-, 108- and 124-byte ones that
+// extend it; the OS/2 2.x header takes 16 to 64 bytes, the first of them laid
+// out as the Windows fields, and whatever it leaves out counts as zero.
+bool IsOs2Header(uint32_t size) {
+    return size < kBmpInfoHeaderBytes ||
+           (size <= 64 && size != kBmpInfoHeaderBytes && size != 52 && size != 56);
+}
+
+// Fills layout.info from whichever header the file holds.
+bool ReadInfoHeader(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileStatus& status) {
+    if (fileSize < kBmpFileHeaderBytes + 4) return status.Fail("the bitmap header is cut short");
+    DibInfoHeader& info = layout.info;
+    const uint32_t size = LoadLE32(head + kBmpFileHeaderBytes);
+    if (size == kBmpCoreHeaderBytes) {
+        if (fileSize < kBmpFileHeaderBytes + kBmpCoreHeaderBytes)
+            return status.Fail("the bitmap header is cut short");
+        const uint8_t* core = head + kBmpFileHeaderBytes;
+        info.biSize = size;
+        info.biWidth = LoadLE16(core + 4);
+        info.biHeight = LoadLE16(core + 6);
+        info.biPlanes = LoadLE16(core + 8);
+        info.biBitCount = LoadLE16(core + 10);
+        return true;
+    }
+    if (size < 16) {
+        return status.Fail("a bitmap header of " + std::to_string(size) +
+                           " bytes is not one this reader knows");
+    }
+    const size_t copied = std::min<size_t>(size, kBmpInfoHeaderBytes);
+    if (fileSize < kBmpFileHeaderBytes + copied) return status.Fail("the bitmap header is cut short");
+    std::memcpy(&info, head + kBmpFileHeaderBytes, copied);
+    // OS/2 gives compression 3 and 4 to its own Huffman and 24-bit run-length
+    // codes, not to bit fields and JPEG.
+    if (IsOs2Header(size) && (info.biCompression == 3 || info.biCompression == 4)) {
+        return status.Fail(std::string("OS/2 ") +
+                           (info.biCompression == 3 ? "Huffman-coded" : "24-bit run-length") +
+                           " bitmaps are not supported");
+    }
+    return true;
+}
+
 bool CheckHeaders(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileStatus& status) {
     if (head == nullptr || fileSize <= kBmpFileHeaderBytes)
         return status.Fail("the file is too short for a bitmap");
     if (LoadLE16(head) != 0x4D42) return status.Fail("not a bitmap file (no \"BM\" signature)");
     layout.pixelOffset = LoadLE32(head + 10);
     if (layout.pixelOffset >= fileSize) return status.Fail("the pixel data lies beyond the end of the file");
-    if (fileSize < kBmpFileHeaderBytes + kBmpInfoHeaderBytes)
-        return status.Fail("the bitmap header is cut short");
+    if (!ReadInfoHeader(head, fileSize, layout, status)) return false;
     DibInfoHeader& info = layout.info;
-    std::memcpy(&info, head + kBmpFileHeaderBytes, sizeof info);
-    if (info.biSize < kBmpInfoHeaderBytes) return status.Fail("old OS/2 bitmap headers are not supported");
-    if (info.biHeight < 0) return status.Fail("top-down bitmaps (negative height) are not supported");
-    if (!IsDecodableSize(info.biWidth, info.biHeight)) {
+    // A negative height marks the top line stored first.
+    const int64_t height = info.biHeight;
+    layout.topDown = height < 0;
+    if (!IsDecodableSize(info.biWidth, layout.topDown ? -height : height)) {
         return status.Fail("the bitmap claims an impossible size (" + std::to_string(info.biWidth) + " x " +
                            std::to_string(info.biHeight) + ")");
     }
+    if (layout.topDown) info.biHeight = static_cast<int32_t>(-height);
     const uint32_t compression = info.biCompression;
     const uint16_t bpp = info.biBitCount;
     const bool bitFields = compression == BI_BITFIELDS || compression == kBmpAlphaBitFields;
@@ -76,6 +117,9 @@ bool CheckHeaders(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileS
         return status.Fail("bitmap compression " + std::to_string(compression) + " at " +
                            std::to_string(bpp) + " bits is not supported");
     }
+    // Run-length lines always run from the bottom up.
+    if (layout.topDown && layout.RunLength())
+        return status.Fail("a top-down bitmap cannot be run-length encoded");
     if (bitFields && !ReadMasks(head, fileSize, layout, status)) return false;
     if (bpp == 32) {
         if (compression == BI_RGB) {
@@ -112,9 +156,14 @@ void TakePalette(const uint8_t* head, const BmpLayout& layout, CRasterImage& ima
     }
     const size_t paletteEnd = layout.pixelOffset;
     if (paletteStart >= paletteEnd) return;
-    const size_t available = (paletteEnd - paletteStart) / sizeof(PaletteColour);
+    const size_t entryBytes = layout.PaletteEntryBytes();
+    const size_t available = (paletteEnd - paletteStart) / entryBytes;
     const size_t count = std::min<size_t>(available, static_cast<size_t>(image.PaletteSize()));
-    std::memcpy(image.Palette(), head + paletteStart, count * sizeof(PaletteColour));
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* entry = head + paletteStart + i * entryBytes;
+        image.Palette()[i] =
+            PaletteColour{entry[0], entry[1], entry[2], entryBytes == 4 ? entry[3] : uint8_t{0}};
+    }
 }
 
 // Copies what the file holds of the uncompressed pixels, bottom line first,
@@ -153,6 +202,12 @@ std::unique_ptr<CRasterImage> CreateBmpImage(const uint8_t* head, size_t fileSiz
 }
 
 void FinishBmpPixels(CRasterImage& image, const BmpLayout& layout) {
+    if (layout.topDown) {
+        // The lines were read in file order into memory that holds the
+        // bottom line first.
+        for (int32_t y = 0, other = image.Height() - 1; y < other; ++y, --other)
+            std::swap_ranges(image.Row(y), image.Row(y) + image.Stride(), image.Row(other));
+    }
     if (image.Bpp() != 32) return;
     const bool standard = std::equal(layout.masks, layout.masks + 3, kStandardMasks) &&
                           (layout.masks[3] == 0 || layout.masks[3] == kStandardMasks[3]);

@@ -11,6 +11,8 @@ namespace stampora {
 
 constexpr size_t kBmpFileHeaderBytes = 14;
 constexpr size_t kBmpInfoHeaderBytes = 40;
+// The OS/2 1.x core header: 16-bit sizes and 3-byte palette entries.
+constexpr size_t kBmpCoreHeaderBytes = 12;
 constexpr size_t kBmpMaskBytes = 12;
 // The info header and the four masks of the largest header that holds them
 // inside itself (V3 and later): what the reader needs before the palette.
@@ -20,15 +22,19 @@ constexpr uint32_t kBmpRle8 = 1;
 constexpr uint32_t kBmpRle4 = 2;
 constexpr uint32_t kBmpAlphaBitFields = 6;
 
-// What the headers at the start of a BMP file say.
+// What the headers at the start of a BMP file say. `info` holds every header
+// in the fields of the 40-byte one, with its own size kept in biSize and a
+// positive height.
 struct BmpLayout {
     DibInfoHeader info{};
+    bool topDown = false;  // the file's first line is the top line
     uint32_t pixelOffset = 0;
     uint32_t masks[4] = {};  // red, green, blue, alpha, for bit-field pictures
     // 32 bits whose fourth byte is known to be unused (a V4 or V5 header with
     // alpha mask 0, or bit fields without an alpha mask).
     bool alphaUnused = false;
     bool RunLength() const { return info.biCompression == kBmpRle8 || info.biCompression == kBmpRle4; }
+    size_t PaletteEntryBytes() const { return info.biSize == kBmpCoreHeaderBytes ? 3 : 4; }
 };
 
 // Checks the headers of a BMP file of `fileSize` bytes whose first
@@ -38,9 +44,10 @@ struct BmpLayout {
 std::unique_ptr<CRasterImage> CreateBmpImage(const uint8_t* head, size_t fileSize, BmpLayout& layout,
                                              FileStatus& status);
 
-// Turns the raw 32-bit pixels read from the file into blue, green, red,
-// alpha: bit fields are unpacked by their masks, and a fourth byte that is
-// unused, or zero everywhere, makes the picture opaque.
+// Puts the lines of a top-down file in the image's order and turns the raw
+// 32-bit pixels read from the file into blue, green, red, alpha: bit fields
+// are unpacked by their masks, and a fourth byte that is unused, or zero
+// everywhere, makes the picture opaque.
 void FinishBmpPixels(CRasterImage& image, const BmpLayout& layout);
 
 // Decodes RLE8 or RLE4 data into a 8- or 4-bit image, bottom line first:

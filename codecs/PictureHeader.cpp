@@ -113,7 +113,9 @@ std::optional<PictureHeader> HandReadHeader(ImageFormat format, const uint8_t* h
         const uint32_t infoSize = Little32(head + 14);
         const bool core = infoSize == 12;
         header.width = core ? Little16(head + 18) : static_cast<int32_t>(Little32(head + 18));
-        const int64_t height = core ? Little16(head + 20) : static_cast<int32_t>(Little32(head + 22));
+        // Signed: a negative height is a top-down picture.
+        const int64_t height =
+            core ? int64_t{Little16(head + 20)} : static_cast<int32_t>(Little32(head + 22));
         header.height = height < 0 ? -height : height;
         const uint32_t bits = Little16(head + (core ? 24 : 28));
         header.channels = bits == 32 ? 4 : 3;
@@ -121,8 +123,11 @@ std::optional<PictureHeader> HandReadHeader(ImageFormat format, const uint8_t* h
     } else if (format == FormatTga && size >= 18) {
         header.width = Little16(head + 12);
         header.height = Little16(head + 14);
-        header.channels = head[16] == 32 ? 4 : 3;
+        // Grey with alpha is read as grey-and-alpha pairs, then widened.
+        const bool greyAlpha = (head[2] == 3 || head[2] == 11) && head[16] == 16;
+        header.channels = head[16] == 32 || greyAlpha ? 4 : 3;
         header.bitsPerChannel = 8;
+        header.workingBytesPerPixel = greyAlpha ? 2 : 0;
     }
     return Checked(header);
 }

@@ -4,7 +4,8 @@
 namespace stampora {
 
 // Truevision TGA files. Reads raw and run-length encoded lines of 8 (with or
-// without a colour map), 15, 16, 24 and 32 bits in either line order; writes
+// without a colour map of 15 to 32 bits), 15, 16, 24 and 32 bits and of grey
+// with alpha, in any line order and direction; writes
 // uncompressed files, top line first, with a colour map for 8-bit pictures.
 class CTgaCodec : public CImageCodec {
 public:

@@ -9,6 +9,7 @@
 #include "codecs/DecodeLimits.h"
 #include "codecs/TgaCodec.h"
 #include "codecs/Tga_pvt.h"
+#include "image/LittleEndian.h"
 
 namespace stampora {
 
@@ -33,6 +34,14 @@ bool ReadColourMap(const uint8_t* head, size_t fileSize, const TgaHeader& header
     for (size_t k = 0; k < header.colourMapLength; ++k) {
         const uint8_t* entry = head + pos + k * entryBytes;
         PaletteColour& c = table[header.colourMapFirst + k];
+        if (entryBytes == 2) {
+            // 5-5-5 entries widen as 16-bit pixels do: the low bits stay zero.
+            const uint32_t word = LoadLE16(entry);
+            c.rgbBlue = static_cast<uint8_t>((word << 3) & 0xF8);
+            c.rgbGreen = static_cast<uint8_t>((word >> 2) & 0xF8);
+            c.rgbRed = static_cast<uint8_t>((word >> 7) & 0xF8);
+            continue;
+        }
         c.rgbBlue = entry[0];
         c.rgbGreen = entry[1];
         c.rgbRed = entry[2];
@@ -49,10 +58,6 @@ std::unique_ptr<CRasterImage> CreateFromHead(const uint8_t* head, size_t fileSiz
                                              FileStatus& status) {
     if (!header.IsKnownType()) {
         status.Fail("TGA image type " + std::to_string(header.imageType) + " is not supported");
-        return nullptr;
-    }
-    if (header.colourMapEntryBits == 15 || header.colourMapEntryBits == 16) {
-        status.Fail("15- and 16-bit colour maps are not supported");
         return nullptr;
     }
     const int32_t bpp = header.Bpp();
@@ -95,12 +100,14 @@ std::unique_ptr<CRasterImage> CreateFromHead(const uint8_t* head, size_t fileSiz
     return image;
 }
 
-void Deliver(std::unique_ptr<CRasterImage> image, const TgaHeader& header, int32_t linesRead,
+bool Deliver(std::unique_ptr<CRasterImage> image, const TgaHeader& header, int32_t linesRead,
              ImageList& images, PropertiesSlot& properties, FileStatus& status) {
+    if (!FinishTgaPixels(image, header)) return status.Fail("not enough memory for the picture");
     if (linesRead < image->Height()) status.damage = LinesDamage(linesRead, image->Height());
     properties = std::make_unique<CImageProperties>();
     properties->SetValue(kPropertyTgaRunLength, header.IsRunLength() ? "1" : "-1");
     images.Append(std::move(image));
+    return true;
 }
 
 }  // namespace
@@ -128,8 +135,7 @@ bool CTgaCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
             return present;
         });
     }
-    Deliver(std::move(image), header, lines, images, properties, status);
-    return true;
+    return Deliver(std::move(image), header, lines, images, properties, status);
 }
 
 // Raw lines are read straight into the image's rows, so a large picture is
@@ -155,8 +161,7 @@ bool CTgaCodec::LoadFile(const std::string& path, ImageList& images, PropertiesS
     if (!image) return false;
     const int32_t lines = ReadRawTgaLines(
         *image, header.IsTopFirst(), [&](uint8_t* line, size_t bytes) { return file.Read(line, bytes); });
-    Deliver(std::move(image), header, lines, images, properties, status);
-    return true;
+    return Deliver(std::move(image), header, lines, images, properties, status);
 }
 
 }  // namespace stampora

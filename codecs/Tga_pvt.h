@@ -3,6 +3,7 @@
 // run-length encoded lines stored top line first or bottom line first.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "image/RasterImage.h"
 
@@ -37,9 +38,17 @@ struct TgaHeader {
     bool IsRunLength() const { return imageType >= 9 && imageType <= 11; }
     // Descriptor bit 5: the first stored line is the top line.
     bool IsTopFirst() const { return (descriptor & 0x20) != 0; }
+    // Descriptor bit 4: each line is stored from its right end.
+    bool IsRightFirst() const { return (descriptor & 0x10) != 0; }
+    // 16-bit grey pictures hold a grey byte and an alpha byte a pixel; the
+    // descriptor's low four bits say how many of them are alpha.
+    bool IsGreyAlpha() const { return (imageType == 3 || imageType == 11) && pixelDepth == 16; }
+    bool HasAlphaBits() const { return (descriptor & 0x0F) != 0; }
     // 15-bit files hold the same 5-5-5 words as 16-bit ones.
     int32_t Bpp() const { return pixelDepth == 15 ? 16 : pixelDepth; }
-    size_t ColourMapEntryBytes() const { return colourMapEntryBits == 32 ? 4 : 3; }
+    size_t ColourMapEntryBytes() const {
+        return colourMapEntryBits == 32 ? 4 : colourMapEntryBits == 15 || colourMapEntryBits == 16 ? 2 : 3;
+    }
 };
 
 // Reads the header fields from the first kTgaHeaderBytes bytes of `data`.
@@ -70,5 +79,11 @@ int32_t ReadRawTgaLines(CRasterImage& image, bool topFirst, ReadBytes&& read) {
 // Only whole-byte depths (8, 16, 24, 32) can be run-length encoded. Answers
 // the lines decoded whole.
 int32_t DecodeRunLengthTgaLines(const uint8_t* data, size_t size, CRasterImage& image, bool topFirst);
+
+// Turns the lines as read into the picture the header means: lines stored
+// from their right end are mirrored, and grey-and-alpha pairs become a 32-bit
+// picture (opaque when the descriptor declares no alpha bits). False, with
+// the image unchanged, when there is no memory for the 32-bit picture.
+bool FinishTgaPixels(std::unique_ptr<CRasterImage>& image, const TgaHeader& header);
 
 }  // namespace stampora

@@ -72,6 +72,33 @@ ga="$work/gradient-alpha.png"
 "$im" "$g" -flip -colorspace Gray -compress None "$out/tga/grey8.tga"
 "$im" "$g" -flip -colorspace Gray -compress RLE "$out/tga/grey8-rle.tga"
 
+# The 12-byte OS/2 core header, from ImageMagick and from netpbm; 5-5-5 colour
+# maps.
+"$im" "$g" -type Palette BMP2:"$out/bmp/core-pal8.bmp"
+"$im" "$g" -type TrueColor BMP2:"$out/bmp/core-rgb24.bmp"
+ppmtobmp -os2 -bpp 4 "$work/sixteen.ppm" >"$out/bmp/core-pal4.bmp"
+"$im" "$g" -flip -type Palette -depth 5 -compress None "$out/tga/map16.tga"
+"$im" "$g" -flip -type Palette -depth 5 -compress RLE "$out/tga/map16-rle.tga"
+
+# Variants no tool here writes, laid out by hand: top-down and OS/2 2.x
+# bitmaps, grey-and-alpha TGA files, TGA lines stored right to left.
+python3 scripts/make-bmp-tga-variants.py "$work" "$out"
+
+# ImageMagick reads the hand-made files back as the sources they came from
+# (it notes a TGA file's line order instead of applying it, hence
+# -auto-orient). It does not read OS/2 2.x headers (it takes their 4-byte
+# palette entries for 3-byte ones) or grey with alpha in a TGA file, so those
+# files rest on the layout written here.
+check() {
+  local diff
+  if [ "${2##*.}" = tga ]; then "$im" "$2" -auto-orient "$work/check.png"; else "$im" "$2" "$work/check.png"; fi
+  diff="$(compare -metric AE "$1" "$work/check.png" null: 2>&1 || true)"
+  [ "$diff" = 0 ] || echo "warning: ImageMagick reads $2 with $diff pixels unlike $1" >&2
+}
+for f in pal1 pal4 pal8 rgb24 rgba32; do check "$out/bmp/$f.bmp" "$out/bmp/$f-top.bmp"; done
+check "$g" "$out/tga/rgb24-right.tga"
+check "$ga" "$out/tga/rgba32-rle-right-top.tga"
+
 # What ImageMagick really wrote: TGA image type, depth and descriptor; BMP
 # header size, depth and compression.
 for f in "$out"/tga/*.tga; do
@@ -79,6 +106,13 @@ for f in "$out"/tga/*.tga; do
     "$(od -An -tu1 -j2 -N1 "$f")" "$(od -An -tu1 -j16 -N1 "$f")" "$(od -An -tu1 -j17 -N1 "$f")"
 done
 for f in "$out"/bmp/*.bmp; do
-  printf '%-28s header %3d  depth %2d  compression %d\n' "$(basename "$f")" \
-    "$(od -An -tu4 -j14 -N4 "$f")" "$(od -An -tu2 -j28 -N2 "$f")" "$(od -An -tu4 -j30 -N4 "$f")"
+  size="$(od -An -tu4 -j14 -N4 "$f")"
+  if [ "$size" -eq 12 ]; then
+    printf '%-28s header  12  depth %2d  (core)\n' "$(basename "$f")" "$(od -An -tu2 -j24 -N2 "$f")"
+  elif [ "$size" -lt 20 ]; then
+    printf '%-28s header %3d  depth %2d\n' "$(basename "$f")" "$size" "$(od -An -tu2 -j28 -N2 "$f")"
+  else
+    printf '%-28s header %3d  depth %2d  compression %d\n' "$(basename "$f")" \
+      "$size" "$(od -An -tu2 -j28 -N2 "$f")" "$(od -An -tu4 -j30 -N4 "$f")"
+  fi
 done

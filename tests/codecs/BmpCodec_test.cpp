@@ -36,7 +36,14 @@ TEST(BmpRead, RefusesBrokenHeaders) {
     refused[4] = BmpFile(1, 1, 16, {}, {});
     StoreLE32(refused[4].data() + 30, BI_BITFIELDS);  // masks cut off
     refused[4].resize(56);
-    refused.push_back(BmpFile(1, -1, 24, {}, {1, 2, 3, 0}));
+    refused.push_back(BmpFile(2, -1, 8, {}, {2, 5, 0, 1}));  // top-down runs
+    StoreLE32(refused.back().data() + 30, 1);
+    refused.push_back(BmpFile(1, INT32_MIN, 24, {}, {1, 2, 3, 0}));
+    refused.push_back(good);
+    StoreLE32(refused.back().data() + 14, 8);  // no header has 8 bytes
+    refused.push_back(good);
+    StoreLE32(refused.back().data() + 14, 64);  // OS/2 Huffman code
+    StoreLE32(refused.back().data() + 30, 3);
     refused.push_back(BmpFile(100000, 100000, 32, {}, {1, 2, 3, 4}));
     // 16384 x 16384 at 32 bits claimed by a file holding 4 pixel bytes.
     refused.push_back(BmpFile(16384, 16384, 32, {}, {1, 2, 3, 4}));
@@ -56,6 +63,17 @@ TEST(BmpRead, ShortPixelDataLeavesTheRestZero) {
     EXPECT_EQ(image.ReadPixel(1, 1), 0x060504u);
     EXPECT_EQ(image.ReadPixel(0, 0), 0x000807u);
     EXPECT_EQ(image.ReadPixel(1, 0), 0u);
+}
+
+// A top-down file cut short keeps its top lines.
+TEST(BmpRead, TopDownCutKeepsTheTopLines) {
+    ImageList cut;
+    FileStatus status;
+    ASSERT_TRUE(Load(BmpFile(1, -3, 8, {}, {7, 0, 0, 0, 9}), cut, &status));
+    EXPECT_EQ(cut.First()->ReadPixel(0, 0), 7u);
+    EXPECT_EQ(cut.First()->ReadPixel(0, 1), 9u);
+    EXPECT_EQ(cut.First()->ReadPixel(0, 2), 0u);
+    EXPECT_EQ(status.damage, "only 1 of 3 lines");
 }
 
 TEST(BmpRead, PaletteIsTakenOnlyFromTheBytesBeforeThePixels) {

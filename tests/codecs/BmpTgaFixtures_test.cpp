@@ -1,5 +1,6 @@
-// BMP and TGA files written by ImageMagick (scripts/make-bmp-tga-fixtures.sh)
-// read back with the colours that script put into them.
+// BMP and TGA files written by ImageMagick and netpbm, or laid out by hand
+// (scripts/make-bmp-tga-fixtures.sh), read back with the colours that script
+// put into them.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -20,7 +21,7 @@ struct Rgba {
     int r, g, b, a;
 };
 
-enum class Source { Gradient, GradientAlpha, Sixteen, Two };
+enum class Source { Gradient, GradientAlpha, GreyAlpha, Sixteen, Two };
 
 Rgba Expected(Source source, int x, int y) {
     switch (source) {
@@ -28,6 +29,8 @@ Rgba Expected(Source source, int x, int y) {
             return {40 * x, 60 * y, 20 * (x + y), 255};
         case Source::GradientAlpha:
             return {40 * x, 60 * y, 20 * (x + y), 255 - 30 * x - 10 * y};
+        case Source::GreyAlpha:  // the blue of GradientAlpha as grey
+            return {20 * (x + y), 20 * (x + y), 20 * (x + y), 255 - 30 * x - 10 * y};
         case Source::Sixteen:
             return {80 * (x % 4), 80 * (y % 4), 40, 255};
         case Source::Two:
@@ -87,32 +90,48 @@ TEST_P(BmpTgaFixture, PixelsMatchTheSourcePicture) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(ImageMagickFiles, BmpTgaFixture,
-                         ::testing::Values(Fixture{"bmp/pal1.bmp", Source::Two, 1, 0, ""},
-                                           Fixture{"bmp/pal4.bmp", Source::Sixteen, 4, 0, ""},
-                                           Fixture{"bmp/pal8.bmp", Source::Gradient, 8, 0, ""},
-                                           Fixture{"bmp/rgb565.bmp", Source::Gradient, 16, 16, ""},
-                                           Fixture{"bmp/rgb24.bmp", Source::Gradient, 24, 0, ""},
-                                           Fixture{"bmp/rgba32.bmp", Source::GradientAlpha, 32, 0, ""},
-                                           Fixture{"bmp/rgba32-v5.bmp", Source::GradientAlpha, 32, 0, ""},
-                                           Fixture{"tga/rgb24.tga", Source::Gradient, 24, 0, "-1"},
-                                           Fixture{"tga/rgb24-top.tga", Source::Gradient, 24, 0, "-1"},
-                                           Fixture{"tga/rgb24-rle.tga", Source::Gradient, 24, 0, "1"},
-                                           Fixture{"tga/rgba32.tga", Source::GradientAlpha, 32, 0, "-1"},
-                                           Fixture{"tga/rgba32-rle.tga", Source::GradientAlpha, 32, 0, "1"},
-                                           Fixture{"tga/rgba32-rle-top.tga", Source::GradientAlpha, 32, 0,
-                                                   "1"},
-                                           Fixture{"tga/rgb16.tga", Source::Gradient, 16, 16, "-1"},
-                                           Fixture{"tga/rgb16-rle.tga", Source::Gradient, 16, 16, "1"},
-                                           Fixture{"tga/map8.tga", Source::Gradient, 8, 0, "-1"},
-                                           Fixture{"tga/map8-rle.tga", Source::Gradient, 8, 0, "1"}),
-                         [](const ::testing::TestParamInfo<Fixture>& info) {
-                             std::string name = info.param.path;
-                             for (char& c : name) {
-                                 if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-                             }
-                             return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    ImageMagickFiles, BmpTgaFixture,
+    ::testing::Values(Fixture{"bmp/pal1.bmp", Source::Two, 1, 0, ""},
+                      Fixture{"bmp/pal4.bmp", Source::Sixteen, 4, 0, ""},
+                      Fixture{"bmp/pal8.bmp", Source::Gradient, 8, 0, ""},
+                      Fixture{"bmp/rgb565.bmp", Source::Gradient, 16, 16, ""},
+                      Fixture{"bmp/rgb24.bmp", Source::Gradient, 24, 0, ""},
+                      Fixture{"bmp/rgba32.bmp", Source::GradientAlpha, 32, 0, ""},
+                      Fixture{"bmp/rgba32-v5.bmp", Source::GradientAlpha, 32, 0, ""},
+                      Fixture{"bmp/pal1-top.bmp", Source::Two, 1, 0, ""},
+                      Fixture{"bmp/pal4-top.bmp", Source::Sixteen, 4, 0, ""},
+                      Fixture{"bmp/pal8-top.bmp", Source::Gradient, 8, 0, ""},
+                      Fixture{"bmp/rgb24-top.bmp", Source::Gradient, 24, 0, ""},
+                      Fixture{"bmp/rgba32-top.bmp", Source::GradientAlpha, 32, 0, ""},
+                      Fixture{"bmp/core-pal4.bmp", Source::Sixteen, 4, 0, ""},
+                      Fixture{"bmp/core-pal8.bmp", Source::Gradient, 8, 0, ""},
+                      Fixture{"bmp/core-rgb24.bmp", Source::Gradient, 24, 0, ""},
+                      Fixture{"bmp/os2-pal8.bmp", Source::Gradient, 8, 0, ""},
+                      Fixture{"bmp/os2-rgb24.bmp", Source::Gradient, 24, 0, ""},
+                      Fixture{"tga/rgb24.tga", Source::Gradient, 24, 0, "-1"},
+                      Fixture{"tga/rgb24-top.tga", Source::Gradient, 24, 0, "-1"},
+                      Fixture{"tga/rgb24-rle.tga", Source::Gradient, 24, 0, "1"},
+                      Fixture{"tga/rgba32.tga", Source::GradientAlpha, 32, 0, "-1"},
+                      Fixture{"tga/rgba32-rle.tga", Source::GradientAlpha, 32, 0, "1"},
+                      Fixture{"tga/rgba32-rle-top.tga", Source::GradientAlpha, 32, 0, "1"},
+                      Fixture{"tga/rgb16.tga", Source::Gradient, 16, 16, "-1"},
+                      Fixture{"tga/rgb16-rle.tga", Source::Gradient, 16, 16, "1"},
+                      Fixture{"tga/map8.tga", Source::Gradient, 8, 0, "-1"},
+                      Fixture{"tga/map8-rle.tga", Source::Gradient, 8, 0, "1"},
+                      Fixture{"tga/map16.tga", Source::Gradient, 8, 16, "-1"},
+                      Fixture{"tga/map16-rle.tga", Source::Gradient, 8, 16, "1"},
+                      Fixture{"tga/grey-alpha.tga", Source::GreyAlpha, 32, 0, "-1"},
+                      Fixture{"tga/grey-alpha-rle-top.tga", Source::GreyAlpha, 32, 0, "1"},
+                      Fixture{"tga/rgb24-right.tga", Source::Gradient, 24, 0, "-1"},
+                      Fixture{"tga/rgba32-rle-right-top.tga", Source::GradientAlpha, 32, 0, "1"}),
+    [](const ::testing::TestParamInfo<Fixture>& info) {
+        std::string name = info.param.path;
+        for (char& c : name) {
+            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+        }
+        return name;
+    });
 
 TEST(BmpTgaFixtures, GreyTgaFilesKeepTheGreyRamp) {
     CRasterImage raw;

@@ -19,10 +19,11 @@ TEST(PictureHeaderTest, HeadersOfEveryFormatMatchWhatTheReadersMake) {
         int32_t bits;
     };
     const Case cases[] = {
-        {"jpeg/quality92-420.jpg", 3, 8}, {"jpeg/grey.jpg", 1, 8},     {"jpeg/cmyk.jpg", 4, 8},
-        {"png/rgb16.png", 3, 16},         {"png/rgba.png", 4, 8},      {"png/palette8.png", 1, 8},
-        {"tiff/rgba16.tif", 4, 16},       {"tiff/tiled-48.tif", 3, 8}, {"gif/animation.gif", 4, 8},
-        {"bmp/rgb24.bmp", 3, 8},          {"bmp/rgba32-v5.bmp", 4, 8},
+        {"jpeg/quality92-420.jpg", 3, 8}, {"jpeg/grey.jpg", 1, 8},      {"jpeg/cmyk.jpg", 4, 8},
+        {"png/rgb16.png", 3, 16},         {"png/rgba.png", 4, 8},       {"png/palette8.png", 1, 8},
+        {"tiff/rgba16.tif", 4, 16},       {"tiff/tiled-48.tif", 3, 8},  {"gif/animation.gif", 4, 8},
+        {"bmp/rgb24.bmp", 3, 8},          {"bmp/rgba32-v5.bmp", 4, 8},  {"bmp/core-rgb24.bmp", 3, 8},
+        {"bmp/rgb24-top.bmp", 3, 8},      {"tga/grey-alpha.tga", 4, 8},
     };
     for (const Case& c : cases) {
         const std::string path = FixturePath(c.file);

@@ -107,10 +107,6 @@ TEST(TgaRead, RefusesWhatCannotBeAPicture) {
         refused.emplace_back(what, file.Build());
     };
     add("header only", grey, [](TgaBytes& f) { f.pixels.clear(); });
-    add("15-bit map", mapped,
-        [](TgaBytes& f) { f.mapEntryBits = 15, f.mapLength = 1, f.colourMap.resize(2); });
-    add("16-bit map", mapped,
-        [](TgaBytes& f) { f.mapEntryBits = 16, f.mapLength = 1, f.colourMap.resize(2); });
     add("map past 256", mapped, [](TgaBytes& f) { f.mapLength = 7, f.colourMap.resize(21); });
     add("map cut short", mapped, [](TgaBytes& f) { f.colourMap.resize(10), f.pixels.clear(); });
     add("zero wide", grey, [](TgaBytes& f) { f.width = 0; });
@@ -199,8 +195,30 @@ TEST(TgaRead, DepthsAndLineOrder) {
         const Loaded lines(twoLines.Build());
         ASSERT_TRUE(lines.ok);
         const int32_t firstStored = (descriptor & 0x20) ? 0 : 1;
-        EXPECT_EQ(lines.Image().ReadPixel(0, firstStored), 1u) << int(descriptor);
-        EXPECT_EQ(lines.Image().ReadPixel(2, 1 - firstStored), 6u) << int(descriptor);
+        const int32_t firstX = (descriptor & 0x10) ? 2 : 0;
+        EXPECT_EQ(lines.Image().ReadPixel(firstX, firstStored), 1u) << int(descriptor);
+        EXPECT_EQ(lines.Image().ReadPixel(2 - firstX, 1 - firstStored), 6u) << int(descriptor);
+    }
+    // Right to left at 4 bits: indices 1, 2, 3 stored from the right.
+    TgaBytes nibbles = twoLines;
+    nibbles.depth = 4;
+    nibbles.height = 1;
+    nibbles.descriptor = 0x10;
+    nibbles.pixels = {0x12, 0x30};
+    const Loaded mirrored(nibbles.Build());
+    ASSERT_TRUE(mirrored.ok);
+    EXPECT_EQ(mirrored.Image().ReadPixel(0, 0), 3u);
+    EXPECT_EQ(mirrored.Image().ReadPixel(2, 0), 1u);
+
+    // Grey and alpha, and grey beside a byte the descriptor leaves undeclared.
+    TgaBytes greyAlpha = GreyPixel();
+    greyAlpha.depth = 16;
+    greyAlpha.pixels = {90, 40};
+    for (uint8_t descriptor : {0x08, 0x00}) {
+        greyAlpha.descriptor = descriptor;
+        const Loaded pair(greyAlpha.Build());
+        ASSERT_TRUE(pair.ok);
+        EXPECT_EQ(pair.Image().ReadPixel(0, 0), descriptor ? 0x285A5A5Au : 0xFF5A5A5Au);
     }
 
     TgaBytes rgba;
