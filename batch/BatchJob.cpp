@@ -177,10 +177,8 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
             result.reason = folderProblem;
         } else {
             try {
-                const int32_t estimated = qualityFromSource ? JpegFileQuality(sourcePath).value_or(0) : 0;
-                const int32_t fileQuality = !qualityFromSource ? quality
-                                            : estimated > 0    ? estimated
-                                                               : kQualityWithoutSource;
+                // The source's own quality is estimated where the source is read.
+                const int32_t fileQuality = qualityFromSource ? kQualityOfSource : quality;
                 const bool keepBlocks = losslessJpeg && marksAsGiven;
                 if (keepBlocks) {
                     result = WatermarkJpegBlocks(work, sourcePath, outputPath, imageMark, textMark,
@@ -189,10 +187,9 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                     // The running number follows the list, whatever order the
                     // workers take the files in.
                     result = WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
-                                           int64_t{index} + 1, fileQuality, ReadPictureAndMetadata, metadata);
+                                           int64_t{index} + 1, fileQuality, {}, metadata);
                     if (losslessJpeg) result.keptBlocksRefusal = "the marks are fitted to each picture";
                 }
-                result.sourceQuality = estimated;
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.

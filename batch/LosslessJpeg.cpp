@@ -8,6 +8,7 @@
 #include "codecs/ExifOrientation.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/JpegCoefficients.h"
+#include "codecs/SourceQuality.h"
 #include "platform/FileIo.h"
 #include "watermark/StampOnto.h"
 
@@ -42,8 +43,8 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     const auto normalPath = [&](std::string why) {
         CFittedImageMark image(imageMark, MarkFit{});
         CFittedTextMark text(textMark, MarkFit{});
-        BatchFileResult result = WatermarkFile(work, sourcePath, outputPath, image, text, 1, quality,
-                                               ReadPictureAndMetadata, kept);
+        BatchFileResult result =
+            WatermarkFile(work, sourcePath, outputPath, image, text, 1, quality, {}, kept);
         result.keptBlocksRefusal = std::move(why);
         return result;
     };
@@ -65,6 +66,7 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
         turn.UprightOf(sx, sy, layout.width, layout.height, x, y);
     };
     BatchFileResult result;
+    if (quality == kQualityOfSource) result.sourceQuality = JpegQuality(source).value_or(0);
     result.width = turn.swapsSides ? layout.height : layout.width;
     result.height = turn.swapsSides ? layout.width : layout.height;
 

@@ -6,6 +6,7 @@
 #include <exception>
 #include <exiv2/exiv2.hpp>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "codecs/ExivLog.h"
@@ -106,30 +107,32 @@ bool SetTiffResolution(const std::string& path, ImageFormat format, const Exiv2:
     return ok;
 }
 
-// The picture `readPicture` gives with the metadata of `sourcePath` in it, in
-// `file` (left empty when there is nothing to add), and the EXIF it got.
-KeptMetadataReport WithMetadata(const std::string& sourcePath,
+// The picture `readPicture` gives with the metadata of the source file
+// `source` in it, in `file` (left empty when there is nothing to add), and
+// the EXIF it got.
+KeptMetadataReport WithMetadata(std::span<const uint8_t> source,
                                 const std::function<bool(std::vector<uint8_t>&)>& readPicture,
                                 ImageFormat format, int32_t width, int32_t height, MetadataKept kept,
                                 std::vector<uint8_t>& file, Exiv2::ExifData& exif) {
     KeptMetadataReport report;
-    Exiv2::Image::AutoPtr source;
+    // A file whose pixels were streamed holds nothing else to keep.
+    if (source.empty()) return report;
+    Exiv2::Image::AutoPtr read;
     try {
         const ExivComplaints gathering(report.note);
-        source = Exiv2::ImageFactory::open(sourcePath, false);
-        source->readMetadata();
+        read = Exiv2::ImageFactory::open(source.data(), static_cast<long>(source.size()));
+        read->readMetadata();
     } catch (const std::exception& error) {
         // A source exiv2 cannot read carries nothing it could copy; the
         // picture itself was read, so this is a note, not a failure.
         report.note = error.what();
         return report;
     }
-    const bool hasProfile = source->iccProfileDefined();
+    const bool hasProfile = read->iccProfileDefined();
     const bool everything = kept != MetadataKept::Essential;
-    exif = CopiedExif(source->exifData(), width, height, kept);
+    exif = CopiedExif(read->exifData(), width, height, kept);
     if (exif.empty() && !hasProfile &&
-        (!everything ||
-         (source->xmpData().empty() && source->iptcData().empty() && source->comment().empty())))
+        (!everything || (read->xmpData().empty() && read->iptcData().empty() && read->comment().empty())))
         return report;
 
     std::vector<uint8_t> bytes;
@@ -143,14 +146,14 @@ KeptMetadataReport WithMetadata(const std::string& sourcePath,
         output->readMetadata();
         if (output->supportsMetadata(Exiv2::mdExif)) output->setExifData(exif);
         if (everything && output->supportsMetadata(Exiv2::mdXmp)) {
-            Exiv2::XmpData xmp = source->xmpData();
+            Exiv2::XmpData xmp = read->xmpData();
             if (kept == MetadataKept::NoGps) EraseWhere(xmp, IsLocationKey, false);
             output->setXmpData(xmp);
         }
-        if (everything && output->supportsMetadata(Exiv2::mdIptc)) output->setIptcData(source->iptcData());
-        if (everything && output->supportsMetadata(Exiv2::mdComment)) output->setComment(source->comment());
+        if (everything && output->supportsMetadata(Exiv2::mdIptc)) output->setIptcData(read->iptcData());
+        if (everything && output->supportsMetadata(Exiv2::mdComment)) output->setComment(read->comment());
         if (hasProfile && output->supportsMetadata(Exiv2::mdIccProfile))
-            output->setIccProfile(*source->iccProfile());
+            output->setIccProfile(*read->iccProfile());
         output->writeMetadata();
 
         Exiv2::BasicIo& io = output->io();
@@ -158,7 +161,7 @@ KeptMetadataReport WithMetadata(const std::string& sourcePath,
         const Exiv2::DataBuf written = io.read(static_cast<long>(io.size()));
         file.assign(written.pData_, written.pData_ + std::max<long>(written.size_, 0));
 #if !EXIV2_TEST_VERSION(0, 28, 0)
-        if (hasProfile && format == FormatJpeg) AddJpegProfile(file, *source->iccProfile());
+        if (hasProfile && format == FormatJpeg) AddJpegProfile(file, *read->iccProfile());
 #endif
         if (file.empty()) report.failure = "exiv2 gave back an empty file";
     } catch (const std::exception& error) {
@@ -173,7 +176,7 @@ bool HoldsMetadata(ImageFormat format) {
 
 }  // namespace
 
-KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::string& filePath,
+KeptMetadataReport KeepMetadataInFile(std::span<const uint8_t> source, const std::string& filePath,
                                       const std::string& outputPath, int32_t width, int32_t height,
                                       MetadataKept kept) {
     const ImageFormat format = FormatFromPath(outputPath);
@@ -183,8 +186,7 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
     const auto readPicture = [&filePath](std::vector<uint8_t>& bytes) {
         return ReadWholeFile(filePath, bytes, kMostOutputBytes);
     };
-    KeptMetadataReport report =
-        WithMetadata(sourcePath, readPicture, format, width, height, kept, file, exif);
+    KeptMetadataReport report = WithMetadata(source, readPicture, format, width, height, kept, file, exif);
     if (!report.failure.empty() || file.empty()) return report;
     std::FILE* out = OpenFileUtf8(filePath, "wb");
     bool written = out != nullptr && std::fwrite(file.data(), 1, file.size(), out) == file.size();
@@ -197,7 +199,7 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
     return report;
 }
 
-KeptMetadataReport KeptJpegSegments(const std::string& sourcePath, int32_t width, int32_t height,
+KeptMetadataReport KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height,
                                     MetadataKept kept, std::string& segments) {
     segments.clear();
     if (kept == MetadataKept::None) return KeptMetadataReport();
@@ -210,7 +212,7 @@ KeptMetadataReport KeptJpegSegments(const std::string& sourcePath, int32_t width
     std::vector<uint8_t> file;
     Exiv2::ExifData exif;
     KeptMetadataReport report =
-        WithMetadata(sourcePath, readCarrier, FormatJpeg, width, height, kept, file, exif);
+        WithMetadata(source, readCarrier, FormatJpeg, width, height, kept, file, exif);
     if (!report.failure.empty() || file.empty()) return report;
     size_t at = 2;
     while (at + 4 <= file.size() && file[at] == 0xFF &&

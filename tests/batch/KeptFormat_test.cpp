@@ -156,7 +156,7 @@ TEST(KeptFormat, ADamagedExifBlockIsKeptAsFarAsItReadsAndSaysWhy) {
     CRasterImage work;
     const BatchFileResult result =
         WatermarkFile(work, FixturePath("jpeg/exif-cut-in-gps.jpg"), dir.File("a.jpg"), logo, noText, 1, 90,
-                      ReadPictureAndMetadata, MetadataKept::All);
+                      {}, MetadataKept::All);
     EXPECT_EQ(result.outcome, BatchFileOutcome::Written);
     EXPECT_FALSE(result.Complete());
     EXPECT_EQ(FileResultLine("a.jpg", result),

@@ -1,0 +1,37 @@
+#include "batch/SourceForCopy.h"
+
+namespace stampora {
+
+bool PlayAnimation(const SourcePicture& file, GifAnimationPlayer& player, FileStatus& status) {
+    if (file.Format() != FormatGif || file.Bytes().empty()) return false;
+    FileStatus opened;
+    FrameArea changed;
+    if (!player.Open(file.Bytes().data(), file.Bytes().size(), opened) || player.FrameCount() < 2 ||
+        !player.Next(changed)) {
+        return false;
+    }
+    status = opened;
+    return true;
+}
+
+bool ReadSourceForCopy(SourceForCopy& source, CRasterImage& first, const std::string& path,
+                       ImageFormat output, bool withMetadata, const PictureMetadataReader& standIn) {
+    const bool toGif = output == FormatGif;
+    if (standIn && !toGif) return standIn(first, path, withMetadata ? &source.properties : nullptr, source.status);
+    if (!source.file.Open(path, source.status)) return false;
+    if (toGif && PlayAnimation(source.file, source.animation, source.status)) {
+        if (first.Assign(source.animation.Screen()).IsEmpty())
+            return source.status.Fail("not enough memory for a frame of the animation");
+        source.properties.CopyFrom(*source.animation.Properties(source.animation.FrameCount()));
+        source.played = true;
+        return true;
+    }
+    if (!toGif) return source.file.ReadPicture(first, withMetadata ? &source.properties : nullptr, source.status);
+    ImageList& frames = source.frames;
+    if (!source.file.ReadFrames(frames, &source.properties, false, source.status) || frames.Empty())
+        return false;
+    first.Swap(*frames.First());
+    return true;
+}
+
+}  // namespace stampora

@@ -1,0 +1,55 @@
+#pragma once
+// The first step from a source picture to its stamped copy: the file read
+// once, as much of it as the copy's format takes (one frame, every frame, or
+// an animation to be played frame by frame).
+#include <functional>
+#include <string>
+
+#include "codecs/GifAnimation.h"
+#include "codecs/ImageFormat.h"
+#include "codecs/ImageList.h"
+#include "codecs/ImageProperties.h"
+#include "codecs/SourcePicture.h"
+#include "image/RasterImage.h"
+#include "platform/FileStatus.h"
+
+namespace stampora {
+
+// A stand-in for reading the first frame of a file, for tests: it fills in
+// the picture (and the metadata when it is given one) and says why it could
+// not, or what is missing, in the status.
+using PictureMetadataReader = std::function<bool(CRasterImage& picture, const std::string& path,
+                                                 CImageProperties* metadata, FileStatus& status)>;
+
+// A source picture as read for one copy.
+struct SourceForCopy {
+    // The file as opened: its format and the bytes the copy keeps things
+    // from. Not opened when a stand-in reader gave the picture.
+    SourcePicture file;
+    // What the reader keeps beside the pixels: metadata, frame delays, loop
+    // count.
+    CImageProperties properties;
+    // Every frame of a source copied whole with all of them; the first is
+    // taken over into the picture, so the frames that follow it count from 1.
+    ImageList frames{true};
+    // A GIF animation written as GIF is played one frame at a time instead,
+    // from its second frame on once read.
+    GifAnimationPlayer animation;
+    bool played = false;
+    // Why the read failed, or what is missing of the picture.
+    FileStatus status;
+};
+
+// Reads `path` for a copy in the format `output`: a GIF animation copied as
+// GIF is played, other sources copied as GIF come with every frame, the rest
+// with their first frame only (with their metadata when `withMetadata`). The
+// first frame goes into `first`. `standIn`, when given, reads the first
+// frame instead of the file, for copies in formats other than GIF.
+bool ReadSourceForCopy(SourceForCopy& source, CRasterImage& first, const std::string& path,
+                       ImageFormat output, bool withMetadata, const PictureMetadataReader& standIn = {});
+
+// Plays `file` when it is a GIF of several frames, composing the first on
+// the player's screen; false when it is no such file.
+bool PlayAnimation(const SourcePicture& file, GifAnimationPlayer& player, FileStatus& status);
+
+}  // namespace stampora
