@@ -1,13 +1,17 @@
 #include "app/PictureDocument.h"
 
-#include "codecs/PictureFiles.h"
+#include <utility>
+
 #include "platform/PathJoin.h"
 
 namespace stampora {
 
 bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status) {
+    auto read = std::make_unique<SourceForCopy>();
     CRasterImage picture;
-    if (!picture.Load(newPath, nullptr, status)) return false;
+    const bool wasRead = ReadSourceForCopy(*read, picture, newPath, FormatUnknown, false);
+    if (status != nullptr) *status = read->status;
+    if (!wasRead) return false;
     // 24- and 32-bit pictures are drawn straight from their own pixels; other
     // depths get a 32-bit copy to draw from.
     CRasterImage shown;
@@ -18,6 +22,7 @@ bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status
             return status ? status->Fail("There is not enough memory to show the picture.") : false;
     }
     source.Swap(picture);
+    sourceFile = std::move(read);
     display.Swap(shown);
     reduced.Clear();
     path = newPath;

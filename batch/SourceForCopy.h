@@ -48,8 +48,10 @@ struct SourceForCopy {
 bool ReadSourceForCopy(SourceForCopy& source, CRasterImage& first, const std::string& path,
                        ImageFormat output, bool withMetadata, const PictureMetadataReader& standIn = {});
 
-// Plays `file` when it is a GIF of several frames, composing the first on
-// the player's screen; false when it is no such file.
-bool PlayAnimation(const SourcePicture& file, GifAnimationPlayer& player, FileStatus& status);
+// Plays the source from its first frame for a copy as GIF when it is a GIF
+// of several frames: `played` set, the first frame composed on the player's
+// screen and the animation's timing in `properties`. False when it is no
+// such file. A source may be played again for another copy.
+bool PlayForCopy(SourceForCopy& source);
 
 }  // namespace stampora
