@@ -17,8 +17,7 @@ bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status
     CRasterImage shown;
     if (picture.Bpp() != 24 && picture.Bpp() != 32) {
         shown.Assign(picture);
-        shown.PromoteDepth(32);
-        if (shown.Bpp() != 32)
+        if (!shown.PromoteDepth(32))
             return status ? status->Fail("There is not enough memory to show the picture.") : false;
     }
     source.Swap(picture);

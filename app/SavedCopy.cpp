@@ -19,7 +19,8 @@ bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const Im
         StampOntoPart(part, left, top, imageMark, textMark);
         return std::string();
     };
-    const CopyResult written = WriteStampedCopy(source, composite, stamp, CopyRequest{path, -1, MetadataKept::All});
+    const CopyResult written =
+        WriteStampedCopy(source, composite, stamp, CopyRequest{path, -1, MetadataKept::All});
     if (written.failure != CopyFailure::None) return status.Fail(written.reason);
     return true;
 }

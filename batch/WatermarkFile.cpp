@@ -21,13 +21,11 @@ BatchFileResult Failed(BatchFileResult result, BatchFileOutcome outcome, std::st
 // Makes the first frame and any frames after it 32-bit; false when memory
 // fails for one of them.
 bool MakeFrames32Bit(CRasterImage& first, const ImageList& frames) {
-    first.PromoteDepth(32);
-    bool all = first.Bpp() == 32;
+    if (!first.PromoteDepth(32)) return false;
     for (size_t i = 1; i < frames.Size(); ++i) {
-        frames.At(i)->PromoteDepth(32);
-        all = all && frames.At(i)->Bpp() == 32;
+        if (!frames.At(i)->PromoteDepth(32)) return false;
     }
-    return all;
+    return true;
 }
 
 // Both marks as made and placed for one picture, stamped alike on each of

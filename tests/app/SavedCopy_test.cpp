@@ -7,13 +7,14 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include "app/EditorTestSupport.h"
 #pragma GCC diagnostic pop
+#include <exiv2/exiv2.hpp>
+
 #include "app/MainFrame.h"
 #include "app/OutputDirectory.h"
 #include "codecs/SourceQuality.h"
 #include "platform/FontCatalog.h"
+#include "platform/PixelMemory.h"
 #include "support/RecordingMessageSink.h"
-
-#include <exiv2/exiv2.hpp>
 
 namespace {
 
@@ -78,8 +79,8 @@ TEST_F(SavedCopyTest, ACameraJpegKeepsItsMetadataProfileAndSamplingWithTheMarkAs
 
     const Metadata source = Read(camera);
     const Metadata copy = Read(dir.File("out/camera.jpg"));
-    for (const char* key : {"Exif.Image.Make", "Exif.Image.Model", "Exif.Photo.DateTimeOriginal",
-                            "Exif.GPSInfo.GPSLatitude"}) {
+    for (const char* key :
+         {"Exif.Image.Make", "Exif.Image.Model", "Exif.Photo.DateTimeOriginal", "Exif.GPSInfo.GPSLatitude"}) {
         EXPECT_FALSE(source.Text(key).empty()) << key;
         EXPECT_EQ(copy.Text(key), source.Text(key)) << key;
     }
@@ -122,6 +123,23 @@ TEST_F(SavedCopyTest, AnAnimatedGifSavedAsGifKeepsEveryFrameWithTheMarkWhereItWa
         const uint8_t* p = after.At(i)->PixelAt(mark.x + 4, mark.y + 3);
         EXPECT_TRUE(p[2] > 240 && p[1] < 16 && p[0] < 16) << "frame " << i;
     }
+}
+
+TEST_F(SavedCopyTest, APictureThatCannotTakeItsMarksForWantOfMemoryIsNotSaved) {
+    // 200 x 100 at 24 bits is 60000 bytes; at 32 bits, 80000.
+    Open(WritePicture(dir, "a.bmp", 200, 100));
+    ImageWatermark logo;
+    logo.source = UniformImage(8, 6, 24, 0xFF0000);
+    logo.base.width = 8;
+    logo.base.height = 6;
+    logo.base.enabled = true;
+    frame.Canvas()->TakeImageMark(logo);
+    LimitPixelBlockBytes(70000);
+    frame.Action(CommandId::kSave)->trigger();
+    LimitPixelBlockBytes(0);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].text.find("not enough memory"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out/a.bmp")));
 }
 
 }  // namespace
