@@ -18,6 +18,7 @@
 #include "app/CanvasView.h"
 #include "app/OutputDirectory.h"
 #include "app/OutputDirectoryDialog.h"
+#include "app/PictureFileFilters.h"
 #include "app/ProgramIcon.h"
 #include "app/SavedCopy.h"
 #include "app/dialogs/MarkCommands.h"
@@ -34,22 +35,6 @@ namespace {
 constexpr const char* kErrorCaption = "Error";
 constexpr const char* kProgramName = "Stampora";
 
-// Each picture filter: what the user reads and the name patterns it stands
-// for. File dialogs on some desktops match case-sensitively, so both cases
-// are offered.
-struct PictureFilter {
-    const char* label;
-    const char* patterns;
-};
-constexpr PictureFilter kPictureFilters[] = {
-    {"JPEG Image File", "*.JPG *.JPEG *.JPE"},
-    {"Graphics Interchange Format", "*.GIF"},
-    {"Portable Network Graphics", "*.PNG"},
-    {"Windows Bitmap", "*.BMP *.DIB *.RLE"},
-    {"Targa", "*.TGA"},
-    {"All Files", "*"},
-};
-
 // True when both paths name one existing file.
 bool IsSameFile(const std::string& a, const std::string& b) {
     std::error_code error;
@@ -57,17 +42,6 @@ bool IsSameFile(const std::string& a, const std::string& b) {
 }
 
 }  // namespace
-
-QString PictureFileFilters() {
-    QStringList filters;
-    for (const PictureFilter& filter : kPictureFilters) {
-        const QString patterns = QString::fromLatin1(filter.patterns);
-        QString shown = patterns;
-        if (patterns != QStringLiteral("*")) shown += QLatin1Char(' ') + patterns.toLower();
-        filters << QStringLiteral("%1 (%2)").arg(QString::fromLatin1(filter.label), shown);
-    }
-    return filters.join(QStringLiteral(";;"));
-}
 
 MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     // No maximise button; the size is fixed once the window is shown.
@@ -315,7 +289,7 @@ void MainFrame::Save() {
 void MainFrame::SaveAs() {
     if (!canvas->Document().loaded) return;
     const auto chosen =
-        CurrentChoosers().ChooseSaveFile(this, QString(), DialogFolder(), PictureFileFilters());
+        CurrentChoosers().ChooseSaveFile(this, QString(), DialogFolder(), PictureSaveFilters());
     if (!chosen || chosen->isEmpty()) return;
     QString path = *chosen;
     // A name typed without an extension is saved as JPEG; the dialog asked

@@ -93,7 +93,4 @@ private:
     bool toolBarVisible = true;
 };
 
-// The picture dialog's filters, in order, the JPEG one first.
-QString PictureFileFilters();
-
 }  // namespace stampora

@@ -11,10 +11,10 @@ bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const Im
     SourceForCopy& source = *document.sourceFile;
     // The animation goes on from the composed first frame, so its screen must
     // be that frame's size.
-    const bool animated = FormatFromPath(path) == FormatGif && PlayForCopy(source) &&
-                          source.animation.Width() == composite.Width() &&
-                          source.animation.Height() == composite.Height();
-    source.played = animated;
+    const bool animated = PlayForCopy(source, FormatFromPath(path)) &&
+                          PlayedScreen(source).Width() == composite.Width() &&
+                          PlayedScreen(source).Height() == composite.Height();
+    if (!animated) source.played = FormatUnknown;
     const FrameStamper stamp = [&](CRasterImage& part, int32_t left, int32_t top) {
         StampOntoPart(part, left, top, imageMark, textMark);
         return std::string();

@@ -14,8 +14,11 @@
 #include "batch/BatchProgress.h"
 #include "batch/LosslessJpeg.h"
 #include "batch/ParallelFiles.h"
+#include "batch/PictureCost.h"
 #include "batch/SameDirectory.h"
 #include "codecs/SourceQuality.h"
+#include "codecs/WholePicture.h"
+#include "platform/FileIo.h"
 #include "platform/PathJoin.h"
 #include "platform/Utf8Path.h"
 
@@ -23,32 +26,32 @@ namespace stampora {
 
 namespace {
 
-// The size of a file in bytes, 0 when it cannot be read.
-uintmax_t FileSizeOrZero(const std::string& utf8Path) {
+bool FileExists(const std::string& utf8Path) {
     std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(PathFromUtf8(utf8Path), error);
-    return error ? 0 : size;
+    return std::filesystem::exists(PathFromUtf8(utf8Path), error);
 }
 
-// The output exists and was written after the source last changed.
-bool OutputIsNewer(const std::string& sourcePath, const std::string& outputPath) {
+// The output was written after the source last changed and is a whole
+// picture of the format its name asks for: an empty, cut-short or foreign
+// file under the name is made again.
+bool OutputIsUpToDate(const std::string& sourcePath, const std::string& outputPath) {
     std::error_code error;
     const auto output = std::filesystem::last_write_time(PathFromUtf8(outputPath), error);
     if (error) return false;
     const auto source = std::filesystem::last_write_time(PathFromUtf8(sourcePath), error);
-    return !error && output > source;
+    return !error && output > source && IsWholePicture(outputPath, FormatFromPath(outputPath));
 }
 
 // Makes the subfolder of the output directory that the output of a picture
-// named with its subfolder ("2024/a.jpg") goes into; the reason when it
-// cannot be made. The output directory itself is never made here.
+// named with its subfolder ("2024/a.jpg") goes into, never through a link out
+// of the output directory; the reason when it cannot be made. The output
+// directory itself is never made here.
 std::string MakeOutputSubfolder(const std::string& outputDirectory, const std::string& name) {
     const std::filesystem::path below = PathFromUtf8(name).parent_path();
-    const std::filesystem::path output = PathFromUtf8(outputDirectory);
-    std::error_code error;
-    if (below.empty() || !std::filesystem::is_directory(output, error)) return std::string();
-    std::filesystem::create_directories(output / below, error);
-    return error ? error.message() : std::string();
+    std::string reason;
+    if (below.empty() || MakeFoldersWithin(outputDirectory, Utf8FromPath(below), reason))
+        return std::string();
+    return reason;
 }
 
 // Turns PROCESS off for the run and back on however the run ends.
@@ -78,8 +81,19 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                        MessageIcon::Error);
         return summary;
     }
-    if (IsSameDirectory(sourceDirectory, outputDirectory) && !ui.ConfirmReplaceOriginals(outputDirectory)) {
+    const bool inPlace = IsSameDirectory(sourceDirectory, outputDirectory);
+    if (inPlace && !ui.ConfirmReplaceOriginals(outputDirectory)) {
         summary.state = BatchRunState::Declined;
+        return summary;
+    }
+    // A link in the output folder that leads to a picture's own source
+    // replaces that original only where originals may be replaced.
+    const bool originalsMayBeReplaced = inPlace || replaceOriginals;
+    std::string unwritable;
+    if (!CanCreateFilesIn(outputDirectory, unwritable)) {
+        ui.ShowMessage("Cannot write into the output directory " + outputDirectory + ": " + unwritable,
+                       kBatchErrorCaption, MessageIcon::Error);
+        summary.state = BatchRunState::OutputNotWritable;
         return summary;
     }
 
@@ -87,22 +101,30 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     filterText = BuildTypeFilter(typeFlags);
     fileCount = 0;
     std::vector<std::string> refused;
-    if (!SelectSourceFiles(sourceDirectory, outputDirectory, filterText, selection, fileList, refused)) {
+    std::string leftOut;
+    if (!SelectSourceFiles(sourceDirectory, outputDirectory, filterText, selection, fileList, refused,
+                           leftOut)) {
         summary.state = BatchRunState::SourceNotListed;
         return summary;
     }
+    if (!leftOut.empty()) {
+        ui.ShowMessage("left out " + leftOut +
+                           ": it is the output directory, and what it holds are results, not sources",
+                       kLeftOutCaption, MessageIcon::Information);
+    }
     for (const std::string& name : refused) {
         BatchFileResult result;
+        result.outcome = BatchFileOutcome::OutsideSource;
         result.reason = "not inside the source directory";
         ui.FileFinished(name, result);
     }
-    summary.unreadable = static_cast<int32_t>(refused.size());
+    summary.outsideSource = static_cast<int32_t>(refused.size());
     // A share of a list that has pictures may be empty (more shares than
     // pictures): that share is done, not a run without files.
     const bool listHadFiles = !fileList.empty();
     fileList = TakeShard(fileList, selection.shardIndex, selection.shardCount);
     fileCount = static_cast<int32_t>(fileList.size());
-    summary.fileCount = fileCount + summary.unreadable;
+    summary.fileCount = fileCount + summary.outsideSource;
     if (fileCount <= 0 && listHadFiles) {
         summary.state = BatchRunState::Finished;
         ui.ShowMessage(BatchFinishMessage(summary), kBatchFinishCaption, MessageIcon::None);
@@ -134,43 +156,48 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                                     : !textReady ? "the text mark could not be drawn"
                                                  : "";
 
-    // Several workers take the largest files first, so that no worker is
+    // What each picture will cost, from its header: the memory a worker
+    // holds while it is made, and whether it has more than 8 bits a channel.
+    std::vector<PictureCost> costs(fileList.size());
+    for (size_t i = 0; i < fileList.size(); ++i)
+        costs[i] = EstimatePictureCost(JoinPath(sourceDirectory, fileList[i]));
+    // Several workers take the largest pictures first, so that no worker is
     // left with a big picture at the end while the others wait; one job keeps
-    // the list order. Results are kept by list position either way.
+    // the list order. Results are kept and reported by list position either way.
     std::vector<int32_t> order(fileList.size());
     std::iota(order.begin(), order.end(), 0);
-    std::vector<uintmax_t> sizes(fileList.size());
-    for (size_t i = 0; i < fileList.size(); ++i)
-        sizes[i] = FileSizeOrZero(JoinPath(sourceDirectory, fileList[i]));
     if (jobs > 1) {
         std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-            return sizes[static_cast<size_t>(a)] > sizes[static_cast<size_t>(b)];
+            return costs[static_cast<size_t>(a)].bytes > costs[static_cast<size_t>(b)].bytes;
         });
     }
-
-    // The block rewrite stamps the marks as given: sizes that follow the
-    // picture, other margins, tiles and self-filling text take the normal path.
-    const auto asGiven = [](const MarkFit& fit) {
-        return !fit.SizeFollowsPicture() && !fit.layout.tile && !fit.layout.margin.percent &&
-               fit.layout.margin.value == kPlacementMargin;
+    ParallelPlan plan;
+    plan.jobs = jobs;
+    plan.memoryBudget = memoryBudget;
+    plan.cost = [&](int32_t position) {
+        return costs[static_cast<size_t>(order[static_cast<size_t>(position)])].bytes;
     };
-    const bool marksAsGiven = asGiven(textFit) && asGiven(imageFit) && !fittedText.FillsIn();
 
     std::mutex reporting;
     std::vector<BatchFileResult> results(fileList.size());
+    std::vector<bool> finished(fileList.size());
+    size_t reported = 0;
     int32_t done = 0;
-    ForEachFileInParallel(fileCount, jobs, [&](int32_t position, CRasterImage& work) {
+    ForEachFileInParallel(fileCount, plan, [&](int32_t position, CRasterImage& work) {
         const int32_t index = order[static_cast<size_t>(position)];
         const std::string& name = fileList[static_cast<size_t>(index)];
         const std::string sourcePath = JoinPath(sourceDirectory, name);
         const std::string outputPath = JoinPath(outputDirectory, name);
         const auto start = std::chrono::steady_clock::now();
+        // Whatever writes this picture's output writes it inside the output
+        // directory, links included.
+        const ScopedWriteConfinement confined({outputDirectory, sourcePath, originalsMayBeReplaced});
         BatchFileResult result;
         std::string folderProblem;
         if (!markProblem.empty()) {
             result.outcome = BatchFileOutcome::StampFailed;
             result.reason = markProblem;
-        } else if (skipExisting && OutputIsNewer(sourcePath, outputPath)) {
+        } else if (skipExisting && OutputIsUpToDate(sourcePath, outputPath)) {
             result.outcome = BatchFileOutcome::UpToDate;
         } else if (!(folderProblem = MakeOutputSubfolder(outputDirectory, name)).empty()) {
             result.outcome = BatchFileOutcome::SaveFailed;
@@ -179,17 +206,13 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
             try {
                 // The source's own quality is estimated where the source is read.
                 const int32_t fileQuality = qualityFromSource ? kQualityOfSource : quality;
-                const bool keepBlocks = losslessJpeg && marksAsGiven;
-                if (keepBlocks) {
-                    result = WatermarkJpegBlocks(work, sourcePath, outputPath, imageMark, textMark,
-                                                 fileQuality, metadata);
-                } else {
-                    // The running number follows the list, whatever order the
-                    // workers take the files in.
-                    result = WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
-                                           int64_t{index} + 1, fileQuality, {}, metadata);
-                    if (losslessJpeg) result.keptBlocksRefusal = "the marks are fitted to each picture";
-                }
+                // The running number follows the list, whatever order the
+                // workers take the files in.
+                const int64_t number = int64_t{index} + 1;
+                result = losslessJpeg ? WatermarkJpegBlocks(work, sourcePath, outputPath, fittedImage,
+                                                            fittedText, number, fileQuality, metadata)
+                                      : WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
+                                                      number, fileQuality, {}, metadata);
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.
@@ -200,12 +223,19 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                     dynamic_cast<const std::bad_alloc*>(&error) ? "not enough memory" : error.what();
             }
         }
-        result.sourceBytes = sizes[static_cast<size_t>(index)];
+        if (result.outcome == BatchFileOutcome::Unreadable && !FileExists(sourcePath))
+            result.outcome = BatchFileOutcome::Missing;
+        result.narrowedTo8Bits = result.outcome == BatchFileOutcome::Written &&
+                                 costs[static_cast<size_t>(index)].bitsPerChannel > 8;
+        result.sourceBytes = costs[static_cast<size_t>(index)].fileBytes;
         result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const std::lock_guard<std::mutex> lock(reporting);
         results[static_cast<size_t>(index)] = result;
+        finished[static_cast<size_t>(index)] = true;
         ++done;
-        ui.FileFinished(name, result);
+        // Lines come in list order: a file is told once every file before it was.
+        for (; reported < results.size() && finished[reported]; ++reported)
+            ui.FileFinished(fileList[reported], results[reported]);
         ui.SetProgress(ProgressPosition(done, fileCount));
     });
 
@@ -226,11 +256,19 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
             case BatchFileOutcome::UpToDate:
                 ++summary.upToDate;
                 break;
+            case BatchFileOutcome::Missing:
+                ++summary.missing;
+                break;
+            case BatchFileOutcome::OutsideSource:
+                ++summary.outsideSource;
+                break;
         }
         if (result.outcome != BatchFileOutcome::Written) continue;
+        if (result.narrowedTo8Bits) ++summary.narrowedTo8Bits;
         if (result.imageMarkLeftOff || result.textMarkLeftOff) ++summary.markLeftOff;
         if (!result.damage.empty()) ++summary.damaged;
         if (!result.metadataNote.empty()) ++summary.metadataDamaged;
+        if (!result.keptBlocksRefusal.empty()) ++summary.reEncodedWhole;
     }
     // The marks remember the last picture of the list that loaded, and their
     // place on it, as a run file by file leaves them.

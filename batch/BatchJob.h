@@ -18,6 +18,7 @@ namespace stampora {
 
 inline constexpr char kEmptySourceText[] = "Please choose the source directory!";
 inline constexpr char kEmptyOutputText[] = "Please choose the output directory!";
+inline constexpr char kLeftOutCaption[] = "Left out";
 
 class CBatchJob {
 public:
@@ -30,7 +31,9 @@ public:
     //
     // Refused before anything runs: an empty source or output directory (an
     // error message), and an output directory that is the source directory
-    // unless the user confirms replacing the originals. A source directory
+    // unless the user confirms replacing the originals, and an output
+    // directory in which no file can be made (one message with the system's
+    // reason, instead of a failure for every picture). A source directory
     // that cannot be listed stops the run without a message; a list without
     // files shows "There is no file!".
     BatchSummary RunBatch(CBatchUi& ui);
@@ -57,6 +60,10 @@ public:
     // Files watermarked at the same time; each worker has its own work
     // picture and all share the two layers. Results do not depend on it.
     int32_t jobs = 1;
+    // Bytes the workers' pictures may take at once (0: no limit): a worker
+    // waits before decoding a picture that would pass it, and a picture
+    // larger than the whole budget is made alone.
+    int64_t memoryBudget = 0;
     // Save quality handed to the writers; -1 is each writer's default.
     int32_t quality = -1;
 
@@ -64,8 +71,12 @@ public:
     // Names of the list may then hold subfolders, made under the output
     // directory as needed.
     SourceSelection selection;
-    // A picture whose output exists and is newer than it is not made again,
-    // so an interrupted run resumes where it stopped.
+    // Originals may be replaced without asking (the command line's
+    // --in-place), also through a link in the output folder that leads to one.
+    bool replaceOriginals = false;
+    // A picture whose output exists, is newer than it and reads as a whole
+    // picture of its format is not made again, so an interrupted run resumes
+    // where it stopped.
     bool skipExisting = false;
     // Each JPEG is saved at the quality estimated from its own tables, other
     // pictures at 80; `quality` is then not used.

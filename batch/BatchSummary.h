@@ -11,13 +11,19 @@ enum class BatchRunState {
     SourceNotListed,  // the source directory could not be listed
     NoFile,           // no file of the chosen types
     Finished,         // every selected file was tried
+    // No file can be made in the output directory.
+    OutputNotWritable,
 };
 
 struct BatchSummary {
     BatchRunState state = BatchRunState::NotStarted;
     int32_t fileCount = 0;
     int32_t written = 0;
+    // Skipped, each kind by its own reason: not a readable picture, named
+    // but not there, named outside the source directory.
     int32_t unreadable = 0;
+    int32_t missing = 0;
+    int32_t outsideSource = 0;
     int32_t saveFailed = 0;
     // Pictures not written because they could not be made 32-bit or take an
     // active mark.
@@ -29,8 +35,12 @@ struct BatchSummary {
     // Pictures written with only the part of their source's metadata that
     // could be read (a damaged EXIF block).
     int32_t metadataDamaged = 0;
+    // Pictures written at 8 bits per channel from a source of more.
+    int32_t narrowedTo8Bits = 0;
     // Pictures whose output was newer than them and was kept as it was.
     int32_t upToDate = 0;
+    // JPEGs whose blocks were to be kept but that were re-encoded whole.
+    int32_t reEncodedWhole = 0;
 
     // Every selected picture was written whole, with every active mark.
     bool Complete() const {
@@ -44,9 +54,14 @@ inline constexpr char kBatchFinishCaption[] = "All Finish";
 inline constexpr char kNoFileText[] = "There is no file!";
 inline constexpr char kBatchErrorCaption[] = "Error";
 
-// "Batch finish!", followed by a line for each kind of picture that did not
-// come out whole: skipped, not saved, not watermarked, read only in part,
-// missing a mark that did not fit.
+// A line for each kind of picture that did not come out whole, each after a
+// line feed: skipped (by reason), not saved, not watermarked, read only in
+// part, missing a mark that did not fit, written at 8 bits per channel;
+// and the JPEGs re-encoded whole.
+// Empty when every picture came out whole.
+std::string BatchSummaryLines(const BatchSummary& summary);
+
+// "Batch finish!", followed by the summary's lines.
 std::string BatchFinishMessage(const BatchSummary& summary);
 
 }  // namespace stampora

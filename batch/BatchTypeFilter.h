@@ -1,37 +1,42 @@
 #pragma once
-// Which picture types a batch run takes: the six type check boxes and the
-// dotted extension lists they stand for.
+// Which picture types a batch run takes: the All Images box and one box per
+// format the run can read and write back, and the dotted extension lists
+// they stand for.
 #include <cstdint>
 #include <string>
 
+#include "codecs/ImageFormat.h"
+
 namespace stampora {
 
-// Check-box states: 0 clear, 1 checked (any other value counts as checked,
-// as a non-zero flag does).
 struct BatchTypeFlags {
+    // Check-box state: 0 clear, 1 checked (any other value counts as
+    // checked, as a non-zero flag does).
     int32_t allImages = 0;
-    int32_t jpg = 0;
-    int32_t bmp = 0;
-    int32_t png = 0;
-    int32_t gif = 0;
-    int32_t tga = 0;
-    // TIFF, which only the command-line tool offers; taken even with All
-    // Images set, whose list stays the dialog's.
-    int32_t tif = 0;
+    // The checked types, one bit per format (FormatBit).
+    uint32_t formats = 0;
+
+    bool Has(ImageFormat format) const;
+    void Set(ImageFormat format, bool checked);
 };
 
-inline constexpr char kAllImagesExtensions[] = ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga";
-inline constexpr char kJpegExtensions[] = ".jpg.jpeg.jpe";
-inline constexpr char kBmpExtensions[] = ".bmp.dib.rle";
-inline constexpr char kPngExtensions[] = ".png";
-inline constexpr char kGifExtensions[] = ".gif";
-inline constexpr char kTgaExtensions[] = ".tga";
-inline constexpr char kTiffExtensions[] = ".tif.tiff";
+constexpr uint32_t FormatBit(ImageFormat format) {
+    return uint32_t{1} << static_cast<unsigned>(format);
+}
 
-// The filter text: the All Images list when that flag is set (the others are
-// then not looked at), else the lists of the set flags in the order JPG/JPEG,
-// BMP, PNG, GIF, TGA; empty when no flag is set. The TIFF list follows
-// either when its flag is set.
+// The filter text: with All Images set, the extension lists of every format
+// a run can read and write (the checked types are then not looked at), else
+// those of the checked types; both in the table's order. Empty when nothing
+// is checked.
 std::string BuildTypeFilter(const BatchTypeFlags& flags);
+
+// The types of a comma list of extensions ("jpg,tiff"), each taking its
+// whole format; "all" sets All Images. False for an empty word or an
+// extension of no format a run can write back.
+bool ParseTypeList(const std::string& text, BatchTypeFlags& flags);
+
+// The first extension of each format a run can write back, as a list
+// ("jpg, bmp, png"): the words ParseTypeList takes at least.
+std::string TypeWords();
 
 }  // namespace stampora

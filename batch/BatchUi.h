@@ -35,9 +35,10 @@ public:
     // which every original would be replaced by its watermarked version; true
     // lets the run go ahead.
     virtual bool ConfirmReplaceOriginals(const std::string& directory) = 0;
-    // Told after each file, in the order the files finish. With several
-    // workers the calls come from the workers' threads, one at a time, as do
-    // the SetProgress calls between the first and the last file.
+    // Told of each file in list order, as soon as it and every file before
+    // it are done. With several workers the calls come from the workers'
+    // threads, one at a time, as do the SetProgress calls between the first
+    // and the last file.
     virtual void FileFinished(const std::string& name, const BatchFileResult& result) {
         static_cast<void>(name);
         static_cast<void>(result);

@@ -8,6 +8,7 @@
 namespace stampora {
 
 // "a.jpg: written", "a.jpg: written without the text mark (too large)",
+// "d.png: written at 8 bits per channel" (from a 16-bit source),
 // "t.png: written, damaged: only 120 of 600 lines",
 // "b.jpg: skipped: Premature end of JPEG file",
 // "c.bmp: FAILED (could not save): Permission denied".

@@ -10,6 +10,7 @@
 #include "codecs/JpegCoefficients.h"
 #include "codecs/SourceQuality.h"
 #include "platform/FileIo.h"
+#include "watermark/MarkText.h"
 #include "watermark/StampOnto.h"
 
 namespace stampora {
@@ -29,31 +30,30 @@ StoredBox MappedBox(const StoredBox& box, Map map) {
     return {std::min(ax, bx), std::min(ay, by), std::abs(bx - ax) + 1, std::abs(by - ay) + 1};
 }
 
-// One mark as the normal path would stamp it on the upright picture.
+// One mark made and placed for the picture, as the normal path stamps it.
 struct PlacedMark {
-    WatermarkBase placed;
-    const CRasterImage* layer = nullptr;
+    PreparedMark prepared;
+    const MarkLayout* layout = nullptr;
 };
 
 }  // namespace
 
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
-                                    const std::string& outputPath, const ImageWatermark& imageMark,
-                                    const TextWatermark& textMark, int quality, MetadataKept kept) {
+                                    const std::string& outputPath, CFittedImageMark& imageMark,
+                                    CFittedTextMark& textMark, int64_t number, int quality,
+                                    MetadataKept kept) {
     const auto normalPath = [&](std::string why) {
-        CFittedImageMark image(imageMark, MarkFit{});
-        CFittedTextMark text(textMark, MarkFit{});
         BatchFileResult result =
-            WatermarkFile(work, sourcePath, outputPath, image, text, 1, quality, {}, kept);
+            WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, number, quality, {}, kept);
         result.keptBlocksRefusal = std::move(why);
         return result;
     };
-    if (FormatFromPath(outputPath) != FormatJpeg) return normalPath("the output is not a JPEG file");
+    // Only a JPEG saved as JPEG has blocks to keep.
+    if (FormatFromPath(outputPath) != FormatJpeg) return normalPath({});
     std::vector<uint8_t> source;
     if (!ReadWholeFile(sourcePath, source, kMaxSourceBytes))
         return normalPath("the source could not be read whole");
-    if (FormatFromSignature(source.data(), source.size()) != FormatJpeg)
-        return normalPath("the source is not a JPEG file");
+    if (FormatFromSignature(source.data(), source.size()) != FormatJpeg) return normalPath({});
     const JpegLayout layout = ReadJpegLayout(source);
     if (!layout.refusal.empty()) return normalPath(layout.refusal);
 
@@ -67,47 +67,78 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     };
     BatchFileResult result;
     if (quality == kQualityOfSource) result.sourceQuality = JpegQuality(source).value_or(0);
-    result.width = turn.swapsSides ? layout.height : layout.width;
-    result.height = turn.swapsSides ? layout.width : layout.height;
+    const int32_t width = turn.swapsSides ? layout.height : layout.width;
+    const int32_t height = turn.swapsSides ? layout.width : layout.height;
+    result.width = width;
+    result.height = height;
+    const auto failed = [&result](std::string reason) {
+        result.outcome = BatchFileOutcome::StampFailed;
+        result.reason = std::move(reason);
+        return result;
+    };
 
+    // The marks made for this picture's size and facts, as WatermarkFile
+    // makes them, and the boxes their layers cover on the stored picture.
+    MarkTextFacts facts;
+    if (textMark.FillsIn()) {
+        facts = FactsForPicture(sourcePath, width, height, layout.exif, number);
+    } else {
+        facts.width = width;
+        facts.height = height;
+    }
+    std::string reason;
+    PlacedMark image{{}, &imageMark.Layout()}, text{{}, &textMark.Layout()};
+    if (!imageMark.ForPicture(width, height, image.prepared, reason) ||
+        !textMark.ForPicture(facts, text.prepared, reason))
+        return failed(reason);
+    struct Slot {
+        PlacedMark& mark;
+        bool& leftOff;
+        StampedSize& size;
+        const char* name;
+    };
+    const Slot slots[2] = {{image, result.imageMarkLeftOff, result.imageMarkSize, "the image mark"},
+                           {text, result.textMarkLeftOff, result.textMarkSize, "the text mark"}};
     std::vector<PlacedMark> marks;
     std::vector<StoredBox> boxes;
-    bool* leftOff[2] = {&result.imageMarkLeftOff, &result.textMarkLeftOff};
-    const WatermarkBase* bases[2] = {&imageMark.base, &textMark.base};
-    const CRasterImage* layers[2] = {&imageMark.layer, &textMark.layer};
-    for (int i = 0; i < 2; ++i) {
-        if (!bases[i]->enabled) continue;
-        if (layers[i]->IsEmpty() || layers[i]->Bpp() != 32) return normalPath("a mark has no usable layer");
-        PlacedMark mark{*bases[i], layers[i]};
-        mark.placed.PlaceByAlignment(result.width, result.height);
-        if (!FitsWithinMargins(mark.placed.CoverWidth(), mark.placed.CoverHeight(), result.width,
-                               result.height)) {
-            *leftOff[i] = true;
-            continue;
+    std::vector<TilePlace> places;
+    for (const Slot& slot : slots) {
+        WatermarkBase& base = slot.mark.prepared.base;
+        const CRasterImage* layer = slot.mark.prepared.layer.get();
+        if (!base.enabled) continue;
+        if (layer == nullptr || layer->IsEmpty() || layer->Bpp() != 32)
+            return failed(std::string(slot.name) + " could not be stamped");
+        base.PlaceByAlignment(width, height);
+        switch (LaidOutPlaces(base, *slot.mark.layout, width, height, places, reason)) {
+            case MarkStamp::Failed:
+                return failed(std::string(slot.name) + ": " + reason);
+            case MarkStamp::LeftOff:
+                slot.leftOff = true;
+                continue;
+            default:
+                break;
         }
-        const StoredBox upright{mark.placed.LayerX(), mark.placed.LayerY(), layers[i]->Width(),
-                                layers[i]->Height()};
-        boxes.push_back(MappedBox(upright, toStored));
-        marks.push_back(mark);
+        slot.size = {base.markWidth, base.markHeight};
+        for (const TilePlace& place : places)
+            boxes.push_back(MappedBox({place.x, place.y, layer->Width(), layer->Height()}, toStored));
+        marks.push_back(slot.mark);
     }
 
     // The decoded area is turned upright, stamped like the whole picture
     // would be, and turned back into the stored orientation.
-    const auto paint = [&](CRasterImage& area, int32_t left, int32_t top, std::string& reason) {
+    const auto paint = [&](CRasterImage& area, int32_t left, int32_t top, std::string& why) {
         const StoredBox onUpright = MappedBox({left, top, area.Width(), area.Height()}, toUpright);
-        if (!ApplyExifOrientation(area, o)) return reason = "not enough memory to turn the area", false;
+        if (!ApplyExifOrientation(area, o)) return why = "not enough memory to turn the area", false;
         for (const PlacedMark& mark : marks) {
-            WatermarkBase shifted = mark.placed;
-            shifted.x -= onUpright.x;
-            shifted.y -= onUpright.y;
-            StampMark(area, shifted, *mark.layer, false);
+            if (StampLaidOutPart(area, onUpright.x, onUpright.y, width, height, mark.prepared.base,
+                                 *mark.prepared.layer, *mark.layout, why) == MarkStamp::Failed)
+                return false;
         }
         if (!ApplyExifOrientation(area, InverseOrientation(o)))
-            return reason = "not enough memory to turn the area", false;
+            return why = "not enough memory to turn the area", false;
         return true;
     };
     std::vector<uint8_t> output;
-    std::string reason;
     if (!RewriteJpegBlocks(source, boxes, paint, output, reason)) return normalPath(reason);
     reason = NarrowBlockKeptMetadata(output, kept);
     if (!reason.empty()) return normalPath(reason);
@@ -120,6 +151,14 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     }
     result.outcome = BatchFileOutcome::Written;
     return result;
+}
+
+BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
+                                    const std::string& outputPath, const ImageWatermark& imageMark,
+                                    const TextWatermark& textMark, int quality, MetadataKept kept) {
+    CFittedImageMark image(imageMark, MarkFit{});
+    CFittedTextMark text(textMark, MarkFit{});
+    return WatermarkJpegBlocks(work, sourcePath, outputPath, image, text, 1, quality, kept);
 }
 
 }  // namespace stampora

@@ -2,6 +2,7 @@
 // Watermarking a JPEG without re-encoding it: only the MCUs under the marks
 // are decoded, stamped and encoded again with the picture's own tables;
 // every other block is copied as it is stored.
+#include <cstdint>
 #include <string>
 
 #include "batch/WatermarkFile.h"
@@ -10,12 +11,19 @@
 namespace stampora {
 
 // Stamps the marks on a JPEG source saved as JPEG the way WatermarkFile
-// places and blends them (on the upright picture, with the margin test), but
-// changes only the blocks under them. When that cannot be done exactly (not
-// JPEG to JPEG, CMYK or YCCK, arithmetic coding, damaged data, marks over
-// most of the picture, a mark that cannot be stamped) the file goes through
-// WatermarkFile instead and the result's keptBlocksRefusal says why. Either
-// way a written file carries the source's metadata as far as `kept` allows.
+// makes, places and blends them (fitted to the upright picture, tiled,
+// filled in, with the margin test), but changes only the blocks under them.
+// When that cannot be done exactly (CMYK or YCCK, arithmetic coding, damaged
+// data, marks over most of the picture) the file goes through WatermarkFile
+// instead and the result's keptBlocksRefusal says why; a source or output
+// that is no JPEG goes there without one. Either way a written file carries
+// the source's metadata as far as `kept` allows.
+BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
+                                    const std::string& outputPath, CFittedImageMark& imageMark,
+                                    CFittedTextMark& textMark, int64_t number, int quality,
+                                    MetadataKept kept);
+
+// The same with both marks stamped as given.
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
                                     const std::string& outputPath, const ImageWatermark& imageMark,
                                     const TextWatermark& textMark, int quality, MetadataKept kept);

@@ -33,7 +33,7 @@ std::optional<std::string> NameBelowSource(const fs::path& source, const std::st
 }  // namespace
 
 bool ScanSourceTree(const std::string& directory, const std::string& filter, const std::string& skipped,
-                    std::vector<std::string>& names) {
+                    std::vector<std::string>& names, std::string& leftOut) {
     const fs::path root = PathFromUtf8(directory);
     std::error_code error;
     fs::recursive_directory_iterator entries(root, fs::directory_options::skip_permission_denied, error);
@@ -52,8 +52,10 @@ bool ScanSourceTree(const std::string& directory, const std::string& filter, con
             // nothing outside the tree.
             if (!entry.is_regular_file(kindError)) continue;
         } else if (entry.is_directory(kindError)) {
-            if (skipSome && fs::equivalent(entry.path(), skippedPath, kindError))
+            if (skipSome && fs::equivalent(entry.path(), skippedPath, kindError)) {
                 entries.disable_recursion_pending();
+                leftOut = GenericUtf8FromPath(entry.path().lexically_relative(root));
+            }
             continue;
         } else if (!entry.is_regular_file(kindError)) {
             continue;
@@ -96,7 +98,8 @@ bool ParseShard(const std::string& text, int32_t& index, int32_t& count) {
 
 bool SelectSourceFiles(const std::string& sourceDirectory, const std::string& outputDirectory,
                        const std::string& filter, const SourceSelection& selection,
-                       std::vector<std::string>& names, std::vector<std::string>& refused) {
+                       std::vector<std::string>& names, std::vector<std::string>& refused,
+                       std::string& leftOut) {
     std::vector<std::string> list;
     if (selection.givenNames) {
         const fs::path source = PathFromUtf8(sourceDirectory);
@@ -111,7 +114,7 @@ bool SelectSourceFiles(const std::string& sourceDirectory, const std::string& ou
         std::sort(list.begin(), list.end());
         list.erase(std::unique(list.begin(), list.end()), list.end());
     } else if (selection.recursive) {
-        if (!ScanSourceTree(sourceDirectory, filter, outputDirectory, list)) return false;
+        if (!ScanSourceTree(sourceDirectory, filter, outputDirectory, list, leftOut)) return false;
     } else if (!ScanSourceDirectory(sourceDirectory, filter, list)) {
         return false;
     }

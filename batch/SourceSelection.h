@@ -25,17 +25,20 @@ struct SourceSelection {
 // they are cut to the chosen shard. Without a list or recursion this is the
 // plain folder listing. Answers false, leaving `names` as it was, when the source folder
 // cannot be listed; `refused` gets each given name that was left out because
-// it lies outside the source folder.
+// it lies outside the source folder, and `leftOut` the output folder's path
+// below the source folder when a walk of the tree met it and left it out.
 bool SelectSourceFiles(const std::string& sourceDirectory, const std::string& outputDirectory,
                        const std::string& filter, const SourceSelection& selection,
-                       std::vector<std::string>& names, std::vector<std::string>& refused);
+                       std::vector<std::string>& names, std::vector<std::string>& refused,
+                       std::string& leftOut);
 
 // The names of the files below `directory` (paths relative to it, '/'
 // between folders) that pass the filter, regular files or links to them,
 // sorted. Links to folders are not entered, nor the folder `skipped` (empty:
-// none). False when `directory` cannot be listed.
+// none), whose path below `directory` then goes to `leftOut`. False when
+// `directory` cannot be listed.
 bool ScanSourceTree(const std::string& directory, const std::string& filter, const std::string& skipped,
-                    std::vector<std::string>& names);
+                    std::vector<std::string>& names, std::string& leftOut);
 
 // The positions shardIndex-1, shardIndex-1+shardCount, ... of `names`: every
 // shard gets every shardCount-th name, so the shards of one list never

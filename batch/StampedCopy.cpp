@@ -6,19 +6,27 @@
 #include "batch/AnimationCopy.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/SourceQuality.h"
+#include "codecs/TiffPageTags.h"
 
 namespace stampora {
 
 namespace {
 
-// What the writer is told besides the quality: an animation's timing, and
-// for a JPEG made from a JPEG, the source's chroma subsampling, so colour
-// edges stay as fine as they came.
-CImageProperties SaveOptions(const SourceForCopy& source, ImageFormat output, int quality) {
+// What the writer is told besides the quality: an animation's timing, each
+// TIFF page's tags (only its place and resolution unless all metadata is
+// kept), and for a JPEG made from a JPEG, the source's chroma subsampling,
+// so colour edges stay as fine as they came.
+CImageProperties SaveOptions(const SourceForCopy& source, ImageFormat output, int quality,
+                             MetadataKept kept) {
     CImageProperties options;
     options.SetValue(kPropertySaveQuality, std::to_string(quality));
     for (const int32_t key : {kPropertyFrameDelays, kPropertyLoopCount}) {
         if (source.properties.HasKey(key)) options.SetValue(key, source.properties.GetValue(key));
+    }
+    if (source.properties.HasKey(kPropertyTiffPageTags)) {
+        const std::string pages = source.properties.GetValue(kPropertyTiffPageTags);
+        const bool everything = kept == MetadataKept::All || kept == MetadataKept::NoGps;
+        options.SetValue(kPropertyTiffPageTags, everything ? pages : TiffPagesEssentials(pages));
     }
     if (output == FormatJpeg) {
         if (const std::optional<JpegSampling> sampling = JpegSamplingOf(source.file.Bytes())) {
@@ -38,9 +46,19 @@ CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const Fr
     const ImageFormat output = FormatFromPath(outputPath);
     const int32_t width = first.Width();
     const int32_t height = first.Height();
-    CImageProperties options = SaveOptions(source, output, request.quality);
+    CImageProperties options = SaveOptions(source, output, request.quality, request.kept);
     FileFinisher withMetadata;
-    if (request.kept != MetadataKept::None && output == FormatJpeg) {
+    if (request.kept != MetadataKept::None && EmbedsMetadataBlocks(output)) {
+        // These writers embed the metadata whole as they encode.
+        const KeptMetadataReport report =
+            KeptMetadataBlocks(source.file.Bytes(), width, height, request.kept, options);
+        result.metadataNote = report.note;
+        if (!report.failure.empty()) {
+            result.failure = CopyFailure::Write;
+            result.reason = "its metadata could not be written: " + report.failure;
+            return result;
+        }
+    } else if (request.kept != MetadataKept::None && output == FormatJpeg) {
         // A JPEG takes its metadata from the writer itself.
         std::string segments;
         const KeptMetadataReport report =
@@ -61,9 +79,11 @@ CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const Fr
                                           : "its metadata could not be written: " + report.failure;
         };
     }
-    if (source.played) {
+    if (source.played != FormatUnknown) {
         CopyResult written =
-            WriteStampedAnimation(source.animation, first, stamp, outputPath, options, withMetadata);
+            source.played == FormatWebp
+                ? WriteStampedAnimation(source.webpAnimation, first, stamp, outputPath, options, withMetadata)
+                : WriteStampedAnimation(source.animation, first, stamp, outputPath, options, withMetadata);
         written.metadataNote = result.metadataNote;
         return written;
     }

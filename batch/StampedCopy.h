@@ -29,6 +29,9 @@ struct CopyResult {
     // exiv2's words when the source's metadata was damaged and only what
     // could be read of it was kept.
     std::string metadataNote;
+    // Set when an animation was written only in part (a frame that could not
+    // be decoded ends it).
+    std::string damage;
 };
 
 struct CopyRequest {
@@ -40,10 +43,11 @@ struct CopyRequest {
 
 // Writes `first`, the source's first frame already stamped at 32 bits, as
 // the copy `request` names. A source copied whole (its frames after the
-// first stamped alike) goes with every frame; a played animation goes on
-// frame by frame, each stamped by `stamp` where it changed, so only a few
-// screens are held whatever the number of frames. A JPEG copied as JPEG keeps
-// its source's chroma subsampling. The kept metadata is written into the
+// first stamped alike) goes with every frame, a TIFF's pages each with their
+// own tags; a played animation goes on frame by frame, each stamped by
+// `stamp` where it changed, so only a few screens are held whatever the
+// number of frames. A JPEG copied as JPEG keeps its source's chroma
+// subsampling. The kept metadata is written into the
 // file before it takes its name: a copy that cannot take it is not written.
 CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const FrameStamper& stamp,
                             const CopyRequest& request);

@@ -102,36 +102,51 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
         return Failed(result, BatchFileOutcome::StampFailed, "not enough memory to make the picture 32-bit");
     }
 
-    MarkTextFacts facts;
-    if (fillsIn) {
-        facts = FactsForPicture(sourcePath, result.width, result.height, source.properties, number);
-    } else {
-        facts.width = result.width;
-        facts.height = result.height;
-    }
-    PictureMarks marks{{}, {}, imageMark.Layout(), textMark.Layout(), result.width, result.height};
+    // Both marks are fitted to each size of picture: pages of a TIFF may
+    // differ, the frames of an animation do not.
+    PictureMarks marks{{}, {}, imageMark.Layout(), textMark.Layout(), 0, 0};
     std::string reason;
-    if (!imageMark.ForPicture(result.width, result.height, marks.image, reason) ||
-        !textMark.ForPicture(facts, marks.text, reason)) {
-        return Failed(result, BatchFileOutcome::StampFailed, reason);
-    }
-    // Each file is placed on copies of the records, so workers may share
-    // the marks and their layers.
-    marks.image.base.PlaceByAlignment(result.width, result.height);
-    marks.text.base.PlaceByAlignment(result.width, result.height);
-    // Every frame takes both marks at the same place.
-    MarkStamp imageStamp = MarkStamp::LeftOff;
-    MarkStamp textStamp = MarkStamp::LeftOff;
+    const auto prepare = [&](int32_t width, int32_t height) {
+        MarkTextFacts facts;
+        if (fillsIn) {
+            facts = FactsForPicture(sourcePath, width, height, source.properties, number);
+        } else {
+            facts.width = width;
+            facts.height = height;
+        }
+        if (!imageMark.ForPicture(width, height, marks.image, reason) ||
+            !textMark.ForPicture(facts, marks.text, reason))
+            return false;
+        // Each file is placed on copies of the records, so workers may share
+        // the marks and their layers.
+        marks.image.base.PlaceByAlignment(width, height);
+        marks.text.base.PlaceByAlignment(width, height);
+        marks.width = width;
+        marks.height = height;
+        return true;
+    };
+    if (!prepare(result.width, result.height)) return Failed(result, BatchFileOutcome::StampFailed, reason);
+    // Every frame takes both marks at the same place; what the result tells
+    // is how they went on the first.
     for (size_t i = 0; i < std::max<size_t>(source.frames.Size(), 1); ++i) {
-        reason = marks.Stamp(i == 0 ? work : *source.frames.At(i), 0, 0, imageStamp, textStamp);
+        CRasterImage& picture = i == 0 ? work : *source.frames.At(i);
+        if ((picture.Width() != marks.width || picture.Height() != marks.height) &&
+            !prepare(picture.Width(), picture.Height())) {
+            return Failed(result, BatchFileOutcome::StampFailed,
+                          "page " + std::to_string(i + 1) + ": " + reason);
+        }
+        MarkStamp imageStamp = MarkStamp::LeftOff;
+        MarkStamp textStamp = MarkStamp::LeftOff;
+        reason = marks.Stamp(picture, 0, 0, imageStamp, textStamp);
         if (!reason.empty()) return Failed(result, BatchFileOutcome::StampFailed, reason);
+        if (i > 0) continue;
+        result.imageMarkLeftOff = imageStamp == MarkStamp::LeftOff;
+        result.textMarkLeftOff = textStamp == MarkStamp::LeftOff;
+        if (imageStamp == MarkStamp::Stamped)
+            result.imageMarkSize = {marks.image.base.markWidth, marks.image.base.markHeight};
+        if (textStamp == MarkStamp::Stamped)
+            result.textMarkSize = {marks.text.base.markWidth, marks.text.base.markHeight};
     }
-    result.imageMarkLeftOff = imageStamp == MarkStamp::LeftOff;
-    result.textMarkLeftOff = textStamp == MarkStamp::LeftOff;
-    if (imageStamp == MarkStamp::Stamped)
-        result.imageMarkSize = {marks.image.base.markWidth, marks.image.base.markHeight};
-    if (textStamp == MarkStamp::Stamped)
-        result.textMarkSize = {marks.text.base.markWidth, marks.text.base.markHeight};
 
     const FrameStamper stampLater = [&marks](CRasterImage& part, int32_t left, int32_t top) {
         MarkStamp image = MarkStamp::Inactive;
@@ -141,6 +156,7 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     const CopyResult written = WriteStampedCopy(
         source, work, stampLater, CopyRequest{outputPath, QualityFor(quality, source.file, result), kept});
     result.metadataNote = written.metadataNote;
+    if (result.damage.empty()) result.damage = written.damage;
     if (written.failure != CopyFailure::None) {
         return Failed(result,
                       written.failure == CopyFailure::Stamp ? BatchFileOutcome::StampFailed

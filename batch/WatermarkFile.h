@@ -16,12 +16,14 @@
 namespace stampora {
 
 enum class BatchFileOutcome {
-    Written,      // the watermarked picture was saved
-    Unreadable,   // not loaded (not a picture, unknown extension): skipped, nothing written
-    SaveFailed,   // loaded and stamped, but the output file could not be written
-    StampFailed,  // loaded, but it could not be made 32-bit or a mark could not be
-                  // stamped (memory): nothing written, so no unmarked copy passes as done
-    UpToDate,     // its output exists and is newer than it: kept, not made again
+    Written,        // the watermarked picture was saved
+    Unreadable,     // not loaded (not a picture, unknown extension): skipped, nothing written
+    SaveFailed,     // loaded and stamped, but the output file could not be written
+    StampFailed,    // loaded, but it could not be made 32-bit or a mark could not be
+                    // stamped (memory): nothing written, so no unmarked copy passes as done
+    UpToDate,       // its output exists and is newer than it: kept, not made again
+    Missing,        // named in the list given, but no such file: skipped, nothing written
+    OutsideSource,  // named in the list given, but outside the source directory: refused
 };
 
 // A mark's size on one picture, 0 x 0 when it was not stamped.
@@ -48,6 +50,9 @@ struct BatchFileResult {
     // exiv2's words when the source's metadata was damaged and only what
     // could be read of it was kept.
     std::string metadataNote;
+    // Set when the source held more than 8 bits per channel (a 16-bit PNG or
+    // TIFF): the copy is written at 8.
+    bool narrowedTo8Bits = false;
     // For the verbose report: the marks as stamped, the source file's size
     // and the seconds the file took.
     StampedSize imageMarkSize;
@@ -98,11 +103,12 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 // one reading of the file. `read`, when given, stands in for reading the
 // first frame, and takes the metadata when it is given a place for it.
 //
-// A GIF saved as GIF is read with every frame instead (`read` is not used):
-// each frame of an animation is stamped alike and written with its delay
-// and the loop count, one frame after another, so only a few screens are
-// held whatever the number of frames. A JPEG saved as JPEG keeps the source's chroma
-// subsampling.
+// A picture saved as GIF or WebP is read with every frame instead (`read`
+// is not used): each frame of an animation is stamped alike and written with
+// its delay and the loop count, one frame after another, so only a few
+// screens are held whatever the number of frames. A TIFF saved as TIFF keeps
+// every page, each with its own tags and the marks fitted to its size. A
+// JPEG saved as JPEG keeps the source's chroma subsampling.
 //
 // `kept` says what of the source's metadata the copy carries; it is written
 // into the file before the file takes its name, so a copy that cannot take

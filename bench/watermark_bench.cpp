@@ -1,6 +1,8 @@
 // Rebuilding a text watermark and stamping a mark onto a large picture.
 #include <benchmark/benchmark.h>
 
+#include <string>
+
 #include "platform/TextEngine.h"
 #include "watermark/RenderText.h"
 #include "watermark/StampOnto.h"
@@ -45,6 +47,26 @@ void BM_TextLayout72pt(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(LayOutText(style, "Stampora (c) 2026 ok"));
 }
 BENCHMARK(BM_TextLayout72pt)->Unit(benchmark::kMillisecond);
+
+// A text far too large for any mark (a 3,000,000-character preset) is
+// refused from its advances: the budget is 0.1 s and 100 MB for the run.
+void BM_TextTooLargeRefused(benchmark::State& state) {
+    const TextStyle style{"DejaVu Sans", 24, false, false, true};
+    const std::string text(3000000, 'A');
+    for (auto _ : state) {
+        const CTextLayout layout = LayOutText(style, text);
+        if (!layout.TooLarge()) state.SkipWithError("the text was not refused");
+    }
+}
+BENCHMARK(BM_TextTooLargeRefused)->Unit(benchmark::kMillisecond);
+
+// A mark with colour emoji and right-to-left text beside Latin.
+void BM_TextLayoutMixedScriptsAndEmoji72pt(benchmark::State& state) {
+    const TextStyle style{"DejaVu Sans", 72, false, false, true};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(LayOutText(style, "Studio \U0001F4F7 2026 \u05e9\u05dc\u05d5\u05dd"));
+}
+BENCHMARK(BM_TextLayoutMixedScriptsAndEmoji72pt)->Unit(benchmark::kMillisecond);
 
 void BM_RenderText72ptNoShadow(benchmark::State& state) {
     TextWatermark mark = BenchTextMark(false, 0);

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace stampora {
@@ -10,6 +11,16 @@ constexpr int64_t kMaxDecodedPixels = 268435456;
 inline bool IsDecodableSize(int64_t width, int64_t height) {
     return width > 0 && height > 0 && width <= kMaxDecodedPixels && height <= kMaxDecodedPixels &&
            width * height <= kMaxDecodedPixels;
+}
+
+// WebP, HEIF/AVIF and JPEG XL can describe a flat picture in very few bytes,
+// so their bound is loose; it still keeps a file of a few hundred bytes from
+// claiming a picture of gigabytes.
+constexpr int64_t kMostPixelsPerFileByte = 65536;
+
+inline bool FileCanHoldPixels(int64_t width, int64_t height, size_t fileBytes) {
+    return IsDecodableSize(width, height) &&
+           width * height / kMostPixelsPerFileByte <= static_cast<int64_t>(fileBytes);
 }
 
 }  // namespace stampora

@@ -20,6 +20,21 @@ namespace stampora {
 void CopyAreaOnto(const CRasterImage& from, const FrameArea& area, CRasterImage& to, int32_t toLeft,
                   int32_t toTop);
 
+// Whether a pixel of `next` is clear where `shown` is not, looking only in
+// `areas` (outside them the two are the same), with the pixels of `shown` in
+// `cleared` taken as clear: a frame drawn over the screen with its
+// transparent pixels showing through would then keep the earlier picture
+// there, so that screen cannot lie under it.
+bool UncoversPixels(const CRasterImage& shown, const CRasterImage& next, const FrameAreas& areas,
+                    const FrameArea& cleared = FrameArea{});
+
+// The smallest rectangle holding every pixel of `now` that differs from
+// `before` (both 32 bits, one size, the pixels of `before` in `cleared` taken
+// as clear), looking only in `areas`; one pixel when none does, as a frame
+// must cover something to keep its delay.
+FrameArea ChangedArea(const CRasterImage& before, const CRasterImage& now, const FrameAreas& areas,
+                      const FrameArea& cleared = FrameArea{});
+
 // Plays a GIF file's frames as a viewer shows them, one after another on one
 // 32-bit screen (transparency, disposal and frames reaching past the screen
 // honoured). Besides the frames as stored it holds only the screen and the
@@ -42,9 +57,13 @@ public:
     std::unique_ptr<CImageProperties> Properties(size_t frames) const;
 
     // Composes the next frame on the screen; false once every frame was
-    // shown, or when there is no memory for the screen. `changed` bounds
-    // where the screen now differs from the frame before (the whole screen
-    // for the first frame; empty when nothing can differ).
+    // shown, or when there is no memory for the screen. `changed` holds
+    // where the screen now differs from the frame before: the whole screen
+    // for the first frame, else what the frame before left behind (cleared
+    // or put back) and what this one drew, each as it is, so a small frame
+    // far from the one before costs only the two; none when nothing differs.
+    bool Next(FrameAreas& changed);
+    // As above, with the smallest area holding them all.
     bool Next(FrameArea& changed);
     // The screen as the last frame Next composed shows it.
     const CRasterImage& Screen() const { return screen; }

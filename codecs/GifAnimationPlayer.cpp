@@ -95,23 +95,32 @@ std::unique_ptr<CImageProperties> GifAnimationPlayer::Properties(size_t frames) 
 }
 
 bool GifAnimationPlayer::Next(FrameArea& changed) {
-    if (next >= stored.frames.size()) return false;
+    FrameAreas areas;
+    if (!Next(areas)) return false;
     changed = FrameArea{};
+    for (const FrameArea& area : areas) changed = AreaUnion(changed, area);
+    return true;
+}
+
+bool GifAnimationPlayer::Next(FrameAreas& changed) {
+    if (next >= stored.frames.size()) return false;
+    changed.clear();
+    FrameArea left;  // what the frame before left behind
     if (next == 0) {
         if (!screen.Create(stored.screenWidth, stored.screenHeight, 32)) return false;
-        changed = FrameArea{0, 0, screen.Width(), screen.Height()};
+        left = FrameArea{0, 0, screen.Width(), screen.Height()};
     } else {
         // The frame shown before leaves as its disposal says; viewers clear
         // to transparency rather than the background colour.
         const GifStoredFrame& shown = stored.frames[next - 1];
         if (shown.disposal == kDisposeToBackground) {
-            changed = OnScreen(shown, screen);
-            for (int32_t y = 0; y < changed.height; ++y) {
-                std::memset(screen.Row(changed.top + y) + 4 * static_cast<size_t>(changed.left), 0,
-                            4 * static_cast<size_t>(changed.width));
+            left = OnScreen(shown, screen);
+            for (int32_t y = 0; y < left.height; ++y) {
+                std::memset(screen.Row(left.top + y) + 4 * static_cast<size_t>(left.left), 0,
+                            4 * static_cast<size_t>(left.width));
             }
         } else if (shown.disposal == kDisposeToPrevious && !restore.IsEmpty()) {
-            changed = restoreArea;
+            left = restoreArea;
             CopyAreaOnto(restore, FrameArea{0, 0, restoreArea.width, restoreArea.height}, screen,
                          restoreArea.left, restoreArea.top);
         }
@@ -127,7 +136,8 @@ bool GifAnimationPlayer::Next(FrameArea& changed) {
         restoreArea = drawn;
     }
     DrawFrame(f, screen);
-    changed = AreaUnion(changed, drawn);
+    if (!left.IsEmpty()) changed.push_back(left);
+    if (!drawn.IsEmpty() && next > 1) changed.push_back(drawn);
     return true;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "codecs/ImageCodec.h"
 
@@ -17,6 +18,10 @@ struct FrameArea {
         return left == 0 && top == 0 && width == screenWidth && height == screenHeight;
     }
 };
+
+// Parts of the screen, such as those where a frame differs from the one
+// before; they may overlap.
+using FrameAreas = std::vector<FrameArea>;
 
 // The smallest area holding both.
 FrameArea AreaUnion(const FrameArea& a, const FrameArea& b);
@@ -42,13 +47,19 @@ public:
     // Writes an animation one frame at a time, as SaveFile writes a list of
     // frames, holding only two frames whatever their number: BeginAnimation
     // with the screen size and the options (frame delays, loop count), then
-    // AddFrame for each frame in turn with the area where it differs from
-    // the frame before (anything for the first), then FinishAnimation, which
-    // publishes the file. A failed step gives the animation up, and the path
-    // is left untouched.
+    // AddFrame for each frame in turn with the areas outside which it is the
+    // same as the frame before (anything for the first), then
+    // FinishAnimation, which publishes the file. A failed step gives the
+    // animation up, and the path is left untouched. The file's frames cost
+    // what changes from one frame to the next: each covers only what
+    // differs, and leaves the screen as the next frame needs it (in place,
+    // put back as it was before, or cleared).
     bool BeginAnimation(const std::string& path, int32_t width, int32_t height,
                         const CImageProperties* options);
-    bool AddFrame(const CRasterImage& frame, const FrameArea& changed);
+    bool AddFrame(const CRasterImage& frame, const FrameAreas& changed);
+    bool AddFrame(const CRasterImage& frame, const FrameArea& changed) {
+        return AddFrame(frame, FrameAreas{changed});
+    }
     bool FinishAnimation();
 
 private:

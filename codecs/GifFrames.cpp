@@ -17,12 +17,14 @@ struct MemorySource {
     const uint8_t* data;
     size_t size;
     size_t position;
+    bool ranShort = false;  // a read asked for more than was left
 };
 
 int ReadFromMemory(GifFileType* gif, GifByteType* out, int length) {
     auto* source = static_cast<MemorySource*>(gif->UserData);
     if (length <= 0) return 0;
     const size_t n = std::min(static_cast<size_t>(length), source->size - source->position);
+    if (n < static_cast<size_t>(length)) source->ranShort = true;
     std::memcpy(out, source->data + source->position, n);
     source->position += n;
     return static_cast<int>(n);
@@ -98,6 +100,33 @@ bool ReadFrameLines(GifFileType* gif, GifStoredFrame& frame, bool interlaced) {
     return true;
 }
 
+// Adds a note to those already taken, one after another.
+void AddNote(std::string& notes, const std::string& note) {
+    notes += notes.empty() ? note : "; " + note;
+}
+
+// Why giflib refused a frame's descriptor and the code size after it that
+// the file did hold: giflib names a code size past 8 bits a failed read, so
+// that byte, the last it took, is named too.
+std::string DescriptorFailure(GifFileType* gif, const MemorySource& source) {
+    const std::string giflib = GifErrorString(gif->Error);
+    const uint8_t last = source.position > 0 ? source.data[source.position - 1] : 0;
+    if (gif->Error == D_GIF_ERR_READ_FAILED && last > 8)
+        return "its LZW code size " + std::to_string(last) + " is out of range (giflib: " + giflib + ")";
+    return giflib;
+}
+
+// Reads past the data of a frame that is not kept.
+bool SkipFrameData(GifFileType* gif) {
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(gif, &codeSize, &block) == GIF_ERROR) return false;
+    while (block != nullptr) {
+        if (DGifGetCodeNext(gif, &block) == GIF_ERROR) return false;
+    }
+    return true;
+}
+
 // The frames' records up to the trailer, the first break or `maxFrames`
 // frames. The budget counts the frames' own pixels and the screens a player
 // needs: the one it composes on and, for an animation, the copy a frame
@@ -108,6 +137,7 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, size_t maxFrames,
     int64_t budget = kMaxDecodedPixels - screenPixels;
     GraphicsControlBlock control{};
     bool haveControl = false;
+    size_t framesSeen = 0;  // empty ones too, so notes name frames as the file counts them
     for (;;) {
         GifRecordType type = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif, &type) == GIF_ERROR) {
@@ -125,17 +155,30 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, size_t maxFrames,
             stored.moreFrames = true;
             return;
         }
-        if (DGifGetImageDesc(gif) == GIF_ERROR) return;
+        ++framesSeen;
+        const std::string frameName = "frame " + std::to_string(framesSeen);
+        if (DGifGetImageDesc(gif) == GIF_ERROR) {
+            // The frame is there: its start could not be taken in.
+            if (!source.ranShort)
+                LeaveOutFrom(frameName + " cannot be decoded: " + DescriptorFailure(gif, source),
+                             stored.frames.size(), status);
+            return;
+        }
 
         const GifImageDesc& desc = gif->Image;
+        if (desc.Width <= 0 || desc.Height <= 0) {
+            // Nothing to show: its time goes to the frame before, and the
+            // frames after it are read on.
+            if (!SkipFrameData(gif)) return;
+            if (!stored.frames.empty())
+                stored.frames.back().delayHundredths += haveControl ? control.DelayTime : 0;
+            haveControl = false;
+            AddNote(status.damage, frameName + " is empty and is left out");
+            continue;
+        }
         const int64_t framePixels = static_cast<int64_t>(desc.Width) * desc.Height;
         budget -= framePixels;
         if (stored.frames.size() == 1) budget -= screenPixels;
-        const std::string frameName = "frame " + std::to_string(stored.frames.size() + 1);
-        if (desc.Width <= 0 || desc.Height <= 0) {
-            LeaveOutFrom(frameName + " is empty", stored.frames.size(), status);
-            return;
-        }
         if (budget < 0) {
             LeaveOutFrom(frameName + " is past the memory limit for an animation", stored.frames.size(),
                          status);
@@ -163,7 +206,7 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, size_t maxFrames,
         frame.lineRead.assign(static_cast<size_t>(frame.height), 0);
         if (!ReadFrameLines(gif, frame, desc.Interlace)) {
             const auto lines = std::count(frame.lineRead.begin(), frame.lineRead.end(), 1);
-            status.damage = LinesDamageOfFrame(stored.frames.size(), lines, frame.height);
+            AddNote(status.damage, LinesDamageOfFrame(framesSeen, lines, frame.height));
             status.error = GifErrorString(gif->Error);
             return;
         }
@@ -186,7 +229,7 @@ void LeaveOutFrom(const std::string& reason, size_t framesRead, FileStatus& stat
     if (framesRead == 0) {
         status.error = reason;
     } else {
-        status.damage = reason + "; it and the frames after it are left out";
+        AddNote(status.damage, reason + "; it and the frames after it are left out");
     }
 }
 
@@ -218,8 +261,10 @@ bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, Fi
         stored.frames.pop_back();
     }
     if (stored.frames.empty()) {
+        // Frames that were all empty are named as such.
+        if (status.error.empty())
+            status.error = status.damage.empty() ? "the file holds no frame" : status.damage;
         status.damage.clear();
-        if (status.error.empty()) status.error = "the file holds no frame";
         return false;
     }
     // Frames that were read make a picture; only lines lost inside a frame

@@ -70,23 +70,6 @@ bool Encode(GifFileType* gif, const IndexedPicture& picture) {
     return ok;
 }
 
-// Whether a pixel of `next` is clear where `shown` is not, looking only in
-// `area` (outside it the two are the same): a frame drawn over the screen
-// with its transparent pixels showing through would then keep the earlier
-// picture there, so the screen must be cleared in between.
-bool UncoversPixels(const CRasterImage& shown, const CRasterImage& next, const FrameArea& area) {
-    if (next.Bpp() != 32) return false;  // no transparency
-    const bool shownOpaque = shown.Bpp() != 32;
-    for (int32_t y = area.top; y < area.top + area.height; ++y) {
-        const uint8_t* a = shownOpaque ? nullptr : shown.Row(y) + 3;
-        const uint8_t* b = next.Row(y) + 3 + 4 * static_cast<size_t>(area.left);
-        for (int32_t x = area.left; x < area.left + area.width; ++x, b += 4) {
-            if (*b == 0 && (shownOpaque || a[4 * static_cast<size_t>(x)] != 0)) return true;
-        }
-    }
-    return false;
-}
-
 // Frame `i`'s delay in hundredths of a second, from the milliseconds the
 // reader stored (16 digits a frame); 0 where the property says nothing.
 int DelayOf(const std::string& delays, size_t i) {
@@ -106,33 +89,6 @@ bool PutLoopCount(GifFileType* gif, int loops) {
            EGifPutExtensionBlock(gif, sizeof name, name) == GIF_OK &&
            EGifPutExtensionBlock(gif, sizeof count, count) == GIF_OK &&
            EGifPutExtensionTrailer(gif) == GIF_OK;
-}
-
-// The smallest rectangle holding every pixel of `now` that differs from
-// `before` (both 32 bits, one size), looking only in `area` (outside it the
-// two are the same); one pixel when none does, as a frame must cover
-// something to keep its delay.
-FrameArea ChangedArea(const CRasterImage& before, const CRasterImage& now, const FrameArea& area) {
-    int32_t left = now.Width(), right = -1, top = now.Height(), bottom = -1;
-    const size_t lineBytes = 4 * static_cast<size_t>(area.width);
-    const size_t start = 4 * static_cast<size_t>(area.left);
-    for (int32_t y = area.top; y < area.top + area.height; ++y) {
-        const uint8_t* a = before.Row(y);
-        const uint8_t* b = now.Row(y);
-        if (std::memcmp(a + start, b + start, lineBytes) == 0) continue;
-        top = std::min(top, y);
-        bottom = y;
-        int32_t first = area.left;
-        while (std::memcmp(a + 4 * static_cast<size_t>(first), b + 4 * static_cast<size_t>(first), 4) == 0)
-            ++first;
-        int32_t last = area.left + area.width - 1;
-        while (std::memcmp(a + 4 * static_cast<size_t>(last), b + 4 * static_cast<size_t>(last), 4) == 0)
-            --last;
-        left = std::min(left, first);
-        right = std::max(right, last);
-    }
-    if (bottom < 0) return FrameArea{0, 0, 1, 1};
-    return FrameArea{left, top, right - left + 1, bottom - top + 1};
 }
 
 // A copy of the area of a 32-bit picture.
@@ -167,9 +123,13 @@ bool PutFrame(GifFileType* gif, const IndexedPicture& picture, const FrameArea& 
 
 }  // namespace
 
-// An animation being written. It holds the frame written last and the one
-// waiting for its successor (whether it is cleared depends on the next
-// frame), and moves them on by copying only the areas that changed.
+// How a written frame leaves the screen for the next one.
+enum class Leaving { InPlace, PutBack, Cleared, WholeScreenCleared };
+
+// An animation being written. It holds the screen a viewer has before the
+// frame waiting to be written, and that frame (how it leaves the screen
+// depends on the next one), and moves them on by copying only the areas
+// that changed.
 struct CGifCodec::AnimationOut {
     explicit AnimationOut(const std::string& path) : file(path) {}
     ~AnimationOut() {
@@ -179,31 +139,79 @@ struct CGifCodec::AnimationOut {
         if (gif != nullptr) EGifCloseFile(gif, &error);
     }
 
+    // How `frame`, drawn as the rectangle `area` over `previous`, best
+    // leaves the screen for `next` (`toNext` holding where the two differ):
+    // the way after which the next frame covers the least, among those under
+    // which it shows as given.
+    Leaving Choose(const CRasterImage& frame, const FrameArea& area, bool cropped, const CRasterImage& next,
+                   const FrameAreas& toNext) const {
+        const auto pixels = [](const FrameArea& a) { return static_cast<int64_t>(a.width) * a.height; };
+        Leaving best = Leaving::WholeScreenCleared;
+        int64_t least = INT64_MAX;
+        if (!UncoversPixels(frame, next, toNext)) {
+            least = pixels(ChangedArea(frame, next, toNext));
+            best = Leaving::InPlace;
+        }
+        if (!cropped || next.Bpp() != 32) return best;
+        // Put back or cleared, the screen differs from the next frame where
+        // this one was drawn too.
+        FrameAreas around = toNext;
+        around.push_back(area);
+        if (!UncoversPixels(previous, next, around) && pixels(ChangedArea(previous, next, around)) < least)
+            return Leaving::PutBack;
+        if (best == Leaving::WholeScreenCleared && !UncoversPixels(frame, next, around, area))
+            return Leaving::Cleared;
+        return best;
+    }
+
     // Writes `frame`, shown after `previous` (when there is one) and before
-    // `next` (null for the last frame); `toNext` bounds where they differ.
+    // `next` (null for the last frame); `toNext` holds where they differ.
     // Every frame has its own colour table, so each is reduced to 256
-    // colours on its own; a frame is cleared after its time only when the
-    // next one leaves transparent a pixel it covered, so what a viewer
-    // composes is each picture as given. Between two frames that are not
-    // cleared only the rectangle that changed is written (what the source's
-    // own frames usually were), which keeps the file near the source's size.
-    bool Put(const CRasterImage& frame, const CRasterImage* next, const FrameArea& toNext) {
-        const bool clear = next != nullptr && UncoversPixels(frame, *next, toNext);
-        // A frame that is cleared afterwards covers the whole screen, so the
-        // clearing takes the whole screen too.
+    // colours on its own. A frame drawn over the screen before it covers
+    // only the rectangle that changed (what the source's own frames usually
+    // were), which keeps the file near the source's size; it is left in
+    // place, put back or cleared as suits the next frame, so what a viewer
+    // composes is each picture as given. Only when none of those will do is
+    // the screen cleared whole, and the frames on each side of that written
+    // whole.
+    bool Put(const CRasterImage& frame, const CRasterImage* next, const FrameAreas& toNext) {
+        if (previousCleared && frame.Bpp() == 32 && !ClearPrevious(frame.Width(), frame.Height())) {
+            reason = "not enough memory for the frames of the animation";
+            return false;
+        }
         const bool cropped =
-            !previousCleared && !clear && frame.Bpp() == 32 && !previous.IsEmpty() && previous.Bpp() == 32;
+            !previousCleared && frame.Bpp() == 32 && !previous.IsEmpty() && previous.Bpp() == 32;
         FrameArea area{0, 0, frame.Width(), frame.Height()};
         if (cropped) area = ChangedArea(previous, frame, pendingChanged);
-        if ((cropped && !CopyArea(frame, area, part)) || !QuantizePicture(cropped ? part : frame, picture)) {
+        leaving = next != nullptr ? Choose(frame, area, cropped, *next, toNext) : Leaving::InPlace;
+        // A frame after which the whole screen is cleared covers it whole;
+        // one that covers it whole is reduced without a copy.
+        const bool whole =
+            !cropped || leaving == Leaving::WholeScreenCleared || area.Covers(frame.Width(), frame.Height());
+        if (whole) area = FrameArea{0, 0, frame.Width(), frame.Height()};
+        if ((!whole && !CopyArea(frame, area, part)) || !QuantizePicture(whole ? frame : part, picture)) {
             reason = "not enough memory to reduce a frame to 256 colours";
             return false;
         }
-        if (!PutFrame(gif, picture, area, clear ? DISPOSE_BACKGROUND : DISPOSE_DO_NOT,
-                      DelayOf(delays, written)))
-            return false;
+        const int disposal = leaving == Leaving::PutBack   ? DISPOSE_PREVIOUS
+                             : leaving == Leaving::InPlace ? DISPOSE_DO_NOT
+                                                           : DISPOSE_BACKGROUND;
+        if (!PutFrame(gif, picture, area, disposal, DelayOf(delays, written))) return false;
         ++written;
-        previousCleared = clear;
+        writtenArea = area;
+        previousCleared = leaving == Leaving::WholeScreenCleared;
+        return true;
+    }
+
+    // Makes `previous` the clear screen a viewer starts from, or has after
+    // clearing it whole, so the next frame covers only what it shows.
+    bool ClearPrevious(int32_t width, int32_t height) {
+        if ((previous.Width() != width || previous.Height() != height || previous.Bpp() != 32) &&
+            !previous.Create(width, height, 32))
+            return false;
+        for (int32_t y = 0; y < height; ++y) std::memset(previous.Row(y), 0, 4 * static_cast<size_t>(width));
+        pendingChanged = {FrameArea{0, 0, width, height}};
+        previousCleared = false;
         return true;
     }
 
@@ -212,10 +220,12 @@ struct CGifCodec::AnimationOut {
     std::string delays;
     std::string reason;  // ours, when giflib did not fail
     size_t written = 0;
-    bool previousCleared = true;  // the first frame covers the whole screen
-    CRasterImage previous;        // the frame written last
-    CRasterImage pending;         // the frame waiting for its successor
-    FrameArea pendingChanged;     // where `pending` differs from `previous`
+    bool previousCleared = true;         // the first frame covers the whole screen
+    CRasterImage previous;               // the screen before `pending` is drawn
+    CRasterImage pending;                // the frame waiting for its successor
+    FrameAreas pendingChanged;           // where `pending` differs from `previous`
+    Leaving leaving = Leaving::InPlace;  // how the frame written last leaves
+    FrameArea writtenArea;               // and what it covered
     IndexedPicture picture;
     CRasterImage part;
 };
@@ -245,54 +255,78 @@ bool CGifCodec::BeginAnimation(const std::string& path, int32_t width, int32_t h
     return true;
 }
 
-bool CGifCodec::AddFrame(const CRasterImage& frame, const FrameArea& changed) {
+bool CGifCodec::AddFrame(const CRasterImage& frame, const FrameAreas& changed) {
     if (!animation) return status.Fail("no animation is being written");
     AnimationOut& out = *animation;
     const int32_t width = out.gif->SWidth;
     const int32_t height = out.gif->SHeight;
+    const FrameArea screen{0, 0, width, height};
     if (frame.Width() != width || frame.Height() != height) {
         animation.reset();
         return status.Fail("the frames of an animation differ in size");
     }
+    const auto outOfMemory = [this] {
+        animation.reset();
+        return status.Fail("not enough memory for the frames of the animation");
+    };
     if (out.pending.IsEmpty()) {
-        if (out.pending.Assign(frame).IsEmpty()) {
-            animation.reset();
-            return status.Fail("not enough memory for the frames of the animation");
-        }
-        out.pendingChanged = FrameArea{0, 0, width, height};
+        if (out.pending.Assign(frame).IsEmpty()) return outOfMemory();
+        out.pendingChanged = {screen};
         return true;
     }
     const bool sameShape = frame.Bpp() == 32 && out.pending.Bpp() == 32;
-    // An area reaching past the screen is cut to it.
-    const int32_t left = std::clamp(changed.left, 0, width);
-    const int32_t top = std::clamp(changed.top, 0, height);
-    const FrameArea inside{left, top, std::clamp(changed.width, 0, width - left),
-                           std::clamp(changed.height, 0, height - top)};
-    const FrameArea toNext = sameShape ? inside : FrameArea{0, 0, width, height};
+    FrameAreas toNext;
+    for (const FrameArea& area : sameShape ? changed : FrameAreas{screen}) {
+        // An area reaching past the screen is cut to it.
+        const int32_t left = std::clamp(area.left, 0, width);
+        const int32_t top = std::clamp(area.top, 0, height);
+        const FrameArea inside{left, top, std::clamp(area.width, 0, width - left),
+                               std::clamp(area.height, 0, height - top)};
+        if (!inside.IsEmpty()) toNext.push_back(inside);
+    }
     if (!out.Put(out.pending, &frame, toNext)) {
         const std::string reason = out.reason.empty() ? GifErrorString(out.gif->Error) : out.reason;
         animation.reset();
         return status.Fail(reason);
     }
-    // `previous` takes the frame just written; the old one becomes the next
-    // frame by the areas that changed on the way, or by a whole copy.
-    out.previous.Swap(out.pending);
-    if (sameShape && out.pending.Bpp() == 32 && out.previous.Bpp() == 32 && !toNext.Covers(width, height)) {
-        CopyAreaOnto(out.previous, out.pendingChanged, out.pending, out.pendingChanged.left,
-                     out.pendingChanged.top);
-        CopyAreaOnto(frame, toNext, out.pending, toNext.left, toNext.top);
-    } else if (out.pending.Assign(frame).IsEmpty()) {
-        animation.reset();
-        return status.Fail("not enough memory for the frames of the animation");
+    // The screen before the next frame is the one before this frame when
+    // the frame is put back, this frame when it stays, this frame less its
+    // rectangle when that is cleared. `pending` becomes the next frame by the
+    // areas that changed on the way, or by a whole copy.
+    const auto copyAreas = [](const CRasterImage& from, const FrameAreas& areas, CRasterImage& to) {
+        for (const FrameArea& area : areas) CopyAreaOnto(from, area, to, area.left, area.top);
+    };
+    const bool byAreas = sameShape && !out.previous.IsEmpty() && out.previous.Bpp() == 32;
+    FrameAreas nextChanged = toNext;
+    if (out.leaving == Leaving::PutBack) {
+        copyAreas(frame, toNext, out.pending);
+        nextChanged.push_back(out.writtenArea);
+        out.pendingChanged = nextChanged;
+        return true;
     }
-    out.pendingChanged = toNext;
+    out.previous.Swap(out.pending);
+    if (byAreas) {
+        copyAreas(out.previous, out.pendingChanged, out.pending);
+        copyAreas(frame, toNext, out.pending);
+    } else if (out.pending.Assign(frame).IsEmpty()) {
+        return outOfMemory();
+    }
+    if (out.leaving == Leaving::Cleared) {
+        const FrameArea& cleared = out.writtenArea;
+        for (int32_t y = 0; y < cleared.height; ++y) {
+            std::memset(out.previous.Row(cleared.top + y) + 4 * static_cast<size_t>(cleared.left), 0,
+                        4 * static_cast<size_t>(cleared.width));
+        }
+        nextChanged.push_back(cleared);
+    }
+    out.pendingChanged = byAreas ? nextChanged : FrameAreas{screen};
     return true;
 }
 
 bool CGifCodec::FinishAnimation() {
     if (!animation) return status.Fail("no animation is being written");
     std::unique_ptr<AnimationOut> out = std::move(animation);
-    const bool encoded = out->pending.IsEmpty() || out->Put(out->pending, nullptr, FrameArea{});
+    const bool encoded = out->pending.IsEmpty() || out->Put(out->pending, nullptr, FrameAreas{});
     const int encodeError = out->gif->Error;
     int error = 0;
     // Closing writes the trailer and frees the handle whatever happened.

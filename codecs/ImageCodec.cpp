@@ -58,4 +58,14 @@ bool CImageCodec::Publish(SafeFileWriter& out) {
     return out.Commit() || status.Fail(WriteFailure(out, "cannot finish the file"));
 }
 
+bool CImageCodec::PublishBytes(const std::string& path, const uint8_t* data, size_t size) {
+    SafeFileWriter out(path);
+    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
+    if (!out.Write(data, size)) {
+        out.Fail();
+        return status.Fail(WriteFailure(out, "cannot write the file"));
+    }
+    return Publish(out);
+}
+
 }  // namespace stampora

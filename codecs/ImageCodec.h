@@ -55,6 +55,9 @@ protected:
     // Runs the finisher, then gives the file its name; false with the reason
     // in the status when either fails, and then the target is untouched.
     bool Publish(SafeFileWriter& out);
+    // Writes a file a library encoded in memory, then publishes it as
+    // Publish does.
+    bool PublishBytes(const std::string& path, const uint8_t* data, size_t size);
 
     FileStatus status;
     FileFinisher finisher;

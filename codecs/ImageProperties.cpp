@@ -1,5 +1,8 @@
 #include "codecs/ImageProperties.h"
 
+#include <cstdio>
+#include <cstdlib>
+
 namespace stampora {
 
 void CImageProperties::SetValue(int32_t key, const std::string& text) {
@@ -30,6 +33,21 @@ bool CImageProperties::HasKey(int32_t key) const {
 void CImageProperties::CopyFrom(const CImageProperties& other) {
     keys = other.keys;
     texts = other.texts;
+}
+
+namespace {
+constexpr size_t kDelayDigits = 16;
+}
+
+std::string FrameDelayText(int64_t milliseconds) {
+    char text[24];
+    std::snprintf(text, sizeof text, "%016lld", static_cast<long long>(milliseconds));
+    return text;
+}
+
+int64_t FrameDelayAt(const std::string& delays, size_t i) {
+    if ((i + 1) * kDelayDigits > delays.size()) return 0;
+    return std::strtoll(delays.substr(i * kDelayDigits, kDelayDigits).c_str(), nullptr, 10);
 }
 
 }  // namespace stampora

@@ -17,6 +17,15 @@ constexpr int32_t kPropertyJpegSampling = 2001;
 // and COM segments as they stand in a JPEG file, each from its FF on), in
 // place of the EXIF it would make from the properties.
 constexpr int32_t kPropertyJpegSegments = 2002;
+// The tags that say what each page of a TIFF is (its name, description,
+// number and resolution), page by page, as TiffPageTags.h writes them.
+constexpr int32_t kPropertyTiffPageTags = 2100;
+// Metadata for the writers that embed it whole as they encode: the EXIF block
+// (TIFF-structured, from its byte-order mark), the XMP packet and the ICC
+// profile, each as its bytes.
+constexpr int32_t kPropertyExifBlock = 2003;
+constexpr int32_t kPropertyXmpPacket = 2004;
+constexpr int32_t kPropertyIccProfile = 2005;
 // Times an animation plays after its first showing, 0 for ever; absent: once.
 constexpr int32_t kPropertyLoopCount = 0x5101;
 constexpr int32_t kPropertyJpegQuality = 0x5010;
@@ -39,5 +48,10 @@ private:
     std::vector<int32_t> keys;
     std::vector<std::string> texts;
 };
+
+// One frame's delay as the frame-delay property holds it, and the delay of
+// frame `i` in such a text (0 where it says nothing).
+std::string FrameDelayText(int64_t milliseconds);
+int64_t FrameDelayAt(const std::string& delays, size_t i);
 
 }  // namespace stampora

@@ -142,9 +142,9 @@ std::string RefusalOf(const jpeg_decompress_struct& cinfo, size_t fileSize) {
     const uint64_t pixels = uint64_t{cinfo.image_width} * cinfo.image_height;
     if (!IsDecodableSize(cinfo.image_width, cinfo.image_height) || pixels / kMaxPixelsPerByte > fileSize)
         return "the header claims more pixels than the file can hold";
-    if (cinfo.arith_code) return "the picture uses arithmetic coding";
-    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK)
-        return "the picture is CMYK or YCCK";
+    if (cinfo.arith_code) return "arithmetic coding";
+    // Stored as YCCK or not, the picture is CMYK to its user.
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) return "CMYK";
     if (cinfo.jpeg_color_space != JCS_YCbCr || cinfo.num_components != 3)
         return "the picture is not in YCbCr colours";
     if (cinfo.data_precision != 8) return "the picture is not 8 bits per sample";
@@ -163,19 +163,15 @@ bool QuantisersUsable(const jpeg_decompress_struct& cinfo) {
     return true;
 }
 
-int32_t OrientationOf(const jpeg_decompress_struct& cinfo) {
+// The items of the first EXIF block, as the JPEG reader gives them.
+void ReadExifItems(const jpeg_decompress_struct& cinfo, CImageProperties& properties) {
     for (jpeg_saved_marker_ptr m = cinfo.marker_list; m != nullptr; m = m->next) {
         if (m->marker != JPEG_APP0 + 1 || m->data_length <= sizeof kExifSignature ||
             std::memcmp(m->data, kExifSignature, sizeof kExifSignature) != 0)
             continue;
-        CImageProperties properties;
-        if (!ReadExifBlock(m->data + sizeof kExifSignature, m->data_length - sizeof kExifSignature,
-                           properties))
-            return 1;
-        const int32_t value = std::atoi(properties.GetValue(kPropertyOrientation).c_str());
-        return value >= 1 && value <= 8 ? value : 1;
+        ReadExifBlock(m->data + sizeof kExifSignature, m->data_length - sizeof kExifSignature, properties);
+        return;
     }
-    return 1;
 }
 
 int32_t DivRoundUp(int64_t a, int64_t b) {
@@ -185,34 +181,48 @@ int32_t RoundUp(int32_t a, int32_t b) {
     return DivRoundUp(a, b) * b;
 }
 
-// The MCU areas under the boxes, overlapping ones merged so no block is
-// written twice.
+// The MCU areas under the boxes: every MCU a box touches and no other,
+// gathered into rectangles that do not overlap (a run of MCUs along a row,
+// joined with the same run in the rows below), so no block is written twice
+// and tiles or overlapping marks rewrite only the blocks under them.
 std::vector<McuArea> AreasUnder(const std::vector<StoredBox>& boxes, int32_t width, int32_t height,
                                 int32_t mcuW, int32_t mcuH) {
-    std::vector<McuArea> areas;
+    const int32_t wide = DivRoundUp(width, mcuW), high = DivRoundUp(height, mcuH);
+    std::vector<uint8_t> touched(static_cast<size_t>(wide) * static_cast<size_t>(high), 0);
     for (const StoredBox& b : boxes) {
         const int64_t x0 = std::max<int64_t>(b.x, 0), y0 = std::max<int64_t>(b.y, 0);
         const int64_t x1 = std::min<int64_t>(int64_t{b.x} + b.width, width);
         const int64_t y1 = std::min<int64_t>(int64_t{b.y} + b.height, height);
         if (x0 >= x1 || y0 >= y1) continue;
-        McuArea a;
-        a.x0 = static_cast<int32_t>(x0 / mcuW * mcuW);
-        a.y0 = static_cast<int32_t>(y0 / mcuH * mcuH);
-        a.x1 = std::min(RoundUp(static_cast<int32_t>(x1), mcuW), width);
-        a.y1 = std::min(RoundUp(static_cast<int32_t>(y1), mcuH), height);
-        areas.push_back(a);
+        for (int64_t my = y0 / mcuH; my <= (y1 - 1) / mcuH; ++my)
+            for (int64_t mx = x0 / mcuW; mx <= (x1 - 1) / mcuW; ++mx)
+                touched[size_t(my) * size_t(wide) + size_t(mx)] = 1;
     }
-    for (bool merged = true; merged;) {
-        merged = false;
-        for (size_t i = 0; i < areas.size() && !merged; ++i) {
-            for (size_t j = i + 1; j < areas.size() && !merged; ++j) {
-                if (!areas[i].Overlaps(areas[j])) continue;
-                areas[i] = {std::min(areas[i].x0, areas[j].x0), std::min(areas[i].y0, areas[j].y0),
-                            std::max(areas[i].x1, areas[j].x1), std::max(areas[i].y1, areas[j].y1)};
-                areas.erase(areas.begin() + static_cast<std::ptrdiff_t>(j));
-                merged = true;
+    std::vector<McuArea> areas;
+    // By the MCU column a run starts at: the area it belongs to in the row
+    // above and in this row (-1: none).
+    std::vector<int64_t> above(static_cast<size_t>(wide), -1), here(static_cast<size_t>(wide), -1);
+    for (int32_t my = 0; my < high; ++my) {
+        std::fill(here.begin(), here.end(), -1);
+        const uint8_t* row = touched.data() + size_t(my) * size_t(wide);
+        for (int32_t mx = 0; mx < wide;) {
+            if (row[mx] == 0) {
+                ++mx;
+                continue;
+            }
+            const int32_t start = mx;
+            while (mx < wide && row[mx] != 0) ++mx;
+            const int32_t x1 = std::min(mx * mcuW, width), y1 = std::min((my + 1) * mcuH, height);
+            const int64_t joined = above[size_t(start)];
+            if (joined >= 0 && areas[size_t(joined)].x1 == x1) {
+                areas[size_t(joined)].y1 = y1;
+                here[size_t(start)] = joined;
+            } else {
+                here[size_t(start)] = static_cast<int64_t>(areas.size());
+                areas.push_back({start * mcuW, my * mcuH, x1, y1});
             }
         }
+        above.swap(here);
     }
     return areas;
 }
@@ -569,7 +579,9 @@ bool ReadLayout(Rewrite& r, const std::vector<uint8_t>& file, JpegLayout& layout
     if (!layout.refusal.empty()) return true;
     layout.mcuWidth = r.src.max_h_samp_factor * DCTSIZE;
     layout.mcuHeight = r.src.max_v_samp_factor * DCTSIZE;
-    layout.orientation = OrientationOf(r.src);
+    ReadExifItems(r.src, layout.exif);
+    const int32_t orientation = std::atoi(layout.exif.GetValue(kPropertyOrientation).c_str());
+    layout.orientation = orientation >= 1 && orientation <= 8 ? orientation : 1;
     return true;
 }
 
@@ -581,7 +593,8 @@ bool Run(Rewrite& r, const std::vector<uint8_t>& file, const std::vector<StoredB
     if (!r.refusal.empty()) return false;
     r.coefs = jpeg_read_coefficients(&r.src);
     if (r.trap.warned) {
-        r.refusal = std::string("the JPEG data is damaged: ") + r.trap.warning;
+        // The decode that follows says how (the reader's own words).
+        r.refusal = "the data is damaged";
         return false;
     }
     if (!QuantisersUsable(r.src)) {

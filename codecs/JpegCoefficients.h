@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
 
 namespace stampora {
@@ -38,8 +39,10 @@ struct JpegLayout {
     int32_t mcuHeight = 8;
     // The EXIF orientation item (1..8); 1 when there is none.
     int32_t orientation = 1;
-    // Why the picture cannot be changed in place (CMYK, arithmetic coding,
-    // not a JPEG); empty when it can.
+    // The items of its EXIF (the date taken and the camera a mark may name).
+    CImageProperties exif;
+    // Why the picture cannot be changed in place ("CMYK", "arithmetic
+    // coding", not a JPEG); empty when it can.
     std::string refusal;
 };
 

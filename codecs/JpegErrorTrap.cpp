@@ -21,17 +21,39 @@ JpegErrorTrap& TrapOf(j_common_ptr cinfo) {
     std::longjmp(trap.jump, 1);
 }
 
-// Level -1 is a warning; other levels are trace messages, dropped. Only
-// warnings that mean lost pixels count: the data ending early or breaking off
-// before a marker.
+// Whether the warning just given means pixels may be wrong: the data ends
+// early or breaks off, or holds codes the decoder could not follow. The rest
+// (an unknown JFIF revision or Adobe transform, a bad ICC marker, padding
+// between the header's markers) leave the pixels as stored.
+bool LosesPixels(j_common_ptr cinfo) {
+    switch (cinfo->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_ARITH_BAD_CODE:
+        case JWRN_BOGUS_PROGRESSION:
+            return true;
+        case JWRN_EXTRANEOUS_DATA:
+            // Before the first scan such bytes are padding; after one, the
+            // scan's codes ran out of step with its data.
+            return cinfo->is_decompressor && reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > 0;
+        default:
+            return false;
+    }
+}
+
+// Level -1 is a warning; other levels are trace messages, dropped. Only the
+// first warning that loses pixels is kept, with the line the decoder had
+// reached when the data broke off (the lines after it were made up).
 void KeepFirstWarning(j_common_ptr cinfo, int level) {
     JpegErrorTrap& trap = TrapOf(cinfo);
-    const int code = cinfo->err->msg_code;
-    const bool lostPixels = code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER || code == JWRN_MUST_RESYNC;
-    if (level != -1 || trap.warned || !lostPixels) return;
+    if (level != -1 || trap.warned || !LosesPixels(cinfo)) return;
     trap.warned = true;
     cinfo->err->format_message(cinfo, trap.warning);
-    if (cinfo->is_decompressor) trap.warningLine = reinterpret_cast<j_decompress_ptr>(cinfo)->output_scanline;
+    const int code = cinfo->err->msg_code;
+    if (cinfo->is_decompressor && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER))
+        trap.warningLine = reinterpret_cast<j_decompress_ptr>(cinfo)->output_scanline;
 }
 
 }  // namespace

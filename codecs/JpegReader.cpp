@@ -168,8 +168,9 @@ bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     if (d.rowsDone < height) {
         status.damage = LinesDamage(d.rowsDone, height);
     } else if (d.trap.warned) {
-        // Lines after the break were made up by the decoder; a progressive
-        // picture lost detail everywhere instead.
+        // Lines after a break were made up by the decoder; a progressive
+        // picture lost detail everywhere instead, and corrupt data may have
+        // spoilt any line after it: libjpeg's words then say what happened.
         status.damage = progressive || d.trap.warningLine == 0 ? std::string(d.trap.warning)
                                                                : LinesDamage(d.trap.warningLine, height);
     }

@@ -1,10 +1,15 @@
 #pragma once
 // Carries a source picture's metadata over to its watermarked copy: EXIF
-// (every tag), XMP, IPTC, the ICC profile and the JPEG comment, through
-// exiv2. Formats that cannot hold an item drop it.
+// (every tag), XMP, IPTC, the ICC profile and the JPEG comment through
+// exiv2; a PNG's colour, resolution and text chunks, a TIFF's colour
+// description and a GIF's comments as the source stored them. What a format
+// can hold is in its entry of the format table; it drops anything else.
 #include <cstdint>
 #include <span>
 #include <string>
+
+#include "codecs/ImageFormat.h"
+#include "codecs/ImageProperties.h"
 
 namespace stampora {
 
@@ -15,8 +20,9 @@ enum class MetadataKept {
     Essential  // only the ICC profile and the resolution
 };
 
-// Whether an exiv2 key (EXIF or XMP) names a location tag, or the
-// resolution that --strip-metadata keeps.
+// Whether an exiv2 key (EXIF or XMP) names a location tag (a GPS
+// coordinate, wherever the file carries one), or the resolution that
+// --strip-metadata keeps.
 bool IsLocationKey(const std::string& key);
 bool IsResolutionKey(const std::string& key);
 
@@ -48,5 +54,16 @@ KeptMetadataReport KeepMetadataInFile(std::span<const uint8_t> source, const std
 // written again. `segments` is left empty when there is nothing to carry.
 KeptMetadataReport KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height,
                                     MetadataKept kept, std::string& segments);
+
+// Whether the writer of a format takes the metadata whole as it encodes
+// (WebP, HEIF, AVIF, JPEG XL), through KeptMetadataBlocks.
+bool EmbedsMetadataBlocks(ImageFormat format);
+
+// The same for a copy whose writer embeds the metadata as it encodes: the
+// source's EXIF block, XMP packet and ICC profile as the options' metadata
+// blocks (kPropertyExifBlock, kPropertyXmpPacket, kPropertyIccProfile), each
+// left out when there is none to carry.
+KeptMetadataReport KeptMetadataBlocks(std::span<const uint8_t> source, int32_t width, int32_t height,
+                                      MetadataKept kept, CImageProperties& options);
 
 }  // namespace stampora

@@ -10,8 +10,8 @@ namespace stampora {
 // scaled to 8 bits. EXIF items (an eXIf chunk, or the raw-profile text other
 // tools write) go into the properties, and their orientation is applied.
 // Writes 1, 4 and 8 bits as palette (or grey when the palette is the grey
-// ramp), 16 and 24 bits as RGB, 32 bits as RGBA, with the camera items in an
-// eXIf chunk.
+// ramp), 16 and 24 bits as RGB, 32 bits as RGBA (RGB when every pixel is
+// opaque), with the camera items in an eXIf chunk.
 class CPngCodec : public CImageCodec {
 public:
     bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) override;

@@ -1,9 +1,11 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "codecs/DecodeLimits.h"
@@ -30,6 +32,8 @@ struct PngDecoder {
     CRasterImage* image = nullptr;
     std::vector<uint8_t>* exif = nullptr;
     std::string* error = nullptr;
+    // The first warning that means pixels may be wrong.
+    std::string* warning = nullptr;
     bool created = false;
     bool complete = false;
     bool interlaced = false;
@@ -42,7 +46,28 @@ struct PngDecoder {
     if (d != nullptr && d->error != nullptr && message != nullptr) *d->error = message;
     png_longjmp(png, 1);
 }
-void DropWarning(png_structp, png_const_charp) {}
+// A warning about the image data (its checksums, its compressed stream, its
+// length) or a critical chunk means pixels may be missing or wrong; one about
+// an ancillary chunk ("iCCP: known incorrect sRGB profile", a text chunk's
+// checksum) leaves them as stored. libpng names the chunk first, the
+// ancillary ones in lower case.
+bool LosesPixels(std::string_view message) {
+    const bool named = message.size() > 6 && message.substr(4, 2) == ": ";
+    if (named) return std::isupper(static_cast<unsigned char>(message[0])) != 0;
+    for (const std::string_view about : {"IDAT", "image data", "compressed data"})
+        if (message.find(about) != std::string_view::npos) return true;
+    return false;
+}
+
+void KeepPixelWarning(png_structp png, png_const_charp message) {
+    auto* d = static_cast<PngDecoder*>(png_get_error_ptr(png));
+    if (d == nullptr || d->warning == nullptr || !d->warning->empty() || message == nullptr) return;
+    std::string_view text(message);
+    if (!LosesPixels(text)) return;
+    // A benign error comes with its chunk's name twice ("IDAT: IDAT: ...").
+    if (text.size() > 12 && text.substr(0, 6) == text.substr(6, 6)) text.remove_prefix(6);
+    d->warning->assign(text);
+}
 
 uint32_t LoadBE32(const uint8_t* p) {
     return static_cast<uint32_t>(p[0]) << 24 | static_cast<uint32_t>(p[1]) << 16 |
@@ -201,8 +226,9 @@ bool Decode(PngDecoder& d, const uint8_t* data, size_t size) {
     // Flaws that do not touch the pixels (a bad ancillary chunk) are not fatal.
     png_set_benign_errors(d.png, 1);
     // A wrong checksum is no reason to refuse pixels that may well be
-    // intact; damaged data still fails where it breaks the stream.
-    png_set_crc_action(d.png, PNG_CRC_QUIET_USE, PNG_CRC_QUIET_USE);
+    // intact, but one on the image data marks them damaged; damaged data
+    // still fails where it breaks the stream.
+    png_set_crc_action(d.png, PNG_CRC_WARN_USE, PNG_CRC_WARN_USE);
     png_process_data(d.png, d.info, const_cast<png_bytep>(data), size);
     if (!d.complete && d.error->empty()) *d.error = "the file ends early";
     return d.created && (d.complete || d.rowsDone > 0 || d.pass > 0);
@@ -236,21 +262,30 @@ bool CPngCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
     auto image = std::make_unique<CRasterImage>();
     std::vector<uint8_t> exif(scan.exif, scan.exif + scan.exifBytes);
     std::string error;
+    std::string warning;
 
     PngDecoder d;
     d.image = image.get();
     d.exif = &exif;
     d.error = &error;
-    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, JumpOnError, DropWarning);
+    d.warning = &warning;
+    d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, JumpOnError, KeepPixelWarning);
     if (d.png == nullptr) return status.Fail("not enough memory");
     d.info = png_create_info_struct(d.png);
     const bool decoded = d.info != nullptr && Decode(d, data, size);
     png_destroy_read_struct(&d.png, &d.info, nullptr);
     if (!decoded) return status.Fail(error.empty() ? std::string("the PNG data is broken") : error);
-    if (!d.complete) {
-        status.damage = d.interlaced ? "the interlaced picture breaks off in pass " +
-                                           std::to_string(d.pass + 1) + " of 7 (" + error + ")"
-                                     : LinesDamage(d.rowsDone, image->Height());
+    // libpng may finish a stream that broke off without handing over the
+    // lines after the break.
+    const bool linesMissing = !d.interlaced && d.rowsDone < static_cast<png_uint_32>(image->Height());
+    if (!d.complete && d.interlaced) {
+        status.damage = "the interlaced picture breaks off in pass " + std::to_string(d.pass + 1) +
+                        " of 7 (" + error + ")";
+    } else if (!d.complete || linesMissing) {
+        status.damage =
+            LinesDamage(d.rowsDone, image->Height()) + (warning.empty() ? "" : " (" + warning + ")");
+    } else if (!warning.empty()) {
+        status.damage = warning;
     }
 
     auto store = std::make_unique<CImageProperties>();

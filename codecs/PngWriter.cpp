@@ -23,6 +23,7 @@ struct PngEncoder {
     std::vector<png_color>* palette = nullptr;
     std::vector<uint8_t>* convertedRow = nullptr;
     std::string* error = nullptr;
+    bool alpha = false;
 };
 
 [[noreturn]] void JumpOnError(png_structp png, png_const_charp message) {
@@ -51,7 +52,7 @@ bool Encode(PngEncoder& e) {
             png_set_PLTE(e.png, e.info, e.palette->data(), static_cast<int>(e.palette->size()));
         }
     } else {
-        png_set_IHDR(e.png, e.info, width, height, 8, bpp == 32 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
+        png_set_IHDR(e.png, e.info, width, height, 8, e.alpha ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                      PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     }
     if (!e.exif->empty())
@@ -61,6 +62,8 @@ bool Encode(PngEncoder& e) {
     png_set_compression_level(e.png, kCompressionLevel);
     png_write_info(e.png, e.info);
     png_set_bgr(e.png);
+    // An opaque 32-bit picture's lines go in whole; libpng leaves out the alpha.
+    if (bpp == 32 && !e.alpha) png_set_filler(e.png, 0, PNG_FILLER_AFTER);
 
     if (direct) {
         png_write_image(e.png, image.RowTable());
@@ -106,6 +109,7 @@ bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
     e.palette = &palette;
     e.convertedRow = &convertedRow;
     e.error = &error;
+    e.alpha = !IsOpaque(*image);
     e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &e, JumpOnError, DropWarning);
     if (e.png == nullptr) return status.Fail("not enough memory");
     e.info = png_create_info_struct(e.png);

@@ -56,6 +56,18 @@ void RowToBgra(const CRasterImage& image, int32_t y, uint8_t* out) {
     ExpandRow<4>(image, y, out);
 }
 
+bool IsOpaque(const CRasterImage& image) {
+    if (image.Bpp() != 32) return true;
+    const size_t width = static_cast<size_t>(image.Width());
+    for (int32_t y = 0; y < image.Height(); ++y) {
+        const uint8_t* row = image.Row(y);
+        for (size_t x = 0; x < width; ++x) {
+            if (row[4 * x + 3] != 255) return false;
+        }
+    }
+    return true;
+}
+
 bool HasGreyRampPalette(const CRasterImage& image) {
     const int32_t count = image.PaletteSize();
     if (count < 2) return false;

@@ -15,6 +15,11 @@ void RowToBgr(const CRasterImage& image, int32_t y, uint8_t* out);
 // alpha, every other depth comes out opaque.
 void RowToBgra(const CRasterImage& image, int32_t y, uint8_t* out);
 
+// True unless the picture is 32-bit with a pixel that is not fully opaque:
+// such a picture is stored without an alpha channel, which would only add
+// a third to its pixel data.
+bool IsOpaque(const CRasterImage& image);
+
 // Whether the palette of a picture of 8 bits or fewer is the black-to-white
 // ramp, so the picture can be stored as grey levels.
 bool HasGreyRampPalette(const CRasterImage& image);

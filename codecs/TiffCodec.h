@@ -9,9 +9,12 @@ namespace stampora {
 // with alpha as 32 bits with straight alpha, 16-bit samples scaled to 8 bits;
 // other layouts (separate planes, YCbCr, CMYK, grey with alpha, other sample
 // sizes) go through libtiff's RGBA reader. Every page is turned upright by
-// its orientation. The first page's EXIF items go into the properties.
-// Writes one LZW-compressed page: palette (or grey) for 8 bits or fewer, RGB
-// for 16 and 24 bits, RGB with unassociated alpha for 32, with the camera
+// its orientation. The first page's EXIF items go into the properties, and
+// the tags that say what each page is into the page-tags property. A page
+// that cannot be read, after the first that can, is left out with a note.
+// Writes every picture as an LZW-compressed page: palette (or grey) for 8
+// bits or fewer, RGB for 16 and 24 bits, RGB with unassociated alpha for 32
+// (RGB when every pixel is opaque), each with its page tags, and the camera
 // items as EXIF.
 class CTiffCodec : public CImageCodec {
 public:

@@ -2,6 +2,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <string_view>
 
 #include "codecs/Tiff_pvt.h"
 
@@ -70,7 +71,19 @@ int KeepError(TIFF*, void* user, const char*, const char* format, va_list args) 
     static_cast<TiffMemoryFile*>(user)->lastError = message;
     return 1;
 }
-int DropWarning(TIFF*, void*, const char*, const char*, va_list) {
+// Warnings from the directory reader (an unknown tag, a count fixed up) leave
+// the pixels as stored; those of a decoder (libjpeg's inside a JPEG-coded
+// page, a codec's "...Decode") mean corrupt data, but for a strip that only
+// lacks its end code.
+int KeepDecoderWarning(TIFF*, void* user, const char* module, const char* format, va_list args) {
+    auto& file = *static_cast<TiffMemoryFile*>(user);
+    const std::string_view from = module != nullptr ? module : "";
+    if (!file.decoderWarning.empty() || (from != "JPEGLib" && from.find("Decode") == std::string_view::npos))
+        return 1;
+    char message[512];
+    std::vsnprintf(message, sizeof message, format, args);
+    if (std::string_view(message).find("not terminated with EOI") == std::string_view::npos)
+        file.decoderWarning = message;
     return 1;
 }
 
@@ -81,7 +94,7 @@ TIFF* OpenTiffInMemory(TiffMemoryFile& file, const char* mode) {
     if (options == nullptr) return nullptr;
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMaxSingleAllocation);
     TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, &file);
-    TIFFOpenOptionsSetWarningHandlerExtR(options, DropWarning, nullptr);
+    TIFFOpenOptionsSetWarningHandlerExtR(options, KeepDecoderWarning, &file);
     // "m": no memory mapping; the procedures above are the only way in.
     const bool reading = mode[0] == 'r';
     TIFF* tiff = TIFFClientOpenExt("memory", reading ? "rm" : "wm", &file, ReadProc, WriteProc, SeekProc,

@@ -319,6 +319,7 @@ bool ReadThroughRgba(TIFF* tiff, const PageLayout& p, CRasterImage& image, FileS
 }  // namespace
 
 bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, FileStatus& status) {
+    file.decoderWarning.clear();
     const PageLayout p = LayoutOf(tiff);
     if (!IsDecodableSize(p.width, p.height)) {
         return status.Fail("the page has an impossible size (" + std::to_string(p.width) + " x " +
@@ -334,6 +335,7 @@ bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, FileSta
         return false;
     }
     if (!status.damage.empty() && !file.lastError.empty()) status.damage += " (" + file.lastError + ")";
+    if (status.damage.empty()) status.damage = file.decoderWarning;
     if (!ApplyExifOrientation(image, p.orientation))
         return status.Fail("not enough memory to turn the page upright");
     return true;

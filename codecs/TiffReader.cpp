@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <string>
@@ -5,6 +6,7 @@
 #include "codecs/DecodeLimits.h"
 #include "codecs/ExifProperties.h"
 #include "codecs/TiffCodec.h"
+#include "codecs/TiffPageTags.h"
 #include "codecs/Tiff_pvt.h"
 
 namespace stampora {
@@ -18,11 +20,18 @@ bool CTiffCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     TIFF* tiff = OpenTiffInMemory(file, "r");
     if (tiff == nullptr) return status.Fail(file.lastError.empty() ? "not a TIFF file" : file.lastError);
 
-    // All pages together stay within the size one picture may have.
+    // All pages together stay within the size one picture may have. The
+    // first page's damage is what a load reports; a later page lost or cut
+    // short is noted too, so no page goes missing unsaid.
     int64_t budget = kMaxDecodedPixels;
     FileStatus firstFailure;
+    std::vector<TiffPageTags> pageTags;
+    const auto note = [this](const std::string& text) {
+        status.damage += status.damage.empty() ? text : "; " + text;
+    };
     try {
-        do {
+        for (int page = 1;; ++page) {
+            const std::string pageName = "page " + std::to_string(page);
             uint32_t width = 0;
             uint32_t height = 0;
             TIFFGetField(tiff, TIFFTAG_IMAGEWIDTH, &width);
@@ -30,30 +39,41 @@ bool CTiffCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
             budget -= static_cast<int64_t>(width) * height;
             if (budget < 0) {
                 if (images.Empty()) firstFailure.Fail("the pages are too large together");
+                if (!images.Empty())
+                    note(pageName + " is past the memory limit; it and the pages after it are left out");
                 break;
             }
-            auto page = std::make_unique<CRasterImage>();
+            auto image = std::make_unique<CRasterImage>();
             FileStatus pageStatus;
             file.lastError.clear();
-            if (ReadTiffPage(tiff, file, *page, pageStatus)) {
-                // The first page is the picture; its damage is what a load reports.
-                if (images.Empty()) status.damage = pageStatus.damage;
-                images.Append(std::move(page));
-            } else if (firstFailure.error.empty()) {
-                firstFailure = pageStatus;
+            if (ReadTiffPage(tiff, file, *image, pageStatus)) {
+                if (!pageStatus.damage.empty())
+                    note(images.Empty() ? pageStatus.damage : pageName + ": " + pageStatus.damage);
+                images.Append(std::move(image));
+                pageTags.push_back(ReadTiffPageTags(tiff));
+            } else {
+                if (firstFailure.error.empty()) firstFailure = pageStatus;
+                note(pageName + " cannot be read (" + pageStatus.error + ") and is left out");
             }
-        } while (TIFFReadDirectory(tiff));
+            if (firstFrameOnly && !images.Empty()) break;
+            if (!TIFFReadDirectory(tiff)) break;
+        }
     } catch (const std::bad_alloc&) {
         if (firstFailure.error.empty()) firstFailure.Fail("not enough memory for the picture");
+        note("there was not enough memory for the pages after page " + std::to_string(images.Size()));
     }
     TIFFClose(tiff);
-    if (images.Empty())
+    if (images.Empty()) {
+        status.damage.clear();
         return status.Fail(firstFailure.error.empty() ? "the file holds no page" : firstFailure.error);
+    }
 
     auto store = std::make_unique<CImageProperties>();
     ReadExifBlock(data, size, *store);
     // Every page was turned upright by its own orientation.
     if (store->HasKey(kPropertyOrientation)) store->SetValue(kPropertyOrientation, "1");
+    if (std::any_of(pageTags.begin(), pageTags.end(), [](const TiffPageTags& t) { return !t.empty(); }))
+        store->SetValue(kPropertyTiffPageTags, JoinTiffPages(pageTags));
     properties = std::move(store);
     return true;
 }

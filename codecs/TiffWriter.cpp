@@ -1,9 +1,11 @@
+#include <algorithm>
 #include <string>
 #include <vector>
 
 #include "codecs/ExifProperties.h"
 #include "codecs/RowConversion.h"
 #include "codecs/TiffCodec.h"
+#include "codecs/TiffPageTags.h"
 #include "codecs/Tiff_pvt.h"
 #include "platform/FileIo.h"
 
@@ -11,7 +13,7 @@ namespace stampora {
 
 namespace {
 
-void SetLayout(TIFF* tiff, const CRasterImage& image, bool grey) {
+void SetLayout(TIFF* tiff, const CRasterImage& image, bool grey, bool alpha) {
     const int32_t bpp = image.Bpp();
     TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, static_cast<uint32_t>(image.Width()));
     TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, static_cast<uint32_t>(image.Height()));
@@ -24,7 +26,6 @@ void SetLayout(TIFF* tiff, const CRasterImage& image, bool grey) {
         TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, grey ? PHOTOMETRIC_MINISBLACK : PHOTOMETRIC_PALETTE);
         if (grey && bpp == 8) TIFFSetField(tiff, TIFFTAG_PREDICTOR, PREDICTOR_HORIZONTAL);
     } else {
-        const bool alpha = bpp == 32;
         TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, static_cast<uint16_t>(8));
         TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, static_cast<uint16_t>(alpha ? 4 : 3));
         TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
@@ -50,9 +51,9 @@ bool WriteColourMap(TIFF* tiff, const CRasterImage& image) {
 
 // The file's lines: palette and grey lines as stored, colour lines turned
 // from blue-green-red into red-green-blue order.
-bool WriteLines(TIFF* tiff, const CRasterImage& image) {
+bool WriteLines(TIFF* tiff, const CRasterImage& image, bool alpha) {
     const int32_t bpp = image.Bpp();
-    const size_t channels = bpp == 32 ? 4 : 3;
+    const size_t channels = alpha ? 4 : 3;
     std::vector<uint8_t> line(bpp <= 8 ? image.Stride() : static_cast<size_t>(image.Width()) * channels);
     for (int32_t y = 0; y < image.Height(); ++y) {
         if (bpp <= 8) {
@@ -70,22 +71,36 @@ bool WriteLines(TIFF* tiff, const CRasterImage& image) {
     return true;
 }
 
+// Writes one page, with its own tags, and closes its directory, so that
+// the file never holds a directory without a picture.
+bool WritePage(TIFF* tiff, const CRasterImage& image, const TiffPageTags& tags) {
+    const bool grey = image.Bpp() <= 8 && HasGreyRampPalette(image);
+    const bool alpha = !IsOpaque(image);
+    SetLayout(tiff, image, grey, alpha);
+    WriteTiffPageTags(tiff, tags);
+    return (image.Bpp() > 8 || grey || WriteColourMap(tiff, image)) && WriteLines(tiff, image, alpha) &&
+           TIFFWriteDirectory(tiff) == 1;
+}
+
 }  // namespace
 
 bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
                           const CImageProperties* properties) {
     status = FileStatus();
-    const CRasterImage* image = images.First();
-    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
+    for (size_t i = 0; i < images.Size(); ++i) {
+        if (images.At(i)->IsEmpty()) return status.Fail("there is no picture to save");
+    }
+    if (images.Empty()) return status.Fail("there is no picture to save");
+    std::vector<TiffPageTags> pageTags;
+    if (properties != nullptr) pageTags = SplitTiffPages(properties->GetValue(kPropertyTiffPageTags));
+    pageTags.resize(std::max(pageTags.size(), images.Size()));
     std::vector<uint8_t> encoded;
     TiffMemoryFile file;
     file.writeData = &encoded;
     TIFF* tiff = OpenTiffInMemory(file, "w");
     if (tiff == nullptr) return status.Fail(file.lastError.empty() ? "not enough memory" : file.lastError);
-    const bool grey = image->Bpp() <= 8 && HasGreyRampPalette(*image);
-    SetLayout(tiff, *image, grey);
-    bool ok = (image->Bpp() > 8 || grey || WriteColourMap(tiff, *image)) && WriteLines(tiff, *image);
-    ok = ok && TIFFFlush(tiff) == 1;
+    bool ok = true;
+    for (size_t i = 0; ok && i < images.Size(); ++i) ok = WritePage(tiff, *images.At(i), pageTags[i]);
     TIFFClose(tiff);
     if (!ok || encoded.empty())
         return status.Fail(file.lastError.empty() ? "the picture could not be encoded" : file.lastError);

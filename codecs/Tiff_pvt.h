@@ -15,13 +15,15 @@
 namespace stampora {
 
 // The bytes a TIFF handle reads from, or the growing file it writes into,
-// and libtiff's last error message.
+// libtiff's last error message, and the first warning of a decoder (corrupt
+// compressed data: the pixels may be wrong).
 struct TiffMemoryFile {
     const uint8_t* readData = nullptr;
     std::vector<uint8_t>* writeData = nullptr;
     size_t size = 0;
     uint64_t position = 0;
     std::string lastError;
+    std::string decoderWarning;
 };
 
 // Opens a file held in memory for reading ("r") or a new one for writing

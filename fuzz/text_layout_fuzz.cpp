@@ -1,6 +1,6 @@
 // Arbitrary bytes as watermark text: the UTF-8 conversions must stay exact
-// inverses, and laying out and rendering any text must stay inside its
-// buffers.
+// inverses, and laying out and rendering any text (mixed directions, marks,
+// colour glyphs, characters no font has) must stay inside its buffers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -32,7 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     params.antialias = flags & 4;
     params.shadow = flags & 16;
     CTextLayer layer;
-    RenderText(layer, params);
+    bool tooLarge = false;
+    std::u32string missing;
+    RenderText(layer, params, &tooLarge, &missing);
     if (layer.IsEmpty() || layer.Bpp() != 32) std::abort();
+    // Inputs this short at these sizes always fit the engine's limit.
+    if (tooLarge && text.size() < 65536) std::abort();
+    // Each missing character is listed once.
+    for (size_t i = 0; i < missing.size(); ++i)
+        if (missing.find(missing[i], i + 1) != std::u32string::npos) std::abort();
     return 0;
 }

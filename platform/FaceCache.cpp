@@ -24,8 +24,11 @@ const CachedFace* CFaceCache::Get(const std::string& file, int32_t index) {
         CachedFace cached;
         if (FT_New_Face(library, file.c_str(), index, &cached.face) != 0) {
             cached.face = nullptr;
-        } else if (!FT_IS_SCALABLE(cached.face)) {
-            // Only outlines can be drawn at any size, slanted and emboldened.
+        } else if (!FT_IS_SCALABLE(cached.face) &&
+                   !(FT_HAS_COLOR(cached.face) && cached.face->num_fixed_sizes > 0)) {
+            // Outlines can be drawn at any size, slanted and emboldened;
+            // colour bitmaps (emoji) are scaled to the text's size. Other
+            // bitmap fonts are left to faces that can.
             FT_Done_Face(cached.face);
             cached.face = nullptr;
         } else {

@@ -52,6 +52,57 @@ bool FollowLinks(const fs::path& path, fs::path& target, std::string& error) {
     }
 }
 
+thread_local const WriteConfinement* currentConfinement = nullptr;
+
+#ifndef _WIN32
+// A folder opened only to name files in it and to walk up from it; O_PATH
+// needs no read permission on the folder.
+#ifdef O_PATH
+constexpr int kFolderFlags = O_PATH | O_DIRECTORY | O_CLOEXEC;
+#else
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+#endif
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+std::string NotRegularText(mode_t mode) {
+    if (S_ISDIR(mode)) return ErrnoText(EISDIR);
+    const char* kind = S_ISFIFO(mode)                   ? "a FIFO"
+                       : S_ISSOCK(mode)                 ? "a socket"
+                       : S_ISCHR(mode) || S_ISBLK(mode) ? "a device"
+                                                        : "a special file";
+    return std::string("not a regular file but ") + kind;
+}
+
+// True when the opened folder is `folder` or lies below it, found by walking
+// up through ".." from the folder itself, so whatever links its path went
+// through, the answer is where it really is.
+bool LiesWithin(int folderFd, const std::string& folder) {
+    struct stat root {};
+    if (::stat(folder.c_str(), &root) != 0) return false;
+    int current = ::fcntl(folderFd, F_DUPFD_CLOEXEC, 0);
+    bool within = false;
+    while (current >= 0) {
+        struct stat here {};
+        if (::fstat(current, &here) != 0) break;
+        if (SameFile(here, root)) {
+            within = true;
+            break;
+        }
+        const int parent = ::openat(current, "..", kFolderFlags);
+        struct stat up {};
+        const bool top = parent < 0 || ::fstat(parent, &up) != 0 || SameFile(up, here);
+        ::close(current);
+        current = parent;
+        if (top) break;
+    }
+    if (current >= 0) ::close(current);
+    return within;
+}
+#endif
+
 #ifndef _WIN32
 // The process's file creation mask. Linux shows it in /proc/self/status;
 // elsewhere it is read by setting it and putting it back, which is safe only
@@ -139,24 +190,218 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, int64_t
     return ok;
 }
 
-SafeFileWriter::SafeFileWriter(std::string targetPath) : target(std::move(targetPath)) {}
+bool MakeFoldersWithin(const std::string& folder, const std::string& below, std::string& reason) {
+#ifdef _WIN32
+    std::error_code code;
+    fs::create_directories(PathFromUtf8(folder) / PathFromUtf8(below), code);
+    if (code) reason = code.message();
+    return !code;
+#else
+    int current = ::open(folder.c_str(), kFolderFlags);
+    if (current < 0) {
+        reason = ErrnoText(errno);
+        return false;
+    }
+    for (const fs::path& part : PathFromUtf8(below)) {
+        if (part.empty() || part == ".") continue;
+        const std::string name = Utf8FromPath(part);
+        if (part == ".." || (::mkdirat(current, name.c_str(), 0777) != 0 && errno != EEXIST)) {
+            reason = part == ".." ? kFolderOutsideText : ErrnoText(errno);
+            ::close(current);
+            return false;
+        }
+        const int next = ::openat(current, name.c_str(), kFolderFlags);
+        const int code = errno;
+        ::close(current);
+        current = next;
+        if (current < 0 || !LiesWithin(current, folder)) {
+            reason = current < 0 ? ErrnoText(code) : kFolderOutsideText;
+            if (current >= 0) ::close(current);
+            return false;
+        }
+    }
+    ::close(current);
+    return true;
+#endif
+}
+
+std::FILE* OpenStreamUtf8(const std::string& path) {
+    if (path.empty()) return nullptr;
+#ifdef _WIN32
+    return _wfopen(PathFromUtf8(path).c_str(), L"rb");
+#else
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        ::close(fd);
+        errno = EISDIR;
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        const int code = errno;
+        ::close(fd);
+        errno = code;
+    }
+    return file;
+#endif
+}
+
+bool CanCreateFilesIn(const std::string& folder, std::string& reason) {
+#if defined(O_TMPFILE) && defined(__linux__)
+    const int unnamed = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (unnamed >= 0) {
+        ::close(unnamed);
+        return true;
+    }
+    // Only a file system without unnamed files is tried again the other way.
+    if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
+        reason = ErrnoText(errno);
+        return false;
+    }
+#endif
+    std::string probe = Utf8FromPath(PathFromUtf8(folder) / ".stampora-probe-");
+#ifdef _WIN32
+    probe += std::to_string(GetCurrentProcessId());
+    std::FILE* file = OpenFileUtf8(probe, "wbx");
+    if (file == nullptr) {
+        reason = ErrnoText(errno);
+        return false;
+    }
+    std::fclose(file);
+    std::error_code ignored;
+    fs::remove(PathFromUtf8(probe), ignored);
+#else
+    probe += "XXXXXX";
+    const int fd = ::mkstemp(probe.data());
+    if (fd < 0) {
+        reason = ErrnoText(errno);
+        return false;
+    }
+    ::unlink(probe.c_str());
+    ::close(fd);
+#endif
+    return true;
+}
+
+SafeFileWriter::SafeFileWriter(std::string targetPath)
+    : requested(targetPath), target(std::move(targetPath)) {}
 
 SafeFileWriter::~SafeFileWriter() {
     if (!committed) Discard();
 }
 
+ScopedWriteConfinement::ScopedWriteConfinement(WriteConfinement given)
+    : rules(std::move(given)), outer(currentConfinement) {
+    currentConfinement = &rules;
+}
+
+ScopedWriteConfinement::~ScopedWriteConfinement() {
+    currentConfinement = outer;
+}
+
+// The file a target's name leads to, as it is at the moment of looking.
+struct SafeFileWriter::Destination {
+    fs::path path;
+    bool linked = false;  // reached through at least one link
+    bool exists = false;
+#ifndef _WIN32
+    int folderFd = -1;  // the folder the file is named in, held so the name is given there
+    std::string name;
+    struct stat existing {};
+    Destination() = default;
+    Destination(const Destination&) = delete;
+    Destination& operator=(const Destination&) = delete;
+    ~Destination() {
+        if (folderFd >= 0) ::close(folderFd);
+    }
+#endif
+};
+
+bool SafeFileWriter::FindDestination(Destination& destination) {
+    const fs::path given = PathFromUtf8(requested);
+    if (!FollowLinks(given, destination.path, error)) return false;
+    destination.linked = destination.path != given;
+    const std::string name = Utf8FromPath(destination.path.filename());
+    if (name.empty()) {
+        error = "no file name was given";
+        return false;
+    }
+#ifdef _WIN32
+    std::error_code code;
+    const fs::file_status status = fs::status(destination.path, code);
+    destination.exists = fs::exists(status);
+    if (destination.exists && !fs::is_regular_file(status)) {
+        error = fs::is_directory(status) ? ErrnoText(EISDIR) : "not a regular file";
+        return false;
+    }
+#else
+    const fs::path folder = destination.path.parent_path();
+    destination.folderFd = ::open(folder.empty() ? "." : folder.c_str(), kFolderFlags);
+    if (destination.folderFd < 0) {
+        error = ErrnoText(errno);
+        return false;
+    }
+    destination.name = name;
+    if (::fstatat(destination.folderFd, name.c_str(), &destination.existing, AT_SYMLINK_NOFOLLOW) == 0) {
+        destination.exists = true;
+        if (S_ISLNK(destination.existing.st_mode)) {
+            error = "the file was replaced by a link while it was written";
+            return false;
+        }
+        if (!S_ISREG(destination.existing.st_mode)) {
+            error = NotRegularText(destination.existing.st_mode);
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        error = ErrnoText(errno);
+        return false;
+    }
+#endif
+    return !confinement || Confined(destination);
+}
+
+bool SafeFileWriter::Confined(const Destination& destination) {
+    const WriteConfinement& rules = *confinement;
+#ifdef _WIN32
+    std::error_code code;
+    if (destination.linked && destination.exists && !rules.source.empty() &&
+        fs::equivalent(destination.path, PathFromUtf8(rules.source), code)) {
+        if (rules.sourceMayBeReplaced) return true;
+        error = kLinkToSourceText;
+        return false;
+    }
+    const fs::path folder = fs::weakly_canonical(PathFromUtf8(rules.folder), code);
+    const fs::path below =
+        fs::weakly_canonical(destination.path, code).parent_path().lexically_relative(folder);
+    if (!below.empty() && *below.begin() != "..") return true;
+#else
+    if (destination.linked && destination.exists && !rules.source.empty()) {
+        struct stat source {};
+        if (::stat(rules.source.c_str(), &source) == 0 && SameFile(source, destination.existing)) {
+            if (rules.sourceMayBeReplaced) return true;
+            error = kLinkToSourceText;
+            return false;
+        }
+    }
+    if (LiesWithin(destination.folderFd, rules.folder)) return true;
+#endif
+    error = destination.linked ? kLinkOutsideText : kFolderOutsideText;
+    return false;
+}
+
 bool SafeFileWriter::Open() {
     if (target.empty()) return Refuse("no file name was given");
     if (file != nullptr || !tempPath.empty()) return Refuse("the file is already open");
-    fs::path finalTarget;
-    if (!FollowLinks(PathFromUtf8(target), finalTarget, error)) return Refuse(error);
-    target = Utf8FromPath(finalTarget);
-    const fs::path folder = finalTarget.parent_path();
-    const std::string name = Utf8FromPath(finalTarget.filename());
-    if (name.empty()) return Refuse("no file name was given");
+    if (currentConfinement != nullptr) confinement = *currentConfinement;
+    Destination destination;
+    if (!FindDestination(destination)) return Refuse(error);
+    target = Utf8FromPath(destination.path);
+    const fs::path folder = destination.path.parent_path();
+    const std::string name = Utf8FromPath(destination.path.filename());
     const std::string folderText = Utf8FromPath(folder);
     const std::string base = (folder.empty() ? std::string() : folderText + "/") + "." + name + ".partial-";
-    tempBase = base;
 #ifdef _WIN32
     for (int attempt = 0; attempt < 100 && file == nullptr; ++attempt) {
         tempPath = base + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(attempt);
@@ -170,10 +415,10 @@ bool SafeFileWriter::Open() {
 #else
     // A saved picture gets the permissions of the file it replaces, or those
     // a new file would get.
-    struct stat existing {};
     const mode_t mode =
-        ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777) : (0666 & ~CreationMask());
-    if (OpenUnnamed(folder.empty() ? "." : folderText, mode)) return true;
+        destination.exists ? (destination.existing.st_mode & 07777) : (0666 & ~CreationMask());
+    // The unnamed file is made in the very folder just checked.
+    if (OpenUnnamed(destination, mode)) return true;
     std::string pattern = base + "XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0) return Refuse(ErrnoText(errno));
@@ -226,18 +471,34 @@ bool SafeFileWriter::Commit() {
         Discard();
         return false;
     }
+    // The name is looked at again now: what lies under it may have changed
+    // while the file was written.
+    Destination destination;
+    if (!FindDestination(destination)) {
+        Discard();
+        return false;
+    }
+    target = Utf8FromPath(destination.path);
     if (unnamedFd >= 0) {
-        committed = CommitUnnamed(tempBase);
+        committed = CommitUnnamed(destination);
         if (!committed) Discard();
         return committed;
     }
+#ifdef _WIN32
     std::error_code renameError;
-    fs::rename(PathFromUtf8(tempPath), PathFromUtf8(target), renameError);
+    fs::rename(PathFromUtf8(tempPath), destination.path, renameError);
     if (renameError) {
         error = renameError.message();
         Discard();
         return false;
     }
+#else
+    if (::renameat(AT_FDCWD, tempPath.c_str(), destination.folderFd, destination.name.c_str()) != 0) {
+        error = ErrnoText(errno);
+        Discard();
+        return false;
+    }
+#endif
     committed = true;
     return true;
 }
@@ -275,19 +536,20 @@ void SafeFileWriter::Discard() {
 }
 
 #ifdef _WIN32
-bool SafeFileWriter::OpenUnnamed(const std::string&, unsigned) {
+bool SafeFileWriter::OpenUnnamed(const Destination&, unsigned) {
     return false;
 }
 
-bool SafeFileWriter::CommitUnnamed(const std::string&) {
+bool SafeFileWriter::CommitUnnamed(const Destination&) {
     return false;
 }
 #else
-bool SafeFileWriter::OpenUnnamed(const std::string& folder, unsigned mode) {
+bool SafeFileWriter::OpenUnnamed(const Destination& destination, unsigned mode) {
 #if defined(O_TMPFILE) && defined(__linux__)
     // File systems without unnamed files refuse with EOPNOTSUPP or EISDIR;
     // the named temporary file then takes over.
-    const int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
+    const int fd =
+        ::openat(destination.folderFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, static_cast<mode_t>(mode));
     if (fd < 0) return false;
     const int kept = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
     const std::string procPath = "/proc/self/fd/" + std::to_string(kept);
@@ -308,7 +570,7 @@ bool SafeFileWriter::OpenUnnamed(const std::string& folder, unsigned mode) {
     tempPath = procPath;
     return true;
 #else
-    static_cast<void>(folder);
+    static_cast<void>(destination);
     static_cast<void>(mode);
     return false;
 #endif
@@ -317,9 +579,11 @@ bool SafeFileWriter::OpenUnnamed(const std::string& folder, unsigned mode) {
 // Names the finished unnamed file: straight under the target's name when
 // there is no file of that name, else under a fresh hidden name that is then
 // renamed over the target, so the target is replaced in one step.
-bool SafeFileWriter::CommitUnnamed(const std::string& base) {
+bool SafeFileWriter::CommitUnnamed(const Destination& destination) {
     const std::string procPath = tempPath;
-    if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, target.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    const int folder = destination.folderFd;
+    const char* name = destination.name.c_str();
+    if (::linkat(AT_FDCWD, procPath.c_str(), folder, name, AT_SYMLINK_FOLLOW) == 0) {
         ::close(unnamedFd);
         unnamedFd = -1;
         return true;
@@ -330,15 +594,16 @@ bool SafeFileWriter::CommitUnnamed(const std::string& base) {
     }
     static std::atomic<unsigned> serial{0};
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string named = base + std::to_string(::getpid()) + "-" + std::to_string(serial++);
-        if (::linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW) != 0) {
+        const std::string hidden = "." + destination.name + ".partial-" + std::to_string(::getpid()) + "-" +
+                                   std::to_string(serial++);
+        if (::linkat(AT_FDCWD, procPath.c_str(), folder, hidden.c_str(), AT_SYMLINK_FOLLOW) != 0) {
             if (errno == EEXIST) continue;
             error = ErrnoText(errno);
             return false;
         }
-        if (::rename(named.c_str(), target.c_str()) != 0) {
+        if (::renameat(folder, hidden.c_str(), folder, name) != 0) {
             error = ErrnoText(errno);
-            ::unlink(named.c_str());
+            ::unlinkat(folder, hidden.c_str(), 0);
             return false;
         }
         ::close(unnamedFd);

@@ -145,7 +145,7 @@ std::optional<FaceLocation> MatchFamily(const std::string& family, bool bold, bo
     return location;
 }
 
-std::optional<FaceLocation> MatchCharacter(char32_t character, bool bold, bool italic) {
+std::optional<FaceLocation> MatchCharacter(char32_t character, bool bold, bool italic, bool colour) {
     FcPattern* pattern = FcPatternCreate();
     FcCharSet* wanted = FcCharSetCreate();
     if (!pattern || !wanted) {
@@ -156,6 +156,7 @@ std::optional<FaceLocation> MatchCharacter(char32_t character, bool bold, bool i
     FcCharSetAddChar(wanted, character);
     FcPatternAddCharSet(pattern, FC_CHARSET, wanted);
     FcCharSetDestroy(wanted);
+    if (colour) FcPatternAddBool(pattern, FC_COLOR, FcTrue);
     PrepareForMatching(pattern, bold, italic);
     FcResult result = FcResultNoMatch;
     FcFontSet* fonts = FcFontSort(nullptr, pattern, FcFalse, nullptr, &result);
@@ -163,6 +164,10 @@ std::optional<FaceLocation> MatchCharacter(char32_t character, bool bold, bool i
     if (fonts) {
         for (int i = 0; i < fonts->nfont && !location; ++i) {
             FcCharSet* has = nullptr;
+            FcBool isColour = FcFalse;
+            if (colour &&
+                (FcPatternGetBool(fonts->fonts[i], FC_COLOR, 0, &isColour) != FcResultMatch || !isColour))
+                continue;
             if (FcPatternGetCharSet(fonts->fonts[i], FC_CHARSET, 0, &has) == FcResultMatch &&
                 FcCharSetHasChar(has, character)) {
                 FcPattern* font = FcFontRenderPrepare(nullptr, pattern, fonts->fonts[i]);
@@ -202,14 +207,14 @@ std::optional<FaceLocation> FindFace(std::string_view family, bool bold, bool it
     return it->second;
 }
 
-std::optional<FaceLocation> FindFallbackFace(char32_t character, bool bold, bool italic) {
+std::optional<FaceLocation> FindFallbackFace(char32_t character, bool bold, bool italic, bool colour) {
     std::lock_guard<std::mutex> lock(catalogMutex);
     if (!FontconfigReady()) return std::nullopt;
-    using Key = std::tuple<char32_t, bool, bool>;
+    using Key = std::tuple<char32_t, bool, bool, bool>;
     static std::map<Key, std::optional<FaceLocation>> found;
-    const Key key{character, bold, italic};
+    const Key key{character, bold, italic, colour};
     auto it = found.find(key);
-    if (it == found.end()) it = found.emplace(key, MatchCharacter(character, bold, italic)).first;
+    if (it == found.end()) it = found.emplace(key, MatchCharacter(character, bold, italic, colour)).first;
     return it->second;
 }
 

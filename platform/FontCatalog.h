@@ -32,7 +32,8 @@ bool IsInstalledFamily(std::string_view family);
 std::optional<FaceLocation> FindFace(std::string_view family, bool bold, bool italic);
 
 // A face of another family that has the character, in the weight and slant
-// asked for where possible; nothing when no installed font has it.
-std::optional<FaceLocation> FindFallbackFace(char32_t character, bool bold, bool italic);
+// asked for where possible; with `colour`, only a colour face (emoji) will
+// do. Nothing when no installed font (or colour font) has it.
+std::optional<FaceLocation> FindFallbackFace(char32_t character, bool bold, bool italic, bool colour = false);
 
 }  // namespace stampora

@@ -21,6 +21,8 @@ if [ ${#targets[@]} -eq 0 ]; then
   done
 fi
 
+# Leaks inside the system's codec libraries are theirs, not the reader's.
+export LSAN_OPTIONS="suppressions=$(pwd)/tests/support/lsan.supp"
 for t in "${targets[@]}"; do
   seeds="fuzz/corpus/${t%_fuzz}"
   work="$build/corpus/$t"

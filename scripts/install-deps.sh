@@ -10,6 +10,19 @@ packages=(
   libfontconfig-dev libharfbuzz-dev libfreetype-dev fonts-dejavu-core fonts-droid-fallback
   clang libclang-rt-14-dev clang-format
   qt6-base-dev xvfb xauth
+  libimage-exiftool-perl
+  xdotool
+  libfribidi-dev
+  fonts-noto-color-emoji
+  imagemagick
+  libtiff-tools
+  libwebp-dev
+  webp
+  libheif-dev
+  libheif-examples
+  libavif-bin
+  libjxl-dev
+  libjxl-tools
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"

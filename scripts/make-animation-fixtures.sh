@@ -22,3 +22,20 @@ convert -size 120x90 xc:none -page +0+0 \( -size 120x90 xc:skyblue \) -dispose n
   \( -size 30x30 xc:green -repage +40+20 \) -dispose background -delay 12 \
   \( -size 40x20 xc:yellow -repage +70+50 \) -dispose none \
   \( -size 20x20 xc:blue -repage +5+60 \) -loop 0 disposals.gif
+
+# Small squares far apart on a white 400 x 300 screen, each put back to the
+# screen before it (sprites.gif) or cleared to transparency (holes.gif).
+squares=()
+for i in 0 1 2 3 4; do
+  squares+=(\( -size 16x16 "xc:rgb($((60 * i)),90,200)" -repage "+$((20 + 85 * i))+$((250 - 55 * i))" \))
+done
+convert -size 400x300 xc:white -dispose previous -delay 10 "${squares[@]}" -loop 0 sprites.gif
+convert -size 400x300 xc:white -dispose background -delay 10 "${squares[@]}" -loop 0 holes.gif
+
+# A TIFF of three pages of different sizes, each with its own tags: a
+# description on the first, a page name on the second, 150 dpi on all.
+cd ../tiff
+convert \( -size 200x120 xc:skyblue -set comment "first page" \) \
+  \( -size 160x100 -seed 3 plasma:fractal -set label "second page" \) \
+  \( -size 90x90 xc:blue \) -depth 8 -units PixelsPerInch -density 150 -compress lzw three-pages.tif
+[ "$(tiffinfo three-pages.tif 2>&1 | grep -c 'TIFF Directory')" = 3 ]

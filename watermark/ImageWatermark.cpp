@@ -1,5 +1,8 @@
 #include "watermark/ImageWatermark.h"
 
+#include <algorithm>
+
+#include "codecs/DecodeLimits.h"
 #include "image/ResizeImage.h"
 #include "image/RotateProcessor.h"
 #include "platform/MessageSink.h"
@@ -23,6 +26,14 @@ ImageWatermark& ImageWatermark::operator=(const ImageWatermark& other) {
 
 bool ImageWatermark::PrepareImageLayer() {
     if (!base.enabled) return true;
+    if (IsOverPixelLimit()) {
+        // Never scaled: it would take gigabytes only to be left off. A
+        // transparent dot stands in; the mark keeps the size asked for, so
+        // every fit check finds it too large.
+        if (!layer.Create(1, 1, 32)) return false;
+        std::fill_n(layer.Row(0), 4, uint8_t{0});
+        return true;
+    }
     CopyImageExactly(layer, source);
     // Made 32-bit first: the resampler takes no palette, and a GIF or 8-bit
     // PNG logo must take the chosen size like any other.
@@ -48,8 +59,16 @@ bool ImageWatermark::RebuildLayer() {
     }
     base.markWidth = layer.Width();
     base.markHeight = layer.Height();
+    if (base.enabled && IsOverPixelLimit()) {
+        base.markWidth = base.width;
+        base.markHeight = base.height;
+    }
     base.overhang = LayerOverhang{};
     return complete;
+}
+
+bool ImageWatermark::IsOverPixelLimit() const {
+    return base.width > 0 && base.height > 0 && int64_t{base.width} * base.height > kMaxDecodedPixels;
 }
 
 bool WarnIfWidthExceedsPicture(const WatermarkBase& mark, int32_t requestedWidth) {

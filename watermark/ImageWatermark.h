@@ -18,14 +18,19 @@ struct ImageWatermark {
 
     // Builds the layer from the source: made 32-bit, then scaled to width x
     // height (a size of 0 or less keeps the source's). Does nothing while the
-    // mark is not enabled. Answers false when the layer could not be made or
-    // scaled (memory), so it is not the mark asked for.
+    // mark is not enabled. A size of more pixels than any picture holds is
+    // not built: the layer is then a transparent dot, and the mark keeps
+    // that size, which no picture fits. Answers false when the layer could
+    // not be made or scaled (memory), so it is not the mark asked for.
     bool PrepareImageLayer();
 
     // Prepares the layer afresh, rotates it when rotation lies in 1..360 and
     // records its size in markWidth and markHeight. Answers false as
     // PrepareImageLayer does, or when the rotation could not be made.
     bool RebuildLayer();
+
+    // Whether width x height is more pixels than any picture may hold.
+    bool IsOverPixelLimit() const;
 
     // The fit check with the image watermark's message.
     bool CheckFits() { return base.CheckFits(MarkKind::Image); }

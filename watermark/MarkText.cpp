@@ -1,6 +1,7 @@
 #include "watermark/MarkText.h"
 
 #include <array>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <optional>
@@ -71,13 +72,21 @@ bool Walk(std::string_view text, Literal literal, Placeholder placeholder, size_
     return true;
 }
 
-// "YYYY:MM:DD HH:MM:SS" as written by cameras, as YYYY-MM-DD.
+// "YYYY:MM:DD HH:MM:SS" as written by cameras, as YYYY-MM-DD; nothing for a
+// day that never was (a 13th month, a 31st of February), which a picture's
+// caption must not repeat.
 std::optional<std::string> DateFromExif(const std::string& stamp) {
     if (stamp.size() < 10 || stamp[4] != ':' || stamp[7] != ':') return std::nullopt;
     for (size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
         if (stamp[i] < '0' || stamp[i] > '9') return std::nullopt;
     if (stamp.compare(0, 4, "0000") == 0)
         return std::nullopt;  // cameras write zeros when the clock was unset
+    const auto number = [&stamp](size_t at, size_t digits) {
+        return static_cast<unsigned>(std::stoul(stamp.substr(at, digits)));
+    };
+    const std::chrono::year_month_day day{std::chrono::year(static_cast<int>(number(0, 4))),
+                                          std::chrono::month(number(5, 2)), std::chrono::day(number(8, 2))};
+    if (!day.ok()) return std::nullopt;
     return stamp.substr(0, 4) + "-" + stamp.substr(5, 2) + "-" + stamp.substr(8, 2);
 }
 

@@ -38,7 +38,7 @@ void ColourFromCoverage(CRasterImage& layer, const std::vector<uint8_t>& coverag
 
 }  // namespace
 
-bool RenderText(CTextLayer& layer, TextWatermarkParams params) {
+bool RenderText(CTextLayer& layer, TextWatermarkParams params, bool* tooLarge, std::u32string* missing) {
     // Where the text itself stood after the previous rendering.
     const int32_t anchorX = layer.offsetX + layer.textOffsetX;
     const int32_t anchorY = layer.offsetY + layer.textOffsetY;
@@ -46,6 +46,7 @@ bool RenderText(CTextLayer& layer, TextWatermarkParams params) {
     const TextStyle style{params.fontFace, params.size,      params.bold,
                           params.italic,   params.antialias, params.pixelSize};
     const CTextLayout layout = LayOutText(style, params.text);
+    if (tooLarge) *tooLarge = layout.TooLarge();
 
     int32_t width = SurfaceSide(layout.Width());
     int32_t height = SurfaceSide(layout.Height());
@@ -64,6 +65,12 @@ bool RenderText(CTextLayer& layer, TextWatermarkParams params) {
         complete = false;
     }
     if (!layer.IsEmpty()) ColourFromCoverage(layer, coverage, params.colour);
+    if (complete && layout.HasColour()) {
+        std::vector<uint8_t*> rows(static_cast<size_t>(height));
+        for (int32_t y = 0; y < height; ++y) rows[static_cast<size_t>(y)] = layer.Row(y);
+        layout.DrawColour(rows.data(), width, height);
+    }
+    if (missing) *missing = layout.Missing();
 
     layer.offsetX = anchorX;
     layer.offsetY = anchorY;

@@ -1,5 +1,7 @@
 #pragma once
 // The text rasterizer: draws a text watermark record into a 32-bit layer.
+#include <string>
+
 #include "watermark/TextLayer.h"
 #include "watermark/TextWatermarkParams.h"
 
@@ -10,9 +12,13 @@ namespace stampora {
 // coverage. Adds the record's own shadow pass when it asks for one. The text
 // keeps its place on the canvas from one rendering to the next (the anchor is
 // the layer's position plus its text offset). A font the text engine does not
-// know gives a 1 x 1 transparent layer; nothing is reported. Answers false
-// only when memory for the layer or its shadow could not be had: the layer is
-// then a transparent dot (or empty) or lacks its shadow.
-bool RenderText(CTextLayer& layer, TextWatermarkParams params);
+// know gives a 1 x 1 transparent layer; nothing is reported. So does a text
+// larger than the engine draws, which sets `tooLarge` when given. Colour glyphs
+// (emoji) keep their own colours. `missing`, when given, receives the
+// characters no installed font has. Answers false only when memory for the
+// layer or its shadow could not be had: the layer is then a transparent dot
+// (or empty) or lacks its shadow.
+bool RenderText(CTextLayer& layer, TextWatermarkParams params, bool* tooLarge = nullptr,
+                std::u32string* missing = nullptr);
 
 }  // namespace stampora

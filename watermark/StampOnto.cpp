@@ -25,17 +25,16 @@ MarkStamp StampLaidOut(CRasterImage& picture, const WatermarkBase& mark, const C
     return StampLaidOutPart(picture, 0, 0, picture.Width(), picture.Height(), mark, layer, layout, reason);
 }
 
-MarkStamp StampLaidOutPart(CRasterImage& part, int32_t left, int32_t top, int32_t width, int32_t height,
-                           const WatermarkBase& mark, const CRasterImage& layer, const MarkLayout& layout,
-                           std::string& reason) {
+MarkStamp LaidOutPlaces(const WatermarkBase& mark, const MarkLayout& layout, int32_t width, int32_t height,
+                        std::vector<TilePlace>& places, std::string& reason) {
+    places.clear();
     if (!mark.enabled) return MarkStamp::Inactive;
-    if (layer.IsEmpty() || layer.Bpp() != 32 || part.IsEmpty() || part.Bpp() != 32) return MarkStamp::Failed;
     // A tiled layout starts from the mark's anchored place, so the mark must
     // have one on this picture either way.
     if (!FitsWithinMargins(mark.CoverWidth(), mark.CoverHeight(), width, height, mark.margin))
         return MarkStamp::LeftOff;
     if (!layout.tile) {
-        part.BlendLayer(layer, mark.LayerX() - left, mark.LayerY() - top, mark.opacity);
+        places.push_back({mark.LayerX(), mark.LayerY()});
         return MarkStamp::Stamped;
     }
 
@@ -56,9 +55,19 @@ MarkStamp StampLaidOutPart(CRasterImage& part, int32_t left, int32_t top, int32_
                  std::to_string(kMaxTiles) + "); a larger gap between tiles gives fewer";
         return MarkStamp::Failed;
     }
-    for (const TilePlace& place : pattern.PlacesFor(width, height))
-        part.BlendLayer(layer, place.x - left, place.y - top, mark.opacity);
+    places = pattern.PlacesFor(width, height);
     return MarkStamp::Stamped;
+}
+
+MarkStamp StampLaidOutPart(CRasterImage& part, int32_t left, int32_t top, int32_t width, int32_t height,
+                           const WatermarkBase& mark, const CRasterImage& layer, const MarkLayout& layout,
+                           std::string& reason) {
+    if (!mark.enabled) return MarkStamp::Inactive;
+    if (layer.IsEmpty() || layer.Bpp() != 32 || part.IsEmpty() || part.Bpp() != 32) return MarkStamp::Failed;
+    std::vector<TilePlace> places;
+    const MarkStamp laidOut = LaidOutPlaces(mark, layout, width, height, places, reason);
+    for (const TilePlace& place : places) part.BlendLayer(layer, place.x - left, place.y - top, mark.opacity);
+    return laidOut;
 }
 
 void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const TextWatermark& textMark,

@@ -2,11 +2,13 @@
 // Blends the active watermarks into a 32-bit picture: the image mark first,
 // then the text mark over it, each at its place with its opacity.
 #include <string>
+#include <vector>
 
 #include "image/RasterImage.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
+#include "watermark/TilePattern.h"
 
 namespace stampora {
 
@@ -34,6 +36,13 @@ MarkStamp StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRas
 // and fails with the reason.
 MarkStamp StampLaidOut(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
                        const MarkLayout& layout, std::string& reason);
+
+// Where StampLaidOut puts the top-left of the mark's layer on a picture of
+// `width` x `height`: once, or at every tile of the grid. Answers as
+// StampLaidOut would (Stamped, with the places, or Inactive, LeftOff, or
+// Failed with the reason for too many tiles), without touching a picture.
+MarkStamp LaidOutPlaces(const WatermarkBase& mark, const MarkLayout& layout, int32_t width, int32_t height,
+                        std::vector<TilePlace>& places, std::string& reason);
 
 // StampLaidOut onto `part`, the area at (left, top) of a picture of `width`
 // x `height`: the marks land on it as on that area of the whole picture, so a picture

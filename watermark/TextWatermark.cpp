@@ -1,9 +1,16 @@
 #include "watermark/TextWatermark.h"
 
+#include <cstdio>
+#include <mutex>
+#include <set>
+#include <string>
+
 #include "image/RotateProcessor.h"
 #include "image/ShadowProcessor.h"
+#include "platform/MessageSink.h"
 #include "platform/Utf8Text.h"
 #include "watermark/RenderText.h"
+#include "watermark/WatermarkMessages.h"
 
 namespace stampora {
 
@@ -19,6 +26,23 @@ std::u16string_view StoredFaceName(const std::u16string& faceName) {
 
 bool IsAppliedRotation(int32_t degrees) {
     return degrees >= 1 && degrees <= 360;
+}
+
+// A character that no installed font has is drawn as the font's empty box;
+// the user hears of it once in the life of the program, not at every
+// rebuild or picture.
+void ReportMissingCharacters(const std::u32string& missing) {
+    static std::mutex reporting;
+    static std::set<char32_t> reported;
+    for (const char32_t c : missing) {
+        {
+            std::lock_guard<std::mutex> lock(reporting);
+            if (!reported.insert(c).second) continue;
+        }
+        char code[16];
+        std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+        ShowMessage(std::string("no font has ") + code, kWarningCaption, MessageIcon::Warning);
+    }
 }
 
 }  // namespace
@@ -40,7 +64,10 @@ void TextWatermark::UpdateParams() {
 }
 
 bool TextWatermark::RebuildLayer() {
-    bool complete = RenderText(layer, params);
+    bool tooLarge = false;
+    std::u32string missing;
+    bool complete = RenderText(layer, params, &tooLarge, &missing);
+    ReportMissingCharacters(missing);
     if (IsAppliedRotation(base.rotation) && layer.Width() > 1 && layer.Height() > 1) {
         CRotateProcessor rotate(base.rotation);
         complete = layer.RunProcessor(rotate, nullptr) && complete;
@@ -48,6 +75,10 @@ bool TextWatermark::RebuildLayer() {
     base.width = base.markWidth = layer.Width();
     base.height = base.markHeight = layer.Height();
     base.overhang = LayerOverhang{};
+    if (tooLarge) {
+        base.width = base.markWidth = base.height = base.markHeight = kTextTooLargeSide;
+        return complete && !layer.IsEmpty();
+    }
     if (shadowEnabled && !layer.IsEmpty()) {
         const int32_t beforeX = layer.offsetX;
         const int32_t beforeY = layer.offsetY;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "codecs/DecodeLimits.h"
 #include "image/ShadowParams.h"
 #include "watermark/FontSelection.h"
 #include "watermark/RgbColour.h"
@@ -12,6 +13,10 @@
 #include "watermark/WatermarkBase.h"
 
 namespace stampora {
+
+// The recorded size of a text too large to draw: no picture within the decode
+// limits is this long and this wide at once.
+constexpr int32_t kTextTooLargeSide = static_cast<int32_t>(kMaxDecodedPixels);
 
 struct TextWatermark {
     WatermarkBase base;
@@ -36,8 +41,10 @@ struct TextWatermark {
 
     // Renders params into the layer, rotates it, records its size in width,
     // height, markWidth and markHeight, and adds the mark's own shadow, whose
-    // growth becomes the overhang. Answers false when memory ran out on the
-    // way, so the layer is not the mark asked for.
+    // growth becomes the overhang. A text larger than the engine draws is a
+    // transparent dot recorded as kTextTooLargeSide on each side, so every fit
+    // check finds it too large. Answers false when memory ran out on the way,
+    // so the layer is not the mark asked for.
     bool RebuildLayer();
 
     // The fit check with the text watermark's message.

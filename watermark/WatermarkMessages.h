@@ -5,6 +5,7 @@ namespace stampora {
 // The messages the watermark records show, word for word.
 
 inline constexpr const char* kErrorCaption = "Error";
+inline constexpr const char* kWarningCaption = "Warning";
 
 inline constexpr const char* kTextMarkTooLargeMessage =
     "The size of watermark exceeds the scope of display.\n"

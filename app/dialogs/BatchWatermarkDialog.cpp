@@ -84,16 +84,16 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
       sourceEdit(Named(new QLineEdit(this), 1022)),
       outputEdit(Named(new QLineEdit(this), 1063)),
       allImagesBox(Named(new QCheckBox(QStringLiteral("All Images"), this), 1013)),
-      jpgBox(Named(new QCheckBox(QStringLiteral("JPG/JPEG"), this), 1014)),
-      bmpBox(Named(new QCheckBox(QStringLiteral("BMP"), this), 1015)),
-      pngBox(Named(new QCheckBox(QStringLiteral("PNG"), this), 1020)),
-      gifBox(Named(new QCheckBox(QStringLiteral("GIF"), this), 1016)),
-      tgaBox(Named(new QCheckBox(QStringLiteral("TGA"), this), 1017)),
       textGrid(new AlignmentGrid(kTextGridIds, this)),
       imageGrid(new AlignmentGrid(kImageGridIds, this)),
       progress(Named(new QProgressBar(this), 1065)),
       processButton(Named(new QPushButton(QStringLiteral("PROCESS"), this), 1068)) {
     setWindowTitle(QStringLiteral("Batch Watermark"));
+    for (const FormatEntry& format : AllFormats()) {
+        if (!format.ReadsAndWrites()) continue;
+        auto* box = Named(new QCheckBox(QString::fromLatin1(format.typeBoxLabel), this), format.typeBoxId);
+        typeBoxes.emplace_back(format.id, box);
+    }
     job.outputDirectory = outputDirectory;
     sourceEdit->setMinimumWidth(360);
     progress->setRange(0, 100);
@@ -116,7 +116,8 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
 
     auto* types = new QGroupBox(this);
     auto* typeRow = new QHBoxLayout(types);
-    for (QCheckBox* box : {allImagesBox, jpgBox, bmpBox, pngBox, gifBox, tgaBox}) typeRow->addWidget(box);
+    typeRow->addWidget(allImagesBox);
+    for (const auto& [format, box] : typeBoxes) typeRow->addWidget(box);
     typeRow->addStretch();
 
     const auto markGroup = [this](const QString& title, QPushButton* settings, AlignmentGrid* grid) {
@@ -158,11 +159,9 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(allImagesBox, &QCheckBox::clicked, this, &BatchWatermarkDialog::AllImagesClicked);
-    connect(jpgBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::jpg); });
-    connect(bmpBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::bmp); });
-    connect(pngBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::png); });
-    connect(gifBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::gif); });
-    connect(tgaBox, &QCheckBox::clicked, this, [this] { TypeClicked(&BatchTypeFlags::tga); });
+    for (const auto& [format, box] : typeBoxes) {
+        connect(box, &QCheckBox::clicked, this, [this, format = format] { TypeClicked(format); });
+    }
     connect(browseSource, &QPushButton::clicked, this, [this] { Browse(true); });
     connect(browseOutput, &QPushButton::clicked, this, [this] { Browse(false); });
     connect(textButton, &QPushButton::clicked, this, &BatchWatermarkDialog::EditTextMark);
@@ -181,11 +180,7 @@ bool BatchWatermarkDialog::ReadFields(BatchFields& fields) {
     fields.sourceDirectory = Utf8FromQString(sourceEdit->text());
     fields.outputDirectory = Utf8FromQString(outputEdit->text());
     fields.types.allImages = CheckState(*allImagesBox);
-    fields.types.jpg = CheckState(*jpgBox);
-    fields.types.bmp = CheckState(*bmpBox);
-    fields.types.png = CheckState(*pngBox);
-    fields.types.gif = CheckState(*gifBox);
-    fields.types.tga = CheckState(*tgaBox);
+    for (const auto& [format, box] : typeBoxes) fields.types.Set(format, box->isChecked());
     return true;
 }
 
@@ -202,24 +197,19 @@ void BatchWatermarkDialog::ShowFields() {
     outputEdit->setText(QStringFromUtf8(job.outputDirectory));
     const BatchTypeFlags& flags = job.typeFlags;
     allImagesBox->setChecked(ShownChecked(flags.allImages));
-    jpgBox->setChecked(ShownChecked(flags.jpg));
-    bmpBox->setChecked(ShownChecked(flags.bmp));
-    pngBox->setChecked(ShownChecked(flags.png));
-    gifBox->setChecked(ShownChecked(flags.gif));
-    tgaBox->setChecked(ShownChecked(flags.tga));
+    for (const auto& [format, box] : typeBoxes) box->setChecked(flags.Has(format));
 }
 
 void BatchWatermarkDialog::AllImagesClicked() {
     StoreFields();
     if (job.typeFlags.allImages == 0) return;
-    BatchTypeFlags& flags = job.typeFlags;
-    flags.jpg = flags.bmp = flags.png = flags.gif = flags.tga = 1;
+    for (const auto& [format, box] : typeBoxes) job.typeFlags.Set(format, true);
     ShowFields();
 }
 
-void BatchWatermarkDialog::TypeClicked(int32_t BatchTypeFlags::*flag) {
+void BatchWatermarkDialog::TypeClicked(ImageFormat format) {
     StoreFields();
-    if (job.typeFlags.*flag != 0) return;
+    if (job.typeFlags.Has(format)) return;
     job.typeFlags.allImages = 0;
     ShowFields();
 }

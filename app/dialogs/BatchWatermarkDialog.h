@@ -6,6 +6,7 @@
 // input until the run ends. Everything it holds is discarded when it closes.
 #include <QDialog>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "batch/BatchJob.h"
@@ -51,7 +52,7 @@ private:
     void StoreFields();
     void ShowFields();
     void AllImagesClicked();
-    void TypeClicked(int32_t BatchTypeFlags::*flag);
+    void TypeClicked(ImageFormat format);
     void Browse(bool source);
     void EditTextMark();
     void EditImageMark();
@@ -67,11 +68,8 @@ private:
     QLineEdit* sourceEdit;
     QLineEdit* outputEdit;
     QCheckBox* allImagesBox;
-    QCheckBox* jpgBox;
-    QCheckBox* bmpBox;
-    QCheckBox* pngBox;
-    QCheckBox* gifBox;
-    QCheckBox* tgaBox;
+    // One box per format a run can write back, in the table's order.
+    std::vector<std::pair<ImageFormat, QCheckBox*>> typeBoxes;
     AlignmentGrid* textGrid;
     AlignmentGrid* imageGrid;
     QProgressBar* progress;

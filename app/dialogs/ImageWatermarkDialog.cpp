@@ -13,7 +13,7 @@
 #include <cmath>
 #include <limits>
 
-#include "app/MainFrame.h"
+#include "app/PictureFileFilters.h"
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/PicturePreview.h"

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "batch/tool/ShownName.h"
 #include "codecs/PictureFiles.h"
 #include "platform/FileStatus.h"
 #include "platform/FontCatalog.h"
@@ -27,7 +28,7 @@ bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::str
     // name would be cut to one that is not installed.
     constexpr size_t kLongestFaceName = 30;
     if (!IsInstalledFamily(family) || faceName.size() > kLongestFaceName) {
-        error = "the font family '" + family + "' is not installed";
+        error = "the font family '" + ShownName(family) + "' is not installed";
         return false;
     }
     mark.text = Utf16FromUtf8(options.text);
@@ -55,7 +56,7 @@ bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::
     FileStatus status;
     if (!mark.source.Load(options.file, nullptr, &status) || mark.source.IsEmpty() ||
         mark.source.Width() <= 0) {
-        error = "Can't load the image file! (" + options.file + ")";
+        error = "Can't load the image file! (" + ShownName(options.file) + ")";
         if (!status.error.empty()) error += "\n" + status.error;
         return false;
     }

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "batch/tool/ShownName.h"
 #include "platform/FileIo.h"
 
 namespace stampora {
@@ -11,9 +12,9 @@ namespace stampora {
 bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::string>& names,
                   std::string& error) {
     const bool standardInput = path == "-";
-    std::FILE* file = standardInput ? stdin : OpenFileUtf8(path, "rb");
+    std::FILE* file = standardInput ? stdin : OpenStreamUtf8(path);
     if (file == nullptr) {
-        error = "cannot read the list " + path + ": " + std::strerror(errno);
+        error = "cannot read the list " + ShownName(path) + ": " + std::strerror(errno);
         return false;
     }
     const char separator = nullSeparated ? '\0' : '\n';
@@ -33,7 +34,7 @@ bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::
     const bool failed = std::ferror(file) != 0;
     if (!standardInput) std::fclose(file);
     if (failed) {
-        error = "cannot read the list " + path;
+        error = "cannot read the list " + ShownName(path);
         return false;
     }
     if (!name.empty()) names.push_back(std::move(name));

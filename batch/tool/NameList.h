@@ -5,7 +5,8 @@
 
 namespace stampora {
 
-// Reads the names of a list file, or of standard input for "-": one name per
+// Reads the names of a list file or any other readable stream (a pipe, a
+// FIFO, /dev/stdin), or of standard input for "-": one name per
 // line, or ended by NUL bytes when `nullSeparated` (as find -print0 writes
 // them). Empty entries are left out. False with the reason in `error` when the
 // list cannot be read.

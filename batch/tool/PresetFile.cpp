@@ -1,13 +1,20 @@
 #include "batch/tool/PresetFile.h"
 
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+
+#include "batch/tool/ShownName.h"
 #include "platform/FileIo.h"
-#include "platform/IniFile.h"
 
 namespace stampora {
 
 namespace {
 
 constexpr char kPresetHeading[] = "; stampora-batch preset: options as on the command line, without \"--\"\n";
+constexpr const char* kSections[] = {"Text", "Image", "Output"};
+// A preset holds a few dozen short lines; anything much larger is not one.
+constexpr int64_t kMaxPresetBytes = int64_t{1} << 20;
 
 std::string Escaped(const std::string& value) {
     std::string text;
@@ -23,7 +30,7 @@ std::string Escaped(const std::string& value) {
     return text;
 }
 
-std::string Unescaped(const std::string& text) {
+std::string Unescaped(std::string_view text) {
     std::string value;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == 'n')) {
@@ -35,18 +42,108 @@ std::string Unescaped(const std::string& text) {
     return value;
 }
 
+std::string_view Trim(std::string_view s) {
+    while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+    return s;
+}
+
+std::string Lower(std::string_view s) {
+    std::string lower(s);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
+// The section's name as written by SavePreset, or empty for no section of ours.
+std::string KnownSection(std::string_view name) {
+    for (const char* section : kSections) {
+        if (Lower(name) == Lower(section)) return section;
+    }
+    return std::string();
+}
+
+// Shown in a reason: a long line cut short, control bytes as '?'.
+std::string Shown(std::string_view text) {
+    std::string shown(text.substr(0, 40));
+    for (char& c : shown) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    }
+    return text.size() > 40 ? shown + "..." : shown;
+}
+
+// One line of the file: a header sets `section`, an entry is appended; the
+// reason when the line is neither.
+std::string ReadLine(std::string_view line, std::string& section, std::vector<PresetEntry>& entries,
+                     int32_t number) {
+    line = Trim(line);
+    if (line.empty() || line.front() == ';' || line.front() == '#') return std::string();
+    if (line.front() == '[') {
+        if (line.back() != ']') return "a section header must end in ']'";
+        section = KnownSection(Trim(line.substr(1, line.size() - 2)));
+        if (section.empty())
+            return "unknown section '" + Shown(line) + "' (expected [Text], [Image] or [Output])";
+        return std::string();
+    }
+    const size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return "expected KEY=\"VALUE\" or [SECTION], not '" + Shown(line) + "'";
+    const std::string key = Lower(Trim(line.substr(0, equals)));
+    if (key.empty()) return "a key is missing before '='";
+    if (section.empty()) return "'" + Shown(key) + "' stands before any section";
+    std::string_view value = Trim(line.substr(equals + 1));
+    if (!value.empty() && value.front() == '"') {
+        if (value.size() < 2 || value.back() != '"')
+            return "the value of '" + Shown(key) + "' has no closing quote";
+        value = value.substr(1, value.size() - 2);
+    }
+    for (const PresetEntry& entry : entries) {
+        if (entry.section == section && entry.key == key) {
+            return "'" + Shown(key) + "' is given twice in [" + section + "] (first on line " +
+                   std::to_string(entry.line) + ")";
+        }
+    }
+    entries.push_back(PresetEntry{section, key, Unescaped(value), number});
+    return std::string();
+}
+
 }  // namespace
 
-std::optional<std::string> ReadPresetValue(const std::string& path, const std::string& section,
-                                           const std::string& key) {
-    const auto value = ReadIniValue(path, section, key);
-    if (!value) return std::nullopt;
-    return Unescaped(*value);
+bool LoadPreset(const std::string& path, std::vector<PresetEntry>& entries, std::string& error) {
+    std::vector<uint8_t> bytes;
+    errno = 0;
+    if (!ReadWholeFile(path, bytes, kMaxPresetBytes)) {
+        error = "cannot read the preset " + ShownName(path) + ": " +
+                (errno != 0 ? std::strerror(errno) : "larger than a preset can be");
+        return false;
+    }
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+    entries.clear();
+    std::string section;
+    int32_t number = 0;
+    while (!text.empty()) {
+        const size_t feed = text.find('\n');
+        const std::string_view line = text.substr(0, feed);
+        text.remove_prefix(feed == std::string_view::npos ? text.size() : feed + 1);
+        ++number;
+        if (line.find('\0') != std::string_view::npos) {
+            error = ShownName(path) + ":" + std::to_string(number) + ": not a text line";
+            return false;
+        }
+        const std::string reason = ReadLine(line, section, entries, number);
+        if (!reason.empty()) {
+            error = ShownName(path) + ":" + std::to_string(number) + ": " + reason;
+            return false;
+        }
+    }
+    return true;
 }
 
 bool SavePreset(const std::string& path, const std::vector<PresetEntry>& entries, std::string& error) {
     std::string text = kPresetHeading;
-    for (const char* section : {"Text", "Image", "Output"}) {
+    for (const char* section : kSections) {
         std::string lines;
         for (const PresetEntry& entry : entries) {
             if (entry.section == section) lines += entry.key + "=\"" + Escaped(entry.value) + "\"\n";
@@ -55,7 +152,7 @@ bool SavePreset(const std::string& path, const std::vector<PresetEntry>& entries
     }
     SafeFileWriter out(path);
     if (!out.Open() || !out.Write(text.data(), text.size()) || !out.Commit()) {
-        error = "cannot write the preset " + path + ": " + out.Error();
+        error = "cannot write the preset " + ShownName(path) + ": " + out.Error();
         return false;
     }
     return true;

@@ -5,7 +5,7 @@
 // it is given on the command line ("size=28", "image-align=center"). A flag
 // that takes no value is written "shadow=on". Values are written in double
 // quotes, with a backslash written "\\" and a line feed "\n".
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -13,14 +13,19 @@ namespace stampora {
 
 struct PresetEntry {
     std::string section;  // "Text", "Image" or "Output"
-    std::string key;      // the option without "--"
+    std::string key;      // the option without "--", in lower case
     std::string value;
+    int32_t line = 0;  // where a loaded entry stands in its file, from 1
 };
 
-// The value of one key of a preset file, its escapes undone; nothing when
-// the file does not hold it.
-std::optional<std::string> ReadPresetValue(const std::string& path, const std::string& section,
-                                           const std::string& key);
+// Reads a whole preset file into `entries`, in file order, escapes undone.
+// Section and key names match in any case; blank lines and lines starting
+// with ';' or '#' are skipped; a value may also be written without quotes.
+// Refused, with "FILE:LINE: reason" in `error`: a section other than the
+// three, an entry before any section, a line that is neither, a quote left
+// open, a key given twice in one section. Whether a key names an option is
+// for the caller to judge.
+bool LoadPreset(const std::string& path, std::vector<PresetEntry>& entries, std::string& error);
 
 // Writes the entries as a new preset file, replacing any file of that name
 // only once it was written in full. False with the reason in `error`.

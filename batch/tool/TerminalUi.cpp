@@ -4,6 +4,7 @@
 
 #include "batch/BatchSummary.h"
 #include "batch/FileResultLine.h"
+#include "batch/tool/ShownName.h"
 
 namespace stampora {
 
@@ -29,7 +30,6 @@ std::string VerboseLine(const BatchFileResult& result) {
     mark("image", result.imageMarkSize);
     mark("text", result.textMarkSize);
     if (result.sourceQuality > 0) line += ", source quality " + std::to_string(result.sourceQuality);
-    if (!result.keptBlocksRefusal.empty()) line += ", re-encoded whole: " + result.keptBlocksRefusal;
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, ", %.3f s", result.seconds);
     return line + seconds;
@@ -57,17 +57,23 @@ void CTerminalUi::EnableProcess(bool enabled) {
 
 void CTerminalUi::FileFinished(const std::string& name, const BatchFileResult& result) {
     ++finished;
-    lastName = name;
+    lastName = ShownName(name);
+    // A reason may quote a name too (a library's message).
+    BatchFileResult shown = result;
+    shown.reason = ShownName(result.reason);
+    shown.damage = ShownName(result.damage);
+    shown.metadataNote = ShownName(result.metadataNote);
+    const std::string line = FileResultLine(lastName, shown);
     if (drawBar) {
         // Over the bar only what the user must know about, or asked for.
-        if (!result.Complete() || options.verbose) {
-            std::fprintf(stderr, "%s%s\n", barShown ? "\r\033[K" : "", FileResultLine(name, result).c_str());
+        if (!result.Complete() || result.narrowedTo8Bits || options.verbose) {
+            std::fprintf(stderr, "%s%s\n", barShown ? "\r\033[K" : "", line.c_str());
             if (options.verbose) std::fprintf(stderr, "  %s\n", VerboseLine(result).c_str());
             barShown = false;
         }
         return;
     }
-    std::printf("%s\n", FileResultLine(name, result).c_str());
+    std::printf("%s\n", line.c_str());
     if (options.verbose) std::printf("  %s\n", VerboseLine(result).c_str());
     std::fflush(stdout);
 }
@@ -88,6 +94,8 @@ void CTerminalUi::DrawBar(int32_t position) {
 }
 
 void CTerminalUi::ShowMessage(const std::string& text, const std::string& caption, MessageIcon icon) {
+    // The tool closes a run with its own summary, of the same lines.
+    if (caption == kBatchFinishCaption) return;
     if (barShown) {
         std::fputc('\n', stderr);
         barShown = false;
@@ -105,7 +113,7 @@ bool CTerminalUi::ConfirmReplaceOriginals(const std::string& directory) {
         stderr,
         "stampora-batch: the output directory is the source directory (%s); every original would be replaced "
         "by its watermarked version. Give --in-place to allow it.\n",
-        directory.c_str());
+        ShownName(directory).c_str());
     return false;
 }
 

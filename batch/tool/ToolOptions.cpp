@@ -1,6 +1,7 @@
 #include "batch/tool/ToolOptions.h"
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -9,7 +10,7 @@
 
 #include "batch/SourceSelection.h"
 #include "batch/tool/MarkSizeOptions.h"
-#include "platform/FileIo.h"
+#include "batch/tool/ShownName.h"
 #include "platform/Utf8Path.h"
 #include "watermark/MarkAlignment.h"
 #include "watermark/MarkText.h"
@@ -37,36 +38,6 @@ std::optional<RgbColour> ParseColour(std::string text) {
                      static_cast<uint8_t>(value)};
 }
 
-bool ParseTypes(const std::string& text, BatchTypeFlags& types) {
-    if (text == "all") {
-        types = BatchTypeFlags{1, 1, 1, 1, 1, 1, 1};
-        return true;
-    }
-    types = BatchTypeFlags{};
-    size_t start = 0;
-    while (start <= text.size()) {
-        const size_t comma = std::min(text.find(',', start), text.size());
-        const std::string type = text.substr(start, comma - start);
-        if (type == "jpg" || type == "jpeg") {
-            types.jpg = 1;
-        } else if (type == "bmp") {
-            types.bmp = 1;
-        } else if (type == "png") {
-            types.png = 1;
-        } else if (type == "gif") {
-            types.gif = 1;
-        } else if (type == "tga") {
-            types.tga = 1;
-        } else if (type == "tif" || type == "tiff") {
-            types.tif = 1;
-        } else {
-            return false;
-        }
-        start = comma + 1;
-    }
-    return true;
-}
-
 bool ParseStyle(const std::string& text, TextMarkOptions& mark) {
     static const std::map<std::string, std::pair<bool, bool>> kStyles = {
         {"normal", {false, false}},
@@ -92,10 +63,19 @@ std::optional<std::string> PresetPath(const std::vector<std::string>& arguments)
     return path;
 }
 
-bool IsReadableFile(const std::string& path) {
-    std::FILE* file = OpenFileUtf8(path, "rb");
-    if (file != nullptr) std::fclose(file);
-    return file != nullptr;
+// "2G", "500M", "64k", "1048576": bytes, with a binary K, M, G or T.
+bool ParseMemorySize(const std::string& text, int64_t& bytes) {
+    int64_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto [stop, status] = std::from_chars(text.data(), end, value);
+    if (text.empty() || status != std::errc() || value <= 0) return false;
+    const std::string unit(stop, end);
+    static const std::map<std::string, int> kShifts = {{"", 0},   {"k", 10}, {"K", 10}, {"M", 20}, {"m", 20},
+                                                       {"G", 30}, {"g", 30}, {"T", 40}, {"t", 40}};
+    const auto shift = kShifts.find(unit);
+    if (shift == kShifts.end() || value > (INT64_MAX >> shift->second)) return false;
+    bytes = value << shift->second;
+    return true;
 }
 
 // A preset is used from any folder, so the image mark's file is kept by its
@@ -171,6 +151,7 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
                : group == Group::Output ? "Output"
                                         : nullptr;
     };
+    static const std::string kTypeWords = "all, or a comma list of " + TypeWords();
     struct Option {
         Group group;
         Setter set;
@@ -178,9 +159,12 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
     };
     const std::map<std::string, Option> table = {
         {"--types",
-         {Group::Output, [&](const std::string& v) { return ParseTypes(v, options.types); },
-          "all, or a comma list of jpg, bmp, png, gif, tga, tif"}},
+         {Group::Output, [&](const std::string& v) { return ParseTypeList(v, options.types); },
+          kTypeWords.c_str()}},
         {"--jobs", {Group::General, integer(options.jobs, 1, 256), "a number of jobs from 1 to 256"}},
+        {"--memory",
+         {Group::General, [&](const std::string& v) { return ParseMemorySize(v, options.memoryBudget); },
+          "a size such as 2G or 500M"}},
         {"--quality",
          {Group::Output,
           [&](const std::string& v) {
@@ -291,30 +275,39 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         if (group != Group::General) inEffect[name] = {group, value};
     };
 
-    // A preset comes first, so that the command line overrides it.
+    // A preset comes first, so that the command line overrides it. Every
+    // line of it must name an option of its section.
     if (const auto preset = PresetPath(arguments)) {
-        if (!IsReadableFile(*preset)) {
-            error = "cannot read the preset " + *preset;
-            return std::nullopt;
-        }
-        for (const auto& [name, option] : table) {
-            const char* section = SectionOf(option.group);
-            if (section == nullptr) continue;
-            const auto value = ReadPresetValue(*preset, section, name.substr(2));
-            if (!value) continue;
-            if (!option.set(*value)) {
-                error = "bad value '" + *value + "' for " + name.substr(2) + " in the preset " + *preset +
-                        ": expected " + option.expects;
+        std::vector<PresetEntry> entries;
+        if (!LoadPreset(*preset, entries, error)) return std::nullopt;
+        for (const PresetEntry& entry : entries) {
+            const std::string name = "--" + entry.key;
+            const std::string where = ShownName(*preset) + ":" + std::to_string(entry.line) + ": ";
+            const auto flag = keptFlags.find(name);
+            const auto option = table.find(name);
+            const char* section = flag != keptFlags.end() ? SectionOf(flag->second.group)
+                                  : option != table.end() ? SectionOf(option->second.group)
+                                                          : nullptr;
+            if (section == nullptr) {
+                error = where + "unknown key '" + ShownName(entry.key) + "' in [" + entry.section + "]";
                 return std::nullopt;
             }
-            remember(option.group, name, *value);
-        }
-        for (const auto& [name, flag] : keptFlags) {
-            const auto value = ReadPresetValue(*preset, SectionOf(flag.group), name.substr(2));
-            if (value && *value == "on") {
-                *flag.value = true;
-                remember(flag.group, name, "on");
+            if (entry.section != section) {
+                error =
+                    where + "'" + entry.key + "' belongs in [" + section + "], not [" + entry.section + "]";
+                return std::nullopt;
             }
+            const bool isFlag = flag != keptFlags.end();
+            const bool set =
+                isFlag ? entry.value == "on" || entry.value == "off" : option->second.set(entry.value);
+            if (!set) {
+                error = where + "bad value '" + ShownName(entry.value) + "' for " + entry.key +
+                        ": expected " + (isFlag ? "on or off" : option->second.expects);
+                return std::nullopt;
+            }
+            if (isFlag) *flag->second.value = entry.value == "on";
+            if (!isFlag || entry.value == "on")
+                remember(isFlag ? flag->second.group : option->second.group, name, entry.value);
         }
     }
 
@@ -349,7 +342,7 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
             const std::string name = argument.substr(0, equals);
             const auto found = table.find(name);
             if (found == table.end()) {
-                error = "unknown option " + name;
+                error = "unknown option " + ShownName(name);
                 return std::nullopt;
             }
             std::string value;
@@ -362,7 +355,8 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
                 return std::nullopt;
             }
             if (!found->second.set(value)) {
-                error = "bad value '" + value + "' for " + name + ": expected " + found->second.expects;
+                error = "bad value '" + ShownName(value) + "' for " + name + ": expected " +
+                        found->second.expects;
                 return std::nullopt;
             }
             remember(found->second.group, name, name == "--image" ? AbsolutePath(value) : value);

@@ -53,10 +53,11 @@ struct ImageMarkOptions {
 struct ToolOptions {
     std::string sourceDirectory;
     std::optional<std::string> outputDirectory;
-    BatchTypeFlags types{1, 1, 1, 1, 1, 1, 1};
+    BatchTypeFlags types{1};
     std::optional<TextMarkOptions> textMark;
     std::optional<ImageMarkOptions> imageMark;
-    int32_t jobs = 0;  // 0: one per processor core
+    int32_t jobs = 0;          // 0: one per processor core
+    int64_t memoryBudget = 0;  // bytes; 0: half the machine's memory
     int32_t quality = -1;
     bool qualityFromSource = false;  // --quality source
     bool inPlace = false;

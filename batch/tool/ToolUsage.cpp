@@ -14,30 +14,39 @@ missing OUTPUT_DIR is created.
 
 Pictures:
   --types all|LIST        which files to take: all (the default), or a comma
-                          list of jpg, bmp, png, gif, tga, tif (jpg also
-                          takes .jpeg and .jpe, bmp also .dib and .rle, tif
-                          also .tiff), by the whole extension in any case;
+                          list of jpg, bmp, png, gif, tga, tif, webp, heic,
+                          avif, jxl (jpg also takes .jpeg and .jpe, bmp also
+                          .dib and .rle, tif also .tiff, heic also .heif and
+                          .hif), by the whole extension in any case;
                           only regular files
-  --quality N|source      JPEG quality 1..100 (default: the writer's, 80);
-                          source: each JPEG at the quality estimated from
-                          its own tables, other pictures at 80
-  --strip-gps             leave the location tags out of the copies, which
+  --quality N|source      JPEG quality 1..100 (default: the writer's, 80),
+                          also for WebP, HEIC, AVIF and JPEG XL (100 makes
+                          WebP and JPEG XL lossless); source: each JPEG at
+                          the quality estimated from its own tables, other
+                          pictures at 80
+  --strip-gps             leave every GPS coordinate (EXIF, XMP, IPTC
+                          Extension places) out of the copies, which
                           otherwise keep the sources' EXIF, XMP, IPTC, ICC
                           profile, resolution and JPEG comment (as far as
                           their format can hold them)
   --strip-metadata        keep only the ICC profile and the resolution
   --jobs N                pictures processed at the same time, 1..256
                           (default: one per processor core); the results
-                          are the same for any N
+                          and the order of the lines are the same for any N
+  --memory SIZE           memory the pictures being processed may take at
+                          once, e.g. 2G or 500M (default: half the
+                          machine's); a picture waits until it fits, one
+                          larger than SIZE is processed alone
   --in-place              allow OUTPUT_DIR to be SOURCE_DIR, replacing every
                           original by its watermarked version
   --lossless-jpeg         a JPEG saved as JPEG keeps every 8x8 block outside
                           the marks bit for bit, with its own quality,
                           sampling, orientation and metadata (--quality
                           does not apply; --strip-gps and --strip-metadata
-                          do);
-                          CMYK, arithmetic-coded or damaged JPEGs and marks
-                          over most of a picture are re-encoded as usual
+                          do); the marks are fitted, tiled and filled in
+                          for each picture first. CMYK, arithmetic-coded
+                          or damaged JPEGs and marks over 60% of a picture
+                          are re-encoded whole, and their line says so
 
 Big folders and many machines:
   --recursive             walk the subfolders of SOURCE_DIR too and make the
@@ -59,7 +68,8 @@ Presets:
                           line (and of --preset) into FILE; without SOURCE_DIR
                           nothing else is done
   --preset FILE           take the options kept in FILE; options given on the
-                          command line win over them
+                          command line win over them. A line that is not
+                          an option of its section is refused as FILE:LINE
 
 Text watermark (active when --text is given):
   --text TEXT             the text; a line feed in TEXT starts a new line.
@@ -135,6 +145,11 @@ Examples:
                           time it took
   --version               show the version
   -h, --help              show this text
+
+Each file gets a line in name order (a name holding control characters is
+quoted as GNU ls quotes it: 'a'$'\n''b'), then one summary counts what did
+not come out whole, by reason. A 16-bit PNG or TIFF is written at 8 bits per
+channel, and its line says so.
 
 Exit status: 0 when every picture of the chosen types was written whole with
 every mark asked for; 1 when one was skipped, damaged (its metadata too),

@@ -1,5 +1,8 @@
 // stampora-batch: the batch job from the command line.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -12,6 +15,7 @@
 #include "batch/tool/MarkSizeOptions.h"
 #include "batch/tool/NameList.h"
 #include "batch/tool/PresetFile.h"
+#include "batch/tool/ShownName.h"
 #include "batch/tool/TerminalUi.h"
 #include "batch/tool/ToolOptions.h"
 #include "batch/tool/ToolUsage.h"
@@ -66,6 +70,22 @@ int32_t DefaultJobs() {
     return cores == 0 ? 1 : static_cast<int32_t>(std::min(cores, 256u));
 }
 
+// Half the memory the process may have: the machine's, or less when its
+// control group (a container, a Slurm job) is limited; no limit when the
+// system does not say.
+int64_t DefaultMemoryBudget() {
+    const long pages = ::sysconf(_SC_PHYS_PAGES);
+    const long pageSize = ::sysconf(_SC_PAGESIZE);
+    int64_t memory = pages > 0 && pageSize > 0 ? int64_t{pages} * pageSize : 0;
+    if (std::FILE* limit = std::fopen("/sys/fs/cgroup/memory.max", "r")) {
+        long long bytes = 0;
+        if (std::fscanf(limit, "%lld", &bytes) == 1 && bytes > 0 && (memory == 0 || bytes < memory))
+            memory = bytes;
+        std::fclose(limit);
+    }
+    return memory / 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -89,11 +109,13 @@ int main(int argc, char** argv) {
         return UsageError("nothing to stamp: give --text TEXT and/or --image FILE");
     }
     if (!options->sourceDirectory.empty() && !IsListableDirectory(options->sourceDirectory, error)) {
-        return Refuse("cannot list the source directory " + options->sourceDirectory + "\n" + error);
+        return Refuse("cannot list the source directory " + ShownName(options->sourceDirectory) + "\n" +
+                      error);
     }
 
     CBatchJob job;
     job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();
+    job.memoryBudget = options->memoryBudget > 0 ? options->memoryBudget : DefaultMemoryBudget();
     job.quality = options->quality;
     job.textFit = TextMarkFit(*options);
     job.imageFit = ImageMarkFit(*options);
@@ -105,6 +127,7 @@ int main(int argc, char** argv) {
     job.selection.shardIndex = options->shardIndex;
     job.selection.shardCount = options->shardCount;
     job.skipExisting = options->skipExisting;
+    job.replaceOriginals = options->inPlace;
     if (options->filesFrom) {
         std::vector<std::string> names;
         if (!ReadNameList(*options->filesFrom, options->nullSeparated, names, error)) return Refuse(error);
@@ -118,7 +141,7 @@ int main(int argc, char** argv) {
     const std::string outputDirectory =
         options->outputDirectory ? *options->outputDirectory : ReadOutputDirectory();
     if (!options->sourceDirectory.empty() && !outputDirectory.empty() && !EnsureDirectory(outputDirectory)) {
-        return Refuse("cannot create the output directory " + outputDirectory);
+        return Refuse("cannot create the output directory " + ShownName(outputDirectory));
     }
 
     CTerminalUi ui(*options, outputDirectory);
@@ -126,32 +149,20 @@ int main(int argc, char** argv) {
     switch (summary.state) {
         case BatchRunState::NotStarted:
         case BatchRunState::Declined:
+        case BatchRunState::OutputNotWritable:
             return kExitUsage;
         case BatchRunState::SourceNotListed:
-            return Refuse("cannot list the source directory " + options->sourceDirectory);
+            return Refuse("cannot list the source directory " + ShownName(options->sourceDirectory));
         case BatchRunState::NoFile:
-            std::fprintf(stderr, "no file of the chosen types in %s\n", options->sourceDirectory.c_str());
+            std::fprintf(stderr, "no file of the chosen types in %s\n",
+                         ShownName(options->sourceDirectory).c_str());
             return kExitRunFailed;
         case BatchRunState::Finished:
             break;
     }
-    std::printf("%d written, %d skipped (not readable pictures), %d failed to save",
-                static_cast<int>(summary.written), static_cast<int>(summary.unreadable),
-                static_cast<int>(summary.saveFailed));
+    std::printf("%d written", static_cast<int>(summary.written));
     if (summary.upToDate > 0) std::printf(", %d up to date", static_cast<int>(summary.upToDate));
-    if (summary.stampFailed > 0) std::printf(", %d not watermarked", static_cast<int>(summary.stampFailed));
-    std::printf("; results in %s\n", outputDirectory.c_str());
-    if (summary.damaged > 0) {
-        std::printf("%d picture(s) damaged: written with only the part that could be read\n",
-                    static_cast<int>(summary.damaged));
-    }
-    if (summary.metadataDamaged > 0) {
-        std::printf("%d picture(s) with damaged metadata: written with only the items that could be read\n",
-                    static_cast<int>(summary.metadataDamaged));
-    }
-    if (summary.markLeftOff > 0) {
-        std::printf("%d picture(s) too small for a mark and its margin: the mark was left off them\n",
-                    static_cast<int>(summary.markLeftOff));
-    }
+    std::printf("; results in %s%s\n", ShownName(outputDirectory).c_str(),
+                BatchSummaryLines(summary).c_str());
     return summary.Complete() ? kExitAllWritten : kExitRunFailed;
 }

@@ -16,11 +16,13 @@ require() {
 # make_photos FOLDER COUNT ENCODER...: photograph-like content (smooth
 # fractal shapes, fine grain) so the codecs see realistic entropy, each
 # picture given as PPM to ENCODER's standard input, which writes the JPEG to
-# its standard output.
+# its standard output. PHOTO_SIZES (WxH ...) replaces the 8 to 12 megapixel
+# sizes, taken in turn.
 make_photos() {
   local folder=$1 count=$2
   shift 2
-  local sizes=(3464x2309 4000x2500 4032x3024 3840x2560 3600x2400 4240x2832)
+  local sizes
+  read -ra sizes <<<"${PHOTO_SIZES:-3464x2309 4000x2500 4032x3024 3840x2560 3600x2400 4240x2832}"
   mkdir -p "$folder"
   for ((i = 0; i < count; i++)); do
     convert -size 480x320 -seed $((i + 1)) plasma:fractal -blur 0x2 -resize "${sizes[i % ${#sizes[@]}]}!" \

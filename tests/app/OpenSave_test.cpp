@@ -38,14 +38,17 @@ protected:
 
 }  // namespace
 
-TEST_F(OpenSaveTest, OpenOffersTheSixPictureFiltersAndLoadsTheChosenFile) {
+TEST_F(OpenSaveTest, OpenOffersAFilterPerFormatReadAndLoadsTheChosenFile) {
     outputDirectory = dir.File("out");
     OpenByDialog(WritePicture(dir, "a.bmp", 30, 20));
     const QStringList filters = choosers.openFilters.back().split(QStringLiteral(";;"));
-    ASSERT_EQ(filters.size(), 6);
-    EXPECT_TRUE(filters[0].startsWith(QStringLiteral("JPEG Image File (*.JPG *.JPEG *.JPE")));
+    ASSERT_EQ(filters.size(), 12);
+    EXPECT_EQ(filters[0], QStringLiteral("JPEG Image File (*.JPG *.JPEG *.JPE *.jpg *.jpeg *.jpe)"));
     EXPECT_TRUE(filters[3].startsWith(QStringLiteral("Windows Bitmap (*.BMP *.DIB *.RLE")));
-    EXPECT_EQ(filters[5], QStringLiteral("All Files (*)"));
+    EXPECT_TRUE(filters[5].startsWith(QStringLiteral("Tagged Image File Format (*.TIF *.TIFF")));
+    EXPECT_TRUE(filters[6].startsWith(QStringLiteral("Windows Icon (*.ICO")));
+    EXPECT_TRUE(filters[8].startsWith(QStringLiteral("HEIF Image (*.HEIC *.HEIF *.HIF")));
+    EXPECT_EQ(filters[11], QStringLiteral("All Files (*)"));
     EXPECT_TRUE(frame.Canvas()->Document().loaded);
     EXPECT_EQ(frame.Canvas()->Document().fileName, "a.bmp");
     EXPECT_TRUE(messages.messages.empty());
@@ -121,6 +124,9 @@ TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
     ASSERT_GE(bmp.size(), 2u);
     EXPECT_EQ(bmp[0], 'B');
     EXPECT_EQ(bmp[1], 'M');
+    // Save As offers the formats it can write: icons are read, not written.
+    EXPECT_EQ(choosers.saveFilters.back().count(QStringLiteral(";;")), 10);
+    EXPECT_FALSE(choosers.saveFilters.back().contains(QStringLiteral("*.ICO")));
 
     choosers.saveFiles = {QString::fromStdString(dir.File("result")),
                           QString::fromStdString(dir.File("result"))};

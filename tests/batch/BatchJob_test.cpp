@@ -26,7 +26,7 @@ using batchtest::RecordingBatchUi;
 using batchtest::SolidPicture;
 using batchtest::WriteTextFile;
 
-constexpr BatchTypeFlags kAllTypes{1, 0, 0, 0, 0, 0};
+constexpr BatchTypeFlags kAllTypes{1};
 
 class BatchJobTest : public batchtest::BatchFolderTest {
 protected:
@@ -106,7 +106,7 @@ TEST_F(BatchJobTest, OnlyTheChosenTypesOfTheFolderItselfAreWritten) {
     WriteTextFile(source() / "c.txt", "text");
     fs::create_directory(source() / "d.jpg");
     AddPicture("d.jpg/inner.jpg", 200, 150, 5);
-    ui.fields.types = BatchTypeFlags{0, 1, 0, 0, 0, 0};
+    ui.fields.types = BatchTypeFlags{0, FormatBit(FormatJpeg)};
     SetRedImageMark(40, 20, LeftTop);
 
     const BatchSummary summary = job.RunBatch(ui);
@@ -312,16 +312,35 @@ TEST_F(BatchJobTest, MarkNeedsTheMarginOnBothSides) {
 TEST_F(BatchJobTest, SaveFailuresAreCountedAndReported) {
     AddPicture("a.bmp", 40, 30, 1);
     AddPicture("b.bmp", 40, 30, 2);
-    ui.fields.outputDirectory = (dir.Path() / "no-such-folder").string();
+    AddPicture("c.bmp", 40, 30, 3);
+    fs::create_directories(output() / "a.bmp");
+    fs::create_directories(output() / "b.bmp");
 
     const BatchSummary summary = job.RunBatch(ui);
 
     EXPECT_EQ(summary.state, BatchRunState::Finished);
-    EXPECT_EQ(summary.written, 0);
+    EXPECT_EQ(summary.written, 1);
     EXPECT_EQ(summary.saveFailed, 2);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].first, "Batch finish!\n2 pictures could not be saved.");
     EXPECT_EQ(ui.messages[0].second, "All Finish");
+    EXPECT_TRUE(fs::is_directory(output() / "a.bmp"));
+}
+
+// An output folder that takes no files is refused once, before any picture
+// is read, instead of failing every picture.
+TEST_F(BatchJobTest, AnOutputFolderThatTakesNoFilesIsRefusedOnce) {
+    AddPicture("a.bmp", 40, 30, 1);
+    ui.fields.outputDirectory = (dir.Path() / "no-such-folder").string();
+
+    const BatchSummary summary = job.RunBatch(ui);
+
+    EXPECT_EQ(summary.state, BatchRunState::OutputNotWritable);
+    EXPECT_TRUE(job.fileList.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].first, "Cannot write into the output directory " + ui.fields.outputDirectory +
+                                        ": No such file or directory");
+    EXPECT_EQ(ui.messages[0].second, "Error");
     EXPECT_FALSE(fs::exists(dir.Path() / "no-such-folder"));
 }
 

@@ -4,6 +4,7 @@
 #include <sys/wait.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -11,9 +12,11 @@
 #include <vector>
 
 #include "batch/BatchTestSupport.h"
+#include "codecs/ImageFormat.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/SourceQuality.h"
 #include "image/RasterImage.h"
+#include "platform/FileIo.h"
 #include "platform/FontCatalog.h"
 #include "support/MarkMeasure.h"
 #include "support/TestPaths.h"
@@ -76,7 +79,7 @@ TEST_F(BatchToolTest, ImageMarkOptionsPlaceTheMark) {
                              source().string(), output().string()});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("photo.bmp: written"), std::string::npos) << run.out;
-    EXPECT_NE(run.out.find("1 written, 0 skipped"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 written; results in"), std::string::npos) << run.out;
 
     const CRasterImage result = Load(output() / "photo.bmp");
     const CRasterImage original = PatternPicture(400, 300, 1);
@@ -152,7 +155,7 @@ TEST_F(BatchToolTest, ExitStatusSaysWhatHappened) {
     EXPECT_EQ(Run({"--opacity", "50", source().string()}).status, 2);  // text option without --text
     EXPECT_EQ(Run({"--text", "x", "--opacity", "101", source().string()}).status, 2);
     EXPECT_EQ(Run({"--bogus", source().string()}).status, 2);
-    EXPECT_EQ(Run({"--types", "jpg,webp", source().string()}).status, 2);
+    EXPECT_EQ(Run({"--types", "jpg,ico", source().string()}).status, 2);  // icons are not written
     EXPECT_EQ(Run({"--image", dir.File("missing.png"), source().string(), output().string()}).status, 2);
     EXPECT_EQ(withMark({"", output().string()}).status, 2);
     const ToolRun help = Run({"--help"});
@@ -197,6 +200,24 @@ TEST_F(BatchToolTest, ExitStatusSaysWhatHappened) {
     EXPECT_EQ(withMark({"--types", "bmp,tga", source().string(), output().string()}).status, 0);
 }
 
+TEST_F(BatchToolTest, EveryExtensionOfAFormatIsSelectedAndWrittenInItsFormat) {
+    ASSERT_TRUE(SolidPicture(10, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
+    for (const char* name : {"a.jpe", "b.JPEG", "c.dib", "d.rle"}) AddPicture(name, 40, 30, 1);
+    const ToolRun jpegs =
+        Run({"--image", dir.File("logo.bmp"), "--types", "jpg", source().string(), output().string()});
+    ASSERT_EQ(jpegs.status, 0) << jpegs.out << jpegs.err;
+    EXPECT_NE(jpegs.out.find("2 written; results in"), std::string::npos) << jpegs.out;
+    fs::remove_all(output());
+
+    const ToolRun all =
+        Run({"--image", dir.File("logo.bmp"), "--types", "all", source().string(), output().string()});
+    ASSERT_EQ(all.status, 0) << all.out << all.err;
+    for (const char* name : {"a.jpe", "b.JPEG", "c.dib", "d.rle"}) {
+        const std::vector<uint8_t> written = FileBytes((output() / name).string());
+        EXPECT_EQ(FormatFromSignature(written.data(), written.size()), FormatFromPath(name)) << name;
+    }
+}
+
 TEST_F(BatchToolTest, SpecialFilesAreSkippedAndParallelSavesKeepTheMask) {
     for (int32_t i = 0; i < 600; ++i) AddPicture("p" + std::to_string(i) + ".bmp", 12, 12, i);
     ASSERT_EQ(::mkfifo((source() / "pipe.jpg").c_str(), 0600), 0);
@@ -216,6 +237,33 @@ TEST_F(BatchToolTest, SpecialFilesAreSkippedAndParallelSavesKeepTheMask) {
     EXPECT_EQ(wrongMode, 0);
 }
 
+TEST_F(BatchToolTest, LinesComeInNameOrderWithNamesQuotedAndDepthNoted) {
+    // A name that would move the cursor and recolour the terminal.
+    const std::string hostile = "a\nb\033[31m'q.bmp";
+    AddPicture(hostile, 60, 40, 1);
+    fs::copy_file(FixturePath("png/rgb16.png"), source() / "deep.png");
+    fs::copy_file(FixturePath("tiff/rgba16.tif"), source() / "deep.tif");
+    AddPicture("big.bmp", 3000, 2000, 2);  // started first, finished last, told second
+    ASSERT_TRUE(SolidPicture(4, 4, 255, 0, 0).Save(dir.File("logo.bmp")));
+    const ToolRun run =
+        Run({"--jobs", "2", "--image", dir.File("logo.bmp"), source().string(), output().string()});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+
+    // GNU ls quotes the name the same way.
+    std::string quoted;
+    std::FILE* ls = ::popen(("ls --quoting-style=shell-escape " + Quoted(source().string())).c_str(), "r");
+    ASSERT_NE(ls, nullptr);
+    for (int c = std::fgetc(ls); c != EOF && c != '\n'; c = std::fgetc(ls)) quoted += static_cast<char>(c);
+    ::pclose(ls);
+    ASSERT_NE(quoted.find("$'\\n'"), std::string::npos) << quoted;
+    EXPECT_EQ(run.out.substr(0, run.out.find("; results")),
+              quoted +
+                  ": written\nbig.bmp: written\ndeep.png: written at 8 bits per channel\n"
+                  "deep.tif: written at 8 bits per channel\n4 written");
+    EXPECT_NE(run.out.find("\n2 pictures were written at 8 bits per channel.\n"), std::string::npos)
+        << run.out;
+}
+
 TEST_F(BatchToolTest, ReplacingOriginalsNeedsInPlace) {
     AddPicture("a.bmp", 60, 40, 1);
     ASSERT_TRUE(SolidPicture(10, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
@@ -230,6 +278,82 @@ TEST_F(BatchToolTest, ReplacingOriginalsNeedsInPlace) {
     EXPECT_EQ(
         Run({"--in-place", "--image", dir.File("logo.bmp"), source().string(), source().string()}).status, 0);
     EXPECT_EQ(Bgr(Load(source() / "a.bmp"), 45, 25), 0xFF0000u);
+}
+
+// A link in the output folder never carries a copy out of it: not onto its
+// own original (unless originals may be replaced), not onto any other file.
+TEST_F(BatchToolTest, OutputLinksNeverLeadOutOfTheOutputFolder) {
+    AddPicture("a.bmp", 60, 40, 1);
+    AddPicture("b.bmp", 60, 40, 2);
+    AddPicture("c.bmp", 60, 40, 3);
+    fs::create_directories(output());
+    fs::create_directories(dir.Path() / "elsewhere");
+    WriteTextFile(dir.Path() / "elsewhere" / "victim.bmp", "victim");
+    fs::create_symlink(source() / "a.bmp", output() / "a.bmp");
+    fs::create_symlink("../elsewhere/victim.bmp", output() / "b.bmp");
+    // Nor is a folder made through a linked subfolder.
+    fs::create_directories(source() / "sub" / "deep");
+    AddPicture("sub/deep/d.bmp", 60, 40, 4);
+    fs::create_symlink("../elsewhere", output() / "sub");
+    ASSERT_TRUE(SolidPicture(10, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
+    const std::vector<uint8_t> original = FileBytes(source() / "a.bmp");
+    const std::vector<std::string> arguments = {"--recursive", "--image", dir.File("logo.bmp"),
+                                                source().string(), output().string()};
+
+    const ToolRun run = Run(arguments);
+    EXPECT_EQ(run.status, 1);
+    const std::string refused = ": FAILED (could not save): ";
+    for (const std::string& line : {"a.bmp" + refused + "cannot create the file: " + kLinkToSourceText,
+                                    "b.bmp" + refused + "cannot create the file: " + kLinkOutsideText,
+                                    "sub/deep/d.bmp" + refused + kFolderOutsideText})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line << "\n" << run.out;
+    EXPECT_EQ(FileBytes(source() / "a.bmp"), original);
+    EXPECT_EQ(FileText(dir.Path() / "elsewhere" / "victim.bmp"), "victim");
+    EXPECT_FALSE(fs::exists(dir.Path() / "elsewhere" / "deep"));
+    EXPECT_EQ(Bgr(Load(output() / "c.bmp"), 45, 25), 0xFF0000u);
+
+    std::vector<std::string> inPlace = arguments;
+    inPlace.insert(inPlace.begin(), "--in-place");
+    EXPECT_EQ(Run(inPlace).status, 1);
+    EXPECT_EQ(Bgr(Load(source() / "a.bmp"), 45, 25), 0xFF0000u);
+    EXPECT_EQ(FileText(dir.Path() / "elsewhere" / "victim.bmp"), "victim");
+}
+
+// One refusal before any picture is read, not a failure for each.
+TEST_F(BatchToolTest, AnUnwritableOutputFolderIsRefusedOnce) {
+    AddPicture("a.bmp", 60, 40, 1);
+    AddPicture("b.bmp", 60, 40, 2);
+    fs::create_directories(output());
+    fs::permissions(output(), fs::perms::owner_read | fs::perms::owner_exec);
+    // Permissions do not hold root back; no one makes files in /proc.
+    const std::string folder = ::geteuid() == 0 ? "/proc" : output().string();
+    const ToolRun run = Run({"--text", "x", source().string(), folder});
+    fs::permissions(output(), fs::perms::owner_all);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.err.find("stampora-batch: Cannot write into the output directory " + folder + ": "),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
+// A list may come from any stream; a preset replaces only a regular file.
+TEST_F(BatchToolTest, ListsComeFromPipesPresetsReplaceOnlyRegularFiles) {
+    AddPicture("a.bmp", 200, 150, 1);
+    AddPicture("b.bmp", 200, 150, 2);
+    const ToolRun fifo =
+        Run({"--files-from", "list.fifo", "--text", "x", source().string(), output().string()},
+            "mkfifo list.fifo && (printf 'b.bmp\\n' >list.fifo &)");
+    EXPECT_EQ(fifo.status, 0) << fifo.out << fifo.err;
+    EXPECT_TRUE(fs::exists(output() / "b.bmp"));
+    EXPECT_FALSE(fs::exists(output() / "a.bmp"));
+
+    ASSERT_EQ(::mkfifo(dir.File("preset.ini").c_str(), 0600), 0);
+    const ToolRun preset = Run({"--save-preset", "preset.ini", "--text", "x"});
+    EXPECT_EQ(preset.status, 2);
+    EXPECT_NE(preset.err.find("cannot write the preset preset.ini: not a regular file but a FIFO"),
+              std::string::npos)
+        << preset.err;
+    EXPECT_TRUE(fs::is_fifo(dir.Path() / "preset.ini"));
 }
 
 TEST_F(BatchToolTest, OutputDefaultsToTheEditorsOutputDirectory) {
@@ -293,6 +417,7 @@ TEST_F(BatchToolTest, ShardsOfATreeTogetherMakeOneRun) {
     runInto(source() / "marked", {});
     const ToolRun again = runInto(source() / "marked", {});
     EXPECT_NE(again.out.find("5 written"), std::string::npos) << again.out;
+    EXPECT_NE(again.out.find("left out marked: it is the output directory"), std::string::npos) << again.out;
     EXPECT_EQ(TreeBytes(source() / "marked"), whole);
 
     // More shares than pictures: the empty ones are done, not failed.
@@ -307,10 +432,12 @@ TEST_F(BatchToolTest, SkipExistingResumesAnInterruptedRun) {
     const std::vector<std::string> arguments = {"--skip-existing", "--image", dir.File("logo.bmp"),
                                                 source().string(), output().string()};
     ASSERT_EQ(Run(arguments).status, 0);
-    // As a killed run leaves it: one output missing, one older than its source.
+    // As a killed run leaves it: one output missing, one older than its source,
+    // one newer but cut short.
     fs::remove(output() / "p1.bmp");
     fs::last_write_time(output() / "p2.bmp",
                         fs::last_write_time(source() / "p2.bmp") - std::chrono::hours(1));
+    fs::resize_file(output() / "p3.bmp", 100);
     const auto kept = fs::last_write_time(output() / "p0.bmp");
 
     const ToolRun resumed = Run(arguments);
@@ -318,10 +445,8 @@ TEST_F(BatchToolTest, SkipExistingResumesAnInterruptedRun) {
     EXPECT_NE(resumed.out.find("p0.bmp: up to date"), std::string::npos) << resumed.out;
     EXPECT_NE(resumed.out.find("p1.bmp: written"), std::string::npos) << resumed.out;
     EXPECT_NE(resumed.out.find("p2.bmp: written"), std::string::npos) << resumed.out;
-    EXPECT_NE(
-        resumed.out.find("2 written, 0 skipped (not readable pictures), 0 failed to save, 2 up to date"),
-        std::string::npos)
-        << resumed.out;
+    EXPECT_NE(resumed.out.find("p3.bmp: written"), std::string::npos) << resumed.out;
+    EXPECT_NE(resumed.out.find("3 written, 1 up to date; results in"), std::string::npos) << resumed.out;
     EXPECT_EQ(fs::last_write_time(output() / "p0.bmp"), kept);
     EXPECT_EQ(Load(output() / "p1.bmp").Width(), 100);
 }
@@ -334,8 +459,8 @@ TEST_F(BatchToolTest, FilesFromTakesTheListGiven) {
     ASSERT_TRUE(SolidPicture(20, 10, 0, 0, 255).Save(dir.File("logo.bmp")));
     // NUL-separated from standard input, as find -print0 gives it; one name
     // outside the source folder, whose output would land outside the output.
-    const std::string list =
-        std::string("sub/c d.bmp") + '\0' + (source() / "a.bmp").string() + '\0' + "../logo.bmp";
+    const std::string list = std::string("sub/c d.bmp") + '\0' + (source() / "a.bmp").string() + '\0' +
+                             "../logo.bmp" + '\0' + "gone.bmp";
     WriteTextFile(dir.File("list.bin"), list);
     const ToolRun run = Run({"--files-from", "-", "--null", "--image", dir.File("logo.bmp"),
                              source().string(), output().string()},
@@ -343,6 +468,14 @@ TEST_F(BatchToolTest, FilesFromTakesTheListGiven) {
     EXPECT_EQ(run.status, 1) << run.out << run.err;
     EXPECT_NE(run.out.find("../logo.bmp: skipped: not inside the source directory"), std::string::npos)
         << run.out;
+    // One summary, each skipped file counted by its own reason.
+    EXPECT_NE(run.out.find("2 written; results in " + output().string() +
+                           "\n1 file was skipped: no such file.\n1 file was skipped: not inside the source "
+                           "directory.\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("not a readable picture"), std::string::npos) << run.out;
+    EXPECT_EQ(run.out.find("Batch finish!"), std::string::npos) << run.out;
     EXPECT_TRUE(fs::exists(output() / "sub" / "c d.bmp"));
     EXPECT_TRUE(fs::exists(output() / "a.bmp"));
     EXPECT_FALSE(fs::exists(output() / "b.bmp"));
@@ -389,10 +522,30 @@ TEST_F(BatchToolTest, PresetsKeepTheOptionsAndTheCommandLineWins) {
     EXPECT_NE(againText.find("image-align=\"right-bottom\""), std::string::npos) << againText;
     EXPECT_NE(againText.find("text=\"x\""), std::string::npos) << againText;
 
-    WriteTextFile(dir.File("bad.ini"), "[Text]\nsize=huge\n");
-    const ToolRun bad = Run({"--preset", "bad.ini", "--text", "x", source().string()});
-    EXPECT_EQ(bad.status, 2);
-    EXPECT_NE(bad.err.find("bad value 'huge' for size in the preset bad.ini"), std::string::npos) << bad.err;
+    // Anything but the options of a preset is refused where it stands, and
+    // nothing runs.
+    const std::pair<std::string, std::string> refusals[] = {
+        {"[Text]\nsize=huge\n", "bad.ini:2: bad value 'huge' for size"},
+        {"[Text]\ntext=\"x\"\ncolour=\"FFFFFF\"\n", "bad.ini:3: unknown key 'colour' in [Text]"},
+        {"[Output]\nsize=\"8\"\n", "bad.ini:2: 'size' belongs in [Text]"},
+        {"; mine\ntext=\"x\"\n", "bad.ini:2: 'text' stands before any section"},
+        {"[Watermark]\ntext=\"x\"\n", "bad.ini:1: unknown section"},
+        {"[Text]\ntext=\"x\n", "bad.ini:2: the value of 'text' has no closing quote"},
+        {"[Text]\nshadow=\"yes\"\n", "bad.ini:2: bad value 'yes' for shadow"},
+        {"[Text]\nsize=8\nSIZE=9\n", "bad.ini:3: 'size' is given twice"},
+        {"", ""},  // a program's first bytes
+    };
+    for (const auto& [content, reason] : refusals) {
+        const auto program = FileBytes(tool);
+        WriteTextFile(dir.File("bad.ini"),
+                      content.empty() ? std::string(program.begin(), program.begin() + 300) : content);
+        const ToolRun bad = Run({"--preset", "bad.ini", source().string(), output().string() + "2"});
+        EXPECT_EQ(bad.status, 2) << content;
+        EXPECT_NE(bad.err.find("stampora-batch: " + (reason.empty() ? "bad.ini:1: " : reason)),
+                  std::string::npos)
+            << bad.err;
+    }
+    EXPECT_FALSE(fs::exists(output().string() + "2"));
     EXPECT_EQ(Run({"--preset", "missing.ini", "--text", "x", source().string()}).status, 2);
 }
 
@@ -541,12 +694,16 @@ TEST_F(BatchToolTest, LosslessJpegKeepsThePictureAwayFromTheMark) {
     EXPECT_LT(mark[1], 25);
 }
 
+// A picture whose blocks cannot be kept says so on its own line, and the
+// summary counts it; a mark sized to each picture keeps the blocks.
 TEST_F(BatchToolTest, LosslessJpegSaysWhyAPictureWasReEncodedWhole) {
     fs::copy_file(FixturePath("jpeg-blocks/q92-444.jpg"), source() / "photo.jpg");
+    fs::copy_file(FixturePath("jpeg/cmyk.jpg"), source() / "print.jpg");
     ASSERT_TRUE(SolidPicture(20, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
-    const ToolRun run = Run({"--lossless-jpeg", "--verbose", "--image", dir.File("logo.bmp"), "--image-size",
-                             "10%", source().string(), output().string()});
+    const ToolRun run = Run({"--lossless-jpeg", "--image", dir.File("logo.bmp"), "--image-size", "10%",
+                             source().string(), output().string()});
     ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(run.out.find("re-encoded whole: the marks are fitted to each picture"), std::string::npos)
-        << run.out;
+    EXPECT_NE(run.out.find("photo.jpg: written\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("print.jpg: written, re-encoded whole: CMYK\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("1 JPEG was re-encoded whole"), std::string::npos) << run.out;
 }

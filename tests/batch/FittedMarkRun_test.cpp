@@ -18,7 +18,7 @@ TEST(FittedMarkRun, MarksMadeForEachPictureSkipTheNominalLayer) {
     ASSERT_TRUE(batchtest::PatternPicture(200, 100, 1).Save(dir.File("in/a.bmp")));
     CBatchJob job;
     batchtest::RecordingBatchUi ui;
-    ui.fields = BatchFields{dir.File("in"), dir.File("out"), BatchTypeFlags{1, 0, 0, 0, 0, 0}};
+    ui.fields = BatchFields{dir.File("in"), dir.File("out"), BatchTypeFlags{1}};
     job.textMark.base.enabled = true;
     job.textMark.params.text = "{name}";
     job.imageMark.source = batchtest::SolidPicture(40, 20, 255, 0, 0);

@@ -2,6 +2,7 @@
 // an animated GIF with its timing, a JPEG's chroma subsampling, and the
 // metadata, written before the copy takes its name.
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -165,6 +166,55 @@ TEST(KeptFormat, ADamagedExifBlockIsKeptAsFarAsItReadsAndSaysWhy) {
     CImageProperties metadata;
     ASSERT_TRUE(copy.Load(dir.File("a.jpg"), &metadata));
     EXPECT_EQ(metadata.GetValue(0x010F), "Stampora Camera Works");  // Make, read before the break
+}
+
+TEST(KeptFormat, EveryPageOfATiffIsStampedAndKeepsItsTags) {
+    // Pages of 200 x 120, 160 x 100 and 90 x 90: the logo sits at each
+    // page's own right bottom, and each page keeps what names it.
+    ScratchDir dir;
+    const ImageWatermark red = RedLogo();
+    const TextWatermark none;
+    CFittedImageMark logo(red, MarkFit{});
+    CFittedTextMark noText(none, MarkFit{});
+    CRasterImage work;
+    const BatchFileResult result = WatermarkFile(work, FixturePath("tiff/three-pages.tif"), dir.File("p.tif"),
+                                                 logo, noText, 1, -1, {}, MetadataKept::All);
+    ASSERT_TRUE(result.Complete()) << result.reason << result.damage << result.metadataNote;
+
+    ImageList pages;
+    CImageProperties properties;
+    FileStatus status;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(pages, dir.File("p.tif"), &properties, &status)) << status.error;
+    ASSERT_EQ(pages.Size(), 3u);
+    EXPECT_EQ(status.damage, "");
+    for (const CRasterImage* page : {pages.At(0), pages.At(1), pages.At(2)})
+        EXPECT_EQ(batchtest::Bgr(*page, page->Width() - 15, page->Height() - 15), 0xFF0000u) << page->Width();
+
+    // libtiff walks the whole directory chain without a complaint.
+    static int tiffComplaints = 0;
+    TIFFSetErrorHandler([](const char*, const char*, va_list) { ++tiffComplaints; });
+    TIFF* tiff = TIFFOpen(dir.File("p.tif").c_str(), "r");
+    ASSERT_NE(tiff, nullptr);
+    const char* texts[3][2] = {{"first page", nullptr}, {nullptr, "second page"}, {nullptr, nullptr}};
+    int page = 0;
+    do {
+        ASSERT_LT(page, 3);
+        for (const uint32_t tag : {TIFFTAG_IMAGEDESCRIPTION, TIFFTAG_PAGENAME}) {
+            const char* expected = texts[page][tag == TIFFTAG_PAGENAME];
+            const char* text = nullptr;
+            EXPECT_EQ(TIFFGetField(tiff, tag, &text) == 1, expected != nullptr) << page << " " << tag;
+            if (expected != nullptr && text != nullptr) {
+                EXPECT_STREQ(text, expected);
+            }
+        }
+        float dpi = 0;
+        EXPECT_TRUE(TIFFGetField(tiff, TIFFTAG_XRESOLUTION, &dpi));
+        EXPECT_EQ(dpi, 150.0f);
+        ++page;
+    } while (TIFFReadDirectory(tiff));
+    EXPECT_EQ(page, 3);
+    TIFFClose(tiff);
+    EXPECT_EQ(tiffComplaints, 0);
 }
 
 TEST(KeptFormat, ACopyThatCannotTakeItsMetadataIsNeverPublished) {

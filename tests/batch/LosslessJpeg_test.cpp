@@ -19,7 +19,9 @@
 #include "batch/BatchTestSupport.h"
 #include "codecs/JpegCoefficients.h"
 #include "codecs/PictureFiles.h"
+#include "platform/FontCatalog.h"
 #include "support/TestPaths.h"
+#include "watermark/MarkText.h"
 #include "watermark/StampOnto.h"
 
 using namespace stampora;
@@ -136,13 +138,14 @@ void CountChanged(const StoredBlocks& a, const StoredBlocks& b, const std::vecto
     }
 }
 
-// The largest and the mean difference of any channel over a rectangle.
+// The largest and the mean difference of any channel over the part of a
+// rectangle inside the pictures.
 void Difference(const CRasterImage& a, const CRasterImage& b, int32_t x0, int32_t y0, int32_t w, int32_t h,
                 int& largest, double& mean) {
     largest = 0;
-    int64_t sum = 0;
-    for (int32_t y = y0; y < y0 + h; ++y) {
-        for (int32_t x = x0; x < x0 + w; ++x) {
+    int64_t sum = 0, pixels = 0;
+    for (int32_t y = std::max(y0, 0); y < std::min(y0 + h, a.Height()); ++y) {
+        for (int32_t x = std::max(x0, 0); x < std::min(x0 + w, a.Width()); ++x, ++pixels) {
             for (int k = 0; k < 3; ++k) {
                 const int d = std::abs(a.PixelAt(x, y)[k] - b.PixelAt(x, y)[k]);
                 largest = std::max(largest, d);
@@ -150,18 +153,20 @@ void Difference(const CRasterImage& a, const CRasterImage& b, int32_t x0, int32_
             }
         }
     }
-    mean = static_cast<double>(sum) / (3.0 * w * h);
+    mean = static_cast<double>(sum) / (3.0 * static_cast<double>(std::max<int64_t>(pixels, 1)));
 }
 
-// The decoded pixels under a mark are as close to the in-memory stamped
-// picture as the normal path's own encode brings them, give or take the
-// source's coarser tables (quality 50 against the writer's 80).
+// The decoded pixels under a mark's layer at (x, y) are as close to the
+// in-memory stamped picture as the normal path's own encode brings them,
+// give or take the source's coarser tables (quality 50 against the
+// writer's 80).
 void ExpectWithinNormalPathError(const CRasterImage& ours, const CRasterImage& theirs,
-                                 const CRasterImage& reference, const WatermarkBase& placed) {
+                                 const CRasterImage& reference, int32_t x, int32_t y, int32_t w = 24,
+                                 int32_t h = 14) {
     int oursLargest = 0, theirsLargest = 0;
     double oursMean = 0, theirsMean = 0;
-    Difference(ours, reference, placed.LayerX(), placed.LayerY(), 24, 14, oursLargest, oursMean);
-    Difference(theirs, reference, placed.LayerX(), placed.LayerY(), 24, 14, theirsLargest, theirsMean);
+    Difference(ours, reference, x, y, w, h, oursLargest, oursMean);
+    Difference(theirs, reference, x, y, w, h, theirsLargest, theirsMean);
     EXPECT_LE(oursMean, std::max(theirsMean * 2.0, 3.0)) << theirsMean;
     EXPECT_LE(oursLargest, std::max(theirsLargest * 2, 24)) << theirsLargest;
 }
@@ -213,7 +218,8 @@ struct TwoMarksRun {
         EXPECT_GT(inside, 0);
     }
     void ExpectCloseToTheNormalPath() const {
-        for (const WatermarkBase& p : placed) ExpectWithinNormalPathError(ours, theirs, reference, p);
+        for (const WatermarkBase& p : placed)
+            ExpectWithinNormalPathError(ours, theirs, reference, p.LayerX(), p.LayerY());
     }
 };
 
@@ -254,6 +260,62 @@ TEST_P(LosslessJpegFiles, WithNoMarkOnItCopiesEveryBlockInAFileNoLarger) {
 INSTANTIATE_TEST_SUITE_P(CjpegFiles, LosslessJpegFiles,
                          ::testing::Values("q92-444.jpg", "q75-422.jpg", "q50-420.jpg", "progressive-420.jpg",
                                            "restart-420.jpg"));
+
+// Marks made for each picture take the block path too: a logo tiled with a
+// 5-pixel margin and a text naming the file at 4 % of the shorter side. Only
+// the blocks under their layers change, to the normal path's pixels.
+TEST(LosslessJpeg, MarksFittedToThePictureKeepEveryOtherBlock) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    ScratchDir dir;
+    const std::string source = dir.File("photo.jpg");
+    ASSERT_TRUE(batchtest::PatternPicture(480, 320, 3).Save(source));
+    const ImageWatermark logo = Logo(LeftTop);
+    const MarkFit tiled{
+        0, FitSide::Shorter, {{5, false}, true, RelativeLength{100, false}, RelativeLength{80, false}}};
+    TextWatermark name;
+    name.base.enabled = true;
+    name.base.alignment = RightBottom;
+    name.params.text = "{name}";
+    name.params.fontFace = "DejaVu Sans";
+    const MarkFit named{4, FitSide::Shorter, {{5, false}, false, {}, {}}};
+    CFittedImageMark image(logo, tiled);
+    CFittedTextMark text(name, named);
+    CRasterImage work;
+    const BatchFileResult kept =
+        WatermarkJpegBlocks(work, source, dir.File("blocks.jpg"), image, text, 1, -1, MetadataKept::None);
+    ASSERT_EQ(kept.outcome, BatchFileOutcome::Written) << kept.reason;
+    ASSERT_EQ(kept.keptBlocksRefusal, "");
+    ASSERT_TRUE(WatermarkFile(work, source, dir.File("normal.png"), image, text, 1, -1).Complete());
+    ASSERT_TRUE(WatermarkFile(work, source, dir.File("normal.jpg"), image, text, 1, -1).Complete());
+    CRasterImage ours, theirs, reference;
+    ASSERT_TRUE(ours.Load(dir.File("blocks.jpg")) && theirs.Load(dir.File("normal.jpg")) &&
+                reference.Load(dir.File("normal.png")));
+
+    // Where the normal path puts each layer on this picture.
+    PreparedMark prepared[2];
+    std::string reason;
+    ASSERT_TRUE(image.ForPicture(480, 320, prepared[0], reason));
+    ASSERT_TRUE(
+        text.ForPicture(FactsForPicture(source, 480, 320, CImageProperties{}, 1), prepared[1], reason));
+    const MarkLayout* layouts[2] = {&tiled.layout, &named.layout};
+    const StoredBlocks before = ReadBlocks(source);
+    std::vector<McuRect> marked;
+    for (int i = 0; i < 2; ++i) {
+        prepared[i].base.PlaceByAlignment(480, 320);
+        std::vector<TilePlace> places;
+        ASSERT_EQ(LaidOutPlaces(prepared[i].base, *layouts[i], 480, 320, places, reason), MarkStamp::Stamped);
+        EXPECT_EQ(places.size() > 1, i == 0);
+        const int32_t w = prepared[i].layer->Width(), h = prepared[i].layer->Height();
+        for (const TilePlace& p : places) {
+            marked.push_back(McusUnder(before, p.x, p.y, w, h));
+            ExpectWithinNormalPathError(ours, theirs, reference, p.x, p.y, w, h);
+        }
+    }
+    int inside = 0, outside = 0;
+    CountChanged(before, ReadBlocks(dir.File("blocks.jpg")), marked, inside, outside);
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(inside, 0);
+}
 
 class LosslessJpegOrientations : public ::testing::TestWithParam<int> {};
 
@@ -372,10 +434,12 @@ TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
         std::string source, output, why;
     };
     const std::vector<Case> cases{
-        {FixturePath("jpeg/cmyk.jpg"), "cmyk.jpg", "the picture is CMYK or YCCK"},
-        {FixturePath("jpeg-blocks/arithmetic.jpg"), "arith.jpg", "the picture uses arithmetic coding"},
-        {FixturePath("jpeg-blocks/q75-422.jpg"), "out.png", "the output is not a JPEG file"},
-        {FixturePath("png/grey.png"), "png.jpg", "the source is not a JPEG file"},
+        {FixturePath("jpeg/cmyk.jpg"), "cmyk.jpg", "CMYK"},
+        {FixturePath("jpeg-blocks/arithmetic.jpg"), "arith.jpg", "arithmetic coding"},
+        {FixturePath("corrupt/jpeg-altered-mid-stream.jpg"), "altered.jpg", "the data is damaged"},
+        // Not a JPEG saved as JPEG: no blocks to keep, nothing to say.
+        {FixturePath("jpeg-blocks/q75-422.jpg"), "out.png", ""},
+        {FixturePath("png/grey.png"), "png.jpg", ""},
     };
     for (const Case& c : cases) {
         if (!std::filesystem::exists(c.source)) continue;
@@ -384,6 +448,7 @@ TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
             WatermarkJpegBlocks(work, c.source, out, logo, TextWatermark{}, -1, MetadataKept::All);
         EXPECT_EQ(result.keptBlocksRefusal, c.why) << c.source;
         EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << c.source << ": " << result.reason;
+        EXPECT_EQ(result.damage.empty(), c.why != "the data is damaged") << c.source;
     }
 
     // A mark over nearly the whole picture.

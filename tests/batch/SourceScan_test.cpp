@@ -19,12 +19,30 @@ namespace {
 using batchtest::WriteTextFile;
 using Names = std::vector<std::string>;
 
-TEST(BatchTypeFilter, AllImagesWinsOtherwiseListsFollowInFixedOrder) {
-    EXPECT_EQ(BuildTypeFilter({1, 0, 0, 0, 0, 0}), ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga");
-    EXPECT_EQ(BuildTypeFilter({1, 1, 0, 1, 0, 0}), ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga");
-    EXPECT_EQ(BuildTypeFilter({0, 0, 0, 0, 0, 0}), "");
-    EXPECT_EQ(BuildTypeFilter({0, 1, 0, 0, 1, 1}), ".jpg.jpeg.jpe.gif.tga");
-    EXPECT_EQ(BuildTypeFilter({0, 0, 1, 1, 0, 0}), ".bmp.dib.rle.png");
+constexpr uint32_t kJpegBit = FormatBit(FormatJpeg);
+constexpr uint32_t kBmpPngBits = FormatBit(FormatBmp) | FormatBit(FormatPng);
+
+TEST(BatchTypeFilter, AllImagesTakesEveryWritableFormatOtherwiseTheCheckedOnesInTableOrder) {
+    EXPECT_EQ(BuildTypeFilter({1}),
+              ".jpg.jpeg.jpe.bmp.dib.rle.png.gif.tga.tif.tiff.webp.heic.heif.hif.avif.jxl");
+    EXPECT_EQ(BuildTypeFilter({1, kJpegBit}), BuildTypeFilter({1}));
+    EXPECT_EQ(BuildTypeFilter({0}), "");
+    EXPECT_EQ(BuildTypeFilter({0, FormatBit(FormatTga) | FormatBit(FormatGif) | kJpegBit}),
+              ".jpg.jpeg.jpe.gif.tga");
+    // A format the batch cannot write back is never selected.
+    EXPECT_EQ(BuildTypeFilter({0, FormatBit(FormatIco)}), "");
+}
+
+TEST(BatchTypeFilter, TypeWordsAreAnyExtensionOfAWritableFormat) {
+    BatchTypeFlags flags;
+    ASSERT_TRUE(ParseTypeList("jpe,TIFF,dib", flags));
+    EXPECT_EQ(flags.formats, kJpegBit | FormatBit(FormatTiff) | FormatBit(FormatBmp));
+    ASSERT_TRUE(ParseTypeList("all", flags));
+    EXPECT_EQ(flags.allImages, 1);
+    for (const char* refused : {"", "jpg,", "ico", "pcx", "jpg,,png", "all,png"}) {
+        EXPECT_FALSE(ParseTypeList(refused, flags)) << refused;
+    }
+    EXPECT_EQ(TypeWords(), "jpg, bmp, png, gif, tga, tif, webp, heic, avif, jxl");
 }
 
 TEST(SourceScan, SelectsRegularFilesByTheirWholeExtensionInAnyCase) {
@@ -40,10 +58,10 @@ TEST(SourceScan, SelectsRegularFilesByTheirWholeExtensionInAnyCase) {
     ASSERT_EQ(::mkfifo((dir.Path() / "pipe.jpg").c_str(), 0600), 0);
 
     Names names{"left over"};
-    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), BuildTypeFilter({0, 1, 0, 0, 0, 0}), names));
+    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), BuildTypeFilter({0, kJpegBit}), names));
     EXPECT_EQ(names, (Names{"a.JPG", "alias.jpeg", "t.Jpeg", "y.jpe"}));
 
-    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), BuildTypeFilter({0, 0, 1, 1, 0, 0}), names));
+    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), BuildTypeFilter({0, kBmpPngBits}), names));
     EXPECT_EQ(names, (Names{"b.png", "w.RLE", "z.dib"}));
 
     ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), "", names));
@@ -53,9 +71,9 @@ TEST(SourceScan, SelectsRegularFilesByTheirWholeExtensionInAnyCase) {
 TEST(SourceScan, MissingFolderFailsAndKeepsTheListEmptyFolderSucceeds) {
     ScratchDir dir;
     Names names{"kept"};
-    EXPECT_FALSE(ScanSourceDirectory(dir.File("missing"), kAllImagesExtensions, names));
+    EXPECT_FALSE(ScanSourceDirectory(dir.File("missing"), BuildTypeFilter({1}), names));
     EXPECT_EQ(names, Names{"kept"});
-    EXPECT_TRUE(ScanSourceDirectory(dir.Path().string(), kAllImagesExtensions, names));
+    EXPECT_TRUE(ScanSourceDirectory(dir.Path().string(), BuildTypeFilter({1}), names));
     EXPECT_TRUE(names.empty());
 }
 
@@ -63,7 +81,7 @@ TEST(SourceScan, NonAsciiNamesAreListedAsWritten) {
     ScratchDir dir;
     WriteTextFile(dir.Path() / u8"Ünïcødé 東京.BMP", "x");
     Names names;
-    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), kBmpExtensions, names));
+    ASSERT_TRUE(ScanSourceDirectory(dir.Path().string(), ".bmp.dib.rle", names));
     EXPECT_EQ(names, Names{"Ünïcødé 東京.BMP"});
 }
 

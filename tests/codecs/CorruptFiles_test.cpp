@@ -30,7 +30,8 @@ TEST_P(CorruptFiles, GiveTheirReason) {
     FileStatus status;
     EXPECT_EQ(image.Load(FixturePath(std::string("corrupt/") + file.name), nullptr, &status), file.loads);
     const std::string& said = file.loads ? status.damage : status.error;
-    EXPECT_EQ(said.substr(0, std::string(file.reason).size()), file.reason) << said;
+    // No reason: the file loads whole and clean, whatever its reader warned of.
+    EXPECT_EQ(*file.reason == '\0' ? said : said.substr(0, std::string(file.reason).size()), file.reason);
     EXPECT_EQ(image.IsEmpty(), !file.loads);
 }
 
@@ -47,6 +48,14 @@ INSTANTIATE_TEST_SUITE_P(
                       CorruptFile{"png-73-bytes-claims-1x150994960.png", false,
                                   "the header claims 1 x 150994960 pixels, more than"},
                       CorruptFile{"tiff-438-bytes-claims-65535x3585.tif", false,
-                                  "the page claims 65535 x 3585 pixels, more than"}));
+                                  "the page claims 65535 x 3585 pixels, more than"},
+                      // Whole files with 200 bytes of their data altered.
+                      CorruptFile{"jpeg-altered-mid-stream.jpg", true, "Corrupt JPEG data: "},
+                      CorruptFile{"png-altered-mid-stream.png", true, "only 34 of 70 lines (IDAT: "},
+                      CorruptFile{"tiff-jpeg-altered-mid-stream.tif", true, "Corrupt JPEG data: "},
+                      // Warnings that leave the pixels as stored.
+                      CorruptFile{"jpeg-padding-between-segments.jpg", true, ""},
+                      CorruptFile{"png-text-chunk-bad-checksum.png", true, ""},
+                      CorruptFile{"tiff-unknown-private-tag.tif", true, ""}));
 
 }  // namespace

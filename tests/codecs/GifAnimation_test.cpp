@@ -63,7 +63,29 @@ TEST_P(GifAnimationRoundTrip, ComposesToTheSamePicturesWithTheSameTiming) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, GifAnimationRoundTrip,
-                         ::testing::Values("animated-5.gif", "animation.gif", "disposals.gif"));
+                         ::testing::Values("animated-5.gif", "animation.gif", "disposals.gif", "sprites.gif",
+                                           "holes.gif"));
+
+TEST(GifAnimation, SmallFramesStaySmallWhateverWayTheyLeave) {
+    // Squares of 16 x 16 far apart on a white screen, each put back to the
+    // screen before it or cleared: a copy covers each square alone again.
+    for (const char* name : {"sprites.gif", "holes.gif"}) {
+        ImageList frames;
+        CImageProperties properties;
+        ASSERT_TRUE(
+            CPictureFiles::LoadFrames(frames, FixturePath(std::string("gif/") + name), &properties, nullptr));
+        ScratchDir dir;
+        ASSERT_TRUE(CPictureFiles::Save(frames, dir.File("copy.gif"), properties, nullptr));
+        GifAnimationPlayer copy;
+        FileStatus status;
+        ASSERT_TRUE(copy.OpenFile(dir.File("copy.gif"), status)) << status.error;
+        ASSERT_EQ(copy.FrameCount(), 6u);
+        for (size_t i = 1; i < copy.FrameCount(); ++i) {
+            const GifStoredFrame& f = copy.Stored().frames[i];
+            EXPECT_LE(f.width * f.height, 16 * 16) << name << " frame " << i + 1;
+        }
+    }
+}
 
 TEST(GifAnimation, LoopCountIsReadAndOnlyKeptForAnimations) {
     CImageProperties animated;

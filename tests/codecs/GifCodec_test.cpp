@@ -137,3 +137,33 @@ TEST(GifCodec, ScreensAndFramesLargerThanTheFileCanFillAreRefused) {
     EXPECT_FALSE(LoadBytes(codec, screen, images, properties));
     EXPECT_EQ(codec.Status().error, "the screen of 4000 x 4000 pixels is more than the file can fill");
 }
+
+TEST(GifCodec, FramesThatCannotBeShownAreNamedAndTheOthersKept) {
+    // Four one-pixel frames; each record is 15 bytes from byte 19, its width
+    // at 5, its height at 7 and its LZW code size at 10.
+    const auto frameAt = [](int i) { return 19 + 15 * static_cast<size_t>(i); };
+    std::vector<uint8_t> bytes = ManyFrameGif(16, 16, 4);
+    bytes[frameAt(1) + 5] = 0;
+    bytes[frameAt(1) + 7] = 0;
+    ImageList frames;
+    PropertiesSlot properties;
+    CGifCodec codec;
+    ASSERT_TRUE(LoadBytes(codec, bytes, frames, properties)) << codec.Status().error;
+    EXPECT_EQ(frames.Size(), 3u);
+    EXPECT_EQ(codec.Status().damage, "frame 2 is empty and is left out");
+
+    // A code size giflib refuses: in the first frame the file is refused
+    // for it, in a later one the frames before it are kept.
+    bytes = ManyFrameGif(16, 16, 4);
+    bytes[frameAt(2) + 10] = 12;
+    frames.Clear();
+    ASSERT_TRUE(LoadBytes(codec, bytes, frames, properties));
+    EXPECT_EQ(frames.Size(), 2u);
+    EXPECT_EQ(codec.Status().damage,
+              "frame 3 cannot be decoded: its LZW code size 12 is out of range (giflib: Failed to read from "
+              "given file); it and the frames after it are left out");
+    bytes[frameAt(0) + 10] = 12;
+    frames.Clear();
+    EXPECT_FALSE(LoadBytes(codec, bytes, frames, properties));
+    EXPECT_EQ(codec.Status().error.substr(0, 47), "frame 1 cannot be decoded: its LZW code size 12");
+}

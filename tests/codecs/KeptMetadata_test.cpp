@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <exiv2/exiv2.hpp>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "support/TestPaths.h"
 
@@ -26,6 +29,19 @@ struct Metadata {
     }
 };
 
+// What exiftool reads in a file: "[Group] Tag: value" lines, or with
+// `options` such as "-b -ICC_Profile" the item's bytes.
+std::string ExifTool(const fs::path& path, const std::string& options = "-a -G1 -S") {
+    const std::string command = "exiftool " + options + " '" + path.string() + "' 2>/dev/null";
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[4096];
+        for (size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) text.append(buffer, got);
+        pclose(pipe);
+    }
+    return text;
+}
+
 Metadata Read(const fs::path& path) {
     auto image = Exiv2::ImageFactory::open(path.string());
     image->readMetadata();
@@ -44,6 +60,8 @@ protected:
         fs::create_directories(dir.Path() / "source");
         fs::copy_file(FixturePath("jpeg/camera.jpg"), dir.Path() / "source" / "camera.jpg");
         fs::copy_file(FixturePath("tiff/dpi300.tif"), dir.Path() / "source" / "dpi300.tif");
+        for (const char* name : {"png/kept-metadata.png", "tiff/kept-metadata.tif", "gif/comment.gif"})
+            fs::copy_file(FixturePath(name), dir.Path() / "source" / fs::path(name).filename());
     }
 
     // Runs the tool with a text mark, and `option` when not empty, into
@@ -83,6 +101,43 @@ TEST_F(KeptMetadataTest, ACameraJpegKeepsEverythingUpright) {
     EXPECT_EQ(tiff.Text("Exif.Image.ResolutionUnit"), "2");
 }
 
+TEST_F(KeptMetadataTest, PngTiffAndGifCopiesKeepWhatTheirSourcesCarried) {
+    Run("", "all");
+    Run("--strip-metadata", "bare");
+    const fs::path source = dir.Path() / "source";
+    // What each copy keeps whatever is stripped: no alpha channel it never had,
+    // its colour description and its resolution.
+    const std::map<std::string, std::vector<std::string>> kLook = {
+        {"kept-metadata.png",
+         {"[PNG] ColorType: RGB\n", "[PNG] Gamma: 1\n", "[PNG-pHYs] PixelsPerUnitX: 11811"}},
+        {"kept-metadata.tif",
+         {"[IFD0] BitsPerSample: 8 8 8\n", "[IFD0] XResolution: 300", "[IFD0] WhitePoint: 0.3127"}}};
+    for (const auto& [name, look] : kLook) {
+        const std::string profile = ExifTool(source / name, "-b -ICC_Profile");
+        ASSERT_GT(profile.size(), 500u) << name;
+        const std::string all = ExifTool(dir.Path() / "all" / name);
+        for (const char* line : {"[IFD0] Make: Stampora Camera Works", "[XMP-dc] Creator: Ann Example"})
+            EXPECT_NE(all.find(line), std::string::npos) << name << " lacks " << line << ":\n" << all;
+        const std::string bare = ExifTool(dir.Path() / "bare" / name);
+        EXPECT_EQ(bare.find("Stampora Camera Works"), std::string::npos) << bare;
+        EXPECT_EQ(bare.find("Ann Example"), std::string::npos) << bare;
+        for (const char* folder : {"all", "bare"}) {
+            const fs::path copy = dir.Path() / folder / name;
+            EXPECT_EQ(ExifTool(copy, "-b -ICC_Profile"), profile) << copy;
+            const std::string items = ExifTool(copy);
+            for (const std::string& line : look)
+                EXPECT_NE(items.find(line), std::string::npos) << copy << " lacks " << line << ":\n" << items;
+        }
+    }
+    const std::string png = ExifTool(dir.Path() / "all" / "kept-metadata.png");
+    for (const char* line : {"[PNG] Author: Ann Example", "[PNG] Copyright: (c) 2026 Ann Example",
+                             "[PNG] Description: A test picture"})
+        EXPECT_NE(png.find(line), std::string::npos) << line << ":\n" << png;
+    EXPECT_NE(ExifTool(dir.Path() / "all" / "comment.gif").find("Comment: Drawn for the tests"),
+              std::string::npos);
+    EXPECT_EQ(ExifTool(dir.Path() / "bare" / "comment.gif").find("Comment:"), std::string::npos);
+}
+
 TEST_F(KeptMetadataTest, StrippingLeavesOutLocationOrAllButProfileAndResolution) {
     // Both options are kept in presets: each run saves one and a second
     // run takes the option back from it alone.
@@ -103,6 +158,33 @@ TEST_F(KeptMetadataTest, StrippingLeavesOutLocationOrAllButProfileAndResolution)
     EXPECT_EQ(bare.profile, Read(dir.Path() / "source" / "camera.jpg").profile);
     EXPECT_TRUE(bare.xmp.empty());
     EXPECT_TRUE(bare.comment.empty());
+}
+
+// exiftool's listing of every tag of a file, one "[Group] Name : value" a line.
+std::string ExiftoolTags(const fs::path& path) {
+    const fs::path listing = path.string() + ".tags";
+    const std::string command = "exiftool -a -s -G1 '" + path.string() + "' >'" + listing.string() + "'";
+    if (std::system(command.c_str()) != 0) return {};
+    const std::vector<uint8_t> text = FileBytes(listing);
+    return std::string(text.begin(), text.end());
+}
+
+// Coordinates in the EXIF GPS directory, XMP exif:GPS* and the IPTC
+// Extension's places all leave, in both JPEG paths and in a TIFF; the
+// places' names stay.
+TEST_F(KeptMetadataTest, StrippingLocationLeavesNoCoordinateAnywhere) {
+    fs::remove_all(dir.Path() / "source");
+    fs::create_directories(dir.Path() / "source");
+    fs::copy_file(FixturePath("jpeg/xmp-location.jpg"), dir.Path() / "source" / "a.jpg");
+    fs::copy_file(FixturePath("tiff/xmp-location.tif"), dir.Path() / "source" / "b.tif");
+    Run("--strip-gps", "normal");
+    Run("--strip-gps --lossless-jpeg", "blocks");
+    for (const char* copy : {"normal/a.jpg", "normal/b.tif", "blocks/a.jpg"}) {
+        const std::string tags = ExiftoolTags(dir.Path() / copy);
+        EXPECT_EQ(tags.find("GPS"), std::string::npos) << copy << "\n" << tags;
+        for (const char* kept : {"Paris", "Sydney", "Ann Example"})
+            EXPECT_NE(tags.find(kept), std::string::npos) << copy << ": " << kept;
+    }
 }
 
 }  // namespace

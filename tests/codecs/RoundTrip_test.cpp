@@ -115,6 +115,9 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripCase{"gif", Kind::Palette, 1, 1, -1}, RoundTripCase{"gif", Kind::Palette, 4, 4, -1},
         RoundTripCase{"gif", Kind::Palette, 8, 8, -1}, RoundTripCase{"gif", Kind::Rgb, 24, 8, 12},
         RoundTripCase{"jpg", Kind::Grey, 8, 8, 6}, RoundTripCase{"jpg", Kind::Rgb, 24, 24, 8},
-        RoundTripCase{"jpg", Kind::Rgba, 32, 24, 8}));
+        RoundTripCase{"jpg", Kind::Rgba, 32, 24, 8}, RoundTripCase{"webp", Kind::Rgb, 24, 32, 8},
+        RoundTripCase{"webp", Kind::Rgba, 32, 32, 8}, RoundTripCase{"avif", Kind::Rgb, 24, 32, 8},
+        RoundTripCase{"avif", Kind::Rgba, 32, 32, 8}, RoundTripCase{"heic", Kind::Rgb, 24, 32, 8},
+        RoundTripCase{"jxl", Kind::Grey, 8, 32, 8}, RoundTripCase{"jxl", Kind::Rgba, 32, 32, 8}));
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -142,22 +143,71 @@ TEST(SafeFileWriter, FailuresCarryTheReason) {
     EXPECT_EQ(missingFolder.Error(), "No such file or directory");
     EXPECT_FALSE(missingFolder.Commit());
 
-    // A folder in the way of the rename: the target stays as it was.
-    fs::create_directories(dir.Path() / "taken.bmp" / "inside");
-    SafeFileWriter blocked(dir.File("taken.bmp"));
-    ASSERT_TRUE(blocked.Open());
-    EXPECT_TRUE(blocked.Write("x", 1));
-    EXPECT_FALSE(blocked.Commit());
-    EXPECT_FALSE(blocked.Error().empty());
-    EXPECT_TRUE(fs::is_directory(dir.Path() / "taken.bmp"));
-
     SafeFileWriter library(dir.File("lib.bmp"));
     ASSERT_TRUE(library.Open());
     library.Fail("Not a JPEG file");
     EXPECT_FALSE(library.Commit());
     EXPECT_EQ(library.Error(), "Not a JPEG file");
     EXPECT_FALSE(fs::exists(dir.Path() / "lib.bmp"));
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"taken.bmp"}));
+    EXPECT_TRUE(Names(dir.Path()).empty());
+}
+
+// Only a regular file is replaced: a folder, a FIFO or a device under the
+// name (or at the end of a link) stays what it was, also when it appears
+// while the file is being written.
+TEST(SafeFileWriter, ReplacesOnlyRegularFiles) {
+    ScratchDir dir;
+    fs::create_directories(dir.Path() / "folder.ini" / "inside");
+    ASSERT_EQ(::mkfifo(dir.File("pipe.ini").c_str(), 0600), 0);
+    fs::create_symlink("pipe.ini", dir.Path() / "link.ini");
+    // Only root may make a device node.
+    std::vector<std::string> names = {"folder.ini", "pipe.ini", "link.ini"};
+    if (::mknod(dir.File("null.ini").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0)
+        names.push_back("null.ini");
+    for (const std::string& name : names) {
+        SafeFileWriter out(dir.File(name));
+        EXPECT_FALSE(out.Open()) << name;
+        EXPECT_FALSE(out.Error().empty()) << name;
+    }
+    EXPECT_TRUE(fs::is_directory(dir.Path() / "folder.ini"));
+    EXPECT_TRUE(fs::is_fifo(dir.Path() / "pipe.ini"));
+    EXPECT_EQ(fs::is_character_file(dir.Path() / "null.ini"), names.size() == 4);
+
+    SafeFileWriter late(dir.File("late.ini"));
+    ASSERT_TRUE(late.Open());
+    EXPECT_TRUE(late.Write("x", 1));
+    ASSERT_EQ(::mkfifo(dir.File("late.ini").c_str(), 0600), 0);
+    EXPECT_FALSE(late.Commit());
+    EXPECT_EQ(late.Error(), "not a regular file but a FIFO");
+    EXPECT_TRUE(fs::is_fifo(dir.Path() / "late.ini"));
+}
+
+// A confined writer never writes through a link out of its folder, also one
+// put in place while the file is written. (The batch tool's tests cover links
+// to the source and linked subfolders.)
+TEST(SafeFileWriter, ConfinedWritesStayInTheOutputFolder) {
+    ScratchDir dir;
+    for (const char* folder : {"elsewhere", "out/sub"}) fs::create_directories(dir.Path() / folder);
+    ASSERT_TRUE(WriteWhole(dir.File("elsewhere/victim.jpg"), "victim"));
+    fs::create_symlink("../elsewhere/victim.jpg", dir.Path() / "out/victim.jpg");
+    fs::create_symlink("../elsewhere/new.jpg", dir.Path() / "out/new.jpg");
+    fs::create_symlink("sub/real.jpg", dir.Path() / "out/inside.jpg");
+    const ScopedWriteConfinement confined({dir.File("out"), std::string(), false});
+    for (const char* name : {"out/victim.jpg", "out/new.jpg"}) {
+        SafeFileWriter out(dir.File(name));
+        EXPECT_FALSE(out.Open()) << name;
+        EXPECT_EQ(out.Error(), kLinkOutsideText) << name;
+    }
+    EXPECT_TRUE(WriteWhole(dir.File("out/inside.jpg"), "inside"));
+    EXPECT_EQ(FileText(dir.File("out/sub/real.jpg")), "inside");
+
+    SafeFileWriter late(dir.File("out/late.jpg"));
+    ASSERT_TRUE(late.Open());
+    fs::create_symlink("../elsewhere/victim.jpg", dir.Path() / "out/late.jpg");
+    EXPECT_FALSE(late.Commit());
+    EXPECT_EQ(late.Error(), kLinkOutsideText);
+    EXPECT_EQ(Names(dir.Path() / "elsewhere"), std::vector<std::string>{"victim.jpg"});
+    EXPECT_EQ(FileText(dir.File("elsewhere/victim.jpg")), "victim");
 }
 
 TEST(SafeFileWriter, AKilledWriterLeavesNothingBehind) {

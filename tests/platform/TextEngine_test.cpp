@@ -88,6 +88,35 @@ TEST(TextEngine, RefusesWhatItCannotDraw) {
     EXPECT_TRUE(LayOutText(Style(0), "Stampora").IsEmpty());
     EXPECT_TRUE(LayOutText(Style(-7), "Stampora").IsEmpty());
     EXPECT_TRUE(LayOutText(Style(kMaxTextPointSize + 1), "Stampora").IsEmpty());
+    EXPECT_FALSE(LayOutText(Style(24), "").TooLarge());
+}
+
+TEST(TextEngine, RefusesATextTooLargeToDrawAsTooLarge) {
+    // Over 2^28 pixels by its advances (one line, or many short ones): said
+    // so, never an empty box that passes for a blank text.
+    for (const std::string& text :
+         {std::string(200, 'A'), std::string(3000000, 'A'), std::string(120000, '\n') + "A"}) {
+        const CTextLayout layout = LayOutText(Style(1000), text);
+        EXPECT_TRUE(layout.IsEmpty() && layout.TooLarge()) << text.size();
+    }
+}
+
+// Draws text and the same text with its visual order written out, forced
+// left to right; the two match when the runs were put in reading order.
+void ExpectDrawnAs(const char* text, const char* visual) {
+    const Drawn drawn = DrawWithRoom(LayOutText(Style(32), text), 0);
+    const Drawn expected = DrawWithRoom(LayOutText(Style(32), visual), 0);
+    EXPECT_EQ(drawn.width, expected.width) << text;
+    EXPECT_TRUE(drawn.pixels == expected.pixels) << text;
+}
+
+TEST(TextEngine, OrdersMixedDirectionsByTheBidirectionalAlgorithm) {
+    // U+202D holds the rest left to right as written.
+    ExpectDrawnAs("abc \u05e9\u05dc\u05d5\u05dd", "\u202dabc \u05dd\u05d5\u05dc\u05e9");
+    ExpectDrawnAs("\u05e9\u05dc\u05d5\u05dd abc", "\u202dabc \u05dd\u05d5\u05dc\u05e9");
+    ExpectDrawnAs("\u05e9\u05dc\u05d5\u05dd 2026", "\u202d2026 \u05dd\u05d5\u05dc\u05e9");
+    // Each line finds its own direction.
+    ExpectDrawnAs("\u05d0\u05d1 x\nx \u05d0\u05d1", "\u202dx \u05d1\u05d0\n\u202dx \u05d1\u05d0");
 }
 
 TEST(TextEngine, MeasuresLinesAndStyles) {
@@ -197,5 +226,18 @@ TEST(TextEngine, TakesSizesInPixelsBetweenWholePoints) {
     for (float refused : {0.5f, kMaxTextPixelSize + 1.0f}) {
         pixels.pixelSize = refused;
         EXPECT_TRUE(LayOutText(pixels, "Stampora").IsEmpty()) << refused;
+    }
+}
+
+TEST(TextEngine, ScalesColourBitmapFacesToTheTextSize) {
+    if (!IsInstalledFamily("Noto Color Emoji")) GTEST_SKIP() << "no colour emoji font installed";
+    // At 24 points (a 32-pixel em), chosen or fallen back to, an emoji is
+    // about an em in each direction, whatever size its bitmaps are kept at.
+    for (const char* family : {"Noto Color Emoji", kTestFamily}) {
+        const CTextLayout layout = LayOutText(TextStyle{family, 24, false, false, true}, "\U0001F4F7");
+        EXPECT_TRUE(layout.HasColour()) << family;
+        EXPECT_GT(layout.Width(), 24.0f) << family;
+        EXPECT_LT(layout.Width(), 64.0f) << family;
+        EXPECT_LT(layout.Height(), 64.0f) << family;
     }
 }

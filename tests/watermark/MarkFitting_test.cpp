@@ -110,4 +110,13 @@ TEST(MarkText, TakesDateAndCameraFromMetadataElseTheFileDate) {
     EXPECT_EQ(plain.date.size(), 10u);  // the file's own date
     EXPECT_EQ(plain.date[4], '-');
     EXPECT_TRUE(plain.camera.empty());
+
+    // A day that never was falls back to the file's date; a leap day is kept.
+    for (const char* impossible : {"2021:13:45 10:00:00", "9999:99:99 10:00:00", "2021:02:31 10:00:00"}) {
+        none.SetValue(0x9003, impossible);
+        EXPECT_EQ(FactsForPicture(STAMPORA_BINARY_DIR "/CMakeCache.txt", 1, 1, none, 1).date, plain.date)
+            << impossible;
+    }
+    none.SetValue(0x9003, "2024:02:29 10:00:00");
+    EXPECT_EQ(FactsForPicture("leap.jpg", 1, 1, none, 1).date, "2024-02-29");
 }

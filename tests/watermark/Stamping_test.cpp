@@ -207,6 +207,33 @@ TEST(StampOnto, TheMarginTestSkipsAMarkWithoutRoomToSpare) {
     EXPECT_EQ(PixelValue(untouched, 0, 0), 0xFF000000u);
 }
 
+TEST(StampOnto, AMarkTooLargeToBuildIsLeftOffNotStampedAsADot) {
+    // More pixels than any picture holds: neither mark is built, both keep a
+    // size that no picture fits, however they are turned or shadowed.
+    ImageWatermark image = LoadedMark(Filled(64, 32, 32, 0, 0, 255), 65535, 65535);
+    image.base.rotation = 30;
+    ASSERT_TRUE(image.RebuildLayer());
+    EXPECT_EQ(image.layer.Width() * image.layer.Height(), 1);
+    EXPECT_EQ(image.base.markWidth, 65535);
+
+    TextWatermark text;
+    text.text = std::u16string(200, u'A');
+    text.font = {1000, kFontWeightNormal, false, kDefaultCharSet, u"DejaVu Sans"};
+    text.base.enabled = true;
+    text.base.rotation = 45;
+    text.shadowEnabled = true;
+    text.UpdateParams();
+    ASSERT_TRUE(text.RebuildLayer());
+    EXPECT_EQ(text.base.CoverWidth(), kTextTooLargeSide);
+
+    CRasterImage picture = Filled(640, 480, 32, 0, 0, 0);
+    std::string reason;
+    for (const WatermarkBase* mark : {&image.base, &text.base}) {
+        const CRasterImage& layer = mark == &image.base ? image.layer : text.layer;
+        EXPECT_EQ(StampLaidOut(picture, *mark, layer, MarkLayout{}, reason), MarkStamp::LeftOff);
+    }
+}
+
 TEST(StampOnto, AMarkIsStampedAndMarginCheckedByAllItCovers) {
     // A 20 x 10 mark whose layer reaches 5 pixels further on every side.
     TextWatermark text = SolidTextMark(30, 20, 255, 255, 255);

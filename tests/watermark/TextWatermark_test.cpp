@@ -6,6 +6,7 @@
 
 #include "platform/FontCatalog.h"
 #include "platform/TextEngine.h"
+#include "support/RecordingMessageSink.h"
 #include "watermark/RenderText.h"
 
 using namespace stampora;
@@ -278,4 +279,35 @@ TEST(TextLayerSnapshot, RestoresPositionAndTextSettings) {
     other.RestoreSnapshot(plain);
     EXPECT_EQ(other.offsetX, 40);
     EXPECT_EQ(other.params.text, "Stampora");
+}
+
+TEST(TextWatermarkLayer, EmojiKeepTheirColoursUnderTheMarksShadow) {
+    if (!FindFallbackFace(U'\U0001F4F7', false, false, true))
+        GTEST_SKIP() << "no colour emoji font installed";
+    // Black text with a black shadow: any opaque pixel with colour is the
+    // camera's own, and a box drawn in its place would have none.
+    TextWatermark mark = ConfirmedMark(u"Studio \U0001F4F7 2026");
+    mark.shadowEnabled = true;
+    mark.shadowDistance = 3;
+    mark.UpdateParams();
+    ASSERT_TRUE(mark.RebuildLayer());
+    int coloured = 0;
+    for (int32_t y = 0; y < mark.layer.Height(); ++y) {
+        for (int32_t x = 0; x < mark.layer.Width(); ++x) {
+            const uint8_t* pixel = mark.layer.PixelAt(x, y);
+            if (pixel[3] == 255 && pixel[0] + pixel[1] + pixel[2] > 150) ++coloured;
+        }
+    }
+    EXPECT_GT(coloured, 50);
+}
+
+TEST(TextWatermarkLayer, ACharacterNoFontHasIsReportedOnce) {
+    RecordingMessageSink sink;
+    ScopedMessageSink installed(sink);
+    // Plane 16's last private-use character is in no font.
+    TextWatermark mark = ConfirmedMark(u"a \U0010FFFD b \U0010FFFD");
+    mark.RebuildLayer();
+    mark.RebuildLayer();
+    ASSERT_EQ(sink.messages.size(), 1u);
+    EXPECT_EQ(sink.messages[0].text, "no font has U+10FFFD");
 }

@@ -53,7 +53,7 @@ TEST_F(BatchWatermarkDialogTest, OpensWithTheEditorsOutputDirectoryAndNothingCho
     EXPECT_EQ(dialog.windowTitle(), "Batch Watermark");
     EXPECT_EQ(Edit(1063)->text(), "/stored/output");
     EXPECT_EQ(Edit(1022)->text(), "");
-    for (int id : {1013, 1014, 1015, 1016, 1017, 1020}) EXPECT_FALSE(Box(id)->isChecked()) << id;
+    for (int id : {1013, 1014, 1015, 1016, 1017, 1020, 1021}) EXPECT_FALSE(Box(id)->isChecked()) << id;
     for (int id = 1087; id <= 1103; ++id) EXPECT_TRUE(ById<AlignmentButton>(dialog, id)->isEnabled()) << id;
     EXPECT_TRUE(ById<QPushButton>(dialog, 1068)->isDefault());
     EXPECT_EQ(ById<QPushButton>(dialog, 1068)->text(), "PROCESS");
@@ -99,8 +99,8 @@ TEST_F(BatchWatermarkDialogTest, CellImagesAreGreenThenGrey) {
 }
 
 TEST_F(BatchWatermarkDialogTest, AllImagesAndTheTypeBoxes) {
-    for (int id : {1014, 1015, 1020, 1016, 1017}) Click(id);
-    EXPECT_FALSE(Box(1013)->isChecked());  // all five set never sets All Images
+    for (int id : {1014, 1015, 1020, 1016, 1017, 1021}) Click(id);
+    EXPECT_FALSE(Box(1013)->isChecked());  // every type set never sets All Images
     Click(1013);
     EXPECT_TRUE(Box(1013)->isChecked());
     Click(1015);  // BMP off takes All Images off with it
@@ -108,11 +108,11 @@ TEST_F(BatchWatermarkDialogTest, AllImagesAndTheTypeBoxes) {
     EXPECT_FALSE(Box(1013)->isChecked());
     EXPECT_TRUE(Box(1014)->isChecked());
     EXPECT_EQ(dialog.job.typeFlags.allImages, 0);
-    EXPECT_EQ(dialog.job.typeFlags.bmp, 0);
+    EXPECT_FALSE(dialog.job.typeFlags.Has(FormatBmp));
 
     Click(1013);  // All Images sets every type
     EXPECT_TRUE(Box(1015)->isChecked());
-    EXPECT_EQ(dialog.job.typeFlags.bmp, 1);
+    EXPECT_TRUE(dialog.job.typeFlags.Has(FormatBmp));
     Click(1013);  // clearing it leaves the types alone
     EXPECT_TRUE(Box(1015)->isChecked());
 }

@@ -1,0 +1,65 @@
+#include "codecs/EmbeddedMetadata.h"
+
+#include <cstring>
+#include <vector>
+
+#include "codecs/ExifOrientation.h"
+#include "codecs/ExifProperties.h"
+#include "codecs/HeifCodec.h"
+#include "codecs/ImageFormat.h"
+#include "codecs/JxlCodec.h"
+#include "codecs/WebpCodec.h"
+
+namespace stampora {
+
+EmbeddedMetadata MetadataToEmbed(const CImageProperties* options) {
+    EmbeddedMetadata metadata;
+    if (options == nullptr) return metadata;
+    metadata.exif = options->GetValue(kPropertyExifBlock);
+    metadata.xmp = options->GetValue(kPropertyXmpPacket);
+    metadata.icc = options->GetValue(kPropertyIccProfile);
+    if (metadata.exif.empty()) {
+        std::vector<uint8_t> block;
+        if (BuildExifBlock(*options, block)) metadata.exif.assign(block.begin(), block.end());
+    }
+    return metadata;
+}
+
+std::string ExifFromStored(const uint8_t* data, size_t size, bool offsetFirst) {
+    if (data == nullptr) return {};
+    size_t at = 0;
+    if (offsetFirst && size >= 4) {
+        const uint32_t offset =
+            uint32_t{data[0]} << 24 | uint32_t{data[1]} << 16 | uint32_t{data[2]} << 8 | data[3];
+        if (offset > size - 4) return {};
+        at = 4 + offset;
+    }
+    if (size - at >= 6 && std::memcmp(data + at, "Exif\0\0", 6) == 0) at += 6;
+    if (size - at < 8 ||
+        !(std::memcmp(data + at, "II*\0", 4) == 0 || std::memcmp(data + at, "MM\0*", 4) == 0))
+        return {};
+    return std::string(reinterpret_cast<const char*>(data) + at, size - at);
+}
+
+void ReadExifItems(const std::string& exif, bool orientationApplied, CImageProperties& properties) {
+    if (exif.empty()) return;
+    ReadExifBlock(reinterpret_cast<const uint8_t*>(exif.data()), exif.size(), properties);
+    if (orientationApplied && properties.HasKey(kPropertyOrientation))
+        properties.SetValue(kPropertyOrientation, "1");
+}
+
+EmbeddedMetadata EmbeddedMetadataOf(const uint8_t* data, size_t size) {
+    switch (FormatFromSignature(data, size)) {
+        case FormatWebp:
+            return WebpMetadata(data, size);
+        case FormatHeif:
+        case FormatAvif:
+            return HeifMetadata(data, size);
+        case FormatJxl:
+            return JxlMetadata(data, size);
+        default:
+            return {};
+    }
+}
+
+}  // namespace stampora

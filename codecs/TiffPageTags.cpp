@@ -1,0 +1,191 @@
+#include "codecs/TiffPageTags.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
+namespace stampora {
+
+namespace {
+
+enum class TagKind { Text, Number, Short, ShortPair, Long };
+
+struct PageTag {
+    uint32_t tag;
+    TagKind kind;
+    bool essential;  // kept when no other metadata is
+};
+
+constexpr PageTag kPageTags[] = {
+    {TIFFTAG_SUBFILETYPE, TagKind::Long, true},
+    {TIFFTAG_DOCUMENTNAME, TagKind::Text, false},
+    {TIFFTAG_IMAGEDESCRIPTION, TagKind::Text, false},
+    {TIFFTAG_MAKE, TagKind::Text, false},
+    {TIFFTAG_MODEL, TagKind::Text, false},
+    {TIFFTAG_XRESOLUTION, TagKind::Number, true},
+    {TIFFTAG_YRESOLUTION, TagKind::Number, true},
+    {TIFFTAG_PAGENAME, TagKind::Text, false},
+    {TIFFTAG_XPOSITION, TagKind::Number, false},
+    {TIFFTAG_YPOSITION, TagKind::Number, false},
+    {TIFFTAG_RESOLUTIONUNIT, TagKind::Short, true},
+    {TIFFTAG_PAGENUMBER, TagKind::ShortPair, true},
+    {TIFFTAG_SOFTWARE, TagKind::Text, false},
+    {TIFFTAG_DATETIME, TagKind::Text, false},
+    {TIFFTAG_ARTIST, TagKind::Text, false},
+    {TIFFTAG_HOSTCOMPUTER, TagKind::Text, false},
+    {TIFFTAG_COPYRIGHT, TagKind::Text, false},
+};
+
+// Pages are parted by the record separator, a page's tags by the unit
+// separator; neither is left in a text tag.
+constexpr char kPageEnd = '\x1e';
+constexpr char kTagEnd = '\x1f';
+
+const PageTag* Find(uint32_t tag) {
+    for (const PageTag& known : kPageTags) {
+        if (known.tag == tag) return &known;
+    }
+    return nullptr;
+}
+
+std::string ValueOf(TIFF* tiff, const PageTag& known) {
+    switch (known.kind) {
+        case TagKind::Text: {
+            const char* text = nullptr;
+            if (!TIFFGetField(tiff, known.tag, &text) || text == nullptr) return {};
+            std::string value(text);
+            value.erase(std::remove_if(value.begin(), value.end(),
+                                       [](char c) { return c == kPageEnd || c == kTagEnd; }),
+                        value.end());
+            return value;
+        }
+        case TagKind::Number: {
+            float number = 0;
+            if (!TIFFGetField(tiff, known.tag, &number) || !std::isfinite(number) || number < 0) return {};
+            char text[32];
+            std::snprintf(text, sizeof text, "%.9g", static_cast<double>(number));
+            return text;
+        }
+        case TagKind::Short: {
+            uint16_t number = 0;
+            return TIFFGetField(tiff, known.tag, &number) ? std::to_string(number) : std::string();
+        }
+        case TagKind::ShortPair: {
+            uint16_t first = 0;
+            uint16_t second = 0;
+            if (!TIFFGetField(tiff, known.tag, &first, &second)) return {};
+            return std::to_string(first) + " " + std::to_string(second);
+        }
+        case TagKind::Long: {
+            uint32_t number = 0;
+            return TIFFGetField(tiff, known.tag, &number) ? std::to_string(number) : std::string();
+        }
+    }
+    return {};
+}
+
+// A whole number of at most `most`, or -1.
+long long WholeNumber(const char* text, char** end, long long most) {
+    const long long value = std::strtoll(text, end, 10);
+    return *end != text && value >= 0 && value <= most ? value : -1;
+}
+
+void SetValue(TIFF* tiff, const PageTag& known, const std::string& value) {
+    char* end = nullptr;
+    switch (known.kind) {
+        case TagKind::Text:
+            TIFFSetField(tiff, known.tag, value.c_str());
+            return;
+        case TagKind::Number: {
+            const double number = std::strtod(value.c_str(), &end);
+            if (end != value.c_str() && std::isfinite(number) && number >= 0)
+                TIFFSetField(tiff, known.tag, number);
+            return;
+        }
+        case TagKind::Short: {
+            const long long number = WholeNumber(value.c_str(), &end, 0xFFFF);
+            if (number >= 0) TIFFSetField(tiff, known.tag, static_cast<int>(number));
+            return;
+        }
+        case TagKind::ShortPair: {
+            const long long first = WholeNumber(value.c_str(), &end, 0xFFFF);
+            const long long second = first >= 0 ? WholeNumber(end, &end, 0xFFFF) : -1;
+            if (second >= 0) TIFFSetField(tiff, known.tag, static_cast<int>(first), static_cast<int>(second));
+            return;
+        }
+        case TagKind::Long: {
+            const long long number = WholeNumber(value.c_str(), &end, 0xFFFFFFFF);
+            if (number >= 0) TIFFSetField(tiff, known.tag, static_cast<uint32_t>(number));
+            return;
+        }
+    }
+}
+
+std::vector<std::string> Split(const std::string& text, char separator) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
+        parts.push_back(text.substr(start, end - start));
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+}  // namespace
+
+TiffPageTags ReadTiffPageTags(TIFF* tiff) {
+    TiffPageTags tags;
+    for (const PageTag& known : kPageTags) {
+        const std::string value = ValueOf(tiff, known);
+        if (!value.empty()) tags.push_back(std::to_string(known.tag) + "=" + value);
+    }
+    return tags;
+}
+
+void WriteTiffPageTags(TIFF* tiff, const TiffPageTags& tags) {
+    for (const std::string& item : tags) {
+        const size_t equals = item.find('=');
+        if (equals == std::string::npos) continue;
+        const PageTag* known = Find(static_cast<uint32_t>(std::strtoul(item.c_str(), nullptr, 10)));
+        if (known != nullptr) SetValue(tiff, *known, item.substr(equals + 1));
+    }
+}
+
+std::string JoinTiffPages(const std::vector<TiffPageTags>& pages) {
+    std::string text;
+    for (size_t page = 0; page < pages.size(); ++page) {
+        if (page > 0) text += kPageEnd;
+        for (size_t i = 0; i < pages[page].size(); ++i) {
+            if (i > 0) text += kTagEnd;
+            text += pages[page][i];
+        }
+    }
+    return text;
+}
+
+std::vector<TiffPageTags> SplitTiffPages(const std::string& text) {
+    std::vector<TiffPageTags> pages;
+    if (text.empty()) return pages;
+    for (const std::string& page : Split(text, kPageEnd)) {
+        TiffPageTags tags;
+        if (!page.empty()) tags = Split(page, kTagEnd);
+        pages.push_back(std::move(tags));
+    }
+    return pages;
+}
+
+std::string TiffPagesEssentials(const std::string& text) {
+    std::vector<TiffPageTags> pages = SplitTiffPages(text);
+    for (TiffPageTags& tags : pages) {
+        tags.erase(std::remove_if(tags.begin(), tags.end(),
+                                  [](const std::string& item) {
+                                      const PageTag* known = Find(
+                                          static_cast<uint32_t>(std::strtoul(item.c_str(), nullptr, 10)));
+                                      return known == nullptr || !known->essential;
+                                  }),
+                   tags.end());
+    }
+    return JoinTiffPages(pages);
+}
+
+}  // namespace stampora

@@ -1,0 +1,134 @@
+// WebP, HEIF/AVIF and JPEG XL: files the reference encoders wrote read as
+// the reference decoders show them, animations keep their frames and
+// timing, and damaged or lying files are refused safely.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "codecs/CodecFactory.h"
+#include "codecs/FormatTestSupport.h"
+#include "codecs/PictureFiles.h"
+#include "codecs/WebpCodec.h"
+#include "image/ImageTestPixels.h"
+
+using namespace stampora;
+
+namespace {
+
+std::string Fixture(const std::string& name) {
+    return FixturePath("newformats/" + name);
+}
+
+// The mean absolute difference over every channel, alpha included.
+double MeanDifference(const CRasterImage& a, const CRasterImage& b) {
+    double total = 0;
+    for (int32_t y = 0; y < a.Height(); ++y) {
+        for (int32_t x = 0; x < a.Width(); ++x) {
+            const Bgra p = PixelOf(a, x, y), q = PixelOf(b, x, y);
+            total += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) + std::abs(p.a - q.a);
+        }
+    }
+    return total / (4.0 * a.Width() * a.Height());
+}
+
+class ReferenceDecode : public ::testing::TestWithParam<const char*> {};
+
+// The reference decoder's picture sits beside each file as FILE.png; a
+// picture turned by irot/imir or by the file's orientation comes upright.
+TEST_P(ReferenceDecode, MatchesTheReferenceDecoder) {
+    CRasterImage ours, reference;
+    FileStatus status;
+    ASSERT_TRUE(ours.Load(Fixture(GetParam()), nullptr, &status)) << status.error;
+    EXPECT_EQ(status.damage, "");
+    ASSERT_TRUE(reference.Load(Fixture(std::string(GetParam()) + ".png"), nullptr, &status)) << status.error;
+    ASSERT_EQ(ours.Width(), reference.Width());
+    ASSERT_EQ(ours.Height(), reference.Height());
+    EXPECT_LE(MeanDifference(ours, reference), 1.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryNewFormat, ReferenceDecode,
+                         ::testing::Values("photo-q80.webp", "alpha-lossless.webp", "photo-q80.heic",
+                                           "camera.heic", "grid-odd.heic", "turned.heic", "alpha-q80.avif",
+                                           "deep-10bit.avif", "turned.avif", "photo-q80.jxl",
+                                           "alpha-lossless.jxl", "camera.jxl"));
+
+TEST(NewFormats, TurnedPicturesComeUpright) {
+    CRasterImage turned;
+    ASSERT_TRUE(turned.Load(Fixture("turned.heic")));
+    // Stored 64 x 48 with red top left; orientation 5 is a transposition.
+    EXPECT_EQ(turned.Width(), 48);
+    EXPECT_EQ(turned.Height(), 64);
+    EXPECT_TRUE(ColourNear(turned, 5, 5, 230, 20, 20, 12));
+    EXPECT_TRUE(ColourNear(turned, 5, 60, 20, 230, 20, 12));
+}
+
+TEST(NewFormats, AnimatedWebpKeepsEveryFrameWithItsTiming) {
+    ImageList frames;
+    CImageProperties properties;
+    FileStatus status;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, Fixture("animated-5.webp"), &properties, &status))
+        << status.error;
+    ASSERT_EQ(frames.Size(), 5u);
+    for (size_t i = 0; i < 5; ++i)
+        EXPECT_EQ(FrameDelayAt(properties.GetValue(kPropertyFrameDelays), i), 100 * (i + 1));
+    EXPECT_EQ(properties.GetValue(kPropertyLoopCount), "2");
+
+    ScratchDir dir;
+    properties.SetValue(kPropertySaveQuality, "100");
+    ASSERT_TRUE(CPictureFiles::Save(frames, dir.File("copy.webp"), properties, &status)) << status.error;
+    ImageList back;
+    CImageProperties backProperties;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(back, dir.File("copy.webp"), &backProperties, &status));
+    ASSERT_EQ(back.Size(), 5u);
+    EXPECT_EQ(backProperties.GetValue(kPropertyFrameDelays), properties.GetValue(kPropertyFrameDelays));
+    EXPECT_EQ(backProperties.GetValue(kPropertyLoopCount), "2");
+    for (size_t i = 0; i < 5; ++i) ExpectSamePixels(*back.At(i), *frames.At(i));
+}
+
+TEST(NewFormats, QualityHundredIsLossless) {
+    for (const char* extension : {"webp", "jxl"}) {
+        SCOPED_TRACE(extension);
+        CRasterImage picture = PhotoLikePicture(41, 29, 32);
+        CImageProperties options;
+        options.SetValue(kPropertySaveQuality, "100");
+        auto codec = GetCodecFactory().CreateCodec(FormatFromPath(std::string("x.") + extension));
+        ExpectSamePixels(RoundTripThrough(*codec, std::string("lossless.") + extension, picture, &options),
+                         picture);
+    }
+}
+
+// A header claiming a picture far larger than the file could describe is
+// refused before any pixel memory is taken.
+TEST(NewFormats, HeadersClaimingMoreThanTheFileHoldsAreRefused) {
+    std::vector<uint8_t> webp = FixtureBytes("newformats/alpha-lossless.webp");
+    // The lossless header: 14 bits of width - 1, then 14 of height - 1.
+    const uint32_t sizes = 0x3FFFu | 0x3FFFu << 14;
+    for (int i = 0; i < 4; ++i)
+        webp[21 + i] = static_cast<uint8_t>(sizes >> (8 * i) | (i == 3 ? webp[24] & 0xF0 : 0));
+    std::vector<uint8_t> heic = FixtureBytes("newformats/photo-q80.heic");
+    const std::string box(reinterpret_cast<const char*>(heic.data()), heic.size());
+    // Every item's spatial extent (tiles and grid alike): 16384 x 16384.
+    for (size_t ispe = box.find("ispe"); ispe != std::string::npos; ispe = box.find("ispe", ispe + 1)) {
+        for (size_t i = 0; i < 8; ++i) heic[ispe + 8 + i] = i % 4 == 2 ? 0x40 : 0;
+    }
+    for (auto& [name, bytes] : {std::pair{"x.webp", webp}, std::pair{"x.heic", heic}}) {
+        auto codec = GetCodecFactory().CreateCodec(FormatFromPath(name));
+        ImageList images;
+        PropertiesSlot properties;
+        EXPECT_FALSE(LoadBytes(*codec, bytes, images, properties)) << name;
+        EXPECT_NE(codec->Status().error.find("claims 16384 x 16384"), std::string::npos)
+            << codec->Status().error;
+    }
+}
+
+TEST(NewFormats, DamagedFilesAreReadSafely) {
+    for (const char* name :
+         {"photo-q80.webp", "animated-5.webp", "photo-q80.heic", "deep-10bit.avif", "camera.jxl"}) {
+        SCOPED_TRACE(name);
+        auto codec = GetCodecFactory().CreateCodec(FormatFromPath(name));
+        ExpectDamagedCopiesAreSafe(*codec, FixtureBytes(std::string("newformats/") + name));
+    }
+}
+
+}  // namespace

@@ -1,0 +1,55 @@
+#include "codecs/PictureHeader.h"
+
+#include <gtest/gtest.h>
+
+#include "codecs/PictureFiles.h"
+#include "image/RasterImage.h"
+#include "support/TestPaths.h"
+
+using namespace stampora;
+
+namespace {
+
+// Files other tools wrote: the header gives the size the reader makes, and
+// the depth and channels the file holds.
+TEST(PictureHeaderTest, HeadersOfEveryFormatMatchWhatTheReadersMake) {
+    struct Case {
+        const char* file;
+        int32_t channels;
+        int32_t bits;
+    };
+    const Case cases[] = {
+        {"jpeg/quality92-420.jpg", 3, 8}, {"jpeg/grey.jpg", 1, 8},     {"jpeg/cmyk.jpg", 4, 8},
+        {"png/rgb16.png", 3, 16},         {"png/rgba.png", 4, 8},      {"png/palette8.png", 1, 8},
+        {"tiff/rgba16.tif", 4, 16},       {"tiff/tiled-48.tif", 3, 8}, {"gif/animation.gif", 4, 8},
+        {"bmp/rgb24.bmp", 3, 8},          {"bmp/rgba32-v5.bmp", 4, 8},
+    };
+    for (const Case& c : cases) {
+        const std::string path = FixturePath(c.file);
+        CRasterImage picture;
+        ASSERT_TRUE(picture.Load(path)) << c.file;
+        const auto header = ReadPictureHeader(path);
+        ASSERT_TRUE(header.has_value()) << c.file;
+        EXPECT_EQ(header->width, picture.Width()) << c.file;
+        EXPECT_EQ(header->height, picture.Height()) << c.file;
+        EXPECT_EQ(header->channels, c.channels) << c.file;
+        EXPECT_EQ(header->bitsPerChannel, c.bits) << c.file;
+    }
+    // A progressive JPEG keeps its coefficients while it is decoded.
+    EXPECT_GT(ReadPictureHeader(FixturePath("jpeg/progressive.jpg"))->workingBytesPerPixel, 0);
+    EXPECT_EQ(ReadPictureHeader(FixturePath("jpeg/quality92-420.jpg"))->workingBytesPerPixel, 0);
+}
+
+TEST(PictureHeaderTest, CutOrForeignFilesHaveNoHeader) {
+    ScratchDir dir;
+    const std::string png = FixturePath("png/rgb.png");
+    const auto bytes = FileBytes(png);
+    WriteTextFile(dir.File("cut.png"), std::string(bytes.begin(), bytes.begin() + 20));
+    WriteTextFile(dir.File("cut.jpg"), std::string("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10));
+    WriteTextFile(dir.File("cut.tif"), std::string("II*\0\x08\0\0\0", 8));
+    WriteTextFile(dir.File("notes.bmp"), "plain text, not a picture");
+    for (const char* name : {"cut.png", "cut.jpg", "cut.tif", "notes.bmp", "absent.png"})
+        EXPECT_FALSE(ReadPictureHeader(dir.File(name)).has_value()) << name;
+}
+
+}  // namespace
