@@ -222,8 +222,8 @@ void CanvasView::CancelImageMarkEdit() {
 CRasterImage CanvasView::ComposeForSave() const {
     CRasterImage result;
     if (!document.loaded) return result;
-    result.Assign(document.source);
-    result.PromoteDepth(32);
+    // A picture that cannot take its marks is never saved without them.
+    if (result.Assign(document.source).IsEmpty() || !result.PromoteDepth(32)) return CRasterImage();
     StampOnto(result, imageMark, textMark, false);
     return result;
 }

@@ -58,7 +58,7 @@ public:
 
     // The picture at full resolution, promoted to 32 bits, with the enabled
     // image mark and then the enabled text mark blended in at their picture
-    // positions.
+    // positions; empty when memory fails for it.
     CRasterImage ComposeForSave() const;
 
     // Draws the content of the surface's area: background, framed picture,

@@ -20,6 +20,7 @@
 #include "app/OutputDirectoryDialog.h"
 #include "app/PictureFileFilters.h"
 #include "app/ProgramIcon.h"
+#include "app/SavedCopy.h"
 #include "app/dialogs/MarkCommands.h"
 #include "codecs/PictureFiles.h"
 #include "platform/MessageSink.h"
@@ -261,7 +262,8 @@ bool MainFrame::WriteComposite(const std::string& path) {
     FileStatus status;
     if (composite.IsEmpty()) {
         status.Fail("There is not enough memory to compose the picture.");
-    } else if (composite.Save(path, -1, &status)) {
+    } else if (WriteSavedCopy(canvas->Document(), composite, canvas->ImageMark(), canvas->TextMark(), path,
+                              status)) {
         statusBar()->showMessage(QStringLiteral("Saved %1").arg(QString::fromStdString(path)), 5000);
         return true;
     }

@@ -1,23 +1,27 @@
 #include "app/PictureDocument.h"
 
-#include "codecs/PictureFiles.h"
+#include <utility>
+
 #include "platform/PathJoin.h"
 
 namespace stampora {
 
 bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status) {
+    auto read = std::make_unique<SourceForCopy>();
     CRasterImage picture;
-    if (!picture.Load(newPath, nullptr, status)) return false;
+    const bool wasRead = ReadSourceForCopy(*read, picture, newPath, FormatUnknown, false);
+    if (status != nullptr) *status = read->status;
+    if (!wasRead) return false;
     // 24- and 32-bit pictures are drawn straight from their own pixels; other
     // depths get a 32-bit copy to draw from.
     CRasterImage shown;
     if (picture.Bpp() != 24 && picture.Bpp() != 32) {
         shown.Assign(picture);
-        shown.PromoteDepth(32);
-        if (shown.Bpp() != 32)
+        if (!shown.PromoteDepth(32))
             return status ? status->Fail("There is not enough memory to show the picture.") : false;
     }
     source.Swap(picture);
+    sourceFile = std::move(read);
     display.Swap(shown);
     reduced.Clear();
     path = newPath;

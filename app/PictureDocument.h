@@ -3,8 +3,10 @@
 // own pixels or a 32-bit copy) with smoothly reduced levels, and where and how
 // large it is shown.
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "batch/SourceForCopy.h"
 #include "image/DibTypes.h"
 #include "image/RasterImage.h"
 #include "image/ReducedLevels.h"
@@ -44,6 +46,9 @@ public:
     std::string path;      // as opened
     std::string fileName;  // the name part of the path
     CRasterImage source;
+    // The file as read, for the copies saved from it: what they keep of it
+    // comes from this one reading, not from the file as it is by then.
+    std::unique_ptr<SourceForCopy> sourceFile;
     CRasterImage display;    // 32-bit copy, only for sources of other depths
     CReducedLevels reduced;  // made by the canvas once the picture is shown
     float zoom = 1.0f;

@@ -204,18 +204,15 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
             result.reason = folderProblem;
         } else {
             try {
-                const int32_t estimated = qualityFromSource ? JpegFileQuality(sourcePath).value_or(0) : 0;
-                const int32_t fileQuality = !qualityFromSource ? quality
-                                            : estimated > 0    ? estimated
-                                                               : kQualityWithoutSource;
+                // The source's own quality is estimated where the source is read.
+                const int32_t fileQuality = qualityFromSource ? kQualityOfSource : quality;
                 // The running number follows the list, whatever order the
                 // workers take the files in.
                 const int64_t number = int64_t{index} + 1;
                 result = losslessJpeg ? WatermarkJpegBlocks(work, sourcePath, outputPath, fittedImage,
                                                             fittedText, number, fileQuality, metadata)
                                       : WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
-                                                      number, fileQuality, ReadPictureAndMetadata, metadata);
-                result.sourceQuality = estimated;
+                                                      number, fileQuality, {}, metadata);
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.

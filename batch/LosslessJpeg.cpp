@@ -8,6 +8,7 @@
 #include "codecs/ExifOrientation.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/JpegCoefficients.h"
+#include "codecs/SourceQuality.h"
 #include "platform/FileIo.h"
 #include "watermark/MarkText.h"
 #include "watermark/StampOnto.h"
@@ -42,8 +43,8 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
                                     CFittedTextMark& textMark, int64_t number, int quality,
                                     MetadataKept kept) {
     const auto normalPath = [&](std::string why) {
-        BatchFileResult result = WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, number,
-                                               quality, ReadPictureAndMetadata, kept);
+        BatchFileResult result =
+            WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, number, quality, {}, kept);
         result.keptBlocksRefusal = std::move(why);
         return result;
     };
@@ -65,6 +66,7 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
         turn.UprightOf(sx, sy, layout.width, layout.height, x, y);
     };
     BatchFileResult result;
+    if (quality == kQualityOfSource) result.sourceQuality = JpegQuality(source).value_or(0);
     const int32_t width = turn.swapsSides ? layout.height : layout.width;
     const int32_t height = turn.swapsSides ? layout.width : layout.height;
     result.width = width;

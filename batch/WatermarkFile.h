@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "batch/SourceForCopy.h"
 #include "codecs/KeptMetadata.h"
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"
@@ -59,7 +60,7 @@ struct BatchFileResult {
     uintmax_t sourceBytes = 0;
     double seconds = 0;
     // The quality estimated from the source JPEG's tables, when asked for
-    // (0: none).
+    // with kQualityOfSource (0: none).
     int32_t sourceQuality = 0;
     // Set when the JPEG's blocks were to be kept (WatermarkJpegBlocks) but the
     // file went through the decode-and-encode path instead: why.
@@ -77,51 +78,46 @@ struct BatchFileResult {
 // it 32-bit, places each mark by its anchor on this picture, stamps the image
 // mark and then the text mark over it (each only when active and inside the
 // picture with the placement margin to spare), and saves to `outputPath` with
-// `quality` (-1: the writer's default). The marks are only read: each file is
+// `quality` (-1: the writer's default; kQualityOfSource: the source JPEG's
+// own, else kQualityWithoutSource). The marks are only read: each file is
 // placed on copies of their placement records, so workers may share the marks
 // and their layers. A file that does not load leaves no output, and whatever
 // `work` held from an earlier file is never saved again; nor does a picture
 // that cannot be made 32-bit or take an active mark.
 //
-// `read` turns the source file into a picture (CRasterImage::Load unless a
-// test stands in for it), with its reason or damage in the status.
+// `read`, when given, stands in for reading the source file (for tests),
+// with its reason or damage in the status.
 using PictureReader = std::function<bool(CRasterImage& picture, const std::string& path, FileStatus& status)>;
-bool ReadPictureFile(CRasterImage& picture, const std::string& path, FileStatus& status);
 
 BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, const ImageWatermark& imageMark,
-                              const TextWatermark& textMark, int quality,
-                              const PictureReader& read = ReadPictureFile);
+                              const TextWatermark& textMark, int quality, const PictureReader& read = {});
 
 // The same step with marks made to fit each picture: each mark is made for
 // this picture's size (and a text that names the picture filled in from it,
 // `number` being its running number), placed by its anchor within its margin
 // and stamped once or tiled. A mark that cannot be made or tiled on this
-// picture fails the file with the reason, and nothing is written. `read` also
-// takes the picture's metadata when it is asked for (a text naming the date
-// taken or the camera), and ignores it when it is given none.
+// picture fails the file with the reason, and nothing is written. The source
+// is read once: its pixels, its metadata (for a text naming the date taken or
+// the camera, and for the copy), its JPEG tables and sampling all come from
+// one reading of the file. `read`, when given, stands in for reading the
+// first frame, and takes the metadata when it is given a place for it.
 //
-// A GIF saved as GIF is read with every frame instead (`read` is not used):
-// each frame of an animation is stamped alike and written with its delay
-// and the loop count, one frame after another, so only a few screens are
-// held whatever the number of frames. A picture saved as WebP is read with
-// every frame too, and an animation stays one, each frame stamped alike. A JPEG saved as JPEG keeps the
-// source's chroma subsampling.
+// A picture saved as GIF or WebP is read with every frame instead (`read`
+// is not used): each frame of an animation is stamped alike and written with
+// its delay and the loop count, one frame after another, so only a few
+// screens are held whatever the number of frames. A TIFF saved as TIFF keeps
+// every page, each with its own tags and the marks fitted to its size. A
+// JPEG saved as JPEG keeps the source's chroma subsampling.
 //
 // `kept` says what of the source's metadata the copy carries; it is written
 // into the file before the file takes its name, so a copy that cannot take
 // it is not written at all (SaveFailed, with exiv2's reason). A source whose
 // metadata is damaged gives what could be read, and exiv2's words in
 // metadataNote.
-using PictureMetadataReader = std::function<bool(CRasterImage& picture, const std::string& path,
-                                                 CImageProperties* metadata, FileStatus& status)>;
-bool ReadPictureAndMetadata(CRasterImage& picture, const std::string& path, CImageProperties* metadata,
-                            FileStatus& status);
-
 BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,
-                              const PictureMetadataReader& read = ReadPictureAndMetadata,
-                              MetadataKept kept = MetadataKept::None);
+                              const PictureMetadataReader& read = {}, MetadataKept kept = MetadataKept::None);
 
 }  // namespace stampora

@@ -260,15 +260,13 @@ bool CBmpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
 // Reads the headers first and then uncompressed pixel rows straight into the
 // image, so a large picture is read without a second copy of the file in
 // memory. Run-length files are decoded from memory.
-bool CBmpCodec::LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) {
+bool CBmpCodec::LoadOpened(CodecInputFile& file, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
-    CodecInputFile file;
     uint8_t fileHeader[kBmpFileHeaderBytes] = {};
-    if (!file.Open(path, status)) return false;
-    if (!file.ReadExactly(fileHeader, sizeof fileHeader))
+    if (!file.Seek(0) || !file.ReadExactly(fileHeader, sizeof fileHeader))
         return status.Fail("the file is too short for a bitmap");
     const size_t headBytes = HeadBytes(LoadLE32(fileHeader + 10), file.Size());
-    if (headBytes > kMaxStreamedHeadBytes) return CImageCodec::LoadFile(path, images, properties);
+    if (headBytes > kMaxStreamedHeadBytes) return CImageCodec::LoadOpened(file, images, properties);
     std::vector<uint8_t> head(headBytes);
     std::memcpy(head.data(), fileHeader, std::min(headBytes, sizeof fileHeader));
     if (headBytes > sizeof fileHeader &&
@@ -279,7 +277,7 @@ bool CBmpCodec::LoadFile(const std::string& path, ImageList& images, PropertiesS
     BmpLayout layout;
     std::unique_ptr<CRasterImage> image = CreateBmpImage(head.data(), file.Size(), layout, status);
     if (!image) return false;
-    if (layout.RunLength()) return CImageCodec::LoadFile(path, images, properties);
+    if (layout.RunLength()) return CImageCodec::LoadOpened(file, images, properties);
     if (!file.Seek(layout.pixelOffset)) return status.Fail(ReadFailure());
     ReadUncompressed(*image, file.Size() - layout.pixelOffset, status,
                      [&](uint8_t* out, size_t bytes) { return file.Read(out, bytes); });

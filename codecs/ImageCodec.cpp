@@ -14,6 +14,11 @@ bool CImageCodec::LoadFile(const std::string& path, ImageList& images, Propertie
     status = FileStatus();
     CodecInputFile file;
     if (!file.Open(path, status)) return false;
+    return LoadOpened(file, images, properties);
+}
+
+bool CImageCodec::LoadOpened(CodecInputFile& file, ImageList& images, PropertiesSlot& properties) {
+    status = FileStatus();
     std::vector<uint8_t> bytes;
     if (!file.ReadAll(bytes, status)) return false;
     return LoadMemory(bytes.data(), bytes.size(), images, properties);

@@ -16,6 +16,7 @@ namespace stampora {
 // replace it.
 using PropertiesSlot = std::unique_ptr<CImageProperties>;
 
+class CodecInputFile;
 class SafeFileWriter;
 
 // A last step on a written file before it takes its name: given a path that
@@ -32,8 +33,11 @@ public:
     CImageCodec(const CImageCodec&) = delete;
     CImageCodec& operator=(const CImageCodec&) = delete;
 
-    // Reads the whole file into memory and hands it to LoadMemory.
+    // Opens the file and reads it as LoadOpened does.
     virtual bool LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties);
+    // Reads an open file: the whole of it into memory, handed to LoadMemory,
+    // unless the reader takes its pixels straight from the file.
+    virtual bool LoadOpened(CodecInputFile& file, ImageList& images, PropertiesSlot& properties);
     virtual bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties);
     // Writes the first image of the list.
     virtual bool SaveFile(const std::string& path, const ImageList& images,

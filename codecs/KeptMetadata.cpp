@@ -6,12 +6,14 @@
 #include <exception>
 #include <exiv2/exiv2.hpp>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "codecs/EmbeddedMetadata.h"
 #include "codecs/ExivLog.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/KeptChunks.h"
+#include "codecs/Tiff_pvt.h"
 #include "platform/FileIo.h"
 
 namespace stampora {
@@ -107,14 +109,18 @@ void AddJpegProfile(std::vector<uint8_t>& file, const Exiv2::DataBuf& profile) {
 // the finished file, the resolution from the kept EXIF, the profile, white
 // point and primaries as a TIFF source stored them.
 bool SetTiffDirectory(const std::string& path, ImageFormat format, const Exiv2::ExifData& exif,
-                      const std::string& sourcePath) {
+                      std::span<const uint8_t> sourceBytes) {
     if (format != FormatTiff) return true;
     TIFFSetErrorHandler(nullptr);
     TIFFSetWarningHandler(nullptr);
     std::vector<uint8_t> profile;
     std::vector<float> whitePoint;
     std::vector<float> primaries;
-    if (TIFF* source = TIFFOpen(sourcePath.c_str(), "r")) {
+    TiffMemoryFile sourceFile;
+    sourceFile.readData = sourceBytes.data();
+    sourceFile.size = sourceBytes.size();
+    if (FormatFromSignature(sourceBytes.data(), sourceBytes.size()) != FormatTiff) sourceFile.size = 0;
+    if (TIFF* source = sourceFile.size > 0 ? OpenTiffInMemory(sourceFile, "r") : nullptr) {
         uint32_t count = 0;
         void* data = nullptr;
         float* values = nullptr;
@@ -161,40 +167,42 @@ bool SetTiffDirectory(const std::string& path, ImageFormat format, const Exiv2::
     return ok;
 }
 
-// The source's metadata as exiv2 reads it, or none with exiv2's words in the
-// report's note: a source exiv2 cannot read carries nothing it could copy,
-// and the picture itself was read, so this is a note, not a failure.
-Exiv2::Image::AutoPtr OpenSource(const std::string& sourcePath, KeptMetadataReport& report) {
+// The source's metadata as exiv2 reads it from the file's bytes `source`,
+// or none: a file whose pixels were streamed holds nothing else to keep, and
+// one exiv2 cannot read carries nothing it could copy, with exiv2's words in
+// the report's note (the picture itself was read, so this is not a failure).
+Exiv2::Image::AutoPtr OpenSource(std::span<const uint8_t> source, KeptMetadataReport& report) {
     // HEIF, AVIF and JPEG XL files are read only once this is switched on.
     static const bool mediaFiles = Exiv2::enableBMFF(true);
     (void)mediaFiles;
-    Exiv2::Image::AutoPtr source;
+    Exiv2::Image::AutoPtr read;
+    if (source.empty()) return read;
     try {
         const ExivComplaints gathering(report.note);
-        source = Exiv2::ImageFactory::open(sourcePath, false);
-        source->readMetadata();
+        read = Exiv2::ImageFactory::open(source.data(), static_cast<long>(source.size()));
+        read->readMetadata();
     } catch (const std::exception& error) {
         report.note = error.what();
-        source.reset();
+        read.reset();
     }
-    return source;
+    return read;
 }
 
-// The picture `readPicture` gives with the metadata of `sourcePath` in it, in
-// `file` (left empty when there is nothing to add), and the EXIF it got.
-KeptMetadataReport WithMetadata(const std::string& sourcePath,
+// The picture `readPicture` gives with the metadata of the source file
+// `source` in it, in `file` (left empty when there is nothing to add), and
+// the EXIF it got.
+KeptMetadataReport WithMetadata(std::span<const uint8_t> source,
                                 const std::function<bool(std::vector<uint8_t>&)>& readPicture,
                                 ImageFormat format, int32_t width, int32_t height, MetadataKept kept,
                                 std::vector<uint8_t>& file, Exiv2::ExifData& exif) {
     KeptMetadataReport report;
-    Exiv2::Image::AutoPtr source = OpenSource(sourcePath, report);
-    if (source.get() == nullptr) return report;
-    const bool hasProfile = source->iccProfileDefined();
+    Exiv2::Image::AutoPtr read = OpenSource(source, report);
+    if (read.get() == nullptr) return report;
+    const bool hasProfile = read->iccProfileDefined();
     const bool everything = kept != MetadataKept::Essential;
-    exif = CopiedExif(source->exifData(), width, height, kept);
+    exif = CopiedExif(read->exifData(), width, height, kept);
     if (exif.empty() && !hasProfile &&
-        (!everything ||
-         (source->xmpData().empty() && source->iptcData().empty() && source->comment().empty())))
+        (!everything || (read->xmpData().empty() && read->iptcData().empty() && read->comment().empty())))
         return report;
 
     std::vector<uint8_t> bytes;
@@ -208,14 +216,14 @@ KeptMetadataReport WithMetadata(const std::string& sourcePath,
         output->readMetadata();
         if (output->supportsMetadata(Exiv2::mdExif)) output->setExifData(exif);
         if (everything && output->supportsMetadata(Exiv2::mdXmp)) {
-            Exiv2::XmpData xmp = source->xmpData();
+            Exiv2::XmpData xmp = read->xmpData();
             if (kept == MetadataKept::NoGps) EraseWhere(xmp, IsLocationKey, false);
             output->setXmpData(xmp);
         }
-        if (everything && output->supportsMetadata(Exiv2::mdIptc)) output->setIptcData(source->iptcData());
-        if (everything && output->supportsMetadata(Exiv2::mdComment)) output->setComment(source->comment());
+        if (everything && output->supportsMetadata(Exiv2::mdIptc)) output->setIptcData(read->iptcData());
+        if (everything && output->supportsMetadata(Exiv2::mdComment)) output->setComment(read->comment());
         if (hasProfile && output->supportsMetadata(Exiv2::mdIccProfile))
-            output->setIccProfile(*source->iccProfile());
+            output->setIccProfile(*read->iccProfile());
         output->writeMetadata();
 
         Exiv2::BasicIo& io = output->io();
@@ -223,7 +231,7 @@ KeptMetadataReport WithMetadata(const std::string& sourcePath,
         const Exiv2::DataBuf written = io.read(static_cast<long>(io.size()));
         file.assign(written.pData_, written.pData_ + std::max<long>(written.size_, 0));
 #if !EXIV2_TEST_VERSION(0, 28, 0)
-        if (hasProfile && format == FormatJpeg) AddJpegProfile(file, *source->iccProfile());
+        if (hasProfile && format == FormatJpeg) AddJpegProfile(file, *read->iccProfile());
 #endif
         if (file.empty()) report.failure = "exiv2 gave back an empty file";
     } catch (const std::exception& error) {
@@ -237,16 +245,14 @@ KeptMetadataReport WithMetadata(const std::string& sourcePath,
 // text chunks, GIF's comments. `file` is the copy as it stands, read when
 // still empty; `changed` tells whether it took anything. False with the
 // failure in `report`.
-bool KeepFormatOwnItems(const std::string& sourcePath,
+bool KeepFormatOwnItems(std::span<const uint8_t> sourceBytes,
                         const std::function<bool(std::vector<uint8_t>&)>& readPicture, ImageFormat format,
                         MetadataKept kept, std::vector<uint8_t>& file, bool& changed,
                         KeptMetadataReport& report) {
     const bool everything = kept != MetadataKept::Essential;
     if (format != FormatPng && !(format == FormatGif && everything)) return true;
-    std::vector<uint8_t> source;
-    if (!ReadWholeFile(sourcePath, source, kMostOutputBytes) ||
-        FormatFromSignature(source.data(), source.size()) != format)
-        return true;
+    if (FormatFromSignature(sourceBytes.data(), sourceBytes.size()) != format) return true;
+    const std::vector<uint8_t> source(sourceBytes.begin(), sourceBytes.end());
     if (file.empty() && !readPicture(file)) {
         report.failure = "the written picture could not be read back";
         return false;
@@ -265,7 +271,7 @@ bool HoldsMetadata(ImageFormat format) {
 
 }  // namespace
 
-KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::string& filePath,
+KeptMetadataReport KeepMetadataInFile(std::span<const uint8_t> source, const std::string& filePath,
                                       const std::string& outputPath, int32_t width, int32_t height,
                                       MetadataKept kept) {
     const ImageFormat format = FormatFromPath(outputPath);
@@ -278,10 +284,10 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
     };
     KeptMetadataReport report;
     if (HoldsMetadata(format))
-        report = WithMetadata(sourcePath, readPicture, format, width, height, kept, file, exif);
+        report = WithMetadata(source, readPicture, format, width, height, kept, file, exif);
     if (!report.failure.empty()) return report;
     bool changed = !file.empty();
-    if (!KeepFormatOwnItems(sourcePath, readPicture, format, kept, file, changed, report)) return report;
+    if (!KeepFormatOwnItems(source, readPicture, format, kept, file, changed, report)) return report;
     if (changed) {
         std::FILE* out = OpenFileUtf8(filePath, "wb");
         bool written = out != nullptr && std::fwrite(file.data(), 1, file.size(), out) == file.size();
@@ -291,12 +297,12 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
             return report;
         }
     }
-    if (!SetTiffDirectory(filePath, format, exif, sourcePath))
+    if (!SetTiffDirectory(filePath, format, exif, source))
         report.failure = "the resolution and colour profile could not be written";
     return report;
 }
 
-KeptMetadataReport KeptJpegSegments(const std::string& sourcePath, int32_t width, int32_t height,
+KeptMetadataReport KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height,
                                     MetadataKept kept, std::string& segments) {
     segments.clear();
     if (kept == MetadataKept::None) return KeptMetadataReport();
@@ -309,7 +315,7 @@ KeptMetadataReport KeptJpegSegments(const std::string& sourcePath, int32_t width
     std::vector<uint8_t> file;
     Exiv2::ExifData exif;
     KeptMetadataReport report =
-        WithMetadata(sourcePath, readCarrier, FormatJpeg, width, height, kept, file, exif);
+        WithMetadata(source, readCarrier, FormatJpeg, width, height, kept, file, exif);
     if (!report.failure.empty() || file.empty()) return report;
     size_t at = 2;
     while (at + 4 <= file.size() && file[at] == 0xFF &&
@@ -336,13 +342,10 @@ namespace {
 // The metadata of a WebP, HEIF/AVIF or JPEG XL source as its own library
 // reads it (exiv2 reads only some of these files), in exiv2's form; false
 // when the source is none of these.
-bool ReadEmbeddedSource(const std::string& sourcePath, Exiv2::ExifData& exif, Exiv2::XmpData& xmp,
+bool ReadEmbeddedSource(std::span<const uint8_t> source, Exiv2::ExifData& exif, Exiv2::XmpData& xmp,
                         std::string& icc) {
-    std::vector<uint8_t> bytes;
-    if (!ReadWholeFile(sourcePath, bytes, kMostOutputBytes) ||
-        !EmbedsMetadataBlocks(FormatFromSignature(bytes.data(), bytes.size())))
-        return false;
-    const EmbeddedMetadata blocks = EmbeddedMetadataOf(bytes.data(), bytes.size());
+    if (!EmbedsMetadataBlocks(FormatFromSignature(source.data(), source.size()))) return false;
+    const EmbeddedMetadata blocks = EmbeddedMetadataOf(source.data(), source.size());
     if (!blocks.exif.empty()) {
         Exiv2::ExifParser::decode(exif, reinterpret_cast<const Exiv2::byte*>(blocks.exif.data()),
                                   static_cast<uint32_t>(blocks.exif.size()));
@@ -354,7 +357,7 @@ bool ReadEmbeddedSource(const std::string& sourcePath, Exiv2::ExifData& exif, Ex
 
 }  // namespace
 
-KeptMetadataReport KeptMetadataBlocks(const std::string& sourcePath, int32_t width, int32_t height,
+KeptMetadataReport KeptMetadataBlocks(std::span<const uint8_t> sourceBytes, int32_t width, int32_t height,
                                       MetadataKept kept, CImageProperties& options) {
     KeptMetadataReport report;
     if (kept == MetadataKept::None) return report;
@@ -363,8 +366,8 @@ KeptMetadataReport KeptMetadataBlocks(const std::string& sourcePath, int32_t wid
     std::string icc;
     try {
         const ExivComplaints gathering(report.note);
-        if (!ReadEmbeddedSource(sourcePath, sourceExif, xmp, icc)) {
-            Exiv2::Image::AutoPtr source = OpenSource(sourcePath, report);
+        if (!ReadEmbeddedSource(sourceBytes, sourceExif, xmp, icc)) {
+            Exiv2::Image::AutoPtr source = OpenSource(sourceBytes, report);
             if (source.get() == nullptr) return report;
             sourceExif = source->exifData();
             xmp = source->xmpData();

@@ -5,6 +5,7 @@
 // description and a GIF's comments as the source stored them. What a format
 // can hold is in its entry of the format table; it drops anything else.
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "codecs/ImageFormat.h"
@@ -35,14 +36,15 @@ struct KeptMetadataReport {
     std::string note;
 };
 
-// Copies the metadata of `sourcePath` into a copy not yet published: the
+// Copies the metadata of the source file, whose bytes are `source` (empty
+// for a file that holds nothing but pixels), into a copy not yet published: the
 // picture file `filePath` (a writer's temporary file, rewritten in place),
 // which will become `outputPath` (whose format decides what it can hold).
 // The picture is `width` x `height` pixels and already turned upright: the
 // orientation becomes 1, the pixel dimensions are the copy's and a stale
 // embedded thumbnail is dropped. A source without metadata, or an output
 // format without room for it, leaves the file as it is.
-KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::string& filePath,
+KeptMetadataReport KeepMetadataInFile(std::span<const uint8_t> source, const std::string& filePath,
                                       const std::string& outputPath, int32_t width, int32_t height,
                                       MetadataKept kept);
 
@@ -50,7 +52,7 @@ KeptMetadataReport KeepMetadataInFile(const std::string& sourcePath, const std::
 // APPn and COM segments the JPEG writer puts after its JFIF header
 // (kPropertyJpegSegments), so the written file is never read back and
 // written again. `segments` is left empty when there is nothing to carry.
-KeptMetadataReport KeptJpegSegments(const std::string& sourcePath, int32_t width, int32_t height,
+KeptMetadataReport KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height,
                                     MetadataKept kept, std::string& segments);
 
 // Whether the writer of a format takes the metadata whole as it encodes
@@ -61,7 +63,7 @@ bool EmbedsMetadataBlocks(ImageFormat format);
 // source's EXIF block, XMP packet and ICC profile as the options' metadata
 // blocks (kPropertyExifBlock, kPropertyXmpPacket, kPropertyIccProfile), each
 // left out when there is none to carry.
-KeptMetadataReport KeptMetadataBlocks(const std::string& sourcePath, int32_t width, int32_t height,
+KeptMetadataReport KeptMetadataBlocks(std::span<const uint8_t> source, int32_t width, int32_t height,
                                       MetadataKept kept, CImageProperties& options);
 
 }  // namespace stampora

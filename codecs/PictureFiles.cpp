@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "codecs/CodecFactory.h"
-#include "codecs/CodecInputFile.h"
+#include "codecs/SourcePicture.h"
 
 namespace stampora {
 
@@ -24,21 +24,8 @@ bool ReadFrames(ImageList& frames, const std::string& path, CImageProperties* pr
     FileStatus ignored;
     FileStatus& report = status ? *status : ignored;
     report = FileStatus();
-    uint8_t head[kSignatureBytes] = {};
-    size_t headBytes = 0;
-    {
-        CodecInputFile file;
-        if (!file.Open(path, report)) return false;
-        headBytes = file.Read(head, sizeof head);
-    }
-    CImageCodecFactory& factory = GetCodecFactory();
-    std::unique_ptr<CImageCodec> codec = factory.CreateCodec(FormatForReading(path, head, headBytes));
-    if (!codec) return report.Fail("not a picture format Stampora reads");
-    codec->SetFirstFrameOnly(firstFrameOnly);
-    PropertiesSlot read;
-    const bool loaded = codec->LoadFile(path, frames, read);
-    if (loaded && properties != nullptr && read) properties->CopyFrom(*read);
-    return Report(*codec, loaded, report, "the picture could not be read");
+    SourcePicture source;
+    return source.Open(path, report) && source.ReadFrames(frames, properties, firstFrameOnly, report);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "codecs/SourceQuality.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
+#include <span>
 #include <utility>
 
 #include "platform/FileIo.h"
@@ -10,6 +10,9 @@
 namespace stampora {
 
 namespace {
+
+// The largest file read whole for a look at its JPEG headers.
+constexpr int64_t kMostJpegBytes = int64_t{2} << 30;
 
 // The reference tables of the JPEG standard (Annex K), natural order.
 constexpr QuantTable kLuminance = {16, 11, 10, 16, 24,  40,  51,  61,  12, 12, 14, 19, 26,  58,  60,  55,
@@ -38,13 +41,14 @@ int64_t Distance(const QuantTable& table, const QuantTable& reference, int32_t q
     return distance;
 }
 
+// Reads a file's bytes in order, never past their end.
 class ByteReader {
 public:
-    explicit ByteReader(std::FILE* file) : file(file) {}
+    explicit ByteReader(std::span<const uint8_t> bytes) : bytes(bytes) {}
     bool Byte(uint8_t& value) {
-        const int c = std::fgetc(file);
-        value = static_cast<uint8_t>(c);
-        return c != EOF;
+        if (at >= bytes.size()) return false;
+        value = bytes[at++];
+        return true;
     }
     bool Word(uint16_t& value) {
         uint8_t high = 0;
@@ -53,14 +57,22 @@ public:
         value = static_cast<uint16_t>(high << 8 | low);
         return true;
     }
-    bool Bytes(std::vector<uint8_t>& bytes, size_t count) {
-        bytes.resize(count);
-        return std::fread(bytes.data(), 1, count, file) == count;
+    bool Bytes(std::vector<uint8_t>& out, size_t count) {
+        if (count > bytes.size() - at) return false;
+        out.assign(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                   bytes.begin() + static_cast<std::ptrdiff_t>(at + count));
+        at += count;
+        return true;
     }
-    bool Skip(long count) { return std::fseek(file, count, SEEK_CUR) == 0; }
+    bool Skip(size_t count) {
+        if (count > bytes.size() - at) return false;
+        at += count;
+        return true;
+    }
 
 private:
-    std::FILE* file;
+    std::span<const uint8_t> bytes;
+    size_t at = 0;
 };
 
 // The tables of one DQT segment into their slots; false when it is malformed.
@@ -113,9 +125,7 @@ struct JpegHeaders {
 
 // Reads the markers up to the first scan, every length checked against the
 // file; false when the file is not a JPEG file or its headers are broken.
-bool ReadJpegHeaders(const std::string& path, JpegHeaders& headers) {
-    std::FILE* file = OpenFileUtf8(path, "rb");
-    if (file == nullptr) return false;
+bool ReadJpegHeaders(std::span<const uint8_t> file, JpegHeaders& headers) {
     ByteReader in(file);
     std::vector<uint8_t> segment;
     uint16_t start = 0;
@@ -145,18 +155,24 @@ bool ReadJpegHeaders(const std::string& path, JpegHeaders& headers) {
                 headers.componentTables.push_back(segment[6 + 3 * c + 2] & 0x03);
             }
         } else {
-            ok = in.Skip(length - 2);
+            ok = in.Skip(length - 2u);
         }
     }
-    std::fclose(file);
     return ok;
+}
+
+// The file's bytes for a look at its headers; empty when it cannot be read.
+std::vector<uint8_t> FileBytes(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    if (!ReadWholeFile(path, bytes, kMostJpegBytes)) bytes.clear();
+    return bytes;
 }
 
 }  // namespace
 
-std::optional<int32_t> JpegFileQuality(const std::string& path) {
+std::optional<int32_t> JpegQuality(std::span<const uint8_t> file) {
     JpegHeaders headers;
-    if (!ReadJpegHeaders(path, headers)) return std::nullopt;
+    if (!ReadJpegHeaders(file, headers)) return std::nullopt;
     const std::vector<size_t>& componentTables = headers.componentTables;
     std::vector<QuantTable> used;
     for (size_t c = 0; c < componentTables.size() && c < 2; ++c) {
@@ -168,15 +184,23 @@ std::optional<int32_t> JpegFileQuality(const std::string& path) {
     return EstimateJpegQuality(used);
 }
 
-std::optional<JpegSampling> JpegFileSampling(const std::string& path) {
+std::optional<JpegSampling> JpegSamplingOf(std::span<const uint8_t> file) {
     JpegHeaders headers;
-    if (!ReadJpegHeaders(path, headers) || headers.sampling.size() != 3) return std::nullopt;
+    if (!ReadJpegHeaders(file, headers) || headers.sampling.size() != 3) return std::nullopt;
     const auto [h, v] = headers.sampling[0];
     for (size_t c = 1; c < 3; ++c) {
         if (headers.sampling[c] != std::pair<int32_t, int32_t>(1, 1)) return std::nullopt;
     }
     if (h < 1 || v < 1 || h > 4 || v > 4) return std::nullopt;
     return JpegSampling{h, v};
+}
+
+std::optional<int32_t> JpegFileQuality(const std::string& path) {
+    return JpegQuality(FileBytes(path));
+}
+
+std::optional<JpegSampling> JpegFileSampling(const std::string& path) {
+    return JpegSamplingOf(FileBytes(path));
 }
 
 }  // namespace stampora

@@ -9,7 +9,7 @@ namespace stampora {
 // uncompressed files, top line first, with a colour map for 8-bit pictures.
 class CTgaCodec : public CImageCodec {
 public:
-    bool LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) override;
+    bool LoadOpened(CodecInputFile& file, ImageList& images, PropertiesSlot& properties) override;
     bool LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) override;
     bool SaveFile(const std::string& path, const ImageList& images,
                   const CImageProperties* properties) override;

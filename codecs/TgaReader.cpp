@@ -141,16 +141,15 @@ bool CTgaCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
 // Raw lines are read straight into the image's rows, so a large picture is
 // read without a second copy of the file in memory; run-length files are
 // decoded from memory.
-bool CTgaCodec::LoadFile(const std::string& path, ImageList& images, PropertiesSlot& properties) {
+bool CTgaCodec::LoadOpened(CodecInputFile& file, ImageList& images, PropertiesSlot& properties) {
     status = FileStatus();
-    CodecInputFile file;
     uint8_t headerBytes[kTgaHeaderBytes];
-    if (!file.Open(path, status)) return false;
-    if (file.Size() <= kTgaHeaderBytes || !file.ReadExactly(headerBytes, sizeof headerBytes)) {
+    if (file.Size() <= kTgaHeaderBytes || !file.Seek(0) ||
+        !file.ReadExactly(headerBytes, sizeof headerBytes)) {
         return status.Fail("the file is too short for a TGA picture");
     }
     const TgaHeader header = ParseTgaHeader(headerBytes);
-    if (header.IsRunLength()) return CImageCodec::LoadFile(path, images, properties);
+    if (header.IsRunLength()) return CImageCodec::LoadOpened(file, images, properties);
 
     std::vector<uint8_t> head(std::min(file.Size(), HeadBytes(header)));
     std::memcpy(head.data(), headerBytes, sizeof headerBytes);

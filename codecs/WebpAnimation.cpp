@@ -22,7 +22,16 @@ WebpAnimationPlayer::WebpAnimationPlayer() = default;
 WebpAnimationPlayer::~WebpAnimationPlayer() = default;
 
 bool WebpAnimationPlayer::OpenFile(const std::string& path, FileStatus& status) {
-    if (!ReadWholeFile(path, file, kMaxImageFileBytes)) return status.Fail("the file could not be read");
+    std::vector<uint8_t> read;
+    if (!ReadWholeFile(path, read, kMaxImageFileBytes)) return status.Fail("the file could not be read");
+    return Open(read, status);
+}
+
+bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, FileStatus& status) {
+    // The decoder reads from the player's own copy while it plays.
+    decoder.reset();
+    file.assign(bytes.begin(), bytes.end());
+    delays.clear();
     const WebPData whole{file.data(), file.size()};
     WebPDemuxer* demux = WebPDemux(&whole);
     if (demux == nullptr) return status.Fail("not a complete WebP file");

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@ public:
     // Opens the animated WebP at `path`; false with the reason in `status`
     // when it is no such file or its animation cannot be read.
     bool OpenFile(const std::string& path, FileStatus& status);
+    // The same for a file already read into memory.
+    bool Open(std::span<const uint8_t> bytes, FileStatus& status);
     size_t FrameCount() const { return frameCount; }
     // The frame delays (milliseconds, 16 digits each) of the first `frames`
     // frames and the loop count.

@@ -1,8 +1,10 @@
-// Feeds arbitrary bytes to the JPEG reader.
+// Feeds arbitrary bytes to the JPEG reader, and to the look at its headers
+// that gives a copy its quality and sampling.
 #include <cstddef>
 #include <cstdint>
 
 #include "codecs/JpegCodec.h"
+#include "codecs/SourceQuality.h"
 
 using namespace stampora;
 
@@ -11,5 +13,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ImageList images;
     PropertiesSlot properties;
     codec.LoadMemory(data, size, images, properties);
+    JpegQuality({data, size});
+    JpegSamplingOf({data, size});
     return 0;
 }

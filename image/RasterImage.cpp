@@ -210,8 +210,9 @@ void CRasterImage::FillAlpha(uint8_t alpha) {
     }
 }
 
-void CRasterImage::PromoteDepth(int32_t target) {
-    if (IsEmpty() || target == Bpp() || (target != 24 && target != 32)) return;
+bool CRasterImage::PromoteDepth(int32_t target) {
+    if (IsEmpty() || (target != 24 && target != 32)) return false;
+    if (target == Bpp()) return true;
 
     CRasterImage old;
     Swap(old);
@@ -220,7 +221,7 @@ void CRasterImage::PromoteDepth(int32_t target) {
     if (!Create(old.Width(), old.Height(), target)) {
         // Out of memory: keep the picture as it was rather than lose it.
         Swap(old);
-        return;
+        return false;
     }
 
     const int32_t w = Width();
@@ -290,6 +291,7 @@ void CRasterImage::PromoteDepth(int32_t target) {
         }
     }
     if (target == 32 && oldBpp != 24 && oldBpp != 8) FillAlpha(255);
+    return true;
 }
 
 void CRasterImage::AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t right, int32_t bottom) {

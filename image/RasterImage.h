@@ -79,7 +79,9 @@ public:
 
     // Alpha, conversion and geometry.
     void FillAlpha(uint8_t alpha);
-    void PromoteDepth(int32_t targetBpp);
+    // Converts the pixels to 24 or 32 bits; true when the picture has that
+    // depth afterwards. Without the memory, the picture stays as it was.
+    bool PromoteDepth(int32_t targetBpp);
     void AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t right, int32_t bottom);
     bool PasteImage(const CRasterImage& source, int32_t x, int32_t y);
 

@@ -1,6 +1,7 @@
 #include "watermark/StampOnto.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "watermark/TilePattern.h"
 
@@ -73,6 +74,17 @@ void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const Tex
                bool marginTest) {
     StampMark(picture, imageMark.base, imageMark.layer, marginTest);
     StampMark(picture, textMark.base, textMark.layer, marginTest);
+}
+
+void StampOntoPart(CRasterImage& part, int32_t left, int32_t top, const ImageWatermark& imageMark,
+                   const TextWatermark& textMark) {
+    if (part.IsEmpty() || part.Bpp() != 32) return;
+    const std::pair<const WatermarkBase*, const CRasterImage*> marks[] = {{&imageMark.base, &imageMark.layer},
+                                                                          {&textMark.base, &textMark.layer}};
+    for (const auto& [mark, layer] : marks) {
+        if (!mark->enabled || layer->IsEmpty() || layer->Bpp() != 32) continue;
+        part.BlendLayer(*layer, mark->LayerX() - left, mark->LayerY() - top, mark->opacity);
+    }
 }
 
 }  // namespace stampora

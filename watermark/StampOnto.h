@@ -56,4 +56,9 @@ MarkStamp StampLaidOutPart(CRasterImage& part, int32_t left, int32_t top, int32_
 void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const TextWatermark& textMark,
                bool marginTest);
 
+// Both marks as StampOnto puts them without the margin test, onto `part`, the
+// area at (left, top) of the picture they are placed on.
+void StampOntoPart(CRasterImage& part, int32_t left, int32_t top, const ImageWatermark& imageMark,
+                   const TextWatermark& textMark);
+
 }  // namespace stampora

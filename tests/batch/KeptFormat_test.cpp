@@ -157,7 +157,7 @@ TEST(KeptFormat, ADamagedExifBlockIsKeptAsFarAsItReadsAndSaysWhy) {
     CRasterImage work;
     const BatchFileResult result =
         WatermarkFile(work, FixturePath("jpeg/exif-cut-in-gps.jpg"), dir.File("a.jpg"), logo, noText, 1, 90,
-                      ReadPictureAndMetadata, MetadataKept::All);
+                      {}, MetadataKept::All);
     EXPECT_EQ(result.outcome, BatchFileOutcome::Written);
     EXPECT_FALSE(result.Complete());
     EXPECT_EQ(FileResultLine("a.jpg", result),
@@ -177,9 +177,8 @@ TEST(KeptFormat, EveryPageOfATiffIsStampedAndKeepsItsTags) {
     CFittedImageMark logo(red, MarkFit{});
     CFittedTextMark noText(none, MarkFit{});
     CRasterImage work;
-    const BatchFileResult result =
-        WatermarkFile(work, FixturePath("tiff/three-pages.tif"), dir.File("p.tif"), logo, noText, 1, -1,
-                      ReadPictureAndMetadata, MetadataKept::All);
+    const BatchFileResult result = WatermarkFile(work, FixturePath("tiff/three-pages.tif"), dir.File("p.tif"),
+                                                 logo, noText, 1, -1, {}, MetadataKept::All);
     ASSERT_TRUE(result.Complete()) << result.reason << result.damage << result.metadataNote;
 
     ImageList pages;

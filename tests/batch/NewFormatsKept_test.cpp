@@ -39,7 +39,7 @@ BatchFileResult Stamp(const std::string& source, const std::string& output, Meta
     const TextWatermark noText;
     CFittedImageMark image(logo, MarkFit{});
     CFittedTextMark text(noText, MarkFit{});
-    return WatermarkFile(work, source, output, image, text, 1, -1, ReadPictureAndMetadata, kept);
+    return WatermarkFile(work, source, output, image, text, 1, -1, {}, kept);
 }
 
 TEST(NewFormatsKept, AnAnimatedWebpKeepsEveryFrameStampedWithItsTiming) {

@@ -145,8 +145,7 @@ TEST(WatermarkFile, DateComesFromTheCameraJpegsMetadata) {
     auto cameraPicture = [](CRasterImage& picture, const std::string&, CImageProperties* metadata,
                             FileStatus& status) {
         CRasterImage thumbnail;
-        if (!ReadPictureAndMetadata(thumbnail, FixturePath("jpeg/orientation-6.jpg"), metadata, status))
-            return false;
+        if (!thumbnail.Load(FixturePath("jpeg/orientation-6.jpg"), metadata, &status)) return false;
         picture = batchtest::SolidPicture(400, 300, 255, 255, 255);
         return true;
     };

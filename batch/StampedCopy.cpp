@@ -1,0 +1,101 @@
+#include "batch/StampedCopy.h"
+
+#include <optional>
+#include <utility>
+
+#include "batch/AnimationCopy.h"
+#include "codecs/PictureFiles.h"
+#include "codecs/SourceQuality.h"
+#include "codecs/TiffPageTags.h"
+
+namespace stampora {
+
+namespace {
+
+// What the writer is told besides the quality: an animation's timing, each
+// TIFF page's tags (only its place and resolution unless all metadata is
+// kept), and for a JPEG made from a JPEG, the source's chroma subsampling,
+// so colour edges stay as fine as they came.
+CImageProperties SaveOptions(const SourceForCopy& source, ImageFormat output, int quality,
+                             MetadataKept kept) {
+    CImageProperties options;
+    options.SetValue(kPropertySaveQuality, std::to_string(quality));
+    for (const int32_t key : {kPropertyFrameDelays, kPropertyLoopCount}) {
+        if (source.properties.HasKey(key)) options.SetValue(key, source.properties.GetValue(key));
+    }
+    if (source.properties.HasKey(kPropertyTiffPageTags)) {
+        const std::string pages = source.properties.GetValue(kPropertyTiffPageTags);
+        const bool everything = kept == MetadataKept::All || kept == MetadataKept::NoGps;
+        options.SetValue(kPropertyTiffPageTags, everything ? pages : TiffPagesEssentials(pages));
+    }
+    if (output == FormatJpeg) {
+        if (const std::optional<JpegSampling> sampling = JpegSamplingOf(source.file.Bytes())) {
+            options.SetValue(kPropertyJpegSampling,
+                             std::to_string(sampling->horizontal) + "x" + std::to_string(sampling->vertical));
+        }
+    }
+    return options;
+}
+
+}  // namespace
+
+CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const FrameStamper& stamp,
+                            const CopyRequest& request) {
+    CopyResult result;
+    const std::string& outputPath = request.outputPath;
+    const ImageFormat output = FormatFromPath(outputPath);
+    const int32_t width = first.Width();
+    const int32_t height = first.Height();
+    CImageProperties options = SaveOptions(source, output, request.quality, request.kept);
+    FileFinisher withMetadata;
+    if (request.kept != MetadataKept::None && EmbedsMetadataBlocks(output)) {
+        // These writers embed the metadata whole as they encode.
+        const KeptMetadataReport report =
+            KeptMetadataBlocks(source.file.Bytes(), width, height, request.kept, options);
+        result.metadataNote = report.note;
+        if (!report.failure.empty()) {
+            result.failure = CopyFailure::Write;
+            result.reason = "its metadata could not be written: " + report.failure;
+            return result;
+        }
+    } else if (request.kept != MetadataKept::None && output == FormatJpeg) {
+        // A JPEG takes its metadata from the writer itself.
+        std::string segments;
+        const KeptMetadataReport report =
+            KeptJpegSegments(source.file.Bytes(), width, height, request.kept, segments);
+        result.metadataNote = report.note;
+        if (!report.failure.empty()) {
+            result.failure = CopyFailure::Write;
+            result.reason = "its metadata could not be written: " + report.failure;
+            return result;
+        }
+        if (!segments.empty()) options.SetValue(kPropertyJpegSegments, segments);
+    } else if (request.kept != MetadataKept::None) {
+        withMetadata = [&](const std::string& tempPath) {
+            const KeptMetadataReport report =
+                KeepMetadataInFile(source.file.Bytes(), tempPath, outputPath, width, height, request.kept);
+            result.metadataNote = report.note;
+            return report.failure.empty() ? std::string()
+                                          : "its metadata could not be written: " + report.failure;
+        };
+    }
+    if (source.played != FormatUnknown) {
+        CopyResult written =
+            source.played == FormatWebp
+                ? WriteStampedAnimation(source.webpAnimation, first, stamp, outputPath, options, withMetadata)
+                : WriteStampedAnimation(source.animation, first, stamp, outputPath, options, withMetadata);
+        written.metadataNote = result.metadataNote;
+        return written;
+    }
+    ImageList stamped(false);
+    stamped.Append(&first);
+    for (size_t i = 1; i < source.frames.Size(); ++i) stamped.Append(source.frames.At(i));
+    FileStatus written;
+    if (!CPictureFiles::Save(stamped, outputPath, options, &written, withMetadata)) {
+        result.failure = CopyFailure::Write;
+        result.reason = written.error.empty() ? "the picture could not be written" : written.error;
+    }
+    return result;
+}
+
+}  // namespace stampora

@@ -1,0 +1,72 @@
+#include "codecs/SourcePicture.h"
+
+#include "codecs/CodecFactory.h"
+#include "codecs/CodecInputFile.h"
+
+namespace stampora {
+
+namespace {
+
+// Readers that take uncompressed pixels straight from the file; their files
+// carry no metadata that a copy could keep.
+bool StreamsPixels(ImageFormat format) {
+    return format == FormatBmp || format == FormatTga;
+}
+
+}  // namespace
+
+SourcePicture::SourcePicture() = default;
+SourcePicture::SourcePicture(SourcePicture&&) noexcept = default;
+SourcePicture& SourcePicture::operator=(SourcePicture&&) noexcept = default;
+SourcePicture::~SourcePicture() = default;
+
+bool SourcePicture::Open(const std::string& newPath, FileStatus& status) {
+    *this = SourcePicture();
+    auto opened = std::make_unique<CodecInputFile>();
+    if (!opened->Open(newPath, status)) return false;
+    uint8_t head[kSignatureBytes] = {};
+    const size_t headBytes = opened->Read(head, sizeof head);
+    path = newPath;
+    format = FormatForReading(newPath, head, headBytes);
+    if (StreamsPixels(format)) {
+        file = std::move(opened);
+        return true;
+    }
+    return opened->ReadAll(bytes, status);
+}
+
+bool SourcePicture::ReadFrames(ImageList& frames, CImageProperties* properties, bool firstFrameOnly,
+                               FileStatus& status) {
+    status = FileStatus();
+    std::unique_ptr<CImageCodec> codec = GetCodecFactory().CreateCodec(format);
+    if (!codec) return status.Fail("not a picture format Stampora reads");
+    codec->SetFirstFrameOnly(firstFrameOnly);
+    PropertiesSlot read;
+    bool loaded = false;
+    if (file) {
+        loaded = codec->LoadOpened(*file, frames, read);
+        file.reset();
+    } else if (!bytes.empty()) {
+        loaded = codec->LoadMemory(bytes.data(), bytes.size(), frames, read);
+    } else {
+        return status.Fail("the file was not opened");
+    }
+    status = codec->Status();
+    if (!loaded) {
+        if (status.error.empty()) status.error = "the picture could not be read";
+        return false;
+    }
+    status.error.clear();
+    if (properties != nullptr && read) properties->CopyFrom(*read);
+    return true;
+}
+
+bool SourcePicture::ReadPicture(CRasterImage& picture, CImageProperties* metadata, FileStatus& status) {
+    ImageList frames(true);
+    if (!ReadFrames(frames, metadata, true, status)) return false;
+    // Taking the first frame over by exchange costs no copy and cannot fail.
+    if (!frames.Empty() && !frames.First()->IsEmpty()) picture.Swap(*frames.First());
+    return true;
+}
+
+}  // namespace stampora

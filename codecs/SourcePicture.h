@@ -1,0 +1,57 @@
+#pragma once
+// A picture file opened once: its format, its pixels and, for a copy made of
+// it, what its bytes hold besides (metadata, JPEG tables and sampling), all
+// taken from one reading of the file.
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "codecs/ImageFormat.h"
+#include "codecs/ImageList.h"
+#include "codecs/ImageProperties.h"
+#include "image/RasterImage.h"
+#include "platform/FileStatus.h"
+
+namespace stampora {
+
+class CodecInputFile;
+
+class SourcePicture {
+public:
+    SourcePicture();
+    SourcePicture(SourcePicture&&) noexcept;
+    SourcePicture& operator=(SourcePicture&&) noexcept;
+    ~SourcePicture();
+
+    // Opens the file (UTF-8 path), tells its format from its first bytes
+    // (else from its extension) and reads it whole into memory, unless its
+    // reader takes the pixels straight from the file: formats that hold
+    // nothing but pixels (BMP, TGA) are not held twice. False with the
+    // reason in `status`.
+    bool Open(const std::string& path, FileStatus& status);
+
+    const std::string& Path() const { return path; }
+    ImageFormat Format() const { return format; }
+    // The whole file; empty for a file whose pixels are streamed, and for
+    // one not opened.
+    std::span<const uint8_t> Bytes() const { return bytes; }
+
+    // Decodes every frame, or only the first, with what the reader keeps
+    // beside them (metadata, frame delays, loop count) in `properties` when
+    // it is given. A streamed file is closed once its pixels are read.
+    bool ReadFrames(ImageList& frames, CImageProperties* properties, bool firstFrameOnly, FileStatus& status);
+    // The first frame, taken over into `picture`; a failed read leaves
+    // `picture` as it was.
+    bool ReadPicture(CRasterImage& picture, CImageProperties* metadata, FileStatus& status);
+
+private:
+    std::string path;
+    ImageFormat format = FormatUnknown;
+    std::vector<uint8_t> bytes;
+    // Open only until a streamed file's pixels are read.
+    std::unique_ptr<CodecInputFile> file;
+};
+
+}  // namespace stampora
