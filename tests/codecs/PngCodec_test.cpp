@@ -18,12 +18,6 @@ CRasterImage LoadPngFixture(const std::string& name) {
     return image;
 }
 
-CRasterImage RoundTrip(CRasterImage& image, const CImageProperties* properties = nullptr,
-                       PropertiesSlot* readBack = nullptr) {
-    CPngCodec codec;
-    return RoundTripThrough(codec, "x.png", image, properties, readBack);
-}
-
 TEST(PngCodec, EachColourTypeLoadsInItsDepth) {
     const struct {
         const char* name;
@@ -63,7 +57,8 @@ TEST(PngCodec, CameraItemsTravelInTheFile) {
     camera.SetValue(0x0110, "PngModel");
     camera.SetValue(0x920A, "35/1");
     PropertiesSlot back;
-    RoundTrip(picture, &camera, &back);
+    CPngCodec codec;
+    RoundTripThrough(codec, "x.png", picture, &camera, &back);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->GetValue(0x0110), "PngModel");
     EXPECT_EQ(back->GetValue(0x920A), "35/1");
