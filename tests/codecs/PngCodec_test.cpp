@@ -51,19 +51,6 @@ TEST(PngCodec, TransparencyKeepsAlphaInEveryForm) {
     }
 }
 
-TEST(PngCodec, CameraItemsTravelInTheFile) {
-    CRasterImage picture = PhotoLikePicture(8, 8, 24);
-    CImageProperties camera;
-    camera.SetValue(0x0110, "PngModel");
-    camera.SetValue(0x920A, "35/1");
-    PropertiesSlot back;
-    CPngCodec codec;
-    RoundTripThrough(codec, "x.png", picture, &camera, &back);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->GetValue(0x0110), "PngModel");
-    EXPECT_EQ(back->GetValue(0x920A), "35/1");
-}
-
 TEST(PngCodec, DamagedFilesAreSafe) {
     CPngCodec codec;
     ExpectDamagedCopiesAreSafe(codec, FixtureBytes("png/interlaced.png"));

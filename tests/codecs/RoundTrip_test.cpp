@@ -6,9 +6,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
+#include "codecs/PngCodec.h"
+#include "codecs/TiffCodec.h"
 #include "support/TestPictures.h"
 
 using namespace stampora;
@@ -109,5 +112,23 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripCase{"webp", Kind::Rgba, 32, 32, 8}, RoundTripCase{"avif", Kind::Rgb, 24, 32, 8},
         RoundTripCase{"avif", Kind::Rgba, 32, 32, 8}, RoundTripCase{"heic", Kind::Rgb, 24, 32, 8},
         RoundTripCase{"jxl", Kind::Grey, 8, 32, 8}, RoundTripCase{"jxl", Kind::Rgba, 32, 32, 8}));
+
+// Camera items given to a save come back under their tag ids.
+TEST(CameraItems, TravelInPngAndTiffFiles) {
+    CPngCodec png;
+    CTiffCodec tiff;
+    for (const auto& [codec, name, bpp] :
+         {std::tuple<CImageCodec*, const char*, int32_t>{&png, "x.png", 24}, {&tiff, "x.tif", 32}}) {
+        CRasterImage picture = PhotoLikePicture(33, 21, bpp);
+        CImageProperties camera;
+        const std::pair<uint16_t, const char*> items[] = {
+            {0x010F, "Maker"}, {0x0110, "Model"}, {0x9207, "5"}, {0x920A, "35/1"}};
+        for (const auto& [tag, value] : items) camera.SetValue(tag, value);
+        PropertiesSlot back;
+        RoundTripThrough(*codec, name, picture, &camera, &back);
+        ASSERT_TRUE(back) << name;
+        for (const auto& [tag, value] : items) EXPECT_EQ(back->GetValue(tag), value) << name << " " << tag;
+    }
+}
 
 }  // namespace

