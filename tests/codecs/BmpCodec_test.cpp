@@ -6,8 +6,8 @@
 
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
-#include "image/ImageTestPixels.h"
 #include "support/TestPaths.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
@@ -142,9 +142,7 @@ TEST(BmpRead, RunLengthEscapesRunsAndPadding) {
     ASSERT_TRUE(Load(RunLengthFile(5, 3, 1, rle8), images, &status));
     const CRasterImage& image = *images.First();
     const uint32_t expected[3][5] = {{0, 9, 9, 9, 9}, {0, 0, 0, 0, 0}, {7, 7, 7, 1, 2}};
-    for (int32_t y = 0; y < 3; ++y) {
-        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(image.ReadPixel(x, y), expected[y][x]) << x << "," << y;
-    }
+    EachPixel(image, [&](int32_t x, int32_t y, const uint8_t* p) { EXPECT_EQ(*p, expected[y][x]); });
     EXPECT_EQ(status.damage, "");
 }
 

@@ -12,6 +12,7 @@
 #include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "support/TestPaths.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
@@ -37,19 +38,6 @@ Rgba Expected(Source source, int x, int y) {
             return (x + y) % 2 ? Rgba{255, 255, 255, 255} : Rgba{0, 0, 128, 255};
     }
     return {};
-}
-
-// The colour of a pixel whatever the depth: palette pictures through their
-// palette, 16-bit ones through their masks.
-Rgba ColourAt(const CRasterImage& image, int x, int y) {
-    if (image.Bpp() == 32) {
-        const uint8_t* p = image.PixelAt(x, y);
-        return {p[2], p[1], p[0], p[3]};
-    }
-    CRasterImage copy(image);
-    copy.PromoteDepth(24);
-    const uint8_t* p = copy.PixelAt(x, y);
-    return {p[2], p[1], p[0], 255};
 }
 
 struct Fixture {
@@ -79,7 +67,7 @@ TEST_P(BmpTgaFixture, PixelsMatchTheSourcePicture) {
     for (int y = 0; y < image.Height(); ++y) {
         for (int x = 0; x < image.Width(); ++x) {
             const Rgba want = Expected(f.source, x, y);
-            const Rgba got = ColourAt(image, x, y);
+            const Bgra got = PixelOf(image, x, y);
             EXPECT_LE(std::abs(got.r - want.r), f.tolerance) << f.path << " red at " << x << "," << y;
             EXPECT_LE(std::abs(got.g - want.g), f.tolerance) << f.path << " green at " << x << "," << y;
             EXPECT_LE(std::abs(got.b - want.b), f.tolerance) << f.path << " blue at " << x << "," << y;
@@ -141,12 +129,10 @@ TEST(BmpTgaFixtures, GreyTgaFilesKeepTheGreyRamp) {
     ASSERT_EQ(raw.Bpp(), 8);
     EXPECT_EQ(raw.Palette()[128].rgbRed, 128);
     EXPECT_EQ(raw.ReadPixel(0, 0), 0u);
-    for (int y = 0; y < raw.Height(); ++y) {
-        for (int x = 0; x < raw.Width(); ++x) {
-            EXPECT_EQ(raw.ReadPixel(x, y), rle.ReadPixel(x, y)) << x << "," << y;
-            if (y > 0) {
-                EXPECT_GT(raw.ReadPixel(x, y), raw.ReadPixel(x, y - 1)) << x << "," << y;
-            }
+    EXPECT_TRUE(SamePixels(raw, rle));
+    EachPixel(raw, [&](int32_t x, int32_t y, const uint8_t*) {
+        if (y > 0) {
+            EXPECT_GT(raw.ReadPixel(x, y), raw.ReadPixel(x, y - 1)) << x << "," << y;
         }
-    }
+    });
 }

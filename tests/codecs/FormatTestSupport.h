@@ -4,23 +4,18 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "codecs/ImageCodec.h"
-#include "codecs/RowConversion.h"
 #include "image/LittleEndian.h"
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
-
-struct Bgra {
-    int b, g, r, a;
-};
 
 inline std::vector<uint8_t> BytesAt(const std::string& path) {
     std::vector<uint8_t> bytes;
@@ -43,11 +38,11 @@ inline bool LoadBytes(CImageCodec& codec, const std::vector<uint8_t>& bytes, Ima
     return codec.LoadMemory(bytes.data(), bytes.size(), images, properties);
 }
 
-inline Bgra PixelOf(const CRasterImage& image, int32_t x, int32_t y) {
-    std::vector<uint8_t> line(static_cast<size_t>(image.Width()) * 4);
-    RowToBgra(image, y, line.data());
-    const uint8_t* p = line.data() + 4 * static_cast<size_t>(x);
-    return Bgra{p[0], p[1], p[2], p[3]};
+// Reads a fixture through a codec of type Codec.
+template <typename Codec>
+bool LoadFixtureWith(const std::string& relative, ImageList& images, PropertiesSlot& properties) {
+    Codec codec;
+    return LoadBytes(codec, FixtureBytes(relative), images, properties);
 }
 
 // Saves `image` through `codec` as `fileName` in a scratch folder and reads
@@ -66,40 +61,6 @@ inline CRasterImage RoundTripThrough(CImageCodec& codec, const std::string& file
     CRasterImage back;
     if (!images.Empty()) back.Swap(*images.First());
     return back;
-}
-
-// Same size and the same colour and alpha in every pixel.
-inline void ExpectSamePixels(const CRasterImage& a, const CRasterImage& b) {
-    ASSERT_EQ(a.Width(), b.Width());
-    ASSERT_EQ(a.Height(), b.Height());
-    for (int32_t y = 0; y < a.Height(); ++y) {
-        for (int32_t x = 0; x < a.Width(); ++x) {
-            const Bgra p = PixelOf(a, x, y), q = PixelOf(b, x, y);
-            ASSERT_TRUE(p.r == q.r && p.g == q.g && p.b == q.b && p.a == q.a) << "at " << x << "," << y;
-        }
-    }
-}
-
-// True when the pixel's colour is within `tolerance` of red, green, blue.
-inline ::testing::AssertionResult ColourNear(const CRasterImage& image, int32_t x, int32_t y, int r, int g,
-                                             int b, int tolerance = 0) {
-    const Bgra p = PixelOf(image, x, y);
-    if (std::abs(p.r - r) <= tolerance && std::abs(p.g - g) <= tolerance && std::abs(p.b - b) <= tolerance) {
-        return ::testing::AssertionSuccess();
-    }
-    return ::testing::AssertionFailure() << "pixel (" << x << ", " << y << ") is " << p.r << "," << p.g << ","
-                                         << p.b << " not " << r << "," << g << "," << b << " +-" << tolerance;
-}
-
-// The four 16 x 8 quadrants of the 32 x 16 fixture picture: red, green,
-// blue, white, checked at their centres.
-inline void ExpectQuadrants(const CRasterImage& image, int tolerance) {
-    ASSERT_EQ(image.Width(), 32);
-    ASSERT_EQ(image.Height(), 16);
-    EXPECT_TRUE(ColourNear(image, 7, 3, 255, 0, 0, tolerance));
-    EXPECT_TRUE(ColourNear(image, 24, 3, 0, 255, 0, tolerance));
-    EXPECT_TRUE(ColourNear(image, 7, 12, 0, 0, 255, tolerance));
-    EXPECT_TRUE(ColourNear(image, 24, 12, 255, 255, 255, tolerance));
 }
 
 // Every prefix of the file and copies with single bytes changed: each is
@@ -146,24 +107,6 @@ inline std::vector<uint8_t> BmpFile(int32_t width, int32_t height, uint16_t bpp,
     out.insert(out.end(), palette.begin(), palette.end());
     out.insert(out.end(), pixels.begin(), pixels.end());
     return out;
-}
-
-// A picture with smooth gradients and some texture, like a photograph.
-inline CRasterImage PhotoLikePicture(int32_t width, int32_t height, int32_t bpp) {
-    CRasterImage image;
-    image.Create(width, height, bpp);
-    const int32_t bytes = bpp / 8;
-    for (int32_t y = 0; y < height; ++y) {
-        uint8_t* row = image.Row(y);
-        for (int32_t x = 0; x < width; ++x) {
-            uint8_t* p = row + static_cast<size_t>(x) * static_cast<size_t>(bytes);
-            p[0] = static_cast<uint8_t>(x * 255 / width);
-            p[1] = static_cast<uint8_t>(y * 255 / height);
-            p[2] = static_cast<uint8_t>(((x * 7) ^ (y * 3)) & 0x7F) + 64;
-            if (bytes == 4) p[3] = static_cast<uint8_t>((x + y) % 256);
-        }
-    }
-    return image;
 }
 
 // A GIF of `frames` one-pixel frames on a screen of `width` x `height`.

@@ -101,9 +101,7 @@ TEST(GifAnimation, LoopCountIsReadAndOnlyKeptForAnimations) {
 }
 
 TEST(GifAnimation, FramesOfDifferentSizesAreRefused) {
-    CRasterImage a, b;
-    ASSERT_TRUE(a.Create(8, 8, 32));
-    ASSERT_TRUE(b.Create(8, 9, 32));
+    CRasterImage a = BlankImage(8, 8, 32), b = BlankImage(8, 9, 32);
     ImageList frames(false);
     frames.Append(&a);
     frames.Append(&b);

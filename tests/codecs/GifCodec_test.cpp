@@ -12,11 +12,6 @@ using namespace stampora;
 
 namespace {
 
-bool LoadGif(const std::string& fixture, ImageList& images, PropertiesSlot& properties) {
-    CGifCodec codec;
-    return LoadBytes(codec, FixtureBytes("gif/" + fixture), images, properties);
-}
-
 CRasterImage RoundTrip(CRasterImage& image) {
     CGifCodec codec;
     return RoundTripThrough(codec, "x.gif", image);
@@ -25,7 +20,7 @@ CRasterImage RoundTrip(CRasterImage& image) {
 TEST(GifCodec, AnimationFramesAreComposedWithTheirDelays) {
     ImageList frames;
     PropertiesSlot properties;
-    ASSERT_TRUE(LoadGif("animation.gif", frames, properties));
+    ASSERT_TRUE(LoadFixtureWith<CGifCodec>("gif/animation.gif", frames, properties));
     ASSERT_EQ(frames.Size(), 3u);
     ASSERT_TRUE(properties);
     EXPECT_EQ(properties->GetValue(kPropertyFrameDelays), "000000000000010000000000000002000000000000000300");
@@ -56,13 +51,13 @@ TEST(GifCodec, AnimationFramesAreComposedWithTheirDelays) {
 TEST(GifCodec, StillPicturesKeepPaletteOrTransparency) {
     ImageList still, transparent;
     PropertiesSlot properties;
-    ASSERT_TRUE(LoadGif("still.gif", still, properties));
+    ASSERT_TRUE(LoadFixtureWith<CGifCodec>("gif/still.gif", still, properties));
     ASSERT_EQ(still.Size(), 1u);
     EXPECT_LE(still.First()->Bpp(), 8);
     ExpectQuadrants(*still.First(), 0);
     EXPECT_EQ(properties->GetValue(kPropertyFrameDelays), "0000000000000000");
 
-    ASSERT_TRUE(LoadGif("transparent.gif", transparent, properties));
+    ASSERT_TRUE(LoadFixtureWith<CGifCodec>("gif/transparent.gif", transparent, properties));
     const CRasterImage& logo = *transparent.First();
     ASSERT_EQ(logo.Bpp(), 32);
     EXPECT_EQ(PixelOf(logo, 3, 3).r, 255);
@@ -99,17 +94,12 @@ TEST(GifCodec, DeepPicturesAreQuantizedCloselyAndKeepTransparency) {
     EXPECT_LT(worst, 24);
 
     // Few colours come through exactly; alpha 0 becomes transparency.
-    CRasterImage logo;
-    ASSERT_TRUE(logo.Create(10, 10, 32));
-    for (int32_t y = 0; y < 10; ++y) {
-        for (int32_t x = 0; x < 10; ++x) {
-            uint8_t* p = logo.PixelAt(x, y);
-            p[0] = static_cast<uint8_t>(x * 20);
-            p[1] = static_cast<uint8_t>(y * 20);
-            p[2] = 200;
-            p[3] = x < 5 ? 255 : 0;
-        }
-    }
+    CRasterImage logo = PaintedImage(10, 10, 32, [](int32_t x, int32_t y, uint8_t* p) {
+        p[0] = static_cast<uint8_t>(x * 20);
+        p[1] = static_cast<uint8_t>(y * 20);
+        p[2] = 200;
+        p[3] = x < 5 ? 255 : 0;
+    });
     const CRasterImage logoBack = RoundTrip(logo);
     ASSERT_EQ(logoBack.Bpp(), 32);
     EXPECT_TRUE(ColourNear(logoBack, 3, 7, 200, 140, 60));

@@ -14,19 +14,13 @@
 #include "image/RasterImage.h"
 #include "platform/Utf8Path.h"
 #include "support/TestPaths.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
 namespace fs = std::filesystem;
 
 namespace {
-
-CRasterImage Gradient(int32_t width, int32_t height, int32_t bpp) {
-    CRasterImage image;
-    EXPECT_TRUE(image.Create(width, height, bpp));
-    for (size_t i = 0; i < image.PixelBytes(); ++i) image.Pixels()[i] = static_cast<uint8_t>(i * 7);
-    return image;
-}
 
 size_t EntriesIn(const fs::path& folder) {
     return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
@@ -89,7 +83,7 @@ TEST(ImageFormatTable, TheDesktopFileOffersTheMimeTypesOfEveryFormatRead) {
 
 TEST(ImageLoadSave, FilesAreReadByTheirFirstBytesAndSavedByTheirExtension) {
     ScratchDir dir;
-    CRasterImage picture = Gradient(5, 4, 24);
+    CRasterImage picture = NoiseImage(5, 4, 24, 7);
     ASSERT_TRUE(picture.Save(dir.File("real.bmp")));
     ASSERT_TRUE(picture.Save(dir.File("real.png")));
     ASSERT_TRUE(picture.Save(dir.File("real.tga")));
@@ -104,7 +98,7 @@ TEST(ImageLoadSave, FilesAreReadByTheirFirstBytesAndSavedByTheirExtension) {
         EXPECT_FALSE(picture.Save(dir.File(name))) << name;
     // TGA has no signature: only its extension names it.
     fs::copy_file(dir.File("real.tga"), dir.File("tga.pcx"));
-    CRasterImage kept = Gradient(2, 2, 8);
+    CRasterImage kept = NoiseImage(2, 2, 8, 7);
     FileStatus status;
     EXPECT_FALSE(kept.Load(dir.File("tga.pcx"), nullptr, &status));
     EXPECT_EQ(status.error, "not a picture format Stampora reads");
@@ -123,7 +117,7 @@ TEST(ImageLoadSave, FilesAreReadByTheirFirstBytesAndSavedByTheirExtension) {
 TEST(ImageLoadSave, UnicodeFileNames) {
     ScratchDir dir;
     for (const char* name : {"café ☕.tga", "café ☕.bmp", "写真.TGA"}) {
-        CRasterImage picture = Gradient(7, 3, 32);
+        CRasterImage picture = NoiseImage(7, 3, 32, 7);
         ASSERT_TRUE(picture.Save(dir.File(name))) << name;
         ASSERT_TRUE(fs::exists(dir.Path() / PathFromUtf8(name))) << name;
         CRasterImage back;
@@ -137,12 +131,12 @@ TEST(ImageLoadSave, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
     ScratchDir dir;
     for (const char* name : {"kept.bmp", "kept.tga"}) {
         const std::string path = dir.File(name);
-        ASSERT_TRUE(Gradient(4, 4, 24).Save(path));
+        ASSERT_TRUE(NoiseImage(4, 4, 24, 7).Save(path));
         const std::vector<uint8_t> before = FileBytes(path);
         {
             // A disk that fills up halfway through the new file.
             FileSizeLimit full(1000);
-            CRasterImage large = Gradient(200, 100, 24);
+            CRasterImage large = NoiseImage(200, 100, 24, 7);
             FileStatus status;
             EXPECT_FALSE(large.Save(path, -1, &status)) << name;
             EXPECT_EQ(status.error, "cannot write the file: File too large") << name;
@@ -153,6 +147,6 @@ TEST(ImageLoadSave, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
 
     // A target in a folder that does not exist.
     FileStatus status;
-    EXPECT_FALSE(Gradient(4, 4, 24).Save(dir.File("missing/x.tga"), -1, &status));
+    EXPECT_FALSE(NoiseImage(4, 4, 24, 7).Save(dir.File("missing/x.tga"), -1, &status));
     EXPECT_EQ(status.error, "cannot create the file: No such file or directory");
 }

@@ -19,11 +19,6 @@ CImageProperties WithQuality(const std::string& text) {
     return p;
 }
 
-bool LoadJpeg(const std::string& fixture, ImageList& images, PropertiesSlot& properties) {
-    CJpegCodec codec;
-    return LoadBytes(codec, FixtureBytes(fixture), images, properties);
-}
-
 bool SaveJpeg(const std::string& path, CRasterImage& image, const CImageProperties* properties) {
     ImageList list(false);
     list.Append(&image);
@@ -36,7 +31,8 @@ TEST(JpegCodec, EveryExifOrientationLoadsUpright) {
         SCOPED_TRACE("orientation " + std::to_string(n));
         ImageList images;
         PropertiesSlot properties;
-        ASSERT_TRUE(LoadJpeg("jpeg/orientation-" + std::to_string(n) + ".jpg", images, properties));
+        ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/orientation-" + std::to_string(n) + ".jpg", images,
+                                                properties));
         ASSERT_EQ(images.Size(), 1u);
         EXPECT_EQ(images.First()->Bpp(), 24);
         ExpectQuadrants(*images.First(), 12);
@@ -49,7 +45,7 @@ TEST(JpegCodec, EveryExifOrientationLoadsUpright) {
 TEST(JpegCodec, CameraItemsBecomePropertiesByTagId) {
     ImageList images;
     PropertiesSlot properties;
-    ASSERT_TRUE(LoadJpeg("jpeg/orientation-6.jpg", images, properties));
+    ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/orientation-6.jpg", images, properties));
     ASSERT_TRUE(properties);
     EXPECT_EQ(properties->GetValue(0x010F), "TestMake");
     EXPECT_EQ(properties->GetValue(0x0110), "Model 7");
@@ -64,15 +60,15 @@ TEST(JpegCodec, CameraItemsBecomePropertiesByTagId) {
 TEST(JpegCodec, ProgressiveCmykAndGreyFilesDecode) {
     ImageList progressive, cmyk, grey;
     PropertiesSlot properties;
-    ASSERT_TRUE(LoadJpeg("jpeg/progressive.jpg", progressive, properties));
+    ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/progressive.jpg", progressive, properties));
     ExpectQuadrants(*progressive.First(), 12);
 
     // ImageMagick writes Adobe-style inverted CMYK; it must come back as RGB.
-    ASSERT_TRUE(LoadJpeg("jpeg/cmyk.jpg", cmyk, properties));
+    ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/cmyk.jpg", cmyk, properties));
     EXPECT_EQ(cmyk.First()->Bpp(), 24);
     ExpectQuadrants(*cmyk.First(), 24);
 
-    ASSERT_TRUE(LoadJpeg("jpeg/grey.jpg", grey, properties));
+    ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/grey.jpg", grey, properties));
     const CRasterImage& g = *grey.First();
     EXPECT_EQ(g.Bpp(), 8);
     EXPECT_TRUE(HasGreyRampPalette(g));
@@ -109,8 +105,7 @@ TEST(JpegCodec, QualityChangesTheSize) {
 
 TEST(JpegCodec, OtherDepthsAndCameraItemsAreWritten) {
     ScratchDir dir;
-    CRasterImage palette;
-    ASSERT_TRUE(palette.Create(32, 16, 4));
+    CRasterImage palette = BlankImage(32, 16, 4);
     PaletteColour red{0, 0, 255, 0};
     palette.SetPalette(1, 1, &red);
     for (int32_t y = 0; y < 16; ++y) palette.Row(y)[0] = 0x11;  // first two pixels red
@@ -138,8 +133,7 @@ TEST(JpegCodec, OtherDepthsAndCameraItemsAreWritten) {
 // segment whose length runs past the end is not written, nor what follows.
 TEST(JpegCodec, GivenSegmentsAreWrittenAfterTheJfifHeader) {
     ScratchDir dir;
-    CRasterImage picture;
-    ASSERT_TRUE(picture.Create(16, 16, 24));
+    CRasterImage picture = BlankImage(16, 16, 24);
     CImageProperties options = WithQuality("90");
     options.SetValue(0x010F, "Maker");
     const std::string comment("\xFF\xFE\x00\x07hello", 9);
@@ -162,8 +156,7 @@ TEST(JpegCodec, FailedSaveLeavesTheOldFile) {
     ASSERT_TRUE(SaveJpeg(path, small, nullptr));
     const auto before = std::filesystem::file_size(path);
     // libjpeg refuses lines longer than 65500 pixels half-way through a save.
-    CRasterImage tooWide;
-    ASSERT_TRUE(tooWide.Create(70000, 1, 24));
+    CRasterImage tooWide = BlankImage(70000, 1, 24);
     EXPECT_FALSE(SaveJpeg(path, tooWide, nullptr));
     EXPECT_EQ(std::filesystem::file_size(path), before);
     EXPECT_EQ(

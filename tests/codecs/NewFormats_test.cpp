@@ -10,7 +10,7 @@
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/WebpCodec.h"
-#include "image/ImageTestPixels.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
@@ -18,18 +18,6 @@ namespace {
 
 std::string Fixture(const std::string& name) {
     return FixturePath("newformats/" + name);
-}
-
-// The mean absolute difference over every channel, alpha included.
-double MeanDifference(const CRasterImage& a, const CRasterImage& b) {
-    double total = 0;
-    for (int32_t y = 0; y < a.Height(); ++y) {
-        for (int32_t x = 0; x < a.Width(); ++x) {
-            const Bgra p = PixelOf(a, x, y), q = PixelOf(b, x, y);
-            total += std::abs(p.r - q.r) + std::abs(p.g - q.g) + std::abs(p.b - q.b) + std::abs(p.a - q.a);
-        }
-    }
-    return total / (4.0 * a.Width() * a.Height());
 }
 
 class ReferenceDecode : public ::testing::TestWithParam<const char*> {};
@@ -44,7 +32,7 @@ TEST_P(ReferenceDecode, MatchesTheReferenceDecoder) {
     ASSERT_TRUE(reference.Load(Fixture(std::string(GetParam()) + ".png"), nullptr, &status)) << status.error;
     ASSERT_EQ(ours.Width(), reference.Width());
     ASSERT_EQ(ours.Height(), reference.Height());
-    EXPECT_LE(MeanDifference(ours, reference), 1.0);
+    EXPECT_LE(DifferenceOf(ours, reference, true).mean, 1.0);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryNewFormat, ReferenceDecode,

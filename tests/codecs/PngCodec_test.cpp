@@ -18,12 +18,6 @@ CRasterImage LoadPngFixture(const std::string& name) {
     return image;
 }
 
-CRasterImage RoundTrip(CRasterImage& image, const CImageProperties* properties = nullptr,
-                       PropertiesSlot* readBack = nullptr) {
-    CPngCodec codec;
-    return RoundTripThrough(codec, "x.png", image, properties, readBack);
-}
-
 TEST(PngCodec, EachColourTypeLoadsInItsDepth) {
     const struct {
         const char* name;
@@ -55,18 +49,6 @@ TEST(PngCodec, TransparencyKeepsAlphaInEveryForm) {
         EXPECT_EQ(left.a, 255);
         EXPECT_EQ(right.a, 0);
     }
-}
-
-TEST(PngCodec, CameraItemsTravelInTheFile) {
-    CRasterImage picture = PhotoLikePicture(8, 8, 24);
-    CImageProperties camera;
-    camera.SetValue(0x0110, "PngModel");
-    camera.SetValue(0x920A, "35/1");
-    PropertiesSlot back;
-    RoundTrip(picture, &camera, &back);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->GetValue(0x0110), "PngModel");
-    EXPECT_EQ(back->GetValue(0x920A), "35/1");
 }
 
 TEST(PngCodec, DamagedFilesAreSafe) {

@@ -4,10 +4,12 @@
 
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 #include "codecs/ImageProperties.h"
 #include "support/TestPaths.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
@@ -256,10 +258,8 @@ TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
     const Loaded carried(crossing.Build());
     ASSERT_TRUE(carried.ok);
     const uint32_t expected[3][3] = {{7, 7, 7}, {7, 7, 1}, {2, 3, 9}};
-    for (int32_t y = 0; y < 3; ++y) {
-        for (int32_t x = 0; x < 3; ++x)
-            EXPECT_EQ(carried.Image().ReadPixel(x, y), expected[y][x]) << x << "," << y;
-    }
+    EachPixel(carried.Image(),
+              [&](int32_t x, int32_t y, const uint8_t* p) { EXPECT_EQ(*p, expected[y][x]); });
 
     // Packets cut off by the end of the data keep what was decoded.
     TgaBytes truncated = crossing;
@@ -290,8 +290,7 @@ TEST(TgaRead, TruncatedRawDataKeepsTheLinesPresent) {
 
 TEST(TgaWrite, HeaderIdAndTopLineFirst) {
     ScratchDir dir;
-    CRasterImage image;
-    ASSERT_TRUE(image.Create(2, 2, 32));
+    CRasterImage image = BlankImage(2, 2, 32);
     const uint8_t top[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     const uint8_t bottom[8] = {9, 10, 11, 0, 13, 14, 15, 255};
     std::memcpy(image.Row(0), top, 8);
@@ -309,8 +308,7 @@ TEST(TgaWrite, HeaderIdAndTopLineFirst) {
 
 TEST(TgaWrite, EightBitsCarryTheColourMap) {
     ScratchDir dir;
-    CRasterImage image;
-    ASSERT_TRUE(image.Create(3, 2, 8));
+    CRasterImage image = BlankImage(3, 2, 8);
     PaletteColour red{0, 0, 255, 0};
     ASSERT_TRUE(image.SetPalette(7, 1, &red));
     image.PixelAt(1, 0)[0] = 7;
@@ -327,17 +325,9 @@ TEST(TgaWrite, EightBitsCarryTheColourMap) {
 TEST(TgaWrite, RefusalsCreateNoFile) {
     ScratchDir dir;
     const std::string path = dir.File("refused.tga");
-    for (int32_t bpp : {1, 4}) {
-        CRasterImage lowDepth;
-        ASSERT_TRUE(lowDepth.Create(4, 4, bpp));
-        EXPECT_FALSE(SaveImage(lowDepth, path));
-    }
-    CRasterImage wide;
-    ASSERT_TRUE(wide.Create(65536, 1, 8));
-    EXPECT_FALSE(SaveImage(wide, path));
-    CRasterImage tall;
-    ASSERT_TRUE(tall.Create(1, 65536, 8));
-    EXPECT_FALSE(SaveImage(tall, path));
+    // Depths the format has no type for, and sizes past its 16-bit fields.
+    for (const auto& [width, height, bpp] : {std::tuple{4, 4, 1}, {4, 4, 4}, {65536, 1, 8}, {1, 65536, 8}})
+        EXPECT_FALSE(SaveImage(BlankImage(width, height, bpp), path)) << width << "x" << height << "x" << bpp;
     ImageList empty;
     CTgaCodec codec;
     EXPECT_FALSE(codec.SaveFile(path, empty, nullptr));

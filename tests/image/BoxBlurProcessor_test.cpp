@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ImageTestPixels.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
@@ -60,13 +60,10 @@ TEST(BoxBlurProcessor, MovingSumsMatchTheDirectBlockAverage) {
 // inside the band transparent too.
 CRasterImage BandedLayer(int32_t width, int32_t height) {
     CRasterImage image = NoiseImage(width, height, 32, 11);
-    for (int32_t y = 0; y < height; ++y) {
+    EachPixel(image, [&](int32_t x, int32_t y, uint8_t* p) {
         const int32_t first = y * width / height - 3, last = first + 2 + (y * 7) % 13;
-        for (int32_t x = 0; x < width; ++x) {
-            const bool inside = x >= first && x <= last && y % 9 != 4 && (x + y) % 5 != 0;
-            if (!inside) image.PixelAt(x, y)[3] = 0;
-        }
-    }
+        if (x < first || x > last || y % 9 == 4 || (x + y) % 5 == 0) p[3] = 0;
+    });
     return image;
 }
 
@@ -116,21 +113,17 @@ TEST(BoxBlurProcessor, WindowsTooTallForNarrowColumnSumsStillAverageExactly) {
     // such windows take the wide sums. Every block covers the whole picture.
     const CRasterImage source = NoiseImage(3, 3, 32, 21);
     int64_t sum[3] = {0, 0, 0}, weight = 0;
-    for (int32_t y = 0; y < 3; ++y) {
-        for (int32_t x = 0; x < 3; ++x) {
-            const uint8_t* p = source.PixelAt(x, y);
-            for (int c = 0; c < 3; ++c) sum[c] += p[c] * p[3];
-            weight += p[3];
-        }
-    }
+    EachPixel(source, [&](int32_t, int32_t, const uint8_t* p) {
+        for (int c = 0; c < 3; ++c) sum[c] += p[c] * p[3];
+        weight += p[3];
+    });
     ASSERT_GT(weight, 0);
     const uint32_t expected = static_cast<uint32_t>(sum[0] / weight) |
                               static_cast<uint32_t>(sum[1] / weight) << 8 |
                               static_cast<uint32_t>(sum[2] / weight) << 16;
     const CRasterImage blurred = Blurred(source, 40001, false);
-    for (int32_t y = 0; y < 3; ++y) {
-        for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(blurred.ReadPixel(x, y), expected) << x << "," << y;
-    }
+    EachPixel(blurred,
+              [&](int32_t x, int32_t y, const uint8_t*) { EXPECT_EQ(blurred.ReadPixel(x, y), expected); });
 }
 
 TEST(BoxBlurProcessor, RefusesPalettesAndLeavesThePictureWhenTheCopyCannotBeMade) {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "image/DrawingSurface.h"
-#include "image/ImageTestPixels.h"
 #include "image/RasterImage.h"
 #include "image/ReducedLevels.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
@@ -14,18 +14,12 @@ namespace {
 
 // A picture whose pixel (x, y) has red x, green y and blue 7.
 CRasterImage Gradient(int32_t width, int32_t height, int32_t bpp) {
-    CRasterImage image;
-    EXPECT_TRUE(image.Create(width, height, bpp));
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            uint8_t* p = image.PixelAt(x, y);
-            p[0] = 7;
-            p[1] = static_cast<uint8_t>(y);
-            p[2] = static_cast<uint8_t>(x);
-            if (bpp == 32) p[3] = 255;
-        }
-    }
-    return image;
+    return PaintedImage(width, height, bpp, [bpp](int32_t x, int32_t y, uint8_t* p) {
+        p[0] = 7;
+        p[1] = static_cast<uint8_t>(y);
+        p[2] = static_cast<uint8_t>(x);
+        if (bpp == 32) p[3] = 255;
+    });
 }
 
 uint32_t Rgb(int32_t r, int32_t g, int32_t b) {
@@ -195,11 +189,10 @@ TEST(ReducedLevels, EachLevelAveragesTheOneBeforeAtHalfItsSize) {
 
 TEST(ReducedLevels, SmoothDrawingAveragesWhereNearestWouldAlias) {
     // One-pixel stripes, black and white: a reduction must show grey.
-    CRasterImage stripes = UniformImage(64, 8, 32, 0xFF000000);
-    for (int y = 0; y < 8; ++y) {
-        for (int x = 1; x < 64; x += 2)
-            stripes.PixelAt(x, y)[0] = stripes.PixelAt(x, y)[1] = stripes.PixelAt(x, y)[2] = 255;
-    }
+    const CRasterImage stripes = PaintedImage(64, 8, 32, [](int32_t x, int32_t, uint8_t* p) {
+        p[0] = p[1] = p[2] = x % 2 ? 255 : 0;
+        p[3] = 255;
+    });
     CReducedLevels levels;
     ASSERT_TRUE(levels.Build(stripes));
     CDrawingSurface surface = WhiteSurface({0, 0, 20, 4});
@@ -216,10 +209,8 @@ TEST(ReducedLevels, LargeReductionsWithoutLevelsAverageSamples) {
     // One lit column in three, reduced ten to one straight from the picture:
     // about a third of full blue everywhere, where single samples would give
     // full blue or black.
-    CRasterImage stripes = UniformImage(200, 40, 24, 0);
-    for (int y = 0; y < 40; ++y) {
-        for (int x = 0; x < 200; x += 3) stripes.PixelAt(x, y)[0] = 255;
-    }
+    const CRasterImage stripes =
+        PaintedImage(200, 40, 24, [](int32_t x, int32_t, uint8_t* p) { p[0] = x % 3 ? 0 : 255; });
     CDrawingSurface surface = WhiteSurface({0, 0, 20, 4});
     DrawSmoothToDC(stripes, surface, {0, 0, 20, 4});
     for (int x = 0; x < 20; ++x) {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "ImageTestPixels.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
@@ -93,21 +93,19 @@ TEST(BlendLayer, MatchesCombinePixelOverClearSolidAndSoftStretches) {
         }
     }
     CRasterImage picture = NoiseImage(61, 7, 32, 8);
-    for (int32_t y = 0; y < 7; ++y) {
-        for (int32_t x = 0; x < 61; x += 2 + (x + y) % 3) picture.PixelAt(x, y)[3] = 0;
-    }
+    EachPixel(picture, [](int32_t x, int32_t y, uint8_t* p) {
+        if ((x + y) % 3 == 0) p[3] = 0;
+    });
     for (const int32_t opacity : {100, 40}) {
         CRasterImage blended = picture;
         blended.BlendLayer(layer, 0, 0, opacity);
-        for (int32_t y = 0; y < 7; ++y) {
-            for (int32_t x = 0; x < 61; ++x) {
-                const uint32_t layerPixel = layer.ReadPixel(x, y);
-                EXPECT_EQ(blended.ReadPixel(x, y),
-                          Combine(picture.ReadPixel(x, y), layerPixel,
-                                  ScaleAlpha(static_cast<uint8_t>(layerPixel >> 24), opacity)))
-                    << x << "," << y << " opacity " << opacity;
-            }
-        }
+        EachPixel(blended, [&](int32_t x, int32_t y, const uint8_t*) {
+            const uint32_t layerPixel = layer.ReadPixel(x, y);
+            EXPECT_EQ(blended.ReadPixel(x, y),
+                      Combine(picture.ReadPixel(x, y), layerPixel,
+                              ScaleAlpha(static_cast<uint8_t>(layerPixel >> 24), opacity)))
+                << x << "," << y << " opacity " << opacity;
+        });
     }
 }
 
@@ -130,18 +128,13 @@ TEST(BlendLayer, ClipsClampsOpacityAndNeedsTwo32BitImages) {
     CRasterImage flat = UniformImage(4, 3, 24, 0);
     flat.BlendLayer(layer, 0, 0, 100);
     EXPECT_EQ(flat.ReadPixel(0, 0), 0u);
-    for (int32_t y = 0; y < 3; ++y) {
-        for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(picture.ReadPixel(x, y), before.ReadPixel(x, y));
-    }
+    EXPECT_TRUE(SamePixels(picture, before));
 }
 
 TEST(BlendStretched, MapsLinesToTheLastSourceLineStartingOnThem) {
     // A source whose column x has red x and line y has green y.
-    CRasterImage source;
-    ASSERT_TRUE(source.Create(4, 4, 32));
-    for (int32_t y = 0; y < 4; ++y) {
-        for (int32_t x = 0; x < 4; ++x) StoreLE32(source.PixelAt(x, y), 0xFF000000u | (x << 16) | (y << 8));
-    }
+    const CRasterImage source = PaintedImage(
+        4, 4, 32, [](int32_t x, int32_t y, uint8_t* p) { StoreLE32(p, 0xFF000000u | (x << 16) | (y << 8)); });
     const auto linesFor = [&](int32_t sH, int32_t dH) {
         CRasterImage dest = UniformImage(1, dH, 24, 0);
         dest.BlendStretched(source, PixelRect{0, 0, 1, dH}, PixelRect{0, 0, 1, sH}, 100);
@@ -170,9 +163,7 @@ TEST(BlendStretched, DrawsNothingForBadRectanglesOrOpacity) {
     dest.BlendStretched(source, PixelRect{0, 0, 4, 4}, PixelRect{0, 3, 4, 3}, 100);  // no height
     dest.BlendStretched(source, PixelRect{0, 0, 4, 4}, PixelRect{0, 0, 4, 4}, 0);
     dest.BlendStretched(source, PixelRect{4, 0, 8, 4}, PixelRect{0, 0, 4, 4}, 100);  // outside the picture
-    for (int32_t y = 0; y < 4; ++y) {
-        for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(dest.ReadPixel(x, y), 0u);
-    }
+    EXPECT_TRUE(SamePixels(dest, UniformImage(4, 4, 24, 0)));
     dest.BlendStretched(source, PixelRect{0, 0, 4, 4}, PixelRect{0, 0, 2, 2}, 50);  // alpha 127
     EXPECT_EQ(dest.ReadPixel(3, 3), 0x7F7F7Fu);
 }

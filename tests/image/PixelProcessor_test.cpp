@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "ImageTestPixels.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 

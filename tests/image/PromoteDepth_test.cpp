@@ -3,34 +3,24 @@
 #include <gtest/gtest.h>
 
 #include "image/RasterImage.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
 TEST(PromoteDepthTrueColour, EveryPixelKeepsItsColourAndBecomesOpaque) {
     for (int32_t width = 1; width <= 17; ++width) {
-        CRasterImage image;
-        ASSERT_TRUE(image.Create(width, 3, 24));
-        for (int32_t y = 0; y < 3; ++y) {
-            for (int32_t x = 0; x < width; ++x) {
-                uint8_t* p = image.PixelAt(x, y);
-                p[0] = static_cast<uint8_t>(x * 3 + y * 60);
-                p[1] = static_cast<uint8_t>(x * 3 + 1 + y * 60);
-                p[2] = static_cast<uint8_t>(x * 3 + 2 + y * 60);
-            }
-        }
+        CRasterImage image = PaintedImage(width, 3, 24, [](int32_t x, int32_t y, uint8_t* p) {
+            for (int b = 0; b < 3; ++b) p[b] = static_cast<uint8_t>(x * 3 + b + y * 60);
+        });
         image.offsetX = 4;
         image.PromoteDepth(32);
         ASSERT_EQ(image.Bpp(), 32);
         EXPECT_EQ(image.offsetX, 4);
-        for (int32_t y = 0; y < 3; ++y) {
-            for (int32_t x = 0; x < width; ++x) {
-                const uint8_t* p = image.PixelAt(x, y);
-                EXPECT_EQ(p[0], x * 3 + y * 60) << width << ": " << x << "," << y;
-                EXPECT_EQ(p[1], x * 3 + 1 + y * 60) << width << ": " << x << "," << y;
-                EXPECT_EQ(p[2], x * 3 + 2 + y * 60) << width << ": " << x << "," << y;
-                EXPECT_EQ(p[3], 255) << width << ": " << x << "," << y;
-            }
-        }
+        EachPixel(image, [width](int32_t x, int32_t y, const uint8_t* p) {
+            for (int b = 0; b < 3; ++b)
+                EXPECT_EQ(p[b], (x * 3 + b + y * 60) & 0xFF) << width << ": " << x << "," << y;
+            EXPECT_EQ(p[3], 255) << width << ": " << x << "," << y;
+        });
     }
 }
 

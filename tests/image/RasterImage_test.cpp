@@ -7,22 +7,12 @@
 #include <memory>
 #include <vector>
 
-#include "image/ImageTestPixels.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
-namespace {
-
-CRasterImage MakeImage(int32_t w, int32_t h, int32_t bpp) {
-    CRasterImage image;
-    EXPECT_TRUE(image.Create(w, h, bpp));
-    return image;
-}
-
-}  // namespace
-
 TEST(RasterImageLayout, StrideAndBottomUpRowTable) {
-    CRasterImage image = MakeImage(3, 2, 24);
+    CRasterImage image = BlankImage(3, 2, 24);
     EXPECT_EQ(image.Stride(), 12u);
     EXPECT_EQ(image.Row(0), image.Pixels() + 12);
     EXPECT_EQ(image.Row(1), image.Pixels());
@@ -34,24 +24,24 @@ TEST(RasterImageLayout, StrideAndBottomUpRowTable) {
 }
 
 TEST(RasterImageLayout, FreshImagesAreZeroWithGreyPalettes) {
-    CRasterImage rgba = MakeImage(5, 3, 32);
+    CRasterImage rgba = BlankImage(5, 3, 32);
     for (size_t i = 0; i < rgba.PixelBytes(); ++i) ASSERT_EQ(rgba.Pixels()[i], 0);
-    CRasterImage grey8 = MakeImage(2, 2, 8);
+    CRasterImage grey8 = BlankImage(2, 2, 8);
     EXPECT_EQ(grey8.Palette()[200].rgbRed, 200);
     EXPECT_EQ(grey8.Palette()[200].rgbReserved, 0);
-    CRasterImage grey4 = MakeImage(2, 2, 4);
+    CRasterImage grey4 = BlankImage(2, 2, 4);
     EXPECT_EQ(grey4.Palette()[2].rgbGreen, 34);
     EXPECT_EQ(grey4.Palette()[15].rgbBlue, 255);
-    CRasterImage bilevel = MakeImage(2, 2, 1);
+    CRasterImage bilevel = BlankImage(2, 2, 1);
     EXPECT_EQ(bilevel.Palette()[0].rgbBlue, 0);
     EXPECT_EQ(bilevel.Palette()[1].rgbBlue, 255);
-    CRasterImage rgb16 = MakeImage(2, 2, 16);
+    CRasterImage rgb16 = BlankImage(2, 2, 16);
     EXPECT_EQ(rgb16.GreenMask(), 0x03E0u);
     EXPECT_EQ(rgba.GreenMask(), 0u);
 }
 
 TEST(RasterImageCreate, RefusalsKeepTheOldPicture) {
-    CRasterImage image = MakeImage(4, 4, 24);
+    CRasterImage image = BlankImage(4, 4, 24);
     image.PixelAt(1, 1)[0] = 77;
     EXPECT_FALSE(image.Create(0, 10, 24));
     EXPECT_FALSE(image.Create(10, -5, 24));
@@ -68,7 +58,7 @@ TEST(RasterImageCreate, RefusalsKeepTheOldPicture) {
 }
 
 TEST(RasterImageCreate, UnallocatableSizeLeavesTheImageEmpty) {
-    CRasterImage image = MakeImage(4, 4, 24);
+    CRasterImage image = BlankImage(4, 4, 24);
     EXPECT_FALSE(image.Create(0x7FFFFFFF, 0x7FFFFFFF, 32));
     EXPECT_TRUE(image.IsEmpty());
     EXPECT_EQ(image.Width(), 0);
@@ -96,17 +86,17 @@ TEST(RasterImageCreate, BitFieldHeaderKeepsItsMasks) {
 }
 
 TEST(RasterImageRead, ReadPixelPerDepth) {
-    CRasterImage bilevel = MakeImage(9, 1, 1);
+    CRasterImage bilevel = BlankImage(9, 1, 1);
     bilevel.Row(0)[0] = 0x80;
     bilevel.Row(0)[1] = 0x80;
     EXPECT_EQ(bilevel.ReadPixel(0, 0), 1u);
     EXPECT_EQ(bilevel.ReadPixel(1, 0), 0u);
     EXPECT_EQ(bilevel.ReadPixel(8, 0), 1u);
-    CRasterImage nibbles = MakeImage(2, 1, 4);
+    CRasterImage nibbles = BlankImage(2, 1, 4);
     nibbles.Row(0)[0] = 0xAB;
     EXPECT_EQ(nibbles.ReadPixel(0, 0), 0xAu);
     EXPECT_EQ(nibbles.ReadPixel(1, 0), 0xBu);
-    CRasterImage rgb = MakeImage(2, 2, 24);
+    CRasterImage rgb = BlankImage(2, 2, 24);
     uint8_t* p = rgb.PixelAt(1, 1);
     p[0] = 1;
     p[1] = 2;
@@ -114,13 +104,13 @@ TEST(RasterImageRead, ReadPixelPerDepth) {
     EXPECT_EQ(rgb.ReadPixel(1, 1), 0x030201u);
     EXPECT_EQ(rgb.ReadPixel(2, 1), 0u);
     EXPECT_EQ(rgb.ReadPixel(-1, 0), 0u);
-    CRasterImage rgba = MakeImage(1, 1, 32);
+    CRasterImage rgba = BlankImage(1, 1, 32);
     std::memcpy(rgba.PixelAt(0, 0), "\x10\x20\x30\x40", 4);
     EXPECT_EQ(rgba.ReadPixel(0, 0), 0x40302010u);
 }
 
 TEST(RasterImagePalette, GetSetSkipIndicesOutOfRange) {
-    CRasterImage image = MakeImage(2, 2, 1);
+    CRasterImage image = BlankImage(2, 2, 1);
     PaletteColour entries[3] = {{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}};
     EXPECT_TRUE(image.SetPalette(1, 3, entries));
     PaletteColour out[2] = {};
@@ -129,7 +119,7 @@ TEST(RasterImagePalette, GetSetSkipIndicesOutOfRange) {
     EXPECT_EQ(out[1].rgbBlue, 1);
     EXPECT_FALSE(image.SetPalette(-1, 1, entries));
     EXPECT_FALSE(image.SetPalette(0, 1, nullptr));
-    CRasterImage rgb = MakeImage(2, 2, 24);
+    CRasterImage rgb = BlankImage(2, 2, 24);
     EXPECT_FALSE(rgb.GetPalette(0, 1, out));
 }
 
@@ -140,7 +130,7 @@ TEST(RasterImagePromote, SixteenBitMasksExpand) {
     rgb565.PromoteDepth(24);
     EXPECT_EQ(rgb565.ReadPixel(0, 0), 0xF8FCF8u);
 
-    CRasterImage rgb555 = MakeImage(1, 1, 16);
+    CRasterImage rgb555 = BlankImage(1, 1, 16);
     rgb555.PixelAt(0, 0)[0] = 0xFF;
     rgb555.PixelAt(0, 0)[1] = 0x7F;
     rgb555.PromoteDepth(32);
@@ -155,7 +145,7 @@ TEST(RasterImagePromote, SixteenBitMasksExpand) {
 }
 
 TEST(RasterImagePromote, PaletteAndTrueColourDepths) {
-    CRasterImage indexed = MakeImage(3, 1, 4);
+    CRasterImage indexed = BlankImage(3, 1, 4);
     PaletteColour red{0, 0, 255, 0};
     indexed.SetPalette(5, 1, &red);
     indexed.Row(0)[0] = 0x05;
@@ -166,11 +156,7 @@ TEST(RasterImagePromote, PaletteAndTrueColourDepths) {
     EXPECT_EQ(indexed.ReadPixel(1, 0), 0xFFFF0000u);
     EXPECT_EQ(indexed.offsetX, 7);
 
-    CRasterImage rgb = MakeImage(2, 2, 24);
-    std::memcpy(rgb.PixelAt(1, 0), "\x01\x02\x03", 3);
-    rgb.PromoteDepth(32);
-    EXPECT_EQ(rgb.ReadPixel(1, 0), 0xFF030201u);
-    EXPECT_EQ(rgb.ReadPixel(0, 1), 0xFF000000u);
+    CRasterImage rgb = UniformImage(2, 2, 32, 0xFF030201);
     rgb.PixelAt(0, 0)[3] = 9;
     rgb.PromoteDepth(32);
     rgb.PromoteDepth(16);
@@ -181,28 +167,21 @@ TEST(RasterImagePromote, PaletteAndTrueColourDepths) {
 }
 
 TEST(RasterImageBorder, EdgeFillingRepeatsTheNearestPixel) {
-    CRasterImage image = MakeImage(4, 4, 24);
-    for (int y = 0; y < 4; ++y) {
-        for (int x = 0; x < 4; ++x) {
-            uint8_t* p = image.PixelAt(x, y);
-            p[0] = static_cast<uint8_t>(x);
-            p[1] = static_cast<uint8_t>(y);
-            p[2] = 200;
-        }
-    }
+    CRasterImage image = PaintedImage(4, 4, 24, [](int32_t x, int32_t y, uint8_t* p) {
+        p[0] = static_cast<uint8_t>(x);
+        p[1] = static_cast<uint8_t>(y);
+        p[2] = 200;
+    });
     CRasterImage plain(image);
     image.AddBorder(true, 2, 2, 2, 2);
     ASSERT_EQ(image.Width(), 8);
     ASSERT_EQ(image.Height(), 8);
     EXPECT_EQ(image.offsetX, -2);
     EXPECT_EQ(image.offsetY, -2);
-    for (int y = 0; y < 8; ++y) {
-        for (int x = 0; x < 8; ++x) {
-            const int sx = std::clamp(x - 2, 0, 3);
-            const int sy = std::clamp(y - 2, 0, 3);
-            ASSERT_EQ(image.ReadPixel(x, y), plain.ReadPixel(sx, sy)) << x << "," << y;
-        }
-    }
+    EachPixel(image, [&](int32_t x, int32_t y, const uint8_t*) {
+        ASSERT_EQ(image.ReadPixel(x, y), plain.ReadPixel(std::clamp(x - 2, 0, 3), std::clamp(y - 2, 0, 3)))
+            << x << "," << y;
+    });
     plain.AddBorder(false, 1, 0, 0, 3);
     EXPECT_EQ(plain.Width(), 5);
     EXPECT_EQ(plain.Height(), 7);
@@ -210,7 +189,7 @@ TEST(RasterImageBorder, EdgeFillingRepeatsTheNearestPixel) {
     EXPECT_EQ(plain.ReadPixel(1, 6), 0u);
     EXPECT_EQ(plain.ReadPixel(2, 1), 0xC80101u);
 
-    CRasterImage nibble = MakeImage(4, 4, 4);
+    CRasterImage nibble = BlankImage(4, 4, 4);
     nibble.AddBorder(true, 1, 1, 1, 1);
     EXPECT_EQ(nibble.Width(), 4);
     plain.AddBorder(true, -1, 1, 1, 1);
@@ -219,21 +198,20 @@ TEST(RasterImageBorder, EdgeFillingRepeatsTheNearestPixel) {
 }
 
 TEST(RasterImagePaste, ClipsToTheDestination) {
-    CRasterImage dest = MakeImage(20, 20, 8);
-    CRasterImage src = MakeImage(10, 10, 8);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 10; ++x) *src.PixelAt(x, y) = static_cast<uint8_t>(y * 10 + x);
+    CRasterImage dest = BlankImage(20, 20, 8);
+    CRasterImage src = PaintedImage(
+        10, 10, 8, [](int32_t x, int32_t y, uint8_t* p) { *p = static_cast<uint8_t>(y * 10 + x); });
     EXPECT_TRUE(dest.PasteImage(src, -5, -5));
     EXPECT_EQ(*dest.PixelAt(0, 0), 55);
     EXPECT_EQ(*dest.PixelAt(4, 4), 99);
     EXPECT_EQ(*dest.PixelAt(5, 5), 0);
     EXPECT_FALSE(dest.PasteImage(src, 25, 0));
-    CRasterImage other = MakeImage(4, 4, 24);
+    CRasterImage other = BlankImage(4, 4, 24);
     EXPECT_FALSE(dest.PasteImage(other, 0, 0));
 }
 
 TEST(RasterImageCopy, AssignCopiesPixelsPaletteAndPosition) {
-    CRasterImage src = MakeImage(3, 3, 8);
+    CRasterImage src = BlankImage(3, 3, 8);
     PaletteColour c{1, 2, 3, 4};
     src.SetPalette(9, 1, &c);
     *src.PixelAt(2, 2) = 9;
@@ -258,7 +236,7 @@ TEST(RasterImageCopy, AssignCopiesPixelsPaletteAndPosition) {
 }
 
 TEST(RasterImageMarshal, RoundTripsHeaderPixelsAndPosition) {
-    CRasterImage image = MakeImage(2, 2, 32);
+    CRasterImage image = BlankImage(2, 2, 32);
     std::memcpy(image.PixelAt(1, 0), "\x01\x02\x03\x04", 4);
     image.offsetX = 11;
     image.offsetY = -3;
@@ -272,7 +250,7 @@ TEST(RasterImageMarshal, RoundTripsHeaderPixelsAndPosition) {
 }
 
 TEST(RasterImageFill, AlphaAndRectangles) {
-    CRasterImage image = MakeImage(4, 3, 32);
+    CRasterImage image = BlankImage(4, 3, 32);
     image.FillAlpha(128);
     EXPECT_EQ(image.ReadPixel(3, 2), 0x80000000u);
     const uint8_t pixel[4] = {1, 2, 3, 4};
@@ -280,17 +258,17 @@ TEST(RasterImageFill, AlphaAndRectangles) {
     EXPECT_EQ(image.ReadPixel(0, 0), 0x80000000u);
     EXPECT_EQ(image.ReadPixel(1, 2), 0x04030201u);
     EXPECT_EQ(image.ReadPixel(2, 2), 0x80000000u);
-    CRasterImage rgb = MakeImage(2, 2, 24);
+    CRasterImage rgb = BlankImage(2, 2, 24);
     rgb.FillAlpha(1);
     EXPECT_EQ(rgb.ReadPixel(0, 0), 0u);
 }
 
 TEST(RasterImageHeader, DibHeaderBlockCarriesPaletteOrMasks) {
-    CRasterImage indexed = MakeImage(2, 2, 4);
+    CRasterImage indexed = BlankImage(2, 2, 4);
     std::unique_ptr<uint8_t[]> block(reinterpret_cast<uint8_t*>(indexed.NewDibHeader()));
     EXPECT_EQ(indexed.DibHeaderBytes(), 40u + 64u);
     EXPECT_EQ(block[40 + 4 * 15], 255);
-    CRasterImage rgb16 = MakeImage(2, 2, 16);
+    CRasterImage rgb16 = BlankImage(2, 2, 16);
     std::unique_ptr<uint8_t[]> masks(reinterpret_cast<uint8_t*>(rgb16.NewDibHeader()));
     EXPECT_EQ(rgb16.DibHeaderBytes(), 52u);
     EXPECT_EQ(masks[44], 0xE0);

@@ -7,34 +7,13 @@
 #include <cstring>
 #include <string>
 
-#include "ImageTestPixels.h"
 #include "codecs/PictureFiles.h"
 #include "support/TestPaths.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
 namespace {
-
-struct Difference {
-    double mean = 0.0;
-    int worst = 0;
-};
-
-Difference Compare(const CRasterImage& a, const CRasterImage& b) {
-    Difference d;
-    int64_t total = 0;
-    for (int32_t y = 0; y < a.Height(); ++y) {
-        for (int32_t x = 0; x < a.Width(); ++x) {
-            for (int c = 0; c < 3; ++c) {
-                const int diff = std::abs(a.PixelAt(x, y)[c] - b.PixelAt(x, y)[c]);
-                total += diff;
-                d.worst = std::max(d.worst, diff);
-            }
-        }
-    }
-    d.mean = static_cast<double>(total) / (3.0 * a.Width() * a.Height());
-    return d;
-}
 
 struct ReferenceCase {
     const char* source;
@@ -60,7 +39,7 @@ TEST(ResizeImage, MatchesAnotherToolsCatmullRomResize) {
         ASSERT_EQ(picture.Width(), reference.Width());
         ASSERT_EQ(picture.Height(), reference.Height());
         EXPECT_EQ(picture.Bpp(), 24);
-        const Difference d = Compare(picture, reference);
+        const PictureDifference d = DifferenceOf(picture, reference);
         EXPECT_LE(d.mean, 1.5) << c.reference;
         EXPECT_LE(d.worst, 24) << c.reference;
         std::printf("%-20s mean %.3f worst %d\n", c.reference, d.mean, d.worst);
@@ -69,23 +48,19 @@ TEST(ResizeImage, MatchesAnotherToolsCatmullRomResize) {
 
 TEST(ResizeImage, TransparentPixelsLendNoColour) {
     // Left half transparent black, right half opaque red.
-    CRasterImage layer = UniformImage(30, 12, 32, 0xFFFF0000);
-    for (int32_t y = 0; y < 12; ++y) {
-        for (int32_t x = 0; x < 15; ++x) StoreLE32(layer.PixelAt(x, y), 0);
-    }
+    const CRasterImage layer = PaintedImage(
+        30, 12, 32, [](int32_t x, int32_t, uint8_t* p) { StoreLE32(p, x < 15 ? 0 : 0xFFFF0000u); });
     for (const auto& [w, h] : {std::pair{15, 6}, {10, 4}, {3, 2}, {90, 36}, {41, 17}}) {
         CRasterImage resized = layer;
         ASSERT_TRUE(ResizeImage(resized, w, h));
         EXPECT_EQ(resized.Bpp(), 32);
         bool sawEdge = false;
-        for (int32_t y = 0; y < h; ++y) {
-            for (int32_t x = 0; x < w; ++x) {
-                const uint32_t v = resized.ReadPixel(x, y);
-                if ((v >> 24) == 0) continue;
-                EXPECT_EQ(v & 0xFFFFFF, 0xFF0000u) << w << "x" << h << " at " << x << "," << y;
-                sawEdge = sawEdge || (v >> 24) < 255;
-            }
-        }
+        EachPixel(resized, [&](int32_t x, int32_t y, const uint8_t*) {
+            const uint32_t v = resized.ReadPixel(x, y);
+            if ((v >> 24) == 0) return;
+            EXPECT_EQ(v & 0xFFFFFF, 0xFF0000u) << w << "x" << h << " at " << x << "," << y;
+            sawEdge = sawEdge || (v >> 24) < 255;
+        });
         EXPECT_TRUE(sawEdge) << w << "x" << h;
     }
 }
@@ -105,9 +80,7 @@ TEST(ResizeImage, KeepsDepthMasksPositionAndUniformColours) {
 
     // A 5-6-5 picture stays 5-6-5 and keeps its colour.
     CRasterImage rgb565 = BitFieldImage(20, 10, 0xF800, 0x07E0, 0x001F);
-    for (int32_t y = 0; y < 10; ++y) {
-        for (int32_t x = 0; x < 20; ++x) StoreLE16(rgb565.PixelAt(x, y), 0xA2C5);
-    }
+    EachPixel(rgb565, [](int32_t, int32_t, uint8_t* p) { StoreLE16(p, 0xA2C5); });
     ASSERT_TRUE(ResizeImage(rgb565, 7, 31));
     EXPECT_EQ(rgb565.Bpp(), 16);
     EXPECT_EQ(rgb565.GreenMask(), 0x07E0u);
@@ -117,10 +90,8 @@ TEST(ResizeImage, KeepsDepthMasksPositionAndUniformColours) {
 
 TEST(ResizeImage, ShrinkingAveragesInsteadOfAliasing) {
     // One-pixel black and white stripes become an even grey at a tenth.
-    CRasterImage stripes = UniformImage(200, 20, 24, 0);
-    for (int32_t y = 0; y < 20; ++y) {
-        for (int32_t x = 1; x < 200; x += 2) std::memset(stripes.PixelAt(x, y), 255, 3);
-    }
+    CRasterImage stripes =
+        PaintedImage(200, 20, 24, [](int32_t x, int32_t, uint8_t* p) { std::memset(p, x % 2 ? 255 : 0, 3); });
     ASSERT_TRUE(ResizeImage(stripes, 20, 2));
     // Near the ends the repeated edge stripe (black left, white right) weighs in.
     for (int32_t x = 2; x < 18; ++x) {

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "ImageTestPixels.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
@@ -68,9 +68,9 @@ TEST(RotateProcessor, QuarterTurnsMovePixelsExactlyAndClockwise) {
     ASSERT_EQ(quarter.Width(), 3);
     ASSERT_EQ(quarter.Height(), 5);
     // Clockwise: the source's left column becomes the top line, read right to left.
-    for (int32_t y = 0; y < 5; ++y) {
-        for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(quarter.ReadPixel(x, y), source.ReadPixel(y, 2 - x));
-    }
+    EachPixel(quarter, [&](int32_t x, int32_t y, const uint8_t*) {
+        EXPECT_EQ(quarter.ReadPixel(x, y), source.ReadPixel(y, 2 - x));
+    });
     EXPECT_TRUE(SamePixels(Rotated(source, -90), Rotated(source, 270)));
     EXPECT_TRUE(SamePixels(Rotated(source, 360), source));
     EXPECT_TRUE(SamePixels(Rotated(source, -360), source));
@@ -124,31 +124,25 @@ TEST(RotateProcessor, EveryPixelIsTheBilinearSampleAtItsMappedSourcePoint) {
         const auto at = [&](int32_t x, int32_t y) {
             return source.Contains(x, y) ? source.PixelAt(x, y) : background;
         };
-        for (int32_t y = 0; y < image.Height(); ++y) {
-            for (int32_t x = 0; x < image.Width(); ++x) {
-                double sx = 0, sy = 0;
-                ASSERT_TRUE(rotate.MapToSource(x, y, sx, sy));
-                const int32_t x0 = static_cast<int32_t>(sx < 0 ? sx - 1 : sx);
-                const int32_t y0 = static_cast<int32_t>(sy < 0 ? sy - 1 : sy);
-                const uint8_t* neighbours[4] = {at(x0, y0), at(x0 + 1, y0), at(x0, y0 + 1),
-                                                at(x0 + 1, y0 + 1)};
-                uint32_t expected = PlainBilinear(sx - x0, sy - y0, bpp == 32, neighbours);
-                EXPECT_EQ(SampleBilinear(sx - x0, sy - y0, bpp == 32, neighbours[0], neighbours[1],
-                                         neighbours[2], neighbours[3]),
-                          expected);
-                if (bpp == 24) expected &= 0xFFFFFF;
-                ASSERT_EQ(image.ReadPixel(x, y), expected)
-                    << bpp << " bits, " << degrees << " degrees, at " << x << "," << y;
-            }
-        }
+        EachPixel(image, [&](int32_t x, int32_t y, const uint8_t*) {
+            double sx = 0, sy = 0;
+            ASSERT_TRUE(rotate.MapToSource(x, y, sx, sy));
+            const int32_t x0 = static_cast<int32_t>(sx < 0 ? sx - 1 : sx);
+            const int32_t y0 = static_cast<int32_t>(sy < 0 ? sy - 1 : sy);
+            const uint8_t* neighbours[4] = {at(x0, y0), at(x0 + 1, y0), at(x0, y0 + 1), at(x0 + 1, y0 + 1)};
+            uint32_t expected = PlainBilinear(sx - x0, sy - y0, bpp == 32, neighbours);
+            EXPECT_EQ(SampleBilinear(sx - x0, sy - y0, bpp == 32, neighbours[0], neighbours[1], neighbours[2],
+                                     neighbours[3]),
+                      expected);
+            if (bpp == 24) expected &= 0xFFFFFF;
+            ASSERT_EQ(image.ReadPixel(x, y), expected)
+                << bpp << " bits, " << degrees << " degrees, at " << x << "," << y;
+        });
         // Driving the processor one pixel at a time gives the same picture.
         CRasterImage single = source;
         CRotateProcessor again(degrees);
         ASSERT_TRUE(again.Begin(single));
-        for (int32_t y = 0; y < single.Height(); ++y) {
-            for (int32_t x = 0; x < single.Width(); ++x)
-                again.ApplyToPixel(single, x, y, single.PixelAt(x, y));
-        }
+        EachPixel(single, [&](int32_t x, int32_t y, uint8_t* p) { again.ApplyToPixel(single, x, y, p); });
         EXPECT_TRUE(SamePixels(single, image));
     }
 }

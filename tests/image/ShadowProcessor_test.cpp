@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ImageTestPixels.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 

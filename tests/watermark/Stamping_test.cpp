@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "image/ImageTestPixels.h"
 #include "platform/PixelMemory.h"
+#include "support/TestPictures.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/StampOnto.h"
 #include "watermark/TextWatermark.h"

@@ -7,6 +7,7 @@
 #include "platform/FontCatalog.h"
 #include "platform/TextEngine.h"
 #include "support/RecordingMessageSink.h"
+#include "support/TestPictures.h"
 #include "watermark/RenderText.h"
 
 using namespace stampora;
@@ -37,21 +38,11 @@ TextWatermark ConfirmedMark(const char16_t* text) {
 }
 
 bool AlphaValuesAreOnly0Or255(const CRasterImage& layer) {
-    for (int32_t y = 0; y < layer.Height(); ++y) {
-        for (int32_t x = 0; x < layer.Width(); ++x) {
-            const uint8_t alpha = layer.PixelAt(x, y)[3];
-            if (alpha != 0 && alpha != 255) return false;
-        }
-    }
-    return true;
+    return CountPixels(layer, [](const uint8_t* p) { return p[3] != 0 && p[3] != 255; }) == 0;
 }
 
-int32_t CountAlpha(const CRasterImage& layer, uint8_t wanted) {
-    int32_t count = 0;
-    for (int32_t y = 0; y < layer.Height(); ++y) {
-        for (int32_t x = 0; x < layer.Width(); ++x) count += layer.PixelAt(x, y)[3] == wanted;
-    }
-    return count;
+int64_t CountAlpha(const CRasterImage& layer, uint8_t wanted) {
+    return CountPixels(layer, [wanted](const uint8_t* p) { return p[3] == wanted; });
 }
 
 }  // namespace
@@ -127,14 +118,7 @@ TEST(RenderText, ColourChannelsHoldTheColourAndAlphaTheCoverage) {
     RenderText(grey, params);
     EXPECT_FALSE(AlphaValuesAreOnly0Or255(grey));
     EXPECT_GT(CountAlpha(grey, 255), 20);
-    for (int32_t y = 0; y < grey.Height(); ++y) {
-        for (int32_t x = 0; x < grey.Width(); ++x) {
-            const uint8_t* pixel = grey.PixelAt(x, y);
-            ASSERT_EQ(pixel[0], 0);
-            ASSERT_EQ(pixel[1], 0);
-            ASSERT_EQ(pixel[2], 255);
-        }
-    }
+    EXPECT_EQ(CountPixels(grey, [](const uint8_t* p) { return p[0] != 0 || p[1] != 0 || p[2] != 255; }), 0);
     params.antialias = false;
     CTextLayer oneBit;
     RenderText(oneBit, params);
@@ -251,13 +235,10 @@ TEST(TextWatermarkLayer, NonLatinTextIsDrawnWhole) {
     mixed.RebuildLayer();
     // Two ideographs of about one em (32 pixels) each, and a space.
     EXPECT_GT(mixed.base.markWidth, latin.base.markWidth + 60);
-    const int32_t inkRight = [&] {
-        int32_t right = 0;
-        for (int32_t y = 0; y < mixed.layer.Height(); ++y)
-            for (int32_t x = 0; x < mixed.layer.Width(); ++x)
-                if (mixed.layer.PixelAt(x, y)[3] > 128) right = std::max(right, x);
-        return right;
-    }();
+    int32_t inkRight = 0;
+    EachPixel(mixed.layer, [&](int32_t x, int32_t, const uint8_t* p) {
+        if (p[3] > 128) inkRight = std::max(inkRight, x);
+    });
     EXPECT_GT(inkRight, latin.base.markWidth + 40);
 }
 
@@ -291,13 +272,8 @@ TEST(TextWatermarkLayer, EmojiKeepTheirColoursUnderTheMarksShadow) {
     mark.shadowDistance = 3;
     mark.UpdateParams();
     ASSERT_TRUE(mark.RebuildLayer());
-    int coloured = 0;
-    for (int32_t y = 0; y < mark.layer.Height(); ++y) {
-        for (int32_t x = 0; x < mark.layer.Width(); ++x) {
-            const uint8_t* pixel = mark.layer.PixelAt(x, y);
-            if (pixel[3] == 255 && pixel[0] + pixel[1] + pixel[2] > 150) ++coloured;
-        }
-    }
+    const int64_t coloured =
+        CountPixels(mark.layer, [](const uint8_t* p) { return p[3] == 255 && p[0] + p[1] + p[2] > 150; });
     EXPECT_GT(coloured, 50);
 }
 
