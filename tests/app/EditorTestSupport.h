@@ -13,9 +13,9 @@
 #include "app/CanvasView.h"
 #include "app/QueuedChoosers.h"
 #include "codecs/PictureFiles.h"
-#include "image/ImageTestPixels.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 

@@ -12,8 +12,8 @@
 
 #include "batch/BatchUi.h"
 #include "codecs/PictureFiles.h"
-#include "image/ImageTestPixels.h"
 #include "support/TestPaths.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 

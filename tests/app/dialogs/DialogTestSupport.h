@@ -13,7 +13,7 @@
 #include <string>
 
 #include "codecs/PictureFiles.h"
-#include "image/ImageTestPixels.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
