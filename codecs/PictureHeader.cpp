@@ -1,43 +1,55 @@
 #include "codecs/PictureHeader.h"
 
+#include <gif_lib.h>
+#include <png.h>
 #include <tiffio.h>
 
 #include <algorithm>
 #include <cstdarg>
 #include <cstdio>
-#include <vector>
 
-#include "codecs/ImageFormat.h"
+#include "codecs/DecodeLimits.h"
 #include "codecs/Jpeg_pvt.h"
+#include "codecs/Tga_pvt.h"
+#include "image/LittleEndian.h"
 #include "platform/FileIo.h"
 
 namespace stampora {
 
 namespace {
 
-// Enough for the fixed headers read by hand below.
+// The start of the file, enough for the fixed headers read by hand, and its
+// end, enough for the longest ending checked: PNG's IEND chunk.
 constexpr size_t kHeadBytes = 64;
+constexpr size_t kTailBytes = 12;
+constexpr uint8_t kPngEnd[kTailBytes] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
+// Ancillary chunks before the pixels (profile, EXIF, text) get no more.
+constexpr size_t kPngChunkBytes = size_t{8} << 20;
 
-uint32_t Little16(const uint8_t* p) {
-    return uint32_t{p[0]} | uint32_t{p[1]} << 8;
-}
-uint32_t Little32(const uint8_t* p) {
-    return Little16(p) | Little16(p + 2) << 16;
-}
-uint32_t Big32(const uint8_t* p) {
-    return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
-}
+struct OpenPicture {
+    std::FILE* file = nullptr;
+    uint64_t size = 0;
+    uint8_t head[kHeadBytes] = {};
+    size_t headBytes = 0;
+    uint8_t tail[kTailBytes] = {};
+    size_t tailBytes = 0;
+
+    bool EndsWith(const uint8_t* ending, size_t bytes) const {
+        return tailBytes >= bytes && std::equal(ending, ending + bytes, tail + tailBytes - bytes);
+    }
+};
 
 std::optional<PictureHeader> Checked(PictureHeader header) {
     if (header.width <= 0 || header.height <= 0 || header.channels <= 0 || header.bitsPerChannel <= 0)
         return std::nullopt;
     header.channels = std::min(header.channels, 4);
+    header.whole = header.whole && IsDecodableSize(header.width, header.height);
     return header;
 }
 
-// Runs libjpeg as far as the frame header. No object with a destructor
-// lives between the setjmp and the library calls.
-std::optional<PictureHeader> JpegHeader(std::FILE* file) {
+// Runs libjpeg as far as the first scan. No object with a destructor lives
+// between the setjmp and the library calls.
+std::optional<PictureHeader> JpegHeader(const OpenPicture& picture) {
     jpeg_decompress_struct info;
     JpegErrorTrap trap;
     info.err = InstallJpegErrorTrap(trap);
@@ -46,7 +58,7 @@ std::optional<PictureHeader> JpegHeader(std::FILE* file) {
         return std::nullopt;
     }
     jpeg_create_decompress(&info);
-    jpeg_stdio_src(&info, file);
+    jpeg_stdio_src(&info, picture.file);
     jpeg_read_header(&info, TRUE);
     PictureHeader header;
     header.width = info.image_width;
@@ -64,6 +76,103 @@ std::optional<PictureHeader> JpegHeader(std::FILE* file) {
         header.workingBytesPerPixel = full > 0 ? static_cast<int32_t>((2 * samples + full - 1) / full) : 0;
     }
     jpeg_destroy_decompress(&info);
+    const uint8_t endOfImage[] = {0xFF, 0xD9};
+    header.whole = picture.EndsWith(endOfImage, sizeof endOfImage);
+    return Checked(header);
+}
+
+[[noreturn]] void JumpOnPngError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
+
+void DropPngWarning(png_structp, png_const_charp) {}
+
+// libpng reads the chunks before the first IDAT. Only this function calls
+// setjmp.
+bool PngInfoReads(png_structp png, png_infop info, std::FILE* file) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_init_io(png, file);
+    // The size is judged by the caller; libpng's own default limit is lower.
+    png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
+    png_set_chunk_malloc_max(png, kPngChunkBytes);
+    png_read_info(png, info);
+    return true;
+}
+
+std::optional<PictureHeader> PngHeader(const OpenPicture& picture) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, JumpOnPngError, DropPngWarning);
+    if (png == nullptr) return std::nullopt;
+    png_infop info = png_create_info_struct(png);
+    std::optional<PictureHeader> header;
+    if (info != nullptr && PngInfoReads(png, info, picture.file)) {
+        header = Checked(PictureHeader{png_get_image_width(png, info), png_get_image_height(png, info),
+                                       png_get_channels(png, info), png_get_bit_depth(png, info), 0,
+                                       picture.EndsWith(kPngEnd, kTailBytes)});
+    }
+    png_destroy_read_struct(&png, &info, nullptr);
+    return header;
+}
+
+int ReadGifBytes(GifFileType* gif, GifByteType* out, int length) {
+    return static_cast<int>(
+        std::fread(out, 1, static_cast<size_t>(std::max(length, 0)), static_cast<std::FILE*>(gif->UserData)));
+}
+
+// giflib reads the signature and the logical screen. An animation is played
+// on a screen, and each frame written from a copy of it beside the writer's
+// own.
+std::optional<PictureHeader> GifHeader(const OpenPicture& picture) {
+    int error = 0;
+    GifFileType* gif = DGifOpen(picture.file, ReadGifBytes, &error);
+    if (gif == nullptr) return std::nullopt;
+    const uint8_t trailer[] = {0x3B};
+    PictureHeader header{gif->SWidth, gif->SHeight, 4, 8, 12, picture.EndsWith(trailer, 1)};
+    DGifCloseFile(gif, &error);
+    return Checked(header);
+}
+
+// The file and info headers as the BMP reader takes them, the old core
+// header included; uncompressed pixels must all be there.
+std::optional<PictureHeader> BmpHeader(const OpenPicture& picture) {
+    const uint8_t* head = picture.head;
+    if (picture.headBytes < 26 || head[0] != 'B' || head[1] != 'M') return std::nullopt;
+    const uint32_t infoSize = LoadLE32(head + 14);
+    const bool core = infoSize == 12;
+    if (!core && (infoSize < 40 || picture.headBytes < 54)) return std::nullopt;
+    const uint32_t pixelOffset = LoadLE32(head + 10);
+    const int64_t width = core ? int64_t{LoadLE16(head + 18)} : static_cast<int32_t>(LoadLE32(head + 18));
+    // Signed: a negative height is a top-down picture.
+    const int64_t signedHeight =
+        core ? int64_t{LoadLE16(head + 20)} : static_cast<int32_t>(LoadLE32(head + 22));
+    const int64_t height = signedHeight < 0 ? -signedHeight : signedHeight;
+    const uint32_t bpp = LoadLE16(head + (core ? 24 : 28));
+    const uint32_t compression = core ? 0 : LoadLE32(head + 30);
+    PictureHeader header{width, height, bpp == 32 ? 4 : 3, 8, 0, false};
+    const bool knownDepth = bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+    if (knownDepth && width > 0 && pixelOffset < picture.size) {
+        const bool runLength = compression == 1 || compression == 2;
+        const uint64_t stride = (static_cast<uint64_t>(width) * bpp + 31) / 32 * 4;
+        header.whole = runLength || (IsDecodableSize(width, height) &&
+                                     pixelOffset + stride * static_cast<uint64_t>(height) <= picture.size);
+    }
+    return Checked(header);
+}
+
+// The header as the TGA reader parses it; raw pixels must all be there.
+// Grey with alpha is read as grey-and-alpha pairs, then widened.
+std::optional<PictureHeader> TgaHeaderOf(const OpenPicture& picture) {
+    if (picture.headBytes < kTgaHeaderBytes) return std::nullopt;
+    const TgaHeader tga = ParseTgaHeader(picture.head);
+    const int32_t bpp = tga.Bpp();
+    PictureHeader header{
+        tga.width, tga.height, bpp == 32 || tga.IsGreyAlpha() ? 4 : 3, 8, tga.IsGreyAlpha() ? 2 : 0, false};
+    if (tga.IsKnownType() && (bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32)) {
+        const uint64_t colourMap =
+            tga.HasColourMap() ? uint64_t{tga.colourMapLength} * tga.ColourMapEntryBytes() : 0;
+        const uint64_t before = kTgaHeaderBytes + tga.idLength + colourMap;
+        const uint64_t pixels = tga.IsRunLength() ? 1 : uint64_t{tga.width} * tga.height * (bpp / 8);
+        header.whole = before + pixels <= picture.size;
+    }
     return Checked(header);
 }
 
@@ -71,7 +180,9 @@ int Silent(TIFF*, void*, const char*, const char*, va_list) {
     return 1;
 }
 
-std::optional<PictureHeader> TiffHeader(const std::string& path) {
+// libtiff reads the first directory, asking for little memory; every strip
+// or tile it names must lie inside the file.
+std::optional<PictureHeader> TiffHeader(const std::string& path, uint64_t fileSize) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr) return std::nullopt;
     // A header asks for little; a hostile directory gets no more.
@@ -89,65 +200,79 @@ std::optional<PictureHeader> TiffHeader(const std::string& path) {
     TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_SAMPLESPERPIXEL, &samples);
     TIFFGetFieldDefaulted(tiff, TIFFTAG_BITSPERSAMPLE, &bits);
+    uint64_t* offsets = nullptr;
+    uint64_t* counts = nullptr;
+    const bool tiled = TIFFIsTiled(tiff) != 0;
+    bool whole = TIFFGetField(tiff, tiled ? TIFFTAG_TILEOFFSETS : TIFFTAG_STRIPOFFSETS, &offsets) == 1 &&
+                 TIFFGetField(tiff, tiled ? TIFFTAG_TILEBYTECOUNTS : TIFFTAG_STRIPBYTECOUNTS, &counts) == 1 &&
+                 offsets != nullptr && counts != nullptr;
+    const uint32_t parts = whole ? (tiled ? TIFFNumberOfTiles(tiff) : TIFFNumberOfStrips(tiff)) : 0;
+    for (uint32_t i = 0; whole && i < parts; ++i)
+        whole = offsets[i] <= fileSize && counts[i] <= fileSize - offsets[i];
     TIFFClose(tiff);
-    return Checked(PictureHeader{width, height, samples, bits, 0});
+    return Checked(PictureHeader{width, height, samples, bits, 0, whole});
 }
 
-// The fixed headers: PNG's IHDR, GIF's screen, BMP's info header, TGA's.
-std::optional<PictureHeader> HandReadHeader(ImageFormat format, const uint8_t* head, size_t size) {
-    PictureHeader header;
-    if (format == FormatPng && size >= 26 && Big32(head + 8) == 13 &&
-        std::equal(head + 12, head + 16, "IHDR")) {
-        header.width = Big32(head + 16);
-        header.height = Big32(head + 20);
-        header.bitsPerChannel = head[24];
-        const uint8_t colour = head[25];
-        header.channels = colour == 2 ? 3 : colour == 4 ? 2 : colour == 6 ? 4 : 1;
-    } else if (format == FormatGif && size >= 10) {
-        header.width = Little16(head + 6);
-        header.height = Little16(head + 8);
-        // An animation is played on a screen, and each frame written from a
-        // copy of it beside the writer's own.
-        header = PictureHeader{header.width, header.height, 4, 8, 12};
-    } else if (format == FormatBmp && size >= 30) {
-        const uint32_t infoSize = Little32(head + 14);
-        const bool core = infoSize == 12;
-        header.width = core ? Little16(head + 18) : static_cast<int32_t>(Little32(head + 18));
-        // Signed: a negative height is a top-down picture.
-        const int64_t height =
-            core ? int64_t{Little16(head + 20)} : static_cast<int32_t>(Little32(head + 22));
-        header.height = height < 0 ? -height : height;
-        const uint32_t bits = Little16(head + (core ? 24 : 28));
-        header.channels = bits == 32 ? 4 : 3;
-        header.bitsPerChannel = 8;
-    } else if (format == FormatTga && size >= 18) {
-        header.width = Little16(head + 12);
-        header.height = Little16(head + 14);
-        // Grey with alpha is read as grey-and-alpha pairs, then widened.
-        const bool greyAlpha = (head[2] == 3 || head[2] == 11) && head[16] == 16;
-        header.channels = head[16] == 32 || greyAlpha ? 4 : 3;
-        header.bitsPerChannel = 8;
-        header.workingBytesPerPixel = greyAlpha ? 2 : 0;
+bool Open(const std::string& path, OpenPicture& picture) {
+    picture.file = OpenFileUtf8(path, "rb");
+    if (picture.file == nullptr) return false;
+    std::FILE* file = picture.file;
+    picture.headBytes = std::fread(picture.head, 1, kHeadBytes, file);
+    if (std::fseek(file, 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(file);
+    if (size < 0) return false;
+    picture.size = static_cast<uint64_t>(size);
+    picture.tailBytes = static_cast<size_t>(std::min<uint64_t>(picture.size, kTailBytes));
+    return std::fseek(file, size - static_cast<long>(picture.tailBytes), SEEK_SET) == 0 &&
+           std::fread(picture.tail, 1, picture.tailBytes, file) == picture.tailBytes &&
+           std::fseek(file, 0, SEEK_SET) == 0;
+}
+
+// `format` null: taken from the file's start and name.
+std::optional<PictureHeader> Read(const std::string& path, const ImageFormat* format) {
+    OpenPicture picture;
+    std::optional<PictureHeader> header;
+    if (Open(path, picture)) {
+        switch (format != nullptr ? *format : FormatForReading(path, picture.head, picture.headBytes)) {
+            case FormatJpeg:
+                header = JpegHeader(picture);
+                break;
+            case FormatPng:
+                header = PngHeader(picture);
+                break;
+            case FormatGif:
+                header = GifHeader(picture);
+                break;
+            case FormatBmp:
+                header = BmpHeader(picture);
+                break;
+            case FormatTga:
+                header = TgaHeaderOf(picture);
+                break;
+            case FormatTiff:
+                header = TiffHeader(path, picture.size);
+                break;
+            default:
+                break;
+        }
     }
-    return Checked(header);
+    if (picture.file != nullptr) std::fclose(picture.file);
+    return header;
 }
 
 }  // namespace
 
 std::optional<PictureHeader> ReadPictureHeader(const std::string& path) {
-    std::FILE* file = OpenFileUtf8(path, "rb");
-    if (file == nullptr) return std::nullopt;
-    uint8_t head[kHeadBytes] = {};
-    const size_t size = std::fread(head, 1, sizeof head, file);
-    const ImageFormat format = FormatForReading(path, head, size);
-    std::optional<PictureHeader> header;
-    if (format == FormatJpeg && std::fseek(file, 0, SEEK_SET) == 0) {
-        header = JpegHeader(file);
-    } else if (format != FormatTiff) {
-        header = HandReadHeader(format, head, size);
-    }
-    std::fclose(file);
-    return format == FormatTiff ? TiffHeader(path) : header;
+    return Read(path, nullptr);
+}
+
+std::optional<PictureHeader> ReadPictureHeader(const std::string& path, ImageFormat format) {
+    return Read(path, &format);
+}
+
+bool IsWholePicture(const std::string& path, ImageFormat format) {
+    const std::optional<PictureHeader> header = ReadPictureHeader(path, format);
+    return header && header->whole;
 }
 
 }  // namespace stampora

@@ -1,9 +1,12 @@
 #pragma once
 // What a picture file's header says of the picture, read without decoding
-// it: enough to know what decoding it will cost before it starts.
+// it: enough to know what decoding it will cost before it starts, and
+// whether the file holds all that the header promises.
 #include <cstdint>
 #include <optional>
 #include <string>
+
+#include "codecs/ImageFormat.h"
 
 namespace stampora {
 
@@ -16,11 +19,23 @@ struct PictureHeader {
     // pixel: a progressive JPEG keeps every coefficient until the last scan,
     // a GIF animation its screens.
     int32_t workingBytesPerPixel = 0;
+    // The picture has a size the readers accept and the file is as long as
+    // the header says, or ends the way a complete file of its format ends.
+    bool whole = false;
 };
 
 // The header of a JPEG, PNG, TIFF, GIF, BMP or TGA file, read by the format's
-// library or bounds-checked by hand; nothing for another format, a file
-// that cannot be read, or a header that makes no sense (no pixels).
+// library (libjpeg, libpng, giflib, libtiff) or bounds-checked by hand (BMP,
+// TGA). Only the start and the end of the file are read, and for TIFF the
+// first directory with its strip table; no pixel is decoded. Nothing for
+// another format, a file that cannot be read, or a header that makes no
+// sense (no pixels). The first form takes the format from the file's bytes
+// (a TGA from its name), the second reads the file as `format` only.
 std::optional<PictureHeader> ReadPictureHeader(const std::string& path);
+std::optional<PictureHeader> ReadPictureHeader(const std::string& path, ImageFormat format);
+
+// True when the file at `path` reads as a whole picture of `format`. A format
+// without a header reader is never taken for whole.
+bool IsWholePicture(const std::string& path, ImageFormat format);
 
 }  // namespace stampora

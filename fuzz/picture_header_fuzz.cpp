@@ -1,6 +1,6 @@
-// Feeds arbitrary bytes, as a file, to the header reader that judges a
-// picture's cost before it is decoded. The first byte chooses the name: a
-// TGA is known only by its extension.
+// Feeds arbitrary bytes, as a file, to the header reader: as the format its
+// bytes name, and as each format it knows. The first byte chooses the name:
+// a TGA is known only by its extension.
 #include <unistd.h>
 
 #include <cstddef>
@@ -20,9 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string path = folder + (size > 0 && data[0] % 2 == 1 ? "/in.tga" : "/in.bin");
     std::FILE* file = std::fopen(path.c_str(), "wb");
     if (file == nullptr) return 0;
-    std::fwrite(data, 1, size, file);
+    const bool written = std::fwrite(data, 1, size, file) == size;
     std::fclose(file);
-    ReadPictureHeader(path);
+    if (written) {
+        ReadPictureHeader(path);
+        for (ImageFormat format : {FormatJpeg, FormatPng, FormatGif, FormatBmp, FormatTga, FormatTiff})
+            IsWholePicture(path, format);
+    }
     std::remove(path.c_str());
     return 0;
 }

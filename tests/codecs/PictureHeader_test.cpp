@@ -2,13 +2,19 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <string>
+
 #include "codecs/PictureFiles.h"
+#include "image/ImageTestPixels.h"
 #include "image/RasterImage.h"
 #include "support/TestPaths.h"
 
 using namespace stampora;
 
 namespace {
+
+namespace fs = std::filesystem;
 
 // Files other tools wrote: the header gives the size the reader makes, and
 // the depth and channels the file holds.
@@ -51,6 +57,43 @@ TEST(PictureHeaderTest, CutOrForeignFilesHaveNoHeader) {
     WriteTextFile(dir.File("notes.bmp"), "plain text, not a picture");
     for (const char* name : {"cut.png", "cut.jpg", "cut.tif", "notes.bmp", "absent.png"})
         EXPECT_FALSE(ReadPictureHeader(dir.File(name)).has_value()) << name;
+}
+
+// A picture each writer made is whole; the same file cut short, emptied,
+// replaced by another format's bytes or by text is not.
+TEST(PictureHeaderTest, TellsAFinishedPictureFromABrokenOne) {
+    ScratchDir dir;
+    const CRasterImage picture = NoiseImage(90, 70, 24, 3);
+    for (const char* name : {"a.jpg", "a.png", "a.gif", "a.bmp", "a.tga", "a.tif"}) {
+        const std::string path = dir.File(name);
+        ASSERT_TRUE(picture.Save(path)) << name;
+        const ImageFormat format = FormatFromPath(path);
+        EXPECT_TRUE(IsWholePicture(path, format)) << name;
+        const uintmax_t size = fs::file_size(path);
+        fs::resize_file(path, size * 3 / 4);
+        EXPECT_FALSE(IsWholePicture(path, format)) << name << " cut short";
+        fs::resize_file(path, 0);
+        EXPECT_FALSE(IsWholePicture(path, format)) << name << " empty";
+        WriteTextFile(path, std::string(4096, 'x'));
+        EXPECT_FALSE(IsWholePicture(path, format)) << name << " text";
+    }
+    ASSERT_TRUE(picture.Save(dir.File("png.jpg")) && picture.Save(dir.File("real.png")));
+    fs::rename(dir.Path() / "real.png", dir.Path() / "png.jpg");
+    EXPECT_FALSE(IsWholePicture(dir.File("png.jpg"), FormatJpeg));
+}
+
+// Metadata longer than any fixed window before the frame header does not
+// make a finished picture look broken.
+TEST(PictureHeaderTest, LongMetadataBeforeThePixelsIsRead) {
+    ScratchDir dir;
+    const std::string path = dir.File("long.jpg");
+    ASSERT_TRUE(NoiseImage(40, 30, 24, 5).Save(path));
+    auto bytes = FileBytes(path);
+    const std::string segment = std::string("\xFF\xEF\xFF\xFF", 4) + std::string(65533, 'm');
+    for (int i = 0; i < 40; ++i) bytes.insert(bytes.begin() + 2, segment.begin(), segment.end());
+    WriteTextFile(path, std::string(bytes.begin(), bytes.end()));
+    EXPECT_TRUE(IsWholePicture(path, FormatJpeg));
+    EXPECT_EQ(ReadPictureHeader(path)->width, 40);
 }
 
 }  // namespace
