@@ -6,9 +6,9 @@
 #include <string>
 
 #include "codecs/PictureFiles.h"
-#include "image/ImageTestPixels.h"
 #include "image/RasterImage.h"
 #include "support/TestPaths.h"
+#include "support/TestPictures.h"
 
 using namespace stampora;
 
