@@ -37,6 +37,16 @@ CImageProperties SaveOptions(const SourceForCopy& source, ImageFormat output, in
     return options;
 }
 
+// Takes a metadata step's note into `result`; false, with the reason, when
+// the step failed and the copy is not to be written.
+bool TookMetadata(const KeptMetadataReport& report, CopyResult& result) {
+    result.metadataNote = report.note;
+    if (report.failure.empty()) return true;
+    result.failure = CopyFailure::Write;
+    result.reason = "its metadata could not be written: " + report.failure;
+    return false;
+}
+
 }  // namespace
 
 CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const FrameStamper& stamp,
@@ -50,25 +60,15 @@ CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const Fr
     FileFinisher withMetadata;
     if (request.kept != MetadataKept::None && EmbedsMetadataBlocks(output)) {
         // These writers embed the metadata whole as they encode.
-        const KeptMetadataReport report =
-            KeptMetadataBlocks(source.file.Bytes(), width, height, request.kept, options);
-        result.metadataNote = report.note;
-        if (!report.failure.empty()) {
-            result.failure = CopyFailure::Write;
-            result.reason = "its metadata could not be written: " + report.failure;
+        if (!TookMetadata(KeptMetadataBlocks(source.file.Bytes(), width, height, request.kept, options),
+                          result))
             return result;
-        }
     } else if (request.kept != MetadataKept::None && output == FormatJpeg) {
         // A JPEG takes its metadata from the writer itself.
         std::string segments;
-        const KeptMetadataReport report =
-            KeptJpegSegments(source.file.Bytes(), width, height, request.kept, segments);
-        result.metadataNote = report.note;
-        if (!report.failure.empty()) {
-            result.failure = CopyFailure::Write;
-            result.reason = "its metadata could not be written: " + report.failure;
+        if (!TookMetadata(KeptJpegSegments(source.file.Bytes(), width, height, request.kept, segments),
+                          result))
             return result;
-        }
         if (!segments.empty()) options.SetValue(kPropertyJpegSegments, segments);
     } else if (request.kept != MetadataKept::None) {
         withMetadata = [&](const std::string& tempPath) {

@@ -129,6 +129,18 @@ mode_t CreationMask() {
 // Read before main, while the process has one thread; saves never change it.
 [[maybe_unused]] const mode_t kCreationMaskAtStartUp = CreationMask();
 
+// A stream over `fd`, which it then owns; none, with `fd` closed and errno
+// kept, when the stream cannot be made.
+std::FILE* StreamOfDescriptor(int fd, const char* mode) {
+    std::FILE* file = ::fdopen(fd, mode);
+    if (file == nullptr) {
+        const int code = errno;
+        ::close(fd);
+        errno = code;
+    }
+    return file;
+}
+
 // Opens a file for reading without ever blocking (a FIFO or a device named
 // like a picture would otherwise wait forever) and only when it is a regular
 // file; anything else fails with errno set.
@@ -144,13 +156,7 @@ std::FILE* OpenRegularFileForReading(const std::string& path, const char* mode) 
     }
     // Reads of a regular file never wait; the flag is cleared all the same.
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::FILE* file = ::fdopen(fd, mode);
-    if (file == nullptr) {
-        const int code = errno;
-        ::close(fd);
-        errno = code;
-    }
-    return file;
+    return StreamOfDescriptor(fd, mode);
 }
 #endif
 
@@ -238,13 +244,7 @@ std::FILE* OpenStreamUtf8(const std::string& path) {
         errno = EISDIR;
         return nullptr;
     }
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (file == nullptr) {
-        const int code = errno;
-        ::close(fd);
-        errno = code;
-    }
-    return file;
+    return StreamOfDescriptor(fd, "rb");
 #endif
 }
 
