@@ -93,7 +93,7 @@ QPoint CanvasView::ScrollOffset() const {
     return {horizontalScrollBar()->value(), verticalScrollBar()->value()};
 }
 
-bool CanvasView::OpenPicture(const std::string& path, FileStatus* status) {
+bool CanvasView::OpenPicture(const std::string& path, Status* status) {
     // The picture being reduced stays untouched until its work is done.
     if (reducing) TakeReducedLevels(reducing);
     if (!document.LoadPicture(path, status)) return false;

@@ -35,7 +35,7 @@ public:
     // Loads a picture (UTF-8 path) and shows it fitted, with both marks
     // placed on it again. On failure the canvas keeps what it showed and
     // the reason is in `status`.
-    bool OpenPicture(const std::string& path, FileStatus* status);
+    bool OpenPicture(const std::string& path, Status* status);
 
     // Lays the picture out again (fitting it unless the user chose a zoom)
     // and scrolls back to the top-left.

@@ -242,9 +242,9 @@ void MainFrame::Open() {
 
 bool MainFrame::OpenPath(const QString& path) {
     const std::string utf8 = path.toStdString();
-    FileStatus status;
+    Status status;
     if (!canvas->OpenPicture(utf8, &status)) {
-        const std::string reason = status.error.empty() ? "The file could not be read." : status.error;
+        const std::string reason = status.Error().empty() ? "The file could not be read." : status.Error();
         ShowMessage("Could not open \"" + FileNamePart(utf8) + "\".\n" + reason, kErrorCaption,
                     MessageIcon::Error);
         return false;
@@ -259,15 +259,15 @@ bool MainFrame::OpenPath(const QString& path) {
 
 bool MainFrame::WriteComposite(const std::string& path) {
     CRasterImage composite = canvas->ComposeForSave();
-    FileStatus status;
+    Status status;
     if (composite.IsEmpty()) {
-        status.Fail("There is not enough memory to compose the picture.");
+        status.failure = {Domain::Write, "There is not enough memory to compose the picture."};
     } else if (WriteSavedCopy(canvas->Document(), composite, canvas->ImageMark(), canvas->TextMark(), path,
                               status)) {
         statusBar()->showMessage(QStringLiteral("Saved %1").arg(QString::fromStdString(path)), 5000);
         return true;
     }
-    const std::string reason = status.error.empty() ? "The file could not be written." : status.error;
+    const std::string reason = status.Error().empty() ? "The file could not be written." : status.Error();
     ShowMessage("Could not save \"" + path + "\".\n" + reason, kErrorCaption, MessageIcon::Error);
     return false;
 }

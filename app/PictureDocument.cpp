@@ -6,7 +6,7 @@
 
 namespace stampora {
 
-bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status) {
+bool PictureDocument::LoadPicture(const std::string& newPath, Status* status) {
     auto read = std::make_unique<SourceForCopy>();
     CRasterImage picture;
     const bool wasRead = ReadSourceForCopy(*read, picture, newPath, FormatUnknown, false);
@@ -18,7 +18,8 @@ bool PictureDocument::LoadPicture(const std::string& newPath, FileStatus* status
     if (picture.Bpp() != 24 && picture.Bpp() != 32) {
         shown.Assign(picture);
         if (!shown.PromoteDepth(32))
-            return status ? status->Fail("There is not enough memory to show the picture.") : false;
+            return status ? status->Fail(Domain::Read, "There is not enough memory to show the picture.")
+                          : false;
     }
     source.Swap(picture);
     sourceFile = std::move(read);

@@ -10,7 +10,7 @@
 #include "image/DibTypes.h"
 #include "image/RasterImage.h"
 #include "image/ReducedLevels.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -24,7 +24,7 @@ public:
     // 1.0, without reduced levels yet, and answers true; otherwise the
     // document keeps what it held, the reason is in `status`, and the answer
     // is false.
-    bool LoadPicture(const std::string& path, FileStatus* status);
+    bool LoadPicture(const std::string& path, Status* status);
 
     // Shrinks the display to the fit box (a picture that fits keeps its zoom),
     // then centres it in a client area of cw x ch.

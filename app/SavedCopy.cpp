@@ -6,8 +6,8 @@
 namespace stampora {
 
 bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const ImageWatermark& imageMark,
-                    const TextWatermark& textMark, const std::string& path, FileStatus& status) {
-    if (!document.sourceFile) return status.Fail("there is no picture to save");
+                    const TextWatermark& textMark, const std::string& path, Status& status) {
+    if (!document.sourceFile) return status.Fail(Domain::Write, "there is no picture to save");
     SourceForCopy& source = *document.sourceFile;
     // The animation goes on from the composed first frame, so its screen must
     // be that frame's size.
@@ -21,7 +21,7 @@ bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const Im
     };
     const CopyResult written =
         WriteStampedCopy(source, composite, stamp, CopyRequest{path, -1, MetadataKept::All});
-    if (written.failure != CopyFailure::None) return status.Fail(written.reason);
+    if (written.failure != CopyFailure::None) return status.Fail(Domain::Write, written.reason);
     return true;
 }
 

@@ -5,7 +5,7 @@
 
 #include "app/PictureDocument.h"
 #include "image/RasterImage.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
 
@@ -17,6 +17,6 @@ namespace stampora {
 // JPEG chroma sampling; a GIF animation saved as GIF keeps every frame, each
 // with the marks at the same place. False with the reason in `status`.
 bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const ImageWatermark& imageMark,
-                    const TextWatermark& textMark, const std::string& path, FileStatus& status);
+                    const TextWatermark& textMark, const std::string& path, Status& status);
 
 }  // namespace stampora

@@ -18,7 +18,7 @@ CopyResult Failed(CopyFailure failure, std::string reason) {
 
 template <typename Writer>
 CopyResult WriteFailed(const Writer& writer) {
-    const std::string& error = writer.Status().error;
+    const std::string& error = writer.Status().Error();
     return Failed(CopyFailure::Write, error.empty() ? "the picture could not be written" : error);
 }
 

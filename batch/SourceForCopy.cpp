@@ -28,7 +28,7 @@ bool PlayForCopy(SourceForCopy& source, ImageFormat output) {
     if (file.Format() != output || (output != FormatGif && output != FormatWebp) || file.Bytes().empty())
         return false;
     const std::span<const uint8_t> bytes = file.Bytes();
-    FileStatus status;
+    Status status;
     const bool played =
         output == FormatGif
             ? Play(source.animation, source.animation.Open(bytes.data(), bytes.size(), status),
@@ -54,7 +54,7 @@ bool ReadSourceForCopy(SourceForCopy& source, CRasterImage& first, const std::st
     if (!source.file.Open(path, source.status)) return false;
     if (PlayForCopy(source, output)) {
         if (first.Assign(PlayedScreen(source)).IsEmpty())
-            return source.status.Fail("not enough memory for a frame of the animation");
+            return source.status.Fail(Domain::Read, "not enough memory for a frame of the animation");
         return true;
     }
     if (!KeepsEveryFrame(source.file.Format(), output))

@@ -12,7 +12,7 @@
 #include "codecs/SourcePicture.h"
 #include "codecs/WebpAnimation.h"
 #include "image/RasterImage.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -20,7 +20,7 @@ namespace stampora {
 // the picture (and the metadata when it is given one) and says why it could
 // not, or what is missing, in the status.
 using PictureMetadataReader = std::function<bool(CRasterImage& picture, const std::string& path,
-                                                 CImageProperties* metadata, FileStatus& status)>;
+                                                 CImageProperties* metadata, Status& status)>;
 
 // A source picture as read for one copy.
 struct SourceForCopy {
@@ -40,7 +40,7 @@ struct SourceForCopy {
     WebpAnimationPlayer webpAnimation;
     ImageFormat played = FormatUnknown;
     // Why the read failed, or what is missing of the picture.
-    FileStatus status;
+    Status status;
 };
 
 // Reads `path` for a copy in the format `output`: a GIF animation copied as

@@ -90,10 +90,10 @@ CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const Fr
     ImageList stamped(false);
     stamped.Append(&first);
     for (size_t i = 1; i < source.frames.Size(); ++i) stamped.Append(source.frames.At(i));
-    FileStatus written;
+    Status written;
     if (!CPictureFiles::Save(stamped, outputPath, options, &written, withMetadata)) {
         result.failure = CopyFailure::Write;
-        result.reason = written.error.empty() ? "the picture could not be written" : written.error;
+        result.reason = written.Error().empty() ? "the picture could not be written" : written.Error();
     }
     return result;
 }

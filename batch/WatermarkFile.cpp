@@ -73,7 +73,7 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     PictureMetadataReader withoutMetadata;
     if (read) {
         withoutMetadata = [&read](CRasterImage& picture, const std::string& path, CImageProperties*,
-                                  FileStatus& status) { return read(picture, path, status); };
+                                  Status& status) { return read(picture, path, status); };
     }
     return WatermarkFile(work, sourcePath, outputPath, image, text, 1, quality, withoutMetadata);
 }
@@ -92,7 +92,7 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     if (!ReadSourceForCopy(source, work, sourcePath, FormatFromPath(outputPath), fillsIn, read) ||
         work.IsEmpty()) {
         return Failed(result, BatchFileOutcome::Unreadable,
-                      source.status.error.empty() ? "not a picture" : source.status.error);
+                      source.status.Error().empty() ? "not a picture" : source.status.Error());
     }
     result.damage = source.status.damage;
     result.width = work.Width();

@@ -8,7 +8,7 @@
 #include "batch/SourceForCopy.h"
 #include "codecs/KeptMetadata.h"
 #include "image/RasterImage.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 #include "watermark/FittedMark.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
@@ -87,7 +87,7 @@ struct BatchFileResult {
 //
 // `read`, when given, stands in for reading the source file (for tests),
 // with its reason or damage in the status.
-using PictureReader = std::function<bool(CRasterImage& picture, const std::string& path, FileStatus& status)>;
+using PictureReader = std::function<bool(CRasterImage& picture, const std::string& path, Status& status)>;
 
 BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, const ImageWatermark& imageMark,

@@ -36,14 +36,14 @@ size_t HeadBytes(uint32_t pixelOffset, size_t fileSize) {
 // plain way, through the whole file in memory.
 constexpr size_t kMaxStreamedHeadBytes = size_t{1} << 20;
 
-bool ReadMasks(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileStatus& status) {
+bool ReadMasks(const uint8_t* head, size_t fileSize, BmpLayout& layout, Status& status) {
     const uint32_t compression = layout.info.biCompression;
     const size_t headerSize = layout.info.biSize;
     // Headers of 52 bytes or more hold the masks themselves; the plain
     // 40-byte header is followed by them.
     const size_t maskCount = headerSize >= 56 || compression == kBmpAlphaBitFields ? 4 : 3;
     if (fileSize < kBmpFileHeaderBytes + kBmpInfoHeaderBytes + 4 * maskCount) {
-        return status.Fail("the colour masks are missing");
+        return status.Fail(Domain::Read, "the colour masks are missing");
     }
     for (size_t i = 0; i < maskCount; ++i) {
         layout.masks[i] = LoadLE32(head + kBmpFileHeaderBytes + kBmpInfoHeaderBytes + 4 * i);
@@ -60,13 +60,14 @@ bool IsOs2Header(uint32_t size) {
 }
 
 // Fills layout.info from whichever header the file holds.
-bool ReadInfoHeader(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileStatus& status) {
-    if (fileSize < kBmpFileHeaderBytes + 4) return status.Fail("the bitmap header is cut short");
+bool ReadInfoHeader(const uint8_t* head, size_t fileSize, BmpLayout& layout, Status& status) {
+    if (fileSize < kBmpFileHeaderBytes + 4)
+        return status.Fail(Domain::Read, "the bitmap header is cut short");
     DibInfoHeader& info = layout.info;
     const uint32_t size = LoadLE32(head + kBmpFileHeaderBytes);
     if (size == kBmpCoreHeaderBytes) {
         if (fileSize < kBmpFileHeaderBytes + kBmpCoreHeaderBytes)
-            return status.Fail("the bitmap header is cut short");
+            return status.Fail(Domain::Read, "the bitmap header is cut short");
         const uint8_t* core = head + kBmpFileHeaderBytes;
         info.biSize = size;
         info.biWidth = LoadLE16(core + 4);
@@ -76,36 +77,40 @@ bool ReadInfoHeader(const uint8_t* head, size_t fileSize, BmpLayout& layout, Fil
         return true;
     }
     if (size < 16) {
-        return status.Fail("a bitmap header of " + std::to_string(size) +
-                           " bytes is not one this reader knows");
+        return status.Fail(Domain::Read, "a bitmap header of " + std::to_string(size) +
+                                             " bytes is not one this reader knows");
     }
     const size_t copied = std::min<size_t>(size, kBmpInfoHeaderBytes);
-    if (fileSize < kBmpFileHeaderBytes + copied) return status.Fail("the bitmap header is cut short");
+    if (fileSize < kBmpFileHeaderBytes + copied)
+        return status.Fail(Domain::Read, "the bitmap header is cut short");
     std::memcpy(&info, head + kBmpFileHeaderBytes, copied);
     // OS/2 gives compression 3 and 4 to its own Huffman and 24-bit run-length
     // codes, not to bit fields and JPEG.
     if (IsOs2Header(size) && (info.biCompression == 3 || info.biCompression == 4)) {
-        return status.Fail(std::string("OS/2 ") +
-                           (info.biCompression == 3 ? "Huffman-coded" : "24-bit run-length") +
-                           " bitmaps are not supported");
+        return status.Fail(Domain::Read,
+                           std::string("OS/2 ") +
+                               (info.biCompression == 3 ? "Huffman-coded" : "24-bit run-length") +
+                               " bitmaps are not supported");
     }
     return true;
 }
 
-bool CheckHeaders(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileStatus& status) {
+bool CheckHeaders(const uint8_t* head, size_t fileSize, BmpLayout& layout, Status& status) {
     if (head == nullptr || fileSize <= kBmpFileHeaderBytes)
-        return status.Fail("the file is too short for a bitmap");
-    if (LoadLE16(head) != 0x4D42) return status.Fail("not a bitmap file (no \"BM\" signature)");
+        return status.Fail(Domain::Read, "the file is too short for a bitmap");
+    if (LoadLE16(head) != 0x4D42) return status.Fail(Domain::Read, "not a bitmap file (no \"BM\" signature)");
     layout.pixelOffset = LoadLE32(head + 10);
-    if (layout.pixelOffset >= fileSize) return status.Fail("the pixel data lies beyond the end of the file");
+    if (layout.pixelOffset >= fileSize)
+        return status.Fail(Domain::Read, "the pixel data lies beyond the end of the file");
     if (!ReadInfoHeader(head, fileSize, layout, status)) return false;
     DibInfoHeader& info = layout.info;
     // A negative height marks the top line stored first.
     const int64_t height = info.biHeight;
     layout.topDown = height < 0;
     if (!IsDecodableSize(info.biWidth, layout.topDown ? -height : height)) {
-        return status.Fail("the bitmap claims an impossible size (" + std::to_string(info.biWidth) + " x " +
-                           std::to_string(info.biHeight) + ")");
+        return status.Fail(Domain::Read, "the bitmap claims an impossible size (" +
+                                             std::to_string(info.biWidth) + " x " +
+                                             std::to_string(info.biHeight) + ")");
     }
     if (layout.topDown) info.biHeight = static_cast<int32_t>(-height);
     const uint32_t compression = info.biCompression;
@@ -114,17 +119,17 @@ bool CheckHeaders(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileS
     const bool supported = compression == BI_RGB || (compression == kBmpRle8 && bpp == 8) ||
                            (compression == kBmpRle4 && bpp == 4) || (bitFields && (bpp == 16 || bpp == 32));
     if (!supported) {
-        return status.Fail("bitmap compression " + std::to_string(compression) + " at " +
-                           std::to_string(bpp) + " bits is not supported");
+        return status.Fail(Domain::Read, "bitmap compression " + std::to_string(compression) + " at " +
+                                             std::to_string(bpp) + " bits is not supported");
     }
     // Run-length lines always run from the bottom up.
     if (layout.topDown && layout.RunLength())
-        return status.Fail("a top-down bitmap cannot be run-length encoded");
+        return status.Fail(Domain::Read, "a top-down bitmap cannot be run-length encoded");
     if (bitFields && !ReadMasks(head, fileSize, layout, status)) return false;
     if (bpp == 32) {
         if (compression == BI_RGB) {
             if (info.biSize >= 108 && fileSize < kBmpHeadBytes)
-                return status.Fail("the bitmap header is cut short");
+                return status.Fail(Domain::Read, "the bitmap header is cut short");
             // A V4 or V5 header says where alpha lives even without bit fields.
             if (info.biSize >= 108) layout.alphaUnused = LoadLE32(head + kBmpFileHeaderBytes + 52) == 0;
             std::copy(kStandardMasks, kStandardMasks + 3, layout.masks);
@@ -139,9 +144,10 @@ bool CheckHeaders(const uint8_t* head, size_t fileSize, BmpLayout& layout, FileS
     const uint64_t declared = DibStride(info.biWidth, bpp) * static_cast<uint64_t>(info.biHeight);
     const uint64_t perByte = layout.RunLength() ? kMaxRunLengthClaimPerByte : kMaxClaimPerByte;
     if (declared / perByte > fileSize - layout.pixelOffset) {
-        return status.Fail("the bitmap claims " + std::to_string(info.biWidth) + " x " +
-                           std::to_string(info.biHeight) + " pixels, far more than its " +
-                           std::to_string(fileSize - layout.pixelOffset) + " bytes of pixel data hold");
+        return status.Fail(Domain::Read, "the bitmap claims " + std::to_string(info.biWidth) + " x " +
+                                             std::to_string(info.biHeight) + " pixels, far more than its " +
+                                             std::to_string(fileSize - layout.pixelOffset) +
+                                             " bytes of pixel data hold");
     }
     return true;
 }
@@ -169,7 +175,7 @@ void TakePalette(const uint8_t* head, const BmpLayout& layout, CRasterImage& ima
 // Copies what the file holds of the uncompressed pixels, bottom line first,
 // and notes lines the file does not hold.
 template <typename ReadBytes>
-void ReadUncompressed(CRasterImage& image, size_t available, FileStatus& status, ReadBytes&& read) {
+void ReadUncompressed(CRasterImage& image, size_t available, Status& status, ReadBytes&& read) {
     const size_t present = read(image.Pixels(), std::min(available, image.PixelBytes()));
     if (present < image.PixelBytes()) {
         status.damage = LinesDamage(static_cast<int64_t>(present / image.Stride()), image.Height());
@@ -179,7 +185,7 @@ void ReadUncompressed(CRasterImage& image, size_t available, FileStatus& status,
 }  // namespace
 
 std::unique_ptr<CRasterImage> CreateBmpImage(const uint8_t* head, size_t fileSize, BmpLayout& layout,
-                                             FileStatus& status) {
+                                             Status& status) {
     if (!CheckHeaders(head, fileSize, layout, status)) return nullptr;
     // The image's own header: 16-bit bit fields keep their masks; every other
     // picture is stored plain.
@@ -193,8 +199,9 @@ std::unique_ptr<CRasterImage> CreateBmpImage(const uint8_t* head, size_t fileSiz
 
     auto image = std::make_unique<CRasterImage>();
     if (!image->Create(reinterpret_cast<const DibInfoHeader*>(block))) {
-        status.Fail("not enough memory for a picture of " + std::to_string(created.biWidth) + " x " +
-                    std::to_string(created.biHeight) + " pixels");
+        status.failure = {Domain::Read, "not enough memory for a picture of " +
+                                            std::to_string(created.biWidth) + " x " +
+                                            std::to_string(created.biHeight) + " pixels"};
         return nullptr;
     }
     if (image->Bpp() <= 8) TakePalette(head, layout, *image);
@@ -237,7 +244,7 @@ void FinishBmpPixels(CRasterImage& image, const BmpLayout& layout) {
 }
 
 bool CBmpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot&) {
-    status = FileStatus();
+    status = {};
     BmpLayout layout;
     std::unique_ptr<CRasterImage> image = CreateBmpImage(data, size, layout, status);
     if (!image) return false;
@@ -261,24 +268,24 @@ bool CBmpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
 // image, so a large picture is read without a second copy of the file in
 // memory. Run-length files are decoded from memory.
 bool CBmpCodec::LoadOpened(CodecInputFile& file, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
+    status = {};
     uint8_t fileHeader[kBmpFileHeaderBytes] = {};
     if (!file.Seek(0) || !file.ReadExactly(fileHeader, sizeof fileHeader))
-        return status.Fail("the file is too short for a bitmap");
+        return status.Fail(Domain::Read, "the file is too short for a bitmap");
     const size_t headBytes = HeadBytes(LoadLE32(fileHeader + 10), file.Size());
     if (headBytes > kMaxStreamedHeadBytes) return CImageCodec::LoadOpened(file, images, properties);
     std::vector<uint8_t> head(headBytes);
     std::memcpy(head.data(), fileHeader, std::min(headBytes, sizeof fileHeader));
     if (headBytes > sizeof fileHeader &&
         !file.ReadExactly(head.data() + sizeof fileHeader, headBytes - sizeof fileHeader)) {
-        return status.Fail(ReadFailure());
+        return status.Fail(Domain::Read, ReadFailure());
     }
 
     BmpLayout layout;
     std::unique_ptr<CRasterImage> image = CreateBmpImage(head.data(), file.Size(), layout, status);
     if (!image) return false;
     if (layout.RunLength()) return CImageCodec::LoadOpened(file, images, properties);
-    if (!file.Seek(layout.pixelOffset)) return status.Fail(ReadFailure());
+    if (!file.Seek(layout.pixelOffset)) return status.Fail(Domain::Read, ReadFailure());
     ReadUncompressed(*image, file.Size() - layout.pixelOffset, status,
                      [&](uint8_t* out, size_t bytes) { return file.Read(out, bytes); });
     FinishBmpPixels(*image, layout);

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "image/RasterImage.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -42,7 +42,7 @@ struct BmpLayout {
 // creates the image they describe with the palette the file holds; null, with
 // the reason in `status`, when the file is refused.
 std::unique_ptr<CRasterImage> CreateBmpImage(const uint8_t* head, size_t fileSize, BmpLayout& layout,
-                                             FileStatus& status);
+                                             Status& status);
 
 // Puts the lines of a top-down file in the image's order and turns the raw
 // 32-bit pixels read from the file into blue, green, red, alpha: bit fields

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -21,7 +21,7 @@ public:
     // Opens a UTF-8 path; false, with the reason in `status`, when it cannot
     // be opened or its size is 0 or above the largest picture file the
     // readers take.
-    bool Open(const std::string& path, FileStatus& status);
+    bool Open(const std::string& path, Status& status);
     size_t Size() const { return size; }
     bool Seek(size_t offset);
     // Reads up to `bytes` bytes; answers how many arrived.
@@ -30,7 +30,7 @@ public:
     bool ReadExactly(void* destination, size_t bytes) { return Read(destination, bytes) == bytes; }
     // Reads the whole file from its start into `bytes`; false, with the
     // reason in `status`, when memory or the file fails.
-    bool ReadAll(std::vector<uint8_t>& bytes, FileStatus& status);
+    bool ReadAll(std::vector<uint8_t>& bytes, Status& status);
 
 private:
     std::FILE* file = nullptr;

@@ -11,7 +11,7 @@
 #include "codecs/Gif_pvt.h"
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -44,9 +44,9 @@ public:
     // Reads at most `maxFrames` frames as stored; false with the reason in
     // `status` when not even one can be read. A frame that broke off, or the
     // frames past the memory limit, are noted in status.damage.
-    bool Open(const uint8_t* data, size_t size, FileStatus& status, size_t maxFrames = SIZE_MAX);
+    bool Open(const uint8_t* data, size_t size, Status& status, size_t maxFrames = SIZE_MAX);
     // Open on the whole content of the file at `path`.
-    bool OpenFile(const std::string& path, FileStatus& status);
+    bool OpenFile(const std::string& path, Status& status);
 
     const GifStoredFrames& Stored() const { return stored; }
     size_t FrameCount() const { return stored.frames.size(); }

@@ -66,7 +66,7 @@ void CopyAreaOnto(const CRasterImage& from, const FrameArea& area, CRasterImage&
     }
 }
 
-bool GifAnimationPlayer::Open(const uint8_t* data, size_t size, FileStatus& status, size_t maxFrames) {
+bool GifAnimationPlayer::Open(const uint8_t* data, size_t size, Status& status, size_t maxFrames) {
     stored = GifStoredFrames();
     screen.Destroy();
     restore.Destroy();
@@ -74,13 +74,13 @@ bool GifAnimationPlayer::Open(const uint8_t* data, size_t size, FileStatus& stat
     return ReadGifFrames(data, size, stored, status, maxFrames);
 }
 
-bool GifAnimationPlayer::OpenFile(const std::string& path, FileStatus& status) {
+bool GifAnimationPlayer::OpenFile(const std::string& path, Status& status) {
     CodecInputFile file;
     if (!file.Open(path, status)) return false;
     // Other pictures are refused before their content is read.
     char signature[4] = {};
     if (!file.ReadExactly(signature, sizeof signature) || std::memcmp(signature, "GIF8", 4) != 0)
-        return status.Fail("not a GIF picture");
+        return status.Fail(Domain::Read, "not a GIF picture");
     std::vector<uint8_t> bytes;
     if (!file.ReadAll(bytes, status)) return false;
     return Open(bytes.data(), bytes.size(), status);

@@ -132,7 +132,7 @@ bool SkipFrameData(GifFileType* gif) {
 // needs: the one it composes on and, for an animation, the copy a frame
 // restores.
 void ReadRecords(GifFileType* gif, const MemorySource& source, size_t maxFrames, GifStoredFrames& stored,
-                 FileStatus& status) {
+                 Status& status) {
     const int64_t screenPixels = static_cast<int64_t>(stored.screenWidth) * stored.screenHeight;
     int64_t budget = kMaxDecodedPixels - screenPixels;
     GraphicsControlBlock control{};
@@ -141,7 +141,7 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, size_t maxFrames,
     for (;;) {
         GifRecordType type = UNDEFINED_RECORD_TYPE;
         if (DGifGetRecordType(gif, &type) == GIF_ERROR) {
-            status.error = GifErrorString(gif->Error);
+            status.failure = {Domain::Read, GifErrorString(gif->Error)};
             return;
         }
         if (type == TERMINATE_RECORD_TYPE) return;
@@ -207,7 +207,7 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, size_t maxFrames,
         if (!ReadFrameLines(gif, frame, desc.Interlace)) {
             const auto lines = std::count(frame.lineRead.begin(), frame.lineRead.end(), 1);
             AddNote(status.damage, LinesDamageOfFrame(framesSeen, lines, frame.height));
-            status.error = GifErrorString(gif->Error);
+            status.failure = {Domain::Read, GifErrorString(gif->Error)};
             return;
         }
     }
@@ -225,31 +225,33 @@ FrameArea AreaUnion(const FrameArea& a, const FrameArea& b) {
     return FrameArea{left, top, right - left, bottom - top};
 }
 
-void LeaveOutFrom(const std::string& reason, size_t framesRead, FileStatus& status) {
+void LeaveOutFrom(const std::string& reason, size_t framesRead, Status& status) {
     if (framesRead == 0) {
-        status.error = reason;
+        status.failure = {Domain::Read, reason};
     } else {
         AddNote(status.damage, reason + "; it and the frames after it are left out");
     }
 }
 
-bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status,
+bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, Status& status,
                    size_t maxFrames) {
-    if (data == nullptr || size < 6) return status.Fail("the file is too short for a GIF picture");
+    if (data == nullptr || size < 6)
+        return status.Fail(Domain::Read, "the file is too short for a GIF picture");
     MemorySource source{data, size, 0};
     int error = 0;
     GifFileType* gif = DGifOpen(&source, ReadFromMemory, &error);
-    if (gif == nullptr) return status.Fail(GifErrorString(error));
+    if (gif == nullptr) return status.Fail(Domain::Read, GifErrorString(error));
     stored.screenWidth = gif->SWidth;
     stored.screenHeight = gif->SHeight;
     const uint64_t screenPixels =
         uint64_t{static_cast<uint32_t>(gif->SWidth)} * static_cast<uint32_t>(gif->SHeight);
     if (!IsDecodableSize(stored.screenWidth, stored.screenHeight)) {
-        status.error = "the picture has an impossible size (" + std::to_string(gif->SWidth) + " x " +
-                       std::to_string(gif->SHeight) + ")";
+        status.failure = {Domain::Read, "the picture has an impossible size (" + std::to_string(gif->SWidth) +
+                                            " x " + std::to_string(gif->SHeight) + ")"};
     } else if (screenPixels > MaxLzwPixels(size)) {
-        status.error = "the screen of " + std::to_string(gif->SWidth) + " x " + std::to_string(gif->SHeight) +
-                       " pixels is more than the file can fill";
+        status.failure = {Domain::Read, "the screen of " + std::to_string(gif->SWidth) + " x " +
+                                            std::to_string(gif->SHeight) +
+                                            " pixels is more than the file can fill"};
     } else {
         ReadRecords(gif, source, maxFrames, stored, status);
     }
@@ -262,14 +264,15 @@ bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, Fi
     }
     if (stored.frames.empty()) {
         // Frames that were all empty are named as such.
-        if (status.error.empty())
-            status.error = status.damage.empty() ? "the file holds no frame" : status.damage;
+        if (status.Error().empty())
+            status.failure = {Domain::Read,
+                              status.damage.empty() ? "the file holds no frame" : status.damage};
         status.damage.clear();
         return false;
     }
     // Frames that were read make a picture; only lines lost inside a frame
     // count as damage, not a file that ends between frames.
-    status.error.clear();
+    status.failure = {};
     return true;
 }
 

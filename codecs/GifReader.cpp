@@ -50,7 +50,7 @@ std::unique_ptr<CRasterImage> PalettePicture(const GifStoredFrame& f) {
 
 // Every frame as a viewer shows it, each a screen of its own; frames past
 // the memory limit for so many screens are left out with the reason.
-bool ComposeFrames(GifAnimationPlayer& player, ImageList& images, FileStatus& status) {
+bool ComposeFrames(GifAnimationPlayer& player, ImageList& images, Status& status) {
     const int64_t screenPixels = static_cast<int64_t>(player.Width()) * player.Height();
     int64_t budget = kMaxDecodedPixels - screenPixels;  // the player's own screen
     for (const GifStoredFrame& f : player.Stored().frames) budget -= static_cast<int64_t>(f.width) * f.height;
@@ -73,15 +73,15 @@ bool ComposeFrames(GifAnimationPlayer& player, ImageList& images, FileStatus& st
 }  // namespace
 
 bool CGifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
+    status = {};
     GifAnimationPlayer player;
     if (!player.Open(data, size, status, firstFrameOnly ? 1 : SIZE_MAX)) return false;
     if (IsPlainStill(player.Stored())) {
         std::unique_ptr<CRasterImage> image = PalettePicture(player.Stored().frames.front());
-        if (!image) return status.Fail("not enough memory for the picture");
+        if (!image) return status.Fail(Domain::Read, "not enough memory for the picture");
         images.Append(std::move(image));
     } else if (!ComposeFrames(player, images, status)) {
-        return status.Fail("not enough memory for the picture");
+        return status.Fail(Domain::Read, "not enough memory for the picture");
     }
     properties = player.Properties(images.Size());
     return true;

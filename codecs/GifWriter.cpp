@@ -235,39 +235,41 @@ CGifCodec::~CGifCodec() = default;
 
 bool CGifCodec::BeginAnimation(const std::string& path, int32_t width, int32_t height,
                                const CImageProperties* options) {
-    status = FileStatus();
+    status = {};
     animation.reset();
-    if (width <= 0 || height <= 0) return status.Fail("there is no picture to save");
-    if (width > 0xFFFF || height > 0xFFFF) return status.Fail("GIF files hold at most 65535 x 65535 pixels");
+    if (width <= 0 || height <= 0) return status.Fail(Domain::Write, "there is no picture to save");
+    if (width > 0xFFFF || height > 0xFFFF)
+        return status.Fail(Domain::Write, "GIF files hold at most 65535 x 65535 pixels");
     auto out = std::make_unique<AnimationOut>(path);
-    if (!out->file.Open()) return status.Fail(WriteFailure(out->file, "cannot create the file"));
+    if (!out->file.Open())
+        return status.Fail(Domain::Write, WriteFailure(out->file, "cannot create the file"));
     int error = 0;
     out->gif = EGifOpen(&out->file, WriteToFile, &error);
-    if (out->gif == nullptr) return status.Fail(GifErrorString(error));
+    if (out->gif == nullptr) return status.Fail(Domain::Write, GifErrorString(error));
     EGifSetGifVersion(out->gif, true);
     if (EGifPutScreenDesc(out->gif, width, height, 8, 0, nullptr) != GIF_OK)
-        return status.Fail(GifErrorString(out->gif->Error));
+        return status.Fail(Domain::Write, GifErrorString(out->gif->Error));
     const std::string loops = options != nullptr ? options->GetValue(kPropertyLoopCount) : "";
     if (!loops.empty() && !PutLoopCount(out->gif, std::clamp(std::atoi(loops.c_str()), 0, 0xFFFF)))
-        return status.Fail(GifErrorString(out->gif->Error));
+        return status.Fail(Domain::Write, GifErrorString(out->gif->Error));
     out->delays = options != nullptr ? options->GetValue(kPropertyFrameDelays) : "";
     animation = std::move(out);
     return true;
 }
 
 bool CGifCodec::AddFrame(const CRasterImage& frame, const FrameAreas& changed) {
-    if (!animation) return status.Fail("no animation is being written");
+    if (!animation) return status.Fail(Domain::Write, "no animation is being written");
     AnimationOut& out = *animation;
     const int32_t width = out.gif->SWidth;
     const int32_t height = out.gif->SHeight;
     const FrameArea screen{0, 0, width, height};
     if (frame.Width() != width || frame.Height() != height) {
         animation.reset();
-        return status.Fail("the frames of an animation differ in size");
+        return status.Fail(Domain::Write, "the frames of an animation differ in size");
     }
     const auto outOfMemory = [this] {
         animation.reset();
-        return status.Fail("not enough memory for the frames of the animation");
+        return status.Fail(Domain::Write, "not enough memory for the frames of the animation");
     };
     if (out.pending.IsEmpty()) {
         if (out.pending.Assign(frame).IsEmpty()) return outOfMemory();
@@ -287,7 +289,7 @@ bool CGifCodec::AddFrame(const CRasterImage& frame, const FrameAreas& changed) {
     if (!out.Put(out.pending, &frame, toNext)) {
         const std::string reason = out.reason.empty() ? GifErrorString(out.gif->Error) : out.reason;
         animation.reset();
-        return status.Fail(reason);
+        return status.Fail(Domain::Write, reason);
     }
     // The screen before the next frame is the one before this frame when
     // the frame is put back, this frame when it stays, this frame less its
@@ -324,7 +326,7 @@ bool CGifCodec::AddFrame(const CRasterImage& frame, const FrameAreas& changed) {
 }
 
 bool CGifCodec::FinishAnimation() {
-    if (!animation) return status.Fail("no animation is being written");
+    if (!animation) return status.Fail(Domain::Write, "no animation is being written");
     std::unique_ptr<AnimationOut> out = std::move(animation);
     const bool encoded = out->pending.IsEmpty() || out->Put(out->pending, nullptr, FrameAreas{});
     const int encodeError = out->gif->Error;
@@ -334,22 +336,23 @@ bool CGifCodec::FinishAnimation() {
     out->gif = nullptr;
     if (!encoded || !closed) {
         out->file.Fail();
-        if (!out->reason.empty()) return status.Fail(out->reason);
-        return status.Fail(GifErrorString(!encoded ? encodeError : error));
+        if (!out->reason.empty()) return status.Fail(Domain::Write, out->reason);
+        return status.Fail(Domain::Write, GifErrorString(!encoded ? encodeError : error));
     }
     return Publish(out->file);
 }
 
 bool CGifCodec::SaveFile(const std::string& path, const ImageList& images,
                          const CImageProperties* properties) {
-    status = FileStatus();
+    status = {};
     const CRasterImage* image = images.First();
-    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
+    if (image == nullptr || image->IsEmpty())
+        return status.Fail(Domain::Write, "there is no picture to save");
     if (image->Width() > 0xFFFF || image->Height() > 0xFFFF)
-        return status.Fail("GIF files hold at most 65535 x 65535 pixels");
+        return status.Fail(Domain::Write, "GIF files hold at most 65535 x 65535 pixels");
     for (size_t i = 1; i < images.Size(); ++i) {
         if (images.At(i)->Width() != image->Width() || images.At(i)->Height() != image->Height())
-            return status.Fail("the frames of an animation differ in size");
+            return status.Fail(Domain::Write, "the frames of an animation differ in size");
     }
     if (images.Size() > 1) {
         if (!BeginAnimation(path, image->Width(), image->Height(), properties)) return false;
@@ -362,21 +365,21 @@ bool CGifCodec::SaveFile(const std::string& path, const ImageList& images,
     if (image->Bpp() <= 8) {
         IndicesOf(*image, picture);
     } else if (!QuantizePicture(*image, picture)) {
-        return status.Fail("not enough memory to reduce the picture to 256 colours");
+        return status.Fail(Domain::Write, "not enough memory to reduce the picture to 256 colours");
     }
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
+    if (!out.Open()) return status.Fail(Domain::Write, WriteFailure(out, "cannot create the file"));
     int error = 0;
     GifFileType* gif = EGifOpen(&out, WriteToFile, &error);
-    if (gif == nullptr) return status.Fail(GifErrorString(error));
+    if (gif == nullptr) return status.Fail(Domain::Write, GifErrorString(error));
     const bool encoded = Encode(gif, picture);
     const int encodeError = gif->Error;
     // Closing writes the trailer and frees the handle whatever happened.
     const bool closed = EGifCloseFile(gif, &error) == GIF_OK;
     if (!encoded || !closed) {
         out.Fail();
-        return status.Fail(GifErrorString(!encoded ? encodeError : error));
+        return status.Fail(Domain::Write, GifErrorString(!encoded ? encodeError : error));
     }
     return Publish(out);
 }

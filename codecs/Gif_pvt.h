@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/DibTypes.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -44,13 +44,13 @@ struct GifStoredFrames {
 // or our own in `status`, when not even a frame could be read. A frame that
 // breaks off is noted in status.damage. The budget counts the frames' own
 // pixels and the screens a player composes them on, never a screen a frame.
-bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, FileStatus& status,
+bool ReadGifFrames(const uint8_t* data, size_t size, GifStoredFrames& stored, Status& status,
                    size_t maxFrames = SIZE_MAX);
 
 // Stops reading at frame `frameNumber` (from 1) for `reason`: with no frame
 // read the file is refused for it; otherwise the frames before it make the
 // picture and the reason is kept as damage, so no frame is dropped silently.
-void LeaveOutFrom(const std::string& reason, size_t framesRead, FileStatus& status);
+void LeaveOutFrom(const std::string& reason, size_t framesRead, Status& status);
 
 // The most pixels `bytes` of LZW data can expand to: a 12-bit code stands for
 // at most 4096 pixels once the code table is full, and the codes that fill

@@ -105,20 +105,21 @@ EmbeddedMetadata HeifMetadata(const uint8_t* data, size_t size) {
 }
 
 bool CHeifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
+    status = {};
     HeifContext context;
-    if (!context.get) return status.Fail("not enough memory");
+    if (!context.get) return status.Fail(Domain::Read, "not enough memory");
     heif_error error = heif_context_read_from_memory_without_copy(context.get, data, size, nullptr);
-    if (error.code != heif_error_Ok) return status.Fail(error.message);
+    if (error.code != heif_error_Ok) return status.Fail(Domain::Read, error.message);
     heif_image_handle* primary = nullptr;
     error = heif_context_get_primary_image_handle(context.get, &primary);
-    if (error.code != heif_error_Ok) return status.Fail(error.message);
+    if (error.code != heif_error_Ok) return status.Fail(Domain::Read, error.message);
     const std::unique_ptr<heif_image_handle, HandleDeleter> handle(primary);
     const int32_t width = heif_image_handle_get_width(primary);
     const int32_t height = heif_image_handle_get_height(primary);
     if (!FileCanHoldPixels(width, height, size)) {
-        return status.Fail("the file claims " + std::to_string(width) + " x " + std::to_string(height) +
-                           " pixels, more than its " + std::to_string(size) + " bytes can hold");
+        return status.Fail(Domain::Read, "the file claims " + std::to_string(width) + " x " +
+                                             std::to_string(height) + " pixels, more than its " +
+                                             std::to_string(size) + " bytes can hold");
     }
     const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
     const bool deep = heif_image_handle_get_luma_bits_per_pixel(primary) > 8;
@@ -128,7 +129,7 @@ bool CHeifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     const std::unique_ptr<heif_decoding_options, OptionsDeleter> options(heif_decoding_options_alloc());
     heif_image* decoded = nullptr;
     error = heif_decode_image(primary, &decoded, heif_colorspace_RGB, chroma, options.get());
-    if (error.code != heif_error_Ok) return status.Fail(error.message);
+    if (error.code != heif_error_Ok) return status.Fail(Domain::Read, error.message);
     const std::unique_ptr<heif_image, ImageDeleter> picture(decoded);
 
     int stride = 0;
@@ -136,7 +137,7 @@ bool CHeifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     const int32_t shownWidth = heif_image_get_width(decoded, heif_channel_interleaved);
     const int32_t shownHeight = heif_image_get_height(decoded, heif_channel_interleaved);
     if (plane == nullptr || !IsDecodableSize(shownWidth, shownHeight))
-        return status.Fail("libheif gave no picture");
+        return status.Fail(Domain::Read, "libheif gave no picture");
     const int channels = alpha ? 4 : 3;
     auto image = std::make_unique<CRasterImage>();
     bool made = false;
@@ -151,7 +152,7 @@ bool CHeifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
         made = PictureFromInterleaved(plane, static_cast<size_t>(stride), shownWidth, shownHeight, channels,
                                       *image);
     }
-    if (!made) return status.Fail("not enough memory");
+    if (!made) return status.Fail(Domain::Read, "not enough memory");
 
     auto store = std::make_unique<CImageProperties>();
     ReadExifItems(ExifOf(primary), true, *store);

@@ -71,52 +71,54 @@ heif_image* ToHeifImage(const CRasterImage& source, heif_error& error) {
 
 bool CHeifCodec::SaveFile(const std::string& path, const ImageList& images,
                           const CImageProperties* properties) {
-    status = FileStatus();
+    status = {};
     const CRasterImage* source = images.First();
-    if (source == nullptr || source->IsEmpty()) return status.Fail("there is no picture to save");
+    if (source == nullptr || source->IsEmpty())
+        return status.Fail(Domain::Write, "there is no picture to save");
     const bool heic = written == FormatHeif;
     const heif_compression_format compression = heic ? heif_compression_HEVC : heif_compression_AV1;
     if (!heif_have_encoder_for_format(compression)) {
-        return status.Fail(heic
+        return status.Fail(Domain::Write,
+                           heic
                                ? "this system's libheif has no HEIC encoder, so no HEIC file can be written"
                                : "this system's libheif has no AVIF encoder, so no AVIF file can be written");
     }
     HeifContext context;
-    if (!context.get) return status.Fail("not enough memory");
+    if (!context.get) return status.Fail(Domain::Write, "not enough memory");
     heif_encoder* made = nullptr;
     heif_error error = heif_context_get_encoder_for_format(context.get, compression, &made);
-    if (error.code != heif_error_Ok) return status.Fail(error.message);
+    if (error.code != heif_error_Ok) return status.Fail(Domain::Write, error.message);
     const std::unique_ptr<heif_encoder, EncoderDeleter> encoder(made);
     error = heif_encoder_set_lossy_quality(made, SaveQualityFromProperties(properties));
-    if (error.code != heif_error_Ok) return status.Fail(error.message);
+    if (error.code != heif_error_Ok) return status.Fail(Domain::Write, error.message);
 
     const std::unique_ptr<heif_image, ImageDeleter> image(ToHeifImage(*source, error));
-    if (!image) return status.Fail(error.message);
+    if (!image) return status.Fail(Domain::Write, error.message);
     const EmbeddedMetadata metadata = MetadataToEmbed(properties);
     if (!metadata.icc.empty()) {
         error =
             heif_image_set_raw_color_profile(image.get(), "prof", metadata.icc.data(), metadata.icc.size());
-        if (error.code != heif_error_Ok) return status.Fail(error.message);
+        if (error.code != heif_error_Ok) return status.Fail(Domain::Write, error.message);
     }
     const std::unique_ptr<heif_encoding_options, OptionsDeleter> options(heif_encoding_options_alloc());
     heif_image_handle* encoded = nullptr;
     error = heif_context_encode_image(context.get, image.get(), made, options.get(), &encoded);
-    if (error.code != heif_error_Ok) return status.Fail(error.message);
+    if (error.code != heif_error_Ok) return status.Fail(Domain::Write, error.message);
     const std::unique_ptr<heif_image_handle, HandleDeleter> handle(encoded);
     if (!metadata.exif.empty()) {
         error = heif_context_add_exif_metadata(context.get, encoded, metadata.exif.data(),
                                                static_cast<int>(metadata.exif.size()));
-        if (error.code != heif_error_Ok) return status.Fail(error.message);
+        if (error.code != heif_error_Ok) return status.Fail(Domain::Write, error.message);
     }
     if (!metadata.xmp.empty()) {
         error = heif_context_add_XMP_metadata(context.get, encoded, metadata.xmp.data(),
                                               static_cast<int>(metadata.xmp.size()));
-        if (error.code != heif_error_Ok) return status.Fail(error.message);
+        if (error.code != heif_error_Ok) return status.Fail(Domain::Write, error.message);
     }
     std::vector<uint8_t> file;
     heif_writer writer{1, CollectBytes};
     error = heif_context_write(context.get, &writer, &file);
-    if (error.code != heif_error_Ok) return status.Fail(error.message);
+    if (error.code != heif_error_Ok) return status.Fail(Domain::Write, error.message);
     return PublishBytes(path, file.data(), file.size());
 }
 

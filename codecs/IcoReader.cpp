@@ -33,16 +33,16 @@ bool ReadEntry(const uint8_t* image, size_t bytes, ImageList& images) {
 }  // namespace
 
 bool CIcoCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
+    status = {};
     if (data == nullptr || size < kDirectoryHeaderBytes)
-        return status.Fail("the file is too short for an icon");
+        return status.Fail(Domain::Read, "the file is too short for an icon");
     const uint16_t type = LoadLE16(data + 2);
     if (LoadLE16(data) != 0 || (type != kIconType && type != kCursorType))
-        return status.Fail("not an icon file");
+        return status.Fail(Domain::Read, "not an icon file");
     const size_t count = LoadLE16(data + 4);
-    if (count == 0) return status.Fail("the icon directory is empty");
+    if (count == 0) return status.Fail(Domain::Read, "the icon directory is empty");
     if ((size - kDirectoryHeaderBytes) / kEntryBytes < count)
-        return status.Fail("the icon directory is cut short");
+        return status.Fail(Domain::Read, "the icon directory is cut short");
 
     int64_t budget = kMaxDecodedPixels;
     size_t read = 0;
@@ -61,7 +61,8 @@ bool CIcoCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
         if (budget < 0) break;
     }
     if (read == 0)
-        return status.Fail("none of the icon's " + std::to_string(count) + " images could be read");
+        return status.Fail(Domain::Read,
+                           "none of the icon's " + std::to_string(count) + " images could be read");
     properties = std::make_unique<CImageProperties>();
     return true;
 }

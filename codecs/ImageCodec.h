@@ -8,7 +8,7 @@
 
 #include "codecs/ImageList.h"
 #include "codecs/ImageProperties.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -44,7 +44,7 @@ public:
                           const CImageProperties* properties);
     virtual ~CImageCodec() = default;
 
-    const FileStatus& Status() const { return status; }
+    const stampora::Status& Status() const { return status; }
     // Runs on every file a later save has written, before it is published.
     void SetFinisher(FileFinisher step) { finisher = std::move(step); }
     // Makes later loads read only the first frame of a file that holds
@@ -59,7 +59,7 @@ protected:
     // Publish does.
     bool PublishBytes(const std::string& path, const uint8_t* data, size_t size);
 
-    FileStatus status;
+    stampora::Status status;
     FileFinisher finisher;
     bool firstFrameOnly = false;
 };

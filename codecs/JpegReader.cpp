@@ -142,8 +142,9 @@ bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
 }  // namespace
 
 bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
-    if (data == nullptr || size < 4) return status.Fail("the file is too short for a JPEG picture");
+    status = {};
+    if (data == nullptr || size < 4)
+        return status.Fail(Domain::Read, "the file is too short for a JPEG picture");
     auto image = std::make_unique<CRasterImage>();
     std::vector<uint8_t> cmykRow;
     std::vector<uint8_t> exif;
@@ -161,10 +162,12 @@ bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     // Harmless when creation itself failed: the memory manager is then null.
     jpeg_destroy_decompress(&d.cinfo);
     if (d.refusedSize) {
-        return status.Fail("the header claims " + std::to_string(width) + " x " + std::to_string(height) +
-                           " pixels, more than its " + std::to_string(size) + " bytes can hold");
+        return status.Fail(Domain::Read, "the header claims " + std::to_string(width) + " x " +
+                                             std::to_string(height) + " pixels, more than its " +
+                                             std::to_string(size) + " bytes can hold");
     }
-    if (!decoded) return status.Fail(d.trap.error[0] != 0 ? d.trap.error : "the JPEG data is broken");
+    if (!decoded)
+        return status.Fail(Domain::Read, d.trap.error[0] != 0 ? d.trap.error : "the JPEG data is broken");
     if (d.rowsDone < height) {
         status.damage = LinesDamage(d.rowsDone, height);
     } else if (d.trap.warned) {
@@ -178,7 +181,7 @@ bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     auto store = std::make_unique<CImageProperties>();
     if (!exif.empty()) ReadExifBlock(exif.data(), exif.size(), *store);
     if (!ApplyOrientationItem(*image, *store))
-        return status.Fail("not enough memory to turn the picture upright");
+        return status.Fail(Domain::Read, "not enough memory to turn the picture upright");
     images.Append(std::move(image));
     properties = std::move(store);
     return true;

@@ -128,14 +128,15 @@ bool SamplingFromProperties(const CImageProperties* properties, JpegEncoder& e) 
 
 bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
                           const CImageProperties* properties) {
-    status = FileStatus();
+    status = {};
     const CRasterImage* image = images.First();
-    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
+    if (image == nullptr || image->IsEmpty())
+        return status.Fail(Domain::Write, "there is no picture to save");
     const std::vector<uint8_t> exifMarker = ExifMarkerFor(properties);
     std::vector<uint8_t> convertedRow(static_cast<size_t>(image->Width()) * 3);
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
+    if (!out.Open()) return status.Fail(Domain::Write, WriteFailure(out, "cannot create the file"));
     auto encoder = std::make_unique<JpegEncoder>();
     JpegEncoder& e = *encoder;
     e.cinfo.err = InstallJpegErrorTrap(e.trap);
@@ -152,8 +153,8 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
     jpeg_destroy_compress(&e.cinfo);
     if (!encoded) {
         out.Fail();
-        return status.Fail(e.trap.error[0] != 0 ? std::string(e.trap.error)
-                                                : WriteFailure(out, "cannot write the file"));
+        return status.Fail(Domain::Write, e.trap.error[0] != 0 ? std::string(e.trap.error)
+                                                               : WriteFailure(out, "cannot write the file"));
     }
     return Publish(out);
 }

@@ -90,18 +90,18 @@ EmbeddedMetadata JxlMetadata(const uint8_t* data, size_t size) {
 }
 
 bool CJxlCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
+    status = {};
     if (data == nullptr || JxlSignatureCheck(data, size) < JXL_SIG_CODESTREAM)
-        return status.Fail("not a JPEG XL file");
+        return status.Fail(Domain::Read, "not a JPEG XL file");
     const JxlDecoderPtr decoder = JxlDecoderMake(nullptr);
     const JxlResizableParallelRunnerPtr runner = JxlResizableParallelRunnerMake(nullptr);
     JxlDecoder* d = decoder.get();
-    if (d == nullptr || !runner) return status.Fail("not enough memory");
+    if (d == nullptr || !runner) return status.Fail(Domain::Read, "not enough memory");
     const JxlPixelFormat format{4, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     if (JxlDecoderSubscribeEvents(d, JXL_DEC_BASIC_INFO | JXL_DEC_FULL_IMAGE) != JXL_DEC_SUCCESS ||
         JxlDecoderSetParallelRunner(d, JxlResizableParallelRunner, runner.get()) != JXL_DEC_SUCCESS ||
         JxlDecoderSetInput(d, data, size) != JXL_DEC_SUCCESS)
-        return status.Fail("libjxl refused the decoder settings");
+        return status.Fail(Domain::Read, "libjxl refused the decoder settings");
     JxlDecoderCloseInput(d);
 
     JxlBasicInfo info{};
@@ -112,11 +112,12 @@ bool CJxlCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
         switch (event) {
             case JXL_DEC_BASIC_INFO: {
                 if (JxlDecoderGetBasicInfo(d, &info) != JXL_DEC_SUCCESS)
-                    return status.Fail("the JPEG XL header is broken");
+                    return status.Fail(Domain::Read, "the JPEG XL header is broken");
                 if (!FileCanHoldPixels(info.xsize, info.ysize, size)) {
-                    return status.Fail("the header claims " + std::to_string(info.xsize) + " x " +
-                                       std::to_string(info.ysize) + " pixels, more than its " +
-                                       std::to_string(size) + " bytes can hold");
+                    return status.Fail(Domain::Read, "the header claims " + std::to_string(info.xsize) +
+                                                         " x " + std::to_string(info.ysize) +
+                                                         " pixels, more than its " + std::to_string(size) +
+                                                         " bytes can hold");
                 }
                 JxlResizableParallelRunnerSetThreads(
                     runner.get(), JxlResizableParallelRunnerSuggestThreads(info.xsize, info.ysize));
@@ -125,14 +126,14 @@ bool CJxlCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
             case JXL_DEC_NEED_IMAGE_OUT_BUFFER: {
                 size_t bytes = 0;
                 if (JxlDecoderImageOutBufferSize(d, &format, &bytes) != JXL_DEC_SUCCESS)
-                    return status.Fail("libjxl gave no picture size");
+                    return status.Fail(Domain::Read, "libjxl gave no picture size");
                 try {
                     pixels.resize(bytes);
                 } catch (const std::bad_alloc&) {
-                    return status.Fail("not enough memory");
+                    return status.Fail(Domain::Read, "not enough memory");
                 }
                 if (JxlDecoderSetImageOutBuffer(d, &format, pixels.data(), bytes) != JXL_DEC_SUCCESS)
-                    return status.Fail("libjxl refused the picture buffer");
+                    return status.Fail(Domain::Read, "libjxl refused the picture buffer");
                 break;
             }
             case JXL_DEC_FULL_IMAGE:
@@ -145,26 +146,26 @@ bool CJxlCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
                 break;
             case JXL_DEC_NEED_MORE_INPUT:
                 if (pixels.empty() || JxlDecoderFlushImage(d) != JXL_DEC_SUCCESS)
-                    return status.Fail("the JPEG XL file breaks off before its picture");
+                    return status.Fail(Domain::Read, "the JPEG XL file breaks off before its picture");
                 status.damage = "the file breaks off; the picture is shown as far as it came";
                 hasPicture = true;
                 done = true;
                 break;
             default:
-                return status.Fail("the JPEG XL data is broken: libjxl could not decode it");
+                return status.Fail(Domain::Read, "the JPEG XL data is broken: libjxl could not decode it");
         }
     }
-    if (!hasPicture) return status.Fail("the JPEG XL file holds no picture");
+    if (!hasPicture) return status.Fail(Domain::Read, "the JPEG XL file holds no picture");
 
     // libjxl turns the picture upright, so its sides may be exchanged.
     const bool swapped = info.orientation > JXL_ORIENT_ROTATE_180;
     const int32_t width = static_cast<int32_t>(swapped ? info.ysize : info.xsize);
     const int32_t height = static_cast<int32_t>(swapped ? info.xsize : info.ysize);
     if (pixels.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
-        return status.Fail("libjxl gave a picture of the wrong size");
+        return status.Fail(Domain::Read, "libjxl gave a picture of the wrong size");
     auto image = std::make_unique<CRasterImage>();
     if (!PictureFromInterleaved(pixels.data(), static_cast<size_t>(width) * 4, width, height, 4, *image))
-        return status.Fail("not enough memory");
+        return status.Fail(Domain::Read, "not enough memory");
     auto store = std::make_unique<CImageProperties>();
     ReadExifItems(JxlMetadata(data, size).exif, true, *store);
     images.Append(std::move(image));

@@ -38,19 +38,20 @@ std::string EncoderErrorText(JxlEncoder* encoder) {
 
 bool CJxlCodec::SaveFile(const std::string& path, const ImageList& images,
                          const CImageProperties* properties) {
-    status = FileStatus();
+    status = {};
     const CRasterImage* source = images.First();
-    if (source == nullptr || source->IsEmpty()) return status.Fail("there is no picture to save");
+    if (source == nullptr || source->IsEmpty())
+        return status.Fail(Domain::Write, "there is no picture to save");
     const bool alpha = HasTransparency(*source);
     const float distance = DistanceOfQuality(SaveQualityFromProperties(properties));
     const EmbeddedMetadata metadata = MetadataToEmbed(properties);
     std::vector<uint8_t> pixels;
-    if (!InterleavedRgb(*source, alpha, pixels)) return status.Fail("not enough memory");
+    if (!InterleavedRgb(*source, alpha, pixels)) return status.Fail(Domain::Write, "not enough memory");
 
     const JxlEncoderPtr made = JxlEncoderMake(nullptr);
     const JxlResizableParallelRunnerPtr runner = JxlResizableParallelRunnerMake(nullptr);
     JxlEncoder* encoder = made.get();
-    if (encoder == nullptr || !runner) return status.Fail("not enough memory");
+    if (encoder == nullptr || !runner) return status.Fail(Domain::Write, "not enough memory");
     JxlResizableParallelRunnerSetThreads(
         runner.get(), JxlResizableParallelRunnerSuggestThreads(source->Width(), source->Height()));
     JxlBasicInfo info;
@@ -92,7 +93,7 @@ bool CJxlCodec::SaveFile(const std::string& path, const ImageList& images,
     if (ok) JxlEncoderCloseBoxes(encoder);
     const JxlPixelFormat format{alpha ? 4u : 3u, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
     ok = ok && JxlEncoderAddImageFrame(settings, &format, pixels.data(), pixels.size()) == JXL_ENC_SUCCESS;
-    if (!ok) return status.Fail(EncoderErrorText(encoder));
+    if (!ok) return status.Fail(Domain::Write, EncoderErrorText(encoder));
     JxlEncoderCloseInput(encoder);
     std::vector<uint8_t>().swap(pixels);
 
@@ -104,7 +105,7 @@ bool CJxlCodec::SaveFile(const std::string& path, const ImageList& images,
         const JxlEncoderStatus step = JxlEncoderProcessOutput(encoder, &next, &room);
         used = static_cast<size_t>(next - file.data());
         if (step == JXL_ENC_SUCCESS) break;
-        if (step != JXL_ENC_NEED_MORE_OUTPUT) return status.Fail(EncoderErrorText(encoder));
+        if (step != JXL_ENC_NEED_MORE_OUTPUT) return status.Fail(Domain::Write, EncoderErrorText(encoder));
         file.resize(file.size() * 2);
     }
     return PublishBytes(path, file.data(), used);

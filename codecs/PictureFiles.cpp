@@ -10,20 +10,20 @@ namespace stampora {
 namespace {
 
 // Passes the codec's report on, with a plain reason when it gave none.
-bool Report(const CImageCodec& codec, bool succeeded, FileStatus& report, const char* fallback) {
+bool Report(const CImageCodec& codec, bool succeeded, Status& report, const char* fallback) {
     report = codec.Status();
-    if (!succeeded && report.error.empty()) report.error = fallback;
-    if (succeeded) report.error.clear();
+    if (!succeeded && report.Error().empty()) report.failure = {Domain::Write, fallback};
+    if (succeeded) report.failure = {};
     return succeeded;
 }
 
 // Reads the file as the format its first bytes announce (else as its
 // extension says): every frame, or only the first.
-bool ReadFrames(ImageList& frames, const std::string& path, CImageProperties* properties, FileStatus* status,
+bool ReadFrames(ImageList& frames, const std::string& path, CImageProperties* properties, Status* status,
                 bool firstFrameOnly) {
-    FileStatus ignored;
-    FileStatus& report = status ? *status : ignored;
-    report = FileStatus();
+    Status ignored;
+    Status& report = status ? *status : ignored;
+    report = Status();
     SourcePicture source;
     return source.Open(path, report) && source.ReadFrames(frames, properties, firstFrameOnly, report);
 }
@@ -31,12 +31,12 @@ bool ReadFrames(ImageList& frames, const std::string& path, CImageProperties* pr
 }  // namespace
 
 bool CPictureFiles::LoadFrames(ImageList& frames, const std::string& path, CImageProperties* properties,
-                               FileStatus* status) {
+                               Status* status) {
     return ReadFrames(frames, path, properties, status, false);
 }
 
 bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImageProperties* metadata,
-                         FileStatus* status) {
+                         Status* status) {
     ImageList images(true);
     const bool loaded = ReadFrames(images, path, metadata, status, true);
     // Taking the first frame over by exchange costs no copy and cannot fail.
@@ -44,8 +44,7 @@ bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImagePro
     return loaded;
 }
 
-bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int quality,
-                         FileStatus* status) {
+bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int quality, Status* status) {
     CImageProperties options;
     options.SetValue(kPropertySaveQuality, std::to_string(quality));
     ImageList images(false);
@@ -55,15 +54,16 @@ bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int
 }
 
 bool CPictureFiles::Save(const ImageList& frames, const std::string& path, const CImageProperties& options,
-                         FileStatus* status, const FileFinisher& finish) {
-    FileStatus ignored;
-    FileStatus& report = status ? *status : ignored;
-    report = FileStatus();
-    if (frames.Empty() || frames.First()->IsEmpty()) return report.Fail("there is no picture to save");
-    if (path.empty()) return report.Fail("no file name was given");
+                         Status* status, const FileFinisher& finish) {
+    Status ignored;
+    Status& report = status ? *status : ignored;
+    report = Status();
+    if (frames.Empty() || frames.First()->IsEmpty())
+        return report.Fail(Domain::Write, "there is no picture to save");
+    if (path.empty()) return report.Fail(Domain::Write, "no file name was given");
     CImageCodecFactory& factory = GetCodecFactory();
     std::unique_ptr<CImageCodec> codec = factory.CreateCodec(factory.FormatFromPath(path));
-    if (!codec) return report.Fail("Stampora cannot write pictures of this type");
+    if (!codec) return report.Fail(Domain::Write, "Stampora cannot write pictures of this type");
     codec->SetFinisher(finish);
     return Report(*codec, codec->SaveFile(path, frames, &options), report,
                   "the picture could not be written");

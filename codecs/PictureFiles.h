@@ -7,7 +7,7 @@
 #include "codecs/ImageList.h"
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -17,21 +17,21 @@ public:
     // extension says) and takes over the first frame, the only one decoded;
     // a failed load leaves the image as it was.
     static bool Load(CRasterImage& image, const std::string& path, CImageProperties* metadata,
-                     FileStatus* status);
+                     Status* status);
     // Reads every frame the file holds (an animation's frames as a viewer
     // shows them), with what the reader keeps beside them (frame delays,
     // loop count, metadata) in `properties` when it is given.
     static bool LoadFrames(ImageList& frames, const std::string& path, CImageProperties* properties,
-                           FileStatus* status);
+                           Status* status);
     // Writes the image in the format of the path's extension.
-    static bool Save(const CRasterImage& image, const std::string& path, int quality, FileStatus* status);
+    static bool Save(const CRasterImage& image, const std::string& path, int quality, Status* status);
     // Writes the frames in the format of the path's extension, with the
     // writer's options in `options` (quality, JPEG sampling, frame delays,
     // loop count): a GIF keeps every frame, other formats the first.
     // `finish`, when given, runs on the complete file before it takes the
     // path's name; its reason fails the save and leaves the path untouched.
     static bool Save(const ImageList& frames, const std::string& path, const CImageProperties& options,
-                     FileStatus* status, const FileFinisher& finish = FileFinisher());
+                     Status* status, const FileFinisher& finish = FileFinisher());
 };
 
 }  // namespace stampora

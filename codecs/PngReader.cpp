@@ -249,15 +249,16 @@ bool PngDataCanHold(const uint8_t* ihdr, uint64_t compressed) {
 }
 
 bool CPngCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
+    status = {};
     if (data == nullptr || size < kSignatureBytes || png_sig_cmp(data, 0, kSignatureBytes) != 0) {
-        return status.Fail("not a PNG file");
+        return status.Fail(Domain::Read, "not a PNG file");
     }
     const ChunkScan scan = ScanChunks(data, size);
     if (scan.ihdr != nullptr && !PngDataCanHold(scan.ihdr, scan.compressed)) {
-        return status.Fail("the header claims " + std::to_string(LoadBE32(scan.ihdr)) + " x " +
-                           std::to_string(LoadBE32(scan.ihdr + 4)) + " pixels, more than its " +
-                           std::to_string(scan.compressed) + " bytes of compressed data can hold");
+        return status.Fail(Domain::Read, "the header claims " + std::to_string(LoadBE32(scan.ihdr)) + " x " +
+                                             std::to_string(LoadBE32(scan.ihdr + 4)) +
+                                             " pixels, more than its " + std::to_string(scan.compressed) +
+                                             " bytes of compressed data can hold");
     }
     auto image = std::make_unique<CRasterImage>();
     std::vector<uint8_t> exif(scan.exif, scan.exif + scan.exifBytes);
@@ -270,11 +271,12 @@ bool CPngCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
     d.error = &error;
     d.warning = &warning;
     d.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &d, JumpOnError, KeepPixelWarning);
-    if (d.png == nullptr) return status.Fail("not enough memory");
+    if (d.png == nullptr) return status.Fail(Domain::Read, "not enough memory");
     d.info = png_create_info_struct(d.png);
     const bool decoded = d.info != nullptr && Decode(d, data, size);
     png_destroy_read_struct(&d.png, &d.info, nullptr);
-    if (!decoded) return status.Fail(error.empty() ? std::string("the PNG data is broken") : error);
+    if (!decoded)
+        return status.Fail(Domain::Read, error.empty() ? std::string("the PNG data is broken") : error);
     // libpng may finish a stream that broke off without handing over the
     // lines after the break.
     const bool linesMissing = !d.interlaced && d.rowsDone < static_cast<png_uint_32>(image->Height());
@@ -291,7 +293,7 @@ bool CPngCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
     auto store = std::make_unique<CImageProperties>();
     if (!exif.empty()) ReadExifBlock(exif.data(), exif.size(), *store);
     if (!ApplyOrientationItem(*image, *store))
-        return status.Fail("not enough memory to turn the picture upright");
+        return status.Fail(Domain::Read, "not enough memory to turn the picture upright");
     images.Append(std::move(image));
     properties = std::move(store);
     return true;

@@ -90,9 +90,10 @@ std::vector<png_color> PaletteOf(const CRasterImage& image) {
 
 bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
                          const CImageProperties* properties) {
-    status = FileStatus();
+    status = {};
     const CRasterImage* image = images.First();
-    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
+    if (image == nullptr || image->IsEmpty())
+        return status.Fail(Domain::Write, "there is no picture to save");
     std::vector<uint8_t> exif;
     if (properties != nullptr) BuildExifBlock(*properties, exif);
     std::vector<png_color> palette = PaletteOf(*image);
@@ -100,7 +101,7 @@ bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
     std::string error;
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
+    if (!out.Open()) return status.Fail(Domain::Write, WriteFailure(out, "cannot create the file"));
     PngEncoder e;
     // libpng only reads the picture's lines; the row table is not const.
     e.image = const_cast<CRasterImage*>(image);
@@ -111,13 +112,13 @@ bool CPngCodec::SaveFile(const std::string& path, const ImageList& images,
     e.error = &error;
     e.alpha = !IsOpaque(*image);
     e.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &e, JumpOnError, DropWarning);
-    if (e.png == nullptr) return status.Fail("not enough memory");
+    if (e.png == nullptr) return status.Fail(Domain::Write, "not enough memory");
     e.info = png_create_info_struct(e.png);
     const bool encoded = e.info != nullptr && Encode(e);
     png_destroy_write_struct(&e.png, &e.info);
     if (!encoded) {
         out.Fail();
-        return status.Fail(error.empty() ? WriteFailure(out, "cannot write the file") : error);
+        return status.Fail(Domain::Write, error.empty() ? WriteFailure(out, "cannot write the file") : error);
     }
     return Publish(out);
 }

@@ -20,7 +20,7 @@ SourcePicture::SourcePicture(SourcePicture&&) noexcept = default;
 SourcePicture& SourcePicture::operator=(SourcePicture&&) noexcept = default;
 SourcePicture::~SourcePicture() = default;
 
-bool SourcePicture::Open(const std::string& newPath, FileStatus& status) {
+bool SourcePicture::Open(const std::string& newPath, Status& status) {
     *this = SourcePicture();
     auto opened = std::make_unique<CodecInputFile>();
     if (!opened->Open(newPath, status)) return false;
@@ -36,10 +36,10 @@ bool SourcePicture::Open(const std::string& newPath, FileStatus& status) {
 }
 
 bool SourcePicture::ReadFrames(ImageList& frames, CImageProperties* properties, bool firstFrameOnly,
-                               FileStatus& status) {
-    status = FileStatus();
+                               Status& status) {
+    status = {};
     std::unique_ptr<CImageCodec> codec = GetCodecFactory().CreateCodec(format);
-    if (!codec) return status.Fail("not a picture format Stampora reads");
+    if (!codec) return status.Fail(Domain::Read, "not a picture format Stampora reads");
     codec->SetFirstFrameOnly(firstFrameOnly);
     PropertiesSlot read;
     bool loaded = false;
@@ -49,19 +49,19 @@ bool SourcePicture::ReadFrames(ImageList& frames, CImageProperties* properties, 
     } else if (!bytes.empty()) {
         loaded = codec->LoadMemory(bytes.data(), bytes.size(), frames, read);
     } else {
-        return status.Fail("the file was not opened");
+        return status.Fail(Domain::Read, "the file was not opened");
     }
     status = codec->Status();
     if (!loaded) {
-        if (status.error.empty()) status.error = "the picture could not be read";
+        if (status.Error().empty()) status.failure = {Domain::Read, "the picture could not be read"};
         return false;
     }
-    status.error.clear();
+    status.failure = {};
     if (properties != nullptr && read) properties->CopyFrom(*read);
     return true;
 }
 
-bool SourcePicture::ReadPicture(CRasterImage& picture, CImageProperties* metadata, FileStatus& status) {
+bool SourcePicture::ReadPicture(CRasterImage& picture, CImageProperties* metadata, Status& status) {
     ImageList frames(true);
     if (!ReadFrames(frames, metadata, true, status)) return false;
     // Taking the first frame over by exchange costs no copy and cannot fail.

@@ -12,7 +12,7 @@
 #include "codecs/ImageList.h"
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -30,7 +30,7 @@ public:
     // reader takes the pixels straight from the file: formats that hold
     // nothing but pixels (BMP, TGA) are not held twice. False with the
     // reason in `status`.
-    bool Open(const std::string& path, FileStatus& status);
+    bool Open(const std::string& path, Status& status);
 
     const std::string& Path() const { return path; }
     ImageFormat Format() const { return format; }
@@ -41,10 +41,10 @@ public:
     // Decodes every frame, or only the first, with what the reader keeps
     // beside them (metadata, frame delays, loop count) in `properties` when
     // it is given. A streamed file is closed once its pixels are read.
-    bool ReadFrames(ImageList& frames, CImageProperties* properties, bool firstFrameOnly, FileStatus& status);
+    bool ReadFrames(ImageList& frames, CImageProperties* properties, bool firstFrameOnly, Status& status);
     // The first frame, taken over into `picture`; a failed read leaves
     // `picture` as it was.
-    bool ReadPicture(CRasterImage& picture, CImageProperties* metadata, FileStatus& status);
+    bool ReadPicture(CRasterImage& picture, CImageProperties* metadata, Status& status);
 
 private:
     std::string path;

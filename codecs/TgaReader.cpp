@@ -24,13 +24,14 @@ size_t HeadBytes(const TgaHeader& header) {
 // Reads the colour map at `pos` into a 256-entry table (entries the file does
 // not set stay black).
 bool ReadColourMap(const uint8_t* head, size_t fileSize, const TgaHeader& header, size_t pos,
-                   PaletteColour (&table)[256], FileStatus& status) {
+                   PaletteColour (&table)[256], Status& status) {
     if (static_cast<uint32_t>(header.colourMapFirst) + header.colourMapLength > 256) {
-        return status.Fail("the colour map claims entries past 255");
+        return status.Fail(Domain::Read, "the colour map claims entries past 255");
     }
     const size_t entryBytes = header.ColourMapEntryBytes();
     const size_t mapBytes = entryBytes * header.colourMapLength;
-    if (pos > fileSize || fileSize - pos < mapBytes) return status.Fail("the colour map is cut short");
+    if (pos > fileSize || fileSize - pos < mapBytes)
+        return status.Fail(Domain::Read, "the colour map is cut short");
     for (size_t k = 0; k < header.colourMapLength; ++k) {
         const uint8_t* entry = head + pos + k * entryBytes;
         PaletteColour& c = table[header.colourMapFirst + k];
@@ -55,24 +56,26 @@ bool ReadColourMap(const uint8_t* head, size_t fileSize, const TgaHeader& header
 // min(fileSize, HeadBytes) bytes. A header that claims more pixels than the
 // rest of the file could describe is refused before anything is allocated.
 std::unique_ptr<CRasterImage> CreateFromHead(const uint8_t* head, size_t fileSize, const TgaHeader& header,
-                                             FileStatus& status) {
+                                             Status& status) {
     if (!header.IsKnownType()) {
-        status.Fail("TGA image type " + std::to_string(header.imageType) + " is not supported");
+        status.failure = {Domain::Read,
+                          "TGA image type " + std::to_string(header.imageType) + " is not supported"};
         return nullptr;
     }
     const int32_t bpp = header.Bpp();
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
-        status.Fail("TGA pixels of " + std::to_string(header.pixelDepth) + " bits are not supported");
+        status.failure = {Domain::Read,
+                          "TGA pixels of " + std::to_string(header.pixelDepth) + " bits are not supported"};
         return nullptr;
     }
     if (!IsDecodableSize(header.width, header.height)) {
-        status.Fail("the picture has no pixels (" + std::to_string(header.width) + " x " +
-                    std::to_string(header.height) + ")");
+        status.failure = {Domain::Read, "the picture has no pixels (" + std::to_string(header.width) + " x " +
+                                            std::to_string(header.height) + ")"};
         return nullptr;
     }
     // Run-length packets of sub-byte pixels have no defined size.
     if (header.IsRunLength() && bpp < 8) {
-        status.Fail("run-length pixels of fewer than 8 bits are not supported");
+        status.failure = {Domain::Read, "run-length pixels of fewer than 8 bits are not supported"};
         return nullptr;
     }
 
@@ -84,15 +87,15 @@ std::unique_ptr<CRasterImage> CreateFromHead(const uint8_t* head, size_t fileSiz
     const size_t pixelStart = HeadBytes(header);
     const size_t pixelDataBytes = pixelStart < fileSize ? fileSize - pixelStart : 0;
     if (uint64_t{header.width} * header.height > MaxTgaDescribablePixels(pixelDataBytes, bpp)) {
-        status.Fail("the header claims " + std::to_string(header.width) + " x " +
-                    std::to_string(header.height) + " pixels, far more than its " +
-                    std::to_string(pixelDataBytes) + " bytes of pixel data hold");
+        status.failure = {Domain::Read, "the header claims " + std::to_string(header.width) + " x " +
+                                            std::to_string(header.height) + " pixels, far more than its " +
+                                            std::to_string(pixelDataBytes) + " bytes of pixel data hold"};
         return nullptr;
     }
 
     auto image = std::make_unique<CRasterImage>();
     if (!image->Create(header.width, header.height, bpp)) {
-        status.Fail("not enough memory for the picture");
+        status.failure = {Domain::Read, "not enough memory for the picture"};
         return nullptr;
     }
     // The image keeps the entries its depth has room for; above 8 bits none.
@@ -101,8 +104,9 @@ std::unique_ptr<CRasterImage> CreateFromHead(const uint8_t* head, size_t fileSiz
 }
 
 bool Deliver(std::unique_ptr<CRasterImage> image, const TgaHeader& header, int32_t linesRead,
-             ImageList& images, PropertiesSlot& properties, FileStatus& status) {
-    if (!FinishTgaPixels(image, header)) return status.Fail("not enough memory for the picture");
+             ImageList& images, PropertiesSlot& properties, Status& status) {
+    if (!FinishTgaPixels(image, header))
+        return status.Fail(Domain::Read, "not enough memory for the picture");
     if (linesRead < image->Height()) status.damage = LinesDamage(linesRead, image->Height());
     properties = std::make_unique<CImageProperties>();
     properties->SetValue(kPropertyTgaRunLength, header.IsRunLength() ? "1" : "-1");
@@ -113,9 +117,9 @@ bool Deliver(std::unique_ptr<CRasterImage> image, const TgaHeader& header, int32
 }  // namespace
 
 bool CTgaCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
+    status = {};
     if (data == nullptr || size <= kTgaHeaderBytes)
-        return status.Fail("the file is too short for a TGA picture");
+        return status.Fail(Domain::Read, "the file is too short for a TGA picture");
     const TgaHeader header = ParseTgaHeader(data);
     std::unique_ptr<CRasterImage> image = CreateFromHead(data, size, header, status);
     if (!image) return false;
@@ -142,11 +146,11 @@ bool CTgaCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, 
 // read without a second copy of the file in memory; run-length files are
 // decoded from memory.
 bool CTgaCodec::LoadOpened(CodecInputFile& file, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
+    status = {};
     uint8_t headerBytes[kTgaHeaderBytes];
     if (file.Size() <= kTgaHeaderBytes || !file.Seek(0) ||
         !file.ReadExactly(headerBytes, sizeof headerBytes)) {
-        return status.Fail("the file is too short for a TGA picture");
+        return status.Fail(Domain::Read, "the file is too short for a TGA picture");
     }
     const TgaHeader header = ParseTgaHeader(headerBytes);
     if (header.IsRunLength()) return CImageCodec::LoadOpened(file, images, properties);
@@ -154,7 +158,7 @@ bool CTgaCodec::LoadOpened(CodecInputFile& file, ImageList& images, PropertiesSl
     std::vector<uint8_t> head(std::min(file.Size(), HeadBytes(header)));
     std::memcpy(head.data(), headerBytes, sizeof headerBytes);
     if (!file.ReadExactly(head.data() + sizeof headerBytes, head.size() - sizeof headerBytes)) {
-        return status.Fail(ReadFailure());
+        return status.Fail(Domain::Read, ReadFailure());
     }
     std::unique_ptr<CRasterImage> image = CreateFromHead(head.data(), file.Size(), header, status);
     if (!image) return false;

@@ -49,15 +49,16 @@ void ConvertLineTo555(const CRasterImage& image, const uint8_t* src, uint8_t* ds
 }  // namespace
 
 bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const CImageProperties*) {
-    status = FileStatus();
+    status = {};
     const CRasterImage* image = images.First();
-    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
+    if (image == nullptr || image->IsEmpty())
+        return status.Fail(Domain::Write, "there is no picture to save");
     const int32_t bpp = image->Bpp();
     if (bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) {
-        return status.Fail("TGA files are written from 8, 16, 24 or 32-bit pictures");
+        return status.Fail(Domain::Write, "TGA files are written from 8, 16, 24 or 32-bit pictures");
     }
     if (image->Width() > kTgaMaxDimension || image->Height() > kTgaMaxDimension) {
-        return status.Fail("TGA files hold at most 65535 x 65535 pixels");
+        return status.Fail(Domain::Write, "TGA files hold at most 65535 x 65535 pixels");
     }
 
     TgaHeader header;
@@ -74,9 +75,9 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
     StoreTgaHeader(header, headerBytes);
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
+    if (!out.Open()) return status.Fail(Domain::Write, WriteFailure(out, "cannot create the file"));
     if (!out.Write(headerBytes, sizeof headerBytes) || !out.Write(kTgaImageId, kTgaImageIdBytes)) {
-        return status.Fail(WriteFailure(out, "cannot write the file"));
+        return status.Fail(Domain::Write, WriteFailure(out, "cannot write the file"));
     }
     if (bpp == 8) {
         uint8_t colourMap[256 * 3];
@@ -87,7 +88,7 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
             colourMap[i * 3 + 2] = palette[i].rgbRed;
         }
         if (!out.Write(colourMap, sizeof colourMap))
-            return status.Fail(WriteFailure(out, "cannot write the file"));
+            return status.Fail(Domain::Write, WriteFailure(out, "cannot write the file"));
     }
 
     // The lines go out top first, the reverse of their order in memory; they
@@ -107,7 +108,7 @@ bool CTgaCodec::SaveFile(const std::string& path, const ImageList& images, const
         used += lineBytes;
         if (used == chunk.size() || y + 1 == image->Height()) {
             if (!out.Write(chunk.data(), used))
-                return status.Fail(WriteFailure(out, "cannot write the file"));
+                return status.Fail(Domain::Write, WriteFailure(out, "cannot write the file"));
             used = 0;
         }
     }

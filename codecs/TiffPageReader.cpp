@@ -194,13 +194,14 @@ uint64_t StoredBytes(TIFF* tiff, const PageLayout& p, uint64_t fileSize) {
     return std::min(total, fileSize);
 }
 
-bool PageDataCanHold(TIFF* tiff, const PageLayout& p, uint64_t fileSize, FileStatus& status) {
+bool PageDataCanHold(TIFF* tiff, const PageLayout& p, uint64_t fileSize, Status& status) {
     const uint64_t lineBytes = (uint64_t{p.width} * p.samples * p.bits + 7) / 8;
     const uint64_t claimed = lineBytes * p.height;
     const uint64_t stored = StoredBytes(tiff, p, fileSize);
     if (claimed / MaxExpansion(p) <= stored) return true;
-    return status.Fail("the page claims " + std::to_string(p.width) + " x " + std::to_string(p.height) +
-                       " pixels, more than its " + std::to_string(stored) + " bytes of data can hold");
+    return status.Fail(Domain::Read, "the page claims " + std::to_string(p.width) + " x " +
+                                         std::to_string(p.height) + " pixels, more than its " +
+                                         std::to_string(stored) + " bytes of data can hold");
 }
 
 // Reads a stripped page line by line.
@@ -253,14 +254,14 @@ uint32_t ReadTileLines(TIFF* tiff, const PageLayout& p, int32_t bpp, CRasterImag
     return done;
 }
 
-bool ReadDirect(TIFF* tiff, const PageLayout& p, int32_t bpp, CRasterImage& image, FileStatus& status) {
+bool ReadDirect(TIFF* tiff, const PageLayout& p, int32_t bpp, CRasterImage& image, Status& status) {
     const size_t needed = (static_cast<size_t>(p.width) * p.samples * p.bits + 7) / 8;
     const tmsize_t lineBytes = p.tiled ? TIFFTileRowSize(tiff) : TIFFScanlineSize(tiff);
     if (lineBytes <= 0 || (!p.tiled && static_cast<size_t>(lineBytes) < needed)) {
-        return status.Fail("the page's line layout is inconsistent");
+        return status.Fail(Domain::Read, "the page's line layout is inconsistent");
     }
     if (!image.Create(static_cast<int32_t>(p.width), static_cast<int32_t>(p.height), bpp)) {
-        return status.Fail("not enough memory for the picture");
+        return status.Fail(Domain::Read, "not enough memory for the picture");
     }
     if (bpp <= 8) SetPagePalette(tiff, p, image);
     const uint32_t done = p.tiled ? ReadTileLines(tiff, p, bpp, image) : ReadStripLines(tiff, p, bpp, image);
@@ -277,11 +278,11 @@ bool ReadDirect(TIFF* tiff, const PageLayout& p, int32_t bpp, CRasterImage& imag
 // first, which is exactly the memory order of a 32-bit picture. It is told
 // the page is stored top line first, so the lines come as stored and the
 // page's orientation is applied afterwards like every other page's.
-bool ReadThroughRgba(TIFF* tiff, const PageLayout& p, CRasterImage& image, FileStatus& status) {
+bool ReadThroughRgba(TIFF* tiff, const PageLayout& p, CRasterImage& image, Status& status) {
     char message[1024] = {};
-    if (!TIFFRGBAImageOK(tiff, message)) return status.Fail(message);
+    if (!TIFFRGBAImageOK(tiff, message)) return status.Fail(Domain::Read, message);
     TIFFRGBAImage reader;
-    if (!TIFFRGBAImageBegin(&reader, tiff, 0, message)) return status.Fail(message);
+    if (!TIFFRGBAImageBegin(&reader, tiff, 0, message)) return status.Fail(Domain::Read, message);
     const bool hasAlpha = reader.alpha != 0;
     bool ok = image.Create(static_cast<int32_t>(p.width), static_cast<int32_t>(p.height), 32);
     bool whole = false;
@@ -293,7 +294,7 @@ bool ReadThroughRgba(TIFF* tiff, const PageLayout& p, CRasterImage& image, FileS
         whole = TIFFRGBAImageGet(&reader, raster, p.width, p.height) != 0;
     }
     TIFFRGBAImageEnd(&reader);
-    if (!ok) return status.Fail("not enough memory for the picture");
+    if (!ok) return status.Fail(Domain::Read, "not enough memory for the picture");
     if (!whole) status.damage = "the page is damaged";
     for (int32_t y = 0; y < image.Height(); ++y) {
         uint8_t* px = image.Row(y);
@@ -318,26 +319,27 @@ bool ReadThroughRgba(TIFF* tiff, const PageLayout& p, CRasterImage& image, FileS
 
 }  // namespace
 
-bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, FileStatus& status) {
+bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, Status& status) {
     file.decoderWarning.clear();
     const PageLayout p = LayoutOf(tiff);
     if (!IsDecodableSize(p.width, p.height)) {
-        return status.Fail("the page has an impossible size (" + std::to_string(p.width) + " x " +
-                           std::to_string(p.height) + ")");
+        return status.Fail(Domain::Read, "the page has an impossible size (" + std::to_string(p.width) +
+                                             " x " + std::to_string(p.height) + ")");
     }
     if (!PageDataCanHold(tiff, p, file.size, status)) return false;
     const int32_t bpp = DirectDepth(p);
     const bool read =
         bpp != 0 ? ReadDirect(tiff, p, bpp, image, status) : ReadThroughRgba(tiff, p, image, status);
     if (!read) {
-        if (status.error.empty())
-            status.error = file.lastError.empty() ? "the page holds no readable line" : file.lastError;
+        if (status.Error().empty())
+            status.failure = {Domain::Read,
+                              file.lastError.empty() ? "the page holds no readable line" : file.lastError};
         return false;
     }
     if (!status.damage.empty() && !file.lastError.empty()) status.damage += " (" + file.lastError + ")";
     if (status.damage.empty()) status.damage = file.decoderWarning;
     if (!ApplyExifOrientation(image, p.orientation))
-        return status.Fail("not enough memory to turn the page upright");
+        return status.Fail(Domain::Read, "not enough memory to turn the page upright");
     return true;
 }
 

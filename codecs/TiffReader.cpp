@@ -12,19 +12,21 @@
 namespace stampora {
 
 bool CTiffCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
-    if (data == nullptr || size < 8) return status.Fail("the file is too short for a TIFF picture");
+    status = {};
+    if (data == nullptr || size < 8)
+        return status.Fail(Domain::Read, "the file is too short for a TIFF picture");
     TiffMemoryFile file;
     file.readData = data;
     file.size = size;
     TIFF* tiff = OpenTiffInMemory(file, "r");
-    if (tiff == nullptr) return status.Fail(file.lastError.empty() ? "not a TIFF file" : file.lastError);
+    if (tiff == nullptr)
+        return status.Fail(Domain::Read, file.lastError.empty() ? "not a TIFF file" : file.lastError);
 
     // All pages together stay within the size one picture may have. The
     // first page's damage is what a load reports; a later page lost or cut
     // short is noted too, so no page goes missing unsaid.
     int64_t budget = kMaxDecodedPixels;
-    FileStatus firstFailure;
+    stampora::Status firstFailure;
     std::vector<TiffPageTags> pageTags;
     const auto note = [this](const std::string& text) {
         status.damage += status.damage.empty() ? text : "; " + text;
@@ -38,13 +40,13 @@ bool CTiffCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
             TIFFGetField(tiff, TIFFTAG_IMAGELENGTH, &height);
             budget -= static_cast<int64_t>(width) * height;
             if (budget < 0) {
-                if (images.Empty()) firstFailure.Fail("the pages are too large together");
+                if (images.Empty()) firstFailure.failure = {Domain::Read, "the pages are too large together"};
                 if (!images.Empty())
                     note(pageName + " is past the memory limit; it and the pages after it are left out");
                 break;
             }
             auto image = std::make_unique<CRasterImage>();
-            FileStatus pageStatus;
+            stampora::Status pageStatus;
             file.lastError.clear();
             if (ReadTiffPage(tiff, file, *image, pageStatus)) {
                 if (!pageStatus.damage.empty())
@@ -52,20 +54,22 @@ bool CTiffCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
                 images.Append(std::move(image));
                 pageTags.push_back(ReadTiffPageTags(tiff));
             } else {
-                if (firstFailure.error.empty()) firstFailure = pageStatus;
-                note(pageName + " cannot be read (" + pageStatus.error + ") and is left out");
+                if (firstFailure.Error().empty()) firstFailure = pageStatus;
+                note(pageName + " cannot be read (" + pageStatus.Error() + ") and is left out");
             }
             if (firstFrameOnly && !images.Empty()) break;
             if (!TIFFReadDirectory(tiff)) break;
         }
     } catch (const std::bad_alloc&) {
-        if (firstFailure.error.empty()) firstFailure.Fail("not enough memory for the picture");
+        if (firstFailure.Error().empty())
+            firstFailure.failure = {Domain::Read, "not enough memory for the picture"};
         note("there was not enough memory for the pages after page " + std::to_string(images.Size()));
     }
     TIFFClose(tiff);
     if (images.Empty()) {
         status.damage.clear();
-        return status.Fail(firstFailure.error.empty() ? "the file holds no page" : firstFailure.error);
+        return status.Fail(Domain::Read,
+                           firstFailure.Error().empty() ? "the file holds no page" : firstFailure.Error());
     }
 
     auto store = std::make_unique<CImageProperties>();

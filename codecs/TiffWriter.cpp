@@ -86,11 +86,11 @@ bool WritePage(TIFF* tiff, const CRasterImage& image, const TiffPageTags& tags) 
 
 bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
                           const CImageProperties* properties) {
-    status = FileStatus();
+    status = {};
     for (size_t i = 0; i < images.Size(); ++i) {
-        if (images.At(i)->IsEmpty()) return status.Fail("there is no picture to save");
+        if (images.At(i)->IsEmpty()) return status.Fail(Domain::Write, "there is no picture to save");
     }
-    if (images.Empty()) return status.Fail("there is no picture to save");
+    if (images.Empty()) return status.Fail(Domain::Write, "there is no picture to save");
     std::vector<TiffPageTags> pageTags;
     if (properties != nullptr) pageTags = SplitTiffPages(properties->GetValue(kPropertyTiffPageTags));
     pageTags.resize(std::max(pageTags.size(), images.Size()));
@@ -98,18 +98,20 @@ bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
     TiffMemoryFile file;
     file.writeData = &encoded;
     TIFF* tiff = OpenTiffInMemory(file, "w");
-    if (tiff == nullptr) return status.Fail(file.lastError.empty() ? "not enough memory" : file.lastError);
+    if (tiff == nullptr)
+        return status.Fail(Domain::Write, file.lastError.empty() ? "not enough memory" : file.lastError);
     bool ok = true;
     for (size_t i = 0; ok && i < images.Size(); ++i) ok = WritePage(tiff, *images.At(i), pageTags[i]);
     TIFFClose(tiff);
     if (!ok || encoded.empty())
-        return status.Fail(file.lastError.empty() ? "the picture could not be encoded" : file.lastError);
+        return status.Fail(Domain::Write,
+                           file.lastError.empty() ? "the picture could not be encoded" : file.lastError);
     if (properties != nullptr) AddExifToTiffFile(encoded, *properties);
 
     SafeFileWriter out(path);
-    if (!out.Open()) return status.Fail(WriteFailure(out, "cannot create the file"));
+    if (!out.Open()) return status.Fail(Domain::Write, WriteFailure(out, "cannot create the file"));
     if (!out.Write(encoded.data(), encoded.size()))
-        return status.Fail(WriteFailure(out, "cannot write the file"));
+        return status.Fail(Domain::Write, WriteFailure(out, "cannot write the file"));
     return Publish(out);
 }
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "image/RasterImage.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -34,6 +34,6 @@ TIFF* OpenTiffInMemory(TiffMemoryFile& file, const char* mode);
 // tiled, turned upright by the page's orientation; false, with the reason in
 // `status`, when the page has no readable line. A page that breaks off keeps
 // the lines before the break and notes them in status.damage.
-bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, FileStatus& status);
+bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, Status& status);
 
 }  // namespace stampora

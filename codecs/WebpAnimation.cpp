@@ -21,20 +21,21 @@ struct WebpAnimationPlayer::Decoder {
 WebpAnimationPlayer::WebpAnimationPlayer() = default;
 WebpAnimationPlayer::~WebpAnimationPlayer() = default;
 
-bool WebpAnimationPlayer::OpenFile(const std::string& path, FileStatus& status) {
+bool WebpAnimationPlayer::OpenFile(const std::string& path, Status& status) {
     std::vector<uint8_t> read;
-    if (!ReadWholeFile(path, read, kMaxImageFileBytes)) return status.Fail("the file could not be read");
+    if (!ReadWholeFile(path, read, kMaxImageFileBytes))
+        return status.Fail(Domain::Read, "the file could not be read");
     return Open(read, status);
 }
 
-bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, FileStatus& status) {
+bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, Status& status) {
     // The decoder reads from the player's own copy while it plays.
     decoder.reset();
     file.assign(bytes.begin(), bytes.end());
     delays.clear();
     const WebPData whole{file.data(), file.size()};
     WebPDemuxer* demux = WebPDemux(&whole);
-    if (demux == nullptr) return status.Fail("not a complete WebP file");
+    if (demux == nullptr) return status.Fail(Domain::Read, "not a complete WebP file");
     const uint32_t width = WebPDemuxGetI(demux, WEBP_FF_CANVAS_WIDTH);
     const uint32_t height = WebPDemuxGetI(demux, WEBP_FF_CANVAS_HEIGHT);
     const bool animated = (WebPDemuxGetI(demux, WEBP_FF_FORMAT_FLAGS) & ANIMATION_FLAG) != 0;
@@ -46,20 +47,22 @@ bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, FileStatus& statu
         WebPDemuxReleaseIterator(&frame);
     }
     WebPDemuxDelete(demux);
-    if (!animated) return status.Fail("not an animation");
+    if (!animated) return status.Fail(Domain::Read, "not an animation");
     // Frames the EXIF turns are read whole instead, where they are turned.
     CImageProperties exif;
     ReadExifItems(WebpMetadata(file.data(), file.size()).exif, false, exif);
     const std::string orientation = exif.GetValue(kPropertyOrientation);
-    if (!orientation.empty() && orientation != "1") return status.Fail("the frames are turned by their EXIF");
+    if (!orientation.empty() && orientation != "1")
+        return status.Fail(Domain::Read, "the frames are turned by their EXIF");
     if (!FileCanHoldPixels(width, height, file.size()))
-        return status.Fail("the canvas is larger than the file can hold");
+        return status.Fail(Domain::Read, "the canvas is larger than the file can hold");
     WebPAnimDecoderOptions options;
-    if (!WebPAnimDecoderOptionsInit(&options)) return status.Fail("the libwebp version does not match");
+    if (!WebPAnimDecoderOptionsInit(&options))
+        return status.Fail(Domain::Read, "the libwebp version does not match");
     options.color_mode = MODE_BGRA;
     decoder = std::make_unique<Decoder>();
     decoder->get = WebPAnimDecoderNew(&whole, &options);
-    if (decoder->get == nullptr) return status.Fail("the WebP animation is broken");
+    if (decoder->get == nullptr) return status.Fail(Domain::Read, "the WebP animation is broken");
     return true;
 }
 

@@ -12,7 +12,7 @@
 #include "codecs/GifCodec.h"
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -25,9 +25,9 @@ public:
 
     // Opens the animated WebP at `path`; false with the reason in `status`
     // when it is no such file or its animation cannot be read.
-    bool OpenFile(const std::string& path, FileStatus& status);
+    bool OpenFile(const std::string& path, Status& status);
     // The same for a file already read into memory.
-    bool Open(std::span<const uint8_t> bytes, FileStatus& status);
+    bool Open(std::span<const uint8_t> bytes, Status& status);
     size_t FrameCount() const { return frameCount; }
     // The frame delays (milliseconds, 16 digits each) of the first `frames`
     // frames and the loop count.

@@ -59,9 +59,9 @@ std::string ChunkBytes(const WebPDemuxer* demux, const char* fourcc) {
 
 // A still picture, decoded incrementally so that a file that breaks off
 // gives the lines it holds.
-bool DecodeStill(const uint8_t* data, size_t size, ImageList& images, FileStatus& status) {
+bool DecodeStill(const uint8_t* data, size_t size, ImageList& images, Status& status) {
     std::unique_ptr<WebPIDecoder, IDecoderDeleter> decoder(WebPINewRGB(MODE_RGBA, nullptr, 0, 0));
-    if (!decoder) return status.Fail("not enough memory");
+    if (!decoder) return status.Fail(Domain::Read, "not enough memory");
     const VP8StatusCode code = WebPIUpdate(decoder.get(), data, size);
     int lastY = 0;
     int width = 0;
@@ -69,13 +69,13 @@ bool DecodeStill(const uint8_t* data, size_t size, ImageList& images, FileStatus
     int stride = 0;
     const uint8_t* pixels = WebPIDecGetRGB(decoder.get(), &lastY, &width, &height, &stride);
     if (code != VP8_STATUS_OK) {
-        if (pixels == nullptr || lastY <= 0) return status.Fail(StatusText(code));
+        if (pixels == nullptr || lastY <= 0) return status.Fail(Domain::Read, StatusText(code));
         status.damage = LinesDamage(lastY, height) + " (" + StatusText(code) + ")";
     }
-    if (pixels == nullptr) return status.Fail(StatusText(code));
+    if (pixels == nullptr) return status.Fail(Domain::Read, StatusText(code));
     auto image = std::make_unique<CRasterImage>();
     if (!PictureFromInterleaved(pixels, static_cast<size_t>(stride), width, height, 4, *image))
-        return status.Fail("not enough memory");
+        return status.Fail(Domain::Read, "not enough memory");
     // Lines that never came show as transparent rather than as noise.
     for (int32_t y = lastY; y < height && code != VP8_STATUS_OK; ++y)
         std::memset(image->Row(y), 0, static_cast<size_t>(width) * 4);
@@ -86,15 +86,16 @@ bool DecodeStill(const uint8_t* data, size_t size, ImageList& images, FileStatus
 // Every frame of an animation composed on its canvas (only the first when
 // `firstOnly`), with the delays and the loop count.
 bool DecodeFrames(const uint8_t* data, size_t size, bool firstOnly, ImageList& images,
-                  CImageProperties& properties, FileStatus& status) {
+                  CImageProperties& properties, Status& status) {
     const WebPData whole{data, size};
     WebPAnimDecoderOptions options;
-    if (!WebPAnimDecoderOptionsInit(&options)) return status.Fail("the libwebp version does not match");
+    if (!WebPAnimDecoderOptionsInit(&options))
+        return status.Fail(Domain::Read, "the libwebp version does not match");
     options.color_mode = MODE_BGRA;
     std::unique_ptr<WebPAnimDecoder, AnimDecoderDeleter> decoder(WebPAnimDecoderNew(&whole, &options));
     WebPAnimInfo info;
     if (!decoder || !WebPAnimDecoderGetInfo(decoder.get(), &info))
-        return status.Fail("the WebP animation is broken");
+        return status.Fail(Domain::Read, "the WebP animation is broken");
     const int64_t frameBytes = int64_t{info.canvas_width} * info.canvas_height * 4;
     const uint32_t wanted = firstOnly ? 1 : info.frame_count;
     std::string delays;
@@ -108,7 +109,8 @@ bool DecodeFrames(const uint8_t* data, size_t size, bool firstOnly, ImageList& i
         uint8_t* canvas = nullptr;
         int timestamp = 0;
         if (!WebPAnimDecoderGetNext(decoder.get(), &canvas, &timestamp)) {
-            if (images.Empty()) return status.Fail("the first frame of the WebP animation is broken");
+            if (images.Empty())
+                return status.Fail(Domain::Read, "the first frame of the WebP animation is broken");
             status.damage = "only " + std::to_string(images.Size()) + " of " +
                             std::to_string(info.frame_count) + " frames (the next one is broken)";
             break;
@@ -116,7 +118,7 @@ bool DecodeFrames(const uint8_t* data, size_t size, bool firstOnly, ImageList& i
         auto frame = std::make_unique<CRasterImage>();
         if (!frame->Create(static_cast<int32_t>(info.canvas_width), static_cast<int32_t>(info.canvas_height),
                            32))
-            return status.Fail("not enough memory for a frame of the animation");
+            return status.Fail(Domain::Read, "not enough memory for a frame of the animation");
         for (int32_t y = 0; y < frame->Height(); ++y)
             std::memcpy(frame->Row(y), canvas + static_cast<size_t>(y) * info.canvas_width * 4,
                         static_cast<size_t>(info.canvas_width) * 4);
@@ -145,15 +147,15 @@ EmbeddedMetadata WebpMetadata(const uint8_t* data, size_t size) {
 }
 
 bool CWebpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
-    status = FileStatus();
+    status = {};
     WebPBitstreamFeatures features;
     const VP8StatusCode code =
         data != nullptr ? WebPGetFeatures(data, size, &features) : VP8_STATUS_NOT_ENOUGH_DATA;
-    if (code != VP8_STATUS_OK) return status.Fail("not a WebP file: " + StatusText(code));
+    if (code != VP8_STATUS_OK) return status.Fail(Domain::Read, "not a WebP file: " + StatusText(code));
     if (!FileCanHoldPixels(features.width, features.height, size)) {
-        return status.Fail("the header claims " + std::to_string(features.width) + " x " +
-                           std::to_string(features.height) + " pixels, more than its " +
-                           std::to_string(size) + " bytes can hold");
+        return status.Fail(Domain::Read, "the header claims " + std::to_string(features.width) + " x " +
+                                             std::to_string(features.height) + " pixels, more than its " +
+                                             std::to_string(size) + " bytes can hold");
     }
     auto store = std::make_unique<CImageProperties>();
     ReadExifItems(WebpMetadata(data, size).exif, false, *store);
@@ -166,7 +168,7 @@ bool CWebpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     const int32_t orientation = std::atoi(store->GetValue(kPropertyOrientation).c_str());
     for (size_t i = 0; i < decoded.Size(); ++i) {
         if (!ApplyExifOrientation(*decoded.At(i), orientation))
-            return status.Fail("not enough memory to turn the picture upright");
+            return status.Fail(Domain::Read, "not enough memory to turn the picture upright");
     }
     if (store->HasKey(kPropertyOrientation)) store->SetValue(kPropertyOrientation, "1");
     for (size_t i = 0; i < decoded.Size(); ++i) {

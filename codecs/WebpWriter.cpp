@@ -127,9 +127,10 @@ CWebpCodec::~CWebpCodec() = default;
 
 bool CWebpCodec::SaveFile(const std::string& path, const ImageList& images,
                           const CImageProperties* properties) {
-    status = FileStatus();
+    status = {};
     const CRasterImage* image = images.First();
-    if (image == nullptr || image->IsEmpty()) return status.Fail("there is no picture to save");
+    if (image == nullptr || image->IsEmpty())
+        return status.Fail(Domain::Write, "there is no picture to save");
     bool sameSize = true;
     for (size_t i = 1; i < images.Size(); ++i)
         sameSize =
@@ -143,10 +144,11 @@ bool CWebpCodec::SaveFile(const std::string& path, const ImageList& images,
     }
 
     WebPConfig config;
-    if (!ConfigFor(properties, config)) return status.Fail("libwebp refused the encoder settings");
+    if (!ConfigFor(properties, config))
+        return status.Fail(Domain::Write, "libwebp refused the encoder settings");
     Picture picture;
     std::string reason;
-    if (!ToWebpPicture(*image, config, picture, reason)) return status.Fail(reason);
+    if (!ToWebpPicture(*image, config, picture, reason)) return status.Fail(Domain::Write, reason);
     WebPMemoryWriter memory;
     WebPMemoryWriterInit(&memory);
     picture->writer = WebPMemoryWrite;
@@ -155,29 +157,31 @@ bool CWebpCodec::SaveFile(const std::string& path, const ImageList& images,
     std::vector<uint8_t> file;
     if (encoded) file.assign(memory.mem, memory.mem + memory.size);
     WebPMemoryWriterClear(&memory);
-    if (!encoded) return status.Fail(EncodingErrorText(picture->error_code));
-    if (!WithChunks(file, MetadataToEmbed(properties), reason)) return status.Fail(reason);
+    if (!encoded) return status.Fail(Domain::Write, EncodingErrorText(picture->error_code));
+    if (!WithChunks(file, MetadataToEmbed(properties), reason)) return status.Fail(Domain::Write, reason);
     return PublishBytes(path, file.data(), file.size());
 }
 
 bool CWebpCodec::BeginAnimation(const std::string& path, int32_t width, int32_t height,
                                 const CImageProperties* options) {
-    status = FileStatus();
+    status = {};
     animation.reset();
     auto out = std::make_unique<AnimationOut>();
     out->path = path;
-    if (!ConfigFor(options, out->config)) return status.Fail("libwebp refused the encoder settings");
+    if (!ConfigFor(options, out->config))
+        return status.Fail(Domain::Write, "libwebp refused the encoder settings");
     WebPAnimEncoderOptions settings;
-    if (!WebPAnimEncoderOptionsInit(&settings)) return status.Fail("the libwebp version does not match");
+    if (!WebPAnimEncoderOptionsInit(&settings))
+        return status.Fail(Domain::Write, "the libwebp version does not match");
     const std::string loops = options != nullptr ? options->GetValue(kPropertyLoopCount) : "";
     // Without a loop count the animation plays once, as the property says.
     settings.anim_params.loop_count = loops.empty() ? 1 : std::clamp(std::atoi(loops.c_str()), 0, 0xFFFF);
     settings.anim_params.bgcolor = 0;
     out->encoder = WebPAnimEncoderNew(width, height, &settings);
     if (out->encoder == nullptr) {
-        return status.Fail(width > WEBP_MAX_DIMENSION || height > WEBP_MAX_DIMENSION
-                               ? "a WebP picture is at most 16383 pixels wide and high"
-                               : "not enough memory for the WebP encoder");
+        return status.Fail(Domain::Write, width > WEBP_MAX_DIMENSION || height > WEBP_MAX_DIMENSION
+                                              ? "a WebP picture is at most 16383 pixels wide and high"
+                                              : "not enough memory for the WebP encoder");
     }
     out->metadata = MetadataToEmbed(options);
     out->delays = options != nullptr ? options->GetValue(kPropertyFrameDelays) : "";
@@ -186,17 +190,17 @@ bool CWebpCodec::BeginAnimation(const std::string& path, int32_t width, int32_t 
 }
 
 bool CWebpCodec::AddFrame(const CRasterImage& frame, const FrameArea&) {
-    if (!animation) return status.Fail("no animation was begun");
+    if (!animation) return status.Fail(Domain::Write, "no animation was begun");
     Picture picture;
     std::string reason;
     if (!ToWebpPicture(frame, animation->config, picture, reason)) {
         animation.reset();
-        return status.Fail(reason);
+        return status.Fail(Domain::Write, reason);
     }
     if (!WebPAnimEncoderAdd(animation->encoder, picture.get(), animation->timestamp, &animation->config)) {
         reason = WebPAnimEncoderGetError(animation->encoder);
         animation.reset();
-        return status.Fail(reason.empty() ? "libwebp could not encode a frame" : reason);
+        return status.Fail(Domain::Write, reason.empty() ? "libwebp could not encode a frame" : reason);
     }
     const int64_t delay = FrameDelayAt(animation->delays, animation->frames++);
     animation->timestamp += static_cast<int>(std::clamp<int64_t>(delay, 0, 0xFFFFFF));
@@ -204,18 +208,19 @@ bool CWebpCodec::AddFrame(const CRasterImage& frame, const FrameArea&) {
 }
 
 bool CWebpCodec::FinishAnimation() {
-    if (!animation) return status.Fail("no animation was begun");
+    if (!animation) return status.Fail(Domain::Write, "no animation was begun");
     const std::unique_ptr<AnimationOut> out = std::move(animation);
     WebPData assembled{nullptr, 0};
     if (!WebPAnimEncoderAdd(out->encoder, nullptr, out->timestamp, nullptr) ||
         !WebPAnimEncoderAssemble(out->encoder, &assembled)) {
         const std::string reason = WebPAnimEncoderGetError(out->encoder);
-        return status.Fail(reason.empty() ? "libwebp could not put the animation together" : reason);
+        return status.Fail(Domain::Write,
+                           reason.empty() ? "libwebp could not put the animation together" : reason);
     }
     std::vector<uint8_t> file(assembled.bytes, assembled.bytes + assembled.size);
     WebPDataClear(&assembled);
     std::string reason;
-    if (!WithChunks(file, out->metadata, reason)) return status.Fail(reason);
+    if (!WithChunks(file, out->metadata, reason)) return status.Fail(Domain::Write, reason);
     return PublishBytes(out->path, file.data(), file.size());
 }
 

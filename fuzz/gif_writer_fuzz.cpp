@@ -91,7 +91,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!ok || !writer.FinishAnimation()) std::abort();  // small frames of a few colours always write
 
     GifAnimationPlayer player;
-    FileStatus status;
+    Status status;
     if (!player.OpenFile(path, status) || player.FrameCount() != frameCount || !status.damage.empty())
         std::abort();
     FrameAreas changed;

@@ -8,7 +8,7 @@
 
 #include "image/DibTypes.h"
 #include "image/PlacedObject.h"
-#include "platform/FileStatus.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -95,11 +95,11 @@ public:
     // formats live with the codecs, above this library: a caller includes
     // "codecs/PictureFiles.h", which completes CPictureFiles.
     template <typename Files = CPictureFiles>
-    bool Load(const std::string& path, CImageProperties* metadata = nullptr, FileStatus* status = nullptr) {
+    bool Load(const std::string& path, CImageProperties* metadata = nullptr, Status* status = nullptr) {
         return Files::Load(*this, path, metadata, status);
     }
     template <typename Files = CPictureFiles>
-    bool Save(const std::string& path, int quality = -1, FileStatus* status = nullptr) const {
+    bool Save(const std::string& path, int quality = -1, Status* status = nullptr) const {
         return Files::Save(*this, path, quality, status);
     }
 

@@ -18,8 +18,8 @@
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/PicturePreview.h"
 #include "codecs/PictureFiles.h"
-#include "platform/FileStatus.h"
 #include "platform/MessageSink.h"
+#include "platform/Status.h"
 #include "platform/qt/Choosers.h"
 #include "watermark/WatermarkMessages.h"
 
@@ -145,7 +145,7 @@ void ImageWatermarkDialog::ChoosePicture() {
     // Loaded aside, so that a failed load leaves the earlier picture (and the
     // preview of it) as it was.
     CRasterImage loaded;
-    FileStatus status;
+    Status status;
     if (loaded.Load(Utf8FromQString(*path), nullptr, &status) && loaded.Width() > 0) {
         mark.source.Swap(loaded);
         mark.base.width = mark.base.markWidth = mark.source.Width();
@@ -158,7 +158,7 @@ void ImageWatermarkDialog::ChoosePicture() {
         mark.base.width = mark.base.height = mark.base.markWidth = mark.base.markHeight = 0;
         ShowFields();
         std::string text = kCantLoadImageText;
-        if (!status.error.empty()) text += "\n" + status.error;
+        if (!status.Error().empty()) text += "\n" + status.Error();
         ShowMessage(text, kErrorCaption, MessageIcon::Error);
     }
     ApplyEnableState();

@@ -4,8 +4,8 @@
 
 #include "batch/tool/ShownName.h"
 #include "codecs/PictureFiles.h"
-#include "platform/FileStatus.h"
 #include "platform/FontCatalog.h"
+#include "platform/Status.h"
 #include "platform/Utf8Text.h"
 
 namespace stampora {
@@ -53,11 +53,11 @@ bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::str
 }
 
 bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::string& error) {
-    FileStatus status;
+    Status status;
     if (!mark.source.Load(options.file, nullptr, &status) || mark.source.IsEmpty() ||
         mark.source.Width() <= 0) {
         error = "Can't load the image file! (" + ShownName(options.file) + ")";
-        if (!status.error.empty()) error += "\n" + status.error;
+        if (!status.Error().empty()) error += "\n" + status.Error();
         return false;
     }
     const int32_t sourceWidth = mark.source.Width();

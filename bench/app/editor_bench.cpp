@@ -41,7 +41,7 @@ struct Editor : BenchFolder {
         canvas.resize(kClientWidth + 2 * canvas.frameWidth(), kClientHeight + 2 * canvas.frameWidth());
         canvas.show();
         QApplication::processEvents();
-        FileStatus status;
+        Status status;
         canvas.OpenPicture(jpeg, &status);
         canvas.FinishReducing();
         ImageWatermark mark;
@@ -92,7 +92,7 @@ Editor& TheEditor() {
 void BM_PaintFitted(benchmark::State& state) {
     Editor& editor = TheEditor();
     if (editor.canvas.Document().zoomFixed) {
-        FileStatus status;
+        Status status;
         editor.canvas.OpenPicture(editor.jpeg, &status);
     }
     editor.canvas.FinishReducing();
@@ -110,7 +110,7 @@ BENCHMARK(BM_PaintFullSize)->Unit(benchmark::kMillisecond);
 
 void BM_DragStep(benchmark::State& state) {
     Editor& editor = TheEditor();
-    FileStatus status;
+    Status status;
     editor.canvas.OpenPicture(editor.jpeg, &status);
     editor.canvas.TakeImageMark(editor.canvas.ImageMark());
     QApplication::processEvents();
@@ -154,7 +154,7 @@ BENCHMARK(BM_ReducedLevels)->Unit(benchmark::kMillisecond)->UseRealTime();
 void BM_OpenToFirstPaint(benchmark::State& state) {
     Editor& editor = TheEditor();
     for (auto _ : state) {
-        FileStatus status;
+        Status status;
         editor.canvas.OpenPicture(editor.jpeg, &status);
         editor.PaintClient();
         // The smooth levels that follow the first paint are not part of it.
@@ -175,7 +175,7 @@ void BM_OpenToFirstPaint(benchmark::State& state) {
     tiny.Create(16, 16, 24);
     const std::string tinyPath = (editor.folder / "tiny.bmp").string();
     tiny.Save(tinyPath);
-    FileStatus status;
+    Status status;
     editor.canvas.OpenPicture(tinyPath, &status);
     editor.canvas.FinishReducing();
     state.counters["resident_growth_per_32bit_size"] = (withPicture - ResidentBytes()) / pixelBytes;
@@ -198,7 +198,7 @@ void BM_OpenAgainstDecode(benchmark::State& state) {
             benchmark::DoNotOptimize(picture.Load(editor.jpeg));
         }
         const auto decoded = Clock::now();
-        FileStatus status;
+        Status status;
         editor.canvas.OpenPicture(editor.jpeg, &status);
         editor.PaintClient();
         const auto painted = Clock::now();

@@ -30,9 +30,9 @@ ImageWatermark SolidImageMark(int32_t width, int32_t height, uint32_t colour, in
 class CanvasTest : public ::testing::Test {
 protected:
     void Open(int32_t width, int32_t height) {
-        FileStatus status;
+        Status status;
         ASSERT_TRUE(canvas.OpenPicture(WritePicture(dir, "picture.bmp", width, height), &status))
-            << status.error;
+            << status.Error();
     }
     void Press(QPoint at) { QTest::mousePress(canvas.viewport(), Qt::LeftButton, Qt::NoModifier, at); }
     void MoveTo(QPoint at) {

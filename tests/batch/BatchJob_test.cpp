@@ -276,7 +276,7 @@ TEST_F(BatchJobTest, DamagedAndUnreadablePicturesCarryTheirReasons) {
     job.imageMark.RebuildLayer();
     CRasterImage work;
     // A reader that keeps the lines it could read and says so.
-    const PictureReader partly = [](CRasterImage& picture, const std::string&, FileStatus& status) {
+    const PictureReader partly = [](CRasterImage& picture, const std::string&, Status& status) {
         picture = PatternPicture(60, 600, 3);
         status.damage = "only 120 of 600 lines";
         return true;
@@ -287,8 +287,8 @@ TEST_F(BatchJobTest, DamagedAndUnreadablePicturesCarryTheirReasons) {
     EXPECT_FALSE(damaged.Complete());
     EXPECT_EQ(FileResultLine("t.png", damaged), "t.png: written, damaged: only 120 of 600 lines");
 
-    const PictureReader broken = [](CRasterImage&, const std::string&, FileStatus& status) {
-        return status.Fail("Premature end of JPEG file");
+    const PictureReader broken = [](CRasterImage&, const std::string&, Status& status) {
+        return status.Fail(Domain::Read, "Premature end of JPEG file");
     };
     const BatchFileResult skipped =
         WatermarkFile(work, "b.jpg", (output() / "b.jpg").string(), job.imageMark, job.textMark, -1, broken);

@@ -93,8 +93,8 @@ TEST(KeptFormat, AnAnimationOfManySmallFramesOnABigScreenIsWrittenWhole) {
     ASSERT_TRUE(result.Complete()) << result.reason << result.damage;
 
     GifAnimationPlayer copy;
-    FileStatus status;
-    ASSERT_TRUE(copy.OpenFile(dir.File("out.gif"), status)) << status.error;
+    Status status;
+    ASSERT_TRUE(copy.OpenFile(dir.File("out.gif"), status)) << status.Error();
     EXPECT_EQ(copy.FrameCount(), 600u);
     FrameArea changed;
     while (copy.Next(changed)) {
@@ -183,8 +183,8 @@ TEST(KeptFormat, EveryPageOfATiffIsStampedAndKeepsItsTags) {
 
     ImageList pages;
     CImageProperties properties;
-    FileStatus status;
-    ASSERT_TRUE(CPictureFiles::LoadFrames(pages, dir.File("p.tif"), &properties, &status)) << status.error;
+    Status status;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(pages, dir.File("p.tif"), &properties, &status)) << status.Error();
     ASSERT_EQ(pages.Size(), 3u);
     EXPECT_EQ(status.damage, "");
     for (const CRasterImage* page : {pages.At(0), pages.At(1), pages.At(2)})
@@ -229,9 +229,9 @@ TEST(KeptFormat, ACopyThatCannotTakeItsMetadataIsNeverPublished) {
         const std::string path = dir.File(name);
         const bool existed = name[0] == 'o';
         if (existed) batchtest::WriteTextFile(path, "the good file");
-        FileStatus status;
+        Status status;
         EXPECT_FALSE(CPictureFiles::Save(frames, path, CImageProperties(), &status, refuses)) << name;
-        EXPECT_EQ(status.error, "exiv2: too large for a segment");
+        EXPECT_EQ(status.Error(), "exiv2: too large for a segment");
         if (existed) {
             const auto bytes = batchtest::FileBytes(path);
             EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "the good file") << name;

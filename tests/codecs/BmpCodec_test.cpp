@@ -13,7 +13,7 @@ using namespace stampora;
 
 namespace {
 
-bool Load(const std::vector<uint8_t>& bytes, ImageList& images, FileStatus* status = nullptr) {
+bool Load(const std::vector<uint8_t>& bytes, ImageList& images, Status* status = nullptr) {
     CBmpCodec codec;
     PropertiesSlot slot;
     const bool loaded = codec.LoadMemory(bytes.data(), bytes.size(), images, slot);
@@ -68,7 +68,7 @@ TEST(BmpRead, ShortPixelDataLeavesTheRestZero) {
 // A top-down file cut short keeps its top lines.
 TEST(BmpRead, TopDownCutKeepsTheTopLines) {
     ImageList cut;
-    FileStatus status;
+    Status status;
     ASSERT_TRUE(Load(BmpFile(1, -3, 8, {}, {7, 0, 0, 0, 9}), cut, &status));
     EXPECT_EQ(cut.First()->ReadPixel(0, 0), 7u);
     EXPECT_EQ(cut.First()->ReadPixel(0, 1), 9u);
@@ -138,7 +138,7 @@ TEST(BmpRead, RunLengthEscapesRunsAndPadding) {
     // of bitmap.
     const std::vector<uint8_t> rle8 = {3, 7, 0, 3, 1, 2, 3, 0, 0, 0, 0, 2, 1, 1, 6, 9, 0, 1};
     ImageList images;
-    FileStatus status;
+    Status status;
     ASSERT_TRUE(Load(RunLengthFile(5, 3, 1, rle8), images, &status));
     const CRasterImage& image = *images.First();
     const uint32_t expected[3][5] = {{0, 9, 9, 9, 9}, {0, 0, 0, 0, 0}, {7, 7, 7, 1, 2}};
@@ -152,7 +152,7 @@ TEST(BmpRead, RunLengthFourBitsAndCutData) {
     // line is cut off after one run.
     const std::vector<uint8_t> rle4 = {5, 0x12, 0, 3, 0x34, 0x50, 0, 0, 2, 0x66};
     ImageList images;
-    FileStatus status;
+    Status status;
     ASSERT_TRUE(Load(RunLengthFile(8, 3, 2, rle4), images, &status));
     const CRasterImage& image = *images.First();
     const uint32_t bottom[8] = {1, 2, 1, 2, 1, 3, 4, 5};

@@ -27,9 +27,9 @@ class CorruptFiles : public ::testing::TestWithParam<CorruptFile> {};
 TEST_P(CorruptFiles, GiveTheirReason) {
     const CorruptFile& file = GetParam();
     CRasterImage image;
-    FileStatus status;
+    Status status;
     EXPECT_EQ(image.Load(FixturePath(std::string("corrupt/") + file.name), nullptr, &status), file.loads);
-    const std::string& said = file.loads ? status.damage : status.error;
+    const std::string& said = file.loads ? status.damage : status.Error();
     // No reason: the file loads whole and clean, whatever its reader warned of.
     EXPECT_EQ(*file.reason == '\0' ? said : said.substr(0, std::string(file.reason).size()), file.reason);
     EXPECT_EQ(image.IsEmpty(), !file.loads);

@@ -56,12 +56,12 @@ void CompareReaders(CImageCodec& codec, const std::vector<uint8_t>& bytes, const
     }
     Outcome fromFile;
     fromFile.ok = codec.LoadFile(path, fromFile.images, fromFile.properties);
-    const FileStatus fileStatus = codec.Status();
+    const Status fileStatus = codec.Status();
     Outcome fromMemory;
     fromMemory.ok = codec.LoadMemory(bytes.data(), bytes.size(), fromMemory.images, fromMemory.properties);
     ExpectSameOutcome(fromFile, fromMemory, what);
     // Both say the same of what they refused or could not read whole.
-    EXPECT_EQ(fileStatus.error, codec.Status().error) << what;
+    EXPECT_EQ(fileStatus.Error(), codec.Status().Error()) << what;
     EXPECT_EQ(fileStatus.damage, codec.Status().damage) << what;
 }
 

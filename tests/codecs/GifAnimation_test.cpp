@@ -40,18 +40,18 @@ class GifAnimationRoundTrip : public ::testing::TestWithParam<const char*> {};
 TEST_P(GifAnimationRoundTrip, ComposesToTheSamePicturesWithTheSameTiming) {
     ImageList source;
     CImageProperties properties;
-    FileStatus status;
+    Status status;
     ASSERT_TRUE(CPictureFiles::LoadFrames(source, FixturePath(std::string("gif/") + GetParam()), &properties,
                                           &status))
-        << status.error;
+        << status.Error();
     ASSERT_GT(source.Size(), 1u);
 
     ScratchDir dir;
     const std::string path = dir.File("copy.gif");
-    ASSERT_TRUE(CPictureFiles::Save(source, path, properties, &status)) << status.error;
+    ASSERT_TRUE(CPictureFiles::Save(source, path, properties, &status)) << status.Error();
     ImageList copy;
     CImageProperties copied;
-    ASSERT_TRUE(CPictureFiles::LoadFrames(copy, path, &copied, &status)) << status.error;
+    ASSERT_TRUE(CPictureFiles::LoadFrames(copy, path, &copied, &status)) << status.Error();
     ASSERT_EQ(copy.Size(), source.Size());
     EXPECT_EQ(copied.GetValue(kPropertyFrameDelays), properties.GetValue(kPropertyFrameDelays));
     EXPECT_EQ(copied.GetValue(kPropertyLoopCount), properties.GetValue(kPropertyLoopCount));
@@ -77,8 +77,8 @@ TEST(GifAnimation, SmallFramesStaySmallWhateverWayTheyLeave) {
         ScratchDir dir;
         ASSERT_TRUE(CPictureFiles::Save(frames, dir.File("copy.gif"), properties, nullptr));
         GifAnimationPlayer copy;
-        FileStatus status;
-        ASSERT_TRUE(copy.OpenFile(dir.File("copy.gif"), status)) << status.error;
+        Status status;
+        ASSERT_TRUE(copy.OpenFile(dir.File("copy.gif"), status)) << status.Error();
         ASSERT_EQ(copy.FrameCount(), 6u);
         for (size_t i = 1; i < copy.FrameCount(); ++i) {
             const GifStoredFrame& f = copy.Stored().frames[i];
@@ -106,9 +106,9 @@ TEST(GifAnimation, FramesOfDifferentSizesAreRefused) {
     frames.Append(&a);
     frames.Append(&b);
     ScratchDir dir;
-    FileStatus status;
+    Status status;
     EXPECT_FALSE(CPictureFiles::Save(frames, dir.File("x.gif"), CImageProperties(), &status));
-    EXPECT_EQ(status.error, "the frames of an animation differ in size");
+    EXPECT_EQ(status.Error(), "the frames of an animation differ in size");
 }
 
 TEST(GifAnimation, ManySmallFramesOnABigScreenCostWhatTheFileHolds) {
@@ -118,8 +118,8 @@ TEST(GifAnimation, ManySmallFramesOnABigScreenCostWhatTheFileHolds) {
     // the memory limit, with the reason as damage.)
     const std::vector<uint8_t> bytes = ManyFrameGif(2048, 2048, 300);
     GifAnimationPlayer player;
-    FileStatus status;
-    ASSERT_TRUE(player.Open(bytes.data(), bytes.size(), status)) << status.error;
+    Status status;
+    ASSERT_TRUE(player.Open(bytes.data(), bytes.size(), status)) << status.Error();
     EXPECT_EQ(player.FrameCount(), 300u);
     EXPECT_TRUE(status.damage.empty()) << status.damage;
 }
@@ -135,16 +135,16 @@ TEST_P(GifAnimationRoundTrip, PlayedFrameByFrameItIsWrittenAsFromTheWholeFrames)
     ASSERT_TRUE(CPictureFiles::Save(frames, dir.File("whole.gif"), properties, nullptr));
 
     GifAnimationPlayer player;
-    FileStatus status;
-    ASSERT_TRUE(player.OpenFile(source, status)) << status.error;
+    Status status;
+    ASSERT_TRUE(player.OpenFile(source, status)) << status.Error();
     CGifCodec writer;
     ASSERT_TRUE(writer.BeginAnimation(dir.File("played.gif"), player.Width(), player.Height(), &properties));
     FrameArea changed;
     for (size_t i = 0; player.Next(changed); ++i) {
         ExpectSamePixels(player.Screen(), *frames.At(i));
-        ASSERT_TRUE(writer.AddFrame(player.Screen(), changed)) << writer.Status().error;
+        ASSERT_TRUE(writer.AddFrame(player.Screen(), changed)) << writer.Status().Error();
     }
-    ASSERT_TRUE(writer.FinishAnimation()) << writer.Status().error;
+    ASSERT_TRUE(writer.FinishAnimation()) << writer.Status().Error();
     EXPECT_EQ(BytesAt(dir.File("played.gif")), BytesAt(dir.File("whole.gif")));
 }
 
@@ -157,12 +157,12 @@ TEST(GifAnimation, APlainLoadDecodesOnlyTheFirstFrame) {
     const std::string path = dir.File("cut.gif");
     WriteBytes(path, bytes);
     ImageList frames;
-    FileStatus status;
+    Status status;
     ASSERT_TRUE(CPictureFiles::LoadFrames(frames, path, nullptr, &status));
     EXPECT_FALSE(status.damage.empty());
 
     CRasterImage first;
-    ASSERT_TRUE(first.Load(path, nullptr, &status)) << status.error;
+    ASSERT_TRUE(first.Load(path, nullptr, &status)) << status.Error();
     EXPECT_TRUE(status.damage.empty()) << status.damage;
     // The first frame of an animation still comes as the screen it shows.
     EXPECT_EQ(first.Bpp(), 32);

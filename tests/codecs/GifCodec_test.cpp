@@ -125,7 +125,7 @@ TEST(GifCodec, ScreensAndFramesLargerThanTheFileCanFillAreRefused) {
     PropertiesSlot properties;
     CGifCodec codec;
     EXPECT_FALSE(LoadBytes(codec, screen, images, properties));
-    EXPECT_EQ(codec.Status().error, "the screen of 4000 x 4000 pixels is more than the file can fill");
+    EXPECT_EQ(codec.Status().Error(), "the screen of 4000 x 4000 pixels is more than the file can fill");
 }
 
 TEST(GifCodec, FramesThatCannotBeShownAreNamedAndTheOthersKept) {
@@ -138,7 +138,7 @@ TEST(GifCodec, FramesThatCannotBeShownAreNamedAndTheOthersKept) {
     ImageList frames;
     PropertiesSlot properties;
     CGifCodec codec;
-    ASSERT_TRUE(LoadBytes(codec, bytes, frames, properties)) << codec.Status().error;
+    ASSERT_TRUE(LoadBytes(codec, bytes, frames, properties)) << codec.Status().Error();
     EXPECT_EQ(frames.Size(), 3u);
     EXPECT_EQ(codec.Status().damage, "frame 2 is empty and is left out");
 
@@ -155,5 +155,5 @@ TEST(GifCodec, FramesThatCannotBeShownAreNamedAndTheOthersKept) {
     bytes[frameAt(0) + 10] = 12;
     frames.Clear();
     EXPECT_FALSE(LoadBytes(codec, bytes, frames, properties));
-    EXPECT_EQ(codec.Status().error.substr(0, 47), "frame 1 cannot be decoded: its LZW code size 12");
+    EXPECT_EQ(codec.Status().Error().substr(0, 47), "frame 1 cannot be decoded: its LZW code size 12");
 }

@@ -99,13 +99,13 @@ TEST(ImageLoadSave, FilesAreReadByTheirFirstBytesAndSavedByTheirExtension) {
     // TGA has no signature: only its extension names it.
     fs::copy_file(dir.File("real.tga"), dir.File("tga.pcx"));
     CRasterImage kept = NoiseImage(2, 2, 8, 7);
-    FileStatus status;
+    Status status;
     EXPECT_FALSE(kept.Load(dir.File("tga.pcx"), nullptr, &status));
-    EXPECT_EQ(status.error, "not a picture format Stampora reads");
+    EXPECT_EQ(status.Error(), "not a picture format Stampora reads");
     EXPECT_FALSE(picture.Save(dir.File("icon.ico"), -1, &status));
-    EXPECT_EQ(status.error, "this format cannot be written");
+    EXPECT_EQ(status.Error(), "this format cannot be written");
     EXPECT_FALSE(kept.Load(dir.File("missing.bmp"), nullptr, &status));
-    EXPECT_EQ(status.error, "No such file or directory");
+    EXPECT_EQ(status.Error(), "No such file or directory");
     EXPECT_EQ(kept.Width(), 2);
     EXPECT_EQ(EntriesIn(dir.Path()), 10u);
 
@@ -137,16 +137,16 @@ TEST(ImageLoadSave, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
             // A disk that fills up halfway through the new file.
             FileSizeLimit full(1000);
             CRasterImage large = NoiseImage(200, 100, 24, 7);
-            FileStatus status;
+            Status status;
             EXPECT_FALSE(large.Save(path, -1, &status)) << name;
-            EXPECT_EQ(status.error, "cannot write the file: File too large") << name;
+            EXPECT_EQ(status.Error(), "cannot write the file: File too large") << name;
         }
         EXPECT_EQ(FileBytes(path), before) << name;
     }
     EXPECT_EQ(EntriesIn(dir.Path()), 2u);
 
     // A target in a folder that does not exist.
-    FileStatus status;
+    Status status;
     EXPECT_FALSE(NoiseImage(4, 4, 24, 7).Save(dir.File("missing/x.tga"), -1, &status));
-    EXPECT_EQ(status.error, "cannot create the file: No such file or directory");
+    EXPECT_EQ(status.Error(), "cannot create the file: No such file or directory");
 }

@@ -185,7 +185,7 @@ TEST(JpegCodec, DamagedAndOversizedFilesAreSafe) {
     PropertiesSlot properties;
     EXPECT_FALSE(LoadBytes(codec, bytes, images, properties));
     EXPECT_TRUE(images.Empty());
-    EXPECT_EQ(codec.Status().error.substr(0, 43), "the header claims 16000 x 16000 pixels, mor");
+    EXPECT_EQ(codec.Status().Error().substr(0, 43), "the header claims 16000 x 16000 pixels, mor");
 }
 
 }  // namespace

@@ -26,10 +26,11 @@ class ReferenceDecode : public ::testing::TestWithParam<const char*> {};
 // picture turned by irot/imir or by the file's orientation comes upright.
 TEST_P(ReferenceDecode, MatchesTheReferenceDecoder) {
     CRasterImage ours, reference;
-    FileStatus status;
-    ASSERT_TRUE(ours.Load(Fixture(GetParam()), nullptr, &status)) << status.error;
+    Status status;
+    ASSERT_TRUE(ours.Load(Fixture(GetParam()), nullptr, &status)) << status.Error();
     EXPECT_EQ(status.damage, "");
-    ASSERT_TRUE(reference.Load(Fixture(std::string(GetParam()) + ".png"), nullptr, &status)) << status.error;
+    ASSERT_TRUE(reference.Load(Fixture(std::string(GetParam()) + ".png"), nullptr, &status))
+        << status.Error();
     ASSERT_EQ(ours.Width(), reference.Width());
     ASSERT_EQ(ours.Height(), reference.Height());
     EXPECT_LE(DifferenceOf(ours, reference, true).mean, 1.0);
@@ -54,9 +55,9 @@ TEST(NewFormats, TurnedPicturesComeUpright) {
 TEST(NewFormats, AnimatedWebpKeepsEveryFrameWithItsTiming) {
     ImageList frames;
     CImageProperties properties;
-    FileStatus status;
+    Status status;
     ASSERT_TRUE(CPictureFiles::LoadFrames(frames, Fixture("animated-5.webp"), &properties, &status))
-        << status.error;
+        << status.Error();
     ASSERT_EQ(frames.Size(), 5u);
     for (size_t i = 0; i < 5; ++i)
         EXPECT_EQ(FrameDelayAt(properties.GetValue(kPropertyFrameDelays), i), 100 * (i + 1));
@@ -64,7 +65,7 @@ TEST(NewFormats, AnimatedWebpKeepsEveryFrameWithItsTiming) {
 
     ScratchDir dir;
     properties.SetValue(kPropertySaveQuality, "100");
-    ASSERT_TRUE(CPictureFiles::Save(frames, dir.File("copy.webp"), properties, &status)) << status.error;
+    ASSERT_TRUE(CPictureFiles::Save(frames, dir.File("copy.webp"), properties, &status)) << status.Error();
     ImageList back;
     CImageProperties backProperties;
     ASSERT_TRUE(CPictureFiles::LoadFrames(back, dir.File("copy.webp"), &backProperties, &status));
@@ -105,8 +106,8 @@ TEST(NewFormats, HeadersClaimingMoreThanTheFileHoldsAreRefused) {
         ImageList images;
         PropertiesSlot properties;
         EXPECT_FALSE(LoadBytes(*codec, bytes, images, properties)) << name;
-        EXPECT_NE(codec->Status().error.find("claims 16384 x 16384"), std::string::npos)
-            << codec->Status().error;
+        EXPECT_NE(codec->Status().Error().find("claims 16384 x 16384"), std::string::npos)
+            << codec->Status().Error();
     }
 }
 

@@ -74,10 +74,10 @@ TEST_P(RoundTrip, KeepsThePicture) {
     ASSERT_FALSE(picture.IsEmpty());
     ScratchDir dir;
     const std::string path = dir.File(std::string("picture.") + c.extension);
-    FileStatus status;
-    ASSERT_TRUE(picture.Save(path, -1, &status)) << status.error;
+    Status status;
+    ASSERT_TRUE(picture.Save(path, -1, &status)) << status.Error();
     CRasterImage back;
-    ASSERT_TRUE(back.Load(path, nullptr, &status)) << status.error;
+    ASSERT_TRUE(back.Load(path, nullptr, &status)) << status.Error();
     EXPECT_EQ(status.damage, "");
     EXPECT_EQ(back.Bpp(), c.expectedBpp);
     if (c.meanError < 0) {

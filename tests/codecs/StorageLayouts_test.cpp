@@ -12,8 +12,8 @@ namespace {
 
 CRasterImage LoadFixture(const std::string& relative) {
     CRasterImage image;
-    FileStatus status;
-    EXPECT_TRUE(image.Load(FixturePath(relative), nullptr, &status)) << relative << ": " << status.error;
+    Status status;
+    EXPECT_TRUE(image.Load(FixturePath(relative), nullptr, &status)) << relative << ": " << status.Error();
     EXPECT_EQ(status.damage, "") << relative;
     return image;
 }

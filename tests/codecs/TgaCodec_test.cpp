@@ -133,7 +133,7 @@ TEST(TgaRead, RefusesWhatCannotBeAPicture) {
         ASSERT_TRUE(slot) << what;
         EXPECT_EQ(slot->GetValue(7), "kept") << what;
         if (what.starts_with("TGA")) {
-            EXPECT_EQ(codec.Status().error, what);
+            EXPECT_EQ(codec.Status().Error(), what);
         }
     }
 }

@@ -143,7 +143,7 @@ TEST(WatermarkFile, DateComesFromTheCameraJpegsMetadata) {
     ScratchDir dir;
     // The camera JPEG's own metadata, on a picture large enough for the text.
     auto cameraPicture = [](CRasterImage& picture, const std::string&, CImageProperties* metadata,
-                            FileStatus& status) {
+                            Status& status) {
         CRasterImage thumbnail;
         if (!thumbnail.Load(FixturePath("jpeg/orientation-6.jpg"), metadata, &status)) return false;
         picture = batchtest::SolidPicture(400, 300, 255, 255, 255);
