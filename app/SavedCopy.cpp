@@ -15,14 +15,11 @@ bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const Im
                           PlayedScreen(source).Width() == composite.Width() &&
                           PlayedScreen(source).Height() == composite.Height();
     if (!animated) source.played = FormatUnknown;
-    const FrameStamper stamp = [&](CRasterImage& part, int32_t left, int32_t top) {
+    const FrameStamper stamp = [&](CRasterImage& part, int32_t left, int32_t top, Status&) {
         StampOntoPart(part, left, top, imageMark, textMark);
-        return std::string();
+        return true;
     };
-    const CopyResult written =
-        WriteStampedCopy(source, composite, stamp, CopyRequest{path, -1, MetadataKept::All});
-    if (written.failure != CopyFailure::None) return status.Fail(Domain::Write, written.reason);
-    return true;
+    return WriteStampedCopy(source, composite, stamp, CopyRequest{path, -1, MetadataKept::All}, status);
 }
 
 }  // namespace stampora

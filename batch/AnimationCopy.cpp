@@ -9,27 +9,20 @@ namespace stampora {
 
 namespace {
 
-CopyResult Failed(CopyFailure failure, std::string reason) {
-    CopyResult result;
-    result.failure = failure;
-    result.reason = std::move(reason);
-    return result;
-}
-
 template <typename Writer>
-CopyResult WriteFailed(const Writer& writer) {
+bool WriteFailed(const Writer& writer, Status& status) {
     const std::string& error = writer.Status().Error();
-    return Failed(CopyFailure::Write, error.empty() ? "the picture could not be written" : error);
+    return status.Fail(Domain::Write, error.empty() ? "the picture could not be written" : error);
 }
 
 template <typename Player, typename Writer>
-CopyResult WriteFrames(Player& player, Writer& writer, CRasterImage& shown, const FrameStamper& stamp,
-                       const std::string& outputPath, const CImageProperties& options,
-                       const FileFinisher& finish) {
+bool WriteFrames(Player& player, Writer& writer, CRasterImage& shown, const FrameStamper& stamp,
+                 const std::string& outputPath, const CImageProperties& options, const FileFinisher& finish,
+                 Status& status) {
     writer.SetFinisher(finish);
     if (!writer.BeginAnimation(outputPath, shown.Width(), shown.Height(), &options) ||
         !writer.AddFrame(shown, FrameArea{0, 0, shown.Width(), shown.Height()})) {
-        return WriteFailed(writer);
+        return WriteFailed(writer, status);
     }
     size_t frames = 1;
     FrameAreas changed;
@@ -40,38 +33,36 @@ CopyResult WriteFrames(Player& player, Writer& writer, CRasterImage& shown, cons
         for (const FrameArea& area : changed) {
             if (area.IsEmpty()) continue;
             if (!part.Create(area.width, area.height, 32))
-                return Failed(CopyFailure::Stamp, "not enough memory for a frame of the animation");
+                return status.Fail(Domain::Mark, "not enough memory for a frame of the animation");
             CopyAreaOnto(player.Screen(), area, part, 0, 0);
-            std::string reason = stamp(part, area.left, area.top);
-            if (!reason.empty()) return Failed(CopyFailure::Stamp, std::move(reason));
+            if (!stamp(part, area.left, area.top, status)) return false;
             CopyAreaOnto(part, FrameArea{0, 0, area.width, area.height}, shown, area.left, area.top);
         }
-        if (!writer.AddFrame(shown, changed)) return WriteFailed(writer);
+        if (!writer.AddFrame(shown, changed)) return WriteFailed(writer, status);
         ++frames;
     }
-    if (!writer.FinishAnimation()) return WriteFailed(writer);
-    CopyResult result;
-    if (frames < player.FrameCount()) {
-        result.damage = "only " + std::to_string(frames) + " of " + std::to_string(player.FrameCount()) +
+    if (!writer.FinishAnimation()) return WriteFailed(writer, status);
+    if (frames < player.FrameCount() && !status.Damaged()) {
+        status.damage = "only " + std::to_string(frames) + " of " + std::to_string(player.FrameCount()) +
                         " frames (the next one is broken)";
     }
-    return result;
+    return true;
 }
 
 }  // namespace
 
-CopyResult WriteStampedAnimation(GifAnimationPlayer& player, CRasterImage& shown, const FrameStamper& stamp,
-                                 const std::string& outputPath, const CImageProperties& options,
-                                 const FileFinisher& finish) {
+bool WriteStampedAnimation(GifAnimationPlayer& player, CRasterImage& shown, const FrameStamper& stamp,
+                           const std::string& outputPath, const CImageProperties& options,
+                           const FileFinisher& finish, Status& status) {
     CGifCodec writer;
-    return WriteFrames(player, writer, shown, stamp, outputPath, options, finish);
+    return WriteFrames(player, writer, shown, stamp, outputPath, options, finish, status);
 }
 
-CopyResult WriteStampedAnimation(WebpAnimationPlayer& player, CRasterImage& shown, const FrameStamper& stamp,
-                                 const std::string& outputPath, const CImageProperties& options,
-                                 const FileFinisher& finish) {
+bool WriteStampedAnimation(WebpAnimationPlayer& player, CRasterImage& shown, const FrameStamper& stamp,
+                           const std::string& outputPath, const CImageProperties& options,
+                           const FileFinisher& finish, Status& status) {
     CWebpCodec writer;
-    return WriteFrames(player, writer, shown, stamp, outputPath, options, finish);
+    return WriteFrames(player, writer, shown, stamp, outputPath, options, finish, status);
 }
 
 }  // namespace stampora

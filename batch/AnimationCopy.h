@@ -12,12 +12,13 @@ namespace stampora {
 // memory holds the screen, the stamped frame and the writer's two whatever
 // the number of frames. `options` are the writer's; `finish` runs on the
 // complete file before it takes its name. A frame that cannot be decoded
-// ends the animation early, and the result's damage says so.
-CopyResult WriteStampedAnimation(GifAnimationPlayer& player, CRasterImage& shown, const FrameStamper& stamp,
-                                 const std::string& outputPath, const CImageProperties& options,
-                                 const FileFinisher& finish);
-CopyResult WriteStampedAnimation(WebpAnimationPlayer& player, CRasterImage& shown, const FrameStamper& stamp,
-                                 const std::string& outputPath, const CImageProperties& options,
-                                 const FileFinisher& finish);
+// ends the animation early, and the status's damage says so. False as
+// WriteStampedCopy is.
+bool WriteStampedAnimation(GifAnimationPlayer& player, CRasterImage& shown, const FrameStamper& stamp,
+                           const std::string& outputPath, const CImageProperties& options,
+                           const FileFinisher& finish, Status& status);
+bool WriteStampedAnimation(WebpAnimationPlayer& player, CRasterImage& shown, const FrameStamper& stamp,
+                           const std::string& outputPath, const CImageProperties& options,
+                           const FileFinisher& finish, Status& status);
 
 }  // namespace stampora

@@ -44,14 +44,11 @@ bool OutputIsUpToDate(const std::string& sourcePath, const std::string& outputPa
 
 // Makes the subfolder of the output directory that the output of a picture
 // named with its subfolder ("2024/a.jpg") goes into, never through a link out
-// of the output directory; the reason when it cannot be made. The output
-// directory itself is never made here.
-std::string MakeOutputSubfolder(const std::string& outputDirectory, const std::string& name) {
+// of the output directory; false with the reason when it cannot be made. The
+// output directory itself is never made here.
+bool MakeOutputSubfolder(const std::string& outputDirectory, const std::string& name, Status& status) {
     const std::filesystem::path below = PathFromUtf8(name).parent_path();
-    std::string reason;
-    if (below.empty() || MakeFoldersWithin(outputDirectory, Utf8FromPath(below), reason))
-        return std::string();
-    return reason;
+    return below.empty() || MakeFoldersWithin(outputDirectory, Utf8FromPath(below), status);
 }
 
 // Turns PROCESS off for the run and back on however the run ends.
@@ -89,10 +86,11 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     // A link in the output folder that leads to a picture's own source
     // replaces that original only where originals may be replaced.
     const bool originalsMayBeReplaced = inPlace || replaceOriginals;
-    std::string unwritable;
+    Status unwritable;
     if (!CanCreateFilesIn(outputDirectory, unwritable)) {
-        ui.ShowMessage("Cannot write into the output directory " + outputDirectory + ": " + unwritable,
-                       kBatchErrorCaption, MessageIcon::Error);
+        ui.ShowMessage(
+            "Cannot write into the output directory " + outputDirectory + ": " + unwritable.Error(),
+            kBatchErrorCaption, MessageIcon::Error);
         summary.state = BatchRunState::OutputNotWritable;
         return summary;
     }
@@ -115,7 +113,7 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     for (const std::string& name : refused) {
         BatchFileResult result;
         result.outcome = BatchFileOutcome::OutsideSource;
-        result.reason = "not inside the source directory";
+        result.status.failure = {Domain::Options, "not inside the source directory"};
         ui.FileFinished(name, result);
     }
     summary.outsideSource = static_cast<int32_t>(refused.size());
@@ -193,15 +191,13 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         // directory, links included.
         const ScopedWriteConfinement confined({outputDirectory, sourcePath, originalsMayBeReplaced});
         BatchFileResult result;
-        std::string folderProblem;
         if (!markProblem.empty()) {
             result.outcome = BatchFileOutcome::StampFailed;
-            result.reason = markProblem;
+            result.status.failure = {Domain::Mark, markProblem};
         } else if (skipExisting && OutputIsUpToDate(sourcePath, outputPath)) {
             result.outcome = BatchFileOutcome::UpToDate;
-        } else if (!(folderProblem = MakeOutputSubfolder(outputDirectory, name)).empty()) {
+        } else if (!MakeOutputSubfolder(outputDirectory, name, result.status)) {
             result.outcome = BatchFileOutcome::SaveFailed;
-            result.reason = folderProblem;
         } else {
             try {
                 // The source's own quality is estimated where the source is read.
@@ -219,8 +215,9 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                 work.Destroy();
                 result = BatchFileResult{};
                 result.outcome = BatchFileOutcome::StampFailed;
-                result.reason =
-                    dynamic_cast<const std::bad_alloc*>(&error) ? "not enough memory" : error.what();
+                result.status.failure = {Domain::Mark, dynamic_cast<const std::bad_alloc*>(&error)
+                                                           ? "not enough memory"
+                                                           : error.what()};
             }
         }
         if (result.outcome == BatchFileOutcome::Unreadable && !FileExists(sourcePath))
@@ -266,9 +263,9 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         if (result.outcome != BatchFileOutcome::Written) continue;
         if (result.narrowedTo8Bits) ++summary.narrowedTo8Bits;
         if (result.imageMarkLeftOff || result.textMarkLeftOff) ++summary.markLeftOff;
-        if (!result.damage.empty()) ++summary.damaged;
-        if (!result.metadataNote.empty()) ++summary.metadataDamaged;
-        if (!result.keptBlocksRefusal.empty()) ++summary.reEncodedWhole;
+        if (result.status.Damaged()) ++summary.damaged;
+        if (!result.status.Warning(Domain::Metadata).empty()) ++summary.metadataDamaged;
+        if (!result.status.Warning(Domain::Write).empty()) ++summary.reEncodedWhole;
     }
     // The marks remember the last picture of the list that loaded, and their
     // place on it, as a run file by file leaves them.

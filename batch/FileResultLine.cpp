@@ -29,11 +29,14 @@ std::string FileResultLine(const std::string& name, const BatchFileResult& resul
                 : result.imageMarkLeftOff                         ? " without the image mark (too large)"
                 : result.textMarkLeftOff                          ? " without the text mark (too large)"
                                                                   : "";
-        if (!result.keptBlocksRefusal.empty()) line += ", re-encoded whole: " + result.keptBlocksRefusal;
-        if (!result.damage.empty()) line += ", damaged: " + result.damage;
-        if (!result.metadataNote.empty()) line += ", metadata: " + result.metadataNote;
-    } else if (!result.reason.empty() && result.outcome != BatchFileOutcome::UpToDate) {
-        line += ": " + result.reason;
+        const Status& status = result.status;
+        if (!status.Warning(Domain::Write).empty())
+            line += ", re-encoded whole: " + status.Warning(Domain::Write);
+        if (status.Damaged()) line += ", damaged: " + status.damage;
+        if (!status.Warning(Domain::Metadata).empty())
+            line += ", metadata: " + status.Warning(Domain::Metadata);
+    } else if (result.status.Failed() && result.outcome != BatchFileOutcome::UpToDate) {
+        line += ": " + result.status.Error();
     }
     return line;
 }

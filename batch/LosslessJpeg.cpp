@@ -45,7 +45,7 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     const auto normalPath = [&](std::string why) {
         BatchFileResult result =
             WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, number, quality, {}, kept);
-        result.keptBlocksRefusal = std::move(why);
+        if (!why.empty()) result.status.Warn(Domain::Write, std::move(why));
         return result;
     };
     // Only a JPEG saved as JPEG has blocks to keep.
@@ -71,9 +71,10 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     const int32_t height = turn.swapsSides ? layout.width : layout.height;
     result.width = width;
     result.height = height;
+    Status& status = result.status;
     const auto failed = [&result](std::string reason) {
         result.outcome = BatchFileOutcome::StampFailed;
-        result.reason = std::move(reason);
+        (void)result.status.Fail(Domain::Mark, std::move(reason));
         return result;
     };
 
@@ -86,11 +87,10 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
         facts.width = width;
         facts.height = height;
     }
-    std::string reason;
     PlacedMark image{{}, &imageMark.Layout()}, text{{}, &textMark.Layout()};
-    if (!imageMark.ForPicture(width, height, image.prepared, reason) ||
-        !textMark.ForPicture(facts, text.prepared, reason))
-        return failed(reason);
+    if (!imageMark.ForPicture(width, height, image.prepared, status) ||
+        !textMark.ForPicture(facts, text.prepared, status))
+        return failed(status.Error());
     struct Slot {
         PlacedMark& mark;
         bool& leftOff;
@@ -109,9 +109,9 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
         if (layer == nullptr || layer->IsEmpty() || layer->Bpp() != 32)
             return failed(std::string(slot.name) + " could not be stamped");
         base.PlaceByAlignment(width, height);
-        switch (LaidOutPlaces(base, *slot.mark.layout, width, height, places, reason)) {
+        switch (LaidOutPlaces(base, *slot.mark.layout, width, height, places, status)) {
             case MarkStamp::Failed:
-                return failed(std::string(slot.name) + ": " + reason);
+                return failed(std::string(slot.name) + ": " + status.Error());
             case MarkStamp::LeftOff:
                 slot.leftOff = true;
                 continue;
@@ -126,27 +126,30 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
 
     // The decoded area is turned upright, stamped like the whole picture
     // would be, and turned back into the stored orientation.
-    const auto paint = [&](CRasterImage& area, int32_t left, int32_t top, std::string& why) {
+    const auto paint = [&](CRasterImage& area, int32_t left, int32_t top, Status& why) {
         const StoredBox onUpright = MappedBox({left, top, area.Width(), area.Height()}, toUpright);
-        if (!ApplyExifOrientation(area, o)) return why = "not enough memory to turn the area", false;
+        if (!ApplyExifOrientation(area, o))
+            return why.Fail(Domain::Mark, "not enough memory to turn the area");
         for (const PlacedMark& mark : marks) {
             if (StampLaidOutPart(area, onUpright.x, onUpright.y, width, height, mark.prepared.base,
                                  *mark.prepared.layer, *mark.layout, why) == MarkStamp::Failed)
                 return false;
         }
         if (!ApplyExifOrientation(area, InverseOrientation(o)))
-            return why = "not enough memory to turn the area", false;
+            return why.Fail(Domain::Mark, "not enough memory to turn the area");
         return true;
     };
     std::vector<uint8_t> output;
-    if (!RewriteJpegBlocks(source, boxes, paint, output, reason)) return normalPath(reason);
-    reason = NarrowBlockKeptMetadata(output, kept);
-    if (!reason.empty()) return normalPath(reason);
+    Status rewritten;
+    if (!RewriteJpegBlocks(source, boxes, paint, output, rewritten)) return normalPath(rewritten.Error());
+    const std::string narrowed = NarrowBlockKeptMetadata(output, kept);
+    if (!narrowed.empty()) return normalPath(narrowed);
 
     SafeFileWriter out(outputPath);
     if (!out.Open() || !out.Write(output.data(), output.size()) || !out.Commit()) {
         result.outcome = BatchFileOutcome::SaveFailed;
-        result.reason = out.Error().empty() ? "the picture could not be written" : out.Error();
+        (void)status.Fail(Domain::Write,
+                          out.Error().empty() ? "the picture could not be written" : out.Error());
         return result;
     }
     result.outcome = BatchFileOutcome::Written;

@@ -15,7 +15,7 @@ namespace stampora {
 // filled in, with the margin test), but changes only the blocks under them.
 // When that cannot be done exactly (CMYK or YCCK, arithmetic coding, damaged
 // data, marks over most of the picture) the file goes through WatermarkFile
-// instead and the result's keptBlocksRefusal says why; a source or output
+// instead and the result's Write warning says why; a source or output
 // that is no JPEG goes there without one. Either way a written file carries
 // the source's metadata as far as `kept` allows.
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,

@@ -37,21 +37,18 @@ CImageProperties SaveOptions(const SourceForCopy& source, ImageFormat output, in
     return options;
 }
 
-// Takes a metadata step's note into `result`; false, with the reason, when
+// Takes a metadata step's note into `status`; false, with the reason, when
 // the step failed and the copy is not to be written.
-bool TookMetadata(const KeptMetadataReport& report, CopyResult& result) {
-    result.metadataNote = report.note;
-    if (report.failure.empty()) return true;
-    result.failure = CopyFailure::Write;
-    result.reason = "its metadata could not be written: " + report.failure;
-    return false;
+bool TookMetadata(const KeptMetadataReport& report, Status& status) {
+    if (!report.note.empty()) status.Warn(Domain::Metadata, report.note);
+    return report.failure.empty() ||
+           status.Fail(Domain::Metadata, "its metadata could not be written: " + report.failure);
 }
 
 }  // namespace
 
-CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const FrameStamper& stamp,
-                            const CopyRequest& request) {
-    CopyResult result;
+bool WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const FrameStamper& stamp,
+                      const CopyRequest& request, Status& status) {
     const std::string& outputPath = request.outputPath;
     const ImageFormat output = FormatFromPath(outputPath);
     const int32_t width = first.Width();
@@ -61,41 +58,37 @@ CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const Fr
     if (request.kept != MetadataKept::None && EmbedsMetadataBlocks(output)) {
         // These writers embed the metadata whole as they encode.
         if (!TookMetadata(KeptMetadataBlocks(source.file.Bytes(), width, height, request.kept, options),
-                          result))
-            return result;
+                          status))
+            return false;
     } else if (request.kept != MetadataKept::None && output == FormatJpeg) {
         // A JPEG takes its metadata from the writer itself.
         std::string segments;
         if (!TookMetadata(KeptJpegSegments(source.file.Bytes(), width, height, request.kept, segments),
-                          result))
-            return result;
+                          status))
+            return false;
         if (!segments.empty()) options.SetValue(kPropertyJpegSegments, segments);
     } else if (request.kept != MetadataKept::None) {
         withMetadata = [&](const std::string& tempPath) {
             const KeptMetadataReport report =
                 KeepMetadataInFile(source.file.Bytes(), tempPath, outputPath, width, height, request.kept);
-            result.metadataNote = report.note;
+            if (!report.note.empty()) status.Warn(Domain::Metadata, report.note);
             return report.failure.empty() ? std::string()
                                           : "its metadata could not be written: " + report.failure;
         };
     }
     if (source.played != FormatUnknown) {
-        CopyResult written =
-            source.played == FormatWebp
-                ? WriteStampedAnimation(source.webpAnimation, first, stamp, outputPath, options, withMetadata)
-                : WriteStampedAnimation(source.animation, first, stamp, outputPath, options, withMetadata);
-        written.metadataNote = result.metadataNote;
-        return written;
+        return source.played == FormatWebp ? WriteStampedAnimation(source.webpAnimation, first, stamp,
+                                                                   outputPath, options, withMetadata, status)
+                                           : WriteStampedAnimation(source.animation, first, stamp, outputPath,
+                                                                   options, withMetadata, status);
     }
     ImageList stamped(false);
     stamped.Append(&first);
     for (size_t i = 1; i < source.frames.Size(); ++i) stamped.Append(source.frames.At(i));
     Status written;
-    if (!CPictureFiles::Save(stamped, outputPath, options, &written, withMetadata)) {
-        result.failure = CopyFailure::Write;
-        result.reason = written.Error().empty() ? "the picture could not be written" : written.Error();
-    }
-    return result;
+    if (CPictureFiles::Save(stamped, outputPath, options, &written, withMetadata)) return true;
+    status.failure = written.failure;
+    return false;
 }
 
 }  // namespace stampora

@@ -10,29 +10,14 @@
 #include "batch/SourceForCopy.h"
 #include "codecs/KeptMetadata.h"
 #include "image/RasterImage.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
 // Stamps the marks onto `part`, the area at (left, top) of a frame: they land
-// on it as on that area of the whole frame. Answers why they could not be
-// stamped, or an empty text.
-using FrameStamper = std::function<std::string(CRasterImage& part, int32_t left, int32_t top)>;
-
-// How a copy fails: a mark that could not go on a frame of an animation, or
-// a file that could not be written whole.
-enum class CopyFailure { None, Stamp, Write };
-
-struct CopyResult {
-    CopyFailure failure = CopyFailure::None;
-    // Why, in the writer's, exiv2's or the system's words.
-    std::string reason;
-    // exiv2's words when the source's metadata was damaged and only what
-    // could be read of it was kept.
-    std::string metadataNote;
-    // Set when an animation was written only in part (a frame that could not
-    // be decoded ends it).
-    std::string damage;
-};
+// on it as on that area of the whole frame. False, with the reason, when they
+// could not be stamped.
+using FrameStamper = std::function<bool(CRasterImage& part, int32_t left, int32_t top, Status& status)>;
 
 struct CopyRequest {
     std::string outputPath;
@@ -49,7 +34,14 @@ struct CopyRequest {
 // number of frames. A JPEG copied as JPEG keeps its source's chroma
 // subsampling. The kept metadata is written into the
 // file before it takes its name: a copy that cannot take it is not written.
-CopyResult WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const FrameStamper& stamp,
-                            const CopyRequest& request);
+//
+// False when the copy failed, in the writer's, exiv2's or the system's words:
+// a mark that could not go on a frame of an animation (a Mark failure), a
+// file that could not be written whole or take its metadata. An animation
+// written only in part (a frame that could not be decoded ends it) leaves
+// its damage, a source whose metadata was damaged exiv2's words as a
+// Metadata warning: only what could be read of it was kept.
+bool WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const FrameStamper& stamp,
+                      const CopyRequest& request, Status& status);
 
 }  // namespace stampora

@@ -12,18 +12,17 @@ namespace stampora {
 
 namespace {
 
-BatchFileResult Failed(BatchFileResult result, BatchFileOutcome outcome, std::string reason) {
+BatchFileResult Failed(BatchFileResult result, BatchFileOutcome outcome) {
     result.outcome = outcome;
-    result.reason = std::move(reason);
     return result;
 }
 
-// Makes the first frame and any frames after it 32-bit; false when memory
-// fails for one of them.
-bool MakeFrames32Bit(CRasterImage& first, const ImageList& frames) {
-    if (!first.PromoteDepth(32)) return false;
+// Makes the first frame and any frames after it 32-bit; false, with the
+// reason, when memory fails for one of them.
+bool MakeFrames32Bit(CRasterImage& first, const ImageList& frames, Status& status) {
+    if (!first.PromoteDepth(32, &status)) return false;
     for (size_t i = 1; i < frames.Size(); ++i) {
-        if (!frames.At(i)->PromoteDepth(32)) return false;
+        if (!frames.At(i)->PromoteDepth(32, &status)) return false;
     }
     return true;
 }
@@ -38,20 +37,22 @@ struct PictureMarks {
     int32_t width;
     int32_t height;
 
-    // Stamps both on `part`, the area at (left, top) of a frame; the reason
-    // when one could not be stamped.
-    std::string Stamp(CRasterImage& part, int32_t left, int32_t top, MarkStamp& imageStamp,
-                      MarkStamp& textStamp) const {
-        std::string reason;
+    // Stamps both on `part`, the area at (left, top) of a frame; false, with
+    // the reason, when one could not be stamped.
+    bool Stamp(CRasterImage& part, int32_t left, int32_t top, MarkStamp& imageStamp, MarkStamp& textStamp,
+               Status& status) const {
+        Status stamped;
         imageStamp =
-            StampLaidOutPart(part, left, top, width, height, image.base, *image.layer, imageLayout, reason);
+            StampLaidOutPart(part, left, top, width, height, image.base, *image.layer, imageLayout, stamped);
         if (imageStamp == MarkStamp::Failed)
-            return reason.empty() ? "the image mark could not be stamped" : "the image mark: " + reason;
+            return status.Fail(Domain::Mark, stamped.Failed() ? "the image mark: " + stamped.Error()
+                                                              : "the image mark could not be stamped");
         textStamp =
-            StampLaidOutPart(part, left, top, width, height, text.base, *text.layer, textLayout, reason);
+            StampLaidOutPart(part, left, top, width, height, text.base, *text.layer, textLayout, stamped);
         if (textStamp == MarkStamp::Failed)
-            return reason.empty() ? "the text mark could not be stamped" : "the text mark: " + reason;
-        return std::string();
+            return status.Fail(Domain::Mark, stamped.Failed() ? "the text mark: " + stamped.Error()
+                                                              : "the text mark could not be stamped");
+        return true;
     }
 };
 
@@ -91,21 +92,22 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
     const bool fillsIn = textMark.FillsIn();
     if (!ReadSourceForCopy(source, work, sourcePath, FormatFromPath(outputPath), fillsIn, read) ||
         work.IsEmpty()) {
-        return Failed(result, BatchFileOutcome::Unreadable,
-                      source.status.Error().empty() ? "not a picture" : source.status.Error());
+        result.status = source.status;
+        if (!result.status.Failed()) result.status.failure = {Domain::Read, "not a picture"};
+        return Failed(result, BatchFileOutcome::Unreadable);
     }
-    result.damage = source.status.damage;
+    result.status.damage = source.status.damage;
     result.width = work.Width();
     result.height = work.Height();
-    if (!MakeFrames32Bit(work, source.frames)) {
+    if (!MakeFrames32Bit(work, source.frames, result.status)) {
         work.Destroy();
-        return Failed(result, BatchFileOutcome::StampFailed, "not enough memory to make the picture 32-bit");
+        return Failed(result, BatchFileOutcome::StampFailed);
     }
 
     // Both marks are fitted to each size of picture: pages of a TIFF may
     // differ, the frames of an animation do not.
     PictureMarks marks{{}, {}, imageMark.Layout(), textMark.Layout(), 0, 0};
-    std::string reason;
+    Status& status = result.status;
     const auto prepare = [&](int32_t width, int32_t height) {
         MarkTextFacts facts;
         if (fillsIn) {
@@ -114,8 +116,8 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
             facts.width = width;
             facts.height = height;
         }
-        if (!imageMark.ForPicture(width, height, marks.image, reason) ||
-            !textMark.ForPicture(facts, marks.text, reason))
+        if (!imageMark.ForPicture(width, height, marks.image, status) ||
+            !textMark.ForPicture(facts, marks.text, status))
             return false;
         // Each file is placed on copies of the records, so workers may share
         // the marks and their layers.
@@ -125,20 +127,20 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
         marks.height = height;
         return true;
     };
-    if (!prepare(result.width, result.height)) return Failed(result, BatchFileOutcome::StampFailed, reason);
+    if (!prepare(result.width, result.height)) return Failed(result, BatchFileOutcome::StampFailed);
     // Every frame takes both marks at the same place; what the result tells
     // is how they went on the first.
     for (size_t i = 0; i < std::max<size_t>(source.frames.Size(), 1); ++i) {
         CRasterImage& picture = i == 0 ? work : *source.frames.At(i);
         if ((picture.Width() != marks.width || picture.Height() != marks.height) &&
             !prepare(picture.Width(), picture.Height())) {
-            return Failed(result, BatchFileOutcome::StampFailed,
-                          "page " + std::to_string(i + 1) + ": " + reason);
+            status.failure.text = "page " + std::to_string(i + 1) + ": " + status.Error();
+            return Failed(result, BatchFileOutcome::StampFailed);
         }
         MarkStamp imageStamp = MarkStamp::LeftOff;
         MarkStamp textStamp = MarkStamp::LeftOff;
-        reason = marks.Stamp(picture, 0, 0, imageStamp, textStamp);
-        if (!reason.empty()) return Failed(result, BatchFileOutcome::StampFailed, reason);
+        if (!marks.Stamp(picture, 0, 0, imageStamp, textStamp, status))
+            return Failed(result, BatchFileOutcome::StampFailed);
         if (i > 0) continue;
         result.imageMarkLeftOff = imageStamp == MarkStamp::LeftOff;
         result.textMarkLeftOff = textStamp == MarkStamp::LeftOff;
@@ -148,20 +150,15 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
             result.textMarkSize = {marks.text.base.markWidth, marks.text.base.markHeight};
     }
 
-    const FrameStamper stampLater = [&marks](CRasterImage& part, int32_t left, int32_t top) {
+    const FrameStamper stampLater = [&marks](CRasterImage& part, int32_t left, int32_t top, Status& stamped) {
         MarkStamp image = MarkStamp::Inactive;
         MarkStamp text = MarkStamp::Inactive;
-        return marks.Stamp(part, left, top, image, text);
+        return marks.Stamp(part, left, top, image, text, stamped);
     };
-    const CopyResult written = WriteStampedCopy(
-        source, work, stampLater, CopyRequest{outputPath, QualityFor(quality, source.file, result), kept});
-    result.metadataNote = written.metadataNote;
-    if (result.damage.empty()) result.damage = written.damage;
-    if (written.failure != CopyFailure::None) {
-        return Failed(result,
-                      written.failure == CopyFailure::Stamp ? BatchFileOutcome::StampFailed
-                                                            : BatchFileOutcome::SaveFailed,
-                      written.reason);
+    const CopyRequest request{outputPath, QualityFor(quality, source.file, result), kept};
+    if (!WriteStampedCopy(source, work, stampLater, request, status)) {
+        return Failed(result, status.failure.domain == Domain::Mark ? BatchFileOutcome::StampFailed
+                                                                    : BatchFileOutcome::SaveFailed);
     }
     result.outcome = BatchFileOutcome::Written;
     return result;

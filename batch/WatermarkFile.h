@@ -42,14 +42,14 @@ struct BatchFileResult {
     bool imageMarkLeftOff = false;
     bool textMarkLeftOff = false;
     // Why the file was not written, in the reader's, writer's or the job's
-    // own words; empty when it was.
-    std::string reason;
-    // Set when the picture was read only in part ("only 120 of 600 lines");
-    // it is stamped and written with what could be read.
-    std::string damage;
-    // exiv2's words when the source's metadata was damaged and only what
-    // could be read of it was kept.
-    std::string metadataNote;
+    // own words. Its damage when the picture was read only in part ("only
+    // 120 of 600 lines"): it is stamped and written with what could be read.
+    // What fell short on a written copy: exiv2's words when the source's
+    // metadata was damaged and only what could be read of it was kept (a
+    // Metadata warning), and why a JPEG whose blocks were to be kept
+    // (WatermarkJpegBlocks) went through the decode-and-encode path instead
+    // (a Write warning).
+    Status status;
     // Set when the source held more than 8 bits per channel (a 16-bit PNG or
     // TIFF): the copy is written at 8.
     bool narrowedTo8Bits = false;
@@ -62,15 +62,12 @@ struct BatchFileResult {
     // The quality estimated from the source JPEG's tables, when asked for
     // with kQualityOfSource (0: none).
     int32_t sourceQuality = 0;
-    // Set when the JPEG's blocks were to be kept (WatermarkJpegBlocks) but the
-    // file went through the decode-and-encode path instead: why.
-    std::string keptBlocksRefusal;
 
     // Written whole, with every active mark, or kept from an earlier run.
     bool Complete() const {
         return outcome == BatchFileOutcome::UpToDate ||
                (outcome == BatchFileOutcome::Written && !imageMarkLeftOff && !textMarkLeftOff &&
-                damage.empty() && metadataNote.empty());
+                !status.Damaged() && status.Warning(Domain::Metadata).empty());
     }
 };
 
@@ -113,8 +110,8 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 // `kept` says what of the source's metadata the copy carries; it is written
 // into the file before the file takes its name, so a copy that cannot take
 // it is not written at all (SaveFailed, with exiv2's reason). A source whose
-// metadata is damaged gives what could be read, and exiv2's words in
-// metadataNote.
+// metadata is damaged gives what could be read, and exiv2's words as a
+// Metadata warning.
 BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,

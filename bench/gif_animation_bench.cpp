@@ -124,7 +124,7 @@ void Watermark(benchmark::State& state, const char* name, int frames) {
     for (auto _ : state) {
         const BatchFileResult result =
             WatermarkFile(work, source, output, ImageWatermark(), Files().text, -1);
-        if (!result.Complete()) state.SkipWithError(result.reason.c_str());
+        if (!result.Complete()) state.SkipWithError(result.status.Error().c_str());
     }
     state.counters["frames/s"] =
         benchmark::Counter(static_cast<double>(state.iterations()) * frames, benchmark::Counter::kIsRate);

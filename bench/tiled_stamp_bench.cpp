@@ -75,10 +75,10 @@ void BM_TiledMarkAbout100Tiles(benchmark::State& state) {
     layout.tile = true;
     layout.gapX = RelativeLength{60, false};
     layout.gapY = RelativeLength{250, false};
-    std::string reason;
+    Status reason;
     for (auto _ : state) {
         if (StampLaidOut(picture, placed, mark, layout, reason) != MarkStamp::Stamped) {
-            state.SkipWithError(reason.c_str());
+            state.SkipWithError(reason.Error().c_str());
             break;
         }
         benchmark::DoNotOptimize(picture.Pixels());

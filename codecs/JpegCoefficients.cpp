@@ -61,7 +61,8 @@ struct Rewrite {
     unsigned long outSize = 0;
     jvirt_barray_ptr* coefs = nullptr;
     CRasterImage area;
-    std::string refusal;
+    // Why the rewrite was given up.
+    Status status;
     // Every warning of the source's decoder, not only those that lose pixels:
     // the source's Huffman tables are reused only for data read cleanly.
     int warnings = 0;
@@ -265,8 +266,7 @@ bool DecodeArea(Rewrite& r, const McuArea& a) {
     r.Destroy(kSub);
 
     if (!r.area.Create(a.Width(), a.Height(), 32)) {
-        r.refusal = "not enough memory for the area under the marks";
-        return false;
+        return r.status.Fail(Domain::Write, "not enough memory for the area under the marks");
     }
     CreateDecompress(r, r.view, kView);
     jpeg_mem_src(&r.view, r.subBytes, r.subSize);
@@ -589,17 +589,15 @@ bool Run(Rewrite& r, const std::vector<uint8_t>& file, const std::vector<StoredB
          const StoredAreaPainter& paint) {
     if (setjmp(r.trap.jump)) return false;
     OpenSource(r, file, true);
-    r.refusal = RefusalOf(r.src, file.size());
-    if (!r.refusal.empty()) return false;
+    r.status.failure = {Domain::Write, RefusalOf(r.src, file.size())};
+    if (r.status.Failed()) return false;
     r.coefs = jpeg_read_coefficients(&r.src);
     if (r.trap.warned) {
         // The decode that follows says how (the reader's own words).
-        r.refusal = "the data is damaged";
-        return false;
+        return r.status.Fail(Domain::Write, "the data is damaged");
     }
     if (!QuantisersUsable(r.src)) {
-        r.refusal = "the picture has a quantisation table with a zero step";
-        return false;
+        return r.status.Fail(Domain::Write, "the picture has a quantisation table with a zero step");
     }
     const int32_t width = static_cast<int32_t>(r.src.image_width);
     const int32_t height = static_cast<int32_t>(r.src.image_height);
@@ -608,8 +606,7 @@ bool Run(Rewrite& r, const std::vector<uint8_t>& file, const std::vector<StoredB
     int64_t covered = 0;
     for (const McuArea& a : r.areas) covered += int64_t{a.Width()} * a.Height();
     if (static_cast<double>(covered) > kMaxRewrittenShare * width * height) {
-        r.refusal = "the marks cover most of the picture";
-        return false;
+        return r.status.Fail(Domain::Write, "the marks cover most of the picture");
     }
     for (const McuArea& inner : r.areas) {
         // One MCU of neighbours on every side gives the chroma upsampling at
@@ -617,7 +614,7 @@ bool Run(Rewrite& r, const std::vector<uint8_t>& file, const std::vector<StoredB
         const McuArea outer{std::max(inner.x0 - mcuW, 0), std::max(inner.y0 - mcuH, 0),
                             std::min(inner.x1 + mcuW, width), std::min(inner.y1 + mcuH, height)};
         if (!DecodeArea(r, outer)) return false;
-        if (!paint(r.area, outer.x0, outer.y0, r.refusal)) return false;
+        if (!paint(r.area, outer.x0, outer.y0, r.status)) return false;
         EncodeArea(r, inner, outer);
     }
     WriteAll(r, KeepSourceTables(r));
@@ -635,14 +632,13 @@ JpegLayout ReadJpegLayout(const std::vector<uint8_t>& file) {
 }
 
 bool RewriteJpegBlocks(const std::vector<uint8_t>& file, const std::vector<StoredBox>& boxes,
-                       const StoredAreaPainter& paint, std::vector<uint8_t>& output, std::string& reason) {
+                       const StoredAreaPainter& paint, std::vector<uint8_t>& output, Status& status) {
     auto r = std::make_unique<Rewrite>();
     InstallTrap(*r);
     if (!Run(*r, file, boxes, paint)) {
-        reason = !r->refusal.empty()     ? r->refusal
-                 : r->trap.error[0] != 0 ? std::string(r->trap.error)
-                                         : std::string("the JPEG data is broken");
-        return false;
+        return status.Fail(Domain::Write, r->status.Failed()      ? r->status.Error()
+                                          : r->trap.error[0] != 0 ? std::string(r->trap.error)
+                                                                  : std::string("the JPEG data is broken"));
     }
     output.assign(r->outBytes, r->outBytes + r->outSize);
     return true;

@@ -28,8 +28,7 @@ struct StoredBox {
 // whose top-left is (left, top) of the whole picture. It covers the MCUs of
 // one or more boxes plus a ring of neighbours; only the pixels inside the
 // boxes' MCUs are kept. Answers false (with a reason) to give up the rewrite.
-using StoredAreaPainter =
-    std::function<bool(CRasterImage& area, int32_t left, int32_t top, std::string& reason)>;
+using StoredAreaPainter = std::function<bool(CRasterImage& area, int32_t left, int32_t top, Status& status)>;
 
 // What the header says about a JPEG, enough to decide on a rewrite.
 struct JpegLayout {
@@ -54,7 +53,7 @@ JpegLayout ReadJpegLayout(const std::vector<uint8_t>& file);
 // place (the caller then takes the decode-and-encode path): broken or
 // damaged data, a refused layout, or marks over most of the picture.
 bool RewriteJpegBlocks(const std::vector<uint8_t>& file, const std::vector<StoredBox>& boxes,
-                       const StoredAreaPainter& paint, std::vector<uint8_t>& output, std::string& reason);
+                       const StoredAreaPainter& paint, std::vector<uint8_t>& output, Status& status);
 
 // The share of the picture (0..1) the MCUs under the boxes may cover before
 // a full encode is the better deal.

@@ -16,20 +16,13 @@ inline int32_t NearestSource(int64_t d, int64_t sourceSize, int64_t destSize) {
     return static_cast<int32_t>(((2 * d + 1) * sourceSize) / (2 * destSize));
 }
 
-// A 32-bit copy of an image of another depth, for drawing it.
-CRasterImage Promoted32(const CRasterImage& image) {
-    CRasterImage copy(image);
-    copy.PromoteDepth(32);
-    return copy;
-}
-
 }  // namespace
 
 void CRasterImage::DrawToDC(CDrawingSurface& dc, const PixelRect& dest, const PixelRect& src) const {
     if (IsEmpty() || dc.IsEmpty() || IsEmptyRect(dest) || IsEmptyRect(src)) return;
     if (Bpp() != 24 && Bpp() != 32) {
-        const CRasterImage copy = Promoted32(*this);
-        if (copy.Bpp() == 32) copy.DrawToDC(dc, dest, src);
+        CRasterImage copy(*this);
+        if (copy.PromoteDepth(32)) copy.DrawToDC(dc, dest, src);
         return;
     }
     // The source rectangle is read only where it lies on the picture.

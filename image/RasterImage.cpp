@@ -210,8 +210,12 @@ void CRasterImage::FillAlpha(uint8_t alpha) {
     }
 }
 
-bool CRasterImage::PromoteDepth(int32_t target) {
-    if (IsEmpty() || (target != 24 && target != 32)) return false;
+bool CRasterImage::PromoteDepth(int32_t target, Status* status) {
+    const auto fail = [&](const char* reason) {
+        return status != nullptr && status->Fail(Domain::Mark, reason);
+    };
+    if (IsEmpty()) return fail("there is no picture");
+    if (target != 24 && target != 32) return fail("a picture is made 24- or 32-bit only");
     if (target == Bpp()) return true;
 
     CRasterImage old;
@@ -221,7 +225,8 @@ bool CRasterImage::PromoteDepth(int32_t target) {
     if (!Create(old.Width(), old.Height(), target)) {
         // Out of memory: keep the picture as it was rather than lose it.
         Swap(old);
-        return false;
+        return fail(target == 32 ? "not enough memory to make the picture 32-bit"
+                                 : "not enough memory to make the picture 24-bit");
     }
 
     const int32_t w = Width();

@@ -80,8 +80,9 @@ public:
     // Alpha, conversion and geometry.
     void FillAlpha(uint8_t alpha);
     // Converts the pixels to 24 or 32 bits; true when the picture has that
-    // depth afterwards. Without the memory, the picture stays as it was.
-    bool PromoteDepth(int32_t targetBpp);
+    // depth afterwards. Without the memory, the picture stays as it was, and
+    // the reason (a Mark failure) goes to `status` when it is given.
+    bool PromoteDepth(int32_t targetBpp, Status* status = nullptr);
     void AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t right, int32_t bottom);
     bool PasteImage(const CRasterImage& source, int32_t x, int32_t y);
 

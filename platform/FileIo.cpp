@@ -196,34 +196,31 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes, int64_t
     return ok;
 }
 
-bool MakeFoldersWithin(const std::string& folder, const std::string& below, std::string& reason) {
+bool MakeFoldersWithin(const std::string& folder, const std::string& below, Status& status) {
 #ifdef _WIN32
     std::error_code code;
     fs::create_directories(PathFromUtf8(folder) / PathFromUtf8(below), code);
-    if (code) reason = code.message();
-    return !code;
+    return !code || status.Fail(Domain::Output, code.message());
 #else
     int current = ::open(folder.c_str(), kFolderFlags);
     if (current < 0) {
-        reason = ErrnoText(errno);
-        return false;
+        return status.Fail(Domain::Output, ErrnoText(errno));
     }
     for (const fs::path& part : PathFromUtf8(below)) {
         if (part.empty() || part == ".") continue;
         const std::string name = Utf8FromPath(part);
         if (part == ".." || (::mkdirat(current, name.c_str(), 0777) != 0 && errno != EEXIST)) {
-            reason = part == ".." ? kFolderOutsideText : ErrnoText(errno);
+            const std::string reason = part == ".." ? kFolderOutsideText : ErrnoText(errno);
             ::close(current);
-            return false;
+            return status.Fail(Domain::Output, reason);
         }
         const int next = ::openat(current, name.c_str(), kFolderFlags);
         const int code = errno;
         ::close(current);
         current = next;
         if (current < 0 || !LiesWithin(current, folder)) {
-            reason = current < 0 ? ErrnoText(code) : kFolderOutsideText;
             if (current >= 0) ::close(current);
-            return false;
+            return status.Fail(Domain::Output, current < 0 ? ErrnoText(code) : kFolderOutsideText);
         }
     }
     ::close(current);
@@ -248,7 +245,7 @@ std::FILE* OpenStreamUtf8(const std::string& path) {
 #endif
 }
 
-bool CanCreateFilesIn(const std::string& folder, std::string& reason) {
+bool CanCreateFilesIn(const std::string& folder, Status& status) {
 #if defined(O_TMPFILE) && defined(__linux__)
     const int unnamed = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     if (unnamed >= 0) {
@@ -257,8 +254,7 @@ bool CanCreateFilesIn(const std::string& folder, std::string& reason) {
     }
     // Only a file system without unnamed files is tried again the other way.
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) {
-        reason = ErrnoText(errno);
-        return false;
+        return status.Fail(Domain::Output, ErrnoText(errno));
     }
 #endif
     std::string probe = Utf8FromPath(PathFromUtf8(folder) / ".stampora-probe-");
@@ -266,8 +262,7 @@ bool CanCreateFilesIn(const std::string& folder, std::string& reason) {
     probe += std::to_string(GetCurrentProcessId());
     std::FILE* file = OpenFileUtf8(probe, "wbx");
     if (file == nullptr) {
-        reason = ErrnoText(errno);
-        return false;
+        return status.Fail(Domain::Output, ErrnoText(errno));
     }
     std::fclose(file);
     std::error_code ignored;
@@ -276,8 +271,7 @@ bool CanCreateFilesIn(const std::string& folder, std::string& reason) {
     probe += "XXXXXX";
     const int fd = ::mkstemp(probe.data());
     if (fd < 0) {
-        reason = ErrnoText(errno);
-        return false;
+        return status.Fail(Domain::Output, ErrnoText(errno));
     }
     ::unlink(probe.c_str());
     ::close(fd);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Status.h"
+
 namespace stampora {
 
 // fopen on a UTF-8 path (the wide-character open on Windows). A file opened
@@ -70,13 +72,13 @@ inline constexpr char kLinkToSourceText[] = "the output is a link to the source 
 
 // Whether files can be made in `folder`, found by making one that vanishes
 // again; false with the system's reason when they cannot.
-bool CanCreateFilesIn(const std::string& folder, std::string& reason);
+bool CanCreateFilesIn(const std::string& folder, Status& status);
 
 // Makes the folders of the relative path `below` inside `folder`, one at a
 // time, each checked to lie inside `folder` before anything is made in it, so
 // a link among them never leads the making elsewhere. False with the reason
 // (kFolderOutsideText for such a link) when one cannot be made.
-bool MakeFoldersWithin(const std::string& folder, const std::string& below, std::string& reason);
+bool MakeFoldersWithin(const std::string& folder, const std::string& below, Status& status);
 
 // Opens any readable stream by name (a file, a pipe, a FIFO, a terminal),
 // waiting for data as any reader would; only a folder fails (EISDIR).

@@ -54,11 +54,11 @@ std::string PictureSize(int32_t width, int32_t height) {
 
 CFittedTextMark::CFittedTextMark(const TextWatermark& mark, const MarkFit& fit)
     : mark(mark), fit(fit), fillsIn(false) {
-    std::string unused;
+    Status unused;
     fillsIn = HasPlaceholders(mark.params.text) && CheckMarkText(mark.params.text, unused);
 }
 
-bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, std::string& reason) {
+bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, Status& status) {
     const bool resized = fit.SizeFollowsPicture();
     if (!mark.base.enabled || (!resized && !fillsIn)) {
         prepared = WithMargin({mark.base, Borrowed(mark.layer)}, fit.layout, facts.width, facts.height);
@@ -68,10 +68,10 @@ bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepa
     if (resized) {
         const double size = fit.sizePercent / 100.0 * SideLength(fit.side, facts.width, facts.height);
         if (size < 1.0 || size > kMaxTextPixelSize) {
-            reason = "the text size would be " + Pixels(size) + " pixels on this " +
-                     PictureSize(facts.width, facts.height) + " (it must be 1 to " +
-                     std::to_string(static_cast<int32_t>(kMaxTextPixelSize)) + ")";
-            return false;
+            return status.Fail(Domain::Mark,
+                               "the text size would be " + Pixels(size) + " pixels on this " +
+                                   PictureSize(facts.width, facts.height) + " (it must be 1 to " +
+                                   std::to_string(static_cast<int32_t>(kMaxTextPixelSize)) + ")");
         }
         pixelSize = static_cast<float>(size);
     }
@@ -90,8 +90,7 @@ bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepa
     built->params.text = text;
     if (resized) built->params.pixelSize = pixelSize;
     if (!built->RebuildLayer()) {
-        reason = "the text mark could not be drawn";
-        return false;
+        return status.Fail(Domain::Mark, "the text mark could not be drawn");
     }
     const PreparedMark made{built->base, std::shared_ptr<const CRasterImage>(built, &built->layer)};
     cache.Store(key, made);
@@ -102,7 +101,7 @@ bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepa
 CFittedImageMark::CFittedImageMark(const ImageWatermark& mark, const MarkFit& fit) : mark(mark), fit(fit) {}
 
 bool CFittedImageMark::ForPicture(int32_t pictureWidth, int32_t pictureHeight, PreparedMark& prepared,
-                                  std::string& reason) {
+                                  Status& status) {
     const int32_t sourceWidth = mark.source.Width();
     const int32_t sourceHeight = mark.source.Height();
     if (!mark.base.enabled || !fit.SizeFollowsPicture() || sourceWidth <= 0 || sourceHeight <= 0) {
@@ -117,13 +116,11 @@ bool CFittedImageMark::ForPicture(int32_t pictureWidth, int32_t pictureHeight, P
     const std::string size = Pixels(width) + " x " + Pixels(height) + " pixels on this " +
                              PictureSize(pictureWidth, pictureHeight);
     if (std::lround(width) < 1 || std::lround(height) < 1) {
-        reason = "the image mark would be under 1 pixel: " + size;
-        return false;
+        return status.Fail(Domain::Mark, "the image mark would be under 1 pixel: " + size);
     }
     if (width * height > static_cast<double>(kMaxDecodedPixels)) {
-        reason =
-            "the image mark would be over the " + std::to_string(kMaxDecodedPixels) + "-pixel limit: " + size;
-        return false;
+        return status.Fail(Domain::Mark, "the image mark would be over the " +
+                                             std::to_string(kMaxDecodedPixels) + "-pixel limit: " + size);
     }
     const auto markWidth = static_cast<int32_t>(std::lround(width));
     const auto markHeight = static_cast<int32_t>(std::lround(height));
@@ -139,8 +136,7 @@ bool CFittedImageMark::ForPicture(int32_t pictureWidth, int32_t pictureHeight, P
     built->base.height = markHeight;
     CopyImageExactly(built->source, mark.source);
     if (!built->RebuildLayer()) {
-        reason = "the image mark could not be prepared at " + key;
-        return false;
+        return status.Fail(Domain::Mark, "the image mark could not be prepared at " + key);
     }
     built->source.Destroy();  // only the layer is stamped
     const PreparedMark made{built->base, std::shared_ptr<const CRasterImage>(built, &built->layer)};

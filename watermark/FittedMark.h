@@ -29,7 +29,7 @@ public:
     // The mark for the picture described by `facts` (its size included). False
     // with the reason when no mark can be made for it: a size under 1 pixel
     // or beyond what the text engine draws, or no memory for the layer.
-    bool ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, std::string& reason);
+    bool ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, Status& status);
 
 private:
     const TextWatermark& mark;
@@ -48,7 +48,7 @@ public:
     // The mark for a picture of this size. False with the reason when no
     // mark can be made for it: a side under 1 pixel, more pixels than a
     // picture may hold, or no memory for the layer.
-    bool ForPicture(int32_t pictureWidth, int32_t pictureHeight, PreparedMark& prepared, std::string& reason);
+    bool ForPicture(int32_t pictureWidth, int32_t pictureHeight, PreparedMark& prepared, Status& status);
 
 private:
     const ImageWatermark& mark;

@@ -37,8 +37,7 @@ bool ImageWatermark::PrepareImageLayer() {
     CopyImageExactly(layer, source);
     // Made 32-bit first: the resampler takes no palette, and a GIF or 8-bit
     // PNG logo must take the chosen size like any other.
-    layer.PromoteDepth(32);
-    if (layer.IsEmpty() || layer.Bpp() != 32) return false;
+    if (!layer.PromoteDepth(32)) return false;
     // A size of 0 or less leaves the layer at the source's own size.
     if (base.width <= 0 || base.height <= 0) return true;
     if (layer.Width() == base.width && layer.Height() == base.height) return true;

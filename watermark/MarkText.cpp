@@ -117,7 +117,7 @@ bool HasPlaceholders(std::string_view text) {
     return text.find_first_of("{}") != std::string_view::npos;
 }
 
-bool CheckMarkText(std::string_view text, std::string& error) {
+bool CheckMarkText(std::string_view text, Status& status) {
     std::string unknown;
     size_t badAt = 0;
     const bool wellFormed = Walk(
@@ -127,14 +127,14 @@ bool CheckMarkText(std::string_view text, std::string& error) {
         },
         badAt);
     if (!wellFormed) {
-        error = text[badAt] == '{' ? "the text has a '{' without its '}' (write {{ for a brace)"
-                                   : "the text has a '}' without its '{' (write }} for a brace)";
-        return false;
+        return status.Fail(Domain::Options,
+                           text[badAt] == '{' ? "the text has a '{' without its '}' (write {{ for a brace)"
+                                              : "the text has a '}' without its '{' (write }} for a brace)");
     }
     if (!unknown.empty()) {
-        error = "unknown placeholder {" + unknown +
-                "} (known: {name} {ext} {width} {height} {date} {year} {camera} {n})";
-        return false;
+        return status.Fail(Domain::Options,
+                           "unknown placeholder {" + unknown +
+                               "} (known: {name} {ext} {width} {height} {date} {year} {camera} {n})");
     }
     return true;
 }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Status.h"
+
 namespace stampora {
 
 class CImageProperties;
@@ -26,7 +28,7 @@ bool HasPlaceholders(std::string_view text);
 
 // Checks every brace of the text; false with a message naming the first
 // unknown placeholder or stray brace.
-bool CheckMarkText(std::string_view text, std::string& error);
+bool CheckMarkText(std::string_view text, Status& status);
 
 // The text with every placeholder replaced; the text must have passed
 // CheckMarkText (anything unknown is kept as written).

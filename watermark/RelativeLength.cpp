@@ -10,12 +10,11 @@ int64_t RelativeLength::Resolve(int32_t reference) const {
     return std::llround(value * reference / 100.0);
 }
 
-std::optional<RelativeLength> ParseRelativeLength(std::string_view text, int32_t smallest,
-                                                  std::string& error) {
+std::optional<RelativeLength> ParseRelativeLength(std::string_view text, int32_t smallest, Status& status) {
     const bool percent = !text.empty() && text.back() == '%';
     const std::string_view number = percent ? text.substr(0, text.size() - 1) : text;
     if (number.empty()) {
-        error = "'" + std::string(text) + "' is not a number";
+        status.failure = {Domain::Options, "'" + std::string(text) + "' is not a number"};
         return std::nullopt;
     }
     if (!percent) {
@@ -23,8 +22,9 @@ std::optional<RelativeLength> ParseRelativeLength(std::string_view text, int32_t
         const auto [end, code] = std::from_chars(number.data(), number.data() + number.size(), whole);
         if (code != std::errc() || end != number.data() + number.size() || whole < smallest ||
             whole > INT32_MAX) {
-            error =
-                "'" + std::string(text) + "' is not a whole number of at least " + std::to_string(smallest);
+            status.failure = {
+                Domain::Options,
+                "'" + std::string(text) + "' is not a whole number of at least " + std::to_string(smallest)};
             return std::nullopt;
         }
         return RelativeLength{static_cast<double>(whole), false};
@@ -33,7 +33,8 @@ std::optional<RelativeLength> ParseRelativeLength(std::string_view text, int32_t
     const auto [end, code] = std::from_chars(number.data(), number.data() + number.size(), share);
     if (code != std::errc() || end != number.data() + number.size() ||
         !(share >= kSmallestPercent && share <= 100.0)) {
-        error = "'" + std::string(text) + "' is not a percentage from 0.1% to 100%";
+        status.failure = {Domain::Options,
+                          "'" + std::string(text) + "' is not a percentage from 0.1% to 100%"};
         return std::nullopt;
     }
     return RelativeLength{share, true};

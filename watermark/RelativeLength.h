@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Status.h"
+
 namespace stampora {
 
 struct RelativeLength {
@@ -22,8 +24,7 @@ struct RelativeLength {
 constexpr double kSmallestPercent = 0.1;
 
 // Parses "36" (a whole number, at least `smallest`) or "4%" / "4.5%" (0.1 to
-// 100). On a refusal answers nothing and says why in `error`.
-std::optional<RelativeLength> ParseRelativeLength(std::string_view text, int32_t smallest,
-                                                  std::string& error);
+// 100). On a refusal answers nothing and says why in `status`.
+std::optional<RelativeLength> ParseRelativeLength(std::string_view text, int32_t smallest, Status& status);
 
 }  // namespace stampora

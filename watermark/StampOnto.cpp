@@ -21,12 +21,12 @@ MarkStamp StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRas
 }
 
 MarkStamp StampLaidOut(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
-                       const MarkLayout& layout, std::string& reason) {
-    return StampLaidOutPart(picture, 0, 0, picture.Width(), picture.Height(), mark, layer, layout, reason);
+                       const MarkLayout& layout, Status& status) {
+    return StampLaidOutPart(picture, 0, 0, picture.Width(), picture.Height(), mark, layer, layout, status);
 }
 
 MarkStamp LaidOutPlaces(const WatermarkBase& mark, const MarkLayout& layout, int32_t width, int32_t height,
-                        std::vector<TilePlace>& places, std::string& reason) {
+                        std::vector<TilePlace>& places, Status& status) {
     places.clear();
     if (!mark.enabled) return MarkStamp::Inactive;
     // A tiled layout starts from the mark's anchored place, so the mark must
@@ -51,8 +51,9 @@ MarkStamp LaidOutPlaces(const WatermarkBase& mark, const MarkLayout& layout, int
                               mark.LayerY()};
     const int64_t count = pattern.CountFor(width, height);
     if (count > kMaxTiles) {
-        reason = "the tiled mark would take " + std::to_string(count) + " tiles on this picture (at most " +
-                 std::to_string(kMaxTiles) + "); a larger gap between tiles gives fewer";
+        status.failure = {Domain::Mark, "the tiled mark would take " + std::to_string(count) +
+                                            " tiles on this picture (at most " + std::to_string(kMaxTiles) +
+                                            "); a larger gap between tiles gives fewer"};
         return MarkStamp::Failed;
     }
     places = pattern.PlacesFor(width, height);
@@ -61,11 +62,11 @@ MarkStamp LaidOutPlaces(const WatermarkBase& mark, const MarkLayout& layout, int
 
 MarkStamp StampLaidOutPart(CRasterImage& part, int32_t left, int32_t top, int32_t width, int32_t height,
                            const WatermarkBase& mark, const CRasterImage& layer, const MarkLayout& layout,
-                           std::string& reason) {
+                           Status& status) {
     if (!mark.enabled) return MarkStamp::Inactive;
     if (layer.IsEmpty() || layer.Bpp() != 32 || part.IsEmpty() || part.Bpp() != 32) return MarkStamp::Failed;
     std::vector<TilePlace> places;
-    const MarkStamp laidOut = LaidOutPlaces(mark, layout, width, height, places, reason);
+    const MarkStamp laidOut = LaidOutPlaces(mark, layout, width, height, places, status);
     for (const TilePlace& place : places) part.BlendLayer(layer, place.x - left, place.y - top, mark.opacity);
     return laidOut;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "image/RasterImage.h"
+#include "platform/Status.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
@@ -35,14 +36,14 @@ MarkStamp StampMark(CRasterImage& picture, const WatermarkBase& mark, const CRas
 // over its own area only. A grid of more than kMaxTiles tiles stamps nothing
 // and fails with the reason.
 MarkStamp StampLaidOut(CRasterImage& picture, const WatermarkBase& mark, const CRasterImage& layer,
-                       const MarkLayout& layout, std::string& reason);
+                       const MarkLayout& layout, Status& status);
 
 // Where StampLaidOut puts the top-left of the mark's layer on a picture of
 // `width` x `height`: once, or at every tile of the grid. Answers as
 // StampLaidOut would (Stamped, with the places, or Inactive, LeftOff, or
 // Failed with the reason for too many tiles), without touching a picture.
 MarkStamp LaidOutPlaces(const WatermarkBase& mark, const MarkLayout& layout, int32_t width, int32_t height,
-                        std::vector<TilePlace>& places, std::string& reason);
+                        std::vector<TilePlace>& places, Status& status);
 
 // StampLaidOut onto `part`, the area at (left, top) of a picture of `width`
 // x `height`: the marks land on it as on that area of the whole picture, so a picture
@@ -50,7 +51,7 @@ MarkStamp LaidOutPlaces(const WatermarkBase& mark, const MarkLayout& layout, int
 // only.
 MarkStamp StampLaidOutPart(CRasterImage& part, int32_t left, int32_t top, int32_t width, int32_t height,
                            const WatermarkBase& mark, const CRasterImage& layer, const MarkLayout& layout,
-                           std::string& reason);
+                           Status& status);
 
 // Both marks, image first, each as StampMark does it.
 void StampOnto(CRasterImage& picture, const ImageWatermark& imageMark, const TextWatermark& textMark,

@@ -18,8 +18,7 @@ QImage PreviewImage(const CRasterImage& picture, int maxSide) {
     CRasterImage promoted;
     if (picture.Bpp() != 32) {
         promoted = picture;
-        promoted.PromoteDepth(32);
-        if (promoted.Bpp() != 32) return {};
+        if (!promoted.PromoteDepth(32)) return {};
         pixels = &promoted;
     }
     const int width = std::min(pixels->Width(), maxSide);

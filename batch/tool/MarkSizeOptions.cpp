@@ -12,7 +12,7 @@ bool IsPercentage(const std::string& value) {
 }
 
 std::optional<double> Percentage(const std::string& value) {
-    std::string error;
+    Status error;
     const auto length = ParseRelativeLength(value, 1, error);
     if (!length || !length->percent) return std::nullopt;
     return length->value;
@@ -20,7 +20,7 @@ std::optional<double> Percentage(const std::string& value) {
 
 // A whole number from `low` to `high`, without a percent sign.
 std::optional<int32_t> WholeNumber(const std::string& value, int32_t low, int32_t high) {
-    std::string error;
+    Status error;
     const auto length = ParseRelativeLength(value, low, error);
     if (!length || length->percent || length->value > high) return std::nullopt;
     return static_cast<int32_t>(length->value);
@@ -68,7 +68,7 @@ bool ParseImageSize(const std::string& value, ImageMarkOptions& image) {
 }
 
 bool ParseMargin(const std::string& value, MarkLayout& layout) {
-    std::string error;
+    Status error;
     const auto margin = ParseRelativeLength(value, 0, error);
     if (margin) layout.margin = *margin;
     return margin.has_value();
@@ -76,7 +76,7 @@ bool ParseMargin(const std::string& value, MarkLayout& layout) {
 
 bool ParseTileGap(const std::string& value, MarkLayout& layout) {
     const size_t comma = value.find(',');
-    std::string error;
+    Status error;
     const auto across = ParseRelativeLength(value.substr(0, comma), 0, error);
     const auto down =
         comma == std::string::npos ? across : ParseRelativeLength(value.substr(comma + 1), 0, error);

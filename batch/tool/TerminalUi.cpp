@@ -60,9 +60,9 @@ void CTerminalUi::FileFinished(const std::string& name, const BatchFileResult& r
     lastName = ShownName(name);
     // A reason may quote a name too (a library's message).
     BatchFileResult shown = result;
-    shown.reason = ShownName(result.reason);
-    shown.damage = ShownName(result.damage);
-    shown.metadataNote = ShownName(result.metadataNote);
+    shown.status.failure.text = ShownName(result.status.Error());
+    shown.status.damage = ShownName(result.status.damage);
+    for (Reason& warning : shown.status.warnings) warning.text = ShownName(warning.text);
     const std::string line = FileResultLine(lastName, shown);
     if (drawBar) {
         // Over the bar only what the user must know about, or asked for.

@@ -382,8 +382,9 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         error = "--tile-gap needs --tile";
         return std::nullopt;
     }
-    if (textGiven && !CheckMarkText(text.text, error)) {
-        error = "--text: " + error;
+    Status textStatus;
+    if (textGiven && !CheckMarkText(text.text, textStatus)) {
+        error = "--text: " + textStatus.Error();
         return std::nullopt;
     }
     if (positional.empty() && options.savePreset) return options;

@@ -50,7 +50,7 @@ TEST(KeptFormat, AnAnimatedGifKeepsEveryFrameStampedWithItsTiming) {
     CRasterImage work;
     const std::string source = FixturePath("gif/animated-5.gif");
     const BatchFileResult result = WatermarkFile(work, source, dir.File("a.gif"), logo, TextWatermark(), -1);
-    ASSERT_TRUE(result.Complete()) << result.reason;
+    ASSERT_TRUE(result.Complete()) << result.status.Error();
 
     ImageList before, after;
     CImageProperties sourceTiming, copyTiming;
@@ -90,7 +90,7 @@ TEST(KeptFormat, AnAnimationOfManySmallFramesOnABigScreenIsWrittenWhole) {
     CRasterImage work;
     const BatchFileResult result =
         WatermarkFile(work, dir.File("many.gif"), dir.File("out.gif"), RedLogo(), TextWatermark(), -1);
-    ASSERT_TRUE(result.Complete()) << result.reason << result.damage;
+    ASSERT_TRUE(result.Complete()) << result.status.Error() << result.status.damage;
 
     GifAnimationPlayer copy;
     Status status;
@@ -179,7 +179,8 @@ TEST(KeptFormat, EveryPageOfATiffIsStampedAndKeepsItsTags) {
     CRasterImage work;
     const BatchFileResult result = WatermarkFile(work, FixturePath("tiff/three-pages.tif"), dir.File("p.tif"),
                                                  logo, noText, 1, -1, {}, MetadataKept::All);
-    ASSERT_TRUE(result.Complete()) << result.reason << result.damage << result.metadataNote;
+    ASSERT_TRUE(result.Complete()) << result.status.Error() << result.status.damage
+                                   << result.status.Warning(Domain::Metadata);
 
     ImageList pages;
     CImageProperties properties;

@@ -229,8 +229,8 @@ TEST_P(LosslessJpegFiles, KeepsEveryBlockOutsideTheMarksAndMatchesTheNormalPathU
     ScratchDir dir;
     const std::string source = FixturePath(std::string("jpeg-blocks/") + GetParam());
     const TwoMarksRun run(source, dir);
-    ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.reason;
-    ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+    ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.status.Error();
+    ASSERT_EQ(run.lossless.status.Warning(Domain::Write), "");
     run.ExpectCloseToTheNormalPath();
 
     run.ExpectBlocksKeptOutsideTheMarks(source, dir.File("lossless.jpg"));
@@ -243,7 +243,7 @@ TEST_P(LosslessJpegFiles, WithNoMarkOnItCopiesEveryBlockInAFileNoLarger) {
     const BatchFileResult done = WatermarkJpegBlocks(work, source, dir.File("copy.jpg"), ImageWatermark{},
                                                      TextWatermark{}, -1, MetadataKept::All);
     ASSERT_EQ(done.outcome, BatchFileOutcome::Written);
-    ASSERT_EQ(done.keptBlocksRefusal, "");
+    ASSERT_EQ(done.status.Warning(Domain::Write), "");
     int inside = 0, outside = 0;
     CountChanged(ReadBlocks(source), ReadBlocks(dir.File("copy.jpg")), {}, inside, outside);
     EXPECT_EQ(outside, 0);
@@ -283,8 +283,8 @@ TEST(LosslessJpeg, MarksFittedToThePictureKeepEveryOtherBlock) {
     CRasterImage work;
     const BatchFileResult kept =
         WatermarkJpegBlocks(work, source, dir.File("blocks.jpg"), image, text, 1, -1, MetadataKept::None);
-    ASSERT_EQ(kept.outcome, BatchFileOutcome::Written) << kept.reason;
-    ASSERT_EQ(kept.keptBlocksRefusal, "");
+    ASSERT_EQ(kept.outcome, BatchFileOutcome::Written) << kept.status.Error();
+    ASSERT_EQ(kept.status.Warning(Domain::Write), "");
     ASSERT_TRUE(WatermarkFile(work, source, dir.File("normal.png"), image, text, 1, -1).Complete());
     ASSERT_TRUE(WatermarkFile(work, source, dir.File("normal.jpg"), image, text, 1, -1).Complete());
     CRasterImage ours, theirs, reference;
@@ -293,7 +293,7 @@ TEST(LosslessJpeg, MarksFittedToThePictureKeepEveryOtherBlock) {
 
     // Where the normal path puts each layer on this picture.
     PreparedMark prepared[2];
-    std::string reason;
+    Status reason;
     ASSERT_TRUE(image.ForPicture(480, 320, prepared[0], reason));
     ASSERT_TRUE(
         text.ForPicture(FactsForPicture(source, 480, 320, CImageProperties{}, 1), prepared[1], reason));
@@ -325,8 +325,8 @@ TEST_P(LosslessJpegOrientations, StampsTheUprightPictureAndKeepsTheOrientationAn
     ScratchDir dir;
     const std::string source = FixturePath("jpeg-blocks/orientation-" + std::to_string(GetParam()) + ".jpg");
     const TwoMarksRun run(source, dir);
-    ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.reason;
-    ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+    ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.status.Error();
+    ASSERT_EQ(run.lossless.status.Warning(Domain::Write), "");
     const std::vector<uint8_t> bytes = batchtest::FileBytes(dir.File("lossless.jpg"));
     EXPECT_EQ(ReadJpegLayout(bytes).orientation, GetParam());
     EXPECT_NE(std::search(bytes.begin(), bytes.end(), std::begin("kept"), std::end("kept") - 1), bytes.end());
@@ -371,14 +371,14 @@ TEST(LosslessJpeg, NarrowsTheMetadataOfABlockKeptFileAsAsked) {
                                         1,  0, 0, 0, 0x60, 9, 0, 0, 100, 0, 0, 0};
     ASSERT_TRUE(Holds(batchtest::FileBytes(source), latitude));
     ScratchDir allDir;
-    ASSERT_EQ(TwoMarksRun(source, allDir).lossless.keptBlocksRefusal, "");
+    ASSERT_EQ(TwoMarksRun(source, allDir).lossless.status.Warning(Domain::Write), "");
     const StoredBlocks allKept = ReadBlocks(allDir.File("lossless.jpg"));
     for (const MetadataKept kept : {MetadataKept::NoGps, MetadataKept::Essential}) {
         SCOPED_TRACE(kept == MetadataKept::NoGps ? "--strip-gps" : "--strip-metadata");
         ScratchDir dir;
         const TwoMarksRun run(source, dir, kept);
-        ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.reason;
-        ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+        ASSERT_EQ(run.lossless.outcome, BatchFileOutcome::Written) << run.lossless.status.Error();
+        ASSERT_EQ(run.lossless.status.Warning(Domain::Write), "");
         // The blocks are those written when everything is kept.
         const StoredBlocks blocks = ReadBlocks(dir.File("lossless.jpg"));
         ASSERT_EQ(blocks.components.size(), allKept.components.size());
@@ -418,7 +418,7 @@ TEST(LosslessJpeg, DropsTheStaleThumbnailAndPictureIndexWhenKeepingAll) {
     ASSERT_EQ(ThumbnailType(batchtest::FileBytes(source)), "image/jpeg");
     ASSERT_TRUE(Holds(batchtest::FileBytes(source), multiPicture));
     const TwoMarksRun run(source, dir);
-    ASSERT_EQ(run.lossless.keptBlocksRefusal, "");
+    ASSERT_EQ(run.lossless.status.Warning(Domain::Write), "");
     run.ExpectBlocksKeptOutsideTheMarks(source, dir.File("lossless.jpg"));
     const std::vector<uint8_t> bytes = batchtest::FileBytes(dir.File("lossless.jpg"));
     EXPECT_EQ(ThumbnailType(bytes), "");
@@ -446,9 +446,9 @@ TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
         const std::string out = dir.File(c.output);
         const BatchFileResult result =
             WatermarkJpegBlocks(work, c.source, out, logo, TextWatermark{}, -1, MetadataKept::All);
-        EXPECT_EQ(result.keptBlocksRefusal, c.why) << c.source;
-        EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << c.source << ": " << result.reason;
-        EXPECT_EQ(result.damage.empty(), c.why != "the data is damaged") << c.source;
+        EXPECT_EQ(result.status.Warning(Domain::Write), c.why) << c.source;
+        EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << c.source << ": " << result.status.Error();
+        EXPECT_EQ(result.status.damage.empty(), c.why != "the data is damaged") << c.source;
     }
 
     // A mark over nearly the whole picture.
@@ -459,7 +459,7 @@ TEST(LosslessJpeg, GoesThroughTheNormalPathWhenBlocksCannotBeKept) {
     big.base.markHeight = big.base.height = 70;
     EXPECT_EQ(WatermarkJpegBlocks(work, FixturePath("jpeg-blocks/q75-422.jpg"), dir.File("big.jpg"), big,
                                   TextWatermark{}, -1, MetadataKept::All)
-                  .keptBlocksRefusal,
+                  .status.Warning(Domain::Write),
               "the marks cover most of the picture");
 }
 
@@ -482,13 +482,13 @@ TEST(LosslessJpeg, RefusesDataItCannotRewriteWithoutWritingAnything) {
     table[5] = 0;  // after the length and the precision-and-slot byte: the DC step
     refused.push_back(zeroStep);
 
-    const StoredAreaPainter paint = [](CRasterImage&, int32_t, int32_t, std::string&) { return true; };
+    const StoredAreaPainter paint = [](CRasterImage&, int32_t, int32_t, Status&) { return true; };
     for (const Refused& r : refused) {
         std::vector<uint8_t> output;
-        std::string reason;
+        Status reason;
         EXPECT_FALSE(RewriteJpegBlocks(r.file, {{60, 30, 10, 10}}, paint, output, reason)) << r.file.size();
-        EXPECT_FALSE(reason.empty());
-        EXPECT_TRUE(r.why.empty() || reason == r.why) << reason;
+        EXPECT_FALSE(reason.Error().empty());
+        EXPECT_TRUE(r.why.empty() || reason.Error() == r.why) << reason.Error();
         EXPECT_TRUE(output.empty());
     }
 }

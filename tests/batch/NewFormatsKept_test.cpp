@@ -45,7 +45,7 @@ BatchFileResult Stamp(const std::string& source, const std::string& output, Meta
 TEST(NewFormatsKept, AnAnimatedWebpKeepsEveryFrameStampedWithItsTiming) {
     ScratchDir dir;
     const BatchFileResult result = Stamp(Fixture("animated-5.webp"), dir.File("a.webp"), MetadataKept::None);
-    ASSERT_TRUE(result.Complete()) << result.reason << result.damage;
+    ASSERT_TRUE(result.Complete()) << result.status.Error() << result.status.damage;
     ImageList before, after;
     CImageProperties sourceTiming, copyTiming;
     ASSERT_TRUE(CPictureFiles::LoadFrames(before, Fixture("animated-5.webp"), &sourceTiming, nullptr));
@@ -73,8 +73,8 @@ TEST(NewFormatsKept, ABrokenFrameOfAWebpAnimationIsReported) {
     for (size_t i = last + 18; i < last + 40; ++i) bytes[i] = 0xFF;
     WriteBytes(dir.File("broken.webp"), bytes);
     const BatchFileResult result = Stamp(dir.File("broken.webp"), dir.File("copy.webp"), MetadataKept::None);
-    EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << result.reason;
-    EXPECT_EQ(result.damage, "only 4 of 5 frames (the next one is broken)");
+    EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << result.status.Error();
+    EXPECT_EQ(result.status.damage, "only 4 of 5 frames (the next one is broken)");
 }
 
 // The copy's own library finds the blocks and exiv2 reads them, so the
@@ -84,7 +84,7 @@ TEST(NewFormatsKept, EachFormatKeepsTheSourcesMetadataAndItsFormat) {
         SCOPED_TRACE(name);
         ScratchDir dir;
         const BatchFileResult result = Stamp(Fixture(name), dir.File(name), MetadataKept::All);
-        ASSERT_TRUE(result.Complete()) << result.reason << result.metadataNote;
+        ASSERT_TRUE(result.Complete()) << result.status.Error() << result.status.Warning(Domain::Metadata);
         const std::vector<uint8_t> copy = BytesAt(dir.File(name));
         EXPECT_EQ(FormatFromSignature(copy.data(), copy.size()), FormatFromPath(name));
         const EmbeddedMetadata blocks = EmbeddedMetadataOf(copy.data(), copy.size());
@@ -104,7 +104,7 @@ TEST(NewFormatsKept, DeepSourcesAreWrittenAsAvif) {
     for (const char* name : {"deep-16bit.png", "deep-10bit.avif"}) {
         ScratchDir dir;
         const BatchFileResult result = Stamp(Fixture(name), dir.File("deep.avif"), MetadataKept::None);
-        ASSERT_TRUE(result.Complete()) << name << ": " << result.reason;
+        ASSERT_TRUE(result.Complete()) << name << ": " << result.status.Error();
         CRasterImage source, back;
         ASSERT_TRUE(source.Load(Fixture(name)));
         ASSERT_TRUE(back.Load(dir.File("deep.avif")));

@@ -53,10 +53,10 @@ TEST(FittedImageMark, FollowsThePicturesWidthOrHeightAndKeepsLayersBySize) {
     PreparedMark small;
     PreparedMark large;
     PreparedMark again;
-    std::string reason;
-    ASSERT_TRUE(byWidth.ForPicture(400, 300, small, reason)) << reason;
-    ASSERT_TRUE(byWidth.ForPicture(1600, 1200, large, reason)) << reason;
-    ASSERT_TRUE(byWidth.ForPicture(400, 900, again, reason)) << reason;
+    Status reason;
+    ASSERT_TRUE(byWidth.ForPicture(400, 300, small, reason)) << reason.Error();
+    ASSERT_TRUE(byWidth.ForPicture(1600, 1200, large, reason)) << reason.Error();
+    ASSERT_TRUE(byWidth.ForPicture(400, 900, again, reason)) << reason.Error();
     EXPECT_EQ(small.layer->Width(), 100);
     EXPECT_EQ(small.layer->Height(), 50);
     EXPECT_EQ(large.base.markWidth, 400);
@@ -71,11 +71,11 @@ TEST(FittedImageMark, FollowsThePicturesWidthOrHeightAndKeepsLayersBySize) {
     // Under one pixel, or more pixels than a picture may hold: refused with
     // the sizes in the reason.
     EXPECT_FALSE(byWidth.ForPicture(3, 300, small, reason));
-    EXPECT_NE(reason.find("under 1 pixel"), std::string::npos) << reason;
+    EXPECT_NE(reason.Error().find("under 1 pixel"), std::string::npos) << reason.Error();
     const ImageWatermark tall = Logo(1, 40000);
     CFittedImageMark huge(tall, Percent(100, FitSide::Width));
     EXPECT_FALSE(huge.ForPicture(20000, 100, small, reason));
-    EXPECT_NE(reason.find("268435456-pixel limit"), std::string::npos) << reason;
+    EXPECT_NE(reason.Error().find("268435456-pixel limit"), std::string::npos) << reason.Error();
 }
 
 TEST(FittedTextMark, SizeFollowsTheShorterSideAndTextFillsIn) {
@@ -88,11 +88,11 @@ TEST(FittedTextMark, SizeFollowsTheShorterSideAndTextFillsIn) {
     facts.height = 300;
     PreparedMark small;
     PreparedMark large;
-    std::string reason;
-    ASSERT_TRUE(fitted.ForPicture(facts, small, reason)) << reason;
+    Status reason;
+    ASSERT_TRUE(fitted.ForPicture(facts, small, reason)) << reason.Error();
     facts.width = 1600;
     facts.height = 1200;
-    ASSERT_TRUE(fitted.ForPicture(facts, large, reason)) << reason;
+    ASSERT_TRUE(fitted.ForPicture(facts, large, reason)) << reason.Error();
     // The ink of "H" is a quarter as tall on a picture a quarter the size.
     auto inkRows = [](const CRasterImage& layer) {
         double rows = 0.0;
@@ -121,7 +121,7 @@ TEST(FittedTextMark, SizeFollowsTheShorterSideAndTextFillsIn) {
     facts.width = 10;
     facts.height = 10;
     EXPECT_FALSE(fitted.ForPicture(facts, small, reason));
-    EXPECT_NE(reason.find("0.50 pixels"), std::string::npos) << reason;
+    EXPECT_NE(reason.Error().find("0.50 pixels"), std::string::npos) << reason.Error();
 }
 
 TEST(FittedMark, MarginFollowsTheShorterSide) {
@@ -130,7 +130,7 @@ TEST(FittedMark, MarginFollowsTheShorterSide) {
     fit.layout.margin = RelativeLength{3, true};
     CFittedImageMark fitted(logo, fit);
     PreparedMark prepared;
-    std::string reason;
+    Status reason;
     ASSERT_TRUE(fitted.ForPicture(1000, 500, prepared, reason));
     EXPECT_EQ(prepared.base.margin, 15);
     prepared.base.PlaceByAlignment(1000, 500);

@@ -11,7 +11,7 @@
 using namespace stampora;
 
 TEST(RelativeLength, ParsesPixelsAndPercentagesAndRefusesTheRest) {
-    std::string error;
+    Status error;
     const auto pixels = ParseRelativeLength("36", 1, error);
     ASSERT_TRUE(pixels);
     EXPECT_EQ(pixels->Resolve(5000), 36);
@@ -20,9 +20,9 @@ TEST(RelativeLength, ParsesPixelsAndPercentagesAndRefusesTheRest) {
     EXPECT_EQ(share->Resolve(1000), 45);
     EXPECT_EQ(share->Resolve(300), 14);  // 13.5 rounds to the nearest pixel
     for (const char* bad : {"", "%", "0.05%", "101%", "-3%", "abc", "12px", "0", "3.5", "1e3%"}) {
-        error.clear();
+        error = {};
         EXPECT_FALSE(ParseRelativeLength(bad, 1, error)) << bad;
-        EXPECT_FALSE(error.empty()) << bad;
+        EXPECT_TRUE(error.Failed()) << bad;
     }
     EXPECT_TRUE(ParseRelativeLength("0", 0, error));  // a margin may be zero
 }
@@ -85,10 +85,10 @@ TEST(MarkText, FillsPlaceholdersAndBraces) {
 }
 
 TEST(MarkText, RefusesUnknownPlaceholdersAndStrayBraces) {
-    std::string error;
+    Status error;
     EXPECT_TRUE(CheckMarkText("{name} {{literal}}", error));
     EXPECT_FALSE(CheckMarkText("{name} {author}", error));
-    EXPECT_NE(error.find("{author}"), std::string::npos);
+    EXPECT_NE(error.Error().find("{author}"), std::string::npos);
     EXPECT_FALSE(CheckMarkText("open { brace", error));
     EXPECT_FALSE(CheckMarkText("close } brace", error));
     EXPECT_FALSE(CheckMarkText("{nested{name}}", error));

@@ -227,7 +227,7 @@ TEST(StampOnto, AMarkTooLargeToBuildIsLeftOffNotStampedAsADot) {
     EXPECT_EQ(text.base.CoverWidth(), kTextTooLargeSide);
 
     CRasterImage picture = Filled(640, 480, 32, 0, 0, 0);
-    std::string reason;
+    Status reason;
     for (const WatermarkBase* mark : {&image.base, &text.base}) {
         const CRasterImage& layer = mark == &image.base ? image.layer : text.layer;
         EXPECT_EQ(StampLaidOut(picture, *mark, layer, MarkLayout{}, reason), MarkStamp::LeftOff);
