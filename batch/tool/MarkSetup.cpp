@@ -17,20 +17,15 @@ std::string DefaultFontFamily() {
     return families.empty() ? std::string() : families.front();
 }
 
-bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::string& error) {
+bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, Status& status) {
     const std::string family = options.font.empty() ? DefaultFontFamily() : options.font;
-    if (family.empty()) {
-        error = "no font family is installed";
-        return false;
-    }
+    if (family.empty()) return status.Fail(Domain::Mark, "no font family is installed");
     const std::u16string faceName = Utf16FromUtf8(family);
     // The text dialog takes at most 30 characters of a family name; a longer
     // name would be cut to one that is not installed.
     constexpr size_t kLongestFaceName = 30;
-    if (!IsInstalledFamily(family) || faceName.size() > kLongestFaceName) {
-        error = "the font family '" + ShownName(family) + "' is not installed";
-        return false;
-    }
+    if (!IsInstalledFamily(family) || faceName.size() > kLongestFaceName)
+        return status.Fail(Domain::Mark, "the font family '" + ShownName(family) + "' is not installed");
     mark.text = Utf16FromUtf8(options.text);
     mark.colour = options.colour;
     mark.font = FontSpec{};
@@ -52,13 +47,12 @@ bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::str
     return true;
 }
 
-bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::string& error) {
-    Status status;
-    if (!mark.source.Load(options.file, nullptr, &status) || mark.source.IsEmpty() ||
+bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, Status& status) {
+    Status loaded;
+    if (!mark.source.Load(options.file, nullptr, &loaded) || mark.source.IsEmpty() ||
         mark.source.Width() <= 0) {
-        error = "Can't load the image file! (" + ShownName(options.file) + ")";
-        if (!status.Error().empty()) error += "\n" + status.Error();
-        return false;
+        return status.Fail(Domain::Mark, "Can't load the image file! (" + ShownName(options.file) + ")" +
+                                             (loaded.Failed() ? "\n" + loaded.Error() : std::string()));
     }
     const int32_t sourceWidth = mark.source.Width();
     const int32_t sourceHeight = mark.source.Height();

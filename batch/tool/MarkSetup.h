@@ -4,6 +4,7 @@
 #include <string>
 
 #include "batch/tool/ToolOptions.h"
+#include "platform/Status.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
 
@@ -16,11 +17,11 @@ std::string DefaultFontFamily();
 // Text, font, style, colour, opacity, rotation, shadow and anchor into the
 // mark, which becomes active, then its rendering settings from them. Refuses
 // (false with `error`) a family that is not installed.
-bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, std::string& error);
+bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, Status& status);
 
 // Loads the mark's picture and sets its size, opacity, rotation and anchor;
 // the mark becomes active. Refuses (false with `error`) a picture that does
 // not load.
-bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::string& error);
+bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, Status& status);
 
 }  // namespace stampora

@@ -10,13 +10,12 @@
 namespace stampora {
 
 bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::string>& names,
-                  std::string& error) {
+                  Status& status) {
     const bool standardInput = path == "-";
     std::FILE* file = standardInput ? stdin : OpenStreamUtf8(path);
-    if (file == nullptr) {
-        error = "cannot read the list " + ShownName(path) + ": " + std::strerror(errno);
-        return false;
-    }
+    if (file == nullptr)
+        return status.Fail(Domain::Options,
+                           "cannot read the list " + ShownName(path) + ": " + std::strerror(errno));
     const char separator = nullSeparated ? '\0' : '\n';
     std::string name;
     char buffer[65536];
@@ -33,10 +32,7 @@ bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::
     }
     const bool failed = std::ferror(file) != 0;
     if (!standardInput) std::fclose(file);
-    if (failed) {
-        error = "cannot read the list " + ShownName(path);
-        return false;
-    }
+    if (failed) return status.Fail(Domain::Options, "cannot read the list " + ShownName(path));
     if (!name.empty()) names.push_back(std::move(name));
     return true;
 }

@@ -3,14 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/Status.h"
+
 namespace stampora {
 
 // Reads the names of a list file or any other readable stream (a pipe, a
 // FIFO, /dev/stdin), or of standard input for "-": one name per
 // line, or ended by NUL bytes when `nullSeparated` (as find -print0 writes
-// them). Empty entries are left out. False with the reason in `error` when the
+// them). Empty entries are left out. False with the reason in `status` when the
 // list cannot be read.
 bool ReadNameList(const std::string& path, bool nullSeparated, std::vector<std::string>& names,
-                  std::string& error);
+                  Status& status);
 
 }  // namespace stampora

@@ -43,26 +43,26 @@ int Refuse(const std::string& message) {
 
 // The source directory is checked before anything is made, so a mistyped
 // source never leaves an empty output folder behind.
-bool IsListableDirectory(const std::string& directory, std::string& reason) {
+bool IsListableDirectory(const std::string& directory, Status& status) {
     const std::filesystem::path path = PathFromUtf8(directory);
     std::error_code error;
     const bool isDirectory = std::filesystem::is_directory(path, error);
-    if (error) {
-        reason = error.message();
-    } else if (!isDirectory) {
-        reason = std::filesystem::exists(path, error) ? "not a folder" : "No such file or directory";
-    }
-    return !error && isDirectory;
+    if (error) return status.Fail(Domain::Read, error.message());
+    return isDirectory ||
+           status.Fail(Domain::Read,
+                       std::filesystem::exists(path, error) ? "not a folder" : "No such file or directory");
 }
 
 // The output directory exists before the run, as a user of a command-line
-// tool expects; a path that cannot be made a directory is refused.
-bool EnsureDirectory(const std::string& directory) {
+// tool expects; a path that cannot be made a directory is refused with the
+// system's reason.
+bool EnsureDirectory(const std::string& directory, Status& status) {
     const std::filesystem::path path = PathFromUtf8(directory);
     std::error_code error;
     if (std::filesystem::is_directory(path, error)) return true;
     std::filesystem::create_directories(path, error);
-    return std::filesystem::is_directory(path, error);
+    if (error) return status.Fail(Domain::Output, error.message());
+    return std::filesystem::is_directory(path, error) || status.Fail(Domain::Output, "not a folder");
 }
 
 int32_t DefaultJobs() {
@@ -108,9 +108,10 @@ int main(int argc, char** argv) {
     if (!options->textMark && !options->imageMark) {
         return UsageError("nothing to stamp: give --text TEXT and/or --image FILE");
     }
-    if (!options->sourceDirectory.empty() && !IsListableDirectory(options->sourceDirectory, error)) {
+    Status status;
+    if (!options->sourceDirectory.empty() && !IsListableDirectory(options->sourceDirectory, status)) {
         return Refuse("cannot list the source directory " + ShownName(options->sourceDirectory) + "\n" +
-                      error);
+                      status.Error());
     }
 
     CBatchJob job;
@@ -130,18 +131,21 @@ int main(int argc, char** argv) {
     job.replaceOriginals = options->inPlace;
     if (options->filesFrom) {
         std::vector<std::string> names;
-        if (!ReadNameList(*options->filesFrom, options->nullSeparated, names, error)) return Refuse(error);
+        if (!ReadNameList(*options->filesFrom, options->nullSeparated, names, status))
+            return Refuse(status.Error());
         job.selection.givenNames = std::move(names);
     }
     job.losslessJpeg = options->losslessJpeg;
-    if (options->textMark && !SetUpTextMark(*options->textMark, job.textMark, error)) return Refuse(error);
-    if (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, error))
-        return Refuse(error);
+    if ((options->textMark && !SetUpTextMark(*options->textMark, job.textMark, status)) ||
+        (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, status)))
+        return Refuse(status.Error());
 
     const std::string outputDirectory =
         options->outputDirectory ? *options->outputDirectory : ReadOutputDirectory();
-    if (!options->sourceDirectory.empty() && !outputDirectory.empty() && !EnsureDirectory(outputDirectory)) {
-        return Refuse("cannot create the output directory " + ShownName(outputDirectory));
+    if (!options->sourceDirectory.empty() && !outputDirectory.empty() &&
+        !EnsureDirectory(outputDirectory, status)) {
+        return Refuse("cannot create the output directory " + ShownName(outputDirectory) + "\n" +
+                      status.Error());
     }
 
     CTerminalUi ui(*options, outputDirectory);

@@ -334,6 +334,13 @@ TEST_F(BatchToolTest, AnUnwritableOutputFolderIsRefusedOnce) {
               std::string::npos)
         << run.err;
     EXPECT_EQ(run.out, "");
+
+    // One that cannot be made at all is refused with the system's reason.
+    const std::string underFile = (source() / "a.bmp" / "out").string();
+    const ToolRun notMade = Run({"--text", "x", source().string(), underFile});
+    EXPECT_NE(notMade.err.find("cannot create the output directory " + underFile + "\nNot a directory"),
+              std::string::npos)
+        << notMade.err;
 }
 
 // A list may come from any stream; a preset replaces only a regular file.
