@@ -63,7 +63,7 @@ void Put(std::vector<Segment>& kept, uint8_t marker, std::string_view head, cons
 // The EXIF narrowed to the level: false (with the reason) when it must
 // change and cannot be read or written again.
 bool NarrowExif(const uint8_t* tiff, size_t size, MetadataKept kept, std::vector<Segment>& out,
-                std::string& reason) {
+                Status& status) {
     const bool keepAll = kept == MetadataKept::All || kept == MetadataKept::NoGps;
     try {
         Exiv2::ExifData exif;
@@ -100,8 +100,7 @@ bool NarrowExif(const uint8_t* tiff, size_t size, MetadataKept kept, std::vector
             blob.assign(copy.begin(), copy.end());
         }
         if (blob.empty() || blob.size() > kMostSegmentBody - kExif.size()) {
-            reason = "the EXIF could not be written again";
-            return false;
+            return status.Fail(Domain::Metadata, "the EXIF could not be written again");
         }
         Put(out, kApp1, kExif, blob.data(), blob.size());
         return true;
@@ -111,18 +110,16 @@ bool NarrowExif(const uint8_t* tiff, size_t size, MetadataKept kept, std::vector
             Put(out, kApp1, kExif, tiff, size);
             return true;
         }
-        reason = std::string("the EXIF could not be read: ") + error.what();
-        return false;
+        return status.Fail(Domain::Metadata, std::string("the EXIF could not be read: ") + error.what());
     }
 }
 
 // The XMP packet without its location tags.
-bool XmpWithoutLocation(const uint8_t* packet, size_t size, std::vector<Segment>& out, std::string& reason) {
+bool XmpWithoutLocation(const uint8_t* packet, size_t size, std::vector<Segment>& out, Status& status) {
     try {
         Exiv2::XmpData xmp;
         if (Exiv2::XmpParser::decode(xmp, std::string(reinterpret_cast<const char*>(packet), size)) != 0) {
-            reason = "the XMP could not be read";
-            return false;
+            return status.Fail(Domain::Metadata, "the XMP could not be read");
         }
         if (!EraseLocation(xmp)) {
             Put(out, kApp1, kXmp, packet, size);
@@ -131,21 +128,19 @@ bool XmpWithoutLocation(const uint8_t* packet, size_t size, std::vector<Segment>
         if (xmp.empty()) return true;
         std::string written;
         if (Exiv2::XmpParser::encode(written, xmp) != 0 || written.size() > kMostSegmentBody - kXmp.size()) {
-            reason = "the XMP could not be written again";
-            return false;
+            return status.Fail(Domain::Metadata, "the XMP could not be written again");
         }
         Put(out, kApp1, kXmp, reinterpret_cast<const uint8_t*>(written.data()), written.size());
         return true;
     } catch (const std::exception& error) {
-        reason = std::string("the XMP could not be read: ") + error.what();
-        return false;
+        return status.Fail(Domain::Metadata, std::string("the XMP could not be read: ") + error.what());
     }
 }
 
 // What becomes of one segment; false (with the reason) when it cannot be
 // narrowed.
 bool Narrow(uint8_t marker, const uint8_t* data, size_t size, MetadataKept kept, std::vector<Segment>& out,
-            std::string& reason) {
+            Status& status) {
     const bool everything = kept == MetadataKept::All || kept == MetadataKept::NoGps;
     const auto starts = [&](std::string_view prefix) { return StartsWith(data, size, prefix); };
     if (marker == kApp0 && starts(kJfif)) return Put(out, marker, {}, data, size), true;
@@ -153,14 +148,14 @@ bool Narrow(uint8_t marker, const uint8_t* data, size_t size, MetadataKept kept,
     if (marker == kApp0 && starts(kJfifExtension)) return true;
     if (marker == kApp2 && starts(kMultiPicture)) return true;
     if (marker == kApp1 && starts(kExif))
-        return NarrowExif(data + kExif.size(), size - kExif.size(), kept, out, reason);
+        return NarrowExif(data + kExif.size(), size - kExif.size(), kept, out, status);
     if (marker == kApp2 && starts(kIcc)) {
         if (kept != MetadataKept::None) Put(out, marker, {}, data, size);
         return true;
     }
     if (!everything) return true;
     if (kept == MetadataKept::NoGps && marker == kApp1 && starts(kXmp))
-        return XmpWithoutLocation(data + kXmp.size(), size - kXmp.size(), out, reason);
+        return XmpWithoutLocation(data + kXmp.size(), size - kXmp.size(), out, status);
     // The rest of an extended XMP packet cannot be read without its start.
     if (kept == MetadataKept::NoGps && marker == kApp1 && starts(kExtendedXmp)) return true;
     Put(out, marker, {}, data, size);
@@ -169,19 +164,19 @@ bool Narrow(uint8_t marker, const uint8_t* data, size_t size, MetadataKept kept,
 
 }  // namespace
 
-std::string NarrowBlockKeptMetadata(std::vector<uint8_t>& file, MetadataKept kept) {
+bool NarrowBlockKeptMetadata(std::vector<uint8_t>& file, MetadataKept kept, Status& status) {
     if (file.size() < 4 || file[0] != 0xFF || file[1] != 0xD8)
-        return "the written picture is not a JPEG file";
+        return status.Fail(Domain::Metadata, "the written picture is not a JPEG file");
     PrepareExiv();
     std::vector<Segment> segments;
-    std::string reason;
     size_t at = 2;
     // The metadata segments stand together after the start of the picture.
     while (at + 4 <= file.size() && file[at] == 0xFF &&
            ((file[at + 1] >= kApp0 && file[at + 1] <= 0xEF) || file[at + 1] == kComment)) {
         const size_t length = size_t{file[at + 2]} << 8 | file[at + 3];
-        if (length < 2 || at + 2 + length > file.size()) return "the written picture has a broken segment";
-        if (!Narrow(file[at + 1], file.data() + at + 4, length - 2, kept, segments, reason)) return reason;
+        if (length < 2 || at + 2 + length > file.size())
+            return status.Fail(Domain::Metadata, "the written picture has a broken segment");
+        if (!Narrow(file[at + 1], file.data() + at + 4, length - 2, kept, segments, status)) return false;
         at += 2 + length;
     }
     std::vector<uint8_t> narrowed{0xFF, 0xD8};
@@ -193,7 +188,7 @@ std::string NarrowBlockKeptMetadata(std::vector<uint8_t>& file, MetadataKept kep
     }
     narrowed.insert(narrowed.end(), file.begin() + static_cast<std::ptrdiff_t>(at), file.end());
     file.swap(narrowed);
-    return std::string();
+    return true;
 }
 
 }  // namespace stampora

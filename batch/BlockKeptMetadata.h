@@ -19,8 +19,8 @@ namespace stampora {
 // - NoGps also drops the location tags of the EXIF and XMP;
 // - Essential keeps only the ICC profile and the resolution, None nothing
 //   but the JFIF header; both keep the orientation in an EXIF of its own.
-// Answers the reason when a segment the level must change cannot be read
-// (the file is then unchanged), else an empty text.
-std::string NarrowBlockKeptMetadata(std::vector<uint8_t>& file, MetadataKept kept);
+// False, with the reason, when a segment the level must change cannot be
+// read (the file is then unchanged).
+bool NarrowBlockKeptMetadata(std::vector<uint8_t>& file, MetadataKept kept, Status& status);
 
 }  // namespace stampora

@@ -141,9 +141,9 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     };
     std::vector<uint8_t> output;
     Status rewritten;
-    if (!RewriteJpegBlocks(source, boxes, paint, output, rewritten)) return normalPath(rewritten.Error());
-    const std::string narrowed = NarrowBlockKeptMetadata(output, kept);
-    if (!narrowed.empty()) return normalPath(narrowed);
+    if (!RewriteJpegBlocks(source, boxes, paint, output, rewritten) ||
+        !NarrowBlockKeptMetadata(output, kept, rewritten))
+        return normalPath(rewritten.Error());
 
     SafeFileWriter out(outputPath);
     if (!out.Open() || !out.Write(output.data(), output.size()) || !out.Commit()) {

@@ -37,12 +37,13 @@ CImageProperties SaveOptions(const SourceForCopy& source, ImageFormat output, in
     return options;
 }
 
-// Takes a metadata step's note into `status`; false, with the reason, when
-// the step failed and the copy is not to be written.
-bool TookMetadata(const KeptMetadataReport& report, Status& status) {
-    if (!report.note.empty()) status.Warn(Domain::Metadata, report.note);
-    return report.failure.empty() ||
-           status.Fail(Domain::Metadata, "its metadata could not be written: " + report.failure);
+// Takes a metadata step's warning into `status`; false, with the reason,
+// when the step failed and the copy is not to be written.
+bool TookMetadata(const Status& step, Status& status) {
+    if (!step.Warning(Domain::Metadata).empty())
+        status.Warn(Domain::Metadata, step.Warning(Domain::Metadata));
+    return !step.Failed() ||
+           status.Fail(Domain::Metadata, "its metadata could not be written: " + step.Error());
 }
 
 }  // namespace
@@ -69,11 +70,9 @@ bool WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const FrameSta
         if (!segments.empty()) options.SetValue(kPropertyJpegSegments, segments);
     } else if (request.kept != MetadataKept::None) {
         withMetadata = [&](const std::string& tempPath) {
-            const KeptMetadataReport report =
+            const Status step =
                 KeepMetadataInFile(source.file.Bytes(), tempPath, outputPath, width, height, request.kept);
-            if (!report.note.empty()) status.Warn(Domain::Metadata, report.note);
-            return report.failure.empty() ? std::string()
-                                          : "its metadata could not be written: " + report.failure;
+            return TookMetadata(step, status) ? std::string() : status.Error();
         };
     }
     if (source.played != FormatUnknown) {

@@ -69,12 +69,10 @@ bool IsColourOrResolution(const std::string& type) {
 }  // namespace
 
 bool CopyPngChunks(const std::vector<uint8_t>& source, std::vector<uint8_t>& copy, bool texts,
-                   std::string& reason) {
+                   Status& status) {
     std::vector<PngChunk> ours;
-    if (!WalkPng(copy, ours) || ours.empty() || ours.front().type != "IHDR" || ours.back().type != "IEND") {
-        reason = "the written PNG file could not be walked";
-        return false;
-    }
+    if (!WalkPng(copy, ours) || ours.empty() || ours.front().type != "IHDR" || ours.back().type != "IEND")
+        return status.Fail(Domain::Metadata, "the written PNG file could not be walked");
     std::set<std::string> typesHeld;
     std::set<std::string> keywordsHeld;
     for (const PngChunk& chunk : ours) {
@@ -144,7 +142,7 @@ size_t WalkGif(const std::vector<uint8_t>& file, Visit block) {
 
 }  // namespace
 
-bool CopyGifComments(const std::vector<uint8_t>& source, std::vector<uint8_t>& copy, std::string& reason) {
+bool CopyGifComments(const std::vector<uint8_t>& source, std::vector<uint8_t>& copy, Status& status) {
     std::vector<uint8_t> comments;
     WalkGif(source, [&](size_t at, size_t size) {
         if (source[at] == 0x21 && source[at + 1] == 0xFE) {
@@ -159,10 +157,7 @@ bool CopyGifComments(const std::vector<uint8_t>& source, std::vector<uint8_t>& c
         if (copy[at] == 0x21 && copy[at + 1] == 0xFF) insertAt = at + size;
         return false;
     });
-    if (start == 0) {
-        reason = "the written GIF file could not be walked";
-        return false;
-    }
+    if (start == 0) return status.Fail(Domain::Metadata, "the written GIF file could not be walked");
     if (comments.empty()) return true;
     insertAt = std::max(insertAt, start);
     copy.insert(copy.begin() + static_cast<std::ptrdiff_t>(insertAt), comments.begin(), comments.end());

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Status.h"
+
 namespace stampora {
 
 // Puts the source PNG's iCCP, sRGB, gAMA, cHRM and pHYs chunks (each only
@@ -16,11 +18,11 @@ namespace stampora {
 // checksum is wrong are left out. False with the reason when `copy` is not
 // a PNG that can be walked.
 bool CopyPngChunks(const std::vector<uint8_t>& source, std::vector<uint8_t>& copy, bool texts,
-                   std::string& reason);
+                   Status& status);
 
 // Puts the source GIF's comment extensions into `copy`, after its colour
 // table and its looping extension, and marks the copy GIF89a, the version
 // that has comments. False with the reason when `copy` is not a GIF.
-bool CopyGifComments(const std::vector<uint8_t>& source, std::vector<uint8_t>& copy, std::string& reason);
+bool CopyGifComments(const std::vector<uint8_t>& source, std::vector<uint8_t>& copy, Status& status);
 
 }  // namespace stampora

@@ -171,31 +171,33 @@ bool SetTiffDirectory(const std::string& path, ImageFormat format, const Exiv2::
 // or none: a file whose pixels were streamed holds nothing else to keep, and
 // one exiv2 cannot read carries nothing it could copy, with exiv2's words in
 // the report's note (the picture itself was read, so this is not a failure).
-Exiv2::Image::AutoPtr OpenSource(std::span<const uint8_t> source, KeptMetadataReport& report) {
+Exiv2::Image::AutoPtr OpenSource(std::span<const uint8_t> source, Status& report) {
     // HEIF, AVIF and JPEG XL files are read only once this is switched on.
     static const bool mediaFiles = Exiv2::enableBMFF(true);
     (void)mediaFiles;
     Exiv2::Image::AutoPtr read;
     if (source.empty()) return read;
+    std::string note;
     try {
-        const ExivComplaints gathering(report.note);
+        const ExivComplaints gathering(note);
         read = Exiv2::ImageFactory::open(source.data(), static_cast<long>(source.size()));
         read->readMetadata();
     } catch (const std::exception& error) {
-        report.note = error.what();
+        note = error.what();
         read.reset();
     }
+    if (!note.empty()) report.Warn(Domain::Metadata, note);
     return read;
 }
 
 // The picture `readPicture` gives with the metadata of the source file
 // `source` in it, in `file` (left empty when there is nothing to add), and
 // the EXIF it got.
-KeptMetadataReport WithMetadata(std::span<const uint8_t> source,
-                                const std::function<bool(std::vector<uint8_t>&)>& readPicture,
-                                ImageFormat format, int32_t width, int32_t height, MetadataKept kept,
-                                std::vector<uint8_t>& file, Exiv2::ExifData& exif) {
-    KeptMetadataReport report;
+Status WithMetadata(std::span<const uint8_t> source,
+                    const std::function<bool(std::vector<uint8_t>&)>& readPicture, ImageFormat format,
+                    int32_t width, int32_t height, MetadataKept kept, std::vector<uint8_t>& file,
+                    Exiv2::ExifData& exif) {
+    Status report;
     Exiv2::Image::AutoPtr read = OpenSource(source, report);
     if (read.get() == nullptr) return report;
     const bool hasProfile = read->iccProfileDefined();
@@ -207,7 +209,7 @@ KeptMetadataReport WithMetadata(std::span<const uint8_t> source,
 
     std::vector<uint8_t> bytes;
     if (!readPicture(bytes)) {
-        report.failure = "the written picture could not be read back";
+        report.failure = {Domain::Metadata, "the written picture could not be read back"};
         return report;
     }
     try {
@@ -233,9 +235,9 @@ KeptMetadataReport WithMetadata(std::span<const uint8_t> source,
 #if !EXIV2_TEST_VERSION(0, 28, 0)
         if (hasProfile && format == FormatJpeg) AddJpegProfile(file, *read->iccProfile());
 #endif
-        if (file.empty()) report.failure = "exiv2 gave back an empty file";
+        if (file.empty()) report.failure = {Domain::Metadata, "exiv2 gave back an empty file"};
     } catch (const std::exception& error) {
-        report.failure = error.what();
+        report.failure = {Domain::Metadata, error.what()};
     }
     return report;
 }
@@ -247,19 +249,18 @@ KeptMetadataReport WithMetadata(std::span<const uint8_t> source,
 // failure in `report`.
 bool KeepFormatOwnItems(std::span<const uint8_t> sourceBytes,
                         const std::function<bool(std::vector<uint8_t>&)>& readPicture, ImageFormat format,
-                        MetadataKept kept, std::vector<uint8_t>& file, bool& changed,
-                        KeptMetadataReport& report) {
+                        MetadataKept kept, std::vector<uint8_t>& file, bool& changed, Status& report) {
     const bool everything = kept != MetadataKept::Essential;
     if (format != FormatPng && !(format == FormatGif && everything)) return true;
     if (FormatFromSignature(sourceBytes.data(), sourceBytes.size()) != format) return true;
     const std::vector<uint8_t> source(sourceBytes.begin(), sourceBytes.end());
     if (file.empty() && !readPicture(file)) {
-        report.failure = "the written picture could not be read back";
+        report.failure = {Domain::Metadata, "the written picture could not be read back"};
         return false;
     }
     const size_t before = file.size();
-    const bool walked = format == FormatPng ? CopyPngChunks(source, file, everything, report.failure)
-                                            : CopyGifComments(source, file, report.failure);
+    const bool walked = format == FormatPng ? CopyPngChunks(source, file, everything, report)
+                                            : CopyGifComments(source, file, report);
     changed = changed || file.size() != before;
     return walked;
 }
@@ -271,21 +272,20 @@ bool HoldsMetadata(ImageFormat format) {
 
 }  // namespace
 
-KeptMetadataReport KeepMetadataInFile(std::span<const uint8_t> source, const std::string& filePath,
-                                      const std::string& outputPath, int32_t width, int32_t height,
-                                      MetadataKept kept) {
+Status KeepMetadataInFile(std::span<const uint8_t> source, const std::string& filePath,
+                          const std::string& outputPath, int32_t width, int32_t height, MetadataKept kept) {
     const ImageFormat format = FormatFromPath(outputPath);
     const FormatEntry* entry = FindFormat(format);
-    if (kept == MetadataKept::None || entry == nullptr || entry->carries == 0) return KeptMetadataReport();
+    if (kept == MetadataKept::None || entry == nullptr || entry->carries == 0) return Status();
     std::vector<uint8_t> file;
     Exiv2::ExifData exif;
     const auto readPicture = [&filePath](std::vector<uint8_t>& bytes) {
         return ReadWholeFile(filePath, bytes, kMostOutputBytes);
     };
-    KeptMetadataReport report;
+    Status report;
     if (HoldsMetadata(format))
         report = WithMetadata(source, readPicture, format, width, height, kept, file, exif);
-    if (!report.failure.empty()) return report;
+    if (report.Failed()) return report;
     bool changed = !file.empty();
     if (!KeepFormatOwnItems(source, readPicture, format, kept, file, changed, report)) return report;
     if (changed) {
@@ -293,19 +293,19 @@ KeptMetadataReport KeepMetadataInFile(std::span<const uint8_t> source, const std
         bool written = out != nullptr && std::fwrite(file.data(), 1, file.size(), out) == file.size();
         if (out != nullptr) written = std::fclose(out) == 0 && written;
         if (!written) {
-            report.failure = "the picture could not be written again with its metadata";
+            report.failure = {Domain::Metadata, "the picture could not be written again with its metadata"};
             return report;
         }
     }
     if (!SetTiffDirectory(filePath, format, exif, source))
-        report.failure = "the resolution and colour profile could not be written";
+        report.failure = {Domain::Metadata, "the resolution and colour profile could not be written"};
     return report;
 }
 
-KeptMetadataReport KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height,
-                                    MetadataKept kept, std::string& segments) {
+Status KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height, MetadataKept kept,
+                        std::string& segments) {
     segments.clear();
-    if (kept == MetadataKept::None) return KeptMetadataReport();
+    if (kept == MetadataKept::None) return Status();
     // exiv2 writes the metadata into the smallest JPEG it takes, start and
     // end of picture only; its segments are then taken out whole.
     const auto readCarrier = [](std::vector<uint8_t>& bytes) {
@@ -314,9 +314,8 @@ KeptMetadataReport KeptJpegSegments(std::span<const uint8_t> source, int32_t wid
     };
     std::vector<uint8_t> file;
     Exiv2::ExifData exif;
-    KeptMetadataReport report =
-        WithMetadata(source, readCarrier, FormatJpeg, width, height, kept, file, exif);
-    if (!report.failure.empty() || file.empty()) return report;
+    Status report = WithMetadata(source, readCarrier, FormatJpeg, width, height, kept, file, exif);
+    if (report.Failed() || file.empty()) return report;
     size_t at = 2;
     while (at + 4 <= file.size() && file[at] == 0xFF &&
            ((file[at + 1] >= 0xE0 && file[at + 1] <= 0xEF) || file[at + 1] == 0xFE)) {
@@ -328,7 +327,8 @@ KeptMetadataReport KeptJpegSegments(std::span<const uint8_t> source, int32_t wid
     }
     if (at + 2 != file.size() || file[at] != 0xFF || file[at + 1] != 0xD9) {
         segments.clear();
-        report.failure = "exiv2 gave back metadata segments that do not end where the picture starts";
+        report.failure = {Domain::Metadata,
+                          "exiv2 gave back metadata segments that do not end where the picture starts"};
     }
     return report;
 }
@@ -357,15 +357,16 @@ bool ReadEmbeddedSource(std::span<const uint8_t> source, Exiv2::ExifData& exif, 
 
 }  // namespace
 
-KeptMetadataReport KeptMetadataBlocks(std::span<const uint8_t> sourceBytes, int32_t width, int32_t height,
-                                      MetadataKept kept, CImageProperties& options) {
-    KeptMetadataReport report;
+Status KeptMetadataBlocks(std::span<const uint8_t> sourceBytes, int32_t width, int32_t height,
+                          MetadataKept kept, CImageProperties& options) {
+    Status report;
     if (kept == MetadataKept::None) return report;
     Exiv2::ExifData sourceExif;
     Exiv2::XmpData xmp;
     std::string icc;
+    std::string note;
     try {
-        const ExivComplaints gathering(report.note);
+        const ExivComplaints gathering(note);
         if (!ReadEmbeddedSource(sourceBytes, sourceExif, xmp, icc)) {
             Exiv2::Image::AutoPtr source = OpenSource(sourceBytes, report);
             if (source.get() == nullptr) return report;
@@ -389,8 +390,9 @@ KeptMetadataReport KeptMetadataBlocks(std::span<const uint8_t> sourceBytes, int3
             options.SetValue(kPropertyXmpPacket, packet);
         if (!icc.empty()) options.SetValue(kPropertyIccProfile, icc);
     } catch (const std::exception& error) {
-        report.failure = error.what();
+        report.failure = {Domain::Metadata, error.what()};
     }
+    if (!note.empty()) report.Warn(Domain::Metadata, note);
     return report;
 }
 

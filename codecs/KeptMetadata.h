@@ -10,6 +10,7 @@
 
 #include "codecs/ImageFormat.h"
 #include "codecs/ImageProperties.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -26,16 +27,6 @@ enum class MetadataKept {
 bool IsLocationKey(const std::string& key);
 bool IsResolutionKey(const std::string& key);
 
-// What carrying the metadata over came to.
-struct KeptMetadataReport {
-    // Why the copy could not take the metadata (exiv2's or the system's
-    // words); the copy must then not be published. Empty when it could.
-    std::string failure;
-    // exiv2's own words on a source whose metadata is damaged: what could be
-    // read was carried over, the rest is lost. Empty when all was read.
-    std::string note;
-};
-
 // Copies the metadata of the source file, whose bytes are `source` (empty
 // for a file that holds nothing but pixels), into a copy not yet published: the
 // picture file `filePath` (a writer's temporary file, rewritten in place),
@@ -44,16 +35,20 @@ struct KeptMetadataReport {
 // orientation becomes 1, the pixel dimensions are the copy's and a stale
 // embedded thumbnail is dropped. A source without metadata, or an output
 // format without room for it, leaves the file as it is.
-KeptMetadataReport KeepMetadataInFile(std::span<const uint8_t> source, const std::string& filePath,
-                                      const std::string& outputPath, int32_t width, int32_t height,
-                                      MetadataKept kept);
+//
+// Each of these answers a Metadata failure when the copy could not take the
+// metadata (exiv2's or the system's words): the copy must then not be
+// published. A source whose metadata is damaged gives exiv2's own words as a
+// Metadata warning: what could be read was carried over, the rest is lost.
+Status KeepMetadataInFile(std::span<const uint8_t> source, const std::string& filePath,
+                          const std::string& outputPath, int32_t width, int32_t height, MetadataKept kept);
 
 // The same for a JPEG copy about to be written: the source's metadata as the
 // APPn and COM segments the JPEG writer puts after its JFIF header
 // (kPropertyJpegSegments), so the written file is never read back and
 // written again. `segments` is left empty when there is nothing to carry.
-KeptMetadataReport KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height,
-                                    MetadataKept kept, std::string& segments);
+Status KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height, MetadataKept kept,
+                        std::string& segments);
 
 // Whether the writer of a format takes the metadata whole as it encodes
 // (WebP, HEIF, AVIF, JPEG XL), through KeptMetadataBlocks.
@@ -63,7 +58,7 @@ bool EmbedsMetadataBlocks(ImageFormat format);
 // source's EXIF block, XMP packet and ICC profile as the options' metadata
 // blocks (kPropertyExifBlock, kPropertyXmpPacket, kPropertyIccProfile), each
 // left out when there is none to carry.
-KeptMetadataReport KeptMetadataBlocks(std::span<const uint8_t> source, int32_t width, int32_t height,
-                                      MetadataKept kept, CImageProperties& options);
+Status KeptMetadataBlocks(std::span<const uint8_t> source, int32_t width, int32_t height, MetadataKept kept,
+                          CImageProperties& options);
 
 }  // namespace stampora

@@ -56,12 +56,10 @@ bool ConfigFor(const CImageProperties* options, WebPConfig& config) {
 }
 
 // The picture as libwebp takes it; false with the reason when it cannot be.
-bool ToWebpPicture(const CRasterImage& image, const WebPConfig& config, Picture& picture,
-                   std::string& reason) {
+bool ToWebpPicture(const CRasterImage& image, const WebPConfig& config, Picture& picture, Status& status) {
     picture.reset(new WebPPicture);
     if (!WebPPictureInit(picture.get())) {
-        reason = "the libwebp version does not match";
-        return false;
+        return status.Fail(Domain::Write, "the libwebp version does not match");
     }
     picture->width = image.Width();
     picture->height = image.Height();
@@ -69,28 +67,26 @@ bool ToWebpPicture(const CRasterImage& image, const WebPConfig& config, Picture&
     const bool alpha = HasTransparency(image);
     std::vector<uint8_t> pixels;
     if (!InterleavedRgb(image, alpha, pixels)) {
-        reason = "not enough memory";
-        return false;
+        return status.Fail(Domain::Write, "not enough memory");
     }
     const int stride = image.Width() * (alpha ? 4 : 3);
     const int imported = alpha ? WebPPictureImportRGBA(picture.get(), pixels.data(), stride)
                                : WebPPictureImportRGB(picture.get(), pixels.data(), stride);
     if (!imported) {
-        reason = EncodingErrorText(picture->error_code);
-        return false;
+        return status.Fail(Domain::Write, EncodingErrorText(picture->error_code));
     }
     return true;
 }
 
 // The file with the metadata chunks added; false with the reason when the
 // muxer refuses it.
-bool WithChunks(std::vector<uint8_t>& file, const EmbeddedMetadata& metadata, std::string& reason) {
+bool WithChunks(std::vector<uint8_t>& file, const EmbeddedMetadata& metadata, Status& status) {
     if (metadata.Empty()) return true;
     const WebPData image{file.data(), file.size()};
     WebPMux* mux = WebPMuxCreate(&image, 1);
     if (mux == nullptr) {
-        reason = "libwebp could not take the encoded picture apart to add its metadata";
-        return false;
+        return status.Fail(Domain::Write,
+                           "libwebp could not take the encoded picture apart to add its metadata");
     }
     bool ok = true;
     const std::pair<const char*, const std::string*> chunks[] = {
@@ -105,8 +101,7 @@ bool WithChunks(std::vector<uint8_t>& file, const EmbeddedMetadata& metadata, st
     if (ok) file.assign(assembled.bytes, assembled.bytes + assembled.size);
     WebPDataClear(&assembled);
     WebPMuxDelete(mux);
-    if (!ok) reason = "libwebp could not add the metadata chunks";
-    return ok;
+    return ok || status.Fail(Domain::Write, "libwebp could not add the metadata chunks");
 }
 
 }  // namespace
@@ -147,8 +142,7 @@ bool CWebpCodec::SaveFile(const std::string& path, const ImageList& images,
     if (!ConfigFor(properties, config))
         return status.Fail(Domain::Write, "libwebp refused the encoder settings");
     Picture picture;
-    std::string reason;
-    if (!ToWebpPicture(*image, config, picture, reason)) return status.Fail(Domain::Write, reason);
+    if (!ToWebpPicture(*image, config, picture, status)) return false;
     WebPMemoryWriter memory;
     WebPMemoryWriterInit(&memory);
     picture->writer = WebPMemoryWrite;
@@ -158,7 +152,7 @@ bool CWebpCodec::SaveFile(const std::string& path, const ImageList& images,
     if (encoded) file.assign(memory.mem, memory.mem + memory.size);
     WebPMemoryWriterClear(&memory);
     if (!encoded) return status.Fail(Domain::Write, EncodingErrorText(picture->error_code));
-    if (!WithChunks(file, MetadataToEmbed(properties), reason)) return status.Fail(Domain::Write, reason);
+    if (!WithChunks(file, MetadataToEmbed(properties), status)) return false;
     return PublishBytes(path, file.data(), file.size());
 }
 
@@ -192,13 +186,12 @@ bool CWebpCodec::BeginAnimation(const std::string& path, int32_t width, int32_t 
 bool CWebpCodec::AddFrame(const CRasterImage& frame, const FrameArea&) {
     if (!animation) return status.Fail(Domain::Write, "no animation was begun");
     Picture picture;
-    std::string reason;
-    if (!ToWebpPicture(frame, animation->config, picture, reason)) {
+    if (!ToWebpPicture(frame, animation->config, picture, status)) {
         animation.reset();
-        return status.Fail(Domain::Write, reason);
+        return false;
     }
     if (!WebPAnimEncoderAdd(animation->encoder, picture.get(), animation->timestamp, &animation->config)) {
-        reason = WebPAnimEncoderGetError(animation->encoder);
+        const std::string reason = WebPAnimEncoderGetError(animation->encoder);
         animation.reset();
         return status.Fail(Domain::Write, reason.empty() ? "libwebp could not encode a frame" : reason);
     }
@@ -219,8 +212,7 @@ bool CWebpCodec::FinishAnimation() {
     }
     std::vector<uint8_t> file(assembled.bytes, assembled.bytes + assembled.size);
     WebPDataClear(&assembled);
-    std::string reason;
-    if (!WithChunks(file, out->metadata, reason)) return status.Fail(Domain::Write, reason);
+    if (!WithChunks(file, out->metadata, status)) return false;
     return PublishBytes(out->path, file.data(), file.size());
 }
 

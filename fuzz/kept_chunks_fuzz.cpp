@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                   0,    'I', 'E', 'N', 'D',  0xAE, 0x42, 0x60, 0x82};
     static const std::vector<uint8_t> kGifCopy = {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0, 0, 0, ';'};
     const std::vector<uint8_t> input(data, data + size);
-    std::string reason;
+    Status reason;
     std::vector<uint8_t> copy = kPngCopy;
     CopyPngChunks(input, copy, true, reason);
     copy = input;

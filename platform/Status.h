@@ -45,8 +45,17 @@ struct Status {
     const std::string& Error() const { return failure.text; }
     bool Damaged() const { return !damage.empty(); }
 
-    void Warn(Domain domain, std::string text) { warnings.push_back(Reason{domain, std::move(text)}); }
-    // The first warning of a domain, or an empty text.
+    // Adds to the warning of its domain, after a "; " when there is one.
+    void Warn(Domain domain, const std::string& text) {
+        for (Reason& warning : warnings) {
+            if (warning.domain == domain) {
+                warning.text += "; " + text;
+                return;
+            }
+        }
+        warnings.push_back(Reason{domain, text});
+    }
+    // The warning of a domain, or an empty text.
     std::string Warning(Domain domain) const {
         for (const Reason& warning : warnings) {
             if (warning.domain == domain) return warning.text;

@@ -49,7 +49,7 @@ TEST(KeptChunks, APngCopyTakesColourResolutionAndTextButNotWhatExivWritesOrWhatI
     const Bytes copyBefore = Png(kHeader + kData + kEnd);
 
     Bytes copy = copyBefore;
-    std::string reason;
+    Status reason;
     ASSERT_TRUE(CopyPngChunks(Png(source), copy, true, reason));
     EXPECT_EQ(copy, Png(kHeader + gamma + author + kData + kEnd));
     // Only the essentials: no text; and a chunk the copy has is not doubled.
@@ -59,7 +59,7 @@ TEST(KeptChunks, APngCopyTakesColourResolutionAndTextButNotWhatExivWritesOrWhatI
 
     for (Bytes broken : {Bytes{1, 2, 3}, Png(kHeader + kData), Png(kData + kEnd)}) {
         EXPECT_FALSE(CopyPngChunks(Png(source), broken, true, reason));
-        EXPECT_EQ(reason, "the written PNG file could not be walked");
+        EXPECT_EQ(reason.Error(), "the written PNG file could not be walked");
     }
 }
 
@@ -76,7 +76,7 @@ const std::string kComment = std::string("\x21\xFE\5hello\0", 9);
 
 TEST(KeptChunks, GifCommentsFollowTheLoopingExtensionAndAreReadUpToDamage) {
     Bytes copy = Gif(kLooping + kImage + ";");
-    std::string reason;
+    Status reason;
     ASSERT_TRUE(CopyGifComments(Gif(kImage + kComment + kComment.substr(0, 5)), copy, reason));
     Bytes expected = Gif(kLooping + kComment + kImage + ";");
     std::copy_n("89a", 3, expected.begin() + 3);
