@@ -47,7 +47,7 @@ bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImagePro
 bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int quality,
                          FileStatus* status) {
     CImageProperties options;
-    options.SetValue(kPropertySaveQuality, std::to_string(quality));
+    options.saveQuality = quality;
     ImageList images(false);
     // A save list never owns or changes its images.
     images.Append(const_cast<CRasterImage*>(&image));

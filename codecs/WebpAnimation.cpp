@@ -50,8 +50,7 @@ bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, FileStatus& statu
     // Frames the EXIF turns are read whole instead, where they are turned.
     CImageProperties exif;
     ReadExifItems(WebpMetadata(file.data(), file.size()).exif, false, exif);
-    const std::string orientation = exif.GetValue(kPropertyOrientation);
-    if (!orientation.empty() && orientation != "1") return status.Fail("the frames are turned by their EXIF");
+    if (exif.orientation.value_or(1) != 1) return status.Fail("the frames are turned by their EXIF");
     if (!FileCanHoldPixels(width, height, file.size()))
         return status.Fail("the canvas is larger than the file can hold");
     WebPAnimDecoderOptions options;
@@ -65,10 +64,9 @@ bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, FileStatus& statu
 
 std::unique_ptr<CImageProperties> WebpAnimationPlayer::Properties(size_t frames) const {
     auto properties = std::make_unique<CImageProperties>();
-    std::string text;
-    for (size_t i = 0; i < frames && i < delays.size(); ++i) text += FrameDelayText(delays[i]);
-    properties->SetValue(kPropertyFrameDelays, text);
-    if (frames > 1) properties->SetValue(kPropertyLoopCount, std::to_string(loopCount));
+    properties->frameDelays.assign(
+        delays.begin(), delays.begin() + static_cast<std::ptrdiff_t>(std::min(frames, delays.size())));
+    if (frames > 1) properties->loopCount = loopCount;
     return properties;
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/GifCodec.h"
+#include "codecs/FrameArea.h"
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"

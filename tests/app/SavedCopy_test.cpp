@@ -123,7 +123,7 @@ TEST_F(SavedCopyTest, AnAnimationSavedInItsFormatKeepsEveryFrameWithTheMarkWhere
         ASSERT_TRUE(CPictureFiles::LoadFrames(after, copy, &copyTiming, nullptr));
         ASSERT_EQ(after.Size(), before.Size()) << name;
         ASSERT_GT(after.Size(), 1u);
-        EXPECT_EQ(copyTiming.GetValue(kPropertyFrameDelays), sourceTiming.GetValue(kPropertyFrameDelays));
+        EXPECT_EQ(copyTiming.frameDelays, sourceTiming.frameDelays);
         for (size_t i = 0; i < after.Size(); ++i) {
             const uint8_t* p = after.At(i)->PixelAt(mark.x + 4, mark.y + 3);
             // WebP is stored lossy: red within a little.

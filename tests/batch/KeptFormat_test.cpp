@@ -57,8 +57,8 @@ TEST(KeptFormat, AnAnimatedGifKeepsEveryFrameStampedWithItsTiming) {
     ASSERT_TRUE(CPictureFiles::LoadFrames(before, source, &sourceTiming, nullptr));
     ASSERT_TRUE(CPictureFiles::LoadFrames(after, dir.File("a.gif"), &copyTiming, nullptr));
     ASSERT_EQ(after.Size(), 5u);
-    EXPECT_EQ(copyTiming.GetValue(kPropertyFrameDelays), sourceTiming.GetValue(kPropertyFrameDelays));
-    EXPECT_EQ(copyTiming.GetValue(kPropertyLoopCount), "2");
+    EXPECT_EQ(copyTiming.frameDelays, sourceTiming.frameDelays);
+    EXPECT_EQ(copyTiming.loopCount, 2u);
     for (size_t i = 0; i < after.Size(); ++i) {
         const CRasterImage& was = *before.At(i);
         const CRasterImage& is = *after.At(i);
@@ -118,7 +118,7 @@ TEST(KeptFormat, AStillGifStaysOneFrame) {
     CImageProperties properties;
     ASSERT_TRUE(CPictureFiles::LoadFrames(frames, dir.File("s.gif"), &properties, nullptr));
     EXPECT_EQ(frames.Size(), 1u);
-    EXPECT_FALSE(properties.HasKey(kPropertyLoopCount));
+    EXPECT_FALSE(properties.loopCount);
 }
 
 TEST(KeptFormat, JpegToJpegKeepsTheChromaSubsampling) {
@@ -165,7 +165,7 @@ TEST(KeptFormat, ADamagedExifBlockIsKeptAsFarAsItReadsAndSaysWhy) {
     CRasterImage copy;
     CImageProperties metadata;
     ASSERT_TRUE(copy.Load(dir.File("a.jpg"), &metadata));
-    EXPECT_EQ(metadata.GetValue(0x010F), "Stampora Camera Works");  // Make, read before the break
+    EXPECT_EQ(metadata.exif.Text(ExifTag::Make), "Stampora Camera Works");  // read before the break
 }
 
 TEST(KeptFormat, EveryPageOfATiffIsStampedAndKeepsItsTags) {

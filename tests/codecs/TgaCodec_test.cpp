@@ -126,12 +126,12 @@ TEST(TgaRead, RefusesWhatCannotBeAPicture) {
     for (const auto& [what, bytes] : refused) {
         ImageList images;
         PropertiesSlot slot = std::make_unique<CImageProperties>();
-        slot->SetValue(7, "kept");
+        slot->tgaRunLength = true;
         CTgaCodec codec;
         EXPECT_FALSE(codec.LoadMemory(bytes.data(), bytes.size(), images, slot)) << what;
         EXPECT_TRUE(images.Empty()) << what;
         ASSERT_TRUE(slot) << what;
-        EXPECT_EQ(slot->GetValue(7), "kept") << what;
+        EXPECT_EQ(slot->tgaRunLength, true) << what;
         if (what.starts_with("TGA")) {
             EXPECT_EQ(codec.Status().error, what);
         }
@@ -229,7 +229,7 @@ TEST(TgaRead, DepthsAndLineOrder) {
     const Loaded alpha(rgba.Build());
     ASSERT_TRUE(alpha.ok);
     EXPECT_EQ(alpha.Image().ReadPixel(0, 0), 0x281E140Au);
-    EXPECT_EQ(alpha.properties->GetValue(kPropertyTgaRunLength), "-1");
+    EXPECT_EQ(alpha.properties->tgaRunLength, false);
 }
 
 TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
@@ -244,7 +244,7 @@ TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
     EXPECT_EQ(line.Image().ReadPixel(1, 0), 0x030201u);
     EXPECT_EQ(line.Image().ReadPixel(2, 0), 0x060504u);
     EXPECT_EQ(line.Image().ReadPixel(3, 0), 0x090807u);
-    EXPECT_EQ(line.properties->GetValue(kPropertyTgaRunLength), "1");
+    EXPECT_EQ(line.properties->tgaRunLength, true);
 
     // A run of 5 on 3-pixel lines carries 2 pixels into the next line; a
     // literal packet crosses the same way; the last run stops at the image end.

@@ -44,8 +44,8 @@ TEST(TiffCodec, CameraItemsComeFromTheFirstPage) {
     PropertiesSlot properties;
     ASSERT_TRUE(LoadFixtureWith<CTiffCodec>("tiff/camera.tif", pages, properties));
     ASSERT_TRUE(properties);
-    EXPECT_EQ(properties->GetValue(0x010F), "TiffMake");
-    EXPECT_EQ(properties->GetValue(0x0110), "TiffModel");
+    EXPECT_EQ(properties->exif.Text(ExifTag::Make), "TiffMake");
+    EXPECT_EQ(properties->exif.Text(ExifTag::Model), "TiffModel");
 }
 
 TEST(TiffCodec, DamagedFilesAreSafe) {
