@@ -49,8 +49,13 @@ private:
     std::vector<std::pair<ExifTag, std::string>> items;
 };
 
-// One TIFF page's descriptive tags as "tag=value" texts (TiffPageTags.h).
-using TiffPageTags = std::vector<std::string>;
+// One of a TIFF page's descriptive tags: libtiff's tag number and the
+// value in text form (see TiffPageTags.h).
+struct TiffPageTag {
+    uint32_t tag = 0;
+    std::string value;
+};
+using TiffPageTags = std::vector<TiffPageTag>;
 
 // Metadata blocks that WebP, HEIF and JPEG XL files hold whole beside the
 // picture, and that their writers embed as they stand.

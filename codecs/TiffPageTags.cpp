@@ -119,26 +119,23 @@ TiffPageTags ReadTiffPageTags(TIFF* tiff) {
     TiffPageTags tags;
     for (const PageTag& known : kPageTags) {
         const std::string value = ValueOf(tiff, known);
-        if (!value.empty()) tags.push_back(std::to_string(known.tag) + "=" + value);
+        if (!value.empty()) tags.push_back({known.tag, value});
     }
     return tags;
 }
 
 void WriteTiffPageTags(TIFF* tiff, const TiffPageTags& tags) {
-    for (const std::string& item : tags) {
-        const size_t equals = item.find('=');
-        if (equals == std::string::npos) continue;
-        const PageTag* known = Find(static_cast<uint32_t>(std::strtoul(item.c_str(), nullptr, 10)));
-        if (known != nullptr) SetValue(tiff, *known, item.substr(equals + 1));
+    for (const TiffPageTag& item : tags) {
+        const PageTag* known = Find(item.tag);
+        if (known != nullptr) SetValue(tiff, *known, item.value);
     }
 }
 
 std::vector<TiffPageTags> TiffPagesEssentials(std::vector<TiffPageTags> pages) {
     for (TiffPageTags& tags : pages) {
         tags.erase(std::remove_if(tags.begin(), tags.end(),
-                                  [](const std::string& item) {
-                                      const PageTag* known = Find(
-                                          static_cast<uint32_t>(std::strtoul(item.c_str(), nullptr, 10)));
+                                  [](const TiffPageTag& item) {
+                                      const PageTag* known = Find(item.tag);
                                       return known == nullptr || !known->essential;
                                   }),
                    tags.end());

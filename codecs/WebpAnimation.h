@@ -29,7 +29,7 @@ public:
     // The same for a file already read into memory.
     bool Open(std::span<const uint8_t> bytes, FileStatus& status);
     size_t FrameCount() const { return frameCount; }
-    // The frame delays (milliseconds, 16 digits each) of the first `frames`
+    // The frame delays (in milliseconds) of the first `frames`
     // frames and the loop count.
     std::unique_ptr<CImageProperties> Properties(size_t frames) const;
     // Composes the next frame on the screen; false once every frame was
