@@ -54,6 +54,7 @@ private:
 struct TiffPageTag {
     uint32_t tag = 0;
     std::string value;
+    bool operator==(const TiffPageTag&) const = default;
 };
 using TiffPageTags = std::vector<TiffPageTag>;
 

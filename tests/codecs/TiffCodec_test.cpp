@@ -1,6 +1,7 @@
 #include "codecs/TiffCodec.h"
 
 #include <gtest/gtest.h>
+#include <tiffio.h>
 
 #include "codecs/FormatTestSupport.h"
 
@@ -46,6 +47,21 @@ TEST(TiffCodec, CameraItemsComeFromTheFirstPage) {
     ASSERT_TRUE(properties);
     EXPECT_EQ(properties->exif.Text(ExifTag::Make), "TiffMake");
     EXPECT_EQ(properties->exif.Text(ExifTag::Model), "TiffModel");
+}
+
+// A page's descriptive tags come back as they were given, whatever
+// characters its texts hold.
+TEST(TiffCodec, PageTagsTravelWithTheirPage) {
+    CImageProperties options;
+    options.tiffPages = {{{TIFFTAG_XRESOLUTION, "300"},
+                          {TIFFTAG_YRESOLUTION, "150"},
+                          {TIFFTAG_PAGENAME, "front\x1e\x1f page"}}};
+    CRasterImage picture = PhotoLikePicture(16, 8, 24);
+    CTiffCodec codec;
+    PropertiesSlot back;
+    RoundTripThrough(codec, "x.tif", picture, &options, &back);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->tiffPages, options.tiffPages);
 }
 
 TEST(TiffCodec, DamagedFilesAreSafe) {
