@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "codecs/ExifProperties.h"
 #include "codecs/FormatTestSupport.h"
@@ -78,12 +79,10 @@ TEST(JpegCodec, ProgressiveCmykAndGreyFilesDecode) {
 }
 
 TEST(JpegCodec, SaveQualityFollowsTheQualityProperties) {
-    const CImageProperties minusOne = WithQuality(-1);
-    const CImageProperties tooHigh = WithQuality(150);
-    const CImageProperties zero = WithQuality(0);
-    EXPECT_EQ(SaveQualityFromProperties(&minusOne), 80);
-    EXPECT_EQ(SaveQualityFromProperties(&tooHigh), 100);
-    EXPECT_EQ(SaveQualityFromProperties(&zero), 1);
+    for (const auto& [given, used] : {std::pair{-1, 80}, {150, 100}, {0, 1}}) {
+        const CImageProperties properties = WithQuality(given);
+        EXPECT_EQ(SaveQualityFromProperties(&properties), used) << given;
+    }
     EXPECT_EQ(SaveQualityFromProperties(nullptr), 80);
     CImageProperties fallback;
     fallback.jpegQuality = 55;
