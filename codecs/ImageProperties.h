@@ -71,7 +71,8 @@ class CImageProperties {
 public:
     // The save quality 1..100; -1 or nothing: the writer's default.
     std::optional<int32_t> saveQuality;
-    // The quality a JPEG was saved at, taken when saveQuality says nothing.
+    // The quality a JPEG was saved at (GDI+'s PropertyTagJPEGQuality),
+    // taken when saveQuality says nothing.
     std::optional<int32_t> jpegQuality;
     // A JPEG copy's chroma subsampling; nothing: the writer's default.
     std::optional<JpegSampling> jpegSampling;
@@ -83,7 +84,8 @@ public:
     // of the EXIF they would make from the camera items.
     EmbeddedMetadata embedded;
 
-    // Each frame's delay in milliseconds, in frame order.
+    // Each frame's delay in milliseconds, in frame order (GDI+'s
+    // PropertyTagFrameDelay, which counts hundredths).
     std::vector<int64_t> frameDelays;
     // Times an animation plays after its first showing, 0 for ever;
     // nothing: once.
