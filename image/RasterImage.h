@@ -24,8 +24,6 @@ public:
     CRasterImage& operator=(const CRasterImage& other);
     ~CRasterImage() override;
 
-    uint32_t Marshal(bool write, uint8_t* buffer) override;
-
     // Lifetime. A refused Create leaves the image as it was; a failed
     // allocation leaves it empty.
     bool Create(const DibInfoHeader* header);
@@ -72,7 +70,6 @@ public:
     uint32_t ReadPixel(int32_t x, int32_t y) const;
 
     // Palette.
-    bool GetPalette(int32_t first, int32_t count, PaletteColour* entries) const;
     bool SetPalette(int32_t first, int32_t count, const PaletteColour* entries);
     void CopyPaletteFrom(const CRasterImage& other);
     void ResetGrayPalette();
@@ -82,7 +79,6 @@ public:
     // Converts the pixels to 24 or 32 bits; true when the picture has that
     // depth afterwards. Without the memory, the picture stays as it was.
     bool PromoteDepth(int32_t targetBpp);
-    void AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t right, int32_t bottom);
     bool PasteImage(const CRasterImage& source, int32_t x, int32_t y);
 
     // A heap block (delete[] as uint8_t) holding the header followed by the

@@ -242,26 +242,6 @@ TEST(TextWatermarkLayer, NonLatinTextIsDrawnWhole) {
     EXPECT_GT(inkRight, latin.base.markWidth + 40);
 }
 
-TEST(TextLayerSnapshot, RestoresPositionAndTextSettings) {
-    CTextLayer layer;
-    TextWatermarkParams params = Params("Stampora");
-    params.shadow = true;
-    params.shadowParams.offsetX = -3;
-    RenderText(layer, params);
-    const auto snapshot = layer.MakeSnapshot();
-    CTextLayer other;
-    other.RestoreSnapshot(*snapshot);
-    EXPECT_EQ(other.offsetX, layer.offsetX);
-    EXPECT_EQ(other.textOffsetX, layer.textOffsetX);
-    EXPECT_EQ(other.params.text, "Stampora");
-
-    LayerSnapshot plain;  // not of the text kind
-    plain.offsetX = 40;
-    other.RestoreSnapshot(plain);
-    EXPECT_EQ(other.offsetX, 40);
-    EXPECT_EQ(other.params.text, "Stampora");
-}
-
 TEST(TextWatermarkLayer, EmojiKeepTheirColoursUnderTheMarksShadow) {
     if (!FindFallbackFace(U'\U0001F4F7', false, false, true))
         GTEST_SKIP() << "no colour emoji font installed";
