@@ -24,7 +24,8 @@ CLayerOnDemand::CLayerOnDemand(const WatermarkBase& smallest, std::function<bool
     : smallest(smallest), build(std::move(build)) {}
 
 std::optional<PreparedMark> CLayerOnDemand::StandIn(int32_t width, int32_t height, int32_t margin) const {
-    if (!Deferred() || FitsWithinMargins(smallest.CoverWidth(), smallest.CoverHeight(), width, height, margin))
+    if (!Deferred() ||
+        FitsWithinMargins(smallest.CoverWidth(), smallest.CoverHeight(), width, height, margin))
         return std::nullopt;
     PreparedMark standIn{smallest, TransparentDot()};
     standIn.base.margin = margin;
