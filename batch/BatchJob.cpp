@@ -141,20 +141,17 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     CFittedTextMark fittedText(textMark, textFit);
     CFittedImageMark fittedImage(imageMark, imageFit);
 
-    // Both layers are rendered once for the whole run, whether or not the
-    // mark is active; the image layer starts again from its source every
-    // run, so rotations never add up. A mark whose size follows each picture
-    // or whose text names it makes its own layer for each picture and never
-    // uses this one, so it is not drawn for nothing.
-    // An active mark whose layer could not be made (memory) fails every
-    // file: a picture without the mark asked for is never written.
-    const bool textOwnLayers = textFit.SizeFollowsPicture() || fittedText.FillsIn();
-    const bool imageOwnLayers = imageFit.SizeFollowsPicture();
-    const bool textReady = textOwnLayers || textMark.RebuildLayer() || !textMark.base.enabled;
-    const bool imageReady = imageOwnLayers || imageMark.RebuildLayer() || !imageMark.base.enabled;
-    const std::string markProblem = !imageReady  ? "the image mark could not be prepared at its size"
-                                    : !textReady ? "the text mark could not be drawn"
-                                                 : "";
+    // A mark whose size follows each picture or whose text names it makes its
+    // own layer for each picture. The other active marks are made once for
+    // the whole run, when the first picture that can hold them comes, so a
+    // mark larger than every picture is never drawn; the image layer starts
+    // again from its source every run, so rotations never add up. A picture
+    // that could hold an active mark whose layer could not be made (memory)
+    // fails: a picture without the mark asked for is never written.
+    if (textMark.base.enabled && !textFit.SizeFollowsPicture() && !fittedText.FillsIn())
+        fittedText.BuildLayerOnDemand(textMark.SmallestBase(), [this] { return textMark.RebuildLayer(); });
+    if (imageMark.base.enabled && !imageFit.SizeFollowsPicture())
+        fittedImage.BuildLayerOnDemand(imageMark.BaseToBe(), [this] { return imageMark.RebuildLayer(); });
 
     // What each picture will cost, from its header: the memory a worker
     // holds while it is made, and whether it has more than 8 bits a channel.
@@ -194,10 +191,7 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         const ScopedWriteConfinement confined({outputDirectory, sourcePath, originalsMayBeReplaced});
         BatchFileResult result;
         std::string folderProblem;
-        if (!markProblem.empty()) {
-            result.outcome = BatchFileOutcome::StampFailed;
-            result.reason = markProblem;
-        } else if (skipExisting && OutputIsUpToDate(sourcePath, outputPath)) {
+        if (skipExisting && OutputIsUpToDate(sourcePath, outputPath)) {
             result.outcome = BatchFileOutcome::UpToDate;
         } else if (!(folderProblem = MakeOutputSubfolder(outputDirectory, name)).empty()) {
             result.outcome = BatchFileOutcome::SaveFailed;

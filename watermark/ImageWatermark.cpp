@@ -67,6 +67,26 @@ bool ImageWatermark::RebuildLayer() {
     return complete;
 }
 
+WatermarkBase ImageWatermark::BaseToBe() const {
+    WatermarkBase toBe = base;
+    toBe.overhang = LayerOverhang{};
+    if (IsOverPixelLimit()) {
+        toBe.markWidth = base.width;
+        toBe.markHeight = base.height;
+        return toBe;
+    }
+    const bool chosen = base.width > 0 && base.height > 0;
+    toBe.markWidth = chosen ? base.width : source.Width();
+    toBe.markHeight = chosen ? base.height : source.Height();
+    if (base.rotation >= 1 && base.rotation <= 360 && toBe.markWidth > 1 && toBe.markHeight > 1) {
+        const auto [width, height] =
+            CRotateProcessor::TurnedSize(base.rotation, toBe.markWidth, toBe.markHeight);
+        toBe.markWidth = static_cast<int32_t>(std::min<double>(width, INT32_MAX));
+        toBe.markHeight = static_cast<int32_t>(std::min<double>(height, INT32_MAX));
+    }
+    return toBe;
+}
+
 bool ImageWatermark::IsOverPixelLimit() const {
     return base.width > 0 && base.height > 0 && int64_t{base.width} * base.height > kMaxDecodedPixels;
 }

@@ -29,6 +29,10 @@ struct ImageWatermark {
     // PrepareImageLayer does, or when the rotation could not be made.
     bool RebuildLayer();
 
+    // The record as RebuildLayer leaves an enabled mark, markWidth and
+    // markHeight included, worked out without building the layer.
+    WatermarkBase BaseToBe() const;
+
     // Whether width x height is more pixels than any picture may hold.
     bool IsOverPixelLimit() const;
 

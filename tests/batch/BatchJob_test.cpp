@@ -230,17 +230,25 @@ TEST_F(BatchJobTest, NoPictureIsWrittenWithoutItsMarkWhenMemoryRunsOut) {
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].first, "Batch finish!\n1 picture could not be watermarked.");
 
-    // A mark that cannot be scaled to its size fails every picture.
+    // A mark larger than every picture is never made: each picture is
+    // written without it, and nothing the size of the mark is held.
     fs::remove(output() / "small.bmp");
-    SetRedImageMark(20, 10, LeftTop);
-    job.imageMark.base.width = 200;
-    job.imageMark.base.height = 100;
-    LimitPixelBlockBytes(60000);
-    const BatchSummary unscaled = job.RunBatch(ui);
-    LimitPixelBlockBytes(0);
-    EXPECT_EQ(unscaled.written, 0);
-    EXPECT_EQ(unscaled.stampFailed, 2);
-    EXPECT_TRUE(fs::is_empty(output()));
+    fs::remove(source() / "large.bmp");
+    job.imageMark.base.width = 1500;
+    job.imageMark.base.height = 1000;
+    job.imageMark.base.rotation = 30;
+    job.imageMark.layer.Destroy();
+    if (IsInstalledFamily("DejaVu Sans")) {
+        job.textMark.text = std::u16string(150, u'A');
+        job.textMark.font = FontSpec{120, 400, false, 1, u"DejaVu Sans"};
+        job.textMark.base.enabled = true;
+        job.textMark.UpdateParams();
+    }
+    const BatchSummary tooLarge = job.RunBatch(ui);
+    EXPECT_EQ(tooLarge.written, 1);
+    EXPECT_EQ(tooLarge.markLeftOff, 1);
+    EXPECT_TRUE(job.imageMark.layer.IsEmpty());
+    EXPECT_TRUE(job.textMark.layer.IsEmpty());
 }
 
 TEST_F(BatchJobTest, ATextMarksShadowStaysInsideTheMargin) {
