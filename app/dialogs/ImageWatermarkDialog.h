@@ -8,6 +8,7 @@
 
 #include "app/dialogs/DialogFields.h"
 #include "watermark/ImageWatermark.h"
+#include "watermark/MarkFit.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -24,6 +25,9 @@ public:
     explicit ImageWatermarkDialog(QWidget* parent = nullptr);
 
     ImageWatermark mark;
+    // How the mark fits each picture: its size relative to the picture's,
+    // margin and tiling.
+    MarkFit fit;
 
     bool AspectRatioLocked() const { return lockAspectRatio; }
 

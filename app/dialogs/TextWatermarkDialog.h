@@ -6,6 +6,7 @@
 #include <QDialog>
 
 #include "app/dialogs/DialogFields.h"
+#include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
 
 class QCheckBox;
@@ -24,6 +25,9 @@ public:
     explicit TextWatermarkDialog(QWidget* parent = nullptr);
 
     TextWatermark mark;
+    // How the mark fits each picture: its size relative to the picture's,
+    // margin and tiling.
+    MarkFit fit;
 
     // The entries of the size and style lists, in order.
     static const QStringList& SizeEntries();

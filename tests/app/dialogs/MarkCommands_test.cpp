@@ -90,7 +90,7 @@ TEST_F(MarkCommandsTest, AConfirmedTextMarkAppearsCentredAndIsSavedAtFullResolut
     });
     frame.Action(CommandId::kTextWatermark)->trigger();
 
-    const WatermarkBase& mark = Canvas().TextMark().base;
+    const WatermarkBase& mark = Canvas().Marks().PlacedText().made.base;
     ASSERT_TRUE(mark.enabled);
     ASSERT_GT(mark.markWidth, 100);
     ExpectCentredOnScreen(mark);
@@ -113,7 +113,7 @@ TEST_F(MarkCommandsTest, AConfirmedTextMarkAppearsCentredAndIsSavedAtFullResolut
         text.reject();
     });
     frame.Action(CommandId::kTextWatermark)->trigger();
-    EXPECT_TRUE(Canvas().TextMark().base.enabled);
+    EXPECT_TRUE(Canvas().Marks().PlacedText().shown);
 }
 
 TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSaved) {
@@ -138,7 +138,7 @@ TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSa
     // Turned, the layer's bounding box is wider and taller than 80 x 60.
     EXPECT_GT(mark.base.markWidth, 80);
     EXPECT_GT(mark.base.markHeight, 60);
-    ExpectCentredOnScreen(mark.base);
+    ExpectCentredOnScreen(Canvas().Marks().PlacedImage().made.base);
     EXPECT_TRUE(messages.messages.empty());
 
     const CRasterImage saved = Saved();
@@ -188,7 +188,7 @@ TEST_F(MarkCommandsTest, ABatchRunFromTheBatchCommandWritesThreeMarkedPictures) 
         EXPECT_EQ(Marked(written, 0, 0, 150, 100), 0) << name;
     }
     // The editor's own marks are not touched.
-    EXPECT_FALSE(Canvas().TextMark().base.enabled);
+    EXPECT_FALSE(Canvas().Marks().PlacedText().shown);
 }
 
 }  // namespace
