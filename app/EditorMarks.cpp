@@ -77,7 +77,8 @@ std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const M
     imageFit = newImageFit;
     std::vector<std::string> refused;
     if (!DrawText()) refused.push_back(Refused("text watermark", "there is not enough memory to draw it"));
-    if (!PrepareImage()) refused.push_back(Refused("image watermark", "there is not enough memory to prepare it"));
+    if (!PrepareImage())
+        refused.push_back(Refused("image watermark", "there is not enough memory to prepare it"));
     if (!refused.empty()) {
         textOn.shown = imageOn.shown = false;
         return refused;
@@ -149,7 +150,8 @@ std::optional<std::string> EditorMarks::LayTiles(PlacedMark& on, const MarkFit& 
     on.places.clear();
     if (fit.layout.tile) {
         std::string reason;
-        if (LaidOutPlaces(base, fit.layout, facts.width, facts.height, on.places, reason) == MarkStamp::Failed)
+        if (LaidOutPlaces(base, fit.layout, facts.width, facts.height, on.places, reason) ==
+            MarkStamp::Failed)
             return Refused(&on == &textOn ? "text watermark" : "image watermark", reason);
     }
     // Untiled, or a tiled mark with no room for its margin: the mark alone.

@@ -63,7 +63,8 @@ public:
     std::vector<std::string> FitToPicture(const MarkTextFacts& facts, const MarkView& view);
     // A dialog was confirmed: the mark is made afresh, centred in the picture.
     std::vector<std::string> TakeText(const TextWatermark& edited, const MarkFit& fit, const MarkView& view);
-    std::vector<std::string> TakeImage(const ImageWatermark& edited, const MarkFit& fit, const MarkView& view);
+    std::vector<std::string> TakeImage(const ImageWatermark& edited, const MarkFit& fit,
+                                       const MarkView& view);
     // New fits for both marks, made again where they lie.
     std::vector<std::string> SetFits(const MarkFit& newTextFit, const MarkFit& newImageFit,
                                      const MarkView& view);

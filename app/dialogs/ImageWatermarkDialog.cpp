@@ -16,6 +16,7 @@
 #include "app/PictureFileFilters.h"
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/DialogControls.h"
+#include "app/dialogs/DialogIds.h"
 #include "app/dialogs/PicturePreview.h"
 #include "codecs/PictureFiles.h"
 #include "platform/FileStatus.h"
@@ -42,20 +43,20 @@ int32_t ProportionalLength(int32_t length, int32_t from, int32_t to) {
 
 ImageWatermarkDialog::ImageWatermarkDialog(QWidget* parent)
     : QDialog(parent),
-      preview(new PicturePreview(1050, this)),
+      preview(new PicturePreview(ImageDialogId::kPreview, this)),
       bestSize(new QRadioButton(QStringLiteral("Best Size"), this)),
       realSize(new QRadioButton(QStringLiteral("Real Size"), this)),
       lockBox(new QCheckBox(QStringLiteral("Lock Aspect Ratio"), this)),
-      widthEdit(NumberEdit(1005, kNumberWidth, this)),
-      heightEdit(NumberEdit(1051, kNumberWidth, this)),
-      opacityEdit(NumberEdit(1054, kNumberWidth, this)),
-      rotationEdit(NumberEdit(1060, kNumberWidth, this)),
-      opacityArrows(new ArrowPair(1059, this)),
-      rotationArrows(new ArrowPair(1061, this)) {
+      widthEdit(NumberEdit(ImageDialogId::kWidth, kNumberWidth, this)),
+      heightEdit(NumberEdit(ImageDialogId::kHeight, kNumberWidth, this)),
+      opacityEdit(NumberEdit(ImageDialogId::kOpacity, kNumberWidth, this)),
+      rotationEdit(NumberEdit(ImageDialogId::kRotation, kNumberWidth, this)),
+      opacityArrows(new ArrowPair(ImageDialogId::kOpacityArrows, this)),
+      rotationArrows(new ArrowPair(ImageDialogId::kRotationArrows, this)) {
     setWindowTitle(QStringLiteral("Image Watermark"));
-    Named(bestSize, 1052);
-    Named(realSize, 1053);
-    Named(lockBox, 1013);
+    Named(bestSize, ImageDialogId::kBestSize);
+    Named(realSize, ImageDialogId::kRealSize);
+    Named(lockBox, ImageDialogId::kLockAspectRatio);
 
     auto* hint = new QLabel(QString::fromLatin1(kClickToChooseText), this);
     hint->setAlignment(Qt::AlignHCenter);

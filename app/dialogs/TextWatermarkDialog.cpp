@@ -14,6 +14,7 @@
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogControls.h"
+#include "app/dialogs/DialogIds.h"
 #include "platform/FontCatalog.h"
 #include "platform/MessageSink.h"
 #include "platform/qt/Choosers.h"
@@ -65,27 +66,27 @@ const QStringList& TextWatermarkDialog::StyleEntries() {
 TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     : QDialog(parent),
       textEdit(new QPlainTextEdit(this)),
-      fontBox(Named(new QComboBox(this), 1007)),
-      styleBox(Named(new QComboBox(this), 1031)),
-      sizeBox(Named(new QComboBox(this), 1010)),
-      opacityEdit(NumberEdit(1021, kNumberWidth, this)),
-      rotationEdit(NumberEdit(1023, kNumberWidth, this)),
-      opacityArrows(new ArrowPair(1044, this)),
-      rotationArrows(new ArrowPair(1045, this)),
-      colourSwatch(new ColourSwatch(1011, this)),
+      fontBox(Named(new QComboBox(this), TextDialogId::kFont)),
+      styleBox(Named(new QComboBox(this), TextDialogId::kStyle)),
+      sizeBox(Named(new QComboBox(this), TextDialogId::kSize)),
+      opacityEdit(NumberEdit(TextDialogId::kOpacity, kNumberWidth, this)),
+      rotationEdit(NumberEdit(TextDialogId::kRotation, kNumberWidth, this)),
+      opacityArrows(new ArrowPair(TextDialogId::kOpacityArrows, this)),
+      rotationArrows(new ArrowPair(TextDialogId::kRotationArrows, this)),
+      colourSwatch(new ColourSwatch(TextDialogId::kColour, this)),
       shadowSwitch(new QCheckBox(QStringLiteral("Enable Shadow"), this)),
-      shadowColourSwatch(new ColourSwatch(1024, this)),
-      shadowOpacityEdit(NumberEdit(1006, kNumberWidth, this)),
-      distanceEdit(NumberEdit(1005, kNumberWidth, this)),
-      smoothEdit(NumberEdit(1008, kNumberWidth, this)),
-      shadowOpacityArrows(new ArrowPair(1039, this)),
-      distanceArrows(new ArrowPair(1038, this)),
-      smoothArrows(new ArrowPair(1040, this)) {
+      shadowColourSwatch(new ColourSwatch(TextDialogId::kShadowColour, this)),
+      shadowOpacityEdit(NumberEdit(TextDialogId::kShadowOpacity, kNumberWidth, this)),
+      distanceEdit(NumberEdit(TextDialogId::kDistance, kNumberWidth, this)),
+      smoothEdit(NumberEdit(TextDialogId::kSmooth, kNumberWidth, this)),
+      shadowOpacityArrows(new ArrowPair(TextDialogId::kShadowOpacityArrows, this)),
+      distanceArrows(new ArrowPair(TextDialogId::kDistanceArrows, this)),
+      smoothArrows(new ArrowPair(TextDialogId::kSmoothArrows, this)) {
     setWindowTitle(QStringLiteral("Text Watermark"));
-    Named(textEdit, 1000);
+    Named(textEdit, TextDialogId::kText);
     textEdit->setTabChangesFocus(true);
     textEdit->setFixedHeight(textEdit->fontMetrics().lineSpacing() * 4 + 12);
-    Named(shadowSwitch, 1013);
+    Named(shadowSwitch, TextDialogId::kShadowSwitch);
     fontBox->setMinimumWidth(220);
     textEdit->setMinimumWidth(340);
     // The lists are the same for every mark; which entries are selected is

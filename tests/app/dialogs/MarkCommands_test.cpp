@@ -15,6 +15,7 @@
 #include "app/OutputDirectory.h"
 #include "app/QueuedChoosers.h"
 #include "app/dialogs/BatchWatermarkDialog.h"
+#include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/PicturePreview.h"
@@ -83,10 +84,10 @@ TEST_F(MarkCommandsTest, AConfirmedTextMarkAppearsCentredAndIsSavedAtFullResolut
     ASSERT_LT(Canvas().Document().zoom, 1.0f);  // shown reduced
     WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
         EXPECT_EQ(text.mark.base.pictureWidth, 1200);
-        ById<QPlainTextEdit>(text, 1000)->setPlainText("Centre");
-        ById<QComboBox>(text, 1007)->setCurrentText("DejaVu Sans");
-        ById<QComboBox>(text, 1010)->setCurrentText("48");
-        QTest::mouseClick(ById<QPushButton>(text, 1), Qt::LeftButton);
+        ById<QPlainTextEdit>(text, TextDialogId::kText)->setPlainText("Centre");
+        ById<QComboBox>(text, TextDialogId::kFont)->setCurrentText("DejaVu Sans");
+        ById<QComboBox>(text, TextDialogId::kSize)->setCurrentText("48");
+        QTest::mouseClick(ById<QPushButton>(text, ButtonId::kOk), Qt::LeftButton);
     });
     frame.Action(CommandId::kTextWatermark)->trigger();
 
@@ -108,8 +109,8 @@ TEST_F(MarkCommandsTest, AConfirmedTextMarkAppearsCentredAndIsSavedAtFullResolut
 
     // Reopening shows the confirmed mark; cancelling leaves it as it was.
     WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
-        EXPECT_EQ(ById<QComboBox>(text, 1010)->currentText(), "48");
-        EXPECT_EQ(ById<QPlainTextEdit>(text, 1000)->toPlainText(), "Centre");
+        EXPECT_EQ(ById<QComboBox>(text, TextDialogId::kSize)->currentText(), "48");
+        EXPECT_EQ(ById<QPlainTextEdit>(text, TextDialogId::kText)->toPlainText(), "Centre");
         text.reject();
     });
     frame.Action(CommandId::kTextWatermark)->trigger();
@@ -123,10 +124,10 @@ TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSa
     choosers.openFiles.push_back(QString::fromStdString(markPath));
     WhenOpened<ImageWatermarkDialog>([](ImageWatermarkDialog& image) {
         EXPECT_EQ(image.mark.base.pictureWidth, 640);
-        QTest::mouseClick(ById<PicturePreview>(image, 1050), Qt::LeftButton);
-        QTest::mouseClick(ById<QRadioButton>(image, 1052), Qt::LeftButton);
-        ById<QLineEdit>(image, 1060)->setText("30");
-        QTest::mouseClick(ById<QPushButton>(image, 1), Qt::LeftButton);
+        QTest::mouseClick(ById<PicturePreview>(image, ImageDialogId::kPreview), Qt::LeftButton);
+        QTest::mouseClick(ById<QRadioButton>(image, ImageDialogId::kBestSize), Qt::LeftButton);
+        ById<QLineEdit>(image, ImageDialogId::kRotation)->setText("30");
+        QTest::mouseClick(ById<QPushButton>(image, ButtonId::kOk), Qt::LeftButton);
     });
     frame.Action(CommandId::kImageWatermark)->trigger();
 
@@ -161,9 +162,9 @@ TEST_F(MarkCommandsTest, ABatchRunFromTheBatchCommandWritesThreeMarkedPictures) 
     WhenOpened<BatchWatermarkDialog>([&](BatchWatermarkDialog& batch) {
         EXPECT_EQ(ById<QLineEdit>(batch, 1063)->text().toStdString(), outputDirectory);
         WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
-            ById<QPlainTextEdit>(text, 1000)->setPlainText("Batch");
-            ById<QComboBox>(text, 1007)->setCurrentText("DejaVu Sans");
-            ById<QComboBox>(text, 1010)->setCurrentText("24");
+            ById<QPlainTextEdit>(text, TextDialogId::kText)->setPlainText("Batch");
+            ById<QComboBox>(text, TextDialogId::kFont)->setCurrentText("DejaVu Sans");
+            ById<QComboBox>(text, TextDialogId::kSize)->setCurrentText("24");
             text.accept();
         });
         QTest::mouseClick(ById<QPushButton>(batch, 1076), Qt::LeftButton);
