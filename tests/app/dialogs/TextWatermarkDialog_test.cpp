@@ -119,17 +119,79 @@ TEST_F(TextWatermarkDialogTest, StyleBoxGivesWeightAndSlant) {
     }
 }
 
-TEST_F(TextWatermarkDialogTest, StoredValuesMissingFromTheListsLeaveThemUnselected) {
+TEST_F(TextWatermarkDialogTest, AStoredSizeMissingFromTheListIsShownAndKeptAnEmptyOneRefused) {
     TextWatermark mark;
     mark.text = u"x";
     mark.font.height = 13;
     mark.font.faceName = u"No Such Family Here";
     Open(mark);
     EXPECT_EQ(Box(TextDialogId::kFont)->currentIndex(), -1);
-    EXPECT_EQ(Box(TextDialogId::kSize)->currentIndex(), -1);
+    EXPECT_EQ(Box(TextDialogId::kSize)->currentText(), "13");
     ClickOk();
     EXPECT_EQ(dialog.mark.font.faceName, u"");
-    EXPECT_EQ(dialog.mark.font.height, 0);
+    EXPECT_EQ(dialog.mark.font.height, 13);
+
+    // A size of nothing would leave the mark undrawable: it is refused.
+    TextWatermarkDialog emptied;
+    emptied.mark = mark;
+    ShowActive(emptied);
+    ById<QComboBox>(emptied, TextDialogId::kSize)->setEditText("");
+    QTest::mouseClick(ById<QPushButton>(emptied, ButtonId::kOk), Qt::LeftButton);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, kTextSizeRefusedText);
+    EXPECT_TRUE(emptied.isVisible());
+}
+
+TEST_F(TextWatermarkDialogTest, SizeMarginAndTilesFollowThePictureAsTheBatchToolsOptions) {
+    Open(TextWatermark{});
+    SetText("{name} {date}");
+    // Sizes beyond the list: up to 1000 points, or a share of the shorter side.
+    for (const char* refused : {"1001", "0", "0.05%", "4 pt"}) {
+        Box(TextDialogId::kSize)->setEditText(refused);
+        ClickOk();
+        EXPECT_TRUE(dialog.isVisible()) << refused;
+    }
+    EXPECT_EQ(messages.messages.size(), 4u);
+    Box(TextDialogId::kSize)->setEditText("1000");
+    TypeInto(*Edit(TextDialogId::kMargin), "abc");
+    ClickOk();
+    ASSERT_EQ(messages.messages.size(), 5u);
+    EXPECT_TRUE(Edit(TextDialogId::kMargin)->hasFocus());
+
+    Box(TextDialogId::kSize)->setEditText("4%");
+    TypeInto(*Edit(TextDialogId::kMargin), "2%");
+    EXPECT_FALSE(Edit(TextDialogId::kGapAcross)->isEnabled());
+    QTest::mouseClick(ById<QCheckBox>(dialog, TextDialogId::kTileSwitch), Qt::LeftButton);
+    TypeInto(*Edit(TextDialogId::kGapAcross), "5%");
+    ClickOk();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.fit.sizePercent, 4.0);
+    EXPECT_EQ(dialog.fit.side, FitSide::Shorter);
+    EXPECT_GE(dialog.mark.font.height, 1);  // a size in points stays for the mark's other uses
+    EXPECT_TRUE(dialog.fit.layout.margin.percent);
+    EXPECT_EQ(dialog.fit.layout.margin.value, 2.0);
+    EXPECT_TRUE(dialog.fit.layout.tile);
+    ASSERT_TRUE(dialog.fit.layout.gapX.has_value());
+    EXPECT_EQ(dialog.fit.layout.gapX->value, 5.0);
+    EXPECT_FALSE(dialog.fit.layout.gapY.has_value());  // the mark's own height
+
+    TextWatermarkDialog again;
+    again.mark = dialog.mark;
+    again.fit = dialog.fit;
+    again.show();
+    EXPECT_EQ(ById<QComboBox>(again, TextDialogId::kSize)->currentText(), "4%");
+    EXPECT_EQ(ById<QLineEdit>(again, TextDialogId::kMargin)->text(), "2%");
+    EXPECT_TRUE(ById<QCheckBox>(again, TextDialogId::kTileSwitch)->isChecked());
+    EXPECT_EQ(ById<QLineEdit>(again, TextDialogId::kGapAcross)->text(), "5%");
+}
+
+TEST_F(TextWatermarkDialogTest, AnUnknownPlaceholderIsRefusedByName) {
+    Open(TextWatermark{});
+    SetText("{author}");
+    ClickOk();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].text.find("author"), std::string::npos);
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST_F(TextWatermarkDialogTest, ArrowsStepTheStoredValueWithinZeroToHundred) {
