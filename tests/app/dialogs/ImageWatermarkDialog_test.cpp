@@ -1,6 +1,7 @@
 #include "app/dialogs/ImageWatermarkDialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -229,6 +230,38 @@ TEST_F(ImageWatermarkDialogTest, PreviewImageIsReducedForLargePictures) {
     const QImage image = PreviewImage(large, 1024);
     EXPECT_EQ(image.width(), 1024);
     EXPECT_EQ(image.height(), 20);
+}
+
+TEST_F(ImageWatermarkDialogTest, ASizeByPictureIsAShareOfItsWidthOrHeightAsTheBatchToolTakesIt) {
+    Open();
+    auto* relative = ById<QCheckBox>(dialog, ImageDialogId::kRelativeSwitch);
+    EXPECT_FALSE(relative->isEnabled());  // no picture chosen yet
+    ChooseLandscape();
+    QTest::mouseClick(relative, Qt::LeftButton);
+    EXPECT_FALSE(Edit(ImageDialogId::kWidth)->isEnabled());
+    for (const char* refused : {"0", "101", "abc", ""}) {
+        Edit(ImageDialogId::kRelativePercent)->setText(refused);
+        QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton);
+        EXPECT_TRUE(dialog.isVisible()) << refused;
+    }
+    EXPECT_EQ(messages.messages.size(), 4u);
+    Edit(ImageDialogId::kRelativePercent)->setText("12.5");
+    ById<QComboBox>(dialog, ImageDialogId::kRelativeSide)->setCurrentIndex(1);
+    QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton);
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.fit.sizePercent, 12.5);
+    EXPECT_EQ(dialog.fit.side, FitSide::Height);
+
+    ImageWatermarkDialog again;
+    again.mark = dialog.mark;
+    again.fit = dialog.fit;
+    again.show();
+    EXPECT_TRUE(ById<QCheckBox>(again, ImageDialogId::kRelativeSwitch)->isChecked());
+    EXPECT_EQ(ById<QLineEdit>(again, ImageDialogId::kRelativePercent)->text(), "12.5");
+    // Switched off, the size in pixels counts again.
+    QTest::mouseClick(ById<QCheckBox>(again, ImageDialogId::kRelativeSwitch), Qt::LeftButton);
+    again.accept();
+    EXPECT_FALSE(again.fit.SizeFollowsPicture());
 }
 
 }  // namespace
