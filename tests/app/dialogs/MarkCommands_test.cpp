@@ -20,9 +20,11 @@
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/PicturePreview.h"
 #include "app/dialogs/TextWatermarkDialog.h"
+#include "batch/WatermarkFile.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"
+#include "watermark/WatermarkMessages.h"
 
 using namespace stampora;
 
@@ -53,15 +55,15 @@ protected:
     }
     CanvasView& Canvas() { return *frame.Canvas(); }
     // Opens a white picture of the given size in the editor.
-    void OpenWhite(int32_t width, int32_t height) {
-        WriteFilledPicture(dir.File("photo.bmp"), width, height, Qt::white);
-        ASSERT_TRUE(frame.OpenPath(QString::fromStdString(dir.File("photo.bmp"))));
+    void OpenWhite(int32_t width, int32_t height, const std::string& name = "photo.bmp") {
+        WriteFilledPicture(dir.File(name), width, height, Qt::white);
+        ASSERT_TRUE(frame.OpenPath(QString::fromStdString(dir.File(name))));
         QApplication::processEvents();
     }
-    CRasterImage Saved() {
+    CRasterImage Saved(const std::string& name = "photo.bmp") {
         frame.Action(CommandId::kSave)->trigger();
         CRasterImage saved;
-        EXPECT_TRUE(saved.Load(dir.File("out/photo.bmp")));
+        EXPECT_TRUE(saved.Load(dir.File("out/" + name)));
         return saved;
     }
     // The mark's screen rectangle is centred in the shown picture.
@@ -150,6 +152,86 @@ TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSa
     EXPECT_TRUE(IsWhite(saved, 5, 5));
     // The corners of the turned mark's box stay white: it is turned, not square.
     EXPECT_TRUE(IsWhite(saved, mark.base.x + 1, mark.base.y + 1));
+}
+
+TEST_F(MarkCommandsTest, MarksAreKeptFromPictureToPictureAndHiddenWhereTheyDoNotFit) {
+    OpenWhite(1200, 900, "big.bmp");
+    const std::string logo = dir.File("logo.bmp");
+    WriteFilledPicture(logo, 500, 400, QColor(255, 0, 0));
+    choosers.openFiles.push_back(QString::fromStdString(logo));
+    WhenOpened<ImageWatermarkDialog>([](ImageWatermarkDialog& image) {
+        QTest::mouseClick(ById<PicturePreview>(image, ImageDialogId::kPreview), Qt::LeftButton);
+        ById<QLineEdit>(image, ImageDialogId::kOpacity)->setText("50");
+        ById<QLineEdit>(image, ImageDialogId::kRotation)->setText("10");
+        QTest::mouseClick(ById<QPushButton>(image, ButtonId::kOk), Qt::LeftButton);
+    });
+    frame.Action(CommandId::kImageWatermark)->trigger();
+    const PlacedMark& placed = Canvas().Marks().PlacedImage();
+    ASSERT_TRUE(placed.shown);
+    const int32_t turnedWidth = placed.made.base.markWidth;
+
+    // Too small for the mark: hidden with the message, its settings kept.
+    OpenWhite(300, 200, "small.bmp");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, kImageMarkTooLargeMessage);
+    EXPECT_FALSE(placed.shown);
+    const ImageWatermark& kept = Canvas().ImageMark();
+    EXPECT_TRUE(kept.base.enabled);
+    EXPECT_EQ(kept.source.Width(), 500);
+    EXPECT_EQ(kept.base.opacity, 50);
+    EXPECT_EQ(kept.base.rotation, 10);
+    EXPECT_EQ(Marked(Saved("small.bmp"), 0, 0, 300, 200), 0);
+    WhenOpened<ImageWatermarkDialog>([](ImageWatermarkDialog& image) {
+        EXPECT_EQ(ById<QLineEdit>(image, ImageDialogId::kWidth)->text(), "500");
+        EXPECT_EQ(ById<QLineEdit>(image, ImageDialogId::kOpacity)->text(), "50");
+        EXPECT_FALSE(ById<PicturePreview>(image, ImageDialogId::kPreview)->Shown().isNull());
+        image.reject();
+    });
+    frame.Action(CommandId::kImageWatermark)->trigger();
+
+    // Large enough again: shown as it was.
+    OpenWhite(1200, 900, "big.bmp");
+    EXPECT_EQ(messages.messages.size(), 1u);
+    ASSERT_TRUE(placed.shown);
+    EXPECT_EQ(placed.made.base.markWidth, turnedWidth);
+    EXPECT_EQ(placed.made.base.opacity, 50);
+}
+
+TEST_F(MarkCommandsTest, ARelativeTextMarkIsFittedToEachPictureAndSavedAsTheBatchToolStampsIt) {
+    OpenWhite(640, 480);  // shown at 100 %
+    WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
+        ById<QPlainTextEdit>(text, TextDialogId::kText)->setPlainText("{name}");
+        ById<QComboBox>(text, TextDialogId::kFont)->setCurrentText("DejaVu Sans");
+        ById<QComboBox>(text, TextDialogId::kSize)->setCurrentText("4%");
+        QTest::mouseClick(ById<QPushButton>(text, ButtonId::kOk), Qt::LeftButton);
+    });
+    frame.Action(CommandId::kTextWatermark)->trigger();
+    const PlacedMark& placed = Canvas().Marks().PlacedText();
+    ASSERT_TRUE(placed.shown);
+    EXPECT_TRUE(messages.messages.empty());
+    const int32_t height = placed.made.base.markHeight;
+
+    // The batch tool's copy with the same mark anchored at the centre, where
+    // the editor put it.
+    TextWatermark mark = Canvas().TextMark();
+    mark.base.alignment = Center;
+    CFittedTextMark text(mark, Canvas().TextFit());
+    const ImageWatermark none;
+    CFittedImageMark image(none, MarkFit{});
+    CRasterImage work;
+    const BatchFileResult batch =
+        WatermarkFile(work, dir.File("photo.bmp"), dir.File("batch.bmp"), image, text, 1, -1);
+    ASSERT_EQ(batch.outcome, BatchFileOutcome::Written) << batch.reason;
+    CRasterImage batchCopy;
+    ASSERT_TRUE(batchCopy.Load(dir.File("batch.bmp")));
+    const CRasterImage saved = Saved();
+    EXPECT_GT(Marked(saved, 0, 0, 640, 480), 50);
+    ExpectSamePixels(saved, batchCopy);
+
+    // A picture of another size: the text is drawn afresh at 4 % of it.
+    OpenWhite(1000, 700, "wide.bmp");
+    ASSERT_TRUE(placed.shown);
+    EXPECT_NEAR(placed.made.base.markHeight, height * 700.0 / 480.0, 3.0);
 }
 
 TEST_F(MarkCommandsTest, ABatchRunFromTheBatchCommandWritesThreeMarkedPictures) {
