@@ -246,10 +246,11 @@ TEST_F(MarkCommandsTest, ABatchRunFromTheBatchCommandWritesThreeMarkedPictures) 
         WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
             ById<QPlainTextEdit>(text, TextDialogId::kText)->setPlainText("Batch");
             ById<QComboBox>(text, TextDialogId::kFont)->setCurrentText("DejaVu Sans");
-            ById<QComboBox>(text, TextDialogId::kSize)->setCurrentText("24");
+            ById<QComboBox>(text, TextDialogId::kSize)->setCurrentText("12%");
             text.accept();
         });
         QTest::mouseClick(ById<QPushButton>(batch, 1076), Qt::LeftButton);
+        EXPECT_EQ(batch.job.textFit.sizePercent, 12.0);                 // 24 pixels on these pictures
         QTest::mouseClick(ById<QWidget>(batch, 1094), Qt::LeftButton);  // Right Bottom
         ById<QLineEdit>(batch, 1022)->setText(QString::fromStdString(source.string()));
         QTest::mouseClick(ById<QWidget>(batch, 1013), Qt::LeftButton);  // All Images
