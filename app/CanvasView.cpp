@@ -207,6 +207,20 @@ void CanvasView::Render(CDrawingSurface& dc) const {
     }
     DrawMark(dc, marks.PlacedImage(), MarkKind::Image);
     DrawMark(dc, marks.PlacedText(), MarkKind::Text);
+    // Tiles reach past the picture's edges; only what lies on it is shown.
+    if (marks.PlacedImage().places.size() > 1 || marks.PlacedText().places.size() > 1) {
+        const uint32_t background = palette().color(QPalette::Base).rgb() & 0xFFFFFFu;
+        const PixelRect& a = dc.Area();
+        const PixelRect framed{shown.left - 1, shown.top - 1, shown.right + 1, shown.bottom + 1};
+        dc.FillRect({a.left, a.top, a.right, framed.top}, background);
+        dc.FillRect({a.left, framed.bottom, a.right, a.bottom}, background);
+        dc.FillRect({a.left, framed.top, framed.left, framed.bottom}, background);
+        dc.FillRect({framed.right, framed.top, a.right, framed.bottom}, background);
+        dc.FillRect({framed.left, framed.top, framed.right, shown.top}, kFramePen);
+        dc.FillRect({framed.left, shown.bottom, framed.right, framed.bottom}, kFramePen);
+        dc.FillRect({framed.left, shown.top, shown.left, shown.bottom}, kFramePen);
+        dc.FillRect({shown.right, shown.top, framed.right, shown.bottom}, kFramePen);
+    }
     if (outlineShown) {
         dc.InvertFrame(grabRect);
         dc.InvertFrame(marks.Placed(*grabbed).made.base.screenRect);

@@ -222,6 +222,25 @@ TEST_F(CanvasTest, PaintDrawsTheFramePictureAndBlendedMark) {
     EXPECT_EQ(shownPixel & 0xFF, blue + ((255 - static_cast<int>(blue)) * 127) / 255);
 }
 
+TEST_F(CanvasTest, TilesAreShownOnlyOnThePicture) {
+    SetClientSize(canvas, 400, 300);
+    Open(100, 50);  // at (151, 126) ... (251, 176)
+    MarkFit tiled;
+    tiled.layout.tile = true;
+    tiled.layout.gapX = tiled.layout.gapY = RelativeLength{0, false};
+    canvas.TakeImageMark(SolidImageMark(30, 20, 0x0000FF), tiled);
+    ASSERT_GT(canvas.Marks().PlacedImage().places.size(), 4u);
+    CDrawingSurface surface;
+    ASSERT_TRUE(surface.Begin({0, 0, 400, 300}));
+    canvas.Render(surface);
+    const PixelRect& shown = canvas.Document().displayRect;
+    EXPECT_EQ(surface.ColourAt(shown.left + 1, shown.top + 1), 0x0000FFu);  // covered edge to edge
+    EXPECT_EQ(surface.ColourAt(shown.right - 1, shown.bottom - 1), 0x0000FFu);
+    EXPECT_EQ(surface.ColourAt(shown.left - 1, shown.top + 5), 0u);  // the frame
+    EXPECT_EQ(surface.ColourAt(shown.right + 3, shown.top + 5), 0xFFFFFFu);
+    EXPECT_EQ(surface.ColourAt(shown.left + 5, shown.bottom + 3), 0xFFFFFFu);
+}
+
 TEST_F(CanvasTest, ScrollStepsAreAHundredthAndATenthOfTheExtent) {
     SetClientSize(canvas, 300, 200);
     Open(600, 450);
