@@ -59,7 +59,18 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     BuildToolBar();
     BuildShortcuts();
-    ConnectMarkCommands(*this);
+    // The mark dialogs open on the canvas's marks and hand confirmed ones back to it.
+    auto* markCommands = new MarkCommands(canvas->Marks(), this);
+    connect(Action(CommandId::kTextWatermark), &QAction::triggered, markCommands,
+            &MarkCommands::EditTextMark);
+    connect(Action(CommandId::kImageWatermark), &QAction::triggered, markCommands,
+            &MarkCommands::EditImageMark);
+    connect(Action(CommandId::kBatchWatermark), &QAction::triggered, markCommands,
+            &MarkCommands::ShowBatchDialog);
+    connect(markCommands, &MarkCommands::TextMarkEdited, canvas,
+            qOverload<const TextWatermark&, const MarkFit&>(&CanvasView::TakeTextMark));
+    connect(markCommands, &MarkCommands::ImageMarkEdited, canvas,
+            qOverload<const ImageWatermark&, const MarkFit&>(&CanvasView::TakeImageMark));
 
     statusBar()->setObjectName(QStringLiteral("id59393"));
     readyLabel = new QLabel(QStringLiteral("Ready"));
@@ -106,7 +117,7 @@ void MainFrame::BuildMenus() {
                    QStringLiteral("Quit the application; prompts to save documents"), QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
 
-    // The watermark dialogs and the batch dialog are connected by ConnectMarkCommands.
+    // The watermark dialogs and the batch dialog are connected to MarkCommands.
     QAction* textMark = AddCommand(kTextWatermark, QStringLiteral("&Text Watermark"),
                                    QStringLiteral("Text Watermark"), QStringLiteral("Add Text Watermark"));
     textMark->setIcon(ToolbarIcon(2));
@@ -262,8 +273,7 @@ bool MainFrame::WriteComposite(const std::string& path) {
     FileStatus status;
     if (composite.IsEmpty()) {
         status.Fail("There is not enough memory to compose the picture.");
-    } else if (WriteSavedCopy(canvas->Document(), composite, canvas->ImageMark(), canvas->TextMark(), path,
-                              status)) {
+    } else if (WriteSavedCopy(canvas->Document(), composite, canvas->Marks(), path, status)) {
         statusBar()->showMessage(QStringLiteral("Saved %1").arg(QString::fromStdString(path)), 5000);
         return true;
     }

@@ -1,12 +1,11 @@
 #include "app/SavedCopy.h"
 
 #include "batch/StampedCopy.h"
-#include "watermark/StampOnto.h"
 
 namespace stampora {
 
-bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const ImageWatermark& imageMark,
-                    const TextWatermark& textMark, const std::string& path, FileStatus& status) {
+bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const EditorMarks& marks,
+                    const std::string& path, FileStatus& status) {
     if (!document.sourceFile) return status.Fail("there is no picture to save");
     SourceForCopy& source = *document.sourceFile;
     // The animation goes on from the composed first frame, so its screen must
@@ -16,7 +15,7 @@ bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const Im
                           PlayedScreen(source).Height() == composite.Height();
     if (!animated) source.played = FormatUnknown;
     const FrameStamper stamp = [&](CRasterImage& part, int32_t left, int32_t top) {
-        StampOntoPart(part, left, top, imageMark, textMark);
+        marks.StampPart(part, left, top);
         return std::string();
     };
     const CopyResult written =

@@ -231,16 +231,20 @@ void BatchWatermarkDialog::Browse(bool source) {
 void BatchWatermarkDialog::EditTextMark() {
     TextWatermarkDialog dialog(this);
     dialog.mark = job.textMark;
+    dialog.fit = job.textFit;
     if (dialog.exec() != QDialog::Accepted) return;
     job.textMark = dialog.mark;
+    job.textFit = dialog.fit;
     job.textMark.UpdateParams();
 }
 
 void BatchWatermarkDialog::EditImageMark() {
     ImageWatermarkDialog dialog(this);
     dialog.mark = job.imageMark;
+    dialog.fit = job.imageFit;
     if (dialog.exec() != QDialog::Accepted) return;
     job.imageMark = dialog.mark;
+    job.imageFit = dialog.fit;
 }
 
 void BatchWatermarkDialog::Process() {

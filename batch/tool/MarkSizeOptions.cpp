@@ -4,7 +4,6 @@ namespace stampora {
 
 namespace {
 
-constexpr int32_t kLargestPointSize = 1000;
 constexpr int32_t kLargestImageSide = 1 << 16;
 
 bool IsPercentage(const std::string& value) {

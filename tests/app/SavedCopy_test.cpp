@@ -72,7 +72,7 @@ TEST_F(SavedCopyTest, ACameraJpegKeepsItsMetadataProfileAndSamplingWithTheMarkAs
     text.font = {12, 400, false, 1, u"DejaVu Sans"};
     text.base.enabled = true;
     frame.Canvas()->TakeTextMark(text);
-    ASSERT_TRUE(frame.Canvas()->TextMark().base.enabled);
+    ASSERT_TRUE(frame.Canvas()->Marks().PlacedText().shown);
     frame.Action(CommandId::kSave)->trigger();
     SaveAs(dir.File("copy.png"));
     EXPECT_TRUE(messages.messages.empty());
@@ -111,7 +111,7 @@ TEST_F(SavedCopyTest, AnAnimationSavedInItsFormatKeepsEveryFrameWithTheMarkWhere
         logo.base.height = 6;
         logo.base.enabled = true;
         frame.Canvas()->TakeImageMark(logo);
-        const WatermarkBase& mark = frame.Canvas()->ImageMark().base;
+        const WatermarkBase& mark = frame.Canvas()->Marks().PlacedImage().made.base;
         const std::string copy =
             dir.File(std::string("copy") + std::filesystem::path(name).extension().string());
         SaveAs(copy);

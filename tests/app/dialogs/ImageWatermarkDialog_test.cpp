@@ -1,6 +1,7 @@
 #include "app/dialogs/ImageWatermarkDialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -8,6 +9,7 @@
 
 #include "app/QueuedChoosers.h"
 #include "app/dialogs/ArrowPair.h"
+#include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/PicturePreview.h"
 #include "codecs/PictureFiles.h"
@@ -41,7 +43,9 @@ protected:
         ShowActive(dialog);
     }
     QLineEdit* Edit(int id) { return ById<QLineEdit>(dialog, id); }
-    void ClickPreview() { QTest::mouseClick(ById<PicturePreview>(dialog, 1050), Qt::LeftButton); }
+    void ClickPreview() {
+        QTest::mouseClick(ById<PicturePreview>(dialog, ImageDialogId::kPreview), Qt::LeftButton);
+    }
     void Choose(const std::string& path) {
         choosers.openFiles.push_back(QString::fromStdString(path));
         ClickPreview();
@@ -59,17 +63,19 @@ protected:
 TEST_F(ImageWatermarkDialogTest, WithoutAPictureOnlyThePreviewAndTheButtonsAreUsable) {
     Open();
     EXPECT_EQ(dialog.windowTitle(), "Image Watermark");
-    for (int id : {1005, 1051, 1054}) EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
-    for (int id : {1013, 1052, 1053, 1060, 1059, 1061}) {
+    for (int id : {ImageDialogId::kWidth, ImageDialogId::kHeight, ImageDialogId::kOpacity})
+        EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
+    for (int id : {ImageDialogId::kLockAspectRatio, ImageDialogId::kBestSize, ImageDialogId::kRealSize,
+                   ImageDialogId::kRotation, ImageDialogId::kOpacityArrows, ImageDialogId::kRotationArrows}) {
         EXPECT_FALSE(ById<QWidget>(dialog, id)->isEnabled()) << id;
     }
-    EXPECT_TRUE(ById<QCheckBox>(dialog, 1013)->isChecked());
-    EXPECT_FALSE(ById<QRadioButton>(dialog, 1052)->isChecked());
-    EXPECT_FALSE(ById<QRadioButton>(dialog, 1053)->isChecked());
+    EXPECT_TRUE(ById<QCheckBox>(dialog, ImageDialogId::kLockAspectRatio)->isChecked());
+    EXPECT_FALSE(ById<QRadioButton>(dialog, ImageDialogId::kBestSize)->isChecked());
+    EXPECT_FALSE(ById<QRadioButton>(dialog, ImageDialogId::kRealSize)->isChecked());
 
     // A cancelled chooser, reached by mouse or keyboard, changes nothing.
     ClickPreview();
-    auto* preview = ById<PicturePreview>(dialog, 1050);
+    auto* preview = ById<PicturePreview>(dialog, ImageDialogId::kPreview);
     preview->setFocus(Qt::TabFocusReason);
     QTest::keyClick(preview, Qt::Key_Space);
     EXPECT_EQ(choosers.openFilters.size(), 2u);
@@ -77,7 +83,7 @@ TEST_F(ImageWatermarkDialogTest, WithoutAPictureOnlyThePreviewAndTheButtonsAreUs
     EXPECT_TRUE(messages.messages.empty());
 
     // OK without a picture closes with an inactive mark.
-    QTest::mouseClick(ById<QPushButton>(dialog, 1), Qt::LeftButton);
+    QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.mark.base.enabled);
     EXPECT_TRUE(dialog.mark.layer.IsEmpty());
@@ -89,53 +95,53 @@ TEST_F(ImageWatermarkDialogTest, ChoosingAPictureShowsItAndItsSizeAndTheSizeButt
     ASSERT_TRUE(dialog.mark.base.enabled);
     ASSERT_EQ(choosers.openFilters.size(), 1u);
     EXPECT_TRUE(choosers.openFilters[0].startsWith("JPEG Image File"));
-    EXPECT_EQ(Edit(1005)->text(), "800");
-    EXPECT_EQ(Edit(1051)->text(), "600");
+    EXPECT_EQ(Edit(ImageDialogId::kWidth)->text(), "800");
+    EXPECT_EQ(Edit(ImageDialogId::kHeight)->text(), "600");
     EXPECT_EQ(dialog.mark.base.markWidth, 800);
-    EXPECT_FALSE(Edit(1005)->isReadOnly());
-    EXPECT_TRUE(ById<QWidget>(dialog, 1061)->isEnabled());
+    EXPECT_FALSE(Edit(ImageDialogId::kWidth)->isReadOnly());
+    EXPECT_TRUE(ById<QWidget>(dialog, ImageDialogId::kRotationArrows)->isEnabled());
 
     // Stretched over the whole preview: red at the left, blue at the right.
-    const QImage shown = ById<PicturePreview>(dialog, 1050)->grab().toImage();
+    const QImage shown = ById<PicturePreview>(dialog, ImageDialogId::kPreview)->grab().toImage();
     EXPECT_EQ(shown.pixelColor(8, shown.height() / 2), QColor(255, 0, 0));
     EXPECT_EQ(shown.pixelColor(shown.width() - 8, shown.height() / 2), QColor(0, 0, 255));
 
-    QTest::mouseClick(ById<QRadioButton>(dialog, 1052), Qt::LeftButton);
-    EXPECT_EQ(Edit(1005)->text(), "80");
-    EXPECT_EQ(Edit(1051)->text(), "60");
-    QTest::mouseClick(ById<QRadioButton>(dialog, 1053), Qt::LeftButton);
-    EXPECT_EQ(Edit(1005)->text(), "800");
-    EXPECT_EQ(Edit(1051)->text(), "600");
+    QTest::mouseClick(ById<QRadioButton>(dialog, ImageDialogId::kBestSize), Qt::LeftButton);
+    EXPECT_EQ(Edit(ImageDialogId::kWidth)->text(), "80");
+    EXPECT_EQ(Edit(ImageDialogId::kHeight)->text(), "60");
+    QTest::mouseClick(ById<QRadioButton>(dialog, ImageDialogId::kRealSize), Qt::LeftButton);
+    EXPECT_EQ(Edit(ImageDialogId::kWidth)->text(), "800");
+    EXPECT_EQ(Edit(ImageDialogId::kHeight)->text(), "600");
 }
 
 TEST_F(ImageWatermarkDialogTest, LockedAspectRatioFollowsTheOtherSideWhenAFieldIsLeft) {
     Open();
     ChooseLandscape();
-    TypeInto(*Edit(1005), "333");
-    TabAway(*Edit(1005));
+    TypeInto(*Edit(ImageDialogId::kWidth), "333");
+    TabAway(*Edit(ImageDialogId::kWidth));
     EXPECT_EQ(dialog.mark.base.height, 249);  // 333 / 800 * 600 = 249.75
-    EXPECT_EQ(Edit(1051)->text(), "249");
+    EXPECT_EQ(Edit(ImageDialogId::kHeight)->text(), "249");
 
-    TypeInto(*Edit(1051), "100");
-    TabAway(*Edit(1051));
+    TypeInto(*Edit(ImageDialogId::kHeight), "100");
+    TabAway(*Edit(ImageDialogId::kHeight));
     EXPECT_EQ(dialog.mark.base.width, 133);
-    EXPECT_EQ(Edit(1005)->text(), "133");
+    EXPECT_EQ(Edit(ImageDialogId::kWidth)->text(), "133");
 
     // Unlocked, each side keeps what was typed.
-    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);
+    QTest::mouseClick(ById<QCheckBox>(dialog, ImageDialogId::kLockAspectRatio), Qt::LeftButton);
     EXPECT_FALSE(dialog.AspectRatioLocked());
-    TypeInto(*Edit(1005), "400");
-    TabAway(*Edit(1005));
+    TypeInto(*Edit(ImageDialogId::kWidth), "400");
+    TabAway(*Edit(ImageDialogId::kWidth));
     EXPECT_EQ(dialog.mark.base.height, 100);
     // While the target picture's size is unknown no size is warned about.
-    TypeInto(*Edit(1051), "5000");
-    TabAway(*Edit(1051));
+    TypeInto(*Edit(ImageDialogId::kHeight), "5000");
+    TabAway(*Edit(ImageDialogId::kHeight));
     EXPECT_TRUE(messages.messages.empty());
 
     // Locked again, a huge height does not overflow the width it gives.
-    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);
-    TypeInto(*Edit(1051), "2147483647");
-    TabAway(*Edit(1051));
+    QTest::mouseClick(ById<QCheckBox>(dialog, ImageDialogId::kLockAspectRatio), Qt::LeftButton);
+    TypeInto(*Edit(ImageDialogId::kHeight), "2147483647");
+    TabAway(*Edit(ImageDialogId::kHeight));
     EXPECT_EQ(dialog.mark.base.width, 2147483647);
 }
 
@@ -145,24 +151,24 @@ TEST_F(ImageWatermarkDialogTest, SizesLargerThanTheTargetPictureAreWarnedAbout) 
     mark.base.pictureHeight = 480;
     Open(mark);
     Choose(WritePicture(scratch, "small.bmp", 400, 300));
-    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);  // unlock
+    QTest::mouseClick(ById<QCheckBox>(dialog, ImageDialogId::kLockAspectRatio), Qt::LeftButton);  // unlock
 
-    TypeInto(*Edit(1005), "640");
-    TabAway(*Edit(1005));
+    TypeInto(*Edit(ImageDialogId::kWidth), "640");
+    TabAway(*Edit(ImageDialogId::kWidth));
     EXPECT_TRUE(messages.messages.empty());
-    TypeInto(*Edit(1005), "641");
-    TabAway(*Edit(1005));
+    TypeInto(*Edit(ImageDialogId::kWidth), "641");
+    TabAway(*Edit(ImageDialogId::kWidth));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text, "The width is bigger than the dest image!");
     EXPECT_EQ(messages.messages[0].caption, "Error");
     EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(Edit(1005)->text(), "641");
+    EXPECT_EQ(Edit(ImageDialogId::kWidth)->text(), "641");
 
-    TypeInto(*Edit(1051), "480");
-    TabAway(*Edit(1051));
+    TypeInto(*Edit(ImageDialogId::kHeight), "480");
+    TabAway(*Edit(ImageDialogId::kHeight));
     EXPECT_EQ(messages.messages.size(), 1u);
-    TypeInto(*Edit(1051), "481");
-    TabAway(*Edit(1051));
+    TypeInto(*Edit(ImageDialogId::kHeight), "481");
+    TabAway(*Edit(ImageDialogId::kHeight));
     ASSERT_EQ(messages.messages.size(), 2u);
     EXPECT_EQ(messages.messages[1].text, "The height is bigger than the dest image!");
 }
@@ -180,10 +186,10 @@ TEST_F(ImageWatermarkDialogTest, AFailedLoadDeactivatesTheMarkButKeepsTheEarlier
     EXPECT_FALSE(dialog.mark.base.enabled);
     EXPECT_EQ(dialog.mark.base.width, 0);
     EXPECT_EQ(dialog.mark.base.markHeight, 0);
-    EXPECT_EQ(Edit(1005)->text(), "0");
-    EXPECT_TRUE(Edit(1005)->isReadOnly());
+    EXPECT_EQ(Edit(ImageDialogId::kWidth)->text(), "0");
+    EXPECT_TRUE(Edit(ImageDialogId::kWidth)->isReadOnly());
     EXPECT_EQ(dialog.mark.source.Width(), 800);
-    EXPECT_FALSE(ById<PicturePreview>(dialog, 1050)->Shown().isNull());
+    EXPECT_FALSE(ById<PicturePreview>(dialog, ImageDialogId::kPreview)->Shown().isNull());
 
     // An extension the codecs cannot read is refused the same way.
     Choose(scratch.File("photo.jpe"));
@@ -195,23 +201,23 @@ TEST_F(ImageWatermarkDialogTest, ArrowsStepOpacityAndRotationWithinZeroToHundred
     mark.base.opacity = 0;
     Open(mark);
     ChooseLandscape();
-    auto* opacity = ById<ArrowPair>(dialog, 1059);
+    auto* opacity = ById<ArrowPair>(dialog, ImageDialogId::kOpacityArrows);
     QTest::mouseClick(opacity->DownButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.mark.base.opacity, 0);
     QTest::mouseClick(opacity->UpButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.mark.base.opacity, 1);
-    TypeInto(*Edit(1060), "77");
+    TypeInto(*Edit(ImageDialogId::kRotation), "77");
     QTest::mouseClick(opacity->UpButton(), Qt::LeftButton);
-    EXPECT_EQ(Edit(1060)->text(), "0");
-    QTest::mouseClick(ById<ArrowPair>(dialog, 1061)->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(Edit(ImageDialogId::kRotation)->text(), "0");
+    QTest::mouseClick(ById<ArrowPair>(dialog, ImageDialogId::kRotationArrows)->UpButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.mark.base.rotation, 1);
 }
 
 TEST_F(ImageWatermarkDialogTest, OkWithAnUnreadableNumberStillClosesWithTheValuesReadBeforeIt) {
     Open();
     ChooseLandscape();
-    Edit(1051)->setText("50");
-    Edit(1005)->setText("x");
+    Edit(ImageDialogId::kHeight)->setText("50");
+    Edit(ImageDialogId::kWidth)->setText("x");
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.mark.base.height, 50);
@@ -224,6 +230,38 @@ TEST_F(ImageWatermarkDialogTest, PreviewImageIsReducedForLargePictures) {
     const QImage image = PreviewImage(large, 1024);
     EXPECT_EQ(image.width(), 1024);
     EXPECT_EQ(image.height(), 20);
+}
+
+TEST_F(ImageWatermarkDialogTest, ASizeByPictureIsAShareOfItsWidthOrHeightAsTheBatchToolTakesIt) {
+    Open();
+    auto* relative = ById<QCheckBox>(dialog, ImageDialogId::kRelativeSwitch);
+    EXPECT_FALSE(relative->isEnabled());  // no picture chosen yet
+    ChooseLandscape();
+    QTest::mouseClick(relative, Qt::LeftButton);
+    EXPECT_FALSE(Edit(ImageDialogId::kWidth)->isEnabled());
+    for (const char* refused : {"0", "101", "abc", ""}) {
+        Edit(ImageDialogId::kRelativePercent)->setText(refused);
+        QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton);
+        EXPECT_TRUE(dialog.isVisible()) << refused;
+    }
+    EXPECT_EQ(messages.messages.size(), 4u);
+    Edit(ImageDialogId::kRelativePercent)->setText("12.5");
+    ById<QComboBox>(dialog, ImageDialogId::kRelativeSide)->setCurrentIndex(1);
+    QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton);
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.fit.sizePercent, 12.5);
+    EXPECT_EQ(dialog.fit.side, FitSide::Height);
+
+    ImageWatermarkDialog again;
+    again.mark = dialog.mark;
+    again.fit = dialog.fit;
+    again.show();
+    EXPECT_TRUE(ById<QCheckBox>(again, ImageDialogId::kRelativeSwitch)->isChecked());
+    EXPECT_EQ(ById<QLineEdit>(again, ImageDialogId::kRelativePercent)->text(), "12.5");
+    // Switched off, the size in pixels counts again.
+    QTest::mouseClick(ById<QCheckBox>(again, ImageDialogId::kRelativeSwitch), Qt::LeftButton);
+    again.accept();
+    EXPECT_FALSE(again.fit.SizeFollowsPicture());
 }
 
 }  // namespace

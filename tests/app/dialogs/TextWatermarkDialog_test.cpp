@@ -9,6 +9,7 @@
 #include "app/QueuedChoosers.h"
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/ColourSwatch.h"
+#include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "platform/FontCatalog.h"
 #include "support/RecordingMessageSink.h"
@@ -31,8 +32,10 @@ protected:
         ArrowPair* pair = ById<ArrowPair>(dialog, id);
         QTest::mouseClick(up ? pair->UpButton() : pair->DownButton(), Qt::LeftButton);
     }
-    void ClickOk() { QTest::mouseClick(ById<QPushButton>(dialog, 1), Qt::LeftButton); }
-    void SetText(const QString& text) { ById<QPlainTextEdit>(dialog, 1000)->setPlainText(text); }
+    void ClickOk() { QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton); }
+    void SetText(const QString& text) {
+        ById<QPlainTextEdit>(dialog, TextDialogId::kText)->setPlainText(text);
+    }
 
     RecordingMessageSink messages;
     ScopedMessageSink messageScope{messages};
@@ -45,20 +48,20 @@ TEST_F(TextWatermarkDialogTest, OpensANeverConfirmedMarkOnTheFirstFamilySize8And
     Open(TextWatermark{});
     EXPECT_EQ(dialog.windowTitle(), "Text Watermark");
 
-    QComboBox* sizes = Box(1010);
+    QComboBox* sizes = Box(TextDialogId::kSize);
     ASSERT_EQ(sizes->count(), 16);
     QStringList sizeTexts;
     for (int i = 0; i < sizes->count(); ++i) sizeTexts << sizes->itemText(i);
     EXPECT_EQ(sizeTexts.join(','), "8,9,10,11,12,14,16,18,20,22,24,26,28,36,48,72");
     EXPECT_EQ(sizes->currentText(), "8");
 
-    QComboBox* styles = Box(1031);
+    QComboBox* styles = Box(TextDialogId::kStyle);
     ASSERT_EQ(styles->count(), 4);
     EXPECT_EQ(styles->itemText(3), "Bold Italic");
     EXPECT_EQ(styles->currentText(), "Normal");
 
     // The text engine's families, in its order, the first selected.
-    QComboBox* fonts = Box(1007);
+    QComboBox* fonts = Box(TextDialogId::kFont);
     QStringList families;
     for (const std::string& family : InstalledFontFamilies()) families << QString::fromStdString(family);
     QStringList listed;
@@ -66,19 +69,19 @@ TEST_F(TextWatermarkDialogTest, OpensANeverConfirmedMarkOnTheFirstFamilySize8And
     EXPECT_EQ(listed, families);
     EXPECT_EQ(fonts->currentIndex(), 0);
 
-    EXPECT_EQ(Edit(1021)->text(), "100");
-    EXPECT_EQ(Edit(1023)->text(), "0");
-    EXPECT_EQ(Edit(1006)->text(), "100");
-    EXPECT_EQ(Edit(1005)->text(), "0");
-    EXPECT_EQ(Edit(1008)->text(), "0");
+    EXPECT_EQ(Edit(TextDialogId::kOpacity)->text(), "100");
+    EXPECT_EQ(Edit(TextDialogId::kRotation)->text(), "0");
+    EXPECT_EQ(Edit(TextDialogId::kShadowOpacity)->text(), "100");
+    EXPECT_EQ(Edit(TextDialogId::kDistance)->text(), "0");
+    EXPECT_EQ(Edit(TextDialogId::kSmooth)->text(), "0");
 }
 
 TEST_F(TextWatermarkDialogTest, OkRebuildsTheFontAndReopeningShowsItAgain) {
     Open(TextWatermark{});
     SetText("Proof");
-    Box(1007)->setCurrentText(kTestFamily);
-    Box(1010)->setCurrentText("14");
-    Box(1031)->setCurrentText("Bold Italic");
+    Box(TextDialogId::kFont)->setCurrentText(kTestFamily);
+    Box(TextDialogId::kSize)->setCurrentText("14");
+    Box(TextDialogId::kStyle)->setCurrentText("Bold Italic");
     ClickOk();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     const TextWatermark confirmed = dialog.mark;
@@ -93,10 +96,10 @@ TEST_F(TextWatermarkDialogTest, OkRebuildsTheFontAndReopeningShowsItAgain) {
     TextWatermarkDialog again;
     again.mark = confirmed;
     again.show();
-    EXPECT_EQ(ById<QComboBox>(again, 1007)->currentText(), kTestFamily);
-    EXPECT_EQ(ById<QComboBox>(again, 1010)->currentText(), "14");
-    EXPECT_EQ(ById<QComboBox>(again, 1031)->currentText(), "Bold Italic");
-    EXPECT_EQ(ById<QPlainTextEdit>(again, 1000)->toPlainText(), "Proof");
+    EXPECT_EQ(ById<QComboBox>(again, TextDialogId::kFont)->currentText(), kTestFamily);
+    EXPECT_EQ(ById<QComboBox>(again, TextDialogId::kSize)->currentText(), "14");
+    EXPECT_EQ(ById<QComboBox>(again, TextDialogId::kStyle)->currentText(), "Bold Italic");
+    EXPECT_EQ(ById<QPlainTextEdit>(again, TextDialogId::kText)->toPlainText(), "Proof");
 }
 
 TEST_F(TextWatermarkDialogTest, StyleBoxGivesWeightAndSlant) {
@@ -108,57 +111,119 @@ TEST_F(TextWatermarkDialogTest, StyleBoxGivesWeightAndSlant) {
     for (const auto& c : cases) {
         TextWatermarkDialog one;
         one.show();
-        ById<QPlainTextEdit>(one, 1000)->setPlainText("x");
-        ById<QComboBox>(one, 1031)->setCurrentText(c.style);
+        ById<QPlainTextEdit>(one, TextDialogId::kText)->setPlainText("x");
+        ById<QComboBox>(one, TextDialogId::kStyle)->setCurrentText(c.style);
         one.accept();
         EXPECT_EQ(one.mark.font.weight, c.weight) << c.style;
         EXPECT_EQ(one.mark.font.italic, c.italic) << c.style;
     }
 }
 
-TEST_F(TextWatermarkDialogTest, StoredValuesMissingFromTheListsLeaveThemUnselected) {
+TEST_F(TextWatermarkDialogTest, AStoredSizeMissingFromTheListIsShownAndKeptAnEmptyOneRefused) {
     TextWatermark mark;
     mark.text = u"x";
     mark.font.height = 13;
     mark.font.faceName = u"No Such Family Here";
     Open(mark);
-    EXPECT_EQ(Box(1007)->currentIndex(), -1);
-    EXPECT_EQ(Box(1010)->currentIndex(), -1);
+    EXPECT_EQ(Box(TextDialogId::kFont)->currentIndex(), -1);
+    EXPECT_EQ(Box(TextDialogId::kSize)->currentText(), "13");
     ClickOk();
     EXPECT_EQ(dialog.mark.font.faceName, u"");
-    EXPECT_EQ(dialog.mark.font.height, 0);
+    EXPECT_EQ(dialog.mark.font.height, 13);
+
+    // A size of nothing would leave the mark undrawable: it is refused.
+    TextWatermarkDialog emptied;
+    emptied.mark = mark;
+    ShowActive(emptied);
+    ById<QComboBox>(emptied, TextDialogId::kSize)->setEditText("");
+    QTest::mouseClick(ById<QPushButton>(emptied, ButtonId::kOk), Qt::LeftButton);
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, kTextSizeRefusedText);
+    EXPECT_TRUE(emptied.isVisible());
+}
+
+TEST_F(TextWatermarkDialogTest, SizeMarginAndTilesFollowThePictureAsTheBatchToolsOptions) {
+    Open(TextWatermark{});
+    SetText("{name} {date}");
+    // Sizes beyond the list: up to 1000 points, or a share of the shorter side.
+    for (const char* refused : {"1001", "0", "0.05%", "4 pt"}) {
+        Box(TextDialogId::kSize)->setEditText(refused);
+        ClickOk();
+        EXPECT_TRUE(dialog.isVisible()) << refused;
+    }
+    EXPECT_EQ(messages.messages.size(), 4u);
+    Box(TextDialogId::kSize)->setEditText("1000");
+    TypeInto(*Edit(TextDialogId::kMargin), "abc");
+    ClickOk();
+    ASSERT_EQ(messages.messages.size(), 5u);
+    EXPECT_TRUE(Edit(TextDialogId::kMargin)->hasFocus());
+
+    Box(TextDialogId::kSize)->setEditText("4%");
+    TypeInto(*Edit(TextDialogId::kMargin), "2%");
+    EXPECT_FALSE(Edit(TextDialogId::kGapAcross)->isEnabled());
+    QTest::mouseClick(ById<QCheckBox>(dialog, TextDialogId::kTileSwitch), Qt::LeftButton);
+    TypeInto(*Edit(TextDialogId::kGapAcross), "5%");
+    ClickOk();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.fit.sizePercent, 4.0);
+    EXPECT_EQ(dialog.fit.side, FitSide::Shorter);
+    EXPECT_GE(dialog.mark.font.height, 1);  // a size in points stays for the mark's other uses
+    EXPECT_TRUE(dialog.fit.layout.margin.percent);
+    EXPECT_EQ(dialog.fit.layout.margin.value, 2.0);
+    EXPECT_TRUE(dialog.fit.layout.tile);
+    ASSERT_TRUE(dialog.fit.layout.gapX.has_value());
+    EXPECT_EQ(dialog.fit.layout.gapX->value, 5.0);
+    EXPECT_FALSE(dialog.fit.layout.gapY.has_value());  // the mark's own height
+
+    TextWatermarkDialog again;
+    again.mark = dialog.mark;
+    again.fit = dialog.fit;
+    again.show();
+    EXPECT_EQ(ById<QComboBox>(again, TextDialogId::kSize)->currentText(), "4%");
+    EXPECT_EQ(ById<QLineEdit>(again, TextDialogId::kMargin)->text(), "2%");
+    EXPECT_TRUE(ById<QCheckBox>(again, TextDialogId::kTileSwitch)->isChecked());
+    EXPECT_EQ(ById<QLineEdit>(again, TextDialogId::kGapAcross)->text(), "5%");
+}
+
+TEST_F(TextWatermarkDialogTest, AnUnknownPlaceholderIsRefusedByName) {
+    Open(TextWatermark{});
+    SetText("{author}");
+    ClickOk();
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_NE(messages.messages[0].text.find("author"), std::string::npos);
+    EXPECT_TRUE(dialog.isVisible());
 }
 
 TEST_F(TextWatermarkDialogTest, ArrowsStepTheStoredValueWithinZeroToHundred) {
     Open(TextWatermark{});
-    Arrow(1044, true);
+    Arrow(TextDialogId::kOpacityArrows, true);
     EXPECT_EQ(dialog.mark.base.opacity, 100);
-    EXPECT_EQ(Edit(1021)->text(), "100");
-    Arrow(1044, false);
+    EXPECT_EQ(Edit(TextDialogId::kOpacity)->text(), "100");
+    Arrow(TextDialogId::kOpacityArrows, false);
     EXPECT_EQ(dialog.mark.base.opacity, 99);
-    Arrow(1045, false);
+    Arrow(TextDialogId::kRotationArrows, false);
     EXPECT_EQ(dialog.mark.base.rotation, 0);
 
     // Unread typing gives way to the stored value when any arrow is pressed.
-    TypeInto(*Edit(1021), "50");
-    Arrow(1045, true);
-    EXPECT_EQ(Edit(1021)->text(), "99");
+    TypeInto(*Edit(TextDialogId::kOpacity), "50");
+    Arrow(TextDialogId::kRotationArrows, true);
+    EXPECT_EQ(Edit(TextDialogId::kOpacity)->text(), "99");
     EXPECT_EQ(dialog.mark.base.rotation, 1);
 }
 
 TEST_F(TextWatermarkDialogTest, ANumberThatDoesNotParseKeepsTheDialogOpenWithTheFocusOnIt) {
     Open(TextWatermark{});
     SetText("x");
-    TypeInto(*Edit(1023), "12a");
+    TypeInto(*Edit(TextDialogId::kRotation), "12a");
     ClickOk();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_NE(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(Edit(1023)->hasFocus());
+    EXPECT_TRUE(Edit(TextDialogId::kRotation)->hasFocus());
     EXPECT_TRUE(messages.messages.empty());
 
     // Numbers are taken as typed, outside the arrows' range too.
-    TypeInto(*Edit(1021), "150");
-    TypeInto(*Edit(1023), "270");
+    TypeInto(*Edit(TextDialogId::kOpacity), "150");
+    TypeInto(*Edit(TextDialogId::kRotation), "270");
     ClickOk();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.mark.base.opacity, 150);
@@ -167,46 +232,52 @@ TEST_F(TextWatermarkDialogTest, ANumberThatDoesNotParseKeepsTheDialogOpenWithThe
 
 TEST_F(TextWatermarkDialogTest, ShadowFieldsFollowTheSwitch) {
     Open(TextWatermark{});
-    auto* shadowSwitch = ById<QCheckBox>(dialog, 1013);
-    for (int id : {1005, 1006, 1008}) EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
-    for (int id : {1038, 1039, 1040}) EXPECT_FALSE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
+    auto* shadowSwitch = ById<QCheckBox>(dialog, TextDialogId::kShadowSwitch);
+    for (int id : {TextDialogId::kDistance, TextDialogId::kShadowOpacity, TextDialogId::kSmooth})
+        EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
+    for (int id :
+         {TextDialogId::kDistanceArrows, TextDialogId::kShadowOpacityArrows, TextDialogId::kSmoothArrows})
+        EXPECT_FALSE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
     // The shadow colour swatch stays usable but opens nothing while off.
-    QTest::mouseClick(ById<ColourSwatch>(dialog, 1024), Qt::LeftButton);
+    QTest::mouseClick(ById<ColourSwatch>(dialog, TextDialogId::kShadowColour), Qt::LeftButton);
     EXPECT_TRUE(choosers.colourInitials.empty());
 
     QTest::mouseClick(shadowSwitch, Qt::LeftButton);
     EXPECT_TRUE(dialog.mark.shadowEnabled);
-    for (int id : {1005, 1006, 1008}) EXPECT_FALSE(Edit(id)->isReadOnly()) << id;
-    for (int id : {1038, 1039, 1040}) EXPECT_TRUE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
-    Arrow(1038, true);
+    for (int id : {TextDialogId::kDistance, TextDialogId::kShadowOpacity, TextDialogId::kSmooth})
+        EXPECT_FALSE(Edit(id)->isReadOnly()) << id;
+    for (int id :
+         {TextDialogId::kDistanceArrows, TextDialogId::kShadowOpacityArrows, TextDialogId::kSmoothArrows})
+        EXPECT_TRUE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
+    Arrow(TextDialogId::kDistanceArrows, true);
     EXPECT_EQ(dialog.mark.shadowDistance, 1);
 
     choosers.colours.push_back(QColor(10, 20, 30));
-    QTest::mouseClick(ById<ColourSwatch>(dialog, 1024), Qt::LeftButton);
+    QTest::mouseClick(ById<ColourSwatch>(dialog, TextDialogId::kShadowColour), Qt::LeftButton);
     ASSERT_EQ(choosers.colourInitials.size(), 1u);
     EXPECT_EQ(choosers.colourInitials[0], QColor(Qt::black));
     EXPECT_EQ(dialog.mark.shadowColour.red, 10);
     EXPECT_EQ(dialog.mark.shadowColour.blue, 30);
-    EXPECT_EQ(ById<ColourSwatch>(dialog, 1024)->Colour(), QColor(10, 20, 30));
+    EXPECT_EQ(ById<ColourSwatch>(dialog, TextDialogId::kShadowColour)->Colour(), QColor(10, 20, 30));
 }
 
 TEST_F(TextWatermarkDialogTest, ShadowSwitchWithAnUnreadableNumberSaysSoAndChangesNothing) {
     Open(TextWatermark{});
-    TypeInto(*Edit(1021), "abc");
-    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);
+    TypeInto(*Edit(TextDialogId::kOpacity), "abc");
+    QTest::mouseClick(ById<QCheckBox>(dialog, TextDialogId::kShadowSwitch), Qt::LeftButton);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text, "Can't load value!");
     EXPECT_EQ(messages.messages[0].caption, "Error");
     EXPECT_FALSE(dialog.mark.shadowEnabled);
-    EXPECT_TRUE(Edit(1006)->isReadOnly());
-    EXPECT_TRUE(Edit(1021)->hasFocus());
+    EXPECT_TRUE(Edit(TextDialogId::kShadowOpacity)->isReadOnly());
+    EXPECT_TRUE(Edit(TextDialogId::kOpacity)->hasFocus());
 }
 
 TEST_F(TextWatermarkDialogTest, ColourChooserSetsTheTextColourAndCancelKeepsIt) {
     Open(TextWatermark{});
     choosers.colours.push_back(QColor(200, 100, 50));
     choosers.colours.push_back(std::nullopt);
-    auto* swatch = ById<ColourSwatch>(dialog, 1011);
+    auto* swatch = ById<ColourSwatch>(dialog, TextDialogId::kColour);
     QTest::mouseClick(swatch, Qt::LeftButton);
     QTest::mouseClick(swatch, Qt::LeftButton);
     EXPECT_EQ(choosers.colourInitials.size(), 2u);
@@ -228,7 +299,7 @@ TEST_F(TextWatermarkDialogTest, OnlyTheEmptyTextIsRefused) {
     EXPECT_FALSE(dialog.mark.base.enabled);
 
     // Blank text is text; Enter in the text breaks the line.
-    auto* text = ById<QPlainTextEdit>(dialog, 1000);
+    auto* text = ById<QPlainTextEdit>(dialog, TextDialogId::kText);
     text->setFocus();
     QTest::keyClicks(text, "  ");
     QTest::keyClick(text, Qt::Key_Return);
