@@ -11,13 +11,13 @@
 #include <vector>
 
 #include "batch/BatchJob.h"
-#include "batch/tool/MarkSetup.h"
-#include "batch/tool/MarkSizeOptions.h"
+#include "batch/options/MarkSetup.h"
+#include "batch/options/MarkSizeOptions.h"
+#include "batch/options/PresetFile.h"
+#include "batch/options/ShownName.h"
+#include "batch/options/ToolOptions.h"
 #include "batch/tool/NameList.h"
-#include "batch/tool/PresetFile.h"
-#include "batch/tool/ShownName.h"
 #include "batch/tool/TerminalUi.h"
-#include "batch/tool/ToolOptions.h"
 #include "batch/tool/ToolUsage.h"
 #include "platform/OutputDirectorySetting.h"
 #include "platform/Utf8Path.h"

@@ -1,4 +1,4 @@
-#include "batch/tool/ToolOptions.h"
+#include "batch/options/ToolOptions.h"
 
 #include <charconv>
 #include <cstdint>
@@ -9,8 +9,8 @@
 #include <system_error>
 
 #include "batch/SourceSelection.h"
-#include "batch/tool/MarkSizeOptions.h"
-#include "batch/tool/ShownName.h"
+#include "batch/options/MarkSizeOptions.h"
+#include "batch/options/ShownName.h"
 #include "platform/Utf8Path.h"
 #include "watermark/MarkAlignment.h"
 #include "watermark/MarkText.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "batch/BatchTypeFilter.h"
-#include "batch/tool/PresetFile.h"
+#include "batch/options/PresetFile.h"
 #include "watermark/MarkFit.h"
 #include "watermark/RgbColour.h"
 

@@ -1,8 +1,8 @@
-#include "batch/tool/MarkSetup.h"
+#include "batch/options/MarkSetup.h"
 
 #include <algorithm>
 
-#include "batch/tool/ShownName.h"
+#include "batch/options/ShownName.h"
 #include "codecs/PictureFiles.h"
 #include "platform/FileStatus.h"
 #include "platform/FontCatalog.h"
