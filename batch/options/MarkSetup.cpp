@@ -60,6 +60,7 @@ bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::
         if (!status.error.empty()) error += "\n" + status.error;
         return false;
     }
+    mark.file = options.file;
     const int32_t sourceWidth = mark.source.Width();
     const int32_t sourceHeight = mark.source.Height();
     switch (options.sizeMode) {

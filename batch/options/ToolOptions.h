@@ -88,6 +88,15 @@ struct ToolOptions {
 // nothing and sets `error` to a one-line explanation.
 std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& arguments, std::string& error);
 
+// The mark and output options of `preset` (when given) and then of the
+// arguments, which name no directories; the same refusals as
+// ParseToolOptions, with "FILE:LINE: reason" for a line of the preset.
+std::optional<ToolOptions> MarkAndOutputOptions(const std::vector<std::string>& arguments,
+                                                const std::optional<std::string>& preset, std::string& error);
+
+// The options a preset keeps ("--size", "--lossless-jpeg", ...).
+std::vector<std::string> KeptOptionNames();
+
 // The anchor named by an option value ("right-bottom", "center", ...), or
 // nothing for an unknown name.
 std::optional<int32_t> AlignmentFromName(const std::string& name);
