@@ -203,6 +203,11 @@ void CanvasView::CancelTextMarkEdit() {
     textLayoutPending = false;
 }
 
+void CanvasView::SetMarkFits(const MarkFit& newTextFit, const MarkFit& newImageFit) {
+    textFit = newTextFit;
+    imageFit = newImageFit;
+}
+
 void CanvasView::TakeImageMark(const ImageWatermark& edited) {
     imageMark = edited;
     if (!imageMark.base.enabled) return;

@@ -12,6 +12,7 @@
 #include "image/DibTypes.h"
 #include "image/DrawingSurface.h"
 #include "watermark/ImageWatermark.h"
+#include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
 
 class QRegion;
@@ -49,6 +50,11 @@ public:
     void TakeTextMark(const TextWatermark& edited);
     // The text dialog was cancelled: the mark stays as it was.
     void CancelTextMarkEdit();
+    // How each mark adapts to the picture it goes on: its relative size,
+    // margin and tiling.
+    void SetMarkFits(const MarkFit& textFit, const MarkFit& imageFit);
+    const MarkFit& TextFit() const { return textFit; }
+    const MarkFit& ImageFit() const { return imageFit; }
     // The image dialog was confirmed with `edited`: it becomes the editor's
     // image mark; an enabled mark is prepared and centred in the visible
     // picture.
@@ -105,6 +111,8 @@ private:
     PictureDocument document;
     TextWatermark textMark;
     ImageWatermark imageMark;
+    MarkFit textFit;
+    MarkFit imageFit;
     bool textLayoutPending = false;
     bool imageLayoutPending = false;
 

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "app/PictureDocument.h"
+#include "batch/options/RunSettings.h"
 #include "image/RasterImage.h"
 #include "platform/FileStatus.h"
 #include "watermark/ImageWatermark.h"
@@ -13,10 +14,13 @@ namespace stampora {
 
 // Writes `composite`, the document's picture with both marks stamped where
 // the user placed them, to `path`: with its source's EXIF (orientation 1,
-// sizes updated), XMP, IPTC, ICC profile, resolution and comment, and its
-// JPEG chroma sampling; a GIF animation saved as GIF keeps every frame, each
-// with the marks at the same place. False with the reason in `status`.
+// sizes updated), XMP, IPTC, ICC profile, resolution and comment as far as
+// `output.metadata` keeps them, at `output`'s quality, and with its JPEG
+// chroma sampling; a GIF animation saved as GIF keeps every frame, each with
+// the marks at the same place. A JPEG saved as JPEG with `output.losslessJpeg`
+// keeps its blocks outside the marks. False with the reason in `status`.
 bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const ImageWatermark& imageMark,
-                    const TextWatermark& textMark, const std::string& path, FileStatus& status);
+                    const TextWatermark& textMark, const std::string& path, const OutputSettings& output,
+                    FileStatus& status);
 
 }  // namespace stampora

@@ -4,6 +4,7 @@
 #include <QApplication>
 
 #include "app/CanvasView.h"
+#include "app/EditorSettings.h"
 #include "app/MainFrame.h"
 #include "app/OutputDirectory.h"
 #include "app/dialogs/BatchWatermarkDialog.h"
@@ -29,6 +30,7 @@ void EditTextMark(CanvasView& canvas, QWidget* owner) {
     dialog.mark.base.pictureHeight = canvas.PictureSize().height();
     if (dialog.exec() == QDialog::Accepted) {
         canvas.TakeTextMark(dialog.mark);
+        RememberMarks(canvas);
     } else {
         canvas.CancelTextMarkEdit();
     }
@@ -42,13 +44,15 @@ void EditImageMark(CanvasView& canvas, QWidget* owner) {
     dialog.mark.base.pictureHeight = canvas.PictureSize().height();
     if (dialog.exec() == QDialog::Accepted) {
         canvas.TakeImageMark(dialog.mark);
+        RememberMarks(canvas);
     } else {
         canvas.CancelImageMarkEdit();
     }
 }
 
-void ShowBatchDialog(QWidget* owner) {
+void ShowBatchDialog(const CanvasView& canvas, QWidget* owner) {
     BatchWatermarkDialog dialog(outputDirectory, owner);
+    dialog.OfferEditorMarks(EditorSettings(canvas));
     dialog.exec();
 }
 
@@ -58,7 +62,7 @@ void ConnectMarkCommands(MainFrame& frame) {
     QObject::connect(frame.Action(CommandId::kImageWatermark), &QAction::triggered, &frame,
                      [&frame] { EditImageMark(*frame.Canvas(), ActiveWindowOr(&frame)); });
     QObject::connect(frame.Action(CommandId::kBatchWatermark), &QAction::triggered, &frame,
-                     [&frame] { ShowBatchDialog(ActiveWindowOr(&frame)); });
+                     [&frame] { ShowBatchDialog(*frame.Canvas(), ActiveWindowOr(&frame)); });
 }
 
 }  // namespace stampora

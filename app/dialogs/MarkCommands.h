@@ -12,9 +12,9 @@ class MainFrame;
 
 void EditTextMark(CanvasView& canvas, QWidget* owner);
 void EditImageMark(CanvasView& canvas, QWidget* owner);
-// The batch dialog starts from the editor's output directory; the editor's
-// picture and marks are not touched.
-void ShowBatchDialog(QWidget* owner);
+// The batch dialog starts from the editor's output directory and is offered
+// the editor's marks; the editor's picture and marks are not touched.
+void ShowBatchDialog(const CanvasView& canvas, QWidget* owner);
 
 // Connects the three commands of the frame to the functions above.
 void ConnectMarkCommands(MainFrame& frame);

@@ -41,7 +41,10 @@ void AddAlignment(std::vector<std::string>& arguments, const char* option, int32
 void AddTextMark(std::vector<std::string>& arguments, const TextWatermark& mark, const MarkFit& fit) {
     const FontSpec& font = mark.font;
     const bool bold = font.weight >= kFontWeightBold;
-    const char* style = bold && font.italic ? "bold-italic" : bold ? "bold" : font.italic ? "italic" : "normal";
+    const char* style = bold && font.italic ? "bold-italic"
+                        : bold              ? "bold"
+                        : font.italic       ? "italic"
+                                            : "normal";
     arguments.insert(arguments.end(),
                      {"--text", Utf8FromUtf16(mark.text), "--size",
                       fit.SizeFollowsPicture() ? Number(fit.sizePercent) + "%" : std::to_string(font.height),
@@ -49,24 +52,25 @@ void AddTextMark(std::vector<std::string>& arguments, const TextWatermark& mark,
                       std::to_string(mark.base.opacity), "--rotation", std::to_string(mark.base.rotation)});
     if (!font.faceName.empty()) arguments.insert(arguments.end(), {"--font", Utf8FromUtf16(font.faceName)});
     if (mark.shadowEnabled) {
-        arguments.insert(arguments.end(),
-                         {"--shadow", "--shadow-color", Colour(mark.shadowColour), "--shadow-opacity",
-                          std::to_string(mark.shadowOpacity), "--shadow-distance",
-                          std::to_string(mark.shadowDistance), "--shadow-smooth", std::to_string(mark.smooth)});
+        arguments.insert(arguments.end(), {"--shadow", "--shadow-color", Colour(mark.shadowColour),
+                                           "--shadow-opacity", std::to_string(mark.shadowOpacity),
+                                           "--shadow-distance", std::to_string(mark.shadowDistance),
+                                           "--shadow-smooth", std::to_string(mark.smooth)});
     }
     AddAlignment(arguments, "--text-align", mark.base.alignment);
 }
 
 std::string ImageSize(const ImageWatermark& mark, const MarkFit& fit) {
-    if (fit.SizeFollowsPicture()) return (fit.side == FitSide::Height ? "x" : "") + Number(fit.sizePercent) + "%";
+    if (fit.SizeFollowsPicture())
+        return (fit.side == FitSide::Height ? "x" : "") + Number(fit.sizePercent) + "%";
     if (mark.base.width == mark.source.Width() && mark.base.height == mark.source.Height()) return "real";
     return std::to_string(std::max(1, mark.base.width)) + "x" + std::to_string(std::max(1, mark.base.height));
 }
 
 void AddImageMark(std::vector<std::string>& arguments, const ImageWatermark& mark, const MarkFit& fit) {
-    arguments.insert(arguments.end(),
-                     {"--image", mark.file, "--image-size", ImageSize(mark, fit), "--image-opacity",
-                      std::to_string(mark.base.opacity), "--image-rotation", std::to_string(mark.base.rotation)});
+    arguments.insert(arguments.end(), {"--image", mark.file, "--image-size", ImageSize(mark, fit),
+                                       "--image-opacity", std::to_string(mark.base.opacity),
+                                       "--image-rotation", std::to_string(mark.base.rotation)});
     AddAlignment(arguments, "--image-align", mark.base.alignment);
 }
 
@@ -142,11 +146,18 @@ bool SaveRunSettings(const std::string& path, const RunSettings& settings, std::
 }
 
 void TakeRunSettings(const RunSettings& settings, CBatchJob& job) {
-    job.textMark = settings.textMark;
-    job.imageMark = settings.imageMark;
-    job.textFit = settings.textFit;
-    job.imageFit = settings.imageFit;
-    const OutputSettings& output = settings.output;
+    if (settings.textMark.base.enabled) {
+        job.textMark = settings.textMark;
+        job.textFit = settings.textFit;
+    }
+    if (settings.imageMark.base.enabled) {
+        job.imageMark = settings.imageMark;
+        job.imageFit = settings.imageFit;
+    }
+    TakeOutputSettings(settings.output, job);
+}
+
+void TakeOutputSettings(const OutputSettings& output, CBatchJob& job) {
     job.quality = output.quality;
     job.qualityFromSource = output.qualityFromSource;
     job.metadata = output.metadata;

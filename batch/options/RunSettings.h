@@ -56,7 +56,9 @@ bool LoadRunSettings(const std::string& path, RunSettings& settings, std::string
 // Writes the settings as a preset file the tool reads back to the same run.
 bool SaveRunSettings(const std::string& path, const RunSettings& settings, std::string& error);
 
-// Hands the settings to a batch job: marks, fits and output options.
+// Hands the settings to a batch job: each mark they give with its fit (a
+// mark they leave inactive stays as the job had it) and the output options.
 void TakeRunSettings(const RunSettings& settings, CBatchJob& job);
+void TakeOutputSettings(const OutputSettings& output, CBatchJob& job);
 
 }  // namespace stampora

@@ -59,10 +59,11 @@ TEST_F(FrameTest, MenusHoldEveryCommandWithItsKeys) {
     ASSERT_EQ(popups.size(), 5);
     const QStringList titles = {"&File", "&Tool", "&View", "&Setting", "&Help"};
     const QList<QStringList> items = {
-        {"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "E&xit"},
+        {"&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-", "&Load Preset...", "Save &Preset...", "-",
+         "E&xit"},
         {"&Text Watermark", "&Image Watermark", "-", "&Batch Watermark"},
         {"&Toolbar", "&Status Bar", "-", "Zoom &In", "Zoom &Out", "&Full Size"},
-        {"&Output Directory"},
+        {"&Output Directory", "Save O&ptions..."},
         {"&About Stampora..."},
     };
     for (int i = 0; i < 5; ++i) {

@@ -21,6 +21,7 @@
 #include "app/dialogs/TextWatermarkDialog.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
 
 using namespace stampora;
@@ -71,6 +72,8 @@ protected:
     }
 
     ScratchDir dir;
+    // Settings and remembered marks stay in the test's own folder.
+    ScopedWorkingDirectory cwd{dir.Path()};
     QueuedChoosers choosers;
     ScopedChoosers chooserScope{choosers};
     RecordingMessageSink messages;

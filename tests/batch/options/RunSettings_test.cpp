@@ -1,5 +1,7 @@
 // Presets as the editor writes and reads them, checked against the tool's
 // own option table.
+#include "batch/options/RunSettings.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,7 +11,6 @@
 #include "batch/BatchTestSupport.h"
 #include "batch/options/MarkSetup.h"
 #include "batch/options/PresetFile.h"
-#include "batch/options/RunSettings.h"
 #include "support/TestPaths.h"
 
 using namespace stampora;
