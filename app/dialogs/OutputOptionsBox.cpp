@@ -17,7 +17,6 @@ namespace {
 // The quality a fixed choice starts from when none was chosen yet.
 constexpr int kSuggestedQuality = 90;
 
-
 QHBoxLayout* Row(std::initializer_list<QWidget*> widgets) {
     auto* row = new QHBoxLayout;
     for (QWidget* widget : widgets) row->addWidget(widget);
@@ -36,13 +35,15 @@ OutputOptionsBox::OutputOptionsBox(const QString& title, const QString& sourceLa
       keepMetadata(Named(new QRadioButton(QStringLiteral("Keep"), this), "metadataKeep")),
       stripGps(Named(new QRadioButton(QStringLiteral("Strip GPS"), this), "metadataStripGps")),
       stripAll(Named(new QRadioButton(QStringLiteral("Strip all"), this), "metadataStripAll")),
-      losslessJpeg(Named(new QCheckBox(QStringLiteral("Keep JPEG blocks outside the marks (no re-encoding)"), this),
-                         "losslessJpeg")) {
+      losslessJpeg(
+          Named(new QCheckBox(QStringLiteral("Keep JPEG blocks outside the marks (no re-encoding)"), this),
+                "losslessJpeg")) {
     quality->setRange(1, 100);
     quality->setValue(kSuggestedQuality);
     // Each row is its own choice.
     auto* qualityGroup = new QButtonGroup(this);
-    for (QRadioButton* button : {defaultQuality, sourceQuality, chosenQuality}) qualityGroup->addButton(button);
+    for (QRadioButton* button : {defaultQuality, sourceQuality, chosenQuality})
+        qualityGroup->addButton(button);
     auto* metadataGroup = new QButtonGroup(this);
     for (QRadioButton* button : {keepMetadata, stripGps, stripAll}) metadataGroup->addButton(button);
     connect(chosenQuality, &QRadioButton::toggled, quality, &QSpinBox::setEnabled);
@@ -63,7 +64,8 @@ void OutputOptionsBox::Show(const OutputSettings& options) {
     chosenQuality->setChecked(chosen);
     quality->setEnabled(chosen);
     if (chosen) quality->setValue(options.quality);
-    keepMetadata->setChecked(options.metadata != MetadataKept::NoGps && options.metadata != MetadataKept::Essential);
+    keepMetadata->setChecked(options.metadata != MetadataKept::NoGps &&
+                             options.metadata != MetadataKept::Essential);
     stripGps->setChecked(options.metadata == MetadataKept::NoGps);
     stripAll->setChecked(options.metadata == MetadataKept::Essential);
     losslessJpeg->setChecked(options.losslessJpeg);
