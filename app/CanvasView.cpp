@@ -173,6 +173,8 @@ void CanvasView::LayOutPendingMarks() {
     if (imageMark.base.enabled && imageLayoutPending) {
         imageMark.base.pictureWidth = document.sourceWidth;
         imageMark.base.pictureHeight = document.sourceHeight;
+        if (imageCentrePending) imageMark.base.CenterInView(view, document.zoom);
+        imageCentrePending = !document.loaded;
         // A refused mark is disabled with its message; its layout stays pending.
         if (imageMark.CheckFits()) {
             imageMark.base.RectFromPosition(view, document.zoom);
@@ -212,6 +214,9 @@ void CanvasView::TakeImageMark(const ImageWatermark& edited) {
     imageMark = edited;
     if (!imageMark.base.enabled) return;
     imageMark.RebuildLayer();
+    // A mark taken before any picture (from a preset, or remembered) is
+    // centred on the first picture that opens.
+    imageCentrePending = !document.loaded;
     imageMark.base.CenterInView(document.displayRect, document.zoom);
     imageMark.base.pictureWidth = document.sourceWidth;
     imageMark.base.pictureHeight = document.sourceHeight;

@@ -115,6 +115,7 @@ private:
     MarkFit imageFit;
     bool textLayoutPending = false;
     bool imageLayoutPending = false;
+    bool imageCentrePending = false;
 
     QSize extent{0, 0};
     QSize lineStep{1, 1};

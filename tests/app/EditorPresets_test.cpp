@@ -88,10 +88,10 @@ TEST_F(EditorPresetsTest, SaveOptionsRoundTripThroughConfigAndSaveHonoursThem) {
     EXPECT_EQ(JpegFileQuality(dir.File("out/photo.jpg")), 55);
 }
 
-TEST_F(EditorPresetsTest, APresetWithLosslessJpegRoundTripsAndARefusalChangesNothing) {
+TEST_F(EditorPresetsTest, APresetRoundTripsThroughTheEditorAndItsMarksComeBackNextTime) {
     MainFrame frame;
-    const std::string preset =
-        Preset("p.ini", "[Text]\ntext=\"{name}\"\nsize=\"5%\"\n[Output]\nlossless-jpeg=\"on\"\nquality=\"70\"\n");
+    const std::string preset = Preset(
+        "p.ini", "[Text]\ntext=\"{name}\"\nsize=\"5%\"\n[Output]\nlossless-jpeg=\"on\"\nquality=\"70\"\n");
     ASSERT_TRUE(frame.LoadPresetPath(QString::fromStdString(preset)));
     EXPECT_EQ(frame.Canvas()->TextMark().text, u"{name}");
     EXPECT_EQ(frame.Canvas()->TextFit().sizePercent, 5.0);
@@ -111,10 +111,17 @@ TEST_F(EditorPresetsTest, APresetWithLosslessJpegRoundTripsAndARefusalChangesNot
         << messages.messages[0].text;
     EXPECT_EQ(frame.Canvas()->TextMark().text, u"{name}");
 
-    // The next session starts with the marks last taken.
+    // The next session starts with the marks last taken; an image mark taken
+    // before any picture is centred on the first one opened.
+    WritePicture(dir, "logo.png", 60, 30);
+    ASSERT_TRUE(frame.LoadPresetPath(
+        QString::fromStdString(Preset("image.ini", "[Image]\nimage=\"" + dir.File("logo.png") + "\"\n"))));
     MainFrame next;
     EXPECT_EQ(next.Canvas()->TextMark().text, u"{name}");
     EXPECT_EQ(next.Canvas()->TextFit().sizePercent, 5.0);
+    ASSERT_TRUE(next.OpenPath(QString::fromStdString(WritePicture(dir, "photo.png", 400, 300))));
+    EXPECT_EQ(next.Canvas()->ImageMark().base.x, 170);
+    EXPECT_EQ(next.Canvas()->ImageMark().base.y, 135);
 }
 
 // The dialog with a preset of relative marks writes what the tool writes.
@@ -126,10 +133,10 @@ TEST_F(EditorPresetsTest, TheBatchDialogWritesTheToolsFilesAndRemembersItsState)
     WritePicture(dir, "in/tall.png", 480, 900);
     WritePicture(dir, "in/wide.bmp", 1600, 500);
     WritePicture(dir, "logo.png", 60, 30);
-    const std::string preset = Preset("p.ini", "[Text]\ntext=\"{name}\"\nsize=\"5%\"\n[Image]\nimage=\"" +
-                                                   dir.File("logo.png") +
-                                                   "\"\nimage-size=\"20%\"\nimage-align=\"left-top\"\n"
-                                                   "[Output]\nmargin=\"3%\"\nquality=\"source\"\n");
+    const std::string preset =
+        Preset("p.ini", "[Text]\ntext=\"{name}\"\nsize=\"5%\"\n[Image]\nimage=\"" + dir.File("logo.png") +
+                            "\"\nimage-size=\"20%\"\nimage-align=\"left-top\"\n"
+                            "[Output]\nmargin=\"3%\"\nquality=\"source\"\n");
     {
         BatchWatermarkDialog dialog(dir.File("out"));
         ShowActive(dialog);
@@ -143,8 +150,8 @@ TEST_F(EditorPresetsTest, TheBatchDialogWritesTheToolsFilesAndRemembersItsState)
         EXPECT_EQ(messages.messages.back().text, "Batch finish!");
         dialog.reject();
     }
-    const std::string command = tool.string() + " --preset " + preset + " --types all " + dir.File("in") + " " +
-                                dir.File("tool") + " >/dev/null";
+    const std::string command = tool.string() + " --preset " + preset + " --types all " + dir.File("in") +
+                                " " + dir.File("tool") + " >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
     for (const char* name : {"small.jpg", "tall.png", "wide.bmp"}) {
         std::vector<uint8_t> dialogCopy;
