@@ -86,6 +86,15 @@ TEST_F(EditorPresetsTest, SaveOptionsRoundTripThroughConfigAndSaveHonoursThem) {
     ASSERT_TRUE(frame.OpenPath(QString::fromStdString(dir.File("photo.jpg"))));
     frame.Save();
     EXPECT_EQ(JpegFileQuality(dir.File("out/photo.jpg")), 55);
+    // Kept blocks: without a mark the copy holds the source's very pixels,
+    // which the quality of 55 would have changed.
+    saveOptions.losslessJpeg = true;
+    frame.Save();
+    CRasterImage source;
+    CRasterImage copy;
+    ASSERT_TRUE(source.Load(dir.File("photo.jpg")));
+    ASSERT_TRUE(copy.Load(dir.File("out/photo.jpg")));
+    EXPECT_TRUE(SamePixels(source, copy));
 }
 
 TEST_F(EditorPresetsTest, APresetRoundTripsThroughTheEditorAndItsMarksComeBackNextTime) {
@@ -122,6 +131,24 @@ TEST_F(EditorPresetsTest, APresetRoundTripsThroughTheEditorAndItsMarksComeBackNe
     ASSERT_TRUE(next.OpenPath(QString::fromStdString(WritePicture(dir, "photo.png", 400, 300))));
     EXPECT_EQ(next.Canvas()->ImageMark().base.x, 170);
     EXPECT_EQ(next.Canvas()->ImageMark().base.y, 135);
+}
+
+TEST_F(EditorPresetsTest, TheBatchDialogStartsFromTheEditorsMarksOnRequest) {
+    MainFrame frame;
+    ASSERT_TRUE(frame.LoadPresetPath(
+        QString::fromStdString(Preset("p.ini", "[Text]\ntext=\"x\"\nsize=\"5%\"\ntext-align=\"center\"\n"))));
+    bool seen = false;
+    WhenOpened<BatchWatermarkDialog>([&](BatchWatermarkDialog& batch) {
+        EXPECT_FALSE(batch.Settings().textMark.base.enabled);
+        Child<QPushButton>(batch, "editorMarks")->click();
+        EXPECT_EQ(batch.Settings().textMark.text, u"x");
+        EXPECT_EQ(batch.Settings().textFit.sizePercent, 5.0);
+        EXPECT_FALSE(ById<AlignmentButton>(batch, 1090)->isEnabled());
+        seen = true;
+        batch.reject();
+    });
+    frame.Action(CommandId::kBatchWatermark)->trigger();
+    EXPECT_TRUE(seen);
 }
 
 // The dialog with a preset of relative marks writes what the tool writes.
