@@ -87,20 +87,4 @@ TEST(RunSettings, APresetKeepsEveryOptionOfTheToolAndReadsBackTheSame) {
     EXPECT_EQ(loaded.textMark.font.faceName, settings.textMark.font.faceName);
 }
 
-TEST(RunSettings, LosslessJpegIsReadFromAPresetAndARefusalChangesNothing) {
-    ScratchDir dir;
-    WriteTextFile(dir.File("p.ini"), "[Text]\ntext=\"x\"\n[Output]\nlossless-jpeg=\"on\"\n");
-    RunSettings settings;
-    std::string error;
-    ASSERT_TRUE(LoadRunSettings(dir.File("p.ini"), settings, error)) << error;
-    EXPECT_TRUE(settings.output.losslessJpeg);
-    EXPECT_TRUE(settings.textMark.base.enabled);
-
-    WriteTextFile(dir.File("bad.ini"), "[Output]\nlossless-jpeg=\"yes\"\n");
-    EXPECT_FALSE(LoadRunSettings(dir.File("bad.ini"), settings, error));
-    EXPECT_NE(error.find("bad.ini:2: bad value 'yes' for lossless-jpeg"), std::string::npos) << error;
-    EXPECT_TRUE(settings.output.losslessJpeg);
-    EXPECT_EQ(settings.textMark.text, u"x");
-}
-
 }  // namespace
