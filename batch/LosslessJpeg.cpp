@@ -38,6 +38,43 @@ struct PlacedMark {
 
 }  // namespace
 
+KeptBlocks WriteKeptBlocks(const std::vector<uint8_t>& source, const JpegLayout& layout,
+                           const std::vector<StoredBox>& boxes, const UprightStamp& stamp,
+                           const std::string& outputPath, MetadataKept kept, std::string& reason) {
+    const int32_t o = layout.orientation;
+    const ExifTurn turn = TurnOfOrientation(o);
+    const auto toStored = [&](int32_t x, int32_t y, int32_t& sx, int32_t& sy) {
+        turn.StoredOf(x, y, layout.width, layout.height, sx, sy);
+    };
+    const auto toUpright = [&](int32_t sx, int32_t sy, int32_t& x, int32_t& y) {
+        turn.UprightOf(sx, sy, layout.width, layout.height, x, y);
+    };
+    std::vector<StoredBox> stored;
+    stored.reserve(boxes.size());
+    for (const StoredBox& box : boxes) stored.push_back(MappedBox(box, toStored));
+    // The decoded area is turned upright, stamped like the whole picture
+    // would be, and turned back into the stored orientation.
+    const auto paint = [&](CRasterImage& area, int32_t left, int32_t top, std::string& why) {
+        const StoredBox onUpright = MappedBox({left, top, area.Width(), area.Height()}, toUpright);
+        if (!ApplyExifOrientation(area, o)) return why = "not enough memory to turn the area", false;
+        if (!stamp(area, onUpright.x, onUpright.y, why)) return false;
+        if (!ApplyExifOrientation(area, InverseOrientation(o)))
+            return why = "not enough memory to turn the area", false;
+        return true;
+    };
+    std::vector<uint8_t> output;
+    if (!RewriteJpegBlocks(source, stored, paint, output, reason)) return KeptBlocks::Refused;
+    reason = NarrowBlockKeptMetadata(output, kept);
+    if (!reason.empty()) return KeptBlocks::Refused;
+
+    SafeFileWriter out(outputPath);
+    if (!out.Open() || !out.Write(output.data(), output.size()) || !out.Commit()) {
+        reason = out.Error().empty() ? "the picture could not be written" : out.Error();
+        return KeptBlocks::SaveFailed;
+    }
+    return KeptBlocks::Written;
+}
+
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
                                     const std::string& outputPath, CFittedImageMark& imageMark,
                                     CFittedTextMark& textMark, int64_t number, int quality,
@@ -57,14 +94,7 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     const JpegLayout layout = ReadJpegLayout(source);
     if (!layout.refusal.empty()) return normalPath(layout.refusal);
 
-    const int32_t o = layout.orientation;
-    const ExifTurn turn = TurnOfOrientation(o);
-    const auto toStored = [&](int32_t x, int32_t y, int32_t& sx, int32_t& sy) {
-        turn.StoredOf(x, y, layout.width, layout.height, sx, sy);
-    };
-    const auto toUpright = [&](int32_t sx, int32_t sy, int32_t& x, int32_t& y) {
-        turn.UprightOf(sx, sy, layout.width, layout.height, x, y);
-    };
+    const ExifTurn turn = TurnOfOrientation(layout.orientation);
     BatchFileResult result;
     if (quality == kQualityOfSource) result.sourceQuality = JpegQuality(source).value_or(0);
     const int32_t width = turn.swapsSides ? layout.height : layout.width;
@@ -120,45 +150,30 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
         }
         slot.size = {base.markWidth, base.markHeight};
         for (const TilePlace& place : places)
-            boxes.push_back(MappedBox({place.x, place.y, layer->Width(), layer->Height()}, toStored));
+            boxes.push_back({place.x, place.y, layer->Width(), layer->Height()});
         marks.push_back(slot.mark);
     }
 
-    // The decoded area is turned upright, stamped like the whole picture
-    // would be, and turned back into the stored orientation.
-    const auto paint = [&](CRasterImage& area, int32_t left, int32_t top, std::string& why) {
-        const StoredBox onUpright = MappedBox({left, top, area.Width(), area.Height()}, toUpright);
-        if (!ApplyExifOrientation(area, o)) return why = "not enough memory to turn the area", false;
+    const UprightStamp stamp = [&](CRasterImage& area, int32_t left, int32_t top, std::string& why) {
         for (const PlacedMark& mark : marks) {
-            if (StampLaidOutPart(area, onUpright.x, onUpright.y, width, height, mark.prepared.base,
-                                 *mark.prepared.layer, *mark.layout, why) == MarkStamp::Failed)
+            if (StampLaidOutPart(area, left, top, width, height, mark.prepared.base, *mark.prepared.layer,
+                                 *mark.layout, why) == MarkStamp::Failed)
                 return false;
         }
-        if (!ApplyExifOrientation(area, InverseOrientation(o)))
-            return why = "not enough memory to turn the area", false;
         return true;
     };
-    std::vector<uint8_t> output;
-    if (!RewriteJpegBlocks(source, boxes, paint, output, reason)) return normalPath(reason);
-    reason = NarrowBlockKeptMetadata(output, kept);
-    if (!reason.empty()) return normalPath(reason);
-
-    SafeFileWriter out(outputPath);
-    if (!out.Open() || !out.Write(output.data(), output.size()) || !out.Commit()) {
-        result.outcome = BatchFileOutcome::SaveFailed;
-        result.reason = out.Error().empty() ? "the picture could not be written" : out.Error();
-        return result;
+    switch (WriteKeptBlocks(source, layout, boxes, stamp, outputPath, kept, reason)) {
+        case KeptBlocks::Refused:
+            return normalPath(reason);
+        case KeptBlocks::SaveFailed:
+            result.outcome = BatchFileOutcome::SaveFailed;
+            result.reason = reason;
+            return result;
+        case KeptBlocks::Written:
+            break;
     }
     result.outcome = BatchFileOutcome::Written;
     return result;
-}
-
-BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
-                                    const std::string& outputPath, const ImageWatermark& imageMark,
-                                    const TextWatermark& textMark, int quality, MetadataKept kept) {
-    CFittedImageMark image(imageMark, MarkFit{});
-    CFittedTextMark text(textMark, MarkFit{});
-    return WatermarkJpegBlocks(work, sourcePath, outputPath, image, text, 1, quality, kept);
 }
 
 }  // namespace stampora

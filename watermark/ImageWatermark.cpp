@@ -11,7 +11,7 @@
 
 namespace stampora {
 
-ImageWatermark::ImageWatermark(const ImageWatermark& other) : base(other.base) {
+ImageWatermark::ImageWatermark(const ImageWatermark& other) : base(other.base), file(other.file) {
     CopyImageExactly(layer, other.layer);
     CopyImageExactly(source, other.source);
 }
@@ -19,6 +19,7 @@ ImageWatermark::ImageWatermark(const ImageWatermark& other) : base(other.base) {
 ImageWatermark& ImageWatermark::operator=(const ImageWatermark& other) {
     if (&other == this) return *this;
     base = other.base;
+    file = other.file;
     CopyImageExactly(layer, other.layer);
     CopyImageExactly(source, other.source);
     return *this;

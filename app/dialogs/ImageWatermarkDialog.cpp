@@ -200,6 +200,7 @@ void ImageWatermarkDialog::ChoosePicture() {
     FileStatus status;
     if (loaded.Load(Utf8FromQString(*path), nullptr, &status) && loaded.Width() > 0) {
         mark.source.Swap(loaded);
+        mark.file = Utf8FromQString(*path);
         mark.base.width = mark.base.markWidth = mark.source.Width();
         mark.base.height = mark.base.markHeight = mark.source.Height();
         mark.base.enabled = true;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 
+#include "app/EditorSettings.h"
 #include "app/OutputDirectory.h"
 #include "app/dialogs/BatchWatermarkDialog.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
@@ -45,6 +46,7 @@ void MarkCommands::EditImageMark() {
 
 void MarkCommands::ShowBatchDialog() {
     BatchWatermarkDialog dialog(outputDirectory, Owner());
+    dialog.OfferEditorMarks(EditorSettings(marks));
     dialog.exec();
 }
 

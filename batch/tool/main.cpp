@@ -11,13 +11,12 @@
 #include <vector>
 
 #include "batch/BatchJob.h"
-#include "batch/tool/MarkSetup.h"
-#include "batch/tool/MarkSizeOptions.h"
+#include "batch/options/PresetFile.h"
+#include "batch/options/RunSettings.h"
+#include "batch/options/ShownName.h"
+#include "batch/options/ToolOptions.h"
 #include "batch/tool/NameList.h"
-#include "batch/tool/PresetFile.h"
-#include "batch/tool/ShownName.h"
 #include "batch/tool/TerminalUi.h"
-#include "batch/tool/ToolOptions.h"
 #include "batch/tool/ToolUsage.h"
 #include "platform/OutputDirectorySetting.h"
 #include "platform/Utf8Path.h"
@@ -113,30 +112,20 @@ int main(int argc, char** argv) {
                       error);
     }
 
+    RunSettings settings;
+    if (!SettingsFromOptions(*options, settings, error)) return Refuse(error);
     CBatchJob job;
+    TakeRunSettings(settings, job);
     job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();
     job.memoryBudget = options->memoryBudget > 0 ? options->memoryBudget : DefaultMemoryBudget();
-    job.quality = options->quality;
-    job.textFit = TextMarkFit(*options);
-    job.imageFit = ImageMarkFit(*options);
-    job.qualityFromSource = options->qualityFromSource;
-    job.metadata = options->stripMetadata ? MetadataKept::Essential
-                   : options->stripGps    ? MetadataKept::NoGps
-                                          : MetadataKept::All;
-    job.selection.recursive = options->recursive;
     job.selection.shardIndex = options->shardIndex;
     job.selection.shardCount = options->shardCount;
-    job.skipExisting = options->skipExisting;
     job.replaceOriginals = options->inPlace;
     if (options->filesFrom) {
         std::vector<std::string> names;
         if (!ReadNameList(*options->filesFrom, options->nullSeparated, names, error)) return Refuse(error);
         job.selection.givenNames = std::move(names);
     }
-    job.losslessJpeg = options->losslessJpeg;
-    if (options->textMark && !SetUpTextMark(*options->textMark, job.textMark, error)) return Refuse(error);
-    if (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, error))
-        return Refuse(error);
 
     const std::string outputDirectory =
         options->outputDirectory ? *options->outputDirectory : ReadOutputDirectory();

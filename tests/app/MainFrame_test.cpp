@@ -92,6 +92,13 @@ TEST_F(FrameTest, EveryMenuAndToolbarCommandReachesItsHandler) {
         {kSave,
          {"&Save\tCtrl+S", [&] { EXPECT_TRUE(std::filesystem::exists(dir.Path() / "out" / "photo.bmp")); }}},
         {kSaveAs, {"Save &As...", [&] { EXPECT_EQ(choosers.saveFilters.size(), 1u); }}},
+        {kLoadPreset,
+         {"&Load Preset...",
+          [&] { EXPECT_TRUE(choosers.openFilters.back().startsWith("Presets (*.ini)")); }}},
+        {kSavePreset,
+         {"Save &Preset...",
+          [&] { EXPECT_TRUE(choosers.saveFilters.back().startsWith("Presets (*.ini)")); }}},
+        {kSaveOptions, {"Save O&ptions...", opens("Save options -- Setting")}},
         {kExit,
          {"E&xit",
           [&] {
@@ -144,8 +151,9 @@ TEST_F(FrameTest, EveryMenuAndToolbarCommandReachesItsHandler) {
         }
     }
     EXPECT_EQ(reached, static_cast<int>(commands.size()));
-    EXPECT_EQ(menus, (QStringList{"&File 57601 57603 57604 - 57665", "&Tool 32772 32773 - 32786",
-                                  "&View 59392 59393 - 32780 32781 32783", "&Setting 32784", "&Help 57664"}));
+    EXPECT_EQ(menus,
+              (QStringList{"&File 57601 57603 57604 - 32790 32791 - 57665", "&Tool 32772 32773 - 32786",
+                           "&View 59392 59393 - 32780 32781 32783", "&Setting 32784 32792", "&Help 57664"}));
 
     EXPECT_EQ(IdsOf(frame.ToolBar()->actions()), "57601 57603 - 32772 32773 - 32780 32783 32781 - 57664");
     EXPECT_EQ(frame.ToolBar()->iconSize(), QSize(32, 32));

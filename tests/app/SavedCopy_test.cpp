@@ -56,6 +56,8 @@ protected:
     }
 
     ScratchDir dir;
+    // Settings and remembered marks stay in the test's own folder.
+    ScopedWorkingDirectory cwd{dir.Path()};
     QueuedChoosers choosers;
     ScopedChoosers installChoosers{choosers};
     RecordingMessageSink messages;

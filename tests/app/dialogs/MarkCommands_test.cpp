@@ -23,6 +23,7 @@
 #include "batch/WatermarkFile.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
 #include "watermark/WatermarkMessages.h"
 
@@ -74,6 +75,8 @@ protected:
     }
 
     ScratchDir dir;
+    // Settings and remembered marks stay in the test's own folder.
+    ScopedWorkingDirectory cwd{dir.Path()};
     QueuedChoosers choosers;
     ScopedChoosers chooserScope{choosers};
     RecordingMessageSink messages;

@@ -3,7 +3,7 @@
 // watermark dialogs fill them when the user presses OK.
 #include <string>
 
-#include "batch/tool/ToolOptions.h"
+#include "batch/options/ToolOptions.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
 

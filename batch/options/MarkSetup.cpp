@@ -1,8 +1,8 @@
-#include "batch/tool/MarkSetup.h"
+#include "batch/options/MarkSetup.h"
 
 #include <algorithm>
 
-#include "batch/tool/ShownName.h"
+#include "batch/options/ShownName.h"
 #include "codecs/PictureFiles.h"
 #include "platform/FileStatus.h"
 #include "platform/FontCatalog.h"
@@ -60,6 +60,7 @@ bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, std::
         if (!status.error.empty()) error += "\n" + status.error;
         return false;
     }
+    mark.file = options.file;
     const int32_t sourceWidth = mark.source.Width();
     const int32_t sourceHeight = mark.source.Height();
     switch (options.sizeMode) {

@@ -1,4 +1,4 @@
-#include "batch/tool/MarkSizeOptions.h"
+#include "batch/options/MarkSizeOptions.h"
 
 namespace stampora {
 

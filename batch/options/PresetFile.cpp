@@ -1,10 +1,10 @@
-#include "batch/tool/PresetFile.h"
+#include "batch/options/PresetFile.h"
 
 #include <cerrno>
 #include <cstring>
 #include <string_view>
 
-#include "batch/tool/ShownName.h"
+#include "batch/options/ShownName.h"
 #include "platform/FileIo.h"
 
 namespace stampora {
