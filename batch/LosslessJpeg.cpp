@@ -79,17 +79,30 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
                                     const std::string& outputPath, CFittedImageMark& imageMark,
                                     CFittedTextMark& textMark, int64_t number, int quality,
                                     MetadataKept kept) {
+    SourceForCopy opened;
+    return WatermarkJpegBlocks(work, opened, sourcePath, outputPath, imageMark, textMark, number, quality,
+                               kept);
+}
+
+BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, const std::string& sourcePath,
+                                    const std::string& outputPath, CFittedImageMark& imageMark,
+                                    CFittedTextMark& textMark, int64_t number, int quality,
+                                    MetadataKept kept) {
+    // The other path takes the source as read here, never opening it again.
     const auto normalPath = [&](std::string why) {
-        BatchFileResult result =
-            WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, number, quality, {}, kept);
+        BatchFileResult result = WatermarkFile(work, opened, sourcePath, outputPath, imageMark, textMark,
+                                               number, quality, {}, kept);
         result.keptBlocksRefusal = std::move(why);
         return result;
     };
     // Only a JPEG saved as JPEG has blocks to keep.
     if (FormatFromPath(outputPath) != FormatJpeg) return normalPath({});
-    std::vector<uint8_t> source;
-    if (!ReadWholeFile(sourcePath, source, kMaxSourceBytes))
+    if (!opened.status.error.empty()) return normalPath({});
+    if (!opened.file.IsOpen() && !opened.file.OpenFile(sourcePath, opened.status)) return normalPath({});
+    if (opened.file.Format() != FormatJpeg) return normalPath({});
+    if (!opened.file.ReadFile(opened.status) || opened.file.Bytes().size() > kMaxSourceBytes)
         return normalPath("the source could not be read whole");
+    const std::vector<uint8_t>& source = opened.file.Bytes();
     if (FormatFromSignature(source.data(), source.size()) != FormatJpeg) return normalPath({});
     const JpegLayout layout = ReadJpegLayout(source);
     if (!layout.refusal.empty()) return normalPath(layout.refusal);
@@ -174,6 +187,14 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     }
     result.outcome = BatchFileOutcome::Written;
     return result;
+}
+
+BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
+                                    const std::string& outputPath, const ImageWatermark& imageMark,
+                                    const TextWatermark& textMark, int quality, MetadataKept kept) {
+    CFittedImageMark image(imageMark, MarkFit{});
+    CFittedTextMark text(textMark, MarkFit{});
+    return WatermarkJpegBlocks(work, sourcePath, outputPath, image, text, 1, quality, kept);
 }
 
 }  // namespace stampora

@@ -26,6 +26,19 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
                                     CFittedTextMark& textMark, int64_t number, int quality,
                                     MetadataKept kept);
 
+// The same from a source the caller has opened already (see
+// ReadSourceForCopy); either path reads it from there, never again from its
+// name.
+BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, const std::string& sourcePath,
+                                    const std::string& outputPath, CFittedImageMark& imageMark,
+                                    CFittedTextMark& textMark, int64_t number, int quality,
+                                    MetadataKept kept);
+
+// The same with both marks stamped as given.
+BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
+                                    const std::string& outputPath, const ImageWatermark& imageMark,
+                                    const TextWatermark& textMark, int quality, MetadataKept kept);
+
 // How an upright area of the picture at (left, top) is stamped; false with
 // the reason when it cannot be.
 using UprightStamp = std::function<bool(CRasterImage& area, int32_t left, int32_t top, std::string& why)>;

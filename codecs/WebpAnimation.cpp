@@ -24,13 +24,15 @@ WebpAnimationPlayer::~WebpAnimationPlayer() = default;
 bool WebpAnimationPlayer::OpenFile(const std::string& path, FileStatus& status) {
     std::vector<uint8_t> read;
     if (!ReadWholeFile(path, read, kMaxImageFileBytes)) return status.Fail("the file could not be read");
-    return Open(read, status);
+    owned = std::move(read);
+    return Open(owned, status);
 }
 
 bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, FileStatus& status) {
-    // The decoder reads from the player's own copy while it plays.
+    // The decoder reads from the bytes given while it plays.
     decoder.reset();
-    file.assign(bytes.begin(), bytes.end());
+    if (bytes.data() != owned.data()) owned = std::vector<uint8_t>();
+    file = bytes;
     delays.clear();
     const WebPData whole{file.data(), file.size()};
     WebPDemuxer* demux = WebPDemux(&whole);

@@ -26,7 +26,9 @@ public:
     // Opens the animated WebP at `path`; false with the reason in `status`
     // when it is no such file or its animation cannot be read.
     bool OpenFile(const std::string& path, FileStatus& status);
-    // The same for a file already read into memory.
+    // The same for a file already read into memory. The bytes are played
+    // where they are, not copied: they must stay as they are until the
+    // player is opened again or destroyed.
     bool Open(std::span<const uint8_t> bytes, FileStatus& status);
     size_t FrameCount() const { return frameCount; }
     // The frame delays (in milliseconds) of the first `frames`
@@ -46,7 +48,9 @@ public:
 
 private:
     struct Decoder;
-    std::vector<uint8_t> file;
+    // The file as OpenFile read it; empty for bytes given to Open.
+    std::vector<uint8_t> owned;
+    std::span<const uint8_t> file;
     std::unique_ptr<Decoder> decoder;
     std::vector<int64_t> delays;
     uint32_t loopCount = 0;

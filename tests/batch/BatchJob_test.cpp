@@ -195,12 +195,16 @@ TEST_F(BatchJobTest, ResultsDoNotDependOnRepeatedRunsOrTheNumberOfJobs) {
     runInto("second", 1);
     EXPECT_EQ(job.imageMark.base.markWidth, rotatedWidth);
     runInto("parallel", 4);
+    // A budget smaller than any picture: each is made alone, in turn.
+    job.memoryBudget = 1;
+    runInto("budget", 3);
 
     for (const auto& entry : fs::directory_iterator(dir.Path() / "first")) {
         const fs::path name = entry.path().filename();
         const std::vector<uint8_t> first = FileBytes(entry.path());
         EXPECT_EQ(FileBytes(dir.Path() / "second" / name), first) << name;
         EXPECT_EQ(FileBytes(dir.Path() / "parallel" / name), first) << name;
+        EXPECT_EQ(FileBytes(dir.Path() / "budget" / name), first) << name;
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "parallel"), fs::directory_iterator()), 8);
 }

@@ -426,6 +426,13 @@ TEST_F(BatchToolTest, SkipExistingResumesAnInterruptedRun) {
     EXPECT_NE(resumed.out.find("3 written, 1 up to date; results in"), std::string::npos) << resumed.out;
     EXPECT_EQ(fs::last_write_time(output() / "p0.bmp"), kept);
     EXPECT_EQ(Load(output() / "p1.bmp").Width(), 100);
+
+    // Whole outputs of the newer formats are known as such too.
+    for (const char* name : {"camera.webp", "camera.heic", "alpha-q80.avif", "camera.jxl"})
+        fs::copy_file(FixturePath(std::string("newformats/") + name), source() / name);
+    ASSERT_EQ(Run(arguments).status, 0);
+    const ToolRun newer = Run(arguments);
+    EXPECT_NE(newer.out.find("0 written, 8 up to date"), std::string::npos) << newer.out;
 }
 
 TEST_F(BatchToolTest, FilesFromTakesTheListGiven) {
