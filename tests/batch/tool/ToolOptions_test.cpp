@@ -54,7 +54,9 @@ const std::vector<CommandLine> kCommandLines = {
     {{"--bogus=1", "src"}, "unknown option --bogus"},
     {{"--text"}, "--text needs a value: a text that is not empty"},
     {{"--text", "", "src"}, "bad value '' for --text: expected a text that is not empty"},
-    {{"--text", "{name} by {author}", "src"}, "--text: unknown placeholder {author} (known: {name} {ext} {width} {height} {date} {year} {camera} {n})"},
+    {{"--text", "{name} by {author}", "src"},
+     "--text: unknown placeholder {author} (known: {name} {ext} {width} {height} {date} {year} {camera} "
+     "{n})"},
 
     // The text mark: rotation, colour, opacity, style, anchor.
     {{"--text", "x", "--rotation", "360", "--color", "#10A0ff", "--opacity=0", "--style", "bold-italic",
@@ -67,10 +69,14 @@ const std::vector<CommandLine> kCommandLines = {
          EXPECT_TRUE(Text(o).bold && Text(o).italic);
          EXPECT_EQ(Text(o).alignment, Center);
      }},
-    {{"--text", "x", "--rotation", "361", "src"}, "bad value '361' for --rotation: expected degrees from 0 to 360"},
-    {{"--text", "x", "--rotation", "-1", "src"}, "bad value '-1' for --rotation: expected degrees from 0 to 360"},
-    {{"--text", "x", "--rotation", "1.5", "src"}, "bad value '1.5' for --rotation: expected degrees from 0 to 360"},
-    {{"--text", "x", "--opacity", "101", "src"}, "bad value '101' for --opacity: expected a percentage from 0 to 100"},
+    {{"--text", "x", "--rotation", "361", "src"},
+     "bad value '361' for --rotation: expected degrees from 0 to 360"},
+    {{"--text", "x", "--rotation", "-1", "src"},
+     "bad value '-1' for --rotation: expected degrees from 0 to 360"},
+    {{"--text", "x", "--rotation", "1.5", "src"},
+     "bad value '1.5' for --rotation: expected degrees from 0 to 360"},
+    {{"--text", "x", "--opacity", "101", "src"},
+     "bad value '101' for --opacity: expected a percentage from 0 to 100"},
     {{"--text", "x", "--color", "12345", "src"}, "bad value '12345' for --color: expected a colour RRGGBB"},
     {{"--text", "x", "--style", "heavy", "src"},
      "bad value 'heavy' for --style: expected normal, bold, italic or bold-italic"},
@@ -107,20 +113,28 @@ const std::vector<CommandLine> kCommandLines = {
          EXPECT_EQ(Text(o).size, 1000);
          EXPECT_EQ(Text(o).sizePercent, 0.0);
      }},
-    {{"--text", "x", "--size", "5%", "src"}, "", [](const ToolOptions& o) { EXPECT_EQ(Text(o).sizePercent, 5.0); }},
-    {{"--text", "x", "--size", "0.1%", "src"}, "", [](const ToolOptions& o) { EXPECT_EQ(Text(o).sizePercent, 0.1); }},
+    {{"--text", "x", "--size", "5%", "src"},
+     "",
+     [](const ToolOptions& o) { EXPECT_EQ(Text(o).sizePercent, 5.0); }},
+    {{"--text", "x", "--size", "0.1%", "src"},
+     "",
+     [](const ToolOptions& o) { EXPECT_EQ(Text(o).sizePercent, 0.1); }},
     {{"--text", "x", "--size", "150%", "src"},
-     "bad value '150%' for --size: expected a size in points from 1 to 1000, or a percentage of the shorter side "
+     "bad value '150%' for --size: expected a size in points from 1 to 1000, or a percentage of the shorter "
+     "side "
      "from 0.1% to 100%"},
     {{"--text", "x", "--size", "0.05%", "src"},
-     "bad value '0.05%' for --size: expected a size in points from 1 to 1000, or a percentage of the shorter side "
+     "bad value '0.05%' for --size: expected a size in points from 1 to 1000, or a percentage of the shorter "
+     "side "
      "from 0.1% to 100%"},
     {{"--text", "x", "--size", "0", "src"},
-     "bad value '0' for --size: expected a size in points from 1 to 1000, or a percentage of the shorter side from "
+     "bad value '0' for --size: expected a size in points from 1 to 1000, or a percentage of the shorter "
+     "side from "
      "0.1% to 100%"},
 
     // The image mark: rotation, sizes, anchor.
-    {{"--image", "logo.png", "--image-rotation", "90", "--image-opacity", "50", "--image-align", "left-top", "src"},
+    {{"--image", "logo.png", "--image-rotation", "90", "--image-opacity", "50", "--image-align", "left-top",
+      "src"},
      "",
      [](const ToolOptions& o) {
          EXPECT_EQ(Image(o).file, "logo.png");
@@ -164,10 +178,12 @@ const std::vector<CommandLine> kCommandLines = {
      "",
      [](const ToolOptions& o) { EXPECT_EQ(Image(o).sizeMode, ImageSizeMode::Best); }},
     {{"--image", "l.png", "--image-size", "x0%", "src"},
-     "bad value 'x0%' for --image-size: expected WxH, W, best, real, or a percentage from 0.1% to 100% of the "
+     "bad value 'x0%' for --image-size: expected WxH, W, best, real, or a percentage from 0.1% to 100% of "
+     "the "
      "width (20%) or height (x20%)"},
     {{"--image", "l.png", "--image-size", "0x10", "src"},
-     "bad value '0x10' for --image-size: expected WxH, W, best, real, or a percentage from 0.1% to 100% of the "
+     "bad value '0x10' for --image-size: expected WxH, W, best, real, or a percentage from 0.1% to 100% of "
+     "the "
      "width (20%) or height (x20%)"},
 
     // Margin and tiles.
@@ -184,12 +200,13 @@ const std::vector<CommandLine> kCommandLines = {
          EXPECT_TRUE(o.layout.gapY->percent);
      }},
     {{"--text", "x", "--margin", "0.01%", "src"},
-     "bad value '0.01%' for --margin: expected pixels, or a percentage of the shorter side from 0.1% to 100%"},
+     "bad value '0.01%' for --margin: expected pixels, or a percentage of the shorter side from 0.1% to "
+     "100%"},
     {{"--text", "x", "--tile-gap", "5", "src"}, "--tile-gap needs --tile"},
 
     // Output and run options.
-    {{"--text", "x", "--types", "jpg,tga", "--quality", "source", "--jobs", "4", "--memory", "500M", "--shard",
-      "2/3", "src", "out"},
+    {{"--text", "x", "--types", "jpg,tga", "--quality", "source", "--jobs", "4", "--memory", "500M",
+      "--shard", "2/3", "src", "out"},
      "",
      [](const ToolOptions& o) {
          EXPECT_TRUE(o.types.Has(FormatJpeg) && o.types.Has(FormatTga));
@@ -202,11 +219,15 @@ const std::vector<CommandLine> kCommandLines = {
          EXPECT_EQ(o.outputDirectory, "out");
      }},
     {{"--text", "x", "--types", "jpg,ico", "src"},
-     "bad value 'jpg,ico' for --types: expected all, or a comma list of jpg, bmp, png, gif, tga, tif, webp, heic, "
+     "bad value 'jpg,ico' for --types: expected all, or a comma list of jpg, bmp, png, gif, tga, tif, webp, "
+     "heic, "
      "avif, jxl"},
-    {{"--text", "x", "--quality", "0", "src"}, "bad value '0' for --quality: expected a quality from 1 to 100, or source"},
-    {{"--text", "x", "--jobs", "257", "src"}, "bad value '257' for --jobs: expected a number of jobs from 1 to 256"},
-    {{"--text", "x", "--memory", "2X", "src"}, "bad value '2X' for --memory: expected a size such as 2G or 500M"},
+    {{"--text", "x", "--quality", "0", "src"},
+     "bad value '0' for --quality: expected a quality from 1 to 100, or source"},
+    {{"--text", "x", "--jobs", "257", "src"},
+     "bad value '257' for --jobs: expected a number of jobs from 1 to 256"},
+    {{"--text", "x", "--memory", "2X", "src"},
+     "bad value '2X' for --memory: expected a size such as 2G or 500M"},
     {{"--text", "x", "--memory", "99999999999T", "src"},
      "bad value '99999999999T' for --memory: expected a size such as 2G or 500M"},
     {{"--shard", "4/3", "--text", "x", "src"}, "bad value '4/3' for --shard: expected K/N with 1 <= K <= N"},
