@@ -286,35 +286,6 @@ bool CRasterImage::PromoteDepth(int32_t target) {
     return true;
 }
 
-bool CRasterImage::PasteImage(const CRasterImage& source, int32_t x, int32_t y) {
-    if (IsEmpty() || source.IsEmpty() || Bpp() != source.Bpp() || Bpp() < 8) return false;
-    const int64_t left = x > 0 ? x : 0;
-    const int64_t top = y > 0 ? y : 0;
-    const int64_t right = std::min<int64_t>(Width(), int64_t{x} + source.Width());
-    const int64_t bottom = std::min<int64_t>(Height(), int64_t{y} + source.Height());
-    if (left >= right || top >= bottom) return false;
-    const size_t bytes = static_cast<size_t>((right - left) * Bpp() / 8);
-    for (int64_t dy = top; dy < bottom; ++dy) {
-        std::memcpy(PixelAt(static_cast<int32_t>(left), static_cast<int32_t>(dy)),
-                    source.PixelAt(static_cast<int32_t>(left - x), static_cast<int32_t>(dy - y)), bytes);
-    }
-    return true;
-}
-
-void FillRectWithPixel(CRasterImage& image, const PixelRect& rect, const uint8_t* pixel) {
-    if (image.IsEmpty() || image.Bpp() < 8 || pixel == nullptr) return;
-    const int32_t left = std::max(rect.left, 0);
-    const int32_t top = std::max(rect.top, 0);
-    const int32_t right = std::min(rect.right, image.Width());
-    const int32_t bottom = std::min(rect.bottom, image.Height());
-    if (left >= right || top >= bottom) return;
-    const size_t bytes = static_cast<size_t>(image.Bpp() / 8);
-    for (int32_t y = top; y < bottom; ++y) {
-        uint8_t* p = image.PixelAt(left, y);
-        for (int32_t x = left; x < right; ++x, p += bytes) std::memcpy(p, pixel, bytes);
-    }
-}
-
 size_t CRasterImage::DibHeaderBytes() const {
     if (IsEmpty()) return 0;
     return 40 + (Bpp() <= 8 ? sizeof(PaletteColour) * PaletteSize() : 12);

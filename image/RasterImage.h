@@ -79,7 +79,6 @@ public:
     // Converts the pixels to 24 or 32 bits; true when the picture has that
     // depth afterwards. Without the memory, the picture stays as it was.
     bool PromoteDepth(int32_t targetBpp);
-    bool PasteImage(const CRasterImage& source, int32_t x, int32_t y);
 
     // A heap block (delete[] as uint8_t) holding the header followed by the
     // palette (bpp <= 8) or the three masks.
@@ -128,10 +127,6 @@ private:
     PaletteColour* palette = nullptr;
     size_t stride = 0;
 };
-
-// Copies bpp / 8 bytes of `pixel` into every pixel of the rectangle clipped
-// to the image; depths below 8 bits are left alone.
-void FillRectWithPixel(CRasterImage& image, const PixelRect& rect, const uint8_t* pixel);
 
 // The bytes of one padded line: ((bpp * width + 31) / 32) * 4.
 inline size_t DibStride(int64_t width, int32_t bpp) {

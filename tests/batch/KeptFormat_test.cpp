@@ -63,20 +63,17 @@ TEST(KeptFormat, AnAnimatedGifKeepsEveryFrameStampedWithItsTiming) {
         const CRasterImage& was = *before.At(i);
         const CRasterImage& is = *after.At(i);
         int32_t wrong = 0;
-        for (int32_t y = 0; y < is.Height(); ++y) {
-            for (int32_t x = 0; x < is.Width(); ++x) {
-                const uint8_t* p = was.PixelAt(x, y);
-                const uint8_t* q = is.PixelAt(x, y);
-                if (InsideLogo(x, y)) {
-                    wrong += q[2] < 240 || q[1] > 15 || q[0] > 15 || q[3] != 255;
-                } else if ((p[3] == 0) != (q[3] == 0)) {
-                    ++wrong;  // transparency stays where it was, and only there
-                } else if (p[3] != 0) {
-                    wrong += std::abs(p[0] - q[0]) > 24 || std::abs(p[1] - q[1]) > 24 ||
-                             std::abs(p[2] - q[2]) > 24;
-                }
+        EachPixel(is, [&](int32_t x, int32_t y, const uint8_t* q) {
+            const uint8_t* p = was.PixelAt(x, y);
+            if (InsideLogo(x, y)) {
+                wrong += q[2] < 240 || q[1] > 15 || q[0] > 15 || q[3] != 255;
+            } else if ((p[3] == 0) != (q[3] == 0)) {
+                ++wrong;  // transparency stays where it was, and only there
+            } else if (p[3] != 0) {
+                wrong +=
+                    std::abs(p[0] - q[0]) > 24 || std::abs(p[1] - q[1]) > 24 || std::abs(p[2] - q[2]) > 24;
             }
-        }
+        });
         EXPECT_EQ(wrong, 0) << "frame " << i + 1;
     }
 }
