@@ -1,4 +1,4 @@
-#include "batch/tool/ToolOptions.h"
+#include "batch/options/ToolOptions.h"
 
 #include <gtest/gtest.h>
 
