@@ -1,7 +1,7 @@
 // The editor's marks without a window: a tiled mark lands as the batch lays
-// it out and its tiles follow a drag; a mark sized by the picture keeps its
-// share of the picture from one to the next, a fixed one stays inside it; a
-// grid of too many tiles is refused with its reason.
+// it out, also after a drag, and a grid of too many tiles is refused with its
+// reason; a mark sized by the picture keeps its share of the picture from one
+// to the next.
 #include "app/EditorMarks.h"
 
 #include <gtest/gtest.h>
@@ -64,7 +64,7 @@ TEST(EditorMarksTest, ATiledMarkLandsAsTheBatchLaysItOutAfterADragAndTooManyTile
     EXPECT_FALSE(placed.shown);
 }
 
-TEST(EditorMarksTest, ARelativeMarkKeepsItsShareOfThePictureAFixedOneStaysInside) {
+TEST(EditorMarksTest, ARelativeMarkKeepsItsShareOfThePicture) {
     EditorMarks marks;
     marks.FitToPicture(Picture(400, 400), ShownWhole(400, 400));
     MarkFit fit;
@@ -80,16 +80,6 @@ TEST(EditorMarksTest, ARelativeMarkKeepsItsShareOfThePictureAFixedOneStaysInside
     EXPECT_EQ(placed.made.base.markWidth, 80);
     EXPECT_EQ(placed.made.base.LayerX() + 40, 200);
     EXPECT_EQ(placed.made.base.LayerY() + 40, 150);
-
-    // Sized in pixels, at the far right of the large picture, then on a
-    // narrower one: kept inside it.
-    marks.TakeImage(SolidMark(50, 50), MarkFit{}, ShownWhole(800, 600));
-    marks.Move(MarkKind::Image, 1000, 0, ShownWhole(800, 600));
-    marks.Drop(MarkKind::Image, ShownWhole(800, 600));
-    EXPECT_EQ(placed.made.base.x, 750);
-    marks.FitToPicture(Picture(300, 600), ShownWhole(300, 600));
-    EXPECT_EQ(placed.made.base.x, 250);
-    EXPECT_EQ(placed.made.base.markWidth, 50);
 }
 
 }  // namespace
