@@ -1,7 +1,7 @@
 // The editor's marks without a window: a tiled mark lands as the batch lays
 // it out, also after a drag, and a grid of too many tiles is refused with its
 // reason; a mark sized by the picture keeps its share of the picture from one
-// to the next.
+// to the next, a mark sized in pixels stays inside it.
 #include "app/EditorMarks.h"
 
 #include <gtest/gtest.h>
@@ -80,6 +80,14 @@ TEST(EditorMarksTest, ARelativeMarkKeepsItsShareOfThePicture) {
     EXPECT_EQ(placed.made.base.markWidth, 80);
     EXPECT_EQ(placed.made.base.LayerX() + 40, 200);
     EXPECT_EQ(placed.made.base.LayerY() + 40, 150);
+
+    // Sized in pixels at the large picture's right edge, then on a narrower
+    // picture: kept inside it.
+    marks.TakeImage(SolidMark(50, 50), MarkFit{}, ShownWhole(800, 600));
+    marks.Move(MarkKind::Image, 1000, 0, ShownWhole(800, 600));
+    marks.Drop(MarkKind::Image, ShownWhole(800, 600));
+    marks.FitToPicture(Picture(300, 600), ShownWhole(300, 600));
+    EXPECT_EQ(placed.made.base.x, 250);
 }
 
 }  // namespace
