@@ -45,6 +45,12 @@ struct PlacedMark {
 
 class EditorMarks {
 public:
+    EditorMarks() = default;
+    // A mark drawn once is shown from its own layer, which only this object
+    // holds.
+    EditorMarks(const EditorMarks&) = delete;
+    EditorMarks& operator=(const EditorMarks&) = delete;
+
     const TextWatermark& Text() const { return text; }
     const ImageWatermark& Image() const { return image; }
     const MarkFit& TextFit() const { return textFit; }

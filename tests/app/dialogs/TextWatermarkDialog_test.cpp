@@ -15,6 +15,7 @@
 #include "support/RecordingMessageSink.h"
 
 using namespace stampora;
+using namespace stampora::TextDialogId;
 
 namespace {
 
@@ -33,9 +34,7 @@ protected:
         QTest::mouseClick(up ? pair->UpButton() : pair->DownButton(), Qt::LeftButton);
     }
     void ClickOk() { QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton); }
-    void SetText(const QString& text) {
-        ById<QPlainTextEdit>(dialog, TextDialogId::kText)->setPlainText(text);
-    }
+    void SetText(const QString& text) { ById<QPlainTextEdit>(dialog, kText)->setPlainText(text); }
 
     RecordingMessageSink messages;
     ScopedMessageSink messageScope{messages};
@@ -48,20 +47,20 @@ TEST_F(TextWatermarkDialogTest, OpensANeverConfirmedMarkOnTheFirstFamilySize8And
     Open(TextWatermark{});
     EXPECT_EQ(dialog.windowTitle(), "Text Watermark");
 
-    QComboBox* sizes = Box(TextDialogId::kSize);
+    QComboBox* sizes = Box(kSize);
     ASSERT_EQ(sizes->count(), 16);
     QStringList sizeTexts;
     for (int i = 0; i < sizes->count(); ++i) sizeTexts << sizes->itemText(i);
     EXPECT_EQ(sizeTexts.join(','), "8,9,10,11,12,14,16,18,20,22,24,26,28,36,48,72");
     EXPECT_EQ(sizes->currentText(), "8");
 
-    QComboBox* styles = Box(TextDialogId::kStyle);
+    QComboBox* styles = Box(kStyle);
     ASSERT_EQ(styles->count(), 4);
     EXPECT_EQ(styles->itemText(3), "Bold Italic");
     EXPECT_EQ(styles->currentText(), "Normal");
 
     // The text engine's families, in its order, the first selected.
-    QComboBox* fonts = Box(TextDialogId::kFont);
+    QComboBox* fonts = Box(kFont);
     QStringList families;
     for (const std::string& family : InstalledFontFamilies()) families << QString::fromStdString(family);
     QStringList listed;
@@ -69,19 +68,19 @@ TEST_F(TextWatermarkDialogTest, OpensANeverConfirmedMarkOnTheFirstFamilySize8And
     EXPECT_EQ(listed, families);
     EXPECT_EQ(fonts->currentIndex(), 0);
 
-    EXPECT_EQ(Edit(TextDialogId::kOpacity)->text(), "100");
-    EXPECT_EQ(Edit(TextDialogId::kRotation)->text(), "0");
-    EXPECT_EQ(Edit(TextDialogId::kShadowOpacity)->text(), "100");
-    EXPECT_EQ(Edit(TextDialogId::kDistance)->text(), "0");
-    EXPECT_EQ(Edit(TextDialogId::kSmooth)->text(), "0");
+    EXPECT_EQ(Edit(kOpacity)->text(), "100");
+    EXPECT_EQ(Edit(kRotation)->text(), "0");
+    EXPECT_EQ(Edit(kShadowOpacity)->text(), "100");
+    EXPECT_EQ(Edit(kDistance)->text(), "0");
+    EXPECT_EQ(Edit(kSmooth)->text(), "0");
 }
 
 TEST_F(TextWatermarkDialogTest, OkRebuildsTheFontAndReopeningShowsItAgain) {
     Open(TextWatermark{});
     SetText("Proof");
-    Box(TextDialogId::kFont)->setCurrentText(kTestFamily);
-    Box(TextDialogId::kSize)->setCurrentText("14");
-    Box(TextDialogId::kStyle)->setCurrentText("Bold Italic");
+    Box(kFont)->setCurrentText(kTestFamily);
+    Box(kSize)->setCurrentText("14");
+    Box(kStyle)->setCurrentText("Bold Italic");
     ClickOk();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     const TextWatermark confirmed = dialog.mark;
@@ -96,10 +95,10 @@ TEST_F(TextWatermarkDialogTest, OkRebuildsTheFontAndReopeningShowsItAgain) {
     TextWatermarkDialog again;
     again.mark = confirmed;
     again.show();
-    EXPECT_EQ(ById<QComboBox>(again, TextDialogId::kFont)->currentText(), kTestFamily);
-    EXPECT_EQ(ById<QComboBox>(again, TextDialogId::kSize)->currentText(), "14");
-    EXPECT_EQ(ById<QComboBox>(again, TextDialogId::kStyle)->currentText(), "Bold Italic");
-    EXPECT_EQ(ById<QPlainTextEdit>(again, TextDialogId::kText)->toPlainText(), "Proof");
+    EXPECT_EQ(ById<QComboBox>(again, kFont)->currentText(), kTestFamily);
+    EXPECT_EQ(ById<QComboBox>(again, kSize)->currentText(), "14");
+    EXPECT_EQ(ById<QComboBox>(again, kStyle)->currentText(), "Bold Italic");
+    EXPECT_EQ(ById<QPlainTextEdit>(again, kText)->toPlainText(), "Proof");
 }
 
 TEST_F(TextWatermarkDialogTest, StyleBoxGivesWeightAndSlant) {
@@ -111,119 +110,96 @@ TEST_F(TextWatermarkDialogTest, StyleBoxGivesWeightAndSlant) {
     for (const auto& c : cases) {
         TextWatermarkDialog one;
         one.show();
-        ById<QPlainTextEdit>(one, TextDialogId::kText)->setPlainText("x");
-        ById<QComboBox>(one, TextDialogId::kStyle)->setCurrentText(c.style);
+        ById<QPlainTextEdit>(one, kText)->setPlainText("x");
+        ById<QComboBox>(one, kStyle)->setCurrentText(c.style);
         one.accept();
         EXPECT_EQ(one.mark.font.weight, c.weight) << c.style;
         EXPECT_EQ(one.mark.font.italic, c.italic) << c.style;
     }
 }
 
-TEST_F(TextWatermarkDialogTest, AStoredSizeMissingFromTheListIsShownAndKeptAnEmptyOneRefused) {
+TEST_F(TextWatermarkDialogTest, AStoredSizeMissingFromTheListIsShownAndKept) {
     TextWatermark mark;
     mark.text = u"x";
     mark.font.height = 13;
     mark.font.faceName = u"No Such Family Here";
     Open(mark);
-    EXPECT_EQ(Box(TextDialogId::kFont)->currentIndex(), -1);
-    EXPECT_EQ(Box(TextDialogId::kSize)->currentText(), "13");
+    EXPECT_EQ(Box(kFont)->currentIndex(), -1);
     ClickOk();
     EXPECT_EQ(dialog.mark.font.faceName, u"");
     EXPECT_EQ(dialog.mark.font.height, 13);
-
-    // A size of nothing would leave the mark undrawable: it is refused.
-    TextWatermarkDialog emptied;
-    emptied.mark = mark;
-    ShowActive(emptied);
-    ById<QComboBox>(emptied, TextDialogId::kSize)->setEditText("");
-    QTest::mouseClick(ById<QPushButton>(emptied, ButtonId::kOk), Qt::LeftButton);
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, kTextSizeRefusedText);
-    EXPECT_TRUE(emptied.isVisible());
 }
 
-TEST_F(TextWatermarkDialogTest, SizeMarginAndTilesFollowThePictureAsTheBatchToolsOptions) {
+TEST_F(TextWatermarkDialogTest, SizeMarginAndTilesAreRefusedOrTakenAsTheBatchToolsOptions) {
     Open(TextWatermark{});
-    SetText("{name} {date}");
-    // Sizes beyond the list: up to 1000 points, or a share of the shorter side.
-    for (const char* refused : {"1001", "0", "0.05%", "4 pt"}) {
-        Box(TextDialogId::kSize)->setEditText(refused);
-        ClickOk();
-        EXPECT_TRUE(dialog.isVisible()) << refused;
-    }
-    EXPECT_EQ(messages.messages.size(), 4u);
-    Box(TextDialogId::kSize)->setEditText("1000");
-    TypeInto(*Edit(TextDialogId::kMargin), "abc");
+    // An empty size would leave the mark undrawable; an unknown placeholder
+    // could not be filled in.
+    SetText("{author}");
     ClickOk();
-    ASSERT_EQ(messages.messages.size(), 5u);
-    EXPECT_TRUE(Edit(TextDialogId::kMargin)->hasFocus());
+    SetText("{name} {date}");
+    for (const char* refused : {"", "1001", "0.05%", "4 pt"}) {
+        Box(kSize)->setEditText(refused);
+        ClickOk();
+    }
+    Box(kSize)->setEditText("1000");
+    TypeInto(*Edit(kMargin), "abc");
+    ClickOk();
+    ASSERT_EQ(messages.messages.size(), 6u);
+    EXPECT_NE(messages.messages[0].text.find("author"), std::string::npos);
+    EXPECT_EQ(messages.messages[1].text, kTextSizeRefusedText);
+    EXPECT_TRUE(Edit(kMargin)->hasFocus());
+    EXPECT_TRUE(dialog.isVisible());
 
-    Box(TextDialogId::kSize)->setEditText("4%");
-    TypeInto(*Edit(TextDialogId::kMargin), "2%");
-    EXPECT_FALSE(Edit(TextDialogId::kGapAcross)->isEnabled());
-    QTest::mouseClick(ById<QCheckBox>(dialog, TextDialogId::kTileSwitch), Qt::LeftButton);
-    TypeInto(*Edit(TextDialogId::kGapAcross), "5%");
+    Box(kSize)->setEditText("4%");
+    TypeInto(*Edit(kMargin), "2%");
+    QTest::mouseClick(ById<QCheckBox>(dialog, kTileSwitch), Qt::LeftButton);
+    TypeInto(*Edit(kGapAcross), "5%");
     ClickOk();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.fit.sizePercent, 4.0);
-    EXPECT_EQ(dialog.fit.side, FitSide::Shorter);
-    EXPECT_GE(dialog.mark.font.height, 1);  // a size in points stays for the mark's other uses
-    EXPECT_TRUE(dialog.fit.layout.margin.percent);
-    EXPECT_EQ(dialog.fit.layout.margin.value, 2.0);
+    EXPECT_EQ(LengthText(dialog.fit.layout.margin), "2%");
     EXPECT_TRUE(dialog.fit.layout.tile);
-    ASSERT_TRUE(dialog.fit.layout.gapX.has_value());
-    EXPECT_EQ(dialog.fit.layout.gapX->value, 5.0);
+    EXPECT_EQ(LengthText(dialog.fit.layout.gapX.value_or(RelativeLength{})), "5%");
     EXPECT_FALSE(dialog.fit.layout.gapY.has_value());  // the mark's own height
 
     TextWatermarkDialog again;
     again.mark = dialog.mark;
     again.fit = dialog.fit;
     again.show();
-    EXPECT_EQ(ById<QComboBox>(again, TextDialogId::kSize)->currentText(), "4%");
-    EXPECT_EQ(ById<QLineEdit>(again, TextDialogId::kMargin)->text(), "2%");
-    EXPECT_TRUE(ById<QCheckBox>(again, TextDialogId::kTileSwitch)->isChecked());
-    EXPECT_EQ(ById<QLineEdit>(again, TextDialogId::kGapAcross)->text(), "5%");
-}
-
-TEST_F(TextWatermarkDialogTest, AnUnknownPlaceholderIsRefusedByName) {
-    Open(TextWatermark{});
-    SetText("{author}");
-    ClickOk();
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_NE(messages.messages[0].text.find("author"), std::string::npos);
-    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(ById<QComboBox>(again, kSize)->currentText(), "4%");
+    EXPECT_TRUE(ById<QLineEdit>(again, kGapAcross)->isEnabled());
 }
 
 TEST_F(TextWatermarkDialogTest, ArrowsStepTheStoredValueWithinZeroToHundred) {
     Open(TextWatermark{});
-    Arrow(TextDialogId::kOpacityArrows, true);
+    Arrow(kOpacityArrows, true);
     EXPECT_EQ(dialog.mark.base.opacity, 100);
-    EXPECT_EQ(Edit(TextDialogId::kOpacity)->text(), "100");
-    Arrow(TextDialogId::kOpacityArrows, false);
+    EXPECT_EQ(Edit(kOpacity)->text(), "100");
+    Arrow(kOpacityArrows, false);
     EXPECT_EQ(dialog.mark.base.opacity, 99);
-    Arrow(TextDialogId::kRotationArrows, false);
+    Arrow(kRotationArrows, false);
     EXPECT_EQ(dialog.mark.base.rotation, 0);
 
     // Unread typing gives way to the stored value when any arrow is pressed.
-    TypeInto(*Edit(TextDialogId::kOpacity), "50");
-    Arrow(TextDialogId::kRotationArrows, true);
-    EXPECT_EQ(Edit(TextDialogId::kOpacity)->text(), "99");
+    TypeInto(*Edit(kOpacity), "50");
+    Arrow(kRotationArrows, true);
+    EXPECT_EQ(Edit(kOpacity)->text(), "99");
     EXPECT_EQ(dialog.mark.base.rotation, 1);
 }
 
 TEST_F(TextWatermarkDialogTest, ANumberThatDoesNotParseKeepsTheDialogOpenWithTheFocusOnIt) {
     Open(TextWatermark{});
     SetText("x");
-    TypeInto(*Edit(TextDialogId::kRotation), "12a");
+    TypeInto(*Edit(kRotation), "12a");
     ClickOk();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_NE(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(Edit(TextDialogId::kRotation)->hasFocus());
+    EXPECT_TRUE(Edit(kRotation)->hasFocus());
     EXPECT_TRUE(messages.messages.empty());
 
     // Numbers are taken as typed, outside the arrows' range too.
-    TypeInto(*Edit(TextDialogId::kOpacity), "150");
-    TypeInto(*Edit(TextDialogId::kRotation), "270");
+    TypeInto(*Edit(kOpacity), "150");
+    TypeInto(*Edit(kRotation), "270");
     ClickOk();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.mark.base.opacity, 150);
@@ -232,52 +208,48 @@ TEST_F(TextWatermarkDialogTest, ANumberThatDoesNotParseKeepsTheDialogOpenWithThe
 
 TEST_F(TextWatermarkDialogTest, ShadowFieldsFollowTheSwitch) {
     Open(TextWatermark{});
-    auto* shadowSwitch = ById<QCheckBox>(dialog, TextDialogId::kShadowSwitch);
-    for (int id : {TextDialogId::kDistance, TextDialogId::kShadowOpacity, TextDialogId::kSmooth})
-        EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
-    for (int id :
-         {TextDialogId::kDistanceArrows, TextDialogId::kShadowOpacityArrows, TextDialogId::kSmoothArrows})
+    auto* shadowSwitch = ById<QCheckBox>(dialog, kShadowSwitch);
+    for (int id : {kDistance, kShadowOpacity, kSmooth}) EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
+    for (int id : {kDistanceArrows, kShadowOpacityArrows, kSmoothArrows})
         EXPECT_FALSE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
     // The shadow colour swatch stays usable but opens nothing while off.
-    QTest::mouseClick(ById<ColourSwatch>(dialog, TextDialogId::kShadowColour), Qt::LeftButton);
+    QTest::mouseClick(ById<ColourSwatch>(dialog, kShadowColour), Qt::LeftButton);
     EXPECT_TRUE(choosers.colourInitials.empty());
 
     QTest::mouseClick(shadowSwitch, Qt::LeftButton);
     EXPECT_TRUE(dialog.mark.shadowEnabled);
-    for (int id : {TextDialogId::kDistance, TextDialogId::kShadowOpacity, TextDialogId::kSmooth})
-        EXPECT_FALSE(Edit(id)->isReadOnly()) << id;
-    for (int id :
-         {TextDialogId::kDistanceArrows, TextDialogId::kShadowOpacityArrows, TextDialogId::kSmoothArrows})
+    for (int id : {kDistance, kShadowOpacity, kSmooth}) EXPECT_FALSE(Edit(id)->isReadOnly()) << id;
+    for (int id : {kDistanceArrows, kShadowOpacityArrows, kSmoothArrows})
         EXPECT_TRUE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
-    Arrow(TextDialogId::kDistanceArrows, true);
+    Arrow(kDistanceArrows, true);
     EXPECT_EQ(dialog.mark.shadowDistance, 1);
 
     choosers.colours.push_back(QColor(10, 20, 30));
-    QTest::mouseClick(ById<ColourSwatch>(dialog, TextDialogId::kShadowColour), Qt::LeftButton);
+    QTest::mouseClick(ById<ColourSwatch>(dialog, kShadowColour), Qt::LeftButton);
     ASSERT_EQ(choosers.colourInitials.size(), 1u);
     EXPECT_EQ(choosers.colourInitials[0], QColor(Qt::black));
     EXPECT_EQ(dialog.mark.shadowColour.red, 10);
     EXPECT_EQ(dialog.mark.shadowColour.blue, 30);
-    EXPECT_EQ(ById<ColourSwatch>(dialog, TextDialogId::kShadowColour)->Colour(), QColor(10, 20, 30));
+    EXPECT_EQ(ById<ColourSwatch>(dialog, kShadowColour)->Colour(), QColor(10, 20, 30));
 }
 
 TEST_F(TextWatermarkDialogTest, ShadowSwitchWithAnUnreadableNumberSaysSoAndChangesNothing) {
     Open(TextWatermark{});
-    TypeInto(*Edit(TextDialogId::kOpacity), "abc");
-    QTest::mouseClick(ById<QCheckBox>(dialog, TextDialogId::kShadowSwitch), Qt::LeftButton);
+    TypeInto(*Edit(kOpacity), "abc");
+    QTest::mouseClick(ById<QCheckBox>(dialog, kShadowSwitch), Qt::LeftButton);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text, "Can't load value!");
     EXPECT_EQ(messages.messages[0].caption, "Error");
     EXPECT_FALSE(dialog.mark.shadowEnabled);
-    EXPECT_TRUE(Edit(TextDialogId::kShadowOpacity)->isReadOnly());
-    EXPECT_TRUE(Edit(TextDialogId::kOpacity)->hasFocus());
+    EXPECT_TRUE(Edit(kShadowOpacity)->isReadOnly());
+    EXPECT_TRUE(Edit(kOpacity)->hasFocus());
 }
 
 TEST_F(TextWatermarkDialogTest, ColourChooserSetsTheTextColourAndCancelKeepsIt) {
     Open(TextWatermark{});
     choosers.colours.push_back(QColor(200, 100, 50));
     choosers.colours.push_back(std::nullopt);
-    auto* swatch = ById<ColourSwatch>(dialog, TextDialogId::kColour);
+    auto* swatch = ById<ColourSwatch>(dialog, kColour);
     QTest::mouseClick(swatch, Qt::LeftButton);
     QTest::mouseClick(swatch, Qt::LeftButton);
     EXPECT_EQ(choosers.colourInitials.size(), 2u);
@@ -299,7 +271,7 @@ TEST_F(TextWatermarkDialogTest, OnlyTheEmptyTextIsRefused) {
     EXPECT_FALSE(dialog.mark.base.enabled);
 
     // Blank text is text; Enter in the text breaks the line.
-    auto* text = ById<QPlainTextEdit>(dialog, TextDialogId::kText);
+    auto* text = ById<QPlainTextEdit>(dialog, kText);
     text->setFocus();
     QTest::keyClicks(text, "  ");
     QTest::keyClick(text, Qt::Key_Return);
