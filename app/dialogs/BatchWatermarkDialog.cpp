@@ -230,12 +230,7 @@ void BatchWatermarkDialog::StoreOptions() {
 }
 
 void BatchWatermarkDialog::ShowOptions() {
-    OutputSettings output;
-    output.quality = job.quality;
-    output.qualityFromSource = job.qualityFromSource;
-    output.metadata = job.metadata;
-    output.losslessJpeg = job.losslessJpeg;
-    outputOptions->Show(output);
+    outputOptions->Show(OutputSettingsOf(job));
     recursiveBox->setChecked(job.selection.recursive);
     skipExistingBox->setChecked(job.skipExisting);
     textGrid->Choose(job.textMark.base.alignment);
@@ -250,10 +245,7 @@ RunSettings BatchWatermarkDialog::Settings() {
     settings.imageMark = job.imageMark;
     settings.textFit = job.textFit;
     settings.imageFit = job.imageFit;
-    outputOptions->Read(settings.output);
-    settings.output.recursive = job.selection.recursive;
-    settings.output.skipExisting = job.skipExisting;
-    settings.output.types = job.typeFlags;
+    settings.output = OutputSettingsOf(job);
     return settings;
 }
 
