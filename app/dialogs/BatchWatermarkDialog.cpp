@@ -230,12 +230,7 @@ void BatchWatermarkDialog::StoreOptions() {
 }
 
 void BatchWatermarkDialog::ShowOptions() {
-    OutputSettings output;
-    output.quality = job.quality;
-    output.qualityFromSource = job.qualityFromSource;
-    output.metadata = job.metadata;
-    output.losslessJpeg = job.losslessJpeg;
-    outputOptions->Show(output);
+    outputOptions->Show(OutputSettingsOf(job));
     recursiveBox->setChecked(job.selection.recursive);
     skipExistingBox->setChecked(job.skipExisting);
     textGrid->Choose(job.textMark.base.alignment);
@@ -250,10 +245,7 @@ RunSettings BatchWatermarkDialog::Settings() {
     settings.imageMark = job.imageMark;
     settings.textFit = job.textFit;
     settings.imageFit = job.imageFit;
-    outputOptions->Read(settings.output);
-    settings.output.recursive = job.selection.recursive;
-    settings.output.skipExisting = job.skipExisting;
-    settings.output.types = job.typeFlags;
+    settings.output = OutputSettingsOf(job);
     return settings;
 }
 
@@ -296,26 +288,28 @@ void BatchWatermarkDialog::UseEditorMarks() {
 
 void BatchWatermarkDialog::Remember() {
     const RunSettings settings = Settings();
-    std::string ignored;
-    const std::string path = SettingsFolderFile(kRememberedFile);
     // Remembering is a convenience: a folder that cannot be written loses
     // it, not the run.
-    if (path.empty() || !SaveRunSettings(path, settings, ignored)) return;
     const std::string config = SettingsFilePath();
+    if (config.empty()) return;
     WriteIniValue(config, kSettingsSection, kSourceKey, job.sourceDirectory);
     WriteIniValue(config, kSettingsSection, kOutputKey, job.outputDirectory);
+    std::string ignored;
+    SaveRunSettings(SettingsFolderFile(kRememberedFile), settings, ignored);
 }
 
 void BatchWatermarkDialog::Restore() {
-    RunSettings settings;
-    std::string ignored;
-    const std::string path = SettingsFolderFile(kRememberedFile);
-    if (path.empty() || !LoadRunSettings(path, settings, ignored)) return;
-    TakeRunSettings(settings, job);
     const std::string config = SettingsFilePath();
+    if (config.empty()) return;
     job.sourceDirectory = ReadIniValue(config, kSettingsSection, kSourceKey).value_or(job.sourceDirectory);
     const std::string output = ReadIniValue(config, kSettingsSection, kOutputKey).value_or(std::string());
     if (!output.empty()) job.outputDirectory = output;
+    // Marks that cannot be made again (a font or a picture gone) are not
+    // taken; the folders are.
+    RunSettings settings;
+    std::string ignored;
+    if (LoadRunSettings(SettingsFolderFile(kRememberedFile), settings, ignored))
+        TakeRunSettings(settings, job);
 }
 
 bool BatchWatermarkDialog::ReadFields(BatchFields& fields) {

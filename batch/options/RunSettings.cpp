@@ -167,4 +167,16 @@ void TakeOutputSettings(const OutputSettings& output, CBatchJob& job) {
     if (output.types) job.typeFlags = *output.types;
 }
 
+OutputSettings OutputSettingsOf(const CBatchJob& job) {
+    OutputSettings output;
+    output.quality = job.quality;
+    output.qualityFromSource = job.qualityFromSource;
+    output.metadata = job.metadata;
+    output.losslessJpeg = job.losslessJpeg;
+    output.recursive = job.selection.recursive;
+    output.skipExisting = job.skipExisting;
+    output.types = job.typeFlags;
+    return output;
+}
+
 }  // namespace stampora

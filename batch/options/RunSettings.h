@@ -60,5 +60,7 @@ bool SaveRunSettings(const std::string& path, const RunSettings& settings, std::
 // mark they leave inactive stays as the job had it) and the output options.
 void TakeRunSettings(const RunSettings& settings, CBatchJob& job);
 void TakeOutputSettings(const OutputSettings& output, CBatchJob& job);
+// The job's output options, its picture types included.
+OutputSettings OutputSettingsOf(const CBatchJob& job);
 
 }  // namespace stampora
