@@ -174,6 +174,11 @@ void CanvasView::TakeImageMark(const ImageWatermark& edited, const MarkFit& fit)
     ShowMarks(marks.TakeImage(edited, fit, View()));
 }
 
+void CanvasView::TakeAnchoredMarks(const TextWatermark& textMark, const MarkFit& textFit,
+                                   const ImageWatermark& imageMark, const MarkFit& imageFit) {
+    ShowMarks(marks.TakeAnchored(textMark, textFit, imageMark, imageFit, View()));
+}
+
 void CanvasView::SetMarkFits(const MarkFit& textFit, const MarkFit& imageFit) {
     ShowMarks(marks.SetFits(textFit, imageFit, View()));
 }

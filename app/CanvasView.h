@@ -58,6 +58,10 @@ public:
     // The same for the image dialog.
     void TakeImageMark(const ImageWatermark& edited);
     void TakeImageMark(const ImageWatermark& edited, const MarkFit& fit);
+    // Marks from a preset or a past session, placed by their anchors as the
+    // batch tool places them; an inactive one leaves the mark as it was.
+    void TakeAnchoredMarks(const TextWatermark& textMark, const MarkFit& textFit,
+                           const ImageWatermark& imageMark, const MarkFit& imageFit);
     // New fits for both marks, made again for the picture where they lie.
     void SetMarkFits(const MarkFit& textFit, const MarkFit& imageFit);
 

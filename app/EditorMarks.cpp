@@ -49,6 +49,7 @@ std::vector<std::string> EditorMarks::TakeText(const TextWatermark& edited, cons
     text = edited;
     textFit = fit;
     textOn.placed = false;
+    textOn.anchored = false;
     text.UpdateParams();
     if (!DrawText()) {
         textOn.shown = false;
@@ -63,12 +64,33 @@ std::vector<std::string> EditorMarks::TakeImage(const ImageWatermark& edited, co
     image = edited;
     imageFit = fit;
     imageOn.placed = false;
+    imageOn.anchored = false;
     if (!PrepareImage()) {
         imageOn.shown = false;
         return {Refused("image watermark", "there is not enough memory to prepare it")};
     }
     if (auto reason = MakeImage(Placing::Centred, view)) return {*reason};
     return {};
+}
+
+std::vector<std::string> EditorMarks::TakeAnchored(const TextWatermark& textMark, const MarkFit& newTextFit,
+                                                   const ImageWatermark& imageMark,
+                                                   const MarkFit& newImageFit, const MarkView& view) {
+    std::vector<std::string> refused;
+    if (imageMark.base.enabled) {
+        for (std::string& reason : TakeImage(imageMark, newImageFit, view))
+            refused.push_back(std::move(reason));
+        imageOn.anchored = true;
+        if (auto reason = MakeImage(Placing::Anchored, view)) refused.push_back(*reason);
+    }
+    if (textMark.base.enabled) {
+        for (std::string& reason : TakeText(textMark, newTextFit, view)) refused.push_back(std::move(reason));
+        textOn.anchored = true;
+        if (auto reason = MakeText(Placing::Anchored, view)) refused.push_back(*reason);
+    }
+    // A mark refused both centred and anchored is told once.
+    refused.erase(std::unique(refused.begin(), refused.end()), refused.end());
+    return refused;
 }
 
 std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const MarkFit& newImageFit,
@@ -126,7 +148,13 @@ std::optional<std::string> EditorMarks::Settle(PlacedMark& on, WatermarkBase& se
     base.pictureWidth = facts.width;
     base.pictureHeight = facts.height;
     if (!base.Fits()) return std::string(tooLarge);
-    if (placing == Placing::Centred || !on.placed) {
+    if (on.anchored && placing != Placing::Centred) {
+        // Where the batch tool puts it, and left off where it would.
+        if (!FitsWithinMargins(base.CoverWidth(), base.CoverHeight(), facts.width, facts.height, base.margin))
+            return std::string(tooLarge);
+        base.PlaceByAlignment(facts.width, facts.height);
+        base.RectFromPosition(view.rect, view.zoom);
+    } else if (placing == Placing::Centred || !on.placed) {
         base.CenterInView(view.rect, view.zoom);
     } else {
         int64_t x = settings.x;
@@ -190,6 +218,7 @@ void EditorMarks::Move(MarkKind kind, int32_t dx, int32_t dy, const MarkView& vi
 
 void EditorMarks::Drop(MarkKind kind, const MarkView& view) {
     PlacedMark& on = On(kind);
+    on.anchored = false;
     on.made.base.PositionFromRect(view.rect.left, view.rect.top, view.zoom);
     // Moving the grid does not change how many tiles it takes enough to be
     // refused where it was not.

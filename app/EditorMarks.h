@@ -41,6 +41,9 @@ struct PlacedMark {
     double centreY = 0.5;
     // Placed on a picture since it was last taken from its dialog.
     bool placed = false;
+    // Placed by its anchor and margin on every picture, as the batch places
+    // it, until the user drags it.
+    bool anchored = false;
 };
 
 class EditorMarks {
@@ -71,6 +74,12 @@ public:
     std::vector<std::string> TakeText(const TextWatermark& edited, const MarkFit& fit, const MarkView& view);
     std::vector<std::string> TakeImage(const ImageWatermark& edited, const MarkFit& fit,
                                        const MarkView& view);
+    // Marks from a preset or a past session: each is placed by its anchor
+    // and margin, as the batch tool places it, until it is dragged. An
+    // inactive mark is left as it is.
+    std::vector<std::string> TakeAnchored(const TextWatermark& textMark, const MarkFit& newTextFit,
+                                          const ImageWatermark& imageMark, const MarkFit& newImageFit,
+                                          const MarkView& view);
     // New fits for both marks, made again where they lie.
     std::vector<std::string> SetFits(const MarkFit& newTextFit, const MarkFit& newImageFit,
                                      const MarkView& view);
@@ -94,7 +103,7 @@ public:
     void StampPart(CRasterImage& part, int32_t left, int32_t top) const;
 
 private:
-    enum class Placing { Centred, Kept };
+    enum class Placing { Centred, Kept, Anchored };
 
     // Makes the layer of a mark that is the same on every picture; false
     // when memory fails for it.

@@ -17,8 +17,7 @@ RunSettings EditorSettings(const EditorMarks& marks) {
 }
 
 void TakeMarks(CanvasView& canvas, const RunSettings& settings) {
-    if (settings.textMark.base.enabled) canvas.TakeTextMark(settings.textMark, settings.textFit);
-    if (settings.imageMark.base.enabled) canvas.TakeImageMark(settings.imageMark, settings.imageFit);
+    canvas.TakeAnchoredMarks(settings.textMark, settings.textFit, settings.imageMark, settings.imageFit);
 }
 
 bool LoadEditorPreset(CanvasView& canvas, const std::string& path, std::string& error) {
@@ -46,7 +45,10 @@ void RestoreRememberedMarks(CanvasView& canvas) {
     RunSettings marks;
     std::string error;
     const std::string path = RememberedMarksPath();
-    if (!path.empty() && LoadRunSettings(path, marks, error)) TakeMarks(canvas, marks);
+    if (path.empty() || !LoadRunSettings(path, marks, error)) return;
+    // As they were last confirmed: centred on the picture, as from their dialogs.
+    if (marks.textMark.base.enabled) canvas.TakeTextMark(marks.textMark, marks.textFit);
+    if (marks.imageMark.base.enabled) canvas.TakeImageMark(marks.imageMark, marks.imageFit);
 }
 
 }  // namespace stampora

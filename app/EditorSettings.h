@@ -14,8 +14,9 @@ class EditorMarks;
 // The editor's marks and fits with the save options in force.
 RunSettings EditorSettings(const EditorMarks& marks);
 
-// The marks the settings give become the canvas's, with their fits; a mark
-// the settings leave inactive stays as it was.
+// The marks the settings give become the canvas's, with their fits, placed
+// by their anchors and margin as the batch tool places them (until dragged);
+// a mark the settings leave inactive stays as it was.
 void TakeMarks(CanvasView& canvas, const RunSettings& settings);
 
 // Reads a preset: its marks go to the canvas, its output options become the

@@ -80,17 +80,20 @@ struct HeifContextDeleter {
 }  // namespace
 
 bool OpenPicture::ReadAt(uint64_t offset, void* out, size_t bytes) const {
-    return offset <= size && bytes <= size - offset && std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 &&
+    return offset <= size && bytes <= size - offset &&
+           std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0 &&
            std::fread(out, 1, bytes, file) == bytes;
 }
 
 std::optional<PictureHeader> WebpHeader(const OpenPicture& picture) {
     WebPBitstreamFeatures features;
-    if (picture.headBytes < 12 || WebPGetFeatures(picture.head, picture.headBytes, &features) != VP8_STATUS_OK)
+    if (picture.headBytes < 12 ||
+        WebPGetFeatures(picture.head, picture.headBytes, &features) != VP8_STATUS_OK)
         return std::nullopt;
     // An animation is played on a screen, as a GIF is.
-    PictureHeader header{features.width, features.height, features.has_alpha ? 4 : 3, 8,
-                         features.has_animation ? 12 : 0, false};
+    PictureHeader header{
+        features.width, features.height, features.has_alpha ? 4 : 3, 8, features.has_animation ? 12 : 0,
+        false};
     // "RIFF", the length of what follows, "WEBP".
     const uint64_t riff = LoadLE32(picture.head + 4);
     header.whole = riff >= 4 && riff + 8 <= picture.size;
@@ -114,8 +117,11 @@ std::optional<PictureHeader> HeifHeader(const OpenPicture& picture) {
         heif_context_get_primary_image_handle(context.get(), &primary).code != heif_error_Ok)
         return std::nullopt;
     const bool alpha = heif_image_handle_has_alpha_channel(primary) != 0;
-    PictureHeader header{heif_image_handle_get_width(primary), heif_image_handle_get_height(primary),
-                         alpha ? 4 : 3, std::max(8, heif_image_handle_get_luma_bits_per_pixel(primary)), 0,
+    PictureHeader header{heif_image_handle_get_width(primary),
+                         heif_image_handle_get_height(primary),
+                         alpha ? 4 : 3,
+                         std::max(8, heif_image_handle_get_luma_bits_per_pixel(primary)),
+                         0,
                          false};
     heif_image_handle_release(primary);
     header.whole = BoxesFillFile(picture);
@@ -140,11 +146,16 @@ std::optional<PictureHeader> JxlHeader(const OpenPicture& picture, bool decodeFo
             case JXL_DEC_BASIC_INFO: {
                 JxlBasicInfo info;
                 if (JxlDecoderGetBasicInfo(d, &info) != JXL_DEC_SUCCESS) return std::nullopt;
-                const int32_t channels = static_cast<int32_t>(info.num_color_channels) + (info.alpha_bits > 0);
+                const int32_t channels =
+                    static_cast<int32_t>(info.num_color_channels) + (info.alpha_bits > 0);
                 // The size is the stored one; the decoder turns the picture upright.
                 const bool turned = info.orientation >= JXL_ORIENT_TRANSPOSE;
-                header = PictureHeader{turned ? info.ysize : info.xsize, turned ? info.xsize : info.ysize, channels,
-                                       static_cast<int32_t>(info.bits_per_sample), 0, false};
+                header = PictureHeader{turned ? info.ysize : info.xsize,
+                                       turned ? info.xsize : info.ysize,
+                                       channels,
+                                       static_cast<int32_t>(info.bits_per_sample),
+                                       0,
+                                       false};
                 // A size no reader takes is not decoded to find out more.
                 reading = decodeForWhole && IsDecodableSize(header->width, header->height);
                 break;
@@ -153,7 +164,8 @@ std::optional<PictureHeader> JxlHeader(const OpenPicture& picture, bool decodeFo
                 // Decoded into nothing: only decoding finds a frame's data
                 // cut short. One grey channel costs least.
                 const JxlPixelFormat grey{1, JXL_TYPE_UINT8, JXL_NATIVE_ENDIAN, 0};
-                if (JxlDecoderSetImageOutCallback(d, &grey, DropPixels, nullptr) != JXL_DEC_SUCCESS) reading = false;
+                if (JxlDecoderSetImageOutCallback(d, &grey, DropPixels, nullptr) != JXL_DEC_SUCCESS)
+                    reading = false;
                 break;
             }
             case JXL_DEC_FULL_IMAGE:
@@ -169,7 +181,8 @@ std::optional<PictureHeader> JxlHeader(const OpenPicture& picture, bool decodeFo
                 }
                 const size_t kept = input.empty() ? 0 : JxlDecoderReleaseInput(d);
                 input.erase(input.begin(), input.end() - static_cast<std::ptrdiff_t>(kept));
-                const size_t piece = static_cast<size_t>(std::min<uint64_t>(kJxlPieceBytes, picture.size - offset));
+                const size_t piece =
+                    static_cast<size_t>(std::min<uint64_t>(kJxlPieceBytes, picture.size - offset));
                 input.resize(kept + piece);
                 if (std::fread(input.data() + kept, 1, piece, picture.file) != piece) return header;
                 offset += piece;

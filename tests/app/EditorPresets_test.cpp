@@ -180,12 +180,21 @@ TEST_F(EditorPresetsTest, TheBatchDialogWritesTheToolsFilesAndRemembersItsState)
     const std::string command = tool.string() + " --preset " + preset + " --types all " + dir.File("in") +
                                 " " + dir.File("tool") + " >/dev/null";
     ASSERT_EQ(std::system(command.c_str()), 0);
+    // The editor given the same preset saves the same copies too.
+    MainFrame editor;
+    fs::create_directories(dir.Path() / "editor");
+    outputDirectory = dir.File("editor");
+    ASSERT_TRUE(editor.LoadPresetPath(QString::fromStdString(preset)));
     for (const char* name : {"small.jpg", "tall.png", "wide.bmp"}) {
-        std::vector<uint8_t> dialogCopy;
+        ASSERT_TRUE(editor.OpenPath(QString::fromStdString(dir.File(std::string("in/") + name))));
+        editor.Action(CommandId::kSave)->trigger();
         std::vector<uint8_t> toolCopy;
-        ASSERT_TRUE(ReadWholeFile(dir.File(std::string("out/") + name), dialogCopy, 1 << 24)) << name;
         ASSERT_TRUE(ReadWholeFile(dir.File(std::string("tool/") + name), toolCopy, 1 << 24)) << name;
-        EXPECT_TRUE(dialogCopy == toolCopy) << name;
+        for (const char* folder : {"out/", "editor/"}) {
+            std::vector<uint8_t> copy;
+            ASSERT_TRUE(ReadWholeFile(dir.File(folder + std::string(name)), copy, 1 << 24)) << folder << name;
+            EXPECT_TRUE(copy == toolCopy) << folder << name;
+        }
     }
 
     // Opened again, the dialog starts where it was closed.
