@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -48,21 +49,11 @@ protected:
     // where it is the (opaque) layer's.
     static void ExpectStamped(const CRasterImage& result, const CRasterImage& original,
                               const CRasterImage& layer, int32_t left, int32_t top) {
-        ASSERT_EQ(result.Width(), original.Width());
-        ASSERT_EQ(result.Height(), original.Height());
-        int32_t wrong = 0;
-        for (int32_t y = 0; y < result.Height(); ++y) {
-            for (int32_t x = 0; x < result.Width(); ++x) {
-                const bool inside =
-                    x >= left && y >= top && x < left + layer.Width() && y < top + layer.Height();
-                const uint32_t expected = inside ? Bgr(layer, x - left, y - top) : Bgr(original, x, y);
-                if (Bgr(result, x, y) != expected && ++wrong <= 3) {
-                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << std::hex << Bgr(result, x, y)
-                                  << ", expected " << expected;
-                }
-            }
-        }
-        EXPECT_EQ(wrong, 0);
+        CRasterImage expected(original);
+        EachPixel(layer, [&](int32_t x, int32_t y, const uint8_t* p) {
+            std::copy(p, p + 3, expected.PixelAt(left + x, top + y));
+        });
+        EXPECT_EQ(DifferenceOf(result, expected).worst, 0);
     }
 
     RecordingBatchUi ui;
