@@ -64,10 +64,8 @@ protected:
         ToolRun run;
         const int raw = std::system(command.c_str());
         run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-        const auto out = FileBytes(dir.File("stdout.txt"));
-        const auto err = FileBytes(dir.File("stderr.txt"));
-        run.out.assign(out.begin(), out.end());
-        run.err.assign(err.begin(), err.end());
+        run.out = FileText(dir.File("stdout.txt"));
+        run.err = FileText(dir.File("stderr.txt"));
         return run;
     }
 
@@ -420,8 +418,7 @@ TEST_F(BatchToolTest, PresetsKeepTheOptionsAndTheCommandLineWins) {
                                "left-top", "--image-opacity", "100", "--text", "two\\lines\nhere", "--shadow",
                                "--types", "bmp,tif", "--quality", "90", "--jobs", "2"});
     ASSERT_EQ(saved.status, 0) << saved.err;
-    const auto ini = FileBytes(dir.File("preset.ini"));
-    const std::string text(ini.begin(), ini.end());
+    const std::string text = FileText(dir.File("preset.ini"));
     EXPECT_THAT(text, HasSubstr("[Image]\nimage=\"" + dir.File("logo.bmp") + "\"\nimage-align=\"left-top\""));
     EXPECT_THAT(text, HasSubstr("shadow=\"on\"\ntext=\"two\\\\lines\\nhere\""));
     EXPECT_THAT(text, HasSubstr("[Output]\nquality=\"90\"\ntypes=\"bmp,tif\""));
@@ -437,8 +434,7 @@ TEST_F(BatchToolTest, PresetsKeepTheOptionsAndTheCommandLineWins) {
     const CRasterImage result = Load(output() / "photo.bmp");
     EXPECT_EQ(Bgr(result, 285, 185), 0xFF0000u);
     EXPECT_NE(Bgr(result, 15, 15), 0xFF0000u);
-    const auto again = FileBytes(dir.Path() / "elsewhere" / "again.ini");
-    const std::string againText(again.begin(), again.end());
+    const std::string againText = FileText(dir.Path() / "elsewhere" / "again.ini");
     EXPECT_THAT(againText, HasSubstr("image-align=\"right-bottom\""));
     EXPECT_THAT(againText, HasSubstr("text=\"x\""));
 
