@@ -10,11 +10,6 @@ using namespace stampora;
 
 namespace {
 
-CRasterImage Filled(int32_t w, int32_t h, int32_t bpp, uint8_t blue, uint8_t green, uint8_t red,
-                    uint8_t alpha = 255) {
-    return UniformImage(w, h, bpp, uint32_t{alpha} << 24 | uint32_t{red} << 16 | uint32_t{green} << 8 | blue);
-}
-
 ImageWatermark LoadedMark(CRasterImage source, int32_t width, int32_t height) {
     ImageWatermark mark;
     mark.source = std::move(source);
@@ -27,7 +22,8 @@ ImageWatermark LoadedMark(CRasterImage source, int32_t width, int32_t height) {
 // A text mark with a ready layer of one solid colour.
 TextWatermark SolidTextMark(int32_t w, int32_t h, uint8_t blue, uint8_t green, uint8_t red) {
     TextWatermark mark;
-    CRasterImage solid = Filled(w, h, 32, blue, green, red);
+    CRasterImage solid =
+        UniformImage(w, h, 32, 0xFF000000u | uint32_t{red} << 16 | uint32_t{green} << 8 | blue);
     mark.layer.Assign(solid);
     mark.base.markWidth = w;
     mark.base.markHeight = h;
@@ -38,7 +34,7 @@ TextWatermark SolidTextMark(int32_t w, int32_t h, uint8_t blue, uint8_t green, u
 }  // namespace
 
 TEST(ImageWatermarkLayer, PreparesAScaled32BitCopyOfTheSource) {
-    ImageWatermark mark = LoadedMark(Filled(40, 20, 24, 10, 20, 30), 20, 10);
+    ImageWatermark mark = LoadedMark(UniformImage(40, 20, 24, 0xFF1E140A), 20, 10);
     mark.PrepareImageLayer();
     EXPECT_EQ(mark.layer.Width(), 20);
     EXPECT_EQ(mark.layer.Height(), 10);
@@ -47,7 +43,7 @@ TEST(ImageWatermarkLayer, PreparesAScaled32BitCopyOfTheSource) {
     EXPECT_EQ(mark.source.Width(), 40);
     EXPECT_EQ(mark.source.Bpp(), 24);
 
-    ImageWatermark inactive = LoadedMark(Filled(40, 20, 24, 1, 2, 3), 20, 10);
+    ImageWatermark inactive = LoadedMark(UniformImage(40, 20, 24, 0xFF030201), 20, 10);
     inactive.base.enabled = false;
     inactive.PrepareImageLayer();
     EXPECT_TRUE(inactive.layer.IsEmpty());
@@ -79,14 +75,14 @@ TEST(ImageWatermarkLayer, PaletteLogosTakeTheChosenSize) {
     }
 
     // A size of 0 keeps the source's own.
-    ImageWatermark zero = LoadedMark(Filled(30, 12, 24, 0, 0, 0), 0, 4);
+    ImageWatermark zero = LoadedMark(UniformImage(30, 12, 24, 0xFF000000), 0, 4);
     EXPECT_TRUE(zero.RebuildLayer());
     EXPECT_EQ(zero.base.markWidth, 30);
     EXPECT_EQ(zero.base.markHeight, 12);
 }
 
 TEST(ImageWatermarkLayer, AScalingThatRunsOutOfMemoryIsReported) {
-    ImageWatermark mark = LoadedMark(Filled(20, 10, 24, 0, 0, 255), 200, 100);
+    ImageWatermark mark = LoadedMark(UniformImage(20, 10, 24, 0xFFFF0000), 200, 100);
     LimitPixelBlockBytes(50000);  // the 200 x 100 32-bit layer needs 80000
     const bool rebuilt = mark.RebuildLayer();
     LimitPixelBlockBytes(0);
@@ -96,7 +92,7 @@ TEST(ImageWatermarkLayer, AScalingThatRunsOutOfMemoryIsReported) {
 }
 
 TEST(ImageWatermarkLayer, RotatesAFreshLayerOnEveryRebuild) {
-    ImageWatermark mark = LoadedMark(Filled(400, 200, 24, 9, 9, 9), 200, 100);
+    ImageWatermark mark = LoadedMark(UniformImage(400, 200, 24, 0xFF090909), 200, 100);
     mark.base.rotation = 90;
     mark.RebuildLayer();
     EXPECT_EQ(mark.base.markWidth, 100);
@@ -118,8 +114,8 @@ TEST(ImageWatermarkLayer, RotatesAFreshLayerOnEveryRebuild) {
 }
 
 TEST(StampOnto, DrawsTheTextOverTheImageAtTheirPositions) {
-    CRasterImage picture = Filled(200, 100, 32, 0, 0, 0);
-    ImageWatermark image = LoadedMark(Filled(40, 20, 24, 255, 0, 0), 40, 20);
+    CRasterImage picture = UniformImage(200, 100, 32, 0xFF000000);
+    ImageWatermark image = LoadedMark(UniformImage(40, 20, 24, 0xFF0000FF), 40, 20);
     image.RebuildLayer();
     image.base.x = 10;
     image.base.y = 10;
@@ -138,7 +134,7 @@ TEST(StampOnto, BlendsWithTheMarksOpacity) {
     TextWatermark text = SolidTextMark(10, 10, 200, 200, 200);
     ImageWatermark none;
     for (int32_t opacity : {0, -20}) {
-        CRasterImage picture = Filled(50, 50, 32, 10, 10, 10);
+        CRasterImage picture = UniformImage(50, 50, 32, 0xFF0A0A0A);
         text.base.opacity = opacity;
         StampOnto(picture, none, text, true);
         EXPECT_EQ(picture.ReadPixel(5, 5), 0xFF0A0A0Au) << opacity;
@@ -147,7 +143,7 @@ TEST(StampOnto, BlendsWithTheMarksOpacity) {
     text.layer.FillAlpha(0);
     text.layer.PixelAt(1, 1)[3] = 255;
     text.base.opacity = 100;
-    CRasterImage picture = Filled(50, 50, 32, 10, 10, 10);
+    CRasterImage picture = UniformImage(50, 50, 32, 0xFF0A0A0A);
     StampOnto(picture, none, text, true);
     EXPECT_EQ(picture.ReadPixel(1, 1), 0xFFC8C8C8u);
     EXPECT_EQ(picture.ReadPixel(2, 2), 0xFF0A0A0Au);
@@ -156,7 +152,7 @@ TEST(StampOnto, BlendsWithTheMarksOpacity) {
 TEST(StampOnto, AMarkTooLargeToBuildIsLeftOffNotStampedAsADot) {
     // More pixels than any picture holds: neither mark is built, both keep a
     // size that no picture fits, however they are turned or shadowed.
-    ImageWatermark image = LoadedMark(Filled(64, 32, 32, 0, 0, 255), 65535, 65535);
+    ImageWatermark image = LoadedMark(UniformImage(64, 32, 32, 0xFFFF0000), 65535, 65535);
     image.base.rotation = 30;
     ASSERT_TRUE(image.RebuildLayer());
     EXPECT_EQ(image.layer.Width() * image.layer.Height(), 1);
@@ -172,7 +168,7 @@ TEST(StampOnto, AMarkTooLargeToBuildIsLeftOffNotStampedAsADot) {
     ASSERT_TRUE(text.RebuildLayer());
     EXPECT_EQ(text.base.CoverWidth(), kTextTooLargeSide);
 
-    CRasterImage picture = Filled(640, 480, 32, 0, 0, 0);
+    CRasterImage picture = UniformImage(640, 480, 32, 0xFF000000);
     std::string reason;
     for (const WatermarkBase* mark : {&image.base, &text.base}) {
         const CRasterImage& layer = mark == &image.base ? image.layer : text.layer;
@@ -189,7 +185,7 @@ TEST(StampOnto, AMarkIsStampedAndMarginCheckedByAllItCovers) {
     text.base.x = 20;
     text.base.y = 20;
     ImageWatermark none;
-    CRasterImage picture = Filled(60, 60, 32, 0, 0, 0);
+    CRasterImage picture = UniformImage(60, 60, 32, 0xFF000000);
     StampOnto(picture, none, text, true);
     EXPECT_EQ(picture.ReadPixel(15, 15), 0xFFFFFFFFu);
     EXPECT_EQ(picture.ReadPixel(44, 34), 0xFFFFFFFFu);
@@ -198,7 +194,7 @@ TEST(StampOnto, AMarkIsStampedAndMarginCheckedByAllItCovers) {
 
     // The mark alone fits 35 pixels with its margin; with the overhang it
     // needs more than 40.
-    CRasterImage narrow = Filled(35, 60, 32, 0, 0, 0);
+    CRasterImage narrow = UniformImage(35, 60, 32, 0xFF000000);
     EXPECT_EQ(StampMark(narrow, text.base, text.layer, true), MarkStamp::LeftOff);
     // The editor's save has no margin test.
     EXPECT_EQ(StampMark(narrow, text.base, text.layer, false), MarkStamp::Stamped);
@@ -208,7 +204,7 @@ TEST(StampOnto, AMarkIsStampedAndMarginCheckedByAllItCovers) {
     TextWatermark empty;
     empty.base.enabled = true;
     EXPECT_EQ(StampMark(picture, empty.base, empty.layer, false), MarkStamp::Failed);
-    CRasterImage truecolour = Filled(60, 60, 24, 0, 0, 0);
+    CRasterImage truecolour = UniformImage(60, 60, 24, 0xFF000000);
     EXPECT_EQ(StampMark(truecolour, text.base, text.layer, false), MarkStamp::Failed);
     empty.base.enabled = false;
     EXPECT_EQ(StampMark(picture, empty.base, empty.layer, false), MarkStamp::Inactive);
