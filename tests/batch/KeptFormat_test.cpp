@@ -34,12 +34,6 @@ ImageWatermark RedLogo() {
     return mark;
 }
 
-// A 32-bit pixel as 0xAARRGGBB.
-uint32_t Pixel(const CRasterImage& picture, int32_t x, int32_t y) {
-    const uint8_t* p = picture.PixelAt(x, y);
-    return uint32_t{p[3]} << 24 | uint32_t{p[2]} << 16 | uint32_t{p[1]} << 8 | p[0];
-}
-
 bool InsideLogo(int32_t x, int32_t y) {
     return x >= 76 && x < 86 && y >= 44 && y < 54;
 }
@@ -99,9 +93,9 @@ TEST(KeptFormat, AnAnimationOfManySmallFramesOnABigScreenIsWrittenWhole) {
     // The last frame shows the 600 black pixels drawn in turn, the clear
     // screen beside them, and the logo.
     const CRasterImage& last = copy.Screen();
-    EXPECT_EQ(Pixel(last, 599, 0), 0xFF000000u);
-    EXPECT_EQ(Pixel(last, 600, 0) >> 24, 0u);
-    EXPECT_EQ(Pixel(last, 1008, 1008), 0xFFFF0000u);
+    EXPECT_EQ(last.ReadPixel(599, 0), 0xFF000000u);
+    EXPECT_EQ(last.ReadPixel(600, 0) >> 24, 0u);
+    EXPECT_EQ(last.ReadPixel(1008, 1008), 0xFFFF0000u);
 }
 
 TEST(KeptFormat, AStillGifStaysOneFrame) {
@@ -230,8 +224,7 @@ TEST(KeptFormat, ACopyThatCannotTakeItsMetadataIsNeverPublished) {
         EXPECT_FALSE(CPictureFiles::Save(frames, path, CImageProperties(), &status, refuses)) << name;
         EXPECT_EQ(status.error, "exiv2: too large for a segment");
         if (existed) {
-            const auto bytes = batchtest::FileBytes(path);
-            EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "the good file") << name;
+            EXPECT_EQ(FileText(path), "the good file") << name;
         } else {
             EXPECT_FALSE(std::filesystem::exists(path));
         }

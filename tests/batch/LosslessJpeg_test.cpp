@@ -334,16 +334,14 @@ TEST_P(LosslessJpegOrientations, StampsTheUprightPictureAndKeepsTheOrientationAn
     CRasterImage original;
     ASSERT_TRUE(original.Load(source));
     int32_t changed = 0;
-    for (int32_t y = 0; y < original.Height(); ++y) {
-        for (int32_t x = 0; x < original.Width(); ++x) {
-            const bool near =
-                std::any_of(std::begin(run.placed), std::end(run.placed), [&](const WatermarkBase& p) {
-                    return x > p.LayerX() - 32 && x < p.LayerX() + 24 + 32 && y > p.LayerY() - 32 &&
-                           y < p.LayerY() + 14 + 32;
-                });
-            if (!near) changed += batchtest::Bgr(run.ours, x, y) != batchtest::Bgr(original, x, y);
-        }
-    }
+    EachPixel(original, [&](int32_t x, int32_t y, const uint8_t*) {
+        const bool near =
+            std::any_of(std::begin(run.placed), std::end(run.placed), [&](const WatermarkBase& p) {
+                return x > p.LayerX() - 32 && x < p.LayerX() + 24 + 32 && y > p.LayerY() - 32 &&
+                       y < p.LayerY() + 14 + 32;
+            });
+        if (!near) changed += batchtest::Bgr(run.ours, x, y) != batchtest::Bgr(original, x, y);
+    });
     EXPECT_EQ(changed, 0);
 }
 

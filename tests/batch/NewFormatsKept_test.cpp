@@ -85,7 +85,7 @@ TEST(NewFormatsKept, EachFormatKeepsTheSourcesMetadataAndItsFormat) {
         ScratchDir dir;
         const BatchFileResult result = Stamp(Fixture(name), dir.File(name), MetadataKept::All);
         ASSERT_TRUE(result.Complete()) << result.reason << result.metadataNote;
-        const std::vector<uint8_t> copy = BytesAt(dir.File(name));
+        const std::vector<uint8_t> copy = FileBytes(dir.File(name));
         EXPECT_EQ(FormatFromSignature(copy.data(), copy.size()), FormatFromPath(name));
         const EmbeddedMetadata blocks = EmbeddedMetadataOf(copy.data(), copy.size());
         Exiv2::ExifData exif;

@@ -145,7 +145,7 @@ TEST_P(GifAnimationRoundTrip, PlayedFrameByFrameItIsWrittenAsFromTheWholeFrames)
         ASSERT_TRUE(writer.AddFrame(player.Screen(), changed)) << writer.Status().error;
     }
     ASSERT_TRUE(writer.FinishAnimation()) << writer.Status().error;
-    EXPECT_EQ(BytesAt(dir.File("played.gif")), BytesAt(dir.File("whole.gif")));
+    EXPECT_EQ(FileBytes(dir.File("played.gif")), FileBytes(dir.File("whole.gif")));
 }
 
 TEST(GifAnimation, APlainLoadDecodesOnlyTheFirstFrame) {

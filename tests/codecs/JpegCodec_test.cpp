@@ -89,17 +89,6 @@ TEST(JpegCodec, SaveQualityFollowsTheQualityProperties) {
     EXPECT_EQ(SaveQualityFromProperties(&fallback), 55);
 }
 
-TEST(JpegCodec, QualityChangesTheSize) {
-    ScratchDir dir;
-    CRasterImage picture = PhotoLikePicture(96, 64, 24);
-    const CImageProperties high = WithQuality(95);
-    const CImageProperties low = WithQuality(10);
-    ASSERT_TRUE(SaveJpeg(dir.File("high.jpg"), picture, &high));
-    ASSERT_TRUE(SaveJpeg(dir.File("low.jpg"), picture, &low));
-    EXPECT_GT(std::filesystem::file_size(dir.File("high.jpg")),
-              2 * std::filesystem::file_size(dir.File("low.jpg")));
-}
-
 TEST(JpegCodec, PalettePicturesAreWritten) {
     ScratchDir dir;
     CRasterImage palette = BlankImage(32, 16, 4);

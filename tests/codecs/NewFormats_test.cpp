@@ -41,16 +41,6 @@ INSTANTIATE_TEST_SUITE_P(EveryNewFormat, ReferenceDecode,
                                            "deep-10bit.avif", "turned.avif", "photo-q80.jxl",
                                            "alpha-lossless.jxl", "camera.jxl"));
 
-TEST(NewFormats, TurnedPicturesComeUpright) {
-    CRasterImage turned;
-    ASSERT_TRUE(turned.Load(Fixture("turned.heic")));
-    // Stored 64 x 48 with red top left; orientation 5 is a transposition.
-    EXPECT_EQ(turned.Width(), 48);
-    EXPECT_EQ(turned.Height(), 64);
-    EXPECT_TRUE(ColourNear(turned, 5, 5, 230, 20, 20, 12));
-    EXPECT_TRUE(ColourNear(turned, 5, 60, 20, 230, 20, 12));
-}
-
 TEST(NewFormats, AnimatedWebpKeepsEveryFrameWithItsTiming) {
     ImageList frames;
     CImageProperties properties;
