@@ -13,7 +13,6 @@
 #include "app/MainFrame.h"
 #include "app/OutputDirectory.h"
 #include "app/QueuedChoosers.h"
-#include "app/dialogs/BatchWatermarkDialog.h"
 #include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
@@ -228,43 +227,6 @@ TEST_F(MarkCommandsTest, ARelativeTextMarkIsFittedToEachPictureAndSavedAsTheBatc
     OpenWhite(1000, 700, "wide.bmp");
     ASSERT_TRUE(placed.shown);
     EXPECT_NEAR(placed.made.base.markHeight, height * 700.0 / 480.0, 3.0);
-}
-
-TEST_F(MarkCommandsTest, ABatchRunFromTheBatchCommandWritesThreeMarkedPictures) {
-    const std::filesystem::path source = dir.Path() / "in";
-    std::filesystem::create_directories(source);
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
-        WriteFilledPicture((source / name).string(), 300, 200, Qt::white);
-    }
-    WhenOpened<BatchWatermarkDialog>([&](BatchWatermarkDialog& batch) {
-        EXPECT_EQ(ById<QLineEdit>(batch, 1063)->text().toStdString(), outputDirectory);
-        WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
-            ById<QPlainTextEdit>(text, TextDialogId::kText)->setPlainText("Batch");
-            ById<QComboBox>(text, TextDialogId::kFont)->setCurrentText("DejaVu Sans");
-            ById<QComboBox>(text, TextDialogId::kSize)->setCurrentText("12%");
-            text.accept();
-        });
-        QTest::mouseClick(ById<QPushButton>(batch, 1076), Qt::LeftButton);
-        EXPECT_EQ(batch.job.textFit.sizePercent, 12.0);                 // 24 pixels on these pictures
-        QTest::mouseClick(ById<QWidget>(batch, 1094), Qt::LeftButton);  // Right Bottom
-        ById<QLineEdit>(batch, 1022)->setText(QString::fromStdString(source.string()));
-        QTest::mouseClick(ById<QWidget>(batch, 1013), Qt::LeftButton);  // All Images
-        QTest::mouseClick(ById<QPushButton>(batch, 1068), Qt::LeftButton);
-        QTest::mouseClick(ById<QPushButton>(batch, 2), Qt::LeftButton);
-    });
-    frame.Action(CommandId::kBatchWatermark)->trigger();
-
-    ASSERT_FALSE(messages.messages.empty());
-    EXPECT_EQ(messages.messages.back().text, "Batch finish!");
-    EXPECT_EQ(messages.messages.back().caption, "All Finish");
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
-        CRasterImage written;
-        ASSERT_TRUE(written.Load(dir.File(std::string("out/") + name))) << name;
-        EXPECT_GT(Marked(written, 150, 100, 290, 190), 50) << name;  // toward the bottom right
-        EXPECT_EQ(Marked(written, 0, 0, 150, 100), 0) << name;
-    }
-    // The editor's own marks are not touched.
-    EXPECT_FALSE(Canvas().Marks().PlacedText().shown);
 }
 
 }  // namespace
