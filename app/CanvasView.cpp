@@ -10,7 +10,10 @@
 #include <cstdlib>
 
 #include "app/SurfacePainting.h"
-#include "watermark/StampOnto.h"
+#include "codecs/ImageProperties.h"
+#include "platform/MessageSink.h"
+#include "watermark/MarkText.h"
+#include "watermark/WatermarkMessages.h"
 
 namespace stampora {
 
@@ -20,19 +23,6 @@ constexpr uint32_t kFramePen = 0x000000;
 constexpr uint32_t kFrameBrush = 0xFFFFFF;
 // The wheel reports its turn in eighths of a degree; one notch is 120.
 constexpr int kWheelNotch = 120;
-
-bool StrictlyInside(const PixelRect& r, QPoint p) {
-    return r.left < p.x() && p.x() < r.right && r.top < p.y() && p.y() < r.bottom;
-}
-
-// Shifts a rectangle into bounds: left, then top, then bottom, then right, so
-// a rectangle larger than the bounds ends flush with their bottom-right.
-void ClampInto(PixelRect& r, const PixelRect& bounds) {
-    if (r.left < bounds.left) r = OffsetRect(r, bounds.left - r.left, 0);
-    if (r.top < bounds.top) r = OffsetRect(r, 0, bounds.top - r.top);
-    if (r.bottom > bounds.bottom) r = OffsetRect(r, 0, bounds.bottom - r.bottom);
-    if (r.right > bounds.right) r = OffsetRect(r, bounds.right - r.right, 0);
-}
 
 QRect ToQRect(const PixelRect& r) {
     return QRect(r.left, r.top, r.right - r.left, r.bottom - r.top);
@@ -99,11 +89,13 @@ bool CanvasView::OpenPicture(const std::string& path, Status* status) {
     if (!document.LoadPicture(path, status)) return false;
     // Reduced after its first paint, so the work does not delay that paint.
     reducePending = true;
-    // Both marks are tested against the new picture before it is shown.
-    textLayoutPending = true;
-    imageLayoutPending = true;
     RefreshView();
-    LayOutPendingMarks();
+    // Both marks are made for the new picture before it is shown.
+    const CImageProperties none;
+    const MarkTextFacts facts =
+        FactsForPicture(document.path, document.sourceWidth, document.sourceHeight,
+                        document.sourceFile ? document.sourceFile->properties : none, 1);
+    ShowMarks(marks.FitToPicture(facts, View()));
     return true;
 }
 
@@ -162,61 +154,38 @@ void CanvasView::ApplyZoom(float zoom) {
     const QSize client = ClientSize();
     document.SetZoom(zoom, client.width(), client.height());
     RefreshView();
-    imageMark.base.RectFromPosition(document.displayRect, document.zoom);
-    textMark.base.RectFromPosition(document.displayRect, document.zoom);
+    marks.FollowView(View());
     InvalidateMark();
-}
-
-void CanvasView::LayOutPendingMarks() {
-    if (!document.loaded) return;
-    const PixelRect& view = document.displayRect;
-    if (imageMark.base.enabled && imageLayoutPending) {
-        imageMark.base.pictureWidth = document.sourceWidth;
-        imageMark.base.pictureHeight = document.sourceHeight;
-        // A refused mark is disabled with its message; its layout stays pending.
-        if (imageMark.CheckFits()) {
-            imageMark.base.RectFromPosition(view, document.zoom);
-            imageLayoutPending = false;
-        }
-    }
-    if (textMark.font.height > 0 && textMark.base.enabled && textLayoutPending) {
-        textMark.RebuildLayer();
-        textMark.base.pictureWidth = document.sourceWidth;
-        textMark.base.pictureHeight = document.sourceHeight;
-        textMark.base.CenterInView(view, document.zoom);
-        if (textMark.CheckFits()) {
-            textMark.base.RectFromPosition(view, document.zoom);
-            textLayoutPending = false;
-        }
-    }
 }
 
 void CanvasView::TakeTextMark(const TextWatermark& edited) {
-    textMark = edited;
-    textMark.UpdateParams();
-    textLayoutPending = true;
-    LayOutPendingMarks();
-    InvalidateMark();
+    TakeTextMark(edited, marks.TextFit());
 }
 
-void CanvasView::CancelTextMarkEdit() {
-    textLayoutPending = false;
+void CanvasView::TakeTextMark(const TextWatermark& edited, const MarkFit& fit) {
+    ShowMarks(marks.TakeText(edited, fit, View()));
 }
 
 void CanvasView::TakeImageMark(const ImageWatermark& edited) {
-    imageMark = edited;
-    if (!imageMark.base.enabled) return;
-    imageMark.RebuildLayer();
-    imageMark.base.CenterInView(document.displayRect, document.zoom);
-    imageMark.base.pictureWidth = document.sourceWidth;
-    imageMark.base.pictureHeight = document.sourceHeight;
-    imageLayoutPending = true;
-    LayOutPendingMarks();
-    InvalidateMark();
+    TakeImageMark(edited, marks.ImageFit());
 }
 
-void CanvasView::CancelImageMarkEdit() {
-    imageLayoutPending = false;
+void CanvasView::TakeImageMark(const ImageWatermark& edited, const MarkFit& fit) {
+    ShowMarks(marks.TakeImage(edited, fit, View()));
+}
+
+void CanvasView::TakeAnchoredMarks(const TextWatermark& textMark, const MarkFit& textFit,
+                                   const ImageWatermark& imageMark, const MarkFit& imageFit) {
+    ShowMarks(marks.TakeAnchored(textMark, textFit, imageMark, imageFit, View()));
+}
+
+void CanvasView::SetMarkFits(const MarkFit& textFit, const MarkFit& imageFit) {
+    ShowMarks(marks.SetFits(textFit, imageFit, View()));
+}
+
+void CanvasView::ShowMarks(const std::vector<std::string>& refused) {
+    for (const std::string& message : refused) ShowMessage(message, kErrorCaption, MessageIcon::Error);
+    InvalidateMark();
 }
 
 CRasterImage CanvasView::ComposeForSave() const {
@@ -224,7 +193,7 @@ CRasterImage CanvasView::ComposeForSave() const {
     if (!document.loaded) return result;
     // A picture that cannot take its marks is never saved without them.
     if (result.Assign(document.source).IsEmpty() || !result.PromoteDepth(32)) return CRasterImage();
-    StampOnto(result, imageMark, textMark, false);
+    marks.StampPart(result, 0, 0);
     return result;
 }
 
@@ -241,19 +210,42 @@ void CanvasView::Render(CDrawingSurface& dc) const {
     } else {
         DrawSmoothToDC(document.PaintSource(), dc, shown);
     }
-    // A grabbed mark stays where it was grabbed; only its outline moves.
-    if (imageMark.base.enabled && !imageLayoutPending) {
-        imageMark.layer.DrawBlendedToDC(dc, draggingImage ? grabRect : imageMark.base.screenRect,
-                                        imageMark.base.opacity);
-    }
-    if (textMark.font.height > 0 && textMark.base.enabled && !textLayoutPending) {
-        textMark.layer.DrawBlendedToDC(dc, draggingText ? grabRect : textMark.base.screenRect,
-                                       textMark.base.opacity);
+    DrawMark(dc, marks.PlacedImage(), MarkKind::Image);
+    DrawMark(dc, marks.PlacedText(), MarkKind::Text);
+    // Tiles reach past the picture's edges; only what lies on it is shown.
+    if (marks.PlacedImage().places.size() > 1 || marks.PlacedText().places.size() > 1) {
+        const uint32_t background = palette().color(QPalette::Base).rgb() & 0xFFFFFFu;
+        const PixelRect& a = dc.Area();
+        const PixelRect framed{shown.left - 1, shown.top - 1, shown.right + 1, shown.bottom + 1};
+        dc.FillRect({a.left, a.top, a.right, framed.top}, background);
+        dc.FillRect({a.left, framed.bottom, a.right, a.bottom}, background);
+        dc.FillRect({a.left, framed.top, framed.left, framed.bottom}, background);
+        dc.FillRect({framed.right, framed.top, a.right, framed.bottom}, background);
+        dc.FillRect({framed.left, framed.top, framed.right, shown.top}, kFramePen);
+        dc.FillRect({framed.left, shown.bottom, framed.right, framed.bottom}, kFramePen);
+        dc.FillRect({framed.left, shown.top, shown.left, shown.bottom}, kFramePen);
+        dc.FillRect({shown.right, shown.top, framed.right, shown.bottom}, kFramePen);
     }
     if (outlineShown) {
-        const WatermarkBase* grabbed = draggingText ? &textMark.base : &imageMark.base;
         dc.InvertFrame(grabRect);
-        dc.InvertFrame(grabbed->screenRect);
+        dc.InvertFrame(marks.Placed(*grabbed).made.base.screenRect);
+    }
+}
+
+void CanvasView::DrawMark(CDrawingSurface& dc, const PlacedMark& on, MarkKind kind) const {
+    if (!on.shown || !on.made.layer) return;
+    const WatermarkBase& base = on.made.base;
+    // A grabbed mark stays where it was grabbed; only its outline moves.
+    const PixelRect& own = grabbed == kind ? grabRect : base.screenRect;
+    const PixelRect& area = dc.Area();
+    for (const TilePlace& place : on.places) {
+        const auto dx = static_cast<int32_t>(static_cast<float>(place.x - base.LayerX()) * document.zoom);
+        const auto dy = static_cast<int32_t>(static_cast<float>(place.y - base.LayerY()) * document.zoom);
+        const PixelRect tile = OffsetRect(own, dx, dy);
+        if (tile.right <= area.left || tile.left >= area.right || tile.bottom <= area.top ||
+            tile.top >= area.bottom)
+            continue;
+        on.made.layer->DrawBlendedToDC(dc, tile, base.opacity);
     }
 }
 
@@ -297,30 +289,20 @@ void CanvasView::InvalidateFrame(const PixelRect& rect) {
     viewport()->update(frame);
 }
 
-WatermarkBase* CanvasView::GrabbedMark() {
-    if (draggingText) return &textMark.base;
-    if (draggingImage) return &imageMark.base;
-    return nullptr;
-}
-
 void CanvasView::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     grabScroll = ScrollOffset();
     const QPoint p = event->position().toPoint() + grabScroll;
     // Only a mark that is shown can be grabbed; the text mark lies on top.
-    const bool textShown = textMark.font.height > 0 && textMark.base.enabled && !textLayoutPending;
-    const bool imageShown = imageMark.base.enabled && !imageLayoutPending;
-    draggingText = textShown && StrictlyInside(textMark.base.screenRect, p);
-    draggingImage = !draggingText && imageShown && StrictlyInside(imageMark.base.screenRect, p);
+    grabbed = marks.MarkAt(p.x(), p.y());
     outlineShown = false;
-    if (WatermarkBase* grabbed = GrabbedMark()) {
-        grabRect = grabbed->screenRect;
+    if (grabbed) {
+        grabRect = marks.Placed(*grabbed).made.base.screenRect;
         viewport()->setCursor(Qt::SizeAllCursor);
     }
 }
 
 void CanvasView::mouseMoveEvent(QMouseEvent* event) {
-    WatermarkBase* grabbed = GrabbedMark();
     if (!grabbed) return;
     const QPoint p = event->position().toPoint();
     if (lastPointer == QPoint(-1, -1)) {
@@ -329,29 +311,33 @@ void CanvasView::mouseMoveEvent(QMouseEvent* event) {
     }
     const QPoint d = p - lastPointer;
     if (d.isNull()) return;
-    const PixelRect old = grabbed->screenRect;
-    grabbed->screenRect = OffsetRect(old, d.x(), d.y());
-    ClampInto(grabbed->screenRect, document.displayRect);
+    const PixelRect old = marks.Placed(*grabbed).made.base.screenRect;
+    marks.Move(*grabbed, d.x(), d.y(), View());
     if (!outlineShown) {
         outlineShown = true;
         InvalidateFrame(grabRect);
     }
     InvalidateFrame(old);
-    InvalidateFrame(grabbed->screenRect);
+    InvalidateFrame(marks.Placed(*grabbed).made.base.screenRect);
     lastPointer = p;
 }
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     lastPointer = QPoint(-1, -1);
-    WatermarkBase* grabbed = GrabbedMark();
     if (!grabbed) return;
     const QPoint offset = ScrollOffset();
     viewport()->update(ToQRect(grabRect).translated(-offset));
     grabRect = {0, 0, 0, 0};
-    grabbed->PositionFromRect(document.displayRect.left, document.displayRect.top, document.zoom);
-    viewport()->update(ToQRect(grabbed->screenRect).translated(-offset));
-    draggingText = draggingImage = outlineShown = false;
+    marks.Drop(*grabbed, View());
+    // A tiled mark's other tiles move with it.
+    if (marks.Placed(*grabbed).places.size() > 1) {
+        viewport()->update();
+    } else {
+        viewport()->update(ToQRect(marks.Placed(*grabbed).made.base.screenRect).translated(-offset));
+    }
+    grabbed.reset();
+    outlineShown = false;
     viewport()->unsetCursor();
 }
 

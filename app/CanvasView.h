@@ -6,13 +6,13 @@
 #include <QPoint>
 #include <QSize>
 #include <memory>
+#include <optional>
 #include <thread>
 
+#include "app/EditorMarks.h"
 #include "app/PictureDocument.h"
 #include "image/DibTypes.h"
 #include "image/DrawingSurface.h"
-#include "watermark/ImageWatermark.h"
-#include "watermark/TextWatermark.h"
 
 class QRegion;
 
@@ -29,11 +29,16 @@ public:
     const PictureDocument& Document() const { return document; }
     // The loaded picture's size; 0 x 0 with none.
     QSize PictureSize() const { return {document.sourceWidth, document.sourceHeight}; }
-    const TextWatermark& TextMark() const { return textMark; }
-    const ImageWatermark& ImageMark() const { return imageMark; }
+    // The marks as the user set them, and as made for the open picture.
+    const TextWatermark& TextMark() const { return marks.Text(); }
+    const ImageWatermark& ImageMark() const { return marks.Image(); }
+    const MarkFit& TextFit() const { return marks.TextFit(); }
+    const MarkFit& ImageFit() const { return marks.ImageFit(); }
+    const EditorMarks& Marks() const { return marks; }
 
     // Loads a picture (UTF-8 path) and shows it fitted, with both marks
-    // placed on it again. On failure the canvas keeps what it showed and
+    // made for it again: a mark it cannot take is hidden with the reason
+    // told, and shows again on the next picture it fits. On failure the canvas keeps what it showed and
     // the reason is in `status`.
     bool OpenPicture(const std::string& path, Status* status);
 
@@ -45,19 +50,23 @@ public:
     void FullSize();
 
     // The text dialog was confirmed with `edited`: it becomes the editor's
-    // text mark, rendered afresh and centred in the visible picture.
+    // text mark, rendered afresh for the picture (with `fit`, or the fit it
+    // had) and centred in it. A mark the picture cannot take is hidden with
+    // the reason told.
     void TakeTextMark(const TextWatermark& edited);
-    // The text dialog was cancelled: the mark stays as it was.
-    void CancelTextMarkEdit();
-    // The image dialog was confirmed with `edited`: it becomes the editor's
-    // image mark; an enabled mark is prepared and centred in the visible
-    // picture.
+    void TakeTextMark(const TextWatermark& edited, const MarkFit& fit);
+    // The same for the image dialog.
     void TakeImageMark(const ImageWatermark& edited);
-    // The image dialog was cancelled: the mark stays as it was.
-    void CancelImageMarkEdit();
+    void TakeImageMark(const ImageWatermark& edited, const MarkFit& fit);
+    // Marks from a preset or a past session, placed by their anchors as the
+    // batch tool places them; an inactive one leaves the mark as it was.
+    void TakeAnchoredMarks(const TextWatermark& textMark, const MarkFit& textFit,
+                           const ImageWatermark& imageMark, const MarkFit& imageFit);
+    // New fits for both marks, made again for the picture where they lie.
+    void SetMarkFits(const MarkFit& textFit, const MarkFit& imageFit);
 
-    // The picture at full resolution, promoted to 32 bits, with the enabled
-    // image mark and then the enabled text mark blended in at their picture
+    // The picture at full resolution, promoted to 32 bits, with the shown
+    // image mark and then the shown text mark blended in at their picture
     // positions; empty when memory fails for it.
     CRasterImage ComposeForSave() const;
 
@@ -72,11 +81,7 @@ public:
 
     // The scroll offset: content coordinates of the client's top-left.
     QPoint ScrollOffset() const;
-    bool IsDragging() const { return draggingText || draggingImage; }
-    // Places marks whose layout is pending on the current picture, showing a
-    // fit check's message if one is refused. Runs before every repaint that
-    // follows a change, never inside one.
-    void LayOutPendingMarks();
+    bool IsDragging() const { return grabbed.has_value(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -94,27 +99,28 @@ private:
     // Page steps of the bars move by a tenth of the extent, whatever the
     // thumb's size.
     void StepPage(int action, bool vertical);
+    // Where the picture is drawn, for the marks.
+    MarkView View() const { return {document.displayRect, document.zoom}; }
+    // Tells the user why marks are not shown, then repaints them.
+    void ShowMarks(const std::vector<std::string>& refused);
+    // Draws one shown mark: its layer at its place, or at every tile.
+    void DrawMark(CDrawingSurface& dc, const PlacedMark& on, MarkKind kind) const;
     // Repaints the whole canvas at once after a mark changed.
     void InvalidateMark();
     // Repaints the one-pixel frame along the inside of a content rectangle.
     void InvalidateFrame(const PixelRect& rect);
-    WatermarkBase* GrabbedMark();
     void StartReducing();
     void TakeReducedLevels(const std::shared_ptr<CReducedLevels>& levels);
 
     PictureDocument document;
-    TextWatermark textMark;
-    ImageWatermark imageMark;
-    bool textLayoutPending = false;
-    bool imageLayoutPending = false;
+    EditorMarks marks;
 
     QSize extent{0, 0};
     QSize lineStep{1, 1};
     QSize pageStep{1, 1};
     int wheelAccumulator = 0;
 
-    bool draggingText = false;
-    bool draggingImage = false;
+    std::optional<MarkKind> grabbed;
     bool outlineShown = false;
     QPoint lastPointer{-1, -1};
     PixelRect grabRect{0, 0, 0, 0};

@@ -16,10 +16,13 @@
 
 #include "app/AboutDialog.h"
 #include "app/CanvasView.h"
+#include "app/EditorSettings.h"
 #include "app/OutputDirectory.h"
 #include "app/OutputDirectoryDialog.h"
 #include "app/PictureFileFilters.h"
 #include "app/ProgramIcon.h"
+#include "app/SaveOptions.h"
+#include "app/SaveOptionsDialog.h"
 #include "app/SavedCopy.h"
 #include "app/dialogs/MarkCommands.h"
 #include "codecs/PictureFiles.h"
@@ -59,7 +62,22 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     BuildToolBar();
     BuildShortcuts();
-    ConnectMarkCommands(*this);
+    // The mark dialogs open on the canvas's marks and hand confirmed ones back to it.
+    auto* markCommands = new MarkCommands(canvas->Marks(), this);
+    connect(Action(CommandId::kTextWatermark), &QAction::triggered, markCommands,
+            &MarkCommands::EditTextMark);
+    connect(Action(CommandId::kImageWatermark), &QAction::triggered, markCommands,
+            &MarkCommands::EditImageMark);
+    connect(Action(CommandId::kBatchWatermark), &QAction::triggered, markCommands,
+            &MarkCommands::ShowBatchDialog);
+    connect(markCommands, &MarkCommands::TextMarkEdited, canvas,
+            qOverload<const TextWatermark&, const MarkFit&>(&CanvasView::TakeTextMark));
+    connect(markCommands, &MarkCommands::ImageMarkEdited, canvas,
+            qOverload<const ImageWatermark&, const MarkFit&>(&CanvasView::TakeImageMark));
+    // A confirmed mark is remembered for the next session once the canvas holds it.
+    const auto remember = [this] { RememberMarks(canvas->Marks()); };
+    connect(markCommands, &MarkCommands::TextMarkEdited, this, remember);
+    connect(markCommands, &MarkCommands::ImageMarkEdited, this, remember);
 
     statusBar()->setObjectName(QStringLiteral("id59393"));
     readyLabel = new QLabel(QStringLiteral("Ready"));
@@ -67,6 +85,8 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     statusBar()->setSizeGripEnabled(true);
 
     ReadOutputDirectoryIntoProcess();
+    saveOptions = ReadSaveOptions();
+    RestoreRememberedMarks(*canvas);
 }
 
 QAction* MainFrame::AddCommand(int id, const QString& text, const QString& prompt, const QString& tip) {
@@ -105,8 +125,16 @@ void MainFrame::BuildMenus() {
         AddCommand(kExit, QStringLiteral("E&xit"),
                    QStringLiteral("Quit the application; prompts to save documents"), QStringLiteral("Exit"));
     connect(exit, &QAction::triggered, this, &QWidget::close);
+    QAction* loadPreset = AddCommand(kLoadPreset, QStringLiteral("&Load Preset..."),
+                                     QStringLiteral("Take the marks and save options of a preset file"),
+                                     QStringLiteral("Load Preset"));
+    connect(loadPreset, &QAction::triggered, this, &MainFrame::LoadPreset);
+    QAction* savePreset = AddCommand(kSavePreset, QStringLiteral("Save &Preset..."),
+                                     QStringLiteral("Keep the marks and save options in a preset file"),
+                                     QStringLiteral("Save Preset"));
+    connect(savePreset, &QAction::triggered, this, &MainFrame::SavePreset);
 
-    // The watermark dialogs and the batch dialog are connected by ConnectMarkCommands.
+    // The watermark dialogs and the batch dialog are connected to MarkCommands.
     QAction* textMark = AddCommand(kTextWatermark, QStringLiteral("&Text Watermark"),
                                    QStringLiteral("Text Watermark"), QStringLiteral("Add Text Watermark"));
     textMark->setIcon(ToolbarIcon(2));
@@ -144,6 +172,10 @@ void MainFrame::BuildMenus() {
     QAction* output = AddCommand(kOutputDirectory, QStringLiteral("&Output Directory"),
                                  QStringLiteral("Output Directory"), QStringLiteral("Output Directory"));
     connect(output, &QAction::triggered, this, &MainFrame::ShowOutputDirectoryDialog);
+    QAction* saveOptionsCommand = AddCommand(kSaveOptions, QStringLiteral("Save O&ptions..."),
+                                             QStringLiteral("JPEG quality and metadata of saved copies"),
+                                             QStringLiteral("Save Options"));
+    connect(saveOptionsCommand, &QAction::triggered, this, &MainFrame::ShowSaveOptionsDialog);
     QAction* about = AddCommand(kAbout, QStringLiteral("&About Stampora..."),
                                 QStringLiteral("Display program information, version number and copyright"),
                                 QStringLiteral("About"));
@@ -152,6 +184,8 @@ void MainFrame::BuildMenus() {
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
     file->addActions({open, save, saveAs});
+    file->addSeparator();
+    file->addActions({loadPreset, savePreset});
     file->addSeparator();
     file->addAction(exit);
     QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tool"));
@@ -162,7 +196,7 @@ void MainFrame::BuildMenus() {
     view->addActions({toolbar, status});
     view->addSeparator();
     view->addActions({zoomIn, zoomOut, fullSize});
-    menuBar()->addMenu(QStringLiteral("&Setting"))->addAction(output);
+    menuBar()->addMenu(QStringLiteral("&Setting"))->addActions({output, saveOptionsCommand});
     menuBar()->addMenu(QStringLiteral("&Help"))->addAction(about);
 }
 
@@ -262,8 +296,7 @@ bool MainFrame::WriteComposite(const std::string& path) {
     Status status;
     if (composite.IsEmpty()) {
         status.failure = {Domain::Write, "There is not enough memory to compose the picture."};
-    } else if (WriteSavedCopy(canvas->Document(), composite, canvas->ImageMark(), canvas->TextMark(), path,
-                              status)) {
+    } else if (WriteSavedCopy(canvas->Document(), composite, canvas->Marks(), path, saveOptions, status)) {
         statusBar()->showMessage(QStringLiteral("Saved %1").arg(QString::fromStdString(path)), 5000);
         return true;
     }
@@ -309,6 +342,42 @@ void MainFrame::SaveAs() {
 void MainFrame::ShowOutputDirectoryDialog() {
     OutputDirectoryDialog dialog(this);
     dialog.exec();
+}
+
+void MainFrame::ShowSaveOptionsDialog() {
+    SaveOptionsDialog dialog(this);
+    dialog.exec();
+}
+
+namespace {
+const QString kPresetFilters = QStringLiteral("Presets (*.ini);;All Files (*)");
+}  // namespace
+
+void MainFrame::LoadPreset() {
+    const auto path =
+        CurrentChoosers().ChooseOpenFile(this, QStringLiteral("Load Preset"), QString(), kPresetFilters);
+    if (path && !path->isEmpty()) LoadPresetPath(*path);
+}
+
+bool MainFrame::LoadPresetPath(const QString& path) {
+    std::string error;
+    if (!LoadEditorPreset(*canvas, path.toStdString(), error)) {
+        ShowMessage(error, kErrorCaption, MessageIcon::Error);
+        return false;
+    }
+    RememberMarks(canvas->Marks());
+    return true;
+}
+
+void MainFrame::SavePreset() {
+    const auto chosen =
+        CurrentChoosers().ChooseSaveFile(this, QStringLiteral("Save Preset"), QString(), kPresetFilters);
+    if (!chosen || chosen->isEmpty()) return;
+    QString path = *chosen;
+    if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".ini");
+    std::string error;
+    if (!SaveRunSettings(path.toStdString(), EditorSettings(canvas->Marks()), error))
+        ShowMessage(error, kErrorCaption, MessageIcon::Error);
 }
 
 void MainFrame::ShowAboutBox() {

@@ -37,6 +37,9 @@ constexpr int kZoomOut = 32781;
 constexpr int kFullSize = 32783;
 constexpr int kOutputDirectory = 32784;
 constexpr int kBatchWatermark = 32786;
+constexpr int kLoadPreset = 32790;
+constexpr int kSavePreset = 32791;
+constexpr int kSaveOptions = 32792;
 constexpr int kToolbar = 59392;
 constexpr int kStatusBar = 59393;
 }  // namespace CommandId
@@ -66,6 +69,12 @@ public:
     void Save();
     void SaveAs();
     void ShowOutputDirectoryDialog();
+    void ShowSaveOptionsDialog();
+    void LoadPreset();
+    void SavePreset();
+    // Takes a preset's marks and output options, as Load Preset does once a
+    // file is chosen; a refused preset shows its reason and changes nothing.
+    bool LoadPresetPath(const QString& path);
     void ShowAboutBox();
     void Print();
     void ToggleToolBar();

@@ -3,20 +3,23 @@
 // so that it keeps what its source carried.
 #include <string>
 
+#include "app/EditorMarks.h"
 #include "app/PictureDocument.h"
+#include "batch/options/RunSettings.h"
 #include "image/RasterImage.h"
 #include "platform/Status.h"
-#include "watermark/ImageWatermark.h"
-#include "watermark/TextWatermark.h"
 
 namespace stampora {
 
-// Writes `composite`, the document's picture with both marks stamped where
-// the user placed them, to `path`: with its source's EXIF (orientation 1,
+// Writes `composite`, the document's picture with the marks stamped as they
+// are shown on it, to `path`: with its source's EXIF (orientation 1,
 // sizes updated), XMP, IPTC, ICC profile, resolution and comment, and its
-// JPEG chroma sampling; a GIF animation saved as GIF keeps every frame, each
-// with the marks at the same place. False with the reason in `status`.
-bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const ImageWatermark& imageMark,
-                    const TextWatermark& textMark, const std::string& path, Status& status);
+// JPEG chroma sampling, as far as `output.metadata` keeps them and at
+// `output`'s quality; a GIF animation saved as GIF keeps every frame, each
+// with the marks at the same place. A JPEG saved as JPEG with
+// `output.losslessJpeg` keeps its blocks outside the marks. False with the
+// reason in `status`.
+bool WriteSavedCopy(PictureDocument& document, CRasterImage& composite, const EditorMarks& marks,
+                    const std::string& path, const OutputSettings& output, Status& status);
 
 }  // namespace stampora

@@ -1,5 +1,6 @@
 // The editor: one main window; a picture named on the command line (as a file
-// manager's "Open with" passes it) is opened at start-up.
+// manager's "Open with" passes it) is opened at start-up, and a preset given
+// with --preset FILE supplies the marks and save options first.
 #include <QApplication>
 #include <QStringList>
 
@@ -20,6 +21,17 @@ int main(int argc, char** argv) {
 
     MainFrame frame;
     const QStringList arguments = QApplication::arguments();
-    frame.ShowMaximisedAndFixed(arguments.size() > 1 ? arguments.at(1) : QString());
+    QString picture;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == QStringLiteral("--preset") && i + 1 < arguments.size()) {
+            frame.LoadPresetPath(arguments.at(++i));
+        } else if (argument.startsWith(QStringLiteral("--preset="))) {
+            frame.LoadPresetPath(argument.mid(9));
+        } else if (picture.isEmpty()) {
+            picture = argument;
+        }
+    }
+    frame.ShowMaximisedAndFixed(picture);
     return QApplication::exec();
 }

@@ -16,6 +16,7 @@
 #include "batch/ParallelFiles.h"
 #include "batch/PictureCost.h"
 #include "batch/SameDirectory.h"
+#include "batch/SourceForCopy.h"
 #include "codecs/PictureHeader.h"
 #include "codecs/SourceQuality.h"
 #include "platform/FileIo.h"
@@ -139,49 +140,47 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
     CFittedTextMark fittedText(textMark, textFit);
     CFittedImageMark fittedImage(imageMark, imageFit);
 
-    // Both layers are rendered once for the whole run, whether or not the
-    // mark is active; the image layer starts again from its source every
-    // run, so rotations never add up. A mark whose size follows each picture
-    // or whose text names it makes its own layer for each picture and never
-    // uses this one, so it is not drawn for nothing.
-    // An active mark whose layer could not be made (memory) fails every
-    // file: a picture without the mark asked for is never written.
-    const bool textOwnLayers = textFit.SizeFollowsPicture() || fittedText.FillsIn();
-    const bool imageOwnLayers = imageFit.SizeFollowsPicture();
-    const bool textReady = textOwnLayers || textMark.RebuildLayer() || !textMark.base.enabled;
-    const bool imageReady = imageOwnLayers || imageMark.RebuildLayer() || !imageMark.base.enabled;
-    const std::string markProblem = !imageReady  ? "the image mark could not be prepared at its size"
-                                    : !textReady ? "the text mark could not be drawn"
-                                                 : "";
+    // A mark whose size follows each picture or whose text names it makes its
+    // own layer for each picture. The other active marks are made once for
+    // the whole run, when the first picture that can hold them comes, so a
+    // mark larger than every picture is never drawn; the image layer starts
+    // again from its source every run, so rotations never add up. A picture
+    // that could hold an active mark whose layer could not be made (memory)
+    // fails: a picture without the mark asked for is never written.
+    if (textMark.base.enabled && !textFit.SizeFollowsPicture() && !fittedText.FillsIn())
+        fittedText.BuildLayerOnDemand(textMark.SmallestBase(), [this] { return textMark.RebuildLayer(); });
+    if (imageMark.base.enabled && !imageFit.SizeFollowsPicture())
+        fittedImage.BuildLayerOnDemand(imageMark.BaseToBe(), [this] { return imageMark.RebuildLayer(); });
 
-    // What each picture will cost, from its header: the memory a worker
-    // holds while it is made, and whether it has more than 8 bits a channel.
-    std::vector<PictureCost> costs(fileList.size());
-    for (size_t i = 0; i < fileList.size(); ++i)
-        costs[i] = EstimatePictureCost(JoinPath(sourceDirectory, fileList[i]));
-    // Several workers take the largest pictures first, so that no worker is
+    // Several workers take the largest files first, so that no worker is
     // left with a big picture at the end while the others wait; one job keeps
-    // the list order. Results are kept and reported by list position either way.
+    // the list order. The sizes come from the directory, so no file is opened
+    // before its turn. Results are kept and reported by list position either
+    // way.
+    std::vector<uintmax_t> fileBytes(fileList.size());
+    for (size_t i = 0; i < fileList.size(); ++i) {
+        std::error_code error;
+        const uintmax_t size =
+            std::filesystem::file_size(PathFromUtf8(JoinPath(sourceDirectory, fileList[i])), error);
+        fileBytes[i] = error ? 0 : size;
+    }
     std::vector<int32_t> order(fileList.size());
     std::iota(order.begin(), order.end(), 0);
     if (jobs > 1) {
         std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
-            return costs[static_cast<size_t>(a)].bytes > costs[static_cast<size_t>(b)].bytes;
+            return fileBytes[static_cast<size_t>(a)] > fileBytes[static_cast<size_t>(b)];
         });
     }
     ParallelPlan plan;
     plan.jobs = jobs;
     plan.memoryBudget = memoryBudget;
-    plan.cost = [&](int32_t position) {
-        return costs[static_cast<size_t>(order[static_cast<size_t>(position)])].bytes;
-    };
 
     std::mutex reporting;
     std::vector<BatchFileResult> results(fileList.size());
     std::vector<bool> finished(fileList.size());
     size_t reported = 0;
     int32_t done = 0;
-    ForEachFileInParallel(fileCount, plan, [&](int32_t position, CRasterImage& work) {
+    ForEachFileInParallel(fileCount, plan, [&](int32_t position, CRasterImage& work, StepMemory& memory) {
         const int32_t index = order[static_cast<size_t>(position)];
         const std::string& name = fileList[static_cast<size_t>(index)];
         const std::string sourcePath = JoinPath(sourceDirectory, name);
@@ -191,24 +190,30 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         // directory, links included.
         const ScopedWriteConfinement confined({outputDirectory, sourcePath, originalsMayBeReplaced});
         BatchFileResult result;
-        if (!markProblem.empty()) {
-            result.outcome = BatchFileOutcome::StampFailed;
-            result.status.failure = {Domain::Mark, markProblem};
-        } else if (skipExisting && OutputIsUpToDate(sourcePath, outputPath)) {
+        int32_t bitsPerChannel = 0;
+        if (skipExisting && OutputIsUpToDate(sourcePath, outputPath)) {
             result.outcome = BatchFileOutcome::UpToDate;
         } else if (!MakeOutputSubfolder(outputDirectory, name, result.status)) {
             result.outcome = BatchFileOutcome::SaveFailed;
         } else {
+            // The source is opened once: its header tells what making it
+            // will cost, which waits for room in the memory budget before
+            // the file is read from the same opening.
+            SourceForCopy source;
+            std::optional<PictureHeader> header;
+            if (source.file.OpenFile(sourcePath, source.status)) header = source.file.ReadHeader();
+            memory.Reserve(PictureCost(header, fileBytes[static_cast<size_t>(index)]));
+            bitsPerChannel = header ? header->bitsPerChannel : 0;
             try {
                 // The source's own quality is estimated where the source is read.
                 const int32_t fileQuality = qualityFromSource ? kQualityOfSource : quality;
                 // The running number follows the list, whatever order the
                 // workers take the files in.
                 const int64_t number = int64_t{index} + 1;
-                result = losslessJpeg ? WatermarkJpegBlocks(work, sourcePath, outputPath, fittedImage,
+                result = losslessJpeg ? WatermarkJpegBlocks(work, source, sourcePath, outputPath, fittedImage,
                                                             fittedText, number, fileQuality, metadata)
-                                      : WatermarkFile(work, sourcePath, outputPath, fittedImage, fittedText,
-                                                      number, fileQuality, {}, metadata);
+                                      : WatermarkFile(work, source, sourcePath, outputPath, fittedImage,
+                                                      fittedText, number, fileQuality, {}, metadata);
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.
@@ -222,9 +227,8 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         }
         if (result.outcome == BatchFileOutcome::Unreadable && !FileExists(sourcePath))
             result.outcome = BatchFileOutcome::Missing;
-        result.narrowedTo8Bits = result.outcome == BatchFileOutcome::Written &&
-                                 costs[static_cast<size_t>(index)].bitsPerChannel > 8;
-        result.sourceBytes = costs[static_cast<size_t>(index)].fileBytes;
+        result.narrowedTo8Bits = result.outcome == BatchFileOutcome::Written && bitsPerChannel > 8;
+        result.sourceBytes = fileBytes[static_cast<size_t>(index)];
         result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         const std::lock_guard<std::mutex> lock(reporting);
         results[static_cast<size_t>(index)] = result;

@@ -22,8 +22,9 @@ inline constexpr char kLeftOutCaption[] = "Left out";
 
 class CBatchJob {
 public:
-    // Reads the fields, checks them, lists the source directory, renders both
-    // layers once, watermarks every listed file into the output directory and
+    // Reads the fields, checks them, lists the source directory, watermarks
+    // every listed file, opened once, into the output directory (a mark of
+    // fixed size is drawn once, for the first picture that can hold it) and
     // closes with "Batch finish!" (with a line for each kind of picture that
     // did not come out whole, if any). PROCESS is disabled while the run goes
     // on. A picture is never written without an active mark that could not

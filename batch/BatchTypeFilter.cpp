@@ -38,6 +38,17 @@ bool ParseTypeList(const std::string& text, BatchTypeFlags& flags) {
     return true;
 }
 
+std::string TypeListOf(const BatchTypeFlags& flags) {
+    if (flags.allImages != 0) return "all";
+    std::string list;
+    for (const FormatEntry& entry : AllFormats()) {
+        if (!entry.ReadsAndWrites() || !flags.Has(entry.id)) continue;
+        const std::string extensions = entry.extensions + 1;
+        list += (list.empty() ? "" : ",") + extensions.substr(0, extensions.find('.'));
+    }
+    return list;
+}
+
 std::string TypeWords() {
     std::string words;
     for (const FormatEntry& entry : AllFormats()) {

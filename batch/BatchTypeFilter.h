@@ -35,6 +35,10 @@ std::string BuildTypeFilter(const BatchTypeFlags& flags);
 // extension of no format a run can write back.
 bool ParseTypeList(const std::string& text, BatchTypeFlags& flags);
 
+// The list ParseTypeList reads back as the same flags: "all", or the first
+// extension of each checked type ("jpg,png"); empty when nothing is checked.
+std::string TypeListOf(const BatchTypeFlags& flags);
+
 // The first extension of each format a run can write back, as a list
 // ("jpg, bmp, png"): the words ParseTypeList takes at least.
 std::string TypeWords();

@@ -38,25 +38,9 @@ struct PlacedMark {
 
 }  // namespace
 
-BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
-                                    const std::string& outputPath, CFittedImageMark& imageMark,
-                                    CFittedTextMark& textMark, int64_t number, int quality,
-                                    MetadataKept kept) {
-    const auto normalPath = [&](std::string why) {
-        BatchFileResult result =
-            WatermarkFile(work, sourcePath, outputPath, imageMark, textMark, number, quality, {}, kept);
-        if (!why.empty()) result.status.Warn(Domain::Write, std::move(why));
-        return result;
-    };
-    // Only a JPEG saved as JPEG has blocks to keep.
-    if (FormatFromPath(outputPath) != FormatJpeg) return normalPath({});
-    std::vector<uint8_t> source;
-    if (!ReadWholeFile(sourcePath, source, kMaxSourceBytes))
-        return normalPath("the source could not be read whole");
-    if (FormatFromSignature(source.data(), source.size()) != FormatJpeg) return normalPath({});
-    const JpegLayout layout = ReadJpegLayout(source);
-    if (!layout.refusal.empty()) return normalPath(layout.refusal);
-
+KeptBlocks WriteKeptBlocks(const std::vector<uint8_t>& source, const JpegLayout& layout,
+                           const std::vector<StoredBox>& boxes, const UprightStamp& stamp,
+                           const std::string& outputPath, MetadataKept kept, Status& status) {
     const int32_t o = layout.orientation;
     const ExifTurn turn = TurnOfOrientation(o);
     const auto toStored = [&](int32_t x, int32_t y, int32_t& sx, int32_t& sy) {
@@ -65,6 +49,67 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
     const auto toUpright = [&](int32_t sx, int32_t sy, int32_t& x, int32_t& y) {
         turn.UprightOf(sx, sy, layout.width, layout.height, x, y);
     };
+    std::vector<StoredBox> stored;
+    stored.reserve(boxes.size());
+    for (const StoredBox& box : boxes) stored.push_back(MappedBox(box, toStored));
+    // The decoded area is turned upright, stamped like the whole picture
+    // would be, and turned back into the stored orientation.
+    const auto paint = [&](CRasterImage& area, int32_t left, int32_t top, Status& why) {
+        const StoredBox onUpright = MappedBox({left, top, area.Width(), area.Height()}, toUpright);
+        if (!ApplyExifOrientation(area, o))
+            return why.Fail(Domain::Mark, "not enough memory to turn the area");
+        if (!stamp(area, onUpright.x, onUpright.y, why)) return false;
+        if (!ApplyExifOrientation(area, InverseOrientation(o)))
+            return why.Fail(Domain::Mark, "not enough memory to turn the area");
+        return true;
+    };
+    std::vector<uint8_t> output;
+    if (!RewriteJpegBlocks(source, stored, paint, output, status) ||
+        !NarrowBlockKeptMetadata(output, kept, status))
+        return KeptBlocks::Refused;
+
+    SafeFileWriter out(outputPath);
+    if (!out.Open() || !out.Write(output.data(), output.size()) || !out.Commit()) {
+        (void)status.Fail(Domain::Write,
+                          out.Error().empty() ? "the picture could not be written" : out.Error());
+        return KeptBlocks::SaveFailed;
+    }
+    return KeptBlocks::Written;
+}
+
+BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,
+                                    const std::string& outputPath, CFittedImageMark& imageMark,
+                                    CFittedTextMark& textMark, int64_t number, int quality,
+                                    MetadataKept kept) {
+    SourceForCopy opened;
+    return WatermarkJpegBlocks(work, opened, sourcePath, outputPath, imageMark, textMark, number, quality,
+                               kept);
+}
+
+BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, const std::string& sourcePath,
+                                    const std::string& outputPath, CFittedImageMark& imageMark,
+                                    CFittedTextMark& textMark, int64_t number, int quality,
+                                    MetadataKept kept) {
+    // The other path takes the source as read here, never opening it again.
+    const auto normalPath = [&](std::string why) {
+        BatchFileResult result = WatermarkFile(work, opened, sourcePath, outputPath, imageMark, textMark,
+                                               number, quality, {}, kept);
+        if (!why.empty()) result.status.Warn(Domain::Write, std::move(why));
+        return result;
+    };
+    // Only a JPEG saved as JPEG has blocks to keep.
+    if (FormatFromPath(outputPath) != FormatJpeg) return normalPath({});
+    if (opened.status.Failed()) return normalPath({});
+    if (!opened.file.IsOpen() && !opened.file.OpenFile(sourcePath, opened.status)) return normalPath({});
+    if (opened.file.Format() != FormatJpeg) return normalPath({});
+    if (!opened.file.ReadFile(opened.status) || opened.file.Bytes().size() > kMaxSourceBytes)
+        return normalPath("the source could not be read whole");
+    const std::vector<uint8_t>& source = opened.file.Bytes();
+    if (FormatFromSignature(source.data(), source.size()) != FormatJpeg) return normalPath({});
+    const JpegLayout layout = ReadJpegLayout(source);
+    if (!layout.refusal.empty()) return normalPath(layout.refusal);
+
+    const ExifTurn turn = TurnOfOrientation(layout.orientation);
     BatchFileResult result;
     if (quality == kQualityOfSource) result.sourceQuality = JpegQuality(source).value_or(0);
     const int32_t width = turn.swapsSides ? layout.height : layout.width;
@@ -120,37 +165,28 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
         }
         slot.size = {base.markWidth, base.markHeight};
         for (const TilePlace& place : places)
-            boxes.push_back(MappedBox({place.x, place.y, layer->Width(), layer->Height()}, toStored));
+            boxes.push_back({place.x, place.y, layer->Width(), layer->Height()});
         marks.push_back(slot.mark);
     }
 
-    // The decoded area is turned upright, stamped like the whole picture
-    // would be, and turned back into the stored orientation.
-    const auto paint = [&](CRasterImage& area, int32_t left, int32_t top, Status& why) {
-        const StoredBox onUpright = MappedBox({left, top, area.Width(), area.Height()}, toUpright);
-        if (!ApplyExifOrientation(area, o))
-            return why.Fail(Domain::Mark, "not enough memory to turn the area");
+    const UprightStamp stamp = [&](CRasterImage& area, int32_t left, int32_t top, Status& why) {
         for (const PlacedMark& mark : marks) {
-            if (StampLaidOutPart(area, onUpright.x, onUpright.y, width, height, mark.prepared.base,
-                                 *mark.prepared.layer, *mark.layout, why) == MarkStamp::Failed)
+            if (StampLaidOutPart(area, left, top, width, height, mark.prepared.base, *mark.prepared.layer,
+                                 *mark.layout, why) == MarkStamp::Failed)
                 return false;
         }
-        if (!ApplyExifOrientation(area, InverseOrientation(o)))
-            return why.Fail(Domain::Mark, "not enough memory to turn the area");
         return true;
     };
-    std::vector<uint8_t> output;
     Status rewritten;
-    if (!RewriteJpegBlocks(source, boxes, paint, output, rewritten) ||
-        !NarrowBlockKeptMetadata(output, kept, rewritten))
-        return normalPath(rewritten.Error());
-
-    SafeFileWriter out(outputPath);
-    if (!out.Open() || !out.Write(output.data(), output.size()) || !out.Commit()) {
-        result.outcome = BatchFileOutcome::SaveFailed;
-        (void)status.Fail(Domain::Write,
-                          out.Error().empty() ? "the picture could not be written" : out.Error());
-        return result;
+    switch (WriteKeptBlocks(source, layout, boxes, stamp, outputPath, kept, rewritten)) {
+        case KeptBlocks::Refused:
+            return normalPath(rewritten.Error());
+        case KeptBlocks::SaveFailed:
+            result.outcome = BatchFileOutcome::SaveFailed;
+            status.failure = rewritten.failure;
+            return result;
+        case KeptBlocks::Written:
+            break;
     }
     result.outcome = BatchFileOutcome::Written;
     return result;

@@ -13,43 +13,44 @@ namespace stampora {
 
 namespace {
 
-// Hands out the positions in order and admits each step when its memory fits.
+// Hands out the positions in order and admits each step's memory in the same
+// order when it fits.
 class StepAdmission {
 public:
     StepAdmission(int32_t count, const ParallelPlan& plan) : count(count), plan(plan) {}
 
-    // The next position for a worker that holds `held` bytes from its last
-    // step (updated to what it holds now), or -1 when none is left. Frees
-    // `work` before waiting for memory.
-    int32_t Next(int64_t& held, CRasterImage& work) {
+    // The next position, or -1 when none is left.
+    int32_t Next() {
+        const std::lock_guard<std::mutex> lock(mutex);
+        return next < count ? next++ : -1;
+    }
+
+    // Admits `position` holding `bytes`, in position order and within the
+    // budget; frees `work` before waiting.
+    void Admit(int32_t position, int64_t bytes, CRasterImage& work) {
         std::unique_lock<std::mutex> lock(mutex);
-        const int32_t position = next < count ? next++ : -1;
-        const int64_t need =
-            position < 0 || plan.memoryBudget <= 0 ? 0 : std::max<int64_t>(plan.cost(position), 0);
-        const auto fits = [&](int64_t inUse) {
-            return plan.memoryBudget <= 0 || inUse == 0 || inUse + need <= plan.memoryBudget;
+        const int64_t need = plan.memoryBudget <= 0 ? 0 : std::max<int64_t>(bytes, 0);
+        const auto ready = [&] {
+            return position == admitted &&
+                   (plan.memoryBudget <= 0 || used == 0 || used + need <= plan.memoryBudget);
         };
-        used -= held;
-        held = 0;
-        if (position < 0) {
-            changed.notify_all();
-            return -1;
-        }
-        // The step reuses the worker's last picture only when it may start at
-        // once; otherwise that memory goes back before the wait.
-        if (position != admitted || !fits(used)) {
-            changed.notify_all();
+        if (!ready()) {
             lock.unlock();
             work.Destroy();
             ReleaseSparePixelMemory();
             lock.lock();
-            changed.wait(lock, [&] { return position == admitted && fits(used); });
+            changed.wait(lock, ready);
         }
         used += need;
-        held = need;
         ++admitted;
         changed.notify_all();
-        return position;
+    }
+
+    // The step ended, giving back what it held.
+    void Release(int64_t bytes) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        used -= plan.memoryBudget <= 0 ? 0 : std::max<int64_t>(bytes, 0);
+        changed.notify_all();
     }
 
 private:
@@ -62,17 +63,45 @@ private:
     int64_t used = 0;
 };
 
+// One step's reservation: made at most once, and made (for nothing) when the
+// step ends without one, so the steps after it are not held up.
+class StepReservation final : public StepMemory {
+public:
+    StepReservation(StepAdmission& admission, int32_t position, CRasterImage& work)
+        : admission(admission), position(position), work(work) {}
+    ~StepReservation() {
+        if (!reserved) admission.Admit(position, 0, work);
+        admission.Release(held);
+    }
+    StepReservation(const StepReservation&) = delete;
+    StepReservation& operator=(const StepReservation&) = delete;
+
+    void Reserve(int64_t bytes) override {
+        if (reserved) return;
+        admission.Admit(position, bytes, work);
+        reserved = true;
+        held = bytes;
+    }
+
+private:
+    StepAdmission& admission;
+    const int32_t position;
+    CRasterImage& work;
+    bool reserved = false;
+    int64_t held = 0;
+};
+
 }  // namespace
 
 void ForEachFileInParallel(int32_t count, const ParallelPlan& plan,
-                           const std::function<void(int32_t, CRasterImage&)>& step) {
+                           const std::function<void(int32_t, CRasterImage&, StepMemory&)>& step) {
     StepAdmission admission(count, plan);
     auto worker = [&]() {
         CRasterImage work;
-        int64_t held = 0;
-        for (int32_t position = admission.Next(held, work); position >= 0;
-             position = admission.Next(held, work))
-            step(position, work);
+        for (int32_t position = admission.Next(); position >= 0; position = admission.Next()) {
+            StepReservation memory(admission, position, work);
+            step(position, work, memory);
+        }
         work.Destroy();
         ReleaseSparePixelMemory();
     };

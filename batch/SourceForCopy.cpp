@@ -51,7 +51,10 @@ bool ReadSourceForCopy(SourceForCopy& source, CRasterImage& first, const std::st
                        ImageFormat output, bool withMetadata, const PictureMetadataReader& standIn) {
     if (standIn && !KeepsEveryFrame(FormatFromPath(path), output))
         return standIn(first, path, withMetadata ? &source.properties : nullptr, source.status);
-    if (!source.file.Open(path, source.status)) return false;
+    // A file the caller opened, or failed to open, is not opened again.
+    if (source.status.Failed()) return false;
+    if (!(source.file.IsOpen() ? source.file.ReadFile(source.status) : source.file.Open(path, source.status)))
+        return false;
     if (PlayForCopy(source, output)) {
         if (first.Assign(PlayedScreen(source)).IsEmpty())
             return source.status.Fail(Domain::Read, "not enough memory for a frame of the animation");

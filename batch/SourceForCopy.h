@@ -35,7 +35,8 @@ struct SourceForCopy {
     ImageList frames{true};
     // A GIF animation written as GIF, or a WebP one written as WebP, is
     // played one frame at a time instead, from its second frame on once
-    // read; `played` is then the format of the player that has it.
+    // read; `played` is then the format of the player that has it. The WebP
+    // player plays `file`'s bytes, which outlive it.
     GifAnimationPlayer animation;
     WebpAnimationPlayer webpAnimation;
     ImageFormat played = FormatUnknown;
@@ -48,7 +49,9 @@ struct SourceForCopy {
 // and a TIFF copied as TIFF, come with every frame (every page); the rest
 // with their first frame only (with their metadata when `withMetadata`). The
 // first frame goes into `first`. `standIn`, when given, reads the first
-// frame instead of the file, for copies that take only that.
+// frame instead of the file, for copies that take only that. A caller may
+// open the file itself first (SourcePicture::OpenFile into `file`, with a
+// failure in `status`); it is then read from there, never opened again.
 bool ReadSourceForCopy(SourceForCopy& source, CRasterImage& first, const std::string& path,
                        ImageFormat output, bool withMetadata, const PictureMetadataReader& standIn = {});
 

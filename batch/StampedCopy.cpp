@@ -19,21 +19,13 @@ namespace {
 CImageProperties SaveOptions(const SourceForCopy& source, ImageFormat output, int quality,
                              MetadataKept kept) {
     CImageProperties options;
-    options.SetValue(kPropertySaveQuality, std::to_string(quality));
-    for (const int32_t key : {kPropertyFrameDelays, kPropertyLoopCount}) {
-        if (source.properties.HasKey(key)) options.SetValue(key, source.properties.GetValue(key));
-    }
-    if (source.properties.HasKey(kPropertyTiffPageTags)) {
-        const std::string pages = source.properties.GetValue(kPropertyTiffPageTags);
-        const bool everything = kept == MetadataKept::All || kept == MetadataKept::NoGps;
-        options.SetValue(kPropertyTiffPageTags, everything ? pages : TiffPagesEssentials(pages));
-    }
-    if (output == FormatJpeg) {
-        if (const std::optional<JpegSampling> sampling = JpegSamplingOf(source.file.Bytes())) {
-            options.SetValue(kPropertyJpegSampling,
-                             std::to_string(sampling->horizontal) + "x" + std::to_string(sampling->vertical));
-        }
-    }
+    options.saveQuality = quality;
+    options.frameDelays = source.properties.frameDelays;
+    options.loopCount = source.properties.loopCount;
+    const bool everything = kept == MetadataKept::All || kept == MetadataKept::NoGps;
+    options.tiffPages =
+        everything ? source.properties.tiffPages : TiffPagesEssentials(source.properties.tiffPages);
+    if (output == FormatJpeg) options.jpegSampling = JpegSamplingOf(source.file.Bytes());
     return options;
 }
 
@@ -63,11 +55,10 @@ bool WriteStampedCopy(SourceForCopy& source, CRasterImage& first, const FrameSta
             return false;
     } else if (request.kept != MetadataKept::None && output == FormatJpeg) {
         // A JPEG takes its metadata from the writer itself.
-        std::string segments;
-        if (!TookMetadata(KeptJpegSegments(source.file.Bytes(), width, height, request.kept, segments),
-                          status))
+        if (!TookMetadata(
+                KeptJpegSegments(source.file.Bytes(), width, height, request.kept, options.jpegSegments),
+                status))
             return false;
-        if (!segments.empty()) options.SetValue(kPropertyJpegSegments, segments);
     } else if (request.kept != MetadataKept::None) {
         withMetadata = [&](const std::string& tempPath) {
             const Status step =

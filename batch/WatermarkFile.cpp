@@ -83,12 +83,20 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,
                               const PictureMetadataReader& read, MetadataKept kept) {
+    SourceForCopy source;
+    return WatermarkFile(work, source, sourcePath, outputPath, imageMark, textMark, number, quality, read,
+                         kept);
+}
+
+BatchFileResult WatermarkFile(CRasterImage& work, SourceForCopy& source, const std::string& sourcePath,
+                              const std::string& outputPath, CFittedImageMark& imageMark,
+                              CFittedTextMark& textMark, int64_t number, int quality,
+                              const PictureMetadataReader& read, MetadataKept kept) {
     BatchFileResult result;
     // Emptied first, so a reader that reports success without a picture can
     // never bring the previous file's pixels back, and the previous picture's
     // memory is free before the next one is decoded.
     work.Destroy();
-    SourceForCopy source;
     const bool fillsIn = textMark.FillsIn();
     if (!ReadSourceForCopy(source, work, sourcePath, FormatFromPath(outputPath), fillsIn, read) ||
         work.IsEmpty()) {

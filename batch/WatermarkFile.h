@@ -117,4 +117,11 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               CFittedTextMark& textMark, int64_t number, int quality,
                               const PictureMetadataReader& read = {}, MetadataKept kept = MetadataKept::None);
 
+// The same from a source the caller has opened already (see
+// ReadSourceForCopy), so the file is opened once however it is read.
+BatchFileResult WatermarkFile(CRasterImage& work, SourceForCopy& source, const std::string& sourcePath,
+                              const std::string& outputPath, CFittedImageMark& imageMark,
+                              CFittedTextMark& textMark, int64_t number, int quality,
+                              const PictureMetadataReader& read = {}, MetadataKept kept = MetadataKept::None);
+
 }  // namespace stampora

@@ -63,7 +63,7 @@ void Load(benchmark::State& state, CImageCodec& codec, const std::vector<uint8_t
 
 void Save(benchmark::State& state, CImageCodec& codec, const std::string& path) {
     CImageProperties properties;
-    properties.SetValue(kPropertySaveQuality, "80");
+    properties.saveQuality = 80;
     ImageList list(false);
     list.Append(&Files().picture);
     for (auto _ : state) {

@@ -95,7 +95,7 @@ struct BenchFiles : BenchFolder {
         ImageList frames(false);
         for (CRasterImage& picture : pictures) frames.Append(&picture);
         CImageProperties timing;
-        timing.SetValue(kPropertyFrameDelays, std::string(kFrames * 16 - 2, '0') + "80");
+        timing.frameDelays.assign(kFrames, 80);
         CPictureFiles::Save(frames, Path("animation.gif"), timing, nullptr);
         CRasterImage first;
         first.Load(Path("animation.gif"));

@@ -28,6 +28,9 @@ public:
     size_t Read(void* destination, size_t bytes);
     // Reads exactly `bytes` bytes or answers false.
     bool ReadExactly(void* destination, size_t bytes) { return Read(destination, bytes) == bytes; }
+    // The open file, for a library that reads a stdio stream (a header
+    // reader), which leaves it wherever it stopped; null when not open.
+    std::FILE* Stream() const { return file; }
     // Reads the whole file from its start into `bytes`; false, with the
     // reason in `status`, when memory or the file fails.
     bool ReadAll(std::vector<uint8_t>& bytes, Status& status);

@@ -13,19 +13,13 @@
 namespace stampora {
 
 EmbeddedMetadata MetadataToEmbed(const CImageProperties* options) {
-    EmbeddedMetadata metadata;
-    if (options == nullptr) return metadata;
-    metadata.exif = options->GetValue(kPropertyExifBlock);
-    metadata.xmp = options->GetValue(kPropertyXmpPacket);
-    metadata.icc = options->GetValue(kPropertyIccProfile);
-    if (metadata.exif.empty()) {
-        std::vector<uint8_t> block;
-        if (BuildExifBlock(*options, block)) metadata.exif.assign(block.begin(), block.end());
-    }
+    if (options == nullptr) return {};
+    EmbeddedMetadata metadata = options->embedded;
+    if (metadata.exif.empty()) BuildExifBlock(*options, metadata.exif);
     return metadata;
 }
 
-std::string ExifFromStored(const uint8_t* data, size_t size, bool offsetFirst) {
+std::vector<uint8_t> ExifFromStored(const uint8_t* data, size_t size, bool offsetFirst) {
     if (data == nullptr) return {};
     size_t at = 0;
     if (offsetFirst && size >= 4) {
@@ -38,14 +32,13 @@ std::string ExifFromStored(const uint8_t* data, size_t size, bool offsetFirst) {
     if (size - at < 8 ||
         !(std::memcmp(data + at, "II*\0", 4) == 0 || std::memcmp(data + at, "MM\0*", 4) == 0))
         return {};
-    return std::string(reinterpret_cast<const char*>(data) + at, size - at);
+    return std::vector<uint8_t>(data + at, data + size);
 }
 
-void ReadExifItems(const std::string& exif, bool orientationApplied, CImageProperties& properties) {
+void ReadExifItems(const std::vector<uint8_t>& exif, bool orientationApplied, CImageProperties& properties) {
     if (exif.empty()) return;
-    ReadExifBlock(reinterpret_cast<const uint8_t*>(exif.data()), exif.size(), properties);
-    if (orientationApplied && properties.HasKey(kPropertyOrientation))
-        properties.SetValue(kPropertyOrientation, "1");
+    ReadExifBlock(exif.data(), exif.size(), properties);
+    if (orientationApplied && properties.orientation) properties.orientation = 1;
 }
 
 EmbeddedMetadata EmbeddedMetadataOf(const uint8_t* data, size_t size) {

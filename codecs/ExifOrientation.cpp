@@ -96,12 +96,9 @@ bool ApplyExifOrientation(CRasterImage& image, int32_t orientation) {
 }
 
 bool ApplyOrientationItem(CRasterImage& image, CImageProperties& properties) {
-    if (!properties.HasKey(kPropertyOrientation)) return true;
-    const auto orientation =
-        static_cast<int32_t>(std::strtol(properties.GetValue(kPropertyOrientation).c_str(), nullptr, 10));
-    if (orientation == 1) return true;
-    if (!ApplyExifOrientation(image, orientation)) return false;
-    properties.SetValue(kPropertyOrientation, "1");
+    if (!properties.orientation || *properties.orientation == 1) return true;
+    if (!ApplyExifOrientation(image, *properties.orientation)) return false;
+    properties.orientation = 1;
     return true;
 }
 

@@ -30,9 +30,8 @@ int32_t InverseOrientation(int32_t orientation);
 // be allocated (the picture is then unchanged).
 bool ApplyExifOrientation(CRasterImage& image, int32_t orientation);
 
-// Applies the orientation item of the properties (tag 0x0112), if any, and
-// resets the item to 1, so a file saved from the upright pixels is not turned
-// again.
+// Applies the orientation of the properties, if any, and resets it to 1, so
+// a file saved from the upright pixels is not turned again.
 bool ApplyOrientationItem(CRasterImage& image, CImageProperties& properties);
 
 }  // namespace stampora

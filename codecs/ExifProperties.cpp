@@ -54,18 +54,24 @@ bool ItemText(const Exiv2::Exifdatum& item, std::string& text) {
 enum class ItemType { Ascii, Short, Rational, SignedRational };
 
 struct CarriedItem {
-    uint16_t tag;
+    ExifTag tag;
     const char* group;
     ItemType type;
 };
 
 constexpr CarriedItem kCarriedItems[] = {
-    {0x010F, "Image", ItemType::Ascii},    {0x0110, "Image", ItemType::Ascii},
-    {0x9003, "Photo", ItemType::Ascii},    {0x829A, "Photo", ItemType::Rational},
-    {0x829D, "Photo", ItemType::Rational}, {0x920A, "Photo", ItemType::Rational},
-    {0x8827, "Photo", ItemType::Short},    {0x9204, "Photo", ItemType::SignedRational},
-    {0x9205, "Photo", ItemType::Rational}, {0x9209, "Photo", ItemType::Short},
-    {0x9207, "Photo", ItemType::Short},    {0x8822, "Photo", ItemType::Short},
+    {ExifTag::Make, "Image", ItemType::Ascii},
+    {ExifTag::Model, "Image", ItemType::Ascii},
+    {ExifTag::DateTimeOriginal, "Photo", ItemType::Ascii},
+    {ExifTag::ExposureTime, "Photo", ItemType::Rational},
+    {ExifTag::FNumber, "Photo", ItemType::Rational},
+    {ExifTag::FocalLength, "Photo", ItemType::Rational},
+    {ExifTag::IsoSpeed, "Photo", ItemType::Short},
+    {ExifTag::ExposureBias, "Photo", ItemType::SignedRational},
+    {ExifTag::MaxAperture, "Photo", ItemType::Rational},
+    {ExifTag::Flash, "Photo", ItemType::Short},
+    {ExifTag::MeteringMode, "Photo", ItemType::Short},
+    {ExifTag::ExposureProgram, "Photo", ItemType::Short},
 };
 
 // Reads the text's leading integer like strtol, then keeps the low bits as
@@ -75,7 +81,7 @@ long long LeadingInteger(const std::string& text) {
 }
 
 void AddCarriedItem(Exiv2::ExifData& exif, const CarriedItem& item, const std::string& text) {
-    const Exiv2::ExifKey key(item.tag, item.group);
+    const Exiv2::ExifKey key(static_cast<uint16_t>(item.tag), item.group);
     switch (item.type) {
         case ItemType::Ascii: {
             Exiv2::AsciiValue value(text);
@@ -109,7 +115,7 @@ void AddCarriedItem(Exiv2::ExifData& exif, const CarriedItem& item, const std::s
 
 bool CarriedExif(const CImageProperties& properties, Exiv2::ExifData& exif) {
     for (const CarriedItem& item : kCarriedItems) {
-        if (properties.HasKey(item.tag)) AddCarriedItem(exif, item, properties.GetValue(item.tag));
+        if (properties.exif.Has(item.tag)) AddCarriedItem(exif, item, properties.exif.Text(item.tag));
     }
     return !exif.empty();
 }
@@ -126,7 +132,11 @@ bool ReadExifBlock(const uint8_t* data, size_t size, CImageProperties& propertie
         for (const Exiv2::Exifdatum& item : exif) {
             std::string text;
             if (!IsPictureGroup(item.groupName()) || !ItemText(item, text)) continue;
-            properties.SetValue(item.tag(), text);
+            const auto tag = static_cast<ExifTag>(item.tag());
+            if (tag == ExifTag::Orientation)
+                properties.orientation = static_cast<int32_t>(std::strtol(text.c_str(), nullptr, 10));
+            else
+                properties.exif.Set(tag, text);
             any = true;
         }
     } catch (...) {

@@ -1,7 +1,6 @@
 #pragma once
-// Metadata items by numeric tag id, as text in the property store, to and
-// from EXIF blocks (a TIFF-structured block: byte-order mark, IFD0, the EXIF
-// and GPS sub-directories).
+// The camera's items of the property store, to and from EXIF blocks (a TIFF-structured block: byte-order
+// mark, IFD0, the EXIF and GPS sub-directories).
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -10,13 +9,11 @@
 
 namespace stampora {
 
-// The tag id of the orientation item (1 = upright, 2..8 turned or mirrored).
-constexpr int32_t kPropertyOrientation = 0x0112;
-
 // Adds every item of the block that has a text form: ASCII as its text up to
 // the first zero; one SHORT or LONG as unsigned decimal; one RATIONAL as
 // "numerator/denominator" in unsigned and one SRATIONAL in signed decimals.
-// Items of the thumbnail directory and maker notes are left out. A broken
+// The orientation goes into its own property as a number. Items of the
+// thumbnail directory and maker notes are left out. A broken
 // block adds what could be read before the break; false when nothing could.
 bool ReadExifBlock(const uint8_t* data, size_t size, CImageProperties& properties);
 

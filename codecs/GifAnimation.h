@@ -52,7 +52,7 @@ public:
     size_t FrameCount() const { return stored.frames.size(); }
     int32_t Width() const { return stored.screenWidth; }
     int32_t Height() const { return stored.screenHeight; }
-    // The frame delays (milliseconds, 16 digits each) of the first `frames`
+    // The frame delays (in milliseconds) of the first `frames`
     // frames and, for an animation, the loop count.
     std::unique_ptr<CImageProperties> Properties(size_t frames) const;
 

@@ -44,17 +44,6 @@ void DrawFrame(const GifStoredFrame& f, CRasterImage& screen) {
     }
 }
 
-std::string FrameDelays(const GifStoredFrames& stored, size_t frames) {
-    std::string delays;
-    for (size_t i = 0; i < frames && i < stored.frames.size(); ++i) {
-        char text[24];
-        std::snprintf(text, sizeof text, "%016lld",
-                      static_cast<long long>(stored.frames[i].delayHundredths) * 10);
-        delays += text;
-    }
-    return delays;
-}
-
 }  // namespace
 
 void CopyAreaOnto(const CRasterImage& from, const FrameArea& area, CRasterImage& to, int32_t toLeft,
@@ -88,9 +77,9 @@ bool GifAnimationPlayer::OpenFile(const std::string& path, Status& status) {
 
 std::unique_ptr<CImageProperties> GifAnimationPlayer::Properties(size_t frames) const {
     auto properties = std::make_unique<CImageProperties>();
-    properties->SetValue(kPropertyFrameDelays, FrameDelays(stored, frames));
-    if (stored.loopCount >= 0 && frames > 1)
-        properties->SetValue(kPropertyLoopCount, std::to_string(stored.loopCount));
+    for (size_t i = 0; i < frames && i < stored.frames.size(); ++i)
+        properties->frameDelays.push_back(int64_t{stored.frames[i].delayHundredths} * 10);
+    if (stored.loopCount >= 0 && frames > 1) properties->loopCount = static_cast<uint32_t>(stored.loopCount);
     return properties;
 }
 

@@ -215,16 +215,6 @@ void ReadRecords(GifFileType* gif, const MemorySource& source, size_t maxFrames,
 
 }  // namespace
 
-FrameArea AreaUnion(const FrameArea& a, const FrameArea& b) {
-    if (a.IsEmpty()) return b;
-    if (b.IsEmpty()) return a;
-    const int32_t left = std::min(a.left, b.left);
-    const int32_t top = std::min(a.top, b.top);
-    const int32_t right = std::max(a.left + a.width, b.left + b.width);
-    const int32_t bottom = std::max(a.top + a.height, b.top + b.height);
-    return FrameArea{left, top, right - left, bottom - top};
-}
-
 void LeaveOutFrom(const std::string& reason, size_t framesRead, Status& status) {
     if (framesRead == 0) {
         status.failure = {Domain::Read, reason};

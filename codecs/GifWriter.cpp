@@ -70,13 +70,9 @@ bool Encode(GifFileType* gif, const IndexedPicture& picture) {
     return ok;
 }
 
-// Frame `i`'s delay in hundredths of a second, from the milliseconds the
-// reader stored (16 digits a frame); 0 where the property says nothing.
-int DelayOf(const std::string& delays, size_t i) {
-    constexpr size_t kDigits = 16;
-    if ((i + 1) * kDigits > delays.size()) return 0;
-    const long long ms = std::strtoll(delays.substr(i * kDigits, kDigits).c_str(), nullptr, 10);
-    return static_cast<int>(std::clamp<long long>((ms + 5) / 10, 0, 0xFFFF));
+// A delay in milliseconds as the hundredths of a second a GIF holds.
+int GifDelay(int64_t milliseconds) {
+    return static_cast<int>(std::clamp<int64_t>((milliseconds + 5) / 10, 0, 0xFFFF));
 }
 
 // The NETSCAPE2.0 application block that makes viewers play the animation
@@ -196,7 +192,7 @@ struct CGifCodec::AnimationOut {
         const int disposal = leaving == Leaving::PutBack   ? DISPOSE_PREVIOUS
                              : leaving == Leaving::InPlace ? DISPOSE_DO_NOT
                                                            : DISPOSE_BACKGROUND;
-        if (!PutFrame(gif, picture, area, disposal, DelayOf(delays, written))) return false;
+        if (!PutFrame(gif, picture, area, disposal, GifDelay(FrameDelayAt(delays, written)))) return false;
         ++written;
         writtenArea = area;
         previousCleared = leaving == Leaving::WholeScreenCleared;
@@ -217,7 +213,7 @@ struct CGifCodec::AnimationOut {
 
     SafeFileWriter file;
     GifFileType* gif = nullptr;
-    std::string delays;
+    std::vector<int64_t> delays;
     std::string reason;  // ours, when giflib did not fail
     size_t written = 0;
     bool previousCleared = true;         // the first frame covers the whole screen
@@ -249,10 +245,10 @@ bool CGifCodec::BeginAnimation(const std::string& path, int32_t width, int32_t h
     EGifSetGifVersion(out->gif, true);
     if (EGifPutScreenDesc(out->gif, width, height, 8, 0, nullptr) != GIF_OK)
         return status.Fail(Domain::Write, GifErrorString(out->gif->Error));
-    const std::string loops = options != nullptr ? options->GetValue(kPropertyLoopCount) : "";
-    if (!loops.empty() && !PutLoopCount(out->gif, std::clamp(std::atoi(loops.c_str()), 0, 0xFFFF)))
+    const std::optional<uint32_t> loops = options != nullptr ? options->loopCount : std::nullopt;
+    if (loops && !PutLoopCount(out->gif, static_cast<int>(std::min<uint32_t>(*loops, 0xFFFF))))
         return status.Fail(Domain::Write, GifErrorString(out->gif->Error));
-    out->delays = options != nullptr ? options->GetValue(kPropertyFrameDelays) : "";
+    if (options != nullptr) out->delays = options->frameDelays;
     animation = std::move(out);
     return true;
 }

@@ -26,7 +26,7 @@ struct OptionsDeleter {
 };
 
 // The EXIF block of the picture, empty when it has none or it is broken.
-std::string ExifOf(const heif_image_handle* handle) {
+std::vector<uint8_t> ExifOf(const heif_image_handle* handle) {
     heif_item_id id = 0;
     if (heif_image_handle_get_list_of_metadata_block_IDs(handle, "Exif", &id, 1) < 1) return {};
     const size_t size = heif_image_handle_get_metadata_size(handle, id);
@@ -53,13 +53,13 @@ std::string XmpOf(const heif_image_handle* handle) {
     return {};
 }
 
-std::string ProfileOf(const heif_image_handle* handle) {
+std::vector<uint8_t> ProfileOf(const heif_image_handle* handle) {
     const heif_color_profile_type type = heif_image_handle_get_color_profile_type(handle);
     const size_t size = heif_image_handle_get_raw_color_profile_size(handle);
     if ((type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC) || size == 0 ||
         size > kMostMetadataBytes)
         return {};
-    std::string profile(size, '\0');
+    std::vector<uint8_t> profile(size);
     if (heif_image_handle_get_raw_color_profile(handle, profile.data()).code != heif_error_Ok) return {};
     return profile;
 }

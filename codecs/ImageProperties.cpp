@@ -1,53 +1,30 @@
 #include "codecs/ImageProperties.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 namespace stampora {
 
-void CImageProperties::SetValue(int32_t key, const std::string& text) {
-    for (size_t i = 0; i < keys.size(); ++i) {
-        if (keys[i] == key) {
-            texts[i] = text;
+void ExifItems::Set(ExifTag tag, std::string text) {
+    for (auto& [known, value] : items) {
+        if (known == tag) {
+            value = std::move(text);
             return;
         }
     }
-    keys.push_back(key);
-    texts.push_back(text);
+    items.emplace_back(tag, std::move(text));
 }
 
-std::string CImageProperties::GetValue(int32_t key) const {
-    for (size_t i = 0; i < keys.size(); ++i) {
-        if (keys[i] == key) return texts[i];
+const std::string& ExifItems::Text(ExifTag tag) const {
+    static const std::string none;
+    for (const auto& [known, value] : items) {
+        if (known == tag) return value;
     }
-    return {};
+    return none;
 }
 
-bool CImageProperties::HasKey(int32_t key) const {
-    for (int32_t k : keys) {
-        if (k == key) return true;
+bool ExifItems::Has(ExifTag tag) const {
+    for (const auto& item : items) {
+        if (item.first == tag) return true;
     }
     return false;
-}
-
-void CImageProperties::CopyFrom(const CImageProperties& other) {
-    keys = other.keys;
-    texts = other.texts;
-}
-
-namespace {
-constexpr size_t kDelayDigits = 16;
-}
-
-std::string FrameDelayText(int64_t milliseconds) {
-    char text[24];
-    std::snprintf(text, sizeof text, "%016lld", static_cast<long long>(milliseconds));
-    return text;
-}
-
-int64_t FrameDelayAt(const std::string& delays, size_t i) {
-    if ((i + 1) * kDelayDigits > delays.size()) return 0;
-    return std::strtoll(delays.substr(i * kDelayDigits, kDelayDigits).c_str(), nullptr, 10);
 }
 
 }  // namespace stampora

@@ -1,57 +1,111 @@
 #pragma once
+// What travels beside a picture: what its reader found in the file (the
+// camera's items, the animation's timing, how the file was stored) and what
+// a writer is asked to do with the copy (its quality and sampling, the
+// metadata to put in as it stands).
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "codecs/SourceQuality.h"
 
 namespace stampora {
 
-// Well-known keys of the property store.
-constexpr int32_t kPropertySaveQuality = 500;
-constexpr int32_t kPropertyTgaRunLength = 1000;
-// Each frame's delay in milliseconds, 16 decimal digits per frame.
-constexpr int32_t kPropertyFrameDelays = 2000;
-// A JPEG's chroma subsampling as the luminance sampling factors, "2x2"
-// (4:2:0), "2x1" (4:2:2) or "1x1" (4:4:4); absent: the writer's default.
-constexpr int32_t kPropertyJpegSampling = 2001;
-// Metadata segments for a JPEG writer to put after its JFIF header (APPn
-// and COM segments as they stand in a JPEG file, each from its FF on), in
-// place of the EXIF it would make from the properties.
-constexpr int32_t kPropertyJpegSegments = 2002;
-// The tags that say what each page of a TIFF is (its name, description,
-// number and resolution), page by page, as TiffPageTags.h writes them.
-constexpr int32_t kPropertyTiffPageTags = 2100;
-// Metadata for the writers that embed it whole as they encode: the EXIF block
-// (TIFF-structured, from its byte-order mark), the XMP packet and the ICC
-// profile, each as its bytes.
-constexpr int32_t kPropertyExifBlock = 2003;
-constexpr int32_t kPropertyXmpPacket = 2004;
-constexpr int32_t kPropertyIccProfile = 2005;
-// Times an animation plays after its first showing, 0 for ever; absent: once.
-constexpr int32_t kPropertyLoopCount = 0x5101;
-constexpr int32_t kPropertyJpegQuality = 0x5010;
-
-// Key-to-text pairs that travel beside a picture, in insertion order; keys
-// are unique (setting an existing key replaces its text in place).
-class CImageProperties {
-public:
-    void SetValue(int32_t key, const std::string& text);
-    // The text of a key, empty when the key is absent.
-    std::string GetValue(int32_t key) const;
-    bool HasKey(int32_t key) const;
-    void CopyFrom(const CImageProperties& other);
-
-    size_t Count() const { return keys.size(); }
-    int32_t KeyAt(size_t i) const { return keys[i]; }
-    const std::string& TextAt(size_t i) const { return texts[i]; }
-
-private:
-    std::vector<int32_t> keys;
-    std::vector<std::string> texts;
+// EXIF items by their tag ids (GDI+ gives its property items the same ids).
+// Named are the items the program reads or carries over; any other item a
+// file holds keeps its bare id.
+enum class ExifTag : uint16_t {
+    Make = 0x010F,
+    Model = 0x0110,
+    Orientation = 0x0112,
+    DateTime = 0x0132,
+    ExposureTime = 0x829A,
+    FNumber = 0x829D,
+    ExposureProgram = 0x8822,
+    IsoSpeed = 0x8827,
+    DateTimeOriginal = 0x9003,
+    ExposureBias = 0x9204,
+    MaxAperture = 0x9205,
+    MeteringMode = 0x9207,
+    Flash = 0x9209,
+    FocalLength = 0x920A,
 };
 
-// One frame's delay as the frame-delay property holds it, and the delay of
-// frame `i` in such a text (0 where it says nothing).
-std::string FrameDelayText(int64_t milliseconds);
-int64_t FrameDelayAt(const std::string& delays, size_t i);
+// A picture's EXIF items in their text form (see ReadExifBlock), one text a
+// tag, in the order they were set.
+class ExifItems {
+public:
+    // Sets the item's text, replacing the one it had.
+    void Set(ExifTag tag, std::string text);
+    // The item's text; empty when the picture has no such item.
+    const std::string& Text(ExifTag tag) const;
+    bool Has(ExifTag tag) const;
+    bool Empty() const { return items.empty(); }
+
+private:
+    std::vector<std::pair<ExifTag, std::string>> items;
+};
+
+// One of a TIFF page's descriptive tags: libtiff's tag number and the
+// value in text form (see TiffPageTags.h).
+struct TiffPageTag {
+    uint32_t tag = 0;
+    std::string value;
+    bool operator==(const TiffPageTag&) const = default;
+};
+using TiffPageTags = std::vector<TiffPageTag>;
+
+// Metadata blocks that WebP, HEIF and JPEG XL files hold whole beside the
+// picture, and that their writers embed as they stand.
+struct EmbeddedMetadata {
+    std::vector<uint8_t> exif;  // TIFF-structured, from its byte-order mark
+    std::string xmp;            // the XMP packet, XML text
+    std::vector<uint8_t> icc;   // the ICC profile
+    bool Empty() const { return exif.empty() && xmp.empty() && icc.empty(); }
+};
+
+class CImageProperties {
+public:
+    // The save quality 1..100; -1 or nothing: the writer's default.
+    std::optional<int32_t> saveQuality;
+    // The quality a JPEG was saved at (GDI+'s PropertyTagJPEGQuality),
+    // taken when saveQuality says nothing.
+    std::optional<int32_t> jpegQuality;
+    // A JPEG copy's chroma subsampling; nothing: the writer's default.
+    std::optional<JpegSampling> jpegSampling;
+    // Metadata segments for a JPEG writer to put after its JFIF header (APPn
+    // and COM segments as they stand in a JPEG file, each from its FF on), in
+    // place of the EXIF it would make from the camera items.
+    std::vector<uint8_t> jpegSegments;
+    // Metadata for the writers that embed it whole as they encode, in place
+    // of the EXIF they would make from the camera items.
+    EmbeddedMetadata embedded;
+
+    // Each frame's delay in milliseconds, in frame order (GDI+'s
+    // PropertyTagFrameDelay, which counts hundredths).
+    std::vector<int64_t> frameDelays;
+    // Times an animation plays after its first showing, 0 for ever;
+    // nothing: once.
+    std::optional<uint32_t> loopCount;
+    // Each TIFF page's tags that say what the page is, page by page.
+    std::vector<TiffPageTags> tiffPages;
+    // Whether the TGA file read had its lines run-length encoded.
+    std::optional<bool> tgaRunLength;
+    // The EXIF orientation (1 upright, 2..8 turned or mirrored); 1 once the
+    // reader has turned the picture upright.
+    std::optional<int32_t> orientation;
+    // The camera's items (the orientation aside).
+    ExifItems exif;
+
+    void CopyFrom(const CImageProperties& other) { *this = other; }
+};
+
+// The delay of frame `i` in milliseconds; 0 where the delays say nothing.
+inline int64_t FrameDelayAt(const std::vector<int64_t>& delays, size_t i) {
+    return i < delays.size() ? delays[i] : 0;
+}
 
 }  // namespace stampora

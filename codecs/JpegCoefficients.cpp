@@ -580,7 +580,7 @@ bool ReadLayout(Rewrite& r, const std::vector<uint8_t>& file, JpegLayout& layout
     layout.mcuWidth = r.src.max_h_samp_factor * DCTSIZE;
     layout.mcuHeight = r.src.max_v_samp_factor * DCTSIZE;
     ReadExifItems(r.src, layout.exif);
-    const int32_t orientation = std::atoi(layout.exif.GetValue(kPropertyOrientation).c_str());
+    const int32_t orientation = layout.exif.orientation.value_or(1);
     layout.orientation = orientation >= 1 && orientation <= 8 ? orientation : 1;
     return true;
 }

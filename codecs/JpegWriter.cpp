@@ -29,15 +29,15 @@ struct JpegEncoder {
     int samplingV = 0;
     const std::vector<uint8_t>* exifMarker = nullptr;
     // Whole metadata segments given by the caller, written instead.
-    const std::string* segments = nullptr;
+    const std::vector<uint8_t>* segments = nullptr;
     // Set when lines must be converted first; then one line at a time.
     std::vector<uint8_t>* convertedRow = nullptr;
 };
 
 // Writes APPn and COM segments given as they stand in a JPEG file; the
 // walk stops at anything else, or at a length that runs past the end.
-void WriteSegments(jpeg_compress_struct& cinfo, const std::string& segments) {
-    const auto* bytes = reinterpret_cast<const uint8_t*>(segments.data());
+void WriteSegments(jpeg_compress_struct& cinfo, const std::vector<uint8_t>& segments) {
+    const uint8_t* bytes = segments.data();
     size_t at = 0;
     while (at + 4 <= segments.size() && bytes[at] == 0xFF &&
            ((bytes[at + 1] >= 0xE0 && bytes[at + 1] <= 0xEF) || bytes[at + 1] == 0xFE)) {
@@ -112,15 +112,15 @@ std::vector<uint8_t> ExifMarkerFor(const CImageProperties* properties) {
     return marker;
 }
 
-// The sampling asked for as "HxV", each 1 to 4 (libjpeg's limits); false,
+// The sampling asked for, each factor 1 to 4 (libjpeg's limits); false,
 // leaving the default, for anything else.
 bool SamplingFromProperties(const CImageProperties* properties, JpegEncoder& e) {
-    const std::string text = properties != nullptr ? properties->GetValue(kPropertyJpegSampling) : "";
-    if (text.size() != 3 || text[1] != 'x' || text[0] < '1' || text[0] > '4' || text[2] < '1' ||
-        text[2] > '4')
+    if (properties == nullptr || !properties->jpegSampling) return false;
+    const JpegSampling sampling = *properties->jpegSampling;
+    if (sampling.horizontal < 1 || sampling.horizontal > 4 || sampling.vertical < 1 || sampling.vertical > 4)
         return false;
-    e.samplingH = text[0] - '0';
-    e.samplingV = text[2] - '0';
+    e.samplingH = sampling.horizontal;
+    e.samplingV = sampling.vertical;
     return true;
 }
 
@@ -146,8 +146,8 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
     e.quality = SaveQualityFromProperties(properties);
     SamplingFromProperties(properties, e);
     e.exifMarker = &exifMarker;
-    const std::string segments = properties != nullptr ? properties->GetValue(kPropertyJpegSegments) : "";
-    e.segments = &segments;
+    const std::vector<uint8_t> noSegments;
+    e.segments = properties != nullptr ? &properties->jpegSegments : &noSegments;
     e.convertedRow = &convertedRow;
     const bool encoded = Encode(e);
     jpeg_destroy_compress(&e.cinfo);

@@ -20,8 +20,8 @@ constexpr size_t kMostBoxBytes = size_t{16} << 20;
 
 // The box being read into `bytes`, grown as the decoder asks for room.
 struct BoxReader {
-    std::string* bytes = nullptr;
-    bool Start(JxlDecoder* decoder, std::string& into) {
+    std::vector<uint8_t>* bytes = nullptr;
+    bool Start(JxlDecoder* decoder, std::vector<uint8_t>& into) {
         bytes = &into;
         bytes->clear();
         return Grow(decoder);
@@ -31,8 +31,7 @@ struct BoxReader {
         const size_t used = bytes->size() - JxlDecoderReleaseBoxBuffer(decoder);
         if (bytes->size() >= kMostBoxBytes) return false;
         bytes->resize(std::max<size_t>(bytes->size() * 2, 4096));
-        return JxlDecoderSetBoxBuffer(decoder, reinterpret_cast<uint8_t*>(bytes->data()) + used,
-                                      bytes->size() - used) == JXL_DEC_SUCCESS;
+        return JxlDecoderSetBoxBuffer(decoder, bytes->data() + used, bytes->size() - used) == JXL_DEC_SUCCESS;
     }
     void End(JxlDecoder* decoder) {
         if (bytes == nullptr) return;
@@ -53,7 +52,8 @@ EmbeddedMetadata JxlMetadata(const uint8_t* data, size_t size) {
         JxlDecoderSetInput(d, data, size) != JXL_DEC_SUCCESS)
         return metadata;
     JxlDecoderCloseInput(d);
-    std::string exif;
+    std::vector<uint8_t> exif;
+    std::vector<uint8_t> xmp;
     BoxReader box;
     for (;;) {
         const JxlDecoderStatus event = JxlDecoderProcessInput(d);
@@ -62,7 +62,7 @@ EmbeddedMetadata JxlMetadata(const uint8_t* data, size_t size) {
             JxlBoxType type;
             if (JxlDecoderGetBoxType(d, type, JXL_TRUE) != JXL_DEC_SUCCESS) break;
             if (std::memcmp(type, "Exif", 4) == 0 && !box.Start(d, exif)) break;
-            if (std::memcmp(type, "xml ", 4) == 0 && !box.Start(d, metadata.xmp)) break;
+            if (std::memcmp(type, "xml ", 4) == 0 && !box.Start(d, xmp)) break;
         } else if (event == JXL_DEC_BOX_NEED_MORE_OUTPUT) {
             if (!box.Grow(d)) break;
         } else if (event == JXL_DEC_COLOR_ENCODING) {
@@ -76,8 +76,7 @@ EmbeddedMetadata JxlMetadata(const uint8_t* data, size_t size) {
                 bytes <= kMostBoxBytes) {
                 metadata.icc.resize(bytes);
                 if (JxlDecoderGetColorAsICCProfile(d, nullptr, JXL_COLOR_PROFILE_TARGET_ORIGINAL,
-                                                   reinterpret_cast<uint8_t*>(metadata.icc.data()),
-                                                   bytes) != JXL_DEC_SUCCESS)
+                                                   metadata.icc.data(), bytes) != JXL_DEC_SUCCESS)
                     metadata.icc.clear();
             }
         } else {
@@ -85,7 +84,8 @@ EmbeddedMetadata JxlMetadata(const uint8_t* data, size_t size) {
         }
     }
     box.End(d);
-    metadata.exif = ExifFromStored(reinterpret_cast<const uint8_t*>(exif.data()), exif.size(), true);
+    metadata.exif = ExifFromStored(exif.data(), exif.size(), true);
+    metadata.xmp.assign(xmp.begin(), xmp.end());
     return metadata;
 }
 

@@ -73,18 +73,16 @@ bool CJxlCodec::SaveFile(const std::string& path, const ImageList& images,
         JxlEncoderSetBasicInfo(encoder, &info) == JXL_ENC_SUCCESS &&
         (metadata.icc.empty()
              ? JxlEncoderSetColorEncoding(encoder, &srgb) == JXL_ENC_SUCCESS
-             : JxlEncoderSetICCProfile(encoder, reinterpret_cast<const uint8_t*>(metadata.icc.data()),
-                                       metadata.icc.size()) == JXL_ENC_SUCCESS);
+             : JxlEncoderSetICCProfile(encoder, metadata.icc.data(), metadata.icc.size()) == JXL_ENC_SUCCESS);
     JxlEncoderFrameSettings* settings = ok ? JxlEncoderFrameSettingsCreate(encoder, nullptr) : nullptr;
     ok = settings != nullptr &&
          (distance == 0.0f ? JxlEncoderSetFrameLossless(settings, JXL_TRUE)
                            : JxlEncoderSetFrameDistance(settings, distance)) == JXL_ENC_SUCCESS;
     if (ok && !metadata.exif.empty()) {
         // The box starts with the offset of the TIFF header within it.
-        std::string box(4, '\0');
-        box += metadata.exif;
-        ok = JxlEncoderAddBox(encoder, "Exif", reinterpret_cast<const uint8_t*>(box.data()), box.size(),
-                              JXL_FALSE) == JXL_ENC_SUCCESS;
+        std::vector<uint8_t> box(4, 0);
+        box.insert(box.end(), metadata.exif.begin(), metadata.exif.end());
+        ok = JxlEncoderAddBox(encoder, "Exif", box.data(), box.size(), JXL_FALSE) == JXL_ENC_SUCCESS;
     }
     if (ok && !metadata.xmp.empty()) {
         ok = JxlEncoderAddBox(encoder, "xml ", reinterpret_cast<const uint8_t*>(metadata.xmp.data()),

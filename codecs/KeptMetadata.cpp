@@ -303,7 +303,7 @@ Status KeepMetadataInFile(std::span<const uint8_t> source, const std::string& fi
 }
 
 Status KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height, MetadataKept kept,
-                        std::string& segments) {
+                        std::vector<uint8_t>& segments) {
     segments.clear();
     if (kept == MetadataKept::None) return Status();
     // exiv2 writes the metadata into the smallest JPEG it takes, start and
@@ -321,7 +321,7 @@ Status KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t 
            ((file[at + 1] >= 0xE0 && file[at + 1] <= 0xEF) || file[at + 1] == 0xFE)) {
         const size_t length = size_t{file[at + 2]} << 8 | file[at + 3];
         if (length < 2 || length > file.size() - at - 2) break;
-        segments.append(file.begin() + static_cast<std::ptrdiff_t>(at),
+        segments.insert(segments.end(), file.begin() + static_cast<std::ptrdiff_t>(at),
                         file.begin() + static_cast<std::ptrdiff_t>(at + 2 + length));
         at += 2 + length;
     }
@@ -343,7 +343,7 @@ namespace {
 // reads it (exiv2 reads only some of these files), in exiv2's form; false
 // when the source is none of these.
 bool ReadEmbeddedSource(std::span<const uint8_t> source, Exiv2::ExifData& exif, Exiv2::XmpData& xmp,
-                        std::string& icc) {
+                        std::vector<uint8_t>& icc) {
     if (!EmbedsMetadataBlocks(FormatFromSignature(source.data(), source.size()))) return false;
     const EmbeddedMetadata blocks = EmbeddedMetadataOf(source.data(), source.size());
     if (!blocks.exif.empty()) {
@@ -363,7 +363,7 @@ Status KeptMetadataBlocks(std::span<const uint8_t> sourceBytes, int32_t width, i
     if (kept == MetadataKept::None) return report;
     Exiv2::ExifData sourceExif;
     Exiv2::XmpData xmp;
-    std::string icc;
+    std::vector<uint8_t> icc;
     std::string note;
     try {
         const ExivComplaints gathering(note);
@@ -374,21 +374,20 @@ Status KeptMetadataBlocks(std::span<const uint8_t> sourceBytes, int32_t width, i
             xmp = source->xmpData();
             if (source->iccProfileDefined()) {
                 const Exiv2::DataBuf* profile = source->iccProfile();
-                icc.assign(reinterpret_cast<const char*>(profile->pData_),
-                           static_cast<size_t>(std::max<long>(profile->size_, 0)));
+                icc.assign(profile->pData_, profile->pData_ + std::max<long>(profile->size_, 0));
             }
         }
         const Exiv2::ExifData exif = CopiedExif(sourceExif, width, height, kept);
         if (!exif.empty()) {
             Exiv2::Blob block;
             Exiv2::ExifParser::encode(block, Exiv2::littleEndian, exif);
-            options.SetValue(kPropertyExifBlock, std::string(block.begin(), block.end()));
+            options.embedded.exif.assign(block.begin(), block.end());
         }
         if (kept == MetadataKept::NoGps) EraseWhere(xmp, IsLocationKey, false);
         std::string packet;
         if (kept != MetadataKept::Essential && !xmp.empty() && Exiv2::XmpParser::encode(packet, xmp) == 0)
-            options.SetValue(kPropertyXmpPacket, packet);
-        if (!icc.empty()) options.SetValue(kPropertyIccProfile, icc);
+            options.embedded.xmp = packet;
+        options.embedded.icc = icc;
     } catch (const std::exception& error) {
         report.failure = {Domain::Metadata, error.what()};
     }

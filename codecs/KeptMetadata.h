@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "codecs/ImageFormat.h"
 #include "codecs/ImageProperties.h"
@@ -45,19 +46,18 @@ Status KeepMetadataInFile(std::span<const uint8_t> source, const std::string& fi
 
 // The same for a JPEG copy about to be written: the source's metadata as the
 // APPn and COM segments the JPEG writer puts after its JFIF header
-// (kPropertyJpegSegments), so the written file is never read back and
+// (the options' jpegSegments), so the written file is never read back and
 // written again. `segments` is left empty when there is nothing to carry.
 Status KeptJpegSegments(std::span<const uint8_t> source, int32_t width, int32_t height, MetadataKept kept,
-                        std::string& segments);
+                        std::vector<uint8_t>& segments);
 
 // Whether the writer of a format takes the metadata whole as it encodes
 // (WebP, HEIF, AVIF, JPEG XL), through KeptMetadataBlocks.
 bool EmbedsMetadataBlocks(ImageFormat format);
 
 // The same for a copy whose writer embeds the metadata as it encodes: the
-// source's EXIF block, XMP packet and ICC profile as the options' metadata
-// blocks (kPropertyExifBlock, kPropertyXmpPacket, kPropertyIccProfile), each
-// left out when there is none to carry.
+// source's EXIF block, XMP packet and ICC profile as the options' embedded
+// metadata, each left out when there is none to carry.
 Status KeptMetadataBlocks(std::span<const uint8_t> source, int32_t width, int32_t height, MetadataKept kept,
                           CImageProperties& options);
 

@@ -46,7 +46,7 @@ bool CPictureFiles::Load(CRasterImage& image, const std::string& path, CImagePro
 
 bool CPictureFiles::Save(const CRasterImage& image, const std::string& path, int quality, Status* status) {
     CImageProperties options;
-    options.SetValue(kPropertySaveQuality, std::to_string(quality));
+    options.saveQuality = quality;
     ImageList images(false);
     // A save list never owns or changes its images.
     images.Append(const_cast<CRasterImage*>(&image));

@@ -8,8 +8,10 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "codecs/CodecInputFile.h"
 #include "codecs/DecodeLimits.h"
 #include "codecs/Jpeg_pvt.h"
+#include "codecs/PictureHeader_pvt.h"
 #include "codecs/Tga_pvt.h"
 #include "image/LittleEndian.h"
 #include "platform/FileIo.h"
@@ -18,34 +20,9 @@ namespace stampora {
 
 namespace {
 
-// The start of the file, enough for the fixed headers read by hand, and its
-// end, enough for the longest ending checked: PNG's IEND chunk.
-constexpr size_t kHeadBytes = 64;
-constexpr size_t kTailBytes = 12;
 constexpr uint8_t kPngEnd[kTailBytes] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
 // Ancillary chunks before the pixels (profile, EXIF, text) get no more.
 constexpr size_t kPngChunkBytes = size_t{8} << 20;
-
-struct OpenPicture {
-    std::FILE* file = nullptr;
-    uint64_t size = 0;
-    uint8_t head[kHeadBytes] = {};
-    size_t headBytes = 0;
-    uint8_t tail[kTailBytes] = {};
-    size_t tailBytes = 0;
-
-    bool EndsWith(const uint8_t* ending, size_t bytes) const {
-        return tailBytes >= bytes && std::equal(ending, ending + bytes, tail + tailBytes - bytes);
-    }
-};
-
-std::optional<PictureHeader> Checked(PictureHeader header) {
-    if (header.width <= 0 || header.height <= 0 || header.channels <= 0 || header.bitsPerChannel <= 0)
-        return std::nullopt;
-    header.channels = std::min(header.channels, 4);
-    header.whole = header.whole && IsDecodableSize(header.width, header.height);
-    return header;
-}
 
 // Runs libjpeg as far as the first scan. No object with a destructor lives
 // between the setjmp and the library calls.
@@ -180,18 +157,61 @@ int Silent(TIFF*, void*, const char*, const char*, va_list) {
     return 1;
 }
 
+// libtiff reads the directory through these, from the open file.
+tmsize_t TiffRead(thandle_t data, void* out, tmsize_t bytes) {
+    if (bytes <= 0) return 0;
+    return static_cast<tmsize_t>(
+        std::fread(out, 1, static_cast<size_t>(bytes), static_cast<const OpenPicture*>(data)->file));
+}
+
+tmsize_t TiffRefuseWrite(thandle_t, void*, tmsize_t) {
+    return -1;
+}
+
+toff_t TiffSeek(thandle_t data, toff_t offset, int whence) {
+    const auto* picture = static_cast<const OpenPicture*>(data);
+    const uint64_t base = whence == SEEK_SET   ? 0
+                          : whence == SEEK_END ? picture->size
+                                               : static_cast<uint64_t>(std::ftell(picture->file));
+    const uint64_t target = base + offset;
+    if (target < base || target > picture->size ||
+        std::fseek(picture->file, static_cast<long>(target), SEEK_SET) != 0)
+        return static_cast<toff_t>(-1);
+    return target;
+}
+
+int TiffKeepOpen(thandle_t) {
+    return 0;
+}
+
+toff_t TiffSize(thandle_t data) {
+    return static_cast<const OpenPicture*>(data)->size;
+}
+
+int TiffNoMap(thandle_t, void**, toff_t*) {
+    return 0;
+}
+
+void TiffNoUnmap(thandle_t, void*, toff_t) {}
+
 // libtiff reads the first directory, asking for little memory; every strip
 // or tile it names must lie inside the file.
-std::optional<PictureHeader> TiffHeader(const std::string& path, uint64_t fileSize) {
+std::optional<PictureHeader> TiffHeader(const OpenPicture& picture) {
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (options == nullptr) return std::nullopt;
     // A header asks for little; a hostile directory gets no more.
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, tmsize_t{64} << 20);
     TIFFOpenOptionsSetErrorHandlerExtR(options, Silent, nullptr);
     TIFFOpenOptionsSetWarningHandlerExtR(options, Silent, nullptr);
-    TIFF* tiff = TIFFOpenExt(path.c_str(), "rm", options);
+    // libtiff does not change what it is given to read from.
+    void* data = const_cast<OpenPicture*>(&picture);
+    TIFF* tiff = std::fseek(picture.file, 0, SEEK_SET) != 0
+                     ? nullptr
+                     : TIFFClientOpenExt("picture", "rm", data, TiffRead, TiffRefuseWrite, TiffSeek,
+                                         TiffKeepOpen, TiffSize, TiffNoMap, TiffNoUnmap, options);
     TIFFOpenOptionsFree(options);
     if (tiff == nullptr) return std::nullopt;
+    const uint64_t fileSize = picture.size;
     uint32_t width = 0;
     uint32_t height = 0;
     uint16_t samples = 1;
@@ -213,10 +233,10 @@ std::optional<PictureHeader> TiffHeader(const std::string& path, uint64_t fileSi
     return Checked(PictureHeader{width, height, samples, bits, 0, whole});
 }
 
-bool Open(const std::string& path, OpenPicture& picture) {
-    picture.file = OpenFileUtf8(path, "rb");
-    if (picture.file == nullptr) return false;
-    std::FILE* file = picture.file;
+// Takes the start, the end and the size of an open file.
+bool Measure(std::FILE* file, OpenPicture& picture) {
+    picture.file = file;
+    if (std::fseek(file, 0, SEEK_SET) != 0) return false;
     picture.headBytes = std::fread(picture.head, 1, kHeadBytes, file);
     if (std::fseek(file, 0, SEEK_END) != 0) return false;
     const long size = std::ftell(file);
@@ -228,39 +248,55 @@ bool Open(const std::string& path, OpenPicture& picture) {
            std::fseek(file, 0, SEEK_SET) == 0;
 }
 
+std::optional<PictureHeader> HeaderOf(const OpenPicture& picture, ImageFormat format, bool forWhole = false) {
+    switch (format) {
+        case FormatJpeg:
+            return JpegHeader(picture);
+        case FormatPng:
+            return PngHeader(picture);
+        case FormatGif:
+            return GifHeader(picture);
+        case FormatBmp:
+            return BmpHeader(picture);
+        case FormatTga:
+            return TgaHeaderOf(picture);
+        case FormatTiff:
+            return TiffHeader(picture);
+        case FormatWebp:
+            return WebpHeader(picture);
+        case FormatHeif:
+        case FormatAvif:
+            return HeifHeader(picture);
+        case FormatJxl:
+            return JxlHeader(picture, forWhole);
+        default:
+            return std::nullopt;
+    }
+}
+
 // `format` null: taken from the file's start and name.
-std::optional<PictureHeader> Read(const std::string& path, const ImageFormat* format) {
+std::optional<PictureHeader> Read(const std::string& path, const ImageFormat* format, bool forWhole = false) {
+    std::FILE* file = OpenFileUtf8(path, "rb");
+    if (file == nullptr) return std::nullopt;
     OpenPicture picture;
     std::optional<PictureHeader> header;
-    if (Open(path, picture)) {
-        switch (format != nullptr ? *format : FormatForReading(path, picture.head, picture.headBytes)) {
-            case FormatJpeg:
-                header = JpegHeader(picture);
-                break;
-            case FormatPng:
-                header = PngHeader(picture);
-                break;
-            case FormatGif:
-                header = GifHeader(picture);
-                break;
-            case FormatBmp:
-                header = BmpHeader(picture);
-                break;
-            case FormatTga:
-                header = TgaHeaderOf(picture);
-                break;
-            case FormatTiff:
-                header = TiffHeader(path, picture.size);
-                break;
-            default:
-                break;
-        }
-    }
-    if (picture.file != nullptr) std::fclose(picture.file);
+    if (Measure(file, picture))
+        header = HeaderOf(
+            picture, format != nullptr ? *format : FormatForReading(path, picture.head, picture.headBytes),
+            forWhole);
+    std::fclose(file);
     return header;
 }
 
 }  // namespace
+
+std::optional<PictureHeader> Checked(PictureHeader header) {
+    if (header.width <= 0 || header.height <= 0 || header.channels <= 0 || header.bitsPerChannel <= 0)
+        return std::nullopt;
+    header.channels = std::min(header.channels, 4);
+    header.whole = header.whole && IsDecodableSize(header.width, header.height);
+    return header;
+}
 
 std::optional<PictureHeader> ReadPictureHeader(const std::string& path) {
     return Read(path, nullptr);
@@ -270,8 +306,16 @@ std::optional<PictureHeader> ReadPictureHeader(const std::string& path, ImageFor
     return Read(path, &format);
 }
 
+std::optional<PictureHeader> ReadPictureHeader(CodecInputFile& file, ImageFormat format) {
+    OpenPicture picture;
+    std::optional<PictureHeader> header;
+    if (file.Stream() != nullptr && Measure(file.Stream(), picture)) header = HeaderOf(picture, format);
+    if (!file.Seek(0)) return std::nullopt;
+    return header;
+}
+
 bool IsWholePicture(const std::string& path, ImageFormat format) {
-    const std::optional<PictureHeader> header = ReadPictureHeader(path, format);
+    const std::optional<PictureHeader> header = Read(path, &format, true);
     return header && header->whole;
 }
 

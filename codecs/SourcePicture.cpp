@@ -20,24 +20,40 @@ SourcePicture::SourcePicture(SourcePicture&&) noexcept = default;
 SourcePicture& SourcePicture::operator=(SourcePicture&&) noexcept = default;
 SourcePicture::~SourcePicture() = default;
 
-bool SourcePicture::Open(const std::string& newPath, Status& status) {
+bool SourcePicture::OpenFile(const std::string& newPath, Status& status) {
     *this = SourcePicture();
     auto opened = std::make_unique<CodecInputFile>();
     if (!opened->Open(newPath, status)) return false;
     uint8_t head[kSignatureBytes] = {};
     const size_t headBytes = opened->Read(head, sizeof head);
+    if (!opened->Seek(0)) return status.Fail(Domain::Read, ReadFailure());
     path = newPath;
     format = FormatForReading(newPath, head, headBytes);
-    if (StreamsPixels(format)) {
-        file = std::move(opened);
-        return true;
-    }
-    return opened->ReadAll(bytes, status);
+    file = std::move(opened);
+    return true;
+}
+
+std::optional<PictureHeader> SourcePicture::ReadHeader() {
+    if (!file) return std::nullopt;
+    return ReadPictureHeader(*file, format);
+}
+
+bool SourcePicture::ReadFile(Status& status) {
+    if (!file || StreamsPixels(format)) return true;
+    const bool read = file->ReadAll(bytes, status);
+    file.reset();
+    if (!read) *this = SourcePicture();
+    return read;
+}
+
+bool SourcePicture::Open(const std::string& newPath, Status& status) {
+    return OpenFile(newPath, status) && ReadFile(status);
 }
 
 bool SourcePicture::ReadFrames(ImageList& frames, CImageProperties* properties, bool firstFrameOnly,
                                Status& status) {
     status = {};
+    if (!ReadFile(status)) return false;
     std::unique_ptr<CImageCodec> codec = GetCodecFactory().CreateCodec(format);
     if (!codec) return status.Fail(Domain::Read, "not a picture format Stampora reads");
     codec->SetFirstFrameOnly(firstFrameOnly);

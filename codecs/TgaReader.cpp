@@ -109,7 +109,7 @@ bool Deliver(std::unique_ptr<CRasterImage> image, const TgaHeader& header, int32
         return status.Fail(Domain::Read, "not enough memory for the picture");
     if (linesRead < image->Height()) status.damage = LinesDamage(linesRead, image->Height());
     properties = std::make_unique<CImageProperties>();
-    properties->SetValue(kPropertyTgaRunLength, header.IsRunLength() ? "1" : "-1");
+    properties->tgaRunLength = header.IsRunLength();
     images.Append(std::move(image));
     return true;
 }

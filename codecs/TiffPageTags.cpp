@@ -37,11 +37,6 @@ constexpr PageTag kPageTags[] = {
     {TIFFTAG_COPYRIGHT, TagKind::Text, false},
 };
 
-// Pages are parted by the record separator, a page's tags by the unit
-// separator; neither is left in a text tag.
-constexpr char kPageEnd = '\x1e';
-constexpr char kTagEnd = '\x1f';
-
 const PageTag* Find(uint32_t tag) {
     for (const PageTag& known : kPageTags) {
         if (known.tag == tag) return &known;
@@ -54,11 +49,7 @@ std::string ValueOf(TIFF* tiff, const PageTag& known) {
         case TagKind::Text: {
             const char* text = nullptr;
             if (!TIFFGetField(tiff, known.tag, &text) || text == nullptr) return {};
-            std::string value(text);
-            value.erase(std::remove_if(value.begin(), value.end(),
-                                       [](char c) { return c == kPageEnd || c == kTagEnd; }),
-                        value.end());
-            return value;
+            return text;
         }
         case TagKind::Number: {
             float number = 0;
@@ -122,70 +113,34 @@ void SetValue(TIFF* tiff, const PageTag& known, const std::string& value) {
     }
 }
 
-std::vector<std::string> Split(const std::string& text, char separator) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t end; (end = text.find(separator, start)) != std::string::npos; start = end + 1)
-        parts.push_back(text.substr(start, end - start));
-    parts.push_back(text.substr(start));
-    return parts;
-}
-
 }  // namespace
 
 TiffPageTags ReadTiffPageTags(TIFF* tiff) {
     TiffPageTags tags;
     for (const PageTag& known : kPageTags) {
         const std::string value = ValueOf(tiff, known);
-        if (!value.empty()) tags.push_back(std::to_string(known.tag) + "=" + value);
+        if (!value.empty()) tags.push_back({known.tag, value});
     }
     return tags;
 }
 
 void WriteTiffPageTags(TIFF* tiff, const TiffPageTags& tags) {
-    for (const std::string& item : tags) {
-        const size_t equals = item.find('=');
-        if (equals == std::string::npos) continue;
-        const PageTag* known = Find(static_cast<uint32_t>(std::strtoul(item.c_str(), nullptr, 10)));
-        if (known != nullptr) SetValue(tiff, *known, item.substr(equals + 1));
+    for (const TiffPageTag& item : tags) {
+        const PageTag* known = Find(item.tag);
+        if (known != nullptr) SetValue(tiff, *known, item.value);
     }
 }
 
-std::string JoinTiffPages(const std::vector<TiffPageTags>& pages) {
-    std::string text;
-    for (size_t page = 0; page < pages.size(); ++page) {
-        if (page > 0) text += kPageEnd;
-        for (size_t i = 0; i < pages[page].size(); ++i) {
-            if (i > 0) text += kTagEnd;
-            text += pages[page][i];
-        }
-    }
-    return text;
-}
-
-std::vector<TiffPageTags> SplitTiffPages(const std::string& text) {
-    std::vector<TiffPageTags> pages;
-    if (text.empty()) return pages;
-    for (const std::string& page : Split(text, kPageEnd)) {
-        TiffPageTags tags;
-        if (!page.empty()) tags = Split(page, kTagEnd);
-        pages.push_back(std::move(tags));
-    }
-    return pages;
-}
-
-std::string TiffPagesEssentials(const std::string& text) {
-    std::vector<TiffPageTags> pages = SplitTiffPages(text);
+std::vector<TiffPageTags> TiffPagesEssentials(std::vector<TiffPageTags> pages) {
     for (TiffPageTags& tags : pages) {
         tags.erase(std::remove_if(tags.begin(), tags.end(),
-                                  [](const std::string& item) {
-                                      const PageTag* known = Find(
-                                          static_cast<uint32_t>(std::strtoul(item.c_str(), nullptr, 10)));
+                                  [](const TiffPageTag& item) {
+                                      const PageTag* known = Find(item.tag);
                                       return known == nullptr || !known->essential;
                                   }),
                    tags.end());
     }
-    return JoinTiffPages(pages);
+    return pages;
 }
 
 }  // namespace stampora

@@ -75,9 +75,9 @@ bool CTiffCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     auto store = std::make_unique<CImageProperties>();
     ReadExifBlock(data, size, *store);
     // Every page was turned upright by its own orientation.
-    if (store->HasKey(kPropertyOrientation)) store->SetValue(kPropertyOrientation, "1");
+    if (store->orientation) store->orientation = 1;
     if (std::any_of(pageTags.begin(), pageTags.end(), [](const TiffPageTags& t) { return !t.empty(); }))
-        store->SetValue(kPropertyTiffPageTags, JoinTiffPages(pageTags));
+        store->tiffPages = std::move(pageTags);
     properties = std::move(store);
     return true;
 }

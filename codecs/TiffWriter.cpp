@@ -92,7 +92,7 @@ bool CTiffCodec::SaveFile(const std::string& path, const ImageList& images,
     }
     if (images.Empty()) return status.Fail(Domain::Write, "there is no picture to save");
     std::vector<TiffPageTags> pageTags;
-    if (properties != nullptr) pageTags = SplitTiffPages(properties->GetValue(kPropertyTiffPageTags));
+    if (properties != nullptr) pageTags = properties->tiffPages;
     pageTags.resize(std::max(pageTags.size(), images.Size()));
     std::vector<uint8_t> encoded;
     TiffMemoryFile file;

@@ -25,13 +25,15 @@ bool WebpAnimationPlayer::OpenFile(const std::string& path, Status& status) {
     std::vector<uint8_t> read;
     if (!ReadWholeFile(path, read, kMaxImageFileBytes))
         return status.Fail(Domain::Read, "the file could not be read");
-    return Open(read, status);
+    owned = std::move(read);
+    return Open(owned, status);
 }
 
 bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, Status& status) {
-    // The decoder reads from the player's own copy while it plays.
+    // The decoder reads from the bytes given while it plays.
     decoder.reset();
-    file.assign(bytes.begin(), bytes.end());
+    if (bytes.data() != owned.data()) owned = std::vector<uint8_t>();
+    file = bytes;
     delays.clear();
     const WebPData whole{file.data(), file.size()};
     WebPDemuxer* demux = WebPDemux(&whole);
@@ -51,8 +53,7 @@ bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, Status& status) {
     // Frames the EXIF turns are read whole instead, where they are turned.
     CImageProperties exif;
     ReadExifItems(WebpMetadata(file.data(), file.size()).exif, false, exif);
-    const std::string orientation = exif.GetValue(kPropertyOrientation);
-    if (!orientation.empty() && orientation != "1")
+    if (exif.orientation.value_or(1) != 1)
         return status.Fail(Domain::Read, "the frames are turned by their EXIF");
     if (!FileCanHoldPixels(width, height, file.size()))
         return status.Fail(Domain::Read, "the canvas is larger than the file can hold");
@@ -68,10 +69,9 @@ bool WebpAnimationPlayer::Open(std::span<const uint8_t> bytes, Status& status) {
 
 std::unique_ptr<CImageProperties> WebpAnimationPlayer::Properties(size_t frames) const {
     auto properties = std::make_unique<CImageProperties>();
-    std::string text;
-    for (size_t i = 0; i < frames && i < delays.size(); ++i) text += FrameDelayText(delays[i]);
-    properties->SetValue(kPropertyFrameDelays, text);
-    if (frames > 1) properties->SetValue(kPropertyLoopCount, std::to_string(loopCount));
+    properties->frameDelays.assign(
+        delays.begin(), delays.begin() + static_cast<std::ptrdiff_t>(std::min(frames, delays.size())));
+    if (frames > 1) properties->loopCount = loopCount;
     return properties;
 }
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/GifCodec.h"
+#include "codecs/FrameArea.h"
 #include "codecs/ImageProperties.h"
 #include "image/RasterImage.h"
 #include "platform/Status.h"
@@ -26,10 +26,12 @@ public:
     // Opens the animated WebP at `path`; false with the reason in `status`
     // when it is no such file or its animation cannot be read.
     bool OpenFile(const std::string& path, Status& status);
-    // The same for a file already read into memory.
+    // The same for a file already read into memory. The bytes are played
+    // where they are, not copied: they must stay as they are until the
+    // player is opened again or destroyed.
     bool Open(std::span<const uint8_t> bytes, Status& status);
     size_t FrameCount() const { return frameCount; }
-    // The frame delays (milliseconds, 16 digits each) of the first `frames`
+    // The frame delays (in milliseconds) of the first `frames`
     // frames and the loop count.
     std::unique_ptr<CImageProperties> Properties(size_t frames) const;
     // Composes the next frame on the screen; false once every frame was
@@ -46,7 +48,9 @@ public:
 
 private:
     struct Decoder;
-    std::vector<uint8_t> file;
+    // The file as OpenFile read it; empty for bytes given to Open.
+    std::vector<uint8_t> owned;
+    std::span<const uint8_t> file;
     std::unique_ptr<Decoder> decoder;
     std::vector<int64_t> delays;
     uint32_t loopCount = 0;

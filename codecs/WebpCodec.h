@@ -3,7 +3,7 @@
 #include <string>
 
 #include "codecs/EmbeddedMetadata.h"
-#include "codecs/GifCodec.h"
+#include "codecs/FrameArea.h"
 #include "codecs/ImageCodec.h"
 
 namespace stampora {

@@ -47,14 +47,14 @@ struct IDecoderDeleter {
     void operator()(WebPIDecoder* decoder) const { WebPIDelete(decoder); }
 };
 
-std::string ChunkBytes(const WebPDemuxer* demux, const char* fourcc) {
+std::vector<uint8_t> ChunkBytes(const WebPDemuxer* demux, const char* fourcc) {
     WebPChunkIterator chunk;
-    std::string text;
+    std::vector<uint8_t> bytes;
     if (WebPDemuxGetChunk(demux, fourcc, 1, &chunk)) {
-        text.assign(reinterpret_cast<const char*>(chunk.chunk.bytes), chunk.chunk.size);
+        bytes.assign(chunk.chunk.bytes, chunk.chunk.bytes + chunk.chunk.size);
         WebPDemuxReleaseChunkIterator(&chunk);
     }
-    return text;
+    return bytes;
 }
 
 // A still picture, decoded incrementally so that a file that breaks off
@@ -98,7 +98,7 @@ bool DecodeFrames(const uint8_t* data, size_t size, bool firstOnly, ImageList& i
         return status.Fail(Domain::Read, "the WebP animation is broken");
     const int64_t frameBytes = int64_t{info.canvas_width} * info.canvas_height * 4;
     const uint32_t wanted = firstOnly ? 1 : info.frame_count;
-    std::string delays;
+    std::vector<int64_t> delays;
     int previous = 0;
     while (images.Size() < wanted && WebPAnimDecoderHasMoreFrames(decoder.get())) {
         if (static_cast<int64_t>(images.Size() + 1) * frameBytes > kMostAnimationBytes) {
@@ -123,11 +123,11 @@ bool DecodeFrames(const uint8_t* data, size_t size, bool firstOnly, ImageList& i
             std::memcpy(frame->Row(y), canvas + static_cast<size_t>(y) * info.canvas_width * 4,
                         static_cast<size_t>(info.canvas_width) * 4);
         images.Append(std::move(frame));
-        delays += FrameDelayText(timestamp - previous);
+        delays.push_back(timestamp - previous);
         previous = timestamp;
     }
-    properties.SetValue(kPropertyFrameDelays, delays);
-    if (info.frame_count > 1) properties.SetValue(kPropertyLoopCount, std::to_string(info.loop_count));
+    properties.frameDelays = std::move(delays);
+    if (info.frame_count > 1) properties.loopCount = info.loop_count;
     return true;
 }
 
@@ -139,9 +139,10 @@ EmbeddedMetadata WebpMetadata(const uint8_t* data, size_t size) {
     WebPDemuxState state = WEBP_DEMUX_PARSE_ERROR;
     const std::unique_ptr<WebPDemuxer, DemuxDeleter> demux(WebPDemuxPartial(&whole, &state));
     if (!demux || state < WEBP_DEMUX_PARSED_HEADER) return metadata;
-    const std::string exif = ChunkBytes(demux.get(), "EXIF");
-    metadata.exif = ExifFromStored(reinterpret_cast<const uint8_t*>(exif.data()), exif.size(), false);
-    metadata.xmp = ChunkBytes(demux.get(), "XMP ");
+    const std::vector<uint8_t> exif = ChunkBytes(demux.get(), "EXIF");
+    metadata.exif = ExifFromStored(exif.data(), exif.size(), false);
+    const std::vector<uint8_t> xmp = ChunkBytes(demux.get(), "XMP ");
+    metadata.xmp.assign(xmp.begin(), xmp.end());
     metadata.icc = ChunkBytes(demux.get(), "ICCP");
     return metadata;
 }
@@ -165,12 +166,11 @@ bool CWebpCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
                           : DecodeStill(data, size, decoded, status);
     if (!read) return false;
     // The EXIF orientation turns every frame alike.
-    const int32_t orientation = std::atoi(store->GetValue(kPropertyOrientation).c_str());
     for (size_t i = 0; i < decoded.Size(); ++i) {
-        if (!ApplyExifOrientation(*decoded.At(i), orientation))
+        if (!ApplyExifOrientation(*decoded.At(i), store->orientation.value_or(1)))
             return status.Fail(Domain::Read, "not enough memory to turn the picture upright");
     }
-    if (store->HasKey(kPropertyOrientation)) store->SetValue(kPropertyOrientation, "1");
+    if (store->orientation) store->orientation = 1;
     for (size_t i = 0; i < decoded.Size(); ++i) {
         images.Append(std::make_unique<CRasterImage>());
         images.At(images.Size() - 1)->Swap(*decoded.At(i));

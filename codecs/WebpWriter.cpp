@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <optional>
+#include <span>
 #include <utility>
 #include <vector>
 
@@ -89,11 +91,13 @@ bool WithChunks(std::vector<uint8_t>& file, const EmbeddedMetadata& metadata, St
                            "libwebp could not take the encoded picture apart to add its metadata");
     }
     bool ok = true;
-    const std::pair<const char*, const std::string*> chunks[] = {
-        {"ICCP", &metadata.icc}, {"EXIF", &metadata.exif}, {"XMP ", &metadata.xmp}};
+    const std::pair<const char*, std::span<const uint8_t>> chunks[] = {
+        {"ICCP", metadata.icc},
+        {"EXIF", metadata.exif},
+        {"XMP ", std::span(reinterpret_cast<const uint8_t*>(metadata.xmp.data()), metadata.xmp.size())}};
     for (const auto& [fourcc, bytes] : chunks) {
-        if (bytes->empty()) continue;
-        const WebPData chunk{reinterpret_cast<const uint8_t*>(bytes->data()), bytes->size()};
+        if (bytes.empty()) continue;
+        const WebPData chunk{bytes.data(), bytes.size()};
         ok = ok && WebPMuxSetChunk(mux, fourcc, &chunk, 1) == WEBP_MUX_OK;
     }
     WebPData assembled{nullptr, 0};
@@ -111,7 +115,7 @@ struct CWebpCodec::AnimationOut {
     WebPConfig config;
     WebPAnimEncoder* encoder = nullptr;
     EmbeddedMetadata metadata;
-    std::string delays;
+    std::vector<int64_t> delays;
     size_t frames = 0;
     int timestamp = 0;
     ~AnimationOut() { WebPAnimEncoderDelete(encoder); }
@@ -167,9 +171,9 @@ bool CWebpCodec::BeginAnimation(const std::string& path, int32_t width, int32_t 
     WebPAnimEncoderOptions settings;
     if (!WebPAnimEncoderOptionsInit(&settings))
         return status.Fail(Domain::Write, "the libwebp version does not match");
-    const std::string loops = options != nullptr ? options->GetValue(kPropertyLoopCount) : "";
+    const std::optional<uint32_t> loops = options != nullptr ? options->loopCount : std::nullopt;
     // Without a loop count the animation plays once, as the property says.
-    settings.anim_params.loop_count = loops.empty() ? 1 : std::clamp(std::atoi(loops.c_str()), 0, 0xFFFF);
+    settings.anim_params.loop_count = static_cast<int>(std::min<uint32_t>(loops.value_or(1), 0xFFFF));
     settings.anim_params.bgcolor = 0;
     out->encoder = WebPAnimEncoderNew(width, height, &settings);
     if (out->encoder == nullptr) {
@@ -178,7 +182,7 @@ bool CWebpCodec::BeginAnimation(const std::string& path, int32_t width, int32_t 
                                               : "not enough memory for the WebP encoder");
     }
     out->metadata = MetadataToEmbed(options);
-    out->delays = options != nullptr ? options->GetValue(kPropertyFrameDelays) : "";
+    if (options != nullptr) out->delays = options->frameDelays;
     animation = std::move(out);
     return true;
 }

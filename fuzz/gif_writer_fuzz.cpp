@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     char path[64];
     std::snprintf(path, sizeof path, "/tmp/gif_writer_fuzz_%d.gif", static_cast<int>(getpid()));
     CImageProperties options;
-    options.SetValue(kPropertyLoopCount, std::to_string(in.Next()));
+    options.loopCount = in.Next();
     CGifCodec writer;
     bool ok = writer.BeginAnimation(path, width, height, &options);
     for (size_t i = 0; ok && i < frameCount; ++i) ok = writer.AddFrame(frames[i], changes[i]);

@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::fclose(file);
     if (written) {
         ReadPictureHeader(path);
-        for (ImageFormat format : {FormatJpeg, FormatPng, FormatGif, FormatBmp, FormatTga, FormatTiff})
+        for (ImageFormat format : {FormatJpeg, FormatPng, FormatGif, FormatBmp, FormatTga, FormatTiff,
+                                   FormatWebp, FormatHeif, FormatAvif, FormatJxl})
             IsWholePicture(path, format);
     }
     std::remove(path.c_str());

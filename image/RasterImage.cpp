@@ -171,14 +171,6 @@ uint32_t CRasterImage::ReadPixel(int32_t x, int32_t y) const {
     }
 }
 
-bool CRasterImage::GetPalette(int32_t first, int32_t count, PaletteColour* entries) const {
-    if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr)
-        return false;
-    const int32_t n = PaletteSize();
-    for (int32_t i = 0; i < count && first + i < n; ++i) entries[i] = palette[first + i];
-    return true;
-}
-
 bool CRasterImage::SetPalette(int32_t first, int32_t count, const PaletteColour* entries) {
     if (IsEmpty() || header.biBitCount > 8 || first < 0 || entries == nullptr || palette == nullptr)
         return false;
@@ -299,80 +291,6 @@ bool CRasterImage::PromoteDepth(int32_t target, Status* status) {
     return true;
 }
 
-void CRasterImage::AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    if (IsEmpty() || Bpp() < 8 || left < 0 || top < 0 || right < 0 || bottom < 0) return;
-    if (left == 0 && top == 0 && right == 0 && bottom == 0) return;
-    const int64_t newW = int64_t{Width()} + left + right;
-    const int64_t newH = int64_t{Height()} + top + bottom;
-    if (newW > INT32_MAX || newH > INT32_MAX) return;
-
-    CRasterImage old;
-    Swap(old);
-    DibInfoHeader* block = old.NewDibHeader();
-    if (block == nullptr) {
-        Swap(old);
-        return;
-    }
-    block->biWidth = static_cast<int32_t>(newW);
-    block->biHeight = static_cast<int32_t>(newH);
-    const bool created = Create(block);
-    delete[] reinterpret_cast<uint8_t*>(block);
-    if (!created) {
-        Swap(old);
-        return;
-    }
-    if (palette != nullptr) CopyPaletteFrom(old);
-    offsetX = old.offsetX - left;
-    offsetY = old.offsetY - top;
-    PasteImage(old, left, top);
-    if (!fillEdges) return;
-
-    const int32_t W = Width(), H = Height(), w = old.Width(), h = old.Height();
-    const size_t bytes = static_cast<size_t>(Bpp() / 8);
-    FillRectWithPixel(*this, PixelRect{0, 0, left, top}, old.PixelAt(0, 0));
-    FillRectWithPixel(*this, PixelRect{W - right, 0, W, top}, old.PixelAt(w - 1, 0));
-    FillRectWithPixel(*this, PixelRect{0, H - bottom, left, H}, old.PixelAt(0, h - 1));
-    FillRectWithPixel(*this, PixelRect{W - right, H - bottom, W, H}, old.PixelAt(w - 1, h - 1));
-    const size_t segment = static_cast<size_t>(w) * bytes;
-    for (int32_t y = top - 1; y >= 0; --y) std::memcpy(PixelAt(left, y), PixelAt(left, top), segment);
-    for (int32_t y = top + h; y < H; ++y) std::memcpy(PixelAt(left, y), PixelAt(left, top + h - 1), segment);
-    for (int32_t y = top; y < top + h; ++y) {
-        const uint8_t* first = PixelAt(left, y);
-        for (int32_t x = 0; x < left; ++x) std::memcpy(PixelAt(x, y), first, bytes);
-        const uint8_t* last = PixelAt(left + w - 1, y);
-        for (int32_t x = left + w; x < W; ++x) std::memcpy(PixelAt(x, y), last, bytes);
-    }
-}
-
-bool CRasterImage::PasteImage(const CRasterImage& source, int32_t x, int32_t y) {
-    if (IsEmpty() || source.IsEmpty() || Bpp() != source.Bpp() || Bpp() < 8) return false;
-    const int64_t left = x > 0 ? x : 0;
-    const int64_t top = y > 0 ? y : 0;
-    const int64_t right = std::min<int64_t>(Width(), int64_t{x} + source.Width());
-    const int64_t bottom = std::min<int64_t>(Height(), int64_t{y} + source.Height());
-    if (left >= right || top >= bottom) return false;
-    const size_t bytes = static_cast<size_t>((right - left) * Bpp() / 8);
-    for (int64_t dy = top; dy < bottom; ++dy) {
-        std::memcpy(PixelAt(static_cast<int32_t>(left), static_cast<int32_t>(dy)),
-                    source.PixelAt(static_cast<int32_t>(left - x), static_cast<int32_t>(dy - y)), bytes);
-    }
-    return true;
-}
-
-void FillRectWithPixel(CRasterImage& image, const PixelRect& rect, const uint8_t* pixel) {
-    if (image.IsEmpty() || image.Bpp() < 8 || pixel == nullptr) return;
-    const int32_t left = std::max(rect.left, 0);
-    const int32_t top = std::max(rect.top, 0);
-    const int32_t right = std::min(rect.right, image.Width());
-    const int32_t bottom = std::min(rect.bottom, image.Height());
-    if (left >= right || top >= bottom) return;
-    const size_t bytes = static_cast<size_t>(image.Bpp() / 8);
-    for (int32_t y = top; y < bottom; ++y) {
-        uint8_t* p = image.PixelAt(left, y);
-        for (int32_t x = left; x < right; ++x, p += bytes) std::memcpy(p, pixel, bytes);
-    }
-}
-
 size_t CRasterImage::DibHeaderBytes() const {
     if (IsEmpty()) return 0;
     return 40 + (Bpp() <= 8 ? sizeof(PaletteColour) * PaletteSize() : 12);
@@ -392,24 +310,6 @@ DibInfoHeader* CRasterImage::NewDibHeader() const {
         StoreLE32(block + 48, blueMask);
     }
     return reinterpret_cast<DibInfoHeader*>(block);
-}
-
-uint32_t CRasterImage::Marshal(bool write, uint8_t* buffer) {
-    if (write) {
-        std::memcpy(buffer, &header, 40);
-        StoreLE32(buffer + 40, redMask);
-        StoreLE32(buffer + 44, greenMask);
-        StoreLE32(buffer + 48, blueMask);
-        if (pixels != nullptr) std::memcpy(buffer + 52, pixels, PixelBytes());
-    } else {
-        // The header is copied out first: the buffer need not be aligned.
-        alignas(4) uint8_t block[52];
-        std::memcpy(block, buffer, 52);
-        if (!Create(reinterpret_cast<const DibInfoHeader*>(block))) return 0;
-        std::memcpy(pixels, buffer + 52, PixelBytes());
-    }
-    const size_t pixelBytes = PixelBytes();
-    return static_cast<uint32_t>(52 + pixelBytes + MarshalPosition(write, buffer + 52 + pixelBytes));
 }
 
 }  // namespace stampora

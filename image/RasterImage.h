@@ -24,8 +24,6 @@ public:
     CRasterImage& operator=(const CRasterImage& other);
     ~CRasterImage() override;
 
-    uint32_t Marshal(bool write, uint8_t* buffer) override;
-
     // Lifetime. A refused Create leaves the image as it was; a failed
     // allocation leaves it empty.
     bool Create(const DibInfoHeader* header);
@@ -72,7 +70,6 @@ public:
     uint32_t ReadPixel(int32_t x, int32_t y) const;
 
     // Palette.
-    bool GetPalette(int32_t first, int32_t count, PaletteColour* entries) const;
     bool SetPalette(int32_t first, int32_t count, const PaletteColour* entries);
     void CopyPaletteFrom(const CRasterImage& other);
     void ResetGrayPalette();
@@ -83,8 +80,6 @@ public:
     // depth afterwards. Without the memory, the picture stays as it was, and
     // the reason (a Mark failure) goes to `status` when it is given.
     bool PromoteDepth(int32_t targetBpp, Status* status = nullptr);
-    void AddBorder(bool fillEdges, int32_t left, int32_t top, int32_t right, int32_t bottom);
-    bool PasteImage(const CRasterImage& source, int32_t x, int32_t y);
 
     // A heap block (delete[] as uint8_t) holding the header followed by the
     // palette (bpp <= 8) or the three masks.
@@ -133,10 +128,6 @@ private:
     PaletteColour* palette = nullptr;
     size_t stride = 0;
 };
-
-// Copies bpp / 8 bytes of `pixel` into every pixel of the rectangle clipped
-// to the image; depths below 8 bits are left alone.
-void FillRectWithPixel(CRasterImage& image, const PixelRect& rect, const uint8_t* pixel);
 
 // The bytes of one padded line: ((bpp * width + 31) / 32) * 4.
 inline size_t DibStride(int64_t width, int32_t bpp) {

@@ -164,9 +164,9 @@ bool CRotateProcessor::Accepts(const CRasterImage& image) const {
     return CCopyingProcessor::Accepts(image) && image.Width() > 1 && image.Height() > 1;
 }
 
-bool CRotateProcessor::Begin(CRasterImage& image) {
-    const SinCos forward = SinCosOfDegrees(wholeDegrees);
-    const double w = image.Width(), h = image.Height();
+std::pair<double, double> CRotateProcessor::TurnedSize(int32_t degrees, int32_t width, int32_t height) {
+    const SinCos forward = SinCosOfDegrees(degrees);
+    const double w = width, h = height;
     const double cx = w / 2.0, cy = h / 2.0;
     double minX = std::numeric_limits<double>::max(), maxX = -minX;
     double minY = minX, maxY = -minX;
@@ -179,7 +179,11 @@ bool CRotateProcessor::Begin(CRasterImage& image) {
         minY = std::min(minY, ry);
         maxY = std::max(maxY, ry);
     }
-    const double turnedWidth = std::ceil(maxX - minX), turnedHeight = std::ceil(maxY - minY);
+    return {std::ceil(maxX - minX), std::ceil(maxY - minY)};
+}
+
+bool CRotateProcessor::Begin(CRasterImage& image) {
+    const auto [turnedWidth, turnedHeight] = TurnedSize(wholeDegrees, image.Width(), image.Height());
     if (turnedWidth > std::numeric_limits<int32_t>::max() ||
         turnedHeight > std::numeric_limits<int32_t>::max()) {
         return false;

@@ -21,6 +21,11 @@ public:
     // Any whole number of degrees; it is brought into 0 ... 359.
     explicit CRotateProcessor(int32_t degrees);
 
+    // The size of a width x height image turned by `degrees`: the box that
+    // holds all of it, each side rounded up. Too large for an image when a
+    // side passes INT32_MAX.
+    static std::pair<double, double> TurnedSize(int32_t degrees, int32_t width, int32_t height);
+
     // The copying test, and a width and height of at least 2.
     bool Accepts(const CRasterImage& image) const override;
     int32_t Mode() const override { return kProcessPixelByPixel; }

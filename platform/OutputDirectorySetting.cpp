@@ -15,11 +15,15 @@ constexpr char kSettingsSection[] = "Setting";
 constexpr char kOutputDirectoryKey[] = "OutputDir";
 }  // namespace
 
-std::string SettingsFilePath() {
+std::string SettingsFolderFile(const std::string& name) {
     std::error_code error;
     const std::filesystem::path current = std::filesystem::current_path(error);
     if (error) return std::string();
-    return JoinPath(Utf8FromPath(current), "config.ini");
+    return JoinPath(Utf8FromPath(current), name);
+}
+
+std::string SettingsFilePath() {
+    return SettingsFolderFile("config.ini");
 }
 
 std::string DefaultOutputDirectory() {

@@ -10,6 +10,10 @@ namespace stampora {
 // working directory cannot be found.
 std::string SettingsFilePath();
 
+// Another file of the settings' folder (where config.ini is), by name; empty
+// when that folder cannot be found.
+std::string SettingsFolderFile(const std::string& name);
+
 // The user's Documents folder joined with "Stampora". The folder is created
 // when missing (an existing folder is fine); the path is answered either way.
 std::string DefaultOutputDirectory();

@@ -164,32 +164,11 @@ public:
     explicit CTextLayoutBuilder(const TextStyle& style) : style(style) {}
 
     CTextLayout Build(std::string_view utf8) {
-        const std::u32string text = CodePointsFromUtf8(utf8);
-        if (text.empty() || !SizeInRange()) return {};
-        const std::optional<FaceLocation> primary = FindFace(style.family, style.bold, style.italic);
-        if (!primary || !AddFace(*primary)) return {};
-        // A chosen face of colour bitmaps has its metrics at its own size.
-        FT_Face face = faces[0].cached->face;
-        const double scale = faces[0].Bitmapped() ? faces[0].bitmapScale : 1.0;
-        ascender26 = std::llround(static_cast<double>(face->size->metrics.ascender) * scale);
-        lineHeight26 = std::llround(static_cast<double>(face->size->metrics.height) * scale);
-        const int64_t em26 = Points26() * 96 / 72;
-        margin26 = em26 / 12;
-
-        // Every line is shaped and measured before any glyph is drawn, so a
-        // text too large to draw costs no more than finding that out.
-        size_t lineStart = 0;
-        int64_t lineIndex = 0;
-        while (true) {
-            const size_t lineEnd = std::min(text.find(U'\n', lineStart), text.size());
-            if (!LayOutLine(std::u32string_view(text).substr(lineStart, lineEnd - lineStart), lineIndex)) {
-                CTextLayout refused;
-                refused.tooLarge = true;
-                return refused;
-            }
-            if (lineEnd == text.size()) break;
-            lineStart = lineEnd + 1;
-            ++lineIndex;
+        const Shaping shaping = ShapeLines(utf8);
+        if (shaping != Shaping::Done) {
+            CTextLayout refused;
+            refused.tooLarge = shaping == Shaping::TooLarge;
+            return refused;
         }
         for (const ShapedGlyph& glyph : shaped) {
             if (!PlaceGlyph(glyph)) {
@@ -198,10 +177,52 @@ public:
                 return refused;
             }
         }
-        return Finish(lineIndex + 1);
+        return Finish();
+    }
+
+    TextExtent Measure(std::string_view utf8) {
+        const Shaping shaping = ShapeLines(utf8);
+        TextExtent extent;
+        extent.tooLarge = shaping == Shaping::TooLarge;
+        if (shaping != Shaping::Done) return extent;
+        extent.width = static_cast<float>(static_cast<double>(lineRight26 + margin26) / 64.0);
+        extent.height = static_cast<float>(static_cast<double>(lineCount * lineHeight26) / 64.0);
+        return extent;
     }
 
 private:
+    enum class Shaping { Done, Nothing, TooLarge };
+
+    // Every line is shaped and measured before any glyph is drawn, so a text
+    // too large to draw costs no more than finding that out. Nothing to lay
+    // out for an empty text, a size out of range or a family not found.
+    Shaping ShapeLines(std::string_view utf8) {
+        const std::u32string text = CodePointsFromUtf8(utf8);
+        if (text.empty() || !SizeInRange()) return Shaping::Nothing;
+        const std::optional<FaceLocation> primary = FindFace(style.family, style.bold, style.italic);
+        if (!primary || !AddFace(*primary)) return Shaping::Nothing;
+        // A chosen face of colour bitmaps has its metrics at its own size.
+        FT_Face face = faces[0].cached->face;
+        const double scale = faces[0].Bitmapped() ? faces[0].bitmapScale : 1.0;
+        ascender26 = std::llround(static_cast<double>(face->size->metrics.ascender) * scale);
+        lineHeight26 = std::llround(static_cast<double>(face->size->metrics.height) * scale);
+        const int64_t em26 = Points26() * 96 / 72;
+        margin26 = em26 / 12;
+
+        size_t lineStart = 0;
+        int64_t lineIndex = 0;
+        while (true) {
+            const size_t lineEnd = std::min(text.find(U'\n', lineStart), text.size());
+            if (!LayOutLine(std::u32string_view(text).substr(lineStart, lineEnd - lineStart), lineIndex))
+                return Shaping::TooLarge;
+            if (lineEnd == text.size()) break;
+            lineStart = lineEnd + 1;
+            ++lineIndex;
+        }
+        lineCount = lineIndex + 1;
+        return Shaping::Done;
+    }
+
     bool SizeInRange() const {
         if (style.pixelSize > 0.0f) return style.pixelSize >= 1.0f && style.pixelSize <= kMaxTextPixelSize;
         return style.pointSize >= 1 && style.pointSize <= kMaxTextPointSize;
@@ -534,7 +555,7 @@ private:
         }
     }
 
-    CTextLayout Finish(int64_t lineCount) {
+    CTextLayout Finish() {
         int64_t width26 = lineRight26 + margin26;
         int64_t height26 = lineCount * lineHeight26;
         // Ink that reaches past the advances (a slanted or swashed glyph, an
@@ -574,11 +595,17 @@ private:
     int64_t lineHeight26 = 0;
     int64_t margin26 = 0;
     int64_t lineRight26 = 0;
+    int64_t lineCount = 0;
 };
 
 CTextLayout LayOutText(const TextStyle& style, std::string_view text) {
     std::lock_guard<std::mutex> lock(engineMutex);
     return CTextLayoutBuilder(style).Build(text);
+}
+
+TextExtent MeasureText(const TextStyle& style, std::string_view text) {
+    std::lock_guard<std::mutex> lock(engineMutex);
+    return CTextLayoutBuilder(style).Measure(text);
 }
 
 void CTextLayout::Draw(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHeight, size_t stride) const {

@@ -81,6 +81,18 @@ private:
 // found out from the glyphs' advances before any is drawn.
 CTextLayout LayOutText(const TextStyle& style, std::string_view text);
 
+// The box a text's advances and line spacing take, found by shaping it as
+// LayOutText does but drawing no glyph. LayOutText's box is never smaller:
+// only ink reaching past the advances widens it. 0 x 0 where LayOutText's
+// layout is empty, with tooLarge where it is marked TooLarge from the
+// advances.
+struct TextExtent {
+    float width = 0.0f;
+    float height = 0.0f;
+    bool tooLarge = false;
+};
+TextExtent MeasureText(const TextStyle& style, std::string_view text);
+
 // The largest size in points the engine draws.
 constexpr int32_t kMaxTextPointSize = 3000;
 // The same limit as an em size in pixels.

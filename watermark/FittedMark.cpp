@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
+#include <utility>
 
 #include "codecs/DecodeLimits.h"
 #include "platform/TextEngine.h"
@@ -33,11 +34,33 @@ double SideLength(FitSide side, int32_t width, int32_t height) {
     return ShorterSide(width, height);
 }
 
+int32_t MarginOn(const MarkLayout& layout, int32_t width, int32_t height) {
+    const int64_t margin = layout.margin.Resolve(ShorterSide(width, height));
+    return static_cast<int32_t>(std::clamp<int64_t>(margin, 0, INT32_MAX));
+}
+
 // The mark's record with the margin of its layout resolved for this picture.
 PreparedMark WithMargin(PreparedMark prepared, const MarkLayout& layout, int32_t width, int32_t height) {
-    const int64_t margin = layout.margin.Resolve(ShorterSide(width, height));
-    prepared.base.margin = static_cast<int32_t>(std::clamp<int64_t>(margin, 0, INT32_MAX));
+    prepared.base.margin = MarginOn(layout, width, height);
     return prepared;
+}
+
+// The mark with the layer made for the whole run. One made on demand is
+// built for the first picture that can hold the mark; a picture that cannot
+// gets a stand-in that is left off.
+bool RunLayer(const WatermarkBase& base, const CRasterImage& layer, CLayerOnDemand* onDemand,
+              const MarkLayout& layout, int32_t width, int32_t height, PreparedMark& prepared, Status& status,
+              const char* failure) {
+    if (onDemand != nullptr) {
+        if (std::optional<PreparedMark> standIn =
+                onDemand->StandIn(width, height, MarginOn(layout, width, height))) {
+            prepared = std::move(*standIn);
+            return true;
+        }
+        if (!onDemand->Build()) return status.Fail(Domain::Mark, failure);
+    }
+    prepared = WithMargin({base, Borrowed(layer)}, layout, width, height);
+    return true;
 }
 
 std::string Pixels(double value) {
@@ -58,11 +81,15 @@ CFittedTextMark::CFittedTextMark(const TextWatermark& mark, const MarkFit& fit)
     fillsIn = HasPlaceholders(mark.params.text) && CheckMarkText(mark.params.text, unused);
 }
 
+void CFittedTextMark::BuildLayerOnDemand(const WatermarkBase& smallest, std::function<bool()> build) {
+    onDemand = std::make_unique<CLayerOnDemand>(smallest, std::move(build));
+}
+
 bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, Status& status) {
     const bool resized = fit.SizeFollowsPicture();
     if (!mark.base.enabled || (!resized && !fillsIn)) {
-        prepared = WithMargin({mark.base, Borrowed(mark.layer)}, fit.layout, facts.width, facts.height);
-        return true;
+        return RunLayer(mark.base, mark.layer, onDemand.get(), fit.layout, facts.width, facts.height,
+                        prepared, status, "the text mark could not be drawn");
     }
     float pixelSize = 0.0f;
     if (resized) {
@@ -100,13 +127,17 @@ bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepa
 
 CFittedImageMark::CFittedImageMark(const ImageWatermark& mark, const MarkFit& fit) : mark(mark), fit(fit) {}
 
+void CFittedImageMark::BuildLayerOnDemand(const WatermarkBase& smallest, std::function<bool()> build) {
+    onDemand = std::make_unique<CLayerOnDemand>(smallest, std::move(build));
+}
+
 bool CFittedImageMark::ForPicture(int32_t pictureWidth, int32_t pictureHeight, PreparedMark& prepared,
                                   Status& status) {
     const int32_t sourceWidth = mark.source.Width();
     const int32_t sourceHeight = mark.source.Height();
     if (!mark.base.enabled || !fit.SizeFollowsPicture() || sourceWidth <= 0 || sourceHeight <= 0) {
-        prepared = WithMargin({mark.base, Borrowed(mark.layer)}, fit.layout, pictureWidth, pictureHeight);
-        return true;
+        return RunLayer(mark.base, mark.layer, onDemand.get(), fit.layout, pictureWidth, pictureHeight,
+                        prepared, status, "the image mark could not be prepared at its size");
     }
     // One side follows the picture, the other keeps the logo's proportions.
     const double share = fit.sizePercent / 100.0 * SideLength(fit.side, pictureWidth, pictureHeight);

@@ -4,9 +4,12 @@
 // made kept by what they were made from. Both may be used by several workers
 // at once; the marks they were built on must outlive them and stay unchanged.
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <string>
 
 #include "watermark/ImageWatermark.h"
+#include "watermark/LayerOnDemand.h"
 #include "watermark/MarkFit.h"
 #include "watermark/MarkLayerCache.h"
 #include "watermark/MarkText.h"
@@ -26,6 +29,14 @@ public:
     bool FillsIn() const { return fillsIn; }
     const MarkLayout& Layout() const { return fit.layout; }
 
+    // The mark's own layer, used where the size does not follow the picture
+    // and the text names nothing, is not made yet: `build` makes it (into the
+    // mark), once, for the first picture that can hold a mark of the record
+    // `smallest` (the least size the layer can take), and never when none
+    // can. A picture that cannot is given a stand-in mark of that size, which
+    // is left off. Without this the mark's layer is taken as made.
+    void BuildLayerOnDemand(const WatermarkBase& smallest, std::function<bool()> build);
+
     // The mark for the picture described by `facts` (its size included). False
     // with the reason when no mark can be made for it: a size under 1 pixel
     // or beyond what the text engine draws, or no memory for the layer.
@@ -36,6 +47,7 @@ private:
     MarkFit fit;
     bool fillsIn;
     CMarkLayerCache cache;
+    std::unique_ptr<CLayerOnDemand> onDemand;
 };
 
 class CFittedImageMark {
@@ -44,6 +56,14 @@ public:
     CFittedImageMark(ImageWatermark&&, const MarkFit&) = delete;  // the mark must outlive this
 
     const MarkLayout& Layout() const { return fit.layout; }
+
+    // The mark's own layer, used where the size does not follow the picture,
+    // is not made yet: `build` makes it (into the mark), once, for the first
+    // picture that can hold a mark of the record `smallest` (the least size
+    // the layer can take), and never when none can. A picture that cannot is
+    // given a stand-in mark of that size, which is left off. Without this the
+    // mark's layer is taken as made.
+    void BuildLayerOnDemand(const WatermarkBase& smallest, std::function<bool()> build);
 
     // The mark for a picture of this size. False with the reason when no
     // mark can be made for it: a side under 1 pixel, more pixels than a
@@ -54,6 +74,7 @@ private:
     const ImageWatermark& mark;
     MarkFit fit;
     CMarkLayerCache cache;
+    std::unique_ptr<CLayerOnDemand> onDemand;
 };
 
 }  // namespace stampora

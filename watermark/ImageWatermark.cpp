@@ -11,7 +11,7 @@
 
 namespace stampora {
 
-ImageWatermark::ImageWatermark(const ImageWatermark& other) : base(other.base) {
+ImageWatermark::ImageWatermark(const ImageWatermark& other) : base(other.base), file(other.file) {
     CopyImageExactly(layer, other.layer);
     CopyImageExactly(source, other.source);
 }
@@ -19,6 +19,7 @@ ImageWatermark::ImageWatermark(const ImageWatermark& other) : base(other.base) {
 ImageWatermark& ImageWatermark::operator=(const ImageWatermark& other) {
     if (&other == this) return *this;
     base = other.base;
+    file = other.file;
     CopyImageExactly(layer, other.layer);
     CopyImageExactly(source, other.source);
     return *this;
@@ -64,6 +65,26 @@ bool ImageWatermark::RebuildLayer() {
     }
     base.overhang = LayerOverhang{};
     return complete;
+}
+
+WatermarkBase ImageWatermark::BaseToBe() const {
+    WatermarkBase toBe = base;
+    toBe.overhang = LayerOverhang{};
+    if (IsOverPixelLimit()) {
+        toBe.markWidth = base.width;
+        toBe.markHeight = base.height;
+        return toBe;
+    }
+    const bool chosen = base.width > 0 && base.height > 0;
+    toBe.markWidth = chosen ? base.width : source.Width();
+    toBe.markHeight = chosen ? base.height : source.Height();
+    if (base.rotation >= 1 && base.rotation <= 360 && toBe.markWidth > 1 && toBe.markHeight > 1) {
+        const auto [width, height] =
+            CRotateProcessor::TurnedSize(base.rotation, toBe.markWidth, toBe.markHeight);
+        toBe.markWidth = static_cast<int32_t>(std::min<double>(width, INT32_MAX));
+        toBe.markHeight = static_cast<int32_t>(std::min<double>(height, INT32_MAX));
+    }
+    return toBe;
 }
 
 bool ImageWatermark::IsOverPixelLimit() const {

@@ -1,6 +1,8 @@
 #pragma once
 // An image watermark: placement, the picture as loaded, and the layer
 // prepared from it at the chosen size and rotation.
+#include <string>
+
 #include "image/RasterImage.h"
 #include "watermark/WatermarkBase.h"
 
@@ -15,6 +17,7 @@ struct ImageWatermark {
     WatermarkBase base;
     CRasterImage layer;   // 32-bit, scaled and possibly rotated: what is blended
     CRasterImage source;  // the picture exactly as loaded; never modified
+    std::string file;     // where the source was loaded from (UTF-8), for presets
 
     // Builds the layer from the source: made 32-bit, then scaled to width x
     // height (a size of 0 or less keeps the source's). Does nothing while the
@@ -28,6 +31,10 @@ struct ImageWatermark {
     // records its size in markWidth and markHeight. Answers false as
     // PrepareImageLayer does, or when the rotation could not be made.
     bool RebuildLayer();
+
+    // The record as RebuildLayer leaves an enabled mark, markWidth and
+    // markHeight included, worked out without building the layer.
+    WatermarkBase BaseToBe() const;
 
     // Whether width x height is more pixels than any picture may hold.
     bool IsOverPixelLimit() const;

@@ -13,10 +13,6 @@ namespace stampora {
 
 namespace {
 
-constexpr int32_t kExifModel = 0x0110;
-constexpr int32_t kExifDateTimeOriginal = 0x9003;
-constexpr int32_t kExifDateTime = 0x0132;
-
 constexpr std::array<std::string_view, 8> kPlaceholders = {"name", "ext",  "width",  "height",
                                                            "date", "year", "camera", "n"};
 
@@ -157,10 +153,10 @@ MarkTextFacts FactsForPicture(const std::string& path, int32_t width, int32_t he
     facts.ext = extension.empty() ? extension : extension.substr(1);
     facts.width = width;
     facts.height = height;
-    std::optional<std::string> taken = DateFromExif(metadata.GetValue(kExifDateTimeOriginal));
-    if (!taken) taken = DateFromExif(metadata.GetValue(kExifDateTime));
+    std::optional<std::string> taken = DateFromExif(metadata.exif.Text(ExifTag::DateTimeOriginal));
+    if (!taken) taken = DateFromExif(metadata.exif.Text(ExifTag::DateTime));
     facts.date = taken ? *taken : ModificationDate(file);
-    facts.camera = Trimmed(metadata.GetValue(kExifModel));
+    facts.camera = Trimmed(metadata.exif.Text(ExifTag::Model));
     facts.number = number;
     return facts;
 }

@@ -20,6 +20,9 @@ struct RelativeLength {
     int64_t Resolve(int32_t reference) const;
 };
 
+// The largest text size in points a mark may be given.
+constexpr int32_t kLargestPointSize = 1000;
+
 // Percentages below this or above 100 are refused.
 constexpr double kSmallestPercent = 0.1;
 

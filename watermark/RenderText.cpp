@@ -36,16 +36,26 @@ void ColourFromCoverage(CRasterImage& layer, const std::vector<uint8_t>& coverag
     }
 }
 
+TextStyle StyleOf(const TextWatermarkParams& params) {
+    return TextStyle{params.fontFace, params.size,      params.bold,
+                     params.italic,   params.antialias, params.pixelSize};
+}
+
 }  // namespace
+
+void SmallestTextLayer(const TextWatermarkParams& params, int32_t& width, int32_t& height, bool& tooLarge) {
+    const TextExtent extent = MeasureText(StyleOf(params), params.text);
+    width = SurfaceSide(extent.width);
+    height = SurfaceSide(extent.height);
+    tooLarge = extent.tooLarge;
+}
 
 bool RenderText(CTextLayer& layer, TextWatermarkParams params, bool* tooLarge, std::u32string* missing) {
     // Where the text itself stood after the previous rendering.
     const int32_t anchorX = layer.offsetX + layer.textOffsetX;
     const int32_t anchorY = layer.offsetY + layer.textOffsetY;
 
-    const TextStyle style{params.fontFace, params.size,      params.bold,
-                          params.italic,   params.antialias, params.pixelSize};
-    const CTextLayout layout = LayOutText(style, params.text);
+    const CTextLayout layout = LayOutText(StyleOf(params), params.text);
     if (tooLarge) *tooLarge = layout.TooLarge();
 
     int32_t width = SurfaceSide(layout.Width());

@@ -21,4 +21,10 @@ namespace stampora {
 bool RenderText(CTextLayer& layer, TextWatermarkParams params, bool* tooLarge = nullptr,
                 std::u32string* missing = nullptr);
 
+// The least size RenderText gives the layer of `params` before its shadow,
+// found without drawing a glyph: the text's advances and line spacing
+// (MeasureText) with the pixel RenderText adds. `tooLarge` is set when the
+// advances already show the text larger than the engine draws.
+void SmallestTextLayer(const TextWatermarkParams& params, int32_t& width, int32_t& height, bool& tooLarge);
+
 }  // namespace stampora

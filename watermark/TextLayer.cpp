@@ -31,23 +31,4 @@ CTextLayer& CTextLayer::operator=(const CTextLayer& other) {
     return *this;
 }
 
-std::unique_ptr<LayerSnapshot> CTextLayer::MakeSnapshot() const {
-    auto snapshot = std::make_unique<LayerSnapshot>();
-    snapshot->offsetX = offsetX;
-    snapshot->offsetY = offsetY;
-    snapshot->textOffsetX = textOffsetX;
-    snapshot->textOffsetY = textOffsetY;
-    snapshot->textParams = params;
-    return snapshot;
-}
-
-void CTextLayer::RestoreSnapshot(const LayerSnapshot& snapshot) {
-    offsetX = snapshot.offsetX;
-    offsetY = snapshot.offsetY;
-    if (!snapshot.textParams) return;
-    textOffsetX = snapshot.textOffsetX;
-    textOffsetY = snapshot.textOffsetY;
-    params = *snapshot.textParams;
-}
-
 }  // namespace stampora

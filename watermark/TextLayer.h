@@ -3,23 +3,11 @@
 // text colour and whose alpha holds the glyph coverage, plus the record it was
 // drawn from and where the text itself lies inside it.
 #include <cstdint>
-#include <memory>
-#include <optional>
 
 #include "image/RasterImage.h"
 #include "watermark/TextWatermarkParams.h"
 
 namespace stampora {
-
-// The settings of a layer without its pixels: its position and, for a text
-// layer, the text offsets and the record it was drawn from.
-struct LayerSnapshot {
-    int32_t offsetX = 0;
-    int32_t offsetY = 0;
-    int32_t textOffsetX = 0;
-    int32_t textOffsetY = 0;
-    std::optional<TextWatermarkParams> textParams;  // set only for text layers
-};
 
 class CTextLayer : public CRasterImage {
 public:
@@ -28,10 +16,6 @@ public:
     // An exact copy: an empty source leaves this layer empty too.
     CTextLayer& operator=(const CTextLayer& other);
     ~CTextLayer() override = default;
-
-    virtual std::unique_ptr<LayerSnapshot> MakeSnapshot() const;
-    // The params are taken over only from the snapshot of a text layer.
-    virtual void RestoreSnapshot(const LayerSnapshot& snapshot);
 
     TextWatermarkParams params;
     int32_t textOffsetX = 0;  // where the text's top-left lies inside the layer

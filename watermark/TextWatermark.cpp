@@ -1,5 +1,6 @@
 #include "watermark/TextWatermark.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <mutex>
 #include <set>
@@ -61,6 +62,24 @@ void TextWatermark::UpdateParams() {
     shadow.opacity = shadowOpacity;
     shadow.offsetX = shadowDistance;
     shadow.offsetY = shadowDistance;
+}
+
+WatermarkBase TextWatermark::SmallestBase() const {
+    WatermarkBase smallest = base;
+    smallest.overhang = LayerOverhang{};
+    bool tooLarge = false;
+    SmallestTextLayer(params, smallest.markWidth, smallest.markHeight, tooLarge);
+    if (tooLarge) {
+        smallest.markWidth = smallest.markHeight = kTextTooLargeSide;
+    } else if (IsAppliedRotation(base.rotation) && smallest.markWidth > 1 && smallest.markHeight > 1) {
+        const auto [width, height] =
+            CRotateProcessor::TurnedSize(base.rotation, smallest.markWidth, smallest.markHeight);
+        smallest.markWidth = static_cast<int32_t>(std::min<double>(width, INT32_MAX));
+        smallest.markHeight = static_cast<int32_t>(std::min<double>(height, INT32_MAX));
+    }
+    smallest.width = smallest.markWidth;
+    smallest.height = smallest.markHeight;
+    return smallest;
 }
 
 bool TextWatermark::RebuildLayer() {

@@ -47,6 +47,13 @@ struct TextWatermark {
     // so the layer is not the mark asked for.
     bool RebuildLayer();
 
+    // The record with the least size RebuildLayer can give the mark
+    // (markWidth, markHeight), found without drawing a glyph: the text
+    // measured by its advances, turned by the rotation; kTextTooLargeSide
+    // each side for a text the advances show too large to draw. The shadow's
+    // overhang is not counted.
+    WatermarkBase SmallestBase() const;
+
     // The fit check with the text watermark's message.
     bool CheckFits() { return base.CheckFits(MarkKind::Text); }
 };

@@ -107,7 +107,7 @@ void WatermarkBase::PlaceByAlignment(int32_t pictureW, int32_t pictureH) {
 }
 
 bool WatermarkBase::CheckFits(MarkKind kind) {
-    if (pictureWidth >= CoverWidth() && pictureHeight >= CoverHeight()) return true;
+    if (Fits()) return true;
     enabled = false;
     ShowMessage(kind == MarkKind::Text ? kTextMarkTooLargeMessage : kImageMarkTooLargeMessage, kErrorCaption,
                 MessageIcon::Error, MessageButtons::Ok);

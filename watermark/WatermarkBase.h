@@ -60,8 +60,9 @@ struct WatermarkBase {
     void PlaceByAlignment(int32_t pictureW, int32_t pictureH);
 
     // True when the covered rectangle is no larger than the picture.
-    // Otherwise the mark is deactivated and the error message of its kind is
-    // shown.
+    bool Fits() const { return pictureWidth >= CoverWidth() && pictureHeight >= CoverHeight(); }
+    // Fits, or else the mark is deactivated and the error message of its
+    // kind is shown.
     bool CheckFits(MarkKind kind);
 
     // Centres the covered rectangle (scaled by zoom) in the view rectangle,

@@ -63,6 +63,12 @@ AlignmentButton* AlignmentGrid::Cell(MarkAlignment alignment) const {
     return nullptr;
 }
 
+void AlignmentGrid::Choose(int32_t alignment) {
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i]->Alignment() == alignment) Choose(i);
+    }
+}
+
 void AlignmentGrid::Choose(size_t index) {
     for (AlignmentButton* cell : cells) cell->setEnabled(true);
     cells[index]->setEnabled(false);

@@ -18,6 +18,9 @@ public:
     // The id of the chosen cell; 0 while none is.
     int MarkedCell() const { return markedCell; }
     AlignmentButton* Cell(MarkAlignment alignment) const;
+    // Chooses the cell of an anchor as a click does; a value outside 0..8
+    // leaves the grid as it is.
+    void Choose(int32_t alignment);
 
 signals:
     void Chosen(MarkAlignment alignment);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -16,8 +17,11 @@
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogFields.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
+#include "app/dialogs/OutputOptionsBox.h"
 #include "app/dialogs/TextWatermarkDialog.h"
 #include "batch/FileResultLine.h"
+#include "platform/IniFile.h"
+#include "platform/OutputDirectorySetting.h"
 #include "platform/qt/Choosers.h"
 
 namespace stampora {
@@ -33,6 +37,14 @@ constexpr size_t kNamedFiles = 10;
 
 constexpr std::array<int, 9> kTextGridIds{1067, 1087, 1088, 1089, 1090, 1091, 1092, 1093, 1094};
 constexpr std::array<int, 9> kImageGridIds{1095, 1096, 1097, 1098, 1099, 1100, 1101, 1102, 1103};
+
+// Where the dialog's state waits for its next opening: the marks and options
+// as a preset, the folders beside the output directory in config.ini.
+constexpr char kRememberedFile[] = "batch.ini";
+constexpr char kSettingsSection[] = "Setting";
+constexpr char kSourceKey[] = "BatchSourceDir";
+constexpr char kOutputKey[] = "BatchOutputDir";
+const QString kPresetFilters = QStringLiteral("Presets (*.ini);;All Files (*)");
 
 int32_t CheckState(const QCheckBox& box) {
     return box.isChecked() ? 1 : 0;
@@ -86,6 +98,12 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
       allImagesBox(Named(new QCheckBox(QStringLiteral("All Images"), this), 1013)),
       textGrid(new AlignmentGrid(kTextGridIds, this)),
       imageGrid(new AlignmentGrid(kImageGridIds, this)),
+      outputOptions(new OutputOptionsBox(QStringLiteral("Output"), QStringLiteral("As each source"), this)),
+      recursiveBox(Named(new QCheckBox(QStringLiteral("Include subfolders"), this), "recursive")),
+      skipExistingBox(
+          Named(new QCheckBox(QStringLiteral("Skip pictures already done"), this), "skipExisting")),
+      editorMarksButton(
+          Named(new QPushButton(QStringLiteral("Use the editor's marks"), this), "editorMarks")),
       progress(Named(new QProgressBar(this), 1065)),
       processButton(Named(new QPushButton(QStringLiteral("PROCESS"), this), 1068)) {
     setWindowTitle(QStringLiteral("Batch Watermark"));
@@ -105,7 +123,11 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
     auto* textButton = Named(new QPushButton(QStringLiteral("Text"), this), 1076);
     auto* imageButton = Named(new QPushButton(QStringLiteral("Image"), this), 1086);
     auto* closeButton = Named(new QPushButton(QStringLiteral("CLOSE"), this), 2);
-    for (QPushButton* button : {browseSource, browseOutput, textButton, imageButton, closeButton}) {
+    auto* loadPreset = Named(new QPushButton(QStringLiteral("Load Preset..."), this), "loadPreset");
+    auto* savePreset = Named(new QPushButton(QStringLiteral("Save Preset..."), this), "savePreset");
+    editorMarksButton->setEnabled(false);
+    for (QPushButton* button : {browseSource, browseOutput, textButton, imageButton, closeButton, loadPreset,
+                                savePreset, editorMarksButton}) {
         button->setAutoDefault(false);
     }
     processButton->setDefault(true);
@@ -134,11 +156,23 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
     marks->addWidget(markGroup(QStringLiteral("Text Watermark"), textButton, textGrid));
     marks->addWidget(markGroup(QStringLiteral("Image Watermark"), imageButton, imageGrid));
 
+    auto* folderOptions = new QVBoxLayout;
+    folderOptions->addStretch();
+    folderOptions->addWidget(recursiveBox);
+    folderOptions->addWidget(skipExistingBox);
+    folderOptions->addStretch();
+    auto* options = new QHBoxLayout;
+    options->addWidget(outputOptions, 1);
+    options->addLayout(folderOptions);
+
     auto* outputRow = new QHBoxLayout;
     outputRow->addWidget(outputEdit, 1);
     outputRow->addWidget(browseOutput);
 
     auto* commandRow = new QHBoxLayout;
+    commandRow->addWidget(editorMarksButton);
+    commandRow->addWidget(loadPreset);
+    commandRow->addWidget(savePreset);
     commandRow->addStretch();
     commandRow->addWidget(processButton);
     commandRow->addWidget(closeButton);
@@ -152,6 +186,7 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
     layout->addLayout(sourceRow);
     layout->addWidget(types);
     layout->addLayout(marks);
+    layout->addLayout(options);
     layout->addWidget(outputLabel);
     layout->addLayout(outputRow);
     layout->addWidget(progress);
@@ -172,8 +207,109 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
             [this](MarkAlignment a) { job.imageMark.base.alignment = a; });
     connect(processButton, &QPushButton::clicked, this, &BatchWatermarkDialog::Process);
     connect(closeButton, &QPushButton::clicked, this, &BatchWatermarkDialog::reject);
+    connect(loadPreset, &QPushButton::clicked, this, &BatchWatermarkDialog::LoadPreset);
+    connect(savePreset, &QPushButton::clicked, this, &BatchWatermarkDialog::SavePreset);
+    connect(editorMarksButton, &QPushButton::clicked, this, &BatchWatermarkDialog::UseEditorMarks);
 
+    Restore();
     ShowFields();
+    ShowOptions();
+}
+
+void BatchWatermarkDialog::OfferEditorMarks(const RunSettings& marks) {
+    editorMarks = marks;
+    editorMarksButton->setEnabled(true);
+}
+
+void BatchWatermarkDialog::StoreOptions() {
+    OutputSettings output;
+    outputOptions->Read(output);
+    output.recursive = recursiveBox->isChecked();
+    output.skipExisting = skipExistingBox->isChecked();
+    TakeOutputSettings(output, job);
+}
+
+void BatchWatermarkDialog::ShowOptions() {
+    outputOptions->Show(OutputSettingsOf(job));
+    recursiveBox->setChecked(job.selection.recursive);
+    skipExistingBox->setChecked(job.skipExisting);
+    textGrid->Choose(job.textMark.base.alignment);
+    imageGrid->Choose(job.imageMark.base.alignment);
+}
+
+RunSettings BatchWatermarkDialog::Settings() {
+    StoreFields();
+    StoreOptions();
+    RunSettings settings;
+    settings.textMark = job.textMark;
+    settings.imageMark = job.imageMark;
+    settings.textFit = job.textFit;
+    settings.imageFit = job.imageFit;
+    settings.output = OutputSettingsOf(job);
+    return settings;
+}
+
+void BatchWatermarkDialog::LoadPreset() {
+    const auto path =
+        CurrentChoosers().ChooseOpenFile(this, QStringLiteral("Load Preset"), QString(), kPresetFilters);
+    if (!path || path->isEmpty()) return;
+    RunSettings settings;
+    std::string error;
+    if (!LoadRunSettings(Utf8FromQString(*path), settings, error)) {
+        stampora::ShowMessage(error, kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    StoreFields();
+    TakeRunSettings(settings, job);
+    ShowFields();
+    ShowOptions();
+}
+
+void BatchWatermarkDialog::SavePreset() {
+    const auto chosen =
+        CurrentChoosers().ChooseSaveFile(this, QStringLiteral("Save Preset"), QString(), kPresetFilters);
+    if (!chosen || chosen->isEmpty()) return;
+    std::string path = Utf8FromQString(*chosen);
+    if (QFileInfo(*chosen).suffix().isEmpty()) path += ".ini";
+    std::string error;
+    if (!SaveRunSettings(path, Settings(), error))
+        stampora::ShowMessage(error, kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
+}
+
+void BatchWatermarkDialog::UseEditorMarks() {
+    job.textMark = editorMarks.textMark;
+    job.imageMark = editorMarks.imageMark;
+    job.textFit = editorMarks.textFit;
+    job.imageFit = editorMarks.imageFit;
+    job.textMark.UpdateParams();
+    textGrid->Choose(job.textMark.base.alignment);
+    imageGrid->Choose(job.imageMark.base.alignment);
+}
+
+void BatchWatermarkDialog::Remember() {
+    const RunSettings settings = Settings();
+    // Remembering is a convenience: a folder that cannot be written loses
+    // it, not the run.
+    const std::string config = SettingsFilePath();
+    if (config.empty()) return;
+    WriteIniValue(config, kSettingsSection, kSourceKey, job.sourceDirectory);
+    WriteIniValue(config, kSettingsSection, kOutputKey, job.outputDirectory);
+    std::string ignored;
+    SaveRunSettings(SettingsFolderFile(kRememberedFile), settings, ignored);
+}
+
+void BatchWatermarkDialog::Restore() {
+    const std::string config = SettingsFilePath();
+    if (config.empty()) return;
+    job.sourceDirectory = ReadIniValue(config, kSettingsSection, kSourceKey).value_or(job.sourceDirectory);
+    const std::string output = ReadIniValue(config, kSettingsSection, kOutputKey).value_or(std::string());
+    if (!output.empty()) job.outputDirectory = output;
+    // Marks that cannot be made again (a font or a picture gone) are not
+    // taken; the folders are.
+    RunSettings settings;
+    std::string ignored;
+    if (LoadRunSettings(SettingsFolderFile(kRememberedFile), settings, ignored))
+        TakeRunSettings(settings, job);
 }
 
 bool BatchWatermarkDialog::ReadFields(BatchFields& fields) {
@@ -231,20 +367,25 @@ void BatchWatermarkDialog::Browse(bool source) {
 void BatchWatermarkDialog::EditTextMark() {
     TextWatermarkDialog dialog(this);
     dialog.mark = job.textMark;
+    dialog.fit = job.textFit;
     if (dialog.exec() != QDialog::Accepted) return;
     job.textMark = dialog.mark;
+    job.textFit = dialog.fit;
     job.textMark.UpdateParams();
 }
 
 void BatchWatermarkDialog::EditImageMark() {
     ImageWatermarkDialog dialog(this);
     dialog.mark = job.imageMark;
+    dialog.fit = job.imageFit;
     if (dialog.exec() != QDialog::Accepted) return;
     job.imageMark = dialog.mark;
+    job.imageFit = dialog.fit;
 }
 
 void BatchWatermarkDialog::Process() {
     if (running) return;
+    StoreOptions();
     incompleteCount = 0;
     incompleteLines.clear();
     {
@@ -291,6 +432,7 @@ void BatchWatermarkDialog::reject() {
         closeAfterRun = true;
         return;
     }
+    Remember();
     QDialog::reject();
 }
 

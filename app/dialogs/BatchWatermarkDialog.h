@@ -3,7 +3,8 @@
 // picture types, a text and an image watermark each with its anchor, output
 // directory), starts runs and shows their progress. Runs go on in the
 // dialog's own thread: the window keeps painting its progress but takes no
-// input until the run ends. Everything it holds is discarded when it closes.
+// input until the run ends. Its marks, options and folders are remembered
+// for the next time it opens, in the settings' folder.
 #include <QDialog>
 #include <string>
 #include <utility>
@@ -11,6 +12,7 @@
 
 #include "batch/BatchJob.h"
 #include "batch/BatchUi.h"
+#include "batch/options/RunSettings.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -20,6 +22,7 @@ class QPushButton;
 namespace stampora {
 
 class AlignmentGrid;
+class OutputOptionsBox;
 
 class BatchWatermarkDialog : public QDialog, public CBatchUi {
     Q_OBJECT
@@ -32,6 +35,12 @@ public:
     CBatchJob job;
 
     bool Running() const { return running; }
+
+    // The marks and fits "Use the editor's marks" takes; without them the
+    // button is disabled.
+    void OfferEditorMarks(const RunSettings& marks);
+    // The marks, fits and options of the next run, as a preset keeps them.
+    RunSettings Settings();
 
     // CBatchUi.
     bool ReadFields(BatchFields& fields) override;
@@ -57,6 +66,15 @@ private:
     void EditTextMark();
     void EditImageMark();
     void Process();
+    // The option controls into the job, and back.
+    void StoreOptions();
+    void ShowOptions();
+    void LoadPreset();
+    void SavePreset();
+    void UseEditorMarks();
+    // The dialog's state as the next opening starts from it.
+    void Remember();
+    void Restore();
 
     bool running = false;
     bool closeAfterRun = false;
@@ -72,6 +90,11 @@ private:
     std::vector<std::pair<ImageFormat, QCheckBox*>> typeBoxes;
     AlignmentGrid* textGrid;
     AlignmentGrid* imageGrid;
+    OutputOptionsBox* outputOptions;
+    QCheckBox* recursiveBox;
+    QCheckBox* skipExistingBox;
+    QPushButton* editorMarksButton;
+    RunSettings editorMarks;
     QProgressBar* progress;
     QPushButton* processButton;
 };

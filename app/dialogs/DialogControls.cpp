@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "app/dialogs/DialogIds.h"
+
 namespace stampora {
 
 QLineEdit* NumberEdit(int id, int width, QWidget* parent) {
@@ -27,8 +29,9 @@ QWidget* FieldWith(QLineEdit* edit, QWidget* after, QWidget* parent) {
 
 QDialogButtonBox* OkCancelButtons(QDialog& dialog) {
     auto* buttons = new QDialogButtonBox(&dialog);
-    QPushButton* ok = Named(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole), 1);
-    Named(buttons->addButton(QStringLiteral("CANCEL"), QDialogButtonBox::RejectRole), 2);
+    QPushButton* ok =
+        Named(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole), ButtonId::kOk);
+    Named(buttons->addButton(QStringLiteral("CANCEL"), QDialogButtonBox::RejectRole), ButtonId::kCancel);
     ok->setDefault(true);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

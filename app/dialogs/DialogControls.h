@@ -18,6 +18,13 @@ Control* Named(Control* control, int id) {
     return control;
 }
 
+// The same for a control beside the design's, which has a name, not an id.
+template <typename Control>
+Control* Named(Control* control, const char* name) {
+    control->setObjectName(QString::fromLatin1(name));
+    return control;
+}
+
 QLineEdit* NumberEdit(int id, int width, QWidget* parent);
 
 // The edit with its unit or its arrow pair right after it, as one field.

@@ -42,6 +42,14 @@ void ShowNumberField(QLineEdit& edit, int32_t value) {
     edit.setText(QString::number(value));
 }
 
+std::optional<RelativeLength> ParseLengthField(const QString& text, int32_t smallest, Status& status) {
+    return ParseRelativeLength(Utf8FromQString(text.trimmed()), smallest, status);
+}
+
+QString LengthText(const RelativeLength& length) {
+    return QString::number(length.value, 'g', 6) + (length.percent ? QStringLiteral("%") : QString());
+}
+
 void StepStoredValue(int32_t& value, ArrowStep step) {
     if (step == ArrowStep::Up && value < 100) ++value;
     if (step == ArrowStep::Down && value > 0) --value;

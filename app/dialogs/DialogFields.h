@@ -4,7 +4,10 @@
 // focus on that edit), the arrows' step rule, and the wide and narrow texts.
 #include <QString>
 #include <cstdint>
+#include <optional>
 #include <string>
+
+#include "watermark/RelativeLength.h"
 
 class QLineEdit;
 
@@ -18,6 +21,12 @@ bool ParseDialogNumber(const QString& text, int32_t& value);
 // the platform beeps and the focus moves to the edit with its text selected.
 bool ReadNumberField(QLineEdit& edit, int32_t& value);
 void ShowNumberField(QLineEdit& edit, int32_t value);
+
+// A length field: pixels, or a percentage of the picture's side ("2%"), as
+// the batch tool's options take it (at least `smallest` pixels). On a
+// refusal answers nothing, with the reason in `status`.
+std::optional<RelativeLength> ParseLengthField(const QString& text, int32_t smallest, Status& status);
+QString LengthText(const RelativeLength& length);
 
 // The arrows of a numeric field move its stored value one step, within 0 to
 // 100: up only while below 100, down only while above 0. A value typed

@@ -1,6 +1,7 @@
 #include "app/dialogs/ImageWatermarkDialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QEvent>
 #include <QFocusEvent>
@@ -16,6 +17,7 @@
 #include "app/PictureFileFilters.h"
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/DialogControls.h"
+#include "app/dialogs/DialogIds.h"
 #include "app/dialogs/PicturePreview.h"
 #include "codecs/PictureFiles.h"
 #include "platform/MessageSink.h"
@@ -42,20 +44,27 @@ int32_t ProportionalLength(int32_t length, int32_t from, int32_t to) {
 
 ImageWatermarkDialog::ImageWatermarkDialog(QWidget* parent)
     : QDialog(parent),
-      preview(new PicturePreview(1050, this)),
+      preview(new PicturePreview(ImageDialogId::kPreview, this)),
       bestSize(new QRadioButton(QStringLiteral("Best Size"), this)),
       realSize(new QRadioButton(QStringLiteral("Real Size"), this)),
       lockBox(new QCheckBox(QStringLiteral("Lock Aspect Ratio"), this)),
-      widthEdit(NumberEdit(1005, kNumberWidth, this)),
-      heightEdit(NumberEdit(1051, kNumberWidth, this)),
-      opacityEdit(NumberEdit(1054, kNumberWidth, this)),
-      rotationEdit(NumberEdit(1060, kNumberWidth, this)),
-      opacityArrows(new ArrowPair(1059, this)),
-      rotationArrows(new ArrowPair(1061, this)) {
+      widthEdit(NumberEdit(ImageDialogId::kWidth, kNumberWidth, this)),
+      heightEdit(NumberEdit(ImageDialogId::kHeight, kNumberWidth, this)),
+      opacityEdit(NumberEdit(ImageDialogId::kOpacity, kNumberWidth, this)),
+      rotationEdit(NumberEdit(ImageDialogId::kRotation, kNumberWidth, this)),
+      opacityArrows(new ArrowPair(ImageDialogId::kOpacityArrows, this)),
+      rotationArrows(new ArrowPair(ImageDialogId::kRotationArrows, this)),
+      relativeSwitch(new QCheckBox(QStringLiteral("Size by Picture"), this)),
+      percentEdit(NumberEdit(ImageDialogId::kRelativePercent, kNumberWidth, this)),
+      sideBox(Named(new QComboBox(this), ImageDialogId::kRelativeSide)) {
     setWindowTitle(QStringLiteral("Image Watermark"));
-    Named(bestSize, 1052);
-    Named(realSize, 1053);
-    Named(lockBox, 1013);
+    Named(bestSize, ImageDialogId::kBestSize);
+    Named(realSize, ImageDialogId::kRealSize);
+    Named(lockBox, ImageDialogId::kLockAspectRatio);
+    Named(relativeSwitch, ImageDialogId::kRelativeSwitch);
+    // In the order of FitSide's Width and Height.
+    sideBox->addItems({QStringLiteral("of the picture's width"), QStringLiteral("of the picture's height")});
+    relativeSwitch->setToolTip(QStringLiteral("The same share of every picture the mark is put on"));
 
     auto* hint = new QLabel(QString::fromLatin1(kClickToChooseText), this);
     hint->setAlignment(Qt::AlignHCenter);
@@ -79,17 +88,25 @@ ImageWatermarkDialog::ImageWatermarkDialog(QWidget* parent)
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
 
+    auto* relativeRow = new QHBoxLayout;
+    relativeRow->addWidget(relativeSwitch);
+    relativeRow->addWidget(FieldWith(percentEdit, new QLabel(QStringLiteral("%"), this), this));
+    relativeRow->addWidget(sideBox);
+    relativeRow->addStretch();
+
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(preview, 1);
     layout->addWidget(hint);
     layout->addLayout(sizeRow);
     layout->addLayout(grid);
+    layout->addLayout(relativeRow);
     layout->addWidget(OkCancelButtons(*this));
 
     connect(preview, &PicturePreview::Clicked, this, &ImageWatermarkDialog::ChoosePicture);
     connect(bestSize, &QRadioButton::clicked, this, &ImageWatermarkDialog::UseBestSize);
     connect(realSize, &QRadioButton::clicked, this, &ImageWatermarkDialog::UseRealSize);
     connect(lockBox, &QCheckBox::clicked, this, [this] { ReadFields(); });
+    connect(relativeSwitch, &QCheckBox::toggled, this, [this] { ApplyEnableState(); });
     connect(opacityArrows, &ArrowPair::Stepped, this, [this](ArrowStep s) { Step(mark.base.opacity, s); });
     connect(rotationArrows, &ArrowPair::Stepped, this, [this](ArrowStep s) { Step(mark.base.rotation, s); });
     widthEdit->installEventFilter(this);
@@ -106,6 +123,7 @@ void ImageWatermarkDialog::showEvent(QShowEvent* event) {
 
 void ImageWatermarkDialog::Open() {
     lockAspectRatio = true;
+    ShowFit();
     ApplyEnableState();
     ShowFields();
     preview->SetPicture(mark.source);
@@ -132,9 +150,43 @@ void ImageWatermarkDialog::ApplyEnableState() {
     const bool on = mark.base.enabled;
     for (QLineEdit* edit : {widthEdit, heightEdit, opacityEdit}) edit->setReadOnly(!on);
     for (QWidget* control : std::initializer_list<QWidget*>{lockBox, bestSize, realSize, rotationEdit,
-                                                            opacityArrows, rotationArrows}) {
+                                                            opacityArrows, rotationArrows, relativeSwitch}) {
         control->setEnabled(on);
     }
+    // A size by the picture stands in for the size in pixels.
+    const bool relative = on && relativeSwitch->isChecked();
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{widthEdit, heightEdit, lockBox, bestSize, realSize})
+        control->setEnabled(on && !relative);
+    percentEdit->setEnabled(relative);
+    sideBox->setEnabled(relative);
+}
+
+void ImageWatermarkDialog::ShowFit() {
+    relativeSwitch->setChecked(fit.SizeFollowsPicture());
+    percentEdit->setText(fit.SizeFollowsPicture() ? QString::number(fit.sizePercent, 'g', 6)
+                                                  : QStringLiteral("20"));
+    sideBox->setCurrentIndex(fit.side == FitSide::Height ? 1 : 0);
+}
+
+bool ImageWatermarkDialog::TakeFit() {
+    if (!relativeSwitch->isChecked() || !mark.base.enabled) {
+        fit.sizePercent = 0.0;
+        return true;
+    }
+    // The share, as the batch tool's --image-size takes "20%" or "x20%".
+    Status status;
+    const std::optional<RelativeLength> share =
+        ParseLengthField(percentEdit->text().trimmed() + QStringLiteral("%"), 1, status);
+    if (!share) {
+        ShowMessage("The size by picture must be a percentage from 0.1 to 100: " + status.Error() + ".",
+                    kErrorCaption, MessageIcon::Error);
+        percentEdit->setFocus(Qt::OtherFocusReason);
+        return false;
+    }
+    fit.sizePercent = share->value;
+    fit.side = sideBox->currentIndex() == 1 ? FitSide::Height : FitSide::Width;
+    return true;
 }
 
 void ImageWatermarkDialog::ChoosePicture() {
@@ -148,6 +200,7 @@ void ImageWatermarkDialog::ChoosePicture() {
     Status status;
     if (loaded.Load(Utf8FromQString(*path), nullptr, &status) && loaded.Width() > 0) {
         mark.source.Swap(loaded);
+        mark.file = Utf8FromQString(*path);
         mark.base.width = mark.base.markWidth = mark.source.Width();
         mark.base.height = mark.base.markHeight = mark.source.Height();
         mark.base.enabled = true;
@@ -226,6 +279,7 @@ void ImageWatermarkDialog::accept() {
     // A number that does not parse is signalled, yet the dialog closes with
     // the values read before it.
     ReadFields();
+    if (!TakeFit()) return;
     mark.PrepareImageLayer();
     QDialog::accept();
 }

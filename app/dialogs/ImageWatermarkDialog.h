@@ -1,15 +1,18 @@
 #pragma once
 // "Image Watermark": picks the picture to use as a watermark and sets its
-// size, opacity and rotation on a working copy of an image watermark. The
-// owner sets `mark` (and the target picture's size in mark.base) before
-// showing the dialog and takes it back only when the dialog ends with OK; on
-// OK the dialog has prepared the mark's scaled layer.
+// size (in pixels, or as a percentage of each picture's width or height),
+// opacity and rotation on a working copy of an image watermark. The owner
+// sets `mark` (and the target picture's size in mark.base) and `fit` before
+// showing the dialog and takes them back only when the dialog ends with OK;
+// on OK the dialog has prepared the mark's scaled layer.
 #include <QDialog>
 
 #include "app/dialogs/DialogFields.h"
 #include "watermark/ImageWatermark.h"
+#include "watermark/MarkFit.h"
 
 class QCheckBox;
+class QComboBox;
 class QLineEdit;
 class QRadioButton;
 
@@ -24,6 +27,9 @@ public:
     explicit ImageWatermarkDialog(QWidget* parent = nullptr);
 
     ImageWatermark mark;
+    // How the mark fits each picture: its size relative to the picture's,
+    // margin and tiling.
+    MarkFit fit;
 
     bool AspectRatioLocked() const { return lockAspectRatio; }
 
@@ -48,6 +54,10 @@ private:
     void WidthLeft();
     void HeightLeft();
     void Step(int32_t& value, ArrowStep step);
+    void ShowFit();
+    // The size relative to each picture's; false, told, when the percentage
+    // does not read.
+    bool TakeFit();
 
     bool opened = false;
     bool lockAspectRatio = true;
@@ -65,6 +75,9 @@ private:
     QLineEdit* rotationEdit;
     ArrowPair* opacityArrows;
     ArrowPair* rotationArrows;
+    QCheckBox* relativeSwitch;
+    QLineEdit* percentEdit;
+    QComboBox* sideBox;
 };
 
 inline constexpr char kCantLoadImageText[] = "Can't load the image file!";

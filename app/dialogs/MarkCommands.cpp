@@ -1,10 +1,8 @@
 #include "app/dialogs/MarkCommands.h"
 
-#include <QAction>
 #include <QApplication>
 
-#include "app/CanvasView.h"
-#include "app/MainFrame.h"
+#include "app/EditorSettings.h"
 #include "app/OutputDirectory.h"
 #include "app/dialogs/BatchWatermarkDialog.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
@@ -12,53 +10,44 @@
 
 namespace stampora {
 
-namespace {
+MarkCommands::MarkCommands(const EditorMarks& marks, QWidget* owner)
+    : QObject(owner), marks(marks), owner(owner) {}
 
-QWidget* ActiveWindowOr(QWidget* fallback) {
+QWidget* MarkCommands::Owner() const {
     QWidget* active = QApplication::activeWindow();
-    return active ? active : fallback;
+    return active ? active : owner;
 }
 
-}  // namespace
-
-void EditTextMark(CanvasView& canvas, QWidget* owner) {
-    TextWatermarkDialog dialog(owner);
+void MarkCommands::EditTextMark() {
+    TextWatermarkDialog dialog(Owner());
     // A mark that was never given a text leaves the dialog its fresh copy.
-    if (!canvas.TextMark().text.empty()) dialog.mark = canvas.TextMark();
-    dialog.mark.base.pictureWidth = canvas.PictureSize().width();
-    dialog.mark.base.pictureHeight = canvas.PictureSize().height();
-    if (dialog.exec() == QDialog::Accepted) {
-        canvas.TakeTextMark(dialog.mark);
-    } else {
-        canvas.CancelTextMarkEdit();
+    if (!marks.Text().text.empty()) {
+        dialog.mark = marks.Text();
+        dialog.fit = marks.TextFit();
     }
+    dialog.mark.base.pictureWidth = marks.Picture().width;
+    dialog.mark.base.pictureHeight = marks.Picture().height;
+    if (dialog.exec() == QDialog::Accepted) emit TextMarkEdited(dialog.mark, dialog.fit);
 }
 
-void EditImageMark(CanvasView& canvas, QWidget* owner) {
-    ImageWatermarkDialog dialog(owner);
-    if (canvas.ImageMark().base.enabled) dialog.mark = canvas.ImageMark();
+void MarkCommands::EditImageMark() {
+    ImageWatermarkDialog dialog(Owner());
+    // The mark chosen before opens again, whether or not the open picture
+    // could take it.
+    if (!marks.Image().source.IsEmpty()) {
+        dialog.mark = marks.Image();
+        dialog.fit = marks.ImageFit();
+    }
     // The size warnings compare against the picture the mark is meant for.
-    dialog.mark.base.pictureWidth = canvas.PictureSize().width();
-    dialog.mark.base.pictureHeight = canvas.PictureSize().height();
-    if (dialog.exec() == QDialog::Accepted) {
-        canvas.TakeImageMark(dialog.mark);
-    } else {
-        canvas.CancelImageMarkEdit();
-    }
+    dialog.mark.base.pictureWidth = marks.Picture().width;
+    dialog.mark.base.pictureHeight = marks.Picture().height;
+    if (dialog.exec() == QDialog::Accepted) emit ImageMarkEdited(dialog.mark, dialog.fit);
 }
 
-void ShowBatchDialog(QWidget* owner) {
-    BatchWatermarkDialog dialog(outputDirectory, owner);
+void MarkCommands::ShowBatchDialog() {
+    BatchWatermarkDialog dialog(outputDirectory, Owner());
+    dialog.OfferEditorMarks(EditorSettings(marks));
     dialog.exec();
-}
-
-void ConnectMarkCommands(MainFrame& frame) {
-    QObject::connect(frame.Action(CommandId::kTextWatermark), &QAction::triggered, &frame,
-                     [&frame] { EditTextMark(*frame.Canvas(), ActiveWindowOr(&frame)); });
-    QObject::connect(frame.Action(CommandId::kImageWatermark), &QAction::triggered, &frame,
-                     [&frame] { EditImageMark(*frame.Canvas(), ActiveWindowOr(&frame)); });
-    QObject::connect(frame.Action(CommandId::kBatchWatermark), &QAction::triggered, &frame,
-                     [&frame] { ShowBatchDialog(ActiveWindowOr(&frame)); });
 }
 
 }  // namespace stampora

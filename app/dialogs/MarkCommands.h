@@ -1,22 +1,40 @@
 #pragma once
+// The editor's Text Watermark, Image Watermark and Batch Watermark commands.
+// Each opens its dialog over the active window; the mark dialogs work on
+// copies of the editor's marks and report a confirmed mark, which the owner
+// of the marks takes. The editor's marks are only read here.
+#include <QObject>
+
+#include "app/EditorMarks.h"
 
 class QWidget;
 
 namespace stampora {
 
-// The editor's Text Watermark, Image Watermark and Batch Watermark commands:
-// each opens its dialog over the active window; the watermark dialogs work on
-// a copy of the editor's mark, which the canvas takes back on OK.
-class CanvasView;
-class MainFrame;
+class MarkCommands : public QObject {
+    Q_OBJECT
 
-void EditTextMark(CanvasView& canvas, QWidget* owner);
-void EditImageMark(CanvasView& canvas, QWidget* owner);
-// The batch dialog starts from the editor's output directory; the editor's
-// picture and marks are not touched.
-void ShowBatchDialog(QWidget* owner);
+public:
+    // `marks` must outlive the commands; `owner` is the window the dialogs
+    // open over when no other is active.
+    MarkCommands(const EditorMarks& marks, QWidget* owner);
 
-// Connects the three commands of the frame to the functions above.
-void ConnectMarkCommands(MainFrame& frame);
+public slots:
+    void EditTextMark();
+    void EditImageMark();
+    // The batch dialog starts from the editor's output directory; the
+    // editor's picture and marks are not touched.
+    void ShowBatchDialog();
+
+signals:
+    void TextMarkEdited(const TextWatermark& mark, const MarkFit& fit);
+    void ImageMarkEdited(const ImageWatermark& mark, const MarkFit& fit);
+
+private:
+    QWidget* Owner() const;
+
+    const EditorMarks& marks;
+    QWidget* owner;
+};
 
 }  // namespace stampora

@@ -14,9 +14,11 @@
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogControls.h"
+#include "app/dialogs/DialogIds.h"
 #include "platform/FontCatalog.h"
 #include "platform/MessageSink.h"
 #include "platform/qt/Choosers.h"
+#include "watermark/MarkText.h"
 #include "watermark/WatermarkMessages.h"
 
 namespace stampora {
@@ -39,14 +41,13 @@ void SelectExactly(QComboBox& box, const QString& text) {
     box.setCurrentIndex(box.findText(text, Qt::MatchFixedString));
 }
 
-// The leading decimal digits of a text, 0 without any.
-int32_t LeadingNumber(const QString& text) {
-    int64_t value = 0;
-    for (QChar c : text) {
-        if (c < u'0' || c > u'9' || value > 100000000) break;
-        value = value * 10 + (c.unicode() - u'0');
-    }
-    return static_cast<int32_t>(value);
+// The text size a mark is given when it is sized by the picture and was
+// never given one in points.
+constexpr int32_t kPointsWithoutSize = 24;
+
+// The gap field's text: empty for a gap of the mark's own size.
+QString GapText(const std::optional<RelativeLength>& gap) {
+    return gap ? LengthText(*gap) : QString();
 }
 
 }  // namespace
@@ -65,27 +66,40 @@ const QStringList& TextWatermarkDialog::StyleEntries() {
 TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     : QDialog(parent),
       textEdit(new QPlainTextEdit(this)),
-      fontBox(Named(new QComboBox(this), 1007)),
-      styleBox(Named(new QComboBox(this), 1031)),
-      sizeBox(Named(new QComboBox(this), 1010)),
-      opacityEdit(NumberEdit(1021, kNumberWidth, this)),
-      rotationEdit(NumberEdit(1023, kNumberWidth, this)),
-      opacityArrows(new ArrowPair(1044, this)),
-      rotationArrows(new ArrowPair(1045, this)),
-      colourSwatch(new ColourSwatch(1011, this)),
+      fontBox(Named(new QComboBox(this), TextDialogId::kFont)),
+      styleBox(Named(new QComboBox(this), TextDialogId::kStyle)),
+      sizeBox(Named(new QComboBox(this), TextDialogId::kSize)),
+      opacityEdit(NumberEdit(TextDialogId::kOpacity, kNumberWidth, this)),
+      rotationEdit(NumberEdit(TextDialogId::kRotation, kNumberWidth, this)),
+      opacityArrows(new ArrowPair(TextDialogId::kOpacityArrows, this)),
+      rotationArrows(new ArrowPair(TextDialogId::kRotationArrows, this)),
+      colourSwatch(new ColourSwatch(TextDialogId::kColour, this)),
       shadowSwitch(new QCheckBox(QStringLiteral("Enable Shadow"), this)),
-      shadowColourSwatch(new ColourSwatch(1024, this)),
-      shadowOpacityEdit(NumberEdit(1006, kNumberWidth, this)),
-      distanceEdit(NumberEdit(1005, kNumberWidth, this)),
-      smoothEdit(NumberEdit(1008, kNumberWidth, this)),
-      shadowOpacityArrows(new ArrowPair(1039, this)),
-      distanceArrows(new ArrowPair(1038, this)),
-      smoothArrows(new ArrowPair(1040, this)) {
+      shadowColourSwatch(new ColourSwatch(TextDialogId::kShadowColour, this)),
+      shadowOpacityEdit(NumberEdit(TextDialogId::kShadowOpacity, kNumberWidth, this)),
+      distanceEdit(NumberEdit(TextDialogId::kDistance, kNumberWidth, this)),
+      smoothEdit(NumberEdit(TextDialogId::kSmooth, kNumberWidth, this)),
+      shadowOpacityArrows(new ArrowPair(TextDialogId::kShadowOpacityArrows, this)),
+      distanceArrows(new ArrowPair(TextDialogId::kDistanceArrows, this)),
+      smoothArrows(new ArrowPair(TextDialogId::kSmoothArrows, this)),
+      marginEdit(NumberEdit(TextDialogId::kMargin, kNumberWidth, this)),
+      tileSwitch(new QCheckBox(QStringLiteral("Tile over the picture"), this)),
+      gapAcrossEdit(NumberEdit(TextDialogId::kGapAcross, kNumberWidth, this)),
+      gapDownEdit(NumberEdit(TextDialogId::kGapDown, kNumberWidth, this)) {
     setWindowTitle(QStringLiteral("Text Watermark"));
-    Named(textEdit, 1000);
+    Named(textEdit, TextDialogId::kText);
     textEdit->setTabChangesFocus(true);
     textEdit->setFixedHeight(textEdit->fontMetrics().lineSpacing() * 4 + 12);
-    Named(shadowSwitch, 1013);
+    Named(shadowSwitch, TextDialogId::kShadowSwitch);
+    Named(tileSwitch, TextDialogId::kTileSwitch);
+    // Typed sizes go beyond the list: any number of points up to 1000, or a
+    // percentage of the picture's shorter side.
+    sizeBox->setEditable(true);
+    sizeBox->setInsertPolicy(QComboBox::NoInsert);
+    sizeBox->setToolTip(
+        QStringLiteral("Points (1 to 1000), or a percentage of the picture's shorter side: 4%"));
+    for (QLineEdit* gap : {gapAcrossEdit, gapDownEdit}) gap->setPlaceholderText(QStringLiteral("auto"));
+    marginEdit->setToolTip(QStringLiteral("Pixels, or a percentage of the picture's shorter side: 2%"));
     fontBox->setMinimumWidth(220);
     textEdit->setMinimumWidth(340);
     // The lists are the same for every mark; which entries are selected is
@@ -102,6 +116,8 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     textLabel->setBuddy(textEdit);
     textRow->addWidget(textLabel, 0, Qt::AlignTop);
     textRow->addWidget(textEdit, 1);
+    auto* hint = new QLabel(QString::fromLatin1(kPlaceholderHintText), this);
+    hint->setEnabled(false);
 
     auto* fonts = new QGroupBox(QStringLiteral("Fonts"), this);
     auto* fontGrid = new QGridLayout(fonts);
@@ -134,14 +150,34 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     shadowGrid->setColumnStretch(1, 1);
     shadowGrid->setColumnStretch(3, 1);
 
+    auto* fitting = new QGroupBox(QStringLiteral("Fit to Picture"), this);
+    auto* fitGrid = new QGridLayout(fitting);
+    fitGrid->addWidget(new QLabel(QStringLiteral("Margin"), fitting), 0, 0);
+    fitGrid->addWidget(FieldWith(marginEdit, new QLabel(QStringLiteral("px or %"), fitting), fitting), 0, 1);
+    fitGrid->addWidget(tileSwitch, 0, 2, 1, 2);
+    fitGrid->addWidget(new QLabel(QStringLiteral("Gap across"), fitting), 1, 0);
+    fitGrid->addWidget(FieldWith(gapAcrossEdit, new QLabel(QStringLiteral("px or %"), fitting), fitting), 1,
+                       1);
+    fitGrid->addWidget(new QLabel(QStringLiteral("Gap down"), fitting), 1, 2);
+    fitGrid->addWidget(FieldWith(gapDownEdit, new QLabel(QStringLiteral("px or %"), fitting), fitting), 1, 3);
+    fitGrid->setColumnStretch(1, 1);
+    fitGrid->setColumnStretch(3, 1);
+
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(textRow);
+    layout->addWidget(hint, 0, Qt::AlignRight);
     layout->addWidget(fonts);
-    layout->addWidget(shadow);
+    auto* lower = new QHBoxLayout;
+    lower->addWidget(shadow);
+    lower->addWidget(fitting);
+    layout->addLayout(lower);
     layout->addWidget(OkCancelButtons(*this));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(shadowSwitch, &QCheckBox::clicked, this, &TextWatermarkDialog::ShadowSwitchClicked);
+    connect(tileSwitch, &QCheckBox::toggled, this, [this](bool on) {
+        for (QLineEdit* gap : {gapAcrossEdit, gapDownEdit}) gap->setEnabled(on);
+    });
     connect(opacityArrows, &ArrowPair::Stepped, this,
             [this](ArrowStep s) { Step(mark.base.opacity, s, false); });
     connect(rotationArrows, &ArrowPair::Stepped, this,
@@ -175,8 +211,12 @@ void TextWatermarkDialog::Open() {
     if (mark.font.height >= 1) {
         SelectExactly(*fontBox, QStringFromWide(mark.font.faceName));
         SelectExactly(*sizeBox, QString::number(mark.font.height));
+        // A typed size that is not in the list is shown as typed.
+        if (sizeBox->currentIndex() < 0) sizeBox->setEditText(QString::number(mark.font.height));
         SelectExactly(*styleBox, StyleText(mark.font));
     }
+    if (fit.SizeFollowsPicture()) sizeBox->setEditText(LengthText({fit.sizePercent, true}));
+    ShowFit();
     colourSwatch->SetColour(mark.colour);
     shadowColourSwatch->SetColour(mark.shadowColour);
     shadowCheck = mark.shadowEnabled ? 1 : 0;
@@ -234,13 +274,40 @@ void TextWatermarkDialog::ChooseColour(RgbColour& colour, ColourSwatch& swatch) 
     swatch.SetColour(colour);
 }
 
-void TextWatermarkDialog::TakeFont() {
+void TextWatermarkDialog::ShowFit() {
+    marginEdit->setText(LengthText(fit.layout.margin));
+    tileSwitch->setChecked(fit.layout.tile);
+    gapAcrossEdit->setText(GapText(fit.layout.gapX));
+    gapDownEdit->setText(GapText(fit.layout.gapY));
+    for (QLineEdit* gap : {gapAcrossEdit, gapDownEdit}) gap->setEnabled(fit.layout.tile);
+}
+
+void TextWatermarkDialog::Refuse(QWidget& control, const std::string& message) {
+    ShowMessage(message, kErrorCaption, MessageIcon::Error);
+    control.setFocus(Qt::OtherFocusReason);
+}
+
+bool TextWatermarkDialog::TakeFont() {
+    // The size, as the batch tool's --size takes it.
+    Status status;
+    const std::optional<RelativeLength> size = ParseLengthField(sizeBox->currentText(), 1, status);
+    if (!size || (!size->percent && size->value > kLargestPointSize)) {
+        Refuse(*sizeBox, kTextSizeRefusedText);
+        return false;
+    }
     FontSpec font;
     font.charSet = kDefaultCharSet;
     // The whole family name is kept: a shortened name would name no installed
     // family and the text would be drawn in another font.
     font.faceName = WideFromQString(fontBox->currentText());
-    font.height = LeadingNumber(sizeBox->currentText());
+    if (size->percent) {
+        font.height = mark.font.height >= 1 ? mark.font.height : kPointsWithoutSize;
+        fit.sizePercent = size->value;
+    } else {
+        font.height = static_cast<int32_t>(size->value);
+        fit.sizePercent = 0.0;
+    }
+    fit.side = FitSide::Shorter;
     font.weight = kFontWeightNormal;
     const QString style = styleBox->currentText();
     if (style == QLatin1String("Bold Italic")) {
@@ -252,6 +319,33 @@ void TextWatermarkDialog::TakeFont() {
         font.weight = kFontWeightBold;
     }
     mark.font = font;
+    return true;
+}
+
+bool TextWatermarkDialog::TakeLayout() {
+    // The margin and gaps, as the batch tool's --margin and --tile-gap take them.
+    MarkLayout layout;
+    Status status;
+    const std::optional<RelativeLength> margin = ParseLengthField(marginEdit->text(), 0, status);
+    if (!margin) {
+        Refuse(*marginEdit, "The margin must be pixels or a percentage such as 2%: " + status.Error() + ".");
+        return false;
+    }
+    layout.margin = *margin;
+    layout.tile = tileSwitch->isChecked();
+    const std::pair<QLineEdit*, std::optional<RelativeLength>*> gaps[] = {{gapAcrossEdit, &layout.gapX},
+                                                                          {gapDownEdit, &layout.gapY}};
+    for (const auto& [edit, gap] : gaps) {
+        if (edit->text().trimmed().isEmpty()) continue;  // the mark's own size
+        *gap = ParseLengthField(edit->text(), 0, status);
+        if (!*gap) {
+            Refuse(*edit, "The gap between tiles must be pixels or a percentage such as 5%: " +
+                              status.Error() + ".");
+            return false;
+        }
+    }
+    fit.layout = layout;
+    return true;
 }
 
 void TextWatermarkDialog::accept() {
@@ -261,7 +355,12 @@ void TextWatermarkDialog::accept() {
         ShowMessage(kTextMustNotBeNullText, kErrorCaption, MessageIcon::Error);
         return;
     }
-    TakeFont();
+    Status status;
+    if (!CheckMarkText(Utf8FromQString(textEdit->toPlainText()), status)) {
+        Refuse(*textEdit, "The text cannot be filled in: " + status.Error() + ".");
+        return;
+    }
+    if (!TakeFont() || !TakeLayout()) return;
     mark.base.enabled = true;
     QDialog::accept();
 }

@@ -1,11 +1,13 @@
 #pragma once
 // "Text Watermark": edits a working copy of a text watermark (its text, font,
-// style, size, colour, opacity, rotation and shadow). The owner sets `mark`
-// before showing the dialog and takes it back only when the dialog ends with
-// OK.
+// style, size, colour, opacity, rotation and shadow) and of how it fits each
+// picture (a size relative to the picture's, its margin, tiling). The owner
+// sets `mark` and `fit` before showing the dialog and takes them back only
+// when the dialog ends with OK.
 #include <QDialog>
 
 #include "app/dialogs/DialogFields.h"
+#include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"
 
 class QCheckBox;
@@ -24,6 +26,9 @@ public:
     explicit TextWatermarkDialog(QWidget* parent = nullptr);
 
     TextWatermark mark;
+    // How the mark fits each picture: its size relative to the picture's,
+    // margin and tiling.
+    MarkFit fit;
 
     // The entries of the size and style lists, in order.
     static const QStringList& SizeEntries();
@@ -46,7 +51,15 @@ private:
     void ShadowSwitchClicked();
     void Step(int32_t& value, ArrowStep step, bool shadowField);
     void ChooseColour(RgbColour& colour, ColourSwatch& swatch);
-    void TakeFont();
+    // The font from the font, style and size boxes; false, told, when the
+    // size is neither points nor a percentage.
+    bool TakeFont();
+    // The margin and tiling; false, told, at the first field that does not
+    // read.
+    bool TakeLayout();
+    void ShowFit();
+    // Tells why a control's value is refused and puts the focus there.
+    void Refuse(QWidget& control, const std::string& message);
 
     bool opened = false;
     int32_t shadowCheck = 0;  // the switch's state as last read: 0 clear, 1 set
@@ -68,10 +81,18 @@ private:
     ArrowPair* shadowOpacityArrows;
     ArrowPair* distanceArrows;
     ArrowPair* smoothArrows;
+    QLineEdit* marginEdit;
+    QCheckBox* tileSwitch;
+    QLineEdit* gapAcrossEdit;
+    QLineEdit* gapDownEdit;
 };
 
 // The texts the dialog shows, word for word.
 inline constexpr char kCantLoadValueText[] = "Can't load value!";
 inline constexpr char kTextMustNotBeNullText[] = "The text must not be null!";
+inline constexpr char kTextSizeRefusedText[] =
+    "The size must be 1 to 1000 points, or a percentage of the picture's shorter side such as 4%.";
+inline constexpr char kPlaceholderHintText[] =
+    "Filled in per picture: {name} {ext} {width} {height} {date} {year} {camera} {n}";
 
 }  // namespace stampora

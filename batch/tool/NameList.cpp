@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "batch/tool/ShownName.h"
+#include "batch/options/ShownName.h"
 #include "platform/FileIo.h"
 
 namespace stampora {

@@ -4,7 +4,7 @@
 
 #include "batch/BatchSummary.h"
 #include "batch/FileResultLine.h"
-#include "batch/tool/ShownName.h"
+#include "batch/options/ShownName.h"
 
 namespace stampora {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "batch/BatchUi.h"
-#include "batch/tool/ToolOptions.h"
+#include "batch/options/ToolOptions.h"
 
 namespace stampora {
 

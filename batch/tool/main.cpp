@@ -11,13 +11,12 @@
 #include <vector>
 
 #include "batch/BatchJob.h"
-#include "batch/tool/MarkSetup.h"
-#include "batch/tool/MarkSizeOptions.h"
+#include "batch/options/PresetFile.h"
+#include "batch/options/RunSettings.h"
+#include "batch/options/ShownName.h"
+#include "batch/options/ToolOptions.h"
 #include "batch/tool/NameList.h"
-#include "batch/tool/PresetFile.h"
-#include "batch/tool/ShownName.h"
 #include "batch/tool/TerminalUi.h"
-#include "batch/tool/ToolOptions.h"
 #include "batch/tool/ToolUsage.h"
 #include "platform/OutputDirectorySetting.h"
 #include "platform/Utf8Path.h"
@@ -114,20 +113,14 @@ int main(int argc, char** argv) {
                       status.Error());
     }
 
+    RunSettings settings;
+    if (!SettingsFromOptions(*options, settings, error)) return Refuse(error);
     CBatchJob job;
+    TakeRunSettings(settings, job);
     job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();
     job.memoryBudget = options->memoryBudget > 0 ? options->memoryBudget : DefaultMemoryBudget();
-    job.quality = options->quality;
-    job.textFit = TextMarkFit(*options);
-    job.imageFit = ImageMarkFit(*options);
-    job.qualityFromSource = options->qualityFromSource;
-    job.metadata = options->stripMetadata ? MetadataKept::Essential
-                   : options->stripGps    ? MetadataKept::NoGps
-                                          : MetadataKept::All;
-    job.selection.recursive = options->recursive;
     job.selection.shardIndex = options->shardIndex;
     job.selection.shardCount = options->shardCount;
-    job.skipExisting = options->skipExisting;
     job.replaceOriginals = options->inPlace;
     if (options->filesFrom) {
         std::vector<std::string> names;
@@ -135,10 +128,6 @@ int main(int argc, char** argv) {
             return Refuse(status.Error());
         job.selection.givenNames = std::move(names);
     }
-    job.losslessJpeg = options->losslessJpeg;
-    if ((options->textMark && !SetUpTextMark(*options->textMark, job.textMark, status)) ||
-        (options->imageMark && !SetUpImageMark(*options->imageMark, job.imageMark, status)))
-        return Refuse(status.Error());
 
     const std::string outputDirectory =
         options->outputDirectory ? *options->outputDirectory : ReadOutputDirectory();

@@ -11,6 +11,7 @@
 
 #include "app/EditorTestSupport.h"
 #include "support/RecordingMessageSink.h"
+#include "watermark/WatermarkMessages.h"
 
 using namespace stampora;
 
@@ -125,7 +126,7 @@ TEST_F(CanvasTest, MarksKeepTheirPicturePositionsAcrossZoom) {
     SetClientSize(canvas, 620, 340);
     Open(400, 200);
     canvas.TakeImageMark(SolidImageMark(50, 20, 0x00FF00));
-    const WatermarkBase& mark = canvas.ImageMark().base;
+    const WatermarkBase& mark = canvas.Marks().PlacedImage().made.base;
     EXPECT_EQ(mark.x, 175);  // centred
     EXPECT_EQ(mark.y, 90);
     // Drag it to picture position (100, 40): the picture starts at (111, 71).
@@ -145,7 +146,7 @@ TEST_F(CanvasTest, DraggingPastTheEdgeStopsFlushAndReleaseAnywhereEndsTheDrag) {
     SetClientSize(canvas, 1000, 700);
     Open(1280, 960);  // shown at 0.5
     canvas.TakeImageMark(SolidImageMark(100, 60, 0xFF0000));
-    const WatermarkBase& mark = canvas.ImageMark().base;
+    const WatermarkBase& mark = canvas.Marks().PlacedImage().made.base;
     const PixelRect& shown = canvas.Document().displayRect;
     // Released far outside the canvas: the drag still ends there.
     Drag(Centre(mark.screenRect), QPoint(2000, 2000), QPoint(-500, 3000));
@@ -171,12 +172,13 @@ TEST_F(CanvasTest, TheTextMarkIsGrabbedWhereTheMarksOverlap) {
     text.font = {24, 400, false, 1, u"DejaVu Sans"};
     text.base.enabled = true;
     canvas.TakeTextMark(text);
-    ASSERT_TRUE(canvas.TextMark().base.enabled);
-    const QPoint centre = Centre(canvas.TextMark().base.screenRect);
-    const int32_t imageLeft = canvas.ImageMark().base.screenRect.left;
+    ASSERT_TRUE(canvas.Marks().PlacedText().shown);
+    const QPoint centre = Centre(canvas.Marks().PlacedText().made.base.screenRect);
+    const int32_t imageLeft = canvas.Marks().PlacedImage().made.base.screenRect.left;
     Drag(centre, QPoint(-30, 0), centre + QPoint(-30, 0));
-    EXPECT_EQ(canvas.ImageMark().base.screenRect.left, imageLeft);
-    EXPECT_NE(canvas.TextMark().base.x, (600 - canvas.TextMark().base.markWidth) / 2);
+    EXPECT_EQ(canvas.Marks().PlacedImage().made.base.screenRect.left, imageLeft);
+    EXPECT_NE(canvas.Marks().PlacedText().made.base.x,
+              (600 - canvas.Marks().PlacedText().made.base.markWidth) / 2);
 }
 
 TEST_F(CanvasTest, ATooLargeMarkIsRefusedWhenTakenNotWhilePainting) {
@@ -188,8 +190,9 @@ TEST_F(CanvasTest, ATooLargeMarkIsRefusedWhenTakenNotWhilePainting) {
     text.base.enabled = true;
     canvas.TakeTextMark(text);  // no event loop has run yet
     ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].caption, "Error");
-    EXPECT_FALSE(canvas.TextMark().base.enabled);
+    EXPECT_EQ(messages.messages[0].text, kTextMarkTooLargeMessage);
+    EXPECT_FALSE(canvas.Marks().PlacedText().shown);
+    EXPECT_TRUE(canvas.TextMark().base.enabled);  // hidden, not switched off
     canvas.viewport()->repaint();
     QApplication::processEvents();
     EXPECT_EQ(messages.messages.size(), 1u);
@@ -210,13 +213,32 @@ TEST_F(CanvasTest, PaintDrawsTheFramePictureAndBlendedMark) {
     const CRasterImage& source = canvas.Document().source;
     EXPECT_EQ(surface.ColourAt(shown.left + 3, shown.top + 4), source.ReadPixel(3, 4));
     // The mark: blue over the picture with half opacity (alpha 127).
-    const WatermarkBase& mark = canvas.ImageMark().base;
+    const WatermarkBase& mark = canvas.Marks().PlacedImage().made.base;
     const uint32_t under = source.ReadPixel(mark.x, mark.y);
     const uint32_t red = (under >> 16) & 0xFF;
     const uint32_t blue = under & 0xFF;
     const uint32_t shownPixel = surface.ColourAt(mark.screenRect.left, mark.screenRect.top);
     EXPECT_EQ((shownPixel >> 16) & 0xFF, red + ((0 - static_cast<int>(red)) * 127) / 255);
     EXPECT_EQ(shownPixel & 0xFF, blue + ((255 - static_cast<int>(blue)) * 127) / 255);
+}
+
+TEST_F(CanvasTest, TilesAreShownOnlyOnThePicture) {
+    SetClientSize(canvas, 400, 300);
+    Open(100, 50);  // at (151, 126) ... (251, 176)
+    MarkFit tiled;
+    tiled.layout.tile = true;
+    tiled.layout.gapX = tiled.layout.gapY = RelativeLength{0, false};
+    canvas.TakeImageMark(SolidImageMark(30, 20, 0x0000FF), tiled);
+    ASSERT_GT(canvas.Marks().PlacedImage().places.size(), 4u);
+    CDrawingSurface surface;
+    ASSERT_TRUE(surface.Begin({0, 0, 400, 300}));
+    canvas.Render(surface);
+    const PixelRect& shown = canvas.Document().displayRect;
+    EXPECT_EQ(surface.ColourAt(shown.left + 1, shown.top + 1), 0x0000FFu);  // covered edge to edge
+    EXPECT_EQ(surface.ColourAt(shown.right - 1, shown.bottom - 1), 0x0000FFu);
+    EXPECT_EQ(surface.ColourAt(shown.left - 1, shown.top + 5), 0u);  // the frame
+    EXPECT_EQ(surface.ColourAt(shown.right + 3, shown.top + 5), 0xFFFFFFu);
+    EXPECT_EQ(surface.ColourAt(shown.left + 5, shown.bottom + 3), 0xFFFFFFu);
 }
 
 TEST_F(CanvasTest, ScrollStepsAreAHundredthAndATenthOfTheExtent) {

@@ -28,6 +28,8 @@ protected:
     }
 
     ScratchDir dir;
+    // Settings and remembered marks stay in the test's own folder.
+    ScopedWorkingDirectory cwd{dir.Path()};
     ScopedEnvironment documents{"XDG_DOCUMENTS_DIR", dir.File("Documents")};
     QueuedChoosers choosers;
     ScopedChoosers installChoosers{choosers};

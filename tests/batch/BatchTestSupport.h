@@ -22,17 +22,11 @@ namespace batchtest {
 // A 24-bit picture whose colours vary with position and seed, so a wrong
 // pixel anywhere shows.
 inline CRasterImage PatternPicture(int32_t width, int32_t height, int32_t seed) {
-    CRasterImage picture;
-    picture.Create(width, height, 24);
-    for (int32_t y = 0; y < height; ++y) {
-        for (int32_t x = 0; x < width; ++x) {
-            uint8_t* pixel = picture.PixelAt(x, y);
-            pixel[0] = static_cast<uint8_t>(x * 3 + seed);
-            pixel[1] = static_cast<uint8_t>(y * 5 + seed * 7);
-            pixel[2] = static_cast<uint8_t>((x + y) * 2 + seed * 13);
-        }
-    }
-    return picture;
+    return PaintedImage(width, height, 24, [seed](int32_t x, int32_t y, uint8_t* pixel) {
+        pixel[0] = static_cast<uint8_t>(x * 3 + seed);
+        pixel[1] = static_cast<uint8_t>(y * 5 + seed * 7);
+        pixel[2] = static_cast<uint8_t>((x + y) * 2 + seed * 13);
+    });
 }
 
 inline CRasterImage SolidPicture(int32_t width, int32_t height, uint8_t red, uint8_t green, uint8_t blue) {

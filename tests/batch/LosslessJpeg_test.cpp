@@ -86,16 +86,12 @@ StoredBlocks ReadBlocks(const std::string& path) {
 // A 24 x 14 logo of varying colour at 80 % alpha, anchored at `alignment`.
 ImageWatermark Logo(int32_t alignment) {
     ImageWatermark mark;
-    mark.layer.Create(24, 14, 32);
-    for (int32_t y = 0; y < 14; ++y) {
-        for (int32_t x = 0; x < 24; ++x) {
-            uint8_t* p = mark.layer.PixelAt(x, y);
-            p[0] = static_cast<uint8_t>(x * 10);
-            p[1] = static_cast<uint8_t>(255 - y * 15);
-            p[2] = 40;
-            p[3] = 204;
-        }
-    }
+    mark.layer = PaintedImage(24, 14, 32, [](int32_t x, int32_t y, uint8_t* p) {
+        p[0] = static_cast<uint8_t>(x * 10);
+        p[1] = static_cast<uint8_t>(255 - y * 15);
+        p[2] = 40;
+        p[3] = 204;
+    });
     mark.base.enabled = true;
     mark.base.opacity = 90;
     mark.base.alignment = alignment;
@@ -338,16 +334,14 @@ TEST_P(LosslessJpegOrientations, StampsTheUprightPictureAndKeepsTheOrientationAn
     CRasterImage original;
     ASSERT_TRUE(original.Load(source));
     int32_t changed = 0;
-    for (int32_t y = 0; y < original.Height(); ++y) {
-        for (int32_t x = 0; x < original.Width(); ++x) {
-            const bool near =
-                std::any_of(std::begin(run.placed), std::end(run.placed), [&](const WatermarkBase& p) {
-                    return x > p.LayerX() - 32 && x < p.LayerX() + 24 + 32 && y > p.LayerY() - 32 &&
-                           y < p.LayerY() + 14 + 32;
-                });
-            if (!near) changed += batchtest::Bgr(run.ours, x, y) != batchtest::Bgr(original, x, y);
-        }
-    }
+    EachPixel(original, [&](int32_t x, int32_t y, const uint8_t*) {
+        const bool near =
+            std::any_of(std::begin(run.placed), std::end(run.placed), [&](const WatermarkBase& p) {
+                return x > p.LayerX() - 32 && x < p.LayerX() + 24 + 32 && y > p.LayerY() - 32 &&
+                       y < p.LayerY() + 14 + 32;
+            });
+        if (!near) changed += batchtest::Bgr(run.ours, x, y) != batchtest::Bgr(original, x, y);
+    });
     EXPECT_EQ(changed, 0);
 }
 

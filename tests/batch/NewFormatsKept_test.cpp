@@ -51,8 +51,8 @@ TEST(NewFormatsKept, AnAnimatedWebpKeepsEveryFrameStampedWithItsTiming) {
     ASSERT_TRUE(CPictureFiles::LoadFrames(before, Fixture("animated-5.webp"), &sourceTiming, nullptr));
     ASSERT_TRUE(CPictureFiles::LoadFrames(after, dir.File("a.webp"), &copyTiming, nullptr));
     ASSERT_EQ(after.Size(), 5u);
-    EXPECT_EQ(copyTiming.GetValue(kPropertyFrameDelays), sourceTiming.GetValue(kPropertyFrameDelays));
-    EXPECT_EQ(copyTiming.GetValue(kPropertyLoopCount), "2");
+    EXPECT_EQ(copyTiming.frameDelays, sourceTiming.frameDelays);
+    EXPECT_EQ(copyTiming.loopCount, 2u);
     for (size_t i = 0; i < after.Size(); ++i) {
         EXPECT_TRUE(ColourNear(*after.At(i), 48, 32, 255, 0, 0, 24)) << "frame " << i + 1;
         EXPECT_TRUE(ColourNear(*after.At(i), 5, 5, PixelOf(*before.At(i), 5, 5).r,
@@ -85,7 +85,7 @@ TEST(NewFormatsKept, EachFormatKeepsTheSourcesMetadataAndItsFormat) {
         ScratchDir dir;
         const BatchFileResult result = Stamp(Fixture(name), dir.File(name), MetadataKept::All);
         ASSERT_TRUE(result.Complete()) << result.status.Error() << result.status.Warning(Domain::Metadata);
-        const std::vector<uint8_t> copy = BytesAt(dir.File(name));
+        const std::vector<uint8_t> copy = FileBytes(dir.File(name));
         EXPECT_EQ(FormatFromSignature(copy.data(), copy.size()), FormatFromPath(name));
         const EmbeddedMetadata blocks = EmbeddedMetadataOf(copy.data(), copy.size());
         Exiv2::ExifData exif;

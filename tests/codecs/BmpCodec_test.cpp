@@ -58,11 +58,7 @@ TEST(BmpRead, ShortPixelDataLeavesTheRestZero) {
     // 2 x 2 at 24 bits: stride 8, bottom line first; only 10 bytes present.
     ImageList images;
     ASSERT_TRUE(Load(BmpFile(2, 2, 24, {}, {1, 2, 3, 4, 5, 6, 0, 0, 7, 8}), images));
-    const CRasterImage& image = *images.First();
-    EXPECT_EQ(image.ReadPixel(0, 1), 0x030201u);
-    EXPECT_EQ(image.ReadPixel(1, 1), 0x060504u);
-    EXPECT_EQ(image.ReadPixel(0, 0), 0x000807u);
-    EXPECT_EQ(image.ReadPixel(1, 0), 0u);
+    EXPECT_EQ(PixelValues(*images.First()), (std::vector<uint32_t>{0x000807, 0, 0x030201, 0x060504}));
 }
 
 // A top-down file cut short keeps its top lines.
@@ -70,9 +66,7 @@ TEST(BmpRead, TopDownCutKeepsTheTopLines) {
     ImageList cut;
     Status status;
     ASSERT_TRUE(Load(BmpFile(1, -3, 8, {}, {7, 0, 0, 0, 9}), cut, &status));
-    EXPECT_EQ(cut.First()->ReadPixel(0, 0), 7u);
-    EXPECT_EQ(cut.First()->ReadPixel(0, 1), 9u);
-    EXPECT_EQ(cut.First()->ReadPixel(0, 2), 0u);
+    EXPECT_EQ(PixelValues(*cut.First()), (std::vector<uint32_t>{7, 9, 0}));
     EXPECT_EQ(status.damage, "only 1 of 3 lines");
 }
 
@@ -140,9 +134,8 @@ TEST(BmpRead, RunLengthEscapesRunsAndPadding) {
     ImageList images;
     Status status;
     ASSERT_TRUE(Load(RunLengthFile(5, 3, 1, rle8), images, &status));
-    const CRasterImage& image = *images.First();
-    const uint32_t expected[3][5] = {{0, 9, 9, 9, 9}, {0, 0, 0, 0, 0}, {7, 7, 7, 1, 2}};
-    EachPixel(image, [&](int32_t x, int32_t y, const uint8_t* p) { EXPECT_EQ(*p, expected[y][x]); });
+    EXPECT_EQ(PixelValues(*images.First()),
+              (std::vector<uint32_t>{0, 9, 9, 9, 9, 0, 0, 0, 0, 0, 7, 7, 7, 1, 2}));
     EXPECT_EQ(status.damage, "");
 }
 
@@ -154,9 +147,7 @@ TEST(BmpRead, RunLengthFourBitsAndCutData) {
     ImageList images;
     Status status;
     ASSERT_TRUE(Load(RunLengthFile(8, 3, 2, rle4), images, &status));
-    const CRasterImage& image = *images.First();
-    const uint32_t bottom[8] = {1, 2, 1, 2, 1, 3, 4, 5};
-    for (int32_t x = 0; x < 8; ++x) EXPECT_EQ(image.ReadPixel(x, 2), bottom[x]) << x;
-    EXPECT_EQ(image.ReadPixel(1, 1), 6u);
+    EXPECT_EQ(PixelValues(*images.First()), (std::vector<uint32_t>{0, 0, 0, 0, 0, 0, 0, 0, 6, 6, 0, 0,
+                                                                   0, 0, 0, 0, 1, 2, 1, 2, 1, 3, 4, 5}));
     EXPECT_EQ(status.damage, "only 1 of 3 lines");
 }

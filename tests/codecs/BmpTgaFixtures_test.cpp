@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "codecs/CodecFactory.h"
@@ -47,7 +48,7 @@ struct Fixture {
     // 16-bit files keep 5 or 6 bits a channel (the writer truncates or rounds)
     // and reading leaves the low bits zero.
     int tolerance;
-    const char* runLength;  // key 1000 of a TGA file
+    std::optional<bool> runLength;  // whether a TGA file was run-length encoded
 };
 
 class BmpTgaFixture : public ::testing::TestWithParam<Fixture> {};
@@ -63,7 +64,7 @@ TEST_P(BmpTgaFixture, PixelsMatchTheSourcePicture) {
     const bool two = f.source == Source::Two;
     ASSERT_EQ(image.Width(), two ? 9 : 7);
     ASSERT_EQ(image.Height(), two ? 3 : 5);
-    EXPECT_EQ(properties.GetValue(kPropertyTgaRunLength), f.runLength);
+    EXPECT_EQ(properties.tgaRunLength, f.runLength);
     for (int y = 0; y < image.Height(); ++y) {
         for (int x = 0; x < image.Width(); ++x) {
             const Rgba want = Expected(f.source, x, y);
@@ -80,39 +81,39 @@ TEST_P(BmpTgaFixture, PixelsMatchTheSourcePicture) {
 
 INSTANTIATE_TEST_SUITE_P(
     ImageMagickFiles, BmpTgaFixture,
-    ::testing::Values(Fixture{"bmp/pal1.bmp", Source::Two, 1, 0, ""},
-                      Fixture{"bmp/pal4.bmp", Source::Sixteen, 4, 0, ""},
-                      Fixture{"bmp/pal8.bmp", Source::Gradient, 8, 0, ""},
-                      Fixture{"bmp/rgb565.bmp", Source::Gradient, 16, 16, ""},
-                      Fixture{"bmp/rgb24.bmp", Source::Gradient, 24, 0, ""},
-                      Fixture{"bmp/rgba32.bmp", Source::GradientAlpha, 32, 0, ""},
-                      Fixture{"bmp/rgba32-v5.bmp", Source::GradientAlpha, 32, 0, ""},
-                      Fixture{"bmp/pal1-top.bmp", Source::Two, 1, 0, ""},
-                      Fixture{"bmp/pal4-top.bmp", Source::Sixteen, 4, 0, ""},
-                      Fixture{"bmp/pal8-top.bmp", Source::Gradient, 8, 0, ""},
-                      Fixture{"bmp/rgb24-top.bmp", Source::Gradient, 24, 0, ""},
-                      Fixture{"bmp/rgba32-top.bmp", Source::GradientAlpha, 32, 0, ""},
-                      Fixture{"bmp/core-pal4.bmp", Source::Sixteen, 4, 0, ""},
-                      Fixture{"bmp/core-pal8.bmp", Source::Gradient, 8, 0, ""},
-                      Fixture{"bmp/core-rgb24.bmp", Source::Gradient, 24, 0, ""},
-                      Fixture{"bmp/os2-pal8.bmp", Source::Gradient, 8, 0, ""},
-                      Fixture{"bmp/os2-rgb24.bmp", Source::Gradient, 24, 0, ""},
-                      Fixture{"tga/rgb24.tga", Source::Gradient, 24, 0, "-1"},
-                      Fixture{"tga/rgb24-top.tga", Source::Gradient, 24, 0, "-1"},
-                      Fixture{"tga/rgb24-rle.tga", Source::Gradient, 24, 0, "1"},
-                      Fixture{"tga/rgba32.tga", Source::GradientAlpha, 32, 0, "-1"},
-                      Fixture{"tga/rgba32-rle.tga", Source::GradientAlpha, 32, 0, "1"},
-                      Fixture{"tga/rgba32-rle-top.tga", Source::GradientAlpha, 32, 0, "1"},
-                      Fixture{"tga/rgb16.tga", Source::Gradient, 16, 16, "-1"},
-                      Fixture{"tga/rgb16-rle.tga", Source::Gradient, 16, 16, "1"},
-                      Fixture{"tga/map8.tga", Source::Gradient, 8, 0, "-1"},
-                      Fixture{"tga/map8-rle.tga", Source::Gradient, 8, 0, "1"},
-                      Fixture{"tga/map16.tga", Source::Gradient, 8, 16, "-1"},
-                      Fixture{"tga/map16-rle.tga", Source::Gradient, 8, 16, "1"},
-                      Fixture{"tga/grey-alpha.tga", Source::GreyAlpha, 32, 0, "-1"},
-                      Fixture{"tga/grey-alpha-rle-top.tga", Source::GreyAlpha, 32, 0, "1"},
-                      Fixture{"tga/rgb24-right.tga", Source::Gradient, 24, 0, "-1"},
-                      Fixture{"tga/rgba32-rle-right-top.tga", Source::GradientAlpha, 32, 0, "1"}),
+    ::testing::Values(Fixture{"bmp/pal1.bmp", Source::Two, 1, 0, std::nullopt},
+                      Fixture{"bmp/pal4.bmp", Source::Sixteen, 4, 0, std::nullopt},
+                      Fixture{"bmp/pal8.bmp", Source::Gradient, 8, 0, std::nullopt},
+                      Fixture{"bmp/rgb565.bmp", Source::Gradient, 16, 16, std::nullopt},
+                      Fixture{"bmp/rgb24.bmp", Source::Gradient, 24, 0, std::nullopt},
+                      Fixture{"bmp/rgba32.bmp", Source::GradientAlpha, 32, 0, std::nullopt},
+                      Fixture{"bmp/rgba32-v5.bmp", Source::GradientAlpha, 32, 0, std::nullopt},
+                      Fixture{"bmp/pal1-top.bmp", Source::Two, 1, 0, std::nullopt},
+                      Fixture{"bmp/pal4-top.bmp", Source::Sixteen, 4, 0, std::nullopt},
+                      Fixture{"bmp/pal8-top.bmp", Source::Gradient, 8, 0, std::nullopt},
+                      Fixture{"bmp/rgb24-top.bmp", Source::Gradient, 24, 0, std::nullopt},
+                      Fixture{"bmp/rgba32-top.bmp", Source::GradientAlpha, 32, 0, std::nullopt},
+                      Fixture{"bmp/core-pal4.bmp", Source::Sixteen, 4, 0, std::nullopt},
+                      Fixture{"bmp/core-pal8.bmp", Source::Gradient, 8, 0, std::nullopt},
+                      Fixture{"bmp/core-rgb24.bmp", Source::Gradient, 24, 0, std::nullopt},
+                      Fixture{"bmp/os2-pal8.bmp", Source::Gradient, 8, 0, std::nullopt},
+                      Fixture{"bmp/os2-rgb24.bmp", Source::Gradient, 24, 0, std::nullopt},
+                      Fixture{"tga/rgb24.tga", Source::Gradient, 24, 0, false},
+                      Fixture{"tga/rgb24-top.tga", Source::Gradient, 24, 0, false},
+                      Fixture{"tga/rgb24-rle.tga", Source::Gradient, 24, 0, true},
+                      Fixture{"tga/rgba32.tga", Source::GradientAlpha, 32, 0, false},
+                      Fixture{"tga/rgba32-rle.tga", Source::GradientAlpha, 32, 0, true},
+                      Fixture{"tga/rgba32-rle-top.tga", Source::GradientAlpha, 32, 0, true},
+                      Fixture{"tga/rgb16.tga", Source::Gradient, 16, 16, false},
+                      Fixture{"tga/rgb16-rle.tga", Source::Gradient, 16, 16, true},
+                      Fixture{"tga/map8.tga", Source::Gradient, 8, 0, false},
+                      Fixture{"tga/map8-rle.tga", Source::Gradient, 8, 0, true},
+                      Fixture{"tga/map16.tga", Source::Gradient, 8, 16, false},
+                      Fixture{"tga/map16-rle.tga", Source::Gradient, 8, 16, true},
+                      Fixture{"tga/grey-alpha.tga", Source::GreyAlpha, 32, 0, false},
+                      Fixture{"tga/grey-alpha-rle-top.tga", Source::GreyAlpha, 32, 0, true},
+                      Fixture{"tga/rgb24-right.tga", Source::Gradient, 24, 0, false},
+                      Fixture{"tga/rgba32-rle-right-top.tga", Source::GradientAlpha, 32, 0, true}),
     [](const ::testing::TestParamInfo<Fixture>& info) {
         std::string name = info.param.path;
         for (char& c : name) {

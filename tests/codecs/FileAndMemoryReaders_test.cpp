@@ -43,8 +43,7 @@ void ExpectSameOutcome(const Outcome& file, const Outcome& memory, const std::st
     EXPECT_EQ(a.RedMask(), b.RedMask()) << what;
     ASSERT_EQ(bool(file.properties), bool(memory.properties)) << what;
     if (file.properties) {
-        EXPECT_EQ(file.properties->GetValue(kPropertyTgaRunLength),
-                  memory.properties->GetValue(kPropertyTgaRunLength));
+        EXPECT_EQ(file.properties->tgaRunLength, memory.properties->tgaRunLength);
     }
 }
 

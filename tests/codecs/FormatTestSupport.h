@@ -17,14 +17,8 @@
 
 using namespace stampora;
 
-inline std::vector<uint8_t> BytesAt(const std::string& path) {
-    std::vector<uint8_t> bytes;
-    EXPECT_TRUE(ReadWholeFile(path, bytes, 1 << 24)) << path;
-    return bytes;
-}
-
 inline std::vector<uint8_t> FixtureBytes(const std::string& relative) {
-    return BytesAt(FixturePath(relative));
+    return FileBytes(FixturePath(relative));
 }
 
 inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {

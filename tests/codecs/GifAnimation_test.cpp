@@ -53,8 +53,8 @@ TEST_P(GifAnimationRoundTrip, ComposesToTheSamePicturesWithTheSameTiming) {
     CImageProperties copied;
     ASSERT_TRUE(CPictureFiles::LoadFrames(copy, path, &copied, &status)) << status.Error();
     ASSERT_EQ(copy.Size(), source.Size());
-    EXPECT_EQ(copied.GetValue(kPropertyFrameDelays), properties.GetValue(kPropertyFrameDelays));
-    EXPECT_EQ(copied.GetValue(kPropertyLoopCount), properties.GetValue(kPropertyLoopCount));
+    EXPECT_EQ(copied.frameDelays, properties.frameDelays);
+    EXPECT_EQ(copied.loopCount, properties.loopCount);
     for (size_t i = 0; i < source.Size(); ++i) {
         // Each frame is reduced to 256 colours again: near, and exactly as
         // transparent.
@@ -93,11 +93,11 @@ TEST(GifAnimation, LoopCountIsReadAndOnlyKeptForAnimations) {
     ImageList frames;
     ASSERT_TRUE(CPictureFiles::LoadFrames(frames, FixturePath("gif/animated-5.gif"), &animated, nullptr));
     // ImageMagick's -loop 3 (three showings in all) is stored as 2 more.
-    EXPECT_EQ(animated.GetValue(kPropertyLoopCount), "2");
+    EXPECT_EQ(animated.loopCount, 2u);
     frames.Clear();
     ASSERT_TRUE(CPictureFiles::LoadFrames(frames, FixturePath("gif/still.gif"), &still, nullptr));
     EXPECT_EQ(frames.Size(), 1u);
-    EXPECT_FALSE(still.HasKey(kPropertyLoopCount));
+    EXPECT_FALSE(still.loopCount);
 }
 
 TEST(GifAnimation, FramesOfDifferentSizesAreRefused) {
@@ -145,7 +145,7 @@ TEST_P(GifAnimationRoundTrip, PlayedFrameByFrameItIsWrittenAsFromTheWholeFrames)
         ASSERT_TRUE(writer.AddFrame(player.Screen(), changed)) << writer.Status().Error();
     }
     ASSERT_TRUE(writer.FinishAnimation()) << writer.Status().Error();
-    EXPECT_EQ(BytesAt(dir.File("played.gif")), BytesAt(dir.File("whole.gif")));
+    EXPECT_EQ(FileBytes(dir.File("played.gif")), FileBytes(dir.File("whole.gif")));
 }
 
 TEST(GifAnimation, APlainLoadDecodesOnlyTheFirstFrame) {

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <string>
 
+#include "codecs/CodecInputFile.h"
 #include "codecs/PictureFiles.h"
 #include "image/RasterImage.h"
 #include "support/TestPaths.h"
@@ -25,11 +26,29 @@ TEST(PictureHeaderTest, HeadersOfEveryFormatMatchWhatTheReadersMake) {
         int32_t bits;
     };
     const Case cases[] = {
-        {"jpeg/quality92-420.jpg", 3, 8}, {"jpeg/grey.jpg", 1, 8},      {"jpeg/cmyk.jpg", 4, 8},
-        {"png/rgb16.png", 3, 16},         {"png/rgba.png", 4, 8},       {"png/palette8.png", 1, 8},
-        {"tiff/rgba16.tif", 4, 16},       {"tiff/tiled-48.tif", 3, 8},  {"gif/animation.gif", 4, 8},
-        {"bmp/rgb24.bmp", 3, 8},          {"bmp/rgba32-v5.bmp", 4, 8},  {"bmp/core-rgb24.bmp", 3, 8},
-        {"bmp/rgb24-top.bmp", 3, 8},      {"tga/grey-alpha.tga", 4, 8},
+        {"jpeg/quality92-420.jpg", 3, 8},
+        {"jpeg/grey.jpg", 1, 8},
+        {"jpeg/cmyk.jpg", 4, 8},
+        {"png/rgb16.png", 3, 16},
+        {"png/rgba.png", 4, 8},
+        {"png/palette8.png", 1, 8},
+        {"tiff/rgba16.tif", 4, 16},
+        {"tiff/tiled-48.tif", 3, 8},
+        {"gif/animation.gif", 4, 8},
+        {"bmp/rgb24.bmp", 3, 8},
+        {"bmp/rgba32-v5.bmp", 4, 8},
+        {"bmp/core-rgb24.bmp", 3, 8},
+        {"bmp/rgb24-top.bmp", 3, 8},
+        {"tga/grey-alpha.tga", 4, 8},
+        {"newformats/camera.webp", 3, 8},
+        {"newformats/alpha-lossless.webp", 4, 8},
+        {"newformats/animated-5.webp", 3, 8},
+        {"newformats/camera.heic", 3, 8},
+        {"newformats/turned.heic", 3, 8},
+        {"newformats/alpha-q80.avif", 4, 8},
+        {"newformats/deep-10bit.avif", 3, 10},
+        {"newformats/camera.jxl", 3, 8},
+        {"newformats/alpha-lossless.jxl", 4, 8},
     };
     for (const Case& c : cases) {
         const std::string path = FixturePath(c.file);
@@ -41,6 +60,16 @@ TEST(PictureHeaderTest, HeadersOfEveryFormatMatchWhatTheReadersMake) {
         EXPECT_EQ(header->height, picture.Height()) << c.file;
         EXPECT_EQ(header->channels, c.channels) << c.file;
         EXPECT_EQ(header->bitsPerChannel, c.bits) << c.file;
+        // The same from the file opened for reading, which is left at its start.
+        CodecInputFile file;
+        Status status;
+        ASSERT_TRUE(file.Open(path, status)) << c.file;
+        const auto fromOpen = ReadPictureHeader(file, FormatFromPath(path));
+        ASSERT_TRUE(fromOpen.has_value()) << c.file;
+        EXPECT_EQ(fromOpen->width, header->width) << c.file;
+        std::vector<uint8_t> bytes;
+        ASSERT_TRUE(file.ReadAll(bytes, status));
+        EXPECT_EQ(bytes, FileBytes(path)) << c.file;
     }
     // A progressive JPEG keeps its coefficients while it is decoded.
     EXPECT_GT(ReadPictureHeader(FixturePath("jpeg/progressive.jpg"))->workingBytesPerPixel, 0);
@@ -64,7 +93,8 @@ TEST(PictureHeaderTest, CutOrForeignFilesHaveNoHeader) {
 TEST(PictureHeaderTest, TellsAFinishedPictureFromABrokenOne) {
     ScratchDir dir;
     const CRasterImage picture = NoiseImage(90, 70, 24, 3);
-    for (const char* name : {"a.jpg", "a.png", "a.gif", "a.bmp", "a.tga", "a.tif"}) {
+    for (const char* name :
+         {"a.jpg", "a.png", "a.gif", "a.bmp", "a.tga", "a.tif", "a.webp", "a.avif", "a.heic", "a.jxl"}) {
         const std::string path = dir.File(name);
         ASSERT_TRUE(picture.Save(path)) << name;
         const ImageFormat format = FormatFromPath(path);

@@ -59,7 +59,7 @@ TEST(StorageLayouts, PagesStoredTurnedLoadUprightWhateverTheirLayout) {
         CImageProperties metadata;
         ASSERT_TRUE(image.Load(FixturePath(turned), &metadata));
         ExpectSamePixels(image, upright);
-        EXPECT_EQ(metadata.GetValue(0x0112), "1");
+        EXPECT_EQ(metadata.orientation, 1);
     }
 }
 

@@ -126,12 +126,12 @@ TEST(TgaRead, RefusesWhatCannotBeAPicture) {
     for (const auto& [what, bytes] : refused) {
         ImageList images;
         PropertiesSlot slot = std::make_unique<CImageProperties>();
-        slot->SetValue(7, "kept");
+        slot->tgaRunLength = true;
         CTgaCodec codec;
         EXPECT_FALSE(codec.LoadMemory(bytes.data(), bytes.size(), images, slot)) << what;
         EXPECT_TRUE(images.Empty()) << what;
         ASSERT_TRUE(slot) << what;
-        EXPECT_EQ(slot->GetValue(7), "kept") << what;
+        EXPECT_EQ(slot->tgaRunLength, true) << what;
         if (what.starts_with("TGA")) {
             EXPECT_EQ(codec.Status().Error(), what);
         }
@@ -183,8 +183,7 @@ TEST(TgaRead, DepthsAndLineOrder) {
     ASSERT_TRUE(words.ok);
     EXPECT_EQ(words.Image().Bpp(), 16);
     EXPECT_EQ(words.Image().GreenMask(), 0x03E0u);
-    EXPECT_EQ(words.Image().ReadPixel(0, 0), 0x7C1Fu);
-    EXPECT_EQ(words.Image().ReadPixel(1, 0), 0x03E0u);
+    EXPECT_EQ(PixelValues(words.Image()), (std::vector<uint32_t>{0x7C1F, 0x03E0}));
 
     TgaBytes twoLines;
     twoLines.depth = 8;
@@ -209,8 +208,7 @@ TEST(TgaRead, DepthsAndLineOrder) {
     nibbles.pixels = {0x12, 0x30};
     const Loaded mirrored(nibbles.Build());
     ASSERT_TRUE(mirrored.ok);
-    EXPECT_EQ(mirrored.Image().ReadPixel(0, 0), 3u);
-    EXPECT_EQ(mirrored.Image().ReadPixel(2, 0), 1u);
+    EXPECT_EQ(PixelValues(mirrored.Image()), (std::vector<uint32_t>{3, 2, 1}));
 
     // Grey and alpha, and grey beside a byte the descriptor leaves undeclared.
     TgaBytes greyAlpha = GreyPixel();
@@ -229,7 +227,7 @@ TEST(TgaRead, DepthsAndLineOrder) {
     const Loaded alpha(rgba.Build());
     ASSERT_TRUE(alpha.ok);
     EXPECT_EQ(alpha.Image().ReadPixel(0, 0), 0x281E140Au);
-    EXPECT_EQ(alpha.properties->GetValue(kPropertyTgaRunLength), "-1");
+    EXPECT_EQ(alpha.properties->tgaRunLength, false);
 }
 
 TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
@@ -240,11 +238,8 @@ TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
     rle.pixels = {0x81, 1, 2, 3, 0x01, 4, 5, 6, 7, 8, 9};
     const Loaded line(rle.Build());
     ASSERT_TRUE(line.ok);
-    EXPECT_EQ(line.Image().ReadPixel(0, 0), 0x030201u);
-    EXPECT_EQ(line.Image().ReadPixel(1, 0), 0x030201u);
-    EXPECT_EQ(line.Image().ReadPixel(2, 0), 0x060504u);
-    EXPECT_EQ(line.Image().ReadPixel(3, 0), 0x090807u);
-    EXPECT_EQ(line.properties->GetValue(kPropertyTgaRunLength), "1");
+    EXPECT_EQ(PixelValues(line.Image()), (std::vector<uint32_t>{0x030201, 0x030201, 0x060504, 0x090807}));
+    EXPECT_EQ(line.properties->tgaRunLength, true);
 
     // A run of 5 on 3-pixel lines carries 2 pixels into the next line; a
     // literal packet crosses the same way; the last run stops at the image end.
@@ -257,19 +252,14 @@ TEST(TgaRead, RunLengthPacketsRunsLiteralsAndLineCrossing) {
     crossing.pixels = {0x84, 7, 0x02, 1, 2, 3, 0xFF, 9};
     const Loaded carried(crossing.Build());
     ASSERT_TRUE(carried.ok);
-    const uint32_t expected[3][3] = {{7, 7, 7}, {7, 7, 1}, {2, 3, 9}};
-    EachPixel(carried.Image(),
-              [&](int32_t x, int32_t y, const uint8_t* p) { EXPECT_EQ(*p, expected[y][x]); });
+    EXPECT_EQ(PixelValues(carried.Image()), (std::vector<uint32_t>{7, 7, 7, 7, 7, 1, 2, 3, 9}));
 
     // Packets cut off by the end of the data keep what was decoded.
     TgaBytes truncated = crossing;
     truncated.pixels = {0x81, 5, 0x05, 6, 6};
     const Loaded partial(truncated.Build());
     ASSERT_TRUE(partial.ok);
-    EXPECT_EQ(partial.Image().ReadPixel(1, 0), 5u);
-    EXPECT_EQ(partial.Image().ReadPixel(2, 0), 6u);
-    EXPECT_EQ(partial.Image().ReadPixel(0, 1), 6u);
-    EXPECT_EQ(partial.Image().ReadPixel(1, 1), 0u);
+    EXPECT_EQ(PixelValues(partial.Image()), (std::vector<uint32_t>{5, 5, 6, 6, 0, 0, 0, 0, 0}));
 }
 
 TEST(TgaRead, TruncatedRawDataKeepsTheLinesPresent) {
@@ -281,11 +271,8 @@ TEST(TgaRead, TruncatedRawDataKeepsTheLinesPresent) {
     raw.pixels = {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
     const Loaded partial(raw.Build());
     ASSERT_TRUE(partial.ok);
-    EXPECT_EQ(partial.Image().ReadPixel(0, 3), 0x010101u);
-    EXPECT_EQ(partial.Image().ReadPixel(1, 3), 0x020202u);
-    EXPECT_EQ(partial.Image().ReadPixel(0, 2), 0x030303u);
-    EXPECT_EQ(partial.Image().ReadPixel(1, 2), 0x000404u);
-    EXPECT_EQ(partial.Image().ReadPixel(0, 0), 0u);
+    EXPECT_EQ(PixelValues(partial.Image()),
+              (std::vector<uint32_t>{0, 0, 0, 0, 0x030303, 0x000404, 0x010101, 0x020202}));
 }
 
 TEST(TgaWrite, HeaderIdAndTopLineFirst) {

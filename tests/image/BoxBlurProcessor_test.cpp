@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "support/TestPictures.h"
 
 using namespace stampora;
@@ -15,11 +17,17 @@ CRasterImage Blurred(const CRasterImage& source, int32_t size, bool fillEdges) {
     return image;
 }
 
-// The block average worked out directly, pixel by pixel, from a grown copy.
+// The block average worked out directly, pixel by pixel: outside the picture
+// the nearest edge pixel (fillEdges) or a black, transparent one.
 CRasterImage DirectBlur(const CRasterImage& source, int32_t n, bool fillEdges) {
-    CRasterImage grown = source;
     const int32_t r = n / 2;
-    grown.AddBorder(fillEdges, r, r, r, r);
+    const uint8_t none[4] = {0, 0, 0, 0};
+    auto at = [&](int32_t x, int32_t y) -> const uint8_t* {
+        if (fillEdges)
+            return source.PixelAt(std::clamp(x, 0, source.Width() - 1),
+                                  std::clamp(y, 0, source.Height() - 1));
+        return source.Contains(x, y) ? source.PixelAt(x, y) : none;
+    };
     CRasterImage out = source;
     const bool alpha = source.Bpp() == 32;
     for (int32_t y = 0; y < source.Height(); ++y) {
@@ -27,7 +35,7 @@ CRasterImage DirectBlur(const CRasterImage& source, int32_t n, bool fillEdges) {
             int64_t sum[3] = {0, 0, 0}, weight = 0;
             for (int32_t j = 0; j < n; ++j) {
                 for (int32_t i = 0; i < n; ++i) {
-                    const uint8_t* p = grown.PixelAt(x + i, y + j);
+                    const uint8_t* p = at(x + i - r, y + j - r);
                     const int64_t w = alpha ? p[3] : 255;
                     for (int c = 0; c < 3; ++c) sum[c] += p[c] * w;
                     weight += w;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -16,28 +15,18 @@ TEST(RasterImageLayout, StrideAndBottomUpRowTable) {
     EXPECT_EQ(image.Stride(), 12u);
     EXPECT_EQ(image.Row(0), image.Pixels() + 12);
     EXPECT_EQ(image.Row(1), image.Pixels());
-    EXPECT_EQ(image.Header().biSize, 40u);
-    EXPECT_EQ(image.Header().biPlanes, 1);
     EXPECT_EQ(DibStride(1, 1), 4u);
     EXPECT_EQ(DibStride(33, 1), 8u);
     EXPECT_EQ(DibStride(5, 4), 4u);
 }
 
-TEST(RasterImageLayout, FreshImagesAreZeroWithGreyPalettes) {
-    CRasterImage rgba = BlankImage(5, 3, 32);
-    for (size_t i = 0; i < rgba.PixelBytes(); ++i) ASSERT_EQ(rgba.Pixels()[i], 0);
-    CRasterImage grey8 = BlankImage(2, 2, 8);
-    EXPECT_EQ(grey8.Palette()[200].rgbRed, 200);
-    EXPECT_EQ(grey8.Palette()[200].rgbReserved, 0);
+TEST(RasterImageLayout, FreshPaletteImagesHaveGreyPalettes) {
     CRasterImage grey4 = BlankImage(2, 2, 4);
     EXPECT_EQ(grey4.Palette()[2].rgbGreen, 34);
     EXPECT_EQ(grey4.Palette()[15].rgbBlue, 255);
     CRasterImage bilevel = BlankImage(2, 2, 1);
     EXPECT_EQ(bilevel.Palette()[0].rgbBlue, 0);
     EXPECT_EQ(bilevel.Palette()[1].rgbBlue, 255);
-    CRasterImage rgb16 = BlankImage(2, 2, 16);
-    EXPECT_EQ(rgb16.GreenMask(), 0x03E0u);
-    EXPECT_EQ(rgba.GreenMask(), 0u);
 }
 
 TEST(RasterImageCreate, RefusalsKeepTheOldPicture) {
@@ -65,37 +54,14 @@ TEST(RasterImageCreate, UnallocatableSizeLeavesTheImageEmpty) {
     EXPECT_EQ(image.Palette(), nullptr);
 }
 
-TEST(RasterImageCreate, BitFieldHeaderKeepsItsMasks) {
-    alignas(4) uint8_t block[52] = {};
-    DibInfoHeader h{};
-    h.biSize = 40;
-    h.biWidth = 2;
-    h.biHeight = 2;
-    h.biPlanes = 1;
-    h.biBitCount = 16;
-    h.biCompression = BI_BITFIELDS;
-    h.biXPelsPerMeter = 3780;
-    std::memcpy(block, &h, 40);
-    const uint32_t masks[3] = {0xF800, 0x07E0, 0x001F};
-    std::memcpy(block + 40, masks, 12);
-    CRasterImage image;
-    ASSERT_TRUE(image.Create(reinterpret_cast<DibInfoHeader*>(block)));
-    EXPECT_EQ(image.Header().biCompression, BI_BITFIELDS);
-    EXPECT_EQ(image.RedMask(), 0xF800u);
-    EXPECT_EQ(image.Header().biXPelsPerMeter, 3780);
-}
-
 TEST(RasterImageRead, ReadPixelPerDepth) {
     CRasterImage bilevel = BlankImage(9, 1, 1);
     bilevel.Row(0)[0] = 0x80;
     bilevel.Row(0)[1] = 0x80;
-    EXPECT_EQ(bilevel.ReadPixel(0, 0), 1u);
-    EXPECT_EQ(bilevel.ReadPixel(1, 0), 0u);
-    EXPECT_EQ(bilevel.ReadPixel(8, 0), 1u);
+    EXPECT_EQ(PixelValues(bilevel), (std::vector<uint32_t>{1, 0, 0, 0, 0, 0, 0, 0, 1}));
     CRasterImage nibbles = BlankImage(2, 1, 4);
     nibbles.Row(0)[0] = 0xAB;
-    EXPECT_EQ(nibbles.ReadPixel(0, 0), 0xAu);
-    EXPECT_EQ(nibbles.ReadPixel(1, 0), 0xBu);
+    EXPECT_EQ(PixelValues(nibbles), (std::vector<uint32_t>{0xA, 0xB}));
     CRasterImage rgb = BlankImage(2, 2, 24);
     uint8_t* p = rgb.PixelAt(1, 1);
     p[0] = 1;
@@ -109,18 +75,16 @@ TEST(RasterImageRead, ReadPixelPerDepth) {
     EXPECT_EQ(rgba.ReadPixel(0, 0), 0x40302010u);
 }
 
-TEST(RasterImagePalette, GetSetSkipIndicesOutOfRange) {
+TEST(RasterImagePalette, SetSkipsIndicesOutOfRange) {
     CRasterImage image = BlankImage(2, 2, 1);
     PaletteColour entries[3] = {{1, 2, 3, 0}, {4, 5, 6, 0}, {7, 8, 9, 0}};
     EXPECT_TRUE(image.SetPalette(1, 3, entries));
-    PaletteColour out[2] = {};
-    EXPECT_TRUE(image.GetPalette(0, 2, out));
-    EXPECT_EQ(out[0].rgbBlue, 0);
-    EXPECT_EQ(out[1].rgbBlue, 1);
+    EXPECT_EQ(image.Palette()[0].rgbBlue, 0);
+    EXPECT_EQ(image.Palette()[1].rgbBlue, 1);
     EXPECT_FALSE(image.SetPalette(-1, 1, entries));
     EXPECT_FALSE(image.SetPalette(0, 1, nullptr));
     CRasterImage rgb = BlankImage(2, 2, 24);
-    EXPECT_FALSE(rgb.GetPalette(0, 1, out));
+    EXPECT_FALSE(rgb.SetPalette(0, 1, entries));
 }
 
 TEST(RasterImagePromote, SixteenBitMasksExpand) {
@@ -166,50 +130,6 @@ TEST(RasterImagePromote, PaletteAndTrueColourDepths) {
     EXPECT_EQ(rgb.ReadPixel(1, 0), 0x030201u);
 }
 
-TEST(RasterImageBorder, EdgeFillingRepeatsTheNearestPixel) {
-    CRasterImage image = PaintedImage(4, 4, 24, [](int32_t x, int32_t y, uint8_t* p) {
-        p[0] = static_cast<uint8_t>(x);
-        p[1] = static_cast<uint8_t>(y);
-        p[2] = 200;
-    });
-    CRasterImage plain(image);
-    image.AddBorder(true, 2, 2, 2, 2);
-    ASSERT_EQ(image.Width(), 8);
-    ASSERT_EQ(image.Height(), 8);
-    EXPECT_EQ(image.offsetX, -2);
-    EXPECT_EQ(image.offsetY, -2);
-    EachPixel(image, [&](int32_t x, int32_t y, const uint8_t*) {
-        ASSERT_EQ(image.ReadPixel(x, y), plain.ReadPixel(std::clamp(x - 2, 0, 3), std::clamp(y - 2, 0, 3)))
-            << x << "," << y;
-    });
-    plain.AddBorder(false, 1, 0, 0, 3);
-    EXPECT_EQ(plain.Width(), 5);
-    EXPECT_EQ(plain.Height(), 7);
-    EXPECT_EQ(plain.ReadPixel(0, 0), 0u);
-    EXPECT_EQ(plain.ReadPixel(1, 6), 0u);
-    EXPECT_EQ(plain.ReadPixel(2, 1), 0xC80101u);
-
-    CRasterImage nibble = BlankImage(4, 4, 4);
-    nibble.AddBorder(true, 1, 1, 1, 1);
-    EXPECT_EQ(nibble.Width(), 4);
-    plain.AddBorder(true, -1, 1, 1, 1);
-    plain.AddBorder(true, 0, 0, 0, 0);
-    EXPECT_EQ(plain.Width(), 5);
-}
-
-TEST(RasterImagePaste, ClipsToTheDestination) {
-    CRasterImage dest = BlankImage(20, 20, 8);
-    CRasterImage src = PaintedImage(
-        10, 10, 8, [](int32_t x, int32_t y, uint8_t* p) { *p = static_cast<uint8_t>(y * 10 + x); });
-    EXPECT_TRUE(dest.PasteImage(src, -5, -5));
-    EXPECT_EQ(*dest.PixelAt(0, 0), 55);
-    EXPECT_EQ(*dest.PixelAt(4, 4), 99);
-    EXPECT_EQ(*dest.PixelAt(5, 5), 0);
-    EXPECT_FALSE(dest.PasteImage(src, 25, 0));
-    CRasterImage other = BlankImage(4, 4, 24);
-    EXPECT_FALSE(dest.PasteImage(other, 0, 0));
-}
-
 TEST(RasterImageCopy, AssignCopiesPixelsPaletteAndPosition) {
     CRasterImage src = BlankImage(3, 3, 8);
     PaletteColour c{1, 2, 3, 4};
@@ -235,42 +155,18 @@ TEST(RasterImageCopy, AssignCopiesPixelsPaletteAndPosition) {
     EXPECT_EQ(copy.offsetX, -4);
 }
 
-TEST(RasterImageMarshal, RoundTripsHeaderPixelsAndPosition) {
-    CRasterImage image = BlankImage(2, 2, 32);
-    std::memcpy(image.PixelAt(1, 0), "\x01\x02\x03\x04", 4);
-    image.offsetX = 11;
-    image.offsetY = -3;
-    std::vector<uint8_t> buffer(100);
-    EXPECT_EQ(image.Marshal(true, buffer.data()), 76u);
-    CRasterImage back;
-    EXPECT_EQ(back.Marshal(false, buffer.data()), 76u);
-    EXPECT_EQ(back.ReadPixel(1, 0), 0x04030201u);
-    EXPECT_EQ(back.offsetX, 11);
-    EXPECT_EQ(back.offsetY, -3);
-}
-
-TEST(RasterImageFill, AlphaAndRectangles) {
+TEST(RasterImageFill, AlphaOnlyOfThirtyTwoBits) {
     CRasterImage image = BlankImage(4, 3, 32);
     image.FillAlpha(128);
     EXPECT_EQ(image.ReadPixel(3, 2), 0x80000000u);
-    const uint8_t pixel[4] = {1, 2, 3, 4};
-    FillRectWithPixel(image, PixelRect{-5, 1, 2, 10}, pixel);
-    EXPECT_EQ(image.ReadPixel(0, 0), 0x80000000u);
-    EXPECT_EQ(image.ReadPixel(1, 2), 0x04030201u);
-    EXPECT_EQ(image.ReadPixel(2, 2), 0x80000000u);
     CRasterImage rgb = BlankImage(2, 2, 24);
     rgb.FillAlpha(1);
     EXPECT_EQ(rgb.ReadPixel(0, 0), 0u);
 }
 
-TEST(RasterImageHeader, DibHeaderBlockCarriesPaletteOrMasks) {
+TEST(RasterImageHeader, DibHeaderBlockCarriesThePalette) {
     CRasterImage indexed = BlankImage(2, 2, 4);
     std::unique_ptr<uint8_t[]> block(reinterpret_cast<uint8_t*>(indexed.NewDibHeader()));
     EXPECT_EQ(indexed.DibHeaderBytes(), 40u + 64u);
     EXPECT_EQ(block[40 + 4 * 15], 255);
-    CRasterImage rgb16 = BlankImage(2, 2, 16);
-    std::unique_ptr<uint8_t[]> masks(reinterpret_cast<uint8_t*>(rgb16.NewDibHeader()));
-    EXPECT_EQ(rgb16.DibHeaderBytes(), 52u);
-    EXPECT_EQ(masks[44], 0xE0);
-    EXPECT_EQ(masks[45], 0x03);
 }

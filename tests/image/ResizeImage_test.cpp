@@ -42,7 +42,6 @@ TEST(ResizeImage, MatchesAnotherToolsCatmullRomResize) {
         const PictureDifference d = DifferenceOf(picture, reference);
         EXPECT_LE(d.mean, 1.5) << c.reference;
         EXPECT_LE(d.worst, 24) << c.reference;
-        std::printf("%-20s mean %.3f worst %d\n", c.reference, d.mean, d.worst);
     }
 }
 

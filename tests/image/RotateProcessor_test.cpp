@@ -172,9 +172,3 @@ TEST(SampleBilinear, ClampsAColourPushedAbove255ByTheTruncatedAlpha) {
     const uint32_t v = Sample32(0.5, 0.0, 0x01FFFFFF, 0x02FFFFFF, 0x01FFFFFF, 0x02FFFFFF);
     EXPECT_EQ(v, 0x01FFFFFFu);
 }
-
-TEST(SampleBilinear, TwentyFourBitAnswersCarryAnOpaqueFourthByte) {
-    const uint8_t a[3] = {10, 20, 30}, b[3] = {30, 40, 50};
-    EXPECT_EQ(SampleBilinear(0.5, 0.5, false, a, a, a, a), 0xFF1E140Au);
-    EXPECT_EQ(SampleBilinear(0.5, 0.0, false, a, b, a, b), 0xFF281E14u);
-}

@@ -77,6 +77,15 @@ inline CRasterImage NoiseImage(int32_t width, int32_t height, int32_t bpp, uint3
     });
 }
 
+// Every pixel's ReadPixel value, top row first.
+inline std::vector<uint32_t> PixelValues(const CRasterImage& image) {
+    std::vector<uint32_t> values;
+    for (int32_t y = 0; y < image.Height(); ++y) {
+        for (int32_t x = 0; x < image.Width(); ++x) values.push_back(image.ReadPixel(x, y));
+    }
+    return values;
+}
+
 inline bool SamePixels(const CRasterImage& a, const CRasterImage& b) {
     if (a.Width() != b.Width() || a.Height() != b.Height() || a.Bpp() != b.Bpp()) return false;
     bool same = true;

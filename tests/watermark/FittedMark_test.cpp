@@ -11,6 +11,7 @@
 #include "platform/FontCatalog.h"
 #include "support/MarkMeasure.h"
 #include "support/TestPaths.h"
+#include "watermark/StampOnto.h"
 
 using namespace stampora;
 
@@ -122,6 +123,38 @@ TEST(FittedTextMark, SizeFollowsTheShorterSideAndTextFillsIn) {
     facts.height = 10;
     EXPECT_FALSE(fitted.ForPicture(facts, small, reason));
     EXPECT_NE(reason.Error().find("0.50 pixels"), std::string::npos) << reason.Error();
+}
+
+TEST(FittedMark, AFixedLayerIsMadeOnceForTheFirstPictureThatCanHoldIt) {
+    ImageWatermark logo = Logo(200, 100);
+    logo.layer.Destroy();
+    int32_t builds = 0;
+    CFittedImageMark fixed(logo, MarkFit{});
+    fixed.BuildLayerOnDemand(logo.BaseToBe(), [&] { return ++builds, logo.RebuildLayer(); });
+    PreparedMark prepared;
+    Status reason;
+    ASSERT_TRUE(fixed.ForPicture(210, 300, prepared, reason));  // no room for the margin
+    EXPECT_EQ(builds, 0);
+    EXPECT_EQ(prepared.base.markWidth, 200);
+    CRasterImage picture = batchtest::SolidPicture(210, 300, 0, 0, 0);
+    ASSERT_TRUE(picture.PromoteDepth(32));
+    EXPECT_EQ(StampLaidOut(picture, prepared.base, *prepared.layer, MarkLayout{}, reason),
+              MarkStamp::LeftOff);
+    for (int32_t i = 0; i < 2; ++i) {
+        ASSERT_TRUE(fixed.ForPicture(211, 300, prepared, reason));
+        EXPECT_EQ(prepared.layer.get(), &logo.layer);
+    }
+    EXPECT_EQ(builds, 1);
+
+    // A layer that cannot be made fails the pictures that could hold it,
+    // and is tried once.
+    CFittedImageMark failing(logo, MarkFit{});
+    failing.BuildLayerOnDemand(logo.BaseToBe(), [&] { return ++builds, false; });
+    EXPECT_FALSE(failing.ForPicture(400, 300, prepared, reason));
+    EXPECT_EQ(reason.Error(), "the image mark could not be prepared at its size");
+    EXPECT_FALSE(failing.ForPicture(400, 300, prepared, reason));
+    EXPECT_TRUE(failing.ForPicture(100, 100, prepared, reason));
+    EXPECT_EQ(builds, 2);
 }
 
 TEST(FittedMark, MarginFollowsTheShorterSide) {

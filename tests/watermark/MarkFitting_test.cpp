@@ -96,8 +96,8 @@ TEST(MarkText, RefusesUnknownPlaceholdersAndStrayBraces) {
 
 TEST(MarkText, TakesDateAndCameraFromMetadataElseTheFileDate) {
     CImageProperties exif;
-    exif.SetValue(0x9003, "2019:08:30 14:02:11");
-    exif.SetValue(0x0110, "Canon EOS 5D  ");
+    exif.exif.Set(ExifTag::DateTimeOriginal, "2019:08:30 14:02:11");
+    exif.exif.Set(ExifTag::Model, "Canon EOS 5D  ");
     const MarkTextFacts camera = FactsForPicture("/photos/IMG 1.JPG", 10, 20, exif, 3);
     EXPECT_EQ(camera.name, "IMG 1");
     EXPECT_EQ(camera.ext, "JPG");
@@ -105,7 +105,7 @@ TEST(MarkText, TakesDateAndCameraFromMetadataElseTheFileDate) {
     EXPECT_EQ(camera.camera, "Canon EOS 5D");
 
     CImageProperties none;
-    none.SetValue(0x9003, "0000:00:00 00:00:00");
+    none.exif.Set(ExifTag::DateTimeOriginal, "0000:00:00 00:00:00");
     const MarkTextFacts plain = FactsForPicture(STAMPORA_BINARY_DIR "/CMakeCache.txt", 1, 1, none, 1);
     EXPECT_EQ(plain.date.size(), 10u);  // the file's own date
     EXPECT_EQ(plain.date[4], '-');
@@ -113,10 +113,10 @@ TEST(MarkText, TakesDateAndCameraFromMetadataElseTheFileDate) {
 
     // A day that never was falls back to the file's date; a leap day is kept.
     for (const char* impossible : {"2021:13:45 10:00:00", "9999:99:99 10:00:00", "2021:02:31 10:00:00"}) {
-        none.SetValue(0x9003, impossible);
+        none.exif.Set(ExifTag::DateTimeOriginal, impossible);
         EXPECT_EQ(FactsForPicture(STAMPORA_BINARY_DIR "/CMakeCache.txt", 1, 1, none, 1).date, plain.date)
             << impossible;
     }
-    none.SetValue(0x9003, "2024:02:29 10:00:00");
+    none.exif.Set(ExifTag::DateTimeOriginal, "2024:02:29 10:00:00");
     EXPECT_EQ(FactsForPicture("leap.jpg", 1, 1, none, 1).date, "2024-02-29");
 }

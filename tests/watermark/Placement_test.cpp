@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "support/RecordingMessageSink.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
@@ -18,6 +20,11 @@ WatermarkBase Mark(int32_t markW, int32_t markH, int32_t alignment) {
     mark.x = -1;
     mark.y = -1;
     return mark;
+}
+
+// A rectangle as its left, top, right and bottom.
+std::array<int32_t, 4> Sides(const PixelRect& rect) {
+    return {rect.left, rect.top, rect.right, rect.bottom};
 }
 
 struct Anchor {
@@ -136,18 +143,12 @@ TEST(CheckFits, RefusesALargerMarkWithTheMessageOfItsKind) {
 TEST(ScreenPlacement, CentresInTheViewAndTakesThePositionBack) {
     WatermarkBase mark = Mark(200, 100, -1);
     mark.CenterInView(PixelRect{10, 20, 410, 320}, 0.5f);
-    EXPECT_EQ(mark.screenRect.left, 10 + (400 - 100) / 2);
-    EXPECT_EQ(mark.screenRect.top, 20 + (300 - 50) / 2);
-    EXPECT_EQ(mark.screenRect.right, mark.screenRect.left + 100);
-    EXPECT_EQ(mark.screenRect.bottom, mark.screenRect.top + 50);
+    EXPECT_EQ(Sides(mark.screenRect), (std::array{10 + (400 - 100) / 2, 20 + (300 - 50) / 2, 260, 195}));
     EXPECT_EQ(mark.x, 300);
     EXPECT_EQ(mark.y, 250);
 
     mark.RectFromPosition(PixelRect{10, 20, 0, 0}, 0.5f);
-    EXPECT_EQ(mark.screenRect.left, 160);
-    EXPECT_EQ(mark.screenRect.top, 145);
-    EXPECT_EQ(mark.screenRect.right, 260);
-    EXPECT_EQ(mark.screenRect.bottom, 195);
+    EXPECT_EQ(Sides(mark.screenRect), (std::array{160, 145, 260, 195}));
 }
 
 TEST(ScreenPlacement, TheShadowGrowsTheScreenRectangleWithoutMovingTheMark) {
@@ -184,10 +185,7 @@ TEST(ScreenPlacement, TruncatesEveryConversionTowardZero) {
     mark.x = 7;
     mark.y = 5;
     mark.RectFromPosition(PixelRect{0, 0, 0, 0}, 0.3f);
-    EXPECT_EQ(mark.screenRect.left, 2);         // 2.1
-    EXPECT_EQ(mark.screenRect.top, 1);          // 1.5
-    EXPECT_EQ(mark.screenRect.right, 2 + 99);   // 99.9
-    EXPECT_EQ(mark.screenRect.bottom, 1 + 30);  // 30.3
+    EXPECT_EQ(Sides(mark.screenRect), (std::array{2, 1, 2 + 99, 1 + 30}));  // 2.1, 1.5, 99.9, 30.3
 
     // A rectangle left of the view gives a position truncated toward zero.
     mark.screenRect = PixelRect{-5, 7, 0, 0};

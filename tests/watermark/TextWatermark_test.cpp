@@ -189,6 +189,29 @@ TEST(TextWatermarkLayer, RotationTurnsTheLayerOnlyFrom1To360) {
     EXPECT_GT(mark.base.markHeight, h + w / 3);
 }
 
+TEST(TextWatermarkLayer, TheMeasuredSizeIsNeverMoreThanTheDrawnOne) {
+    for (const char16_t* text : {u"Stampora", u"fj/ÅÇ\nline two is longer", u"שלום Stampora", u"x"}) {
+        for (int32_t rotation : {0, 30, 90}) {
+            for (bool italic : {false, true}) {
+                TextWatermark mark = ConfirmedMark(text);
+                mark.font.italic = italic;
+                mark.base.rotation = rotation;
+                mark.UpdateParams();
+                const WatermarkBase smallest = mark.SmallestBase();
+                ASSERT_TRUE(mark.RebuildLayer());
+                EXPECT_LE(smallest.markWidth, mark.base.markWidth) << rotation;
+                EXPECT_LE(smallest.markHeight, mark.base.markHeight) << rotation;
+                EXPECT_GE(smallest.markWidth, mark.base.markWidth * 9 / 10) << rotation;
+            }
+        }
+    }
+    // Too large to draw, as the drawn layer records it.
+    TextWatermark huge = ConfirmedMark(std::u16string(20000, u'W').c_str());
+    huge.font.height = 1000;
+    huge.UpdateParams();
+    EXPECT_EQ(huge.SmallestBase().markWidth, kTextTooLargeSide);
+}
+
 TEST(TextWatermarkLayer, TheMarksShadowComesAfterTheRecordedSize) {
     TextWatermark mark = ConfirmedMark(u"Stampora");
     mark.RebuildLayer();
@@ -240,26 +263,6 @@ TEST(TextWatermarkLayer, NonLatinTextIsDrawnWhole) {
         if (p[3] > 128) inkRight = std::max(inkRight, x);
     });
     EXPECT_GT(inkRight, latin.base.markWidth + 40);
-}
-
-TEST(TextLayerSnapshot, RestoresPositionAndTextSettings) {
-    CTextLayer layer;
-    TextWatermarkParams params = Params("Stampora");
-    params.shadow = true;
-    params.shadowParams.offsetX = -3;
-    RenderText(layer, params);
-    const auto snapshot = layer.MakeSnapshot();
-    CTextLayer other;
-    other.RestoreSnapshot(*snapshot);
-    EXPECT_EQ(other.offsetX, layer.offsetX);
-    EXPECT_EQ(other.textOffsetX, layer.textOffsetX);
-    EXPECT_EQ(other.params.text, "Stampora");
-
-    LayerSnapshot plain;  // not of the text kind
-    plain.offsetX = 40;
-    other.RestoreSnapshot(plain);
-    EXPECT_EQ(other.offsetX, 40);
-    EXPECT_EQ(other.params.text, "Stampora");
 }
 
 TEST(TextWatermarkLayer, EmojiKeepTheirColoursUnderTheMarksShadow) {

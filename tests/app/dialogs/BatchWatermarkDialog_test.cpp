@@ -15,6 +15,7 @@
 #include "app/dialogs/TextWatermarkDialog.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
 
 using namespace stampora;
@@ -42,6 +43,8 @@ protected:
     }
 
     ScratchDir scratch;
+    // Settings and the remembered state stay in the test's own folder.
+    ScopedWorkingDirectory cwd{scratch.Path()};
     RecordingMessageSink messages;
     ScopedMessageSink messageScope{messages};
     QueuedChoosers choosers;

@@ -1,6 +1,7 @@
 #include "app/dialogs/ImageWatermarkDialog.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
@@ -8,6 +9,7 @@
 
 #include "app/QueuedChoosers.h"
 #include "app/dialogs/ArrowPair.h"
+#include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/PicturePreview.h"
 #include "codecs/PictureFiles.h"
@@ -15,6 +17,7 @@
 #include "support/TestPaths.h"
 
 using namespace stampora;
+using namespace stampora::ImageDialogId;
 
 namespace {
 
@@ -41,7 +44,7 @@ protected:
         ShowActive(dialog);
     }
     QLineEdit* Edit(int id) { return ById<QLineEdit>(dialog, id); }
-    void ClickPreview() { QTest::mouseClick(ById<PicturePreview>(dialog, 1050), Qt::LeftButton); }
+    void ClickPreview() { QTest::mouseClick(ById<PicturePreview>(dialog, kPreview), Qt::LeftButton); }
     void Choose(const std::string& path) {
         choosers.openFiles.push_back(QString::fromStdString(path));
         ClickPreview();
@@ -59,17 +62,17 @@ protected:
 TEST_F(ImageWatermarkDialogTest, WithoutAPictureOnlyThePreviewAndTheButtonsAreUsable) {
     Open();
     EXPECT_EQ(dialog.windowTitle(), "Image Watermark");
-    for (int id : {1005, 1051, 1054}) EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
-    for (int id : {1013, 1052, 1053, 1060, 1059, 1061}) {
+    for (int id : {kWidth, kHeight, kOpacity}) EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
+    for (int id : {kLockAspectRatio, kBestSize, kRealSize, kRotation, kOpacityArrows, kRotationArrows}) {
         EXPECT_FALSE(ById<QWidget>(dialog, id)->isEnabled()) << id;
     }
-    EXPECT_TRUE(ById<QCheckBox>(dialog, 1013)->isChecked());
-    EXPECT_FALSE(ById<QRadioButton>(dialog, 1052)->isChecked());
-    EXPECT_FALSE(ById<QRadioButton>(dialog, 1053)->isChecked());
+    EXPECT_TRUE(ById<QCheckBox>(dialog, kLockAspectRatio)->isChecked());
+    EXPECT_FALSE(ById<QRadioButton>(dialog, kBestSize)->isChecked());
+    EXPECT_FALSE(ById<QRadioButton>(dialog, kRealSize)->isChecked());
 
     // A cancelled chooser, reached by mouse or keyboard, changes nothing.
     ClickPreview();
-    auto* preview = ById<PicturePreview>(dialog, 1050);
+    auto* preview = ById<PicturePreview>(dialog, kPreview);
     preview->setFocus(Qt::TabFocusReason);
     QTest::keyClick(preview, Qt::Key_Space);
     EXPECT_EQ(choosers.openFilters.size(), 2u);
@@ -77,7 +80,7 @@ TEST_F(ImageWatermarkDialogTest, WithoutAPictureOnlyThePreviewAndTheButtonsAreUs
     EXPECT_TRUE(messages.messages.empty());
 
     // OK without a picture closes with an inactive mark.
-    QTest::mouseClick(ById<QPushButton>(dialog, 1), Qt::LeftButton);
+    QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton);
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_FALSE(dialog.mark.base.enabled);
     EXPECT_TRUE(dialog.mark.layer.IsEmpty());
@@ -89,53 +92,53 @@ TEST_F(ImageWatermarkDialogTest, ChoosingAPictureShowsItAndItsSizeAndTheSizeButt
     ASSERT_TRUE(dialog.mark.base.enabled);
     ASSERT_EQ(choosers.openFilters.size(), 1u);
     EXPECT_TRUE(choosers.openFilters[0].startsWith("JPEG Image File"));
-    EXPECT_EQ(Edit(1005)->text(), "800");
-    EXPECT_EQ(Edit(1051)->text(), "600");
+    EXPECT_EQ(Edit(kWidth)->text(), "800");
+    EXPECT_EQ(Edit(kHeight)->text(), "600");
     EXPECT_EQ(dialog.mark.base.markWidth, 800);
-    EXPECT_FALSE(Edit(1005)->isReadOnly());
-    EXPECT_TRUE(ById<QWidget>(dialog, 1061)->isEnabled());
+    EXPECT_FALSE(Edit(kWidth)->isReadOnly());
+    EXPECT_TRUE(ById<QWidget>(dialog, kRotationArrows)->isEnabled());
 
     // Stretched over the whole preview: red at the left, blue at the right.
-    const QImage shown = ById<PicturePreview>(dialog, 1050)->grab().toImage();
+    const QImage shown = ById<PicturePreview>(dialog, kPreview)->grab().toImage();
     EXPECT_EQ(shown.pixelColor(8, shown.height() / 2), QColor(255, 0, 0));
     EXPECT_EQ(shown.pixelColor(shown.width() - 8, shown.height() / 2), QColor(0, 0, 255));
 
-    QTest::mouseClick(ById<QRadioButton>(dialog, 1052), Qt::LeftButton);
-    EXPECT_EQ(Edit(1005)->text(), "80");
-    EXPECT_EQ(Edit(1051)->text(), "60");
-    QTest::mouseClick(ById<QRadioButton>(dialog, 1053), Qt::LeftButton);
-    EXPECT_EQ(Edit(1005)->text(), "800");
-    EXPECT_EQ(Edit(1051)->text(), "600");
+    QTest::mouseClick(ById<QRadioButton>(dialog, kBestSize), Qt::LeftButton);
+    EXPECT_EQ(Edit(kWidth)->text(), "80");
+    EXPECT_EQ(Edit(kHeight)->text(), "60");
+    QTest::mouseClick(ById<QRadioButton>(dialog, kRealSize), Qt::LeftButton);
+    EXPECT_EQ(Edit(kWidth)->text(), "800");
+    EXPECT_EQ(Edit(kHeight)->text(), "600");
 }
 
 TEST_F(ImageWatermarkDialogTest, LockedAspectRatioFollowsTheOtherSideWhenAFieldIsLeft) {
     Open();
     ChooseLandscape();
-    TypeInto(*Edit(1005), "333");
-    TabAway(*Edit(1005));
+    TypeInto(*Edit(kWidth), "333");
+    TabAway(*Edit(kWidth));
     EXPECT_EQ(dialog.mark.base.height, 249);  // 333 / 800 * 600 = 249.75
-    EXPECT_EQ(Edit(1051)->text(), "249");
+    EXPECT_EQ(Edit(kHeight)->text(), "249");
 
-    TypeInto(*Edit(1051), "100");
-    TabAway(*Edit(1051));
+    TypeInto(*Edit(kHeight), "100");
+    TabAway(*Edit(kHeight));
     EXPECT_EQ(dialog.mark.base.width, 133);
-    EXPECT_EQ(Edit(1005)->text(), "133");
+    EXPECT_EQ(Edit(kWidth)->text(), "133");
 
     // Unlocked, each side keeps what was typed.
-    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);
+    QTest::mouseClick(ById<QCheckBox>(dialog, kLockAspectRatio), Qt::LeftButton);
     EXPECT_FALSE(dialog.AspectRatioLocked());
-    TypeInto(*Edit(1005), "400");
-    TabAway(*Edit(1005));
+    TypeInto(*Edit(kWidth), "400");
+    TabAway(*Edit(kWidth));
     EXPECT_EQ(dialog.mark.base.height, 100);
     // While the target picture's size is unknown no size is warned about.
-    TypeInto(*Edit(1051), "5000");
-    TabAway(*Edit(1051));
+    TypeInto(*Edit(kHeight), "5000");
+    TabAway(*Edit(kHeight));
     EXPECT_TRUE(messages.messages.empty());
 
     // Locked again, a huge height does not overflow the width it gives.
-    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);
-    TypeInto(*Edit(1051), "2147483647");
-    TabAway(*Edit(1051));
+    QTest::mouseClick(ById<QCheckBox>(dialog, kLockAspectRatio), Qt::LeftButton);
+    TypeInto(*Edit(kHeight), "2147483647");
+    TabAway(*Edit(kHeight));
     EXPECT_EQ(dialog.mark.base.width, 2147483647);
 }
 
@@ -145,24 +148,24 @@ TEST_F(ImageWatermarkDialogTest, SizesLargerThanTheTargetPictureAreWarnedAbout) 
     mark.base.pictureHeight = 480;
     Open(mark);
     Choose(WritePicture(scratch, "small.bmp", 400, 300));
-    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);  // unlock
+    QTest::mouseClick(ById<QCheckBox>(dialog, kLockAspectRatio), Qt::LeftButton);  // unlock
 
-    TypeInto(*Edit(1005), "640");
-    TabAway(*Edit(1005));
+    TypeInto(*Edit(kWidth), "640");
+    TabAway(*Edit(kWidth));
     EXPECT_TRUE(messages.messages.empty());
-    TypeInto(*Edit(1005), "641");
-    TabAway(*Edit(1005));
+    TypeInto(*Edit(kWidth), "641");
+    TabAway(*Edit(kWidth));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text, "The width is bigger than the dest image!");
     EXPECT_EQ(messages.messages[0].caption, "Error");
     EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(Edit(1005)->text(), "641");
+    EXPECT_EQ(Edit(kWidth)->text(), "641");
 
-    TypeInto(*Edit(1051), "480");
-    TabAway(*Edit(1051));
+    TypeInto(*Edit(kHeight), "480");
+    TabAway(*Edit(kHeight));
     EXPECT_EQ(messages.messages.size(), 1u);
-    TypeInto(*Edit(1051), "481");
-    TabAway(*Edit(1051));
+    TypeInto(*Edit(kHeight), "481");
+    TabAway(*Edit(kHeight));
     ASSERT_EQ(messages.messages.size(), 2u);
     EXPECT_EQ(messages.messages[1].text, "The height is bigger than the dest image!");
 }
@@ -180,10 +183,10 @@ TEST_F(ImageWatermarkDialogTest, AFailedLoadDeactivatesTheMarkButKeepsTheEarlier
     EXPECT_FALSE(dialog.mark.base.enabled);
     EXPECT_EQ(dialog.mark.base.width, 0);
     EXPECT_EQ(dialog.mark.base.markHeight, 0);
-    EXPECT_EQ(Edit(1005)->text(), "0");
-    EXPECT_TRUE(Edit(1005)->isReadOnly());
+    EXPECT_EQ(Edit(kWidth)->text(), "0");
+    EXPECT_TRUE(Edit(kWidth)->isReadOnly());
     EXPECT_EQ(dialog.mark.source.Width(), 800);
-    EXPECT_FALSE(ById<PicturePreview>(dialog, 1050)->Shown().isNull());
+    EXPECT_FALSE(ById<PicturePreview>(dialog, kPreview)->Shown().isNull());
 
     // An extension the codecs cannot read is refused the same way.
     Choose(scratch.File("photo.jpe"));
@@ -195,23 +198,23 @@ TEST_F(ImageWatermarkDialogTest, ArrowsStepOpacityAndRotationWithinZeroToHundred
     mark.base.opacity = 0;
     Open(mark);
     ChooseLandscape();
-    auto* opacity = ById<ArrowPair>(dialog, 1059);
+    auto* opacity = ById<ArrowPair>(dialog, kOpacityArrows);
     QTest::mouseClick(opacity->DownButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.mark.base.opacity, 0);
     QTest::mouseClick(opacity->UpButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.mark.base.opacity, 1);
-    TypeInto(*Edit(1060), "77");
+    TypeInto(*Edit(kRotation), "77");
     QTest::mouseClick(opacity->UpButton(), Qt::LeftButton);
-    EXPECT_EQ(Edit(1060)->text(), "0");
-    QTest::mouseClick(ById<ArrowPair>(dialog, 1061)->UpButton(), Qt::LeftButton);
+    EXPECT_EQ(Edit(kRotation)->text(), "0");
+    QTest::mouseClick(ById<ArrowPair>(dialog, kRotationArrows)->UpButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.mark.base.rotation, 1);
 }
 
 TEST_F(ImageWatermarkDialogTest, OkWithAnUnreadableNumberStillClosesWithTheValuesReadBeforeIt) {
     Open();
     ChooseLandscape();
-    Edit(1051)->setText("50");
-    Edit(1005)->setText("x");
+    Edit(kHeight)->setText("50");
+    Edit(kWidth)->setText("x");
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.mark.base.height, 50);
@@ -224,6 +227,38 @@ TEST_F(ImageWatermarkDialogTest, PreviewImageIsReducedForLargePictures) {
     const QImage image = PreviewImage(large, 1024);
     EXPECT_EQ(image.width(), 1024);
     EXPECT_EQ(image.height(), 20);
+}
+
+TEST_F(ImageWatermarkDialogTest, ASizeByPictureIsAShareOfItsWidthOrHeightAsTheBatchToolTakesIt) {
+    Open();
+    auto* relative = ById<QCheckBox>(dialog, kRelativeSwitch);
+    EXPECT_FALSE(relative->isEnabled());  // no picture chosen yet
+    ChooseLandscape();
+    QTest::mouseClick(relative, Qt::LeftButton);
+    EXPECT_FALSE(Edit(kWidth)->isEnabled());
+    for (const char* refused : {"0", "101", "abc", ""}) {
+        Edit(kRelativePercent)->setText(refused);
+        QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton);
+        EXPECT_TRUE(dialog.isVisible()) << refused;
+    }
+    EXPECT_EQ(messages.messages.size(), 4u);
+    Edit(kRelativePercent)->setText("12.5");
+    ById<QComboBox>(dialog, kRelativeSide)->setCurrentIndex(1);
+    QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton);
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.fit.sizePercent, 12.5);
+    EXPECT_EQ(dialog.fit.side, FitSide::Height);
+
+    ImageWatermarkDialog again;
+    again.mark = dialog.mark;
+    again.fit = dialog.fit;
+    again.show();
+    EXPECT_TRUE(ById<QCheckBox>(again, kRelativeSwitch)->isChecked());
+    EXPECT_EQ(ById<QLineEdit>(again, kRelativePercent)->text(), "12.5");
+    // Switched off, the size in pixels counts again.
+    QTest::mouseClick(ById<QCheckBox>(again, kRelativeSwitch), Qt::LeftButton);
+    again.accept();
+    EXPECT_FALSE(again.fit.SizeFollowsPicture());
 }
 
 }  // namespace

@@ -1,11 +1,10 @@
 // The three commands from the editor's menu, end to end: a confirmed text
 // mark appears centred and is saved at full resolution; a chosen image mark,
 // sized by Best Size and turned 30 degrees, appears and is saved; a batch run
-// started from the batch dialog writes every picture with its progress.
+// started from the batch dialog writes every picture.
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <filesystem>
@@ -14,14 +13,17 @@
 #include "app/MainFrame.h"
 #include "app/OutputDirectory.h"
 #include "app/QueuedChoosers.h"
-#include "app/dialogs/BatchWatermarkDialog.h"
+#include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/PicturePreview.h"
 #include "app/dialogs/TextWatermarkDialog.h"
+#include "batch/WatermarkFile.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
+#include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
+#include "watermark/WatermarkMessages.h"
 
 using namespace stampora;
 
@@ -52,15 +54,15 @@ protected:
     }
     CanvasView& Canvas() { return *frame.Canvas(); }
     // Opens a white picture of the given size in the editor.
-    void OpenWhite(int32_t width, int32_t height) {
-        WriteFilledPicture(dir.File("photo.bmp"), width, height, Qt::white);
-        ASSERT_TRUE(frame.OpenPath(QString::fromStdString(dir.File("photo.bmp"))));
+    void OpenWhite(int32_t width, int32_t height, const std::string& name = "photo.bmp") {
+        WriteFilledPicture(dir.File(name), width, height, Qt::white);
+        ASSERT_TRUE(frame.OpenPath(QString::fromStdString(dir.File(name))));
         QApplication::processEvents();
     }
-    CRasterImage Saved() {
+    CRasterImage Saved(const std::string& name = "photo.bmp") {
         frame.Action(CommandId::kSave)->trigger();
         CRasterImage saved;
-        EXPECT_TRUE(saved.Load(dir.File("out/photo.bmp")));
+        EXPECT_TRUE(saved.Load(dir.File("out/" + name)));
         return saved;
     }
     // The mark's screen rectangle is centred in the shown picture.
@@ -71,6 +73,8 @@ protected:
     }
 
     ScratchDir dir;
+    // Settings and remembered marks stay in the test's own folder.
+    ScopedWorkingDirectory cwd{dir.Path()};
     QueuedChoosers choosers;
     ScopedChoosers chooserScope{choosers};
     RecordingMessageSink messages;
@@ -83,14 +87,14 @@ TEST_F(MarkCommandsTest, AConfirmedTextMarkAppearsCentredAndIsSavedAtFullResolut
     ASSERT_LT(Canvas().Document().zoom, 1.0f);  // shown reduced
     WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
         EXPECT_EQ(text.mark.base.pictureWidth, 1200);
-        ById<QPlainTextEdit>(text, 1000)->setPlainText("Centre");
-        ById<QComboBox>(text, 1007)->setCurrentText("DejaVu Sans");
-        ById<QComboBox>(text, 1010)->setCurrentText("48");
-        QTest::mouseClick(ById<QPushButton>(text, 1), Qt::LeftButton);
+        ById<QPlainTextEdit>(text, TextDialogId::kText)->setPlainText("Centre");
+        ById<QComboBox>(text, TextDialogId::kFont)->setCurrentText("DejaVu Sans");
+        ById<QComboBox>(text, TextDialogId::kSize)->setCurrentText("48");
+        QTest::mouseClick(ById<QPushButton>(text, ButtonId::kOk), Qt::LeftButton);
     });
     frame.Action(CommandId::kTextWatermark)->trigger();
 
-    const WatermarkBase& mark = Canvas().TextMark().base;
+    const WatermarkBase& mark = Canvas().Marks().PlacedText().made.base;
     ASSERT_TRUE(mark.enabled);
     ASSERT_GT(mark.markWidth, 100);
     ExpectCentredOnScreen(mark);
@@ -108,12 +112,12 @@ TEST_F(MarkCommandsTest, AConfirmedTextMarkAppearsCentredAndIsSavedAtFullResolut
 
     // Reopening shows the confirmed mark; cancelling leaves it as it was.
     WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
-        EXPECT_EQ(ById<QComboBox>(text, 1010)->currentText(), "48");
-        EXPECT_EQ(ById<QPlainTextEdit>(text, 1000)->toPlainText(), "Centre");
+        EXPECT_EQ(ById<QComboBox>(text, TextDialogId::kSize)->currentText(), "48");
+        EXPECT_EQ(ById<QPlainTextEdit>(text, TextDialogId::kText)->toPlainText(), "Centre");
         text.reject();
     });
     frame.Action(CommandId::kTextWatermark)->trigger();
-    EXPECT_TRUE(Canvas().TextMark().base.enabled);
+    EXPECT_TRUE(Canvas().Marks().PlacedText().shown);
 }
 
 TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSaved) {
@@ -123,10 +127,10 @@ TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSa
     choosers.openFiles.push_back(QString::fromStdString(markPath));
     WhenOpened<ImageWatermarkDialog>([](ImageWatermarkDialog& image) {
         EXPECT_EQ(image.mark.base.pictureWidth, 640);
-        QTest::mouseClick(ById<PicturePreview>(image, 1050), Qt::LeftButton);
-        QTest::mouseClick(ById<QRadioButton>(image, 1052), Qt::LeftButton);
-        ById<QLineEdit>(image, 1060)->setText("30");
-        QTest::mouseClick(ById<QPushButton>(image, 1), Qt::LeftButton);
+        QTest::mouseClick(ById<PicturePreview>(image, ImageDialogId::kPreview), Qt::LeftButton);
+        QTest::mouseClick(ById<QRadioButton>(image, ImageDialogId::kBestSize), Qt::LeftButton);
+        ById<QLineEdit>(image, ImageDialogId::kRotation)->setText("30");
+        QTest::mouseClick(ById<QPushButton>(image, ButtonId::kOk), Qt::LeftButton);
     });
     frame.Action(CommandId::kImageWatermark)->trigger();
 
@@ -138,7 +142,7 @@ TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSa
     // Turned, the layer's bounding box is wider and taller than 80 x 60.
     EXPECT_GT(mark.base.markWidth, 80);
     EXPECT_GT(mark.base.markHeight, 60);
-    ExpectCentredOnScreen(mark.base);
+    ExpectCentredOnScreen(Canvas().Marks().PlacedImage().made.base);
     EXPECT_TRUE(messages.messages.empty());
 
     const CRasterImage saved = Saved();
@@ -151,44 +155,78 @@ TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSa
     EXPECT_TRUE(IsWhite(saved, mark.base.x + 1, mark.base.y + 1));
 }
 
-TEST_F(MarkCommandsTest, ABatchRunFromTheBatchCommandWritesThreeMarkedPictures) {
-    const std::filesystem::path source = dir.Path() / "in";
-    std::filesystem::create_directories(source);
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
-        WriteFilledPicture((source / name).string(), 300, 200, Qt::white);
-    }
-    std::vector<int> positions;
-    WhenOpened<BatchWatermarkDialog>([&](BatchWatermarkDialog& batch) {
-        EXPECT_EQ(ById<QLineEdit>(batch, 1063)->text().toStdString(), outputDirectory);
-        WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
-            ById<QPlainTextEdit>(text, 1000)->setPlainText("Batch");
-            ById<QComboBox>(text, 1007)->setCurrentText("DejaVu Sans");
-            ById<QComboBox>(text, 1010)->setCurrentText("24");
-            text.accept();
-        });
-        QTest::mouseClick(ById<QPushButton>(batch, 1076), Qt::LeftButton);
-        QTest::mouseClick(ById<QWidget>(batch, 1094), Qt::LeftButton);  // Right Bottom
-        ById<QLineEdit>(batch, 1022)->setText(QString::fromStdString(source.string()));
-        QTest::mouseClick(ById<QWidget>(batch, 1013), Qt::LeftButton);  // All Images
-        QObject::connect(ById<QProgressBar>(batch, 1065), &QProgressBar::valueChanged,
-                         [&](int value) { positions.push_back(value); });
-        QTest::mouseClick(ById<QPushButton>(batch, 1068), Qt::LeftButton);
-        QTest::mouseClick(ById<QPushButton>(batch, 2), Qt::LeftButton);
+TEST_F(MarkCommandsTest, MarksAreKeptFromPictureToPictureAndHiddenWhereTheyDoNotFit) {
+    OpenWhite(1200, 900, "big.bmp");
+    const std::string logo = dir.File("logo.bmp");
+    WriteFilledPicture(logo, 500, 400, QColor(255, 0, 0));
+    choosers.openFiles.push_back(QString::fromStdString(logo));
+    WhenOpened<ImageWatermarkDialog>([](ImageWatermarkDialog& image) {
+        QTest::mouseClick(ById<PicturePreview>(image, ImageDialogId::kPreview), Qt::LeftButton);
+        ById<QLineEdit>(image, ImageDialogId::kOpacity)->setText("50");
+        ById<QLineEdit>(image, ImageDialogId::kRotation)->setText("10");
+        QTest::mouseClick(ById<QPushButton>(image, ButtonId::kOk), Qt::LeftButton);
     });
-    frame.Action(CommandId::kBatchWatermark)->trigger();
+    frame.Action(CommandId::kImageWatermark)->trigger();
+    const PlacedMark& placed = Canvas().Marks().PlacedImage();
+    ASSERT_TRUE(placed.shown);
+    const int32_t turnedWidth = placed.made.base.markWidth;
 
-    EXPECT_EQ(positions, (std::vector<int>{33, 66, 100}));
-    ASSERT_FALSE(messages.messages.empty());
-    EXPECT_EQ(messages.messages.back().text, "Batch finish!");
-    EXPECT_EQ(messages.messages.back().caption, "All Finish");
-    for (const char* name : {"a.bmp", "b.bmp", "c.bmp"}) {
-        CRasterImage written;
-        ASSERT_TRUE(written.Load(dir.File(std::string("out/") + name))) << name;
-        EXPECT_GT(Marked(written, 150, 100, 290, 190), 50) << name;  // toward the bottom right
-        EXPECT_EQ(Marked(written, 0, 0, 150, 100), 0) << name;
-    }
-    // The editor's own marks are not touched.
-    EXPECT_FALSE(Canvas().TextMark().base.enabled);
+    // Too small for the mark: hidden with the message, not saved, and the
+    // dialog opens on the mark as it was set.
+    OpenWhite(300, 200, "small.bmp");
+    ASSERT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages[0].text, kImageMarkTooLargeMessage);
+    EXPECT_FALSE(placed.shown);
+    EXPECT_EQ(Marked(Saved("small.bmp"), 0, 0, 300, 200), 0);
+    WhenOpened<ImageWatermarkDialog>([](ImageWatermarkDialog& image) {
+        EXPECT_EQ(image.mark.source.Width(), 500);
+        EXPECT_EQ(ById<QLineEdit>(image, ImageDialogId::kOpacity)->text(), "50");
+        EXPECT_EQ(ById<QLineEdit>(image, ImageDialogId::kRotation)->text(), "10");
+        image.reject();
+    });
+    frame.Action(CommandId::kImageWatermark)->trigger();
+
+    // Large enough again: shown as it was.
+    OpenWhite(1200, 900, "big.bmp");
+    EXPECT_EQ(messages.messages.size(), 1u);
+    ASSERT_TRUE(placed.shown);
+    EXPECT_EQ(placed.made.base.markWidth, turnedWidth);
+}
+
+TEST_F(MarkCommandsTest, ARelativeTextMarkIsFittedToEachPictureAndSavedAsTheBatchToolStampsIt) {
+    OpenWhite(640, 480);  // shown at 100 %
+    WhenOpened<TextWatermarkDialog>([](TextWatermarkDialog& text) {
+        ById<QPlainTextEdit>(text, TextDialogId::kText)->setPlainText("{name}");
+        ById<QComboBox>(text, TextDialogId::kFont)->setCurrentText("DejaVu Sans");
+        ById<QComboBox>(text, TextDialogId::kSize)->setCurrentText("4%");
+        QTest::mouseClick(ById<QPushButton>(text, ButtonId::kOk), Qt::LeftButton);
+    });
+    frame.Action(CommandId::kTextWatermark)->trigger();
+    const PlacedMark& placed = Canvas().Marks().PlacedText();
+    ASSERT_TRUE(placed.shown);
+    EXPECT_TRUE(messages.messages.empty());
+    const int32_t height = placed.made.base.markHeight;
+
+    // The batch tool's copy with the same mark anchored at the centre, where
+    // the editor put it.
+    TextWatermark mark = Canvas().TextMark();
+    mark.base.alignment = Center;
+    CFittedTextMark text(mark, Canvas().TextFit());
+    const ImageWatermark none;
+    CFittedImageMark image(none, MarkFit{});
+    CRasterImage work;
+    const BatchFileResult batch =
+        WatermarkFile(work, dir.File("photo.bmp"), dir.File("batch.bmp"), image, text, 1, -1);
+    ASSERT_EQ(batch.outcome, BatchFileOutcome::Written) << batch.status.Error();
+    CRasterImage batchCopy;
+    ASSERT_TRUE(batchCopy.Load(dir.File("batch.bmp")));
+    EXPECT_GT(Marked(batchCopy, 0, 0, 640, 480), 50);
+    ExpectSamePixels(Saved(), batchCopy);
+
+    // A picture of another size: the text is drawn afresh at 4 % of it.
+    OpenWhite(1000, 700, "wide.bmp");
+    ASSERT_TRUE(placed.shown);
+    EXPECT_NEAR(placed.made.base.markHeight, height * 700.0 / 480.0, 3.0);
 }
 
 }  // namespace

@@ -9,11 +9,13 @@
 #include "app/QueuedChoosers.h"
 #include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/ColourSwatch.h"
+#include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "platform/FontCatalog.h"
 #include "support/RecordingMessageSink.h"
 
 using namespace stampora;
+using namespace stampora::TextDialogId;
 
 namespace {
 
@@ -31,8 +33,8 @@ protected:
         ArrowPair* pair = ById<ArrowPair>(dialog, id);
         QTest::mouseClick(up ? pair->UpButton() : pair->DownButton(), Qt::LeftButton);
     }
-    void ClickOk() { QTest::mouseClick(ById<QPushButton>(dialog, 1), Qt::LeftButton); }
-    void SetText(const QString& text) { ById<QPlainTextEdit>(dialog, 1000)->setPlainText(text); }
+    void ClickOk() { QTest::mouseClick(ById<QPushButton>(dialog, ButtonId::kOk), Qt::LeftButton); }
+    void SetText(const QString& text) { ById<QPlainTextEdit>(dialog, kText)->setPlainText(text); }
 
     RecordingMessageSink messages;
     ScopedMessageSink messageScope{messages};
@@ -45,20 +47,20 @@ TEST_F(TextWatermarkDialogTest, OpensANeverConfirmedMarkOnTheFirstFamilySize8And
     Open(TextWatermark{});
     EXPECT_EQ(dialog.windowTitle(), "Text Watermark");
 
-    QComboBox* sizes = Box(1010);
+    QComboBox* sizes = Box(kSize);
     ASSERT_EQ(sizes->count(), 16);
     QStringList sizeTexts;
     for (int i = 0; i < sizes->count(); ++i) sizeTexts << sizes->itemText(i);
     EXPECT_EQ(sizeTexts.join(','), "8,9,10,11,12,14,16,18,20,22,24,26,28,36,48,72");
     EXPECT_EQ(sizes->currentText(), "8");
 
-    QComboBox* styles = Box(1031);
+    QComboBox* styles = Box(kStyle);
     ASSERT_EQ(styles->count(), 4);
     EXPECT_EQ(styles->itemText(3), "Bold Italic");
     EXPECT_EQ(styles->currentText(), "Normal");
 
     // The text engine's families, in its order, the first selected.
-    QComboBox* fonts = Box(1007);
+    QComboBox* fonts = Box(kFont);
     QStringList families;
     for (const std::string& family : InstalledFontFamilies()) families << QString::fromStdString(family);
     QStringList listed;
@@ -66,19 +68,19 @@ TEST_F(TextWatermarkDialogTest, OpensANeverConfirmedMarkOnTheFirstFamilySize8And
     EXPECT_EQ(listed, families);
     EXPECT_EQ(fonts->currentIndex(), 0);
 
-    EXPECT_EQ(Edit(1021)->text(), "100");
-    EXPECT_EQ(Edit(1023)->text(), "0");
-    EXPECT_EQ(Edit(1006)->text(), "100");
-    EXPECT_EQ(Edit(1005)->text(), "0");
-    EXPECT_EQ(Edit(1008)->text(), "0");
+    EXPECT_EQ(Edit(kOpacity)->text(), "100");
+    EXPECT_EQ(Edit(kRotation)->text(), "0");
+    EXPECT_EQ(Edit(kShadowOpacity)->text(), "100");
+    EXPECT_EQ(Edit(kDistance)->text(), "0");
+    EXPECT_EQ(Edit(kSmooth)->text(), "0");
 }
 
 TEST_F(TextWatermarkDialogTest, OkRebuildsTheFontAndReopeningShowsItAgain) {
     Open(TextWatermark{});
     SetText("Proof");
-    Box(1007)->setCurrentText(kTestFamily);
-    Box(1010)->setCurrentText("14");
-    Box(1031)->setCurrentText("Bold Italic");
+    Box(kFont)->setCurrentText(kTestFamily);
+    Box(kSize)->setCurrentText("14");
+    Box(kStyle)->setCurrentText("Bold Italic");
     ClickOk();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     const TextWatermark confirmed = dialog.mark;
@@ -93,10 +95,10 @@ TEST_F(TextWatermarkDialogTest, OkRebuildsTheFontAndReopeningShowsItAgain) {
     TextWatermarkDialog again;
     again.mark = confirmed;
     again.show();
-    EXPECT_EQ(ById<QComboBox>(again, 1007)->currentText(), kTestFamily);
-    EXPECT_EQ(ById<QComboBox>(again, 1010)->currentText(), "14");
-    EXPECT_EQ(ById<QComboBox>(again, 1031)->currentText(), "Bold Italic");
-    EXPECT_EQ(ById<QPlainTextEdit>(again, 1000)->toPlainText(), "Proof");
+    EXPECT_EQ(ById<QComboBox>(again, kFont)->currentText(), kTestFamily);
+    EXPECT_EQ(ById<QComboBox>(again, kSize)->currentText(), "14");
+    EXPECT_EQ(ById<QComboBox>(again, kStyle)->currentText(), "Bold Italic");
+    EXPECT_EQ(ById<QPlainTextEdit>(again, kText)->toPlainText(), "Proof");
 }
 
 TEST_F(TextWatermarkDialogTest, StyleBoxGivesWeightAndSlant) {
@@ -108,57 +110,96 @@ TEST_F(TextWatermarkDialogTest, StyleBoxGivesWeightAndSlant) {
     for (const auto& c : cases) {
         TextWatermarkDialog one;
         one.show();
-        ById<QPlainTextEdit>(one, 1000)->setPlainText("x");
-        ById<QComboBox>(one, 1031)->setCurrentText(c.style);
+        ById<QPlainTextEdit>(one, kText)->setPlainText("x");
+        ById<QComboBox>(one, kStyle)->setCurrentText(c.style);
         one.accept();
         EXPECT_EQ(one.mark.font.weight, c.weight) << c.style;
         EXPECT_EQ(one.mark.font.italic, c.italic) << c.style;
     }
 }
 
-TEST_F(TextWatermarkDialogTest, StoredValuesMissingFromTheListsLeaveThemUnselected) {
+TEST_F(TextWatermarkDialogTest, AStoredSizeMissingFromTheListIsShownAndKept) {
     TextWatermark mark;
     mark.text = u"x";
     mark.font.height = 13;
     mark.font.faceName = u"No Such Family Here";
     Open(mark);
-    EXPECT_EQ(Box(1007)->currentIndex(), -1);
-    EXPECT_EQ(Box(1010)->currentIndex(), -1);
+    EXPECT_EQ(Box(kFont)->currentIndex(), -1);
     ClickOk();
     EXPECT_EQ(dialog.mark.font.faceName, u"");
-    EXPECT_EQ(dialog.mark.font.height, 0);
+    EXPECT_EQ(dialog.mark.font.height, 13);
+}
+
+TEST_F(TextWatermarkDialogTest, SizeMarginAndTilesAreRefusedOrTakenAsTheBatchToolsOptions) {
+    Open(TextWatermark{});
+    // An empty size would leave the mark undrawable; an unknown placeholder
+    // could not be filled in.
+    SetText("{author}");
+    ClickOk();
+    SetText("{name} {date}");
+    for (const char* refused : {"", "1001", "0.05%", "4 pt"}) {
+        Box(kSize)->setEditText(refused);
+        ClickOk();
+    }
+    Box(kSize)->setEditText("1000");
+    TypeInto(*Edit(kMargin), "abc");
+    ClickOk();
+    ASSERT_EQ(messages.messages.size(), 6u);
+    EXPECT_NE(messages.messages[0].text.find("author"), std::string::npos);
+    EXPECT_EQ(messages.messages[1].text, kTextSizeRefusedText);
+    EXPECT_TRUE(Edit(kMargin)->hasFocus());
+    EXPECT_TRUE(dialog.isVisible());
+
+    Box(kSize)->setEditText("4%");
+    TypeInto(*Edit(kMargin), "2%");
+    QTest::mouseClick(ById<QCheckBox>(dialog, kTileSwitch), Qt::LeftButton);
+    TypeInto(*Edit(kGapAcross), "5%");
+    ClickOk();
+    ASSERT_EQ(dialog.result(), QDialog::Accepted);
+    EXPECT_EQ(dialog.fit.sizePercent, 4.0);
+    EXPECT_EQ(LengthText(dialog.fit.layout.margin), "2%");
+    EXPECT_TRUE(dialog.fit.layout.tile);
+    EXPECT_EQ(LengthText(dialog.fit.layout.gapX.value_or(RelativeLength{})), "5%");
+    EXPECT_FALSE(dialog.fit.layout.gapY.has_value());  // the mark's own height
+
+    TextWatermarkDialog again;
+    again.mark = dialog.mark;
+    again.fit = dialog.fit;
+    again.show();
+    EXPECT_EQ(ById<QComboBox>(again, kSize)->currentText(), "4%");
+    EXPECT_TRUE(ById<QLineEdit>(again, kGapAcross)->isEnabled());
 }
 
 TEST_F(TextWatermarkDialogTest, ArrowsStepTheStoredValueWithinZeroToHundred) {
     Open(TextWatermark{});
-    Arrow(1044, true);
+    Arrow(kOpacityArrows, true);
     EXPECT_EQ(dialog.mark.base.opacity, 100);
-    EXPECT_EQ(Edit(1021)->text(), "100");
-    Arrow(1044, false);
+    EXPECT_EQ(Edit(kOpacity)->text(), "100");
+    Arrow(kOpacityArrows, false);
     EXPECT_EQ(dialog.mark.base.opacity, 99);
-    Arrow(1045, false);
+    Arrow(kRotationArrows, false);
     EXPECT_EQ(dialog.mark.base.rotation, 0);
 
     // Unread typing gives way to the stored value when any arrow is pressed.
-    TypeInto(*Edit(1021), "50");
-    Arrow(1045, true);
-    EXPECT_EQ(Edit(1021)->text(), "99");
+    TypeInto(*Edit(kOpacity), "50");
+    Arrow(kRotationArrows, true);
+    EXPECT_EQ(Edit(kOpacity)->text(), "99");
     EXPECT_EQ(dialog.mark.base.rotation, 1);
 }
 
 TEST_F(TextWatermarkDialogTest, ANumberThatDoesNotParseKeepsTheDialogOpenWithTheFocusOnIt) {
     Open(TextWatermark{});
     SetText("x");
-    TypeInto(*Edit(1023), "12a");
+    TypeInto(*Edit(kRotation), "12a");
     ClickOk();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_NE(dialog.result(), QDialog::Accepted);
-    EXPECT_TRUE(Edit(1023)->hasFocus());
+    EXPECT_TRUE(Edit(kRotation)->hasFocus());
     EXPECT_TRUE(messages.messages.empty());
 
     // Numbers are taken as typed, outside the arrows' range too.
-    TypeInto(*Edit(1021), "150");
-    TypeInto(*Edit(1023), "270");
+    TypeInto(*Edit(kOpacity), "150");
+    TypeInto(*Edit(kRotation), "270");
     ClickOk();
     ASSERT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_EQ(dialog.mark.base.opacity, 150);
@@ -167,46 +208,48 @@ TEST_F(TextWatermarkDialogTest, ANumberThatDoesNotParseKeepsTheDialogOpenWithThe
 
 TEST_F(TextWatermarkDialogTest, ShadowFieldsFollowTheSwitch) {
     Open(TextWatermark{});
-    auto* shadowSwitch = ById<QCheckBox>(dialog, 1013);
-    for (int id : {1005, 1006, 1008}) EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
-    for (int id : {1038, 1039, 1040}) EXPECT_FALSE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
+    auto* shadowSwitch = ById<QCheckBox>(dialog, kShadowSwitch);
+    for (int id : {kDistance, kShadowOpacity, kSmooth}) EXPECT_TRUE(Edit(id)->isReadOnly()) << id;
+    for (int id : {kDistanceArrows, kShadowOpacityArrows, kSmoothArrows})
+        EXPECT_FALSE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
     // The shadow colour swatch stays usable but opens nothing while off.
-    QTest::mouseClick(ById<ColourSwatch>(dialog, 1024), Qt::LeftButton);
+    QTest::mouseClick(ById<ColourSwatch>(dialog, kShadowColour), Qt::LeftButton);
     EXPECT_TRUE(choosers.colourInitials.empty());
 
     QTest::mouseClick(shadowSwitch, Qt::LeftButton);
     EXPECT_TRUE(dialog.mark.shadowEnabled);
-    for (int id : {1005, 1006, 1008}) EXPECT_FALSE(Edit(id)->isReadOnly()) << id;
-    for (int id : {1038, 1039, 1040}) EXPECT_TRUE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
-    Arrow(1038, true);
+    for (int id : {kDistance, kShadowOpacity, kSmooth}) EXPECT_FALSE(Edit(id)->isReadOnly()) << id;
+    for (int id : {kDistanceArrows, kShadowOpacityArrows, kSmoothArrows})
+        EXPECT_TRUE(ById<ArrowPair>(dialog, id)->isEnabled()) << id;
+    Arrow(kDistanceArrows, true);
     EXPECT_EQ(dialog.mark.shadowDistance, 1);
 
     choosers.colours.push_back(QColor(10, 20, 30));
-    QTest::mouseClick(ById<ColourSwatch>(dialog, 1024), Qt::LeftButton);
+    QTest::mouseClick(ById<ColourSwatch>(dialog, kShadowColour), Qt::LeftButton);
     ASSERT_EQ(choosers.colourInitials.size(), 1u);
     EXPECT_EQ(choosers.colourInitials[0], QColor(Qt::black));
     EXPECT_EQ(dialog.mark.shadowColour.red, 10);
     EXPECT_EQ(dialog.mark.shadowColour.blue, 30);
-    EXPECT_EQ(ById<ColourSwatch>(dialog, 1024)->Colour(), QColor(10, 20, 30));
+    EXPECT_EQ(ById<ColourSwatch>(dialog, kShadowColour)->Colour(), QColor(10, 20, 30));
 }
 
 TEST_F(TextWatermarkDialogTest, ShadowSwitchWithAnUnreadableNumberSaysSoAndChangesNothing) {
     Open(TextWatermark{});
-    TypeInto(*Edit(1021), "abc");
-    QTest::mouseClick(ById<QCheckBox>(dialog, 1013), Qt::LeftButton);
+    TypeInto(*Edit(kOpacity), "abc");
+    QTest::mouseClick(ById<QCheckBox>(dialog, kShadowSwitch), Qt::LeftButton);
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].text, "Can't load value!");
     EXPECT_EQ(messages.messages[0].caption, "Error");
     EXPECT_FALSE(dialog.mark.shadowEnabled);
-    EXPECT_TRUE(Edit(1006)->isReadOnly());
-    EXPECT_TRUE(Edit(1021)->hasFocus());
+    EXPECT_TRUE(Edit(kShadowOpacity)->isReadOnly());
+    EXPECT_TRUE(Edit(kOpacity)->hasFocus());
 }
 
 TEST_F(TextWatermarkDialogTest, ColourChooserSetsTheTextColourAndCancelKeepsIt) {
     Open(TextWatermark{});
     choosers.colours.push_back(QColor(200, 100, 50));
     choosers.colours.push_back(std::nullopt);
-    auto* swatch = ById<ColourSwatch>(dialog, 1011);
+    auto* swatch = ById<ColourSwatch>(dialog, kColour);
     QTest::mouseClick(swatch, Qt::LeftButton);
     QTest::mouseClick(swatch, Qt::LeftButton);
     EXPECT_EQ(choosers.colourInitials.size(), 2u);
@@ -228,7 +271,7 @@ TEST_F(TextWatermarkDialogTest, OnlyTheEmptyTextIsRefused) {
     EXPECT_FALSE(dialog.mark.base.enabled);
 
     // Blank text is text; Enter in the text breaks the line.
-    auto* text = ById<QPlainTextEdit>(dialog, 1000);
+    auto* text = ById<QPlainTextEdit>(dialog, kText);
     text->setFocus();
     QTest::keyClicks(text, "  ");
     QTest::keyClick(text, Qt::Key_Return);

@@ -1,4 +1,4 @@
-#include "batch/tool/ToolOptions.h"
+#include "batch/options/ToolOptions.h"
 
 #include <charconv>
 #include <cstdint>
@@ -9,8 +9,8 @@
 #include <system_error>
 
 #include "batch/SourceSelection.h"
-#include "batch/tool/MarkSizeOptions.h"
-#include "batch/tool/ShownName.h"
+#include "batch/options/MarkSizeOptions.h"
+#include "batch/options/ShownName.h"
 #include "platform/Utf8Path.h"
 #include "watermark/MarkAlignment.h"
 #include "watermark/MarkText.h"
@@ -110,68 +110,89 @@ std::optional<int32_t> AlignmentFromName(const std::string& name) {
     return found->second;
 }
 
-std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& arguments, std::string& error) {
+namespace {
+
+enum class Group { General, Output, Text, Image };
+
+// The preset section of a group's options; the general ones are not kept.
+const char* SectionOf(Group group) {
+    return group == Group::Text     ? "Text"
+           : group == Group::Image  ? "Image"
+           : group == Group::Output ? "Output"
+                                    : nullptr;
+}
+
+using Setter = std::function<bool(const std::string&)>;
+
+// One option of the command line. A flag takes no value there; a preset
+// keeps it as "on" or "off", and the command line gives it "on".
+struct Option {
+    Group group;
+    Setter set;
+    const char* expects;
+    bool flag = false;
+};
+
+// What the options fill in as they are read.
+struct ParseState {
     ToolOptions options;
     TextMarkOptions text;
     ImageMarkOptions image;
     bool textGiven = false;
     bool imageGiven = false;
-    std::string textOnlyOption;
-    std::string imageOnlyOption;
-    std::vector<std::string> positional;
+};
 
-    using Setter = std::function<bool(const std::string&)>;
-    auto integer = [](int32_t& field, int32_t low, int32_t high) -> Setter {
-        return [&field, low, high](const std::string& value) {
-            const auto parsed = ParseInteger(value, low, high);
-            if (parsed) field = *parsed;
-            return parsed.has_value();
-        };
+Setter Integer(int32_t& field, int32_t low, int32_t high) {
+    return [&field, low, high](const std::string& value) {
+        const auto parsed = ParseInteger(value, low, high);
+        if (parsed) field = *parsed;
+        return parsed.has_value();
     };
-    auto colour = [](RgbColour& field) -> Setter {
-        return [&field](const std::string& value) {
-            const auto parsed = ParseColour(value);
-            if (parsed) field = *parsed;
-            return parsed.has_value();
-        };
-    };
-    auto alignment = [](int32_t& field) -> Setter {
-        return [&field](const std::string& value) {
-            const auto parsed = AlignmentFromName(value);
-            if (parsed) field = *parsed;
-            return parsed.has_value();
-        };
-    };
+}
 
-    enum class Group { General, Output, Text, Image };
-    // The preset section of a group's options; the general ones are not kept.
-    auto SectionOf = [](Group group) -> const char* {
-        return group == Group::Text     ? "Text"
-               : group == Group::Image  ? "Image"
-               : group == Group::Output ? "Output"
-                                        : nullptr;
+Setter Colour(RgbColour& field) {
+    return [&field](const std::string& value) {
+        const auto parsed = ParseColour(value);
+        if (parsed) field = *parsed;
+        return parsed.has_value();
     };
+}
+
+Setter Alignment(int32_t& field) {
+    return [&field](const std::string& value) {
+        const auto parsed = AlignmentFromName(value);
+        if (parsed) field = *parsed;
+        return parsed.has_value();
+    };
+}
+
+Option Flag(Group group, bool& field) {
+    return Option{group,
+                  [&field](const std::string& value) {
+                      if (value != "on" && value != "off") return false;
+                      field = value == "on";
+                      return true;
+                  },
+                  "on or off", true};
+}
+
+// Every option of the tool, each once: how it is read, and whether a preset
+// keeps it (every option outside the general group).
+std::map<std::string, Option> OptionTable(ParseState& state) {
     static const std::string kTypeWords = "all, or a comma list of " + TypeWords();
-    struct Option {
-        Group group;
-        Setter set;
-        const char* expects;
-    };
-    const std::map<std::string, Option> table = {
-        {"--types",
-         {Group::Output, [&](const std::string& v) { return ParseTypeList(v, options.types); },
-          kTypeWords.c_str()}},
-        {"--jobs", {Group::General, integer(options.jobs, 1, 256), "a number of jobs from 1 to 256"}},
+    ToolOptions& options = state.options;
+    TextMarkOptions& text = state.text;
+    ImageMarkOptions& image = state.image;
+    return {
+        {"--help", Flag(Group::General, options.help)},
+        {"--version", Flag(Group::General, options.version)},
+        {"--verbose", Flag(Group::General, options.verbose)},
+        {"--in-place", Flag(Group::General, options.inPlace)},
+        {"--null", Flag(Group::General, options.nullSeparated)},
+        {"--jobs", {Group::General, Integer(options.jobs, 1, 256), "a number of jobs from 1 to 256"}},
         {"--memory",
          {Group::General, [&](const std::string& v) { return ParseMemorySize(v, options.memoryBudget); },
           "a size such as 2G or 500M"}},
-        {"--quality",
-         {Group::Output,
-          [&](const std::string& v) {
-              options.qualityFromSource = v == "source";
-              return options.qualityFromSource || integer(options.quality, 1, 100)(v);
-          },
-          "a quality from 1 to 100, or source"}},
         {"--files-from",
          {Group::General,
           [&](const std::string& v) {
@@ -191,11 +212,33 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
               return !v.empty();
           },
           "a preset file to write"}},
+        {"--types",
+         {Group::Output, [&](const std::string& v) { return ParseTypeList(v, options.types); },
+          kTypeWords.c_str()}},
+        {"--quality",
+         {Group::Output,
+          [&](const std::string& v) {
+              options.qualityFromSource = v == "source";
+              return options.qualityFromSource || Integer(options.quality, 1, 100)(v);
+          },
+          "a quality from 1 to 100, or source"}},
+        {"--lossless-jpeg", Flag(Group::Output, options.losslessJpeg)},
+        {"--strip-gps", Flag(Group::Output, options.stripGps)},
+        {"--strip-metadata", Flag(Group::Output, options.stripMetadata)},
+        {"--recursive", Flag(Group::Output, options.recursive)},
+        {"--skip-existing", Flag(Group::Output, options.skipExisting)},
+        {"--margin",
+         {Group::Output, [&](const std::string& v) { return ParseMargin(v, options.layout); },
+          "pixels, or a percentage of the shorter side from 0.1% to 100%"}},
+        {"--tile", Flag(Group::Output, options.layout.tile)},
+        {"--tile-gap",
+         {Group::Output, [&](const std::string& v) { return ParseTileGap(v, options.layout); },
+          "X or X,Y, each in pixels or a percentage of the shorter side from 0.1% to 100%"}},
         {"--text",
          {Group::Text,
           [&](const std::string& v) {
               text.text = v;
-              textGiven = true;
+              state.textGiven = true;
               return !v.empty();
           },
           "a text that is not empty"}},
@@ -212,82 +255,70 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         {"--style",
          {Group::Text, [&](const std::string& v) { return ParseStyle(v, text); },
           "normal, bold, italic or bold-italic"}},
-        {"--color", {Group::Text, colour(text.colour), "a colour RRGGBB"}},
-        {"--opacity", {Group::Text, integer(text.opacity, 0, 100), "a percentage from 0 to 100"}},
-        {"--rotation", {Group::Text, integer(text.rotation, 0, 360), "degrees from 0 to 360"}},
-        {"--shadow-color", {Group::Text, colour(text.shadowColour), "a colour RRGGBB"}},
+        {"--color", {Group::Text, Colour(text.colour), "a colour RRGGBB"}},
+        {"--opacity", {Group::Text, Integer(text.opacity, 0, 100), "a percentage from 0 to 100"}},
+        {"--rotation", {Group::Text, Integer(text.rotation, 0, 360), "degrees from 0 to 360"}},
+        {"--shadow", Flag(Group::Text, text.shadow)},
+        {"--shadow-color", {Group::Text, Colour(text.shadowColour), "a colour RRGGBB"}},
         {"--shadow-opacity",
-         {Group::Text, integer(text.shadowOpacity, 0, 100), "a percentage from 0 to 100"}},
-        {"--shadow-distance", {Group::Text, integer(text.shadowDistance, 0, 1000), "pixels from 0 to 1000"}},
-        {"--shadow-smooth", {Group::Text, integer(text.shadowSmooth, 0, 100), "pixels from 0 to 100"}},
+         {Group::Text, Integer(text.shadowOpacity, 0, 100), "a percentage from 0 to 100"}},
+        {"--shadow-distance", {Group::Text, Integer(text.shadowDistance, 0, 1000), "pixels from 0 to 1000"}},
+        {"--shadow-smooth", {Group::Text, Integer(text.shadowSmooth, 0, 100), "pixels from 0 to 100"}},
         {"--text-align",
-         {Group::Text, alignment(text.alignment), "an anchor such as right-bottom or center"}},
+         {Group::Text, Alignment(text.alignment), "an anchor such as right-bottom or center"}},
         {"--image",
          {Group::Image,
           [&](const std::string& v) {
               image.file = v;
-              imageGiven = true;
+              state.imageGiven = true;
               return !v.empty();
           },
           "a picture file"}},
         {"--image-size",
          {Group::Image, [&](const std::string& v) { return ParseImageSize(v, image); },
           "WxH, W, best, real, or a percentage from 0.1% to 100% of the width (20%) or height (x20%)"}},
-        {"--image-opacity", {Group::Image, integer(image.opacity, 0, 100), "a percentage from 0 to 100"}},
-        {"--image-rotation", {Group::Image, integer(image.rotation, 0, 360), "degrees from 0 to 360"}},
+        {"--image-opacity", {Group::Image, Integer(image.opacity, 0, 100), "a percentage from 0 to 100"}},
+        {"--image-rotation", {Group::Image, Integer(image.rotation, 0, 360), "degrees from 0 to 360"}},
         {"--image-align",
-         {Group::Image, alignment(image.alignment), "an anchor such as right-bottom or center"}},
-        {"--margin",
-         {Group::Output, [&](const std::string& v) { return ParseMargin(v, options.layout); },
-          "pixels, or a percentage of the shorter side from 0.1% to 100%"}},
-        {"--tile-gap",
-         {Group::Output, [&](const std::string& v) { return ParseTileGap(v, options.layout); },
-          "X or X,Y, each in pixels or a percentage of the shorter side from 0.1% to 100%"}},
+         {Group::Image, Alignment(image.alignment), "an anchor such as right-bottom or center"}},
     };
+}
+
+// The arguments after the presets named, which come first so that the
+// command line overrides them. `needSource`: the positional arguments must
+// name the source directory (and perhaps the output directory).
+std::optional<ToolOptions> ParseWith(const std::vector<std::string>& arguments,
+                                     const std::optional<std::string>& preset, bool needSource,
+                                     std::string& error) {
+    ParseState state;
+    ToolOptions& options = state.options;
+    const std::map<std::string, Option> table = OptionTable(state);
+    std::string textOnlyOption;
+    std::string imageOnlyOption;
     bool tileGapGiven = false;
-
-    const std::map<std::string, bool*> flags = {
-        {"--recursive", &options.recursive},
-        {"--skip-existing", &options.skipExisting},
-        {"--null", &options.nullSeparated},
-        {"--verbose", &options.verbose},
-        {"--version", &options.version},
-        {"--strip-gps", &options.stripGps},
-        {"--strip-metadata", &options.stripMetadata},
-    };
-
-    // The flags a preset keeps, written "on".
-    struct KeptFlag {
-        Group group;
-        bool* value;
-    };
-    const std::map<std::string, KeptFlag> keptFlags = {
-        {"--shadow", {Group::Text, &text.shadow}},
-        {"--tile", {Group::Output, &options.layout.tile}},
-        {"--strip-gps", {Group::Output, &options.stripGps}},
-        {"--strip-metadata", {Group::Output, &options.stripMetadata}},
-    };
+    std::vector<std::string> positional;
 
     // Every mark and output option in effect, for --save-preset: the last
-    // value of each, by name.
+    // value of each, by name. A flag is kept only while it is on.
     std::map<std::string, std::pair<Group, std::string>> inEffect;
-    auto remember = [&](Group group, const std::string& name, const std::string& value) {
-        if (group != Group::General) inEffect[name] = {group, value};
+    auto remember = [&](const std::string& name, const Option& option, const std::string& value) {
+        if (option.group == Group::General) return;
+        if (option.flag && value == "off") {
+            inEffect.erase(name);
+        } else {
+            inEffect[name] = {option.group, name == "--image" ? AbsolutePath(value) : value};
+        }
     };
 
-    // A preset comes first, so that the command line overrides it. Every
-    // line of it must name an option of its section.
-    if (const auto preset = PresetPath(arguments)) {
+    // Every line of a preset must name an option of its section.
+    if (preset) {
         std::vector<PresetEntry> entries;
         if (!LoadPreset(*preset, entries, error)) return std::nullopt;
         for (const PresetEntry& entry : entries) {
             const std::string name = "--" + entry.key;
             const std::string where = ShownName(*preset) + ":" + std::to_string(entry.line) + ": ";
-            const auto flag = keptFlags.find(name);
             const auto option = table.find(name);
-            const char* section = flag != keptFlags.end() ? SectionOf(flag->second.group)
-                                  : option != table.end() ? SectionOf(option->second.group)
-                                                          : nullptr;
+            const char* section = option != table.end() ? SectionOf(option->second.group) : nullptr;
             if (section == nullptr) {
                 error = where + "unknown key '" + ShownName(entry.key) + "' in [" + entry.section + "]";
                 return std::nullopt;
@@ -297,17 +328,12 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
                     where + "'" + entry.key + "' belongs in [" + section + "], not [" + entry.section + "]";
                 return std::nullopt;
             }
-            const bool isFlag = flag != keptFlags.end();
-            const bool set =
-                isFlag ? entry.value == "on" || entry.value == "off" : option->second.set(entry.value);
-            if (!set) {
+            if (!option->second.set(entry.value)) {
                 error = where + "bad value '" + ShownName(entry.value) + "' for " + entry.key +
-                        ": expected " + (isFlag ? "on or off" : option->second.expects);
+                        ": expected " + option->second.expects;
                 return std::nullopt;
             }
-            if (isFlag) *flag->second.value = entry.value == "on";
-            if (!isFlag || entry.value == "on")
-                remember(isFlag ? flag->second.group : option->second.group, name, entry.value);
+            remember(name, option->second, entry.value);
         }
     }
 
@@ -320,61 +346,46 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         }
         if (argument == "--") {
             optionsEnded = true;
-        } else if (argument == "-h" || argument == "--help") {
-            options.help = true;
-        } else if (argument == "--in-place") {
-            options.inPlace = true;
-        } else if (argument == "--tile") {
-            options.layout.tile = true;
-            remember(Group::Output, argument, "on");
-        } else if (const auto flag = flags.find(argument); flag != flags.end()) {
-            *flag->second = true;
-            if (const auto kept = keptFlags.find(argument); kept != keptFlags.end())
-                remember(kept->second.group, argument, "on");
-        } else if (argument == "--lossless-jpeg") {
-            options.losslessJpeg = true;
-        } else if (argument == "--shadow") {
-            text.shadow = true;
-            textOnlyOption = argument;
-            remember(Group::Text, argument, "on");
-        } else {
-            const size_t equals = argument.find('=');
-            const std::string name = argument.substr(0, equals);
-            const auto found = table.find(name);
-            if (found == table.end()) {
-                error = "unknown option " + ShownName(name);
-                return std::nullopt;
-            }
-            std::string value;
+            continue;
+        }
+        const size_t equals = argument.find('=');
+        const std::string name = argument == "-h" ? "--help" : argument.substr(0, equals);
+        const auto found = table.find(name);
+        if (found == table.end() || (found->second.flag && equals != std::string::npos)) {
+            error = "unknown option " + ShownName(found == table.end() ? name : argument);
+            return std::nullopt;
+        }
+        const Option& option = found->second;
+        std::string value = "on";
+        if (!option.flag) {
             if (equals != std::string::npos) {
                 value = argument.substr(equals + 1);
             } else if (i + 1 < arguments.size()) {
                 value = arguments[++i];
             } else {
-                error = name + " needs a value: " + found->second.expects;
+                error = name + " needs a value: " + option.expects;
                 return std::nullopt;
             }
-            if (!found->second.set(value)) {
-                error = "bad value '" + ShownName(value) + "' for " + name + ": expected " +
-                        found->second.expects;
-                return std::nullopt;
-            }
-            remember(found->second.group, name, name == "--image" ? AbsolutePath(value) : value);
-            if (found->second.group == Group::Text && name != "--text") textOnlyOption = name;
-            if (found->second.group == Group::Image && name != "--image") imageOnlyOption = name;
-            tileGapGiven = tileGapGiven || name == "--tile-gap";
         }
+        if (!option.set(value)) {
+            error = "bad value '" + ShownName(value) + "' for " + name + ": expected " + option.expects;
+            return std::nullopt;
+        }
+        remember(name, option, value);
+        if (option.group == Group::Text && name != "--text") textOnlyOption = name;
+        if (option.group == Group::Image && name != "--image") imageOnlyOption = name;
+        tileGapGiven = tileGapGiven || name == "--tile-gap";
     }
     if (options.help || options.version) return options;
     for (const auto& [name, entry] : inEffect) {
         options.presetEntries.push_back(PresetEntry{SectionOf(entry.first), name.substr(2), entry.second});
     }
 
-    if (!textOnlyOption.empty() && !textGiven) {
+    if (!textOnlyOption.empty() && !state.textGiven) {
         error = textOnlyOption + " needs --text";
         return std::nullopt;
     }
-    if (!imageOnlyOption.empty() && !imageGiven) {
+    if (!imageOnlyOption.empty() && !state.imageGiven) {
         error = imageOnlyOption + " needs --image";
         return std::nullopt;
     }
@@ -383,11 +394,13 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
         return std::nullopt;
     }
     Status textStatus;
-    if (textGiven && !CheckMarkText(text.text, textStatus)) {
+    if (state.textGiven && !CheckMarkText(state.text.text, textStatus)) {
         error = "--text: " + textStatus.Error();
         return std::nullopt;
     }
-    if (positional.empty() && options.savePreset) return options;
+    if (state.textGiven) options.textMark = state.text;
+    if (state.imageGiven) options.imageMark = state.image;
+    if (positional.empty() && (options.savePreset || !needSource)) return options;
     if (positional.empty() || positional.size() > 2) {
         error = positional.empty() ? "missing SOURCE_DIR"
                                    : "too many arguments: expected SOURCE_DIR [OUTPUT_DIR]";
@@ -395,9 +408,28 @@ std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& argu
     }
     options.sourceDirectory = positional[0];
     if (positional.size() == 2) options.outputDirectory = positional[1];
-    if (textGiven) options.textMark = text;
-    if (imageGiven) options.imageMark = image;
     return options;
+}
+
+}  // namespace
+
+std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& arguments, std::string& error) {
+    return ParseWith(arguments, PresetPath(arguments), true, error);
+}
+
+std::optional<ToolOptions> MarkAndOutputOptions(const std::vector<std::string>& arguments,
+                                                const std::optional<std::string>& preset,
+                                                std::string& error) {
+    return ParseWith(arguments, preset, false, error);
+}
+
+std::vector<std::string> KeptOptionNames() {
+    ParseState state;
+    std::vector<std::string> names;
+    for (const auto& [name, option] : OptionTable(state)) {
+        if (option.group != Group::General) names.push_back(name);
+    }
+    return names;
 }
 
 }  // namespace stampora

@@ -1,8 +1,8 @@
-#include "batch/tool/MarkSetup.h"
+#include "batch/options/MarkSetup.h"
 
 #include <algorithm>
 
-#include "batch/tool/ShownName.h"
+#include "batch/options/ShownName.h"
 #include "codecs/PictureFiles.h"
 #include "platform/FontCatalog.h"
 #include "platform/Status.h"
@@ -54,6 +54,7 @@ bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, Statu
         return status.Fail(Domain::Mark, "Can't load the image file! (" + ShownName(options.file) + ")" +
                                              (loaded.Failed() ? "\n" + loaded.Error() : std::string()));
     }
+    mark.file = options.file;
     const int32_t sourceWidth = mark.source.Width();
     const int32_t sourceHeight = mark.source.Height();
     switch (options.sizeMode) {

@@ -1,10 +1,9 @@
-#include "batch/tool/MarkSizeOptions.h"
+#include "batch/options/MarkSizeOptions.h"
 
 namespace stampora {
 
 namespace {
 
-constexpr int32_t kLargestPointSize = 1000;
 constexpr int32_t kLargestImageSide = 1 << 16;
 
 bool IsPercentage(const std::string& value) {

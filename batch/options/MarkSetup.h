@@ -3,7 +3,7 @@
 // watermark dialogs fill them when the user presses OK.
 #include <string>
 
-#include "batch/tool/ToolOptions.h"
+#include "batch/options/ToolOptions.h"
 #include "platform/Status.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/TextWatermark.h"
@@ -16,12 +16,12 @@ std::string DefaultFontFamily();
 
 // Text, font, style, colour, opacity, rotation, shadow and anchor into the
 // mark, which becomes active, then its rendering settings from them. Refuses
-// (false with `error`) a family that is not installed.
+// (false with the reason in `status`) a family that is not installed.
 bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, Status& status);
 
 // Loads the mark's picture and sets its size, opacity, rotation and anchor;
-// the mark becomes active. Refuses (false with `error`) a picture that does
-// not load.
+// the mark becomes active. Refuses (false with the reason in `status`) a
+// picture that does not load.
 bool SetUpImageMark(const ImageMarkOptions& options, ImageWatermark& mark, Status& status);
 
 }  // namespace stampora

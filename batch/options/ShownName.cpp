@@ -1,4 +1,4 @@
-#include "batch/tool/ShownName.h"
+#include "batch/options/ShownName.h"
 
 #include <cstdint>
 

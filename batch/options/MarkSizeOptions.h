@@ -4,7 +4,7 @@
 // --tile-gap. Each answers false for a value it does not take.
 #include <string>
 
-#include "batch/tool/ToolOptions.h"
+#include "batch/options/ToolOptions.h"
 
 namespace stampora {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "batch/BatchTypeFilter.h"
-#include "batch/tool/PresetFile.h"
+#include "batch/options/PresetFile.h"
 #include "watermark/MarkFit.h"
 #include "watermark/RgbColour.h"
 
@@ -87,6 +87,15 @@ struct ToolOptions {
 // Parses the arguments after the program name. On a usage error answers
 // nothing and sets `error` to a one-line explanation.
 std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& arguments, std::string& error);
+
+// The mark and output options of `preset` (when given) and then of the
+// arguments, which name no directories; the same refusals as
+// ParseToolOptions, with "FILE:LINE: reason" for a line of the preset.
+std::optional<ToolOptions> MarkAndOutputOptions(const std::vector<std::string>& arguments,
+                                                const std::optional<std::string>& preset, std::string& error);
+
+// The options a preset keeps ("--size", "--lossless-jpeg", ...).
+std::vector<std::string> KeptOptionNames();
 
 // The anchor named by an option value ("right-bottom", "center", ...), or
 // nothing for an unknown name.

@@ -1,10 +1,10 @@
-#include "batch/tool/PresetFile.h"
+#include "batch/options/PresetFile.h"
 
 #include <cerrno>
 #include <cstring>
 #include <string_view>
 
-#include "batch/tool/ShownName.h"
+#include "batch/options/ShownName.h"
 #include "platform/FileIo.h"
 
 namespace stampora {
@@ -30,14 +30,20 @@ std::string Escaped(const std::string& value) {
     return text;
 }
 
+// Copies the text between escapes in whole pieces: a long value costs one
+// allocation and a pass over it.
 std::string Unescaped(std::string_view text) {
     std::string value;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == '\\' || text[i + 1] == 'n')) {
-            value += text[++i] == 'n' ? '\n' : '\\';
-        } else {
-            value += text[i];
-        }
+    value.reserve(text.size());
+    for (size_t start = 0; start < text.size();) {
+        size_t escape = text.find('\\', start);
+        if (escape == std::string_view::npos) escape = text.size();
+        value.append(text, start, escape - start);
+        start = escape;
+        if (start == text.size()) break;
+        const bool known = start + 1 < text.size() && (text[start + 1] == '\\' || text[start + 1] == 'n');
+        value += known ? (text[start + 1] == 'n' ? '\n' : '\\') : '\\';
+        start += known ? 2 : 1;
     }
     return value;
 }

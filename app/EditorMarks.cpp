@@ -1,0 +1,238 @@
+#include "app/EditorMarks.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "image/DrawingSurface.h"
+#include "watermark/FittedMark.h"
+#include "watermark/StampOnto.h"
+#include "watermark/WatermarkMessages.h"
+
+namespace stampora {
+
+namespace {
+
+bool StrictlyInside(const PixelRect& r, int32_t x, int32_t y) {
+    return r.left < x && x < r.right && r.top < y && y < r.bottom;
+}
+
+// Shifts a rectangle into bounds: left, then top, then bottom, then right, so
+// a rectangle larger than the bounds ends flush with their bottom-right.
+void ClampInto(PixelRect& r, const PixelRect& bounds) {
+    if (r.left < bounds.left) r = OffsetRect(r, bounds.left - r.left, 0);
+    if (r.top < bounds.top) r = OffsetRect(r, 0, bounds.top - r.top);
+    if (r.bottom > bounds.bottom) r = OffsetRect(r, 0, bounds.bottom - r.bottom);
+    if (r.right > bounds.right) r = OffsetRect(r, bounds.right - r.right, 0);
+}
+
+// The position that keeps the layer of a mark that fits inside the picture.
+int32_t KeptInside(int64_t position, int32_t overhang, int32_t cover, int32_t side) {
+    return static_cast<int32_t>(std::clamp<int64_t>(position, overhang, int64_t{side} - cover + overhang));
+}
+
+std::string Refused(const char* mark, const std::string& reason) {
+    return std::string("The ") + mark + " is not shown on this picture: " + reason + ".";
+}
+
+}  // namespace
+
+std::vector<std::string> EditorMarks::FitToPicture(const MarkTextFacts& picture, const MarkView& view) {
+    facts = picture;
+    std::vector<std::string> refused;
+    if (auto reason = MakeImage(Placing::Kept, view)) refused.push_back(*reason);
+    if (auto reason = MakeText(Placing::Kept, view)) refused.push_back(*reason);
+    return refused;
+}
+
+std::vector<std::string> EditorMarks::TakeText(const TextWatermark& edited, const MarkFit& fit,
+                                               const MarkView& view) {
+    text = edited;
+    textFit = fit;
+    textOn.placed = false;
+    textOn.anchored = false;
+    text.UpdateParams();
+    if (!DrawText()) {
+        textOn.shown = false;
+        return {Refused("text watermark", "there is not enough memory to draw it")};
+    }
+    if (auto reason = MakeText(Placing::Centred, view)) return {*reason};
+    return {};
+}
+
+std::vector<std::string> EditorMarks::TakeImage(const ImageWatermark& edited, const MarkFit& fit,
+                                                const MarkView& view) {
+    image = edited;
+    imageFit = fit;
+    imageOn.placed = false;
+    imageOn.anchored = false;
+    if (!PrepareImage()) {
+        imageOn.shown = false;
+        return {Refused("image watermark", "there is not enough memory to prepare it")};
+    }
+    if (auto reason = MakeImage(Placing::Centred, view)) return {*reason};
+    return {};
+}
+
+std::vector<std::string> EditorMarks::TakeAnchored(const TextWatermark& textMark, const MarkFit& newTextFit,
+                                                   const ImageWatermark& imageMark,
+                                                   const MarkFit& newImageFit, const MarkView& view) {
+    std::vector<std::string> refused;
+    if (imageMark.base.enabled) {
+        for (std::string& reason : TakeImage(imageMark, newImageFit, view))
+            refused.push_back(std::move(reason));
+        imageOn.anchored = true;
+        if (auto reason = MakeImage(Placing::Anchored, view)) refused.push_back(*reason);
+    }
+    if (textMark.base.enabled) {
+        for (std::string& reason : TakeText(textMark, newTextFit, view)) refused.push_back(std::move(reason));
+        textOn.anchored = true;
+        if (auto reason = MakeText(Placing::Anchored, view)) refused.push_back(*reason);
+    }
+    // A mark refused both centred and anchored is told once.
+    refused.erase(std::unique(refused.begin(), refused.end()), refused.end());
+    return refused;
+}
+
+std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const MarkFit& newImageFit,
+                                              const MarkView& view) {
+    textFit = newTextFit;
+    imageFit = newImageFit;
+    std::vector<std::string> refused;
+    if (!DrawText()) refused.push_back(Refused("text watermark", "there is not enough memory to draw it"));
+    if (!PrepareImage())
+        refused.push_back(Refused("image watermark", "there is not enough memory to prepare it"));
+    if (!refused.empty()) {
+        textOn.shown = imageOn.shown = false;
+        return refused;
+    }
+    return FitToPicture(facts, view);
+}
+
+bool EditorMarks::DrawText() {
+    // A mark drawn the same on every picture is drawn once, here; any other
+    // is drawn for each picture.
+    if (!text.base.enabled || text.font.height < 1) return true;
+    if (textFit.SizeFollowsPicture() || CFittedTextMark(text, textFit).FillsIn()) return true;
+    return text.RebuildLayer();
+}
+
+bool EditorMarks::PrepareImage() {
+    if (!image.base.enabled || image.source.IsEmpty() || imageFit.SizeFollowsPicture()) return true;
+    return image.RebuildLayer();
+}
+
+std::optional<std::string> EditorMarks::MakeText(Placing placing, const MarkView& view) {
+    textOn.shown = false;
+    textOn.places.clear();
+    if (facts.width <= 0 || !text.base.enabled || text.font.height < 1) return std::nullopt;
+    CFittedTextMark fitted(text, textFit);
+    Status status;
+    if (!fitted.ForPicture(facts, textOn.made, status)) return Refused("text watermark", status.Error());
+    return Settle(textOn, text.base, textFit, kTextMarkTooLargeMessage, placing, view);
+}
+
+std::optional<std::string> EditorMarks::MakeImage(Placing placing, const MarkView& view) {
+    imageOn.shown = false;
+    imageOn.places.clear();
+    if (facts.width <= 0 || !image.base.enabled || image.source.IsEmpty()) return std::nullopt;
+    CFittedImageMark fitted(image, imageFit);
+    Status status;
+    if (!fitted.ForPicture(facts.width, facts.height, imageOn.made, status))
+        return Refused("image watermark", status.Error());
+    return Settle(imageOn, image.base, imageFit, kImageMarkTooLargeMessage, placing, view);
+}
+
+std::optional<std::string> EditorMarks::Settle(PlacedMark& on, WatermarkBase& settings, const MarkFit& fit,
+                                               const char* tooLarge, Placing placing, const MarkView& view) {
+    WatermarkBase& base = on.made.base;
+    base.pictureWidth = facts.width;
+    base.pictureHeight = facts.height;
+    if (!base.Fits()) return std::string(tooLarge);
+    if (on.anchored && placing != Placing::Centred) {
+        // Where the batch tool puts it, and left off where it would.
+        if (!FitsWithinMargins(base.CoverWidth(), base.CoverHeight(), facts.width, facts.height, base.margin))
+            return std::string(tooLarge);
+        base.PlaceByAlignment(facts.width, facts.height);
+        base.RectFromPosition(view.rect, view.zoom);
+    } else if (placing == Placing::Centred || !on.placed) {
+        base.CenterInView(view.rect, view.zoom);
+    } else {
+        int64_t x = settings.x;
+        int64_t y = settings.y;
+        if (fit.SizeFollowsPicture()) {
+            x = std::llround(on.centreX * facts.width - base.CoverWidth() / 2.0) + base.overhang.left;
+            y = std::llround(on.centreY * facts.height - base.CoverHeight() / 2.0) + base.overhang.top;
+        }
+        base.x = KeptInside(x, base.overhang.left, base.CoverWidth(), facts.width);
+        base.y = KeptInside(y, base.overhang.top, base.CoverHeight(), facts.height);
+        base.RectFromPosition(view.rect, view.zoom);
+    }
+    if (auto reason = LayTiles(on, fit)) return reason;
+    Remember(on, settings);
+    on.shown = true;
+    return std::nullopt;
+}
+
+std::optional<std::string> EditorMarks::LayTiles(PlacedMark& on, const MarkFit& fit) const {
+    const WatermarkBase& base = on.made.base;
+    on.places.clear();
+    if (fit.layout.tile) {
+        Status status;
+        if (LaidOutPlaces(base, fit.layout, facts.width, facts.height, on.places, status) ==
+            MarkStamp::Failed)
+            return Refused(&on == &textOn ? "text watermark" : "image watermark", status.Error());
+    }
+    // Untiled, or a tiled mark with no room for its margin: the mark alone.
+    if (on.places.empty()) on.places.push_back({base.LayerX(), base.LayerY()});
+    return std::nullopt;
+}
+
+void EditorMarks::Remember(PlacedMark& on, WatermarkBase& settings) const {
+    const WatermarkBase& base = on.made.base;
+    settings.x = base.x;
+    settings.y = base.y;
+    settings.pictureWidth = facts.width;
+    settings.pictureHeight = facts.height;
+    on.centreX = (base.LayerX() + base.CoverWidth() / 2.0) / facts.width;
+    on.centreY = (base.LayerY() + base.CoverHeight() / 2.0) / facts.height;
+    on.placed = true;
+}
+
+void EditorMarks::FollowView(const MarkView& view) {
+    for (PlacedMark* on : {&imageOn, &textOn}) {
+        if (on->shown) on->made.base.RectFromPosition(view.rect, view.zoom);
+    }
+}
+
+std::optional<MarkKind> EditorMarks::MarkAt(int32_t x, int32_t y) const {
+    if (textOn.shown && StrictlyInside(textOn.made.base.screenRect, x, y)) return MarkKind::Text;
+    if (imageOn.shown && StrictlyInside(imageOn.made.base.screenRect, x, y)) return MarkKind::Image;
+    return std::nullopt;
+}
+
+void EditorMarks::Move(MarkKind kind, int32_t dx, int32_t dy, const MarkView& view) {
+    PixelRect& rect = On(kind).made.base.screenRect;
+    rect = OffsetRect(rect, dx, dy);
+    ClampInto(rect, view.rect);
+}
+
+void EditorMarks::Drop(MarkKind kind, const MarkView& view) {
+    PlacedMark& on = On(kind);
+    on.anchored = false;
+    on.made.base.PositionFromRect(view.rect.left, view.rect.top, view.zoom);
+    // Moving the grid does not change how many tiles it takes enough to be
+    // refused where it was not.
+    LayTiles(on, kind == MarkKind::Text ? textFit : imageFit);
+    Remember(on, kind == MarkKind::Text ? text.base : image.base);
+}
+
+void EditorMarks::StampPart(CRasterImage& part, int32_t left, int32_t top) const {
+    if (part.IsEmpty() || part.Bpp() != 32) return;
+    for (const PlacedMark* on : {&imageOn, &textOn}) {
+        if (!on->shown || !on->made.layer || on->made.layer->Bpp() != 32) continue;
+        for (const TilePlace& place : on->places)
+            part.BlendLayer(*on->made.layer, place.x - left, place.y - top, on->made.base.opacity);
+    }
+}
+
+}  // namespace stampora

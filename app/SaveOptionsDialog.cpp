@@ -1,0 +1,45 @@
+#include "app/SaveOptionsDialog.h"
+
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "app/SaveOptions.h"
+#include "app/dialogs/OutputOptionsBox.h"
+#include "platform/MessageSink.h"
+#include "platform/OutputDirectorySetting.h"
+
+namespace stampora {
+
+SaveOptionsDialog::SaveOptionsDialog(QWidget* parent)
+    : QDialog(parent),
+      options(new OutputOptionsBox(QStringLiteral("Saved copies"), QStringLiteral("As the source"), this)) {
+    setWindowTitle(QStringLiteral("Save options -- Setting"));
+    auto* buttons = new QDialogButtonBox;
+    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("id1"));
+    ok->setDefault(true);
+    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("id2"));
+    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(options);
+    layout->addWidget(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    options->Show(saveOptions);
+}
+
+void SaveOptionsDialog::accept() {
+    options->Read(saveOptions);
+    if (!WriteSaveOptions(saveOptions)) {
+        // The choice still holds for this session, as the output directory's does.
+        ShowMessage("The save options could not be stored in " + SettingsFilePath() +
+                        ".\nThey are used until Stampora is closed.",
+                    "Error", MessageIcon::Error);
+    }
+    QDialog::accept();
+}
+
+}  // namespace stampora
