@@ -10,7 +10,7 @@
 #include <cstdlib>
 
 #include "app/SurfacePainting.h"
-#include "codecs/ImageProperties.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "platform/MessageSink.h"
 #include "watermark/MarkText.h"
 #include "watermark/WatermarkMessages.h"

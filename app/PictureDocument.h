@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "batch/SourceForCopy.h"
+#include "batch/copy/SourceForCopy.h"
 #include "image/DibTypes.h"
 #include "image/RasterImage.h"
 #include "image/ReducedLevels.h"

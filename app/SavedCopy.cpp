@@ -1,8 +1,8 @@
 #include "app/SavedCopy.h"
 
-#include "batch/LosslessJpeg.h"
-#include "batch/StampedCopy.h"
-#include "codecs/SourceQuality.h"
+#include "batch/copy/LosslessJpeg.h"
+#include "batch/copy/StampedCopy.h"
+#include "codecs/metadata/SourceQuality.h"
 
 namespace stampora {
 

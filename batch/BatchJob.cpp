@@ -12,13 +12,13 @@
 #include <vector>
 
 #include "batch/BatchProgress.h"
-#include "batch/LosslessJpeg.h"
 #include "batch/ParallelFiles.h"
 #include "batch/PictureCost.h"
 #include "batch/SameDirectory.h"
-#include "batch/SourceForCopy.h"
+#include "batch/copy/LosslessJpeg.h"
+#include "batch/copy/SourceForCopy.h"
 #include "codecs/PictureHeader.h"
-#include "codecs/SourceQuality.h"
+#include "codecs/metadata/SourceQuality.h"
 #include "platform/FileIo.h"
 #include "platform/PathJoin.h"
 #include "platform/Utf8Path.h"

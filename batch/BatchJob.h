@@ -9,7 +9,7 @@
 #include "batch/BatchTypeFilter.h"
 #include "batch/BatchUi.h"
 #include "batch/SourceSelection.h"
-#include "codecs/KeptMetadata.h"
+#include "codecs/metadata/KeptMetadata.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"

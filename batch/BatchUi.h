@@ -5,7 +5,7 @@
 #include <string>
 
 #include "batch/BatchTypeFilter.h"
-#include "batch/WatermarkFile.h"
+#include "batch/copy/WatermarkFile.h"
 #include "platform/MessageSink.h"
 
 namespace stampora {

@@ -3,7 +3,7 @@
 // when it was not written whole.
 #include <string>
 
-#include "batch/WatermarkFile.h"
+#include "batch/copy/WatermarkFile.h"
 
 namespace stampora {
 

@@ -12,9 +12,9 @@
 
 #include "BenchPictures.h"
 #include "bench/BenchFolder.h"
-#include "codecs/JpegCodec.h"
 #include "codecs/PictureFiles.h"
-#include "codecs/PngCodec.h"
+#include "codecs/jpeg/JpegCodec.h"
+#include "codecs/png/PngCodec.h"
 #include "platform/FileIo.h"
 
 using namespace stampora;

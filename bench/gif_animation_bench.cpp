@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "batch/WatermarkFile.h"
+#include "batch/copy/WatermarkFile.h"
 #include "bench/BenchFolder.h"
-#include "codecs/ImageProperties.h"
 #include "codecs/PictureFiles.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "watermark/TextWatermark.h"
 
 using namespace stampora;

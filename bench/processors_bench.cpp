@@ -1,9 +1,9 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchPictures.h"
-#include "image/BoxBlurProcessor.h"
-#include "image/RotateProcessor.h"
-#include "image/ShadowProcessor.h"
+#include "image/transform/BoxBlurProcessor.h"
+#include "image/transform/RotateProcessor.h"
+#include "image/transform/ShadowProcessor.h"
 
 using namespace stampora;
 

@@ -1,7 +1,7 @@
 #include <benchmark/benchmark.h>
 
 #include "BenchPictures.h"
-#include "image/ResizeImage.h"
+#include "image/transform/ResizeImage.h"
 
 using namespace stampora;
 

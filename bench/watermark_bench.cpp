@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/TextEngine.h"
+#include "text/TextEngine.h"
 #include "watermark/RenderText.h"
 #include "watermark/StampOnto.h"
 #include "watermark/TextWatermark.h"

@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "codecs/ImageList.h"
-#include "codecs/ImageProperties.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "platform/Status.h"
 
 namespace stampora {

@@ -4,16 +4,16 @@
 #include <cctype>
 #include <cstring>
 
-#include "codecs/BmpCodec.h"
-#include "codecs/GifCodec.h"
-#include "codecs/HeifCodec.h"
-#include "codecs/IcoCodec.h"
-#include "codecs/JpegCodec.h"
-#include "codecs/JxlCodec.h"
-#include "codecs/PngCodec.h"
-#include "codecs/TgaCodec.h"
-#include "codecs/TiffCodec.h"
-#include "codecs/WebpCodec.h"
+#include "codecs/bmp/BmpCodec.h"
+#include "codecs/gif/GifCodec.h"
+#include "codecs/heif/HeifCodec.h"
+#include "codecs/ico/IcoCodec.h"
+#include "codecs/jpeg/JpegCodec.h"
+#include "codecs/jxl/JxlCodec.h"
+#include "codecs/png/PngCodec.h"
+#include "codecs/tga/TgaCodec.h"
+#include "codecs/tiff/TiffCodec.h"
+#include "codecs/webp/WebpCodec.h"
 
 namespace stampora {
 

@@ -5,7 +5,7 @@
 
 #include "codecs/ImageCodec.h"
 #include "codecs/ImageList.h"
-#include "codecs/ImageProperties.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "image/RasterImage.h"
 #include "platform/Status.h"
 

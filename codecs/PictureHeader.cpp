@@ -10,9 +10,9 @@
 
 #include "codecs/CodecInputFile.h"
 #include "codecs/DecodeLimits.h"
-#include "codecs/Jpeg_pvt.h"
 #include "codecs/PictureHeader_pvt.h"
-#include "codecs/Tga_pvt.h"
+#include "codecs/jpeg/Jpeg_pvt.h"
+#include "codecs/tga/Tga_pvt.h"
 #include "image/LittleEndian.h"
 #include "platform/FileIo.h"
 

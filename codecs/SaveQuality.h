@@ -1,5 +1,5 @@
 #pragma once
-#include "codecs/ImageProperties.h"
+#include "codecs/metadata/ImageProperties.h"
 
 namespace stampora {
 

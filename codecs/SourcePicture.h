@@ -10,8 +10,8 @@
 
 #include "codecs/ImageFormat.h"
 #include "codecs/ImageList.h"
-#include "codecs/ImageProperties.h"
 #include "codecs/PictureHeader.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "image/RasterImage.h"
 #include "platform/Status.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "codecs/BmpCodec.h"
+#include "codecs/bmp/BmpCodec.h"
 #include "image/LittleEndian.h"
 
 using namespace stampora;

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/GifCodec.h"
+#include "codecs/gif/GifCodec.h"
 
 using namespace stampora;
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "codecs/GifAnimation.h"
-#include "codecs/GifCodec.h"
+#include "codecs/gif/GifAnimation.h"
+#include "codecs/gif/GifCodec.h"
 
 using namespace stampora;
 

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/HeifCodec.h"
+#include "codecs/heif/HeifCodec.h"
 
 using namespace stampora;
 

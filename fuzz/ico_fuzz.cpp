@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/IcoCodec.h"
+#include "codecs/ico/IcoCodec.h"
 
 using namespace stampora;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/JpegCoefficients.h"
+#include "codecs/jpeg/JpegCoefficients.h"
 
 using namespace stampora;
 

@@ -3,8 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/JpegCodec.h"
-#include "codecs/SourceQuality.h"
+#include "codecs/jpeg/JpegCodec.h"
+#include "codecs/metadata/SourceQuality.h"
 
 using namespace stampora;
 

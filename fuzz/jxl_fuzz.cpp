@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/JxlCodec.h"
+#include "codecs/jxl/JxlCodec.h"
 
 using namespace stampora;
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "codecs/KeptChunks.h"
+#include "codecs/metadata/KeptChunks.h"
 
 using namespace stampora;
 

@@ -5,11 +5,11 @@
 #include <cstdint>
 #include <cstring>
 
-#include "image/BoxBlurProcessor.h"
 #include "image/RasterImage.h"
-#include "image/ResizeImage.h"
-#include "image/RotateProcessor.h"
-#include "image/ShadowProcessor.h"
+#include "image/transform/BoxBlurProcessor.h"
+#include "image/transform/ResizeImage.h"
+#include "image/transform/RotateProcessor.h"
+#include "image/transform/ShadowProcessor.h"
 
 using namespace stampora;
 

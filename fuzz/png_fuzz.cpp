@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/PngCodec.h"
+#include "codecs/png/PngCodec.h"
 
 using namespace stampora;
 

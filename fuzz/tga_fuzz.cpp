@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/TgaCodec.h"
+#include "codecs/tga/TgaCodec.h"
 
 using namespace stampora;
 

@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/TiffCodec.h"
+#include "codecs/tiff/TiffCodec.h"
 
 using namespace stampora;
 

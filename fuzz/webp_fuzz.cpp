@@ -2,7 +2,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "codecs/WebpCodec.h"
+#include "codecs/webp/WebpCodec.h"
 
 using namespace stampora;
 

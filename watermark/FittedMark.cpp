@@ -7,7 +7,7 @@
 #include <utility>
 
 #include "codecs/DecodeLimits.h"
-#include "platform/TextEngine.h"
+#include "text/TextEngine.h"
 
 namespace stampora {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 
 #include "codecs/DecodeLimits.h"
-#include "image/ResizeImage.h"
-#include "image/RotateProcessor.h"
+#include "image/transform/ResizeImage.h"
+#include "image/transform/RotateProcessor.h"
 #include "platform/MessageSink.h"
 #include "watermark/TextLayer.h"
 #include "watermark/WatermarkMessages.h"

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "codecs/ImageProperties.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "platform/Utf8Path.h"
 
 namespace stampora {

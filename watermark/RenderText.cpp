@@ -3,8 +3,8 @@
 #include <cmath>
 #include <vector>
 
-#include "image/ShadowProcessor.h"
-#include "platform/TextEngine.h"
+#include "image/transform/ShadowProcessor.h"
+#include "text/TextEngine.h"
 
 namespace stampora {
 

@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
-#include "image/RotateProcessor.h"
-#include "image/ShadowProcessor.h"
+#include "image/transform/RotateProcessor.h"
+#include "image/transform/ShadowProcessor.h"
 #include "platform/MessageSink.h"
 #include "platform/Utf8Text.h"
 #include "watermark/RenderText.h"

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "codecs/DecodeLimits.h"
-#include "image/ShadowParams.h"
+#include "image/transform/ShadowParams.h"
 #include "watermark/FontSelection.h"
 #include "watermark/RgbColour.h"
 #include "watermark/TextLayer.h"

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "image/ShadowParams.h"
+#include "image/transform/ShadowParams.h"
 
 namespace stampora {
 

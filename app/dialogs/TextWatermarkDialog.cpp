@@ -15,9 +15,9 @@
 #include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogIds.h"
-#include "platform/FontCatalog.h"
 #include "platform/MessageSink.h"
 #include "platform/qt/Choosers.h"
+#include "text/FontCatalog.h"
 #include "watermark/MarkText.h"
 #include "watermark/WatermarkMessages.h"
 

@@ -4,9 +4,9 @@
 
 #include "batch/options/ShownName.h"
 #include "codecs/PictureFiles.h"
-#include "platform/FontCatalog.h"
 #include "platform/Status.h"
 #include "platform/Utf8Text.h"
+#include "text/FontCatalog.h"
 
 namespace stampora {
 

@@ -10,7 +10,7 @@
 #include "batch/BatchJob.h"
 #include "batch/BatchTypeFilter.h"
 #include "batch/options/ToolOptions.h"
-#include "codecs/KeptMetadata.h"
+#include "codecs/metadata/KeptMetadata.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"
 #include "watermark/TextWatermark.h"

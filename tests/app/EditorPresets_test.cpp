@@ -18,7 +18,7 @@
 #include "app/dialogs/BatchWatermarkDialog.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "batch/options/PresetFile.h"
-#include "codecs/SourceQuality.h"
+#include "codecs/metadata/SourceQuality.h"
 #include "platform/FileIo.h"
 #include "platform/IniFile.h"
 #include "support/RecordingMessageSink.h"

@@ -11,10 +11,10 @@
 
 #include "app/MainFrame.h"
 #include "app/OutputDirectory.h"
-#include "codecs/SourceQuality.h"
-#include "platform/FontCatalog.h"
+#include "codecs/metadata/SourceQuality.h"
 #include "platform/PixelMemory.h"
 #include "support/RecordingMessageSink.h"
+#include "text/FontCatalog.h"
 
 namespace {
 

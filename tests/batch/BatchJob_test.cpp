@@ -10,10 +10,10 @@
 #include "batch/BatchTestSupport.h"
 #include "batch/FileResultLine.h"
 #include "codecs/PictureFiles.h"
-#include "platform/FontCatalog.h"
 #include "platform/PixelMemory.h"
 #include "platform/Utf8Text.h"
 #include "support/TestPaths.h"
+#include "text/FontCatalog.h"
 
 using namespace stampora;
 

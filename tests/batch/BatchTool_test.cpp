@@ -15,12 +15,12 @@
 #include "batch/BatchTestSupport.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/PictureFiles.h"
-#include "codecs/SourceQuality.h"
+#include "codecs/metadata/SourceQuality.h"
 #include "image/RasterImage.h"
 #include "platform/FileIo.h"
-#include "platform/FontCatalog.h"
 #include "support/MarkMeasure.h"
 #include "support/TestPaths.h"
+#include "text/FontCatalog.h"
 
 using namespace stampora;
 using ::testing::HasSubstr;

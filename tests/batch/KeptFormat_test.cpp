@@ -10,11 +10,11 @@
 
 #include "batch/BatchTestSupport.h"
 #include "batch/FileResultLine.h"
-#include "batch/WatermarkFile.h"
+#include "batch/copy/WatermarkFile.h"
 #include "codecs/FormatTestSupport.h"
-#include "codecs/GifAnimation.h"
 #include "codecs/PictureFiles.h"
-#include "codecs/SourceQuality.h"
+#include "codecs/gif/GifAnimation.h"
+#include "codecs/metadata/SourceQuality.h"
 #include "support/TestPaths.h"
 
 using namespace stampora;

@@ -6,7 +6,7 @@
 #include <jpeglib.h>
 // clang-format on
 
-#include "batch/LosslessJpeg.h"
+#include "batch/copy/LosslessJpeg.h"
 
 #include <gtest/gtest.h>
 
@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "batch/BatchTestSupport.h"
-#include "codecs/JpegCoefficients.h"
 #include "codecs/PictureFiles.h"
-#include "platform/FontCatalog.h"
+#include "codecs/jpeg/JpegCoefficients.h"
 #include "support/TestPaths.h"
+#include "text/FontCatalog.h"
 #include "watermark/MarkText.h"
 #include "watermark/StampOnto.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 
 #include "batch/BatchTestSupport.h"
-#include "batch/WatermarkFile.h"
-#include "codecs/EmbeddedMetadata.h"
+#include "batch/copy/WatermarkFile.h"
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
+#include "codecs/metadata/EmbeddedMetadata.h"
 #include "support/TestPaths.h"
 
 using namespace stampora;

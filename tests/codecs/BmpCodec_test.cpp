@@ -1,4 +1,4 @@
-#include "codecs/BmpCodec.h"
+#include "codecs/bmp/BmpCodec.h"
 
 #include <gtest/gtest.h>
 

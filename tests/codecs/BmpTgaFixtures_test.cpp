@@ -9,8 +9,8 @@
 #include <string>
 
 #include "codecs/CodecFactory.h"
-#include "codecs/ImageProperties.h"
 #include "codecs/PictureFiles.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "image/RasterImage.h"
 #include "support/TestPaths.h"
 #include "support/TestPictures.h"

@@ -1,4 +1,4 @@
-#include "codecs/ExifProperties.h"
+#include "codecs/metadata/ExifProperties.h"
 
 #include <gtest/gtest.h>
 

@@ -9,10 +9,10 @@
 #include <memory>
 #include <vector>
 
-#include "codecs/BmpCodec.h"
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
-#include "codecs/TgaCodec.h"
+#include "codecs/bmp/BmpCodec.h"
+#include "codecs/tga/TgaCodec.h"
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"
 

@@ -1,6 +1,6 @@
 // Animations written back as GIF show the same pictures, with the same
 // timing, in any viewer; hostile animations are cut short with a reason.
-#include "codecs/GifAnimation.h"
+#include "codecs/gif/GifAnimation.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "codecs/FormatTestSupport.h"
-#include "codecs/GifCodec.h"
 #include "codecs/PictureFiles.h"
+#include "codecs/gif/GifCodec.h"
 
 using namespace stampora;
 

@@ -1,4 +1,4 @@
-#include "codecs/GifCodec.h"
+#include "codecs/gif/GifCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // JPEG Huffman codes made from frequencies: every counted symbol gets a
 // code, no code is longer than 16 bits or all ones, and a code's own
 // frequencies give it back.
-#include "codecs/HuffmanCode.h"
+#include "codecs/jpeg/HuffmanCode.h"
 
 #include <gtest/gtest.h>
 

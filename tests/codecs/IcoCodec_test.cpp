@@ -1,4 +1,4 @@
-#include "codecs/IcoCodec.h"
+#include "codecs/ico/IcoCodec.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
-#include "codecs/JpegCodec.h"
+#include "codecs/jpeg/JpegCodec.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <utility>
 
-#include "codecs/ExifProperties.h"
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/SaveQuality.h"
+#include "codecs/metadata/ExifProperties.h"
 
 using namespace stampora;
 

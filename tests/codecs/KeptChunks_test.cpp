@@ -1,4 +1,4 @@
-#include "codecs/KeptChunks.h"
+#include "codecs/metadata/KeptChunks.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>

@@ -9,7 +9,7 @@
 #include "codecs/CodecFactory.h"
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
-#include "codecs/WebpCodec.h"
+#include "codecs/webp/WebpCodec.h"
 #include "support/TestPictures.h"
 
 using namespace stampora;

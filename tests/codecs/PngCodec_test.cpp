@@ -1,4 +1,4 @@
-#include "codecs/PngCodec.h"
+#include "codecs/png/PngCodec.h"
 
 #include <gtest/gtest.h>
 

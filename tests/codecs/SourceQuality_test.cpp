@@ -1,4 +1,4 @@
-#include "codecs/SourceQuality.h"
+#include "codecs/metadata/SourceQuality.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "codecs/TgaCodec.h"
+#include "codecs/tga/TgaCodec.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <tuple>
 #include <vector>
 
-#include "codecs/ImageProperties.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "support/TestPaths.h"
 #include "support/TestPictures.h"
 

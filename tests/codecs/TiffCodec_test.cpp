@@ -1,4 +1,4 @@
-#include "codecs/TiffCodec.h"
+#include "codecs/tiff/TiffCodec.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>

@@ -1,4 +1,4 @@
-#include "image/BoxBlurProcessor.h"
+#include "image/transform/BoxBlurProcessor.h"
 
 #include <gtest/gtest.h>
 

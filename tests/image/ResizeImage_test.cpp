@@ -1,4 +1,4 @@
-#include "image/ResizeImage.h"
+#include "image/transform/ResizeImage.h"
 
 #include <gtest/gtest.h>
 

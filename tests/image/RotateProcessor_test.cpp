@@ -1,4 +1,4 @@
-#include "image/RotateProcessor.h"
+#include "image/transform/RotateProcessor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "image/ShadowProcessor.h"
+#include "image/transform/ShadowProcessor.h"
 
 #include <gtest/gtest.h>
 

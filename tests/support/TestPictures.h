@@ -8,9 +8,9 @@
 #include <cstring>
 #include <vector>
 
-#include "codecs/RowConversion.h"
 #include "image/LittleEndian.h"
 #include "image/RasterImage.h"
+#include "image/RowConversion.h"
 
 using namespace stampora;
 

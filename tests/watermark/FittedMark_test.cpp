@@ -5,12 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "batch/BatchTestSupport.h"
-#include "batch/WatermarkFile.h"
-#include "codecs/ImageProperties.h"
+#include "batch/copy/WatermarkFile.h"
 #include "codecs/PictureFiles.h"
-#include "platform/FontCatalog.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "support/MarkMeasure.h"
 #include "support/TestPaths.h"
+#include "text/FontCatalog.h"
 #include "watermark/StampOnto.h"
 
 using namespace stampora;

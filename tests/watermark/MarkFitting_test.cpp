@@ -3,7 +3,7 @@
 
 #include <set>
 
-#include "codecs/ImageProperties.h"
+#include "codecs/metadata/ImageProperties.h"
 #include "watermark/MarkText.h"
 #include "watermark/RelativeLength.h"
 #include "watermark/TilePattern.h"

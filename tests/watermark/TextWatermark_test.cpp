@@ -4,10 +4,10 @@
 
 #include <cmath>
 
-#include "platform/FontCatalog.h"
-#include "platform/TextEngine.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPictures.h"
+#include "text/FontCatalog.h"
+#include "text/TextEngine.h"
 #include "watermark/RenderText.h"
 
 using namespace stampora;

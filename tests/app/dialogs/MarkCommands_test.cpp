@@ -18,7 +18,7 @@
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/PicturePreview.h"
 #include "app/dialogs/TextWatermarkDialog.h"
-#include "batch/WatermarkFile.h"
+#include "batch/copy/WatermarkFile.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 #include "support/ScopedEnvironment.h"

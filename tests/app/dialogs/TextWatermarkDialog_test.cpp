@@ -11,8 +11,8 @@
 #include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
-#include "platform/FontCatalog.h"
 #include "support/RecordingMessageSink.h"
+#include "text/FontCatalog.h"
 
 using namespace stampora;
 using namespace stampora::TextDialogId;
