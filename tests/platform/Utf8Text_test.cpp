@@ -26,12 +26,8 @@ TEST(Utf8Text, EveryCodeUnitRoundTrips) {
 TEST(Utf8Text, IllFormedBytesBecomeReplacementCharacters) {
     // A stray continuation byte, a truncated sequence, an overlong form and a
     // sequence cut off by the end of the text.
-    EXPECT_EQ(Utf16FromUtf8("a\x80"
-                            "b"),
-              u"a\uFFFDb");
-    EXPECT_EQ(Utf16FromUtf8("\xE6\x9D"
-                            "x"),
-              u"\uFFFDx");
+    EXPECT_EQ(Utf16FromUtf8("a\x80\x62"), u"a\uFFFDb");
+    EXPECT_EQ(Utf16FromUtf8("\xE6\x9D\x78"), u"\uFFFDx");
     EXPECT_EQ(Utf16FromUtf8("\xC0\xAF"), u"\uFFFD\uFFFD");
     EXPECT_EQ(Utf16FromUtf8("z\xF0\x9F\x99"), u"z\uFFFD");
     EXPECT_EQ(Utf16FromUtf8("\xF4\x90\x80\x80"), u"\uFFFD\uFFFD\uFFFD\uFFFD");
