@@ -148,7 +148,6 @@ TEST(SafeFileWriter, FailuresCarryTheReason) {
     library.Fail("Not a JPEG file");
     EXPECT_FALSE(library.Commit());
     EXPECT_EQ(library.Error(), "Not a JPEG file");
-    EXPECT_FALSE(fs::exists(dir.Path() / "lib.bmp"));
     EXPECT_TRUE(Names(dir.Path()).empty());
 }
 
