@@ -93,14 +93,12 @@ TEST(DisplayBridge, DrawToDCCopiesOneToOneAndStretchesWithoutSmoothing) {
     picture.DrawToDC(half, {0, 0, 2, 2});
     EXPECT_EQ(half.ColourAt(0, 0), Rgb(1, 1, 7));
     EXPECT_EQ(half.ColourAt(1, 1), Rgb(3, 3, 7));
-}
 
-TEST(DisplayBridge, DrawToDCTakesTheSourceRectangleTopDown) {
-    const CRasterImage picture = Gradient(4, 6, 24);
-    CDrawingSurface surface = WhiteSurface({0, 0, 4, 3});
-    picture.DrawToDC(surface, {0, 0, 4, 3}, {0, 0, 4, 3});  // the upper half
-    EXPECT_EQ(surface.ColourAt(0, 0), Rgb(0, 0, 7));
-    EXPECT_EQ(surface.ColourAt(3, 2), Rgb(3, 2, 7));
+    // A source rectangle counts from the top line.
+    CDrawingSurface upper = WhiteSurface({0, 0, 4, 3});
+    Gradient(4, 6, 24).DrawToDC(upper, {0, 0, 4, 3}, {0, 0, 4, 3});
+    EXPECT_EQ(upper.ColourAt(0, 0), Rgb(0, 0, 7));
+    EXPECT_EQ(upper.ColourAt(3, 2), Rgb(3, 2, 7));
 }
 
 TEST(DisplayBridge, OnlyThePartOnTheSurfaceIsDrawn) {
