@@ -29,7 +29,7 @@ TEST(RasterImageLayout, FreshPaletteImagesHaveGreyPalettes) {
     EXPECT_EQ(bilevel.Palette()[1].rgbBlue, 255);
 }
 
-TEST(RasterImageCreate, RefusalsKeepTheOldPicture) {
+TEST(RasterImageCreate, RefusalsKeepTheOldPictureAndFailedAllocationsEmptyIt) {
     CRasterImage image = BlankImage(4, 4, 24);
     image.PixelAt(1, 1)[0] = 77;
     EXPECT_FALSE(image.Create(0, 10, 24));
@@ -44,10 +44,7 @@ TEST(RasterImageCreate, RefusalsKeepTheOldPicture) {
     EXPECT_FALSE(image.Create(&rle));
     ASSERT_EQ(image.Width(), 4);
     EXPECT_EQ(image.PixelAt(1, 1)[0], 77);
-}
-
-TEST(RasterImageCreate, UnallocatableSizeLeavesTheImageEmpty) {
-    CRasterImage image = BlankImage(4, 4, 24);
+    // A size that cannot be allocated leaves the image empty.
     EXPECT_FALSE(image.Create(0x7FFFFFFF, 0x7FFFFFFF, 32));
     EXPECT_TRUE(image.IsEmpty());
     EXPECT_EQ(image.Width(), 0);
