@@ -21,13 +21,12 @@
 #include "codecs/metadata/SourceQuality.h"
 #include "platform/FileIo.h"
 #include "platform/IniFile.h"
-#include "support/RecordingMessageSink.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class EditorPresetsTest : public ::testing::Test {
+class EditorPresetsTest : public ::testing::Test, protected EditorSession {
 protected:
     EditorPresetsTest() {
         fs::create_directories(dir.Path() / "out");
@@ -53,14 +52,6 @@ protected:
         }
         return "(none)";
     }
-
-    ScratchDir dir;
-    ScopedWorkingDirectory cwd{dir.Path()};
-    ScopedEnvironment documents{"XDG_DOCUMENTS_DIR", dir.File("Documents")};
-    QueuedChoosers choosers;
-    ScopedChoosers installChoosers{choosers};
-    RecordingMessageSink messages;
-    ScopedMessageSink sink{messages};
 };
 
 TEST_F(EditorPresetsTest, SaveOptionsRoundTripThroughConfigAndSaveHonoursThem) {

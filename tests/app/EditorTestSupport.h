@@ -13,11 +13,25 @@
 #include "app/CanvasView.h"
 #include "app/QueuedChoosers.h"
 #include "codecs/PictureFiles.h"
+#include "support/RecordingMessageSink.h"
 #include "support/ScopedEnvironment.h"
 #include "support/TestPaths.h"
 #include "support/TestPictures.h"
 
 using namespace stampora;
+
+// What an editor test runs in: a scratch folder as the working directory
+// (for settings and remembered marks) and the Documents folder, choosers
+// that answer as queued, and every message recorded.
+struct EditorSession {
+    ScratchDir dir;
+    ScopedWorkingDirectory cwd{dir.Path()};
+    ScopedEnvironment documents{"XDG_DOCUMENTS_DIR", dir.File("Documents")};
+    QueuedChoosers choosers;
+    ScopedChoosers installChoosers{choosers};
+    RecordingMessageSink messages;
+    ScopedMessageSink sink{messages};
+};
 
 // Writes a picture of varied 24-bit pixels and answers its path.
 inline std::string WritePicture(const ScratchDir& dir, const std::string& name, int32_t width,

@@ -10,13 +10,12 @@
 #include "app/MainFrame.h"
 #include "app/OutputDirectory.h"
 #include "codecs/PictureFiles.h"
-#include "support/RecordingMessageSink.h"
 
 using namespace stampora;
 
 namespace {
 
-class OpenSaveTest : public ::testing::Test {
+class OpenSaveTest : public ::testing::Test, protected EditorSession {
 protected:
     OpenSaveTest() {
         std::filesystem::create_directories(dir.Path() / "out");
@@ -27,21 +26,12 @@ protected:
         frame.Action(CommandId::kOpen)->trigger();
     }
 
-    ScratchDir dir;
-    // Settings and remembered marks stay in the test's own folder.
-    ScopedWorkingDirectory cwd{dir.Path()};
-    ScopedEnvironment documents{"XDG_DOCUMENTS_DIR", dir.File("Documents")};
-    QueuedChoosers choosers;
-    ScopedChoosers installChoosers{choosers};
-    RecordingMessageSink messages;
-    ScopedMessageSink sink{messages};
     MainFrame frame;
 };
 
 }  // namespace
 
 TEST_F(OpenSaveTest, OpenOffersAFilterPerFormatReadAndLoadsTheChosenFile) {
-    outputDirectory = dir.File("out");
     OpenByDialog(WritePicture(dir, "a.bmp", 30, 20));
     const QStringList filters = choosers.openFilters.back().split(QStringLiteral(";;"));
     ASSERT_EQ(filters.size(), 12);
@@ -58,11 +48,8 @@ TEST_F(OpenSaveTest, OpenOffersAFilterPerFormatReadAndLoadsTheChosenFile) {
 
 TEST_F(OpenSaveTest, APictureThatCannotBeOpenedIsToldAndTheCanvasKeepsWhatItShowed) {
     OpenByDialog(WritePicture(dir, "good.bmp", 30, 20));
-    const std::string broken = dir.File("broken.png");
-    FILE* file = std::fopen(broken.c_str(), "wb");
-    std::fputs("\x89PNG\r\n\x1a\n not really", file);
-    std::fclose(file);
-    OpenByDialog(broken);
+    WriteTextFile(dir.File("broken.png"), "\x89PNG\r\n\x1a\n not really");
+    OpenByDialog(dir.File("broken.png"));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].caption, "Error");
     EXPECT_NE(messages.messages[0].text.find("broken.png"), std::string::npos);
@@ -122,10 +109,7 @@ TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
     OpenByDialog(WritePicture(dir, "a.png", 40, 30));
     choosers.saveFiles.push_back(QString::fromStdString(dir.File("result.bmp")));
     frame.Action(CommandId::kSaveAs)->trigger();
-    const std::vector<uint8_t> bmp = FileBytes(dir.File("result.bmp"));
-    ASSERT_GE(bmp.size(), 2u);
-    EXPECT_EQ(bmp[0], 'B');
-    EXPECT_EQ(bmp[1], 'M');
+    EXPECT_EQ(FileText(dir.File("result.bmp")).substr(0, 2), "BM");
     // Save As offers the formats it can write: icons are read, not written.
     EXPECT_EQ(choosers.saveFilters.back().count(QStringLiteral(";;")), 10);
     EXPECT_FALSE(choosers.saveFilters.back().contains(QStringLiteral("*.ICO")));
@@ -133,10 +117,7 @@ TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
     choosers.saveFiles = {QString::fromStdString(dir.File("result")),
                           QString::fromStdString(dir.File("result"))};
     frame.Action(CommandId::kSaveAs)->trigger();
-    const std::vector<uint8_t> jpeg = FileBytes(dir.File("result.jpg"));
-    ASSERT_GE(jpeg.size(), 2u);
-    EXPECT_EQ(jpeg[0], 0xFF);
-    EXPECT_EQ(jpeg[1], 0xD8);
+    EXPECT_EQ(FileText(dir.File("result.jpg")).substr(0, 2), "\xFF\xD8");
     EXPECT_TRUE(messages.messages.empty());
     // Choosing the bare name again asks about the file it would replace.
     messages.answer = MessageAnswer::No;

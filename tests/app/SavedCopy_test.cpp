@@ -13,8 +13,6 @@
 #include "app/OutputDirectory.h"
 #include "codecs/metadata/SourceQuality.h"
 #include "platform/PixelMemory.h"
-#include "support/RecordingMessageSink.h"
-#include "text/FontCatalog.h"
 
 namespace {
 
@@ -40,7 +38,7 @@ Metadata Read(const std::string& path) {
     return metadata;
 }
 
-class SavedCopyTest : public ::testing::Test {
+class SavedCopyTest : public ::testing::Test, protected EditorSession {
 protected:
     SavedCopyTest() {
         std::filesystem::create_directories(dir.Path() / "out");
@@ -54,14 +52,16 @@ protected:
         choosers.saveFiles.push_back(QString::fromStdString(path));
         frame.Action(CommandId::kSaveAs)->trigger();
     }
+    // A small red mark, taken onto the open picture.
+    void TakeRedLogo() {
+        ImageWatermark logo;
+        logo.source = UniformImage(8, 6, 24, 0xFF0000);
+        logo.base.width = 8;
+        logo.base.height = 6;
+        logo.base.enabled = true;
+        frame.Canvas()->TakeImageMark(logo);
+    }
 
-    ScratchDir dir;
-    // Settings and remembered marks stay in the test's own folder.
-    ScopedWorkingDirectory cwd{dir.Path()};
-    QueuedChoosers choosers;
-    ScopedChoosers installChoosers{choosers};
-    RecordingMessageSink messages;
-    ScopedMessageSink sink{messages};
     MainFrame frame;
 };
 
@@ -104,12 +104,7 @@ TEST_F(SavedCopyTest, AnAnimationSavedInItsFormatKeepsEveryFrameWithTheMarkWhere
     for (const char* name : {"gif/animated-5.gif", "newformats/animated-5.webp"}) {
         const std::string animation = FixturePath(name);
         Open(animation);
-        ImageWatermark logo;
-        logo.source = UniformImage(8, 6, 24, 0xFF0000);
-        logo.base.width = 8;
-        logo.base.height = 6;
-        logo.base.enabled = true;
-        frame.Canvas()->TakeImageMark(logo);
+        TakeRedLogo();
         const WatermarkBase& mark = frame.Canvas()->Marks().PlacedImage().made.base;
         const std::string copy =
             dir.File(std::string("copy") + std::filesystem::path(name).extension().string());
@@ -134,12 +129,7 @@ TEST_F(SavedCopyTest, AnAnimationSavedInItsFormatKeepsEveryFrameWithTheMarkWhere
 TEST_F(SavedCopyTest, APictureThatCannotTakeItsMarksForWantOfMemoryIsNotSaved) {
     // 200 x 100 at 24 bits is 60000 bytes; at 32 bits, 80000.
     Open(WritePicture(dir, "a.bmp", 200, 100));
-    ImageWatermark logo;
-    logo.source = UniformImage(8, 6, 24, 0xFF0000);
-    logo.base.width = 8;
-    logo.base.height = 6;
-    logo.base.enabled = true;
-    frame.Canvas()->TakeImageMark(logo);
+    TakeRedLogo();
     LimitPixelBlockBytes(70000);
     frame.Action(CommandId::kSave)->trigger();
     LimitPixelBlockBytes(0);

@@ -72,19 +72,13 @@ TEST(DrawingSurface, InvertedFrameIsCheckeredAndRemovedByInvertingAgain) {
 }
 
 TEST(DisplayBridge, DrawToDCCopiesOneToOneAndStretchesWithoutSmoothing) {
-    for (int32_t bpp : {24, 32, 8}) {
-        const CRasterImage picture = Gradient(4, 4, bpp == 8 ? 24 : bpp);
-        CRasterImage drawn(picture);
-        if (bpp == 8) drawn = NoiseImage(4, 4, 8, 3);
+    for (const CRasterImage& drawn : {Gradient(4, 4, 24), Gradient(4, 4, 32), NoiseImage(4, 4, 8, 3)}) {
         CDrawingSurface surface = WhiteSurface({0, 0, 20, 20});
         drawn.DrawToDC(surface, {2, 2, 6, 6});
-        if (bpp != 8) {
-            EXPECT_EQ(surface.ColourAt(2, 2), Rgb(0, 0, 7));
-            EXPECT_EQ(surface.ColourAt(5, 4), Rgb(3, 2, 7));
-        } else {
-            const PaletteColour c = drawn.Palette()[drawn.ReadPixel(1, 1)];
-            EXPECT_EQ(surface.ColourAt(3, 3), Rgb(c.rgbRed, c.rgbGreen, c.rgbBlue));
-        }
+        EachPixel(drawn, [&](int32_t x, int32_t y, const uint8_t*) {
+            const Bgra p = PixelOf(drawn, x, y);
+            EXPECT_EQ(surface.ColourAt(x + 2, y + 2), Rgb(p.r, p.g, p.b)) << drawn.Bpp();
+        });
         EXPECT_EQ(surface.ColourAt(6, 6), 0xFFFFFFu);
     }
     // Doubled: every source pixel covers a 2 x 2 block.
@@ -99,14 +93,12 @@ TEST(DisplayBridge, DrawToDCCopiesOneToOneAndStretchesWithoutSmoothing) {
     picture.DrawToDC(half, {0, 0, 2, 2});
     EXPECT_EQ(half.ColourAt(0, 0), Rgb(1, 1, 7));
     EXPECT_EQ(half.ColourAt(1, 1), Rgb(3, 3, 7));
-}
 
-TEST(DisplayBridge, DrawToDCTakesTheSourceRectangleTopDown) {
-    const CRasterImage picture = Gradient(4, 6, 24);
-    CDrawingSurface surface = WhiteSurface({0, 0, 4, 3});
-    picture.DrawToDC(surface, {0, 0, 4, 3}, {0, 0, 4, 3});  // the upper half
-    EXPECT_EQ(surface.ColourAt(0, 0), Rgb(0, 0, 7));
-    EXPECT_EQ(surface.ColourAt(3, 2), Rgb(3, 2, 7));
+    // A source rectangle counts from the top line.
+    CDrawingSurface upper = WhiteSurface({0, 0, 4, 3});
+    Gradient(4, 6, 24).DrawToDC(upper, {0, 0, 4, 3}, {0, 0, 4, 3});
+    EXPECT_EQ(upper.ColourAt(0, 0), Rgb(0, 0, 7));
+    EXPECT_EQ(upper.ColourAt(3, 2), Rgb(3, 2, 7));
 }
 
 TEST(DisplayBridge, OnlyThePartOnTheSurfaceIsDrawn) {

@@ -25,8 +25,7 @@ TEST(PromoteDepthTrueColour, EveryPixelKeepsItsColourAndBecomesOpaque) {
 }
 
 TEST(PromoteDepthPalette, EightBitIndicesTakeTheirPaletteColourOpaque) {
-    CRasterImage image;
-    ASSERT_TRUE(image.Create(5, 2, 8));
+    CRasterImage image = BlankImage(5, 2, 8);
     PaletteColour entries[2] = {{1, 2, 3, 0}, {200, 150, 100, 7}};
     ASSERT_TRUE(image.SetPalette(254, 2, entries));
     image.PixelAt(0, 0)[0] = 254;

@@ -38,7 +38,6 @@ TEST(ResizeImage, MatchesAnotherToolsCatmullRomResize) {
         ASSERT_TRUE(ResizeImage(picture, c.width, c.height));
         ASSERT_EQ(picture.Width(), reference.Width());
         ASSERT_EQ(picture.Height(), reference.Height());
-        EXPECT_EQ(picture.Bpp(), 24);
         const PictureDifference d = DifferenceOf(picture, reference);
         EXPECT_LE(d.mean, 1.5) << c.reference;
         EXPECT_LE(d.worst, 24) << c.reference;
@@ -52,7 +51,6 @@ TEST(ResizeImage, TransparentPixelsLendNoColour) {
     for (const auto& [w, h] : {std::pair{15, 6}, {10, 4}, {3, 2}, {90, 36}, {41, 17}}) {
         CRasterImage resized = layer;
         ASSERT_TRUE(ResizeImage(resized, w, h));
-        EXPECT_EQ(resized.Bpp(), 32);
         bool sawEdge = false;
         EachPixel(resized, [&](int32_t x, int32_t y, const uint8_t*) {
             const uint32_t v = resized.ReadPixel(x, y);

@@ -47,16 +47,12 @@ TEST(PlaceByAlignment, PutsTheMarkAtEachAnchorWithTheMargin) {
         mark.PlaceByAlignment(1000, 800);
         EXPECT_EQ(mark.x, anchor.x) << MarkAlignmentTooltip(anchor.alignment);
         EXPECT_EQ(mark.y, anchor.y) << MarkAlignmentTooltip(anchor.alignment);
-        EXPECT_EQ(mark.pictureWidth, 1000);
-        EXPECT_EQ(mark.pictureHeight, 800);
     }
-}
-
-TEST(PlaceByAlignment, CentringTruncatesTowardZero) {
-    WatermarkBase mark = Mark(99, 50, Center);
-    mark.PlaceByAlignment(200, 151);  // W - mw = 101, H - mh = 101
-    EXPECT_EQ(mark.x, 50);
-    EXPECT_EQ(mark.y, 50);
+    // Centring truncates toward zero.
+    WatermarkBase odd = Mark(99, 50, Center);
+    odd.PlaceByAlignment(200, 151);  // W - mw = 101, H - mh = 101
+    EXPECT_EQ(odd.x, 50);
+    EXPECT_EQ(odd.y, 50);
 }
 
 TEST(PlaceByAlignment, LeavesAMarkWithoutRoomForTheMarginWhereItWas) {
@@ -149,6 +145,13 @@ TEST(ScreenPlacement, CentresInTheViewAndTakesThePositionBack) {
 
     mark.RectFromPosition(PixelRect{10, 20, 0, 0}, 0.5f);
     EXPECT_EQ(Sides(mark.screenRect), (std::array{160, 145, 260, 195}));
+
+    // A mark larger than the view starts before it.
+    WatermarkBase large = Mark(500, 400, -1);
+    large.CenterInView(PixelRect{0, 0, 300, 200}, 1.0f);
+    EXPECT_EQ(Sides(large.screenRect), (std::array{-100, -100, 400, 300}));
+    EXPECT_EQ(large.x, -100);
+    EXPECT_EQ(large.y, -100);
 }
 
 TEST(ScreenPlacement, TheShadowGrowsTheScreenRectangleWithoutMovingTheMark) {
@@ -196,15 +199,6 @@ TEST(ScreenPlacement, TruncatesEveryConversionTowardZero) {
     mark.screenRect = PixelRect{100, 100, 0, 0};
     mark.PositionFromRect(0, 0, 0.1f);
     EXPECT_EQ(mark.x, 999);  // 100 * (1 / 0.1f) = 999.99998...
-}
-
-TEST(ScreenPlacement, AMarkLargerThanTheViewStartsBeforeIt) {
-    WatermarkBase mark = Mark(500, 400, -1);
-    mark.CenterInView(PixelRect{0, 0, 300, 200}, 1.0f);
-    EXPECT_EQ(mark.screenRect.left, -100);
-    EXPECT_EQ(mark.screenRect.top, -100);
-    EXPECT_EQ(mark.x, -100);
-    EXPECT_EQ(mark.y, -100);
 }
 
 TEST(ScreenPlacement, ExtremeZoomsSaturateInsteadOfOverflowing) {

@@ -37,14 +37,6 @@ TextWatermark ConfirmedMark(const char16_t* text) {
     return mark;
 }
 
-bool AlphaValuesAreOnly0Or255(const CRasterImage& layer) {
-    return CountPixels(layer, [](const uint8_t* p) { return p[3] != 0 && p[3] != 255; }) == 0;
-}
-
-int64_t CountAlpha(const CRasterImage& layer, uint8_t wanted) {
-    return CountPixels(layer, [wanted](const uint8_t* p) { return p[3] == wanted; });
-}
-
 }  // namespace
 
 TEST(UpdateParams, ConvertsTheDialogSettingsForTheRasterizer) {
@@ -107,23 +99,24 @@ TEST(RenderText, SizesTheLayerToTheMeasuredBoxPlusOne) {
         EXPECT_EQ(layer.Bpp(), 32);
         EXPECT_EQ(layer.Width(), static_cast<int32_t>(std::ceil(layout.Width() + 1.0f))) << text;
         EXPECT_EQ(layer.Height(), static_cast<int32_t>(std::ceil(layout.Height() + 1.0f))) << text;
-        EXPECT_EQ(layer.params.text, text);
     }
 }
 
+// How grey and one-bit coverage look is the text engine's; here, that the
+// setting reaches it and the colour fills every pixel whatever its alpha byte.
 TEST(RenderText, ColourChannelsHoldTheColourAndAlphaTheCoverage) {
     TextWatermarkParams params = Params("Stampora");
     params.colour = 0x00FF0000;  // red with an alpha byte of 0
-    CTextLayer grey;
-    RenderText(grey, params);
-    EXPECT_FALSE(AlphaValuesAreOnly0Or255(grey));
-    EXPECT_GT(CountAlpha(grey, 255), 20);
-    EXPECT_EQ(CountPixels(grey, [](const uint8_t* p) { return p[0] != 0 || p[1] != 0 || p[2] != 255; }), 0);
-    params.antialias = false;
-    CTextLayer oneBit;
-    RenderText(oneBit, params);
-    EXPECT_TRUE(AlphaValuesAreOnly0Or255(oneBit));
-    EXPECT_GT(CountAlpha(oneBit, 255), 20);
+    for (bool antialias : {true, false}) {
+        params.antialias = antialias;
+        CTextLayer layer;
+        RenderText(layer, params);
+        EXPECT_EQ(CountPixels(layer, [](const uint8_t* p) { return p[3] != 0 && p[3] != 255; }) > 0,
+                  antialias);
+        EXPECT_GT(CountPixels(layer, [](const uint8_t* p) { return p[3] == 255; }), 20);
+        EXPECT_EQ(CountPixels(layer, [](const uint8_t* p) { return p[0] != 0 || p[1] != 0 || p[2] != 255; }),
+                  0);
+    }
 }
 
 TEST(RenderText, AnUnknownFaceGivesATransparentDot) {
@@ -248,21 +241,6 @@ TEST(TextWatermarkLayer, TheMarksShadowComesAfterTheRecordedSize) {
     EXPECT_EQ(mark.layer.offsetY, 0);
     EXPECT_EQ(mark.base.markWidth, plainW);
     EXPECT_EQ(mark.base.CoverWidth(), plainW);
-}
-
-TEST(TextWatermarkLayer, NonLatinTextIsDrawnWhole) {
-    if (!FindFallbackFace(U'東', false, false)) GTEST_SKIP() << "no font with CJK characters installed";
-    TextWatermark latin = ConfirmedMark(u"© 2026 Ünïcødé");
-    TextWatermark mixed = ConfirmedMark(u"© 2026 Ünïcødé 東京");
-    latin.RebuildLayer();
-    mixed.RebuildLayer();
-    // Two ideographs of about one em (32 pixels) each, and a space.
-    EXPECT_GT(mixed.base.markWidth, latin.base.markWidth + 60);
-    int32_t inkRight = 0;
-    EachPixel(mixed.layer, [&](int32_t x, int32_t, const uint8_t* p) {
-        if (p[3] > 128) inkRight = std::max(inkRight, x);
-    });
-    EXPECT_GT(inkRight, latin.base.markWidth + 40);
 }
 
 TEST(TextWatermarkLayer, EmojiKeepTheirColoursUnderTheMarksShadow) {

@@ -82,7 +82,6 @@ TEST(RunSettings, APresetKeepsEveryOptionOfTheToolAndReadsBackTheSame) {
     RunSettings loaded;
     ASSERT_TRUE(LoadRunSettings(dir.File("p.ini"), loaded, error)) << error;
     EXPECT_EQ(SettingsArguments(loaded), SettingsArguments(settings));
-    EXPECT_TRUE(loaded.output.losslessJpeg);
     EXPECT_EQ(loaded.imageMark.source.Width(), 40);
     EXPECT_EQ(loaded.textMark.font.faceName, settings.textMark.font.faceName);
 }

@@ -99,7 +99,6 @@ const std::vector<CommandLine> kCommandLines = {
          EXPECT_EQ(Text(o).shadowSmooth, 100);
      }},
     {{"--shadow", "src"}, "--shadow needs --text"},
-    {{"--shadow-distance", "3", "src"}, "--shadow-distance needs --text"},
     {{"--text", "x", "--shadow-smooth", "101", "src"},
      "bad value '101' for --shadow-smooth: expected pixels from 0 to 100"},
     {{"--text", "x", "--shadow-distance", "1001", "src"},
