@@ -13,6 +13,7 @@
 #include "app/OutputDirectory.h"
 #include "codecs/metadata/SourceQuality.h"
 #include "platform/PixelMemory.h"
+#include "text/FontCatalog.h"
 
 namespace {
 
