@@ -1,6 +1,7 @@
 #include <libheif/heif.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <new>
 #include <vector>
@@ -24,6 +25,17 @@ struct ImageDeleter {
 struct OptionsDeleter {
     void operator()(heif_decoding_options* options) const { heif_decoding_options_free(options); }
 };
+
+// Every image of the file (the tiles of a grid included) is refused by
+// libheif when a side passes what the file's bytes can hold, before its
+// decoder allocates for it: a grid of a few pixels may otherwise name tiles
+// of gigapixels.
+void LimitImageSides(heif_context* context, size_t fileBytes) {
+    const double most =
+        std::sqrt(static_cast<double>(fileBytes) * static_cast<double>(kMostPixelsPerFileByte));
+    const double whole = std::sqrt(static_cast<double>(kMaxDecodedPixels));
+    heif_context_set_maximum_image_size_limit(context, static_cast<int>(std::clamp(most, 64.0, whole)) + 1);
+}
 
 // The EXIF block of the picture, empty when it has none or it is broken.
 std::vector<uint8_t> ExifOf(const heif_image_handle* handle) {
@@ -108,6 +120,7 @@ bool CHeifCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     status = {};
     HeifContext context;
     if (!context.get) return status.Fail(Domain::Read, "not enough memory");
+    LimitImageSides(context.get, size);
     heif_error error = heif_context_read_from_memory_without_copy(context.get, data, size, nullptr);
     if (error.code != heif_error_Ok) return status.Fail(Domain::Read, error.message);
     heif_image_handle* primary = nullptr;

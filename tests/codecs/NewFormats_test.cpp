@@ -95,8 +95,12 @@ TEST(NewFormats, HeadersClaimingMoreThanTheFileHoldsAreRefused) {
         ImageList images;
         PropertiesSlot properties;
         EXPECT_FALSE(LoadBytes(*codec, bytes, images, properties)) << name;
-        EXPECT_NE(codec->Status().Error().find("claims 16384 x 16384"), std::string::npos)
-            << codec->Status().Error();
+        // Ours, or libheif's own limit set from the file's size, which also
+        // holds for tiles the grid never shows whole.
+        const std::string error = codec->Status().Error();
+        EXPECT_TRUE(error.find("claims 16384 x 16384") != std::string::npos ||
+                    error.find("Image size 16384x16384 exceeds") != std::string::npos)
+            << error;
     }
 }
 
