@@ -5,6 +5,8 @@
 #include <exiv2/exiv2.hpp>
 #include <string_view>
 
+#include "codecs/metadata/ExivLog.h"
+
 namespace stampora {
 
 namespace {
@@ -20,14 +22,6 @@ constexpr std::string_view kJfifExtension("JFXX\0", 5);
 constexpr std::string_view kAdobe("Adobe", 5);
 // A segment's length counts itself (2 bytes) and holds at most 65535.
 constexpr size_t kMostSegmentBody = 65533;
-
-void PrepareExiv() {
-    static const bool ready = [] {
-        Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
-        return Exiv2::XmpParser::initialize();
-    }();
-    static_cast<void>(ready);
-}
 
 bool StartsWith(const uint8_t* data, size_t size, std::string_view prefix) {
     return size >= prefix.size() && std::memcmp(data, prefix.data(), prefix.size()) == 0;

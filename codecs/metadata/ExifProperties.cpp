@@ -124,7 +124,7 @@ bool CarriedExif(const CImageProperties& properties, Exiv2::ExifData& exif) {
 
 bool ReadExifBlock(const uint8_t* data, size_t size, CImageProperties& properties) {
     if (data == nullptr || size < 8 || size > UINT32_MAX) return false;
-    QuietExivLog();
+    PrepareExiv();
     bool any = false;
     try {
         Exiv2::ExifData exif;
@@ -147,7 +147,7 @@ bool ReadExifBlock(const uint8_t* data, size_t size, CImageProperties& propertie
 
 bool BuildExifBlock(const CImageProperties& properties, std::vector<uint8_t>& block) {
     block.clear();
-    QuietExivLog();
+    PrepareExiv();
     try {
         Exiv2::ExifData exif;
         if (!CarriedExif(properties, exif)) return false;
@@ -161,7 +161,7 @@ bool BuildExifBlock(const CImageProperties& properties, std::vector<uint8_t>& bl
 }
 
 bool AddExifToTiffFile(std::vector<uint8_t>& file, const CImageProperties& properties) {
-    QuietExivLog();
+    PrepareExiv();
     try {
         Exiv2::ExifData exif;
         if (!CarriedExif(properties, exif)) return false;
