@@ -12,8 +12,8 @@
 #include "app/SurfacePainting.h"
 #include "codecs/metadata/ImageProperties.h"
 #include "platform/MessageSink.h"
-#include "watermark/MarkText.h"
 #include "watermark/WatermarkMessages.h"
+#include "watermark/text/MarkText.h"
 
 namespace stampora {
 

@@ -14,9 +14,9 @@
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"
 #include "watermark/MarkLayerCache.h"
-#include "watermark/MarkText.h"
-#include "watermark/TextWatermark.h"
 #include "watermark/TilePattern.h"
+#include "watermark/text/MarkText.h"
+#include "watermark/text/TextWatermark.h"
 
 namespace stampora {
 

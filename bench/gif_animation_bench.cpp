@@ -16,7 +16,7 @@
 #include "bench/BenchFolder.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/metadata/ImageProperties.h"
-#include "watermark/TextWatermark.h"
+#include "watermark/text/TextWatermark.h"
 
 using namespace stampora;
 

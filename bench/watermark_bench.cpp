@@ -4,9 +4,9 @@
 #include <string>
 
 #include "text/TextEngine.h"
-#include "watermark/RenderText.h"
 #include "watermark/StampOnto.h"
-#include "watermark/TextWatermark.h"
+#include "watermark/text/RenderText.h"
+#include "watermark/text/TextWatermark.h"
 
 using namespace stampora;
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/Utf8Text.h"
-#include "watermark/RenderText.h"
+#include "watermark/text/RenderText.h"
 
 using namespace stampora;
 

@@ -12,8 +12,8 @@
 #include "watermark/LayerOnDemand.h"
 #include "watermark/MarkFit.h"
 #include "watermark/MarkLayerCache.h"
-#include "watermark/MarkText.h"
-#include "watermark/TextWatermark.h"
+#include "watermark/text/MarkText.h"
+#include "watermark/text/TextWatermark.h"
 
 namespace stampora {
 

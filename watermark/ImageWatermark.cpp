@@ -6,8 +6,8 @@
 #include "image/transform/ResizeImage.h"
 #include "image/transform/RotateProcessor.h"
 #include "platform/MessageSink.h"
-#include "watermark/TextLayer.h"
 #include "watermark/WatermarkMessages.h"
+#include "watermark/text/TextLayer.h"
 
 namespace stampora {
 

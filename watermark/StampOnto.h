@@ -8,8 +8,8 @@
 #include "platform/Status.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"
-#include "watermark/TextWatermark.h"
 #include "watermark/TilePattern.h"
+#include "watermark/text/TextWatermark.h"
 
 namespace stampora {
 

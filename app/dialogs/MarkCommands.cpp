@@ -2,11 +2,11 @@
 
 #include <QApplication>
 
-#include "app/EditorSettings.h"
-#include "app/OutputDirectory.h"
 #include "app/dialogs/BatchWatermarkDialog.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/TextWatermarkDialog.h"
+#include "app/settings/EditorSettings.h"
+#include "app/settings/OutputDirectory.h"
 
 namespace stampora {
 

@@ -18,8 +18,8 @@
 #include "platform/MessageSink.h"
 #include "platform/qt/Choosers.h"
 #include "text/FontCatalog.h"
-#include "watermark/MarkText.h"
 #include "watermark/WatermarkMessages.h"
+#include "watermark/text/MarkText.h"
 
 namespace stampora {
 

@@ -8,7 +8,7 @@
 
 #include "app/dialogs/DialogFields.h"
 #include "watermark/MarkFit.h"
-#include "watermark/TextWatermark.h"
+#include "watermark/text/TextWatermark.h"
 
 class QCheckBox;
 class QComboBox;

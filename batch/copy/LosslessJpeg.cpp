@@ -10,8 +10,8 @@
 #include "codecs/metadata/ExifOrientation.h"
 #include "codecs/metadata/SourceQuality.h"
 #include "platform/FileIo.h"
-#include "watermark/MarkText.h"
 #include "watermark/StampOnto.h"
+#include "watermark/text/MarkText.h"
 
 namespace stampora {
 

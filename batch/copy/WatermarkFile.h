@@ -11,7 +11,7 @@
 #include "platform/Status.h"
 #include "watermark/FittedMark.h"
 #include "watermark/ImageWatermark.h"
-#include "watermark/TextWatermark.h"
+#include "watermark/text/TextWatermark.h"
 
 namespace stampora {
 

@@ -6,7 +6,7 @@
 #include "batch/options/ToolOptions.h"
 #include "platform/Status.h"
 #include "watermark/ImageWatermark.h"
-#include "watermark/TextWatermark.h"
+#include "watermark/text/TextWatermark.h"
 
 namespace stampora {
 

@@ -13,7 +13,7 @@
 #include "codecs/metadata/KeptMetadata.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"
-#include "watermark/TextWatermark.h"
+#include "watermark/text/TextWatermark.h"
 
 namespace stampora {
 

@@ -13,7 +13,7 @@
 #include "batch/options/ShownName.h"
 #include "platform/Utf8Path.h"
 #include "watermark/MarkAlignment.h"
-#include "watermark/MarkText.h"
+#include "watermark/text/MarkText.h"
 
 namespace stampora {
 

@@ -20,8 +20,8 @@
 
 #include "app/AboutDialog.h"
 #include "app/EditorTestSupport.h"
-#include "app/OutputDirectory.h"
-#include "app/OutputDirectoryDialog.h"
+#include "app/settings/OutputDirectory.h"
+#include "app/settings/OutputDirectoryDialog.h"
 #include "platform/IniFile.h"
 
 using namespace stampora;

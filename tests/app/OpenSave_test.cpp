@@ -8,7 +8,7 @@
 
 #include "app/EditorTestSupport.h"
 #include "app/MainFrame.h"
-#include "app/OutputDirectory.h"
+#include "app/settings/OutputDirectory.h"
 #include "codecs/PictureFiles.h"
 
 using namespace stampora;

@@ -10,7 +10,7 @@
 #include <exiv2/exiv2.hpp>
 
 #include "app/MainFrame.h"
-#include "app/OutputDirectory.h"
+#include "app/settings/OutputDirectory.h"
 #include "codecs/metadata/SourceQuality.h"
 #include "platform/PixelMemory.h"
 #include "text/FontCatalog.h"

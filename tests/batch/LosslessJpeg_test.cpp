@@ -21,8 +21,8 @@
 #include "codecs/jpeg/JpegCoefficients.h"
 #include "support/TestPaths.h"
 #include "text/FontCatalog.h"
-#include "watermark/MarkText.h"
 #include "watermark/StampOnto.h"
+#include "watermark/text/MarkText.h"
 
 using namespace stampora;
 

@@ -4,9 +4,9 @@
 #include <set>
 
 #include "codecs/metadata/ImageProperties.h"
-#include "watermark/MarkText.h"
 #include "watermark/RelativeLength.h"
 #include "watermark/TilePattern.h"
+#include "watermark/text/MarkText.h"
 
 using namespace stampora;
 

@@ -4,9 +4,9 @@
 
 #include "support/RecordingMessageSink.h"
 #include "watermark/ImageWatermark.h"
-#include "watermark/TextWatermark.h"
 #include "watermark/WatermarkBase.h"
 #include "watermark/WatermarkMessages.h"
+#include "watermark/text/TextWatermark.h"
 
 using namespace stampora;
 

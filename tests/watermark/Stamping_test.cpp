@@ -4,7 +4,7 @@
 #include "support/TestPictures.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/StampOnto.h"
-#include "watermark/TextWatermark.h"
+#include "watermark/text/TextWatermark.h"
 
 using namespace stampora;
 

@@ -1,4 +1,4 @@
-#include "watermark/MarkText.h"
+#include "watermark/text/MarkText.h"
 
 #include <array>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "app/OutputDirectory.h"
+#include "app/settings/OutputDirectory.h"
 
 #include "platform/OutputDirectorySetting.h"
 

@@ -6,11 +6,11 @@
 
 #include "codecs/DecodeLimits.h"
 #include "image/transform/ShadowParams.h"
-#include "watermark/FontSelection.h"
 #include "watermark/RgbColour.h"
-#include "watermark/TextLayer.h"
-#include "watermark/TextWatermarkParams.h"
 #include "watermark/WatermarkBase.h"
+#include "watermark/text/FontSelection.h"
+#include "watermark/text/TextLayer.h"
+#include "watermark/text/TextWatermarkParams.h"
 
 namespace stampora {
 

@@ -1,4 +1,4 @@
-#include "watermark/RenderText.h"
+#include "watermark/text/RenderText.h"
 
 #include <cmath>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "watermark/TextWatermark.h"
+#include "watermark/text/TextWatermark.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include "support/TestPictures.h"
 #include "text/FontCatalog.h"
 #include "text/TextEngine.h"
-#include "watermark/RenderText.h"
+#include "watermark/text/RenderText.h"
 
 using namespace stampora;
 

@@ -1,7 +1,7 @@
-#include "app/EditorSettings.h"
+#include "app/settings/EditorSettings.h"
 
 #include "app/CanvasView.h"
-#include "app/SaveOptions.h"
+#include "app/settings/SaveOptions.h"
 #include "platform/OutputDirectorySetting.h"
 
 namespace stampora {

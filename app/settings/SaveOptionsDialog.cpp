@@ -1,11 +1,11 @@
-#include "app/SaveOptionsDialog.h"
+#include "app/settings/SaveOptionsDialog.h"
 
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/SaveOptions.h"
 #include "app/dialogs/OutputOptionsBox.h"
+#include "app/settings/SaveOptions.h"
 #include "platform/MessageSink.h"
 #include "platform/OutputDirectorySetting.h"
 

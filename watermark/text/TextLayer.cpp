@@ -1,4 +1,4 @@
-#include "watermark/TextLayer.h"
+#include "watermark/text/TextLayer.h"
 
 namespace stampora {
 

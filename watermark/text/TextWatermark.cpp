@@ -1,4 +1,4 @@
-#include "watermark/TextWatermark.h"
+#include "watermark/text/TextWatermark.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -10,8 +10,8 @@
 #include "image/transform/ShadowProcessor.h"
 #include "platform/MessageSink.h"
 #include "platform/Utf8Text.h"
-#include "watermark/RenderText.h"
 #include "watermark/WatermarkMessages.h"
+#include "watermark/text/RenderText.h"
 
 namespace stampora {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "image/RasterImage.h"
-#include "watermark/TextWatermarkParams.h"
+#include "watermark/text/TextWatermarkParams.h"
 
 namespace stampora {
 

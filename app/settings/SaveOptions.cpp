@@ -1,4 +1,4 @@
-#include "app/SaveOptions.h"
+#include "app/settings/SaveOptions.h"
 
 #include <string>
 

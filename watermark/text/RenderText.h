@@ -2,8 +2,8 @@
 // The text rasterizer: draws a text watermark record into a 32-bit layer.
 #include <string>
 
-#include "watermark/TextLayer.h"
-#include "watermark/TextWatermarkParams.h"
+#include "watermark/text/TextLayer.h"
+#include "watermark/text/TextWatermarkParams.h"
 
 namespace stampora {
 

@@ -1,4 +1,4 @@
-#include "app/OutputDirectoryDialog.h"
+#include "app/settings/OutputDirectoryDialog.h"
 
 #include <QDialogButtonBox>
 #include <QGroupBox>
@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/OutputDirectory.h"
+#include "app/settings/OutputDirectory.h"
 #include "platform/MessageSink.h"
 #include "platform/OutputDirectorySetting.h"
 #include "platform/qt/Choosers.h"
