@@ -60,13 +60,12 @@ set(CPACK_PACKAGE_NAME stampora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${STAMPORA_PACKAGE_MAINTAINER})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Put text and picture watermarks on your pictures")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
- Stampora puts a text watermark and an image watermark (a logo) on pictures:
- the editor places them by hand on one picture, and stampora-batch stamps
- them on every picture of a folder, sized to each picture, tiled or filled in
- from the picture's name, date and camera. The copies keep the pictures'
- metadata. It reads and writes JPEG, PNG, GIF, TIFF, BMP, TGA, WebP, HEIF,
- AVIF and JPEG XL.")
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Stampora puts a text watermark and an image watermark (a logo) on pictures:
+the editor places them by hand on one picture, and stampora-batch stamps
+them on every picture of a folder, sized to each picture, tiled or filled in
+from the picture's name, date and camera. The copies keep the pictures'
+metadata. It reads and writes JPEG, PNG, GIF, TIFF, BMP, TGA, WebP, HEIF,
+AVIF and JPEG XL.")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
