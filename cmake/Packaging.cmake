@@ -4,6 +4,9 @@
 # manual page for each program and bash completion for stampora-batch. The
 # tool's manual page and completion are made from its --help at build time.
 include(GNUInstallDirs)
+if(STAMPORA_FUZZ)
+  return() # a fuzzing build is never installed
+endif()
 
 # The day PROJECT_VERSION was released; it goes with the version.
 set(STAMPORA_RELEASE_DATE 2026-12-07)

@@ -211,7 +211,7 @@ function man_page(    u, w, i, n) {
 
 # The values of an option: a kind of word (file, dir, font), words, and the
 # words of a comma list.
-function completion(    i, name, meta, kind, list, m, cases) {
+function completion(    i, j, n, alts, name, meta, kind, list, m, cases) {
     print "_stampora_batch_options='" option_list "'"
     print ""
     print "# Sets kind, words and list for an option that takes a value; fails for a flag."
@@ -223,10 +223,13 @@ function completion(    i, name, meta, kind, list, m, cases) {
         meta = option_meta[name]
         if (meta == "") continue
         kind = "value"
-        if (meta ~ /(^|\|)FILE$/) kind = "file"
-        else if (meta ~ /(^|\|)DIR$/) kind = "dir"
-        else if (meta == "FAMILY") kind = "font"
-        if (meta in kind_words) words[name] = words[name] " " kind_words[meta]
+        n = split(meta, alts, "|")
+        for (j = 1; j <= n; j++) {
+            if (alts[j] == "FILE") kind = "file"
+            else if (alts[j] == "DIR") kind = "dir"
+            else if (alts[j] == "FAMILY") kind = "font"
+            if (alts[j] in kind_words) words[name] = words[name] " " kind_words[alts[j]]
+        }
         list = ""
         if (match(joined[name], /comma list of ([a-z0-9]+, )*[a-z0-9]+/)) {
             list = substr(joined[name], RSTART + 14, RLENGTH - 14)
