@@ -1,5 +1,5 @@
-# Reads `stampora-batch --help` and writes, with mode=man, the body of its
-# manual page (SYNOPSIS to EXAMPLES) in roff, or, with mode=completion, the
+# Reads `stampora-batch --help` and writes, with mode=man, the parts of its
+# manual page it gives (SYNOPSIS to EXIT STATUS, or EXAMPLES) in roff, or, with mode=completion, the
 # bash function that tells which options take which values. The help text is
 # the one place the options are described; both files are made from it at
 # build time so they never fall behind it.
@@ -187,11 +187,27 @@ in_option && /^   / {
     paragraph($0)
 }
 
+# The manual page from SYNOPSIS to EXIT STATUS, or with part=examples its
+# EXAMPLES, which come later in a manual page.
 function man_page(    u, w, i, n) {
+    if (part == "examples") {
+        if (out["examples"] == "") return
+        print ".SH EXAMPLES"
+        print ".nf"
+        printf "%s", out["examples"]
+        print ".fi"
+        return
+    }
     print ".SH SYNOPSIS"
     n = split(usage, w, " ")
     u = ".B " roff(w[1]) "\n"
-    for (i = 2; i <= n; i++) u = u (w[i] ~ /^\[?[A-Z_]+\]?$/ ? "\\fI" roff(w[i]) "\\fR" : roff(w[i])) (i < n ? " " : "")
+    # Each argument's name in italics: SOURCE_DIR, [OUTPUT_DIR].
+    for (i = 2; i <= n; i++) {
+        w[i] = roff(w[i])
+        if (match(w[i], /[A-Z_][A-Z_]+/))
+            w[i] = substr(w[i], 1, RSTART - 1) "\\fI" substr(w[i], RSTART, RLENGTH) "\\fR" substr(w[i], RSTART + RLENGTH)
+        u = u w[i] (i < n ? " " : "")
+    }
     print u
     print ".SH DESCRIPTION"
     printf "%s", out["description"]
@@ -200,12 +216,6 @@ function man_page(    u, w, i, n) {
     if (out["exit"] != "") {
         print ".SH \"EXIT STATUS\""
         printf "%s", out["exit"]
-    }
-    if (out["examples"] != "") {
-        print ".SH EXAMPLES"
-        print ".nf"
-        printf "%s", out["examples"]
-        print ".fi"
     }
 }
 
