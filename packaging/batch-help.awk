@@ -1,14 +1,17 @@
 # Reads `stampora-batch --help` and writes, with mode=man, the parts of its
-# manual page it gives (SYNOPSIS to EXIT STATUS, or EXAMPLES) in roff, or, with mode=completion, the
-# bash function that tells which options take which values. The help text is
-# the one place the options are described; both files are made from it at
-# build time so they never fall behind it.
+# manual page the help gives (SYNOPSIS to EXIT STATUS, or with part=examples
+# EXAMPLES) in roff, or, with mode=completion, the option list and the bash
+# function that tells which options take which values. The help text is the
+# one place the options are described; both files are made from it at build
+# time so they never fall behind it.
 #
 # The help's layout, as read here:
 #   "Usage: ..."                          the synopsis
-#   "Heading:"                            a group of options ("Examples:" the examples)
-#   "  --name[, --other] [METAVAR]  text" an option; its text goes on in lines
-#                                         indented further, deeper ones kept as laid out
+#   "Heading:"                            a group of options ("Examples:"
+#                                         the examples)
+#   "  --name[, --other] [METAVAR]  text" an option; its text goes on in
+#                                         lines indented further, deeper
+#                                         ones kept as laid out
 #   "Exit status: ..."                    the exit status paragraph
 #   "KIND is one of a, b, c."             the values a metavariable stands for
 #   other text at the left edge           a paragraph: in the option group
@@ -46,7 +49,7 @@ function values_from_text(name, text, first,    m) {
     after_semicolon = text ~ /;$/
 }
 
-function option_line(line,    spec, rest, names, meta, text, n, i, alts, k) {
+function option_line(line,    spec, names, meta, text, n, i, alts, k) {
     spec = substr(line, 3)
     names = ""
     while (match(spec, /^-[-A-Za-z0-9]+/)) {
@@ -113,7 +116,7 @@ function continuation(line,    indent, text) {
     values_from_text(current, text, 0)
 }
 
-function paragraph(line,    target) {
+function paragraph(line) {
     if (para == "") {
         if (line ~ /^Exit status: /) {
             para = "exit"
@@ -139,7 +142,16 @@ function paragraph(line,    target) {
     }
 }
 
-BEGIN { section = "description" }
+BEGIN {
+    section = "description"
+    blank = 1
+}
+
+# A heading follows a blank line; prose ending in a colon does not.
+{
+    was_blank = blank
+    blank = $0 ~ /^ *$/
+}
 
 /^Usage: / {
     usage = substr($0, 8)
@@ -153,7 +165,7 @@ BEGIN { section = "description" }
     next
 }
 
-/^[A-Z][^:]*:$/ {
+was_blank && /^[A-Z][^:]*:$/ {
     end_block()
     if ($0 == "Examples:") {
         section = "examples"
