@@ -12,6 +12,19 @@ endif()
 set(STAMPORA_RELEASE_DATE 2026-12-07)
 set(STAMPORA_PACKAGE_MAINTAINER "Stampora developers" CACHE STRING "The Maintainer field of the Debian package")
 
+# The summary and the categories are the launcher entry's.
+set(desktop_entry ${CMAKE_CURRENT_SOURCE_DIR}/app/resources/stampora.desktop)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${desktop_entry})
+file(STRINGS ${desktop_entry} STAMPORA_SUMMARY REGEX "^Comment=")
+string(REPLACE "Comment=" "" STAMPORA_SUMMARY "${STAMPORA_SUMMARY}")
+file(STRINGS ${desktop_entry} categories REGEX "^Categories=")
+string(REPLACE "Categories=" "" categories "${categories}")
+string(REPLACE "\\;" ";" categories "${categories}") # one list item a category
+set(STAMPORA_CATEGORIES)
+foreach(category ${categories})
+  string(APPEND STAMPORA_CATEGORIES "\n    <category>${category}</category>")
+endforeach()
+
 set(packaging_in ${CMAKE_CURRENT_SOURCE_DIR}/packaging)
 set(packaging_out ${CMAKE_CURRENT_BINARY_DIR}/packaging)
 set(packaging_outputs)
@@ -62,7 +75,7 @@ endif()
 set(CPACK_PACKAGE_NAME stampora)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT ${STAMPORA_PACKAGE_MAINTAINER})
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Put text and picture watermarks on your pictures")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${STAMPORA_SUMMARY}")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "Stampora puts a text watermark and an image watermark (a logo) on pictures:
 the editor places them by hand on one picture, and stampora-batch stamps
 them on every picture of a folder, sized to each picture, tiled or filled in
