@@ -82,6 +82,7 @@ void CanvasView::TakeReducedLevels(const std::shared_ptr<PictureDocument::Levels
 }
 
 void CanvasView::StartOpening() {
+    openPending = false;
     auto whole = std::make_shared<PictureDocument::WholePicture>();
     opening = whole;
     opener = std::thread([this, whole, file = document.TakePendingRead()]() mutable {
@@ -109,6 +110,7 @@ void CanvasView::TakeWholePicture(std::shared_ptr<PictureDocument::WholePicture>
 }
 
 bool CanvasView::FinishOpening() {
+    if (openPending) StartOpening();
     if (opening) {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         if (opener.joinable()) opener.join();
@@ -143,9 +145,10 @@ bool CanvasView::OpenPicture(const std::string& path, Status* status) {
     if (opener.joinable()) opener.join();
     opening.reset();
     // Reduced after its first paint, so the work does not delay that paint;
-    // a picture shown from its reduced view is first read whole.
+    // a picture shown from its reduced view is first read whole, also after
+    // that paint.
     reducePending = document.Whole();
-    if (!document.Whole()) StartOpening();
+    openPending = !document.Whole();
     RefreshView();
     // Both marks are made for the new picture before it is shown.
     const CImageProperties none;
@@ -399,7 +402,9 @@ void CanvasView::paintEvent(QPaintEvent* event) {
         painter.drawText(viewport()->rect(), Qt::AlignCenter,
                          QStringLiteral("Open a picture with Ctrl+O, or drop one here"));
     }
-    if (reducePending && document.loaded) {
+    if (openPending) {
+        StartOpening();
+    } else if (reducePending && document.loaded) {
         reducePending = false;
         StartReducing();
     }

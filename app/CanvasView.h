@@ -172,6 +172,7 @@ private:
     // reduced view; the result it posts is dropped unless it is `opening`.
     std::thread opener;
     std::shared_ptr<PictureDocument::WholePicture> opening;
+    bool openPending = false;  // the reduced view awaits its first paint
 
     // The background work that reduces the current picture; it only reads the
     // picture, which is not replaced before the work is joined.

@@ -27,8 +27,8 @@ TEST(ScaledJpeg, TheSmallestScaleThatFillsTheFittedViewIsTaken) {
         FitBox box;
         int32_t scale, width, height;
     };
-    for (const Case& c : {Case{{75, 50}, 8, 75, 50}, Case{{80, 60}, 4, 150, 100}, Case{{640, 480}, 1, 600, 400},
-                          Case{{300, 1000}, 2, 300, 200}}) {
+    for (const Case& c : {Case{{75, 50}, 8, 75, 50}, Case{{80, 60}, 4, 150, 100},
+                          Case{{640, 480}, 1, 600, 400}, Case{{300, 1000}, 2, 300, 200}}) {
         ScaledJpeg scaled;
         Status status;
         ASSERT_TRUE(ReadScaledJpeg(bytes.data(), bytes.size(), c.box, scaled, status)) << status.Error();
@@ -60,7 +60,9 @@ TEST(ScaledJpeg, DamageIsToldInLinesOfTheWholePictureAndBrokenDataIsRefused) {
     PropertiesSlot properties;
     CJpegCodec whole;
     ASSERT_TRUE(whole.LoadMemory(bytes.data(), bytes.size(), images, properties));
-    const auto line = [](const std::string& damage) { return std::stoi(damage.substr(damage.find(' ') + 1)); };
+    const auto line = [](const std::string& damage) {
+        return std::stoi(damage.substr(damage.find(' ') + 1));
+    };
     ASSERT_EQ(status.damage.rfind("only ", 0), 0u) << status.damage;
     EXPECT_NEAR(line(status.damage), line(whole.Status().damage), 16);
     EXPECT_NE(status.damage.find(" of 400 lines"), std::string::npos);
