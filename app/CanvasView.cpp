@@ -22,7 +22,6 @@ namespace stampora {
 namespace {
 
 constexpr uint32_t kFramePen = 0x000000;
-constexpr uint32_t kFrameBrush = 0xFFFFFF;
 // The wheel reports its turn in eighths of a degree; one notch is 120.
 constexpr int kWheelNotch = 120;
 

@@ -62,7 +62,7 @@ bool PictureDocument::LoadPicture(const std::string& newPath, Status* status) {
     // A file already opened, or refused, is not opened again.
     const bool wasRead = ReadSourceForCopy(*read, picture, newPath, FormatUnknown, false);
     if (status != nullptr) *status = read->status;
-    if (!wasRead || !TakePicture(picture, std::move(read), status)) return false;
+    if (!wasRead || !TakePicture(picture, read, status)) return false;
     firstView.Destroy();
     pendingRead.reset();
     Reset(newPath, source.Width(), source.Height());
@@ -80,15 +80,16 @@ PictureDocument::WholePicture PictureDocument::ReadWhole(std::unique_ptr<SourceF
 bool PictureDocument::TakeWhole(WholePicture& whole) {
     Status* status = &whole.file->status;
     if (!whole.read) return false;
-    // A file changed since its reduced view was read is not mixed with it.
+    // Both come from the same bytes; a whole picture of another size than its
+    // reduced view promised is not mixed with the marks placed on that view.
     if (whole.picture.Width() != sourceWidth || whole.picture.Height() != sourceHeight)
-        return status->Fail(Domain::Read, "the file changed while it was read");
-    if (!TakePicture(whole.picture, std::move(whole.file), status)) return false;
+        return status->Fail(Domain::Read, "the whole picture is not the size its header gave");
+    if (!TakePicture(whole.picture, whole.file, status)) return false;
     firstView.Destroy();
     return true;
 }
 
-bool PictureDocument::TakePicture(CRasterImage& picture, std::unique_ptr<SourceForCopy> read,
+bool PictureDocument::TakePicture(CRasterImage& picture, std::unique_ptr<SourceForCopy>& read,
                                   Status* status) {
     // 24- and 32-bit pictures are drawn straight from their own pixels; other
     // depths get a 32-bit copy to draw from.

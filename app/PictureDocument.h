@@ -26,7 +26,7 @@ public:
     // document keeps what it held, the reason is in `status`, and the answer
     // is false. A JPEG larger than the fit box is held as its reduced view
     // only, at its whole size, until TakeWhole gets the picture that
-    // ReadWhole read from PendingRead().
+    // ReadWhole read from TakePendingRead().
     bool LoadPicture(const std::string& path, Status* status);
 
     // The whole picture, as read apart from the document.
@@ -85,7 +85,8 @@ public:
     // The file as read, for the copies saved from it: what they keep of it
     // comes from this one reading, not from the file as it is by then.
     std::unique_ptr<SourceForCopy> sourceFile;
-    CRasterImage display;    // 32-bit copy, only for sources of other depths
+    // A 32-bit copy, only for sources of other depths and transparent ones.
+    CRasterImage display;
     CReducedLevels reduced;  // made by the canvas once the picture is shown
     CRasterImage displayDark;
     CReducedLevels reducedDark;
@@ -100,9 +101,9 @@ public:
     PixelRect displayRect{0, 0, 0, 0};
 
 private:
-    // Takes a read picture in, with the 32-bit copy it is drawn from if it
-    // needs one; false when memory fails for that copy.
-    bool TakePicture(CRasterImage& picture, std::unique_ptr<SourceForCopy> read, Status* status);
+    // Takes a read picture and its file in, with the copies it is drawn from
+    // if it needs them; false, taking nothing, when memory fails for those.
+    bool TakePicture(CRasterImage& picture, std::unique_ptr<SourceForCopy>& read, Status* status);
     // A picture of width x height from `newPath` is shown at 100 %.
     void Reset(const std::string& newPath, int32_t width, int32_t height);
     std::unique_ptr<SourceForCopy> pendingRead;
