@@ -15,6 +15,7 @@
 #include "image/DrawingSurface.h"
 
 class QRegion;
+class QScrollBar;
 
 namespace stampora {
 
@@ -39,8 +40,12 @@ public:
     // Loads a picture (UTF-8 path) and shows it fitted, with both marks
     // made for it again: a mark it cannot take is hidden with the reason
     // told, and shows again on the next picture it fits. On failure the canvas keeps what it showed and
-    // the reason is in `status`.
+    // the reason is in `status`. A large JPEG is shown at once from a
+    // reduced decode while the whole picture is read in the background.
     bool OpenPicture(const std::string& path, Status* status);
+    // Waits, with a busy cursor, for the whole picture of one opened as a
+    // reduced view, and shows it; false when there is no whole picture.
+    bool FinishOpening();
 
     // Lays the picture out again (fitting it unless the user chose a zoom)
     // and scrolls back to the top-left.
@@ -48,6 +53,12 @@ public:
     void ZoomIn();
     void ZoomOut();
     void FullSize();
+    // Shows the whole picture as large as the canvas holds it, up to the
+    // largest zoom.
+    void FitToWindow();
+    // The picture's name, size and zoom for the window's title
+    // ("harbour.jpg (6000 x 4000) - 11 %"); empty without a picture.
+    QString ViewTitle() const;
 
     // The text dialog was confirmed with `edited`: it becomes the editor's
     // text mark, rendered afresh for the picture (with `fit`, or the fit it
@@ -67,21 +78,32 @@ public:
 
     // The picture at full resolution, promoted to 32 bits, with the shown
     // image mark and then the shown text mark blended in at their picture
-    // positions; empty when memory fails for it.
-    CRasterImage ComposeForSave() const;
+    // positions (waiting for the whole picture if need be); empty when
+    // memory fails for it.
+    CRasterImage ComposeForSave();
 
-    // Draws the content of the surface's area: background, framed picture,
-    // image mark, text mark and the drag outline.
+    // Draws the content of the surface's area: background, framed picture
+    // (over a checkerboard where it is transparent), image mark, text mark
+    // and the drag outline. The surface's pixels are the screen's: the
+    // content coordinates times the device pixel ratio last painted at.
     void Render(CDrawingSurface& surface) const;
 
-    // Waits for the smoothly reduced levels of the picture, which are made
-    // in the background after its first paint, and puts them in use. Until
-    // they are ready a reduced view is drawn straight from the picture.
+    // Waits for the whole picture and for its smoothly reduced levels, which
+    // are made in the background after its first paint, and puts them in
+    // use. Until they are ready a reduced view is drawn straight from the
+    // picture.
     void FinishReducing();
+
+    // The largest zoom of every zoom command.
+    static constexpr float kMostZoom = 2.0f;
 
     // The scroll offset: content coordinates of the client's top-left.
     QPoint ScrollOffset() const;
     bool IsDragging() const { return grabbed.has_value(); }
+
+signals:
+    // Another picture is shown, or the zoom changed.
+    void ViewChanged();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -95,6 +117,19 @@ protected:
 private:
     QSize ClientSize() const;
     void ApplyZoom(float zoom);
+    // Zooms keeping the picture point under `pointer` (viewport
+    // coordinates) where it is.
+    void ZoomAround(float zoom, QPointF pointer);
+    // Scrolls a bar by the started notches of a wheel's turn.
+    void ScrollByWheel(QScrollBar* bar, int& accumulated, int delta, int step);
+    // Draws the picture into `shown` (surface pixels) from `whole` or the
+    // level of `levels` that suits the zoom.
+    void DrawPicture(CDrawingSurface& dc, const CRasterImage& whole, const CReducedLevels& levels,
+                     const PixelRect& shown) const;
+    // The dark squares of the checkerboard under a transparent picture.
+    void DrawDarkSquares(CDrawingSurface& dc, const PixelRect& shown) const;
+    void StartOpening();
+    void TakeWholePicture(std::shared_ptr<PictureDocument::WholePicture> whole);
     void UpdateScrollBars();
     // Page steps of the bars move by a tenth of the extent, whatever the
     // thumb's size.
@@ -110,7 +145,7 @@ private:
     // Repaints the one-pixel frame along the inside of a content rectangle.
     void InvalidateFrame(const PixelRect& rect);
     void StartReducing();
-    void TakeReducedLevels(const std::shared_ptr<CReducedLevels>& levels);
+    void TakeReducedLevels(const std::shared_ptr<PictureDocument::Levels>& levels);
 
     PictureDocument document;
     EditorMarks marks;
@@ -118,20 +153,31 @@ private:
     QSize extent{0, 0};
     QSize lineStep{1, 1};
     QSize pageStep{1, 1};
-    int wheelAccumulator = 0;
+    QPoint wheelAccumulator{0, 0};
 
     std::optional<MarkKind> grabbed;
     bool outlineShown = false;
-    QPoint lastPointer{-1, -1};
+    // Where the pointer grabbed the mark, in content coordinates, and where
+    // the mark lay then: the mark moves as far as the pointer has since.
+    QPoint grabPointer;
     PixelRect grabRect{0, 0, 0, 0};
-    QPoint grabScroll;
 
     CDrawingSurface surface;  // reused from paint to paint
+    // The dark squares drawn apart from the light ones, for a transparent
+    // picture.
+    mutable CDrawingSurface darkSurface;
+    int deviceScale = 1;  // surface pixels per content pixel
+
+    // The background read of the whole picture of one shown from its
+    // reduced view; the result it posts is dropped unless it is `opening`.
+    std::thread opener;
+    std::shared_ptr<PictureDocument::WholePicture> opening;
+    bool openPending = false;  // the reduced view awaits its first paint
 
     // The background work that reduces the current picture; it only reads the
     // picture, which is not replaced before the work is joined.
     std::thread reducer;
-    std::shared_ptr<CReducedLevels> reducing;
+    std::shared_ptr<PictureDocument::Levels> reducing;
     bool reducePending = false;  // the picture awaits its first paint
 };
 

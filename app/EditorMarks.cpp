@@ -30,6 +30,18 @@ int32_t KeptInside(int64_t position, int32_t overhang, int32_t cover, int32_t si
     return static_cast<int32_t>(std::clamp<int64_t>(position, overhang, int64_t{side} - cover + overhang));
 }
 
+// A mark's position on one axis after it was dragged `moved` view pixels:
+// as far over the picture at the zoom, or against the edge it was brought
+// flush to, and inside the picture.
+int32_t Dropped(int32_t position, int32_t overhang, int32_t cover, int32_t side, int32_t moved, float zoom,
+                bool atStart, bool atEnd) {
+    if (moved == 0) return position;
+    int64_t layer = int64_t{position} - overhang + std::llround(moved / static_cast<double>(zoom));
+    if (moved < 0 && atStart) layer = 0;
+    if (moved > 0 && atEnd) layer = int64_t{side} - cover;
+    return KeptInside(layer + overhang, overhang, cover, side);
+}
+
 std::string Refused(const char* mark, const std::string& reason) {
     return std::string("The ") + mark + " is not shown on this picture: " + reason + ".";
 }
@@ -216,10 +228,16 @@ void EditorMarks::Move(MarkKind kind, int32_t dx, int32_t dy, const MarkView& vi
     ClampInto(rect, view.rect);
 }
 
-void EditorMarks::Drop(MarkKind kind, const MarkView& view) {
+void EditorMarks::Drop(MarkKind kind, int32_t dx, int32_t dy, const MarkView& view) {
     PlacedMark& on = On(kind);
     on.anchored = false;
-    on.made.base.PositionFromRect(view.rect.left, view.rect.top, view.zoom);
+    WatermarkBase& base = on.made.base;
+    const PixelRect& r = base.screenRect;
+    base.x = Dropped(base.x, base.overhang.left, base.CoverWidth(), facts.width, dx, view.zoom,
+                     r.left <= view.rect.left, r.right >= view.rect.right);
+    base.y = Dropped(base.y, base.overhang.top, base.CoverHeight(), facts.height, dy, view.zoom,
+                     r.top <= view.rect.top, r.bottom >= view.rect.bottom);
+    base.RectFromPosition(view.rect, view.zoom);
     // Moving the grid does not change how many tiles it takes enough to be
     // refused where it was not.
     LayTiles(on, kind == MarkKind::Text ? textFit : imageFit);

@@ -94,9 +94,11 @@ public:
     // Moves a mark's screen rectangle by (dx, dy), never out of the shown
     // picture: a rectangle larger than it ends flush with its bottom-right.
     void Move(MarkKind kind, int32_t dx, int32_t dy, const MarkView& view);
-    // The mark was let go: its picture position comes from its screen
-    // rectangle, and its tiles are laid out from there.
-    void Drop(MarkKind kind, const MarkView& view);
+    // The mark was let go (dx, dy) view pixels from where it was grabbed: it
+    // moves as far over the picture, and one brought flush against an edge
+    // of the shown picture lies against that edge of the picture. Its tiles
+    // are laid out from there.
+    void Drop(MarkKind kind, int32_t dx, int32_t dy, const MarkView& view);
 
     // Blends the shown marks, image first, onto `part`, the area at (left,
     // top) of the open picture, as they lie on it.

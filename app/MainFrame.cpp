@@ -168,6 +168,22 @@ void MainFrame::BuildMenus() {
                                    QStringLiteral("Show Full Size"));
     fullSize->setIcon(ToolbarIcon(5));
     connect(fullSize, &QAction::triggered, canvas, &CanvasView::FullSize);
+    // Zoom from the keyboard, a fit to the canvas, and a title that names the
+    // picture, its size and the zoom.
+    zoomIn->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    zoomOut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Minus));
+    fullSize->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_1));
+    QAction* fitToWindow =
+        AddCommand(kFitToWindow, QStringLiteral("Fit to &Window"),
+                   QStringLiteral("Show the whole picture as large as the window holds it"),
+                   QStringLiteral("Fit to Window"));
+    fitToWindow->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_0));
+    connect(fitToWindow, &QAction::triggered, canvas, &CanvasView::FitToWindow);
+    connect(canvas, &CanvasView::ViewChanged, this, [this] {
+        const QString view = canvas->ViewTitle();
+        setWindowTitle(view.isEmpty() ? QString::fromLatin1(kProgramName)
+                                      : view + QStringLiteral(" - ") + QString::fromLatin1(kProgramName));
+    });
 
     QAction* output = AddCommand(kOutputDirectory, QStringLiteral("&Output Directory"),
                                  QStringLiteral("Output Directory"), QStringLiteral("Output Directory"));
@@ -195,7 +211,7 @@ void MainFrame::BuildMenus() {
     QMenu* view = menuBar()->addMenu(QStringLiteral("&View"));
     view->addActions({toolbar, status});
     view->addSeparator();
-    view->addActions({zoomIn, zoomOut, fullSize});
+    view->addActions({zoomIn, zoomOut, fullSize, fitToWindow});
     menuBar()->addMenu(QStringLiteral("&Setting"))->addActions({output, saveOptionsCommand});
     menuBar()->addMenu(QStringLiteral("&Help"))->addAction(about);
 }

@@ -35,6 +35,7 @@ constexpr int kImageWatermark = 32773;
 constexpr int kZoomIn = 32780;
 constexpr int kZoomOut = 32781;
 constexpr int kFullSize = 32783;
+constexpr int kFitToWindow = 32796;
 constexpr int kOutputDirectory = 32784;
 constexpr int kBatchWatermark = 32786;
 constexpr int kLoadPreset = 32790;

@@ -1,5 +1,7 @@
 #include "app/ProgramIcon.h"
 
+#include <utility>
+
 // The images are compiled in; naming their initialiser keeps them linked in
 // programs that take the editor from a static library.
 static void EnsureImages() {
@@ -26,8 +28,15 @@ QIcon ProgramIcon() {
 
 QIcon ToolbarIcon(int index) {
     EnsureImages();
-    const QPixmap strip(QStringLiteral(":/stampora/toolbar.png"));
-    return QIcon(strip.copy(index * kToolbarImageSize, 0, kToolbarImageSize, kToolbarImageSize));
+    // The 64-pixel image is drawn on screens of two device pixels per pixel.
+    QIcon icon;
+    for (const auto& [file, size] :
+         {std::pair{QStringLiteral(":/stampora/toolbar.png"), kToolbarImageSize},
+          std::pair{QStringLiteral(":/stampora/toolbar-64.png"), 2 * kToolbarImageSize}}) {
+        const QPixmap strip(file);
+        icon.addPixmap(strip.copy(index * size, 0, size, size));
+    }
+    return icon;
 }
 
 }  // namespace stampora

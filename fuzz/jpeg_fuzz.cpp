@@ -1,5 +1,6 @@
-// Feeds arbitrary bytes to the JPEG reader, and to the look at its headers
-// that gives a copy its quality and sampling.
+// Feeds arbitrary bytes to the JPEG reader, whole and at a reduced scale
+// (the last byte picks the fit box), and to the look at its headers that
+// gives a copy its quality and sampling.
 #include <cstddef>
 #include <cstdint>
 
@@ -13,6 +14,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ImageList images;
     PropertiesSlot properties;
     codec.LoadMemory(data, size, images, properties);
+    if (size > 0) {
+        ScaledJpeg scaled;
+        Status status;
+        const int32_t side = 1 + data[size - 1];
+        ReadScaledJpeg(data, size, {side, side / 2 + 1}, scaled, status);
+    }
     JpegQuality({data, size});
     JpegSamplingOf({data, size});
     return 0;

@@ -34,7 +34,14 @@ void ExpandRow(const CRasterImage& image, int32_t y, uint8_t* out) {
             px[2] = src[2];
             if (bpp == 32) alpha = src[3];
         }
-        if constexpr (Channels == 4) px[3] = alpha;
+        if constexpr (Channels == 4) {
+            px[3] = alpha;
+        } else if (alpha != 255) {
+            // Without a channel for it, transparency shows as it would over
+            // white, not as whatever colour the hidden pixels hold.
+            const unsigned white = 255u * (255u - alpha);
+            for (int c = 0; c < 3; ++c) px[c] = static_cast<uint8_t>((px[c] * alpha + white + 127u) / 255u);
+        }
     }
 }
 

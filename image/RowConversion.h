@@ -7,8 +7,9 @@
 
 namespace stampora {
 
-// Line y as blue, green, red triplets (alpha dropped, palette looked up,
-// 16-bit words expanded by their masks).
+// Line y as blue, green, red triplets (palette looked up, 16-bit words
+// expanded by their masks, a 32-bit picture's transparent pixels composed
+// onto white).
 void RowToBgr(const CRasterImage& image, int32_t y, uint8_t* out);
 
 // Line y as blue, green, red, alpha quads; only a 32-bit picture carries

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Draws the editor's images with ImageMagick: the toolbar strip (eight 32 x 32
-# images: open, save, text mark, image mark, zoom in, full size, zoom out,
-# about) and the program icon at 16, 32, 48 and 256 pixels. Each image is
+# images, and the same at 64 x 64: open, save, text mark, image mark, zoom in,
+# full size, zoom out, about) and the program icon at 16, 32, 48 and 256 pixels. Each image is
 # drawn at 128 x 128 and reduced, which smooths its edges.
 # Run from this folder; the PNG files it writes are committed beside it.
 set -eu
@@ -48,8 +48,14 @@ draw about \
     -stroke '#1C4F9C' -fill '#2F74D0' -draw 'circle 64,64 64,6' \
     -stroke none -fill '#FFFFFF' -draw 'circle 64,34 64,24' -draw 'roundrectangle 54,52 74,106 6,6'
 
-convert "$work/open.png" "$work/save.png" "$work/text.png" "$work/image.png" "$work/zoomin.png" \
-    "$work/fullsize.png" "$work/zoomout.png" "$work/about.png" -resize 32x32 +append toolbar.png
+# The strip at 32 x 32, and at 64 x 64 for screens of two device pixels per
+# pixel.
+for size in 32 64; do
+    name=toolbar.png
+    [ "$size" = 32 ] || name=toolbar-$size.png
+    convert "$work/open.png" "$work/save.png" "$work/text.png" "$work/image.png" "$work/zoomin.png" \
+        "$work/fullsize.png" "$work/zoomout.png" "$work/about.png" -resize ${size}x${size} +append "$name"
+done
 
 # The program icon: a picture with a round stamp over its corner.
 convert -size 512x512 xc:none \

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -36,7 +38,13 @@ struct JpegDecoder {
     bool created = false;
     bool refusedSize = false;
     JDIMENSION rowsDone = 0;
+    unsigned scale = 1;  // decoded at 1 / scale of the stored size
 };
+
+// A side decoded at 1 / scale, as libjpeg rounds it.
+JDIMENSION ScaledSide(JDIMENSION side, unsigned scale) {
+    return static_cast<JDIMENSION>((uint64_t{side} + scale - 1) / scale);
+}
 
 void RefuseEndlessScans(j_common_ptr common) {
     auto* cinfo = reinterpret_cast<j_decompress_ptr>(common);
@@ -72,11 +80,11 @@ void CopyExifMarker(JpegDecoder& d) {
     }
 }
 
-// Runs libjpeg from the header to the last line. Only this function calls
-// setjmp; it keeps no object with a destructor of its own. A fatal error
-// after some lines keeps the lines already decoded.
-bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
-    if (setjmp(d.trap.jump)) return d.created && d.rowsDone > 0;
+// Reads the header and keeps the EXIF block. This function and DecodeLines
+// are the only ones to call setjmp; they keep no object with a destructor of
+// their own.
+bool ReadHeader(JpegDecoder& d, const uint8_t* data, size_t size) {
+    if (setjmp(d.trap.jump)) return false;
 
     jpeg_create_decompress(&d.cinfo);
     d.cinfo.mem->max_memory_to_use = kJpegMemoryLimit;
@@ -91,9 +99,19 @@ bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
         d.refusedSize = true;
         return false;
     }
+    return true;
+}
+
+// Runs libjpeg from the header to the last line, at 1 / d.scale of the
+// stored size. A fatal error after some lines keeps the lines already
+// decoded.
+bool DecodeLines(JpegDecoder& d) {
+    if (setjmp(d.trap.jump)) return d.created && d.rowsDone > 0;
 
     // The same integer transform cjpeg and djpeg use by default.
     d.cinfo.dct_method = JDCT_ISLOW;
+    d.cinfo.scale_num = 1;
+    d.cinfo.scale_denom = d.scale;
     int bpp = 24;
     switch (d.cinfo.jpeg_color_space) {
         case JCS_GRAYSCALE:
@@ -108,17 +126,17 @@ bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
             d.cinfo.out_color_space = JCS_EXT_BGR;
             break;
     }
-    if (!d.image->Create(static_cast<int32_t>(d.cinfo.image_width),
-                         static_cast<int32_t>(d.cinfo.image_height), bpp)) {
+    const JDIMENSION width = ScaledSide(d.cinfo.image_width, d.scale);
+    const JDIMENSION height = ScaledSide(d.cinfo.image_height, d.scale);
+    if (!d.image->Create(static_cast<int32_t>(width), static_cast<int32_t>(height), bpp)) {
         std::snprintf(d.trap.error, sizeof d.trap.error, "not enough memory for the picture");
         return false;
     }
     d.created = true;
-    if (d.cinfo.out_color_space == JCS_CMYK) d.cmykRow->resize(static_cast<size_t>(d.cinfo.image_width) * 4);
+    if (d.cinfo.out_color_space == JCS_CMYK) d.cmykRow->resize(static_cast<size_t>(width) * 4);
 
     jpeg_start_decompress(&d.cinfo);
-    if (d.cinfo.output_width != d.cinfo.image_width || d.cinfo.output_height != d.cinfo.image_height)
-        return false;
+    if (d.cinfo.output_width != width || d.cinfo.output_height != height) return false;
     uint8_t** rows = d.image->RowTable();
     while (d.cinfo.output_scanline < d.cinfo.output_height) {
         if (d.cinfo.out_color_space == JCS_CMYK) {
@@ -139,23 +157,52 @@ bool Decode(JpegDecoder& d, const uint8_t* data, size_t size) {
     return d.rowsDone > 0;
 }
 
-}  // namespace
+// The largest of libjpeg's DCT scales (1/8, 1/4, 1/2) at which a picture of
+// `width` x `height` stored pixels still has at least the pixels it is shown
+// with when fitted into the box; 1 when none has.
+unsigned ScaleForBox(JDIMENSION width, JDIMENSION height, bool swapsSides, int32_t boxWidth,
+                     int32_t boxHeight) {
+    const double uprightWidth = swapsSides ? height : width;
+    const double uprightHeight = swapsSides ? width : height;
+    const double zoom = std::min({1.0, boxWidth / uprightWidth, boxHeight / uprightHeight});
+    for (unsigned scale : {8u, 4u, 2u}) {
+        if (ScaledSide(width, scale) >= std::ceil(width * zoom) &&
+            ScaledSide(height, scale) >= std::ceil(height * zoom))
+            return scale;
+    }
+    return 1;
+}
 
-bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+// Decodes a JPEG picture into `image`, upright, with its EXIF items in
+// `store`; at a reduced scale fitting `box` when it is given, the scale and
+// the upright picture's whole size then going into `scaled`.
+bool DecodeJpeg(const uint8_t* data, size_t size, const FitBox* box, CRasterImage& image,
+                CImageProperties& store, ScaledJpeg* scaled, Status& status) {
     status = {};
     if (data == nullptr || size < 4)
         return status.Fail(Domain::Read, "the file is too short for a JPEG picture");
-    auto image = std::make_unique<CRasterImage>();
     std::vector<uint8_t> cmykRow;
     std::vector<uint8_t> exif;
 
     auto decoder = std::make_unique<JpegDecoder>();
     JpegDecoder& d = *decoder;
-    d.image = image.get();
+    d.image = &image;
     d.cmykRow = &cmykRow;
     d.exif = &exif;
     d.cinfo.err = InstallJpegErrorTrap(d.trap);
-    const bool decoded = Decode(d, data, size);
+    bool decoded = ReadHeader(d, data, size);
+    if (decoded) {
+        if (!exif.empty()) ReadExifBlock(exif.data(), exif.size(), store);
+        const bool swaps = TurnOfOrientation(store.orientation.value_or(1)).swapsSides;
+        if (box != nullptr)
+            d.scale = ScaleForBox(d.cinfo.image_width, d.cinfo.image_height, swaps, box->width, box->height);
+        if (scaled != nullptr) {
+            scaled->scale = static_cast<int32_t>(d.scale);
+            scaled->fullWidth = static_cast<int32_t>(swaps ? d.cinfo.image_height : d.cinfo.image_width);
+            scaled->fullHeight = static_cast<int32_t>(swaps ? d.cinfo.image_width : d.cinfo.image_height);
+        }
+        decoded = DecodeLines(d);
+    }
     const JDIMENSION height = d.cinfo.image_height;
     const JDIMENSION width = d.cinfo.image_width;
     const bool progressive = d.cinfo.progressive_mode != 0;
@@ -168,23 +215,39 @@ bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images,
     }
     if (!decoded)
         return status.Fail(Domain::Read, d.trap.error[0] != 0 ? d.trap.error : "the JPEG data is broken");
-    if (d.rowsDone < height) {
-        status.damage = LinesDamage(d.rowsDone, height);
+    // Damage is told in lines of the whole picture, whatever the scale.
+    const auto fullLines = [&](JDIMENSION lines) {
+        return std::min<int64_t>(int64_t{lines} * d.scale, height);
+    };
+    if (d.rowsDone < ScaledSide(height, d.scale)) {
+        status.damage = LinesDamage(fullLines(d.rowsDone), height);
     } else if (d.trap.warned) {
         // Lines after a break were made up by the decoder; a progressive
         // picture lost detail everywhere instead, and corrupt data may have
         // spoilt any line after it: libjpeg's words then say what happened.
-        status.damage = progressive || d.trap.warningLine == 0 ? std::string(d.trap.warning)
-                                                               : LinesDamage(d.trap.warningLine, height);
+        status.damage = progressive || d.trap.warningLine == 0
+                            ? std::string(d.trap.warning)
+                            : LinesDamage(fullLines(d.trap.warningLine), height);
     }
-
-    auto store = std::make_unique<CImageProperties>();
-    if (!exif.empty()) ReadExifBlock(exif.data(), exif.size(), *store);
-    if (!ApplyOrientationItem(*image, *store))
+    if (!ApplyOrientationItem(image, store))
         return status.Fail(Domain::Read, "not enough memory to turn the picture upright");
+    return true;
+}
+
+}  // namespace
+
+bool CJpegCodec::LoadMemory(const uint8_t* data, size_t size, ImageList& images, PropertiesSlot& properties) {
+    auto image = std::make_unique<CRasterImage>();
+    auto store = std::make_unique<CImageProperties>();
+    if (!DecodeJpeg(data, size, nullptr, *image, *store, nullptr, status)) return false;
     images.Append(std::move(image));
     properties = std::move(store);
     return true;
+}
+
+bool ReadScaledJpeg(const uint8_t* data, size_t size, FitBox box, ScaledJpeg& scaled, Status& status) {
+    CImageProperties store;
+    return DecodeJpeg(data, size, &box, scaled.picture, store, &scaled, status);
 }
 
 }  // namespace stampora

@@ -32,6 +32,9 @@ struct JpegEncoder {
     const std::vector<uint8_t>* segments = nullptr;
     // Set when lines must be converted first; then one line at a time.
     std::vector<uint8_t>* convertedRow = nullptr;
+    // A 32-bit picture without transparency is encoded from its own lines;
+    // one with it is composed onto white line by line.
+    bool opaque = true;
 };
 
 // Writes APPn and COM segments given as they stand in a JPEG file; the
@@ -62,7 +65,7 @@ bool Encode(JpegEncoder& e) {
     if (grey) {
         e.cinfo.in_color_space = JCS_GRAYSCALE;
         e.cinfo.input_components = 1;
-    } else if (image.Bpp() == 32) {
+    } else if (image.Bpp() == 32 && e.opaque) {
         e.cinfo.in_color_space = JCS_EXT_BGRX;
         e.cinfo.input_components = 4;
     } else {
@@ -87,7 +90,7 @@ bool Encode(JpegEncoder& e) {
     }
 
     uint8_t** rows = image.RowTable();
-    const bool direct = grey || image.Bpp() == 24 || image.Bpp() == 32;
+    const bool direct = grey || image.Bpp() == 24 || (image.Bpp() == 32 && e.opaque);
     while (e.cinfo.next_scanline < e.cinfo.image_height) {
         const JDIMENSION y = e.cinfo.next_scanline;
         if (direct) {
@@ -149,6 +152,7 @@ bool CJpegCodec::SaveFile(const std::string& path, const ImageList& images,
     const std::vector<uint8_t> noSegments;
     e.segments = properties != nullptr ? &properties->jpegSegments : &noSegments;
     e.convertedRow = &convertedRow;
+    e.opaque = IsOpaque(*image);
     const bool encoded = Encode(e);
     jpeg_destroy_compress(&e.cinfo);
     if (!encoded) {

@@ -1,13 +1,15 @@
 // The canvas driven as the user drives it: opening fits and centres the
-// picture, the zoom commands step within their limits, marks keep their
-// picture positions, drags are clamped and end on release wherever it
-// happens, and the paint draws frame, picture and marks.
+// picture (a large JPEG from a reduced decode first), the zoom commands step
+// within their limits, marks keep their picture positions, drags follow the
+// pointer, are clamped and end on release wherever it happens, and the paint
+// draws frame, picture (over a checkerboard where transparent) and marks.
 #include "app/CanvasView.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
+#include <cstring>
 
 #include "app/EditorTestSupport.h"
 #include "support/RecordingMessageSink.h"
@@ -42,12 +44,16 @@ protected:
         QApplication::sendEvent(canvas.viewport(), &move);
     }
     void Release(QPoint at) { QTest::mouseRelease(canvas.viewport(), Qt::LeftButton, Qt::NoModifier, at); }
-    // Drags from `from` by `by`; the first move only records the pointer.
+    // Drags from `from` by `by` in one movement.
     void Drag(QPoint from, QPoint by, QPoint releaseAt) {
         Press(from);
-        MoveTo(from);
         MoveTo(from + by);
         Release(releaseAt);
+    }
+    void Wheel(QPoint angle, Qt::KeyboardModifiers modifiers = Qt::NoModifier, QPointF at = {10, 10}) {
+        QWheelEvent wheel(at, canvas.viewport()->mapToGlobal(at), QPoint(), angle, Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(canvas.viewport(), &wheel);
     }
     static QPoint Centre(const PixelRect& r) { return {(r.left + r.right) / 2, (r.top + r.bottom) / 2}; }
 
@@ -140,6 +146,89 @@ TEST_F(CanvasTest, MarksKeepTheirPicturePositionsAcrossZoom) {
     EXPECT_EQ(mark.screenRect.left, 161);
     EXPECT_EQ(mark.screenRect.top, 81);
     EXPECT_EQ(mark.x, 100);
+}
+
+TEST_F(CanvasTest, AMarkFollowsThePointerFromItsFirstMovementAtEveryZoom) {
+    SetClientSize(canvas, 1000, 700);
+    Open(600, 400);  // at 100 %
+    canvas.TakeImageMark(SolidImageMark(60, 40, 0xFF0000));
+    const WatermarkBase& mark = canvas.Marks().PlacedImage().made.base;
+    Drag(Centre(mark.screenRect), QPoint(150, -100), QPoint());
+    EXPECT_EQ(mark.x, 270 + 150);
+    EXPECT_EQ(mark.y, 180 - 100);
+    Open(1280, 960);  // at 0.5: each view pixel is two of the picture's
+    canvas.TakeImageMark(SolidImageMark(60, 40, 0xFF0000));
+    Drag(Centre(mark.screenRect), QPoint(-33, 21), QPoint());
+    EXPECT_EQ(mark.x, (1280 - 60) / 2 - 66);
+    EXPECT_EQ(mark.y, (960 - 40) / 2 + 42);
+}
+
+TEST_F(CanvasTest, AMarkDraggedIntoACornerAtTheFittedZoomReachesIt) {
+    SetClientSize(canvas, 1000, 700);
+    Open(1500, 1000);  // at 0.4267
+    canvas.TakeImageMark(SolidImageMark(100, 60, 0xFF0000));
+    const WatermarkBase& mark = canvas.Marks().PlacedImage().made.base;
+    Drag(Centre(mark.screenRect), QPoint(900, 900), QPoint());
+    EXPECT_EQ(mark.x, 1400);
+    EXPECT_EQ(mark.y, 940);
+    const CRasterImage saved = canvas.ComposeForSave();
+    EXPECT_EQ(saved.ReadPixel(1499, 999) & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_EQ(saved.ReadPixel(1400, 940) & 0xFFFFFFu, 0xFF0000u);
+    EXPECT_NE(saved.ReadPixel(1399, 939) & 0xFFFFFFu, 0xFF0000u);
+    Drag(Centre(mark.screenRect), QPoint(-900, -900), QPoint());
+    EXPECT_EQ(mark.x, 0);
+    EXPECT_EQ(mark.y, 0);
+}
+
+TEST_F(CanvasTest, ALargeJpegShowsAtOnceFromAReducedDecodeAndSavingWaitsForTheWhole) {
+    SetClientSize(canvas, 1000, 700);
+    const std::string path = dir.File("photo.jpg");
+    ASSERT_TRUE(PhotoLikePicture(2000, 1500, 24).Save(path));
+    Status status;
+    ASSERT_TRUE(canvas.OpenPicture(path, &status)) << status.Error();
+    const PictureDocument& document = canvas.Document();
+    EXPECT_FALSE(document.Whole());
+    EXPECT_EQ(document.firstView.Width(), 1000);  // 1/2 for 640 shown
+    EXPECT_EQ(canvas.PictureSize(), QSize(2000, 1500));
+    EXPECT_EQ(document.displayHeight, 480);
+    // A mark is placed and dragged in the whole picture's pixels at once.
+    canvas.TakeImageMark(SolidImageMark(200, 100, 0x0000FF));
+    const WatermarkBase& mark = canvas.Marks().PlacedImage().made.base;
+    Drag(Centre(mark.screenRect), QPoint(2000, 2000), QPoint());
+    EXPECT_EQ(mark.x, 1800);
+    const CRasterImage saved = canvas.ComposeForSave();
+    EXPECT_TRUE(document.Whole());
+    ASSERT_EQ(saved.Width(), 2000);
+    EXPECT_EQ(saved.ReadPixel(1999, 1499) & 0xFFFFFFu, 0x0000FFu);
+    CRasterImage whole;
+    ASSERT_TRUE(whole.Load(path));
+    EXPECT_EQ(saved.ReadPixel(10, 10) & 0xFFFFFFu, whole.ReadPixel(10, 10));
+}
+
+TEST_F(CanvasTest, ATransparentPictureShowsOverACheckerboardAndIsSavedAsJpegOverWhite) {
+    SetClientSize(canvas, 400, 300);
+    // Hidden black on the left half, half-transparent red on the right.
+    const CRasterImage picture = PaintedImage(64, 32, 32, [](int32_t x, int32_t, uint8_t* p) {
+        const uint32_t pixel = x < 32 ? 0x00000000u : 0x80FF0000u;
+        std::memcpy(p, &pixel, 4);
+    });
+    const std::string png = dir.File("clear.png");
+    ASSERT_TRUE(picture.Save(png));
+    Status status;
+    ASSERT_TRUE(canvas.OpenPicture(png, &status)) << status.Error();
+    CDrawingSurface surface;
+    ASSERT_TRUE(surface.Begin({0, 0, 400, 300}));
+    canvas.Render(surface);
+    const PixelRect& shown = canvas.Document().displayRect;
+    EXPECT_EQ(surface.ColourAt(shown.left + 1, shown.top + 1), 0xFFFFFFu);
+    EXPECT_EQ(surface.ColourAt(shown.left + 9, shown.top + 1), 0xCCCCCCu);
+    EXPECT_EQ(surface.ColourAt(shown.left + 33, shown.top + 1), 0xFF7F7Fu);
+    const std::string jpeg = dir.File("clear.jpg");
+    ASSERT_TRUE(canvas.ComposeForSave().Save(jpeg));
+    CRasterImage saved;
+    ASSERT_TRUE(saved.Load(jpeg));
+    EXPECT_TRUE(ColourNear(saved, 8, 16, 255, 255, 255, 2));
+    EXPECT_TRUE(ColourNear(saved, 56, 16, 255, 127, 127, 4));
 }
 
 TEST_F(CanvasTest, DraggingPastTheEdgeStopsFlushAndReleaseAnywhereEndsTheDrag) {
@@ -251,12 +340,30 @@ TEST_F(CanvasTest, ScrollStepsAreAHundredthAndATenthOfTheExtent) {
     EXPECT_EQ(bar->value(), 49);
     bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
     EXPECT_EQ(bar->value(), 49 + 4);
-    // One notch down scrolls three lines.
+    // One notch down scrolls three lines; a sideways swipe scrolls sideways.
     bar->setValue(0);
-    QWheelEvent wheel(QPointF(10, 10), canvas.viewport()->mapToGlobal(QPointF(10, 10)), QPoint(),
-                      QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(canvas.viewport(), &wheel);
+    Wheel(QPoint(0, -120));
     EXPECT_EQ(bar->value(), 3 * 4);
+    Wheel(QPoint(-120, 0));
+    EXPECT_EQ(bar->value(), 3 * 4);
+    EXPECT_EQ(canvas.horizontalScrollBar()->value(), 3 * 6);
+}
+
+TEST_F(CanvasTest, CtrlWheelZoomsAroundThePointerAndTheTitleTellsTheZoom) {
+    SetClientSize(canvas, 400, 300);
+    Open(1500, 1000);
+    EXPECT_EQ(canvas.ViewTitle(), QStringLiteral("picture.bmp (1500 x 1000) - 43 %"));
+    const QPointF pointer(250, 120);
+    const auto pictureX = [&] {
+        return (pointer.x() + canvas.ScrollOffset().x() - canvas.Document().displayRect.left) /
+               static_cast<double>(canvas.Document().zoom);
+    };
+    const double before = pictureX();
+    Wheel(QPoint(0, 240), Qt::ControlModifier, pointer);
+    EXPECT_NEAR(canvas.Document().zoom, 0.4267f * 1.25f * 1.25f, 1e-3f);
+    EXPECT_NEAR(pictureX(), before, 1.5);
+    canvas.FitToWindow();
+    EXPECT_NEAR(canvas.Document().displayWidth, 398, 1);
 }
 
 TEST_F(CanvasTest, ReducedLevelsArriveAfterOpeningAndServeTheReducedView) {

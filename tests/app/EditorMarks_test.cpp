@@ -43,7 +43,7 @@ TEST(EditorMarksTest, ATiledMarkLandsAsTheBatchLaysItOutAfterADragAndTooManyTile
     fit.layout.gapX = fit.layout.gapY = RelativeLength{5, false};
     EXPECT_TRUE(marks.TakeImage(SolidMark(20, 10), fit, view).empty());
     marks.Move(MarkKind::Image, 7, 3, view);
-    marks.Drop(MarkKind::Image, view);
+    marks.Drop(MarkKind::Image, 7, 3, view);
     const PlacedMark& placed = marks.PlacedImage();
     ASSERT_TRUE(placed.shown);
     EXPECT_GT(placed.places.size(), 50u);
@@ -74,7 +74,7 @@ TEST(EditorMarksTest, ARelativeMarkKeepsItsShareOfThePicture) {
     const PlacedMark& placed = marks.PlacedImage();
     // Dragged to the top-left quarter's centre: (100, 100) of 400 x 400.
     marks.Move(MarkKind::Image, -100, -100, ShownWhole(400, 400));
-    marks.Drop(MarkKind::Image, ShownWhole(400, 400));
+    marks.Drop(MarkKind::Image, -100, -100, ShownWhole(400, 400));
     marks.FitToPicture(Picture(800, 600), ShownWhole(800, 600));
     ASSERT_TRUE(placed.shown);
     EXPECT_EQ(placed.made.base.markWidth, 80);
@@ -85,7 +85,7 @@ TEST(EditorMarksTest, ARelativeMarkKeepsItsShareOfThePicture) {
     // picture: kept inside it.
     marks.TakeImage(SolidMark(50, 50), MarkFit{}, ShownWhole(800, 600));
     marks.Move(MarkKind::Image, 1000, 0, ShownWhole(800, 600));
-    marks.Drop(MarkKind::Image, ShownWhole(800, 600));
+    marks.Drop(MarkKind::Image, 1000, 0, ShownWhole(800, 600));
     marks.FitToPicture(Picture(300, 600), ShownWhole(300, 600));
     EXPECT_EQ(placed.made.base.x, 250);
 }

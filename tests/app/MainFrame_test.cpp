@@ -51,6 +51,7 @@ TEST_F(FrameTest, EveryMenuAndToolbarCommandReachesItsHandler) {
     frame.resize(800, 600);
     frame.show();
     ASSERT_TRUE(frame.OpenPath(QString::fromStdString(WritePicture(dir, "photo.bmp", 1200, 900))));
+    EXPECT_EQ(frame.windowTitle(), QStringLiteral("photo.bmp (1200 x 900) - 53 % - Stampora"));
     EXPECT_EQ(frame.statusBar()->findChild<QLabel*>()->text(), QStringLiteral("Ready"));
 
     // What the last command showed: the title and labels of its modal dialog.
@@ -100,9 +101,15 @@ TEST_F(FrameTest, EveryMenuAndToolbarCommandReachesItsHandler) {
         {kBatchWatermark, {"&Batch Watermark", opens("Batch Watermark")}},
         {kToolbar, {"&Toolbar", togglesBar(kToolbar, frame.ToolBar())}},
         {kStatusBar, {"&Status Bar", togglesBar(kStatusBar, frame.statusBar())}},
-        {kZoomIn, {"Zoom &In", [&] { EXPECT_GT(shownWidth(), widthBefore); }}},
-        {kZoomOut, {"Zoom &Out", [&] { EXPECT_LT(shownWidth(), widthBefore); }}},
-        {kFullSize, {"&Full Size", [&] { EXPECT_EQ(shownWidth(), 1200); }}},
+        {kZoomIn, {"Zoom &In\tCtrl++", [&] { EXPECT_GT(shownWidth(), widthBefore); }}},
+        {kZoomOut, {"Zoom &Out\tCtrl+-", [&] { EXPECT_LT(shownWidth(), widthBefore); }}},
+        {kFullSize, {"&Full Size\tCtrl+1", [&] { EXPECT_EQ(shownWidth(), 1200); }}},
+        {kFitToWindow,
+         {"Fit to &Window\tCtrl+0",
+          [&] {
+              EXPECT_LT(shownWidth(), frame.Canvas()->viewport()->width());
+              EXPECT_EQ(frame.windowTitle().right(13), QStringLiteral(" % - Stampora"));
+          }}},
         {kOutputDirectory, {"&Output Directory", opens("Output directory -- Setting")}},
         {kAbout,
          {"&About Stampora...",
@@ -141,9 +148,9 @@ TEST_F(FrameTest, EveryMenuAndToolbarCommandReachesItsHandler) {
         }
     }
     EXPECT_EQ(reached, static_cast<int>(commands.size()));
-    EXPECT_EQ(menus,
-              (QStringList{"&File 57601 57603 57604 - 32790 32791 - 57665", "&Tool 32772 32773 - 32786",
-                           "&View 59392 59393 - 32780 32781 32783", "&Setting 32784 32792", "&Help 57664"}));
+    EXPECT_EQ(menus, (QStringList{"&File 57601 57603 57604 - 32790 32791 - 57665",
+                                  "&Tool 32772 32773 - 32786", "&View 59392 59393 - 32780 32781 32783 32796",
+                                  "&Setting 32784 32792", "&Help 57664"}));
 
     EXPECT_EQ(IdsOf(frame.ToolBar()->actions()), "57601 57603 - 32772 32773 - 32780 32783 32781 - 57664");
     EXPECT_EQ(frame.ToolBar()->iconSize(), QSize(32, 32));
