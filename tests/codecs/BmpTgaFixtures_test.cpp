@@ -114,13 +114,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Fixture{"tga/grey-alpha-rle-top.tga", Source::GreyAlpha, 32, 0, true},
                       Fixture{"tga/rgb24-right.tga", Source::Gradient, 24, 0, false},
                       Fixture{"tga/rgba32-rle-right-top.tga", Source::GradientAlpha, 32, 0, true}),
-    [](const ::testing::TestParamInfo<Fixture>& info) {
-        std::string name = info.param.path;
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        }
-        return name;
-    });
+    [](const auto& info) { return TestNameOf(info.param.path); });
 
 TEST(BmpTgaFixtures, GreyTgaFilesKeepTheGreyRamp) {
     CRasterImage raw;

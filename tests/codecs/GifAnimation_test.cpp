@@ -97,6 +97,7 @@ TEST(GifAnimation, LoopCountIsReadAndOnlyKeptForAnimations) {
     frames.Clear();
     ASSERT_TRUE(CPictureFiles::LoadFrames(frames, FixturePath("gif/still.gif"), &still, nullptr));
     EXPECT_EQ(frames.Size(), 1u);
+    EXPECT_EQ(still.frameDelays, std::vector<int64_t>{0});
     EXPECT_FALSE(still.loopCount);
 }
 

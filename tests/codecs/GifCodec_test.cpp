@@ -43,23 +43,6 @@ TEST(GifCodec, AnimationFramesAreComposedWithTheirDelays) {
     EXPECT_EQ(PixelOf(third, 6, 6).a, 255);
 }
 
-TEST(GifCodec, StillPicturesKeepPaletteOrTransparency) {
-    ImageList still, transparent;
-    PropertiesSlot properties;
-    ASSERT_TRUE(LoadFixtureWith<CGifCodec>("gif/still.gif", still, properties));
-    ASSERT_EQ(still.Size(), 1u);
-    EXPECT_LE(still.First()->Bpp(), 8);
-    ExpectQuadrants(*still.First(), 0);
-    EXPECT_EQ(properties->frameDelays, std::vector<int64_t>{0});
-
-    ASSERT_TRUE(LoadFixtureWith<CGifCodec>("gif/transparent.gif", transparent, properties));
-    const CRasterImage& logo = *transparent.First();
-    ASSERT_EQ(logo.Bpp(), 32);
-    EXPECT_EQ(PixelOf(logo, 3, 3).r, 255);
-    EXPECT_EQ(PixelOf(logo, 3, 3).a, 255);
-    EXPECT_EQ(PixelOf(logo, 12, 3).a, 0);
-}
-
 TEST(GifCodec, DeepPicturesAreQuantizedCloselyAndKeepTransparency) {
     // Thousands of colours: palette and dithering keep the colour of every
     // 4 x 4 area (what the eye sees) close to the original.
@@ -100,12 +83,6 @@ TEST(GifCodec, DeepPicturesAreQuantizedCloselyAndKeepTransparency) {
     EXPECT_TRUE(ColourNear(logoBack, 3, 7, 200, 140, 60));
     EXPECT_EQ(PixelOf(logoBack, 3, 7).a, 255);
     EXPECT_EQ(PixelOf(logoBack, 7, 7).a, 0);
-}
-
-TEST(GifCodec, DamagedFilesAreSafe) {
-    CGifCodec codec;
-    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("gif/animation.gif"));
-    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("gif/transparent.gif"));
 }
 
 }  // namespace

@@ -65,10 +65,4 @@ TEST(IcoCodec, EntriesOutsideTheFileOrTooLargeAreSkipped) {
     EXPECT_TRUE(none.Empty());
 }
 
-TEST(IcoCodec, DamagedFilesAreSafe) {
-    CIcoCodec codec;
-    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("ico/mask-and-png.ico"));
-    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("ico/alpha-and-png.ico"));
-}
-
 }  // namespace

@@ -27,22 +27,6 @@ bool SaveJpeg(const std::string& path, CRasterImage& image, const CImageProperti
     return codec.SaveFile(path, list, properties);
 }
 
-TEST(JpegCodec, EveryExifOrientationLoadsUpright) {
-    for (int n = 1; n <= 8; ++n) {
-        SCOPED_TRACE("orientation " + std::to_string(n));
-        ImageList images;
-        PropertiesSlot properties;
-        ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/orientation-" + std::to_string(n) + ".jpg", images,
-                                                properties));
-        ASSERT_EQ(images.Size(), 1u);
-        EXPECT_EQ(images.First()->Bpp(), 24);
-        ExpectQuadrants(*images.First(), 12);
-        // The pixels are upright, so the picture no longer asks to be turned.
-        ASSERT_TRUE(properties);
-        EXPECT_EQ(properties->orientation, 1);
-    }
-}
-
 TEST(JpegCodec, CameraItemsBecomeProperties) {
     ImageList images;
     PropertiesSlot properties;
@@ -57,25 +41,6 @@ TEST(JpegCodec, CameraItemsBecomeProperties) {
     EXPECT_EQ(exif.Text(ExifTag::IsoSpeed), "200");
     EXPECT_EQ(exif.Text(ExifTag::ExposureBias), "-1/3");
     EXPECT_EQ(exif.Text(ExifTag::Flash), "16");
-}
-
-TEST(JpegCodec, ProgressiveCmykAndGreyFilesDecode) {
-    ImageList progressive, cmyk, grey;
-    PropertiesSlot properties;
-    ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/progressive.jpg", progressive, properties));
-    ExpectQuadrants(*progressive.First(), 12);
-
-    // ImageMagick writes Adobe-style inverted CMYK; it must come back as RGB.
-    ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/cmyk.jpg", cmyk, properties));
-    EXPECT_EQ(cmyk.First()->Bpp(), 24);
-    ExpectQuadrants(*cmyk.First(), 24);
-
-    ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/grey.jpg", grey, properties));
-    const CRasterImage& g = *grey.First();
-    EXPECT_EQ(g.Bpp(), 8);
-    EXPECT_TRUE(HasGreyRampPalette(g));
-    EXPECT_GT(PixelOf(g, 24, 12).r, 240);  // white quadrant
-    EXPECT_LT(PixelOf(g, 7, 12).r, 40);    // blue is dark grey
 }
 
 TEST(JpegCodec, SaveQualityFollowsTheQualityProperties) {
@@ -141,11 +106,7 @@ TEST(JpegCodec, FailedSaveLeavesTheOldFile) {
         1);
 }
 
-TEST(JpegCodec, DamagedAndOversizedFilesAreSafe) {
-    CJpegCodec codec;
-    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("jpeg/orientation-6.jpg"));
-    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("jpeg/progressive.jpg"));
-
+TEST(JpegCodec, OversizedFramesAreRefused) {
     // A frame header claiming 16000 x 16000 pixels, which no file of a few
     // hundred bytes can describe, is refused before any pixel memory is taken.
     std::vector<uint8_t> bytes = FixtureBytes("jpeg/orientation-1.jpg");
@@ -160,6 +121,7 @@ TEST(JpegCodec, DamagedAndOversizedFilesAreSafe) {
     }
     ImageList images;
     PropertiesSlot properties;
+    CJpegCodec codec;
     EXPECT_FALSE(LoadBytes(codec, bytes, images, properties));
     EXPECT_TRUE(images.Empty());
     EXPECT_EQ(codec.Status().Error().substr(0, 43), "the header claims 16000 x 16000 pixels, mor");

@@ -104,13 +104,4 @@ TEST(NewFormats, HeadersClaimingMoreThanTheFileHoldsAreRefused) {
     }
 }
 
-TEST(NewFormats, DamagedFilesAreReadSafely) {
-    for (const char* name :
-         {"photo-q80.webp", "animated-5.webp", "photo-q80.heic", "deep-10bit.avif", "camera.jxl"}) {
-        SCOPED_TRACE(name);
-        auto codec = GetCodecFactory().CreateCodec(FormatFromPath(name));
-        ExpectDamagedCopiesAreSafe(*codec, FixtureBytes(std::string("newformats/") + name));
-    }
-}
-
 }  // namespace

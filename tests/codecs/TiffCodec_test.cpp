@@ -22,21 +22,6 @@ TEST(TiffCodec, EveryPageIsAFrame) {
     EXPECT_TRUE(ColourNear(gradient, 5, 15, 0, 0, 255));
 }
 
-TEST(TiffCodec, AlphaSixteenBitAndCmykPagesLoad) {
-    ImageList rgba, cmyk;
-    PropertiesSlot properties;
-    ASSERT_TRUE(LoadFixtureWith<CTiffCodec>("tiff/rgba16.tif", rgba, properties));
-    const CRasterImage& logo = *rgba.First();
-    ASSERT_EQ(logo.Bpp(), 32);
-    EXPECT_EQ(PixelOf(logo, 3, 3).r, 255);
-    EXPECT_EQ(PixelOf(logo, 3, 3).a, 255);
-    EXPECT_EQ(PixelOf(logo, 12, 3).a, 0);
-
-    ASSERT_TRUE(LoadFixtureWith<CTiffCodec>("tiff/cmyk.tif", cmyk, properties));
-    EXPECT_EQ(cmyk.First()->Bpp(), 24);
-    ExpectQuadrants(*cmyk.First(), 2);
-}
-
 TEST(TiffCodec, CameraItemsComeFromTheFirstPage) {
     ImageList pages;
     PropertiesSlot properties;
@@ -59,13 +44,6 @@ TEST(TiffCodec, PageTagsTravelWithTheirPage) {
     RoundTripThrough(codec, "x.tif", picture, &options, &back);
     ASSERT_TRUE(back);
     EXPECT_EQ(back->tiffPages, options.tiffPages);
-}
-
-TEST(TiffCodec, DamagedFilesAreSafe) {
-    CTiffCodec codec;
-    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("tiff/two-pages.tif"));
-    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("tiff/rgba16.tif"));
-    ExpectDamagedCopiesAreSafe(codec, FixtureBytes("tiff/tiled.tif"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +13,13 @@
 
 inline std::string FixturePath(const std::string& relative) {
     return std::string(STAMPORA_FIXTURES_DIR) + "/" + relative;
+}
+
+// A parameterised test's name made of a fixture path: each character other
+// than a letter or a digit becomes '_'.
+inline std::string TestNameOf(std::string path) {
+    for (char& c : path) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return path;
 }
 
 // The whole file, empty when it cannot be read.
