@@ -21,10 +21,8 @@ CImageProperties WithQuality(int32_t quality) {
 }
 
 bool SaveJpeg(const std::string& path, CRasterImage& image, const CImageProperties* properties) {
-    ImageList list(false);
-    list.Append(&image);
     CJpegCodec codec;
-    return codec.SaveFile(path, list, properties);
+    return SaveThrough(codec, path, image, properties);
 }
 
 TEST(JpegCodec, CameraItemsBecomeProperties) {
@@ -63,11 +61,9 @@ TEST(JpegCodec, PalettePicturesAreWritten) {
     const CImageProperties quality = WithQuality(90);
     ASSERT_TRUE(SaveJpeg(dir.File("p.jpg"), palette, &quality));
 
-    ImageList images;
-    PropertiesSlot properties;
-    CJpegCodec codec;
-    ASSERT_TRUE(codec.LoadFile(dir.File("p.jpg"), images, properties));
-    EXPECT_TRUE(ColourNear(*images.First(), 0, 8, 255, 0, 0, 40));
+    const Decoded read(CJpegCodec(), FileBytes(dir.File("p.jpg")));
+    ASSERT_TRUE(read.ok);
+    EXPECT_TRUE(ColourNear(read.Image(), 0, 8, 255, 0, 0, 40));
 }
 
 // Given metadata segments replace the EXIF made from the properties; a
@@ -101,9 +97,7 @@ TEST(JpegCodec, FailedSaveLeavesTheOldFile) {
     CRasterImage tooWide = BlankImage(70000, 1, 24);
     EXPECT_FALSE(SaveJpeg(path, tooWide, nullptr));
     EXPECT_EQ(std::filesystem::file_size(path), before);
-    EXPECT_EQ(
-        std::distance(std::filesystem::directory_iterator(dir.Path()), std::filesystem::directory_iterator()),
-        1);
+    EXPECT_EQ(FileNamesIn(dir.Path()), std::vector<std::string>{"keep.jpg"});
 }
 
 TEST(JpegCodec, OversizedFramesAreRefused) {
@@ -119,12 +113,10 @@ TEST(JpegCodec, OversizedFramesAreRefused) {
             break;
         }
     }
-    ImageList images;
-    PropertiesSlot properties;
-    CJpegCodec codec;
-    EXPECT_FALSE(LoadBytes(codec, bytes, images, properties));
-    EXPECT_TRUE(images.Empty());
-    EXPECT_EQ(codec.Status().Error().substr(0, 43), "the header claims 16000 x 16000 pixels, mor");
+    const Decoded read(CJpegCodec(), bytes);
+    EXPECT_FALSE(read.ok);
+    EXPECT_TRUE(read.images.Empty());
+    EXPECT_EQ(read.status.Error().substr(0, 43), "the header claims 16000 x 16000 pixels, mor");
 }
 
 }  // namespace
