@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 
-#include "codecs/CodecFactory.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/metadata/ImageProperties.h"
 #include "image/RasterImage.h"

@@ -6,15 +6,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <memory>
 #include <vector>
 
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/bmp/BmpCodec.h"
 #include "codecs/tga/TgaCodec.h"
-#include "platform/FileIo.h"
-#include "support/TestPaths.h"
 
 using namespace stampora;
 

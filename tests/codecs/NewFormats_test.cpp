@@ -3,14 +3,12 @@
 // timing, and damaged or lying files are refused safely.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 
 #include "codecs/CodecFactory.h"
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/webp/WebpCodec.h"
-#include "support/TestPictures.h"
 
 using namespace stampora;
 
