@@ -32,12 +32,15 @@ inline bool LoadBytes(CImageCodec& codec, const std::vector<uint8_t>& bytes, Ima
     return codec.LoadMemory(bytes.data(), bytes.size(), images, properties);
 }
 
-// What a codec makes of `bytes`: whether it read them, the pictures and
+// What a codec makes of `bytes` (or a file): whether it read them, the pictures and
 // properties, and what it said.
 struct Decoded {
     Decoded(CImageCodec& codec, const std::vector<uint8_t>& bytes)
         : ok(codec.LoadMemory(bytes.data(), bytes.size(), images, properties)), status(codec.Status()) {}
     Decoded(CImageCodec&& codec, const std::vector<uint8_t>& bytes) : Decoded(codec, bytes) {}
+    // The same read from a file.
+    Decoded(CImageCodec& codec, const std::string& path)
+        : ok(codec.LoadFile(path, images, properties)), status(codec.Status()) {}
     const CRasterImage& Image() const { return *images.First(); }
 
     ImageList images;
