@@ -27,13 +27,8 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
     ASSERT_TRUE(out.good()) << path;
 }
 
-inline bool LoadBytes(CImageCodec& codec, const std::vector<uint8_t>& bytes, ImageList& images,
-                      PropertiesSlot& properties) {
-    return codec.LoadMemory(bytes.data(), bytes.size(), images, properties);
-}
-
-// What a codec makes of `bytes` (or a file): whether it read them, the pictures and
-// properties, and what it said.
+// What a codec makes of `bytes` (or of a file): whether it read them, the
+// pictures and properties, and what it said.
 struct Decoded {
     Decoded(CImageCodec& codec, const std::vector<uint8_t>& bytes)
         : ok(codec.LoadMemory(bytes.data(), bytes.size(), images, properties)), status(codec.Status()) {}
@@ -55,13 +50,6 @@ inline bool SaveThrough(CImageCodec& codec, const std::string& path, CRasterImag
     ImageList list(false);
     list.Append(&image);
     return codec.SaveFile(path, list, properties);
-}
-
-// Reads a fixture through a codec of type Codec.
-template <typename Codec>
-bool LoadFixtureWith(const std::string& relative, ImageList& images, PropertiesSlot& properties) {
-    Codec codec;
-    return LoadBytes(codec, FixtureBytes(relative), images, properties);
 }
 
 // Saves `image` through `codec` as `fileName` in a scratch folder and reads

@@ -16,16 +16,14 @@ CRasterImage RoundTrip(CRasterImage& image) {
 }
 
 TEST(GifCodec, AnimationFramesAreComposedWithTheirDelays) {
-    ImageList frames;
-    PropertiesSlot properties;
-    ASSERT_TRUE(LoadFixtureWith<CGifCodec>("gif/animation.gif", frames, properties));
-    ASSERT_EQ(frames.Size(), 3u);
-    ASSERT_TRUE(properties);
-    EXPECT_EQ(properties->frameDelays, (std::vector<int64_t>{100, 200, 300}));
+    const Decoded read(CGifCodec(), FixtureBytes("gif/animation.gif"));
+    ASSERT_TRUE(read.ok && read.properties);
+    ASSERT_EQ(read.images.Size(), 3u);
+    EXPECT_EQ(read.properties->frameDelays, (std::vector<int64_t>{100, 200, 300}));
 
-    const CRasterImage& first = *frames.At(0);
-    const CRasterImage& second = *frames.At(1);
-    const CRasterImage& third = *frames.At(2);
+    const CRasterImage& first = *read.images.At(0);
+    const CRasterImage& second = *read.images.At(1);
+    const CRasterImage& third = *read.images.At(2);
     for (const CRasterImage* f : {&first, &second, &third}) {
         EXPECT_EQ(f->Width(), 16);
         EXPECT_EQ(f->Bpp(), 32);

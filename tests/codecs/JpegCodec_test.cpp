@@ -26,11 +26,9 @@ bool SaveJpeg(const std::string& path, CRasterImage& image, const CImageProperti
 }
 
 TEST(JpegCodec, CameraItemsBecomeProperties) {
-    ImageList images;
-    PropertiesSlot properties;
-    ASSERT_TRUE(LoadFixtureWith<CJpegCodec>("jpeg/orientation-6.jpg", images, properties));
-    ASSERT_TRUE(properties);
-    const ExifItems& exif = properties->exif;
+    const Decoded read(CJpegCodec(), FixtureBytes("jpeg/orientation-6.jpg"));
+    ASSERT_TRUE(read.ok && read.properties);
+    const ExifItems& exif = read.properties->exif;
     EXPECT_EQ(exif.Text(ExifTag::Make), "TestMake");
     EXPECT_EQ(exif.Text(ExifTag::Model), "Model 7");
     EXPECT_EQ(exif.Text(ExifTag::DateTimeOriginal), "2024:05:06 07:08:09");
