@@ -3,12 +3,9 @@
 // put into them.
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstdlib>
 #include <optional>
 #include <string>
 
-#include "codecs/CodecFactory.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/metadata/ImageProperties.h"
 #include "image/RasterImage.h"
@@ -48,7 +45,7 @@ struct Fixture {
     // 16-bit files keep 5 or 6 bits a channel (the writer truncates or rounds)
     // and reading leaves the low bits zero.
     int tolerance;
-    std::optional<bool> runLength;  // whether a TGA file was run-length encoded
+    std::optional<bool> runLength = std::nullopt;  // whether a TGA file was run-length encoded
 };
 
 class BmpTgaFixture : public ::testing::TestWithParam<Fixture> {};
@@ -65,62 +62,40 @@ TEST_P(BmpTgaFixture, PixelsMatchTheSourcePicture) {
     ASSERT_EQ(image.Width(), two ? 9 : 7);
     ASSERT_EQ(image.Height(), two ? 3 : 5);
     EXPECT_EQ(properties.tgaRunLength, f.runLength);
-    for (int y = 0; y < image.Height(); ++y) {
-        for (int x = 0; x < image.Width(); ++x) {
-            const Rgba want = Expected(f.source, x, y);
-            const Bgra got = PixelOf(image, x, y);
-            EXPECT_LE(std::abs(got.r - want.r), f.tolerance) << f.path << " red at " << x << "," << y;
-            EXPECT_LE(std::abs(got.g - want.g), f.tolerance) << f.path << " green at " << x << "," << y;
-            EXPECT_LE(std::abs(got.b - want.b), f.tolerance) << f.path << " blue at " << x << "," << y;
-            if (f.bpp == 32) {
-                EXPECT_EQ(got.a, want.a) << f.path << " alpha at " << x << "," << y;
-            }
+    EachPixel(image, [&](int32_t x, int32_t y, const uint8_t*) {
+        const Rgba want = Expected(f.source, x, y);
+        EXPECT_TRUE(ColourNear(image, x, y, want.r, want.g, want.b, f.tolerance)) << f.path;
+        if (f.bpp == 32) {
+            EXPECT_EQ(PixelOf(image, x, y).a, want.a) << f.path << " alpha at " << x << "," << y;
         }
-    }
+    });
 }
 
+using enum Source;
+using F = Fixture;
+
 INSTANTIATE_TEST_SUITE_P(
-    ImageMagickFiles, BmpTgaFixture,
-    ::testing::Values(Fixture{"bmp/pal1.bmp", Source::Two, 1, 0, std::nullopt},
-                      Fixture{"bmp/pal4.bmp", Source::Sixteen, 4, 0, std::nullopt},
-                      Fixture{"bmp/pal8.bmp", Source::Gradient, 8, 0, std::nullopt},
-                      Fixture{"bmp/rgb565.bmp", Source::Gradient, 16, 16, std::nullopt},
-                      Fixture{"bmp/rgb24.bmp", Source::Gradient, 24, 0, std::nullopt},
-                      Fixture{"bmp/rgba32.bmp", Source::GradientAlpha, 32, 0, std::nullopt},
-                      Fixture{"bmp/rgba32-v5.bmp", Source::GradientAlpha, 32, 0, std::nullopt},
-                      Fixture{"bmp/pal1-top.bmp", Source::Two, 1, 0, std::nullopt},
-                      Fixture{"bmp/pal4-top.bmp", Source::Sixteen, 4, 0, std::nullopt},
-                      Fixture{"bmp/pal8-top.bmp", Source::Gradient, 8, 0, std::nullopt},
-                      Fixture{"bmp/rgb24-top.bmp", Source::Gradient, 24, 0, std::nullopt},
-                      Fixture{"bmp/rgba32-top.bmp", Source::GradientAlpha, 32, 0, std::nullopt},
-                      Fixture{"bmp/core-pal4.bmp", Source::Sixteen, 4, 0, std::nullopt},
-                      Fixture{"bmp/core-pal8.bmp", Source::Gradient, 8, 0, std::nullopt},
-                      Fixture{"bmp/core-rgb24.bmp", Source::Gradient, 24, 0, std::nullopt},
-                      Fixture{"bmp/os2-pal8.bmp", Source::Gradient, 8, 0, std::nullopt},
-                      Fixture{"bmp/os2-rgb24.bmp", Source::Gradient, 24, 0, std::nullopt},
-                      Fixture{"tga/rgb24.tga", Source::Gradient, 24, 0, false},
-                      Fixture{"tga/rgb24-top.tga", Source::Gradient, 24, 0, false},
-                      Fixture{"tga/rgb24-rle.tga", Source::Gradient, 24, 0, true},
-                      Fixture{"tga/rgba32.tga", Source::GradientAlpha, 32, 0, false},
-                      Fixture{"tga/rgba32-rle.tga", Source::GradientAlpha, 32, 0, true},
-                      Fixture{"tga/rgba32-rle-top.tga", Source::GradientAlpha, 32, 0, true},
-                      Fixture{"tga/rgb16.tga", Source::Gradient, 16, 16, false},
-                      Fixture{"tga/rgb16-rle.tga", Source::Gradient, 16, 16, true},
-                      Fixture{"tga/map8.tga", Source::Gradient, 8, 0, false},
-                      Fixture{"tga/map8-rle.tga", Source::Gradient, 8, 0, true},
-                      Fixture{"tga/map16.tga", Source::Gradient, 8, 16, false},
-                      Fixture{"tga/map16-rle.tga", Source::Gradient, 8, 16, true},
-                      Fixture{"tga/grey-alpha.tga", Source::GreyAlpha, 32, 0, false},
-                      Fixture{"tga/grey-alpha-rle-top.tga", Source::GreyAlpha, 32, 0, true},
-                      Fixture{"tga/rgb24-right.tga", Source::Gradient, 24, 0, false},
-                      Fixture{"tga/rgba32-rle-right-top.tga", Source::GradientAlpha, 32, 0, true}),
-    [](const ::testing::TestParamInfo<Fixture>& info) {
-        std::string name = info.param.path;
-        for (char& c : name) {
-            if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-        }
-        return name;
-    });
+    OtherToolsFiles, BmpTgaFixture,
+    ::testing::Values(
+        F{"bmp/pal1.bmp", Two, 1, 0}, F{"bmp/pal4.bmp", Sixteen, 4, 0}, F{"bmp/pal8.bmp", Gradient, 8, 0},
+        F{"bmp/rgb565.bmp", Gradient, 16, 16}, F{"bmp/rgb24.bmp", Gradient, 24, 0},
+        F{"bmp/rgba32.bmp", GradientAlpha, 32, 0}, F{"bmp/rgba32-v5.bmp", GradientAlpha, 32, 0},
+        F{"bmp/pal1-top.bmp", Two, 1, 0}, F{"bmp/pal4-top.bmp", Sixteen, 4, 0},
+        F{"bmp/pal8-top.bmp", Gradient, 8, 0}, F{"bmp/rgb24-top.bmp", Gradient, 24, 0},
+        F{"bmp/rgba32-top.bmp", GradientAlpha, 32, 0}, F{"bmp/core-pal4.bmp", Sixteen, 4, 0},
+        F{"bmp/core-pal8.bmp", Gradient, 8, 0}, F{"bmp/core-rgb24.bmp", Gradient, 24, 0},
+        F{"bmp/os2-pal8.bmp", Gradient, 8, 0}, F{"bmp/os2-rgb24.bmp", Gradient, 24, 0},
+        F{"tga/rgb24.tga", Gradient, 24, 0, false}, F{"tga/rgb24-top.tga", Gradient, 24, 0, false},
+        F{"tga/rgb24-rle.tga", Gradient, 24, 0, true}, F{"tga/rgba32.tga", GradientAlpha, 32, 0, false},
+        F{"tga/rgba32-rle.tga", GradientAlpha, 32, 0, true},
+        F{"tga/rgba32-rle-top.tga", GradientAlpha, 32, 0, true}, F{"tga/rgb16.tga", Gradient, 16, 16, false},
+        F{"tga/rgb16-rle.tga", Gradient, 16, 16, true}, F{"tga/map8.tga", Gradient, 8, 0, false},
+        F{"tga/map8-rle.tga", Gradient, 8, 0, true}, F{"tga/map16.tga", Gradient, 8, 16, false},
+        F{"tga/map16-rle.tga", Gradient, 8, 16, true}, F{"tga/grey-alpha.tga", GreyAlpha, 32, 0, false},
+        F{"tga/grey-alpha-rle-top.tga", GreyAlpha, 32, 0, true},
+        F{"tga/rgb24-right.tga", Gradient, 24, 0, false},
+        F{"tga/rgba32-rle-right-top.tga", GradientAlpha, 32, 0, true}),
+    [](const auto& info) { return TestNameOf(info.param.path); });
 
 TEST(BmpTgaFixtures, GreyTgaFilesKeepTheGreyRamp) {
     CRasterImage raw;

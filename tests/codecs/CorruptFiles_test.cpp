@@ -3,10 +3,9 @@
 // of the damage.
 #include <gtest/gtest.h>
 
-#include <chrono>
-
+#include "codecs/CodecFactory.h"
+#include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
-#include "support/TestPaths.h"
 
 using namespace stampora;
 
@@ -57,5 +56,25 @@ INSTANTIATE_TEST_SUITE_P(
                       CorruptFile{"jpeg-padding-between-segments.jpg", true, ""},
                       CorruptFile{"png-text-chunk-bad-checksum.png", true, ""},
                       CorruptFile{"tiff-unknown-private-tag.tif", true, ""}));
+
+// Every reader, given cut and altered copies of files in the layouts it
+// takes, refuses them or reads pictures of sane size.
+class DamagedCopies : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(DamagedCopies, AreReadSafely) {
+    const auto codec = GetCodecFactory().CreateCodec(FormatFromPath(GetParam()));
+    ASSERT_NE(codec, nullptr);
+    ExpectDamagedCopiesAreSafe(*codec, FixtureBytes(GetParam()));
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryReader, DamagedCopies,
+                         ::testing::Values("tiff/two-pages.tif", "tiff/rgba16.tif", "tiff/tiled.tif",
+                                           "gif/animation.gif", "gif/transparent.gif", "ico/mask-and-png.ico",
+                                           "ico/alpha-and-png.ico", "png/interlaced.png",
+                                           "png/palette-trns.png", "jpeg/orientation-6.jpg",
+                                           "jpeg/progressive.jpg", "newformats/photo-q80.webp",
+                                           "newformats/animated-5.webp", "newformats/photo-q80.heic",
+                                           "newformats/deep-10bit.avif", "newformats/camera.jxl"),
+                         [](const auto& info) { return TestNameOf(info.param); });
 
 }  // namespace

@@ -5,16 +5,12 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <memory>
 #include <vector>
 
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/bmp/BmpCodec.h"
 #include "codecs/tga/TgaCodec.h"
-#include "platform/FileIo.h"
-#include "support/TestPaths.h"
 
 using namespace stampora;
 
@@ -22,46 +18,31 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    bool ok = false;
-    ImageList images;
-    PropertiesSlot properties;
-};
-
-void ExpectSameOutcome(const Outcome& file, const Outcome& memory, const std::string& what) {
-    ASSERT_EQ(file.ok, memory.ok) << what;
-    if (!file.ok) return;
-    const CRasterImage& a = *file.images.First();
-    const CRasterImage& b = *memory.images.First();
-    ASSERT_EQ(a.Width(), b.Width()) << what;
-    ASSERT_EQ(a.Height(), b.Height()) << what;
-    ASSERT_EQ(a.Bpp(), b.Bpp()) << what;
-    EXPECT_EQ(std::memcmp(a.Pixels(), b.Pixels(), a.PixelBytes()), 0) << what;
-    if (a.Bpp() <= 8) {
-        EXPECT_EQ(std::memcmp(a.Palette(), b.Palette(), 4 * a.PaletteSize()), 0) << what;
-    }
-    EXPECT_EQ(a.RedMask(), b.RedMask()) << what;
-    ASSERT_EQ(bool(file.properties), bool(memory.properties)) << what;
-    if (file.properties) {
-        EXPECT_EQ(file.properties->tgaRunLength, memory.properties->tgaRunLength);
-    }
-}
-
 void CompareReaders(CImageCodec& codec, const std::vector<uint8_t>& bytes, const std::string& path,
                     const std::string& what) {
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    WriteBytes(path, bytes);
+    const Decoded file(codec, path);
+    const Decoded memory(codec, bytes);
+    ASSERT_EQ(file.ok, memory.ok) << what;
+    if (file.ok) {
+        const CRasterImage& a = file.Image();
+        const CRasterImage& b = memory.Image();
+        ASSERT_EQ(a.Width(), b.Width()) << what;
+        ASSERT_EQ(a.Height(), b.Height()) << what;
+        ASSERT_EQ(a.Bpp(), b.Bpp()) << what;
+        EXPECT_EQ(std::memcmp(a.Pixels(), b.Pixels(), a.PixelBytes()), 0) << what;
+        if (a.Bpp() <= 8) {
+            EXPECT_EQ(std::memcmp(a.Palette(), b.Palette(), 4 * a.PaletteSize()), 0) << what;
+        }
+        EXPECT_EQ(a.RedMask(), b.RedMask()) << what;
+        ASSERT_EQ(bool(file.properties), bool(memory.properties)) << what;
+        if (file.properties) {
+            EXPECT_EQ(file.properties->tgaRunLength, memory.properties->tgaRunLength);
+        }
     }
-    Outcome fromFile;
-    fromFile.ok = codec.LoadFile(path, fromFile.images, fromFile.properties);
-    const Status fileStatus = codec.Status();
-    Outcome fromMemory;
-    fromMemory.ok = codec.LoadMemory(bytes.data(), bytes.size(), fromMemory.images, fromMemory.properties);
-    ExpectSameOutcome(fromFile, fromMemory, what);
     // Both say the same of what they refused or could not read whole.
-    EXPECT_EQ(fileStatus.Error(), codec.Status().Error()) << what;
-    EXPECT_EQ(fileStatus.damage, codec.Status().damage) << what;
+    EXPECT_EQ(file.status.Error(), memory.status.Error()) << what;
+    EXPECT_EQ(file.status.damage, memory.status.damage) << what;
 }
 
 void CompareOverFolder(CImageCodec& codec, const char* folder, const char* extension) {

@@ -27,16 +27,29 @@ inline void WriteBytes(const std::string& path, const std::vector<uint8_t>& byte
     ASSERT_TRUE(out.good()) << path;
 }
 
-inline bool LoadBytes(CImageCodec& codec, const std::vector<uint8_t>& bytes, ImageList& images,
-                      PropertiesSlot& properties) {
-    return codec.LoadMemory(bytes.data(), bytes.size(), images, properties);
-}
+// What a codec makes of `bytes` (or of a file): whether it read them, the
+// pictures and properties, and what it said.
+struct Decoded {
+    Decoded(CImageCodec& codec, const std::vector<uint8_t>& bytes)
+        : ok(codec.LoadMemory(bytes.data(), bytes.size(), images, properties)), status(codec.Status()) {}
+    Decoded(CImageCodec&& codec, const std::vector<uint8_t>& bytes) : Decoded(codec, bytes) {}
+    // The same read from a file.
+    Decoded(CImageCodec& codec, const std::string& path)
+        : ok(codec.LoadFile(path, images, properties)), status(codec.Status()) {}
+    const CRasterImage& Image() const { return *images.First(); }
 
-// Reads a fixture through a codec of type Codec.
-template <typename Codec>
-bool LoadFixtureWith(const std::string& relative, ImageList& images, PropertiesSlot& properties) {
-    Codec codec;
-    return LoadBytes(codec, FixtureBytes(relative), images, properties);
+    ImageList images;
+    PropertiesSlot properties;
+    bool ok;
+    Status status;
+};
+
+// Saves one picture through `codec`.
+inline bool SaveThrough(CImageCodec& codec, const std::string& path, CRasterImage& image,
+                        const CImageProperties* properties = nullptr) {
+    ImageList list(false);
+    list.Append(&image);
+    return codec.SaveFile(path, list, properties);
 }
 
 // Saves `image` through `codec` as `fileName` in a scratch folder and reads
@@ -45,9 +58,7 @@ inline CRasterImage RoundTripThrough(CImageCodec& codec, const std::string& file
                                      const CImageProperties* properties = nullptr,
                                      PropertiesSlot* readBack = nullptr) {
     ScratchDir dir;
-    ImageList list(false);
-    list.Append(&image);
-    EXPECT_TRUE(codec.SaveFile(dir.File(fileName), list, properties));
+    EXPECT_TRUE(SaveThrough(codec, dir.File(fileName), image, properties));
     ImageList images;
     PropertiesSlot slot;
     EXPECT_TRUE(codec.LoadFile(dir.File(fileName), images, slot));

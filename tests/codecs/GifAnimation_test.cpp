@@ -20,15 +20,12 @@ namespace {
 // a pixel is transparent in one and not in the other.
 int LargestDifference(const CRasterImage& a, const CRasterImage& b) {
     int largest = 0;
-    for (int32_t y = 0; y < a.Height(); ++y) {
-        for (int32_t x = 0; x < a.Width(); ++x) {
-            const Bgra p = PixelOf(a, x, y);
-            const Bgra q = PixelOf(b, x, y);
-            if ((p.a == 0) != (q.a == 0)) return 256;
-            if (p.a == 0) continue;
+    EachPixel(a, [&](int32_t x, int32_t y, const uint8_t*) {
+        const Bgra p = PixelOf(a, x, y), q = PixelOf(b, x, y);
+        if ((p.a == 0) != (q.a == 0)) largest = 256;
+        if (p.a != 0)
             largest = std::max({largest, std::abs(p.r - q.r), std::abs(p.g - q.g), std::abs(p.b - q.b)});
-        }
-    }
+    });
     return largest;
 }
 
@@ -97,6 +94,7 @@ TEST(GifAnimation, LoopCountIsReadAndOnlyKeptForAnimations) {
     frames.Clear();
     ASSERT_TRUE(CPictureFiles::LoadFrames(frames, FixturePath("gif/still.gif"), &still, nullptr));
     EXPECT_EQ(frames.Size(), 1u);
+    EXPECT_EQ(still.frameDelays, std::vector<int64_t>{0});
     EXPECT_FALSE(still.loopCount);
 }
 

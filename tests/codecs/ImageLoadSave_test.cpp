@@ -22,10 +22,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-size_t EntriesIn(const fs::path& folder) {
-    return static_cast<size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
-}
-
 // Makes every write past `bytes` fail the way a full disk does, for as long
 // as it lives.
 class FileSizeLimit {
@@ -62,11 +58,9 @@ TEST(ImageFormatTable, ExtensionsAfterTheLastDot) {
     for (const char* none : {"dir.bmp/picture", "noextension", "trailing.", "x.jp", "x.jpgx", "scan.pcx"}) {
         EXPECT_EQ(FormatFromPath(none), FormatUnknown) << none;
     }
-    // Every format has a codec that does what its entry says.
-    for (const FormatEntry& format : AllFormats()) {
-        ASSERT_NE(GetCodecFactory().CreateCodec(format.id), nullptr) << format.name;
-        EXPECT_TRUE(format.reads) << format.name;
-    }
+    // Every format has a codec.
+    for (const FormatEntry& format : AllFormats())
+        EXPECT_NE(GetCodecFactory().CreateCodec(format.id), nullptr) << format.name;
     EXPECT_EQ(GetCodecFactory().CreateCodec(FormatUnknown), nullptr);
 }
 
@@ -107,7 +101,7 @@ TEST(ImageLoadSave, FilesAreReadByTheirFirstBytesAndSavedByTheirExtension) {
     EXPECT_FALSE(kept.Load(dir.File("missing.bmp"), nullptr, &status));
     EXPECT_EQ(status.Error(), "No such file or directory");
     EXPECT_EQ(kept.Width(), 2);
-    EXPECT_EQ(EntriesIn(dir.Path()), 10u);
+    EXPECT_EQ(FileNamesIn(dir.Path()).size(), 10u);
 
     CRasterImage empty;
     EXPECT_FALSE(empty.Save(dir.File("empty.bmp")));
@@ -143,7 +137,7 @@ TEST(ImageLoadSave, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {
         }
         EXPECT_EQ(FileBytes(path), before) << name;
     }
-    EXPECT_EQ(EntriesIn(dir.Path()), 2u);
+    EXPECT_EQ(FileNamesIn(dir.Path()), (std::vector<std::string>{"kept.bmp", "kept.tga"}));
 
     // A target in a folder that does not exist.
     Status status;

@@ -17,61 +17,55 @@ namespace {
 
 namespace fs = std::filesystem;
 
+struct HeaderCase {
+    const char* file;
+    int32_t channels;
+    int32_t bits;
+};
+
+class PictureHeaders : public ::testing::TestWithParam<HeaderCase> {};
+
 // Files other tools wrote: the header gives the size the reader makes, and
 // the depth and channels the file holds.
-TEST(PictureHeaderTest, HeadersOfEveryFormatMatchWhatTheReadersMake) {
-    struct Case {
-        const char* file;
-        int32_t channels;
-        int32_t bits;
-    };
-    const Case cases[] = {
-        {"jpeg/quality92-420.jpg", 3, 8},
-        {"jpeg/grey.jpg", 1, 8},
-        {"jpeg/cmyk.jpg", 4, 8},
-        {"png/rgb16.png", 3, 16},
-        {"png/rgba.png", 4, 8},
-        {"png/palette8.png", 1, 8},
-        {"tiff/rgba16.tif", 4, 16},
-        {"tiff/tiled-48.tif", 3, 8},
-        {"gif/animation.gif", 4, 8},
-        {"bmp/rgb24.bmp", 3, 8},
-        {"bmp/rgba32-v5.bmp", 4, 8},
-        {"bmp/core-rgb24.bmp", 3, 8},
-        {"bmp/rgb24-top.bmp", 3, 8},
-        {"tga/grey-alpha.tga", 4, 8},
-        {"newformats/camera.webp", 3, 8},
-        {"newformats/alpha-lossless.webp", 4, 8},
-        {"newformats/animated-5.webp", 3, 8},
-        {"newformats/camera.heic", 3, 8},
-        {"newformats/turned.heic", 3, 8},
-        {"newformats/alpha-q80.avif", 4, 8},
-        {"newformats/deep-10bit.avif", 3, 10},
-        {"newformats/camera.jxl", 3, 8},
-        {"newformats/alpha-lossless.jxl", 4, 8},
-    };
-    for (const Case& c : cases) {
-        const std::string path = FixturePath(c.file);
-        CRasterImage picture;
-        ASSERT_TRUE(picture.Load(path)) << c.file;
-        const auto header = ReadPictureHeader(path);
-        ASSERT_TRUE(header.has_value()) << c.file;
-        EXPECT_EQ(header->width, picture.Width()) << c.file;
-        EXPECT_EQ(header->height, picture.Height()) << c.file;
-        EXPECT_EQ(header->channels, c.channels) << c.file;
-        EXPECT_EQ(header->bitsPerChannel, c.bits) << c.file;
-        // The same from the file opened for reading, which is left at its start.
-        CodecInputFile file;
-        Status status;
-        ASSERT_TRUE(file.Open(path, status)) << c.file;
-        const auto fromOpen = ReadPictureHeader(file, FormatFromPath(path));
-        ASSERT_TRUE(fromOpen.has_value()) << c.file;
-        EXPECT_EQ(fromOpen->width, header->width) << c.file;
-        std::vector<uint8_t> bytes;
-        ASSERT_TRUE(file.ReadAll(bytes, status));
-        EXPECT_EQ(bytes, FileBytes(path)) << c.file;
-    }
-    // A progressive JPEG keeps its coefficients while it is decoded.
+TEST_P(PictureHeaders, MatchWhatTheReadersMake) {
+    const std::string path = FixturePath(GetParam().file);
+    CRasterImage picture;
+    ASSERT_TRUE(picture.Load(path));
+    const auto header = ReadPictureHeader(path);
+    ASSERT_TRUE(header.has_value());
+    EXPECT_EQ(header->width, picture.Width());
+    EXPECT_EQ(header->height, picture.Height());
+    EXPECT_EQ(header->channels, GetParam().channels);
+    EXPECT_EQ(header->bitsPerChannel, GetParam().bits);
+    // The same from the file opened for reading, which is left at its start.
+    CodecInputFile file;
+    Status status;
+    ASSERT_TRUE(file.Open(path, status));
+    const auto fromOpen = ReadPictureHeader(file, FormatFromPath(path));
+    ASSERT_TRUE(fromOpen.has_value());
+    EXPECT_EQ(fromOpen->width, header->width);
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(file.ReadAll(bytes, status));
+    EXPECT_EQ(bytes, FileBytes(path));
+}
+
+using H = HeaderCase;
+
+INSTANTIATE_TEST_SUITE_P(
+    OtherToolsFiles, PictureHeaders,
+    ::testing::Values(H{"jpeg/quality92-420.jpg", 3, 8}, H{"jpeg/grey.jpg", 1, 8}, H{"jpeg/cmyk.jpg", 4, 8},
+                      H{"png/rgb16.png", 3, 16}, H{"png/rgba.png", 4, 8}, H{"png/palette8.png", 1, 8},
+                      H{"tiff/rgba16.tif", 4, 16}, H{"tiff/tiled-48.tif", 3, 8}, H{"gif/animation.gif", 4, 8},
+                      H{"bmp/rgb24.bmp", 3, 8}, H{"bmp/rgba32-v5.bmp", 4, 8}, H{"bmp/core-rgb24.bmp", 3, 8},
+                      H{"bmp/rgb24-top.bmp", 3, 8}, H{"tga/grey-alpha.tga", 4, 8},
+                      H{"newformats/camera.webp", 3, 8}, H{"newformats/alpha-lossless.webp", 4, 8},
+                      H{"newformats/animated-5.webp", 3, 8}, H{"newformats/camera.heic", 3, 8},
+                      H{"newformats/turned.heic", 3, 8}, H{"newformats/alpha-q80.avif", 4, 8},
+                      H{"newformats/deep-10bit.avif", 3, 10}, H{"newformats/camera.jxl", 3, 8},
+                      H{"newformats/alpha-lossless.jxl", 4, 8}),
+    [](const auto& info) { return TestNameOf(info.param.file); });
+
+TEST(PictureHeaderTest, AProgressiveJpegKeepsItsCoefficientsWhileDecoded) {
     EXPECT_GT(ReadPictureHeader(FixturePath("jpeg/progressive.jpg"))->workingBytesPerPixel, 0);
     EXPECT_EQ(ReadPictureHeader(FixturePath("jpeg/quality92-420.jpg"))->workingBytesPerPixel, 0);
 }

@@ -3,15 +3,12 @@
 // lossless), in the depth the format stores it as.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <cstring>
 #include <string>
 #include <utility>
 
 #include "codecs/CodecFactory.h"
 #include "codecs/FormatTestSupport.h"
 #include "codecs/PictureFiles.h"
-#include "support/TestPictures.h"
 
 using namespace stampora;
 

@@ -18,28 +18,20 @@ CRasterImage LoadFixture(const std::string& relative) {
     return image;
 }
 
-// Same size, same colours; alpha is not compared.
-void ExpectSameColours(const CRasterImage& a, const CRasterImage& b) {
-    EXPECT_EQ(DifferenceOf(a, b).worst, 0);
-}
-
 TEST(StorageLayouts, RunLengthBitmapsDecodeLikeTheirUncompressedPictures) {
     const CRasterImage rle8 = LoadFixture("bmp/rle8.bmp");
     EXPECT_EQ(rle8.Bpp(), 8);
-    ExpectSameColours(rle8, LoadFixture("bmp/rle8-reference.bmp"));
+    EXPECT_EQ(DifferenceOf(rle8, LoadFixture("bmp/rle8-reference.bmp")).worst, 0);
     const CRasterImage rle4 = LoadFixture("bmp/rle4.bmp");
     EXPECT_EQ(rle4.Bpp(), 4);
-    ExpectSameColours(rle4, LoadFixture("bmp/rle-reference.bmp"));
+    EXPECT_EQ(DifferenceOf(rle4, LoadFixture("bmp/rle-reference.bmp")).worst, 0);
 }
 
 TEST(StorageLayouts, ThirtyTwoBitBitmapsWithoutAlphaLoadOpaque) {
     const CRasterImage v5 = LoadFixture("bmp/v5-alpha-mask-0.bmp");
     ASSERT_EQ(v5.Bpp(), 32);
-    ExpectSameColours(v5, LoadFixture("tiff/stripped.tif"));
+    EXPECT_EQ(DifferenceOf(v5, LoadFixture("tiff/stripped.tif")).worst, 0);
     EachPixel(v5, [](int32_t x, int32_t y, const uint8_t* p) { ASSERT_EQ(p[3], 255) << x << "," << y; });
-    // A bitmap with a real alpha channel keeps it.
-    const CRasterImage withAlpha = LoadFixture("bmp/rgba32-v5.bmp");
-    EXPECT_LT(PixelOf(withAlpha, 6, 4).a, 255);
 }
 
 TEST(StorageLayouts, EveryTileSizeDecodesLikeTheStrippedPicture) {

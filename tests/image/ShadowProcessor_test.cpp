@@ -6,24 +6,11 @@
 
 using namespace stampora;
 
-namespace {
-
-ShadowParams Params(int32_t blur, int32_t offsetX, int32_t offsetY, int32_t opacity = 75) {
-    ShadowParams p;
-    p.blur = blur;
-    p.offsetX = offsetX;
-    p.offsetY = offsetY;
-    p.opacity = opacity;
-    return p;
-}
-
-}  // namespace
-
 TEST(ShadowProcessor, GrowsToHoldTheShadowAndKeepsThePictureInPlace) {
     CRasterImage image = UniformImage(10, 10, 32, 0xFF0000FF);
     image.offsetX = 100;
     image.offsetY = 50;
-    CShadowProcessor down(Params(4, 5, 5));
+    CShadowProcessor down(ShadowParams{.blur = 4, .offsetX = 5, .offsetY = 5});
     ASSERT_TRUE(image.RunProcessor(down, nullptr));
     EXPECT_EQ(image.Width(), 19);
     EXPECT_EQ(image.Height(), 19);
@@ -34,7 +21,7 @@ TEST(ShadowProcessor, GrowsToHoldTheShadowAndKeepsThePictureInPlace) {
     EXPECT_EQ(image.ReadPixel(18, 18) >> 24, 0u);     // beyond the blur
 
     CRasterImage left = UniformImage(10, 10, 32, 0xFF0000FF);
-    CShadowProcessor up(Params(4, -5, 0));
+    CShadowProcessor up(ShadowParams{.blur = 4, .offsetX = -5, .offsetY = 0});
     ASSERT_TRUE(left.RunProcessor(up, nullptr));
     EXPECT_EQ(left.Width(), 19);
     EXPECT_EQ(left.Height(), 18);
@@ -44,9 +31,9 @@ TEST(ShadowProcessor, GrowsToHoldTheShadowAndKeepsThePictureInPlace) {
 }
 
 TEST(ShadowProcessor, ClampsOpacityAndBlur) {
-    CShadowProcessor faint(Params(0, 20, 0, 0));
+    CShadowProcessor faint(ShadowParams{.blur = 0, .opacity = 0, .offsetX = 20, .offsetY = 0});
     EXPECT_EQ(faint.Params().blur, 2);
-    CShadowProcessor strong(Params(2, 20, 0, 150));
+    CShadowProcessor strong(ShadowParams{.blur = 2, .opacity = 150, .offsetX = 20, .offsetY = 0});
 
     // A shadow clear of its picture: inside it, opacity 1 leaves alpha 2 of 255.
     CRasterImage image = UniformImage(4, 4, 32, 0xFF000000);
@@ -58,7 +45,7 @@ TEST(ShadowProcessor, ClampsOpacityAndBlur) {
 }
 
 TEST(ShadowProcessor, RefusesOrFailsWithoutTouchingThePicture) {
-    CShadowProcessor shadow(Params(4, 5, 5));
+    CShadowProcessor shadow(ShadowParams{.blur = 4, .offsetX = 5, .offsetY = 5});
     CRasterImage flat = UniformImage(4, 4, 24, 0x123456);
     EXPECT_FALSE(flat.RunProcessor(shadow, nullptr));
 
@@ -66,7 +53,7 @@ TEST(ShadowProcessor, RefusesOrFailsWithoutTouchingThePicture) {
     const CRasterImage source = NoiseImage(5, 5, 32, 1);
     CRasterImage image = source;
     image.offsetX = 3;
-    CShadowProcessor far(Params(4, 2000000000, 2000000000));
+    CShadowProcessor far(ShadowParams{.blur = 4, .offsetX = 2000000000, .offsetY = 2000000000});
     EXPECT_FALSE(image.RunProcessor(far, nullptr));
     EXPECT_TRUE(SamePixels(image, source));
     EXPECT_EQ(image.offsetX, 3);

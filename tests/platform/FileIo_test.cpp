@@ -41,15 +41,6 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-// Only the test's own files are left in the folder: no temporary file stays.
-std::vector<std::string> Names(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 TEST(OpenFileUtf8, ReadsOnlyRegularFilesAndNeverBlocks) {
     ScratchDir dir;
     ASSERT_TRUE(WriteWhole(dir.File("plain.jpg"), "bytes"));
@@ -104,7 +95,7 @@ TEST(SafeFileWriter, SavesInParallelLeaveTheMaskAlone) {
     for (const auto& entry : fs::directory_iterator(dir.Path()))
         wrong += ModeOf(entry.path()) != (0666 & ~mask);
     EXPECT_EQ(wrong, 0);
-    EXPECT_EQ(Names(dir.Path()).size(), 600u);
+    EXPECT_EQ(FileNamesIn(dir.Path()).size(), 600u);
 }
 
 TEST(SafeFileWriter, WritesThroughSymbolicLinks) {
@@ -119,8 +110,8 @@ TEST(SafeFileWriter, WritesThroughSymbolicLinks) {
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "absolute.bmp"));
     EXPECT_TRUE(fs::is_symlink(dir.Path() / "relative.bmp"));
     EXPECT_EQ(FileText(dir.Path() / "real/photo.bmp"), "stamped");
-    EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"absolute.bmp", "real", "relative.bmp"}));
-    EXPECT_EQ(Names(dir.Path() / "real"), std::vector<std::string>{"photo.bmp"});
+    EXPECT_EQ(FileNamesIn(dir.Path()), (std::vector<std::string>{"absolute.bmp", "real", "relative.bmp"}));
+    EXPECT_EQ(FileNamesIn(dir.Path() / "real"), std::vector<std::string>{"photo.bmp"});
 
     // A dangling link gets its file made where it points.
     fs::create_symlink("real/later.bmp", dir.Path() / "dangling.bmp");
@@ -148,7 +139,7 @@ TEST(SafeFileWriter, FailuresCarryTheReason) {
     library.Fail("Not a JPEG file");
     EXPECT_FALSE(library.Commit());
     EXPECT_EQ(library.Error(), "Not a JPEG file");
-    EXPECT_TRUE(Names(dir.Path()).empty());
+    EXPECT_TRUE(FileNamesIn(dir.Path()).empty());
 }
 
 // Only a regular file is replaced: a folder, a FIFO or a device under the
@@ -205,7 +196,7 @@ TEST(SafeFileWriter, ConfinedWritesStayInTheOutputFolder) {
     fs::create_symlink("../elsewhere/victim.jpg", dir.Path() / "out/late.jpg");
     EXPECT_FALSE(late.Commit());
     EXPECT_EQ(late.Error(), kLinkOutsideText);
-    EXPECT_EQ(Names(dir.Path() / "elsewhere"), std::vector<std::string>{"victim.jpg"});
+    EXPECT_EQ(FileNamesIn(dir.Path() / "elsewhere"), std::vector<std::string>{"victim.jpg"});
     EXPECT_EQ(FileText(dir.File("elsewhere/victim.jpg")), "victim");
 }
 
@@ -241,7 +232,7 @@ TEST(SafeFileWriter, AKilledWriterLeavesNothingBehind) {
     const int probe = ::open(dir.Path().c_str(), O_TMPFILE | O_WRONLY, 0600);
     if (probe >= 0) {
         ::close(probe);
-        EXPECT_EQ(Names(dir.Path()), (std::vector<std::string>{"kept.jpg"}));
+        EXPECT_EQ(FileNamesIn(dir.Path()), (std::vector<std::string>{"kept.jpg"}));
     }
     EXPECT_EQ(FileText(dir.File("kept.jpg")), "the good file");
 }

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
@@ -12,6 +14,13 @@
 
 inline std::string FixturePath(const std::string& relative) {
     return std::string(STAMPORA_FIXTURES_DIR) + "/" + relative;
+}
+
+// A parameterised test's name made of a fixture path: each character other
+// than a letter or a digit becomes '_'.
+inline std::string TestNameOf(std::string path) {
+    for (char& c : path) c = std::isalnum(static_cast<unsigned char>(c)) ? c : '_';
+    return path;
 }
 
 // The whole file, empty when it cannot be read.
@@ -28,6 +37,15 @@ inline std::string FileText(const std::filesystem::path& path) {
 
 inline void WriteTextFile(const std::filesystem::path& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> FileNamesIn(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // A fresh folder for one test, removed when the test ends.
