@@ -105,6 +105,12 @@ public:
 private:
     enum class Placing { Centred, Kept, Anchored };
 
+    // Takes a mark from its dialog or a preset and makes it for the open
+    // picture, centred or by its anchor; the reason when it is refused.
+    std::optional<std::string> PlaceText(const TextWatermark& edited, const MarkFit& fit, Placing placing,
+                                         const MarkView& view);
+    std::optional<std::string> PlaceImage(const ImageWatermark& edited, const MarkFit& fit, Placing placing,
+                                          const MarkView& view);
     // Makes the layer of a mark that is the same on every picture; false
     // when memory fails for it.
     bool DrawText();
