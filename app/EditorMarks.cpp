@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "image/DrawingSurface.h"
 #include "watermark/FittedMark.h"
@@ -113,6 +114,10 @@ std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const M
     return FitToPicture(facts, view);
 }
 
+std::vector<std::string> EditorMarks::TakeWarnings() {
+    return std::exchange(warnings, {});
+}
+
 bool EditorMarks::DrawText() {
     // A mark drawn the same on every picture is drawn once, here; any other
     // is drawn for each picture.
@@ -132,7 +137,10 @@ std::optional<std::string> EditorMarks::MakeText(Placing placing, const MarkView
     if (facts.width <= 0 || !text.base.enabled || text.font.height < 1) return std::nullopt;
     CFittedTextMark fitted(text, textFit);
     Status status;
-    if (!fitted.ForPicture(facts, textOn.made, status)) return Refused("text watermark", status.Error());
+    const bool made = fitted.ForPicture(facts, textOn.made, status);
+    if (const std::string warning = status.Warning(Domain::Mark); !warning.empty())
+        warnings.push_back(warning);
+    if (!made) return Refused("text watermark", status.Error());
     return Settle(textOn, text.base, textFit, kTextMarkTooLargeMessage, placing, view);
 }
 

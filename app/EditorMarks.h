@@ -83,6 +83,9 @@ public:
     // New fits for both marks, made again where they lie.
     std::vector<std::string> SetFits(const MarkFit& newTextFit, const MarkFit& newImageFit,
                                      const MarkView& view);
+    // What fell short on the marks made since the last call without keeping
+    // them off the picture (a character no font has), for the caller to show.
+    std::vector<std::string> TakeWarnings();
 
     // The picture is drawn elsewhere or at another zoom: the screen
     // rectangles follow the marks' picture positions.
@@ -131,6 +134,7 @@ private:
     MarkTextFacts facts;  // of the open picture; no picture while its width is 0
     PlacedMark textOn;
     PlacedMark imageOn;
+    std::vector<std::string> warnings;
 };
 
 }  // namespace stampora
