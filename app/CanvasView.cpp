@@ -282,6 +282,8 @@ void CanvasView::SetMarkFits(const MarkFit& textFit, const MarkFit& imageFit) {
 }
 
 void CanvasView::ShowMarks(const std::vector<std::string>& refused) {
+    for (const std::string& message : marks.TakeWarnings())
+        ShowMessage(message, kWarningCaption, MessageIcon::Warning);
     for (const std::string& message : refused) ShowMessage(message, kErrorCaption, MessageIcon::Error);
     InvalidateMark();
 }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "image/DrawingSurface.h"
 #include "watermark/FittedMark.h"
@@ -58,30 +59,13 @@ std::vector<std::string> EditorMarks::FitToPicture(const MarkTextFacts& picture,
 
 std::vector<std::string> EditorMarks::TakeText(const TextWatermark& edited, const MarkFit& fit,
                                                const MarkView& view) {
-    text = edited;
-    textFit = fit;
-    textOn.placed = false;
-    textOn.anchored = false;
-    text.UpdateParams();
-    if (!DrawText()) {
-        textOn.shown = false;
-        return {Refused("text watermark", "there is not enough memory to draw it")};
-    }
-    if (auto reason = MakeText(Placing::Centred, view)) return {*reason};
+    if (auto reason = PlaceText(edited, fit, Placing::Centred, view)) return {*reason};
     return {};
 }
 
 std::vector<std::string> EditorMarks::TakeImage(const ImageWatermark& edited, const MarkFit& fit,
                                                 const MarkView& view) {
-    image = edited;
-    imageFit = fit;
-    imageOn.placed = false;
-    imageOn.anchored = false;
-    if (!PrepareImage()) {
-        imageOn.shown = false;
-        return {Refused("image watermark", "there is not enough memory to prepare it")};
-    }
-    if (auto reason = MakeImage(Placing::Centred, view)) return {*reason};
+    if (auto reason = PlaceImage(edited, fit, Placing::Centred, view)) return {*reason};
     return {};
 }
 
@@ -90,19 +74,41 @@ std::vector<std::string> EditorMarks::TakeAnchored(const TextWatermark& textMark
                                                    const MarkFit& newImageFit, const MarkView& view) {
     std::vector<std::string> refused;
     if (imageMark.base.enabled) {
-        for (std::string& reason : TakeImage(imageMark, newImageFit, view))
-            refused.push_back(std::move(reason));
-        imageOn.anchored = true;
-        if (auto reason = MakeImage(Placing::Anchored, view)) refused.push_back(*reason);
+        if (auto reason = PlaceImage(imageMark, newImageFit, Placing::Anchored, view))
+            refused.push_back(*reason);
     }
     if (textMark.base.enabled) {
-        for (std::string& reason : TakeText(textMark, newTextFit, view)) refused.push_back(std::move(reason));
-        textOn.anchored = true;
-        if (auto reason = MakeText(Placing::Anchored, view)) refused.push_back(*reason);
+        if (auto reason = PlaceText(textMark, newTextFit, Placing::Anchored, view))
+            refused.push_back(*reason);
     }
-    // A mark refused both centred and anchored is told once.
-    refused.erase(std::unique(refused.begin(), refused.end()), refused.end());
     return refused;
+}
+
+std::optional<std::string> EditorMarks::PlaceText(const TextWatermark& edited, const MarkFit& fit,
+                                                  Placing placing, const MarkView& view) {
+    text = edited;
+    textFit = fit;
+    textOn.placed = false;
+    textOn.anchored = placing == Placing::Anchored;
+    text.UpdateParams();
+    if (!DrawText()) {
+        textOn.shown = false;
+        return Refused("text watermark", "there is not enough memory to draw it");
+    }
+    return MakeText(placing, view);
+}
+
+std::optional<std::string> EditorMarks::PlaceImage(const ImageWatermark& edited, const MarkFit& fit,
+                                                   Placing placing, const MarkView& view) {
+    image = edited;
+    imageFit = fit;
+    imageOn.placed = false;
+    imageOn.anchored = placing == Placing::Anchored;
+    if (!PrepareImage()) {
+        imageOn.shown = false;
+        return Refused("image watermark", "there is not enough memory to prepare it");
+    }
+    return MakeImage(placing, view);
 }
 
 std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const MarkFit& newImageFit,
@@ -118,6 +124,10 @@ std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const M
         return refused;
     }
     return FitToPicture(facts, view);
+}
+
+std::vector<std::string> EditorMarks::TakeWarnings() {
+    return std::exchange(warnings, {});
 }
 
 bool EditorMarks::DrawText() {
@@ -139,7 +149,10 @@ std::optional<std::string> EditorMarks::MakeText(Placing placing, const MarkView
     if (facts.width <= 0 || !text.base.enabled || text.font.height < 1) return std::nullopt;
     CFittedTextMark fitted(text, textFit);
     Status status;
-    if (!fitted.ForPicture(facts, textOn.made, status)) return Refused("text watermark", status.Error());
+    const bool made = fitted.ForPicture(facts, textOn.made, status);
+    if (const std::string warning = status.Warning(Domain::Mark); !warning.empty())
+        warnings.push_back(warning);
+    if (!made) return Refused("text watermark", status.Error());
     return Settle(textOn, text.base, textFit, kTextMarkTooLargeMessage, placing, view);
 }
 

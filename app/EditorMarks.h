@@ -83,6 +83,9 @@ public:
     // New fits for both marks, made again where they lie.
     std::vector<std::string> SetFits(const MarkFit& newTextFit, const MarkFit& newImageFit,
                                      const MarkView& view);
+    // What fell short on the marks made since the last call without keeping
+    // them off the picture (a character no font has), for the caller to show.
+    std::vector<std::string> TakeWarnings();
 
     // The picture is drawn elsewhere or at another zoom: the screen
     // rectangles follow the marks' picture positions.
@@ -107,6 +110,12 @@ public:
 private:
     enum class Placing { Centred, Kept, Anchored };
 
+    // Takes a mark from its dialog or a preset and makes it for the open
+    // picture, centred or by its anchor; the reason when it is refused.
+    std::optional<std::string> PlaceText(const TextWatermark& edited, const MarkFit& fit, Placing placing,
+                                         const MarkView& view);
+    std::optional<std::string> PlaceImage(const ImageWatermark& edited, const MarkFit& fit, Placing placing,
+                                          const MarkView& view);
     // Makes the layer of a mark that is the same on every picture; false
     // when memory fails for it.
     bool DrawText();
@@ -127,6 +136,7 @@ private:
     MarkTextFacts facts;  // of the open picture; no picture while its width is 0
     PlacedMark textOn;
     PlacedMark imageOn;
+    std::vector<std::string> warnings;
 };
 
 }  // namespace stampora

@@ -376,9 +376,9 @@ void MainFrame::LoadPreset() {
 }
 
 bool MainFrame::LoadPresetPath(const QString& path) {
-    std::string error;
-    if (!LoadEditorPreset(*canvas, path.toStdString(), error)) {
-        ShowMessage(error, kErrorCaption, MessageIcon::Error);
+    Status status;
+    if (!LoadEditorPreset(*canvas, path.toStdString(), status)) {
+        ShowMessage(status.Error(), kErrorCaption, MessageIcon::Error);
         return false;
     }
     RememberMarks(canvas->Marks());
@@ -391,9 +391,9 @@ void MainFrame::SavePreset() {
     if (!chosen || chosen->isEmpty()) return;
     QString path = *chosen;
     if (QFileInfo(path).suffix().isEmpty()) path += QStringLiteral(".ini");
-    std::string error;
-    if (!SaveRunSettings(path.toStdString(), EditorSettings(canvas->Marks()), error))
-        ShowMessage(error, kErrorCaption, MessageIcon::Error);
+    Status status;
+    if (!SaveRunSettings(path.toStdString(), EditorSettings(canvas->Marks()), status))
+        ShowMessage(status.Error(), kErrorCaption, MessageIcon::Error);
 }
 
 void MainFrame::ShowAboutBox() {

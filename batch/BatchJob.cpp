@@ -22,6 +22,7 @@
 #include "platform/FileIo.h"
 #include "platform/PathJoin.h"
 #include "platform/Utf8Path.h"
+#include "watermark/WatermarkMessages.h"
 
 namespace stampora {
 
@@ -235,8 +236,12 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         finished[static_cast<size_t>(index)] = true;
         ++done;
         // Lines come in list order: a file is told once every file before it was.
-        for (; reported < results.size() && finished[reported]; ++reported)
+        for (; reported < results.size() && finished[reported]; ++reported) {
             ui.FileFinished(fileList[reported], results[reported]);
+            // A mark stamped short of something, e.g. a character no font has.
+            const std::string warning = results[reported].status.Warning(Domain::Mark);
+            if (!warning.empty()) ui.ShowMessage(warning, kWarningCaption, MessageIcon::Warning);
+        }
         ui.SetProgress(ProgressPosition(done, fileCount));
     });
 

@@ -73,7 +73,7 @@ bool SourcePicture::ReadFrames(ImageList& frames, CImageProperties* properties, 
         return false;
     }
     status.failure = {};
-    if (properties != nullptr && read) properties->CopyFrom(*read);
+    if (properties != nullptr && read) *properties = *read;
     return true;
 }
 

@@ -88,8 +88,13 @@ void CFittedTextMark::BuildLayerOnDemand(const WatermarkBase& smallest, std::fun
 bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, Status& status) {
     const bool resized = fit.SizeFollowsPicture();
     if (!mark.base.enabled || (!resized && !fillsIn)) {
-        return RunLayer(mark.base, mark.layer, onDemand.get(), fit.layout, facts.width, facts.height,
-                        prepared, status, "the text mark could not be drawn");
+        if (!RunLayer(mark.base, mark.layer, onDemand.get(), fit.layout, facts.width, facts.height, prepared,
+                      status, "the text mark could not be drawn"))
+            return false;
+        // The mark's own layer is made once it is given, not a stand-in.
+        if (mark.base.enabled && prepared.layer.get() == &mark.layer)
+            WarnMissingCharacters(mark.missingCharacters, status);
+        return true;
     }
     float pixelSize = 0.0f;
     if (resized) {
@@ -119,6 +124,7 @@ bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepa
     if (!built->RebuildLayer()) {
         return status.Fail(Domain::Mark, "the text mark could not be drawn");
     }
+    WarnMissingCharacters(built->missingCharacters, status);
     const PreparedMark made{built->base, std::shared_ptr<const CRasterImage>(built, &built->layer)};
     cache.Store(key, made);
     prepared = WithMargin(made, fit.layout, facts.width, facts.height);

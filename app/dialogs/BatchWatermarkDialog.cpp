@@ -254,9 +254,9 @@ void BatchWatermarkDialog::LoadPreset() {
         CurrentChoosers().ChooseOpenFile(this, QStringLiteral("Load Preset"), QString(), kPresetFilters);
     if (!path || path->isEmpty()) return;
     RunSettings settings;
-    std::string error;
-    if (!LoadRunSettings(Utf8FromQString(*path), settings, error)) {
-        stampora::ShowMessage(error, kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
+    Status status;
+    if (!LoadRunSettings(Utf8FromQString(*path), settings, status)) {
+        stampora::ShowMessage(status.Error(), kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
         return;
     }
     StoreFields();
@@ -271,9 +271,9 @@ void BatchWatermarkDialog::SavePreset() {
     if (!chosen || chosen->isEmpty()) return;
     std::string path = Utf8FromQString(*chosen);
     if (QFileInfo(*chosen).suffix().isEmpty()) path += ".ini";
-    std::string error;
-    if (!SaveRunSettings(path, Settings(), error))
-        stampora::ShowMessage(error, kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
+    Status status;
+    if (!SaveRunSettings(path, Settings(), status))
+        stampora::ShowMessage(status.Error(), kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
 }
 
 void BatchWatermarkDialog::UseEditorMarks() {
@@ -294,7 +294,7 @@ void BatchWatermarkDialog::Remember() {
     if (config.empty()) return;
     WriteIniValue(config, kSettingsSection, kSourceKey, job.sourceDirectory);
     WriteIniValue(config, kSettingsSection, kOutputKey, job.outputDirectory);
-    std::string ignored;
+    Status ignored;
     SaveRunSettings(SettingsFolderFile(kRememberedFile), settings, ignored);
 }
 
@@ -307,7 +307,7 @@ void BatchWatermarkDialog::Restore() {
     // Marks that cannot be made again (a font or a picture gone) are not
     // taken; the folders are.
     RunSettings settings;
-    std::string ignored;
+    Status ignored;
     if (LoadRunSettings(SettingsFolderFile(kRememberedFile), settings, ignored))
         TakeRunSettings(settings, job);
 }

@@ -27,11 +27,11 @@ QWidget* FieldWith(QLineEdit* edit, QWidget* after, QWidget* parent) {
     return field;
 }
 
-QDialogButtonBox* OkCancelButtons(QDialog& dialog) {
+QDialogButtonBox* OkCancelButtons(QDialog& dialog, const QString& cancelText) {
     auto* buttons = new QDialogButtonBox(&dialog);
     QPushButton* ok =
         Named(buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole), ButtonId::kOk);
-    Named(buttons->addButton(QStringLiteral("CANCEL"), QDialogButtonBox::RejectRole), ButtonId::kCancel);
+    Named(buttons->addButton(cancelText, QDialogButtonBox::RejectRole), ButtonId::kCancel);
     ok->setDefault(true);
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

@@ -30,7 +30,8 @@ QLineEdit* NumberEdit(int id, int width, QWidget* parent);
 // The edit with its unit or its arrow pair right after it, as one field.
 QWidget* FieldWith(QLineEdit* edit, QWidget* after, QWidget* parent);
 
-// "OK" (id 1, the default button) accepting and "CANCEL" (id 2) rejecting.
-QDialogButtonBox* OkCancelButtons(QDialog& dialog);
+// "OK" (id 1, the default button) accepting and "CANCEL" (id 2) rejecting;
+// the settings dialogs label the second "Cancel".
+QDialogButtonBox* OkCancelButtons(QDialog& dialog, const QString& cancelText = QStringLiteral("CANCEL"));
 
 }  // namespace stampora

@@ -20,9 +20,9 @@ void TakeMarks(CanvasView& canvas, const RunSettings& settings) {
     canvas.TakeAnchoredMarks(settings.textMark, settings.textFit, settings.imageMark, settings.imageFit);
 }
 
-bool LoadEditorPreset(CanvasView& canvas, const std::string& path, std::string& error) {
+bool LoadEditorPreset(CanvasView& canvas, const std::string& path, Status& status) {
     RunSettings settings;
-    if (!LoadRunSettings(path, settings, error)) return false;
+    if (!LoadRunSettings(path, settings, status)) return false;
     TakeMarks(canvas, settings);
     saveOptions = settings.output;
     return true;
@@ -36,16 +36,16 @@ bool RememberMarks(const EditorMarks& editorMarks) {
     RunSettings marks = EditorSettings(editorMarks);
     // The save options have their own place in config.ini.
     marks.output = OutputSettings{};
-    std::string error;
+    Status ignored;
     const std::string path = RememberedMarksPath();
-    return !path.empty() && SaveRunSettings(path, marks, error);
+    return !path.empty() && SaveRunSettings(path, marks, ignored);
 }
 
 void RestoreRememberedMarks(CanvasView& canvas) {
     RunSettings marks;
-    std::string error;
+    Status ignored;
     const std::string path = RememberedMarksPath();
-    if (path.empty() || !LoadRunSettings(path, marks, error)) return;
+    if (path.empty() || !LoadRunSettings(path, marks, ignored)) return;
     // As they were last confirmed: centred on the picture, as from their dialogs.
     if (marks.textMark.base.enabled) canvas.TakeTextMark(marks.textMark, marks.textFit);
     if (marks.imageMark.base.enabled) canvas.TakeImageMark(marks.imageMark, marks.imageFit);

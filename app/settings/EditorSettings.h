@@ -5,6 +5,7 @@
 #include <string>
 
 #include "batch/options/RunSettings.h"
+#include "platform/Status.h"
 
 namespace stampora {
 
@@ -21,8 +22,8 @@ void TakeMarks(CanvasView& canvas, const RunSettings& settings);
 
 // Reads a preset: its marks go to the canvas, its output options become the
 // save options in force. A refused preset changes nothing; the reason is in
-// `error`.
-bool LoadEditorPreset(CanvasView& canvas, const std::string& path, std::string& error);
+// `status`.
+bool LoadEditorPreset(CanvasView& canvas, const std::string& path, Status& status);
 
 // The file in the configuration folder that keeps the last confirmed marks,
 // in the preset format.

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialogs/DialogControls.h"
 #include "app/settings/OutputDirectory.h"
 #include "platform/MessageSink.h"
 #include "platform/OutputDirectorySetting.h"
@@ -37,19 +38,10 @@ OutputDirectoryDialog::OutputDirectoryDialog(QWidget* parent) : QDialog(parent) 
     groupLayout->addWidget(label);
     groupLayout->addLayout(row);
 
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("id1"));
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("id2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(explanation);
     layout->addWidget(group);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancelButtons(*this, QStringLiteral("Cancel")));
 
     // What config.ini holds, or the directory in use when it holds nothing.
     const std::string stored = StoredOutputDirectory();

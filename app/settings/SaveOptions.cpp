@@ -37,7 +37,7 @@ OutputSettings ReadSaveOptions() {
     if (settings.empty()) return options;
     // The quality as the tool's --quality takes it.
     const std::string quality = Stored(settings, kQualityKey);
-    std::string ignored;
+    Status ignored;
     if (!quality.empty()) {
         if (const auto read = MarkAndOutputOptions({"--quality", quality}, std::nullopt, ignored)) {
             options.quality = read->quality;

@@ -1,9 +1,9 @@
 #include "app/settings/SaveOptionsDialog.h"
 
 #include <QDialogButtonBox>
-#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/dialogs/DialogControls.h"
 #include "app/dialogs/OutputOptionsBox.h"
 #include "app/settings/SaveOptions.h"
 #include "platform/MessageSink.h"
@@ -15,18 +15,9 @@ SaveOptionsDialog::SaveOptionsDialog(QWidget* parent)
     : QDialog(parent),
       options(new OutputOptionsBox(QStringLiteral("Saved copies"), QStringLiteral("As the source"), this)) {
     setWindowTitle(QStringLiteral("Save options -- Setting"));
-    auto* buttons = new QDialogButtonBox;
-    QPushButton* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("id1"));
-    ok->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("id2"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(options);
-    layout->addWidget(buttons);
+    layout->addWidget(OkCancelButtons(*this, QStringLiteral("Cancel")));
     layout->setSizeConstraint(QLayout::SetFixedSize);
     options->Show(saveOptions);
 }

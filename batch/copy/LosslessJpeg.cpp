@@ -179,8 +179,14 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, c
     };
     Status rewritten;
     switch (WriteKeptBlocks(source, layout, boxes, stamp, outputPath, kept, rewritten)) {
-        case KeptBlocks::Refused:
-            return normalPath(rewritten.Error());
+        case KeptBlocks::Refused: {
+            // The marks were made for this picture already: what fell short
+            // on them is told with the copy made whole.
+            BatchFileResult whole = normalPath(rewritten.Error());
+            if (!status.Warning(Domain::Mark).empty())
+                whole.status.Warn(Domain::Mark, status.Warning(Domain::Mark));
+            return whole;
+        }
         case KeptBlocks::SaveFailed:
             result.outcome = BatchFileOutcome::SaveFailed;
             status.failure = rewritten.failure;

@@ -16,7 +16,7 @@ template <typename Player>
 bool Play(Player& player, bool opened, CImageProperties& properties) {
     FrameArea changed;
     if (!opened || player.FrameCount() < 2 || !player.Next(changed)) return false;
-    properties.CopyFrom(*player.Properties(player.FrameCount()));
+    properties = *player.Properties(player.FrameCount());
     return true;
 }
 

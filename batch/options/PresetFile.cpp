@@ -116,13 +116,13 @@ std::string ReadLine(std::string_view line, std::string& section, std::vector<Pr
 
 }  // namespace
 
-bool LoadPreset(const std::string& path, std::vector<PresetEntry>& entries, std::string& error) {
+bool LoadPreset(const std::string& path, std::vector<PresetEntry>& entries, Status& status) {
     std::vector<uint8_t> bytes;
     errno = 0;
     if (!ReadWholeFile(path, bytes, kMaxPresetBytes)) {
-        error = "cannot read the preset " + ShownName(path) + ": " +
-                (errno != 0 ? std::strerror(errno) : "larger than a preset can be");
-        return false;
+        return status.Fail(Domain::Read,
+                           "cannot read the preset " + ShownName(path) + ": " +
+                               (errno != 0 ? std::strerror(errno) : "larger than a preset can be"));
     }
     std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
@@ -134,20 +134,17 @@ bool LoadPreset(const std::string& path, std::vector<PresetEntry>& entries, std:
         const std::string_view line = text.substr(0, feed);
         text.remove_prefix(feed == std::string_view::npos ? text.size() : feed + 1);
         ++number;
-        if (line.find('\0') != std::string_view::npos) {
-            error = ShownName(path) + ":" + std::to_string(number) + ": not a text line";
-            return false;
-        }
-        const std::string reason = ReadLine(line, section, entries, number);
-        if (!reason.empty()) {
-            error = ShownName(path) + ":" + std::to_string(number) + ": " + reason;
-            return false;
-        }
+        const std::string reason = line.find('\0') != std::string_view::npos
+                                       ? "not a text line"
+                                       : ReadLine(line, section, entries, number);
+        if (!reason.empty())
+            return status.Fail(Domain::Options,
+                               ShownName(path) + ":" + std::to_string(number) + ": " + reason);
     }
     return true;
 }
 
-bool SavePreset(const std::string& path, const std::vector<PresetEntry>& entries, std::string& error) {
+bool SavePreset(const std::string& path, const std::vector<PresetEntry>& entries, Status& status) {
     std::string text = kPresetHeading;
     for (const char* section : kSections) {
         std::string lines;
@@ -157,10 +154,8 @@ bool SavePreset(const std::string& path, const std::vector<PresetEntry>& entries
         if (!lines.empty()) text += std::string("\n[") + section + "]\n" + lines;
     }
     SafeFileWriter out(path);
-    if (!out.Open() || !out.Write(text.data(), text.size()) || !out.Commit()) {
-        error = "cannot write the preset " + ShownName(path) + ": " + out.Error();
-        return false;
-    }
+    if (!out.Open() || !out.Write(text.data(), text.size()) || !out.Commit())
+        return status.Fail(Domain::Write, "cannot write the preset " + ShownName(path) + ": " + out.Error());
     return true;
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/Status.h"
+
 namespace stampora {
 
 struct PresetEntry {
@@ -21,14 +23,14 @@ struct PresetEntry {
 // Reads a whole preset file into `entries`, in file order, escapes undone.
 // Section and key names match in any case; blank lines and lines starting
 // with ';' or '#' are skipped; a value may also be written without quotes.
-// Refused, with "FILE:LINE: reason" in `error`: a section other than the
+// Refused, with "FILE:LINE: reason" in `status`: a section other than the
 // three, an entry before any section, a line that is neither, a quote left
 // open, a key given twice in one section. Whether a key names an option is
 // for the caller to judge.
-bool LoadPreset(const std::string& path, std::vector<PresetEntry>& entries, std::string& error);
+bool LoadPreset(const std::string& path, std::vector<PresetEntry>& entries, Status& status);
 
 // Writes the entries as a new preset file, replacing any file of that name
-// only once it was written in full. False with the reason in `error`.
-bool SavePreset(const std::string& path, const std::vector<PresetEntry>& entries, std::string& error);
+// only once it was written in full. False with the reason in `status`.
+bool SavePreset(const std::string& path, const std::vector<PresetEntry>& entries, Status& status);
 
 }  // namespace stampora

@@ -115,14 +115,11 @@ std::vector<std::string> SettingsArguments(const RunSettings& settings) {
     return arguments;
 }
 
-bool SettingsFromOptions(const ToolOptions& options, RunSettings& settings, std::string& error) {
+bool SettingsFromOptions(const ToolOptions& options, RunSettings& settings, Status& status) {
     RunSettings made;
-    Status status;
     if ((options.textMark && !SetUpTextMark(*options.textMark, made.textMark, status)) ||
-        (options.imageMark && !SetUpImageMark(*options.imageMark, made.imageMark, status))) {
-        error = status.Error();
+        (options.imageMark && !SetUpImageMark(*options.imageMark, made.imageMark, status)))
         return false;
-    }
     made.textFit = TextMarkFit(options);
     made.imageFit = ImageMarkFit(options);
     OutputSettings& output = made.output;
@@ -139,14 +136,14 @@ bool SettingsFromOptions(const ToolOptions& options, RunSettings& settings, std:
     return true;
 }
 
-bool LoadRunSettings(const std::string& path, RunSettings& settings, std::string& error) {
-    const auto options = MarkAndOutputOptions({}, path, error);
-    return options && SettingsFromOptions(*options, settings, error);
+bool LoadRunSettings(const std::string& path, RunSettings& settings, Status& status) {
+    const auto options = MarkAndOutputOptions({}, path, status);
+    return options && SettingsFromOptions(*options, settings, status);
 }
 
-bool SaveRunSettings(const std::string& path, const RunSettings& settings, std::string& error) {
-    const auto options = MarkAndOutputOptions(SettingsArguments(settings), std::nullopt, error);
-    return options && SavePreset(path, options->presetEntries, error);
+bool SaveRunSettings(const std::string& path, const RunSettings& settings, Status& status) {
+    const auto options = MarkAndOutputOptions(SettingsArguments(settings), std::nullopt, status);
+    return options && SavePreset(path, options->presetEntries, status);
 }
 
 void TakeRunSettings(const RunSettings& settings, CBatchJob& job) {

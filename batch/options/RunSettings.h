@@ -11,6 +11,7 @@
 #include "batch/BatchTypeFilter.h"
 #include "batch/options/ToolOptions.h"
 #include "codecs/metadata/KeptMetadata.h"
+#include "platform/Status.h"
 #include "watermark/ImageWatermark.h"
 #include "watermark/MarkFit.h"
 #include "watermark/text/TextWatermark.h"
@@ -47,14 +48,14 @@ std::vector<std::string> SettingsArguments(const RunSettings& settings);
 // is set up (its font must be installed, its picture must load), the fits
 // and the output options taken over. False with the reason, `settings`
 // untouched.
-bool SettingsFromOptions(const ToolOptions& options, RunSettings& settings, std::string& error);
+bool SettingsFromOptions(const ToolOptions& options, RunSettings& settings, Status& status);
 
 // Reads a preset file into `settings`; refused with "FILE:LINE: reason" (or
 // why a mark cannot be made), `settings` then untouched.
-bool LoadRunSettings(const std::string& path, RunSettings& settings, std::string& error);
+bool LoadRunSettings(const std::string& path, RunSettings& settings, Status& status);
 
 // Writes the settings as a preset file the tool reads back to the same run.
-bool SaveRunSettings(const std::string& path, const RunSettings& settings, std::string& error);
+bool SaveRunSettings(const std::string& path, const RunSettings& settings, Status& status);
 
 // Hands the settings to a batch job: each mark they give with its fit (a
 // mark they leave inactive stays as the job had it) and the output options.

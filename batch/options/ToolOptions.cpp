@@ -284,12 +284,18 @@ std::map<std::string, Option> OptionTable(ParseState& state) {
     };
 }
 
+// Records why the options are refused, and answers no options.
+std::nullopt_t Refused(Status& status, std::string reason) {
+    status.failure = Reason{Domain::Options, std::move(reason)};
+    return std::nullopt;
+}
+
 // The arguments after the presets named, which come first so that the
 // command line overrides them. `needSource`: the positional arguments must
 // name the source directory (and perhaps the output directory).
 std::optional<ToolOptions> ParseWith(const std::vector<std::string>& arguments,
                                      const std::optional<std::string>& preset, bool needSource,
-                                     std::string& error) {
+                                     Status& status) {
     ParseState state;
     ToolOptions& options = state.options;
     const std::map<std::string, Option> table = OptionTable(state);
@@ -313,25 +319,23 @@ std::optional<ToolOptions> ParseWith(const std::vector<std::string>& arguments,
     // Every line of a preset must name an option of its section.
     if (preset) {
         std::vector<PresetEntry> entries;
-        if (!LoadPreset(*preset, entries, error)) return std::nullopt;
+        if (!LoadPreset(*preset, entries, status)) return std::nullopt;
         for (const PresetEntry& entry : entries) {
             const std::string name = "--" + entry.key;
             const std::string where = ShownName(*preset) + ":" + std::to_string(entry.line) + ": ";
             const auto option = table.find(name);
             const char* section = option != table.end() ? SectionOf(option->second.group) : nullptr;
             if (section == nullptr) {
-                error = where + "unknown key '" + ShownName(entry.key) + "' in [" + entry.section + "]";
-                return std::nullopt;
+                return Refused(
+                    status, where + "unknown key '" + ShownName(entry.key) + "' in [" + entry.section + "]");
             }
             if (entry.section != section) {
-                error =
-                    where + "'" + entry.key + "' belongs in [" + section + "], not [" + entry.section + "]";
-                return std::nullopt;
+                return Refused(status, where + "'" + entry.key + "' belongs in [" + section + "], not [" +
+                                           entry.section + "]");
             }
             if (!option->second.set(entry.value)) {
-                error = where + "bad value '" + ShownName(entry.value) + "' for " + entry.key +
-                        ": expected " + option->second.expects;
-                return std::nullopt;
+                return Refused(status, where + "bad value '" + ShownName(entry.value) + "' for " + entry.key +
+                                           ": expected " + option->second.expects);
             }
             remember(name, option->second, entry.value);
         }
@@ -352,8 +356,7 @@ std::optional<ToolOptions> ParseWith(const std::vector<std::string>& arguments,
         const std::string name = argument == "-h" ? "--help" : argument.substr(0, equals);
         const auto found = table.find(name);
         if (found == table.end() || (found->second.flag && equals != std::string::npos)) {
-            error = "unknown option " + ShownName(found == table.end() ? name : argument);
-            return std::nullopt;
+            return Refused(status, "unknown option " + ShownName(found == table.end() ? name : argument));
         }
         const Option& option = found->second;
         std::string value = "on";
@@ -363,13 +366,12 @@ std::optional<ToolOptions> ParseWith(const std::vector<std::string>& arguments,
             } else if (i + 1 < arguments.size()) {
                 value = arguments[++i];
             } else {
-                error = name + " needs a value: " + option.expects;
-                return std::nullopt;
+                return Refused(status, name + " needs a value: " + option.expects);
             }
         }
         if (!option.set(value)) {
-            error = "bad value '" + ShownName(value) + "' for " + name + ": expected " + option.expects;
-            return std::nullopt;
+            return Refused(
+                status, "bad value '" + ShownName(value) + "' for " + name + ": expected " + option.expects);
         }
         remember(name, option, value);
         if (option.group == Group::Text && name != "--text") textOnlyOption = name;
@@ -382,29 +384,24 @@ std::optional<ToolOptions> ParseWith(const std::vector<std::string>& arguments,
     }
 
     if (!textOnlyOption.empty() && !state.textGiven) {
-        error = textOnlyOption + " needs --text";
-        return std::nullopt;
+        return Refused(status, textOnlyOption + " needs --text");
     }
     if (!imageOnlyOption.empty() && !state.imageGiven) {
-        error = imageOnlyOption + " needs --image";
-        return std::nullopt;
+        return Refused(status, imageOnlyOption + " needs --image");
     }
     if (tileGapGiven && !options.layout.tile) {
-        error = "--tile-gap needs --tile";
-        return std::nullopt;
+        return Refused(status, "--tile-gap needs --tile");
     }
     Status textStatus;
     if (state.textGiven && !CheckMarkText(state.text.text, textStatus)) {
-        error = "--text: " + textStatus.Error();
-        return std::nullopt;
+        return Refused(status, "--text: " + textStatus.Error());
     }
     if (state.textGiven) options.textMark = state.text;
     if (state.imageGiven) options.imageMark = state.image;
     if (positional.empty() && (options.savePreset || !needSource)) return options;
     if (positional.empty() || positional.size() > 2) {
-        error = positional.empty() ? "missing SOURCE_DIR"
-                                   : "too many arguments: expected SOURCE_DIR [OUTPUT_DIR]";
-        return std::nullopt;
+        return Refused(status, positional.empty() ? "missing SOURCE_DIR"
+                                                  : "too many arguments: expected SOURCE_DIR [OUTPUT_DIR]");
     }
     options.sourceDirectory = positional[0];
     if (positional.size() == 2) options.outputDirectory = positional[1];
@@ -413,14 +410,13 @@ std::optional<ToolOptions> ParseWith(const std::vector<std::string>& arguments,
 
 }  // namespace
 
-std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& arguments, std::string& error) {
-    return ParseWith(arguments, PresetPath(arguments), true, error);
+std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& arguments, Status& status) {
+    return ParseWith(arguments, PresetPath(arguments), true, status);
 }
 
 std::optional<ToolOptions> MarkAndOutputOptions(const std::vector<std::string>& arguments,
-                                                const std::optional<std::string>& preset,
-                                                std::string& error) {
-    return ParseWith(arguments, preset, false, error);
+                                                const std::optional<std::string>& preset, Status& status) {
+    return ParseWith(arguments, preset, false, status);
 }
 
 std::vector<std::string> KeptOptionNames() {

@@ -7,6 +7,7 @@
 
 #include "batch/BatchTypeFilter.h"
 #include "batch/options/PresetFile.h"
+#include "platform/Status.h"
 #include "watermark/MarkFit.h"
 #include "watermark/RgbColour.h"
 
@@ -85,14 +86,14 @@ struct ToolOptions {
 };
 
 // Parses the arguments after the program name. On a usage error answers
-// nothing and sets `error` to a one-line explanation.
-std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& arguments, std::string& error);
+// nothing, with a one-line explanation in `status`.
+std::optional<ToolOptions> ParseToolOptions(const std::vector<std::string>& arguments, Status& status);
 
 // The mark and output options of `preset` (when given) and then of the
 // arguments, which name no directories; the same refusals as
 // ParseToolOptions, with "FILE:LINE: reason" for a line of the preset.
 std::optional<ToolOptions> MarkAndOutputOptions(const std::vector<std::string>& arguments,
-                                                const std::optional<std::string>& preset, std::string& error);
+                                                const std::optional<std::string>& preset, Status& status);
 
 // The options a preset keeps ("--size", "--lossless-jpeg", ...).
 std::vector<std::string> KeptOptionNames();

@@ -102,6 +102,8 @@ void CTerminalUi::ShowMessage(const std::string& text, const std::string& captio
     }
     if (icon == MessageIcon::Error || caption == kBatchErrorCaption) {
         std::fprintf(stderr, "stampora-batch: %s\n", text.c_str());
+    } else if (icon == MessageIcon::Warning) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
     } else {
         std::printf("%s\n", text.c_str());
     }

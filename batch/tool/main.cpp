@@ -88,9 +88,9 @@ int64_t DefaultMemoryBudget() {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string error;
-    const auto options = ParseToolOptions(std::vector<std::string>(argv + 1, argv + argc), error);
-    if (!options) return UsageError(error);
+    Status status;
+    const auto options = ParseToolOptions(std::vector<std::string>(argv + 1, argv + argc), status);
+    if (!options) return UsageError(status.Error());
     if (options->help) {
         std::fputs(kToolUsage, stdout);
         return kExitAllWritten;
@@ -100,21 +100,20 @@ int main(int argc, char** argv) {
         return kExitAllWritten;
     }
     if (options->savePreset) {
-        if (!SavePreset(*options->savePreset, options->presetEntries, error)) return Refuse(error);
+        if (!SavePreset(*options->savePreset, options->presetEntries, status)) return Refuse(status.Error());
         if (options->sourceDirectory.empty()) return kExitAllWritten;
     }
 
     if (!options->textMark && !options->imageMark) {
         return UsageError("nothing to stamp: give --text TEXT and/or --image FILE");
     }
-    Status status;
     if (!options->sourceDirectory.empty() && !IsListableDirectory(options->sourceDirectory, status)) {
         return Refuse("cannot list the source directory " + ShownName(options->sourceDirectory) + "\n" +
                       status.Error());
     }
 
     RunSettings settings;
-    if (!SettingsFromOptions(*options, settings, error)) return Refuse(error);
+    if (!SettingsFromOptions(*options, settings, status)) return Refuse(status.Error());
     CBatchJob job;
     TakeRunSettings(settings, job);
     job.jobs = options->jobs > 0 ? options->jobs : DefaultJobs();

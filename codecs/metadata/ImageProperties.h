@@ -99,8 +99,6 @@ public:
     std::optional<int32_t> orientation;
     // The camera's items (the orientation aside).
     ExifItems exif;
-
-    void CopyFrom(const CImageProperties& other) { *this = other; }
 };
 
 // The delay of frame `i` in milliseconds; 0 where the delays say nothing.

@@ -45,8 +45,8 @@ protected:
     }
     std::string Value(const std::string& preset, const std::string& key) {
         std::vector<PresetEntry> entries;
-        std::string error;
-        EXPECT_TRUE(LoadPreset(preset, entries, error)) << error;
+        Status status;
+        EXPECT_TRUE(LoadPreset(preset, entries, status)) << status.Error();
         for (const PresetEntry& entry : entries) {
             if (entry.key == key) return entry.value;
         }

@@ -120,6 +120,17 @@ TEST_F(BatchToolTest, TextMarkOptionsReachTheMark) {
 
     EXPECT_EQ(
         Run({"--text", "x", "--font", "No Such Family 123", source().string(), output().string()}).status, 2);
+
+    // A character no font has (U+10FFFD) is drawn as an empty box and told
+    // of once, by the run's own layer and by layers made for each picture.
+    AddPicture("second.bmp", 300, 200, 3);
+    for (const char* size : {"28", "10%"}) {
+        const ToolRun missing =
+            Run({"--text", "a \xF4\x8F\xBF\xBD", "--size", size, source().string(), output().string()});
+        EXPECT_EQ(missing.status, 0);
+        EXPECT_EQ(missing.err.rfind("Warning: no font has U+10FFFD\n", 0), 0u) << missing.err;
+        EXPECT_EQ(missing.err.find("no font", 10), std::string::npos) << missing.err;
+    }
 }
 
 TEST_F(BatchToolTest, ExitStatusSaysWhatHappened) {

@@ -8,9 +8,7 @@
 
 #include "image/transform/RotateProcessor.h"
 #include "image/transform/ShadowProcessor.h"
-#include "platform/MessageSink.h"
 #include "platform/Utf8Text.h"
-#include "watermark/WatermarkMessages.h"
 #include "watermark/text/RenderText.h"
 
 namespace stampora {
@@ -29,24 +27,21 @@ bool IsAppliedRotation(int32_t degrees) {
     return degrees >= 1 && degrees <= 360;
 }
 
-// A character that no installed font has is drawn as the font's empty box;
-// the user hears of it once in the life of the program, not at every
-// rebuild or picture.
-void ReportMissingCharacters(const std::u32string& missing) {
-    static std::mutex reporting;
-    static std::set<char32_t> reported;
+}  // namespace
+
+void WarnMissingCharacters(const std::u32string& missing, Status& status) {
+    static std::mutex telling;
+    static std::set<char32_t> told;
     for (const char32_t c : missing) {
         {
-            std::lock_guard<std::mutex> lock(reporting);
-            if (!reported.insert(c).second) continue;
+            std::lock_guard<std::mutex> lock(telling);
+            if (!told.insert(c).second) continue;
         }
         char code[16];
         std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
-        ShowMessage(std::string("no font has ") + code, kWarningCaption, MessageIcon::Warning);
+        status.Warn(Domain::Mark, std::string("no font has ") + code);
     }
 }
-
-}  // namespace
 
 void TextWatermark::UpdateParams() {
     if (font.height < 1) return;
@@ -84,9 +79,7 @@ WatermarkBase TextWatermark::SmallestBase() const {
 
 bool TextWatermark::RebuildLayer() {
     bool tooLarge = false;
-    std::u32string missing;
-    bool complete = RenderText(layer, params, &tooLarge, &missing);
-    ReportMissingCharacters(missing);
+    bool complete = RenderText(layer, params, &tooLarge, &missingCharacters);
     if (IsAppliedRotation(base.rotation) && layer.Width() > 1 && layer.Height() > 1) {
         CRotateProcessor rotate(base.rotation);
         complete = layer.RunProcessor(rotate, nullptr) && complete;

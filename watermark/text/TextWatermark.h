@@ -6,6 +6,7 @@
 
 #include "codecs/DecodeLimits.h"
 #include "image/transform/ShadowParams.h"
+#include "platform/Status.h"
 #include "watermark/RgbColour.h"
 #include "watermark/WatermarkBase.h"
 #include "watermark/text/FontSelection.h"
@@ -33,6 +34,9 @@ struct TextWatermark {
     CTextLayer layer;
     TextWatermarkParams params;
     ShadowParams shadow;  // the mark's own shadow, applied after rotation
+    // The characters of the text no installed font has, drawn in the layer
+    // as the font's empty box.
+    std::u32string missingCharacters;
 
     // Takes the dialog's settings into params and shadow. Does nothing while
     // the font size is below 1 (a dialog never confirmed), so the previous
@@ -41,7 +45,8 @@ struct TextWatermark {
 
     // Renders params into the layer, rotates it, records its size in width,
     // height, markWidth and markHeight, and adds the mark's own shadow, whose
-    // growth becomes the overhang. A text larger than the engine draws is a
+    // growth becomes the overhang; records the characters no font has. A
+    // text larger than the engine draws is a
     // transparent dot recorded as kTextTooLargeSide on each side, so every fit
     // check finds it too large. Answers false when memory ran out on the way,
     // so the layer is not the mark asked for.
@@ -57,5 +62,11 @@ struct TextWatermark {
     // The fit check with the text watermark's message.
     bool CheckFits() { return base.CheckFits(MarkKind::Text); }
 };
+
+// Adds "no font has U+XXXX" to the status's mark warning for each of the
+// characters the user was not yet told of: a character is told once in the
+// life of the program, not at every rebuild or picture. Safe from several
+// threads.
+void WarnMissingCharacters(const std::u32string& missing, Status& status);
 
 }  // namespace stampora

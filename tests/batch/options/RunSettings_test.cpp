@@ -48,8 +48,8 @@ RunSettings EveryOptionSet(const std::string& logo) {
     options.qualityFromSource = true;
     options.stripGps = options.losslessJpeg = options.recursive = options.skipExisting = true;
     RunSettings settings;
-    std::string error;
-    EXPECT_TRUE(SettingsFromOptions(options, settings, error)) << error;
+    Status status;
+    EXPECT_TRUE(SettingsFromOptions(options, settings, status)) << status.Error();
     BatchTypeFlags types;
     types.Set(FormatJpeg, true);
     types.Set(FormatPng, true);
@@ -61,18 +61,18 @@ TEST(RunSettings, APresetKeepsEveryOptionOfTheToolAndReadsBackTheSame) {
     ScratchDir dir;
     ASSERT_TRUE(batchtest::SolidPicture(40, 20, 255, 0, 0).Save(dir.File("logo.png")));
     const RunSettings settings = EveryOptionSet(dir.File("logo.png"));
-    std::string error;
-    ASSERT_TRUE(SaveRunSettings(dir.File("p.ini"), settings, error)) << error;
+    Status status;
+    ASSERT_TRUE(SaveRunSettings(dir.File("p.ini"), settings, status)) << status.Error();
 
     // Stripping GPS and stripping all are one choice: the second is saved
     // on its own.
     RunSettings stripAll = settings;
     stripAll.output.metadata = MetadataKept::Essential;
-    ASSERT_TRUE(SaveRunSettings(dir.File("all.ini"), stripAll, error)) << error;
+    ASSERT_TRUE(SaveRunSettings(dir.File("all.ini"), stripAll, status)) << status.Error();
     std::vector<PresetEntry> entries;
     std::vector<PresetEntry> more;
-    ASSERT_TRUE(LoadPreset(dir.File("p.ini"), entries, error)) << error;
-    ASSERT_TRUE(LoadPreset(dir.File("all.ini"), more, error)) << error;
+    ASSERT_TRUE(LoadPreset(dir.File("p.ini"), entries, status)) << status.Error();
+    ASSERT_TRUE(LoadPreset(dir.File("all.ini"), more, status)) << status.Error();
     entries.insert(entries.end(), more.begin(), more.end());
     for (const std::string& name : KeptOptionNames()) {
         EXPECT_TRUE(std::any_of(entries.begin(), entries.end(),
@@ -80,7 +80,7 @@ TEST(RunSettings, APresetKeepsEveryOptionOfTheToolAndReadsBackTheSame) {
             << name << " is not saved";
     }
     RunSettings loaded;
-    ASSERT_TRUE(LoadRunSettings(dir.File("p.ini"), loaded, error)) << error;
+    ASSERT_TRUE(LoadRunSettings(dir.File("p.ini"), loaded, status)) << status.Error();
     EXPECT_EQ(SettingsArguments(loaded), SettingsArguments(settings));
     EXPECT_EQ(loaded.imageMark.source.Width(), 40);
     EXPECT_EQ(loaded.textMark.font.faceName, settings.textMark.font.faceName);

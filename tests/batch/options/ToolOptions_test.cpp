@@ -220,15 +220,15 @@ TEST(ToolOptions, EachCommandLineParsesOrIsRefusedWithItsReason) {
         std::string shown;
         for (const std::string& argument : line.arguments) shown += " '" + argument + "'";
         SCOPED_TRACE(shown);
-        std::string error;
-        const auto options = ParseToolOptions(line.arguments, error);
+        Status status;
+        const auto options = ParseToolOptions(line.arguments, status);
         if (!line.refusal.empty()) {
             EXPECT_FALSE(options);
-            EXPECT_EQ(error, line.refusal);
+            EXPECT_EQ(status.Error(), line.refusal);
         } else if (options) {
             line.check(*options);
         } else {
-            ADD_FAILURE() << "refused: " << error;
+            ADD_FAILURE() << "refused: " << status.Error();
         }
     }
 }

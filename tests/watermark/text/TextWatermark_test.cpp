@@ -258,13 +258,18 @@ TEST(TextWatermarkLayer, EmojiKeepTheirColoursUnderTheMarksShadow) {
     EXPECT_GT(coloured, 50);
 }
 
-TEST(TextWatermarkLayer, ACharacterNoFontHasIsReportedOnce) {
+TEST(TextWatermarkLayer, ACharacterNoFontHasIsWarnedOfOnceAndTheMarkShowsNothing) {
     RecordingMessageSink sink;
     ScopedMessageSink installed(sink);
     // Plane 16's last private-use character is in no font.
     TextWatermark mark = ConfirmedMark(u"a \U0010FFFD b \U0010FFFD");
+    Status first;
+    Status again;
     mark.RebuildLayer();
+    WarnMissingCharacters(mark.missingCharacters, first);
     mark.RebuildLayer();
-    ASSERT_EQ(sink.messages.size(), 1u);
-    EXPECT_EQ(sink.messages[0].text, "no font has U+10FFFD");
+    WarnMissingCharacters(mark.missingCharacters, again);
+    EXPECT_EQ(first.Warning(Domain::Mark), "no font has U+10FFFD");
+    EXPECT_TRUE(again.warnings.empty());
+    EXPECT_TRUE(sink.messages.empty());
 }
