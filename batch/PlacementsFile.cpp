@@ -15,7 +15,9 @@ namespace {
 // A placements file is a few lines per picture; anything far larger is not one.
 constexpr int64_t kMaxPlacementsBytes = int64_t{64} << 20;
 
-const char* KindName(MarkKind kind) { return kind == MarkKind::Text ? "text" : "image"; }
+const char* KindName(MarkKind kind) {
+    return kind == MarkKind::Text ? "text" : "image";
+}
 
 // A name as a reason shows it: control bytes as '?', a long one cut short.
 std::string Shown(std::string_view text) {
@@ -50,8 +52,7 @@ std::string ReadRecord(std::string_view text, size_t& at, int32_t& lines, std::v
                     break;
                 }
             }
-            if (at < text.size() && text[at] != ',' && text[at] != '\n' &&
-                text.substr(at, 2) != "\r\n")
+            if (at < text.size() && text[at] != ',' && text[at] != '\n' && text.substr(at, 2) != "\r\n")
                 return "a quoted field must end at its closing quote";
         } else if (c == ',') {
             fields.emplace_back();
@@ -92,8 +93,10 @@ std::string ReadPlacement(const std::vector<std::string>& fields, std::string& n
     } else {
         return "the mark must be text or image, not '" + Shown(fields[1]) + "'";
     }
-    if (!ParseCoordinate(fields[2], point.x)) return "x is not a whole number of pixels: '" + Shown(fields[2]) + "'";
-    if (!ParseCoordinate(fields[3], point.y)) return "y is not a whole number of pixels: '" + Shown(fields[3]) + "'";
+    if (!ParseCoordinate(fields[2], point.x))
+        return "x is not a whole number of pixels: '" + Shown(fields[2]) + "'";
+    if (!ParseCoordinate(fields[3], point.y))
+        return "y is not a whole number of pixels: '" + Shown(fields[3]) + "'";
     return std::string();
 }
 
@@ -121,8 +124,7 @@ void Placements::Set(const std::string& name, MarkKind kind, const std::optional
     }
 }
 
-bool ParsePlacements(std::string_view text, const std::string& file, Placements& placements,
-                     Status& status) {
+bool ParsePlacements(std::string_view text, const std::string& file, Placements& placements, Status& status) {
     Placements read;
     read.file = file;
     // A byte order mark, as spreadsheets write one, is no part of the first name.
@@ -180,6 +182,13 @@ bool WritePlacements(const std::string& path, const Placements& placements, Stat
     return true;
 }
 
+std::string PlacementsBeside(const std::string& presetPath) {
+    const size_t slash = presetPath.find_last_of('/');
+    const size_t dot = presetPath.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (hasExtension ? presetPath.substr(0, dot) : presetPath) + ".placements.csv";
+}
+
 std::vector<std::string> UnmatchedPlacements(const Placements& placements,
                                              const std::vector<std::string>& selected) {
     const std::set<std::string> names(selected.begin(), selected.end());
@@ -192,8 +201,9 @@ std::vector<std::string> UnmatchedPlacements(const Placements& placements,
     std::sort(unmatched.begin(), unmatched.end());
     std::vector<std::string> lines;
     for (const auto& [line, name] : unmatched) {
-        const std::string where =
-            placements.file.empty() ? std::string() : placements.file + ":" + std::to_string(line) + ": ";
+        const std::string where = placements.file.empty() || line == 0
+                                      ? std::string()
+                                      : placements.file + ":" + std::to_string(line) + ": ";
         lines.push_back(where + "no selected picture is named " + Shown(name));
     }
     return lines;

@@ -35,14 +35,17 @@ struct Placements {
 
 // Reads placements from CSV text; `file` names it in the reasons. Refuses the
 // whole text at its first malformed line, "FILE:LINE: reason".
-bool ParsePlacements(std::string_view text, const std::string& file, Placements& placements,
-                     Status& status);
+bool ParsePlacements(std::string_view text, const std::string& file, Placements& placements, Status& status);
 bool ReadPlacements(const std::string& path, Placements& placements, Status& status);
 
 // The CSV text, names in order, the text mark before the image mark.
 std::string PlacementsText(const Placements& placements);
 // Writes the file whole or not at all.
 bool WritePlacements(const std::string& path, const Placements& placements, Status& status);
+
+// The placements file that goes with a preset: beside it, named after it
+// ("holiday.ini" -> "holiday.placements.csv").
+std::string PlacementsBeside(const std::string& presetPath);
 
 // A report line for each placed name that is not among `selected`:
 // "FILE:LINE: no selected picture is named NAME".
