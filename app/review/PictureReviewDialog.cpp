@@ -39,8 +39,9 @@ protected:
         if (change != ItemPositionChange) return QGraphicsPixmapItem::itemChange(change, value);
         const QPointF wanted = value.toPointF();
         const QSizeF size = boundingRect().size();
-        return QPointF(std::round(std::clamp(wanted.x(), 0.0, std::max(0.0, picture.width() - size.width()))),
-                       std::round(std::clamp(wanted.y(), 0.0, std::max(0.0, picture.height() - size.height()))));
+        return QPointF(
+            std::round(std::clamp(wanted.x(), 0.0, std::max(0.0, picture.width() - size.width()))),
+            std::round(std::clamp(wanted.y(), 0.0, std::max(0.0, picture.height() - size.height()))));
     }
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override {
         pressedAt = pos();
@@ -114,6 +115,7 @@ PictureReviewDialog::PictureReviewDialog(std::shared_ptr<ReviewMarks> marks, std
     auto* undoButton = buttons->addButton(QStringLiteral("Undo"), QDialogButtonBox::ActionRole);
     auto* reset = buttons->addButton(QStringLiteral("Reset"), QDialogButtonBox::ResetRole);
     undoButton->setObjectName(QStringLiteral("undo"));
+    for (QPushButton* button : {undoButton, reset}) button->setAutoDefault(false);
     reset->setObjectName(QStringLiteral("reset"));
     undoButton->setEnabled(false);
     connect(&history, &QUndoStack::canUndoChanged, undoButton, &QPushButton::setEnabled);
@@ -158,8 +160,8 @@ void PictureReviewDialog::Place(const PicturePlacement& placed) {
     shown->setTransformationMode(Qt::SmoothTransformation);
     shown->setScale(static_cast<double>(picture.width) / picture.pixels.width());
     const QSizeF size(picture.width, picture.height);
-    for (const ShownMark& mark : marks->ForPicture(path, picture.width, picture.height, picture.metadata,
-                                                   number, placement)) {
+    for (const ShownMark& mark :
+         marks->ForPicture(path, picture.width, picture.height, picture.metadata, number, placement)) {
         const QPixmap layer = QPixmap::fromImage(mark.layer);
         for (const QPoint& place : mark.places) {
             QGraphicsPixmapItem* item = nullptr;
@@ -169,9 +171,8 @@ void PictureReviewDialog::Place(const PicturePlacement& placed) {
                 // Items are made again once the drop is taken, so it is taken
                 // after the item has finished with its event.
                 item = new MarkItem(layer, size, [this, kind, overhang](QPointF at) {
-                    QTimer::singleShot(0, this, [this, kind, at, overhang] {
-                        MoveMark(kind, at.toPoint() + overhang);
-                    });
+                    QTimer::singleShot(
+                        0, this, [this, kind, at, overhang] { MoveMark(kind, at.toPoint() + overhang); });
                 });
                 item->setToolTip(kind == MarkKind::Text ? QStringLiteral("Text mark: drag to move it")
                                                         : QStringLiteral("Image mark: drag to move it"));
@@ -191,9 +192,9 @@ void PictureReviewDialog::MoveMark(MarkKind kind, QPoint markTopLeft) {
     PicturePlacement after = placement;
     after.Of(kind) = MarkPoint{markTopLeft.x(), markTopLeft.y()};
     if (after.Of(kind) == placement.Of(kind)) return;
-    history.push(new PlacementCommand(kind == MarkKind::Text ? QStringLiteral("Move the text mark")
-                                                             : QStringLiteral("Move the image mark"),
-                                      placement, after, [this](const PicturePlacement& p) { Place(p); }));
+    history.push(new PlacementCommand(
+        kind == MarkKind::Text ? QStringLiteral("Move the text mark") : QStringLiteral("Move the image mark"),
+        placement, after, [this](const PicturePlacement& p) { Place(p); }));
 }
 
 void PictureReviewDialog::Reset() {

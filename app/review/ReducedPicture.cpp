@@ -2,12 +2,12 @@
 
 #include <QImageReader>
 
+#include "app/dialogs/DialogFields.h"
 #include "app/review/ReviewMarks.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/PictureFiles.h"
 #include "codecs/metadata/ImageProperties.h"
 #include "image/RasterImage.h"
-#include "app/dialogs/DialogFields.h"
 
 namespace stampora {
 
@@ -35,7 +35,8 @@ bool ReadScaledJpeg(const std::string& path, int maxSide, ReducedPicture& read) 
 
 ReducedPicture ReadReduced(const std::string& path, int maxSide, bool withMetadata) {
     ReducedPicture read;
-    if (!withMetadata && FormatFromPath(path) == FormatJpeg && ReadScaledJpeg(path, maxSide, read)) return read;
+    if (!withMetadata && FormatFromPath(path) == FormatJpeg && ReadScaledJpeg(path, maxSide, read))
+        return read;
     CRasterImage picture;
     Status status;
     if (!CPictureFiles::Load(picture, path, withMetadata ? &read.metadata : nullptr, &status) ||

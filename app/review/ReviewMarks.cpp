@@ -62,7 +62,8 @@ QImage ImageOf(const CRasterImage& picture) {
     for (int32_t y = 0; y < picture.Height(); ++y) {
         const uint8_t* row = picture.Row(y);
         auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int32_t x = 0; x < picture.Width(); ++x, row += 4) out[x] = qRgba(row[2], row[1], row[0], row[3]);
+        for (int32_t x = 0; x < picture.Width(); ++x, row += 4)
+            out[x] = qRgba(row[2], row[1], row[0], row[3]);
     }
     return image;
 }

@@ -27,8 +27,10 @@ ReviewPanel::ReviewPanel(CBatchJob& job, std::function<void()> readJob, QWidget*
     strip->setObjectName(QStringLiteral("thumbnails"));
     saveButton->setObjectName(QStringLiteral("savePlacements"));
     saveButton->setAutoDefault(false);
-    saveButton->setToolTip(QStringLiteral("Save the marks moved on single pictures, for stampora-batch --placements"));
-    strip->setMinimumHeight(2 * 188 + 8);
+    saveButton->setToolTip(
+        QStringLiteral("Save the marks moved on single pictures, for stampora-batch --placements"));
+    // Two rows of four at least.
+    strip->setMinimumHeight(2 * 148 + 8);
     strip->setMinimumWidth(4 * 176 + 24);
     count->setText(QStringLiteral("Click a picture to see it large and move its marks."));
 
@@ -43,7 +45,8 @@ ReviewPanel::ReviewPanel(CBatchJob& job, std::function<void()> readJob, QWidget*
     refreshSoon.setInterval(kRefreshDelayMs);
     connect(&refreshSoon, &QTimer::timeout, this, &ReviewPanel::ShowNow);
     connect(strip, &ThumbnailStrip::Listed, this, &ReviewPanel::ShowCount);
-    connect(strip, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { OpenPicture(strip->row(item)); });
+    connect(strip, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { OpenPicture(strip->row(item)); });
     connect(saveButton, &QPushButton::clicked, this, &ReviewPanel::SavePlacements);
 }
 
@@ -67,7 +70,8 @@ void ReviewPanel::ShowCount(int pictures, const QString& problem) {
     } else if (job.sourceDirectory.empty()) {
         count->setText(QStringLiteral("Choose the source directory to see its pictures."));
     } else {
-        count->setText(QStringLiteral("%1 pictures. Click one to see it large and move its marks.").arg(pictures));
+        count->setText(
+            QStringLiteral("%1 pictures. Click one to see it large and move its marks.").arg(pictures));
     }
 }
 

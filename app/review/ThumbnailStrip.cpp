@@ -1,7 +1,7 @@
 #include "app/review/ThumbnailStrip.h"
 
 #include <QPainter>
-#include <QPainterPath>
+#include <QPolygonF>
 #include <algorithm>
 
 #include "app/dialogs/DialogFields.h"
@@ -20,12 +20,15 @@ constexpr int kThumbnailSide = 160;
 QImage Composed(const ReducedPicture& picture, const std::vector<ShownMark>& marks) {
     QImage shown = picture.pixels.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&shown);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.scale(static_cast<double>(shown.width()) / picture.width,
-                  static_cast<double>(shown.height()) / picture.height);
+    const double scale = static_cast<double>(shown.width()) / picture.width;
     for (const ShownMark& mark : marks) {
+        // Reduced once, smoothly: thin strokes of a text stay whole.
+        const QImage layer = mark.layer.scaled(std::max(1, qRound(mark.layer.width() * scale)),
+                                               std::max(1, qRound(mark.layer.height() * scale)),
+                                               Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         painter.setOpacity(mark.opacity);
-        for (const QPoint& place : mark.places) painter.drawImage(place, mark.layer);
+        for (const QPoint& place : mark.places)
+            painter.drawImage(QPointF(place.x() * scale, place.y() * scale), layer);
     }
     return shown;
 }
@@ -43,16 +46,22 @@ QIcon Placeholder(bool failed) {
 QImage WithMovedBadge(QImage thumbnail) {
     QPainter painter(&thumbnail);
     painter.setRenderHint(QPainter::Antialiasing);
-    const int side = std::max(14, thumbnail.height() / 6);
+    const double side = std::max(16, thumbnail.height() / 5);
     const QRectF badge(thumbnail.width() - side - 3, 3, side, side);
     painter.setPen(QPen(Qt::white, 1.5));
     painter.setBrush(QColor(30, 110, 220));
     painter.drawEllipse(badge);
-    // Four-way arrows: the sign of a moved mark.
+    // Four arrows from the centre: the sign of a moved mark.
     const QPointF c = badge.center();
-    const double r = side * 0.3;
-    painter.drawLine(QPointF(c.x() - r, c.y()), QPointF(c.x() + r, c.y()));
-    painter.drawLine(QPointF(c.x(), c.y() - r), QPointF(c.x(), c.y() + r));
+    const double r = side * 0.34;
+    const double head = side * 0.12;
+    painter.setBrush(Qt::white);
+    for (const QPointF d : {QPointF(1, 0), QPointF(-1, 0), QPointF(0, 1), QPointF(0, -1)}) {
+        const QPointF tip = c + d * r;
+        const QPointF across(d.y(), d.x());
+        painter.drawLine(c, tip);
+        painter.drawPolygon(QPolygonF({tip, tip - d * head + across * head, tip - d * head - across * head}));
+    }
     return thumbnail;
 }
 
@@ -63,8 +72,9 @@ ThumbnailStrip::ThumbnailStrip(QWidget* parent) : QListWidget(parent) {
     setResizeMode(QListView::Adjust);
     setMovement(QListView::Static);
     setUniformItemSizes(true);
-    setIconSize(QSize(kThumbnailSide, kThumbnailSide));
-    setGridSize(QSize(kThumbnailSide + 16, kThumbnailSide + 28));
+    // Room for a landscape photograph; an upright one is shown as tall.
+    setIconSize(QSize(kThumbnailSide, kThumbnailSide * 3 / 4));
+    setGridSize(QSize(kThumbnailSide + 16, kThumbnailSide * 3 / 4 + 28));
     setTextElideMode(Qt::ElideMiddle);
     setSelectionMode(QAbstractItemView::SingleSelection);
     // Leave a core to the window on a small machine; never many workers,
@@ -157,7 +167,8 @@ void ThumbnailStrip::Make(int row, const PicturePlacement& placed) {
         const bool moved = !placed.Empty();
         const QString problem = QStringFromUtf8(picture.error);
         QMetaObject::invokeMethod(
-            this, [=, this] { TakeThumbnail(listing, row, thumbnail, moved, problem); }, Qt::QueuedConnection);
+            this, [=, this] { TakeThumbnail(listing, row, thumbnail, moved, problem); },
+            Qt::QueuedConnection);
     });
 }
 
@@ -172,7 +183,8 @@ void ThumbnailStrip::TakeThumbnail(quint64 listing, int row, const QImage& thumb
         return;
     }
     shown->setIcon(QIcon(QPixmap::fromImage(moved ? WithMovedBadge(thumbnail) : thumbnail)));
-    shown->setToolTip(moved ? shown->text() + QStringLiteral(": marks moved on this picture") : shown->text());
+    shown->setToolTip(moved ? shown->text() + QStringLiteral(": marks moved on this picture")
+                            : shown->text());
 }
 
 }  // namespace stampora

@@ -1,12 +1,13 @@
 // The batch review: thumbnails made in the background, and a mark moved on
 // one picture, undone and reset.
+#include <gmock/gmock.h>
+
 #include <QGraphicsItem>
 #include <QGraphicsView>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
 #include <filesystem>
-#include <gmock/gmock.h>
 
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/review/PictureReviewDialog.h"
