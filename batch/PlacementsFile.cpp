@@ -118,10 +118,8 @@ const PicturePlacement& Placements::For(const std::string& name) const {
 void Placements::Set(const std::string& name, MarkKind kind, const std::optional<MarkPoint>& point) {
     PicturePlacement& placement = byName[name];
     placement.Of(kind) = point;
-    if (placement.Empty()) {
-        byName.erase(name);
-        lineOf.erase(name);
-    }
+    if (!point) lineOf.erase({name, kind});
+    if (placement.Empty()) byName.erase(name);
 }
 
 bool ParsePlacements(std::string_view text, const std::string& file, Placements& placements, Status& status) {
@@ -142,12 +140,12 @@ bool ParsePlacements(std::string_view text, const std::string& file, Placements&
         std::string reason = malformed.empty() ? ReadPlacement(fields, name, kind, point) : malformed;
         if (reason.empty() && read.For(name).Of(kind)) {
             reason = "the " + std::string(KindName(kind)) + " mark of " + Shown(name) +
-                     " is placed already, on line " + std::to_string(read.lineOf[name]);
+                     " is placed already, on line " + std::to_string(read.lineOf[{name, kind}]);
         }
         if (!reason.empty())
             return status.Fail(Domain::Options, file + ":" + std::to_string(first) + ": " + reason);
         read.Set(name, kind, point);
-        read.lineOf.emplace(name, first);
+        read.lineOf[{name, kind}] = first;
     }
     placements = std::move(read);
     return true;
@@ -195,8 +193,11 @@ std::vector<std::string> UnmatchedPlacements(const Placements& placements,
     std::vector<std::pair<int32_t, std::string>> unmatched;
     for (const auto& [name, placement] : placements.byName) {
         if (names.count(name) > 0) continue;
-        const auto line = placements.lineOf.find(name);
-        unmatched.emplace_back(line == placements.lineOf.end() ? 0 : line->second, name);
+        for (const MarkKind kind : {MarkKind::Text, MarkKind::Image}) {
+            if (!placement.Of(kind)) continue;
+            const auto line = placements.lineOf.find({name, kind});
+            unmatched.emplace_back(line == placements.lineOf.end() ? 0 : line->second, name);
+        }
     }
     std::sort(unmatched.begin(), unmatched.end());
     std::vector<std::string> lines;

@@ -12,6 +12,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "batch/copy/PicturePlacement.h"
@@ -21,11 +22,11 @@ namespace stampora {
 
 struct Placements {
     std::map<std::string, PicturePlacement> byName;
-    // The file they were read from and the line each name was first given
-    // on, to tell which line names no picture of a run; empty for placements
-    // made in the batch dialog.
+    // The file they were read from and the line of each moved mark, to tell
+    // which line names no picture of a run; none for marks moved in the
+    // batch dialog.
     std::string file;
-    std::map<std::string, int32_t> lineOf;
+    std::map<std::pair<std::string, MarkKind>, int32_t> lineOf;
 
     // The placement of one picture: empty when none of its marks was moved.
     const PicturePlacement& For(const std::string& name) const;

@@ -297,13 +297,17 @@ void BatchWatermarkDialog::SavePreset() {
     std::string path = Utf8FromQString(*chosen);
     if (QFileInfo(*chosen).suffix().isEmpty()) path += ".ini";
     std::string error;
-    Status placed;
     if (!SaveRunSettings(path, Settings(), error)) {
         stampora::ShowMessage(error, kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
-    } else if (!job.placements.byName.empty() &&
-               !WritePlacements(PlacementsBeside(path), job.placements, placed)) {
-        stampora::ShowMessage(placed.Error(), kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
+        return;
     }
+    // The moved marks go beside it; an older file there is emptied when no
+    // mark is moved now, so loading the preset brings back none.
+    const std::string beside = PlacementsBeside(path);
+    Status placed;
+    if ((!job.placements.byName.empty() || QFileInfo::exists(QStringFromUtf8(beside))) &&
+        !WritePlacements(beside, job.placements, placed))
+        stampora::ShowMessage(placed.Error(), kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
 }
 
 void BatchWatermarkDialog::UseEditorMarks() {

@@ -444,10 +444,11 @@ TEST_F(BatchToolTest, PlacementsMoveAMarkOnOnePictureOnly) {
     EXPECT_EQ(FileBytes(dir.File("placed/c.bmp")), FileBytes(dir.File("anchored/c.bmp")));
 
     // A line naming no picture of the run is told by its line; the run goes on.
-    WriteTextFile(dir.File("places.csv"), "c.bmp,image,1,1\ngone.bmp,text,5,5\n");
+    WriteTextFile(dir.File("places.csv"), "c.bmp,image,1,1\ngone.bmp,text,5,5\ngone.bmp,image,1,1\n");
     const ToolRun unmatched = run("again", {"--placements", "places.csv"});
     EXPECT_EQ(unmatched.status, 1);
-    EXPECT_THAT(unmatched.out, HasSubstr("places.csv:2: no selected picture is named gone.bmp"));
+    EXPECT_THAT(unmatched.out, HasSubstr("places.csv:2: no selected picture is named gone.bmp\n"
+                                         "places.csv:3: no selected picture is named gone.bmp"));
     EXPECT_TRUE(fs::exists(dir.Path() / "again" / "a,b.bmp"));
     // A malformed line stops the run before anything is made.
     WriteTextFile(dir.File("places.csv"), "c.bmp,image,1,1\nc.bmp,logo,1,1\n");

@@ -32,8 +32,7 @@ TEST(PlacementsFile, NamesWithCommasQuotesAndLineBreaksRoundTrip) {
     }
     // Quoted line breaks and a blank line count as lines; a byte order mark does not.
     ASSERT_TRUE(ParsePlacements("\xEF\xBB\xBF" + text + "\r\nlast.jpg,text,1,2\r\n", "p.csv", read, status));
-    EXPECT_EQ(read.lineOf.at("last.jpg"), 8);
-    EXPECT_EQ(read.lineOf.at("say \"hi\".png"), 2);
+    EXPECT_EQ(read.lineOf.at({"last.jpg", MarkKind::Text}), 8);
     EXPECT_EQ(UnmatchedPlacements(read, {"a,b.jpg", "last.jpg", "two\nlines.bmp"}),
               std::vector<std::string>{"p.csv:2: no selected picture is named say \"hi\".png"});
 }
@@ -48,8 +47,8 @@ TEST(PlacementsFile, AMalformedLineIsRefusedWithItsPlace) {
         {"\n\n\"a.jpg,text,1,2\n", "f.csv:3: a quoted field is not closed"},
         {"\"a\"b.jpg,text,1,2\n", "f.csv:1: a quoted field must end at its closing quote"},
         {"a\"b.jpg,text,1,2\n", "f.csv:1: a quote inside a field that is not quoted"},
-        {"a.jpg,text,1,2\nb.jpg,text,1,2\na.jpg,text,3,4\n",
-         "f.csv:3: the text mark of a.jpg is placed already, on line 1"},
+        {"a.jpg,text,1,2\na.jpg,image,1,2\na.jpg,image,3,4\n",
+         "f.csv:3: the image mark of a.jpg is placed already, on line 2"},
     };
     for (const auto& [text, reason] : refused) {
         Placements placements;
