@@ -443,9 +443,13 @@ TEST_F(BatchToolTest, PlacementsMoveAMarkOnOnePictureOnly) {
               std::vector<int32_t>({30, 40, 20, 10}));
     EXPECT_EQ(FileBytes(dir.File("placed/c.bmp")), FileBytes(dir.File("anchored/c.bmp")));
 
-    // A line naming no picture of the run is told by its line; the run goes on.
-    WriteTextFile(dir.File("places.csv"), "c.bmp,image,1,1\ngone.bmp,text,5,5\ngone.bmp,image,1,1\n");
+    // A mark put beyond the edge is moved in, never lost; a line naming no
+    // picture of the run is told by its line, and the run goes on.
+    WriteTextFile(dir.File("places.csv"), "c.bmp,image,1000,-50\ngone.bmp,text,5,5\ngone.bmp,image,1,1\n");
     const ToolRun unmatched = run("again", {"--placements", "places.csv"});
+    const markmeasure::Box edge =
+        markmeasure::BoxOf(Load(dir.Path() / "again" / "c.bmp"), markmeasure::IsRed);
+    EXPECT_EQ(std::vector<int32_t>({edge.left, edge.top}), std::vector<int32_t>({180, 0}));
     EXPECT_EQ(unmatched.status, 1);
     EXPECT_THAT(unmatched.out, HasSubstr("places.csv:2: no selected picture is named gone.bmp\n"
                                          "places.csv:3: no selected picture is named gone.bmp"));
