@@ -69,6 +69,8 @@ void ReviewPanel::ShowCount(int pictures, const QString& problem) {
         count->setText(problem);
     } else if (job.sourceDirectory.empty()) {
         count->setText(QStringLiteral("Choose the source directory to see its pictures."));
+    } else if (pictures == 0) {
+        count->setText(QStringLiteral("No picture of the chosen types in the source directory."));
     } else {
         count->setText(
             QStringLiteral("%1 pictures. Click one to see it large and move its marks.").arg(pictures));
