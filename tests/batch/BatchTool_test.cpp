@@ -454,6 +454,13 @@ TEST_F(BatchToolTest, PlacementsMoveAMarkOnOnePictureOnly) {
     EXPECT_THAT(unmatched.out, HasSubstr("places.csv:2: no selected picture is named gone.bmp\n"
                                          "places.csv:3: no selected picture is named gone.bmp"));
     EXPECT_TRUE(fs::exists(dir.Path() / "again" / "a,b.bmp"));
+    // The path that keeps a JPEG's blocks places the mark alike.
+    ASSERT_TRUE(SolidPicture(200, 150, 255, 255, 255).Save((source() / "d.jpg").string()));
+    WriteTextFile(dir.File("places.csv"), "d.jpg,image,64,48\n");
+    ASSERT_EQ(run("kept", {"--lossless-jpeg", "--placements", "places.csv"}).status, 0);
+    const markmeasure::Box kept = markmeasure::BoxOf(Load(dir.Path() / "kept" / "d.jpg"), markmeasure::IsRed);
+    EXPECT_NEAR(kept.left, 64, 1);
+    EXPECT_NEAR(kept.top, 48, 1);
     // A malformed line stops the run before anything is made.
     WriteTextFile(dir.File("places.csv"), "c.bmp,image,1,1\nc.bmp,logo,1,1\n");
     const ToolRun malformed = run("never", {"--placements", "places.csv"});
