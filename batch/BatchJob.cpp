@@ -119,6 +119,9 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
         ui.FileFinished(name, result);
     }
     summary.outsideSource = static_cast<int32_t>(refused.size());
+    // Every share of the run reports the placements that name no picture
+    // of the whole list.
+    summary.unmatchedPlacements = UnmatchedPlacements(placements, fileList);
     // A share of a list that has pictures may be empty (more shares than
     // pictures): that share is done, not a run without files.
     const bool listHadFiles = !fileList.empty();
@@ -211,10 +214,11 @@ BatchSummary CBatchJob::RunBatch(CBatchUi& ui) {
                 // The running number follows the list, whatever order the
                 // workers take the files in.
                 const int64_t number = int64_t{index} + 1;
+                const PicturePlacement& placed = placements.For(name);
                 result = losslessJpeg ? WatermarkJpegBlocks(work, source, sourcePath, outputPath, fittedImage,
-                                                            fittedText, number, fileQuality, metadata)
+                                                            fittedText, number, fileQuality, metadata, placed)
                                       : WatermarkFile(work, source, sourcePath, outputPath, fittedImage,
-                                                      fittedText, number, fileQuality, {}, metadata);
+                                                      fittedText, number, fileQuality, {}, metadata, placed);
             } catch (const std::exception& error) {
                 // Out of memory on a huge picture: that picture is not
                 // written, the run goes on with the next.

@@ -8,6 +8,7 @@
 #include "batch/BatchSummary.h"
 #include "batch/BatchTypeFilter.h"
 #include "batch/BatchUi.h"
+#include "batch/PlacementsFile.h"
 #include "batch/SourceSelection.h"
 #include "codecs/metadata/KeptMetadata.h"
 #include "watermark/ImageWatermark.h"
@@ -87,6 +88,9 @@ public:
     // A JPEG saved as JPEG keeps its blocks outside the marks
     // (WatermarkJpegBlocks) instead of being decoded and encoded whole.
     bool losslessJpeg = false;
+    // Marks the user moved on single pictures, stamped there instead of at
+    // their anchors. A name that no picture of the run has is reported.
+    Placements placements;
 };
 
 }  // namespace stampora

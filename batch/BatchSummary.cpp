@@ -36,6 +36,7 @@ std::string BatchSummaryLines(const BatchSummary& summary) {
     for (const Line& line : lines) {
         if (line.count > 0) text += CountLine(line.count, line.one, line.many, line.rest);
     }
+    for (const std::string& line : summary.unmatchedPlacements) text += "\n" + line;
     return text;
 }
 

@@ -2,6 +2,7 @@
 // What a batch run did, and the message that closes it.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace stampora {
 
@@ -41,11 +42,13 @@ struct BatchSummary {
     int32_t upToDate = 0;
     // JPEGs whose blocks were to be kept but that were re-encoded whole.
     int32_t reEncodedWhole = 0;
+    // A line for each moved mark that names no selected picture.
+    std::vector<std::string> unmatchedPlacements;
 
     // Every selected picture was written whole, with every active mark.
     bool Complete() const {
         return state == BatchRunState::Finished && written + upToDate == fileCount && markLeftOff == 0 &&
-               damaged == 0 && metadataDamaged == 0;
+               damaged == 0 && metadataDamaged == 0 && unmatchedPlacements.empty();
     }
 };
 
@@ -57,7 +60,7 @@ inline constexpr char kBatchErrorCaption[] = "Error";
 // A line for each kind of picture that did not come out whole, each after a
 // line feed: skipped (by reason), not saved, not watermarked, read only in
 // part, missing a mark that did not fit, written at 8 bits per channel;
-// and the JPEGs re-encoded whole.
+// and the JPEGs re-encoded whole; then the placements that name no picture.
 // Empty when every picture came out whole.
 std::string BatchSummaryLines(const BatchSummary& summary);
 

@@ -19,6 +19,7 @@
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/OutputOptionsBox.h"
 #include "app/dialogs/TextWatermarkDialog.h"
+#include "app/review/ReviewPanel.h"
 #include "batch/FileResultLine.h"
 #include "platform/IniFile.h"
 #include "platform/OutputDirectorySetting.h"
@@ -105,7 +106,14 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
       editorMarksButton(
           Named(new QPushButton(QStringLiteral("Use the editor's marks"), this), "editorMarks")),
       progress(Named(new QProgressBar(this), 1065)),
-      processButton(Named(new QPushButton(QStringLiteral("PROCESS"), this), 1068)) {
+      processButton(Named(new QPushButton(QStringLiteral("PROCESS"), this), 1068)),
+      review(new ReviewPanel(
+          job,
+          [this] {
+              StoreFields();
+              StoreOptions();
+          },
+          this)) {
     setWindowTitle(QStringLiteral("Batch Watermark"));
     for (const FormatEntry& format : AllFormats()) {
         if (!format.ReadsAndWrites()) continue;
@@ -185,6 +193,7 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
     layout->addWidget(sourceLabel);
     layout->addLayout(sourceRow);
     layout->addWidget(types);
+    layout->addWidget(review);
     layout->addLayout(marks);
     layout->addLayout(options);
     layout->addWidget(outputLabel);
@@ -210,10 +219,20 @@ BatchWatermarkDialog::BatchWatermarkDialog(const std::string& outputDirectory, Q
     connect(loadPreset, &QPushButton::clicked, this, &BatchWatermarkDialog::LoadPreset);
     connect(savePreset, &QPushButton::clicked, this, &BatchWatermarkDialog::SavePreset);
     connect(editorMarksButton, &QPushButton::clicked, this, &BatchWatermarkDialog::UseEditorMarks);
+    // What the run will take and how it marks it, seen as it changes.
+    connect(sourceEdit, &QLineEdit::textChanged, review, &ReviewPanel::Refresh);
+    connect(outputEdit, &QLineEdit::textChanged, review, &ReviewPanel::Refresh);
+    connect(recursiveBox, &QCheckBox::toggled, review, &ReviewPanel::Refresh);
+    connect(allImagesBox, &QCheckBox::clicked, review, &ReviewPanel::Refresh);
+    for (const auto& [format, box] : typeBoxes)
+        connect(box, &QCheckBox::clicked, review, &ReviewPanel::Refresh);
+    for (AlignmentGrid* grid : {textGrid, imageGrid})
+        connect(grid, &AlignmentGrid::Chosen, review, &ReviewPanel::Refresh);
 
     Restore();
     ShowFields();
     ShowOptions();
+    review->Refresh();
 }
 
 void BatchWatermarkDialog::OfferEditorMarks(const RunSettings& marks) {
@@ -261,8 +280,14 @@ void BatchWatermarkDialog::LoadPreset() {
     }
     StoreFields();
     TakeRunSettings(settings, job);
+    // The marks moved on single pictures come with the preset they were saved with.
+    Status placed;
+    const std::string beside = PlacementsBeside(Utf8FromQString(*path));
+    if (QFileInfo::exists(QStringFromUtf8(beside)) && !ReadPlacements(beside, job.placements, placed))
+        stampora::ShowMessage(placed.Error(), kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
     ShowFields();
     ShowOptions();
+    review->Refresh();
 }
 
 void BatchWatermarkDialog::SavePreset() {
@@ -272,8 +297,17 @@ void BatchWatermarkDialog::SavePreset() {
     std::string path = Utf8FromQString(*chosen);
     if (QFileInfo(*chosen).suffix().isEmpty()) path += ".ini";
     Status status;
-    if (!SaveRunSettings(path, Settings(), status))
+    if (!SaveRunSettings(path, Settings(), status)) {
         stampora::ShowMessage(status.Error(), kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
+        return;
+    }
+    // The moved marks go beside it; an older file there is emptied when no
+    // mark is moved now, so loading the preset brings back none.
+    const std::string beside = PlacementsBeside(path);
+    Status placed;
+    if ((!job.placements.byName.empty() || QFileInfo::exists(QStringFromUtf8(beside))) &&
+        !WritePlacements(beside, job.placements, placed))
+        stampora::ShowMessage(placed.Error(), kBatchErrorCaption, MessageIcon::Error, MessageButtons::Ok);
 }
 
 void BatchWatermarkDialog::UseEditorMarks() {
@@ -284,6 +318,7 @@ void BatchWatermarkDialog::UseEditorMarks() {
     job.textMark.UpdateParams();
     textGrid->Choose(job.textMark.base.alignment);
     imageGrid->Choose(job.imageMark.base.alignment);
+    review->Refresh();
 }
 
 void BatchWatermarkDialog::Remember() {
@@ -372,6 +407,7 @@ void BatchWatermarkDialog::EditTextMark() {
     job.textMark = dialog.mark;
     job.textFit = dialog.fit;
     job.textMark.UpdateParams();
+    review->Refresh();
 }
 
 void BatchWatermarkDialog::EditImageMark() {
@@ -381,6 +417,7 @@ void BatchWatermarkDialog::EditImageMark() {
     if (dialog.exec() != QDialog::Accepted) return;
     job.imageMark = dialog.mark;
     job.imageFit = dialog.fit;
+    review->Refresh();
 }
 
 void BatchWatermarkDialog::Process() {
@@ -432,6 +469,7 @@ void BatchWatermarkDialog::reject() {
         closeAfterRun = true;
         return;
     }
+    review->Cancel();
     Remember();
     QDialog::reject();
 }

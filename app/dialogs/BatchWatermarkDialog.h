@@ -23,6 +23,7 @@ namespace stampora {
 
 class AlignmentGrid;
 class OutputOptionsBox;
+class ReviewPanel;
 
 class BatchWatermarkDialog : public QDialog, public CBatchUi {
     Q_OBJECT
@@ -97,6 +98,8 @@ private:
     RunSettings editorMarks;
     QProgressBar* progress;
     QPushButton* processButton;
+    // The selected pictures with their marks, each mark movable on its own.
+    ReviewPanel* review;
 };
 
 // The closing message of a run, followed by the lines of the first ten

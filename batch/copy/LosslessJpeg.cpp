@@ -88,12 +88,12 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
 
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, const std::string& sourcePath,
                                     const std::string& outputPath, CFittedImageMark& imageMark,
-                                    CFittedTextMark& textMark, int64_t number, int quality,
-                                    MetadataKept kept) {
+                                    CFittedTextMark& textMark, int64_t number, int quality, MetadataKept kept,
+                                    const PicturePlacement& placed) {
     // The other path takes the source as read here, never opening it again.
     const auto normalPath = [&](std::string why) {
         BatchFileResult result = WatermarkFile(work, opened, sourcePath, outputPath, imageMark, textMark,
-                                               number, quality, {}, kept);
+                                               number, quality, {}, kept, placed);
         if (!why.empty()) result.status.Warn(Domain::Write, std::move(why));
         return result;
     };
@@ -141,9 +141,11 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, c
         bool& leftOff;
         StampedSize& size;
         const char* name;
+        MarkKind kind;
     };
-    const Slot slots[2] = {{image, result.imageMarkLeftOff, result.imageMarkSize, "the image mark"},
-                           {text, result.textMarkLeftOff, result.textMarkSize, "the text mark"}};
+    const Slot slots[2] = {
+        {image, result.imageMarkLeftOff, result.imageMarkSize, "the image mark", MarkKind::Image},
+        {text, result.textMarkLeftOff, result.textMarkSize, "the text mark", MarkKind::Text}};
     std::vector<PlacedMark> marks;
     std::vector<StoredBox> boxes;
     std::vector<TilePlace> places;
@@ -153,7 +155,7 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, c
         if (!base.enabled) continue;
         if (layer == nullptr || layer->IsEmpty() || layer->Bpp() != 32)
             return failed(std::string(slot.name) + " could not be stamped");
-        base.PlaceByAlignment(width, height);
+        placed.Place(base, slot.kind, width, height);
         switch (LaidOutPlaces(base, *slot.mark.layout, width, height, places, status)) {
             case MarkStamp::Failed:
                 return failed(std::string(slot.name) + ": " + status.Error());

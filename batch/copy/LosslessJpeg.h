@@ -28,11 +28,12 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourc
 
 // The same from a source the caller has opened already (see
 // ReadSourceForCopy); either path reads it from there, never again from its
-// name.
+// name. `placed` puts a mark the user moved on this picture where it was
+// put.
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, const std::string& sourcePath,
                                     const std::string& outputPath, CFittedImageMark& imageMark,
-                                    CFittedTextMark& textMark, int64_t number, int quality,
-                                    MetadataKept kept);
+                                    CFittedTextMark& textMark, int64_t number, int quality, MetadataKept kept,
+                                    const PicturePlacement& placed = {});
 
 // The same with both marks stamped as given.
 BatchFileResult WatermarkJpegBlocks(CRasterImage& work, const std::string& sourcePath,

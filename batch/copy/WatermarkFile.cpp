@@ -82,16 +82,18 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,
-                              const PictureMetadataReader& read, MetadataKept kept) {
+                              const PictureMetadataReader& read, MetadataKept kept,
+                              const PicturePlacement& placed) {
     SourceForCopy source;
     return WatermarkFile(work, source, sourcePath, outputPath, imageMark, textMark, number, quality, read,
-                         kept);
+                         kept, placed);
 }
 
 BatchFileResult WatermarkFile(CRasterImage& work, SourceForCopy& source, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,
-                              const PictureMetadataReader& read, MetadataKept kept) {
+                              const PictureMetadataReader& read, MetadataKept kept,
+                              const PicturePlacement& placed) {
     BatchFileResult result;
     // Emptied first, so a reader that reports success without a picture can
     // never bring the previous file's pixels back, and the previous picture's
@@ -129,8 +131,8 @@ BatchFileResult WatermarkFile(CRasterImage& work, SourceForCopy& source, const s
             return false;
         // Each file is placed on copies of the records, so workers may share
         // the marks and their layers.
-        marks.image.base.PlaceByAlignment(width, height);
-        marks.text.base.PlaceByAlignment(width, height);
+        placed.Place(marks.image.base, MarkKind::Image, width, height);
+        placed.Place(marks.text.base, MarkKind::Text, width, height);
         marks.width = width;
         marks.height = height;
         return true;

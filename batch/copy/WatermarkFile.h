@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "batch/copy/PicturePlacement.h"
 #include "batch/copy/SourceForCopy.h"
 #include "codecs/metadata/KeptMetadata.h"
 #include "image/RasterImage.h"
@@ -112,16 +113,21 @@ BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
 // it is not written at all (SaveFailed, with exiv2's reason). A source whose
 // metadata is damaged gives what could be read, and exiv2's words as a
 // Metadata warning.
+//
+// `placed` puts a mark the user moved on this picture where it was put,
+// instead of at its anchor.
 BatchFileResult WatermarkFile(CRasterImage& work, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,
-                              const PictureMetadataReader& read = {}, MetadataKept kept = MetadataKept::None);
+                              const PictureMetadataReader& read = {}, MetadataKept kept = MetadataKept::None,
+                              const PicturePlacement& placed = {});
 
 // The same from a source the caller has opened already (see
 // ReadSourceForCopy), so the file is opened once however it is read.
 BatchFileResult WatermarkFile(CRasterImage& work, SourceForCopy& source, const std::string& sourcePath,
                               const std::string& outputPath, CFittedImageMark& imageMark,
                               CFittedTextMark& textMark, int64_t number, int quality,
-                              const PictureMetadataReader& read = {}, MetadataKept kept = MetadataKept::None);
+                              const PictureMetadataReader& read = {}, MetadataKept kept = MetadataKept::None,
+                              const PicturePlacement& placed = {});
 
 }  // namespace stampora

@@ -200,6 +200,13 @@ std::map<std::string, Option> OptionTable(ParseState& state) {
               return !v.empty();
           },
           "a file listing the pictures, or - for standard input"}},
+        {"--placements",
+         {Group::General,
+          [&](const std::string& v) {
+              options.placementsFile = v;
+              return !v.empty();
+          },
+          "a placements file (name,mark,x,y)"}},
         {"--shard",
          {Group::General,
           [&](const std::string& v) { return ParseShard(v, options.shardIndex, options.shardCount); },

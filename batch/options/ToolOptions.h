@@ -74,6 +74,8 @@ struct ToolOptions {
     bool nullSeparated = false;            // the list's names end in NUL, not a line feed
     int32_t shardIndex = 1;
     int32_t shardCount = 1;
+    // A CSV file of marks moved on single pictures (see PlacementsFile.h).
+    std::optional<std::string> placementsFile;
     // Presets: every mark and output option in effect, from the preset given
     // with --preset and then the command line, in the order of the options.
     std::optional<std::string> savePreset;

@@ -59,6 +59,11 @@ Big folders and many machines:
                           - reads the names from standard input
   --null                  the names of --files-from end in NUL, not a line
                           feed (as find -print0 writes them)
+  --placements FILE       stamp the marks moved on single pictures where
+                          FILE puts them: CSV lines name,mark,x,y (the
+                          picture's name as printed, text or image, the
+                          mark's top-left in pixels), as the batch dialog
+                          saves them
   --shard K/N             take only the K-th of N shares of the pictures:
                           those at positions K, K+N, K+2N, ... in name order,
                           so N runs split one folder without overlap

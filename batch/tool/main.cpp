@@ -127,6 +127,8 @@ int main(int argc, char** argv) {
             return Refuse(status.Error());
         job.selection.givenNames = std::move(names);
     }
+    if (options->placementsFile && !ReadPlacements(*options->placementsFile, job.placements, status))
+        return Refuse(status.Error());
 
     const std::string outputDirectory =
         options->outputDirectory ? *options->outputDirectory : ReadOutputDirectory();

@@ -148,6 +148,7 @@ TEST_F(BatchToolTest, ExitStatusSaysWhatHappened) {
     const ToolRun help = Run({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_THAT(help.out, HasSubstr("--image-align"));
+    EXPECT_THAT(help.out, HasSubstr("--placements FILE"));
 
     // Nothing to stamp is refused rather than copying every picture unmarked.
     AddPicture("a.bmp", 40, 30, 1);
@@ -432,6 +433,51 @@ TEST_F(BatchToolTest, FilesFromTakesTheListGiven) {
               0);
     EXPECT_TRUE(fs::exists(output() / "b.bmp"));
     EXPECT_EQ(Run({"--files-from", "missing.txt", "--text", "x", source().string()}).status, 2);
+}
+
+TEST_F(BatchToolTest, PlacementsMoveAMarkOnOnePictureOnly) {
+    for (const char* name : {"a,b.bmp", "c.bmp"})
+        ASSERT_TRUE(SolidPicture(200, 150, 255, 255, 255).Save((source() / name).string()));
+    ASSERT_TRUE(SolidPicture(20, 10, 255, 0, 0).Save(dir.File("logo.bmp")));
+    const std::vector<std::string> mark = {"--image", dir.File("logo.bmp"), source().string()};
+    auto run = [&](const std::string& folder, std::vector<std::string> arguments) {
+        arguments.insert(arguments.end(), mark.begin(), mark.end());
+        arguments.push_back((dir.Path() / folder).string());
+        return Run(arguments);
+    };
+    ASSERT_EQ(run("anchored", {}).status, 0);
+    WriteTextFile(dir.File("places.csv"), "\"a,b.bmp\",image,30,40\n");
+    ASSERT_EQ(run("placed", {"--placements", "places.csv"}).status, 0);
+    const markmeasure::Box box =
+        markmeasure::BoxOf(Load(dir.Path() / "placed" / "a,b.bmp"), markmeasure::IsRed);
+    EXPECT_EQ(std::vector<int32_t>({box.left, box.top, box.Width(), box.Height()}),
+              std::vector<int32_t>({30, 40, 20, 10}));
+    EXPECT_EQ(FileBytes(dir.File("placed/c.bmp")), FileBytes(dir.File("anchored/c.bmp")));
+
+    // A mark put beyond the edge is moved in, never lost; a line naming no
+    // picture of the run is told by its line, and the run goes on.
+    WriteTextFile(dir.File("places.csv"), "c.bmp,image,1000,-50\ngone.bmp,text,5,5\ngone.bmp,image,1,1\n");
+    const ToolRun unmatched = run("again", {"--placements", "places.csv"});
+    const markmeasure::Box edge =
+        markmeasure::BoxOf(Load(dir.Path() / "again" / "c.bmp"), markmeasure::IsRed);
+    EXPECT_EQ(std::vector<int32_t>({edge.left, edge.top}), std::vector<int32_t>({180, 0}));
+    EXPECT_EQ(unmatched.status, 1);
+    EXPECT_THAT(unmatched.out, HasSubstr("places.csv:2: no selected picture is named gone.bmp\n"
+                                         "places.csv:3: no selected picture is named gone.bmp"));
+    EXPECT_TRUE(fs::exists(dir.Path() / "again" / "a,b.bmp"));
+    // The path that keeps a JPEG's blocks places the mark alike.
+    ASSERT_TRUE(SolidPicture(200, 150, 255, 255, 255).Save((source() / "d.jpg").string()));
+    WriteTextFile(dir.File("places.csv"), "d.jpg,image,64,48\n");
+    ASSERT_EQ(run("kept", {"--lossless-jpeg", "--placements", "places.csv"}).status, 0);
+    const markmeasure::Box kept = markmeasure::BoxOf(Load(dir.Path() / "kept" / "d.jpg"), markmeasure::IsRed);
+    EXPECT_NEAR(kept.left, 64, 1);
+    EXPECT_NEAR(kept.top, 48, 1);
+    // A malformed line stops the run before anything is made.
+    WriteTextFile(dir.File("places.csv"), "c.bmp,image,1,1\nc.bmp,logo,1,1\n");
+    const ToolRun malformed = run("never", {"--placements", "places.csv"});
+    EXPECT_EQ(malformed.status, 2);
+    EXPECT_THAT(malformed.err, HasSubstr("places.csv:2: the mark must be text or image"));
+    EXPECT_FALSE(fs::exists(dir.Path() / "never"));
 }
 
 TEST_F(BatchToolTest, PresetsKeepTheOptionsAndTheCommandLineWins) {

@@ -225,3 +225,20 @@ TEST(ClosingMessage, NamesTenFilesAndCountsTheRest) {
 }
 
 }  // namespace
+
+TEST_F(BatchWatermarkDialogTest, MovedMarksTravelBesideThePresetOrOnTheirOwn) {
+    dialog.job.placements.Set("a,b.bmp", MarkKind::Text, MarkPoint{5, 6});
+    choosers.saveFiles.push_back(QString::fromStdString(scratch.File("mine.ini")));
+    dialog.findChild<QPushButton*>("savePreset")->click();
+    std::ifstream beside(scratch.File("mine.placements.csv"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(beside), {}), "\"a,b.bmp\",text,5,6\n");
+
+    dialog.job.placements = Placements{};
+    choosers.openFiles.push_back(QString::fromStdString(scratch.File("mine.ini")));
+    dialog.findChild<QPushButton*>("loadPreset")->click();
+    EXPECT_EQ(dialog.job.placements.For("a,b.bmp").text, (MarkPoint{5, 6}));
+
+    choosers.saveFiles.push_back(QString::fromStdString(scratch.File("alone.csv")));
+    dialog.findChild<QPushButton*>("savePlacements")->click();
+    EXPECT_TRUE(std::filesystem::exists(scratch.File("alone.csv")));
+}
