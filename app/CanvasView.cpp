@@ -183,6 +183,25 @@ void CanvasView::SetMarkFits(const MarkFit& textFit, const MarkFit& imageFit) {
     ShowMarks(marks.SetFits(textFit, imageFit, View()));
 }
 
+void CanvasView::TakeMarkState(const MarkState& state) {
+    ShowMarks(marks.Restore(state, View()));
+}
+
+void CanvasView::PreviewTextMark(const TextWatermark& edited, const MarkFit& fit) {
+    marks.TakeText(edited, fit, View());
+    InvalidateMark();
+}
+
+void CanvasView::PreviewImageMark(const ImageWatermark& edited, const MarkFit& fit) {
+    marks.TakeImage(edited, fit, View());
+    InvalidateMark();
+}
+
+void CanvasView::RemoveMark(MarkKind kind) {
+    marks.Remove(kind);
+    InvalidateMark();
+}
+
 void CanvasView::ShowMarks(const std::vector<std::string>& refused) {
     for (const std::string& message : refused) ShowMessage(message, kErrorCaption, MessageIcon::Error);
     InvalidateMark();
@@ -336,9 +355,11 @@ void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
     } else {
         viewport()->update(ToQRect(marks.Placed(*grabbed).made.base.screenRect).translated(-offset));
     }
+    const MarkKind dropped = *grabbed;
     grabbed.reset();
     outlineShown = false;
     viewport()->unsetCursor();
+    emit MarkDropped(dropped);
 }
 
 void CanvasView::wheelEvent(QWheelEvent* event) {

@@ -34,10 +34,23 @@ std::string Refused(const char* mark, const std::string& reason) {
     return std::string("The ") + mark + " is not shown on this picture: " + reason + ".";
 }
 
+// A layer made from the mark's own is held together with the mark, so it
+// lives as long as any state that shows it.
+template <typename Mark>
+void HoldOwnLayer(PreparedMark& made, const std::shared_ptr<Mark>& mark) {
+    if (made.layer.get() == &mark->layer)
+        made.layer = std::shared_ptr<const CRasterImage>(mark, &mark->layer);
+}
+
 }  // namespace
 
 std::vector<std::string> EditorMarks::FitToPicture(const MarkTextFacts& picture, const MarkView& view) {
     facts = picture;
+    ++pictureOpened;
+    return Refit(view);
+}
+
+std::vector<std::string> EditorMarks::Refit(const MarkView& view) {
     std::vector<std::string> refused;
     if (auto reason = MakeImage(Placing::Kept, view)) refused.push_back(*reason);
     if (auto reason = MakeText(Placing::Kept, view)) refused.push_back(*reason);
@@ -46,11 +59,12 @@ std::vector<std::string> EditorMarks::FitToPicture(const MarkTextFacts& picture,
 
 std::vector<std::string> EditorMarks::TakeText(const TextWatermark& edited, const MarkFit& fit,
                                                const MarkView& view) {
-    text = edited;
+    text = std::make_shared<TextWatermark>(edited);
+    textShared = false;
     textFit = fit;
     textOn.placed = false;
     textOn.anchored = false;
-    text.UpdateParams();
+    text->UpdateParams();
     if (!DrawText()) {
         textOn.shown = false;
         return {Refused("text watermark", "there is not enough memory to draw it")};
@@ -61,7 +75,8 @@ std::vector<std::string> EditorMarks::TakeText(const TextWatermark& edited, cons
 
 std::vector<std::string> EditorMarks::TakeImage(const ImageWatermark& edited, const MarkFit& fit,
                                                 const MarkView& view) {
-    image = edited;
+    image = std::make_shared<ImageWatermark>(edited);
+    imageShared = false;
     imageFit = fit;
     imageOn.placed = false;
     imageOn.anchored = false;
@@ -105,41 +120,83 @@ std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const M
         textOn.shown = imageOn.shown = false;
         return refused;
     }
-    return FitToPicture(facts, view);
+    return Refit(view);
+}
+
+MarkState EditorMarks::State() const {
+    // From here on a change to either mark is made to a copy of it.
+    textShared = imageShared = true;
+    return {text, image, textFit, imageFit, textOn, imageOn, pictureOpened};
+}
+
+std::vector<std::string> EditorMarks::Restore(const MarkState& state, const MarkView& view) {
+    text = std::make_shared<TextWatermark>(*state.text);
+    image = std::make_shared<ImageWatermark>(*state.image);
+    textShared = imageShared = false;
+    textFit = state.textFit;
+    imageFit = state.imageFit;
+    textOn = state.textOn;
+    imageOn = state.imageOn;
+    if (state.pictureOpened == pictureOpened) {
+        FollowView(view);
+        return {};
+    }
+    // Placed on an earlier picture: made again for this one, where they lay.
+    return Refit(view);
+}
+
+void EditorMarks::Remove(MarkKind kind) {
+    (kind == MarkKind::Text ? OwnText().base : OwnImage().base).enabled = false;
+    PlacedMark& on = On(kind);
+    on = PlacedMark{};
+}
+
+TextWatermark& EditorMarks::OwnText() {
+    if (textShared) text = std::make_shared<TextWatermark>(*text);
+    textShared = false;
+    return *text;
+}
+
+ImageWatermark& EditorMarks::OwnImage() {
+    if (imageShared) image = std::make_shared<ImageWatermark>(*image);
+    imageShared = false;
+    return *image;
 }
 
 bool EditorMarks::DrawText() {
     // A mark drawn the same on every picture is drawn once, here; any other
     // is drawn for each picture.
-    if (!text.base.enabled || text.font.height < 1) return true;
-    if (textFit.SizeFollowsPicture() || CFittedTextMark(text, textFit).FillsIn()) return true;
-    return text.RebuildLayer();
+    if (!text->base.enabled || text->font.height < 1) return true;
+    if (textFit.SizeFollowsPicture() || CFittedTextMark(*text, textFit).FillsIn()) return true;
+    return OwnText().RebuildLayer();
 }
 
 bool EditorMarks::PrepareImage() {
-    if (!image.base.enabled || image.source.IsEmpty() || imageFit.SizeFollowsPicture()) return true;
-    return image.RebuildLayer();
+    if (!image->base.enabled || image->source.IsEmpty() || imageFit.SizeFollowsPicture()) return true;
+    return OwnImage().RebuildLayer();
 }
 
 std::optional<std::string> EditorMarks::MakeText(Placing placing, const MarkView& view) {
     textOn.shown = false;
     textOn.places.clear();
-    if (facts.width <= 0 || !text.base.enabled || text.font.height < 1) return std::nullopt;
-    CFittedTextMark fitted(text, textFit);
+    if (facts.width <= 0 || !text->base.enabled || text->font.height < 1) return std::nullopt;
+    CFittedTextMark fitted(*text, textFit);
     Status status;
     if (!fitted.ForPicture(facts, textOn.made, status)) return Refused("text watermark", status.Error());
-    return Settle(textOn, text.base, textFit, kTextMarkTooLargeMessage, placing, view);
+    HoldOwnLayer(textOn.made, text);
+    return Settle(textOn, OwnText().base, textFit, kTextMarkTooLargeMessage, placing, view);
 }
 
 std::optional<std::string> EditorMarks::MakeImage(Placing placing, const MarkView& view) {
     imageOn.shown = false;
     imageOn.places.clear();
-    if (facts.width <= 0 || !image.base.enabled || image.source.IsEmpty()) return std::nullopt;
-    CFittedImageMark fitted(image, imageFit);
+    if (facts.width <= 0 || !image->base.enabled || image->source.IsEmpty()) return std::nullopt;
+    CFittedImageMark fitted(*image, imageFit);
     Status status;
     if (!fitted.ForPicture(facts.width, facts.height, imageOn.made, status))
         return Refused("image watermark", status.Error());
-    return Settle(imageOn, image.base, imageFit, kImageMarkTooLargeMessage, placing, view);
+    HoldOwnLayer(imageOn.made, image);
+    return Settle(imageOn, OwnImage().base, imageFit, kImageMarkTooLargeMessage, placing, view);
 }
 
 std::optional<std::string> EditorMarks::Settle(PlacedMark& on, WatermarkBase& settings, const MarkFit& fit,
@@ -223,7 +280,7 @@ void EditorMarks::Drop(MarkKind kind, const MarkView& view) {
     // Moving the grid does not change how many tiles it takes enough to be
     // refused where it was not.
     LayTiles(on, kind == MarkKind::Text ? textFit : imageFit);
-    Remember(on, kind == MarkKind::Text ? text.base : image.base);
+    Remember(on, kind == MarkKind::Text ? OwnText().base : OwnImage().base);
 }
 
 void EditorMarks::StampPart(CRasterImage& part, int32_t left, int32_t top) const {

@@ -23,6 +23,7 @@ packages=(
   libavif-bin
   libjxl-dev
   libjxl-tools
+  poppler-utils
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"
