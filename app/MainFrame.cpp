@@ -275,6 +275,7 @@ void MainFrame::BuildMenus() {
     file->addAction(open);
     QMenu* recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
     recentMenu->menuAction()->setObjectName(QStringLiteral("id%1").arg(kRecentPictures));
+    actions[kRecentPictures] = recentMenu->menuAction();
     recent = new RecentPictures(*recentMenu, this);
     connect(recent, &RecentPictures::Chosen, this, &MainFrame::OpenPath);
     file->addActions({save, saveAs, print});

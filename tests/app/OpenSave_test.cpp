@@ -3,13 +3,19 @@
 // output directory (asking before replacing the original), Save As by the
 // chosen name and type, and pictures dropped on the window.
 #include <QDropEvent>
+#include <QMessageBox>
 #include <QMimeData>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/EditorTestSupport.h"
 #include "app/MainFrame.h"
+#include "app/PictureFileFilters.h"
 #include "app/settings/OutputDirectory.h"
 #include "codecs/PictureFiles.h"
+#include "platform/qt/QtMessageSink.h"
 
 using namespace stampora;
 
@@ -88,6 +94,21 @@ TEST_F(OpenSaveTest, SaveIntoThePicturesOwnFolderAsksBeforeReplacingIt) {
     EXPECT_EQ(messages.messages[0].text, "Replace the original picture?");
     EXPECT_EQ(messages.messages[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(FileBytes(original), before);
+    {
+        // Enter on the question as the editor shows it answers No.
+        QtMessageSink boxes;
+        ScopedMessageSink shown{boxes};
+        bool asked = false;
+        QTimer::singleShot(0, [&asked] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            asked = box->text() == QStringLiteral("Replace the original picture?");
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        frame.Action(CommandId::kSave)->trigger();
+        EXPECT_TRUE(asked);
+        EXPECT_EQ(FileBytes(original), before);
+    }
     messages.answer = MessageAnswer::Yes;
     frame.Action(CommandId::kSave)->trigger();
     EXPECT_NE(FileBytes(original), before);  // now 32 bits per pixel
@@ -105,7 +126,7 @@ TEST_F(OpenSaveTest, AFailedSaveIsToldAndTheFileThereIsUntouched) {
     EXPECT_TRUE(frame.Canvas()->Document().loaded);
 }
 
-TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
+TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndGivesABareNameTheFiltersType) {
     OpenByDialog(WritePicture(dir, "a.png", 40, 30));
     choosers.saveFiles.push_back(QString::fromStdString(dir.File("result.bmp")));
     frame.Action(CommandId::kSaveAs)->trigger();
@@ -114,6 +135,17 @@ TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
     EXPECT_EQ(choosers.saveFilters.back().count(QStringLiteral(";;")), 10);
     EXPECT_FALSE(choosers.saveFilters.back().contains(QStringLiteral("*.ICO")));
 
+    // The filter chosen decides the type of a name without an extension;
+    // under All Files it is JPEG.
+    const QStringList filters = PictureSaveFilters().split(QStringLiteral(";;"));
+    choosers.saveFilterIndex =
+        static_cast<int>(filters.indexOf(QRegularExpression(QStringLiteral("Portable Network Graphics.*"))));
+    ASSERT_GT(choosers.saveFilterIndex, 0);
+    choosers.saveFiles.push_back(QString::fromStdString(dir.File("filtertest")));
+    frame.Action(CommandId::kSaveAs)->trigger();
+    EXPECT_EQ(FileText(dir.File("filtertest.png")).substr(1, 3), "PNG");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("filtertest.jpg")));
+    choosers.saveFilterIndex = static_cast<int>(filters.size()) - 1;
     choosers.saveFiles = {QString::fromStdString(dir.File("result")),
                           QString::fromStdString(dir.File("result"))};
     frame.Action(CommandId::kSaveAs)->trigger();
@@ -128,6 +160,12 @@ TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
 }
 
 TEST_F(OpenSaveTest, NothingOpenedSavesNothing) {
+    for (int id : {CommandId::kSave, CommandId::kSaveAs, CommandId::kPrint})
+        EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
+    frame.Save();
+    frame.SaveAs();
+    frame.Print();
+    EXPECT_EQ(choosers.printerRequests, 0);
     frame.Action(CommandId::kSave)->trigger();
     frame.Action(CommandId::kSaveAs)->trigger();
     EXPECT_TRUE(choosers.saveFilters.empty());

@@ -1,5 +1,7 @@
 // Undo and redo of every change to the marks, removing them, and the mark
 // dialogs' live preview, as a user meets them in the main window.
+#include "app/edit/MarkHistory.h"
+
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -10,7 +12,6 @@
 #include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/TextWatermarkDialog.h"
-#include "app/edit/MarkHistory.h"
 
 using namespace stampora;
 
@@ -29,7 +30,8 @@ protected:
     QUndoStack& Stack() { return frame.History().Stack(); }
     void Trigger(int id) { frame.Action(id)->trigger(); }
     // Opens the text dialog, types `text` and, after `work`, confirms or cancels.
-    void EditText(const QString& text, bool confirm, const std::function<void()>& work = [] {}) {
+    void EditText(
+        const QString& text, bool confirm, const std::function<void()>& work = [] {}) {
         WhenOpened<TextWatermarkDialog>([text, confirm, work](TextWatermarkDialog& dialog) {
             ById<QPlainTextEdit>(dialog, TextDialogId::kText)->setPlainText(text);
             ById<QComboBox>(dialog, TextDialogId::kSize)->setCurrentText("36");
