@@ -30,6 +30,11 @@ int32_t KeptInside(int64_t position, int32_t overhang, int32_t cover, int32_t si
     return static_cast<int32_t>(std::clamp<int64_t>(position, overhang, int64_t{side} - cover + overhang));
 }
 
+bool SameView(const MarkView& a, const MarkView& b) {
+    return a.zoom == b.zoom && a.rect.left == b.rect.left && a.rect.top == b.rect.top &&
+           a.rect.right == b.rect.right && a.rect.bottom == b.rect.bottom;
+}
+
 std::string Refused(const char* mark, const std::string& reason) {
     return std::string("The ") + mark + " is not shown on this picture: " + reason + ".";
 }
@@ -126,7 +131,7 @@ std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const M
 MarkState EditorMarks::State() const {
     // From here on a change to either mark is made to a copy of it.
     textShared = imageShared = true;
-    return {text, image, textFit, imageFit, textOn, imageOn, pictureOpened};
+    return {text, image, textFit, imageFit, textOn, imageOn, pictureOpened, shownIn};
 }
 
 std::vector<std::string> EditorMarks::Restore(const MarkState& state, const MarkView& view) {
@@ -138,7 +143,9 @@ std::vector<std::string> EditorMarks::Restore(const MarkState& state, const Mark
     textOn = state.textOn;
     imageOn = state.imageOn;
     if (state.pictureOpened == pictureOpened) {
-        FollowView(view);
+        // Rectangles made for this very view stay as they were: made again
+        // from the picture positions they could round another way.
+        if (!SameView(state.shownIn, view)) FollowView(view);
         return {};
     }
     // Placed on an earlier picture: made again for this one, where they lay.
@@ -202,6 +209,7 @@ std::optional<std::string> EditorMarks::MakeImage(Placing placing, const MarkVie
 std::optional<std::string> EditorMarks::Settle(PlacedMark& on, WatermarkBase& settings, const MarkFit& fit,
                                                const char* tooLarge, Placing placing, const MarkView& view) {
     WatermarkBase& base = on.made.base;
+    shownIn = view;
     base.pictureWidth = facts.width;
     base.pictureHeight = facts.height;
     if (!base.Fits()) return std::string(tooLarge);
@@ -256,6 +264,7 @@ void EditorMarks::Remember(PlacedMark& on, WatermarkBase& settings) const {
 }
 
 void EditorMarks::FollowView(const MarkView& view) {
+    shownIn = view;
     for (PlacedMark* on : {&imageOn, &textOn}) {
         if (on->shown) on->made.base.RectFromPosition(view.rect, view.zoom);
     }
@@ -268,6 +277,7 @@ std::optional<MarkKind> EditorMarks::MarkAt(int32_t x, int32_t y) const {
 }
 
 void EditorMarks::Move(MarkKind kind, int32_t dx, int32_t dy, const MarkView& view) {
+    shownIn = view;
     PixelRect& rect = On(kind).made.base.screenRect;
     rect = OffsetRect(rect, dx, dy);
     ClampInto(rect, view.rect);

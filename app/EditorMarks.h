@@ -59,6 +59,7 @@ struct MarkState {
     PlacedMark textOn;
     PlacedMark imageOn;
     uint64_t pictureOpened = 0;  // which opening of a picture they were made for
+    MarkView shownIn;            // the view their screen rectangles are made for
 };
 
 class EditorMarks {
@@ -160,6 +161,7 @@ private:
     PlacedMark textOn;
     PlacedMark imageOn;
     uint64_t pictureOpened = 0;
+    MarkView shownIn;
 };
 
 }  // namespace stampora

@@ -18,7 +18,8 @@ protected:
         process.setWorkingDirectory(QString::fromStdString(dir.Path().string()));
         process.start(tool, arguments);
         ASSERT_TRUE(process.waitForFinished(30000) && process.exitCode() == 0)
-            << tool.toStdString() << " (install poppler-utils): " << process.readAllStandardError().toStdString();
+            << tool.toStdString()
+            << " (install poppler-utils): " << process.readAllStandardError().toStdString();
     }
     MainFrame frame;
 };
@@ -46,14 +47,16 @@ TEST_F(PrintTest, TheComposedPictureIsPrintedWholeFittedCentredAndTurnedToFit) {
     EXPECT_TRUE(messages.messages.empty());
 
     // The page holds the composed picture itself, pixel for pixel.
-    Run(QStringLiteral("pdfimages"), {QStringLiteral("-png"), QStringLiteral("page.pdf"), QStringLiteral("image")});
+    Run(QStringLiteral("pdfimages"),
+        {QStringLiteral("-png"), QStringLiteral("page.pdf"), QStringLiteral("image")});
     CRasterImage printed;
     ASSERT_TRUE(printed.Load(dir.File("image-000.png")));
     EXPECT_EQ(DifferenceOf(printed, composed).worst, 0);
 
     // Drawn on a landscape page as wide as the printable area, centred.
-    Run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("24"), QStringLiteral("-png"),
-                                     QStringLiteral("-singlefile"), QStringLiteral("page.pdf"), QStringLiteral("page")});
+    Run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QStringLiteral("24"), QStringLiteral("-png"), QStringLiteral("-singlefile"),
+         QStringLiteral("page.pdf"), QStringLiteral("page")});
     CRasterImage page;
     ASSERT_TRUE(page.Load(dir.File("page.png")));
     ASSERT_GT(page.Width(), page.Height());

@@ -14,7 +14,8 @@ protected:
     QString Picture(int i) { return QString::fromStdString(dir.File("p" + std::to_string(i) + ".bmp")); }
     static QStringList Entries(const MainFrame& frame) {
         QStringList entries;
-        for (QAction* entry : frame.Action(CommandId::kRecentPictures)->menu()->actions()) entries << entry->text();
+        for (QAction* entry : frame.Action(CommandId::kRecentPictures)->menu()->actions())
+            entries << entry->text();
         return entries;
     }
     static QAction* Entry(const MainFrame& frame, int index) {
