@@ -165,18 +165,15 @@ TEST_F(FrameTest, EveryMenuAndToolbarCommandReachesItsHandler) {
 
 TEST_F(FrameTest, ClipboardKeysAreAcceptedAndIgnored) {
     MainFrame frame;
-    struct Key {
-        int id;
-        QKeySequence keys;
-    };
-    const Key keys[] = {{CommandId::kNew, QKeySequence(Qt::CTRL | Qt::Key_N)},
-                        {CommandId::kCopy, QKeySequence(Qt::CTRL | Qt::Key_Insert)},
-                        {CommandId::kPaste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
-                        {CommandId::kPreviousPane, QKeySequence(Qt::SHIFT | Qt::Key_F6)}};
-    for (const Key& key : keys) {
-        ASSERT_NE(frame.Action(key.id), nullptr) << key.id;
-        EXPECT_TRUE(frame.Action(key.id)->shortcuts().contains(key.keys)) << key.id;
-        frame.Action(key.id)->trigger();
+    const std::pair<int, QKeySequence> keys[] = {
+        {CommandId::kNew, QKeySequence(Qt::CTRL | Qt::Key_N)},
+        {CommandId::kCopy, QKeySequence(Qt::CTRL | Qt::Key_Insert)},
+        {CommandId::kPaste, QKeySequence(Qt::SHIFT | Qt::Key_Insert)},
+        {CommandId::kPreviousPane, QKeySequence(Qt::SHIFT | Qt::Key_F6)}};
+    for (const auto& [id, key] : keys) {
+        ASSERT_NE(frame.Action(id), nullptr) << id;
+        EXPECT_TRUE(frame.Action(id)->shortcuts().contains(key)) << id;
+        frame.Action(id)->trigger();
     }
     EXPECT_TRUE(messages.messages.empty());
 }

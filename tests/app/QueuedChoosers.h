@@ -42,7 +42,6 @@ public:
     // Confirmed, printing to a PDF file, while `printFile` names one.
     bool ChoosePrinter(QWidget*, QPrinter& printer) override {
         ++printerRequests;
-        printerOrientation = printer.pageLayout().orientation();
         if (printFile.isEmpty()) return false;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(printFile);
@@ -56,7 +55,6 @@ public:
     std::vector<QColor> colourInitials;
     int saveFilterIndex = 0;  // which of the save filters the user leaves selected
     int printerRequests = 0;
-    QPageLayout::Orientation printerOrientation = QPageLayout::Portrait;
     QString printFile;
 
 private:
