@@ -131,12 +131,14 @@ std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const M
 MarkState EditorMarks::State() const {
     // From here on a change to either mark is made to a copy of it.
     textShared = imageShared = true;
-    return {text, image, textFit, imageFit, textOn, imageOn, pictureOpened, shownIn};
+    return {text, image, text->base, image->base, textFit, imageFit, textOn, imageOn, pictureOpened, shownIn};
 }
 
 std::vector<std::string> EditorMarks::Restore(const MarkState& state, const MarkView& view) {
     text = std::make_shared<TextWatermark>(*state.text);
     image = std::make_shared<ImageWatermark>(*state.image);
+    text->base = state.textBase;
+    image->base = state.imageBase;
     textShared = imageShared = false;
     textFit = state.textFit;
     imageFit = state.imageFit;
@@ -153,7 +155,7 @@ std::vector<std::string> EditorMarks::Restore(const MarkState& state, const Mark
 }
 
 void EditorMarks::Remove(MarkKind kind) {
-    (kind == MarkKind::Text ? OwnText().base : OwnImage().base).enabled = false;
+    (kind == MarkKind::Text ? text->base : image->base).enabled = false;
     PlacedMark& on = On(kind);
     on = PlacedMark{};
 }
@@ -191,7 +193,7 @@ std::optional<std::string> EditorMarks::MakeText(Placing placing, const MarkView
     Status status;
     if (!fitted.ForPicture(facts, textOn.made, status)) return Refused("text watermark", status.Error());
     HoldOwnLayer(textOn.made, text);
-    return Settle(textOn, OwnText().base, textFit, kTextMarkTooLargeMessage, placing, view);
+    return Settle(textOn, text->base, textFit, kTextMarkTooLargeMessage, placing, view);
 }
 
 std::optional<std::string> EditorMarks::MakeImage(Placing placing, const MarkView& view) {
@@ -203,7 +205,7 @@ std::optional<std::string> EditorMarks::MakeImage(Placing placing, const MarkVie
     if (!fitted.ForPicture(facts.width, facts.height, imageOn.made, status))
         return Refused("image watermark", status.Error());
     HoldOwnLayer(imageOn.made, image);
-    return Settle(imageOn, OwnImage().base, imageFit, kImageMarkTooLargeMessage, placing, view);
+    return Settle(imageOn, image->base, imageFit, kImageMarkTooLargeMessage, placing, view);
 }
 
 std::optional<std::string> EditorMarks::Settle(PlacedMark& on, WatermarkBase& settings, const MarkFit& fit,
@@ -290,7 +292,7 @@ void EditorMarks::Drop(MarkKind kind, const MarkView& view) {
     // Moving the grid does not change how many tiles it takes enough to be
     // refused where it was not.
     LayTiles(on, kind == MarkKind::Text ? textFit : imageFit);
-    Remember(on, kind == MarkKind::Text ? OwnText().base : OwnImage().base);
+    Remember(on, kind == MarkKind::Text ? text->base : image->base);
 }
 
 void EditorMarks::StampPart(CRasterImage& part, int32_t left, int32_t top) const {

@@ -49,11 +49,14 @@ struct PlacedMark {
 };
 
 // Both marks as set and as made for a picture: what undoing a change puts
-// back. The marks themselves are shared with the editor's, never copied,
-// until either side changes.
+// back. The marks themselves (their text, picture and layer) are shared with
+// the editor's until it changes them; their placement records, which change
+// with every drag, are kept apart and are what counts of them.
 struct MarkState {
     std::shared_ptr<const TextWatermark> text;
     std::shared_ptr<const ImageWatermark> image;
+    WatermarkBase textBase;
+    WatermarkBase imageBase;
     MarkFit textFit;
     MarkFit imageFit;
     PlacedMark textOn;
@@ -133,7 +136,8 @@ private:
 
     // Both marks made again for the open picture where they lie.
     std::vector<std::string> Refit(const MarkView& view);
-    // The marks to change: copies of them once a state shares them.
+    // The marks to change beyond their placement records: copies of them
+    // once a state shares them.
     TextWatermark& OwnText();
     ImageWatermark& OwnImage();
 
