@@ -281,6 +281,25 @@ void CanvasView::SetMarkFits(const MarkFit& textFit, const MarkFit& imageFit) {
     ShowMarks(marks.SetFits(textFit, imageFit, View()));
 }
 
+void CanvasView::TakeMarkState(const MarkState& state) {
+    ShowMarks(marks.Restore(state, View()));
+}
+
+void CanvasView::PreviewTextMark(const TextWatermark& edited, const MarkFit& fit) {
+    marks.TakeText(edited, fit, View());
+    InvalidateMark();
+}
+
+void CanvasView::PreviewImageMark(const ImageWatermark& edited, const MarkFit& fit) {
+    marks.TakeImage(edited, fit, View());
+    InvalidateMark();
+}
+
+void CanvasView::RemoveMark(MarkKind kind) {
+    marks.Remove(kind);
+    InvalidateMark();
+}
+
 void CanvasView::ShowMarks(const std::vector<std::string>& refused) {
     for (const std::string& message : marks.TakeWarnings())
         ShowMessage(message, kWarningCaption, MessageIcon::Warning);
@@ -467,8 +486,8 @@ void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
     if (!grabbed) return;
     const QPoint offset = ScrollOffset();
     viewport()->update(ToQRect(grabRect).translated(-offset));
-    const PixelRect& dropped = marks.Placed(*grabbed).made.base.screenRect;
-    marks.Drop(*grabbed, dropped.left - grabRect.left, dropped.top - grabRect.top, View());
+    const PixelRect& at = marks.Placed(*grabbed).made.base.screenRect;
+    marks.Drop(*grabbed, at.left - grabRect.left, at.top - grabRect.top, View());
     grabRect = {0, 0, 0, 0};
     // A tiled mark's other tiles move with it.
     if (marks.Placed(*grabbed).places.size() > 1) {
@@ -476,9 +495,11 @@ void CanvasView::mouseReleaseEvent(QMouseEvent* event) {
     } else {
         viewport()->update(ToQRect(marks.Placed(*grabbed).made.base.screenRect).translated(-offset));
     }
+    const MarkKind dropped = *grabbed;
     grabbed.reset();
     outlineShown = false;
     viewport()->unsetCursor();
+    emit MarkDropped(dropped);
 }
 
 void CanvasView::ScrollByWheel(QScrollBar* bar, int& accumulated, int delta, int step) {

@@ -75,6 +75,14 @@ public:
                            const ImageWatermark& imageMark, const MarkFit& imageFit);
     // New fits for both marks, made again for the picture where they lie.
     void SetMarkFits(const MarkFit& textFit, const MarkFit& imageFit);
+    // Puts back a state of the marks taken earlier, as EditorMarks::Restore.
+    void TakeMarkState(const MarkState& state);
+    // A mark dialog's mark while the dialog is open: shown centred, as OK
+    // would show it, and hidden without a word when the picture cannot take it.
+    void PreviewTextMark(const TextWatermark& edited, const MarkFit& fit);
+    void PreviewImageMark(const ImageWatermark& edited, const MarkFit& fit);
+    // The mark is no longer shown nor stamped.
+    void RemoveMark(MarkKind kind);
 
     // The picture at full resolution, promoted to 32 bits, with the shown
     // image mark and then the shown text mark blended in at their picture
@@ -104,6 +112,8 @@ public:
 signals:
     // Another picture is shown, or the zoom changed.
     void ViewChanged();
+    // A mark the user grabbed was let go, moved or not.
+    void MarkDropped(MarkKind kind);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

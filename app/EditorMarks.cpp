@@ -43,14 +43,32 @@ int32_t Dropped(int32_t position, int32_t overhang, int32_t cover, int32_t side,
     return KeptInside(layer + overhang, overhang, cover, side);
 }
 
+bool SameView(const MarkView& a, const MarkView& b) {
+    return a.zoom == b.zoom && a.rect.left == b.rect.left && a.rect.top == b.rect.top &&
+           a.rect.right == b.rect.right && a.rect.bottom == b.rect.bottom;
+}
+
 std::string Refused(const char* mark, const std::string& reason) {
     return std::string("The ") + mark + " is not shown on this picture: " + reason + ".";
+}
+
+// A layer made from the mark's own is held together with the mark, so it
+// lives as long as any state that shows it.
+template <typename Mark>
+void HoldOwnLayer(PreparedMark& made, const std::shared_ptr<Mark>& mark) {
+    if (made.layer.get() == &mark->layer)
+        made.layer = std::shared_ptr<const CRasterImage>(mark, &mark->layer);
 }
 
 }  // namespace
 
 std::vector<std::string> EditorMarks::FitToPicture(const MarkTextFacts& picture, const MarkView& view) {
     facts = picture;
+    ++pictureOpened;
+    return Refit(view);
+}
+
+std::vector<std::string> EditorMarks::Refit(const MarkView& view) {
     std::vector<std::string> refused;
     if (auto reason = MakeImage(Placing::Kept, view)) refused.push_back(*reason);
     if (auto reason = MakeText(Placing::Kept, view)) refused.push_back(*reason);
@@ -86,11 +104,12 @@ std::vector<std::string> EditorMarks::TakeAnchored(const TextWatermark& textMark
 
 std::optional<std::string> EditorMarks::PlaceText(const TextWatermark& edited, const MarkFit& fit,
                                                   Placing placing, const MarkView& view) {
-    text = edited;
+    text = std::make_shared<TextWatermark>(edited);
+    textShared = false;
     textFit = fit;
     textOn.placed = false;
     textOn.anchored = placing == Placing::Anchored;
-    text.UpdateParams();
+    text->UpdateParams();
     if (!DrawText()) {
         textOn.shown = false;
         return Refused("text watermark", "there is not enough memory to draw it");
@@ -100,7 +119,8 @@ std::optional<std::string> EditorMarks::PlaceText(const TextWatermark& edited, c
 
 std::optional<std::string> EditorMarks::PlaceImage(const ImageWatermark& edited, const MarkFit& fit,
                                                    Placing placing, const MarkView& view) {
-    image = edited;
+    image = std::make_shared<ImageWatermark>(edited);
+    imageShared = false;
     imageFit = fit;
     imageOn.placed = false;
     imageOn.anchored = placing == Placing::Anchored;
@@ -123,7 +143,51 @@ std::vector<std::string> EditorMarks::SetFits(const MarkFit& newTextFit, const M
         textOn.shown = imageOn.shown = false;
         return refused;
     }
-    return FitToPicture(facts, view);
+    return Refit(view);
+}
+
+MarkState EditorMarks::State() const {
+    // From here on a change to either mark is made to a copy of it.
+    textShared = imageShared = true;
+    return {text, image, text->base, image->base, textFit, imageFit, textOn, imageOn, pictureOpened, shownIn};
+}
+
+std::vector<std::string> EditorMarks::Restore(const MarkState& state, const MarkView& view) {
+    text = std::make_shared<TextWatermark>(*state.text);
+    image = std::make_shared<ImageWatermark>(*state.image);
+    text->base = state.textBase;
+    image->base = state.imageBase;
+    textShared = imageShared = false;
+    textFit = state.textFit;
+    imageFit = state.imageFit;
+    textOn = state.textOn;
+    imageOn = state.imageOn;
+    if (state.pictureOpened == pictureOpened) {
+        // Rectangles made for this very view stay as they were: made again
+        // from the picture positions they could round another way.
+        if (!SameView(state.shownIn, view)) FollowView(view);
+        return {};
+    }
+    // Placed on an earlier picture: made again for this one, where they lay.
+    return Refit(view);
+}
+
+void EditorMarks::Remove(MarkKind kind) {
+    (kind == MarkKind::Text ? text->base : image->base).enabled = false;
+    PlacedMark& on = On(kind);
+    on = PlacedMark{};
+}
+
+TextWatermark& EditorMarks::OwnText() {
+    if (textShared) text = std::make_shared<TextWatermark>(*text);
+    textShared = false;
+    return *text;
+}
+
+ImageWatermark& EditorMarks::OwnImage() {
+    if (imageShared) image = std::make_shared<ImageWatermark>(*image);
+    imageShared = false;
+    return *image;
 }
 
 std::vector<std::string> EditorMarks::TakeWarnings() {
@@ -133,43 +197,46 @@ std::vector<std::string> EditorMarks::TakeWarnings() {
 bool EditorMarks::DrawText() {
     // A mark drawn the same on every picture is drawn once, here; any other
     // is drawn for each picture.
-    if (!text.base.enabled || text.font.height < 1) return true;
-    if (textFit.SizeFollowsPicture() || CFittedTextMark(text, textFit).FillsIn()) return true;
-    return text.RebuildLayer();
+    if (!text->base.enabled || text->font.height < 1) return true;
+    if (textFit.SizeFollowsPicture() || CFittedTextMark(*text, textFit).FillsIn()) return true;
+    return OwnText().RebuildLayer();
 }
 
 bool EditorMarks::PrepareImage() {
-    if (!image.base.enabled || image.source.IsEmpty() || imageFit.SizeFollowsPicture()) return true;
-    return image.RebuildLayer();
+    if (!image->base.enabled || image->source.IsEmpty() || imageFit.SizeFollowsPicture()) return true;
+    return OwnImage().RebuildLayer();
 }
 
 std::optional<std::string> EditorMarks::MakeText(Placing placing, const MarkView& view) {
     textOn.shown = false;
     textOn.places.clear();
-    if (facts.width <= 0 || !text.base.enabled || text.font.height < 1) return std::nullopt;
-    CFittedTextMark fitted(text, textFit);
+    if (facts.width <= 0 || !text->base.enabled || text->font.height < 1) return std::nullopt;
+    CFittedTextMark fitted(*text, textFit);
     Status status;
     const bool made = fitted.ForPicture(facts, textOn.made, status);
     if (const std::string warning = status.Warning(Domain::Mark); !warning.empty())
         warnings.push_back(warning);
     if (!made) return Refused("text watermark", status.Error());
-    return Settle(textOn, text.base, textFit, kTextMarkTooLargeMessage, placing, view);
+    HoldOwnLayer(textOn.made, text);
+    return Settle(textOn, text->base, textFit, kTextMarkTooLargeMessage, placing, view);
 }
 
 std::optional<std::string> EditorMarks::MakeImage(Placing placing, const MarkView& view) {
     imageOn.shown = false;
     imageOn.places.clear();
-    if (facts.width <= 0 || !image.base.enabled || image.source.IsEmpty()) return std::nullopt;
-    CFittedImageMark fitted(image, imageFit);
+    if (facts.width <= 0 || !image->base.enabled || image->source.IsEmpty()) return std::nullopt;
+    CFittedImageMark fitted(*image, imageFit);
     Status status;
     if (!fitted.ForPicture(facts.width, facts.height, imageOn.made, status))
         return Refused("image watermark", status.Error());
-    return Settle(imageOn, image.base, imageFit, kImageMarkTooLargeMessage, placing, view);
+    HoldOwnLayer(imageOn.made, image);
+    return Settle(imageOn, image->base, imageFit, kImageMarkTooLargeMessage, placing, view);
 }
 
 std::optional<std::string> EditorMarks::Settle(PlacedMark& on, WatermarkBase& settings, const MarkFit& fit,
                                                const char* tooLarge, Placing placing, const MarkView& view) {
     WatermarkBase& base = on.made.base;
+    shownIn = view;
     base.pictureWidth = facts.width;
     base.pictureHeight = facts.height;
     if (!base.Fits()) return std::string(tooLarge);
@@ -224,6 +291,7 @@ void EditorMarks::Remember(PlacedMark& on, WatermarkBase& settings) const {
 }
 
 void EditorMarks::FollowView(const MarkView& view) {
+    shownIn = view;
     for (PlacedMark* on : {&imageOn, &textOn}) {
         if (on->shown) on->made.base.RectFromPosition(view.rect, view.zoom);
     }
@@ -236,6 +304,7 @@ std::optional<MarkKind> EditorMarks::MarkAt(int32_t x, int32_t y) const {
 }
 
 void EditorMarks::Move(MarkKind kind, int32_t dx, int32_t dy, const MarkView& view) {
+    shownIn = view;
     PixelRect& rect = On(kind).made.base.screenRect;
     rect = OffsetRect(rect, dx, dy);
     ClampInto(rect, view.rect);
@@ -254,7 +323,7 @@ void EditorMarks::Drop(MarkKind kind, int32_t dx, int32_t dy, const MarkView& vi
     // Moving the grid does not change how many tiles it takes enough to be
     // refused where it was not.
     LayTiles(on, kind == MarkKind::Text ? textFit : imageFit);
-    Remember(on, kind == MarkKind::Text ? text.base : image.base);
+    Remember(on, kind == MarkKind::Text ? text->base : image->base);
 }
 
 void EditorMarks::StampPart(CRasterImage& part, int32_t left, int32_t top) const {

@@ -5,6 +5,8 @@
 // its settings stay, and it shows again on the next picture it fits. Nothing
 // here opens a window; what a mark was refused for is answered to the caller,
 // who tells the user.
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,16 +48,33 @@ struct PlacedMark {
     bool anchored = false;
 };
 
+// Both marks as set and as made for a picture: what undoing a change puts
+// back. The marks themselves (their text, picture and layer) are shared with
+// the editor's until it changes them; their placement records, which change
+// with every drag, are kept apart and are what counts of them.
+struct MarkState {
+    std::shared_ptr<const TextWatermark> text;
+    std::shared_ptr<const ImageWatermark> image;
+    WatermarkBase textBase;
+    WatermarkBase imageBase;
+    MarkFit textFit;
+    MarkFit imageFit;
+    PlacedMark textOn;
+    PlacedMark imageOn;
+    uint64_t pictureOpened = 0;  // which opening of a picture they were made for
+    MarkView shownIn;            // the view their screen rectangles are made for
+};
+
 class EditorMarks {
 public:
     EditorMarks() = default;
-    // A mark drawn once is shown from its own layer, which only this object
-    // holds.
+    // A mark drawn once is shown from its own layer, held with the mark; a
+    // state of the marks is what is copied.
     EditorMarks(const EditorMarks&) = delete;
     EditorMarks& operator=(const EditorMarks&) = delete;
 
-    const TextWatermark& Text() const { return text; }
-    const ImageWatermark& Image() const { return image; }
+    const TextWatermark& Text() const { return *text; }
+    const ImageWatermark& Image() const { return *image; }
     const MarkFit& TextFit() const { return textFit; }
     const MarkFit& ImageFit() const { return imageFit; }
     // The open picture's facts (its size among them); a width of 0 with none.
@@ -87,6 +106,16 @@ public:
     // them off the picture (a character no font has), for the caller to show.
     std::vector<std::string> TakeWarnings();
 
+    // The marks as they are now, to be put back later.
+    MarkState State() const;
+    // Puts back a state taken earlier. On the picture it was taken on, the
+    // marks are exactly as they were then; on a picture opened since, they
+    // are made again for it where they lay, as on opening it.
+    std::vector<std::string> Restore(const MarkState& state, const MarkView& view);
+    // The mark is no longer shown nor stamped; its settings stay for its
+    // dialog.
+    void Remove(MarkKind kind);
+
     // The picture is drawn elsewhere or at another zoom: the screen
     // rectangles follow the marks' picture positions.
     void FollowView(const MarkView& view);
@@ -116,6 +145,13 @@ private:
                                          const MarkView& view);
     std::optional<std::string> PlaceImage(const ImageWatermark& edited, const MarkFit& fit, Placing placing,
                                           const MarkView& view);
+    // Both marks made again for the open picture where they lie.
+    std::vector<std::string> Refit(const MarkView& view);
+    // The marks to change beyond their placement records: copies of them
+    // once a state shares them.
+    TextWatermark& OwnText();
+    ImageWatermark& OwnImage();
+
     // Makes the layer of a mark that is the same on every picture; false
     // when memory fails for it.
     bool DrawText();
@@ -129,14 +165,19 @@ private:
     std::optional<std::string> LayTiles(PlacedMark& on, const MarkFit& fit) const;
     PlacedMark& On(MarkKind kind) { return kind == MarkKind::Text ? textOn : imageOn; }
 
-    TextWatermark text;
-    ImageWatermark image;
+    std::shared_ptr<TextWatermark> text = std::make_shared<TextWatermark>();
+    std::shared_ptr<ImageWatermark> image = std::make_shared<ImageWatermark>();
+    // Set while a state taken holds the mark, so it is copied before a change.
+    mutable bool textShared = false;
+    mutable bool imageShared = false;
     MarkFit textFit;
     MarkFit imageFit;
     MarkTextFacts facts;  // of the open picture; no picture while its width is 0
     PlacedMark textOn;
     PlacedMark imageOn;
     std::vector<std::string> warnings;
+    uint64_t pictureOpened = 0;
+    MarkView shownIn;
 };
 
 }  // namespace stampora

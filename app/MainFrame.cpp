@@ -6,8 +6,10 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -20,6 +22,9 @@
 #include "app/ProgramIcon.h"
 #include "app/SavedCopy.h"
 #include "app/dialogs/MarkCommands.h"
+#include "app/edit/MarkHistory.h"
+#include "app/edit/PrintPicture.h"
+#include "app/edit/RecentPictures.h"
 #include "app/settings/EditorSettings.h"
 #include "app/settings/OutputDirectory.h"
 #include "app/settings/OutputDirectoryDialog.h"
@@ -58,26 +63,11 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     canvas = new CanvasView(this);
     canvas->setObjectName(QStringLiteral("canvas"));
     setCentralWidget(canvas);
+    history = new MarkHistory(*canvas, this);
 
     BuildMenus();
     BuildToolBar();
     BuildShortcuts();
-    // The mark dialogs open on the canvas's marks and hand confirmed ones back to it.
-    auto* markCommands = new MarkCommands(canvas->Marks(), this);
-    connect(Action(CommandId::kTextWatermark), &QAction::triggered, markCommands,
-            &MarkCommands::EditTextMark);
-    connect(Action(CommandId::kImageWatermark), &QAction::triggered, markCommands,
-            &MarkCommands::EditImageMark);
-    connect(Action(CommandId::kBatchWatermark), &QAction::triggered, markCommands,
-            &MarkCommands::ShowBatchDialog);
-    connect(markCommands, &MarkCommands::TextMarkEdited, canvas,
-            qOverload<const TextWatermark&, const MarkFit&>(&CanvasView::TakeTextMark));
-    connect(markCommands, &MarkCommands::ImageMarkEdited, canvas,
-            qOverload<const ImageWatermark&, const MarkFit&>(&CanvasView::TakeImageMark));
-    // A confirmed mark is remembered for the next session once the canvas holds it.
-    const auto remember = [this] { RememberMarks(canvas->Marks()); };
-    connect(markCommands, &MarkCommands::TextMarkEdited, this, remember);
-    connect(markCommands, &MarkCommands::ImageMarkEdited, this, remember);
 
     statusBar()->setObjectName(QStringLiteral("id59393"));
     readyLabel = new QLabel(QStringLiteral("Ready"));
@@ -87,6 +77,101 @@ MainFrame::MainFrame(QWidget* parent) : QMainWindow(parent) {
     ReadOutputDirectoryIntoProcess();
     saveOptions = ReadSaveOptions();
     RestoreRememberedMarks(*canvas);
+    // The history starts from the marks remembered from the last session.
+    history->Resync();
+    ConnectMarkCommands();
+    UpdateCommands();
+}
+
+void MainFrame::ConnectMarkCommands() {
+    // The mark dialogs open on the canvas's marks; what is typed in them
+    // shows at once, and OK makes it one step of the history.
+    auto* markCommands = new MarkCommands(canvas->Marks(), this);
+    connect(Action(CommandId::kTextWatermark), &QAction::triggered, markCommands,
+            &MarkCommands::EditTextMark);
+    connect(Action(CommandId::kImageWatermark), &QAction::triggered, markCommands,
+            &MarkCommands::EditImageMark);
+    connect(Action(CommandId::kBatchWatermark), &QAction::triggered, markCommands,
+            &MarkCommands::ShowBatchDialog);
+    connect(markCommands, &MarkCommands::EditStarted, history, &MarkHistory::Resync);
+    connect(markCommands, &MarkCommands::TextMarkPreviewed, canvas, &CanvasView::PreviewTextMark);
+    connect(markCommands, &MarkCommands::ImageMarkPreviewed, canvas, &CanvasView::PreviewImageMark);
+    connect(markCommands, &MarkCommands::EditCancelled, history, &MarkHistory::Revert);
+    connect(markCommands, &MarkCommands::TextMarkEdited, this,
+            [this](const TextWatermark& mark, const MarkFit& fit) {
+                canvas->TakeTextMark(mark, fit);
+                history->Record(tr("Text Watermark"));
+            });
+    connect(markCommands, &MarkCommands::ImageMarkEdited, this,
+            [this](const ImageWatermark& mark, const MarkFit& fit) {
+                canvas->TakeImageMark(mark, fit);
+                history->Record(tr("Image Watermark"));
+            });
+    connect(canvas, &CanvasView::MarkDropped, this, [this](MarkKind kind) {
+        selectedMark = kind;
+        history->RecordDrop();
+    });
+    // The marks as every change leaves them are remembered for the next session.
+    connect(history, &MarkHistory::Changed, this, [this] {
+        RememberMarks(canvas->Marks());
+        UpdateCommands();
+    });
+}
+
+void MainFrame::BuildEditing(QMenu& edit) {
+    using namespace CommandId;
+    QAction* undo = history->Stack().createUndoAction(this, QStringLiteral("&Undo"));
+    undo->setObjectName(QStringLiteral("id%1").arg(kUndo));
+    undo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)});
+    undo->setStatusTip(QStringLiteral("Undo the last change to the marks"));
+    QAction* redo = history->Stack().createRedoAction(this, QStringLiteral("&Redo"));
+    redo->setObjectName(QStringLiteral("id%1").arg(kRedo));
+    redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    redo->setStatusTip(QStringLiteral("Redo the change undone last"));
+    for (QAction* action : {undo, redo}) {
+        addAction(action);
+        actions[action->objectName().mid(2).toInt()] = action;
+    }
+    QAction* removeText = AddCommand(kRemoveTextMark, QStringLiteral("Remove &Text Mark"),
+                                     QStringLiteral("Take the text watermark off the picture"));
+    connect(removeText, &QAction::triggered, this, [this] { RemoveMark(MarkKind::Text); });
+    QAction* removeImage = AddCommand(kRemoveImageMark, QStringLiteral("Remove &Image Mark"),
+                                      QStringLiteral("Take the image watermark off the picture"));
+    connect(removeImage, &QAction::triggered, this, [this] { RemoveMark(MarkKind::Image); });
+    QAction* removeSelected = AddCommand(kRemoveSelectedMark, QString(),
+                                         QStringLiteral("Take the mark clicked last off the picture"));
+    removeSelected->setShortcut(QKeySequence(Qt::Key_Delete));
+    connect(removeSelected, &QAction::triggered, this, &MainFrame::RemoveSelectedMark);
+    edit.addActions({undo, redo});
+    edit.addSeparator();
+    edit.addActions({removeText, removeImage});
+}
+
+void MainFrame::RemoveMark(MarkKind kind) {
+    const bool enabled =
+        kind == MarkKind::Text ? canvas->TextMark().base.enabled : canvas->ImageMark().base.enabled;
+    if (!enabled) return;
+    canvas->RemoveMark(kind);
+    history->Record(kind == MarkKind::Text ? tr("Remove Text Mark") : tr("Remove Image Mark"));
+}
+
+void MainFrame::RemoveSelectedMark() {
+    const bool text = canvas->TextMark().base.enabled;
+    const bool image = canvas->ImageMark().base.enabled;
+    if (selectedMark) {
+        RemoveMark(*selectedMark);
+    } else if (text != image) {
+        RemoveMark(text ? MarkKind::Text : MarkKind::Image);
+    }
+    selectedMark.reset();
+}
+
+void MainFrame::UpdateCommands() {
+    using namespace CommandId;
+    const bool picture = canvas->Document().loaded;
+    for (int id : {kSave, kSaveAs, kPrint}) Action(id)->setEnabled(picture);
+    Action(kRemoveTextMark)->setEnabled(canvas->TextMark().base.enabled);
+    Action(kRemoveImageMark)->setEnabled(canvas->ImageMark().base.enabled);
 }
 
 QAction* MainFrame::AddCommand(int id, const QString& text, const QString& prompt, const QString& tip) {
@@ -121,6 +206,10 @@ void MainFrame::BuildMenus() {
         AddCommand(kSaveAs, QStringLiteral("Save &As..."),
                    QStringLiteral("Save the active document with a new name"), QStringLiteral("Save As"));
     connect(saveAs, &QAction::triggered, this, &MainFrame::SaveAs);
+    QAction* print = AddCommand(kPrint, QStringLiteral("&Print..."),
+                                QStringLiteral("Print the active document"), QStringLiteral("Print"));
+    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    connect(print, &QAction::triggered, this, &MainFrame::Print);
     QAction* exit =
         AddCommand(kExit, QStringLiteral("E&xit"),
                    QStringLiteral("Quit the application; prompts to save documents"), QStringLiteral("Exit"));
@@ -199,11 +288,18 @@ void MainFrame::BuildMenus() {
     connect(about, &QAction::triggered, this, &MainFrame::ShowAboutBox);
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->addActions({open, save, saveAs});
+    file->addAction(open);
+    QMenu* recentMenu = file->addMenu(QStringLiteral("Open &Recent"));
+    recentMenu->menuAction()->setObjectName(QStringLiteral("id%1").arg(kRecentPictures));
+    actions[kRecentPictures] = recentMenu->menuAction();
+    recent = new RecentPictures(*recentMenu, this);
+    connect(recent, &RecentPictures::Chosen, this, &MainFrame::OpenPath);
+    file->addActions({save, saveAs, print});
     file->addSeparator();
     file->addActions({loadPreset, savePreset});
     file->addSeparator();
     file->addAction(exit);
+    BuildEditing(*menuBar()->addMenu(QStringLiteral("&Edit")));
     QMenu* tool = menuBar()->addMenu(QStringLiteral("&Tool"));
     tool->addActions({textMark, imageMark});
     tool->addSeparator();
@@ -234,14 +330,13 @@ void MainFrame::BuildToolBar() {
 
 void MainFrame::BuildShortcuts() {
     using namespace CommandId;
-    // Accepted and ignored: the editor has no new document and no editing.
+    // Accepted and ignored: the editor has no new document and no clipboard.
     struct Ignored {
         int id;
         QList<QKeySequence> keys;
     };
     const Ignored ignored[] = {
         {kNew, {QKeySequence(Qt::CTRL | Qt::Key_N)}},
-        {kUndo, {QKeySequence(Qt::CTRL | Qt::Key_Z), QKeySequence(Qt::ALT | Qt::Key_Backspace)}},
         {kCut, {QKeySequence(Qt::CTRL | Qt::Key_X), QKeySequence(Qt::SHIFT | Qt::Key_Delete)}},
         {kCopy, {QKeySequence(Qt::CTRL | Qt::Key_C), QKeySequence(Qt::CTRL | Qt::Key_Insert)}},
         {kPaste, {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::SHIFT | Qt::Key_Insert)}},
@@ -256,13 +351,6 @@ void MainFrame::BuildShortcuts() {
         actions[command.id] = action;
     }
     actions[kNew]->setStatusTip(QStringLiteral("Create a new document"));
-    QAction* print = new QAction(this);
-    print->setObjectName(QStringLiteral("id%1").arg(kPrint));
-    print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    print->setStatusTip(QStringLiteral("Print the active document"));
-    connect(print, &QAction::triggered, this, &MainFrame::Print);
-    addAction(print);
-    actions[kPrint] = print;
 }
 
 void MainFrame::ShowMaximisedAndFixed(const QString& picture) {
@@ -299,6 +387,10 @@ bool MainFrame::OpenPath(const QString& path) {
                     MessageIcon::Error);
         return false;
     }
+    // The marks were made again for the picture; the next step starts there.
+    history->Resync();
+    recent->Add(path);
+    UpdateCommands();
     if (status.Damaged()) {
         ShowMessage("\"" + FileNamePart(utf8) + "\" is damaged: " + status.damage +
                         ".\nThe part that could be read is shown.",
@@ -337,14 +429,17 @@ void MainFrame::Save() {
 
 void MainFrame::SaveAs() {
     if (!canvas->Document().loaded) return;
+    QString filter;
     const auto chosen =
-        CurrentChoosers().ChooseSaveFile(this, QString(), DialogFolder(), PictureSaveFilters());
+        CurrentChoosers().ChooseSaveFile(this, QString(), DialogFolder(), PictureSaveFilters(), &filter);
     if (!chosen || chosen->isEmpty()) return;
     QString path = *chosen;
-    // A name typed without an extension is saved as JPEG; the dialog asked
-    // about the name as typed, so the full name is asked about here.
+    // A name typed without an extension takes the type of the filter chosen
+    // (JPEG under All Files); the dialog asked about the name as typed, so
+    // the full name is asked about here.
     if (QFileInfo(path).suffix().isEmpty()) {
-        path += QStringLiteral(".jpg");
+        const QString extension = ExtensionOfFilter(filter);
+        path += QLatin1Char('.') + (extension.isEmpty() ? QStringLiteral("jpg") : extension);
         if (QFileInfo::exists(path) &&
             ShowMessage(
                 QFileInfo(path).fileName().toStdString() + " already exists.\nDo you want to replace it?",
@@ -381,7 +476,7 @@ bool MainFrame::LoadPresetPath(const QString& path) {
         ShowMessage(status.Error(), kErrorCaption, MessageIcon::Error);
         return false;
     }
-    RememberMarks(canvas->Marks());
+    history->Record(tr("Load Preset"));
     return true;
 }
 
@@ -402,7 +497,22 @@ void MainFrame::ShowAboutBox() {
 }
 
 void MainFrame::Print() {
-    CurrentChoosers().ChoosePrinter(this);
+    if (!canvas->Document().loaded) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(QString::fromStdString(canvas->Document().fileName));
+    const QSize picture = canvas->PictureSize();
+    printer.setPageOrientation(BestOrientation(picture));
+    if (!CurrentChoosers().ChoosePrinter(this, printer)) return;
+    Status status;
+    const CRasterImage composite = canvas->ComposeForSave();
+    if (composite.IsEmpty()) {
+        status.failure = {Domain::Write, "There is not enough memory to compose the picture."};
+    } else if (PrintPicture(composite, printer, status)) {
+        statusBar()->showMessage(QStringLiteral("Printed %1").arg(printer.docName()), 5000);
+        return;
+    }
+    ShowMessage("Could not print \"" + canvas->Document().fileName + "\".\n" + status.Error(), kErrorCaption,
+                MessageIcon::Error);
 }
 
 void MainFrame::ToggleToolBar() {

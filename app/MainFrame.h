@@ -4,15 +4,21 @@
 #include <QMainWindow>
 #include <QString>
 #include <map>
+#include <optional>
 #include <string>
+
+#include "watermark/WatermarkBase.h"
 
 class QAction;
 class QLabel;
+class QMenu;
 class QToolBar;
 
 namespace stampora {
 
 class CanvasView;
+class MarkHistory;
+class RecentPictures;
 
 // Command ids, shared by menu items, toolbar buttons and shortcuts; each
 // command's QAction is named "id<number>".
@@ -23,6 +29,11 @@ constexpr int kSave = 57603;
 constexpr int kSaveAs = 57604;
 constexpr int kPrint = 57607;
 constexpr int kUndo = 57643;
+constexpr int kRedo = 57644;
+constexpr int kRecentPictures = 57616;
+constexpr int kRemoveTextMark = 32793;
+constexpr int kRemoveImageMark = 32794;
+constexpr int kRemoveSelectedMark = 32795;
 constexpr int kCut = 57635;
 constexpr int kCopy = 57634;
 constexpr int kPaste = 57637;
@@ -55,6 +66,8 @@ public:
     // The command's action; nullptr for an unknown id.
     QAction* Action(int id) const;
     QToolBar* ToolBar() const { return toolBar; }
+    MarkHistory& History() const { return *history; }
+    RecentPictures& Recent() const { return *recent; }
 
     // Shows the window maximised, then keeps that size (it has no maximise
     // button and cannot be resized by its border) and opens `picture`, if
@@ -80,6 +93,8 @@ public:
     void Print();
     void ToggleToolBar();
     void ToggleStatusBar();
+    // Removes the mark last clicked, or the only one there is.
+    void RemoveSelectedMark();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -91,6 +106,14 @@ private:
     void BuildMenus();
     void BuildToolBar();
     void BuildShortcuts();
+    // The Edit menu's commands and the history behind them.
+    void BuildEditing(QMenu& edit);
+    // The mark dialogs' previews, confirmations and cancels reach the canvas
+    // and the history.
+    void ConnectMarkCommands();
+    void RemoveMark(MarkKind kind);
+    // Commands that need a picture or a mark are enabled only with one.
+    void UpdateCommands();
     // Composes the picture and writes it to `path`, telling the user why
     // when it cannot be written.
     bool WriteComposite(const std::string& path);
@@ -101,6 +124,9 @@ private:
     QLabel* readyLabel = nullptr;
     std::map<int, QAction*> actions;
     bool toolBarVisible = true;
+    MarkHistory* history = nullptr;
+    RecentPictures* recent = nullptr;
+    std::optional<MarkKind> selectedMark;  // the mark clicked last
 };
 
 }  // namespace stampora

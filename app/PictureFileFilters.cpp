@@ -50,4 +50,12 @@ QString PictureSaveFilters() {
     return FiltersOf([](const FormatEntry& format) { return format.writes; });
 }
 
+QString ExtensionOfFilter(const QString& filter) {
+    for (const FormatEntry& format : AllFormats()) {
+        if (FilterOf(format) == filter)
+            return QString::fromLatin1(format.extensions).section(QLatin1Char('.'), 1, 1).toLower();
+    }
+    return QString();
+}
+
 }  // namespace stampora

@@ -11,4 +11,8 @@ QString PictureFileFilters();
 // The Save As dialog's filters: the same for the formats it can write.
 QString PictureSaveFilters();
 
+// The extension (without the dot, lower case) of the format one of these
+// filters stands for; empty for All Files or a filter of no format.
+QString ExtensionOfFilter(const QString& filter);
+
 }  // namespace stampora

@@ -8,9 +8,10 @@ namespace {
 
 CMessageSink* currentSink = nullptr;
 
-MessageAnswer FirstButton(MessageButtons buttons) {
+MessageAnswer DefaultAnswer(MessageButtons buttons) {
     switch (buttons) {
         case MessageButtons::YesNo:
+            return MessageAnswer::No;
         case MessageButtons::YesNoCancel:
             return MessageAnswer::Yes;
         case MessageButtons::RetryCancel:
@@ -38,7 +39,7 @@ MessageAnswer ShowMessage(const std::string& text, const std::string& caption, M
                           MessageButtons buttons) {
     if (currentSink) return currentSink->ShowMessage(text, caption, icon, buttons);
     std::fprintf(stderr, "%s: %s\n", caption.c_str(), text.c_str());
-    return FirstButton(buttons);
+    return DefaultAnswer(buttons);
 }
 
 }  // namespace stampora

@@ -18,8 +18,12 @@ public:
                                       MessageButtons buttons) = 0;
 };
 
+// YesNo asks before something that cannot be taken back (replacing a file):
+// its default answer is No.
+//
 // The process-wide sink. With none installed, messages go to the standard
-// error stream and are answered with the first button of the set.
+// error stream and are answered with the set's default: No for YesNo, the
+// first button otherwise.
 CMessageSink* CurrentMessageSink();
 // Installs `sink` (or none) and answers the sink it replaces. The caller keeps
 // ownership and must uninstall the sink before destroying it.

@@ -24,6 +24,7 @@ packages=(
   libjxl-dev
   libjxl-tools
   appstream
+  poppler-utils
 )
 if [ "${STAMPORA_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$STAMPORA_EXTRA_PACKAGES"

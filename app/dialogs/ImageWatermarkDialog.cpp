@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <cmath>
 #include <limits>
@@ -30,6 +31,8 @@ namespace stampora {
 namespace {
 
 constexpr int kNumberWidth = 56;
+// How long the controls stay still before the canvas shows the mark again.
+constexpr int kPreviewDelayMs = 100;
 
 // `length` scaled by `to` / `from`, computed in double precision and cut
 // toward zero, kept within what the size fields can hold.
@@ -56,7 +59,8 @@ ImageWatermarkDialog::ImageWatermarkDialog(QWidget* parent)
       rotationArrows(new ArrowPair(ImageDialogId::kRotationArrows, this)),
       relativeSwitch(new QCheckBox(QStringLiteral("Size by Picture"), this)),
       percentEdit(NumberEdit(ImageDialogId::kRelativePercent, kNumberWidth, this)),
-      sideBox(Named(new QComboBox(this), ImageDialogId::kRelativeSide)) {
+      sideBox(Named(new QComboBox(this), ImageDialogId::kRelativeSide)),
+      previewTimer(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Image Watermark"));
     Named(bestSize, ImageDialogId::kBestSize);
     Named(realSize, ImageDialogId::kRealSize);
@@ -111,6 +115,19 @@ ImageWatermarkDialog::ImageWatermarkDialog(QWidget* parent)
     connect(rotationArrows, &ArrowPair::Stepped, this, [this](ArrowStep s) { Step(mark.base.rotation, s); });
     widthEdit->installEventFilter(this);
     heightEdit->installEventFilter(this);
+
+    // Every change the user makes shows on the canvas a moment later.
+    previewTimer->setSingleShot(true);
+    previewTimer->setInterval(kPreviewDelayMs);
+    connect(previewTimer, &QTimer::timeout, this, &ImageWatermarkDialog::ShowPreview);
+    for (QLineEdit* edit : {widthEdit, heightEdit, opacityEdit, rotationEdit, percentEdit}) {
+        connect(edit, &QLineEdit::textEdited, this, [this, edit] {
+            if (edit == widthEdit || edit == heightEdit) lastTypedSide = edit;
+            SchedulePreview();
+        });
+    }
+    connect(relativeSwitch, &QCheckBox::clicked, this, &ImageWatermarkDialog::SchedulePreview);
+    connect(sideBox, &QComboBox::activated, this, &ImageWatermarkDialog::SchedulePreview);
 }
 
 void ImageWatermarkDialog::showEvent(QShowEvent* event) {
@@ -127,6 +144,7 @@ void ImageWatermarkDialog::Open() {
     ApplyEnableState();
     ShowFields();
     preview->SetPicture(mark.source);
+    live = true;
 }
 
 bool ImageWatermarkDialog::ReadFields() {
@@ -169,24 +187,28 @@ void ImageWatermarkDialog::ShowFit() {
     sideBox->setCurrentIndex(fit.side == FitSide::Height ? 1 : 0);
 }
 
-bool ImageWatermarkDialog::TakeFit() {
-    if (!relativeSwitch->isChecked() || !mark.base.enabled) {
-        fit.sizePercent = 0.0;
+bool ImageWatermarkDialog::FitFromControls(bool enabled, MarkFit& intoFit, Status* status) const {
+    if (!relativeSwitch->isChecked() || !enabled) {
+        intoFit.sizePercent = 0.0;
         return true;
     }
     // The share, as the batch tool's --image-size takes "20%" or "x20%".
-    Status status;
+    Status quiet;
     const std::optional<RelativeLength> share =
-        ParseLengthField(percentEdit->text().trimmed() + QStringLiteral("%"), 1, status);
-    if (!share) {
-        ShowMessage("The size by picture must be a percentage from 0.1 to 100: " + status.Error() + ".",
-                    kErrorCaption, MessageIcon::Error);
-        percentEdit->setFocus(Qt::OtherFocusReason);
-        return false;
-    }
-    fit.sizePercent = share->value;
-    fit.side = sideBox->currentIndex() == 1 ? FitSide::Height : FitSide::Width;
+        ParseLengthField(percentEdit->text().trimmed() + QStringLiteral("%"), 1, status ? *status : quiet);
+    if (!share) return false;
+    intoFit.sizePercent = share->value;
+    intoFit.side = sideBox->currentIndex() == 1 ? FitSide::Height : FitSide::Width;
     return true;
+}
+
+bool ImageWatermarkDialog::TakeFit() {
+    Status status;
+    if (FitFromControls(mark.base.enabled, fit, &status)) return true;
+    ShowMessage("The size by picture must be a percentage from 0.1 to 100: " + status.Error() + ".",
+                kErrorCaption, MessageIcon::Error);
+    percentEdit->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 void ImageWatermarkDialog::ChoosePicture() {
@@ -206,6 +228,7 @@ void ImageWatermarkDialog::ChoosePicture() {
         mark.base.enabled = true;
         preview->SetPicture(mark.source);
         ShowFields();
+        lastTypedSide = nullptr;
     } else {
         mark.base.enabled = false;
         mark.base.width = mark.base.height = mark.base.markWidth = mark.base.markHeight = 0;
@@ -215,18 +238,21 @@ void ImageWatermarkDialog::ChoosePicture() {
         ShowMessage(text, kErrorCaption, MessageIcon::Error);
     }
     ApplyEnableState();
+    SchedulePreview();
 }
 
 void ImageWatermarkDialog::UseBestSize() {
     mark.base.width = mark.source.Width() / 10;
     mark.base.height = mark.source.Height() / 10;
     ShowFields();
+    SchedulePreview();
 }
 
 void ImageWatermarkDialog::UseRealSize() {
     mark.base.width = mark.source.Width();
     mark.base.height = mark.source.Height();
     ShowFields();
+    SchedulePreview();
 }
 
 void ImageWatermarkDialog::WidthLeft() {
@@ -270,9 +296,41 @@ bool ImageWatermarkDialog::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+void ImageWatermarkDialog::ReadTypedNumbers(ImageWatermark& into) const {
+    ParseDialogNumber(heightEdit->text(), into.base.height);
+    ParseDialogNumber(widthEdit->text(), into.base.width);
+    ParseDialogNumber(opacityEdit->text(), into.base.opacity);
+    ParseDialogNumber(rotationEdit->text(), into.base.rotation);
+}
+
 void ImageWatermarkDialog::Step(int32_t& value, ArrowStep step) {
+    // Numbers typed and not yet read count, as in the text dialog.
+    ReadTypedNumbers(mark);
     StepStoredValue(value, step);
     ShowFields();
+    SchedulePreview();
+}
+
+void ImageWatermarkDialog::SchedulePreview() {
+    if (live) previewTimer->start();
+}
+
+void ImageWatermarkDialog::ShowPreview() {
+    ImageWatermark shown = mark;
+    MarkFit shownFit = fit;
+    ReadTypedNumbers(shown);
+    // A locked size follows the side typed last, as it will when the field
+    // is left.
+    const int32_t sourceWidth = shown.source.Width();
+    const int32_t sourceHeight = shown.source.Height();
+    if (lockBox->isChecked() && sourceWidth > 0 && sourceHeight > 0) {
+        if (lastTypedSide == widthEdit && shown.base.width != mark.base.width)
+            shown.base.height = ProportionalLength(shown.base.width, sourceWidth, sourceHeight);
+        if (lastTypedSide == heightEdit && shown.base.height != mark.base.height)
+            shown.base.width = ProportionalLength(shown.base.height, sourceHeight, sourceWidth);
+    }
+    if (!FitFromControls(shown.base.enabled, shownFit)) return;
+    emit Previewed(shown, shownFit);
 }
 
 void ImageWatermarkDialog::accept() {
@@ -281,6 +339,7 @@ void ImageWatermarkDialog::accept() {
     ReadFields();
     if (!TakeFit()) return;
     mark.PrepareImageLayer();
+    previewTimer->stop();
     QDialog::accept();
 }
 

@@ -4,7 +4,8 @@
 // opacity and rotation on a working copy of an image watermark. The owner
 // sets `mark` (and the target picture's size in mark.base) and `fit` before
 // showing the dialog and takes them back only when the dialog ends with OK;
-// on OK the dialog has prepared the mark's scaled layer.
+// on OK the dialog has prepared the mark's scaled layer. While it is open,
+// each change the user makes is offered as a preview.
 #include <QDialog>
 
 #include "app/dialogs/DialogFields.h"
@@ -15,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QRadioButton;
+class QTimer;
 
 namespace stampora {
 
@@ -36,6 +38,11 @@ public:
 public slots:
     void accept() override;
 
+signals:
+    // The mark as the controls hold it, a moment after the user changed one;
+    // nothing is offered while the size by picture does not read.
+    void Previewed(const ImageWatermark& mark, const MarkFit& fit);
+
 protected:
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -53,13 +60,21 @@ private:
     void UseRealSize();
     void WidthLeft();
     void HeightLeft();
+    // Takes each numeric field that holds a number, without a word.
+    void ReadTypedNumbers(ImageWatermark& into) const;
     void Step(int32_t& value, ArrowStep step);
+    void SchedulePreview();
+    void ShowPreview();
     void ShowFit();
-    // The size relative to each picture's; false, told, when the percentage
-    // does not read.
+    // The size relative to each picture's, for a mark enabled or not; false,
+    // with the reason in `status` when given, when the percentage does not
+    // read.
+    bool FitFromControls(bool enabled, MarkFit& intoFit, Status* status = nullptr) const;
+    // The same into `fit`; false, told, when the percentage does not read.
     bool TakeFit();
 
     bool opened = false;
+    bool live = false;  // the controls show the mark: changes are the user's
     bool lockAspectRatio = true;
     // Set while a focus-leaving check runs, so that the message box it may
     // open does not start the same check again.
@@ -78,6 +93,8 @@ private:
     QCheckBox* relativeSwitch;
     QLineEdit* percentEdit;
     QComboBox* sideBox;
+    QLineEdit* lastTypedSide = nullptr;  // the size field typed in last, if any
+    QTimer* previewTimer;
 };
 
 inline constexpr char kCantLoadImageText[] = "Can't load the image file!";

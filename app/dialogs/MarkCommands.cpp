@@ -27,7 +27,13 @@ void MarkCommands::EditTextMark() {
     }
     dialog.mark.base.pictureWidth = marks.Picture().width;
     dialog.mark.base.pictureHeight = marks.Picture().height;
-    if (dialog.exec() == QDialog::Accepted) emit TextMarkEdited(dialog.mark, dialog.fit);
+    connect(&dialog, &TextWatermarkDialog::Previewed, this, &MarkCommands::TextMarkPreviewed);
+    emit EditStarted();
+    if (dialog.exec() == QDialog::Accepted) {
+        emit TextMarkEdited(dialog.mark, dialog.fit);
+    } else {
+        emit EditCancelled();
+    }
 }
 
 void MarkCommands::EditImageMark() {
@@ -41,7 +47,13 @@ void MarkCommands::EditImageMark() {
     // The size warnings compare against the picture the mark is meant for.
     dialog.mark.base.pictureWidth = marks.Picture().width;
     dialog.mark.base.pictureHeight = marks.Picture().height;
-    if (dialog.exec() == QDialog::Accepted) emit ImageMarkEdited(dialog.mark, dialog.fit);
+    connect(&dialog, &ImageWatermarkDialog::Previewed, this, &MarkCommands::ImageMarkPreviewed);
+    emit EditStarted();
+    if (dialog.exec() == QDialog::Accepted) {
+        emit ImageMarkEdited(dialog.mark, dialog.fit);
+    } else {
+        emit EditCancelled();
+    }
 }
 
 void MarkCommands::ShowBatchDialog() {

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/dialogs/ArrowPair.h"
@@ -26,6 +27,8 @@ namespace stampora {
 namespace {
 
 constexpr int kNumberWidth = 48;
+// How long the controls stay still before the canvas shows the mark again.
+constexpr int kPreviewDelayMs = 100;
 
 QString StyleText(const FontSpec& font) {
     const bool bold = font.weight == kFontWeightBold;
@@ -85,7 +88,8 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
       marginEdit(NumberEdit(TextDialogId::kMargin, kNumberWidth, this)),
       tileSwitch(new QCheckBox(QStringLiteral("Tile over the picture"), this)),
       gapAcrossEdit(NumberEdit(TextDialogId::kGapAcross, kNumberWidth, this)),
-      gapDownEdit(NumberEdit(TextDialogId::kGapDown, kNumberWidth, this)) {
+      gapDownEdit(NumberEdit(TextDialogId::kGapDown, kNumberWidth, this)),
+      previewTimer(new QTimer(this)) {
     setWindowTitle(QStringLiteral("Text Watermark"));
     Named(textEdit, TextDialogId::kText);
     textEdit->setTabChangesFocus(true);
@@ -174,6 +178,16 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     layout->addWidget(OkCancelButtons(*this));
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
+    // Every change the user makes shows on the canvas a moment later.
+    previewTimer->setSingleShot(true);
+    previewTimer->setInterval(kPreviewDelayMs);
+    connect(previewTimer, &QTimer::timeout, this, &TextWatermarkDialog::ShowPreview);
+    connect(textEdit, &QPlainTextEdit::textChanged, this, &TextWatermarkDialog::SchedulePreview);
+    for (QComboBox* box : {fontBox, styleBox, sizeBox})
+        connect(box, &QComboBox::currentTextChanged, this, &TextWatermarkDialog::SchedulePreview);
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        connect(edit, &QLineEdit::textEdited, this, &TextWatermarkDialog::SchedulePreview);
+    connect(tileSwitch, &QCheckBox::clicked, this, &TextWatermarkDialog::SchedulePreview);
     connect(shadowSwitch, &QCheckBox::clicked, this, &TextWatermarkDialog::ShadowSwitchClicked);
     connect(tileSwitch, &QCheckBox::toggled, this, [this](bool on) {
         for (QLineEdit* gap : {gapAcrossEdit, gapDownEdit}) gap->setEnabled(on);
@@ -223,6 +237,7 @@ void TextWatermarkDialog::Open() {
     ApplyShadowState(mark.shadowEnabled);
     ShowFields();
     textEdit->setFocus(Qt::OtherFocusReason);
+    live = true;
 }
 
 bool TextWatermarkDialog::ReadFields() {
@@ -256,12 +271,26 @@ void TextWatermarkDialog::ShadowSwitchClicked() {
     }
     mark.shadowEnabled = shadowCheck == 1;
     ApplyShadowState(mark.shadowEnabled);
+    SchedulePreview();
+}
+
+void TextWatermarkDialog::ReadTypedNumbers(TextWatermark& into) const {
+    ParseDialogNumber(opacityEdit->text(), into.base.opacity);
+    ParseDialogNumber(rotationEdit->text(), into.base.rotation);
+    ParseDialogNumber(shadowOpacityEdit->text(), into.shadowOpacity);
+    ParseDialogNumber(smoothEdit->text(), into.smooth);
+    ParseDialogNumber(distanceEdit->text(), into.shadowDistance);
 }
 
 void TextWatermarkDialog::Step(int32_t& value, ArrowStep step, bool shadowField) {
     if (shadowField && !mark.shadowEnabled) return;
+    // Numbers typed and not yet read count: the arrow steps from what the
+    // field shows, and the others keep theirs. A field that holds no number
+    // shows its stored value again.
+    ReadTypedNumbers(mark);
     StepStoredValue(value, step);
     ShowFields();
+    SchedulePreview();
 }
 
 void TextWatermarkDialog::ChooseColour(RgbColour& colour, ColourSwatch& swatch) {
@@ -272,6 +301,7 @@ void TextWatermarkDialog::ChooseColour(RgbColour& colour, ColourSwatch& swatch) 
     colour = RgbColour{static_cast<uint8_t>(chosen->red()), static_cast<uint8_t>(chosen->green()),
                        static_cast<uint8_t>(chosen->blue())};
     swatch.SetColour(colour);
+    SchedulePreview();
 }
 
 void TextWatermarkDialog::ShowFit() {
@@ -287,27 +317,24 @@ void TextWatermarkDialog::Refuse(QWidget& control, const std::string& message) {
     control.setFocus(Qt::OtherFocusReason);
 }
 
-bool TextWatermarkDialog::TakeFont() {
+bool TextWatermarkDialog::FontFromControls(TextWatermark& into, MarkFit& intoFit) const {
     // The size, as the batch tool's --size takes it.
     Status status;
     const std::optional<RelativeLength> size = ParseLengthField(sizeBox->currentText(), 1, status);
-    if (!size || (!size->percent && size->value > kLargestPointSize)) {
-        Refuse(*sizeBox, kTextSizeRefusedText);
-        return false;
-    }
+    if (!size || (!size->percent && size->value > kLargestPointSize)) return false;
     FontSpec font;
     font.charSet = kDefaultCharSet;
     // The whole family name is kept: a shortened name would name no installed
     // family and the text would be drawn in another font.
     font.faceName = WideFromQString(fontBox->currentText());
     if (size->percent) {
-        font.height = mark.font.height >= 1 ? mark.font.height : kPointsWithoutSize;
-        fit.sizePercent = size->value;
+        font.height = into.font.height >= 1 ? into.font.height : kPointsWithoutSize;
+        intoFit.sizePercent = size->value;
     } else {
         font.height = static_cast<int32_t>(size->value);
-        fit.sizePercent = 0.0;
+        intoFit.sizePercent = 0.0;
     }
-    fit.side = FitSide::Shorter;
+    intoFit.side = FitSide::Shorter;
     font.weight = kFontWeightNormal;
     const QString style = styleBox->currentText();
     if (style == QLatin1String("Bold Italic")) {
@@ -318,18 +345,18 @@ bool TextWatermarkDialog::TakeFont() {
     } else if (style == QLatin1String("Bold")) {
         font.weight = kFontWeightBold;
     }
-    mark.font = font;
+    into.font = font;
     return true;
 }
 
-bool TextWatermarkDialog::TakeLayout() {
+QLineEdit* TextWatermarkDialog::LayoutFromControls(MarkFit& intoFit, Status& status) const {
     // The margin and gaps, as the batch tool's --margin and --tile-gap take them.
     MarkLayout layout;
-    Status status;
     const std::optional<RelativeLength> margin = ParseLengthField(marginEdit->text(), 0, status);
     if (!margin) {
-        Refuse(*marginEdit, "The margin must be pixels or a percentage such as 2%: " + status.Error() + ".");
-        return false;
+        (void)status.Fail(Domain::Options,
+                          "The margin must be pixels or a percentage such as 2%: " + status.Error() + ".");
+        return marginEdit;
     }
     layout.margin = *margin;
     layout.tile = tileSwitch->isChecked();
@@ -339,13 +366,36 @@ bool TextWatermarkDialog::TakeLayout() {
         if (edit->text().trimmed().isEmpty()) continue;  // the mark's own size
         *gap = ParseLengthField(edit->text(), 0, status);
         if (!*gap) {
-            Refuse(*edit, "The gap between tiles must be pixels or a percentage such as 5%: " +
-                              status.Error() + ".");
-            return false;
+            (void)status.Fail(
+                Domain::Options,
+                "The gap between tiles must be pixels or a percentage such as 5%: " + status.Error() + ".");
+            return edit;
         }
     }
-    fit.layout = layout;
+    intoFit.layout = layout;
+    return nullptr;
+}
+
+bool TextWatermarkDialog::Tentative(TextWatermark& into, MarkFit& intoFit) const {
+    into = mark;
+    intoFit = fit;
+    ReadTypedNumbers(into);
+    Status status;
+    if (!FontFromControls(into, intoFit) || LayoutFromControls(intoFit, status)) return false;
+    into.text = WideFromQString(textEdit->toPlainText());
+    // No text, or one that cannot be filled in, shows no mark.
+    into.base.enabled = !into.text.empty() && CheckMarkText(Utf8FromQString(textEdit->toPlainText()), status);
     return true;
+}
+
+void TextWatermarkDialog::SchedulePreview() {
+    if (live) previewTimer->start();
+}
+
+void TextWatermarkDialog::ShowPreview() {
+    TextWatermark shown;
+    MarkFit shownFit;
+    if (Tentative(shown, shownFit)) emit Previewed(shown, shownFit);
 }
 
 void TextWatermarkDialog::accept() {
@@ -360,8 +410,16 @@ void TextWatermarkDialog::accept() {
         Refuse(*textEdit, "The text cannot be filled in: " + status.Error() + ".");
         return;
     }
-    if (!TakeFont() || !TakeLayout()) return;
+    if (!FontFromControls(mark, fit)) {
+        Refuse(*sizeBox, kTextSizeRefusedText);
+        return;
+    }
+    if (QLineEdit* refused = LayoutFromControls(fit, status)) {
+        Refuse(*refused, status.Error());
+        return;
+    }
     mark.base.enabled = true;
+    previewTimer->stop();
     QDialog::accept();
 }
 

@@ -3,7 +3,8 @@
 // style, size, colour, opacity, rotation and shadow) and of how it fits each
 // picture (a size relative to the picture's, its margin, tiling). The owner
 // sets `mark` and `fit` before showing the dialog and takes them back only
-// when the dialog ends with OK.
+// when the dialog ends with OK. While it is open, each change the user makes
+// is offered as a preview.
 #include <QDialog>
 
 #include "app/dialogs/DialogFields.h"
@@ -14,6 +15,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPlainTextEdit;
+class QTimer;
 
 namespace stampora {
 
@@ -37,6 +39,13 @@ public:
 public slots:
     void accept() override;
 
+signals:
+    // The mark as the controls hold it, a moment after the user changed one;
+    // a text that is empty or cannot be filled in gives a mark that is not
+    // enabled. Nothing is offered while the size or a layout field does not
+    // read.
+    void Previewed(const TextWatermark& mark, const MarkFit& fit);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -49,19 +58,27 @@ private:
     void ShowFields();
     void ApplyShadowState(bool on);
     void ShadowSwitchClicked();
+    // Takes each numeric field that holds a number, without a word.
+    void ReadTypedNumbers(TextWatermark& into) const;
     void Step(int32_t& value, ArrowStep step, bool shadowField);
     void ChooseColour(RgbColour& colour, ColourSwatch& swatch);
-    // The font from the font, style and size boxes; false, told, when the
-    // size is neither points nor a percentage.
-    bool TakeFont();
-    // The margin and tiling; false, told, at the first field that does not
-    // read.
-    bool TakeLayout();
+    // The font from the font, style and size boxes, and the fit's size;
+    // false when the size is neither points nor a percentage.
+    bool FontFromControls(TextWatermark& into, MarkFit& intoFit) const;
+    // The margin and tiling; the field that does not read, with the reason
+    // in `status`, or nullptr.
+    QLineEdit* LayoutFromControls(MarkFit& intoFit, Status& status) const;
+    // The mark as the controls hold it, read without a word; false while the
+    // size or a layout field does not read.
+    bool Tentative(TextWatermark& into, MarkFit& intoFit) const;
+    void SchedulePreview();
+    void ShowPreview();
     void ShowFit();
     // Tells why a control's value is refused and puts the focus there.
     void Refuse(QWidget& control, const std::string& message);
 
     bool opened = false;
+    bool live = false;        // the controls show the mark: changes are the user's
     int32_t shadowCheck = 0;  // the switch's state as last read: 0 clear, 1 set
 
     QPlainTextEdit* textEdit;
@@ -85,6 +102,7 @@ private:
     QCheckBox* tileSwitch;
     QLineEdit* gapAcrossEdit;
     QLineEdit* gapDownEdit;
+    QTimer* previewTimer;
 };
 
 // The texts the dialog shows, word for word.

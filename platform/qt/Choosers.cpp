@@ -18,8 +18,9 @@ public:
     }
 
     std::optional<QString> ChooseSaveFile(QWidget* parent, const QString& title, const QString& suggestedPath,
-                                          const QString& filters) override {
-        const QString path = QFileDialog::getSaveFileName(parent, title, suggestedPath, filters);
+                                          const QString& filters, QString* chosenFilter) override {
+        const QString path =
+            QFileDialog::getSaveFileName(parent, title, suggestedPath, filters, chosenFilter);
         return path.isEmpty() ? std::nullopt : std::optional<QString>(path);
     }
 
@@ -40,9 +41,11 @@ public:
         return colour.isValid() ? std::optional<QColor>(colour) : std::nullopt;
     }
 
-    bool ChoosePrinter(QWidget* parent) override {
-        QPrinter printer;
+    bool ChoosePrinter(QWidget* parent, QPrinter& printer) override {
         QPrintDialog dialog(&printer, parent);
+        // One picture: no page range, no selection.
+        dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+        dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
         return dialog.exec() == QDialog::Accepted;
     }
 

@@ -6,6 +6,7 @@
 #include <QString>
 #include <optional>
 
+class QPrinter;
 class QWidget;
 
 namespace stampora {
@@ -17,15 +18,18 @@ public:
     virtual std::optional<QString> ChooseOpenFile(QWidget* parent, const QString& title,
                                                   const QString& folder, const QString& filters) = 0;
     // A file to write; choosing an existing file has already been confirmed.
+    // The filter the user left selected goes to `chosenFilter`, when given.
     virtual std::optional<QString> ChooseSaveFile(QWidget* parent, const QString& title,
-                                                  const QString& suggestedPath, const QString& filters) = 0;
+                                                  const QString& suggestedPath, const QString& filters,
+                                                  QString* chosenFilter = nullptr) = 0;
     // A folder; `mayCreate` offers the button that makes a new one.
     virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title, const QString& start,
                                                 bool mayCreate) = 0;
     // A colour, starting from `initial`, with the process-wide custom colours.
     virtual std::optional<QColor> ChooseColour(QWidget* parent, const QColor& initial) = 0;
-    // The print dialog; true when the user confirmed it.
-    virtual bool ChoosePrinter(QWidget* parent) = 0;
+    // The print dialog over `printer`, which it sets up as the user chooses;
+    // true when the user confirmed it.
+    virtual bool ChoosePrinter(QWidget* parent, QPrinter& printer) = 0;
 };
 
 // The process-wide choosers: Qt's dialogs unless another set is installed.

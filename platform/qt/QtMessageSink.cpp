@@ -60,6 +60,9 @@ MessageAnswer QtMessageSink::ShowMessage(const std::string& text, const std::str
                                          MessageIcon icon, MessageButtons buttons) {
     QMessageBox box(BoxIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
                     BoxButtons(buttons), QApplication::activeWindow());
+    // A yes-or-no question guards something that cannot be taken back: Enter
+    // answers No.
+    if (buttons == MessageButtons::YesNo) box.setDefaultButton(QMessageBox::No);
     return Answer(box.exec());
 }
 

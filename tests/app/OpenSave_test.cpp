@@ -4,12 +4,17 @@
 // chosen name and type, and pictures dropped on the window.
 #include <QDropEvent>
 #include <QMimeData>
+#include <QRegularExpression>
+#include <QTest>
+#include <QTimer>
 #include <QUrl>
 
 #include "app/EditorTestSupport.h"
 #include "app/MainFrame.h"
+#include "app/PictureFileFilters.h"
 #include "app/settings/OutputDirectory.h"
 #include "codecs/PictureFiles.h"
+#include "platform/qt/QtMessageSink.h"
 
 using namespace stampora;
 
@@ -88,6 +93,14 @@ TEST_F(OpenSaveTest, SaveIntoThePicturesOwnFolderAsksBeforeReplacingIt) {
     EXPECT_EQ(messages.messages[0].text, "Replace the original picture?");
     EXPECT_EQ(messages.messages[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(FileBytes(original), before);
+    {
+        // Enter on the question as the editor shows it answers No.
+        QtMessageSink boxes;
+        ScopedMessageSink shown{boxes};
+        QTimer::singleShot(0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Return); });
+        frame.Action(CommandId::kSave)->trigger();
+        EXPECT_EQ(FileBytes(original), before);
+    }
     messages.answer = MessageAnswer::Yes;
     frame.Action(CommandId::kSave)->trigger();
     EXPECT_NE(FileBytes(original), before);  // now 32 bits per pixel
@@ -105,7 +118,7 @@ TEST_F(OpenSaveTest, AFailedSaveIsToldAndTheFileThereIsUntouched) {
     EXPECT_TRUE(frame.Canvas()->Document().loaded);
 }
 
-TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
+TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndGivesABareNameTheFiltersType) {
     OpenByDialog(WritePicture(dir, "a.png", 40, 30));
     choosers.saveFiles.push_back(QString::fromStdString(dir.File("result.bmp")));
     frame.Action(CommandId::kSaveAs)->trigger();
@@ -114,6 +127,17 @@ TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
     EXPECT_EQ(choosers.saveFilters.back().count(QStringLiteral(";;")), 10);
     EXPECT_FALSE(choosers.saveFilters.back().contains(QStringLiteral("*.ICO")));
 
+    // The filter chosen decides the type of a name without an extension;
+    // under All Files it is JPEG.
+    const QStringList filters = PictureSaveFilters().split(QStringLiteral(";;"));
+    choosers.saveFilterIndex =
+        static_cast<int>(filters.indexOf(QRegularExpression(QStringLiteral("Portable Network Graphics.*"))));
+    ASSERT_GT(choosers.saveFilterIndex, 0);
+    choosers.saveFiles.push_back(QString::fromStdString(dir.File("filtertest")));
+    frame.Action(CommandId::kSaveAs)->trigger();
+    EXPECT_EQ(FileText(dir.File("filtertest.png")).substr(1, 3), "PNG");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("filtertest.jpg")));
+    choosers.saveFilterIndex = static_cast<int>(filters.size()) - 1;
     choosers.saveFiles = {QString::fromStdString(dir.File("result")),
                           QString::fromStdString(dir.File("result"))};
     frame.Action(CommandId::kSaveAs)->trigger();
@@ -128,9 +152,13 @@ TEST_F(OpenSaveTest, SaveAsWritesTheChosenTypeAndAddsJpgToABareName) {
 }
 
 TEST_F(OpenSaveTest, NothingOpenedSavesNothing) {
-    frame.Action(CommandId::kSave)->trigger();
-    frame.Action(CommandId::kSaveAs)->trigger();
-    EXPECT_TRUE(choosers.saveFilters.empty());
+    // The commands are disabled; their handlers, reached all the same, do nothing.
+    for (int id : {CommandId::kSave, CommandId::kSaveAs, CommandId::kPrint})
+        EXPECT_FALSE(frame.Action(id)->isEnabled()) << id;
+    frame.Save();
+    frame.SaveAs();
+    frame.Print();
+    EXPECT_TRUE(choosers.saveFilters.empty() && choosers.printerRequests == 0);
     EXPECT_TRUE(std::filesystem::is_empty(dir.Path() / "out"));
     EXPECT_TRUE(messages.messages.empty());
 }

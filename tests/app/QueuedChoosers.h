@@ -1,6 +1,7 @@
 #pragma once
 // Choosers that answer from queues set up by the test and remember how they
 // were asked; an empty queue answers "cancelled".
+#include <QPrinter>
 #include <deque>
 #include <optional>
 #include <vector>
@@ -22,9 +23,11 @@ public:
         openFilters.push_back(filters);
         return Next(openFiles);
     }
-    std::optional<QString> ChooseSaveFile(QWidget*, const QString&, const QString&,
-                                          const QString& filters) override {
+    std::optional<QString> ChooseSaveFile(QWidget*, const QString&, const QString&, const QString& filters,
+                                          QString* chosenFilter) override {
         saveFilters.push_back(filters);
+        if (chosenFilter)
+            *chosenFilter = filters.section(QStringLiteral(";;"), saveFilterIndex, saveFilterIndex);
         return Next(saveFiles);
     }
     std::optional<QString> ChooseFolder(QWidget*, const QString& title, const QString& start,
@@ -36,9 +39,13 @@ public:
         colourInitials.push_back(initial);
         return Next(colours);
     }
-    bool ChoosePrinter(QWidget*) override {
+    // Confirmed, printing to a PDF file, while `printFile` names one.
+    bool ChoosePrinter(QWidget*, QPrinter& printer) override {
         ++printerRequests;
-        return false;
+        if (printFile.isEmpty()) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(printFile);
+        return true;
     }
 
     std::deque<std::optional<QString>> openFiles, saveFiles, folders;
@@ -46,13 +53,16 @@ public:
     std::vector<QString> openFilters, saveFilters;
     std::vector<FolderRequest> folderRequests;
     std::vector<QColor> colourInitials;
+    int saveFilterIndex = 0;  // which of the save filters the user leaves selected
     int printerRequests = 0;
+    QString printFile;
 
 private:
     template <typename T>
     static std::optional<T> Next(std::deque<std::optional<T>>& queue) {
-        if (queue.empty()) return std::nullopt;
-        std::optional<T> answer = queue.front();
+        std::optional<T> answer;
+        if (queue.empty()) return answer;
+        answer.swap(queue.front());
         queue.pop_front();
         return answer;
     }

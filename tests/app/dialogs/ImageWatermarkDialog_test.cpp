@@ -203,11 +203,12 @@ TEST_F(ImageWatermarkDialogTest, ArrowsStepOpacityAndRotationWithinZeroToHundred
     EXPECT_EQ(dialog.mark.base.opacity, 0);
     QTest::mouseClick(opacity->UpButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.mark.base.opacity, 1);
+    // A number typed and not yet read stays, and its arrow steps from it.
     TypeInto(*Edit(kRotation), "77");
     QTest::mouseClick(opacity->UpButton(), Qt::LeftButton);
-    EXPECT_EQ(Edit(kRotation)->text(), "0");
+    EXPECT_EQ(Edit(kRotation)->text(), "77");
     QTest::mouseClick(ById<ArrowPair>(dialog, kRotationArrows)->UpButton(), Qt::LeftButton);
-    EXPECT_EQ(dialog.mark.base.rotation, 1);
+    EXPECT_EQ(dialog.mark.base.rotation, 78);
 }
 
 TEST_F(ImageWatermarkDialogTest, OkWithAnUnreadableNumberStillClosesWithTheValuesReadBeforeIt) {

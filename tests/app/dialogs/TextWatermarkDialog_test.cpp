@@ -180,11 +180,16 @@ TEST_F(TextWatermarkDialogTest, ArrowsStepTheStoredValueWithinZeroToHundred) {
     Arrow(kRotationArrows, false);
     EXPECT_EQ(dialog.mark.base.rotation, 0);
 
-    // Unread typing gives way to the stored value when any arrow is pressed.
+    // Numbers typed and not yet read count when an arrow is pressed: the
+    // arrow steps from the typed 50 and the shadow keeps 8, 4 and 60.
+    ById<QCheckBox>(dialog, kShadowSwitch)->click();
+    const std::pair<int, QString> typed[] = {{kDistance, "8"}, {kSmooth, "4"}, {kShadowOpacity, "60"}};
+    for (const auto& [id, text] : typed) TypeInto(*Edit(id), text);
     TypeInto(*Edit(kOpacity), "50");
-    Arrow(kRotationArrows, true);
-    EXPECT_EQ(Edit(kOpacity)->text(), "99");
-    EXPECT_EQ(dialog.mark.base.rotation, 1);
+    Arrow(kOpacityArrows, true);
+    EXPECT_EQ(Edit(kOpacity)->text(), "51");
+    for (const auto& [id, text] : typed) EXPECT_EQ(Edit(id)->text(), text) << id;
+    EXPECT_EQ(dialog.mark.shadowDistance, 8);
 }
 
 TEST_F(TextWatermarkDialogTest, ANumberThatDoesNotParseKeepsTheDialogOpenWithTheFocusOnIt) {
