@@ -40,14 +40,17 @@ bool PlaceMarks(const CRasterImage& picture, CFittedTextMark& textMark, const Ma
         mark.base.alignment = anchor;
         mark.base.PlaceByAlignment(width, height);
     };
-    if (PlacedAutomatically(image)) Tell(chosen, std::string("image mark at ") + MarkAlignmentTooltip(anchors[0]));
-    if (PlacedAutomatically(text)) Tell(chosen, std::string("text mark at ") + MarkAlignmentTooltip(anchors[1]));
+    if (PlacedAutomatically(image))
+        Tell(chosen, std::string("image mark at ") + MarkAlignmentTooltip(anchors[0]));
+    if (PlacedAutomatically(text))
+        Tell(chosen, std::string("text mark at ") + MarkAlignmentTooltip(anchors[1]));
     place(image, anchors[0]);
     place(text, anchors[1]);
     if (!textMark.AutoColour()) return true;
 
     const WatermarkBase& at = text.base;
-    const AreaContrast contrast = survey.ContrastUnder(at.LayerX(), at.LayerY(), at.CoverWidth(), at.CoverHeight());
+    const AreaContrast contrast =
+        survey.ContrastUnder(at.LayerX(), at.LayerY(), at.CoverWidth(), at.CoverHeight());
     // A tie goes to white, the tone the text was first made in.
     const bool lightText = contrast.white >= contrast.black;
     char told[64];

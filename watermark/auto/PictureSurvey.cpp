@@ -53,25 +53,32 @@ CPictureSurvey::CPictureSurvey(const CRasterImage& picture) {
     cellsWide = std::clamp(static_cast<int32_t>(std::lround(pictureWidth * scale)), 1, pictureWidth);
     cellsHigh = std::clamp(static_cast<int32_t>(std::lround(pictureHeight * scale)), 1, pictureHeight);
 
-    // Which cell each column and row falls in, and how many each cell holds.
-    std::vector<int32_t> cellOfColumn(static_cast<size_t>(pictureWidth));
+    // Each cell is the mean of a grid of its pixels, about four by four
+    // however large the picture: the mean of a large cell changes little
+    // by reading every pixel, and the survey stays a small share of a copy.
+    const int32_t columnStep = std::max(1, pictureWidth / cellsWide / 4);
+    const int32_t rowStep = std::max(1, pictureHeight / cellsHigh / 4);
+    // Which cell each read column and row falls in, and how many each holds.
+    std::vector<int32_t> cellOfColumn;
     std::vector<uint32_t> columnsOfCell(static_cast<size_t>(cellsWide), 0);
-    for (int32_t x = 0; x < pictureWidth; ++x) {
+    for (int32_t x = columnStep / 2; x < pictureWidth; x += columnStep) {
         const auto cell = static_cast<int32_t>(int64_t{x} * cellsWide / pictureWidth);
-        cellOfColumn[static_cast<size_t>(x)] = cell;
+        cellOfColumn.push_back(cell);
         ++columnsOfCell[static_cast<size_t>(cell)];
     }
     const size_t cellCount = static_cast<size_t>(cellsWide) * static_cast<size_t>(cellsHigh);
     std::vector<uint64_t> sums(cellCount, 0);
     std::vector<uint32_t> rowsOfCell(static_cast<size_t>(cellsHigh), 0);
-    for (int32_t y = 0; y < pictureHeight; ++y) {
+    const auto byteStep = static_cast<size_t>(columnStep) * 4;
+    for (int32_t y = rowStep / 2; y < pictureHeight; y += rowStep) {
         const auto cellRow = static_cast<size_t>(int64_t{y} * cellsHigh / pictureHeight);
         ++rowsOfCell[cellRow];
         uint64_t* row = sums.data() + cellRow * static_cast<size_t>(cellsWide);
-        const uint8_t* pixel = picture.Row(y);
-        for (int32_t x = 0; x < pictureWidth; ++x, pixel += 4)
-            row[cellOfColumn[static_cast<size_t>(x)]] +=
-                tables.blue[pixel[0]] + tables.green[pixel[1]] + tables.red[pixel[2]];
+        const uint8_t* pixel = picture.Row(y) + static_cast<size_t>(columnStep / 2) * 4;
+        for (const int32_t cell : cellOfColumn) {
+            row[cell] += tables.blue[pixel[0]] + tables.green[pixel[1]] + tables.red[pixel[2]];
+            pixel += byteStep;
+        }
     }
 
     std::vector<double> luminance(cellCount);
@@ -131,7 +138,8 @@ AreaContrast CPictureSurvey::ContrastUnder(int32_t left, int32_t top, int32_t wi
     if (IsEmpty()) return {};
     const Cells c = CellsUnder(left, top, width, height);
     const double cells = static_cast<double>(c.x1 - c.x0) * (c.y1 - c.y0);
-    return {Sum(againstWhite, c.x0, c.y0, c.x1, c.y1) / cells, Sum(againstBlack, c.x0, c.y0, c.x1, c.y1) / cells};
+    return {Sum(againstWhite, c.x0, c.y0, c.x1, c.y1) / cells,
+            Sum(againstBlack, c.x0, c.y0, c.x1, c.y1) / cells};
 }
 
 }  // namespace stampora

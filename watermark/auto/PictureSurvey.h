@@ -1,7 +1,7 @@
 #pragma once
 // What the automatic choices know of a picture, read in one pass over it: a
 // reduced copy of its luminance (longest side kSurveySide, each cell the mean
-// of the pixels it covers) kept as summed-area tables, so the detail and the
+// of an even grid of the pixels it covers) kept as summed-area tables, so the detail and the
 // lightness under any rectangle cost the same few reads whatever its size.
 #include <cstdint>
 #include <vector>

@@ -52,8 +52,8 @@ std::vector<int32_t> ChooseQuietAnchors(const CPictureSurvey& survey, int32_t pi
     std::vector<bool> weighed;
     for (const WatermarkBase& mark : marks) {
         std::vector<Candidate>& places = candidates.emplace_back();
-        const bool fits =
-            FitsWithinMargins(mark.CoverWidth(), mark.CoverHeight(), pictureWidth, pictureHeight, mark.margin);
+        const bool fits = FitsWithinMargins(mark.CoverWidth(), mark.CoverHeight(), pictureWidth,
+                                            pictureHeight, mark.margin);
         weighed.push_back(mark.enabled && fits);
         for (const int32_t alignment : kGridOrder) {
             if (mark.alignment != AutoPlace && alignment != mark.alignment) continue;

@@ -45,7 +45,8 @@ TEST(QuietPlace, PutsMarksOnTheFlatHalfApartAndInGridOrder) {
     EXPECT_EQ(survey.Detail(700, 0, 300, 300), 0.0);
 
     // The first flat place in the grid's order, then the next one clear of it.
-    const auto anchors = ChooseQuietAnchors(survey, 1210, 790, {Mark(200, 250, AutoPlace), Mark(150, 60, AutoPlace)});
+    const auto anchors =
+        ChooseQuietAnchors(survey, 1210, 790, {Mark(200, 250, AutoPlace), Mark(150, 60, AutoPlace)});
     EXPECT_EQ(anchors, (std::vector<int32_t>{RightTop, Right}));
     // A fixed mark keeps its anchor and the automatic one keeps clear of it.
     EXPECT_EQ(ChooseQuietAnchors(survey, 1210, 790, {Mark(200, 250, RightTop), Mark(150, 60, AutoPlace)}),
