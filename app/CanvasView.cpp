@@ -95,6 +95,7 @@ bool CanvasView::OpenPicture(const std::string& path, Status* status) {
     const MarkTextFacts facts =
         FactsForPicture(document.path, document.sourceWidth, document.sourceHeight,
                         document.sourceFile ? document.sourceFile->properties : none, 1);
+    marks.SeePicture(&document.Shown());
     ShowMarks(marks.FitToPicture(facts, View()));
     return true;
 }

@@ -7,6 +7,8 @@
 #include "watermark/FittedMark.h"
 #include "watermark/StampOnto.h"
 #include "watermark/WatermarkMessages.h"
+#include "watermark/auto/QuietPlace.h"
+#include "watermark/auto/ReadableTone.h"
 
 namespace stampora {
 
@@ -128,7 +130,21 @@ std::optional<std::string> EditorMarks::MakeText(Placing placing, const MarkView
     CFittedTextMark fitted(text, textFit);
     Status status;
     if (!fitted.ForPicture(facts, textOn.made, status)) return Refused("text watermark", status.Error());
+    std::optional<std::string> refused =
+        Settle(textOn, text.base, textFit, kTextMarkTooLargeMessage, placing, view);
+    // Made white; black, where it is, when that reads better there.
+    const CRasterImage* pixels = PixelsToChooseBy();
+    if (refused || !fitted.AutoColour() || !pixels ||
+        ReadableTone(CPictureSurvey(*pixels), textOn.made.base).lightText)
+        return refused;
+    if (!fitted.ForPicture(facts, textOn.made, status, false))
+        return Refused("text watermark", status.Error());
     return Settle(textOn, text.base, textFit, kTextMarkTooLargeMessage, placing, view);
+}
+
+const CRasterImage* EditorMarks::PixelsToChooseBy() const {
+    const bool usable = picture && picture->Width() == facts.width && picture->Height() == facts.height;
+    return usable ? picture : nullptr;
 }
 
 std::optional<std::string> EditorMarks::MakeImage(Placing placing, const MarkView& view) {
@@ -152,6 +168,18 @@ std::optional<std::string> EditorMarks::Settle(PlacedMark& on, WatermarkBase& se
         // Where the batch tool puts it, and left off where it would.
         if (!FitsWithinMargins(base.CoverWidth(), base.CoverHeight(), facts.width, facts.height, base.margin))
             return std::string(tooLarge);
+        const CRasterImage* pixels = PixelsToChooseBy();
+        if (base.alignment == AutoPlace && pixels) {
+            // The text, made after the image, keeps clear of it.
+            const bool textFirst = &on == &textOn;
+            WatermarkBase fixed = imageOn.made.base;
+            fixed.enabled = textFirst && imageOn.shown;
+            if (!imageOn.anchored) fixed.alignment = -1;  // where it was put
+            const std::vector<int32_t> anchors =
+                ChooseQuietAnchors(CPictureSurvey(*pixels), facts.width, facts.height,
+                                   textFirst ? std::vector{fixed, base} : std::vector{base, fixed});
+            base.alignment = anchors[textFirst ? 1 : 0];
+        }
         base.PlaceByAlignment(facts.width, facts.height);
         base.RectFromPosition(view.rect, view.zoom);
     } else if (placing == Placing::Centred || !on.placed) {

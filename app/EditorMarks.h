@@ -98,6 +98,12 @@ public:
     // rectangle, and its tiles are laid out from there.
     void Drop(MarkKind kind, const MarkView& view);
 
+    // The open picture's pixels (24 or 32 bits, the picture's own size),
+    // which a mark anchored AutoPlace or of automatic colour is chosen by,
+    // as the batch chooses them; without them such a mark keeps its place
+    // and colour. They must stay while the picture is open.
+    void SeePicture(const CRasterImage* pixels) { picture = pixels; }
+
     // Blends the shown marks, image first, onto `part`, the area at (left,
     // top) of the open picture, as they lie on it.
     void StampPart(CRasterImage& part, int32_t left, int32_t top) const;
@@ -117,6 +123,8 @@ private:
     void Remember(PlacedMark& on, WatermarkBase& settings) const;
     std::optional<std::string> LayTiles(PlacedMark& on, const MarkFit& fit) const;
     PlacedMark& On(MarkKind kind) { return kind == MarkKind::Text ? textOn : imageOn; }
+    // The open picture's pixels when they are there to choose by.
+    const CRasterImage* PixelsToChooseBy() const;
 
     TextWatermark text;
     ImageWatermark image;
@@ -125,6 +133,7 @@ private:
     MarkTextFacts facts;  // of the open picture; no picture while its width is 0
     PlacedMark textOn;
     PlacedMark imageOn;
+    const CRasterImage* picture = nullptr;
 };
 
 }  // namespace stampora

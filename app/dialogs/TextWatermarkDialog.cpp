@@ -15,6 +15,7 @@
 #include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogIds.h"
+#include "app/dialogs/OutlineBox.h"
 #include "platform/MessageSink.h"
 #include "platform/qt/Choosers.h"
 #include "text/FontCatalog.h"
@@ -85,7 +86,9 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
       marginEdit(NumberEdit(TextDialogId::kMargin, kNumberWidth, this)),
       tileSwitch(new QCheckBox(QStringLiteral("Tile over the picture"), this)),
       gapAcrossEdit(NumberEdit(TextDialogId::kGapAcross, kNumberWidth, this)),
-      gapDownEdit(NumberEdit(TextDialogId::kGapDown, kNumberWidth, this)) {
+      gapDownEdit(NumberEdit(TextDialogId::kGapDown, kNumberWidth, this)),
+      autoColourSwitch(Named(new QCheckBox(QStringLiteral("Auto"), this), TextDialogId::kAutoColour)),
+      outlineBox(new OutlineBox(this)) {
     setWindowTitle(QStringLiteral("Text Watermark"));
     Named(textEdit, TextDialogId::kText);
     textEdit->setTabChangesFocus(true);
@@ -128,7 +131,13 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     fontGrid->addWidget(new QLabel(QStringLiteral("Size"), fonts), 1, 2);
     fontGrid->addWidget(sizeBox, 1, 3);
     fontGrid->addWidget(new QLabel(QStringLiteral("Color"), fonts), 2, 0);
-    fontGrid->addWidget(colourSwatch, 2, 1);
+    autoColourSwitch->setToolTip(QStringLiteral("White or black on each picture, whichever reads better"));
+    auto* colourRow = new QHBoxLayout;
+    colourRow->addWidget(colourSwatch);
+    colourRow->addWidget(autoColourSwitch);
+    colourRow->addStretch(1);
+    fontGrid->addLayout(colourRow, 2, 1);
+    connect(autoColourSwitch, &QCheckBox::toggled, colourSwatch, &QWidget::setDisabled);
     fontGrid->addWidget(new QLabel(QStringLiteral("Opacity"), fonts), 3, 0);
     fontGrid->addWidget(FieldWith(opacityEdit, opacityArrows, fonts), 3, 1);
     fontGrid->addWidget(new QLabel(QStringLiteral("Rotation"), fonts), 3, 2);
@@ -169,6 +178,7 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     layout->addWidget(fonts);
     auto* lower = new QHBoxLayout;
     lower->addWidget(shadow);
+    lower->addWidget(outlineBox);
     lower->addWidget(fitting);
     layout->addLayout(lower);
     layout->addWidget(OkCancelButtons(*this));
@@ -219,6 +229,9 @@ void TextWatermarkDialog::Open() {
     ShowFit();
     colourSwatch->SetColour(mark.colour);
     shadowColourSwatch->SetColour(mark.shadowColour);
+    autoColourSwitch->setChecked(mark.autoColour);
+    colourSwatch->setDisabled(mark.autoColour);
+    outlineBox->Show(mark);
     shadowCheck = mark.shadowEnabled ? 1 : 0;
     ApplyShadowState(mark.shadowEnabled);
     ShowFields();
@@ -361,6 +374,12 @@ void TextWatermarkDialog::accept() {
         return;
     }
     if (!TakeFont() || !TakeLayout()) return;
+    std::string refusal;
+    if (!outlineBox->Take(mark, refusal)) {
+        Refuse(outlineBox->WidthEdit(), refusal);
+        return;
+    }
+    mark.autoColour = autoColourSwitch->isChecked();
     mark.base.enabled = true;
     QDialog::accept();
 }

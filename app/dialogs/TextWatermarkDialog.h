@@ -19,6 +19,7 @@ namespace stampora {
 
 class ArrowPair;
 class ColourSwatch;
+class OutlineBox;
 
 class TextWatermarkDialog : public QDialog {
     Q_OBJECT
@@ -85,6 +86,9 @@ private:
     QCheckBox* tileSwitch;
     QLineEdit* gapAcrossEdit;
     QLineEdit* gapDownEdit;
+    // Readable on every picture: white or black chosen per picture, an outline.
+    QCheckBox* autoColourSwitch;
+    OutlineBox* outlineBox;
 };
 
 // The texts the dialog shows, word for word.

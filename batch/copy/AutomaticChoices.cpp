@@ -5,6 +5,7 @@
 
 #include "watermark/auto/PictureSurvey.h"
 #include "watermark/auto/QuietPlace.h"
+#include "watermark/auto/ReadableTone.h"
 
 namespace stampora {
 

@@ -44,7 +44,10 @@ std::vector<double> SummedArea(const std::vector<double>& values, int32_t width,
 }  // namespace
 
 CPictureSurvey::CPictureSurvey(const CRasterImage& picture) {
-    if (picture.IsEmpty() || picture.Bpp() != 32 || picture.Width() <= 0 || picture.Height() <= 0) return;
+    if (picture.IsEmpty() || (picture.Bpp() != 32 && picture.Bpp() != 24) || picture.Width() <= 0 ||
+        picture.Height() <= 0)
+        return;
+    const size_t pixelBytes = static_cast<size_t>(picture.Bpp()) / 8;
     static const LuminanceTables tables;
     pictureWidth = picture.Width();
     pictureHeight = picture.Height();
@@ -69,12 +72,12 @@ CPictureSurvey::CPictureSurvey(const CRasterImage& picture) {
     const size_t cellCount = static_cast<size_t>(cellsWide) * static_cast<size_t>(cellsHigh);
     std::vector<uint64_t> sums(cellCount, 0);
     std::vector<uint32_t> rowsOfCell(static_cast<size_t>(cellsHigh), 0);
-    const auto byteStep = static_cast<size_t>(columnStep) * 4;
+    const auto byteStep = static_cast<size_t>(columnStep) * pixelBytes;
     for (int32_t y = rowStep / 2; y < pictureHeight; y += rowStep) {
         const auto cellRow = static_cast<size_t>(int64_t{y} * cellsHigh / pictureHeight);
         ++rowsOfCell[cellRow];
         uint64_t* row = sums.data() + cellRow * static_cast<size_t>(cellsWide);
-        const uint8_t* pixel = picture.Row(y) + static_cast<size_t>(columnStep / 2) * 4;
+        const uint8_t* pixel = picture.Row(y) + static_cast<size_t>(columnStep / 2) * pixelBytes;
         for (const int32_t cell : cellOfColumn) {
             row[cell] += tables.blue[pixel[0]] + tables.green[pixel[1]] + tables.red[pixel[2]];
             pixel += byteStep;

@@ -21,8 +21,9 @@ struct AreaContrast {
 
 class CPictureSurvey {
 public:
-    // Surveys a 32-bit picture (blue, green, red, alpha; alpha not read). Any
-    // other picture gives an empty survey, flat and mid-grey everywhere.
+    // Surveys a 24- or 32-bit picture (blue, green, red, and alpha not
+    // read). Any other gives an empty survey, flat everywhere, on which white
+    // and black read alike.
     explicit CPictureSurvey(const CRasterImage& picture);
 
     bool IsEmpty() const { return cellsWide == 0; }

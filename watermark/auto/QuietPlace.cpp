@@ -65,8 +65,12 @@ std::vector<int32_t> ChooseQuietAnchors(const CPictureSurvey& survey, int32_t pi
                               survey.Detail(left, top, placed.CoverWidth(), placed.CoverHeight())});
             if (!weighed.back()) break;  // any place will do for a mark left off
         }
-        // A fixed anchor outside the grid (none chosen) stays as it is.
-        if (places.empty()) places.push_back({mark.alignment, 0, 0, 0, 0, 0.0});
+        // A mark without an anchor lies where it is.
+        if (places.empty()) {
+            const int32_t left = mark.LayerX(), top = mark.LayerY();
+            places.push_back({mark.alignment, left, top, left + mark.CoverWidth(), top + mark.CoverHeight(),
+                              survey.Detail(left, top, mark.CoverWidth(), mark.CoverHeight())});
+        }
     }
     Search search{candidates, weighed, true, std::vector<size_t>(marks.size(), 0), {}};
     search.From(0, 0.0);

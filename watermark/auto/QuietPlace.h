@@ -12,7 +12,8 @@ namespace stampora {
 
 // The anchor for each of `marks` (placement records with their sizes and
 // margins, as made for this picture): a mark anchored AutoPlace gets the
-// place of least detail, any other keeps its own anchor. Every combination
+// place of least detail, any other keeps its own anchor (one with none, such
+// as a mark put in place by hand, lies where its x and y put it). Every combination
 // is weighed, so the marks' detail together is least and no two active
 // marks that fit the picture overlap (when no combination keeps them apart,
 // they go where their detail together is least). Equal places are taken in

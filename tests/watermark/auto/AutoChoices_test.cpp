@@ -67,8 +67,8 @@ TEST(PictureSurvey, ContrastFavoursWhiteOnDarkAndBlackOnLight) {
     EXPECT_GT(onDark.white, onDark.black);
     EXPECT_GT(onLight.black, onLight.white);
     EXPECT_NEAR(onDark.white, ContrastRatio(1.0, RelativeLuminance(0x20, 0x20, 0x20)), 0.01);
-    // Not a 32-bit picture: nothing to survey, nothing refused.
-    const CPictureSurvey none(BlankImage(8, 8, 24));
+    // A picture of another depth: nothing to survey, nothing refused.
+    const CPictureSurvey none(BlankImage(8, 8, 8));
     EXPECT_TRUE(none.IsEmpty());
     EXPECT_EQ(none.Detail(0, 0, 8, 8), 0.0);
 }
