@@ -298,4 +298,11 @@ TEST(RenderText, OutlinesTheGlyphsUnderTheFillByTheTextSize) {
     picture.BlendLayer(outlined, 0, 0, 100);
     EXPECT_GT(CountPixels(picture, [](const uint8_t* p) { return p[0] < 64; }), 200);
     EXPECT_GT(CountPixels(outlined, [](const uint8_t* p) { return p[3] == 255 && p[0] == 255; }), 100);
+
+    // Colour glyphs beside outlined letters: only what has an outline gets one.
+    TextWatermarkParams emoji = Params("A \U0001F4F7 \u05E9");
+    emoji.outline = RelativeLength{3.0, false};
+    CTextLayer mixed;
+    EXPECT_TRUE(RenderText(mixed, emoji));
+    EXPECT_GT(mixed.Width(), 20);
 }
