@@ -2,7 +2,8 @@
 // Where the marks go on one picture, and in what tone the text is drawn,
 // when they are set to choose for themselves: the quietest place for a mark
 // anchored AutoPlace, white or black for a text of automatic colour. Every
-// copy (the batch's, the tool's, the editor's) is placed here.
+// copy the batch makes is placed here; the editor makes the same choices
+// (ChooseQuietAnchors, ReadableTone) for the open picture.
 #include <string>
 
 #include "image/RasterImage.h"
