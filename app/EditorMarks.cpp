@@ -252,6 +252,8 @@ void EditorMarks::Drop(MarkKind kind, const MarkView& view) {
     // refused where it was not.
     LayTiles(on, kind == MarkKind::Text ? textFit : imageFit);
     Remember(on, kind == MarkKind::Text ? text.base : image.base);
+    // A text of automatic colour takes the tone that reads where it was let go.
+    if (kind == MarkKind::Text && text.autoColour) MakeText(Placing::Kept, view);
 }
 
 void EditorMarks::StampPart(CRasterImage& part, int32_t left, int32_t top) const {

@@ -35,11 +35,15 @@ TEST(EditorAutoMarks, AnAutomaticMarkLandsOnTheFlatHalfInItsTone) {
     EXPECT_GE(placed.made.base.LayerX(), 200);  // right top, the first flat place
     EXPECT_EQ(placed.made.base.LayerY(), 10);
     // White on the dark half: its fullest pixels are white.
-    EXPECT_GT(CountPixels(*placed.made.layer, [](const uint8_t* p) { return p[3] == 255 && p[0] == 255; }), 20);
+    EXPECT_GT(CountPixels(*placed.made.layer, [](const uint8_t* p) { return p[3] == 255 && p[0] == 255; }),
+              20);
 
-    // Dragged, it stays where it was put on the next picture of the size.
-    marks.Move(MarkKind::Text, -150, 100, view);
+    // Dragged onto the noise, it turns black there and stays where it was put
+    // on the next picture of the size.
+    marks.Move(MarkKind::Text, -250, 100, view);
     marks.Drop(MarkKind::Text, view);
+    EXPECT_EQ(CountPixels(*placed.made.layer, [](const uint8_t* p) { return p[3] == 255 && p[0] == 255; }),
+              0);
     const int32_t x = placed.made.base.x;
     marks.FitToPicture(facts, view);
     EXPECT_EQ(marks.PlacedText().made.base.x, x);
