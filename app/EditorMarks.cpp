@@ -170,15 +170,26 @@ std::optional<std::string> EditorMarks::Settle(PlacedMark& on, WatermarkBase& se
             return std::string(tooLarge);
         const CRasterImage* pixels = PixelsToChooseBy();
         if (base.alignment == AutoPlace && pixels) {
-            // The text, made after the image, keeps clear of it.
-            const bool textFirst = &on == &textOn;
-            WatermarkBase fixed = imageOn.made.base;
-            fixed.enabled = textFirst && imageOn.shown;
-            if (!imageOn.anchored) fixed.alignment = -1;  // where it was put
+            // The text, made after the image, keeps clear of it; when both
+            // choose, they are chosen together as the batch chooses them.
+            const bool isText = &on == &textOn;
+            WatermarkBase other = imageOn.made.base;
+            other.enabled = isText && imageOn.shown;
+            const bool both = other.enabled && imageOn.anchored && image.base.alignment == AutoPlace;
+            if (!imageOn.anchored) other.alignment = -1;  // where it was put
+            if (both) other.alignment = AutoPlace;
             const std::vector<int32_t> anchors =
                 ChooseQuietAnchors(CPictureSurvey(*pixels), facts.width, facts.height,
-                                   textFirst ? std::vector{fixed, base} : std::vector{base, fixed});
-            base.alignment = anchors[textFirst ? 1 : 0];
+                                   isText ? std::vector{other, base} : std::vector{base, other});
+            base.alignment = anchors[isText ? 1 : 0];
+            if (both) {
+                WatermarkBase& moved = imageOn.made.base;
+                moved.alignment = anchors[0];
+                moved.PlaceByAlignment(facts.width, facts.height);
+                moved.RectFromPosition(view.rect, view.zoom);
+                LayTiles(imageOn, imageFit);
+                Remember(imageOn, image.base);
+            }
         }
         base.PlaceByAlignment(facts.width, facts.height);
         base.RectFromPosition(view.rect, view.zoom);

@@ -29,11 +29,18 @@ TEST(EditorAutoMarks, AnAutomaticMarkLandsOnTheFlatHalfInItsTone) {
     text.base.alignment = AutoPlace;
     text.autoColour = true;
     text.UpdateParams();
-    EXPECT_TRUE(marks.TakeAnchored(text, MarkFit{}, ImageWatermark{}, MarkFit{}, view).empty());
+    // Both marks choose: together, as the batch chooses them.
+    ImageWatermark logo;
+    logo.source = UniformImage(120, 90, 24, 0x2040C0);
+    logo.base.width = 120;
+    logo.base.height = 90;
+    logo.base.enabled = true;
+    logo.base.alignment = AutoPlace;
+    EXPECT_TRUE(marks.TakeAnchored(text, MarkFit{}, logo, MarkFit{}, view).empty());
     const PlacedMark& placed = marks.PlacedText();
-    ASSERT_TRUE(placed.shown);
-    EXPECT_GE(placed.made.base.LayerX(), 200);  // right top, the first flat place
-    EXPECT_EQ(placed.made.base.LayerY(), 10);
+    ASSERT_TRUE(placed.shown && marks.PlacedImage().shown);
+    EXPECT_EQ(marks.PlacedImage().made.base.alignment, RightTop);
+    EXPECT_EQ(placed.made.base.alignment, Right);
     // White on the dark half: its fullest pixels are white.
     EXPECT_GT(CountPixels(*placed.made.layer, [](const uint8_t* p) { return p[3] == 255 && p[0] == 255; }),
               20);
