@@ -10,13 +10,13 @@ using namespace stampora;
 namespace {
 
 // Fine noise on the left half, flat grey on the right.
-CRasterImage NoisyLeftFlatRight(int32_t width, int32_t height) {
+CRasterImage NoisyLeftFlatRight(int32_t width, int32_t height, int32_t bpp = 32) {
     uint32_t seed = 12345;
-    return PaintedImage(width, height, 32, [&](int32_t x, int32_t, uint8_t* p) {
+    return PaintedImage(width, height, bpp, [&](int32_t x, int32_t, uint8_t* p) {
         seed = seed * 1664525u + 1013904223u;
         const auto value = static_cast<uint8_t>(x < width / 2 ? seed >> 24 : 128);
         p[0] = p[1] = p[2] = value;
-        p[3] = 255;
+        if (bpp == 32) p[3] = 255;
     });
 }
 
@@ -43,6 +43,9 @@ TEST(QuietPlace, PutsMarksOnTheFlatHalfApartAndInGridOrder) {
     const CPictureSurvey survey(picture);
     EXPECT_GT(survey.Detail(0, 0, 300, 300), 1.0);
     EXPECT_EQ(survey.Detail(700, 0, 300, 300), 0.0);
+    // The editor's 24-bit pictures read alike.
+    EXPECT_EQ(CPictureSurvey(NoisyLeftFlatRight(1210, 790, 24)).Detail(0, 0, 300, 300),
+              survey.Detail(0, 0, 300, 300));
 
     // The first flat place in the grid's order, then the next one clear of it.
     const auto anchors =
