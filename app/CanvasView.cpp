@@ -105,6 +105,7 @@ void CanvasView::TakeWholePicture(std::shared_ptr<PictureDocument::WholePicture>
         return;
     }
     reducePending = true;
+    ShowMarks(marks.SeeWholePicture(&document.Shown(), View()));
     viewport()->update();
 }
 
@@ -154,6 +155,7 @@ bool CanvasView::OpenPicture(const std::string& path, Status* status) {
     const MarkTextFacts facts =
         FactsForPicture(document.path, document.sourceWidth, document.sourceHeight,
                         document.sourceFile ? document.sourceFile->properties : none, 1);
+    marks.SeePicture(&document.Shown());
     ShowMarks(marks.FitToPicture(facts, View()));
     emit ViewChanged();
     return true;

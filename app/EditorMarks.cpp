@@ -8,6 +8,8 @@
 #include "watermark/FittedMark.h"
 #include "watermark/StampOnto.h"
 #include "watermark/WatermarkMessages.h"
+#include "watermark/auto/QuietPlace.h"
+#include "watermark/auto/ReadableTone.h"
 
 namespace stampora {
 
@@ -73,6 +75,13 @@ std::vector<std::string> EditorMarks::Refit(const MarkView& view) {
     if (auto reason = MakeImage(Placing::Kept, view)) refused.push_back(*reason);
     if (auto reason = MakeText(Placing::Kept, view)) refused.push_back(*reason);
     return refused;
+}
+
+std::vector<std::string> EditorMarks::SeeWholePicture(const CRasterImage* pixels, const MarkView& view) {
+    picture = pixels;
+    const bool chosen = (text->base.enabled && (text->autoColour || text->base.alignment == AutoPlace)) ||
+                        (image->base.enabled && image->base.alignment == AutoPlace);
+    return chosen ? Refit(view) : std::vector<std::string>{};
 }
 
 std::vector<std::string> EditorMarks::TakeText(const TextWatermark& edited, const MarkFit& fit,
@@ -218,7 +227,22 @@ std::optional<std::string> EditorMarks::MakeText(Placing placing, const MarkView
         warnings.push_back(warning);
     if (!made) return Refused("text watermark", status.Error());
     HoldOwnLayer(textOn.made, text);
+    std::optional<std::string> refused =
+        Settle(textOn, text->base, textFit, kTextMarkTooLargeMessage, placing, view);
+    // Made white; black, where it is, when that reads better there.
+    const CRasterImage* pixels = PixelsToChooseBy();
+    if (refused || !fitted.AutoColour() || !pixels ||
+        ReadableTone(CPictureSurvey(*pixels), textOn.made.base).lightText)
+        return refused;
+    if (!fitted.ForPicture(facts, textOn.made, status, false))
+        return Refused("text watermark", status.Error());
+    HoldOwnLayer(textOn.made, text);
     return Settle(textOn, text->base, textFit, kTextMarkTooLargeMessage, placing, view);
+}
+
+const CRasterImage* EditorMarks::PixelsToChooseBy() const {
+    const bool usable = picture && picture->Width() == facts.width && picture->Height() == facts.height;
+    return usable ? picture : nullptr;
 }
 
 std::optional<std::string> EditorMarks::MakeImage(Placing placing, const MarkView& view) {
@@ -244,6 +268,29 @@ std::optional<std::string> EditorMarks::Settle(PlacedMark& on, WatermarkBase& se
         // Where the batch tool puts it, and left off where it would.
         if (!FitsWithinMargins(base.CoverWidth(), base.CoverHeight(), facts.width, facts.height, base.margin))
             return std::string(tooLarge);
+        const CRasterImage* pixels = PixelsToChooseBy();
+        if (base.alignment == AutoPlace && pixels) {
+            // The text, made after the image, keeps clear of it; when both
+            // choose, they are chosen together as the batch chooses them.
+            const bool isText = &on == &textOn;
+            WatermarkBase other = imageOn.made.base;
+            other.enabled = isText && imageOn.shown;
+            const bool both = other.enabled && imageOn.anchored && image->base.alignment == AutoPlace;
+            if (!imageOn.anchored) other.alignment = -1;  // where it was put
+            if (both) other.alignment = AutoPlace;
+            const std::vector<int32_t> anchors =
+                ChooseQuietAnchors(CPictureSurvey(*pixels), facts.width, facts.height,
+                                   isText ? std::vector{other, base} : std::vector{base, other});
+            base.alignment = anchors[isText ? 1 : 0];
+            if (both) {
+                WatermarkBase& moved = imageOn.made.base;
+                moved.alignment = anchors[0];
+                moved.PlaceByAlignment(facts.width, facts.height);
+                moved.RectFromPosition(view.rect, view.zoom);
+                LayTiles(imageOn, imageFit);
+                Remember(imageOn, image->base);
+            }
+        }
         base.PlaceByAlignment(facts.width, facts.height);
         base.RectFromPosition(view.rect, view.zoom);
     } else if (placing == Placing::Centred || !on.placed) {
@@ -324,6 +371,8 @@ void EditorMarks::Drop(MarkKind kind, int32_t dx, int32_t dy, const MarkView& vi
     // refused where it was not.
     LayTiles(on, kind == MarkKind::Text ? textFit : imageFit);
     Remember(on, kind == MarkKind::Text ? text->base : image->base);
+    // A text of automatic colour takes the tone that reads where it was let go.
+    if (kind == MarkKind::Text && text->autoColour) MakeText(Placing::Kept, view);
 }
 
 void EditorMarks::StampPart(CRasterImage& part, int32_t left, int32_t top) const {

@@ -132,6 +132,15 @@ public:
     // are laid out from there.
     void Drop(MarkKind kind, int32_t dx, int32_t dy, const MarkView& view);
 
+    // The open picture's pixels (24 or 32 bits, the picture's own size),
+    // which a mark anchored AutoPlace or of automatic colour is chosen by,
+    // as the batch chooses them; without them such a mark keeps its place
+    // and colour. They must stay while the picture is open.
+    void SeePicture(const CRasterImage* pixels) { picture = pixels; }
+    // The open picture's whole pixels came after its reduced view: marks
+    // chosen by the picture are chosen again by them.
+    std::vector<std::string> SeeWholePicture(const CRasterImage* pixels, const MarkView& view);
+
     // Blends the shown marks, image first, onto `part`, the area at (left,
     // top) of the open picture, as they lie on it.
     void StampPart(CRasterImage& part, int32_t left, int32_t top) const;
@@ -164,6 +173,8 @@ private:
     void Remember(PlacedMark& on, WatermarkBase& settings) const;
     std::optional<std::string> LayTiles(PlacedMark& on, const MarkFit& fit) const;
     PlacedMark& On(MarkKind kind) { return kind == MarkKind::Text ? textOn : imageOn; }
+    // The open picture's pixels when they are there to choose by.
+    const CRasterImage* PixelsToChooseBy() const;
 
     std::shared_ptr<TextWatermark> text = std::make_shared<TextWatermark>();
     std::shared_ptr<ImageWatermark> image = std::make_shared<ImageWatermark>();
@@ -178,6 +189,7 @@ private:
     std::vector<std::string> warnings;
     uint64_t pictureOpened = 0;
     MarkView shownIn;
+    const CRasterImage* picture = nullptr;
 };
 
 }  // namespace stampora

@@ -1,6 +1,7 @@
 // Arbitrary bytes as watermark text: the UTF-8 conversions must stay exact
 // inverses, and laying out and rendering any text (mixed directions, marks,
-// colour glyphs, characters no font has) must stay inside its buffers.
+// colour glyphs, characters no font has, outlined or not) must stay inside
+// its buffers.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -31,6 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     params.italic = flags & 2;
     params.antialias = flags & 4;
     params.shadow = flags & 16;
+    // The upper bits outline the glyphs, in pixels or as a share of the size.
+    if (flags >> 5)
+        params.outline = RelativeLength{static_cast<double>(flags >> 5) * 2.0, (flags & 128) != 0};
     CTextLayer layer;
     bool tooLarge = false;
     std::u32string missing;

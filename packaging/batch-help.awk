@@ -135,8 +135,9 @@ function paragraph(line) {
         kind = kind_text
         sub(/ .*/, "", kind)
         sub(/^[A-Z]+ is one of /, "", kind_text)
-        sub(/\..*/, "", kind_text)
+        sub(/[.:].*/, "", kind_text)
         gsub(/,/, " ", kind_text)
+        gsub(/(^| )or( |$)/, " ", kind_text)
         kind_words[kind] = kind_text
         para_text[para] = ""
     }

@@ -2,7 +2,9 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_GLYPH_H
 #include FT_OUTLINE_H
+#include FT_STROKER_H
 #include FT_SYNTHESIS_H
 #include <fribidi.h>
 #include <hb-ft.h>
@@ -162,6 +164,11 @@ void OrderVisually(std::vector<Run>& runs) {
 class CTextLayoutBuilder {
 public:
     explicit CTextLayoutBuilder(const TextStyle& style) : style(style) {}
+    ~CTextLayoutBuilder() {
+        if (stroker) FT_Stroker_Done(stroker);
+    }
+    CTextLayoutBuilder(const CTextLayoutBuilder&) = delete;
+    CTextLayoutBuilder& operator=(const CTextLayoutBuilder&) = delete;
 
     CTextLayout Build(std::string_view utf8) {
         const Shaping shaping = ShapeLines(utf8);
@@ -439,21 +446,58 @@ private:
         // their exact spacing; outline y grows upwards.
         FT_Outline_Translate(&slot->outline, static_cast<FT_Pos>(x26 - pixelX * 64),
                              -static_cast<FT_Pos>(y26 - pixelY * 64));
-        if (FT_Render_Glyph(slot, style.antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO) != 0)
-            return true;
+        if (!PlaceOutline(slot, pixelX, pixelY)) return false;
+        if (FT_Render_Glyph(slot, RenderMode()) != 0) return true;
         const FT_Bitmap& bitmap = slot->bitmap;
         if (bitmap.pixel_mode == FT_PIXEL_MODE_BGRA)
             return PlaceColourBitmap(slot, 1.0, pixelX * 64, pixelY * 64);
+        return KeepCoverage(bitmap, pixelX + slot->bitmap_left, pixelY - slot->bitmap_top, false);
+    }
+
+    FT_Render_Mode RenderMode() const {
+        return style.antialias ? FT_RENDER_MODE_NORMAL : FT_RENDER_MODE_MONO;
+    }
+
+    // Strokes the glyph's outline (already at its place, with the glyph's
+    // origin at pixel (pixelX, pixelY)) with FreeType's stroker, round joins
+    // and caps, and keeps the stroke's coverage. Answers false only when the
+    // coverage grows too large; a glyph the stroker cannot take goes without.
+    bool PlaceOutline(FT_GlyphSlot slot, int64_t pixelX, int64_t pixelY) {
+        if (!(style.outlinePixels > 0.0f) || slot->format != FT_GLYPH_FORMAT_OUTLINE) return true;
+        if (!stroker) {
+            if (FT_Stroker_New(slot->library, &stroker) != 0) return true;
+            // A stroke wider than the letters' em is never asked for by a
+            // mark; the limit keeps a hostile width from costing more.
+            const double radius =
+                std::min(double{style.outlinePixels}, static_cast<double>(Points26()) * 96.0 / 72.0 / 64.0);
+            const auto radius26 = static_cast<FT_Fixed>(std::lround(radius * 64.0));
+            FT_Stroker_Set(stroker, radius26, FT_STROKER_LINECAP_ROUND, FT_STROKER_LINEJOIN_ROUND, 0);
+        }
+        FT_Glyph glyph = nullptr;
+        if (FT_Get_Glyph(slot, &glyph) != 0) return true;
+        bool kept = true;
+        if (FT_Glyph_Stroke(&glyph, stroker, 1) == 0 &&
+            FT_Glyph_To_Bitmap(&glyph, RenderMode(), nullptr, 1) == 0) {
+            const auto* stroked = reinterpret_cast<FT_BitmapGlyph>(glyph);
+            kept = KeepCoverage(stroked->bitmap, pixelX + stroked->left, pixelY - stroked->top, true);
+        }
+        FT_Done_Glyph(glyph);
+        return kept;
+    }
+
+    // Keeps one grey or one-bit bitmap with its top-left at (left, top) in
+    // the box. False when the layout's coverage would grow too large.
+    bool KeepCoverage(const FT_Bitmap& bitmap, int64_t left, int64_t top, bool outline) {
         if (bitmap.width == 0 || bitmap.rows == 0) return true;
         const size_t bytes = size_t{bitmap.width} * bitmap.rows;
         if (layout.coverage.size() + bytes > kMaxCoverageBytes) return false;
-
         CTextLayout::PlacedGlyph placed{};
-        placed.left = static_cast<int32_t>(pixelX + slot->bitmap_left);
-        placed.top = static_cast<int32_t>(pixelY - slot->bitmap_top);
+        placed.left = static_cast<int32_t>(left);
+        placed.top = static_cast<int32_t>(top);
         placed.width = static_cast<int32_t>(bitmap.width);
         placed.height = static_cast<int32_t>(bitmap.rows);
         placed.offset = layout.coverage.size();
+        placed.outline = outline;
         layout.coverage.resize(layout.coverage.size() + bytes);
         CopyCoverage(bitmap, layout.coverage.data() + placed.offset);
         layout.glyphs.push_back(placed);
@@ -588,7 +632,8 @@ private:
     }
 
     const TextStyle& style;
-    std::vector<UsedFace> faces;  // the chosen face first, then fallbacks
+    FT_Stroker stroker = nullptr;  // made for the first glyph outlined
+    std::vector<UsedFace> faces;   // the chosen face first, then fallbacks
     std::vector<ShapedGlyph> shaped;
     CTextLayout layout;
     int64_t ascender26 = 0;
@@ -609,9 +654,19 @@ TextExtent MeasureText(const TextStyle& style, std::string_view text) {
 }
 
 void CTextLayout::Draw(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHeight, size_t stride) const {
+    DrawCoverage(surface, surfaceWidth, surfaceHeight, stride, false);
+}
+
+void CTextLayout::DrawOutline(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHeight,
+                              size_t stride) const {
+    DrawCoverage(surface, surfaceWidth, surfaceHeight, stride, true);
+}
+
+void CTextLayout::DrawCoverage(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHeight, size_t stride,
+                               bool outlines) const {
     if (!surface || surfaceWidth <= 0 || surfaceHeight <= 0) return;
     for (const PlacedGlyph& glyph : glyphs) {
-        if (glyph.colour) continue;
+        if (glyph.colour || glyph.outline != outlines) continue;
         const int32_t x0 = std::max(0, glyph.left);
         const int32_t y0 = std::max(0, glyph.top);
         const int32_t x1 =

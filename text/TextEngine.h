@@ -25,6 +25,10 @@ struct TextStyle {
     // The em size in pixels, fractions included; when above 0 it is used
     // instead of pointSize (a size that follows the picture's size).
     float pixelSize = 0.0f;
+    // Above 0: each glyph that has an outline also gets a stroke of this
+    // width in pixels around it, drawn by DrawOutline (the box grows to hold
+    // it). Colour glyphs drawn from bitmaps get none.
+    float outlinePixels = 0.0f;
 };
 
 // A laid-out text: its measured box (the glyphs' advances and line spacing,
@@ -43,6 +47,9 @@ public:
     // 255 full) onto an 8-bit surface with the text's box at (0, 0). Pixels
     // outside the surface are skipped. Colour glyphs (emoji) are not drawn.
     void Draw(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHeight, size_t stride) const;
+    // The same for the glyphs' outline strokes (see TextStyle::outlinePixels),
+    // which lie under the fill.
+    void DrawOutline(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHeight, size_t stride) const;
 
     // Whether some glyphs are colour pictures, which DrawColour draws.
     bool HasColour() const;
@@ -64,7 +71,11 @@ private:
         int32_t height;
         size_t offset;  // start of the coverage rows in `coverage`
         bool colour;    // four bytes a pixel (premultiplied BGRA), not one
+        bool outline;   // the stroke around a glyph, not its fill
     };
+
+    void DrawCoverage(uint8_t* surface, int32_t surfaceWidth, int32_t surfaceHeight, size_t stride,
+                      bool outlines) const;
 
     float width = 0.0f;
     float height = 0.0f;

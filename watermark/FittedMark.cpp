@@ -85,9 +85,10 @@ void CFittedTextMark::BuildLayerOnDemand(const WatermarkBase& smallest, std::fun
     onDemand = std::make_unique<CLayerOnDemand>(smallest, std::move(build));
 }
 
-bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, Status& status) {
+bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, Status& status,
+                                 bool lightText) {
     const bool resized = fit.SizeFollowsPicture();
-    if (!mark.base.enabled || (!resized && !fillsIn)) {
+    if (!mark.base.enabled || (!resized && !fillsIn && !mark.autoColour)) {
         if (!RunLayer(mark.base, mark.layer, onDemand.get(), fit.layout, facts.width, facts.height, prepared,
                       status, "the text mark could not be drawn"))
             return false;
@@ -108,7 +109,8 @@ bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepa
         pixelSize = static_cast<float>(size);
     }
     const std::string text = fillsIn ? FillMarkText(mark.params.text, facts) : mark.params.text;
-    const std::string key = std::to_string(std::bit_cast<uint32_t>(pixelSize)) + "\n" + text;
+    const std::string key = std::to_string(std::bit_cast<uint32_t>(pixelSize)) +
+                            (mark.autoColour ? (lightText ? "L" : "D") : "") + "\n" + text;
     if (const std::optional<PreparedMark> cached = cache.Find(key)) {
         prepared = WithMargin(*cached, fit.layout, facts.width, facts.height);
         return true;
@@ -119,6 +121,7 @@ bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepa
     built->shadowEnabled = mark.shadowEnabled;
     built->shadow = mark.shadow;
     built->params = mark.params;
+    if (mark.autoColour) built->UseTone(lightText);
     built->params.text = text;
     if (resized) built->params.pixelSize = pixelSize;
     if (!built->RebuildLayer()) {

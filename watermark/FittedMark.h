@@ -37,10 +37,14 @@ public:
     // is left off. Without this the mark's layer is taken as made.
     void BuildLayerOnDemand(const WatermarkBase& smallest, std::function<bool()> build);
 
-    // The mark for the picture described by `facts` (its size included). False
-    // with the reason when no mark can be made for it: a size under 1 pixel
-    // or beyond what the text engine draws, or no memory for the layer.
-    bool ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, Status& status);
+    // The mark for the picture described by `facts` (its size included); a
+    // mark of automatic colour in white text (black when not `lightText`),
+    // each tone's layer made once for each size and text. False with the
+    // reason when no mark can be made for it: a size under 1 pixel or beyond
+    // what the text engine draws, or no memory for the layer.
+    bool ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, Status& status,
+                    bool lightText = true);
+    bool AutoColour() const { return mark.autoColour && mark.base.enabled; }
 
 private:
     const TextWatermark& mark;

@@ -1,6 +1,7 @@
 #include "app/dialogs/AlignmentGrid.h"
 
 #include <QGridLayout>
+#include <QToolButton>
 
 namespace stampora {
 
@@ -53,6 +54,14 @@ AlignmentGrid::AlignmentGrid(const std::array<int, 9>& ids, QWidget* parent) : Q
         layout->addWidget(cell, static_cast<int>(i / 3), static_cast<int>(i % 3));
         connect(cell, &AlignmentButton::clicked, this, [this, i] { Choose(i); });
     }
+    autoCell = new QToolButton(this);
+    autoCell->setObjectName(QStringLiteral("autoPlace"));
+    autoCell->setText(QStringLiteral("Auto"));
+    autoCell->setToolTip(QStringLiteral("On each picture, the place where the mark covers the least detail"));
+    autoCell->setFixedHeight(18);
+    autoCell->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    layout->addWidget(autoCell, 3, 0, 1, 3);
+    connect(autoCell, &QAbstractButton::clicked, this, [this] { ChooseAuto(); });
     setFixedSize(sizeHint());
 }
 
@@ -64,13 +73,22 @@ AlignmentButton* AlignmentGrid::Cell(MarkAlignment alignment) const {
 }
 
 void AlignmentGrid::Choose(int32_t alignment) {
+    if (alignment == AutoPlace) ChooseAuto();
     for (size_t i = 0; i < cells.size(); ++i) {
         if (cells[i]->Alignment() == alignment) Choose(i);
     }
 }
 
+void AlignmentGrid::ChooseAuto() {
+    for (AlignmentButton* cell : cells) cell->setEnabled(true);
+    autoCell->setEnabled(false);
+    markedCell = 0;
+    emit Chosen(AutoPlace);
+}
+
 void AlignmentGrid::Choose(size_t index) {
     for (AlignmentButton* cell : cells) cell->setEnabled(true);
+    autoCell->setEnabled(true);
     cells[index]->setEnabled(false);
     markedCell = ids[index];
     emit Chosen(cells[index]->Alignment());

@@ -34,6 +34,11 @@ constexpr int kMargin = 1101;
 constexpr int kTileSwitch = 1102;
 constexpr int kGapAcross = 1103;
 constexpr int kGapDown = 1104;
+// Readable on every picture.
+constexpr int kAutoColour = 1120;
+constexpr int kOutlineSwitch = 1121;
+constexpr int kOutlineWidth = 1122;
+constexpr int kOutlineColour = 1123;
 }  // namespace TextDialogId
 
 namespace ImageDialogId {

@@ -16,6 +16,7 @@
 #include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogIds.h"
+#include "app/dialogs/OutlineBox.h"
 #include "platform/MessageSink.h"
 #include "platform/qt/Choosers.h"
 #include "text/FontCatalog.h"
@@ -89,7 +90,9 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
       tileSwitch(new QCheckBox(QStringLiteral("Tile over the picture"), this)),
       gapAcrossEdit(NumberEdit(TextDialogId::kGapAcross, kNumberWidth, this)),
       gapDownEdit(NumberEdit(TextDialogId::kGapDown, kNumberWidth, this)),
-      previewTimer(new QTimer(this)) {
+      previewTimer(new QTimer(this)),
+      autoColourSwitch(Named(new QCheckBox(QStringLiteral("Auto"), this), TextDialogId::kAutoColour)),
+      outlineBox(new OutlineBox(this)) {
     setWindowTitle(QStringLiteral("Text Watermark"));
     Named(textEdit, TextDialogId::kText);
     textEdit->setTabChangesFocus(true);
@@ -132,7 +135,13 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     fontGrid->addWidget(new QLabel(QStringLiteral("Size"), fonts), 1, 2);
     fontGrid->addWidget(sizeBox, 1, 3);
     fontGrid->addWidget(new QLabel(QStringLiteral("Color"), fonts), 2, 0);
-    fontGrid->addWidget(colourSwatch, 2, 1);
+    autoColourSwitch->setToolTip(QStringLiteral("White or black on each picture, whichever reads better"));
+    auto* colourRow = new QHBoxLayout;
+    colourRow->addWidget(colourSwatch);
+    colourRow->addWidget(autoColourSwitch);
+    colourRow->addStretch(1);
+    fontGrid->addLayout(colourRow, 2, 1);
+    connect(autoColourSwitch, &QCheckBox::toggled, colourSwatch, &QWidget::setDisabled);
     fontGrid->addWidget(new QLabel(QStringLiteral("Opacity"), fonts), 3, 0);
     fontGrid->addWidget(FieldWith(opacityEdit, opacityArrows, fonts), 3, 1);
     fontGrid->addWidget(new QLabel(QStringLiteral("Rotation"), fonts), 3, 2);
@@ -173,6 +182,7 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     layout->addWidget(fonts);
     auto* lower = new QHBoxLayout;
     lower->addWidget(shadow);
+    lower->addWidget(outlineBox);
     lower->addWidget(fitting);
     layout->addLayout(lower);
     layout->addWidget(OkCancelButtons(*this));
@@ -188,6 +198,8 @@ TextWatermarkDialog::TextWatermarkDialog(QWidget* parent)
     for (QLineEdit* edit : findChildren<QLineEdit*>())
         connect(edit, &QLineEdit::textEdited, this, &TextWatermarkDialog::SchedulePreview);
     connect(tileSwitch, &QCheckBox::clicked, this, &TextWatermarkDialog::SchedulePreview);
+    connect(autoColourSwitch, &QCheckBox::clicked, this, &TextWatermarkDialog::SchedulePreview);
+    connect(outlineBox, &OutlineBox::Changed, this, &TextWatermarkDialog::SchedulePreview);
     connect(shadowSwitch, &QCheckBox::clicked, this, &TextWatermarkDialog::ShadowSwitchClicked);
     connect(tileSwitch, &QCheckBox::toggled, this, [this](bool on) {
         for (QLineEdit* gap : {gapAcrossEdit, gapDownEdit}) gap->setEnabled(on);
@@ -233,6 +245,9 @@ void TextWatermarkDialog::Open() {
     ShowFit();
     colourSwatch->SetColour(mark.colour);
     shadowColourSwatch->SetColour(mark.shadowColour);
+    autoColourSwitch->setChecked(mark.autoColour);
+    colourSwatch->setDisabled(mark.autoColour);
+    outlineBox->Show(mark);
     shadowCheck = mark.shadowEnabled ? 1 : 0;
     ApplyShadowState(mark.shadowEnabled);
     ShowFields();
@@ -383,6 +398,9 @@ bool TextWatermarkDialog::Tentative(TextWatermark& into, MarkFit& intoFit) const
     Status status;
     if (!FontFromControls(into, intoFit) || LayoutFromControls(intoFit, status)) return false;
     into.text = WideFromQString(textEdit->toPlainText());
+    std::string refusal;
+    if (!outlineBox->Take(into, refusal)) return false;
+    into.autoColour = autoColourSwitch->isChecked();
     // No text, or one that cannot be filled in, shows no mark.
     into.base.enabled = !into.text.empty() && CheckMarkText(Utf8FromQString(textEdit->toPlainText()), status);
     return true;
@@ -418,6 +436,12 @@ void TextWatermarkDialog::accept() {
         Refuse(*refused, status.Error());
         return;
     }
+    std::string refusal;
+    if (!outlineBox->Take(mark, refusal)) {
+        Refuse(outlineBox->WidthEdit(), refusal);
+        return;
+    }
+    mark.autoColour = autoColourSwitch->isChecked();
     mark.base.enabled = true;
     previewTimer->stop();
     QDialog::accept();

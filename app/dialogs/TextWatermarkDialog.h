@@ -21,6 +21,7 @@ namespace stampora {
 
 class ArrowPair;
 class ColourSwatch;
+class OutlineBox;
 
 class TextWatermarkDialog : public QDialog {
     Q_OBJECT
@@ -103,6 +104,9 @@ private:
     QLineEdit* gapAcrossEdit;
     QLineEdit* gapDownEdit;
     QTimer* previewTimer;
+    // Readable on every picture: white or black chosen per picture, an outline.
+    QCheckBox* autoColourSwitch;
+    OutlineBox* outlineBox;
 };
 
 // The texts the dialog shows, word for word.

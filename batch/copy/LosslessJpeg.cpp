@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "batch/copy/AutomaticChoices.h"
 #include "batch/copy/BlockKeptMetadata.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/jpeg/JpegCoefficients.h"
@@ -136,6 +137,8 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, c
     if (!imageMark.ForPicture(width, height, image.prepared, status) ||
         !textMark.ForPicture(facts, text.prepared, status))
         return failed(status.Error());
+    if (ChoosesByPicture(image.prepared, text.prepared, textMark))
+        return normalPath("the automatic place or colour reads the whole picture");
     struct Slot {
         PlacedMark& mark;
         bool& leftOff;

@@ -30,6 +30,12 @@ struct PicturePlacement {
     // way, as anywhere else.
     void Place(WatermarkBase& mark, MarkKind kind, int32_t width, int32_t height) const {
         mark.PlaceByAlignment(width, height);
+        MoveWhereMoved(mark, kind, width, height);
+    }
+
+    // Moves a mark already placed (by its anchor or by the automatic place)
+    // to where the user put it on this picture, if anywhere.
+    void MoveWhereMoved(WatermarkBase& mark, MarkKind kind, int32_t width, int32_t height) const {
         const std::optional<MarkPoint>& point = Of(kind);
         if (!point) return;
         const auto inside = [](int32_t wanted, int32_t before, int32_t cover, int32_t side) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "batch/copy/AutomaticChoices.h"
 #include "batch/copy/StampedCopy.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/metadata/SourceQuality.h"
@@ -118,7 +119,9 @@ BatchFileResult WatermarkFile(CRasterImage& work, SourceForCopy& source, const s
     // differ, the frames of an animation do not.
     PictureMarks marks{{}, {}, imageMark.Layout(), textMark.Layout(), 0, 0};
     Status& status = result.status;
-    const auto prepare = [&](int32_t width, int32_t height) {
+    const auto prepare = [&](const CRasterImage& picture) {
+        const int32_t width = picture.Width();
+        const int32_t height = picture.Height();
         MarkTextFacts facts;
         if (fillsIn) {
             facts = FactsForPicture(sourcePath, width, height, source.properties, number);
@@ -131,19 +134,21 @@ BatchFileResult WatermarkFile(CRasterImage& work, SourceForCopy& source, const s
             return false;
         // Each file is placed on copies of the records, so workers may share
         // the marks and their layers.
-        placed.Place(marks.image.base, MarkKind::Image, width, height);
-        placed.Place(marks.text.base, MarkKind::Text, width, height);
+        std::string chosen;
+        if (!PlaceMarks(picture, textMark, facts, marks.image, marks.text, chosen, status)) return false;
+        if (result.automatic.empty()) result.automatic = chosen;
+        placed.MoveWhereMoved(marks.image.base, MarkKind::Image, width, height);
+        placed.MoveWhereMoved(marks.text.base, MarkKind::Text, width, height);
         marks.width = width;
         marks.height = height;
         return true;
     };
-    if (!prepare(result.width, result.height)) return Failed(result, BatchFileOutcome::StampFailed);
+    if (!prepare(work)) return Failed(result, BatchFileOutcome::StampFailed);
     // Every frame takes both marks at the same place; what the result tells
     // is how they went on the first.
     for (size_t i = 0; i < std::max<size_t>(source.frames.Size(), 1); ++i) {
         CRasterImage& picture = i == 0 ? work : *source.frames.At(i);
-        if ((picture.Width() != marks.width || picture.Height() != marks.height) &&
-            !prepare(picture.Width(), picture.Height())) {
+        if ((picture.Width() != marks.width || picture.Height() != marks.height) && !prepare(picture)) {
             status.failure.text = "page " + std::to_string(i + 1) + ": " + status.Error();
             return Failed(result, BatchFileOutcome::StampFailed);
         }

@@ -63,6 +63,9 @@ struct BatchFileResult {
     // The quality estimated from the source JPEG's tables, when asked for
     // with kQualityOfSource (0: none).
     int32_t sourceQuality = 0;
+    // What the marks set to choose for themselves chose on this picture
+    // (see PlaceMarks); empty when none is.
+    std::string automatic;
 
     // Written whole, with every active mark, or kept from an earlier run.
     bool Complete() const {

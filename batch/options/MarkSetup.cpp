@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "batch/options/ReadableMarkOptions.h"
 #include "batch/options/ShownName.h"
 #include "codecs/PictureFiles.h"
 #include "platform/Status.h"
@@ -43,6 +44,7 @@ bool SetUpTextMark(const TextMarkOptions& options, TextWatermark& mark, Status& 
     mark.base.rotation = options.rotation;
     mark.base.alignment = options.alignment;
     mark.base.enabled = true;
+    SetUpReadability(options, mark);
     mark.UpdateParams();
     return true;
 }

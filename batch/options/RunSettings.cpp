@@ -34,6 +34,7 @@ std::string Colour(const RgbColour& colour) {
 }
 
 void AddAlignment(std::vector<std::string>& arguments, const char* option, int32_t alignment) {
+    if (alignment == AutoPlace) arguments.insert(arguments.end(), {option, "auto"});
     if (alignment < 0 || alignment >= kMarkAlignmentCount) return;
     arguments.insert(arguments.end(), {option, kAlignmentNames[alignment]});
 }
@@ -45,11 +46,12 @@ void AddTextMark(std::vector<std::string>& arguments, const TextWatermark& mark,
                         : bold              ? "bold"
                         : font.italic       ? "italic"
                                             : "normal";
-    arguments.insert(arguments.end(),
-                     {"--text", Utf8FromUtf16(mark.text), "--size",
-                      fit.SizeFollowsPicture() ? Number(fit.sizePercent) + "%" : std::to_string(font.height),
-                      "--style", style, "--color", Colour(mark.colour), "--opacity",
-                      std::to_string(mark.base.opacity), "--rotation", std::to_string(mark.base.rotation)});
+    arguments.insert(
+        arguments.end(),
+        {"--text", Utf8FromUtf16(mark.text), "--size",
+         fit.SizeFollowsPicture() ? Number(fit.sizePercent) + "%" : std::to_string(font.height), "--style",
+         style, "--color", mark.autoColour ? "auto" : Colour(mark.colour), "--opacity",
+         std::to_string(mark.base.opacity), "--rotation", std::to_string(mark.base.rotation)});
     if (!font.faceName.empty()) arguments.insert(arguments.end(), {"--font", Utf8FromUtf16(font.faceName)});
     if (mark.shadowEnabled) {
         arguments.insert(arguments.end(), {"--shadow", "--shadow-color", Colour(mark.shadowColour),
@@ -57,6 +59,9 @@ void AddTextMark(std::vector<std::string>& arguments, const TextWatermark& mark,
                                            "--shadow-distance", std::to_string(mark.shadowDistance),
                                            "--shadow-smooth", std::to_string(mark.smooth)});
     }
+    if (mark.outlineEnabled)
+        arguments.insert(arguments.end(),
+                         {"--outline", Length(mark.outlineWidth) + "," + Colour(mark.outlineColour)});
     AddAlignment(arguments, "--text-align", mark.base.alignment);
 }
 

@@ -10,6 +10,7 @@
 
 #include "batch/SourceSelection.h"
 #include "batch/options/MarkSizeOptions.h"
+#include "batch/options/ReadableMarkOptions.h"
 #include "batch/options/ShownName.h"
 #include "platform/Utf8Path.h"
 #include "watermark/MarkAlignment.h"
@@ -104,6 +105,7 @@ std::optional<int32_t> AlignmentFromName(const std::string& name) {
         {"top-left", LeftTop},
         {"center", Center},
         {"centre", Center},
+        {"auto", AutoPlace},
     };
     const auto found = kNames.find(name);
     if (found == kNames.end()) return std::nullopt;
@@ -262,7 +264,12 @@ std::map<std::string, Option> OptionTable(ParseState& state) {
         {"--style",
          {Group::Text, [&](const std::string& v) { return ParseStyle(v, text); },
           "normal, bold, italic or bold-italic"}},
-        {"--color", {Group::Text, Colour(text.colour), "a colour RRGGBB"}},
+        {"--color",
+         {Group::Text, [&](const std::string& v) { return ParseTextColour(v, text, ParseColour); },
+          "a colour RRGGBB, or auto"}},
+        {"--outline",
+         {Group::Text, [&](const std::string& v) { return ParseOutline(v, text, ParseColour); },
+          "WIDTH[,RRGGBB]: 1 to 1000 pixels, or 0.1% to 50% of the text size"}},
         {"--opacity", {Group::Text, Integer(text.opacity, 0, 100), "a percentage from 0 to 100"}},
         {"--rotation", {Group::Text, Integer(text.rotation, 0, 360), "degrees from 0 to 360"}},
         {"--shadow", Flag(Group::Text, text.shadow)},
@@ -272,7 +279,7 @@ std::map<std::string, Option> OptionTable(ParseState& state) {
         {"--shadow-distance", {Group::Text, Integer(text.shadowDistance, 0, 1000), "pixels from 0 to 1000"}},
         {"--shadow-smooth", {Group::Text, Integer(text.shadowSmooth, 0, 100), "pixels from 0 to 100"}},
         {"--text-align",
-         {Group::Text, Alignment(text.alignment), "an anchor such as right-bottom or center"}},
+         {Group::Text, Alignment(text.alignment), "an anchor such as right-bottom or center, or auto"}},
         {"--image",
          {Group::Image,
           [&](const std::string& v) {
@@ -287,7 +294,7 @@ std::map<std::string, Option> OptionTable(ParseState& state) {
         {"--image-opacity", {Group::Image, Integer(image.opacity, 0, 100), "a percentage from 0 to 100"}},
         {"--image-rotation", {Group::Image, Integer(image.rotation, 0, 360), "degrees from 0 to 360"}},
         {"--image-align",
-         {Group::Image, Alignment(image.alignment), "an anchor such as right-bottom or center"}},
+         {Group::Image, Alignment(image.alignment), "an anchor such as right-bottom or center, or auto"}},
     };
 }
 

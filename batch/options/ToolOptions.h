@@ -36,6 +36,10 @@ struct TextMarkOptions {
     // Above 0: the size in pixels as this percentage of each picture's
     // shorter side, in place of `size` points.
     double sizePercent = 0.0;
+    // Readable on every picture: an outline, white or black chosen per picture.
+    std::optional<RelativeLength> outline;
+    RgbColour outlineColour;  // black
+    bool autoColour = false;
 };
 
 struct ImageMarkOptions {

@@ -30,6 +30,7 @@ std::string VerboseLine(const BatchFileResult& result) {
     mark("image", result.imageMarkSize);
     mark("text", result.textMarkSize);
     if (result.sourceQuality > 0) line += ", source quality " + std::to_string(result.sourceQuality);
+    if (!result.automatic.empty()) line += ", " + result.automatic;
     char seconds[32];
     std::snprintf(seconds, sizeof seconds, ", %.3f s", result.seconds);
     return line + seconds;

@@ -95,7 +95,14 @@ Text watermark (active when --text is given):
                           picture's shorter side, so the text looks the same
                           on every picture: --size 4%
   --style STYLE           normal, bold, italic or bold-italic (default normal)
-  --color RRGGBB          text colour (default 000000, black)
+  --color RRGGBB|auto     text colour (default 000000, black); auto: white
+                          or black on each picture, whichever contrasts
+                          more with the picture under the text, with the
+                          outline and shadow in the other
+  --outline W[,RRGGBB]    a stroke around the letters, under them and over
+                          the shadow: W pixels (1..1000) or a percentage of
+                          the text size (0.1%..50%), in the colour given
+                          (default 000000): --outline 5%,000000
   --opacity PERCENT       0..100 (default 100)
   --rotation DEGREES      0..360, clockwise (default 0)
   --shadow                draw a drop shadow under the text
@@ -103,7 +110,7 @@ Text watermark (active when --text is given):
   --shadow-opacity PCT    0..100 (default 100)
   --shadow-distance PX    shadow offset right and down, 0..1000 (default 0)
   --shadow-smooth PX      shadow blur, 0..100 (default 0)
-  --text-align ANCHOR     where the text sits (default right-bottom)
+  --text-align ANCHOR     where the text sits (default right-bottom), or auto
 
 Image watermark (active when --image is given):
   --image FILE            the watermark picture (BMP, TGA, JPEG, PNG, GIF,
@@ -117,7 +124,7 @@ Image watermark (active when --image is given):
                           --image-size 20%   --image-size x15%
   --image-opacity PERCENT 0..100 (default 100)
   --image-rotation DEG    0..360, clockwise (default 0)
-  --image-align ANCHOR    where the image sits (default right-bottom)
+  --image-align ANCHOR    where the image sits (default right-bottom), or auto
 
 Placing both marks:
   --margin N|PCT%         the space kept between a mark and the edges its
@@ -133,11 +140,14 @@ Placing both marks:
                           to X): --tile --tile-gap 5%,8%
 
 ANCHOR is one of left-top, top, right-top, left, center, right, left-bottom,
-bottom, right-bottom. Each mark keeps its margin from the edges it touches; a
-mark that does not fit inside a picture with that margin is left off that
-picture. The text is drawn over the image watermark. A picture on which a
-mark would come out under 1 pixel, over 268,435,456 pixels, or in more than
-100,000 tiles is not written, and its reason is printed.
+bottom, right-bottom, or auto: on each picture the one of these nine places
+where the mark covers the least detail, the two marks never overlapping
+(equal places taken in that order). Each mark keeps its margin from the
+edges it touches; a mark that does not fit inside a picture with that margin
+is left off that picture. The text is drawn over the image watermark. A
+picture on which a mark would come out under 1 pixel, over 268,435,456
+pixels, or in more than 100,000 tiles is not written, and its reason is
+printed.
 
 Examples:
   stampora-batch --text "(c) Ann Lee" --size 4% --color ffffff photos out
@@ -146,8 +156,8 @@ Examples:
   stampora-batch --text "{name} {date}" --size 3% --text-align left-bottom \
       photos out
 
-  --verbose               after each file, its size, the marks' sizes and the
-                          time it took
+  --verbose               after each file, its size, the marks' sizes, what
+                          auto chose and the time it took
   --version               show the version
   -h, --help              show this text
 

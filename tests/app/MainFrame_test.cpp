@@ -156,10 +156,10 @@ TEST_F(FrameTest, EveryMenuAndToolbarCommandReachesItsHandler) {
         }
     }
     EXPECT_EQ(reached, static_cast<int>(commands.size()));
-    EXPECT_EQ(menus,
-              (QStringList{"&File 57601 57616 57603 57604 57607 - 32790 32791 - 57665",
-                           "&Edit 57643 57644 - 32793 32794", "&Tool 32772 32773 - 32786",
-                           "&View 59392 59393 - 32780 32781 32783 32796", "&Setting 32784 32792", "&Help 57664"}));
+    EXPECT_EQ(menus, (QStringList{"&File 57601 57616 57603 57604 57607 - 32790 32791 - 57665",
+                                  "&Edit 57643 57644 - 32793 32794", "&Tool 32772 32773 - 32786",
+                                  "&View 59392 59393 - 32780 32781 32783 32796", "&Setting 32784 32792",
+                                  "&Help 57664"}));
 
     EXPECT_EQ(IdsOf(frame.ToolBar()->actions()), "57601 57603 - 32772 32773 - 32780 32783 32781 - 57664");
     EXPECT_EQ(frame.ToolBar()->iconSize(), QSize(32, 32));

@@ -634,3 +634,53 @@ TEST_F(BatchToolTest, LosslessJpegSaysWhyAPictureWasReEncodedWhole) {
     EXPECT_THAT(run.out, HasSubstr("print.jpg: written, re-encoded whole: CMYK\n"));
     EXPECT_THAT(run.out, HasSubstr("1 JPEG was re-encoded whole"));
 }
+
+TEST_F(BatchToolTest, AutomaticPlaceColourAndOutlineFollowEachPicture) {
+    uint32_t seed = 99;
+    const CRasterImage half = PaintedImage(480, 320, 24, [&](int32_t x, int32_t, uint8_t* p) {
+        seed = seed * 1664525u + 1013904223u;
+        p[0] = p[1] = p[2] = static_cast<uint8_t>(x < 240 ? seed >> 24 : 128);
+    });
+    ASSERT_TRUE(half.Save((source() / "half.bmp").string()));
+    ASSERT_TRUE(SolidPicture(480, 320, 0x20, 0x20, 0x20).Save((source() / "dark.bmp").string()));
+    ASSERT_TRUE(SolidPicture(480, 320, 0xE0, 0xE0, 0xE0).Save((source() / "light.bmp").string()));
+    const ToolRun run = Run({"--text", "Mark", "--size", "10%", "--color", "auto", "--outline", "10%",
+                             "--text-align", "auto", "--verbose", source().string(), output().string()});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr("text mark at Right Top, text black"));
+    EXPECT_THAT(run.out, HasSubstr("text mark at Left Top, text white"));
+
+    // The mark lands in the flat half and leaves the noise as it was.
+    const CRasterImage stamped = Load(output() / "half.bmp");
+    int64_t changedLeft = 0, changedRight = 0;
+    EachPixel(stamped, [&](int32_t x, int32_t y, const uint8_t*) {
+        if (Bgr(stamped, x, y) != Bgr(half, x, y)) ++(x < 240 ? changedLeft : changedRight);
+    });
+    EXPECT_EQ(changedLeft, 0);
+    EXPECT_GT(changedRight, 200);
+    // White text on the dark picture, black on the light one.
+    const auto extreme = [](const CRasterImage& picture, bool brightest) {
+        uint8_t found = brightest ? 0 : 255;
+        EachPixel(picture, [&](int32_t, int32_t, const uint8_t* p) {
+            found = brightest ? std::max(found, p[1]) : std::min(found, p[1]);
+        });
+        return found;
+    };
+    EXPECT_EQ(extreme(Load(output() / "dark.bmp"), true), 255);
+    EXPECT_EQ(extreme(Load(output() / "light.bmp"), false), 0);
+
+    // White text on white shows by its outline, which grows with the text.
+    fs::create_directory(dir.Path() / "white");
+    ASSERT_TRUE(SolidPicture(600, 400, 255, 255, 255).Save((dir.Path() / "white" / "w.bmp").string()));
+    const auto outlinePixels = [&](const char* size) {
+        const fs::path out = dir.Path() / (std::string("out") + size);
+        EXPECT_EQ(Run({"--text", "Mark", "--size", size, "--color", "FFFFFF", "--outline", "10%",
+                       (dir.Path() / "white").string(), out.string()})
+                      .status,
+                  0);
+        return CountPixels(Load(out / "w.bmp"), [](const uint8_t* p) { return p[1] < 128; });
+    };
+    const double ratio = static_cast<double>(outlinePixels("10%")) / static_cast<double>(outlinePixels("5%"));
+    EXPECT_GT(ratio, 3.0);  // twice as wide around twice as long a stroke
+    EXPECT_LT(ratio, 5.0);
+}

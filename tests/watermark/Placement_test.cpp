@@ -76,7 +76,8 @@ TEST(PlaceByAlignment, LeavesAMarkWithoutRoomForTheMarginWhereItWas) {
         EXPECT_EQ(mark.x, -1);
         EXPECT_EQ(mark.y, -1);
     }
-    EXPECT_STREQ(MarkAlignmentTooltip(9), "");
+    EXPECT_STREQ(MarkAlignmentTooltip(10), "");
+    EXPECT_STREQ(MarkAlignmentTooltip(AutoPlace), "Auto");
     EXPECT_STREQ(MarkAlignmentTooltip(RightBottom), "Right Bottom");
 }
 

@@ -57,6 +57,19 @@ void TextWatermark::UpdateParams() {
     shadow.opacity = shadowOpacity;
     shadow.offsetX = shadowDistance;
     shadow.offsetY = shadowDistance;
+    params.outline = outlineEnabled ? outlineWidth : RelativeLength{};
+    params.outlineColour = OpaqueArgb(outlineColour);
+}
+
+void TextWatermark::UseTone(bool lightText) {
+    constexpr RgbColour kWhite{255, 255, 255};
+    constexpr RgbColour kBlack{0, 0, 0};
+    colour = lightText ? kWhite : kBlack;
+    outlineColour = shadowColour = lightText ? kBlack : kWhite;
+    params.colour = OpaqueArgb(colour);
+    params.outlineColour = OpaqueArgb(outlineColour);
+    shadow.colour = static_cast<int32_t>(OpaqueArgb(shadowColour));
+    params.shadowParams.colour = shadow.colour;
 }
 
 WatermarkBase TextWatermark::SmallestBase() const {

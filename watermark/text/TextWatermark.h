@@ -7,6 +7,7 @@
 #include "codecs/DecodeLimits.h"
 #include "image/transform/ShadowParams.h"
 #include "platform/Status.h"
+#include "watermark/RelativeLength.h"
 #include "watermark/RgbColour.h"
 #include "watermark/WatermarkBase.h"
 #include "watermark/text/FontSelection.h"
@@ -30,6 +31,13 @@ struct TextWatermark {
     int32_t shadowOpacity = 100;
     int32_t smooth = 0;
     RgbColour shadowColour;
+    // A stroke around the glyphs, under the fill and over the shadow.
+    bool outlineEnabled = false;
+    RelativeLength outlineWidth{2.0, false};  // pixels, or a percentage of the text size
+    RgbColour outlineColour;
+    // White or black text, whichever reads better on each picture, with the
+    // outline and shadow in the other (see UseTone); `colour` is then unused.
+    bool autoColour = false;
     // Rendered from the settings.
     CTextLayer layer;
     TextWatermarkParams params;
@@ -42,6 +50,11 @@ struct TextWatermark {
     // the font size is below 1 (a dialog never confirmed), so the previous
     // rendering settings stay in force.
     void UpdateParams();
+
+    // The automatic colour's choice: white text (or black when not
+    // `lightText`), the outline and shadow in the other, set in the
+    // settings and straight into params and shadow.
+    void UseTone(bool lightText);
 
     // Renders params into the layer, rotates it, records its size in width,
     // height, markWidth and markHeight, and adds the mark's own shadow, whose

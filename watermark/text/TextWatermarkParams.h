@@ -5,6 +5,7 @@
 #include <string>
 
 #include "image/transform/ShadowParams.h"
+#include "watermark/RelativeLength.h"
 
 namespace stampora {
 
@@ -17,6 +18,10 @@ struct TextWatermarkParams {
     bool antialias = true;
     bool bold = false;
     bool italic = false;
+    // A stroke around the glyphs, under their fill: its width in pixels or
+    // as a percentage of the em size in pixels; a width of 0 draws none.
+    RelativeLength outline;
+    uint32_t outlineColour = 0xFF000000;  // ARGB, as `colour`
     bool shadow = false;
     ShadowParams shadowParams;
 };

@@ -30,6 +30,8 @@ RunSettings EveryOptionSet(const std::string& logo) {
     text.shadowColour = {0, 0, 255};
     text.shadowDistance = 3;
     text.shadowSmooth = 2;
+    text.outline = RelativeLength{2.5, true};
+    text.outlineColour = {0, 255, 0};
     text.alignment = Center;
     ImageMarkOptions image;
     image.file = logo;
@@ -68,6 +70,8 @@ TEST(RunSettings, APresetKeepsEveryOptionOfTheToolAndReadsBackTheSame) {
     // on its own.
     RunSettings stripAll = settings;
     stripAll.output.metadata = MetadataKept::Essential;
+    stripAll.textMark.autoColour = true;
+    stripAll.imageMark.base.alignment = AutoPlace;
     ASSERT_TRUE(SaveRunSettings(dir.File("all.ini"), stripAll, status)) << status.Error();
     std::vector<PresetEntry> entries;
     std::vector<PresetEntry> more;
@@ -84,6 +88,8 @@ TEST(RunSettings, APresetKeepsEveryOptionOfTheToolAndReadsBackTheSame) {
     EXPECT_EQ(SettingsArguments(loaded), SettingsArguments(settings));
     EXPECT_EQ(loaded.imageMark.source.Width(), 40);
     EXPECT_EQ(loaded.textMark.font.faceName, settings.textMark.font.faceName);
+    ASSERT_TRUE(LoadRunSettings(dir.File("all.ini"), loaded, status)) << status.Error();
+    EXPECT_EQ(SettingsArguments(loaded), SettingsArguments(stripAll));
 }
 
 }  // namespace

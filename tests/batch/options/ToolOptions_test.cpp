@@ -54,6 +54,21 @@ const std::vector<CommandLine> kCommandLines = {
     {{"a", "b", "c"}, "too many arguments: expected SOURCE_DIR [OUTPUT_DIR]"},
     {{"--help"}, [](const ToolOptions& o) { EXPECT_TRUE(o.help); }},
 
+    // Readable on every picture: outline, automatic colour and place.
+    {{"--text", "x", "--outline", "5%,#00ff00", "--color", "auto", "--text-align", "auto", "src"},
+     [](const ToolOptions& o) {
+         EXPECT_TRUE(Text(o).outline && Text(o).outline->percent && Text(o).outline->value == 5.0);
+         EXPECT_EQ(Text(o).outlineColour.green, 255);
+         EXPECT_TRUE(Text(o).autoColour);
+         EXPECT_EQ(Text(o).alignment, AutoPlace);
+     }},
+    {{"--text", "x", "--outline", "0", "src"},
+     "bad value '0' for --outline: expected WIDTH[,RRGGBB]: 1 to 1000 pixels, or 0.1% to 50% of the text "
+     "size"},
+    {{"--text", "x", "--outline", "60%", "src"},
+     "bad value '60%' for --outline: expected WIDTH[,RRGGBB]: 1 to 1000 pixels, or 0.1% to 50% of the text "
+     "size"},
+
     // Unknown options and missing values.
     {{"--bogus", "src"}, "unknown option --bogus"},
     {{"--bogus=1", "src"}, "unknown option --bogus"},
@@ -81,11 +96,12 @@ const std::vector<CommandLine> kCommandLines = {
      "bad value '1.5' for --rotation: expected degrees from 0 to 360"},
     {{"--text", "x", "--opacity", "101", "src"},
      "bad value '101' for --opacity: expected a percentage from 0 to 100"},
-    {{"--text", "x", "--color", "12345", "src"}, "bad value '12345' for --color: expected a colour RRGGBB"},
+    {{"--text", "x", "--color", "12345", "src"},
+     "bad value '12345' for --color: expected a colour RRGGBB, or auto"},
     {{"--text", "x", "--style", "heavy", "src"},
      "bad value 'heavy' for --style: expected normal, bold, italic or bold-italic"},
     {{"--text", "x", "--text-align", "middle", "src"},
-     "bad value 'middle' for --text-align: expected an anchor such as right-bottom or center"},
+     "bad value 'middle' for --text-align: expected an anchor such as right-bottom or center, or auto"},
     {{"--opacity", "50", "src"}, "--opacity needs --text"},
 
     // The shadow.

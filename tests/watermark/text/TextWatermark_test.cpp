@@ -273,3 +273,41 @@ TEST(TextWatermarkLayer, ACharacterNoFontHasIsWarnedOfOnceAndTheMarkShowsNothing
     EXPECT_TRUE(again.warnings.empty());
     EXPECT_TRUE(sink.messages.empty());
 }
+
+TEST(RenderText, OutlinesTheGlyphsUnderTheFillByTheTextSize) {
+    const auto render = [](float pixels, bool outlined) {
+        TextWatermarkParams params = Params("Hi");
+        params.pixelSize = pixels;
+        params.colour = 0xFFFFFFFF;
+        if (outlined) params.outline = RelativeLength{10.0, true};
+        CTextLayer layer;
+        EXPECT_TRUE(RenderText(layer, params));
+        return layer;
+    };
+    // The inked rows: a stroke of 6 pixels each side, 12 at twice the size.
+    const auto inkedRows = [](const CTextLayer& layer) {
+        int32_t rows = 0;
+        for (int32_t y = 0; y < layer.Height(); ++y) {
+            bool inked = false;
+            for (int32_t x = 0; x < layer.Width(); ++x) inked = inked || layer.PixelAt(x, y)[3] > 0;
+            rows += inked ? 1 : 0;
+        }
+        return rows;
+    };
+    const CTextLayer outlined = render(60.0f, true);
+    EXPECT_NEAR(inkedRows(outlined) - inkedRows(render(60.0f, false)), 12, 2);
+    EXPECT_NEAR(inkedRows(render(120.0f, true)) - inkedRows(render(120.0f, false)), 24, 2);
+
+    // White text on white shows by its black outline, the fill left white.
+    CRasterImage picture = UniformImage(outlined.Width(), outlined.Height(), 32, 0xFFFFFFFFu);
+    picture.BlendLayer(outlined, 0, 0, 100);
+    EXPECT_GT(CountPixels(picture, [](const uint8_t* p) { return p[0] < 64; }), 200);
+    EXPECT_GT(CountPixels(outlined, [](const uint8_t* p) { return p[3] == 255 && p[0] == 255; }), 100);
+
+    // Colour glyphs beside outlined letters: only what has an outline gets one.
+    TextWatermarkParams emoji = Params("A \U0001F4F7 \u05E9");
+    emoji.outline = RelativeLength{3.0, false};
+    CTextLayer mixed;
+    EXPECT_TRUE(RenderText(mixed, emoji));
+    EXPECT_GT(mixed.Width(), 20);
+}
