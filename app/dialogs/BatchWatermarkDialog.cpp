@@ -13,13 +13,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/dialogs/AlignmentGrid.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogFields.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/OutputOptionsBox.h"
 #include "app/dialogs/TextWatermarkDialog.h"
 #include "app/review/ReviewPanel.h"
+#include "app/widgets/AlignmentGrid.h"
 #include "batch/FileResultLine.h"
 #include "platform/IniFile.h"
 #include "platform/OutputDirectorySetting.h"

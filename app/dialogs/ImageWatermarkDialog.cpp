@@ -16,10 +16,10 @@
 #include <limits>
 
 #include "app/PictureFileFilters.h"
-#include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogIds.h"
-#include "app/dialogs/PicturePreview.h"
+#include "app/widgets/ArrowPair.h"
+#include "app/widgets/PicturePreview.h"
 #include "codecs/PictureFiles.h"
 #include "platform/MessageSink.h"
 #include "platform/Status.h"

@@ -12,11 +12,11 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/dialogs/ArrowPair.h"
-#include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogIds.h"
-#include "app/dialogs/OutlineBox.h"
+#include "app/widgets/ArrowPair.h"
+#include "app/widgets/ColourSwatch.h"
+#include "app/widgets/OutlineBox.h"
 #include "platform/MessageSink.h"
 #include "platform/qt/Choosers.h"
 #include "text/FontCatalog.h"

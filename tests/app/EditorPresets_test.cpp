@@ -11,12 +11,12 @@
 
 #include "app/EditorTestSupport.h"
 #include "app/MainFrame.h"
-#include "app/dialogs/AlignmentButton.h"
 #include "app/dialogs/BatchWatermarkDialog.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/settings/OutputDirectory.h"
 #include "app/settings/SaveOptions.h"
 #include "app/settings/SaveOptionsDialog.h"
+#include "app/widgets/AlignmentButton.h"
 #include "batch/options/PresetFile.h"
 #include "codecs/metadata/SourceQuality.h"
 #include "platform/FileIo.h"

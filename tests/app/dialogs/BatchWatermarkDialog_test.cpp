@@ -9,10 +9,10 @@
 #include <fstream>
 
 #include "app/QueuedChoosers.h"
-#include "app/dialogs/AlignmentButton.h"
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/dialogs/ImageWatermarkDialog.h"
 #include "app/dialogs/TextWatermarkDialog.h"
+#include "app/widgets/AlignmentButton.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 #include "support/ScopedEnvironment.h"

@@ -8,10 +8,10 @@
 #include <fstream>
 
 #include "app/QueuedChoosers.h"
-#include "app/dialogs/ArrowPair.h"
 #include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
-#include "app/dialogs/PicturePreview.h"
+#include "app/widgets/ArrowPair.h"
+#include "app/widgets/PicturePreview.h"
 #include "codecs/PictureFiles.h"
 #include "support/RecordingMessageSink.h"
 #include "support/TestPaths.h"

@@ -6,12 +6,12 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
-#include "app/dialogs/AlignmentGrid.h"
-#include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
-#include "app/dialogs/OutlineBox.h"
 #include "app/dialogs/TextWatermarkDialog.h"
+#include "app/widgets/AlignmentGrid.h"
+#include "app/widgets/ColourSwatch.h"
+#include "app/widgets/OutlineBox.h"
 #include "support/RecordingMessageSink.h"
 
 using namespace stampora;

@@ -7,10 +7,10 @@
 #include <QToolButton>
 
 #include "app/QueuedChoosers.h"
-#include "app/dialogs/ArrowPair.h"
-#include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogIds.h"
 #include "app/dialogs/DialogTestSupport.h"
+#include "app/widgets/ArrowPair.h"
+#include "app/widgets/ColourSwatch.h"
 #include "support/RecordingMessageSink.h"
 #include "text/FontCatalog.h"
 

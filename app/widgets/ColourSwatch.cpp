@@ -1,4 +1,4 @@
-#include "app/dialogs/ColourSwatch.h"
+#include "app/widgets/ColourSwatch.h"
 
 #include <QPainter>
 

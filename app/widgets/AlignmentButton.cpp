@@ -1,4 +1,4 @@
-#include "app/dialogs/AlignmentButton.h"
+#include "app/widgets/AlignmentButton.h"
 
 #include <QBitmap>
 #include <QPainter>

@@ -4,7 +4,7 @@
 // does) and asks for another picture when clicked.
 #include <QImage>
 
-#include "app/dialogs/ClickableFrame.h"
+#include "app/widgets/ClickableFrame.h"
 
 namespace stampora {
 

@@ -2,7 +2,7 @@
 // A framed patch filled with a colour; clicking it asks to choose another.
 #include <QColor>
 
-#include "app/dialogs/ClickableFrame.h"
+#include "app/widgets/ClickableFrame.h"
 #include "watermark/RgbColour.h"
 
 namespace stampora {

@@ -1,4 +1,4 @@
-#include "app/dialogs/AlignmentGrid.h"
+#include "app/widgets/AlignmentGrid.h"
 
 #include <QGridLayout>
 #include <QToolButton>

@@ -1,14 +1,14 @@
-#include "app/dialogs/OutlineBox.h"
+#include "app/widgets/OutlineBox.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
 
-#include "app/dialogs/ColourSwatch.h"
 #include "app/dialogs/DialogControls.h"
 #include "app/dialogs/DialogFields.h"
 #include "app/dialogs/DialogIds.h"
+#include "app/widgets/ColourSwatch.h"
 #include "batch/options/ReadableMarkOptions.h"
 #include "platform/qt/Choosers.h"
 

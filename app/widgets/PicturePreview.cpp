@@ -1,4 +1,4 @@
-#include "app/dialogs/PicturePreview.h"
+#include "app/widgets/PicturePreview.h"
 
 #include <QPainter>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "app/dialogs/ArrowPair.h"
+#include "app/widgets/ArrowPair.h"
 
 #include <QToolButton>
 #include <QVBoxLayout>

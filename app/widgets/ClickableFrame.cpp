@@ -1,4 +1,4 @@
-#include "app/dialogs/ClickableFrame.h"
+#include "app/widgets/ClickableFrame.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <array>
 
-#include "app/dialogs/AlignmentButton.h"
+#include "app/widgets/AlignmentButton.h"
 
 namespace stampora {
 
