@@ -160,8 +160,7 @@ void PictureReviewDialog::Place(const PicturePlacement& placed) {
     shown->setTransformationMode(Qt::SmoothTransformation);
     shown->setScale(static_cast<double>(picture.width) / picture.pixels.width());
     const QSizeF size(picture.width, picture.height);
-    for (const ShownMark& mark :
-         marks->ForPicture(path, picture.width, picture.height, picture.metadata, number, placement)) {
+    for (const ShownMark& mark : marks->ForPicture(path, picture, number, placement)) {
         const QPixmap layer = QPixmap::fromImage(mark.layer);
         for (const QPoint& place : mark.places) {
             QGraphicsPixmapItem* item = nullptr;

@@ -1,5 +1,6 @@
 #include "app/review/ReviewMarks.h"
 
+#include "batch/copy/AutomaticChoices.h"
 #include "watermark/StampOnto.h"
 
 namespace stampora {
@@ -19,13 +20,14 @@ ReviewMarks::ReviewMarks(const CBatchJob& job)
         fittedImage.BuildLayerOnDemand(image.BaseToBe(), [this] { return image.RebuildLayer(); });
 }
 
-std::vector<ShownMark> ReviewMarks::ForPicture(const std::string& path, int32_t width, int32_t height,
-                                               const CImageProperties& metadata, int64_t number,
-                                               const PicturePlacement& placed) {
+std::vector<ShownMark> ReviewMarks::ForPicture(const std::string& path, const ReducedPicture& picture,
+                                               int64_t number, const PicturePlacement& placed) {
     std::vector<ShownMark> shown;
+    const int32_t width = picture.width;
+    const int32_t height = picture.height;
     MarkTextFacts facts;
     if (fittedText.FillsIn()) {
-        facts = FactsForPicture(path, width, height, metadata, number);
+        facts = FactsForPicture(path, width, height, picture.metadata, number);
     } else {
         facts.width = width;
         facts.height = height;
@@ -35,12 +37,21 @@ std::vector<ShownMark> ReviewMarks::ForPicture(const std::string& path, int32_t 
     if (!fittedImage.ForPicture(width, height, prepared[0], status) ||
         !fittedText.ForPicture(facts, prepared[1], status))
         return shown;
+    if (ChoosesByPicture(prepared[0], prepared[1], fittedText)) {
+        std::string chosen;
+        if (!PlaceMarks(RasterOf(picture.pixels), width, height, fittedText, facts, prepared[0], prepared[1],
+                        chosen, status))
+            return shown;
+    }
     const MarkLayout* layouts[2] = {&fittedImage.Layout(), &fittedText.Layout()};
     const MarkKind kinds[2] = {MarkKind::Image, MarkKind::Text};
     for (int i = 0; i < 2; ++i) {
         WatermarkBase& base = prepared[i].base;
         if (!base.enabled || !prepared[i].layer || prepared[i].layer->Bpp() != 32) continue;
-        placed.Place(base, kinds[i], width, height);
+        if (ChoosesByPicture(prepared[0], prepared[1], fittedText))
+            placed.MoveWhereMoved(base, kinds[i], width, height);
+        else
+            placed.Place(base, kinds[i], width, height);
         std::vector<TilePlace> places;
         if (LaidOutPlaces(base, *layouts[i], width, height, places, status) != MarkStamp::Stamped) continue;
         ShownMark mark;
@@ -53,6 +64,23 @@ std::vector<ShownMark> ReviewMarks::ForPicture(const std::string& path, int32_t 
         shown.push_back(std::move(mark));
     }
     return shown;
+}
+
+CRasterImage RasterOf(const QImage& image) {
+    CRasterImage picture;
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    if (argb.isNull() || !picture.Create(argb.width(), argb.height(), 32)) return picture;
+    for (int32_t y = 0; y < picture.Height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        uint8_t* row = picture.Row(y);
+        for (int32_t x = 0; x < picture.Width(); ++x, row += 4) {
+            row[0] = static_cast<uint8_t>(qBlue(in[x]));
+            row[1] = static_cast<uint8_t>(qGreen(in[x]));
+            row[2] = static_cast<uint8_t>(qRed(in[x]));
+            row[3] = static_cast<uint8_t>(qAlpha(in[x]));
+        }
+    }
+    return picture;
 }
 
 QImage ImageOf(const CRasterImage& picture) {

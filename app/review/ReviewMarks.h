@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/review/ReducedPicture.h"
 #include "batch/BatchJob.h"
 #include "watermark/FittedMark.h"
 
@@ -36,10 +37,11 @@ public:
     ReviewMarks(const ReviewMarks&) = delete;
     ReviewMarks& operator=(const ReviewMarks&) = delete;
 
-    // The active marks on the picture at `path` (`number` in the list) of
-    // `width` x `height`; a mark left off on it is not among them.
-    std::vector<ShownMark> ForPicture(const std::string& path, int32_t width, int32_t height,
-                                      const CImageProperties& metadata, int64_t number,
+    // The active marks on `picture`, read from `path` (`number` in the
+    // list); a mark left off on it is not among them. Marks placed or
+    // coloured automatically are chosen by the reduced copy as the run
+    // chooses them by the whole picture.
+    std::vector<ShownMark> ForPicture(const std::string& path, const ReducedPicture& picture, int64_t number,
                                       const PicturePlacement& placed);
     // The text names something of the picture its metadata tells.
     bool NeedsMetadata() const { return fittedText.FillsIn(); }
@@ -52,6 +54,10 @@ private:
     CFittedTextMark fittedText;
     CFittedImageMark fittedImage;
 };
+
+// A QImage as a 32-bit picture of our own (blue, green, red, alpha), empty
+// when memory fails.
+CRasterImage RasterOf(const QImage& image);
 
 // A 32-bit picture as a QImage of its own (straight alpha).
 QImage ImageOf(const CRasterImage& picture);

@@ -161,8 +161,7 @@ void ThumbnailStrip::Make(int row, const PicturePlacement& placed) {
         const ReducedPicture picture = ReadReduced(path, kThumbnailSide, shared->NeedsMetadata());
         QImage thumbnail;
         if (picture.Read()) {
-            thumbnail = Composed(picture, shared->ForPicture(path, picture.width, picture.height,
-                                                             picture.metadata, row + 1, placed));
+            thumbnail = Composed(picture, shared->ForPicture(path, picture, row + 1, placed));
         }
         const bool moved = !placed.Empty();
         const QString problem = QStringFromUtf8(picture.error);

@@ -27,15 +27,20 @@ bool ChoosesByPicture(const PreparedMark& image, const PreparedMark& text, const
 
 bool PlaceMarks(const CRasterImage& picture, CFittedTextMark& textMark, const MarkTextFacts& facts,
                 PreparedMark& image, PreparedMark& text, std::string& chosen, Status& status) {
+    return PlaceMarks(picture, picture.Width(), picture.Height(), textMark, facts, image, text, chosen,
+                      status);
+}
+
+bool PlaceMarks(const CRasterImage& surveyed, int32_t width, int32_t height, CFittedTextMark& textMark,
+                const MarkTextFacts& facts, PreparedMark& image, PreparedMark& text, std::string& chosen,
+                Status& status) {
     chosen.clear();
-    const int32_t width = picture.Width();
-    const int32_t height = picture.Height();
     if (!ChoosesByPicture(image, text, textMark)) {
         image.base.PlaceByAlignment(width, height);
         text.base.PlaceByAlignment(width, height);
         return true;
     }
-    const CPictureSurvey survey(picture);
+    const CPictureSurvey survey(surveyed, width, height);
     const std::vector<int32_t> anchors = ChooseQuietAnchors(survey, width, height, {image.base, text.base});
     const auto place = [&](PreparedMark& mark, int32_t anchor) {
         mark.base.alignment = anchor;

@@ -23,6 +23,11 @@ namespace stampora {
 // not be made in its tone.
 bool PlaceMarks(const CRasterImage& picture, CFittedTextMark& textMark, const MarkTextFacts& facts,
                 PreparedMark& image, PreparedMark& text, std::string& chosen, Status& status);
+// The same on a picture of width x height seen through `surveyed`, a reduced
+// copy of it (a preview chooses as the run will, within its reduction).
+bool PlaceMarks(const CRasterImage& surveyed, int32_t width, int32_t height, CFittedTextMark& textMark,
+                const MarkTextFacts& facts, PreparedMark& image, PreparedMark& text, std::string& chosen,
+                Status& status);
 
 // Whether PlaceMarks needs the picture's pixels for these marks.
 bool ChoosesByPicture(const PreparedMark& image, const PreparedMark& text, const CFittedTextMark& textMark);

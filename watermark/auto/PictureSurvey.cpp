@@ -130,6 +130,13 @@ double CPictureSurvey::Sum(const std::vector<double>& table, int32_t x0, int32_t
     return at(x1, y1) - at(x0, y1) - at(x1, y0) + at(x0, y0);
 }
 
+CPictureSurvey::CPictureSurvey(const CRasterImage& reduced, int32_t width, int32_t height)
+    : CPictureSurvey(reduced) {
+    if (IsEmpty() || width <= 0 || height <= 0) return;
+    pictureWidth = width;
+    pictureHeight = height;
+}
+
 double CPictureSurvey::Detail(int32_t left, int32_t top, int32_t width, int32_t height) const {
     if (IsEmpty()) return 0.0;
     const Cells c = CellsUnder(left, top, width, height);

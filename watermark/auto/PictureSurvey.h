@@ -25,6 +25,9 @@ public:
     // read). Any other gives an empty survey, flat everywhere, on which white
     // and black read alike.
     explicit CPictureSurvey(const CRasterImage& picture);
+    // Surveys `reduced`, a smaller copy of a picture of width x height, whose
+    // pixels the rectangles asked about are given in.
+    CPictureSurvey(const CRasterImage& reduced, int32_t width, int32_t height);
 
     bool IsEmpty() const { return cellsWide == 0; }
 

@@ -11,6 +11,7 @@
 
 #include "app/dialogs/DialogTestSupport.h"
 #include "app/review/PictureReviewDialog.h"
+#include "app/review/ReviewMarks.h"
 #include "app/review/ThumbnailStrip.h"
 #include "support/TestPaths.h"
 
@@ -97,3 +98,21 @@ TEST_F(PictureReviewTest, AMovedMarkIsUndoneAndReset) {
 }
 
 }  // namespace
+
+// A mark placed automatically is shown where the run will choose it: on a
+// picture noisy on the left and flat on the right, in the flat half.
+TEST_F(PictureReviewTest, AnAutomaticallyPlacedMarkIsShownWhereTheRunPutsIt) {
+    job.imageMark.base.alignment = AutoPlace;
+    ReducedPicture picture;
+    picture.pixels = QImage(200, 100, QImage::Format_ARGB32);
+    picture.pixels.fill(Qt::gray);
+    for (int y = 0; y < 100; ++y)
+        for (int x = 0; x < 100; ++x)
+            picture.pixels.setPixel(x, y, (x * 7 + y * 13) % 5 ? 0xFF000000 : 0xFFFFFFFF);
+    picture.width = 2000;
+    picture.height = 1000;
+    ReviewMarks marks(job);
+    const std::vector<ShownMark> shown = marks.ForPicture("p.bmp", picture, 1, {});
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_GT(shown[0].places.at(0).x(), 1000);
+}
