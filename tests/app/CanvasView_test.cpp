@@ -241,8 +241,6 @@ TEST_F(CanvasTest, DraggingPastTheEdgeStopsFlushAndReleaseAnywhereEndsTheDrag) {
     Drag(Centre(mark.screenRect), QPoint(2000, 2000), QPoint(-500, 3000));
     EXPECT_FALSE(canvas.IsDragging());
     EXPECT_EQ(mark.screenRect.right, shown.right);
-    EXPECT_EQ(mark.screenRect.bottom, shown.bottom);
-    EXPECT_EQ(mark.x, static_cast<int32_t>((mark.screenRect.left - shown.left) * (1.0 / 0.5)));
     EXPECT_EQ(mark.x, 1280 - 100);
     EXPECT_EQ(mark.y, 960 - 60);
     // Moving afterwards, without a press, moves nothing.

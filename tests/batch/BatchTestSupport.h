@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "batch/BatchUi.h"
+#include "batch/copy/WatermarkFile.h"
 #include "codecs/PictureFiles.h"
 #include "support/TestPaths.h"
 #include "support/TestPictures.h"
@@ -31,6 +32,30 @@ inline CRasterImage PatternPicture(int32_t width, int32_t height, int32_t seed) 
 
 inline CRasterImage SolidPicture(int32_t width, int32_t height, uint8_t red, uint8_t green, uint8_t blue) {
     return UniformImage(width, height, 24, uint32_t{red} << 16 | uint32_t{green} << 8 | blue);
+}
+
+// A red logo, built at its size, anchored at the right bottom with the
+// usual 10-pixel margin.
+inline ImageWatermark RedLogo(int32_t width = 10, int32_t height = 10) {
+    ImageWatermark mark;
+    mark.source = SolidPicture(width, height, 255, 0, 0);
+    mark.base.width = width;
+    mark.base.height = height;
+    mark.base.alignment = RightBottom;
+    mark.base.enabled = true;
+    EXPECT_TRUE(mark.RebuildLayer());
+    return mark;
+}
+
+// Copies `source` to `output` with a 10 x 10 red logo and no text.
+inline BatchFileResult StampRedLogo(const std::string& source, const std::string& output, MetadataKept kept,
+                                    int32_t quality = -1) {
+    CRasterImage work;
+    const ImageWatermark logo = RedLogo();
+    const TextWatermark noText;
+    CFittedImageMark image(logo, MarkFit{});
+    CFittedTextMark text(noText, MarkFit{});
+    return WatermarkFile(work, source, output, image, text, 1, quality, {}, kept);
 }
 
 using ::FileBytes;

@@ -21,18 +21,9 @@ using namespace stampora;
 
 namespace {
 
-// A red 10 x 10 logo at the right bottom: on a 96 x 64 picture it covers
+// The red 10 x 10 logo at the right bottom: on a 96 x 64 picture it covers
 // x 76..85, y 44..53.
-ImageWatermark RedLogo() {
-    ImageWatermark mark;
-    mark.source = batchtest::SolidPicture(10, 10, 255, 0, 0);
-    mark.base.width = 10;
-    mark.base.height = 10;
-    mark.base.alignment = RightBottom;
-    mark.base.enabled = true;
-    mark.RebuildLayer();
-    return mark;
-}
+using batchtest::RedLogo;
 
 bool InsideLogo(int32_t x, int32_t y) {
     return x >= 76 && x < 86 && y >= 44 && y < 54;
@@ -141,14 +132,8 @@ TEST(KeptFormat, JpegToJpegKeepsTheChromaSubsampling) {
 
 TEST(KeptFormat, ADamagedExifBlockIsKeptAsFarAsItReadsAndSaysWhy) {
     ScratchDir dir;
-    const ImageWatermark red = RedLogo();
-    const TextWatermark none;
-    CFittedImageMark logo(red, MarkFit{});
-    CFittedTextMark noText(none, MarkFit{});
-    CRasterImage work;
-    const BatchFileResult result =
-        WatermarkFile(work, FixturePath("jpeg/exif-cut-in-gps.jpg"), dir.File("a.jpg"), logo, noText, 1, 90,
-                      {}, MetadataKept::All);
+    const BatchFileResult result = batchtest::StampRedLogo(FixturePath("jpeg/exif-cut-in-gps.jpg"),
+                                                           dir.File("a.jpg"), MetadataKept::All, 90);
     EXPECT_EQ(result.outcome, BatchFileOutcome::Written);
     EXPECT_FALSE(result.Complete());
     EXPECT_EQ(FileResultLine("a.jpg", result),
@@ -163,13 +148,8 @@ TEST(KeptFormat, EveryPageOfATiffIsStampedAndKeepsItsTags) {
     // Pages of 200 x 120, 160 x 100 and 90 x 90: the logo sits at each
     // page's own right bottom, and each page keeps what names it.
     ScratchDir dir;
-    const ImageWatermark red = RedLogo();
-    const TextWatermark none;
-    CFittedImageMark logo(red, MarkFit{});
-    CFittedTextMark noText(none, MarkFit{});
-    CRasterImage work;
-    const BatchFileResult result = WatermarkFile(work, FixturePath("tiff/three-pages.tif"), dir.File("p.tif"),
-                                                 logo, noText, 1, -1, {}, MetadataKept::All);
+    const BatchFileResult result =
+        batchtest::StampRedLogo(FixturePath("tiff/three-pages.tif"), dir.File("p.tif"), MetadataKept::All);
     ASSERT_TRUE(result.Complete()) << result.status.Error() << result.status.damage
                                    << result.status.Warning(Domain::Metadata);
 

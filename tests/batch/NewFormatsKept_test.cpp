@@ -23,28 +23,12 @@ std::string Fixture(const std::string& name) {
 
 // A red 10 x 10 logo at the right bottom: on a 64 x 48 picture it covers
 // x 44..53, y 28..37.
-ImageWatermark RedLogo() {
-    ImageWatermark mark;
-    mark.source = batchtest::SolidPicture(10, 10, 255, 0, 0);
-    mark.base.width = mark.base.height = 10;
-    mark.base.alignment = RightBottom;
-    mark.base.enabled = true;
-    mark.RebuildLayer();
-    return mark;
-}
-
-BatchFileResult Stamp(const std::string& source, const std::string& output, MetadataKept kept) {
-    CRasterImage work;
-    const ImageWatermark logo = RedLogo();
-    const TextWatermark noText;
-    CFittedImageMark image(logo, MarkFit{});
-    CFittedTextMark text(noText, MarkFit{});
-    return WatermarkFile(work, source, output, image, text, 1, -1, {}, kept);
-}
+using batchtest::StampRedLogo;
 
 TEST(NewFormatsKept, AnAnimatedWebpKeepsEveryFrameStampedWithItsTiming) {
     ScratchDir dir;
-    const BatchFileResult result = Stamp(Fixture("animated-5.webp"), dir.File("a.webp"), MetadataKept::None);
+    const BatchFileResult result =
+        StampRedLogo(Fixture("animated-5.webp"), dir.File("a.webp"), MetadataKept::None);
     ASSERT_TRUE(result.Complete()) << result.status.Error() << result.status.damage;
     ImageList before, after;
     CImageProperties sourceTiming, copyTiming;
@@ -72,7 +56,8 @@ TEST(NewFormatsKept, ABrokenFrameOfAWebpAnimationIsReported) {
     // rest is coded, becomes noise that libwebp rejects.
     for (size_t i = last + 18; i < last + 40; ++i) bytes[i] = 0xFF;
     WriteBytes(dir.File("broken.webp"), bytes);
-    const BatchFileResult result = Stamp(dir.File("broken.webp"), dir.File("copy.webp"), MetadataKept::None);
+    const BatchFileResult result =
+        StampRedLogo(dir.File("broken.webp"), dir.File("copy.webp"), MetadataKept::None);
     EXPECT_EQ(result.outcome, BatchFileOutcome::Written) << result.status.Error();
     EXPECT_EQ(result.status.damage, "only 4 of 5 frames (the next one is broken)");
 }
@@ -83,7 +68,7 @@ TEST(NewFormatsKept, EachFormatKeepsTheSourcesMetadataAndItsFormat) {
     for (const char* name : {"camera.webp", "camera.heic", "camera.avif", "camera.jxl"}) {
         SCOPED_TRACE(name);
         ScratchDir dir;
-        const BatchFileResult result = Stamp(Fixture(name), dir.File(name), MetadataKept::All);
+        const BatchFileResult result = StampRedLogo(Fixture(name), dir.File(name), MetadataKept::All);
         ASSERT_TRUE(result.Complete()) << result.status.Error() << result.status.Warning(Domain::Metadata);
         const std::vector<uint8_t> copy = FileBytes(dir.File(name));
         EXPECT_EQ(FormatFromSignature(copy.data(), copy.size()), FormatFromPath(name));
@@ -103,7 +88,7 @@ TEST(NewFormatsKept, EachFormatKeepsTheSourcesMetadataAndItsFormat) {
 TEST(NewFormatsKept, DeepSourcesAreWrittenAsAvif) {
     for (const char* name : {"deep-16bit.png", "deep-10bit.avif"}) {
         ScratchDir dir;
-        const BatchFileResult result = Stamp(Fixture(name), dir.File("deep.avif"), MetadataKept::None);
+        const BatchFileResult result = StampRedLogo(Fixture(name), dir.File("deep.avif"), MetadataKept::None);
         ASSERT_TRUE(result.Complete()) << name << ": " << result.status.Error();
         CRasterImage source, back;
         ASSERT_TRUE(source.Load(Fixture(name)));

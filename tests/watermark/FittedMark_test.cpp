@@ -17,15 +17,9 @@ using namespace stampora;
 
 namespace {
 
+// A red logo at the right bottom.
 ImageWatermark Logo(int32_t width, int32_t height) {
-    ImageWatermark mark;
-    mark.source = batchtest::SolidPicture(width, height, 255, 0, 0);
-    mark.base.width = width;
-    mark.base.height = height;
-    mark.base.enabled = true;
-    mark.base.alignment = RightBottom;
-    EXPECT_TRUE(mark.RebuildLayer());
-    return mark;
+    return batchtest::RedLogo(width, height);
 }
 
 TextWatermark Text(const std::u16string& text) {

@@ -124,12 +124,8 @@ TEST(CheckFits, RefusesALargerMarkWithTheMessageOfItsKind) {
     EXPECT_FALSE(image.base.enabled);
 
     ASSERT_EQ(sink.messages.size(), 2u);
-    EXPECT_EQ(sink.messages[0].text,
-              "The size of watermark exceeds the scope of display.\n"
-              " Please decrease the font size of the text or the number of words!");
-    EXPECT_EQ(
-        sink.messages[1].text,
-        "The size of watermark exceeds the scope of display.\n Please decrease the  size of the watermark!");
+    EXPECT_EQ(sink.messages[0].text, kTextMarkTooLargeMessage);
+    EXPECT_EQ(sink.messages[1].text, kImageMarkTooLargeMessage);
     for (const auto& message : sink.messages) {
         EXPECT_EQ(message.caption, "Error");
         EXPECT_EQ(message.icon, MessageIcon::Error);

@@ -6,6 +6,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <fstream>
+#include <tuple>
 
 #include "app/QueuedChoosers.h"
 #include "app/dialogs/DialogIds.h"
@@ -150,24 +151,23 @@ TEST_F(ImageWatermarkDialogTest, SizesLargerThanTheTargetPictureAreWarnedAbout) 
     Choose(WritePicture(scratch, "small.bmp", 400, 300));
     QTest::mouseClick(ById<QCheckBox>(dialog, kLockAspectRatio), Qt::LeftButton);  // unlock
 
-    TypeInto(*Edit(kWidth), "640");
-    TabAway(*Edit(kWidth));
-    EXPECT_TRUE(messages.messages.empty());
-    TypeInto(*Edit(kWidth), "641");
-    TabAway(*Edit(kWidth));
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, "The width is bigger than the dest image!");
-    EXPECT_EQ(messages.messages[0].caption, "Error");
-    EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(Edit(kWidth)->text(), "641");
-
-    TypeInto(*Edit(kHeight), "480");
-    TabAway(*Edit(kHeight));
-    EXPECT_EQ(messages.messages.size(), 1u);
-    TypeInto(*Edit(kHeight), "481");
-    TabAway(*Edit(kHeight));
-    ASSERT_EQ(messages.messages.size(), 2u);
-    EXPECT_EQ(messages.messages[1].text, "The height is bigger than the dest image!");
+    // Each side up to the picture's own is taken silently; one pixel more
+    // is warned about and kept as typed.
+    const std::tuple<int, const char*, const char*, const char*> sides[] = {
+        {kWidth, "640", "641", "The width is bigger than the dest image!"},
+        {kHeight, "480", "481", "The height is bigger than the dest image!"}};
+    for (const auto& [id, fits, larger, warning] : sides) {
+        messages.messages.clear();
+        TypeInto(*Edit(id), fits);
+        TabAway(*Edit(id));
+        EXPECT_TRUE(messages.messages.empty()) << fits;
+        TypeInto(*Edit(id), larger);
+        TabAway(*Edit(id));
+        ASSERT_EQ(messages.messages.size(), 1u) << larger;
+        EXPECT_EQ(messages.messages[0].text, warning);
+        EXPECT_EQ(messages.messages[0].icon, MessageIcon::Error);
+        EXPECT_EQ(Edit(id)->text(), larger);
+    }
 }
 
 TEST_F(ImageWatermarkDialogTest, AFailedLoadDeactivatesTheMarkButKeepsTheEarlierPicture) {

@@ -136,8 +136,6 @@ TEST_F(MarkCommandsTest, AChosenImageMarkAtBestSizeTurned30DegreesAppearsAndIsSa
 
     const ImageWatermark& mark = Canvas().ImageMark();
     ASSERT_TRUE(mark.base.enabled);
-    EXPECT_EQ(mark.base.width, 80);
-    EXPECT_EQ(mark.base.height, 60);
     EXPECT_EQ(mark.base.rotation, 30);
     // Turned, the layer's bounding box is wider and taller than 80 x 60.
     EXPECT_GT(mark.base.markWidth, 80);
