@@ -219,14 +219,12 @@ TEST_F(FrameTest, OutputDirectoryDialogStoresOnOkAndForgetsOnCancel) {
     outputDirectory = "/in/use";
     {
         OutputDirectoryDialog dialog;
-        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Output directory -- Setting"));
         auto* box = dialog.findChild<QLineEdit*>("id1022");
         ASSERT_NE(box, nullptr);
         EXPECT_EQ(box->text(), QStringLiteral("/in/use"));
         choosers.folders.push_back(QStringLiteral("/chosen"));
         dialog.findChild<QPushButton*>("id102")->click();
         ASSERT_EQ(choosers.folderRequests.size(), 1u);
-        EXPECT_EQ(choosers.folderRequests[0].title, QStringLiteral("Browse the save directory"));
         EXPECT_EQ(choosers.folderRequests[0].start, QStringLiteral("/in/use"));
         EXPECT_EQ(box->text(), QStringLiteral("/chosen"));
         dialog.reject();
