@@ -49,22 +49,22 @@ function values_from_text(name, text, first,    m) {
     after_semicolon = text ~ /;$/
 }
 
-function option_line(line,    spec, names, meta, text, n, i, alts, k) {
-    spec = substr(line, 3)
+function option_line(line,    rest, names, meta, text, n, i, alts, k) {
+    rest = substr(line, 3)
     names = ""
-    while (match(spec, /^-[-A-Za-z0-9]+/)) {
-        names = names (names == "" ? "" : " ") substr(spec, 1, RLENGTH)
-        spec = substr(spec, RLENGTH + 1)
-        if (spec ~ /^, -/) spec = substr(spec, 3)
+    while (match(rest, /^-[-A-Za-z0-9]+/)) {
+        names = names (names == "" ? "" : " ") substr(rest, 1, RLENGTH)
+        rest = substr(rest, RLENGTH + 1)
+        if (rest ~ /^, -/) rest = substr(rest, 3)
         else break
     }
     meta = ""
     # One space then a word is the metavariable; more spaces start the text.
-    if (match(spec, /^ [^ ]+/)) {
-        meta = substr(spec, 2, RLENGTH - 1)
-        spec = substr(spec, RLENGTH + 1)
+    if (match(rest, /^ [^ ]+/)) {
+        meta = substr(rest, 2, RLENGTH - 1)
+        rest = substr(rest, RLENGTH + 1)
     }
-    text = spec
+    text = rest
     sub(/^ +/, "", text)
     desc_column = length(line) - length(text)
     if (text == "") desc_column = 26

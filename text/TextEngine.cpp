@@ -159,6 +159,19 @@ void OrderVisually(std::vector<Run>& runs) {
     }
 }
 
+// The part of a glyph's box at (left, top) that lies on a surface of
+// surfaceWidth x surfaceHeight: columns [x0, x1), rows [y0, y1).
+struct SurfaceClip {
+    int32_t x0, y0, x1, y1;
+};
+
+SurfaceClip ClipToSurface(int32_t left, int32_t top, int32_t width, int32_t height, int32_t surfaceWidth,
+                          int32_t surfaceHeight) {
+    return {std::max(0, left), std::max(0, top),
+            static_cast<int32_t>(std::min<int64_t>(surfaceWidth, int64_t{left} + width)),
+            static_cast<int32_t>(std::min<int64_t>(surfaceHeight, int64_t{top} + height))};
+}
+
 }  // namespace
 
 class CTextLayoutBuilder {
@@ -667,12 +680,8 @@ void CTextLayout::DrawCoverage(uint8_t* surface, int32_t surfaceWidth, int32_t s
     if (!surface || surfaceWidth <= 0 || surfaceHeight <= 0) return;
     for (const PlacedGlyph& glyph : glyphs) {
         if (glyph.colour || glyph.outline != outlines) continue;
-        const int32_t x0 = std::max(0, glyph.left);
-        const int32_t y0 = std::max(0, glyph.top);
-        const int32_t x1 =
-            static_cast<int32_t>(std::min<int64_t>(surfaceWidth, int64_t{glyph.left} + glyph.width));
-        const int32_t y1 =
-            static_cast<int32_t>(std::min<int64_t>(surfaceHeight, int64_t{glyph.top} + glyph.height));
+        const auto [x0, y0, x1, y1] =
+            ClipToSurface(glyph.left, glyph.top, glyph.width, glyph.height, surfaceWidth, surfaceHeight);
         for (int32_t y = y0; y < y1; ++y) {
             const uint8_t* in = coverage.data() + glyph.offset +
                                 static_cast<size_t>(y - glyph.top) * static_cast<size_t>(glyph.width);
@@ -696,12 +705,8 @@ void CTextLayout::DrawColour(uint8_t* const* rows, int32_t surfaceWidth, int32_t
     if (!rows || surfaceWidth <= 0 || surfaceHeight <= 0) return;
     for (const PlacedGlyph& glyph : glyphs) {
         if (!glyph.colour) continue;
-        const int32_t x0 = std::max(0, glyph.left);
-        const int32_t y0 = std::max(0, glyph.top);
-        const auto x1 =
-            static_cast<int32_t>(std::min<int64_t>(surfaceWidth, int64_t{glyph.left} + glyph.width));
-        const auto y1 =
-            static_cast<int32_t>(std::min<int64_t>(surfaceHeight, int64_t{glyph.top} + glyph.height));
+        const auto [x0, y0, x1, y1] =
+            ClipToSurface(glyph.left, glyph.top, glyph.width, glyph.height, surfaceWidth, surfaceHeight);
         for (int32_t y = y0; y < y1; ++y) {
             const uint8_t* in = coverage.data() + glyph.offset +
                                 static_cast<size_t>(y - glyph.top) * static_cast<size_t>(glyph.width) * 4;

@@ -85,6 +85,15 @@ void CFittedTextMark::BuildLayerOnDemand(const WatermarkBase& smallest, std::fun
     onDemand = std::make_unique<CLayerOnDemand>(smallest, std::move(build));
 }
 
+MarkTextFacts CFittedTextMark::FactsFor(const std::string& path, int32_t width, int32_t height,
+                                        const CImageProperties& metadata, int64_t number) const {
+    if (fillsIn) return FactsForPicture(path, width, height, metadata, number);
+    MarkTextFacts facts;
+    facts.width = width;
+    facts.height = height;
+    return facts;
+}
+
 bool CFittedTextMark::ForPicture(const MarkTextFacts& facts, PreparedMark& prepared, Status& status,
                                  bool lightText) {
     const bool resized = fit.SizeFollowsPicture();

@@ -27,6 +27,11 @@ public:
     // The text names something of the picture (its name, date, camera, ...),
     // so each picture's facts are needed, its metadata among them.
     bool FillsIn() const { return fillsIn; }
+    // What the text needs to know of the picture at `path` (`number` in the
+    // run) of width x height: its size alone when it names nothing, so no
+    // metadata or file date is read for it.
+    MarkTextFacts FactsFor(const std::string& path, int32_t width, int32_t height,
+                           const CImageProperties& metadata, int64_t number) const;
     const MarkLayout& Layout() const { return fit.layout; }
 
     // The mark's own layer, used where the size does not follow the picture

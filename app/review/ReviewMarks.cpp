@@ -25,13 +25,7 @@ std::vector<ShownMark> ReviewMarks::ForPicture(const std::string& path, const Re
     std::vector<ShownMark> shown;
     const int32_t width = picture.width;
     const int32_t height = picture.height;
-    MarkTextFacts facts;
-    if (fittedText.FillsIn()) {
-        facts = FactsForPicture(path, width, height, picture.metadata, number);
-    } else {
-        facts.width = width;
-        facts.height = height;
-    }
+    const MarkTextFacts facts = fittedText.FactsFor(path, width, height, picture.metadata, number);
     PreparedMark prepared[2];
     Status status;
     if (!fittedImage.ForPicture(width, height, prepared[0], status) ||

@@ -126,13 +126,7 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, c
 
     // The marks made for this picture's size and facts, as WatermarkFile
     // makes them, and the boxes their layers cover on the stored picture.
-    MarkTextFacts facts;
-    if (textMark.FillsIn()) {
-        facts = FactsForPicture(sourcePath, width, height, layout.exif, number);
-    } else {
-        facts.width = width;
-        facts.height = height;
-    }
+    const MarkTextFacts facts = textMark.FactsFor(sourcePath, width, height, layout.exif, number);
     PlacedMark image{{}, &imageMark.Layout()}, text{{}, &textMark.Layout()};
     if (!imageMark.ForPicture(width, height, image.prepared, status) ||
         !textMark.ForPicture(facts, text.prepared, status))

@@ -122,13 +122,7 @@ BatchFileResult WatermarkFile(CRasterImage& work, SourceForCopy& source, const s
     const auto prepare = [&](const CRasterImage& picture) {
         const int32_t width = picture.Width();
         const int32_t height = picture.Height();
-        MarkTextFacts facts;
-        if (fillsIn) {
-            facts = FactsForPicture(sourcePath, width, height, source.properties, number);
-        } else {
-            facts.width = width;
-            facts.height = height;
-        }
+        const MarkTextFacts facts = textMark.FactsFor(sourcePath, width, height, source.properties, number);
         if (!imageMark.ForPicture(width, height, marks.image, status) ||
             !textMark.ForPicture(facts, marks.text, status))
             return false;
