@@ -101,7 +101,10 @@ std::string ReadPlacement(const std::vector<std::string>& fields, std::string& n
 }
 
 std::string Quoted(const std::string& field) {
-    if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+    // A name starting with a byte order mark is quoted too: at the start of
+    // the file, unquoted, it would be read as the file's mark.
+    if (field.find_first_of(",\"\r\n") == std::string::npos && field.rfind("\xEF\xBB\xBF", 0) != 0)
+        return field;
     std::string quoted = "\"";
     for (char c : field) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     return quoted + "\"";

@@ -35,6 +35,12 @@ TEST(PlacementsFile, NamesWithCommasQuotesAndLineBreaksRoundTrip) {
     EXPECT_EQ(read.lineOf.at({"last.jpg", MarkKind::Text}), 8);
     EXPECT_EQ(UnmatchedPlacements(read, {"a,b.jpg", "last.jpg", "two\nlines.bmp"}),
               std::vector<std::string>{"p.csv:2: no selected picture is named say \"hi\".png"});
+
+    // A name that starts with a byte order mark is not taken for the file's mark.
+    Placements marked;
+    marked.Set("\xEF\xBB\xBFt.jpg", MarkKind::Image, MarkPoint{1, 2});
+    ASSERT_TRUE(ParsePlacements(PlacementsText(marked), "p.csv", read, status)) << status.Error();
+    EXPECT_EQ(read.For("\xEF\xBB\xBFt.jpg").image, (MarkPoint{1, 2}));
 }
 
 TEST(PlacementsFile, AMalformedLineIsRefusedWithItsPlace) {
