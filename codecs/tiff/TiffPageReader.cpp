@@ -204,6 +204,28 @@ bool PageDataCanHold(TIFF* tiff, const PageLayout& p, uint64_t fileSize, Status&
                                          std::to_string(stored) + " bytes of data can hold");
 }
 
+// A tile is at most a little larger than the page it covers (tiles are
+// multiples of 16 and some writers use a fixed size even for small pages),
+// and no single tile may ask for more than a generous buffer: the reader
+// allocates one tile and a band of tile rows before reading any data.
+bool TilesFitPage(TIFF* tiff, const PageLayout& p, Status& status) {
+    if (!p.tiled) return true;
+    constexpr uint64_t kAnyPageMayUse = 1024;
+    constexpr uint64_t kMaxTileBytes = uint64_t{256} << 20;
+    uint32_t tileWidth = 0;
+    uint32_t tileLength = 0;
+    TIFFGetField(tiff, TIFFTAG_TILEWIDTH, &tileWidth);
+    TIFFGetField(tiff, TIFFTAG_TILELENGTH, &tileLength);
+    const auto fits = [&](uint64_t side, uint64_t page) {
+        return side > 0 && side <= (std::max(page, kAnyPageMayUse) + 15) / 16 * 16;
+    };
+    const uint64_t tileBytes = uint64_t{tileWidth} * tileLength * p.samples * p.bits / 8;
+    if (fits(tileWidth, p.width) && fits(tileLength, p.height) && tileBytes <= kMaxTileBytes) return true;
+    return status.Fail(Domain::Read, "the page's tiles of " + std::to_string(tileWidth) + " x " +
+                                         std::to_string(tileLength) + " pixels do not fit its " +
+                                         std::to_string(p.width) + " x " + std::to_string(p.height));
+}
+
 // Reads a stripped page line by line.
 uint32_t ReadStripLines(TIFF* tiff, const PageLayout& p, int32_t bpp, CRasterImage& image) {
     const tmsize_t lineBytes = TIFFScanlineSize(tiff);
@@ -326,7 +348,7 @@ bool ReadTiffPage(TIFF* tiff, TiffMemoryFile& file, CRasterImage& image, Status&
         return status.Fail(Domain::Read, "the page has an impossible size (" + std::to_string(p.width) +
                                              " x " + std::to_string(p.height) + ")");
     }
-    if (!PageDataCanHold(tiff, p, file.size, status)) return false;
+    if (!TilesFitPage(tiff, p, status) || !PageDataCanHold(tiff, p, file.size, status)) return false;
     const int32_t bpp = DirectDepth(p);
     const bool read =
         bpp != 0 ? ReadDirect(tiff, p, bpp, image, status) : ReadThroughRgba(tiff, p, image, status);

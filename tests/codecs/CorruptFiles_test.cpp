@@ -48,6 +48,8 @@ INSTANTIATE_TEST_SUITE_P(
                                   "the header claims 1 x 150994960 pixels, more than"},
                       CorruptFile{"tiff-438-bytes-claims-65535x3585.tif", false,
                                   "the page claims 65535 x 3585 pixels, more than"},
+                      CorruptFile{"tiff-tiles-65520x65520-on-32x16.tif", false,
+                                  "the page's tiles of 65520 x 65520 pixels do not fit its 32 x 16"},
                       // Whole files with 200 bytes of their data altered.
                       CorruptFile{"jpeg-altered-mid-stream.jpg", true, "Corrupt JPEG data: "},
                       CorruptFile{"png-altered-mid-stream.png", true, "only 34 of 70 lines (IDAT: "},
