@@ -9,6 +9,7 @@
 
 #include "codecs/DecodeLimits.h"
 #include "codecs/jpeg/JpegCodec.h"
+#include "codecs/jpeg/JpegDcView.h"
 #include "codecs/jpeg/Jpeg_pvt.h"
 #include "codecs/metadata/ExifOrientation.h"
 #include "codecs/metadata/ExifProperties.h"
@@ -201,7 +202,12 @@ bool DecodeJpeg(const uint8_t* data, size_t size, const FitBox* box, CRasterImag
             scaled->fullWidth = static_cast<int32_t>(swaps ? d.cinfo.image_height : d.cinfo.image_width);
             scaled->fullHeight = static_cast<int32_t>(swaps ? d.cinfo.image_width : d.cinfo.image_height);
         }
-        decoded = DecodeLines(d);
+        // A 1/8 view is read from the DC coefficients alone where it can be.
+        const uint8_t* scan = data + (size - d.cinfo.src->bytes_in_buffer);
+        if (d.scale == 8 && !d.trap.warned && ReadJpegDcView(d.cinfo, scan, data + size, image))
+            d.rowsDone = ScaledSide(d.cinfo.image_height, d.scale);
+        else
+            decoded = DecodeLines(d);
     }
     const JDIMENSION height = d.cinfo.image_height;
     const JDIMENSION width = d.cinfo.image_width;
