@@ -50,10 +50,7 @@ bool PictureDocument::LoadPicture(const std::string& newPath, Status* status) {
                 return status ? status->Fail(Domain::Read, kNoMemoryToShow) : false;
             if (status != nullptr) *status = first;
             firstView.Swap(scaled.picture);
-            source.Destroy();
-            display.Destroy();
-            displayDark.Destroy();
-            sourceFile.reset();
+            RetireShown();
             pendingRead = std::move(read);
             Reset(newPath, scaled.fullWidth, scaled.fullHeight);
             return true;
@@ -109,6 +106,23 @@ bool PictureDocument::TakePicture(CRasterImage& picture, std::unique_ptr<SourceF
     reduced.Clear();
     reducedDark.Clear();
     return true;
+}
+
+void PictureDocument::RetireShown() {
+    struct Retired {
+        CRasterImage source, display, displayDark;
+        CReducedLevels reduced, reducedDark;
+        std::unique_ptr<SourceForCopy> file;
+    };
+    auto old = std::make_unique<Retired>();
+    old->source.Swap(source);
+    old->display.Swap(display);
+    old->displayDark.Swap(displayDark);
+    std::swap(old->reduced, reduced);
+    std::swap(old->reducedDark, reducedDark);
+    old->file = std::move(sourceFile);
+    // Waits for the pictures retired before, if they are still going.
+    retiring = std::async(std::launch::async, [gone = std::move(old)]() mutable { gone.reset(); });
 }
 
 void PictureDocument::Reset(const std::string& newPath, int32_t width, int32_t height) {

@@ -4,6 +4,7 @@
 // large it is shown. A large JPEG first comes as a reduced view, decoded at a
 // fraction of its size, while the whole picture is read in the background.
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 
@@ -104,9 +105,14 @@ private:
     // Takes a read picture and its file in, with the copies it is drawn from
     // if it needs them; false, taking nothing, when memory fails for those.
     bool TakePicture(CRasterImage& picture, std::unique_ptr<SourceForCopy>& read, Status* status);
+    // Hands the pictures shown so far to a thread of their own to be let go:
+    // giving a hundred megabytes back to the system takes longer than
+    // showing the next picture's first view.
+    void RetireShown();
     // A picture of width x height from `newPath` is shown at 100 %.
     void Reset(const std::string& newPath, int32_t width, int32_t height);
     std::unique_ptr<SourceForCopy> pendingRead;
+    std::future<void> retiring;
 };
 
 // The part of a path after its last separator; the whole path without one.

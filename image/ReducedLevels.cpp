@@ -90,21 +90,34 @@ std::vector<Tap> MakeTaps(int64_t from, int64_t to, int64_t sourceSize, int64_t 
     return taps;
 }
 
+// Each source line is blended across once, into one of two lines kept for
+// the destination lines that fall between the same pair.
 template <int Bytes>
 void DrawSmoothLines(const CRasterImage& image, CRasterImage& surface, const PixelRect& clip,
                      const std::vector<Tap>& columns, const std::vector<Tap>& lines) {
+    std::vector<uint32_t> across[2] = {std::vector<uint32_t>(columns.size()), std::vector<uint32_t>(columns.size())};
+    int32_t held[2] = {-1, -1};
+    // The slot holding source line `y` across, filled when needed, never
+    // the slot `keep`.
+    const auto slotFor = [&](int32_t y, int keep) {
+        for (int i = 0; i < 2; ++i)
+            if (held[i] == y) return i;
+        const int i = keep == 0 ? 1 : keep == 1 ? 0 : held[0] == -1 || held[1] != -1 ? 0 : 1;
+        const uint8_t* row = image.Row(y);
+        uint32_t* out = across[i].data();
+        for (const Tap& column : columns)
+            *out++ = Lerp(PixelWord<Bytes>(row, column.first), PixelWord<Bytes>(row, column.second), column.weight);
+        held[i] = y;
+        return i;
+    };
     for (int32_t y = clip.top; y < clip.bottom; ++y) {
         const Tap& line = lines[static_cast<size_t>(y - clip.top)];
-        const uint8_t* upper = image.Row(line.first);
-        const uint8_t* lower = image.Row(line.second);
+        const int upper = slotFor(line.first, held[0] == line.second ? 0 : held[1] == line.second ? 1 : -1);
+        const int lower = slotFor(line.second, upper);
+        const uint32_t* top = across[upper].data();
+        const uint32_t* bottom = across[lower].data();
         auto* out = reinterpret_cast<uint32_t*>(surface.Row(y)) + clip.left;
-        for (const Tap& column : columns) {
-            const uint32_t top = Lerp(PixelWord<Bytes>(upper, column.first),
-                                      PixelWord<Bytes>(upper, column.second), column.weight);
-            const uint32_t bottom = Lerp(PixelWord<Bytes>(lower, column.first),
-                                         PixelWord<Bytes>(lower, column.second), column.weight);
-            *out++ = Lerp(top, bottom, line.weight) | 0xFF000000u;
-        }
+        for (size_t x = 0; x < columns.size(); ++x) out[x] = Lerp(top[x], bottom[x], line.weight) | 0xFF000000u;
     }
 }
 

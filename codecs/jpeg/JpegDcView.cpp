@@ -140,8 +140,8 @@ bool Unstuff(const uint8_t* scan, const uint8_t* end, ScanBytes& out) {
 // One piece's walk: each block's DC difference and the bit at which each
 // block starts, with one start more where the walk stopped.
 struct PieceWalk {
-    std::vector<int32_t> differences;
-    std::vector<uint64_t> starts;
+    std::vector<int16_t> differences;
+    std::vector<uint32_t> starts;
     std::vector<size_t> broken;  // blocks whose codes made no sense
     ScanBitReader reader;
 
@@ -164,8 +164,8 @@ struct PieceWalk {
             int32_t difference = 0;
             if (!HuffmanWalkTable::WalkBlock(walker, *c.dc, *c.ac, difference)) broken.push_back(block);
             bit = walker.Position();
-            differences.push_back(difference);
-            starts.push_back(bit);
+            differences.push_back(static_cast<int16_t>(difference));
+            starts.push_back(static_cast<uint32_t>(bit));
             ++block;
             if (++inMcu == perMcu) inMcu = 0;
         }
@@ -187,7 +187,7 @@ bool EndsClean(uint64_t endBit, size_t size) {
 
 // Pieces between restart markers: each starts exactly, with its own MCUs.
 bool WalkRestartIntervals(const ScanLayout& layout, const ScanBytes& scan, unsigned pieces,
-                          std::vector<int32_t>& differences) {
+                          std::vector<int16_t>& differences) {
     const uint64_t mcus = uint64_t{layout.mcuColumns} * layout.mcuRows;
     const uint64_t intervals = (mcus + layout.restartInterval - 1) / layout.restartInterval;
     if (scan.restarts.size() + 1 != intervals) return false;
@@ -206,7 +206,9 @@ bool WalkRestartIntervals(const ScanLayout& layout, const ScanBytes& scan, unsig
                 reader.Refill();
                 const ScanComponent& c =
                     layout.components[static_cast<size_t>(layout.blockComponent[(b - first) % perMcu])];
-                if (!HuffmanWalkTable::WalkBlock(reader, *c.dc, *c.ac, differences[b])) clean[piece] = 0;
+                int32_t difference = 0;
+                if (!HuffmanWalkTable::WalkBlock(reader, *c.dc, *c.ac, difference)) clean[piece] = 0;
+                differences[b] = static_cast<int16_t>(difference);
             }
             if (!EndsClean(reader.Position(), stop)) clean[piece] = 0;
         }
@@ -224,7 +226,7 @@ bool WalkRestartIntervals(const ScanLayout& layout, const ScanBytes& scan, unsig
 // there on the next piece's walk is exact. A piece never joined is walked
 // over by the exact walk.
 bool WalkJoinedPieces(const ScanLayout& layout, const ScanBytes& scan, unsigned pieces,
-                      std::vector<int32_t>& differences) {
+                      std::vector<int16_t>& differences) {
     const uint64_t total = layout.Blocks();
     const auto perMcu = static_cast<size_t>(layout.blocksPerMcu);
     std::vector<PieceWalk> walks;
@@ -277,33 +279,64 @@ bool WalkJoinedPieces(const ScanLayout& layout, const ScanBytes& scan, unsigned 
     return EndsClean(exact->starts[from], scan.size);
 }
 
-// The DC values, block by block, each made a pixel as libjpeg's 1 x 1
-// inverse transform makes it, into one plane per scan component.
-std::vector<std::vector<uint8_t>> DcPlanes(const ScanLayout& layout, const std::vector<int32_t>& differences) {
+// The DC planes, one per scan component, with a pixel per block.
+struct DcPlanes {
     std::vector<std::vector<uint8_t>> planes;
-    for (const ScanComponent& c : layout.components)
-        planes.emplace_back(size_t{layout.mcuColumns} * layout.mcuRows * static_cast<size_t>(c.across * c.down));
-    std::array<int64_t, 3> predictors{};
-    size_t block = 0;
-    for (uint32_t row = 0; row < layout.mcuRows; ++row) {
+    std::vector<size_t> widths;
+
+    explicit DcPlanes(const ScanLayout& layout) {
+        for (const ScanComponent& c : layout.components) {
+            widths.push_back(size_t{layout.mcuColumns} * static_cast<size_t>(c.across));
+            planes.emplace_back(widths.back() * layout.mcuRows * static_cast<size_t>(c.down));
+        }
+    }
+};
+
+using Predictors = std::array<int64_t, 3>;
+
+// The DC predictors at the start of MCU row `row`: the differences summed
+// from the last restart before it.
+Predictors PredictorsAt(const ScanLayout& layout, const std::vector<int16_t>& differences, uint32_t row) {
+    const uint64_t mcu = uint64_t{row} * layout.mcuColumns;
+    const uint64_t from = layout.restartInterval == 0 ? 0 : mcu / layout.restartInterval * layout.restartInterval;
+    Predictors predictors{};
+    const auto perMcu = static_cast<size_t>(layout.blocksPerMcu);
+    const int16_t* difference = differences.data() + static_cast<size_t>(from) * perMcu;
+    for (uint64_t m = from; m < mcu; ++m)
+        for (size_t b = 0; b < perMcu; ++b) predictors[static_cast<size_t>(layout.blockComponent[b])] += *difference++;
+    return predictors;
+}
+
+// MCU rows [first, last) of the DC values, each block made a pixel as
+// libjpeg's 1 x 1 inverse transform makes it.
+void FillPlanes(const ScanLayout& layout, const std::vector<int16_t>& differences, uint32_t first, uint32_t last,
+                Predictors predictors, DcPlanes& out) {
+    struct BlockPlace {
+        size_t component;
+        size_t offset;  // from the MCU's top-left block in its plane
+    };
+    std::vector<BlockPlace> places;
+    for (size_t s = 0; s < layout.components.size(); ++s) {
+        const ScanComponent& c = layout.components[s];
+        for (int b = 0; b < c.across * c.down; ++b)
+            places.push_back({s, static_cast<size_t>(b / c.across) * out.widths[s] + static_cast<size_t>(b % c.across)});
+    }
+    const int16_t* difference = differences.data() + size_t{first} * layout.mcuColumns * places.size();
+    for (uint32_t row = first; row < last; ++row) {
         for (uint32_t column = 0; column < layout.mcuColumns; ++column) {
             const uint64_t mcu = uint64_t{row} * layout.mcuColumns + column;
             if (layout.restartInterval != 0 && mcu % layout.restartInterval == 0) predictors = {};
-            int inMcu = 0;
-            for (size_t s = 0; s < layout.components.size(); ++s) {
-                const ScanComponent& c = layout.components[s];
-                const size_t planeWidth = size_t{layout.mcuColumns} * static_cast<size_t>(c.across);
-                for (int b = 0; b < c.across * c.down; ++b, ++inMcu, ++block) {
-                    predictors[s] += differences[block];
-                    const int64_t value = ((predictors[s] * c.quant + 4) >> 3) + 128;
-                    const size_t x = size_t{column} * static_cast<size_t>(c.across) + static_cast<size_t>(b % c.across);
-                    const size_t y = size_t{row} * static_cast<size_t>(c.down) + static_cast<size_t>(b / c.across);
-                    planes[s][y * planeWidth + x] = static_cast<uint8_t>(std::clamp<int64_t>(value, 0, 255));
-                }
+            for (const BlockPlace& place : places) {
+                const ScanComponent& c = layout.components[place.component];
+                const size_t corner = size_t{row} * static_cast<size_t>(c.down) * out.widths[place.component] +
+                                      size_t{column} * static_cast<size_t>(c.across);
+                predictors[place.component] += *difference++;
+                const int64_t value = ((predictors[place.component] * c.quant + 4) >> 3) + 128;
+                out.planes[place.component][corner + place.offset] =
+                    static_cast<uint8_t>(std::clamp<int64_t>(value, 0, 255));
             }
         }
     }
-    return planes;
 }
 
 // libjpeg's YCbCr to RGB tables (jdcolor.c), so a view matches its pixels.
@@ -330,34 +363,55 @@ uint8_t Clamped(int value) {
     return static_cast<uint8_t>(std::clamp(value, 0, 255));
 }
 
-void PaintView(const ScanLayout& layout, const std::vector<std::vector<uint8_t>>& planes, CRasterImage& view) {
+// Lines [first, last) of the view from the planes.
+void PaintView(const ScanLayout& layout, const DcPlanes& planes, int32_t first, int32_t last, CRasterImage& view) {
     size_t plane[3] = {};
     for (size_t s = 0; s < layout.components.size(); ++s) plane[layout.components[s].index] = s;
     const ScanComponent& luma = layout.components[plane[0]];
-    const size_t lumaWidth = size_t{layout.mcuColumns} * static_cast<size_t>(luma.across);
+    const size_t lumaWidth = planes.widths[plane[0]];
     const auto width = static_cast<size_t>(view.Width());
     if (layout.components.size() == 1) {
-        for (int32_t y = 0; y < view.Height(); ++y)
-            std::memcpy(view.Row(y), planes[0].data() + static_cast<size_t>(y) * lumaWidth, width);
+        for (int32_t y = first; y < last; ++y)
+            std::memcpy(view.Row(y), planes.planes[0].data() + static_cast<size_t>(y) * lumaWidth, width);
         return;
     }
     static const YccTables tables;
     const size_t chromaWidth = layout.mcuColumns;
-    for (int32_t y = 0; y < view.Height(); ++y) {
-        const uint8_t* lumaRow = planes[plane[0]].data() + static_cast<size_t>(y) * lumaWidth;
+    const auto across = static_cast<size_t>(luma.across);
+    for (int32_t y = first; y < last; ++y) {
+        const uint8_t* lumaRow = planes.planes[plane[0]].data() + static_cast<size_t>(y) * lumaWidth;
         const size_t chromaRow = static_cast<size_t>(y / luma.down) * chromaWidth;
-        const uint8_t* cbRow = planes[plane[1]].data() + chromaRow;
-        const uint8_t* crRow = planes[plane[2]].data() + chromaRow;
+        const uint8_t* cbRow = planes.planes[plane[1]].data() + chromaRow;
+        const uint8_t* crRow = planes.planes[plane[2]].data() + chromaRow;
         uint8_t* out = view.Row(y);
         for (size_t x = 0; x < width; ++x, out += 3) {
             const int lumaValue = lumaRow[x];
-            const size_t cb = cbRow[x / static_cast<size_t>(luma.across)];
-            const size_t cr = crRow[x / static_cast<size_t>(luma.across)];
+            const size_t cb = cbRow[x / across];
+            const size_t cr = crRow[x / across];
             out[0] = Clamped(lumaValue + tables.cbToBlue[cb]);
             out[1] = Clamped(lumaValue + ((tables.cbToGreen[cb] + tables.crToGreen[cr]) >> 16));
             out[2] = Clamped(lumaValue + tables.crToRed[cr]);
         }
     }
+}
+
+// The view made from the DC values in two halves side by side, the second
+// starting from the predictors the first ends with.
+void MakeView(const ScanLayout& layout, const std::vector<int16_t>& differences, bool twoThreads,
+              CRasterImage& view) {
+    DcPlanes planes(layout);
+    const ScanComponent& luma = *std::find_if(layout.components.begin(), layout.components.end(),
+                                              [](const ScanComponent& c) { return c.index == 0; });
+    const auto half = [&](uint32_t first, uint32_t last) {
+        FillPlanes(layout, differences, first, last, PredictorsAt(layout, differences, first), planes);
+        PaintView(layout, planes, std::min(view.Height(), static_cast<int32_t>(first) * luma.down),
+                  std::min(view.Height(), static_cast<int32_t>(last) * luma.down), view);
+    };
+    const uint32_t middle = twoThreads ? layout.mcuRows / 2 : 0;
+    std::thread second;
+    if (middle > 0) second = std::thread(half, middle, layout.mcuRows);
+    half(0, middle > 0 ? middle : layout.mcuRows);
+    if (second.joinable()) second.join();
 }
 
 }  // namespace
@@ -369,13 +423,13 @@ bool ReadJpegDcView(const jpeg_decompress_struct& cinfo, const uint8_t* scan, co
     if (scan == nullptr || end <= scan || !IsDecodableSize(cinfo.image_width, cinfo.image_height) ||
         !MakeLayout(cinfo, *layout) || !Unstuff(scan, end, bytes))
         return false;
-    // Every block takes at least two bits.
-    if (layout->Blocks() > uint64_t{bytes.size} * 4) return false;
+    // Every block takes at least two bits; a block's start is kept in 32 bits.
+    if (layout->Blocks() > uint64_t{bytes.size} * 4 || bytes.size >= (size_t{1} << 29)) return false;
     if (pieces == 0) {
         const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
         pieces = static_cast<unsigned>(std::clamp<size_t>(bytes.size / kBytesPerPiece, 1, std::min(processors, kMaxPieces)));
     }
-    std::vector<int32_t> differences;
+    std::vector<int16_t> differences;
     const bool walked = layout->restartInterval != 0
                             ? WalkRestartIntervals(*layout, bytes, pieces, differences)
                             : WalkJoinedPieces(*layout, bytes, pieces, differences);
@@ -384,7 +438,7 @@ bool ReadJpegDcView(const jpeg_decompress_struct& cinfo, const uint8_t* scan, co
     if (!view.Create(static_cast<int32_t>(DivideUp(cinfo.image_width, 8)),
                      static_cast<int32_t>(DivideUp(cinfo.image_height, 8)), bpp))
         return false;
-    PaintView(*layout, DcPlanes(*layout, differences), view);
+    MakeView(*layout, differences, pieces > 1, view);
     return true;
 }
 
