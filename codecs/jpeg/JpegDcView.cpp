@@ -141,12 +141,25 @@ bool Unstuff(const uint8_t* scan, const uint8_t* end, ScanBytes& out) {
 // block starts, with one start more where the walk stopped.
 struct PieceWalk {
     std::vector<int16_t> differences;
-    std::vector<uint32_t> starts;
-    std::vector<size_t> broken;  // blocks whose codes made no sense
+    std::vector<uint32_t> starts;  // from block firstKept on
+    std::vector<size_t> broken;    // blocks whose codes made no sense
     ScanBitReader reader;
+    size_t firstKept = 0;
+    bool keepStarts = true;
+    uint64_t nextStart;
 
-    PieceWalk(const ScanBytes& scan, size_t startByte) : reader(scan.bytes.data(), startByte, scan.size) {
-        starts.push_back(reader.Position());
+    PieceWalk(const ScanBytes& scan, size_t startByte)
+        : reader(scan.bytes.data(), startByte, scan.size), nextStart(reader.Position()) {
+        starts.push_back(static_cast<uint32_t>(nextStart));
+    }
+
+    uint64_t StartOf(size_t block) const { return starts[block - firstKept]; }
+
+    // The first piece's starts are only wanted from where it meets the next.
+    void KeepStartsFromHere() {
+        firstKept = differences.size();
+        starts.assign(1, static_cast<uint32_t>(nextStart));
+        keepStarts = true;
     }
 
     // Walks blocks while there are fewer than `maxBlocks` and the last
@@ -157,7 +170,7 @@ struct PieceWalk {
         const auto perMcu = static_cast<size_t>(layout.blocksPerMcu);
         size_t block = differences.size();
         size_t inMcu = block % perMcu;
-        uint64_t bit = starts.back();
+        uint64_t bit = nextStart;
         while (block < maxBlocks && bit < stopBit && !walker.Overran()) {
             const ScanComponent& c = layout.components[static_cast<size_t>(layout.blockComponent[inMcu])];
             walker.Refill();
@@ -165,10 +178,11 @@ struct PieceWalk {
             if (!HuffmanWalkTable::WalkBlock(walker, *c.dc, *c.ac, difference)) broken.push_back(block);
             bit = walker.Position();
             differences.push_back(static_cast<int16_t>(difference));
-            starts.push_back(static_cast<uint32_t>(bit));
+            if (keepStarts) starts.push_back(static_cast<uint32_t>(bit));
             ++block;
             if (++inMcu == perMcu) inMcu = 0;
         }
+        nextStart = bit;
         reader = walker;
         return !reader.Overran();
     }
@@ -234,13 +248,15 @@ bool WalkJoinedPieces(const ScanLayout& layout, const ScanBytes& scan, unsigned 
     for (unsigned piece = 0; piece < pieces; ++piece) {
         walks.emplace_back(scan, scan.size * piece / pieces);
         walks.back().differences.reserve(static_cast<size_t>(total / pieces + 64));
-        walks.back().starts.reserve(static_cast<size_t>(total / pieces + 64));
+        if (piece > 0) walks.back().starts.reserve(static_cast<size_t>(total / pieces + 64));
     }
+    walks[0].keepStarts = false;
     const auto stopBit = [&](unsigned piece) { return uint64_t{scan.size * (piece + 1) / pieces} * 8; };
     std::vector<std::thread> threads;
     for (unsigned piece = 1; piece < pieces; ++piece)
         threads.emplace_back([&, piece] { walks[piece].WalkUpTo(layout, stopBit(piece), total); });
     walks[0].WalkUpTo(layout, stopBit(0), total);
+    walks[0].KeepStartsFromHere();
     for (std::thread& t : threads) t.join();
 
     differences.clear();
@@ -261,9 +277,14 @@ bool WalkJoinedPieces(const ScanLayout& layout, const ScanBytes& scan, unsigned 
     for (unsigned next = 1; next < pieces; ++next) {
         const PieceWalk& other = walks[next];
         size_t at = 0;
-        for (size_t i = from;; ++i) {
+        // Blocks started before the other piece's first block cannot meet it.
+        size_t i = std::max(from, exact->firstKept);
+        const auto kept = exact->starts.begin() + static_cast<ptrdiff_t>(i - exact->firstKept);
+        i += static_cast<size_t>(std::lower_bound(kept, exact->starts.end(), other.starts[0]) - kept);
+        i = std::min(i, exact->differences.size());
+        for (;; ++i) {
             const size_t block = differences.size() + (i - from);
-            const uint64_t bit = exact->starts[i];
+            const uint64_t bit = exact->StartOf(i);
             if (block >= total || bit >= other.starts.back()) break;
             while (other.starts[at] < bit) ++at;
             if (other.starts[at] == bit && at < other.differences.size() && at % perMcu == block % perMcu) {
@@ -276,7 +297,7 @@ bool WalkJoinedPieces(const ScanLayout& layout, const ScanBytes& scan, unsigned 
         }
     }
     if (!take(from + static_cast<size_t>(total - differences.size()))) return false;
-    return EndsClean(exact->starts[from], scan.size);
+    return EndsClean(exact->StartOf(from), scan.size);
 }
 
 // The DC planes, one per scan component, with a pixel per block.
