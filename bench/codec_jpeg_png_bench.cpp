@@ -1,5 +1,5 @@
 // JPEG (quality 80) and PNG load and save of a 6000 x 4000 photograph-like
-// picture. bench/jpeg_vs_djpeg.sh runs the JPEG cases against djpeg and cjpeg
+// picture, and the JPEG's 1/8 first view. bench/jpeg_vs_djpeg.sh runs the JPEG cases against djpeg and cjpeg
 // on the same file; STAMPORA_BENCH_JPEG names that file (otherwise a picture
 // is made here).
 #include <benchmark/benchmark.h>
@@ -77,6 +77,17 @@ void BM_JpegLoad(benchmark::State& state) {
     Load(state, codec, Files().jpeg);
 }
 
+// The editor's first view of the picture: an 1/8 view fitting 640 x 480.
+void BM_JpegFirstView(benchmark::State& state) {
+    const std::vector<uint8_t>& bytes = Files().jpeg;
+    for (auto _ : state) {
+        ScaledJpeg scaled;
+        Status status;
+        if (!ReadScaledJpeg(bytes.data(), bytes.size(), {640, 480}, scaled, status))
+            state.SkipWithError(status.Error().c_str());
+    }
+}
+
 void BM_JpegSaveQuality80(benchmark::State& state) {
     CJpegCodec codec;
     Save(state, codec, Files().Path("saved.jpg"));
@@ -95,6 +106,7 @@ void BM_PngSave(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_JpegLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_JpegFirstView)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_JpegSaveQuality80)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PngLoad)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PngSave)->Unit(benchmark::kMillisecond)->UseRealTime();
