@@ -95,7 +95,8 @@ std::vector<Tap> MakeTaps(int64_t from, int64_t to, int64_t sourceSize, int64_t 
 template <int Bytes>
 void DrawSmoothLines(const CRasterImage& image, CRasterImage& surface, const PixelRect& clip,
                      const std::vector<Tap>& columns, const std::vector<Tap>& lines) {
-    std::vector<uint32_t> across[2] = {std::vector<uint32_t>(columns.size()), std::vector<uint32_t>(columns.size())};
+    std::vector<uint32_t> across[2] = {std::vector<uint32_t>(columns.size()),
+                                       std::vector<uint32_t>(columns.size())};
     int32_t held[2] = {-1, -1};
     // The slot holding source line `y` across, filled when needed, never
     // the slot `keep`.
@@ -106,7 +107,8 @@ void DrawSmoothLines(const CRasterImage& image, CRasterImage& surface, const Pix
         const uint8_t* row = image.Row(y);
         uint32_t* out = across[i].data();
         for (const Tap& column : columns)
-            *out++ = Lerp(PixelWord<Bytes>(row, column.first), PixelWord<Bytes>(row, column.second), column.weight);
+            *out++ = Lerp(PixelWord<Bytes>(row, column.first), PixelWord<Bytes>(row, column.second),
+                          column.weight);
         held[i] = y;
         return i;
     };
@@ -117,7 +119,8 @@ void DrawSmoothLines(const CRasterImage& image, CRasterImage& surface, const Pix
         const uint32_t* top = across[upper].data();
         const uint32_t* bottom = across[lower].data();
         auto* out = reinterpret_cast<uint32_t*>(surface.Row(y)) + clip.left;
-        for (size_t x = 0; x < columns.size(); ++x) out[x] = Lerp(top[x], bottom[x], line.weight) | 0xFF000000u;
+        for (size_t x = 0; x < columns.size(); ++x)
+            out[x] = Lerp(top[x], bottom[x], line.weight) | 0xFF000000u;
     }
 }
 

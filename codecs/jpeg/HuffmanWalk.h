@@ -26,7 +26,9 @@ constexpr size_t kScanPadding = 512;
 class ScanBitReader {
 public:
     ScanBitReader(const uint8_t* bytes, size_t startByte, size_t stopByte)
-        : base(bytes), next(bytes + startByte), stopBits(uint64_t{stopByte} * 8),
+        : base(bytes),
+          next(bytes + startByte),
+          stopBits(uint64_t{stopByte} * 8),
           lastLoad(bytes + stopByte + kScanPadding - 8) {}
 
     void Refill() {
@@ -168,7 +170,8 @@ private:
     // with its length, when the code and its extra bits fit; -1 otherwise.
     int SymbolWithin(uint32_t bits, int at, int& length) const {
         for (length = 1; at + length <= kStepBits; ++length) {
-            const auto code = static_cast<int32_t>((bits >> (kStepBits - at - length)) & ((1u << length) - 1));
+            const auto code =
+                static_cast<int32_t>((bits >> (kStepBits - at - length)) & ((1u << length) - 1));
             if (code <= maxCode[length]) {
                 const uint8_t symbol = symbols[(valueOffset[length] + code) & 255];
                 return at + length + (symbol & 15) <= kStepBits ? symbol : -1;

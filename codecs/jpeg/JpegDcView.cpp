@@ -56,8 +56,8 @@ bool MakeLayout(const jpeg_decompress_struct& cinfo, ScanLayout& layout) {
     for (int i = 0; i < cinfo.comps_in_scan; ++i) {
         const jpeg_component_info* info = cinfo.cur_comp_info[i];
         if (info == nullptr || info->quant_tbl_no < 0 || info->quant_tbl_no >= NUM_QUANT_TBLS ||
-            cinfo.quant_tbl_ptrs[info->quant_tbl_no] == nullptr || info->dc_tbl_no < 0 || info->dc_tbl_no > 3 ||
-            info->ac_tbl_no < 0 || info->ac_tbl_no > 3)
+            cinfo.quant_tbl_ptrs[info->quant_tbl_no] == nullptr || info->dc_tbl_no < 0 ||
+            info->dc_tbl_no > 3 || info->ac_tbl_no < 0 || info->ac_tbl_no > 3)
             return false;
         const JHUFF_TBL* dc = cinfo.dc_huff_tbl_ptrs[info->dc_tbl_no];
         const JHUFF_TBL* ac = cinfo.ac_huff_tbl_ptrs[info->ac_tbl_no];
@@ -81,12 +81,14 @@ bool MakeLayout(const jpeg_decompress_struct& cinfo, ScanLayout& layout) {
     // chroma at one.
     std::array<bool, 3> seen{};
     for (const ScanComponent& c : layout.components) {
-        if (c.index < 0 || c.index >= cinfo.num_components || seen[static_cast<size_t>(c.index)]) return false;
+        if (c.index < 0 || c.index >= cinfo.num_components || seen[static_cast<size_t>(c.index)])
+            return false;
         seen[static_cast<size_t>(c.index)] = true;
     }
     for (const ScanComponent& c : layout.components) {
         const bool luma = c.index == 0;
-        if (luma ? (c.across < 1 || c.across > 2 || c.down < 1 || c.down > 2) : (c.across != 1 || c.down != 1))
+        if (luma ? (c.across < 1 || c.across > 2 || c.down < 1 || c.down > 2)
+                 : (c.across != 1 || c.down != 1))
             return false;
         for (int b = 0; b < c.across * c.down; ++b)
             layout.blockComponent[static_cast<size_t>(layout.blocksPerMcu++)] =
@@ -115,7 +117,8 @@ bool Unstuff(const uint8_t* scan, const uint8_t* end, ScanBytes& out) {
     const uint8_t* from = scan;
     int nextRestart = 0;
     for (;;) {
-        const auto* mark = static_cast<const uint8_t*>(std::memchr(from, 0xFF, static_cast<size_t>(end - from)));
+        const auto* mark =
+            static_cast<const uint8_t*>(std::memchr(from, 0xFF, static_cast<size_t>(end - from)));
         if (mark == nullptr || mark + 1 >= end) return false;
         std::memcpy(to, from, static_cast<size_t>(mark - from));
         to += mark - from;
@@ -214,7 +217,8 @@ bool WalkRestartIntervals(const ScanLayout& layout, const ScanBytes& scan, unsig
             const size_t stop = i + 1 == intervals ? scan.size : scan.restarts[i];
             ScanBitReader reader(scan.bytes.data(), start, stop);
             const size_t first = static_cast<size_t>(i * layout.restartInterval) * perMcu;
-            const size_t last = static_cast<size_t>(std::min(mcus, (i + 1) * layout.restartInterval)) * perMcu;
+            const size_t last =
+                static_cast<size_t>(std::min(mcus, (i + 1) * layout.restartInterval)) * perMcu;
             for (size_t b = first; b < last && clean[piece] != 0; ++b) {
                 if (reader.Overran()) clean[piece] = 0;
                 reader.Refill();
@@ -319,19 +323,21 @@ using Predictors = std::array<int64_t, 3>;
 // from the last restart before it.
 Predictors PredictorsAt(const ScanLayout& layout, const std::vector<int16_t>& differences, uint32_t row) {
     const uint64_t mcu = uint64_t{row} * layout.mcuColumns;
-    const uint64_t from = layout.restartInterval == 0 ? 0 : mcu / layout.restartInterval * layout.restartInterval;
+    const uint64_t from =
+        layout.restartInterval == 0 ? 0 : mcu / layout.restartInterval * layout.restartInterval;
     Predictors predictors{};
     const auto perMcu = static_cast<size_t>(layout.blocksPerMcu);
     const int16_t* difference = differences.data() + static_cast<size_t>(from) * perMcu;
     for (uint64_t m = from; m < mcu; ++m)
-        for (size_t b = 0; b < perMcu; ++b) predictors[static_cast<size_t>(layout.blockComponent[b])] += *difference++;
+        for (size_t b = 0; b < perMcu; ++b)
+            predictors[static_cast<size_t>(layout.blockComponent[b])] += *difference++;
     return predictors;
 }
 
 // MCU rows [first, last) of the DC values, each block made a pixel as
 // libjpeg's 1 x 1 inverse transform makes it.
-void FillPlanes(const ScanLayout& layout, const std::vector<int16_t>& differences, uint32_t first, uint32_t last,
-                Predictors predictors, DcPlanes& out) {
+void FillPlanes(const ScanLayout& layout, const std::vector<int16_t>& differences, uint32_t first,
+                uint32_t last, Predictors predictors, DcPlanes& out) {
     struct BlockPlace {
         size_t component;
         size_t offset;  // from the MCU's top-left block in its plane
@@ -340,7 +346,8 @@ void FillPlanes(const ScanLayout& layout, const std::vector<int16_t>& difference
     for (size_t s = 0; s < layout.components.size(); ++s) {
         const ScanComponent& c = layout.components[s];
         for (int b = 0; b < c.across * c.down; ++b)
-            places.push_back({s, static_cast<size_t>(b / c.across) * out.widths[s] + static_cast<size_t>(b % c.across)});
+            places.push_back(
+                {s, static_cast<size_t>(b / c.across) * out.widths[s] + static_cast<size_t>(b % c.across)});
     }
     const int16_t* difference = differences.data() + size_t{first} * layout.mcuColumns * places.size();
     for (uint32_t row = first; row < last; ++row) {
@@ -349,8 +356,9 @@ void FillPlanes(const ScanLayout& layout, const std::vector<int16_t>& difference
             if (layout.restartInterval != 0 && mcu % layout.restartInterval == 0) predictors = {};
             for (const BlockPlace& place : places) {
                 const ScanComponent& c = layout.components[place.component];
-                const size_t corner = size_t{row} * static_cast<size_t>(c.down) * out.widths[place.component] +
-                                      size_t{column} * static_cast<size_t>(c.across);
+                const size_t corner =
+                    size_t{row} * static_cast<size_t>(c.down) * out.widths[place.component] +
+                    size_t{column} * static_cast<size_t>(c.across);
                 predictors[place.component] += *difference++;
                 const int64_t value = ((predictors[place.component] * c.quant + 4) >> 3) + 128;
                 out.planes[place.component][corner + place.offset] =
@@ -385,7 +393,8 @@ uint8_t Clamped(int value) {
 }
 
 // Lines [first, last) of the view from the planes.
-void PaintView(const ScanLayout& layout, const DcPlanes& planes, int32_t first, int32_t last, CRasterImage& view) {
+void PaintView(const ScanLayout& layout, const DcPlanes& planes, int32_t first, int32_t last,
+               CRasterImage& view) {
     size_t plane[3] = {};
     for (size_t s = 0; s < layout.components.size(); ++s) plane[layout.components[s].index] = s;
     const ScanComponent& luma = layout.components[plane[0]];
@@ -448,7 +457,8 @@ bool ReadJpegDcView(const jpeg_decompress_struct& cinfo, const uint8_t* scan, co
     if (layout->Blocks() > uint64_t{bytes.size} * 4 || bytes.size >= (size_t{1} << 29)) return false;
     if (pieces == 0) {
         const unsigned processors = std::max(1u, std::thread::hardware_concurrency());
-        pieces = static_cast<unsigned>(std::clamp<size_t>(bytes.size / kBytesPerPiece, 1, std::min(processors, kMaxPieces)));
+        pieces = static_cast<unsigned>(
+            std::clamp<size_t>(bytes.size / kBytesPerPiece, 1, std::min(processors, kMaxPieces)));
     }
     std::vector<int16_t> differences;
     const bool walked = layout->restartInterval != 0
@@ -480,7 +490,8 @@ bool ReadJpegDcView(const uint8_t* data, size_t size, CRasterImage& view, unsign
     JpegErrorTrap trap;
     cinfo.err = InstallJpegErrorTrap(trap);
     bool read = ReadHeaderTo(cinfo, trap, data, size);
-    if (read) read = ReadJpegDcView(cinfo, data + (size - cinfo.src->bytes_in_buffer), data + size, view, pieces);
+    if (read)
+        read = ReadJpegDcView(cinfo, data + (size - cinfo.src->bytes_in_buffer), data + size, view, pieces);
     jpeg_destroy_decompress(&cinfo);
     return read;
 }

@@ -144,6 +144,7 @@ TEST(JpegDcView, LeavesEveryOtherFileToLibjpeg) {
         FixtureBytes("corrupt/jpeg-altered-mid-stream.jpg")};
     for (size_t i = 0; i < refused.size(); ++i) {
         CRasterImage view;
-        for (unsigned pieces : {1u, 3u}) EXPECT_FALSE(ReadJpegDcView(refused[i].data(), refused[i].size(), view, pieces)) << i;
+        for (unsigned pieces : {1u, 3u})
+            EXPECT_FALSE(ReadJpegDcView(refused[i].data(), refused[i].size(), view, pieces)) << i;
     }
 }
