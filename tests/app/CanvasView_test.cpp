@@ -65,7 +65,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CanvasTest, OpeningFitsLargePicturesIntoTheBox) {
+TEST_F(CanvasTest, OpeningFitsLargePicturesIntoTheBoxAndANarrowClientScrolls) {
     SetClientSize(canvas, 1000, 700);
     struct Case {
         int32_t width, height;
@@ -89,9 +89,8 @@ TEST_F(CanvasTest, OpeningFitsLargePicturesIntoTheBox) {
     EXPECT_EQ(shown.right, 651);
     EXPECT_EQ(shown.bottom, 451);
     EXPECT_EQ(canvas.PictureSize(), QSize(300, 200));
-}
 
-TEST_F(CanvasTest, ANarrowClientPutsThePictureAtTheLeftWithScrolling) {
+    // A client narrower than the picture puts it at the left, with scrolling.
     SetClientSize(canvas, 200, 700);
     Open(300, 200);
     EXPECT_EQ(canvas.Document().displayRect.left, 0);
