@@ -198,9 +198,8 @@ TEST_F(BatchJobTest, NoPictureIsWrittenWithoutItsMarkWhenMemoryRunsOut) {
     job.imageMark.base.height = 1000;
     job.imageMark.base.rotation = 30;
     job.imageMark.layer.Destroy();
-    if (IsInstalledFamily("DejaVu Sans")) {
+    if (IsInstalledFamily("DejaVu Sans"))
         SetTextMark(std::u16string(150, u'A'), FontSpec{120, 400, false, 1, u"DejaVu Sans"});
-    }
     const BatchSummary tooLarge = job.RunBatch(ui);
     EXPECT_EQ(tooLarge.written, 1);
     EXPECT_EQ(tooLarge.markLeftOff, 1);
