@@ -195,9 +195,6 @@ const std::vector<CommandLine> kCommandLines = {
          EXPECT_EQ(o.layout.gapY->value, 3.0);
          EXPECT_TRUE(o.layout.gapY->percent);
      }},
-    {{"--text", "x", "--margin", "0.01%", "src"},
-     "bad value '0.01%' for --margin: expected pixels, or a percentage of the shorter side from 0.1% to "
-     "100%"},
     {{"--text", "x", "--tile-gap", "5", "src"}, "--tile-gap needs --tile"},
 
     // Output and run options.
@@ -213,9 +210,6 @@ const std::vector<CommandLine> kCommandLines = {
          EXPECT_EQ(o.shardCount, 3);
          EXPECT_EQ(o.outputDirectory, "out");
      }},
-    {{"--text", "x", "--types", "jpg,ico", "src"},
-     "bad value 'jpg,ico' for --types: expected all, or a comma list of jpg, bmp, png, gif, tga, tif, webp, "
-     "heic, avif, jxl"},
     {{"--text", "x", "--quality", "0", "src"},
      "bad value '0' for --quality: expected a quality from 1 to 100, or source"},
     {{"--text", "x", "--jobs", "257", "src"},
