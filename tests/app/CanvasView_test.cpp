@@ -65,7 +65,7 @@ protected:
 
 }  // namespace
 
-TEST_F(CanvasTest, OpeningFitsLargePicturesIntoTheBox) {
+TEST_F(CanvasTest, OpeningFitsLargePicturesIntoTheBoxAndANarrowClientScrolls) {
     SetClientSize(canvas, 1000, 700);
     struct Case {
         int32_t width, height;
@@ -89,9 +89,8 @@ TEST_F(CanvasTest, OpeningFitsLargePicturesIntoTheBox) {
     EXPECT_EQ(shown.right, 651);
     EXPECT_EQ(shown.bottom, 451);
     EXPECT_EQ(canvas.PictureSize(), QSize(300, 200));
-}
 
-TEST_F(CanvasTest, ANarrowClientPutsThePictureAtTheLeftWithScrolling) {
+    // A client narrower than the picture puts it at the left, with scrolling.
     SetClientSize(canvas, 200, 700);
     Open(300, 200);
     EXPECT_EQ(canvas.Document().displayRect.left, 0);
@@ -163,14 +162,21 @@ TEST_F(CanvasTest, AMarkFollowsThePointerFromItsFirstMovementAtEveryZoom) {
     EXPECT_EQ(mark.y, (960 - 40) / 2 + 42);
 }
 
+// Dragged past the edge, the mark stops flush with it; released anywhere,
+// even far outside the canvas, the drag ends there.
 TEST_F(CanvasTest, AMarkDraggedIntoACornerAtTheFittedZoomReachesIt) {
     SetClientSize(canvas, 1000, 700);
     Open(1500, 1000);  // at 0.4267
     canvas.TakeImageMark(SolidImageMark(100, 60, 0xFF0000));
     const WatermarkBase& mark = canvas.Marks().PlacedImage().made.base;
-    Drag(Centre(mark.screenRect), QPoint(900, 900), QPoint());
+    Drag(Centre(mark.screenRect), QPoint(900, 900), QPoint(-500, 3000));
+    EXPECT_FALSE(canvas.IsDragging());
     EXPECT_EQ(mark.x, 1400);
     EXPECT_EQ(mark.y, 940);
+    // Moving afterwards, without a press, moves nothing.
+    MoveTo(QPoint(10, 10));
+    MoveTo(QPoint(20, 20));
+    EXPECT_EQ(mark.x, 1400);
     const CRasterImage saved = canvas.ComposeForSave();
     EXPECT_EQ(saved.ReadPixel(1499, 999) & 0xFFFFFFu, 0xFF0000u);
     EXPECT_EQ(saved.ReadPixel(1400, 940) & 0xFFFFFFu, 0xFF0000u);
@@ -229,25 +235,6 @@ TEST_F(CanvasTest, ATransparentPictureShowsOverACheckerboardAndIsSavedAsJpegOver
     ASSERT_TRUE(saved.Load(jpeg));
     EXPECT_TRUE(ColourNear(saved, 8, 16, 255, 255, 255, 2));
     EXPECT_TRUE(ColourNear(saved, 56, 16, 255, 127, 127, 4));
-}
-
-TEST_F(CanvasTest, DraggingPastTheEdgeStopsFlushAndReleaseAnywhereEndsTheDrag) {
-    SetClientSize(canvas, 1000, 700);
-    Open(1280, 960);  // shown at 0.5
-    canvas.TakeImageMark(SolidImageMark(100, 60, 0xFF0000));
-    const WatermarkBase& mark = canvas.Marks().PlacedImage().made.base;
-    const PixelRect& shown = canvas.Document().displayRect;
-    // Released far outside the canvas: the drag still ends there.
-    Drag(Centre(mark.screenRect), QPoint(2000, 2000), QPoint(-500, 3000));
-    EXPECT_FALSE(canvas.IsDragging());
-    EXPECT_EQ(mark.screenRect.right, shown.right);
-    EXPECT_EQ(mark.x, 1280 - 100);
-    EXPECT_EQ(mark.y, 960 - 60);
-    // Moving afterwards, without a press, moves nothing.
-    const PixelRect after = mark.screenRect;
-    MoveTo(QPoint(10, 10));
-    MoveTo(QPoint(20, 20));
-    EXPECT_EQ(mark.screenRect.left, after.left);
 }
 
 TEST_F(CanvasTest, TheTextMarkIsGrabbedWhereTheMarksOverlap) {

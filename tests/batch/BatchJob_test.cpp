@@ -45,6 +45,15 @@ protected:
         job.imageMark.base.enabled = true;
     }
 
+    // An enabled text mark; settings beyond these are made before the call.
+    void SetTextMark(const std::u16string& text, const FontSpec& font, int32_t alignment = -1) {
+        job.textMark.text = text;
+        job.textMark.font = font;
+        job.textMark.base.alignment = alignment;
+        job.textMark.base.enabled = true;
+        job.textMark.UpdateParams();
+    }
+
     // Every pixel of `result` is the source's, except inside the rectangle
     // where it is the (opaque) layer's.
     static void ExpectStamped(const CRasterImage& result, const CRasterImage& original,
@@ -91,36 +100,12 @@ TEST_F(BatchJobTest, StampsEveryPictureSkipsOthersAndReportsProgress) {
     EXPECT_EQ(job.imageMark.base.x, 70);
 }
 
-TEST_F(BatchJobTest, OnlyTheChosenTypesOfTheFolderItselfAreWritten) {
-    AddPicture("a.JPG", 200, 150, 3);
-    AddPicture("b.png", 200, 150, 4);
-    WriteTextFile(source() / "c.txt", "text");
-    fs::create_directory(source() / "d.jpg");
-    AddPicture("d.jpg/inner.jpg", 200, 150, 5);
-    ui.fields.types = BatchTypeFlags{0, FormatBit(FormatJpeg)};
-    SetRedImageMark(40, 20, LeftTop);
-
-    const BatchSummary summary = job.RunBatch(ui);
-
-    EXPECT_EQ(summary.written, 1);
-    std::vector<std::string> written;
-    for (const auto& entry : fs::directory_iterator(output()))
-        written.push_back(entry.path().filename().string());
-    EXPECT_EQ(written, std::vector<std::string>{"a.JPG"});
-}
-
 TEST_F(BatchJobTest, TextLiesOverTheImageMarkWhereTheyOverlap) {
     if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
     AddPicture("p.bmp", 500, 300, 6);
     SetRedImageMark(200, 100, Center);
-    job.textMark.text = u"MMMM";
     job.textMark.colour = RgbColour{0, 0, 255};
-    job.textMark.font.height = 48;
-    job.textMark.font.weight = 700;
-    job.textMark.font.faceName = u"DejaVu Sans";
-    job.textMark.base.alignment = Center;
-    job.textMark.base.enabled = true;
-    job.textMark.UpdateParams();
+    SetTextMark(u"MMMM", FontSpec{48, 700, false, 0, u"DejaVu Sans"}, Center);
 
     ASSERT_EQ(job.RunBatch(ui).written, 1);
     const CRasterImage result = Load(output() / "p.bmp");
@@ -159,14 +144,10 @@ TEST_F(BatchJobTest, ResultsDoNotDependOnRepeatedRunsOrTheNumberOfJobs) {
     job.imageMark.base.rotation = 30;
     job.imageMark.base.opacity = 60;
     if (IsInstalledFamily("DejaVu Sans")) {
-        job.textMark.text = u"© Stampora";
-        job.textMark.font = FontSpec{20, 400, true, 1, u"DejaVu Sans"};
         job.textMark.shadowEnabled = true;
         job.textMark.shadowDistance = 3;
         job.textMark.base.rotation = 45;
-        job.textMark.base.alignment = Bottom;
-        job.textMark.base.enabled = true;
-        job.textMark.UpdateParams();
+        SetTextMark(u"© Stampora", FontSpec{20, 400, true, 1, u"DejaVu Sans"}, Bottom);
     }
     auto runInto = [&](const std::string& folder, int32_t jobs) {
         fs::create_directory(dir.Path() / folder);
@@ -193,15 +174,6 @@ TEST_F(BatchJobTest, ResultsDoNotDependOnRepeatedRunsOrTheNumberOfJobs) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path() / "parallel"), fs::directory_iterator()), 8);
 }
 
-TEST_F(BatchJobTest, WithoutMarksPicturesAreCopiedAs32Bit) {
-    AddPicture("plain.bmp", 64, 48, 7);
-    ASSERT_EQ(job.RunBatch(ui).written, 1);
-    const CRasterImage copy = Load(output() / "plain.bmp");
-    EXPECT_EQ(copy.Bpp(), 32);
-    ExpectStamped(copy, PatternPicture(64, 48, 7), CRasterImage(), 0, 0);
-    EXPECT_EQ(copy.PixelAt(5, 5)[3], 255);
-}
-
 TEST_F(BatchJobTest, NoPictureIsWrittenWithoutItsMarkWhenMemoryRunsOut) {
     AddPicture("large.bmp", 200, 150, 1);  // 24-bit: 90000 bytes; 32-bit: 120000
     AddPicture("small.bmp", 60, 40, 2);
@@ -226,12 +198,8 @@ TEST_F(BatchJobTest, NoPictureIsWrittenWithoutItsMarkWhenMemoryRunsOut) {
     job.imageMark.base.height = 1000;
     job.imageMark.base.rotation = 30;
     job.imageMark.layer.Destroy();
-    if (IsInstalledFamily("DejaVu Sans")) {
-        job.textMark.text = std::u16string(150, u'A');
-        job.textMark.font = FontSpec{120, 400, false, 1, u"DejaVu Sans"};
-        job.textMark.base.enabled = true;
-        job.textMark.UpdateParams();
-    }
+    if (IsInstalledFamily("DejaVu Sans"))
+        SetTextMark(std::u16string(150, u'A'), FontSpec{120, 400, false, 1, u"DejaVu Sans"});
     const BatchSummary tooLarge = job.RunBatch(ui);
     EXPECT_EQ(tooLarge.written, 1);
     EXPECT_EQ(tooLarge.markLeftOff, 1);
@@ -243,13 +211,9 @@ TEST_F(BatchJobTest, ATextMarksShadowStaysInsideTheMargin) {
     if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
     CRasterImage original = SolidPicture(400, 300, 200, 200, 200);
     ASSERT_TRUE(original.Save((source() / "edge.bmp").string()));
-    job.textMark.text = u"EDGE";
-    job.textMark.font = FontSpec{48, 400, false, 1, u"DejaVu Sans"};
     job.textMark.shadowEnabled = true;
     job.textMark.smooth = 40;
-    job.textMark.base.alignment = RightBottom;
-    job.textMark.base.enabled = true;
-    job.textMark.UpdateParams();
+    SetTextMark(u"EDGE", FontSpec{48, 400, false, 1, u"DejaVu Sans"}, RightBottom);
 
     const BatchSummary summary = job.RunBatch(ui);
     ASSERT_TRUE(summary.Complete());

@@ -89,20 +89,6 @@ TEST(KeptFormat, AnAnimationOfManySmallFramesOnABigScreenIsWrittenWhole) {
     EXPECT_EQ(last.ReadPixel(1008, 1008), 0xFFFF0000u);
 }
 
-TEST(KeptFormat, AStillGifStaysOneFrame) {
-    ScratchDir dir;
-    // The still fixture is 32 x 16: too small for a logo with its margin,
-    // which is then left off; the picture is still written.
-    CRasterImage work;
-    WatermarkFile(work, FixturePath("gif/still.gif"), dir.File("s.gif"), ImageWatermark(), TextWatermark(),
-                  -1);
-    ImageList frames;
-    CImageProperties properties;
-    ASSERT_TRUE(CPictureFiles::LoadFrames(frames, dir.File("s.gif"), &properties, nullptr));
-    EXPECT_EQ(frames.Size(), 1u);
-    EXPECT_FALSE(properties.loopCount);
-}
-
 TEST(KeptFormat, JpegToJpegKeepsTheChromaSubsampling) {
     ScratchDir dir;
     const ImageWatermark logo = RedLogo();

@@ -18,9 +18,7 @@ using namespace stampora;
 namespace {
 
 // A red logo at the right bottom.
-ImageWatermark Logo(int32_t width, int32_t height) {
-    return batchtest::RedLogo(width, height);
-}
+using batchtest::RedLogo;
 
 TextWatermark Text(const std::u16string& text) {
     TextWatermark mark;
@@ -43,7 +41,7 @@ MarkFit Percent(double share, FitSide side) {
 }  // namespace
 
 TEST(FittedImageMark, FollowsThePicturesWidthOrHeightAndKeepsLayersBySize) {
-    const ImageWatermark logo = Logo(200, 100);
+    const ImageWatermark logo = RedLogo(200, 100);
     CFittedImageMark byWidth(logo, Percent(25, FitSide::Width));
     PreparedMark small;
     PreparedMark large;
@@ -67,7 +65,7 @@ TEST(FittedImageMark, FollowsThePicturesWidthOrHeightAndKeepsLayersBySize) {
     // the sizes in the reason.
     EXPECT_FALSE(byWidth.ForPicture(3, 300, small, reason));
     EXPECT_NE(reason.Error().find("under 1 pixel"), std::string::npos) << reason.Error();
-    const ImageWatermark tall = Logo(1, 40000);
+    const ImageWatermark tall = RedLogo(1, 40000);
     CFittedImageMark huge(tall, Percent(100, FitSide::Width));
     EXPECT_FALSE(huge.ForPicture(20000, 100, small, reason));
     EXPECT_NE(reason.Error().find("268435456-pixel limit"), std::string::npos) << reason.Error();
@@ -120,7 +118,7 @@ TEST(FittedTextMark, SizeFollowsTheShorterSideAndTextFillsIn) {
 }
 
 TEST(FittedMark, AFixedLayerIsMadeOnceForTheFirstPictureThatCanHoldIt) {
-    ImageWatermark logo = Logo(200, 100);
+    ImageWatermark logo = RedLogo(200, 100);
     logo.layer.Destroy();
     int32_t builds = 0;
     CFittedImageMark fixed(logo, MarkFit{});
@@ -152,7 +150,7 @@ TEST(FittedMark, AFixedLayerIsMadeOnceForTheFirstPictureThatCanHoldIt) {
 }
 
 TEST(FittedMark, MarginFollowsTheShorterSide) {
-    const ImageWatermark logo = Logo(20, 10);
+    const ImageWatermark logo = RedLogo(20, 10);
     MarkFit fit;
     fit.layout.margin = RelativeLength{3, true};
     CFittedImageMark fitted(logo, fit);

@@ -78,7 +78,6 @@ TEST(PlaceByAlignment, LeavesAMarkWithoutRoomForTheMarginWhereItWas) {
     }
     EXPECT_STREQ(MarkAlignmentTooltip(10), "");
     EXPECT_STREQ(MarkAlignmentTooltip(AutoPlace), "Auto");
-    EXPECT_STREQ(MarkAlignmentTooltip(RightBottom), "Right Bottom");
 }
 
 TEST(PlaceByAlignment, PlacesTheRectangleTheLayerCoversInsideTheMargin) {

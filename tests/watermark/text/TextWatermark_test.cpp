@@ -56,9 +56,6 @@ TEST(UpdateParams, ConvertsTheDialogSettingsForTheRasterizer) {
     EXPECT_EQ(mark.shadow.offsetX, -4);
     EXPECT_EQ(mark.shadow.offsetY, -4);
     EXPECT_TRUE(mark.params.bold);
-    // The rasterizer's own shadow and smoothing stay at their defaults.
-    EXPECT_TRUE(mark.params.antialias);
-    EXPECT_EQ(mark.params.shadowParams.blur, 5);
 
     mark.font.weight = 600;  // only 700 is bold
     mark.UpdateParams();
