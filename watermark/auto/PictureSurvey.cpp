@@ -78,9 +78,20 @@ CPictureSurvey::CPictureSurvey(const CRasterImage& picture) {
         ++rowsOfCell[cellRow];
         uint64_t* row = sums.data() + cellRow * static_cast<size_t>(cellsWide);
         const uint8_t* pixel = picture.Row(y) + static_cast<size_t>(columnStep / 2) * pixelBytes;
-        for (const int32_t cell : cellOfColumn) {
-            row[cell] += tables.blue[pixel[0]] + tables.green[pixel[1]] + tables.red[pixel[2]];
-            pixel += byteStep;
+        if (pixelBytes == 4) {
+            // A transparent pixel is seen over white, as it is shown and as a
+            // copy without alpha is flattened; its hidden colour counts for
+            // nothing.
+            for (const int32_t cell : cellOfColumn) {
+                const uint32_t own = tables.blue[pixel[0]] + tables.green[pixel[1]] + tables.red[pixel[2]];
+                row[cell] += (own * pixel[3] + 65535u * (255u - pixel[3]) + 127u) / 255u;
+                pixel += byteStep;
+            }
+        } else {
+            for (const int32_t cell : cellOfColumn) {
+                row[cell] += tables.blue[pixel[0]] + tables.green[pixel[1]] + tables.red[pixel[2]];
+                pixel += byteStep;
+            }
         }
     }
 

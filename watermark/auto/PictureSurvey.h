@@ -21,9 +21,9 @@ struct AreaContrast {
 
 class CPictureSurvey {
 public:
-    // Surveys a 24- or 32-bit picture (blue, green, red, and alpha not
-    // read). Any other gives an empty survey, flat everywhere, on which white
-    // and black read alike.
+    // Surveys a 24- or 32-bit picture (blue, green, red, and alpha: a
+    // transparent pixel counts as white). Any other gives an empty survey,
+    // flat everywhere, on which white and black read alike.
     explicit CPictureSurvey(const CRasterImage& picture);
     // Surveys `reduced`, a smaller copy of a picture of width x height, whose
     // pixels the rectangles asked about are given in.

@@ -70,6 +70,10 @@ TEST(PictureSurvey, ContrastFavoursWhiteOnDarkAndBlackOnLight) {
     EXPECT_GT(onDark.white, onDark.black);
     EXPECT_GT(onLight.black, onLight.white);
     EXPECT_NEAR(onDark.white, ContrastRatio(1.0, RelativeLuminance(0x20, 0x20, 0x20)), 0.01);
+    // Transparent pixels are seen over white, whatever colour they hide.
+    const AreaContrast onClear =
+        CPictureSurvey(UniformImage(64, 48, 32, 0x00000000u)).ContrastUnder(10, 10, 20, 10);
+    EXPECT_NEAR(onClear.black, 21.0, 0.01);
     // A picture of another depth: nothing to survey, nothing refused.
     const CPictureSurvey none(BlankImage(8, 8, 8));
     EXPECT_TRUE(none.IsEmpty());
