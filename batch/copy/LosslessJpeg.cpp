@@ -7,11 +7,13 @@
 #include "batch/copy/AutomaticChoices.h"
 #include "batch/copy/BlockKeptMetadata.h"
 #include "codecs/ImageFormat.h"
+#include "codecs/jpeg/JpegCodec.h"
 #include "codecs/jpeg/JpegCoefficients.h"
 #include "codecs/metadata/ExifOrientation.h"
 #include "codecs/metadata/SourceQuality.h"
 #include "platform/FileIo.h"
 #include "watermark/StampOnto.h"
+#include "watermark/auto/PictureSurvey.h"
 #include "watermark/text/MarkText.h"
 
 namespace stampora {
@@ -131,8 +133,19 @@ BatchFileResult WatermarkJpegBlocks(CRasterImage& work, SourceForCopy& opened, c
     if (!imageMark.ForPicture(width, height, image.prepared, status) ||
         !textMark.ForPicture(facts, text.prepared, status))
         return failed(status.Error());
-    if (ChoosesByPicture(image.prepared, text.prepared, textMark))
-        return normalPath("the automatic place or colour reads the whole picture");
+    // The automatic place and colour look at the picture through a reduced
+    // view (at 1/8 read from the DC coefficients alone), as the batch's
+    // preview does; the blocks are kept all the same.
+    if (ChoosesByPicture(image.prepared, text.prepared, textMark)) {
+        ScaledJpeg view;
+        Status viewed;
+        if (!ReadScaledJpeg(source.data(), source.size(), {kSurveySide, kSurveySide}, view, viewed) ||
+            !viewed.damage.empty())
+            return normalPath("the automatic place or colour could not see the picture");
+        if (!PlaceMarks(view.picture, width, height, textMark, facts, image.prepared, text.prepared,
+                        result.automatic, status))
+            return failed(status.Error());
+    }
     struct Slot {
         PlacedMark& mark;
         bool& leftOff;

@@ -313,6 +313,46 @@ TEST(LosslessJpeg, MarksFittedToThePictureKeepEveryOtherBlock) {
     EXPECT_GT(inside, 0);
 }
 
+// Automatic place and colour choose from a reduced view and still keep the
+// blocks: on a picture whose left half is grain and right half dark and
+// flat, the text goes right, in white, as the whole-picture path puts it.
+TEST(LosslessJpeg, AutomaticPlaceAndColourKeepEveryOtherBlock) {
+    if (!IsInstalledFamily("DejaVu Sans")) GTEST_SKIP() << "DejaVu Sans is not installed";
+    ScratchDir dir;
+    const std::string source = dir.File("halves.jpg");
+    uint32_t seed = 7;
+    ASSERT_TRUE(PaintedImage(2400, 1600, 24, [&](int32_t x, int32_t, uint8_t* p) {
+                    seed = seed * 1664525u + 1013904223u;
+                    p[0] = p[1] = p[2] = static_cast<uint8_t>(x < 1200 ? seed >> 24 : 40);
+                }).Save(source, 90));
+    TextWatermark words;
+    words.base.enabled = true;
+    words.base.alignment = AutoPlace;
+    words.autoColour = true;
+    words.params.text = "(c) Ann Lee";
+    words.params.fontFace = "DejaVu Sans";
+    const MarkFit fit{5, FitSide::Shorter, {{2, true}, false, {}, {}}};
+    CFittedTextMark text(words, fit);
+    const ImageWatermark noLogo;
+    CFittedImageMark none(noLogo, fit);
+    CRasterImage work;
+    const BatchFileResult kept =
+        WatermarkJpegBlocks(work, source, dir.File("blocks.jpg"), none, text, 1, -1, MetadataKept::None);
+    ASSERT_EQ(kept.outcome, BatchFileOutcome::Written) << kept.status.Error();
+    EXPECT_EQ(kept.status.Warning(Domain::Write), "");
+    const BatchFileResult whole = WatermarkFile(work, source, dir.File("whole.jpg"), none, text, 1, -1);
+    const auto choice = [](const std::string& told) { return told.substr(0, told.find(" (contrast")); };
+    EXPECT_EQ(choice(kept.automatic), choice(whole.automatic));
+    EXPECT_NE(kept.automatic.find("text mark at Right"), std::string::npos) << kept.automatic;
+    EXPECT_NE(kept.automatic.find("white"), std::string::npos) << kept.automatic;
+    int inside = 0, outside = 0;
+    const StoredBlocks before = ReadBlocks(source);
+    CountChanged(before, ReadBlocks(dir.File("blocks.jpg")), {McusUnder(before, 1200, 0, 1200, 1600)}, inside,
+                 outside);
+    EXPECT_EQ(outside, 0);
+    EXPECT_GT(inside, 0);
+}
+
 class LosslessJpegOrientations : public ::testing::TestWithParam<int> {};
 
 // The marks go where they appear on the upright picture; the blocks stay
