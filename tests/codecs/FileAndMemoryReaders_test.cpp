@@ -65,14 +65,11 @@ void CompareOverFolder(CImageCodec& codec, const char* folder, const char* exten
 
 }  // namespace
 
-TEST(FileAndMemoryReaders, BmpFilesWholeAndCut) {
-    CBmpCodec codec;
-    CompareOverFolder(codec, "bmp", "bmp");
-}
-
-TEST(FileAndMemoryReaders, TgaFilesWholeAndCut) {
-    CTgaCodec codec;
-    CompareOverFolder(codec, "tga", "tga");
+TEST(FileAndMemoryReaders, BmpAndTgaFilesWholeAndCut) {
+    CBmpCodec bmp;
+    CompareOverFolder(bmp, "bmp", "bmp");
+    CTgaCodec tga;
+    CompareOverFolder(tga, "tga", "tga");
 }
 
 TEST(FileAndMemoryReaders, BmpPixelsFarIntoTheFile) {
