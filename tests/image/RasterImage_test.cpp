@@ -10,7 +10,7 @@
 
 using namespace stampora;
 
-TEST(RasterImageLayout, StrideAndBottomUpRowTable) {
+TEST(RasterImageLayout, StrideBottomUpRowTableAndGreyPalettes) {
     CRasterImage image = BlankImage(3, 2, 24);
     EXPECT_EQ(image.Stride(), 12u);
     EXPECT_EQ(image.Row(0), image.Pixels() + 12);
@@ -18,9 +18,7 @@ TEST(RasterImageLayout, StrideAndBottomUpRowTable) {
     EXPECT_EQ(DibStride(1, 1), 4u);
     EXPECT_EQ(DibStride(33, 1), 8u);
     EXPECT_EQ(DibStride(5, 4), 4u);
-}
-
-TEST(RasterImageLayout, FreshPaletteImagesHaveGreyPalettes) {
+    // Fresh palette pictures have grey palettes.
     for (const int32_t bpp : {1, 4, 8}) EXPECT_TRUE(HasGreyRampPalette(BlankImage(2, 2, bpp))) << bpp;
 }
 
@@ -32,18 +30,14 @@ TEST(RasterImageCreate, RefusalsKeepTheOldPictureAndFailedAllocationsEmptyIt) {
     EXPECT_FALSE(image.Create(10, 10, 12));
     EXPECT_FALSE(image.Create(nullptr));
     DibInfoHeader rle{};
-    rle.biWidth = 2;
-    rle.biHeight = 2;
-    rle.biBitCount = 8;
-    rle.biCompression = 1;
+    rle.biWidth = rle.biHeight = 2;
+    rle.biBitCount = 8, rle.biCompression = 1;
     EXPECT_FALSE(image.Create(&rle));
     ASSERT_EQ(image.Width(), 4);
     EXPECT_EQ(image.PixelAt(1, 1)[0], 77);
     // A size that cannot be allocated leaves the image empty.
     EXPECT_FALSE(image.Create(0x7FFFFFFF, 0x7FFFFFFF, 32));
-    EXPECT_TRUE(image.IsEmpty());
-    EXPECT_EQ(image.Width(), 0);
-    EXPECT_EQ(image.Palette(), nullptr);
+    EXPECT_TRUE(image.IsEmpty() && image.Width() == 0 && image.Palette() == nullptr);
 }
 
 TEST(RasterImageRead, ReadPixelPerDepth) {
@@ -118,8 +112,7 @@ TEST(RasterImageCopy, AssignCopiesPixelsPaletteAndPosition) {
     PaletteColour c{1, 2, 3, 4};
     src.SetPalette(9, 1, &c);
     *src.PixelAt(2, 2) = 9;
-    src.offsetX = -4;
-    src.offsetY = 6;
+    src.offsetX = -4, src.offsetY = 6;
     CRasterImage copy;
     copy = src;
     EXPECT_EQ(*copy.PixelAt(2, 2), 9);
