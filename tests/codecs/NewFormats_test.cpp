@@ -59,18 +59,6 @@ TEST(NewFormats, AnimatedWebpKeepsEveryFrameWithItsTiming) {
     for (size_t i = 0; i < 5; ++i) ExpectSamePixels(*back.images.At(i), *read.images.At(i));
 }
 
-TEST(NewFormats, QualityHundredIsLossless) {
-    for (const char* extension : {"webp", "jxl"}) {
-        SCOPED_TRACE(extension);
-        CRasterImage picture = PhotoLikePicture(41, 29, 32);
-        CImageProperties options;
-        options.saveQuality = 100;
-        auto codec = GetCodecFactory().CreateCodec(FormatFromPath(std::string("x.") + extension));
-        ExpectSamePixels(RoundTripThrough(*codec, std::string("lossless.") + extension, picture, &options),
-                         picture);
-    }
-}
-
 // A header claiming a picture far larger than the file could describe is
 // refused before any pixel memory is taken.
 TEST(NewFormats, HeadersClaimingMoreThanTheFileHoldsAreRefused) {
