@@ -112,7 +112,7 @@ TEST(TextEngine, OrdersMixedDirectionsByTheBidirectionalAlgorithm) {
     ExpectDrawnAs("\u05d0\u05d1 x\nx \u05d0\u05d1", "\u202dx \u05d1\u05d0\n\u202dx \u05d1\u05d0");
 }
 
-TEST(TextEngine, MeasuresLinesAndStyles) {
+TEST(TextEngine, MeasuresLinesStylesAndKerning) {
     const CTextLayout one = LayOutText(Style(24), "Stampora");
     const CTextLayout two = LayOutText(Style(24), "Stampora\nStampora");
     const CTextLayout longer = LayOutText(Style(24), "Stampora Stampora");
@@ -127,6 +127,11 @@ TEST(TextEngine, MeasuresLinesAndStyles) {
     EXPECT_LT(one.Height(), 45.0f);
     // Only line feeds break lines; a carriage return draws nothing.
     EXPECT_FLOAT_EQ(LayOutText(Style(24), "Stampora\r").Width(), one.Width());
+    // Kerning draws A and V closer than their advances.
+    const float pair = LayOutText(Style(48), "AV").Width();
+    const float apart = LayOutText(Style(48), "A").Width() + LayOutText(Style(48), "V").Width();
+    const float margins = LayOutText(Style(48), "A").Width() * 2 - LayOutText(Style(48), "AA").Width();
+    EXPECT_LT(pair, apart - margins - 1.0f);
 }
 
 TEST(TextEngine, AlignsLinesLeft) {
@@ -143,13 +148,6 @@ TEST(TextEngine, AlignsLinesLeft) {
     }
     EXPECT_EQ(leftTop, leftBottom);
     EXPECT_LT(rightBottom, drawn.width / 4);
-}
-
-TEST(TextEngine, AppliesKerning) {
-    const float pair = LayOutText(Style(48), "AV").Width();
-    const float apart = LayOutText(Style(48), "A").Width() + LayOutText(Style(48), "V").Width();
-    const float margins = LayOutText(Style(48), "A").Width() * 2 - LayOutText(Style(48), "AA").Width();
-    EXPECT_LT(pair, apart - margins - 1.0f);
 }
 
 TEST(TextEngine, DrawsInsideTheMeasuredBox) {
