@@ -102,15 +102,12 @@ TEST(JpegCodec, OversizedFramesAreRefused) {
     // A frame header claiming 16000 x 16000 pixels, which no file of a few
     // hundred bytes can describe, is refused before any pixel memory is taken.
     std::vector<uint8_t> bytes = FixtureBytes("jpeg/orientation-1.jpg");
-    for (size_t i = 0; i + 8 < bytes.size(); ++i) {
-        if (bytes[i] == 0xFF && (bytes[i + 1] == 0xC0 || bytes[i + 1] == 0xC2)) {
-            bytes[i + 5] = 0x3E;
-            bytes[i + 6] = 0x80;
-            bytes[i + 7] = 0x3E;
-            bytes[i + 8] = 0x80;
-            break;
-        }
-    }
+    size_t sof = 0;
+    // The baseline or progressive frame header: FF C0 or FF C2.
+    while (sof + 8 < bytes.size() && !(bytes[sof] == 0xFF && (bytes[sof + 1] & 0xFD) == 0xC0)) ++sof;
+    ASSERT_LT(sof + 8, bytes.size());
+    bytes[sof + 5] = bytes[sof + 7] = 0x3E;  // height and width 0x3E80
+    bytes[sof + 6] = bytes[sof + 8] = 0x80;
     const Decoded read(CJpegCodec(), bytes);
     EXPECT_FALSE(read.ok);
     EXPECT_TRUE(read.images.Empty());
