@@ -105,7 +105,7 @@ std::vector<uint8_t> RunLengthFile(int32_t width, int32_t height, uint32_t compr
     return file;
 }
 
-TEST(BmpRead, RunLengthEscapesRunsAndPadding) {
+TEST(BmpRead, RunLengthEscapesRunsPaddingAndCutData) {
     // Bottom line: a run of 3 sevens, an absolute run of 3 (padded to a
     // word) whose last pixel falls past the line's end, end of line. Then a
     // delta of 1 right and 1 up, a run of 6 nines cut at the line's end, end
@@ -116,16 +116,14 @@ TEST(BmpRead, RunLengthEscapesRunsAndPadding) {
     EXPECT_EQ(PixelValues(read.Image()),
               (std::vector<uint32_t>{0, 9, 9, 9, 9, 0, 0, 0, 0, 0, 7, 7, 7, 1, 2}));
     EXPECT_EQ(read.status.damage, "");
-}
 
-TEST(BmpRead, RunLengthFourBitsAndCutData) {
     // Two 4-bit lines: a run of 5 alternating 1 and 2, an absolute run of 3
     // nibbles 3, 4, 5 (two bytes, already a word), end of line; the second
     // line is cut off after one run.
     const std::vector<uint8_t> rle4 = {5, 0x12, 0, 3, 0x34, 0x50, 0, 0, 2, 0x66};
-    const Decoded read = Read(RunLengthFile(8, 3, 2, rle4));
-    ASSERT_TRUE(read.ok);
-    EXPECT_EQ(PixelValues(read.Image()), (std::vector<uint32_t>{0, 0, 0, 0, 0, 0, 0, 0, 6, 6, 0, 0,
-                                                                0, 0, 0, 0, 1, 2, 1, 2, 1, 3, 4, 5}));
-    EXPECT_EQ(read.status.damage, "only 1 of 3 lines");
+    const Decoded nibbles = Read(RunLengthFile(8, 3, 2, rle4));
+    ASSERT_TRUE(nibbles.ok);
+    EXPECT_EQ(PixelValues(nibbles.Image()), (std::vector<uint32_t>{0, 0, 0, 0, 0, 0, 0, 0, 6, 6, 0, 0,
+                                                                   0, 0, 0, 0, 1, 2, 1, 2, 1, 3, 4, 5}));
+    EXPECT_EQ(nibbles.status.damage, "only 1 of 3 lines");
 }

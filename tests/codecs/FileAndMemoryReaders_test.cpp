@@ -27,10 +27,7 @@ void CompareReaders(CImageCodec& codec, const std::vector<uint8_t>& bytes, const
     if (file.ok) {
         const CRasterImage& a = file.Image();
         const CRasterImage& b = memory.Image();
-        ASSERT_EQ(a.Width(), b.Width()) << what;
-        ASSERT_EQ(a.Height(), b.Height()) << what;
-        ASSERT_EQ(a.Bpp(), b.Bpp()) << what;
-        EXPECT_EQ(std::memcmp(a.Pixels(), b.Pixels(), a.PixelBytes()), 0) << what;
+        ASSERT_TRUE(SamePixels(a, b)) << what;
         if (a.Bpp() <= 8) {
             EXPECT_EQ(std::memcmp(a.Palette(), b.Palette(), 4 * a.PaletteSize()), 0) << what;
         }
@@ -65,14 +62,11 @@ void CompareOverFolder(CImageCodec& codec, const char* folder, const char* exten
 
 }  // namespace
 
-TEST(FileAndMemoryReaders, BmpFilesWholeAndCut) {
-    CBmpCodec codec;
-    CompareOverFolder(codec, "bmp", "bmp");
-}
-
-TEST(FileAndMemoryReaders, TgaFilesWholeAndCut) {
-    CTgaCodec codec;
-    CompareOverFolder(codec, "tga", "tga");
+TEST(FileAndMemoryReaders, BmpAndTgaFilesWholeAndCut) {
+    CBmpCodec bmp;
+    CompareOverFolder(bmp, "bmp", "bmp");
+    CTgaCodec tga;
+    CompareOverFolder(tga, "tga", "tga");
 }
 
 TEST(FileAndMemoryReaders, BmpPixelsFarIntoTheFile) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "codecs/ImageCodec.h"
+#include "codecs/PictureFiles.h"
 #include "image/LittleEndian.h"
 #include "platform/FileIo.h"
 #include "support/TestPaths.h"
@@ -42,6 +43,17 @@ struct Decoded {
     PropertiesSlot properties;
     bool ok;
     Status status;
+};
+
+// Every frame of a file as the program reads it, with what was kept beside them.
+struct Frames {
+    explicit Frames(const std::string& path)
+        : ok(CPictureFiles::LoadFrames(images, path, &properties, &status)) {}
+
+    ImageList images;
+    CImageProperties properties;
+    Status status;
+    bool ok;
 };
 
 // Saves one picture through `codec`.

@@ -30,7 +30,7 @@ std::vector<int> LengthsOf(const HuffmanCode& code) {
     return lengths;
 }
 
-TEST(HuffmanCode, GivesEveryCountedSymbolACodeAndTheCommonOnesShorter) {
+TEST(HuffmanCode, GivesEveryCountedSymbolACodeTheCommonOnesShorterAndNoneNoTable) {
     uint64_t frequency[256] = {};
     frequency[0x00] = 5000;
     frequency[0x01] = 3000;
@@ -43,6 +43,15 @@ TEST(HuffmanCode, GivesEveryCountedSymbolACodeAndTheCommonOnesShorter) {
     EXPECT_LE(lengths[0x00], lengths[0x01]);
     EXPECT_LT(lengths[0x01], lengths[0x11]);
     EXPECT_LE(lengths[0x11], lengths[0xF0]);
+
+    // One symbol still gets a code; none gets no table.
+    uint64_t one[256] = {};
+    EXPECT_FALSE(MakeHuffmanCode(one, code));
+    one[7] = 12;
+    ASSERT_TRUE(MakeHuffmanCode(one, code));
+    EXPECT_EQ(code.bits[1], 1);
+    EXPECT_EQ(code.huffval[0], 7);
+    LengthsOf(code);
 }
 
 TEST(HuffmanCode, LimitsDeepTreesToSixteenBits) {
@@ -74,17 +83,6 @@ TEST(HuffmanCode, FrequenciesOfACodeGiveItBack) {
     HuffmanCode again;
     ASSERT_TRUE(MakeHuffmanCode(frequency, again));
     EXPECT_EQ(LengthsOf(again), LengthsOf(source));
-}
-
-TEST(HuffmanCode, HandlesOneSymbolAndRefusesNone) {
-    uint64_t frequency[256] = {};
-    HuffmanCode code;
-    EXPECT_FALSE(MakeHuffmanCode(frequency, code));
-    frequency[7] = 12;
-    ASSERT_TRUE(MakeHuffmanCode(frequency, code));
-    EXPECT_EQ(code.bits[1], 1);
-    EXPECT_EQ(code.huffval[0], 7);
-    LengthsOf(code);
 }
 
 }  // namespace

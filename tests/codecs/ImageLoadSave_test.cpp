@@ -4,7 +4,6 @@
 #include <sys/resource.h>
 
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <vector>
 
@@ -48,13 +47,14 @@ private:
 }  // namespace
 
 TEST(ImageFormatTable, ExtensionsAfterTheLastDot) {
-    EXPECT_EQ(FormatFromPath("photo.JPG"), FormatJpeg);
-    EXPECT_EQ(FormatFromPath("a.b.jpeg"), FormatJpeg);
-    EXPECT_EQ(FormatFromPath("x.Jpe"), FormatJpeg);
-    EXPECT_EQ(FormatFromPath("archive.tar.tga"), FormatTga);
-    EXPECT_EQ(FormatFromPath("scan.DIB"), FormatBmp);
-    EXPECT_EQ(FormatFromPath("scan.rle"), FormatBmp);
-    EXPECT_EQ(FormatFromPath("scan.TIFF"), FormatTiff);
+    for (const auto& [path, format] : {std::pair{"photo.JPG", FormatJpeg},
+                                       {"a.b.jpeg", FormatJpeg},
+                                       {"x.Jpe", FormatJpeg},
+                                       {"archive.tar.tga", FormatTga},
+                                       {"scan.DIB", FormatBmp},
+                                       {"scan.rle", FormatBmp},
+                                       {"scan.TIFF", FormatTiff}})
+        EXPECT_EQ(FormatFromPath(path), format) << path;
     for (const char* none : {"dir.bmp/picture", "noextension", "trailing.", "x.jp", "x.jpgx", "scan.pcx"}) {
         EXPECT_EQ(FormatFromPath(none), FormatUnknown) << none;
     }
@@ -78,21 +78,25 @@ TEST(ImageFormatTable, TheDesktopFileOffersTheMimeTypesOfEveryFormatRead) {
 TEST(ImageLoadSave, FilesAreReadByTheirFirstBytesAndSavedByTheirExtension) {
     ScratchDir dir;
     CRasterImage picture = NoiseImage(5, 4, 24, 7);
-    ASSERT_TRUE(picture.Save(dir.File("real.bmp")));
-    ASSERT_TRUE(picture.Save(dir.File("real.png")));
-    ASSERT_TRUE(picture.Save(dir.File("real.tga")));
+    // Names of any script are the names on disk.
+    for (const char* name : {"café ☕.bmp", "café ☕.png", "写真.TGA"}) {
+        ASSERT_TRUE(picture.Save(dir.File(name))) << name;
+        ASSERT_TRUE(fs::exists(dir.Path() / PathFromUtf8(name))) << name;
+    }
     // A picture under a wrong or missing extension still opens.
     for (const char* name : {"bmp.pcx", "bmp.dib", "bmp", "bmp.", "png.jpg", "png.jpe"}) {
-        fs::copy_file(dir.File(std::string("real.") + (name[0] == 'b' ? "bmp" : "png")), dir.File(name));
+        fs::copy_file(dir.File(std::string("café ☕.") + (name[0] == 'b' ? "bmp" : "png")), dir.File(name));
         CRasterImage loaded;
         EXPECT_TRUE(loaded.Load(dir.File(name))) << name;
-        EXPECT_EQ(loaded.Width(), 5) << name;
+        EXPECT_TRUE(SamePixels(loaded, picture)) << name;
     }
     for (const char* name : {"x.pcx", "x.psd", "x.xpm", "x", "x."})
         EXPECT_FALSE(picture.Save(dir.File(name))) << name;
     // TGA has no signature: only its extension names it.
-    fs::copy_file(dir.File("real.tga"), dir.File("tga.pcx"));
-    CRasterImage kept = NoiseImage(2, 2, 8, 7);
+    CRasterImage kept;
+    ASSERT_TRUE(kept.Load(dir.File("写真.TGA")));
+    EXPECT_TRUE(SamePixels(kept, picture));
+    fs::copy_file(dir.File("写真.TGA"), dir.File("tga.pcx"));
     Status status;
     EXPECT_FALSE(kept.Load(dir.File("tga.pcx"), nullptr, &status));
     EXPECT_EQ(status.Error(), "not a picture format Stampora reads");
@@ -100,25 +104,12 @@ TEST(ImageLoadSave, FilesAreReadByTheirFirstBytesAndSavedByTheirExtension) {
     EXPECT_EQ(status.Error(), "this format cannot be written");
     EXPECT_FALSE(kept.Load(dir.File("missing.bmp"), nullptr, &status));
     EXPECT_EQ(status.Error(), "No such file or directory");
-    EXPECT_EQ(kept.Width(), 2);
+    EXPECT_EQ(kept.Width(), 5);
     EXPECT_EQ(FileNamesIn(dir.Path()).size(), 10u);
 
     CRasterImage empty;
     EXPECT_FALSE(empty.Save(dir.File("empty.bmp")));
     EXPECT_FALSE(picture.Save(""));
-}
-
-TEST(ImageLoadSave, UnicodeFileNames) {
-    ScratchDir dir;
-    for (const char* name : {"café ☕.tga", "café ☕.bmp", "写真.TGA"}) {
-        CRasterImage picture = NoiseImage(7, 3, 32, 7);
-        ASSERT_TRUE(picture.Save(dir.File(name))) << name;
-        ASSERT_TRUE(fs::exists(dir.Path() / PathFromUtf8(name))) << name;
-        CRasterImage back;
-        ASSERT_TRUE(back.Load(dir.File(name))) << name;
-        ASSERT_EQ(back.PixelBytes(), picture.PixelBytes());
-        EXPECT_EQ(std::memcmp(back.Pixels(), picture.Pixels(), picture.PixelBytes()), 0) << name;
-    }
 }
 
 TEST(ImageLoadSave, FailedSavesLeaveTheOldFileAndNoTemporaryFile) {

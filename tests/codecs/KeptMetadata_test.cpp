@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <exiv2/exiv2.hpp>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -27,19 +26,6 @@ namespace fs = std::filesystem;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-struct Metadata {
-    Exiv2::ExifData exif;
-    Exiv2::XmpData xmp;
-    Exiv2::IptcData iptc;
-    std::string comment;
-    std::string profile;
-
-    bool Has(const char* key) const { return exif.findKey(Exiv2::ExifKey(key)) != exif.end(); }
-    std::string Text(const char* key) const {
-        return Has(key) ? exif.findKey(Exiv2::ExifKey(key))->toString() : "";
-    }
-};
-
 // What exiftool reads in a file: "[Group] Tag: value" lines, or with
 // `options` such as "-b -ICC_Profile" the item's bytes.
 std::string ExifTool(const fs::path& path, const std::string& options = "-a -G1 -S") {
@@ -51,18 +37,6 @@ std::string ExifTool(const fs::path& path, const std::string& options = "-a -G1 
         pclose(pipe);
     }
     return text;
-}
-
-Metadata Read(const fs::path& path) {
-    auto image = Exiv2::ImageFactory::open(path.string());
-    image->readMetadata();
-    Metadata metadata{image->exifData(), image->xmpData(), image->iptcData(), image->comment(), ""};
-    if (image->iccProfileDefined()) {
-        const Exiv2::DataBuf* profile = image->iccProfile();
-        metadata.profile.assign(reinterpret_cast<const char*>(profile->pData_),
-                                static_cast<size_t>(profile->size_));
-    }
-    return metadata;
 }
 
 class KeptMetadataTest : public ::testing::Test {
@@ -127,42 +101,36 @@ TEST(KeptMetadataWorkers, ReadSideBySideFromTheFirstRead) {
 
 // Run plainly and with --strip-metadata (whose preset entry the option
 // tests read back), each copy keeps what its source carried or, stripped,
-// only its colour profile and resolution.
+// only its colour profile and resolution, as another tool reads them.
 TEST_F(KeptMetadataTest, CopiesKeepWhatTheirSourcesCarriedOrOnlyTheEssentials) {
     Run("", "all");
     Run("--strip-metadata", "bare");
     const fs::path source = dir.Path() / "source";
-    const Metadata camera = Read(source / "camera.jpg");
-    Metadata copy = Read(dir.Path() / "all" / "camera.jpg");
-    for (const char* key : {"Exif.Image.Make", "Exif.Image.Model", "Exif.Photo.DateTimeOriginal",
-                            "Exif.GPSInfo.GPSLatitude", "Exif.Image.XResolution"})
-        EXPECT_EQ(copy.Text(key), camera.Text(key)) << key;
+    const std::string camera = ExifTool(source / "camera.jpg");
+    const std::string kept = ExifTool(dir.Path() / "all" / "camera.jpg");
+    const std::string stripped = ExifTool(dir.Path() / "bare" / "camera.jpg");
+    for (const char* line :
+         {"[IFD0] Model: SC-1\n", "[ExifIFD] DateTimeOriginal: 2026:06:01 12:34:56\n",
+          "[GPS] GPSLatitude: 48 deg 51' 24.00\"\n", "[IPTC] Caption-Abstract: A test picture\n",
+          "[File] Comment: Shot for the tests\n"}) {
+        EXPECT_THAT(camera, HasSubstr(line));
+        EXPECT_THAT(kept, HasSubstr(line));
+    }
     // The pixels were turned on loading: upright, and 80 wide.
-    EXPECT_EQ(copy.Text("Exif.Image.Orientation"), "1");
-    EXPECT_EQ(copy.Text("Exif.Photo.PixelXDimension"), "80");
-    EXPECT_EQ(copy.Text("Exif.Photo.PixelYDimension"), "120");
-    EXPECT_EQ(copy.xmp["Xmp.dc.creator"].toString(), "Ann Example");
-    EXPECT_EQ(copy.iptc["Iptc.Application2.Caption"].toString(), "A test picture");
-    EXPECT_EQ(copy.comment, "Shot for the tests");
-    const Metadata bare = Read(dir.Path() / "bare" / "camera.jpg");
-    EXPECT_FALSE(bare.Has("Exif.Image.Make"));
-    EXPECT_FALSE(bare.Has("Exif.GPSInfo.GPSLatitude"));
-    EXPECT_EQ(bare.Text("Exif.Image.XResolution"), "240/1");
-    EXPECT_TRUE(bare.xmp.empty());
-    EXPECT_TRUE(bare.comment.empty());
-    EXPECT_FALSE(camera.profile.empty());
-    EXPECT_EQ(copy.profile, camera.profile);
-    EXPECT_EQ(bare.profile, camera.profile);
-
+    for (const char* line : {"[IFD0] Orientation: Horizontal (normal)\n", "[ExifIFD] ExifImageWidth: 80\n",
+                             "[ExifIFD] ExifImageHeight: 120\n"})
+        EXPECT_THAT(kept, HasSubstr(line));
+    for (const char* gone : {"GPS", "[XMP", "[IPTC]", "Comment:", "Orientation:"})
+        EXPECT_THAT(stripped, Not(HasSubstr(gone)));
     // The TIFF keeps its 300 dots per inch.
-    const Metadata tiff = Read(dir.Path() / "all" / "dpi300.tif");
-    ASSERT_TRUE(tiff.Has("Exif.Image.XResolution"));
-    EXPECT_EQ(tiff.exif.findKey(Exiv2::ExifKey("Exif.Image.XResolution"))->toFloat(), 300.0f);
-    EXPECT_EQ(tiff.Text("Exif.Image.ResolutionUnit"), "2");
+    const std::string tiff = ExifTool(dir.Path() / "all" / "dpi300.tif");
+    EXPECT_THAT(tiff, HasSubstr("[IFD0] XResolution: 300\n"));
+    EXPECT_THAT(tiff, HasSubstr("[IFD0] ResolutionUnit: inches\n"));
 
     // What each copy keeps whatever is stripped: no alpha channel it never had,
     // its colour description and its resolution.
     const std::map<std::string, std::vector<std::string>> kLook = {
+        {"camera.jpg", {"[IFD0] XResolution: 240\n", "[IFD0] ResolutionUnit: inches\n"}},
         {"kept-metadata.png",
          {"[PNG] ColorType: RGB\n", "[PNG] Gamma: 1\n", "[PNG-pHYs] PixelsPerUnitX: 11811"}},
         {"kept-metadata.tif",

@@ -22,10 +22,11 @@ struct RoundTripCase {
     int32_t bpp;          // of the picture saved
     int32_t expectedBpp;  // of the picture read back
     int meanError;        // -1: every pixel exact, alpha included
+    int quality = -1;     // the writer's default
 };
 
 void PrintTo(const RoundTripCase& c, std::ostream* out) {
-    *out << c.extension << "-" << c.bpp << "-" << int(c.kind);
+    *out << c.extension << "-" << c.bpp << "-" << int(c.kind) << "-" << c.quality;
 }
 
 CRasterImage Sixteen(uint32_t red, uint32_t green, uint32_t blue) {
@@ -71,7 +72,7 @@ TEST_P(RoundTrip, KeepsThePicture) {
     ScratchDir dir;
     const std::string path = dir.File(std::string("picture.") + c.extension);
     Status status;
-    ASSERT_TRUE(picture.Save(path, -1, &status)) << status.Error();
+    ASSERT_TRUE(picture.Save(path, c.quality, &status)) << status.Error();
     CRasterImage back;
     ASSERT_TRUE(back.Load(path, nullptr, &status)) << status.Error();
     EXPECT_EQ(status.damage, "");
@@ -115,7 +116,10 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripCase{"jpg", Kind::Rgba, 32, 24, 8}, RoundTripCase{"webp", Kind::Rgb, 24, 32, 8},
         RoundTripCase{"webp", Kind::Rgba, 32, 32, 8}, RoundTripCase{"avif", Kind::Rgb, 24, 32, 8},
         RoundTripCase{"avif", Kind::Rgba, 32, 32, 8}, RoundTripCase{"heic", Kind::Rgb, 24, 32, 8},
-        RoundTripCase{"jxl", Kind::Grey, 8, 32, 8}, RoundTripCase{"jxl", Kind::Rgba, 32, 32, 8}));
+        RoundTripCase{"jxl", Kind::Grey, 8, 32, 8}, RoundTripCase{"jxl", Kind::Rgba, 32, 32, 8},
+        // Quality 100 is lossless.
+        RoundTripCase{"webp", Kind::Rgba, 32, 32, -1, 100},
+        RoundTripCase{"jxl", Kind::Rgba, 32, 32, -1, 100}));
 
 // Camera items given to a save come back as they were given, in every
 // format that holds EXIF; items no writer carries are left out.

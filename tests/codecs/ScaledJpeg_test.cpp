@@ -58,12 +58,10 @@ TEST(ScaledJpeg, DamageIsToldInLinesOfTheWholePicture) {
     ScaledJpeg scaled;
     Status status;
     ASSERT_TRUE(ReadScaledJpeg(bytes.data(), bytes.size(), {75, 50}, scaled, status));
-    ImageList images;
-    PropertiesSlot properties;
-    CJpegCodec whole;
-    ASSERT_TRUE(whole.LoadMemory(bytes.data(), bytes.size(), images, properties));
+    const Decoded whole(CJpegCodec(), bytes);
+    ASSERT_TRUE(whole.ok);
     // "only N of 400 lines", N within a row of blocks of the whole decode's.
     const auto line = [](const std::string& damage) { return std::atoi(damage.c_str() + 5); };
     EXPECT_NE(status.damage.find(" of 400 lines"), std::string::npos) << status.damage;
-    EXPECT_NEAR(line(status.damage), line(whole.Status().damage), 16);
+    EXPECT_NEAR(line(status.damage), line(whole.status.damage), 16);
 }

@@ -1,6 +1,7 @@
 // Pictures other tools stored in the layouts the readers must all take:
 // run-length BMPs, 32-bit BMPs whose fourth byte is unused, tiled TIFFs of
-// every tile size and TIFF pages stored turned.
+// every tile size and pages stored turned, each against the same picture
+// stored plainly.
 #include <gtest/gtest.h>
 
 #include "codecs/FormatTestSupport.h"
@@ -10,49 +11,42 @@ using namespace stampora;
 
 namespace {
 
-CRasterImage LoadFixture(const std::string& relative) {
-    CRasterImage image;
+struct Layout {
+    const char* file;
+    const char* plain;
+    int32_t bpp;
+};
+
+void PrintTo(const Layout& layout, std::ostream* out) {
+    *out << layout.file;
+}
+
+class StorageLayouts : public ::testing::TestWithParam<Layout> {};
+
+// The same colours and alpha (an unused fourth byte reads opaque), upright,
+// no longer asking to be turned.
+TEST_P(StorageLayouts, DecodeLikeThePlainlyStoredPicture) {
+    const Layout& layout = GetParam();
+    CRasterImage image, plain;
+    CImageProperties metadata;
     Status status;
-    EXPECT_TRUE(image.Load(FixturePath(relative), nullptr, &status)) << relative << ": " << status.Error();
-    EXPECT_EQ(status.damage, "") << relative;
-    return image;
+    ASSERT_TRUE(image.Load(FixturePath(layout.file), &metadata, &status)) << status.Error();
+    EXPECT_EQ(status.damage, "");
+    EXPECT_EQ(image.Bpp(), layout.bpp);
+    EXPECT_EQ(metadata.orientation.value_or(1), 1);
+    ASSERT_TRUE(plain.Load(FixturePath(layout.plain)));
+    ExpectSamePixels(image, plain);
 }
 
-TEST(StorageLayouts, RunLengthBitmapsDecodeLikeTheirUncompressedPictures) {
-    const CRasterImage rle8 = LoadFixture("bmp/rle8.bmp");
-    EXPECT_EQ(rle8.Bpp(), 8);
-    EXPECT_EQ(DifferenceOf(rle8, LoadFixture("bmp/rle8-reference.bmp")).worst, 0);
-    const CRasterImage rle4 = LoadFixture("bmp/rle4.bmp");
-    EXPECT_EQ(rle4.Bpp(), 4);
-    EXPECT_EQ(DifferenceOf(rle4, LoadFixture("bmp/rle-reference.bmp")).worst, 0);
-}
-
-TEST(StorageLayouts, ThirtyTwoBitBitmapsWithoutAlphaLoadOpaque) {
-    const CRasterImage v5 = LoadFixture("bmp/v5-alpha-mask-0.bmp");
-    ASSERT_EQ(v5.Bpp(), 32);
-    EXPECT_EQ(DifferenceOf(v5, LoadFixture("tiff/stripped.tif")).worst, 0);
-    EachPixel(v5, [](int32_t x, int32_t y, const uint8_t* p) { ASSERT_EQ(p[3], 255) << x << "," << y; });
-}
-
-TEST(StorageLayouts, EveryTileSizeDecodesLikeTheStrippedPicture) {
-    const CRasterImage stripped = LoadFixture("tiff/stripped.tif");
-    for (const char* tiled : {"tiff/tiled-16.tif", "tiff/tiled-48.tif"}) {
-        SCOPED_TRACE(tiled);
-        ExpectSamePixels(LoadFixture(tiled), stripped);
-    }
-}
-
-TEST(StorageLayouts, PagesStoredTurnedLoadUprightWhateverTheirLayout) {
-    const CRasterImage upright = LoadFixture("tiff/stripped.tif");
-    for (const char* turned :
-         {"tiff/orientation-3-stripped.tif", "tiff/orientation-3-tiled.tif", "png/orientation-3.png"}) {
-        SCOPED_TRACE(turned);
-        CRasterImage image;
-        CImageProperties metadata;
-        ASSERT_TRUE(image.Load(FixturePath(turned), &metadata));
-        ExpectSamePixels(image, upright);
-        EXPECT_EQ(metadata.orientation, 1);
-    }
-}
+INSTANTIATE_TEST_SUITE_P(OtherToolsFiles, StorageLayouts,
+                         ::testing::Values(Layout{"bmp/rle8.bmp", "bmp/rle8-reference.bmp", 8},
+                                           Layout{"bmp/rle4.bmp", "bmp/rle-reference.bmp", 4},
+                                           Layout{"bmp/v5-alpha-mask-0.bmp", "tiff/stripped.tif", 32},
+                                           Layout{"tiff/tiled-16.tif", "tiff/stripped.tif", 24},
+                                           Layout{"tiff/tiled-48.tif", "tiff/stripped.tif", 24},
+                                           Layout{"tiff/orientation-3-stripped.tif", "tiff/stripped.tif", 24},
+                                           Layout{"tiff/orientation-3-tiled.tif", "tiff/stripped.tif", 24},
+                                           Layout{"png/orientation-3.png", "tiff/stripped.tif", 24}),
+                         [](const auto& info) { return TestNameOf(info.param.file); });
 
 }  // namespace

@@ -58,9 +58,7 @@ bool SaveImage(CRasterImage image, const std::string& path) {
 // One grey pixel: 19 bytes, the smallest picture.
 TgaBytes GreyPixel() {
     TgaBytes grey;
-    grey.depth = 8;
-    grey.imageType = 3;
-    grey.pixels = {9};
+    grey.depth = 8, grey.imageType = 3, grey.pixels = {9};
     return grey;
 }
 
@@ -68,11 +66,8 @@ TgaBytes GreyPixel() {
 // blue k, green k + 10, red k + 20; its one pixel is 252.
 TgaBytes MappedPixel() {
     TgaBytes mapped;
-    mapped.imageType = 1;
-    mapped.depth = 8;
-    mapped.colourMapType = 1;
-    mapped.mapFirst = 250;
-    mapped.mapLength = 6;
+    mapped.imageType = mapped.colourMapType = 1;
+    mapped.depth = 8, mapped.mapFirst = 250, mapped.mapLength = 6;
     for (uint8_t k = 0; k < 6; ++k)
         mapped.colourMap.insert(mapped.colourMap.end(), {k, uint8_t(k + 10), uint8_t(k + 20)});
     mapped.pixels = {252};
@@ -131,8 +126,7 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
     EXPECT_EQ(palette[100].rgbRed, 0);  // entries the file does not set are black
 
     TgaBytes empty = mapped;
-    empty.mapFirst = 0;
-    empty.mapLength = 0;
+    empty.mapFirst = empty.mapLength = 0;
     empty.colourMap.clear();
     const Decoded black = Read(empty);
     ASSERT_TRUE(black.ok);
@@ -140,9 +134,7 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
 
     // A true-colour file that carries a 32-bit colour map: the map is skipped.
     TgaBytes skipped;
-    skipped.colourMapType = 1;
-    skipped.mapLength = 2;
-    skipped.mapEntryBits = 32;
+    skipped.colourMapType = 1, skipped.mapLength = 2, skipped.mapEntryBits = 32;
     skipped.colourMap = std::vector<uint8_t>(8, 0xEE);
     skipped.id = {'i', 'd'};
     skipped.pixels = {1, 2, 3};
@@ -155,8 +147,7 @@ TEST(TgaRead, ColourMapsFillThePaletteOrAreSkipped) {
 // from other tools' files in BmpTgaFixtures.
 TEST(TgaRead, FifteenBitsAndMirroredNibbles) {
     TgaBytes fifteen;
-    fifteen.depth = 15;
-    fifteen.width = 2;
+    fifteen.depth = 15, fifteen.width = 2;
     fifteen.pixels = {0x1F, 0x7C, 0xE0, 0x03};
     const Decoded words = Read(fifteen);
     ASSERT_TRUE(words.ok);
@@ -166,9 +157,7 @@ TEST(TgaRead, FifteenBitsAndMirroredNibbles) {
 
     // Right to left at 4 bits: indices 1, 2, 3 stored from the right.
     TgaBytes nibbles = GreyPixel();
-    nibbles.depth = 4;
-    nibbles.width = 3;
-    nibbles.descriptor = 0x10;
+    nibbles.depth = 4, nibbles.width = 3, nibbles.descriptor = 0x10;
     nibbles.pixels = {0x12, 0x30};
     const Decoded mirrored = Read(nibbles);
     ASSERT_TRUE(mirrored.ok);
@@ -176,22 +165,18 @@ TEST(TgaRead, FifteenBitsAndMirroredNibbles) {
 
     // Grey beside a byte the descriptor leaves undeclared: opaque.
     TgaBytes greyPair = GreyPixel();
-    greyPair.depth = 16;
-    greyPair.pixels = {90, 40};
+    greyPair.depth = 16, greyPair.pixels = {90, 40};
     const Decoded pair = Read(greyPair);
     ASSERT_TRUE(pair.ok);
     EXPECT_EQ(pair.Image().ReadPixel(0, 0), 0xFF5A5A5Au);
 }
 
-TEST(TgaRead, RunLengthPacketsCrossLinesAndStopAtTheEnd) {
+TEST(TgaRead, RunLengthPacketsCrossLinesAndCutDataKeepsWhatIsThere) {
     // A run of 5 on 3-pixel lines carries 2 pixels into the next line; a
     // literal packet crosses the same way; the last run stops at the image end.
     TgaBytes crossing;
-    crossing.imageType = 11;
-    crossing.depth = 8;
-    crossing.width = 3;
-    crossing.height = 3;
-    crossing.descriptor = 0x20;
+    crossing.imageType = 11, crossing.depth = 8, crossing.descriptor = 0x20;
+    crossing.width = crossing.height = 3;
     crossing.pixels = {0x84, 7, 0x02, 1, 2, 3, 0xFF, 9};
     const Decoded carried = Read(crossing);
     ASSERT_TRUE(carried.ok);
@@ -203,18 +188,14 @@ TEST(TgaRead, RunLengthPacketsCrossLinesAndStopAtTheEnd) {
     const Decoded partial = Read(truncated);
     ASSERT_TRUE(partial.ok);
     EXPECT_EQ(PixelValues(partial.Image()), (std::vector<uint32_t>{5, 5, 6, 6, 0, 0, 0, 0, 0}));
-}
 
-TEST(TgaRead, TruncatedRawDataKeepsTheLinesPresent) {
-    TgaBytes raw;
-    raw.depth = 24;
-    raw.width = 2;
-    raw.height = 4;
-    raw.descriptor = 0x00;  // bottom line first
+    // Raw data cut short keeps the lines present.
+    TgaBytes raw;  // 24 bits, bottom line first
+    raw.width = 2, raw.height = 4;
     raw.pixels = {1, 1, 1, 2, 2, 2, 3, 3, 3, 4, 4};
-    const Decoded partial = Read(raw);
-    ASSERT_TRUE(partial.ok);
-    EXPECT_EQ(PixelValues(partial.Image()),
+    const Decoded lines = Read(raw);
+    ASSERT_TRUE(lines.ok);
+    EXPECT_EQ(PixelValues(lines.Image()),
               (std::vector<uint32_t>{0, 0, 0, 0, 0x030303, 0x000404, 0x010101, 0x020202}));
 }
 

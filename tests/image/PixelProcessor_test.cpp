@@ -42,7 +42,7 @@ public:
 
 }  // namespace
 
-TEST(RunProcessor, VisitsEveryPixelOfTheImageBeginMadeWithProgressPerLine) {
+TEST(RunProcessor, VisitsEveryPixelOfTheImageBeginMadeOrTheWholeImageOnce) {
     CRasterImage image = UniformImage(10, 10, 8, 0);
     NumberingProcessor processor(kProcessPixelByPixel);
     RecordingSink sink;
@@ -54,10 +54,8 @@ TEST(RunProcessor, VisitsEveryPixelOfTheImageBeginMadeWithProgressPerLine) {
     EXPECT_EQ(sink.percents, (std::vector<int32_t>{50, 100}));
     EXPECT_EQ(processor.ends, 1);
     EXPECT_EQ(processor.wholeCalls, 0);
-}
 
-TEST(RunProcessor, WholeImageModeCallsOnceAndOtherModesVisitNothing) {
-    CRasterImage image = UniformImage(4, 4, 8, 0);
+    // The whole-image mode is called once; other modes visit nothing.
     NumberingProcessor whole(kProcessWholeImage);
     EXPECT_TRUE(image.RunProcessor(whole, nullptr));
     EXPECT_EQ(whole.wholeCalls, 1);

@@ -3,14 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <memory>
 #include <vector>
 
 #include "support/TestPictures.h"
 
 using namespace stampora;
 
-TEST(RasterImageLayout, StrideAndBottomUpRowTable) {
+TEST(RasterImageLayout, StrideBottomUpRowTableAndGreyPalettes) {
     CRasterImage image = BlankImage(3, 2, 24);
     EXPECT_EQ(image.Stride(), 12u);
     EXPECT_EQ(image.Row(0), image.Pixels() + 12);
@@ -18,9 +17,7 @@ TEST(RasterImageLayout, StrideAndBottomUpRowTable) {
     EXPECT_EQ(DibStride(1, 1), 4u);
     EXPECT_EQ(DibStride(33, 1), 8u);
     EXPECT_EQ(DibStride(5, 4), 4u);
-}
-
-TEST(RasterImageLayout, FreshPaletteImagesHaveGreyPalettes) {
+    // Fresh palette pictures have grey palettes.
     for (const int32_t bpp : {1, 4, 8}) EXPECT_TRUE(HasGreyRampPalette(BlankImage(2, 2, bpp))) << bpp;
 }
 
@@ -32,18 +29,14 @@ TEST(RasterImageCreate, RefusalsKeepTheOldPictureAndFailedAllocationsEmptyIt) {
     EXPECT_FALSE(image.Create(10, 10, 12));
     EXPECT_FALSE(image.Create(nullptr));
     DibInfoHeader rle{};
-    rle.biWidth = 2;
-    rle.biHeight = 2;
-    rle.biBitCount = 8;
-    rle.biCompression = 1;
+    rle.biWidth = rle.biHeight = 2;
+    rle.biBitCount = 8, rle.biCompression = 1;
     EXPECT_FALSE(image.Create(&rle));
     ASSERT_EQ(image.Width(), 4);
     EXPECT_EQ(image.PixelAt(1, 1)[0], 77);
     // A size that cannot be allocated leaves the image empty.
     EXPECT_FALSE(image.Create(0x7FFFFFFF, 0x7FFFFFFF, 32));
-    EXPECT_TRUE(image.IsEmpty());
-    EXPECT_EQ(image.Width(), 0);
-    EXPECT_EQ(image.Palette(), nullptr);
+    EXPECT_TRUE(image.IsEmpty() && image.Width() == 0 && image.Palette() == nullptr);
 }
 
 TEST(RasterImageRead, ReadPixelPerDepth) {
@@ -94,15 +87,7 @@ TEST(RasterImagePromote, SixteenBitMasksExpand) {
     EXPECT_EQ(rgb444.ReadPixel(0, 0), 0x3388FFu);
 }
 
-TEST(RasterImagePromote, PaletteAndTrueColourDepths) {
-    CRasterImage indexed = BlankImage(3, 1, 4);
-    PaletteColour red{0, 0, 255, 0};
-    indexed.SetPalette(5, 1, &red);
-    indexed.Row(0)[0] = 0x05;
-    indexed.PromoteDepth(32);
-    EXPECT_EQ(indexed.ReadPixel(0, 0), 0xFF000000u);
-    EXPECT_EQ(indexed.ReadPixel(1, 0), 0xFFFF0000u);
-
+TEST(RasterImagePromote, TrueColourGoesUpOrToTwentyFourBits) {
     CRasterImage rgb = UniformImage(2, 2, 32, 0xFF030201);
     rgb.PixelAt(0, 0)[3] = 9;
     rgb.PromoteDepth(32);
@@ -113,13 +98,53 @@ TEST(RasterImagePromote, PaletteAndTrueColourDepths) {
     EXPECT_EQ(rgb.ReadPixel(1, 0), 0x030201u);
 }
 
+// 24 to 32 bits works eight pixels at a time with a tail; every width from 1
+// to 17 exercises both parts.
+TEST(PromoteDepthTrueColour, EveryPixelKeepsItsColourAndBecomesOpaque) {
+    for (int32_t width = 1; width <= 17; ++width) {
+        CRasterImage image = PaintedImage(width, 3, 24, [](int32_t x, int32_t y, uint8_t* p) {
+            for (int b = 0; b < 3; ++b) p[b] = static_cast<uint8_t>(x * 3 + b + y * 60);
+        });
+        image.offsetX = 4;
+        image.PromoteDepth(32);
+        ASSERT_EQ(image.Bpp(), 32);
+        EXPECT_EQ(image.offsetX, 4);
+        EachPixel(image, [width](int32_t x, int32_t y, const uint8_t* p) {
+            for (int b = 0; b < 3; ++b)
+                EXPECT_EQ(p[b], (x * 3 + b + y * 60) & 0xFF) << width << ": " << x << "," << y;
+            EXPECT_EQ(p[3], 255) << width << ": " << x << "," << y;
+        });
+    }
+}
+
+TEST(PromoteDepthPalette, IndicesTakeTheirPaletteColourOpaque) {
+    CRasterImage image = BlankImage(5, 2, 8);
+    PaletteColour entries[2] = {{1, 2, 3, 0}, {200, 150, 100, 7}};
+    ASSERT_TRUE(image.SetPalette(254, 2, entries));
+    image.PixelAt(0, 0)[0] = 254;
+    image.PixelAt(4, 1)[0] = 255;
+    image.PixelAt(2, 1)[0] = 9;
+    image.PromoteDepth(32);
+    ASSERT_EQ(image.Bpp(), 32);
+    EXPECT_EQ(image.ReadPixel(0, 0), 0xFF030201u);
+    EXPECT_EQ(image.ReadPixel(4, 1), 0xFF6496C8u);
+    EXPECT_EQ(image.ReadPixel(2, 1), 0xFF090909u);
+    EXPECT_EQ(image.ReadPixel(1, 0), 0xFF000000u);
+
+    CRasterImage indexed = BlankImage(3, 1, 4);
+    PaletteColour red{0, 0, 255, 0};
+    indexed.SetPalette(5, 1, &red);
+    indexed.Row(0)[0] = 0x05;
+    indexed.PromoteDepth(32);
+    EXPECT_EQ(PixelValues(indexed), (std::vector<uint32_t>{0xFF000000u, 0xFFFF0000u, 0xFF000000u}));
+}
+
 TEST(RasterImageCopy, AssignCopiesPixelsPaletteAndPosition) {
     CRasterImage src = BlankImage(3, 3, 8);
     PaletteColour c{1, 2, 3, 4};
     src.SetPalette(9, 1, &c);
     *src.PixelAt(2, 2) = 9;
-    src.offsetX = -4;
-    src.offsetY = 6;
+    src.offsetX = -4, src.offsetY = 6;
     CRasterImage copy;
     copy = src;
     EXPECT_EQ(*copy.PixelAt(2, 2), 9);
@@ -139,17 +164,9 @@ TEST(RasterImageCopy, AssignCopiesPixelsPaletteAndPosition) {
 }
 
 TEST(RasterImageFill, AlphaOnlyOfThirtyTwoBits) {
-    CRasterImage image = BlankImage(4, 3, 32);
+    CRasterImage image = BlankImage(4, 3, 32), rgb = BlankImage(2, 2, 24);
     image.FillAlpha(128);
-    EXPECT_EQ(image.ReadPixel(3, 2), 0x80000000u);
-    CRasterImage rgb = BlankImage(2, 2, 24);
     rgb.FillAlpha(1);
-    EXPECT_EQ(rgb.ReadPixel(0, 0), 0u);
-}
-
-TEST(RasterImageHeader, DibHeaderBlockCarriesThePalette) {
-    CRasterImage indexed = BlankImage(2, 2, 4);
-    std::unique_ptr<uint8_t[]> block(reinterpret_cast<uint8_t*>(indexed.NewDibHeader()));
-    EXPECT_EQ(indexed.DibHeaderBytes(), 40u + 64u);
-    EXPECT_EQ(block[40 + 4 * 15], 255);
+    EXPECT_EQ(image.ReadPixel(3, 2), 0x80000000u);
+    EXPECT_EQ(PixelValues(rgb), std::vector<uint32_t>(4, 0));
 }

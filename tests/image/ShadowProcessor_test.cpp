@@ -8,14 +8,11 @@ using namespace stampora;
 
 TEST(ShadowProcessor, GrowsToHoldTheShadowAndKeepsThePictureInPlace) {
     CRasterImage image = UniformImage(10, 10, 32, 0xFF0000FF);
-    image.offsetX = 100;
-    image.offsetY = 50;
+    image.offsetX = 100, image.offsetY = 50;
     CShadowProcessor down(ShadowParams{.blur = 4, .offsetX = 5, .offsetY = 5});
     ASSERT_TRUE(image.RunProcessor(down, nullptr));
-    EXPECT_EQ(image.Width(), 19);
-    EXPECT_EQ(image.Height(), 19);
-    EXPECT_EQ(image.offsetX, 100);
-    EXPECT_EQ(image.offsetY, 50);
+    EXPECT_TRUE(image.Width() == 19 && image.Height() == 19);
+    EXPECT_TRUE(image.offsetX == 100 && image.offsetY == 50);
     EXPECT_EQ(image.ReadPixel(0, 0), 0xFF0000FFu);    // the picture on top
     EXPECT_EQ(image.ReadPixel(12, 12), 0xBF4B4B4Bu);  // full shadow: 255 x 75 / 100
     EXPECT_EQ(image.ReadPixel(18, 18) >> 24, 0u);     // beyond the blur
@@ -23,10 +20,8 @@ TEST(ShadowProcessor, GrowsToHoldTheShadowAndKeepsThePictureInPlace) {
     CRasterImage left = UniformImage(10, 10, 32, 0xFF0000FF);
     CShadowProcessor up(ShadowParams{.blur = 4, .offsetX = -5, .offsetY = 0});
     ASSERT_TRUE(left.RunProcessor(up, nullptr));
-    EXPECT_EQ(left.Width(), 19);
-    EXPECT_EQ(left.Height(), 18);
-    EXPECT_EQ(left.offsetX, -9);
-    EXPECT_EQ(left.offsetY, -4);
+    EXPECT_TRUE(left.Width() == 19 && left.Height() == 18);
+    EXPECT_TRUE(left.offsetX == -9 && left.offsetY == -4);
     EXPECT_EQ(left.ReadPixel(9, 4), 0xFF0000FFu);
 }
 

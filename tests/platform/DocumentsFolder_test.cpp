@@ -13,16 +13,16 @@ using namespace stampora;
 namespace {
 
 TEST(DocumentsFolder, UserDirsEntryExpandsHomeAndRejectsOtherForms) {
-    EXPECT_EQ(DocumentsEntryFromUserDirs(
-                  "# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n",
-                  "/home/anna"),
-              "/home/anna/Dokumente");
-    EXPECT_EQ(DocumentsEntryFromUserDirs("XDG_DOCUMENTS_DIR=\"/data/docs\"\r\n", "/home/anna"), "/data/docs");
-    EXPECT_EQ(DocumentsEntryFromUserDirs("XDG_DOCUMENTS_DIR=\"$HOME\"", "/home/anna"), "/home/anna");
-    EXPECT_EQ(DocumentsEntryFromUserDirs("XDG_DOCUMENTS_DIR=\"relative/docs\"\n", "/home/anna"), "");
-    EXPECT_EQ(DocumentsEntryFromUserDirs("XDG_DOCUMENTS_DIR=$HOME/unquoted\n", "/home/anna"), "");
-    EXPECT_EQ(DocumentsEntryFromUserDirs("XDG_DOCUMENTS_DIRX=\"/x\"\n", "/home/anna"), "");
-    EXPECT_EQ(DocumentsEntryFromUserDirs("XDG_DOCUMENTS_DIR=\"$HOMEWORK\"\n", "/home/anna"), "");
+    for (const auto& [dirs, entry] :
+         {std::pair{"# comment\nXDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_DOCUMENTS_DIR=\"$HOME/Dokumente\"\n",
+                    "/home/anna/Dokumente"},
+          {"XDG_DOCUMENTS_DIR=\"/data/docs\"\r\n", "/data/docs"},
+          {"XDG_DOCUMENTS_DIR=\"$HOME\"", "/home/anna"},
+          {"XDG_DOCUMENTS_DIR=\"relative/docs\"\n", ""},
+          {"XDG_DOCUMENTS_DIR=$HOME/unquoted\n", ""},
+          {"XDG_DOCUMENTS_DIRX=\"/x\"\n", ""},
+          {"XDG_DOCUMENTS_DIR=\"$HOMEWORK\"\n", ""}})
+        EXPECT_EQ(DocumentsEntryFromUserDirs(dirs, "/home/anna"), entry) << dirs;
 }
 
 TEST(DocumentsFolder, FollowsEnvironmentThenUserDirsThenHome) {

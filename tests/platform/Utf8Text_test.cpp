@@ -4,14 +4,11 @@
 
 using namespace stampora;
 
-TEST(Utf8Text, NonLatinTextSurvivesTheRoundTrip) {
-    const std::u16string wide = u"© 2026 Ünïcødé 東京 Привет 🙂";
-    const std::string narrow = Utf8FromUtf16(wide);
-    EXPECT_EQ(narrow, "© 2026 Ünïcødé 東京 Привет 🙂");
-    EXPECT_EQ(Utf16FromUtf8(narrow), wide);
-}
-
 TEST(Utf8Text, EveryCodeUnitRoundTripsAndLoneSurrogatesAreKeptNotReplaced) {
+    EXPECT_EQ(Utf8FromUtf16(u"© Ünïcødé 東京 Привет 🙂"),
+              "© Ünïcødé 東京 Привет 🙂");
+    EXPECT_EQ(Utf16FromUtf8("© Ünïcødé 東京 Привет 🙂"),
+              u"© Ünïcødé 東京 Привет 🙂");
     std::u16string all;
     for (uint32_t unit = 1; unit <= 0xFFFF; ++unit) all += static_cast<char16_t>(unit);
     EXPECT_EQ(Utf16FromUtf8(Utf8FromUtf16(all)), all);
