@@ -245,7 +245,8 @@ void BM_OpenAgainstDecode(benchmark::State& state) {
     }
     // The middle round's ratio, which a round slowed by other work on the
     // machine does not move.
-    std::nth_element(ratios.begin(), ratios.begin() + static_cast<ptrdiff_t>(ratios.size() / 2), ratios.end());
+    std::nth_element(ratios.begin(), ratios.begin() + static_cast<ptrdiff_t>(ratios.size() / 2),
+                     ratios.end());
     const double n = static_cast<double>(state.iterations());
     state.counters["decode_ms"] = 1e3 * decodeSeconds / n;
     state.counters["open_to_paint_ms"] = 1e3 * openSeconds / n;
