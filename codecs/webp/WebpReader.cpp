@@ -1,6 +1,7 @@
 #include <webp/decode.h>
 #include <webp/demux.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -9,7 +10,6 @@
 #include "codecs/metadata/ExifOrientation.h"
 #include "codecs/metadata/ExifProperties.h"
 #include "codecs/webp/WebpCodec.h"
-#include "image/InterleavedPixels.h"
 
 namespace stampora {
 
@@ -58,27 +58,36 @@ std::vector<uint8_t> ChunkBytes(const WebPDemuxer* demux, const char* fourcc) {
 }
 
 // A still picture, decoded incrementally so that a file that breaks off
-// gives the lines it holds.
+// gives the lines it holds. It is decoded straight into the picture's own
+// memory, top line first (the picture keeps its lines bottom-up, so they are
+// turned over afterwards): a second buffer of the picture's size would
+// double the memory a large WebP takes.
 bool DecodeStill(const uint8_t* data, size_t size, ImageList& images, Status& status) {
-    std::unique_ptr<WebPIDecoder, IDecoderDeleter> decoder(WebPINewRGB(MODE_RGBA, nullptr, 0, 0));
+    WebPBitstreamFeatures features;
+    const VP8StatusCode header = WebPGetFeatures(data, size, &features);
+    if (header != VP8_STATUS_OK) return status.Fail(Domain::Read, StatusText(header));
+    auto image = std::make_unique<CRasterImage>();
+    if (!image->Create(features.width, features.height, 32))
+        return status.Fail(Domain::Read, "not enough memory");
+    const int height = features.height;
+    std::unique_ptr<WebPIDecoder, IDecoderDeleter> decoder(
+        WebPINewRGB(MODE_BGRA, image->Pixels(), image->Stride() * static_cast<size_t>(height),
+                    static_cast<int>(image->Stride())));
     if (!decoder) return status.Fail(Domain::Read, "not enough memory");
     const VP8StatusCode code = WebPIUpdate(decoder.get(), data, size);
     int lastY = 0;
-    int width = 0;
-    int height = 0;
-    int stride = 0;
-    const uint8_t* pixels = WebPIDecGetRGB(decoder.get(), &lastY, &width, &height, &stride);
+    const uint8_t* pixels = WebPIDecGetRGB(decoder.get(), &lastY, nullptr, nullptr, nullptr);
     if (code != VP8_STATUS_OK) {
         if (pixels == nullptr || lastY <= 0) return status.Fail(Domain::Read, StatusText(code));
         status.damage = LinesDamage(lastY, height) + " (" + StatusText(code) + ")";
     }
     if (pixels == nullptr) return status.Fail(Domain::Read, StatusText(code));
-    auto image = std::make_unique<CRasterImage>();
-    if (!PictureFromInterleaved(pixels, static_cast<size_t>(stride), width, height, 4, *image))
-        return status.Fail(Domain::Read, "not enough memory");
+    // The decoder's line y is the picture's line height - 1 - y.
+    for (int32_t y = 0; y < height / 2; ++y)
+        std::swap_ranges(image->Row(y), image->Row(y) + image->Stride(), image->Row(height - 1 - y));
     // Lines that never came show as transparent rather than as noise.
     for (int32_t y = lastY; y < height && code != VP8_STATUS_OK; ++y)
-        std::memset(image->Row(y), 0, static_cast<size_t>(width) * 4);
+        std::memset(image->Row(y), 0, static_cast<size_t>(features.width) * 4);
     images.Append(std::move(image));
     return true;
 }
