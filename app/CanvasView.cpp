@@ -84,11 +84,14 @@ void CanvasView::StartOpening() {
     openPending = false;
     auto whole = std::make_shared<PictureDocument::WholePicture>();
     opening = whole;
-    opener = std::thread([this, whole, file = document.TakePendingRead()]() mutable {
-        *whole = PictureDocument::ReadWhole(std::move(file));
-        QMetaObject::invokeMethod(
-            this, [this, whole] { TakeWholePicture(whole); }, Qt::QueuedConnection);
-    });
+    opener = std::thread(
+        [this, whole, file = document.TakePendingRead(), gone = document.TakeRetired()]() mutable {
+            // What was shown before goes first, now that the first view is up.
+            gone.reset();
+            *whole = PictureDocument::ReadWhole(std::move(file));
+            QMetaObject::invokeMethod(
+                this, [this, whole] { TakeWholePicture(whole); }, Qt::QueuedConnection);
+        });
 }
 
 void CanvasView::TakeWholePicture(std::shared_ptr<PictureDocument::WholePicture> whole) {

@@ -109,20 +109,13 @@ bool PictureDocument::TakePicture(CRasterImage& picture, std::unique_ptr<SourceF
 }
 
 void PictureDocument::RetireShown() {
-    struct Retired {
-        CRasterImage source, display, displayDark;
-        CReducedLevels reduced, reducedDark;
-        std::unique_ptr<SourceForCopy> file;
-    };
-    auto old = std::make_unique<Retired>();
-    old->source.Swap(source);
-    old->display.Swap(display);
-    old->displayDark.Swap(displayDark);
-    std::swap(old->reduced, reduced);
-    std::swap(old->reducedDark, reducedDark);
-    old->file = std::move(sourceFile);
-    // Waits for the pictures retired before, if they are still going.
-    retiring = std::async(std::launch::async, [gone = std::move(old)]() mutable { gone.reset(); });
+    retired = std::make_unique<Retired>();
+    retired->source.Swap(source);
+    retired->display.Swap(display);
+    retired->displayDark.Swap(displayDark);
+    std::swap(retired->reduced, reduced);
+    std::swap(retired->reducedDark, reducedDark);
+    retired->file = std::move(sourceFile);
 }
 
 void PictureDocument::Reset(const std::string& newPath, int32_t width, int32_t height) {

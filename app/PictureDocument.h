@@ -4,7 +4,6 @@
 // large it is shown. A large JPEG first comes as a reduced view, decoded at a
 // fraction of its size, while the whole picture is read in the background.
 #include <cstdint>
-#include <future>
 #include <memory>
 #include <string>
 
@@ -38,6 +37,15 @@ public:
     };
     // Whether the picture is held whole (or none is held).
     bool Whole() const { return firstView.IsEmpty(); }
+    // What was shown before a picture opened as its reduced view: let go by
+    // the caller, away from the first paint (giving a hundred megabytes back
+    // to the system takes longer than showing the reduced view).
+    struct Retired {
+        CRasterImage source, display, displayDark;
+        CReducedLevels reduced, reducedDark;
+        std::unique_ptr<SourceForCopy> file;
+    };
+    std::unique_ptr<Retired> TakeRetired() { return std::move(retired); }
     // The file of a picture held as its reduced view, for ReadWhole; taken
     // over by the caller.
     std::unique_ptr<SourceForCopy> TakePendingRead() { return std::move(pendingRead); }
@@ -105,14 +113,12 @@ private:
     // Takes a read picture and its file in, with the copies it is drawn from
     // if it needs them; false, taking nothing, when memory fails for those.
     bool TakePicture(CRasterImage& picture, std::unique_ptr<SourceForCopy>& read, Status* status);
-    // Hands the pictures shown so far to a thread of their own to be let go:
-    // giving a hundred megabytes back to the system takes longer than
-    // showing the next picture's first view.
+    // Moves the pictures shown so far into `retired`.
     void RetireShown();
     // A picture of width x height from `newPath` is shown at 100 %.
     void Reset(const std::string& newPath, int32_t width, int32_t height);
     std::unique_ptr<SourceForCopy> pendingRead;
-    std::future<void> retiring;
+    std::unique_ptr<Retired> retired;
 };
 
 // The part of a path after its last separator; the whole path without one.
