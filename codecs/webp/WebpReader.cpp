@@ -15,9 +15,10 @@ namespace stampora {
 
 namespace {
 
-// The frames of an animation held at once are bounded by this many bytes;
-// frames past it are left out and noted as damage.
-constexpr int64_t kMostAnimationBytes = int64_t{1} << 30;
+// The frames of an animation held at once are bounded by this many bytes
+// (those of one 32-bit picture at the decode limit, 1 GB); frames past it
+// are left out and noted as damage.
+constexpr int64_t kMostAnimationBytes = kMaxDecodedPixels * 4;
 
 // libwebp reports a status code only; these are its meanings.
 std::string StatusText(VP8StatusCode code) {
